@@ -1,0 +1,13 @@
+#include "platform/shell.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace platform {
+
+void shellOpen(const QString& address)
+{
+    QDesktopServices::openUrl(QUrl::fromUserInput(address));
+}
+
+}  // namespace platform

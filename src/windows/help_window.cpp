@@ -1,0 +1,24 @@
+#include "windows/help_window.h"
+
+#include "windows/twips.h"
+
+#include <QLabel>
+
+namespace windows {
+
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("help01"));
+    setWindowTitle(QStringLiteral("使い方"));
+    setFixedSize(px(4680), px(2175));
+
+    auto* label1 = new QLabel(QStringLiteral("使い方やバージョンアップについては"), this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label1->setGeometry(twipsRect(720, 840, 3615, 375));
+
+    auto* label2 = new QLabel(QStringLiteral("画面の上のＵＲＬをクリックしてください"), this);
+    label2->setObjectName(QStringLiteral("Label2"));
+    label2->setGeometry(twipsRect(720, 1200, 3255, 375));
+}
+
+}  // namespace windows

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "windows/credits_roll.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <memory>
+
+class QFrame;
+class QPushButton;
+class QTimer;
+
+namespace windows {
+
+class CreditsStrip;
+
+// The first window: the title, the rolling credits, the support-page address and the buttons that
+// open the two editors.
+class LauncherWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // The support page, shown as the caption of Command5; a click opens whatever the caption holds.
+    static const QString kSupportAddress;
+    // The ten lines of the credits, joined by CR LF.
+    static QString creditsText();
+
+    explicit LauncherWindow(QWidget* parent = nullptr);
+    ~LauncherWindow() override;
+
+    const CreditsRoll& credits() const { return *roll_; }
+    QTimer* timer() const { return timer1_; }
+
+public slots:
+    // One tick of Timer1: moves the strip, restarts it in the small font, or stops the roll.
+    void advanceCredits();
+
+private:
+    void placeStrip();
+
+    QFrame* picture1_;
+    CreditsStrip* picture2_;
+    QTimer* timer1_;
+    QPushButton* command5_;
+    std::unique_ptr<CreditsRoll> roll_;
+};
+
+}  // namespace windows
