@@ -19,7 +19,7 @@ inline constexpr qint16 kJanNotANumber = 2;       // a character read is not "0"
 
 // Turns `code` (in place) into the data digits of an EAN-8 (7 digits) or EAN-13 (12 digits),
 // sets `checkDigit` to the computed check digit and returns kJanOk, kJanWrongCheckDigit or
-// kJanNotANumber.
+// kJanNotANumber. With kJanNotANumber the text is left as it was and `checkDigit` is 0.
 qint16 NormalizeJan(QString& code, qint16& checkDigit);
 
 // "LLLLLLL-GGGGGGG" of digit d (set A and set B); the text of 0 for values outside 1..9.
@@ -30,7 +30,8 @@ QString InvertModules(const QString& modules);
 QString JanParityLetters(qint16 d);
 // Four letters per hexadecimal digit, most significant bit first, "E" for 1 and "O" for 0.
 QString HexToParityLetters(const QString& hex);
-// The module string (quiet zones included) of a full 8- or 13-digit number.
+// The module string (quiet zones included) of a full 8- or 13-digit number; an empty text for
+// anything else.
 QString JanModuleString(const QString& fullNumber);
 
 // Draws the symbol of `code` into the rectangle (x1, y1)-(x2, y2), given in the surface's current

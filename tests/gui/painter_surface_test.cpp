@@ -1,0 +1,227 @@
+#include "platform/painter_surface.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPalette>
+#include <gtest/gtest.h>
+
+using platform::PainterSurface;
+using platform::Unit;
+
+namespace {
+
+QImage imageAt(int widthPx, int heightPx, int dpi)
+{
+    QImage image(widthPx, heightPx, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    image.fill(Qt::white);
+    return image;
+}
+
+// Bounding box of every pixel that is not white.
+QRect inkBox(const QImage& image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((line[x] & 0xFFFFFF) != 0xFFFFFF) {
+                box = box.united(QRect(x, y, 1, 1));
+            }
+        }
+    }
+    return box;
+}
+
+int countPixels(const QImage& image, QRgb colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            n += (line[x] & 0xFFFFFF) == (colour & 0xFFFFFF) ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+// Ink box of "H" printed at the top-left corner (topMm, leftMm) in a 12 pt font.
+QRect letterInk(int dpi, double leftMm, double topMm, bool underline = false)
+{
+    QImage image = imageAt(dpi * 2, dpi, dpi);
+    {
+        PainterSurface surface(image);
+        surface.setUnit(Unit::millimetres);
+        surface.setFontName(QStringLiteral("IPAGothic"));
+        surface.setFontSize(12);
+        surface.setFontUnderline(underline);
+        surface.setCurrentPoint(leftMm, topMm);
+        surface.print(QStringLiteral("H"));
+    }
+    return inkBox(image);
+}
+
+}  // namespace
+
+TEST(PainterSurface, ResolutionIsTheDevicesInTwipsPerPixel)
+{
+    QImage image600 = imageAt(10, 10, 600);
+    QImage image96 = imageAt(10, 10, 96);
+    PainterSurface at600(image600);
+    PainterSurface at96(image96);
+    EXPECT_DOUBLE_EQ(at600.twipsPerPixelX(), 2.4);
+    EXPECT_DOUBLE_EQ(at600.twipsPerPixelY(), 2.4);
+    EXPECT_DOUBLE_EQ(at96.twipsPerPixelX(), 15.0);
+}
+
+TEST(PainterSurface, PixelFillCoversExactlyItsColumnsAndRows)
+{
+    QImage image = imageAt(60, 60, 96);
+    {
+        PainterSurface surface(image);
+        surface.filled(10, 20, 7, 5, platform::kBlack);
+        surface.filled(17, 20, 7, 5, platform::kRed);  // the next module: no gap, no overlap
+    }
+    EXPECT_EQ(inkBox(image), QRect(QPoint(10, 20), QPoint(23, 24)));
+    EXPECT_EQ(countPixels(image, qRgb(0, 0, 0)), 35);
+    EXPECT_EQ(countPixels(image, qRgb(255, 0, 0)), 35);
+}
+
+TEST(PainterSurface, MillimetresMapToDevicePixelsAndNeighboursTile)
+{
+    QImage image = imageAt(1200, 500, 600);
+    {
+        PainterSurface surface(image);
+        surface.setUnit(Unit::millimetres);
+        surface.filled(10, 10, 35, 7, platform::kBlack);
+    }
+    // 10 mm = 236.2 px, 45 mm = 1062.99 px, 17 mm = 401.57 px.
+    EXPECT_EQ(inkBox(image), QRect(QPoint(236, 236), QPoint(1062, 401)));
+
+    // Strips 0.17 mm wide in alternating colours leave no white column between them.
+    QImage strips = imageAt(600, 20, 600);
+    {
+        PainterSurface surface(strips);
+        surface.setUnit(Unit::millimetres);
+        for (int k = 0; k < 100; ++k) {
+            surface.filled(1 + k * 0.17, 0, 0.17, 0.5, k % 2 ? platform::kRed : platform::kBlack);
+        }
+    }
+    const QRect box = inkBox(strips);
+    EXPECT_EQ(box.left(), 24);   // 1 mm
+    EXPECT_EQ(box.right(), 424);  // 18 mm = 425.2 px, exclusive
+    for (int x = box.left(); x <= box.right(); ++x) {
+        EXPECT_NE(strips.pixel(x, 5) & 0xFFFFFF, 0xFFFFFFu) << "column " << x;
+    }
+}
+
+TEST(PainterSurface, OutlineAndLineUseDevicePixelPenWidths)
+{
+    QImage image = imageAt(400, 400, 600);
+    {
+        PainterSurface surface(image);
+        surface.outline(10, 10, 20, 30, platform::kBlack);
+    }
+    EXPECT_EQ(inkBox(image), QRect(QPoint(10, 10), QPoint(30, 40)));
+    EXPECT_EQ(countPixels(image, qRgb(0, 0, 0)), 2 * 21 + 2 * 29);
+
+    QImage lines = imageAt(400, 400, 600);
+    {
+        PainterSurface surface(lines);
+        surface.setUnit(Unit::millimetres);
+        surface.setDrawWidth(3);
+        surface.line(2, 5, 10, 0, platform::kBlue);  // y = 118.1 px
+    }
+    const QRect box = inkBox(lines);
+    EXPECT_EQ(box.height(), 3);
+    EXPECT_GE(box.top(), 116);
+    EXPECT_LE(box.bottom(), 120);
+    EXPECT_NEAR(box.left(), 47, 2);    // 2 mm
+    EXPECT_NEAR(box.right(), 283, 2);  // 12 mm
+}
+
+TEST(PainterSurface, FontsHaveTheirPhysicalSizeAndHangFromTheCurrentPoint)
+{
+    const QRect at96 = letterInk(96, 10, 10);
+    const QRect at600 = letterInk(600, 10, 10);
+    ASSERT_FALSE(at96.isEmpty());
+    ASSERT_FALSE(at600.isEmpty());
+    // A 12 pt capital is about 0.7 of 1/6 inch: some 11 px at 96 dpi and 70 px at 600.
+    EXPECT_NEAR(at600.height(), 70, 12);
+    EXPECT_NEAR(double(at600.height()) / at96.height(), 600.0 / 96.0, 0.8);
+    // The top-left of the character cell is at (10 mm, 10 mm) = (236.2, 236.2) px: the capital's
+    // ink lies below it and within one line height of it.
+    EXPECT_GE(at600.top(), 236);
+    EXPECT_LT(at600.bottom(), 236 + 100);
+    EXPECT_GE(at600.left(), 236);
+    EXPECT_LT(at600.left(), 236 + 20);
+
+    const QRect underlined = letterInk(600, 10, 10, true);
+    EXPECT_GT(underlined.bottom(), at600.bottom());
+}
+
+TEST(PainterSurface, ColoursAreBlueGreenRedWithTheButtonFaceFromThePalette)
+{
+    EXPECT_EQ(PainterSurface::toQColor(0x00336699), QColor(0x99, 0x66, 0x33));
+    EXPECT_EQ(PainterSurface::toQColor(platform::kBlue), QColor(0, 0, 255));
+    EXPECT_EQ(PainterSurface::toQColor(platform::kButtonFace),
+              QGuiApplication::palette().color(QPalette::Active, QPalette::Button));
+
+    QImage image = imageAt(20, 20, 96);
+    {
+        PainterSurface surface(image);
+        surface.filled(0, 0, 5, 5, platform::kButtonFace);
+    }
+    EXPECT_EQ(image.pixelColor(2, 2), QGuiApplication::palette().color(QPalette::Active, QPalette::Button));
+}
+
+TEST(PainterSurface, ClsFillsTheWholeDeviceWithTheBackground)
+{
+    QImage image = imageAt(30, 20, 96);
+    image.fill(Qt::black);
+    PainterSurface surface(image);
+    surface.cls();
+    surface.setBackground(QColor(255, 255, 0));
+    surface.filled(0, 0, 3, 3, platform::kBlack);
+    surface.cls();
+    surface.end();
+    EXPECT_EQ(countPixels(image, qRgb(255, 255, 0)), 30 * 20);
+}
+
+TEST(PainterSurface, DrawsThroughTheCallersPainterAtTheGivenResolution)
+{
+    QImage image = imageAt(600, 400, 96);
+    QPainter painter(&image);
+    {
+        PainterSurface surface(painter, 600, 600);
+        EXPECT_DOUBLE_EQ(surface.twipsPerPixelX(), 2.4);
+        surface.setUnit(Unit::millimetres);
+        surface.filled(10, 1, 1, 1, platform::kBlack);
+        surface.setFontName(QStringLiteral("IPAGothic"));
+        surface.setFontSize(12);
+        surface.setCurrentPoint(1, 4);
+        surface.print(QStringLiteral("H"));
+    }
+    EXPECT_TRUE(painter.isActive());  // the caller's painter is left to the caller
+    painter.end();
+    EXPECT_EQ(image.pixelColor(236, 24), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(235, 24), QColor(Qt::white));
+    // The capital is sized for 600 dpi although the image says 96.
+    const QRect letter = inkBox(image.copy(0, 60, 200, 300));
+    EXPECT_NEAR(letter.height(), 70, 12);
+}
+
+TEST(PainterSurface, DrawingAfterEndLeavesTheDeviceAlone)
+{
+    QImage image = imageAt(20, 20, 96);
+    PainterSurface surface(image);
+    surface.end();
+    EXPECT_FALSE(surface.isActive());
+    surface.filled(0, 0, 10, 10, platform::kBlack);
+    surface.line(0, 0, 10, 10, platform::kBlack);
+    surface.print(QStringLiteral("x"));
+    surface.cls();
+    EXPECT_TRUE(inkBox(image).isEmpty());
+}
