@@ -1,0 +1,135 @@
+// The editor window's preview pane, printing and price offsets.
+#include "windows/editor_window.h"
+
+#include "platform/painter_surface.h"
+#include "render/draw_tag_sheet.h"
+#include "windows/edit_box.h"
+#include "windows/editor_layout.h"
+#include "windows/preview_pane.h"
+#include "windows/twips.h"
+
+#include <QAction>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <limits>
+
+namespace windows {
+
+namespace {
+
+// The pane's place in the window at the layout's size: left and top edge, and the gaps kept to
+// the right and bottom edges of the client area when the window grows.
+constexpr int kPaneLeftTwips = 120;
+constexpr int kPaneTopTwips = 2400;
+constexpr int kPaneWidthTwips = 11535;
+constexpr int kPaneHeightTwips = 5535;
+constexpr int kPaneRightGapTwips = kEditorClientWidthTwips - kPaneLeftTwips - kPaneWidthTwips;
+constexpr int kPaneBottomGapTwips = kEditorClientHeightTwips - kPaneTopTwips - kPaneHeightTwips;
+
+qint16 clampedOffset(int value)
+{
+    return static_cast<qint16>(std::clamp(value, int{std::numeric_limits<qint16>::min()},
+                                          int{std::numeric_limits<qint16>::max()}));
+}
+
+}  // namespace
+
+void EditorWindow::wirePreview()
+{
+    connect(control<QPushButton>(QStringLiteral("プレビュー")), &QPushButton::clicked, this, [this] { RefreshPreview(); });
+    connect(menuAction(QStringLiteral("M_プレビュー")), &QAction::triggered, this, [this] { RefreshPreview(); });
+    connect(control<QPushButton>(QStringLiteral("印刷")), &QPushButton::clicked, this, [this] { PrintSheet(); });
+    connect(menuAction(QStringLiteral("P_印刷")), &QAction::triggered, this, [this] { PrintSheet(); });
+
+    const struct {
+        const char* name;
+        int dxMm;
+        int dyMm;
+    } offsets[] = {{"右", 1, 0}, {"左", -1, 0}, {"下", 0, 1}, {"上", 0, -1}};
+    for (const auto& o : offsets) {
+        connect(control<QPushButton>(QString::fromUtf8(o.name)), &QPushButton::clicked, this,
+                [this, dx = o.dxMm, dy = o.dyMm] { shiftPrice(dx, dy); });
+    }
+
+    // The page moves when a scroll ends, not while the thumb is dragged.
+    vScroll1_->setTracking(false);
+    connect(vScroll1_, &QScrollBar::valueChanged, this, [this](int value) { scrollTo(value); });
+}
+
+void EditorWindow::RefreshPreview()
+{
+    sheet_.outputMode = QStringLiteral("0");
+    picDraw_->draw([this](platform::Surface& surface) { render::DrawTagSheet(sheet_, surface); });
+    janBox_->setFocus(Qt::OtherFocusReason);
+}
+
+void EditorWindow::drawBlankSheet()
+{
+    picDraw_->draw([this](platform::Surface& surface) { render::DrawBlankSheet(sheet_, surface); });
+}
+
+void EditorWindow::PrintSheet()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    if (!dialogs_->choosePrinter(this, printer)) {
+        janBox_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    sheet_.outputMode = QStringLiteral("1");
+    {
+        // A printer that cannot start a document draws nothing; the command goes on all the same.
+        platform::PainterSurface surface(printer);
+        surface.setUnit(platform::Unit::millimetres);
+        render::DrawTagSheet(sheet_, surface);
+        surface.end();
+    }
+    janBox_->setFocus(Qt::OtherFocusReason);
+}
+
+void EditorWindow::shiftPrice(int dxMm, int dyMm)
+{
+    sheet_.printOffsetX = clampedOffset(sheet_.printOffsetX + dxMm);
+    sheet_.printOffsetY = clampedOffset(sheet_.printOffsetY + dyMm);
+    RefreshPreview();
+}
+
+void EditorWindow::layoutPane()
+{
+    // The pane keeps its place and fills the window down to its bottom edge (less the layout's
+    // gap), so that all of it can be seen whatever the window's size.
+    const QSize client = client_->size();
+    const int left = px(kPaneLeftTwips);
+    const int top = px(kPaneTopTwips);
+    const int width = std::max(px(kPaneWidthTwips), client.width() - left - px(kPaneRightGapTwips));
+    const int height = std::max(px(kPaneHeightTwips), client.height() - top - px(kPaneBottomGapTwips));
+    picFrame_->setGeometry(left, top, width, height);
+
+    // The scroll bar keeps its place against the pane's right edge and grows with the pane.
+    const ControlSpec& spec = *std::find_if(editorControls(format()).begin(), editorControls(format()).end(),
+                                            [](const ControlSpec& c) { return c.kind == ControlKind::scrollBar; });
+    vScroll1_->setGeometry(px(spec.left) + width - px(kPaneWidthTwips), px(spec.top), px(spec.width),
+                           px(spec.height) + height - px(kPaneHeightTwips));
+}
+
+void EditorWindow::setUpScrollBar()
+{
+    const int visibleTwips = picFrame_->contentsRect().height() * kTwipsPerPixel;
+    const ScrollSetup setup = scrollSetup(picDraw_->height() * kTwipsPerPixel, visibleTwips);
+    vScroll1_->setRange(0, setup.maximum);
+    vScroll1_->setPageStep(setup.largeChange);
+    vScroll1_->setSingleStep(setup.smallChange);
+}
+
+void EditorWindow::scrollTo(int valueTwips)
+{
+    picDraw_->move(0, -px(valueTwips));
+}
+
+}  // namespace windows
