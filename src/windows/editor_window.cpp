@@ -340,10 +340,9 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::FocusIn:
         if (auto* widget = qobject_cast<QWidget*>(watched)) {
-            focusArrived(widget);
-            // The previous control's turn may have sent the focus on (the price box to Text1);
-            // then this control never really had it.
-            if (QApplication::focusWidget() != widget) {
+            // When the previous control's turn sent the focus on (the price box to Text1), this
+            // control never really had it: its own focus handling is skipped.
+            if (!focusArrived(widget)) {
                 return true;
             }
         }
@@ -374,10 +373,10 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void EditorWindow::focusArrived(QWidget* widget)
+bool EditorWindow::focusArrived(QWidget* widget)
 {
     if (widget == focusOwner_) {
-        return;  // back after a menu, a dialog or another program: nothing moved
+        return true;  // back after a menu, a dialog or another program: nothing moved
     }
     if (QWidget* previous = focusOwner_) {
         // The focus was placed here while the window was inactive: end the previous turn first.
@@ -387,12 +386,13 @@ void EditorWindow::focusArrived(QWidget* widget)
         }
     }
     if (QApplication::focusWidget() != widget) {
-        return;
+        return false;
     }
     focusOwner_ = widget;
     if (auto* b = qobject_cast<EditBox*>(widget)) {
         enterBox(b);
     }
+    return true;
 }
 
 void EditorWindow::focusLeft(QWidget* widget)

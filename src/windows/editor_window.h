@@ -130,7 +130,8 @@ private:
     void scrollTo(int valueTwips);
 
     // Focus bookkeeping (see the class comment).
-    void focusArrived(QWidget* widget);
+    // False when the focus has moved on from `widget` meanwhile.
+    bool focusArrived(QWidget* widget);
     void focusLeft(QWidget* widget);
     void enterBox(EditBox* box);
     void leaveBox(EditBox* box);
