@@ -1,5 +1,6 @@
 #include "platform/painter_surface.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -160,6 +161,48 @@ TEST(PainterSurface, FontsHaveTheirPhysicalSizeAndHangFromTheCurrentPoint)
 
     const QRect underlined = letterInk(600, 10, 10, true);
     EXPECT_GT(underlined.bottom(), at600.bottom());
+}
+
+TEST(PainterSurface, TextLooksAsThePainterDrawsItEveryTime)
+{
+    // The surface keeps the layouts of the texts it draws; a text drawn again, on this surface or
+    // on a later one, must come out as the painter itself draws it.
+    const QString face = QString::fromUtf8("ＭＳ 明朝");
+    const QString text = QString::fromUtf8("特選みかんジュース 1,980円 abc");
+    for (const int dpi : {96, 600}) {
+        QFont font(face);
+        font.setPointSizeF(9);
+        font.setBold(true);
+        const double leftPx = 2.5 * dpi / 25.4;
+        const double topPx = 1.5 * dpi / 25.4;
+        // The text drawn once, and twice at the same place (antialiased edges darken).
+        QImage references[2] = {imageAt(dpi * 5, dpi / 2, dpi), imageAt(dpi * 5, dpi / 2, dpi)};
+        for (int times = 1; times <= 2; ++times) {
+            QPainter painter(&references[times - 1]);
+            painter.setFont(font);
+            painter.setPen(QColor(0, 0, 255));
+            for (int i = 0; i < times; ++i) {
+                painter.drawText(QPointF(leftPx, topPx + QFontMetricsF(font, &references[0]).ascent()), text);
+            }
+        }
+        for (int pass = 0; pass < 3; ++pass) {
+            QImage image = imageAt(dpi * 5, dpi / 2, dpi);
+            {
+                PainterSurface surface(image);
+                surface.setUnit(Unit::millimetres);
+                surface.setFontName(face);
+                surface.setFontSize(9);
+                surface.setFontBold(true);
+                surface.setForeColor(platform::kBlue);
+                surface.setCurrentPoint(2.5, 1.5);
+                surface.print(text);
+                if (pass == 2) {
+                    surface.print(text);  // the same place again, on the same surface
+                }
+            }
+            EXPECT_EQ(image, references[pass == 2 ? 1 : 0]) << dpi << " dpi, pass " << pass;
+        }
+    }
 }
 
 TEST(PainterSurface, ColoursAreBlueGreenRedWithTheButtonFaceFromThePalette)
