@@ -1,10 +1,13 @@
 #include "platform/painter_surface.h"
 
+#include <QFile>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using platform::PainterSurface;
@@ -66,22 +69,12 @@ QRect letterInk(int dpi, double leftMm, double topMm, bool underline = false)
 
 }  // namespace
 
-TEST(PainterSurface, ResolutionIsTheDevicesInTwipsPerPixel)
-{
-    QImage image600 = imageAt(10, 10, 600);
-    QImage image96 = imageAt(10, 10, 96);
-    PainterSurface at600(image600);
-    PainterSurface at96(image96);
-    EXPECT_DOUBLE_EQ(at600.twipsPerPixelX(), 2.4);
-    EXPECT_DOUBLE_EQ(at600.twipsPerPixelY(), 2.4);
-    EXPECT_DOUBLE_EQ(at96.twipsPerPixelX(), 15.0);
-}
-
 TEST(PainterSurface, PixelFillCoversExactlyItsColumnsAndRows)
 {
     QImage image = imageAt(60, 60, 96);
     {
         PainterSurface surface(image);
+        EXPECT_DOUBLE_EQ(surface.twipsPerPixelX(), 15.0);
         surface.filled(10, 20, 7, 5, platform::kBlack);
         surface.filled(17, 20, 7, 5, platform::kRed);  // the next module: no gap, no overlap
     }
@@ -96,6 +89,8 @@ TEST(PainterSurface, MillimetresMapToDevicePixelsAndNeighboursTile)
     {
         PainterSurface surface(image);
         surface.setUnit(Unit::millimetres);
+        EXPECT_DOUBLE_EQ(surface.twipsPerPixelX(), 2.4);
+        EXPECT_DOUBLE_EQ(surface.twipsPerPixelY(), 2.4);
         surface.filled(10, 10, 35, 7, platform::kBlack);
     }
     // 10 mm = 236.2 px, 45 mm = 1062.99 px, 17 mm = 401.57 px.
@@ -254,6 +249,35 @@ TEST(PainterSurface, DrawsThroughTheCallersPainterAtTheGivenResolution)
     // The capital is sized for 600 dpi although the image says 96.
     const QRect letter = inkBox(image.copy(0, 60, 200, 300));
     EXPECT_NEAR(letter.height(), 70, 12);
+}
+
+TEST(PainterSurface, EndFinishesAPrintersDocument)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("page.pdf"));
+    const auto finishedPdf = [&path] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        const QByteArray pdf = file.readAll();
+        return pdf.startsWith("%PDF") && pdf.trimmed().endsWith("%%EOF");
+    };
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setResolution(600);
+    PainterSurface surface(printer);
+    EXPECT_DOUBLE_EQ(surface.twipsPerPixelX(), 2.4);
+    EXPECT_DOUBLE_EQ(surface.twipsPerPixelY(), 2.4);
+    surface.setUnit(Unit::millimetres);
+    surface.filled(10, 10, 20, 5, platform::kBlack);
+    EXPECT_FALSE(finishedPdf());
+    surface.end();
+    EXPECT_TRUE(finishedPdf());
+    EXPECT_FALSE(surface.isActive());
 }
 
 TEST(PainterSurface, DrawingAfterEndLeavesTheDeviceAlone)
