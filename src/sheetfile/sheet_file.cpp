@@ -1,11 +1,12 @@
 #include "sheetfile/sheet_file.h"
 
-#include <QFile>
 #include <QByteArrayView>
+#include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <optional>
@@ -55,9 +56,11 @@ int fieldsPerRecord(const SheetFormat& format)
     return static_cast<int>(textFields(format).size()) + 2;
 }
 
-const SheetFormat& otherFormat(const SheetFormat& format)
+// Printable ASCII, which code page 932 holds unchanged; such texts (most index and empty fields)
+// need no trip through the converter.
+bool isPrintableAscii(char16_t c)
 {
-    return format.isLarge() ? SheetFormat::small : SheetFormat::large;
+    return c >= 0x20 && c <= 0x7E;
 }
 
 // ---- Writing -------------------------------------------------------------------------------
@@ -75,6 +78,11 @@ public:
     Outcome append(const QString& text, QByteArray& out)
     {
         Outcome outcome;
+        if (std::all_of(text.begin(), text.end(),
+                        [](QChar c) { return isPrintableAscii(c.unicode()) && c != u'"'; })) {
+            out += text.toLatin1();
+            return outcome;
+        }
         QString written = text;
         if (written.contains(u'"')) {
             written.replace(u'"', u'＂');
@@ -90,7 +98,7 @@ public:
         const qsizetype n = written.size();
         for (qsizetype i = 0; i < n; ++i) {
             const QChar c = written[i];
-            if (c.unicode() < 0x80) {
+            if (isPrintableAscii(c.unicode())) {
                 out += static_cast<char>(c.unicode());
                 continue;
             }
@@ -238,6 +246,9 @@ bool isSingleByte(uchar c)
 // the writer later reports as a character it had to replace.
 QString decodeText(QByteArrayView bytes)
 {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return isPrintableAscii(c); })) {
+        return QString::fromLatin1(bytes);
+    }
     QStringDecoder whole(kCodecName, kCodecFlags);
     QString text = whole.decode(bytes);
     if (!whole.hasError()) {
@@ -339,15 +350,21 @@ qint32 priceOf(QByteArrayView priceField)
     return static_cast<qint32>(*number);
 }
 
-// The first field of the data, decoded: the type literal of a sheet file.
-std::optional<QString> typeField(QByteArrayView bytes)
+// The format whose type literal the first field of a file is, or nullptr. The field is compared
+// whole, so blanks inside the quotes make it no type literal.
+const SheetFormat* formatNamedBy(FieldReader& reader)
 {
-    FieldReader reader(bytes);
     const std::optional<QByteArrayView> first = reader.next();
     if (!first) {
-        return std::nullopt;
+        return nullptr;
     }
-    return decodeText(*first);
+    const QString type = decodeText(*first);
+    for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
+        if (type == typeLiteral(*format)) {
+            return format;
+        }
+    }
+    return nullptr;
 }
 
 // The data as the reader sees it. Files past the size limit are refused; NUL bytes, which no text
@@ -490,14 +507,13 @@ ReadResult decodeSheet(TagSheet& sheet, const QByteArray& data)
         return rejected(ReadOutcome::notASheet, kNotASheetMessage);
     }
     FieldReader reader(*bytes);
-    const std::optional<QByteArrayView> typeBytes = reader.next();
-    const QString type = typeBytes ? decodeText(*typeBytes) : QString();
     const SheetFormat& format = sheet.format();
-    if (!typeBytes || type != typeLiteral(format)) {
-        if (typeBytes && type == typeLiteral(otherFormat(format))) {
-            return rejected(ReadOutcome::otherFormat, otherFormatMessage(format));
-        }
+    const SheetFormat* named = formatNamedBy(reader);
+    if (!named) {
         return rejected(ReadOutcome::notASheet, kNotASheetMessage);
+    }
+    if (!(*named == format)) {
+        return rejected(ReadOutcome::otherFormat, otherFormatMessage(format));
     }
 
     // Records may stand in any order and name any slot; a later record for a slot replaces an
@@ -548,16 +564,11 @@ ReadResult readSheetFile(TagSheet& sheet, const QString& path)
 const SheetFormat* sheetFormatOf(const QByteArray& data)
 {
     const std::optional<QByteArray> bytes = readableBytes(data);
-    const std::optional<QString> type = bytes ? typeField(*bytes) : std::nullopt;
-    if (!type) {
+    if (!bytes) {
         return nullptr;
     }
-    for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
-        if (*type == typeLiteral(*format)) {
-            return format;
-        }
-    }
-    return nullptr;
+    FieldReader reader(*bytes);
+    return formatNamedBy(reader);
 }
 
 const SheetFormat* sheetFormatOfFile(const QString& path)

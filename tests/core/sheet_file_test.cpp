@@ -143,12 +143,16 @@ TEST(SheetFileWrite, CharactersTheFileCannotHoldAreReplacedAndReported)
     sheet.record(2).lot = QStringLiteral("〜");
     sheet.record(3).productName2 = QStringLiteral("12\"ｲﾝﾁ\"");
     sheet.record(4).spec = QString(QChar(0xD800)) + QStringLiteral("x");  // lone surrogate
+    // Control characters beside an unwritable one still go through the code page.
+    const QString controls = QString(QChar(0x1C)) + QChar(0x7F) + QChar(0x1A) + QChar(u'\t');
+    sheet.record(5).lot = controls + QStringLiteral("\U0001F600");
     const EncodedSheet encoded = encodeSheet(sheet);
     const std::vector<ReplacedText> expected{
         {2, TextField::maker, Substitution::unrepresentable},
         {2, TextField::lot, Substitution::unrepresentable},
         {3, TextField::productName2, Substitution::doubleQuote},
         {4, TextField::spec, Substitution::unrepresentable},
+        {5, TextField::lot, Substitution::unrepresentable},
     };
     EXPECT_EQ(encoded.replaced, expected);
 
@@ -159,9 +163,11 @@ TEST(SheetFileWrite, CharactersTheFileCannotHoldAreReplacedAndReported)
     EXPECT_EQ(back.record(3).productName2, QStringLiteral("12＂ｲﾝﾁ＂"));
     EXPECT_EQ(back.record(3).spec, QString());  // the quotes did not shift the fields
     EXPECT_EQ(back.record(4).spec, QStringLiteral("?x"));
+    EXPECT_EQ(back.record(5).lot, controls + u'?');
     back.record(2) = sheet.record(2);
     back.record(3) = sheet.record(3);
     back.record(4) = sheet.record(4);
+    back.record(5) = sheet.record(5);
     EXPECT_EQ(back.records, sheet.records);
 }
 
