@@ -1,12 +1,14 @@
 # tanafuda: the two set-up commands of the README, and a few helpers.
 #   make run    install what is missing, build, start the launcher
 #   make test   install what is missing, build, run every test (offscreen)
+#   make fuzz   fuzz the sheet-file reader for FUZZ_SECONDS (default 60)
 
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench fuzz clean
 
 all: build
 
@@ -34,5 +36,8 @@ test: build
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
+fuzz: deps
+	@bash tests/fuzz/run-sheet-file-fuzz.sh $(FUZZ_SECONDS) build-fuzz
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-fuzz

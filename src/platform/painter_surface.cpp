@@ -1,11 +1,19 @@
 #include "platform/painter_surface.h"
 
+#include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
+#include <QHash>
+#include <QList>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPalette>
+#include <QPen>
 #include <QRect>
+#include <QTextLayout>
+#include <QTextOption>
+#include <QThread>
 
 #include <cmath>
 
@@ -56,6 +64,62 @@ QRect spanRect(double x0, double y0, double x1, double y1)
     return QRect(left, top, right - left, bottom - top);
 }
 
+// A text laid out once: its glyph runs, placed for a line whose top is at y = 0.
+struct LaidOutText {
+    QList<QGlyphRun> runs;
+    double lineAscentPx = 0.0;
+    double advancePx = 0.0;  // blanks included
+};
+
+// Texts with control characters are drawn as the painter draws them, without a layout of their own.
+bool isPlainLine(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+// One font at one device resolution: the QFont, its ascent and the layouts of the texts drawn.
+struct detail::PainterFont {
+    FontSpec spec;
+    double pointSize = 0.0;
+    int deviceDpiY = 0;
+    QFont font;
+    double ascentPx = 0.0;
+    double underlinePosPx = 0.0;  // below the baseline
+    double lineWidthPx = 1.0;
+    QHash<QString, LaidOutText> texts;
+};
+
+namespace {
+
+// Fonts shared by the surfaces of the GUI thread; emptied when the application ends, before the
+// fonts it owns go away.
+constexpr qsizetype kMaxSharedFonts = 64;
+constexpr qsizetype kMaxTextsPerFont = 4096;
+
+std::vector<std::shared_ptr<detail::PainterFont>>& sharedFonts()
+{
+    static std::vector<std::shared_ptr<detail::PainterFont>> fonts;
+    return fonts;
+}
+
+void dropSharedFonts()
+{
+    sharedFonts().clear();
+}
+
+bool onGuiThread()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app != nullptr && QThread::currentThread() == app->thread();
+}
+
 }  // namespace
 
 PainterSurface::PainterSurface(QPaintDevice& device)
@@ -87,6 +151,7 @@ PainterSurface::~PainterSurface()
 
 void PainterSurface::setUpPainter()
 {
+    shareFonts_ = onGuiThread();
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setBackgroundMode(Qt::TransparentMode);
     painter_->setBrush(Qt::NoBrush);
@@ -154,25 +219,64 @@ void PainterSurface::usePen(Colour colour, int widthPx)
     penWidthPx_ = widthPx;
 }
 
-const PainterSurface::CachedFont& PainterSurface::fontFor(const FontSpec& spec)
+double PainterSurface::devicePointSize(const FontSpec& spec) const
 {
-    for (const CachedFont& cached : fonts_) {
-        if (cached.spec == spec) {
-            return cached;
+    // Sizes below one point cannot be rendered; they come only from a damaged sheet.
+    return (spec.sizePt < 1.0 ? 1.0 : spec.sizePt) * pointScale_;
+}
+
+std::shared_ptr<detail::PainterFont> PainterSurface::makeFont(const FontSpec& spec) const
+{
+    auto entry = std::make_shared<detail::PainterFont>();
+    entry->spec = spec;
+    entry->pointSize = devicePointSize(spec);
+    entry->deviceDpiY = painter_->device()->logicalDpiY();
+    entry->font = QFont(spec.face);
+    entry->font.setPointSizeF(entry->pointSize);
+    entry->font.setBold(spec.bold);
+    entry->font.setItalic(spec.italic);
+    entry->font.setUnderline(spec.underline);
+    const QFontMetricsF metrics(entry->font, painter_->device());
+    entry->ascentPx = metrics.ascent();
+    entry->underlinePosPx = metrics.underlinePos();
+    entry->lineWidthPx = metrics.lineWidth();
+    return entry;
+}
+
+detail::PainterFont& PainterSurface::fontFor(const FontSpec& spec)
+{
+    for (const auto& entry : fonts_) {
+        if (entry->spec == spec) {
+            return *entry;
         }
     }
-    CachedFont cached;
-    cached.spec = spec;
-    cached.font = QFont(spec.face);
-    // Sizes below one point cannot be rendered; they come only from a damaged sheet.
-    const double pt = spec.sizePt < 1.0 ? 1.0 : spec.sizePt;
-    cached.font.setPointSizeF(pt * pointScale_);
-    cached.font.setBold(spec.bold);
-    cached.font.setItalic(spec.italic);
-    cached.font.setUnderline(spec.underline);
-    cached.ascentPx = QFontMetricsF(cached.font, painter_->device()).ascent();
-    fonts_.push_back(std::move(cached));
-    return fonts_.back();
+    std::shared_ptr<detail::PainterFont> entry;
+    if (shareFonts_) {
+        const double pointSize = devicePointSize(spec);
+        const int deviceDpiY = painter_->device()->logicalDpiY();
+        auto& shared = sharedFonts();
+        for (const auto& candidate : shared) {
+            if (candidate->spec == spec && candidate->pointSize == pointSize
+                && candidate->deviceDpiY == deviceDpiY) {
+                entry = candidate;
+                break;
+            }
+        }
+        if (!entry) {
+            if (shared.empty()) {
+                qAddPostRoutine(dropSharedFonts);  // once per application: it empties the list
+            }
+            if (qsizetype(shared.size()) >= kMaxSharedFonts) {
+                shared.clear();  // surfaces drawing now keep theirs
+            }
+            entry = makeFont(spec);
+            shared.push_back(entry);
+        }
+    } else {
+        entry = makeFont(spec);
+    }
+    fonts_.push_back(entry);
+    return *fonts_.back();
 }
 
 void PainterSurface::doClear()
@@ -190,15 +294,54 @@ void PainterSurface::doText(double x, double y, const QString& text)
         return;
     }
     const FontSpec& spec = font();
-    int index = painterFont_;
-    if (index < 0 || !(fonts_[index].spec == spec)) {
-        const CachedFont& cached = fontFor(spec);
-        index = static_cast<int>(&cached - fonts_.data());
-        painter_->setFont(cached.font);
-        painterFont_ = index;
+    if (painterFont_ == nullptr || !(painterFont_->spec == spec)) {
+        painterFont_ = &fontFor(spec);
+        painter_->setFont(painterFont_->font);
     }
+    detail::PainterFont& entry = *painterFont_;
     usePen(foreColor(), penWidthPx_ > 0 ? penWidthPx_ : 1);
-    painter_->drawText(QPointF(toPxX(x), toPxY(y) + fonts_[index].ascentPx), text);
+    const double left = toPxX(x);
+    const double baseline = toPxY(y) + entry.ascentPx;
+
+    // Laying a text out is most of the cost of drawing it, and the page draws the same texts on
+    // every refresh: keep each layout with its font. Glyph runs underline only their glyphs, not
+    // the blanks around them, so the underline of a text is drawn here along its whole advance.
+    if (!isPlainLine(text)) {
+        painter_->drawText(QPointF(left, baseline), text);
+        return;
+    }
+    auto it = entry.texts.constFind(text);
+    if (it == entry.texts.constEnd()) {
+        if (entry.texts.size() >= kMaxTextsPerFont) {
+            entry.texts.clear();
+        }
+        QTextLayout layout(text, entry.font, painter_->device());
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        LaidOutText laidOut;
+        if (line.isValid()) {
+            laidOut.runs = line.glyphRuns();
+            for (QGlyphRun& run : laidOut.runs) {
+                run.setUnderline(false);
+            }
+            laidOut.lineAscentPx = line.ascent();
+            laidOut.advancePx = QFontMetricsF(entry.font, painter_->device()).horizontalAdvance(text);
+        }
+        it = entry.texts.insert(text, std::move(laidOut));
+    }
+    const QPointF origin(left, baseline - it->lineAscentPx);
+    for (const QGlyphRun& run : it->runs) {
+        painter_->drawGlyphRun(origin, run);
+    }
+    if (entry.spec.underline) {
+        const double thickness = std::max(1.0, std::round(entry.lineWidthPx));
+        const double top = std::round(baseline + entry.underlinePosPx - thickness / 2);
+        painter_->fillRect(QRectF(left, top, it->advancePx, thickness), painter_->pen().color());
+    }
 }
 
 void PainterSurface::doOutline(double x, double y, double w, double h, Colour colour)
@@ -206,9 +349,17 @@ void PainterSurface::doOutline(double x, double y, double w, double h, Colour co
     if (!isActive()) {
         return;
     }
-    usePen(colour, drawWidth());
-    // An aliased stroke of a w x h rectangle covers columns x .. x + w and rows y .. y + h.
-    painter_->drawRect(spanRect(toPxX(x), toPxY(y), toPxX(x + w), toPxY(y + h)));
+    // The four edges as filled bands, each as wide as the pen and centred on the edge: what an
+    // aliased stroke covers (columns x .. x + w and rows y .. y + h for a one-pixel pen), at a
+    // fraction of the stroker's cost. The preview draws a hundred of these per page.
+    const QRect r = spanRect(toPxX(x), toPxY(y), toPxX(x + w), toPxY(y + h));
+    const int pen = drawWidth();
+    const int half = pen / 2;
+    const QColor c = colourOf(colour);
+    painter_->fillRect(QRect(r.left() - half, r.top() - half, r.width() + pen, pen), c);
+    painter_->fillRect(QRect(r.left() - half, r.top() + r.height() - half, r.width() + pen, pen), c);
+    painter_->fillRect(QRect(r.left() - half, r.top() - half, pen, r.height() + pen), c);
+    painter_->fillRect(QRect(r.left() + r.width() - half, r.top() - half, pen, r.height() + pen), c);
 }
 
 void PainterSurface::doFilled(double x, double y, double w, double h, Colour colour)
@@ -228,9 +379,19 @@ void PainterSurface::doLine(double x, double y, double dx, double dy, Colour col
     if (!isActive()) {
         return;
     }
-    usePen(colour, drawWidth());
     const QPoint from(snap(toPxX(x)), snap(toPxY(y)));
     const QPoint to(snap(toPxX(x + dx)), snap(toPxY(y + dy)));
+    if (from.x() == to.x() || from.y() == to.y()) {
+        // Upright and level lines (all the page draws) as a band the pen's width across, with
+        // the square ends of an aliased stroke.
+        const int pen = drawWidth();
+        const int half = pen / 2;
+        const QRect span = QRect(from, to).normalized();
+        painter_->fillRect(QRect(span.left() - half, span.top() - half, span.width() - 1 + pen, span.height() - 1 + pen),
+                           colourOf(colour));
+        return;
+    }
+    usePen(colour, drawWidth());
     painter_->drawLine(from, to);
 }
 

@@ -3,8 +3,6 @@
 #include "platform/surface.h"
 
 #include <QColor>
-#include <QFont>
-#include <QPen>
 
 #include <memory>
 #include <optional>
@@ -14,6 +12,10 @@ class QPaintDevice;
 class QPainter;
 
 namespace platform {
+
+namespace detail {
+struct PainterFont;
+}
 
 // A surface that draws with a QPainter on a QImage, a QPrinter, a QPdfWriter or any other paint
 // device, at the device's resolution.
@@ -62,16 +64,13 @@ protected:
     void doLine(double x, double y, double dx, double dy, Colour colour) override;
 
 private:
-    struct CachedFont {
-        FontSpec spec;
-        QFont font;
-        double ascentPx = 0.0;
-    };
 
     void setUpPainter();
     double toPxX(double v) const;
     double toPxY(double v) const;
-    const CachedFont& fontFor(const FontSpec& spec);
+    double devicePointSize(const FontSpec& spec) const;
+    std::shared_ptr<detail::PainterFont> makeFont(const FontSpec& spec) const;
+    detail::PainterFont& fontFor(const FontSpec& spec);
     void usePen(Colour colour, int widthPx);
     QColor colourOf(Colour colour);
 
@@ -84,8 +83,12 @@ private:
     double pointScale_ = 1.0;
     QColor background_ = Qt::white;
 
-    std::vector<CachedFont> fonts_;
-    int painterFont_ = -1;  // index in fonts_ of the font set on the painter
+    // Fonts of this surface; on the GUI thread shared with every surface of the same resolution,
+    // with the layouts of the texts drawn in them, since the preview draws the same page again and
+    // again on new surfaces.
+    bool shareFonts_ = false;
+    std::vector<std::shared_ptr<detail::PainterFont>> fonts_;
+    detail::PainterFont* painterFont_ = nullptr;  // the font set on the painter
     std::optional<Colour> penColour_;
     int penWidthPx_ = 0;
     std::optional<QColor> buttonFace_;

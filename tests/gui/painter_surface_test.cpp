@@ -1,9 +1,13 @@
 #include "platform/painter_surface.h"
 
+#include <QFile>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using platform::PainterSurface;
@@ -65,22 +69,12 @@ QRect letterInk(int dpi, double leftMm, double topMm, bool underline = false)
 
 }  // namespace
 
-TEST(PainterSurface, ResolutionIsTheDevicesInTwipsPerPixel)
-{
-    QImage image600 = imageAt(10, 10, 600);
-    QImage image96 = imageAt(10, 10, 96);
-    PainterSurface at600(image600);
-    PainterSurface at96(image96);
-    EXPECT_DOUBLE_EQ(at600.twipsPerPixelX(), 2.4);
-    EXPECT_DOUBLE_EQ(at600.twipsPerPixelY(), 2.4);
-    EXPECT_DOUBLE_EQ(at96.twipsPerPixelX(), 15.0);
-}
-
 TEST(PainterSurface, PixelFillCoversExactlyItsColumnsAndRows)
 {
     QImage image = imageAt(60, 60, 96);
     {
         PainterSurface surface(image);
+        EXPECT_DOUBLE_EQ(surface.twipsPerPixelX(), 15.0);
         surface.filled(10, 20, 7, 5, platform::kBlack);
         surface.filled(17, 20, 7, 5, platform::kRed);  // the next module: no gap, no overlap
     }
@@ -95,6 +89,8 @@ TEST(PainterSurface, MillimetresMapToDevicePixelsAndNeighboursTile)
     {
         PainterSurface surface(image);
         surface.setUnit(Unit::millimetres);
+        EXPECT_DOUBLE_EQ(surface.twipsPerPixelX(), 2.4);
+        EXPECT_DOUBLE_EQ(surface.twipsPerPixelY(), 2.4);
         surface.filled(10, 10, 35, 7, platform::kBlack);
     }
     // 10 mm = 236.2 px, 45 mm = 1062.99 px, 17 mm = 401.57 px.
@@ -162,6 +158,48 @@ TEST(PainterSurface, FontsHaveTheirPhysicalSizeAndHangFromTheCurrentPoint)
     EXPECT_GT(underlined.bottom(), at600.bottom());
 }
 
+TEST(PainterSurface, TextLooksAsThePainterDrawsItEveryTime)
+{
+    // The surface keeps the layouts of the texts it draws; a text drawn again, on this surface or
+    // on a later one, must come out as the painter itself draws it.
+    const QString face = QString::fromUtf8("ＭＳ 明朝");
+    const QString text = QString::fromUtf8("特選みかんジュース 1,980円 abc");
+    for (const int dpi : {96, 600}) {
+        QFont font(face);
+        font.setPointSizeF(9);
+        font.setBold(true);
+        const double leftPx = 2.5 * dpi / 25.4;
+        const double topPx = 1.5 * dpi / 25.4;
+        // The text drawn once, and twice at the same place (antialiased edges darken).
+        QImage references[2] = {imageAt(dpi * 5, dpi / 2, dpi), imageAt(dpi * 5, dpi / 2, dpi)};
+        for (int times = 1; times <= 2; ++times) {
+            QPainter painter(&references[times - 1]);
+            painter.setFont(font);
+            painter.setPen(QColor(0, 0, 255));
+            for (int i = 0; i < times; ++i) {
+                painter.drawText(QPointF(leftPx, topPx + QFontMetricsF(font, &references[0]).ascent()), text);
+            }
+        }
+        for (int pass = 0; pass < 3; ++pass) {
+            QImage image = imageAt(dpi * 5, dpi / 2, dpi);
+            {
+                PainterSurface surface(image);
+                surface.setUnit(Unit::millimetres);
+                surface.setFontName(face);
+                surface.setFontSize(9);
+                surface.setFontBold(true);
+                surface.setForeColor(platform::kBlue);
+                surface.setCurrentPoint(2.5, 1.5);
+                surface.print(text);
+                if (pass == 2) {
+                    surface.print(text);  // the same place again, on the same surface
+                }
+            }
+            EXPECT_EQ(image, references[pass == 2 ? 1 : 0]) << dpi << " dpi, pass " << pass;
+        }
+    }
+}
+
 TEST(PainterSurface, ColoursAreBlueGreenRedWithTheButtonFaceFromThePalette)
 {
     EXPECT_EQ(PainterSurface::toQColor(0x00336699), QColor(0x99, 0x66, 0x33));
@@ -211,6 +249,35 @@ TEST(PainterSurface, DrawsThroughTheCallersPainterAtTheGivenResolution)
     // The capital is sized for 600 dpi although the image says 96.
     const QRect letter = inkBox(image.copy(0, 60, 200, 300));
     EXPECT_NEAR(letter.height(), 70, 12);
+}
+
+TEST(PainterSurface, EndFinishesAPrintersDocument)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("page.pdf"));
+    const auto finishedPdf = [&path] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        const QByteArray pdf = file.readAll();
+        return pdf.startsWith("%PDF") && pdf.trimmed().endsWith("%%EOF");
+    };
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setResolution(600);
+    PainterSurface surface(printer);
+    EXPECT_DOUBLE_EQ(surface.twipsPerPixelX(), 2.4);
+    EXPECT_DOUBLE_EQ(surface.twipsPerPixelY(), 2.4);
+    surface.setUnit(Unit::millimetres);
+    surface.filled(10, 10, 20, 5, platform::kBlack);
+    EXPECT_FALSE(finishedPdf());
+    surface.end();
+    EXPECT_TRUE(finishedPdf());
+    EXPECT_FALSE(surface.isActive());
 }
 
 TEST(PainterSurface, DrawingAfterEndLeavesTheDeviceAlone)

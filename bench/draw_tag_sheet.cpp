@@ -1,0 +1,93 @@
+// Cost of drawing a whole page: a full small sheet (40 tags, all with codes and prices) in preview
+// mode on a 96-dpi image, as every finished tag redraws it, and in print mode on a 600-dpi PDF.
+#include "platform/fonts.h"
+#include "platform/painter_surface.h"
+#include "platform/recording_surface.h"
+#include "render/draw_tag_sheet.h"
+#include "sheet/tag_sheet.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+sheet::TagSheet fullSmallSheet()
+{
+    sheet::TagSheet s(sheet::SheetFormat::small);
+    for (int i = 1; i <= s.tagsPerPage(); ++i) {
+        s.record(i) = {i % 2 ? QStringLiteral("4901234567894") : QStringLiteral("49012347"), QStringLiteral("メーカー"),
+                       QStringLiteral("商品名%1").arg(i), QStringLiteral("二行目"), QStringLiteral("500ml"),
+                       QStringLiteral("6本入"), 98 * i * i};
+    }
+    return s;
+}
+
+QImage previewImage()
+{
+    QImage image(794, 1123, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);  // 96 dpi
+    image.setDotsPerMeterY(3780);
+    return image;
+}
+
+void PreviewOnImage(benchmark::State& state)
+{
+    sheet::TagSheet s = fullSmallSheet();
+    s.outputMode = QStringLiteral("0");
+    QImage image = previewImage();
+    platform::PainterSurface surface(image);
+    for (auto _ : state) {
+        render::DrawTagSheet(s, surface);
+    }
+}
+BENCHMARK(PreviewOnImage)->Unit(benchmark::kMicrosecond);
+
+void PreviewOnRecording(benchmark::State& state)
+{
+    sheet::TagSheet s = fullSmallSheet();
+    s.outputMode = QStringLiteral("0");
+    for (auto _ : state) {
+        platform::RecordingSurface surface;
+        render::DrawTagSheet(s, surface);
+        benchmark::DoNotOptimize(surface.ops().size());
+    }
+}
+BENCHMARK(PreviewOnRecording)->Unit(benchmark::kMicrosecond);
+
+void PrintToPdf600(benchmark::State& state)
+{
+    sheet::TagSheet s = fullSmallSheet();
+    s.outputMode = QStringLiteral("1");
+    for (auto _ : state) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(600);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        platform::PainterSurface surface(writer);
+        render::DrawTagSheet(s, surface);
+        surface.end();
+        benchmark::DoNotOptimize(buffer.size());
+    }
+}
+BENCHMARK(PrintToPdf600)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    platform::installFontSubstitutions();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
