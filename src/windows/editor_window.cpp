@@ -140,6 +140,10 @@ void EditorWindow::buildControls()
             font.setPointSizeF(spec.fontPt);
             widget->setFont(font);
         }
+        if (spec.kind == ControlKind::label && !caption.isEmpty()) {
+            // A caption a little wider in this platform's font than in the layout's is not cut.
+            widget->resize(std::max(widget->width(), widget->sizeHint().width()), widget->height());
+        }
         if (takesFocus(spec.kind)) {
             if (spec.kind != ControlKind::editBox && spec.kind != ControlKind::button) {
                 widget->setFocusPolicy(Qt::StrongFocus);

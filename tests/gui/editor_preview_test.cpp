@@ -101,7 +101,8 @@ TEST(EditorPreview, PrintingPutsRealBarcodesOnPaperWhileThePreviewKeepsThePlaceh
         EXPECT_EQ(e.dialogs.layoutShown.orientation(), QPageLayout::Portrait);
         ASSERT_TRUE(QFile::exists(e.dialogs.pdfPath));
         EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {e.dialogs.pdfPath}).out.contains(QStringLiteral("(A4)")));
-        ASSERT_EQ(run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-png"),
+        const int dpi = format->isLarge() ? 300 : 400;
+        ASSERT_EQ(run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
                                                    e.dialogs.pdfPath, dir.filePath(QStringLiteral("paper"))})
                       .exitCode,
                   0);
@@ -120,7 +121,7 @@ TEST(EditorPreview, PrintingPutsRealBarcodesOnPaperWhileThePreviewKeepsThePlaceh
             QStringList found;
             for (int tag : {1, 13, 40}) {
                 const sheet::CellOrigin cell = e.sheet().cellOrigin(tag);
-                found << scanArea(paper, 600, origin, QRectF(cell.xMm + 0.3, cell.yMm + 4, 31.4, 4.5),
+                found << scanArea(paper, dpi, origin, QRectF(cell.xMm + 0.3, cell.yMm + 4, 31.4, 4.5),
                                   dir.filePath(QStringLiteral("tag%1.png").arg(tag)));
             }
             found.sort();
