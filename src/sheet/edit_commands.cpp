@@ -11,16 +11,21 @@ void clearCurrent(TagSheet& sheet)
     sheet.currentRecord() = TagRecord{};
 }
 
-CopyOutcome copyPrevious(TagSheet& sheet)
+CopyOutcome copyPreviousOutcome(const TagSheet& sheet)
 {
     if (sheet.current <= 1) {
         return CopyOutcome::atFirstTag;
     }
-    const TagRecord& previous = sheet.record(sheet.current - 1);
-    if (previous.productName.isEmpty()) {
-        return CopyOutcome::previousEmpty;
+    return sheet.record(sheet.current - 1).productName.isEmpty() ? CopyOutcome::previousEmpty : CopyOutcome::copied;
+}
+
+CopyOutcome copyPrevious(TagSheet& sheet)
+{
+    const CopyOutcome outcome = copyPreviousOutcome(sheet);
+    if (outcome != CopyOutcome::copied) {
+        return outcome;
     }
-    sheet.currentRecord() = previous;
+    sheet.currentRecord() = sheet.record(sheet.current - 1);
     if (sheet.current < sheet.tagsPerPage()) {
         ++sheet.current;
     }
@@ -89,10 +94,38 @@ QString nameFontFromFace(const QString& face)
 
 qint16 wholePointSize(double pointSize)
 {
+    if (std::isnan(pointSize)) {
+        return 0;  // no size at all; converting NaN to an integer would be undefined
+    }
     const double r = std::nearbyint(pointSize);  // the default rounding mode rounds halves to even
     const double lo = std::numeric_limits<qint16>::min();
     const double hi = std::numeric_limits<qint16>::max();
     return static_cast<qint16>(std::clamp(r, lo, hi));
+}
+
+bool applyNameFont(TagSheet& sheet, const QString& face)
+{
+    const QString name = nameFontFromFace(face);
+    if (name.isEmpty()) {
+        return false;
+    }
+    sheet.nameFont = name;
+    sheet.nameBold = false;
+    sheet.nameItalic = false;
+    return true;
+}
+
+bool applyPriceFont(TagSheet& sheet, const QString& face, double pointSize)
+{
+    // Anything above half a point rounds to one point at least; NaN fails the comparison too.
+    if (face.isEmpty() || !(pointSize > 0.5)) {
+        return false;
+    }
+    sheet.priceFont = face;
+    sheet.priceFontSize = wholePointSize(pointSize);
+    sheet.priceBold = false;
+    sheet.priceItalic = false;
+    return true;
 }
 
 }  // namespace sheet

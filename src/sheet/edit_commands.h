@@ -23,6 +23,8 @@ enum class CopyOutcome {
 // Copies every member of the record before `current` into it and moves to the next tag (staying on
 // the last one).
 CopyOutcome copyPrevious(TagSheet& sheet);
+// What copyPrevious would do, without doing it (`copied` meaning it would copy).
+CopyOutcome copyPreviousOutcome(const TagSheet& sheet);
 
 // Inserts an empty record at `current`, moving the records from there on one place down; the last
 // record falls off. Refused (returns false, nothing changed) when the last record has a product
@@ -49,5 +51,14 @@ QString nameFontFromFace(const QString& face);
 
 // A point size as a whole number, a half going to the even neighbour (10.5 -> 10, 11.5 -> 12).
 qint16 wholePointSize(double pointSize);
+
+// The font dialog's answer taken as the product-name font: the face by nameFontFromFace, bold and
+// italic off; the size chosen is not used. An answer without a face is no choice: false, and
+// nothing changes.
+bool applyNameFont(TagSheet& sheet, const QString& face);
+// The font dialog's answer taken as the price font: the face exactly as given (a leading "@"
+// kept), the size by wholePointSize, bold and italic off. An answer without a face, or with a size
+// that is not at least one whole point, is no choice: false, and nothing changes.
+bool applyPriceFont(TagSheet& sheet, const QString& face, double pointSize);
 
 }  // namespace sheet

@@ -142,6 +142,22 @@ private:
     void navigate(sheet::Move move);
     bool isMenuShortcut(const QKeyEvent& event) const;
 
+    // ---- Edit commands (editor_edit_commands.cpp) ----
+    void clearTag();
+    void copyPreviousTag();
+    void offerPreviousCandidate();
+    void insertTag();
+    void deleteTag();
+    void chooseNameFont();
+    void choosePriceFont();
+    void switchBorder();
+    // Ends a command that changed the sheet: the preview redrawn and Text1's turn run.
+    void refreshAfterEdit();
+    // The labels that show the product-name and the price font faces.
+    QLabel* nameFontLabel() const;
+    QLabel* priceFontLabel() const;
+    // ---- End of edit commands ----
+
     sheet::TagSheet sheet_;
     platform::Dialogs* dialogs_;
     platform::FileDialogState fileDialog_;

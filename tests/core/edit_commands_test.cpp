@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace sheet;
 
 namespace {
@@ -100,16 +102,20 @@ TEST(EditCommands, CopyPrevious)
     for (const SheetFormat* f : kFormats) {
         TagSheet sheet = filledSheet(*f, 5);
         const TagSheet before = sheet;
+        EXPECT_EQ(copyPreviousOutcome(sheet), CopyOutcome::atFirstTag);
         EXPECT_EQ(copyPrevious(sheet), CopyOutcome::atFirstTag);
         EXPECT_EQ(sheet.records, before.records);
         EXPECT_EQ(sheet.current, 1);
 
         sheet.current = 7;  // record 6 is empty
+        EXPECT_EQ(copyPreviousOutcome(sheet), CopyOutcome::previousEmpty);
         EXPECT_EQ(copyPrevious(sheet), CopyOutcome::previousEmpty);
         EXPECT_EQ(sheet.records, before.records);
         EXPECT_EQ(sheet.current, 7);
 
         sheet.current = 6;
+        EXPECT_EQ(copyPreviousOutcome(sheet), CopyOutcome::copied);
+        EXPECT_EQ(sheet.records, before.records);  // only a look
         EXPECT_EQ(copyPrevious(sheet), CopyOutcome::copied);
         EXPECT_EQ(sheet.record(6), sheet.record(5));
         EXPECT_EQ(sheet.current, 7);
@@ -169,6 +175,25 @@ TEST(EditCommands, MarkersNameTheFieldsOfEachFormat)
     }
 }
 
+TEST(EditCommands, CopyPreviousNeedsOnlyAProductName)
+{
+    for (const SheetFormat* f : kFormats) {
+        TagSheet sheet(*f);
+        sheet.record(1).jan = QStringLiteral("49012347");
+        sheet.record(1).price = 500;
+        sheet.current = 2;
+        EXPECT_EQ(copyPrevious(sheet), CopyOutcome::previousEmpty);
+        EXPECT_EQ(sheet.record(2), TagRecord{});
+
+        sheet.record(1).productName2 = QStringLiteral("second line only");
+        EXPECT_EQ(copyPrevious(sheet), CopyOutcome::previousEmpty);
+
+        sheet.record(1).productName = QStringLiteral(" ");  // a blank is a name all the same
+        EXPECT_EQ(copyPrevious(sheet), CopyOutcome::copied);
+        EXPECT_EQ(sheet.record(2), sheet.record(1));
+    }
+}
+
 TEST(EditCommands, FontDialogAnswers)
 {
     EXPECT_EQ(nameFontFromFace(QStringLiteral("@ＭＳ 明朝")), QStringLiteral("ＭＳ 明朝"));
@@ -179,6 +204,75 @@ TEST(EditCommands, FontDialogAnswers)
     EXPECT_EQ(wholePointSize(20.0), 20);
     EXPECT_EQ(wholePointSize(9.75), 10);
     EXPECT_EQ(wholePointSize(1e9), 32767);
+    EXPECT_EQ(wholePointSize(-1e9), -32768);
+    EXPECT_EQ(wholePointSize(std::nan("")), 0);
+}
+
+TEST(EditCommands, NameFontDropsTheVerticalMarkAndTheStyle)
+{
+    const struct {
+        const char* face;
+        bool applied;
+        const char* nameFont;
+    } rows[] = {
+        {"@ＭＳ 明朝", true, "ＭＳ 明朝"},
+        {"IPAPGothic", true, "IPAPGothic"},
+        {"@@縦", true, "@縦"},  // only the first mark goes
+        {"", false, "ＭＳ 明朝"},
+        {"@", false, "ＭＳ 明朝"},
+    };
+    for (const SheetFormat* f : kFormats) {
+        for (const auto& row : rows) {
+            TagSheet sheet(*f);
+            sheet.nameFont = kMincho;
+            sheet.nameBold = true;
+            sheet.nameItalic = true;
+            const qint16 priceSize = sheet.priceFontSize;
+            EXPECT_EQ(applyNameFont(sheet, QString::fromUtf8(row.face)), row.applied) << row.face;
+            EXPECT_EQ(sheet.nameFont, QString::fromUtf8(row.nameFont)) << row.face;
+            EXPECT_EQ(sheet.nameBold, !row.applied);
+            EXPECT_EQ(sheet.nameItalic, !row.applied);
+            EXPECT_EQ(sheet.priceFontSize, priceSize);  // the size chosen is not the name's
+        }
+    }
+}
+
+TEST(EditCommands, PriceFontKeepsTheFaceAndRoundsTheSize)
+{
+    const struct {
+        const char* face;
+        double pointSize;
+        bool applied;
+        qint16 storedSize;
+    } rows[] = {
+        {"@ＭＳ 明朝", 36.0, true, 36},
+        {"IPAMincho", 20.0, true, 20},
+        {"IPAMincho", 10.5, true, 10},
+        {"IPAMincho", 11.5, true, 12},
+        {"IPAMincho", 12.25, true, 12},
+        {"IPAMincho", 0.75, true, 1},
+        // Answers no working dialog gives: taken as a cancel.
+        {"IPAMincho", 0.5, false, 0},
+        {"IPAMincho", -1.0, false, 0},
+        {"IPAMincho", std::nan(""), false, 0},
+        {"", 20.0, false, 0},
+    };
+    for (const SheetFormat* f : kFormats) {
+        for (const auto& row : rows) {
+            TagSheet sheet(*f);
+            sheet.priceFont = kMincho;
+            sheet.priceFontSize = f->defaultPriceFontSizePt;
+            sheet.priceBold = true;
+            sheet.priceItalic = true;
+            EXPECT_EQ(applyPriceFont(sheet, QString::fromUtf8(row.face), row.pointSize), row.applied)
+                << row.face << " " << row.pointSize;
+            EXPECT_EQ(sheet.priceFont, row.applied ? QString::fromUtf8(row.face) : kMincho);
+            EXPECT_EQ(sheet.priceFontSize, row.applied ? row.storedSize : f->defaultPriceFontSizePt)
+                << row.pointSize;
+            EXPECT_EQ(sheet.priceBold, !row.applied);
+            EXPECT_EQ(sheet.priceItalic, !row.applied);
+        }
+    }
 }
 
 TEST(EditCommands, ClearEmptiesOnlyTheCurrentRecord)

@@ -7,6 +7,7 @@
 
 #include <QPageLayout>
 #include <QPrinter>
+#include <QList>
 #include <QStringList>
 
 #include <optional>
@@ -26,9 +27,13 @@ public:
 
     platform::MessageAnswer messageAnswer = platform::MessageAnswer::no;
     QStringList messages;  // "title: text" of each message box
+    QList<platform::MessageIcon> messageIcons;       // the icon of each message box
+    QList<platform::MessageButtons> messageButtons;  // and its buttons
 
     std::optional<platform::FontChoice> fontAnswer;
     std::optional<platform::Colour> colourAnswer;
+    int fontDialogs = 0;
+    int colourDialogs = 0;
 
     bool choosePrinter(QWidget*, QPrinter& printer) override
     {
@@ -53,12 +58,22 @@ public:
         return saveAnswer;
     }
     bool fileExists(const QString&) override { return existsAnswer; }
-    platform::MessageAnswer message(QWidget*, const QString& text, const QString& title, platform::MessageIcon,
+    platform::MessageAnswer message(QWidget*, const QString& text, const QString& title, platform::MessageIcon icon,
                                     platform::MessageButtons buttons) override
     {
         messages << title + QStringLiteral(": ") + text;
+        messageIcons << icon;
+        messageButtons << buttons;
         return buttons == platform::MessageButtons::ok ? platform::MessageAnswer::ok : messageAnswer;
     }
-    std::optional<platform::FontChoice> chooseFont(QWidget*) override { return fontAnswer; }
-    std::optional<platform::Colour> chooseColour(QWidget*) override { return colourAnswer; }
+    std::optional<platform::FontChoice> chooseFont(QWidget*) override
+    {
+        ++fontDialogs;
+        return fontAnswer;
+    }
+    std::optional<platform::Colour> chooseColour(QWidget*) override
+    {
+        ++colourDialogs;
+        return colourAnswer;
+    }
 };

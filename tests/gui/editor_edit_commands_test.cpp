@@ -1,0 +1,584 @@
+// The editor window's command buttons, clicked while an edit box has the focus: the box's turn
+// ends first (the price box moving on to the next tag), then the command runs. Message boxes and
+// the font and colour dialogs are answered by the test.
+#include "editor_test_support.h"
+
+#include <ostream>
+#include <QSignalSpy>
+
+namespace sheet {
+// A record in failure messages: its product name and price.
+inline void PrintTo(const TagRecord& r, std::ostream* os)
+{
+    *os << '{' << r.productName.toStdString() << ' ' << r.price << '}';
+}
+}  // namespace sheet
+
+using editor_test::OpenEditor;
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using sheet::Field;
+using sheet::SheetFormat;
+using sheet::TagRecord;
+
+namespace {
+
+TagRecord named(const QString& name, qint32 price)
+{
+    TagRecord r;
+    r.jan = QStringLiteral("49012347");
+    r.maker = QStringLiteral("m") + name;
+    r.productName = name;
+    r.productName2 = QStringLiteral("n") + name;
+    r.spec = QStringLiteral("s") + name;
+    r.lot = QStringLiteral("l") + name;
+    r.price = price;
+    return r;
+}
+
+// Record i of the format's shape: productName2 only where the format has the line.
+TagRecord tagData(const SheetFormat& format, int i)
+{
+    TagRecord r = named(QStringLiteral("t%1").arg(i), i * 10);
+    if (!format.hasProductName2) {
+        r.productName2.clear();
+    }
+    return r;
+}
+
+// Fills tags 1..count, then shows tag `at` with the focus in Text1.
+void fillAndGoTo(OpenEditor& e, int count, int at)
+{
+    for (int i = 1; i <= count; ++i) {
+        e.sheet().record(i) = tagData(e.sheet().format(), i);
+    }
+    e.goTo(at);
+}
+
+// A mark on the preview that only a redraw of the page removes.
+void markPreview(OpenEditor& e)
+{
+    e.w().previewPage()->image().setPixelColor(1, 1, QColor(1, 2, 3));
+}
+bool previewRedrawn(OpenEditor& e)
+{
+    return e.w().previewPage()->image().pixelColor(1, 1) != QColor(1, 2, 3);
+}
+
+// The tag shown as current after a command that ends in Text1: focus, label, outline, boxes.
+void expectShowing(OpenEditor& e, int tag)
+{
+    EXPECT_EQ(e.sheet().current, tag);
+    EXPECT_EQ(e.focused(), e.box(Field::jan)) << e.focusedName().toStdString();
+    EXPECT_EQ(e.label6(), QStringLiteral(" %1/%2").arg(tag).arg(e.sheet().tagsPerPage()));
+    EXPECT_TRUE(e.outlined(tag));
+    EXPECT_EQ(e.box(Field::productName)->text(), e.sheet().record(tag).productName);
+    EXPECT_EQ(e.box(Field::price)->text(), QString::number(e.sheet().record(tag).price));
+}
+
+// Puts `text` into the product-name box of the current tag by typing, leaving the focus there.
+void typeProductName(OpenEditor& e, const QString& text)
+{
+    e.clickAndSelect(QStringLiteral("Text3"));
+    e.type(text);
+}
+
+// Types a price into the price box, leaving the focus there.
+void typePrice(OpenEditor& e, const QString& digits)
+{
+    e.clickAndSelect(e.box(Field::price)->objectName());
+    e.key(Qt::Key_Delete);
+    e.type(digits);
+}
+
+// Presses Alt+`key` in the focused control, the access key of button `name`, and waits for the
+// button's click, which the button animates before it is emitted.
+void pressAccessKey(OpenEditor& e, const QString& name, Qt::Key key)
+{
+    QSignalSpy clicked(e.button(name), &QPushButton::clicked);
+    e.key(key, Qt::AltModifier);
+    ASSERT_TRUE(clicked.count() == 1 || clicked.wait(2000)) << name.toStdString();
+}
+
+}  // namespace
+
+// ---- クリア ----
+
+TEST(EditorEditCommands, ClearEmptiesTheTagWhoseBoxWasLeft)
+{
+    for (const SheetFormat* format : editor_test::kFormats) {
+        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        fillAndGoTo(e, 5, 3);
+        typeProductName(e, QStringLiteral("typed"));
+        markPreview(e);
+        e.click(QStringLiteral("クリア"));
+        EXPECT_EQ(e.sheet().record(3), TagRecord{});
+        EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
+        EXPECT_EQ(e.sheet().record(4), tagData(*format, 4));
+        EXPECT_TRUE(previewRedrawn(e));
+        expectShowing(e, 3);
+
+        // From the price box: the price is stored and the next tag is the one cleared.
+        typePrice(e, QStringLiteral("555"));
+        e.click(QStringLiteral("クリア"));
+        EXPECT_EQ(e.sheet().record(3).price, 555);
+        EXPECT_EQ(e.sheet().record(4), TagRecord{});
+        EXPECT_EQ(e.sheet().record(5), tagData(*format, 5));
+        expectShowing(e, 4);
+    }
+}
+
+// ---- コピー ----
+
+TEST(EditorEditCommands, CopyPreviousFillsTheTagAndMovesOn)
+{
+    for (const SheetFormat* format : editor_test::kFormats) {
+        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        fillAndGoTo(e, 5, 6);
+        typeProductName(e, QStringLiteral("replaced"));
+        e.click(QStringLiteral("コピー"));
+        EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));  // productName2 along with the rest
+        expectShowing(e, 7);
+        EXPECT_EQ(e.sheet().record(7), TagRecord{});
+
+        // Back on tag 6, clicked from the price box: the price goes into tag 6, the window moves
+        // to tag 7, and tag 6 is copied there.
+        e.click(QStringLiteral("cmdprevious"));
+        typePrice(e, QStringLiteral("4"));
+        e.click(QStringLiteral("コピー"));
+        EXPECT_EQ(e.sheet().record(6).price, 4);
+        EXPECT_EQ(e.sheet().record(7), e.sheet().record(6));
+        expectShowing(e, 8);
+    }
+}
+
+TEST(EditorEditCommands, CopyPreviousAtTheEnds)
+{
+    for (const SheetFormat* format : editor_test::kFormats) {
+        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        const int last = format->tagsPerPage;
+        fillAndGoTo(e, 3, 1);
+
+        // Tag 1: only the focus goes to Text1; the typed name was stored by the box.
+        typeProductName(e, QStringLiteral("first"));
+        e.click(QStringLiteral("コピー"));
+        EXPECT_EQ(e.sheet().record(1).productName, QStringLiteral("first"));
+        EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
+        expectShowing(e, 1);
+
+        // The last tag copies and stays.
+        e.sheet().record(last - 1) = tagData(*format, 9);
+        e.click(QStringLiteral("Cmdlast"));
+        e.click(QStringLiteral("コピー"));
+        EXPECT_EQ(e.sheet().record(last), tagData(*format, 9));
+        expectShowing(e, last);
+    }
+}
+
+TEST(EditorEditCommands, CopyPreviousAfterATagWithoutNameDoesNothing)
+{
+    for (const SheetFormat* format : editor_test::kFormats) {
+        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        fillAndGoTo(e, 4, 6);
+        e.sheet().record(5).jan = QStringLiteral("49012347");  // data, but no product name
+        e.clickAndSelect(QStringLiteral("Text2"));
+        e.type(QStringLiteral("mk"));
+        markPreview(e);
+        auto expected = e.sheet().records;
+        expected[6 - 1].maker = QStringLiteral("mk");  // stored when the box was left
+        e.click(QStringLiteral("コピー"));
+        EXPECT_EQ(e.sheet().records, expected);
+        EXPECT_EQ(e.sheet().current, 6);
+        EXPECT_EQ(e.focused(), e.button(QStringLiteral("コピー")));
+        EXPECT_FALSE(previewRedrawn(e));
+    }
+}
+
+TEST(EditorEditCommands, CopyByItsAccessKeyKeepsTypedTextWithItsTag)
+{
+    for (const SheetFormat* format : editor_test::kFormats) {
+        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        fillAndGoTo(e, 5, 6);
+        // Alt+C leaves the focus in the box: its text must not land in the tag moved to.
+        typeProductName(e, QStringLiteral("pending"));
+        pressAccessKey(e, QStringLiteral("コピー"), Qt::Key_C);
+        EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));
+        expectShowing(e, 7);
+        e.click(QStringLiteral("Text2"));
+        EXPECT_EQ(e.sheet().record(7), TagRecord{});
+
+        // Nothing to copy: the box keeps the focus and its text goes on to its own tag.
+        e.click(QStringLiteral("Cmdlast"));
+        e.clickAndSelect(QStringLiteral("Text3"));
+        e.type(QStringLiteral("own"));
+        pressAccessKey(e, QStringLiteral("コピー"), Qt::Key_C);
+        EXPECT_EQ(e.focused(), e.box(Field::productName));
+        e.type(QStringLiteral("+"));
+        e.click(QStringLiteral("Text2"));
+        EXPECT_EQ(e.sheet().record(format->tagsPerPage).productName, QStringLiteral("own+"));
+    }
+}
+
+// ---- 前候補 ----
+
+TEST(EditorEditCommands, PreviousCandidateWalksBackThroughTheFocusedField)
+{
+    struct Row {
+        const SheetFormat* format;
+        Field field;
+        QString TagRecord::*member;
+    };
+    const Row rows[] = {
+        {&SheetFormat::large, Field::maker, &TagRecord::maker},
+        {&SheetFormat::large, Field::productName, &TagRecord::productName},
+        {&SheetFormat::large, Field::spec, &TagRecord::spec},
+        {&SheetFormat::large, Field::lot, &TagRecord::lot},
+        {&SheetFormat::small, Field::productName2, &TagRecord::productName2},
+        {&SheetFormat::small, Field::spec, &TagRecord::spec},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(editor_test::formatName(*row.format).toStdString() + " field "
+                     + std::to_string(int(row.field)));
+        OpenEditor e(*row.format);
+        ASSERT_TRUE(e.activated);
+        fillAndGoTo(e, 3, 4);
+        windows::EditBox* edit = e.box(row.field);
+        e.clickAndSelect(edit->objectName());
+        e.type(QStringLiteral("typed"));
+        QPushButton* candidate = e.button(QStringLiteral("前候補"));
+        ASSERT_TRUE(candidate->isEnabled());
+        markPreview(e);
+
+        e.click(QStringLiteral("前候補"));
+        EXPECT_EQ(edit->text(), e.sheet().record(3).*row.member);
+        EXPECT_EQ(e.sheet().record(4).*row.member, e.sheet().record(3).*row.member);
+        EXPECT_EQ(e.focused(), candidate);
+        // The space bar on the button that kept the focus offers the record before.
+        e.key(Qt::Key_Space);
+        EXPECT_EQ(edit->text(), e.sheet().record(2).*row.member);
+        e.click(QStringLiteral("前候補"));
+        EXPECT_EQ(edit->text(), e.sheet().record(1).*row.member);
+        EXPECT_EQ(e.sheet().record(4).*row.member, e.sheet().record(1).*row.member);
+        EXPECT_EQ(e.sheet().candidateIndex, 1);
+        // Record 1 reached: nothing more.
+        e.click(QStringLiteral("前候補"));
+        EXPECT_EQ(edit->text(), e.sheet().record(1).*row.member);
+        EXPECT_EQ(e.sheet().candidateIndex, 1);
+
+        EXPECT_EQ(e.sheet().current, 4);
+        EXPECT_EQ(e.focused(), candidate);
+        EXPECT_FALSE(previewRedrawn(e));
+        TagRecord others = e.sheet().record(4);
+        others.*row.member = QString();
+        EXPECT_EQ(others, TagRecord{});  // only the focused field was filled
+
+        // The box taken up again starts over from the record before the current one.
+        e.clickAndSelect(edit->objectName());
+        EXPECT_EQ(e.sheet().candidateIndex, 4);
+        e.click(QStringLiteral("前候補"));
+        EXPECT_EQ(edit->text(), e.sheet().record(3).*row.member);
+    }
+}
+
+TEST(EditorEditCommands, PreviousCandidateByItsAccessKeyFillsTheFocusedBox)
+{
+    OpenEditor e(SheetFormat::small);
+    ASSERT_TRUE(e.activated);
+    fillAndGoTo(e, 3, 4);
+    e.clickAndSelect(QStringLiteral("Text3"));
+    e.type(QStringLiteral("typed"));
+    pressAccessKey(e, QStringLiteral("前候補"), Qt::Key_M);
+    EXPECT_EQ(e.focused(), e.box(Field::productName));
+    EXPECT_EQ(e.box(Field::productName)->text(), QStringLiteral("t3"));
+    EXPECT_EQ(e.sheet().record(4).productName, QStringLiteral("t3"));
+    pressAccessKey(e, QStringLiteral("前候補"), Qt::Key_M);
+    EXPECT_EQ(e.box(Field::productName)->text(), QStringLiteral("t2"));
+    e.click(QStringLiteral("Text2"));
+    EXPECT_EQ(e.sheet().record(4).productName, QStringLiteral("t2"));
+}
+
+// ---- 挿入 ----
+
+TEST(EditorEditCommands, InsertMakesRoomAtTheCurrentTag)
+{
+    for (const SheetFormat* format : editor_test::kFormats) {
+        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        fillAndGoTo(e, 5, 3);
+        typeProductName(e, QStringLiteral("typed"));
+        TagRecord typed = tagData(*format, 3);
+        typed.productName = QStringLiteral("typed");
+        markPreview(e);
+        e.click(QStringLiteral("挿入"));
+        EXPECT_TRUE(e.dialogs.messages.isEmpty());
+        EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
+        EXPECT_EQ(e.sheet().record(3), TagRecord{});
+        EXPECT_EQ(e.sheet().record(4), typed);  // what the box stored moved along
+        EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));
+        EXPECT_EQ(e.sheet().record(7), TagRecord{});
+        EXPECT_TRUE(previewRedrawn(e));
+        expectShowing(e, 3);
+
+        // From the price box: stored into tag 3, the insert at tag 4.
+        typePrice(e, QStringLiteral("77"));
+        e.click(QStringLiteral("挿入"));
+        EXPECT_EQ(e.sheet().record(3).price, 77);
+        EXPECT_EQ(e.sheet().record(4), TagRecord{});
+        EXPECT_EQ(e.sheet().record(5), typed);
+        expectShowing(e, 4);
+    }
+}
+
+TEST(EditorEditCommands, InsertIsRefusedWhenTheLastTagHasAName)
+{
+    for (const SheetFormat* format : editor_test::kFormats) {
+        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        const int last = format->tagsPerPage;
+        e.sheet().record(last) = tagData(*format, last);
+        fillAndGoTo(e, 3, 2);
+        typeProductName(e, QStringLiteral("kept"));
+        e.click(QStringLiteral("挿入"));
+        ASSERT_EQ(e.dialogs.messages.size(), 1);
+        EXPECT_EQ(e.dialogs.messages.at(0), QStringLiteral("エラー: 最後尾にデータがあります。挿入できません。"));
+        EXPECT_EQ(e.dialogs.messageIcons.at(0), MessageIcon::stop);
+        EXPECT_EQ(e.dialogs.messageButtons.at(0), MessageButtons::ok);
+        EXPECT_EQ(e.sheet().record(2).productName, QStringLiteral("kept"));
+        EXPECT_EQ(e.sheet().record(3), tagData(*format, 3));
+        EXPECT_EQ(e.sheet().record(last), tagData(*format, last));
+        expectShowing(e, 2);
+
+        // A last tag with only a code and a price does not stop it, and is lost.
+        e.sheet().record(last).productName.clear();
+        e.click(QStringLiteral("挿入"));
+        EXPECT_EQ(e.dialogs.messages.size(), 1);
+        EXPECT_EQ(e.sheet().record(2), TagRecord{});
+        EXPECT_EQ(e.sheet().record(3).productName, QStringLiteral("kept"));
+        EXPECT_EQ(e.sheet().record(last), TagRecord{});
+    }
+}
+
+// ---- 削除 ----
+
+TEST(EditorEditCommands, DeleteAsksFirst)
+{
+    for (const SheetFormat* format : editor_test::kFormats) {
+        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        fillAndGoTo(e, 5, 3);
+
+        // No: nothing but the focus moving to Text1.
+        e.dialogs.messageAnswer = MessageAnswer::no;
+        typeProductName(e, QStringLiteral("typed"));
+        e.click(QStringLiteral("削除"));
+        ASSERT_EQ(e.dialogs.messages.size(), 1);
+        EXPECT_EQ(e.dialogs.messages.at(0), QStringLiteral("削除: 削除しますか?。"));
+        EXPECT_EQ(e.dialogs.messageIcons.at(0), MessageIcon::stop);
+        EXPECT_EQ(e.dialogs.messageButtons.at(0), MessageButtons::yesNo);
+        EXPECT_EQ(e.sheet().record(3).productName, QStringLiteral("typed"));
+        EXPECT_EQ(e.sheet().record(4), tagData(*format, 4));
+        expectShowing(e, 3);
+
+        // Yes: the tags after it move up, and tag 3 shows what was tag 4.
+        e.dialogs.messageAnswer = MessageAnswer::yes;
+        e.click(QStringLiteral("削除"));
+        EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
+        EXPECT_EQ(e.sheet().record(3), tagData(*format, 4));
+        EXPECT_EQ(e.sheet().record(4), tagData(*format, 5));
+        EXPECT_EQ(e.sheet().record(5), TagRecord{});
+        expectShowing(e, 3);
+        EXPECT_EQ(e.box(Field::productName)->text(), QStringLiteral("t4"));
+
+        // From the price box: stored into tag 3, tag 4 deleted.
+        typePrice(e, QStringLiteral("12"));
+        e.click(QStringLiteral("削除"));
+        EXPECT_EQ(e.sheet().record(3).price, 12);
+        EXPECT_EQ(e.sheet().record(4), TagRecord{});
+        expectShowing(e, 4);
+
+        // The last tag: only it is emptied.
+        const int last = format->tagsPerPage;
+        e.sheet().record(last) = tagData(*format, last);
+        e.sheet().record(last - 1) = tagData(*format, last - 1);
+        e.click(QStringLiteral("Cmdlast"));
+        e.click(QStringLiteral("削除"));
+        EXPECT_EQ(e.sheet().record(last), TagRecord{});
+        EXPECT_EQ(e.sheet().record(last - 1), tagData(*format, last - 1));
+        expectShowing(e, last);
+    }
+}
+
+// ---- フォント切替, 単価フォント切替 ----
+
+TEST(EditorEditCommands, FontLabelsOfEachFormat)
+{
+    const QString vertical = QStringLiteral("@ＭＳ 明朝");
+    for (const SheetFormat* format : editor_test::kFormats) {
+        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        auto* nameLabel = e.w().control<QLabel>(format->isLarge() ? QStringLiteral("Label8") : QStringLiteral("Label9"));
+        auto* priceLabel = e.w().control<QLabel>(format->isLarge() ? QStringLiteral("Label9") : QStringLiteral("Label10"));
+        const QString priceLabelBefore = priceLabel->text();
+        e.sheet().nameBold = true;
+        e.sheet().nameItalic = true;
+        fillAndGoTo(e, 1, 1);
+
+        // The vertical-writing face: the sheet takes the name without its mark, the label shows it.
+        e.dialogs.fontAnswer = platform::FontChoice{vertical, 14.0};
+        typeProductName(e, QStringLiteral("typed"));
+        e.click(QStringLiteral("フォント切替"));
+        EXPECT_EQ(e.dialogs.fontDialogs, 1);
+        EXPECT_EQ(e.sheet().nameFont, QStringLiteral("ＭＳ 明朝"));
+        EXPECT_FALSE(e.sheet().nameBold);
+        EXPECT_FALSE(e.sheet().nameItalic);
+        EXPECT_EQ(nameLabel->text(), vertical);
+        EXPECT_EQ(priceLabel->text(), priceLabelBefore);
+        EXPECT_EQ(e.sheet().priceFontSize, format->defaultPriceFontSizePt);
+        EXPECT_EQ(e.sheet().record(1).productName, QStringLiteral("typed"));
+        expectShowing(e, 1);
+
+        // For the price the mark stays.
+        e.click(QStringLiteral("単価フォント切替"));
+        EXPECT_EQ(e.sheet().priceFont, vertical);
+        EXPECT_EQ(e.sheet().priceFontSize, 14);
+        EXPECT_EQ(priceLabel->text(), vertical);
+        EXPECT_EQ(e.sheet().nameFont, QStringLiteral("ＭＳ 明朝"));
+        expectShowing(e, 1);
+    }
+}
+
+TEST(EditorEditCommands, PriceFontSizeIsRoundedAndTheStyleDropped)
+{
+    const struct {
+        double chosenPt;
+        qint16 storedPt;
+    } rows[] = {{20.0, 20}, {10.5, 10}, {11.5, 12}, {9.0, 9}};
+    OpenEditor e(SheetFormat::large);
+    ASSERT_TRUE(e.activated);
+    for (const auto& row : rows) {
+        e.sheet().priceBold = true;  // a bold choice in the dialog is not taken either
+        e.sheet().priceItalic = true;
+        e.dialogs.fontAnswer = platform::FontChoice{QStringLiteral("IPAGothic"), row.chosenPt};
+        e.click(QStringLiteral("単価フォント切替"));
+        EXPECT_EQ(e.sheet().priceFontSize, row.storedPt) << row.chosenPt;
+        EXPECT_FALSE(e.sheet().priceBold);
+        EXPECT_FALSE(e.sheet().priceItalic);
+        EXPECT_EQ(e.focused(), e.box(Field::jan));
+    }
+}
+
+TEST(EditorEditCommands, FontDialogCancelledOrFailedChangesNothing)
+{
+    const std::optional<platform::FontChoice> answers[] = {
+        std::nullopt,                                    // cancelled
+        platform::FontChoice{QString(), 12.0},           // no face
+        platform::FontChoice{QStringLiteral("x"), -1.0}, // no point size (price only)
+    };
+    for (const SheetFormat* format : editor_test::kFormats) {
+        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        auto* nameLabel = e.w().control<QLabel>(format->isLarge() ? QStringLiteral("Label8") : QStringLiteral("Label9"));
+        const QString labelBefore = nameLabel->text();
+        for (const auto& answer : answers) {
+            e.dialogs.fontAnswer = answer;
+            for (const char* button : {"単価フォント切替", "フォント切替"}) {
+                if (answer && answer->pointSize < 0 && QString::fromUtf8(button) == QStringLiteral("フォント切替")) {
+                    continue;  // the size is not the name font's business
+                }
+                typeProductName(e, QStringLiteral("kept"));
+                e.click(QString::fromUtf8(button));
+                EXPECT_EQ(e.sheet().nameFont, sheet::kMincho) << button;
+                EXPECT_EQ(e.sheet().priceFont, sheet::kMincho) << button;
+                EXPECT_EQ(e.sheet().priceFontSize, format->defaultPriceFontSizePt);
+                EXPECT_EQ(nameLabel->text(), labelBefore);
+                EXPECT_EQ(e.sheet().record(1).productName, QStringLiteral("kept"));
+                expectShowing(e, 1);
+            }
+        }
+    }
+}
+
+TEST(EditorEditCommands, ProductNameFontShowsOnThePreview)
+{
+    OpenEditor e(SheetFormat::large);
+    ASSERT_TRUE(e.activated);
+    e.sheet().record(1).productName = QStringLiteral("棚札見本");
+    e.click(QStringLiteral("プレビュー"));
+    const QImage mincho = e.w().previewPage()->image();
+    e.dialogs.fontAnswer = platform::FontChoice{QStringLiteral("IPAGothic"), 12.0};
+    e.click(QStringLiteral("フォント切替"));
+    ASSERT_EQ(e.sheet().nameFont, QStringLiteral("IPAGothic"));
+    EXPECT_NE(e.w().previewPage()->image(), mincho);
+}
+
+// ---- 縁取 ----
+
+TEST(EditorEditCommands, BorderSwitchesOnWithAColourAndOffWithout)
+{
+    for (const SheetFormat* format : editor_test::kFormats) {
+        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        QPushButton* border = e.button(QStringLiteral("縁取"));
+        fillAndGoTo(e, 2, 1);
+        // A point of the band along the bottom edge of a bordered tag, away from its texts and
+        // from the outline of the current tag.
+        const sheet::CellOrigin cell = e.sheet().cellOrigin(1);
+        const double bandX = cell.xMm + format->cellWidthMm - 3.0;
+        const double bandY = cell.yMm + format->cellHeightMm - 1.5;
+        const QColor green(0, 200, 0);
+
+        // Off, the colour dialog cancelled: still off, no redraw, the focus on the button.
+        e.dialogs.colourAnswer = std::nullopt;
+        markPreview(e);
+        e.click(QStringLiteral("縁取"));
+        EXPECT_EQ(e.dialogs.colourDialogs, 1);
+        EXPECT_FALSE(e.sheet().bordered);
+        EXPECT_EQ(border->text(), QStringLiteral("カラーで縁取りする"));
+        EXPECT_FALSE(previewRedrawn(e));
+        EXPECT_EQ(e.focused(), border);
+
+        // Off, a colour chosen from the price box: on, in that colour, on the next tag.
+        e.dialogs.colourAnswer = 0x0000C800;  // 0x00BBGGRR: green
+        typePrice(e, QStringLiteral("88"));
+        e.click(QStringLiteral("縁取"));
+        EXPECT_EQ(e.dialogs.colourDialogs, 2);
+        EXPECT_TRUE(e.sheet().bordered);
+        EXPECT_EQ(e.sheet().borderColor, 0x0000C800u);
+        EXPECT_EQ(border->text(), QStringLiteral("縁取りしない"));
+        EXPECT_EQ(e.sheet().record(1).price, 88);
+        expectShowing(e, 2);
+        EXPECT_EQ(e.pagePixel(bandX, bandY), green);
+
+        // On: off without a dialog, the colour kept for nothing (the next switch asks again).
+        e.click(QStringLiteral("縁取"));
+        EXPECT_EQ(e.dialogs.colourDialogs, 2);
+        EXPECT_FALSE(e.sheet().bordered);
+        EXPECT_EQ(e.sheet().borderColor, 0x0000C800u);
+        EXPECT_EQ(border->text(), QStringLiteral("カラーで縁取りする"));
+        expectShowing(e, 2);
+        EXPECT_NE(e.pagePixel(bandX, bandY), green);
+
+        e.dialogs.colourAnswer = 0x00FF0000;
+        e.click(QStringLiteral("縁取"));
+        EXPECT_EQ(e.dialogs.colourDialogs, 3);
+        EXPECT_EQ(e.sheet().borderColor, 0x00FF0000u);
+        EXPECT_EQ(e.pagePixel(bandX, bandY), QColor(0, 0, 255));
+    }
+}
