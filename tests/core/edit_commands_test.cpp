@@ -1,5 +1,7 @@
 #include "sheet/edit_commands.h"
 
+#include "../sample_records.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,25 +10,12 @@ using namespace sheet;
 
 namespace {
 
-TagRecord named(const QString& name, qint32 price = 100)
-{
-    TagRecord r;
-    r.jan = QStringLiteral("4901234567894");
-    r.maker = QStringLiteral("mk-") + name;
-    r.productName = name;
-    r.productName2 = QStringLiteral("2-") + name;
-    r.spec = QStringLiteral("sp-") + name;
-    r.lot = QStringLiteral("lt-") + name;
-    r.price = price;
-    return r;
-}
-
 // A sheet whose tags 1..filled hold "t1", "t2", ...
 TagSheet filledSheet(const SheetFormat& format, int filled)
 {
     TagSheet sheet(format);
     for (int i = 1; i <= filled; ++i) {
-        sheet.record(i) = named(QStringLiteral("t%1").arg(i), i);
+        sheet.record(i) = sampleRecord(QStringLiteral("t%1").arg(i), i);
     }
     return sheet;
 }
@@ -42,10 +31,10 @@ TEST(EditCommands, InsertMovesRecordsDownFromCurrent)
         sheet.current = 3;
         ASSERT_TRUE(insertAtCurrent(sheet));
         EXPECT_EQ(sheet.current, 3);
-        EXPECT_EQ(sheet.record(2), named(QStringLiteral("t2"), 2));
+        EXPECT_EQ(sheet.record(2), sampleRecord(QStringLiteral("t2"), 2));
         EXPECT_EQ(sheet.record(3), TagRecord{});
-        EXPECT_EQ(sheet.record(4), named(QStringLiteral("t3"), 3));
-        EXPECT_EQ(sheet.record(6), named(QStringLiteral("t5"), 5));  // productName2 moved along
+        EXPECT_EQ(sheet.record(4), sampleRecord(QStringLiteral("t3"), 3));
+        EXPECT_EQ(sheet.record(6), sampleRecord(QStringLiteral("t5"), 5));  // productName2 moved along
         EXPECT_EQ(sheet.record(7), TagRecord{});
     }
 }
@@ -63,7 +52,7 @@ TEST(EditCommands, InsertAtTheLastTagEmptiesItAndIsRefusedWhenItHasAName)
         // Only a code and a price on the last tag: the insert goes ahead and that record is lost.
         sheet.record(last).productName.clear();
         ASSERT_TRUE(insertAtCurrent(sheet));
-        EXPECT_EQ(sheet.record(last), named(QStringLiteral("t%1").arg(last - 1), last - 1));
+        EXPECT_EQ(sheet.record(last), sampleRecord(QStringLiteral("t%1").arg(last - 1), last - 1));
         EXPECT_EQ(sheet.record(2), TagRecord{});
 
         TagSheet atEnd = filledSheet(*f, last - 1);
@@ -71,7 +60,7 @@ TEST(EditCommands, InsertAtTheLastTagEmptiesItAndIsRefusedWhenItHasAName)
         atEnd.current = qint16(last);
         ASSERT_TRUE(insertAtCurrent(atEnd));
         EXPECT_EQ(atEnd.record(last), TagRecord{});
-        EXPECT_EQ(atEnd.record(last - 1), named(QStringLiteral("t%1").arg(last - 1), last - 1));
+        EXPECT_EQ(atEnd.record(last - 1), sampleRecord(QStringLiteral("t%1").arg(last - 1), last - 1));
     }
 }
 
@@ -82,10 +71,10 @@ TEST(EditCommands, DeleteMovesRecordsUp)
         sheet.current = 3;
         deleteCurrent(sheet);
         EXPECT_EQ(sheet.current, 3);
-        EXPECT_EQ(sheet.record(1), named(QStringLiteral("t1"), 1));
-        EXPECT_EQ(sheet.record(2), named(QStringLiteral("t2"), 2));
-        EXPECT_EQ(sheet.record(3), named(QStringLiteral("t4"), 4));
-        EXPECT_EQ(sheet.record(4), named(QStringLiteral("t5"), 5));
+        EXPECT_EQ(sheet.record(1), sampleRecord(QStringLiteral("t1"), 1));
+        EXPECT_EQ(sheet.record(2), sampleRecord(QStringLiteral("t2"), 2));
+        EXPECT_EQ(sheet.record(3), sampleRecord(QStringLiteral("t4"), 4));
+        EXPECT_EQ(sheet.record(4), sampleRecord(QStringLiteral("t5"), 5));
         EXPECT_EQ(sheet.record(5), TagRecord{});
 
         const int last = f->tagsPerPage;
@@ -93,7 +82,7 @@ TEST(EditCommands, DeleteMovesRecordsUp)
         full.current = qint16(last);
         deleteCurrent(full);
         EXPECT_EQ(full.record(last), TagRecord{});
-        EXPECT_EQ(full.record(last - 1), named(QStringLiteral("t%1").arg(last - 1), last - 1));
+        EXPECT_EQ(full.record(last - 1), sampleRecord(QStringLiteral("t%1").arg(last - 1), last - 1));
     }
 }
 
@@ -281,7 +270,7 @@ TEST(EditCommands, ClearEmptiesOnlyTheCurrentRecord)
     sheet.current = 2;
     clearCurrent(sheet);
     EXPECT_EQ(sheet.record(2), TagRecord{});
-    EXPECT_EQ(sheet.record(1), named(QStringLiteral("t1"), 1));
-    EXPECT_EQ(sheet.record(3), named(QStringLiteral("t3"), 3));
+    EXPECT_EQ(sheet.record(1), sampleRecord(QStringLiteral("t1"), 1));
+    EXPECT_EQ(sheet.record(3), sampleRecord(QStringLiteral("t3"), 3));
     EXPECT_EQ(sheet.current, 2);
 }

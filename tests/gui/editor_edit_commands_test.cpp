@@ -3,16 +3,9 @@
 // the font and colour dialogs are answered by the test.
 #include "editor_test_support.h"
 
-#include <ostream>
-#include <QSignalSpy>
+#include "../sample_records.h"
 
-namespace sheet {
-// A record in failure messages: its product name and price.
-inline void PrintTo(const TagRecord& r, std::ostream* os)
-{
-    *os << '{' << r.productName.toStdString() << ' ' << r.price << '}';
-}
-}  // namespace sheet
+#include <QSignalSpy>
 
 using editor_test::OpenEditor;
 using platform::MessageAnswer;
@@ -24,23 +17,10 @@ using sheet::TagRecord;
 
 namespace {
 
-TagRecord named(const QString& name, qint32 price)
-{
-    TagRecord r;
-    r.jan = QStringLiteral("49012347");
-    r.maker = QStringLiteral("m") + name;
-    r.productName = name;
-    r.productName2 = QStringLiteral("n") + name;
-    r.spec = QStringLiteral("s") + name;
-    r.lot = QStringLiteral("l") + name;
-    r.price = price;
-    return r;
-}
-
 // Record i of the format's shape: productName2 only where the format has the line.
 TagRecord tagData(const SheetFormat& format, int i)
 {
-    TagRecord r = named(QStringLiteral("t%1").arg(i), i * 10);
+    TagRecord r = sampleRecord(QStringLiteral("t%1").arg(i), i * 10);
     if (!format.hasProductName2) {
         r.productName2.clear();
     }
@@ -101,138 +81,143 @@ void pressAccessKey(OpenEditor& e, const QString& name, Qt::Key key)
     ASSERT_TRUE(clicked.count() == 1 || clicked.wait(2000)) << name.toStdString();
 }
 
+// Each test runs in a fresh, active editor window of each format.
+class EditorEditCommands : public ::testing::TestWithParam<const SheetFormat*> {
+protected:
+    void SetUp() override
+    {
+        editor_ = std::make_unique<OpenEditor>(*GetParam());
+        ASSERT_TRUE(editor_->activated);
+    }
+    void TearDown() override { editor_.reset(); }
+    OpenEditor& editor() { return *editor_; }
+
+private:
+    std::unique_ptr<OpenEditor> editor_;
+};
+
 }  // namespace
+
+INSTANTIATE_TEST_SUITE_P(BothFormats, EditorEditCommands, ::testing::ValuesIn(editor_test::kFormats),
+                         [](const ::testing::TestParamInfo<const SheetFormat*>& info) {
+                             return editor_test::formatName(*info.param).toStdString();
+                         });
 
 // ---- クリア ----
 
-TEST(EditorEditCommands, ClearEmptiesTheTagWhoseBoxWasLeft)
+TEST_P(EditorEditCommands, ClearEmptiesTheTagWhoseBoxWasLeft)
 {
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        fillAndGoTo(e, 5, 3);
-        typeProductName(e, QStringLiteral("typed"));
-        markPreview(e);
-        e.click(QStringLiteral("クリア"));
-        EXPECT_EQ(e.sheet().record(3), TagRecord{});
-        EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
-        EXPECT_EQ(e.sheet().record(4), tagData(*format, 4));
-        EXPECT_TRUE(previewRedrawn(e));
-        expectShowing(e, 3);
+    OpenEditor& e = editor();
+    const SheetFormat* const format = GetParam();
+    fillAndGoTo(e, 5, 3);
+    typeProductName(e, QStringLiteral("typed"));
+    markPreview(e);
+    e.click(QStringLiteral("クリア"));
+    EXPECT_EQ(e.sheet().record(3), TagRecord{});
+    EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
+    EXPECT_EQ(e.sheet().record(4), tagData(*format, 4));
+    EXPECT_TRUE(previewRedrawn(e));
+    expectShowing(e, 3);
 
-        // From the price box: the price is stored and the next tag is the one cleared.
-        typePrice(e, QStringLiteral("555"));
-        e.click(QStringLiteral("クリア"));
-        EXPECT_EQ(e.sheet().record(3).price, 555);
-        EXPECT_EQ(e.sheet().record(4), TagRecord{});
-        EXPECT_EQ(e.sheet().record(5), tagData(*format, 5));
-        expectShowing(e, 4);
-    }
+    // From the price box: the price is stored and the next tag is the one cleared.
+    typePrice(e, QStringLiteral("555"));
+    e.click(QStringLiteral("クリア"));
+    EXPECT_EQ(e.sheet().record(3).price, 555);
+    EXPECT_EQ(e.sheet().record(4), TagRecord{});
+    EXPECT_EQ(e.sheet().record(5), tagData(*format, 5));
+    expectShowing(e, 4);
 }
 
 // ---- コピー ----
 
-TEST(EditorEditCommands, CopyPreviousFillsTheTagAndMovesOn)
+TEST_P(EditorEditCommands, CopyPreviousFillsTheTagAndMovesOn)
 {
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        fillAndGoTo(e, 5, 6);
-        typeProductName(e, QStringLiteral("replaced"));
-        e.click(QStringLiteral("コピー"));
-        EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));  // productName2 along with the rest
-        expectShowing(e, 7);
-        EXPECT_EQ(e.sheet().record(7), TagRecord{});
+    OpenEditor& e = editor();
+    const SheetFormat* const format = GetParam();
+    fillAndGoTo(e, 5, 6);
+    typeProductName(e, QStringLiteral("replaced"));
+    e.click(QStringLiteral("コピー"));
+    EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));  // productName2 along with the rest
+    expectShowing(e, 7);
+    EXPECT_EQ(e.sheet().record(7), TagRecord{});
 
-        // Back on tag 6, clicked from the price box: the price goes into tag 6, the window moves
-        // to tag 7, and tag 6 is copied there.
-        e.click(QStringLiteral("cmdprevious"));
-        typePrice(e, QStringLiteral("4"));
-        e.click(QStringLiteral("コピー"));
-        EXPECT_EQ(e.sheet().record(6).price, 4);
-        EXPECT_EQ(e.sheet().record(7), e.sheet().record(6));
-        expectShowing(e, 8);
-    }
+    // Back on tag 6, clicked from the price box: the price goes into tag 6, the window moves
+    // to tag 7, and tag 6 is copied there.
+    e.click(QStringLiteral("cmdprevious"));
+    typePrice(e, QStringLiteral("4"));
+    e.click(QStringLiteral("コピー"));
+    EXPECT_EQ(e.sheet().record(6).price, 4);
+    EXPECT_EQ(e.sheet().record(7), e.sheet().record(6));
+    expectShowing(e, 8);
 }
 
-TEST(EditorEditCommands, CopyPreviousAtTheEnds)
+TEST_P(EditorEditCommands, CopyPreviousAtTheEnds)
 {
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        const int last = format->tagsPerPage;
-        fillAndGoTo(e, 3, 1);
+    OpenEditor& e = editor();
+    const SheetFormat* const format = GetParam();
+    const int last = format->tagsPerPage;
+    fillAndGoTo(e, 3, 1);
 
-        // Tag 1: only the focus goes to Text1; the typed name was stored by the box.
-        typeProductName(e, QStringLiteral("first"));
-        e.click(QStringLiteral("コピー"));
-        EXPECT_EQ(e.sheet().record(1).productName, QStringLiteral("first"));
-        EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
-        expectShowing(e, 1);
+    // Tag 1: only the focus goes to Text1; the typed name was stored by the box.
+    typeProductName(e, QStringLiteral("first"));
+    e.click(QStringLiteral("コピー"));
+    EXPECT_EQ(e.sheet().record(1).productName, QStringLiteral("first"));
+    EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
+    expectShowing(e, 1);
 
-        // The last tag copies and stays.
-        e.sheet().record(last - 1) = tagData(*format, 9);
-        e.click(QStringLiteral("Cmdlast"));
-        e.click(QStringLiteral("コピー"));
-        EXPECT_EQ(e.sheet().record(last), tagData(*format, 9));
-        expectShowing(e, last);
-    }
+    // The last tag copies and stays.
+    e.sheet().record(last - 1) = tagData(*format, 9);
+    e.click(QStringLiteral("Cmdlast"));
+    e.click(QStringLiteral("コピー"));
+    EXPECT_EQ(e.sheet().record(last), tagData(*format, 9));
+    expectShowing(e, last);
 }
 
-TEST(EditorEditCommands, CopyPreviousAfterATagWithoutNameDoesNothing)
+TEST_P(EditorEditCommands, CopyPreviousAfterATagWithoutNameDoesNothing)
 {
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        fillAndGoTo(e, 4, 6);
-        e.sheet().record(5).jan = QStringLiteral("49012347");  // data, but no product name
-        e.clickAndSelect(QStringLiteral("Text2"));
-        e.type(QStringLiteral("mk"));
-        markPreview(e);
-        auto expected = e.sheet().records;
-        expected[6 - 1].maker = QStringLiteral("mk");  // stored when the box was left
-        e.click(QStringLiteral("コピー"));
-        EXPECT_EQ(e.sheet().records, expected);
-        EXPECT_EQ(e.sheet().current, 6);
-        EXPECT_EQ(e.focused(), e.button(QStringLiteral("コピー")));
-        EXPECT_FALSE(previewRedrawn(e));
-    }
+    OpenEditor& e = editor();
+    const SheetFormat* const format = GetParam();
+    fillAndGoTo(e, 4, 6);
+    e.sheet().record(5).jan = QStringLiteral("49012347");  // data, but no product name
+    e.clickAndSelect(QStringLiteral("Text2"));
+    e.type(QStringLiteral("mk"));
+    markPreview(e);
+    auto expected = e.sheet().records;
+    expected[6 - 1].maker = QStringLiteral("mk");  // stored when the box was left
+    e.click(QStringLiteral("コピー"));
+    EXPECT_EQ(e.sheet().records, expected);
+    EXPECT_EQ(e.sheet().current, 6);
+    EXPECT_EQ(e.focused(), e.button(QStringLiteral("コピー")));
+    EXPECT_FALSE(previewRedrawn(e));
 }
 
-TEST(EditorEditCommands, CopyByItsAccessKeyKeepsTypedTextWithItsTag)
+TEST_P(EditorEditCommands, CopyByItsAccessKeyKeepsTypedTextWithItsTag)
 {
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        fillAndGoTo(e, 5, 6);
-        // Alt+C leaves the focus in the box: its text must not land in the tag moved to.
-        typeProductName(e, QStringLiteral("pending"));
-        pressAccessKey(e, QStringLiteral("コピー"), Qt::Key_C);
-        EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));
-        expectShowing(e, 7);
-        e.click(QStringLiteral("Text2"));
-        EXPECT_EQ(e.sheet().record(7), TagRecord{});
+    OpenEditor& e = editor();
+    const SheetFormat* const format = GetParam();
+    fillAndGoTo(e, 5, 6);
+    // Alt+C leaves the focus in the box: its text must not land in the tag moved to.
+    typeProductName(e, QStringLiteral("pending"));
+    pressAccessKey(e, QStringLiteral("コピー"), Qt::Key_C);
+    EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));
+    expectShowing(e, 7);
+    e.click(QStringLiteral("Text2"));
+    EXPECT_EQ(e.sheet().record(7), TagRecord{});
 
-        // Nothing to copy: the box keeps the focus and its text goes on to its own tag.
-        e.click(QStringLiteral("Cmdlast"));
-        e.clickAndSelect(QStringLiteral("Text3"));
-        e.type(QStringLiteral("own"));
-        pressAccessKey(e, QStringLiteral("コピー"), Qt::Key_C);
-        EXPECT_EQ(e.focused(), e.box(Field::productName));
-        e.type(QStringLiteral("+"));
-        e.click(QStringLiteral("Text2"));
-        EXPECT_EQ(e.sheet().record(format->tagsPerPage).productName, QStringLiteral("own+"));
-    }
+    // Nothing to copy: the box keeps the focus and its text goes on to its own tag.
+    e.click(QStringLiteral("Cmdlast"));
+    e.clickAndSelect(QStringLiteral("Text3"));
+    e.type(QStringLiteral("own"));
+    pressAccessKey(e, QStringLiteral("コピー"), Qt::Key_C);
+    EXPECT_EQ(e.focused(), e.box(Field::productName));
+    e.type(QStringLiteral("+"));
+    e.click(QStringLiteral("Text2"));
+    EXPECT_EQ(e.sheet().record(format->tagsPerPage).productName, QStringLiteral("own+"));
 }
 
 // ---- 前候補 ----
 
-TEST(EditorEditCommands, PreviousCandidateWalksBackThroughTheFocusedField)
+TEST(EditorEditCommandCases, PreviousCandidateWalksBackThroughTheFocusedField)
 {
     struct Row {
         const SheetFormat* format;
@@ -291,7 +276,7 @@ TEST(EditorEditCommands, PreviousCandidateWalksBackThroughTheFocusedField)
     }
 }
 
-TEST(EditorEditCommands, PreviousCandidateByItsAccessKeyFillsTheFocusedBox)
+TEST(EditorEditCommandCases, PreviousCandidateByItsAccessKeyFillsTheFocusedBox)
 {
     OpenEditor e(SheetFormat::small);
     ASSERT_TRUE(e.activated);
@@ -310,159 +295,147 @@ TEST(EditorEditCommands, PreviousCandidateByItsAccessKeyFillsTheFocusedBox)
 
 // ---- 挿入 ----
 
-TEST(EditorEditCommands, InsertMakesRoomAtTheCurrentTag)
+TEST_P(EditorEditCommands, InsertMakesRoomAtTheCurrentTag)
 {
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        fillAndGoTo(e, 5, 3);
-        typeProductName(e, QStringLiteral("typed"));
-        TagRecord typed = tagData(*format, 3);
-        typed.productName = QStringLiteral("typed");
-        markPreview(e);
-        e.click(QStringLiteral("挿入"));
-        EXPECT_TRUE(e.dialogs.messages.isEmpty());
-        EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
-        EXPECT_EQ(e.sheet().record(3), TagRecord{});
-        EXPECT_EQ(e.sheet().record(4), typed);  // what the box stored moved along
-        EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));
-        EXPECT_EQ(e.sheet().record(7), TagRecord{});
-        EXPECT_TRUE(previewRedrawn(e));
-        expectShowing(e, 3);
+    OpenEditor& e = editor();
+    const SheetFormat* const format = GetParam();
+    fillAndGoTo(e, 5, 3);
+    typeProductName(e, QStringLiteral("typed"));
+    TagRecord typed = tagData(*format, 3);
+    typed.productName = QStringLiteral("typed");
+    markPreview(e);
+    e.click(QStringLiteral("挿入"));
+    EXPECT_TRUE(e.dialogs.messages.isEmpty());
+    EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
+    EXPECT_EQ(e.sheet().record(3), TagRecord{});
+    EXPECT_EQ(e.sheet().record(4), typed);  // what the box stored moved along
+    EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));
+    EXPECT_EQ(e.sheet().record(7), TagRecord{});
+    EXPECT_TRUE(previewRedrawn(e));
+    expectShowing(e, 3);
 
-        // From the price box: stored into tag 3, the insert at tag 4.
-        typePrice(e, QStringLiteral("77"));
-        e.click(QStringLiteral("挿入"));
-        EXPECT_EQ(e.sheet().record(3).price, 77);
-        EXPECT_EQ(e.sheet().record(4), TagRecord{});
-        EXPECT_EQ(e.sheet().record(5), typed);
-        expectShowing(e, 4);
-    }
+    // From the price box: stored into tag 3, the insert at tag 4.
+    typePrice(e, QStringLiteral("77"));
+    e.click(QStringLiteral("挿入"));
+    EXPECT_EQ(e.sheet().record(3).price, 77);
+    EXPECT_EQ(e.sheet().record(4), TagRecord{});
+    EXPECT_EQ(e.sheet().record(5), typed);
+    expectShowing(e, 4);
 }
 
-TEST(EditorEditCommands, InsertIsRefusedWhenTheLastTagHasAName)
+TEST_P(EditorEditCommands, InsertIsRefusedWhenTheLastTagHasAName)
 {
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        const int last = format->tagsPerPage;
-        e.sheet().record(last) = tagData(*format, last);
-        fillAndGoTo(e, 3, 2);
-        typeProductName(e, QStringLiteral("kept"));
-        e.click(QStringLiteral("挿入"));
-        ASSERT_EQ(e.dialogs.messages.size(), 1);
-        EXPECT_EQ(e.dialogs.messages.at(0), QStringLiteral("エラー: 最後尾にデータがあります。挿入できません。"));
-        EXPECT_EQ(e.dialogs.messageIcons.at(0), MessageIcon::stop);
-        EXPECT_EQ(e.dialogs.messageButtons.at(0), MessageButtons::ok);
-        EXPECT_EQ(e.sheet().record(2).productName, QStringLiteral("kept"));
-        EXPECT_EQ(e.sheet().record(3), tagData(*format, 3));
-        EXPECT_EQ(e.sheet().record(last), tagData(*format, last));
-        expectShowing(e, 2);
+    OpenEditor& e = editor();
+    const SheetFormat* const format = GetParam();
+    const int last = format->tagsPerPage;
+    e.sheet().record(last) = tagData(*format, last);
+    fillAndGoTo(e, 3, 2);
+    typeProductName(e, QStringLiteral("kept"));
+    e.click(QStringLiteral("挿入"));
+    ASSERT_EQ(e.dialogs.messages.size(), 1);
+    EXPECT_EQ(e.dialogs.messages.at(0), QStringLiteral("エラー: 最後尾にデータがあります。挿入できません。"));
+    EXPECT_EQ(e.dialogs.messageIcons.at(0), MessageIcon::stop);
+    EXPECT_EQ(e.dialogs.messageButtons.at(0), MessageButtons::ok);
+    EXPECT_EQ(e.sheet().record(2).productName, QStringLiteral("kept"));
+    EXPECT_EQ(e.sheet().record(3), tagData(*format, 3));
+    EXPECT_EQ(e.sheet().record(last), tagData(*format, last));
+    expectShowing(e, 2);
 
-        // A last tag with only a code and a price does not stop it, and is lost.
-        e.sheet().record(last).productName.clear();
-        e.click(QStringLiteral("挿入"));
-        EXPECT_EQ(e.dialogs.messages.size(), 1);
-        EXPECT_EQ(e.sheet().record(2), TagRecord{});
-        EXPECT_EQ(e.sheet().record(3).productName, QStringLiteral("kept"));
-        EXPECT_EQ(e.sheet().record(last), TagRecord{});
-    }
+    // A last tag with only a code and a price does not stop it, and is lost.
+    e.sheet().record(last).productName.clear();
+    e.click(QStringLiteral("挿入"));
+    EXPECT_EQ(e.dialogs.messages.size(), 1);
+    EXPECT_EQ(e.sheet().record(2), TagRecord{});
+    EXPECT_EQ(e.sheet().record(3).productName, QStringLiteral("kept"));
+    EXPECT_EQ(e.sheet().record(last), TagRecord{});
 }
 
 // ---- 削除 ----
 
-TEST(EditorEditCommands, DeleteAsksFirst)
+TEST_P(EditorEditCommands, DeleteAsksFirst)
 {
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        fillAndGoTo(e, 5, 3);
+    OpenEditor& e = editor();
+    const SheetFormat* const format = GetParam();
+    fillAndGoTo(e, 5, 3);
 
-        // No: nothing but the focus moving to Text1.
-        e.dialogs.messageAnswer = MessageAnswer::no;
-        typeProductName(e, QStringLiteral("typed"));
-        e.click(QStringLiteral("削除"));
-        ASSERT_EQ(e.dialogs.messages.size(), 1);
-        EXPECT_EQ(e.dialogs.messages.at(0), QStringLiteral("削除: 削除しますか?。"));
-        EXPECT_EQ(e.dialogs.messageIcons.at(0), MessageIcon::stop);
-        EXPECT_EQ(e.dialogs.messageButtons.at(0), MessageButtons::yesNo);
-        EXPECT_EQ(e.sheet().record(3).productName, QStringLiteral("typed"));
-        EXPECT_EQ(e.sheet().record(4), tagData(*format, 4));
-        expectShowing(e, 3);
+    // No: nothing but the focus moving to Text1.
+    e.dialogs.messageAnswer = MessageAnswer::no;
+    typeProductName(e, QStringLiteral("typed"));
+    e.click(QStringLiteral("削除"));
+    ASSERT_EQ(e.dialogs.messages.size(), 1);
+    EXPECT_EQ(e.dialogs.messages.at(0), QStringLiteral("削除: 削除しますか?。"));
+    EXPECT_EQ(e.dialogs.messageIcons.at(0), MessageIcon::stop);
+    EXPECT_EQ(e.dialogs.messageButtons.at(0), MessageButtons::yesNo);
+    EXPECT_EQ(e.sheet().record(3).productName, QStringLiteral("typed"));
+    EXPECT_EQ(e.sheet().record(4), tagData(*format, 4));
+    expectShowing(e, 3);
 
-        // Yes: the tags after it move up, and tag 3 shows what was tag 4.
-        e.dialogs.messageAnswer = MessageAnswer::yes;
-        e.click(QStringLiteral("削除"));
-        EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
-        EXPECT_EQ(e.sheet().record(3), tagData(*format, 4));
-        EXPECT_EQ(e.sheet().record(4), tagData(*format, 5));
-        EXPECT_EQ(e.sheet().record(5), TagRecord{});
-        expectShowing(e, 3);
-        EXPECT_EQ(e.box(Field::productName)->text(), QStringLiteral("t4"));
+    // Yes: the tags after it move up, and tag 3 shows what was tag 4.
+    e.dialogs.messageAnswer = MessageAnswer::yes;
+    e.click(QStringLiteral("削除"));
+    EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
+    EXPECT_EQ(e.sheet().record(3), tagData(*format, 4));
+    EXPECT_EQ(e.sheet().record(4), tagData(*format, 5));
+    EXPECT_EQ(e.sheet().record(5), TagRecord{});
+    expectShowing(e, 3);
+    EXPECT_EQ(e.box(Field::productName)->text(), QStringLiteral("t4"));
 
-        // From the price box: stored into tag 3, tag 4 deleted.
-        typePrice(e, QStringLiteral("12"));
-        e.click(QStringLiteral("削除"));
-        EXPECT_EQ(e.sheet().record(3).price, 12);
-        EXPECT_EQ(e.sheet().record(4), TagRecord{});
-        expectShowing(e, 4);
+    // From the price box: stored into tag 3, tag 4 deleted.
+    typePrice(e, QStringLiteral("12"));
+    e.click(QStringLiteral("削除"));
+    EXPECT_EQ(e.sheet().record(3).price, 12);
+    EXPECT_EQ(e.sheet().record(4), TagRecord{});
+    expectShowing(e, 4);
 
-        // The last tag: only it is emptied.
-        const int last = format->tagsPerPage;
-        e.sheet().record(last) = tagData(*format, last);
-        e.sheet().record(last - 1) = tagData(*format, last - 1);
-        e.click(QStringLiteral("Cmdlast"));
-        e.click(QStringLiteral("削除"));
-        EXPECT_EQ(e.sheet().record(last), TagRecord{});
-        EXPECT_EQ(e.sheet().record(last - 1), tagData(*format, last - 1));
-        expectShowing(e, last);
-    }
+    // The last tag: only it is emptied.
+    const int last = format->tagsPerPage;
+    e.sheet().record(last) = tagData(*format, last);
+    e.sheet().record(last - 1) = tagData(*format, last - 1);
+    e.click(QStringLiteral("Cmdlast"));
+    e.click(QStringLiteral("削除"));
+    EXPECT_EQ(e.sheet().record(last), TagRecord{});
+    EXPECT_EQ(e.sheet().record(last - 1), tagData(*format, last - 1));
+    expectShowing(e, last);
 }
 
 // ---- フォント切替, 単価フォント切替 ----
 
-TEST(EditorEditCommands, FontLabelsOfEachFormat)
+TEST_P(EditorEditCommands, FontLabelsOfEachFormat)
 {
+    OpenEditor& e = editor();
+    const SheetFormat* const format = GetParam();
     const QString vertical = QStringLiteral("@ＭＳ 明朝");
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        auto* nameLabel = e.w().control<QLabel>(format->isLarge() ? QStringLiteral("Label8") : QStringLiteral("Label9"));
-        auto* priceLabel = e.w().control<QLabel>(format->isLarge() ? QStringLiteral("Label9") : QStringLiteral("Label10"));
-        const QString priceLabelBefore = priceLabel->text();
-        e.sheet().nameBold = true;
-        e.sheet().nameItalic = true;
-        fillAndGoTo(e, 1, 1);
+    auto* nameLabel = e.w().control<QLabel>(format->isLarge() ? QStringLiteral("Label8") : QStringLiteral("Label9"));
+    auto* priceLabel = e.w().control<QLabel>(format->isLarge() ? QStringLiteral("Label9") : QStringLiteral("Label10"));
+    const QString priceLabelBefore = priceLabel->text();
+    e.sheet().nameBold = true;
+    e.sheet().nameItalic = true;
+    fillAndGoTo(e, 1, 1);
 
-        // The vertical-writing face: the sheet takes the name without its mark, the label shows it.
-        e.dialogs.fontAnswer = platform::FontChoice{vertical, 14.0};
-        typeProductName(e, QStringLiteral("typed"));
-        e.click(QStringLiteral("フォント切替"));
-        EXPECT_EQ(e.dialogs.fontDialogs, 1);
-        EXPECT_EQ(e.sheet().nameFont, QStringLiteral("ＭＳ 明朝"));
-        EXPECT_FALSE(e.sheet().nameBold);
-        EXPECT_FALSE(e.sheet().nameItalic);
-        EXPECT_EQ(nameLabel->text(), vertical);
-        EXPECT_EQ(priceLabel->text(), priceLabelBefore);
-        EXPECT_EQ(e.sheet().priceFontSize, format->defaultPriceFontSizePt);
-        EXPECT_EQ(e.sheet().record(1).productName, QStringLiteral("typed"));
-        expectShowing(e, 1);
+    // The vertical-writing face: the sheet takes the name without its mark, the label shows it.
+    e.dialogs.fontAnswer = platform::FontChoice{vertical, 14.0};
+    typeProductName(e, QStringLiteral("typed"));
+    e.click(QStringLiteral("フォント切替"));
+    EXPECT_EQ(e.dialogs.fontDialogs, 1);
+    EXPECT_EQ(e.sheet().nameFont, QStringLiteral("ＭＳ 明朝"));
+    EXPECT_FALSE(e.sheet().nameBold);
+    EXPECT_FALSE(e.sheet().nameItalic);
+    EXPECT_EQ(nameLabel->text(), vertical);
+    EXPECT_EQ(priceLabel->text(), priceLabelBefore);
+    EXPECT_EQ(e.sheet().priceFontSize, format->defaultPriceFontSizePt);
+    EXPECT_EQ(e.sheet().record(1).productName, QStringLiteral("typed"));
+    expectShowing(e, 1);
 
-        // For the price the mark stays.
-        e.click(QStringLiteral("単価フォント切替"));
-        EXPECT_EQ(e.sheet().priceFont, vertical);
-        EXPECT_EQ(e.sheet().priceFontSize, 14);
-        EXPECT_EQ(priceLabel->text(), vertical);
-        EXPECT_EQ(e.sheet().nameFont, QStringLiteral("ＭＳ 明朝"));
-        expectShowing(e, 1);
-    }
+    // For the price the mark stays.
+    e.click(QStringLiteral("単価フォント切替"));
+    EXPECT_EQ(e.sheet().priceFont, vertical);
+    EXPECT_EQ(e.sheet().priceFontSize, 14);
+    EXPECT_EQ(priceLabel->text(), vertical);
+    EXPECT_EQ(e.sheet().nameFont, QStringLiteral("ＭＳ 明朝"));
+    expectShowing(e, 1);
 }
 
-TEST(EditorEditCommands, PriceFontSizeIsRoundedAndTheStyleDropped)
+TEST(EditorEditCommandCases, PriceFontSizeIsRoundedAndTheStyleDropped)
 {
     const struct {
         double chosenPt;
@@ -482,39 +455,43 @@ TEST(EditorEditCommands, PriceFontSizeIsRoundedAndTheStyleDropped)
     }
 }
 
-TEST(EditorEditCommands, FontDialogCancelledOrFailedChangesNothing)
+TEST_P(EditorEditCommands, FontDialogCancelledOrFailedChangesNothing)
 {
-    const std::optional<platform::FontChoice> answers[] = {
-        std::nullopt,                                    // cancelled
-        platform::FontChoice{QString(), 12.0},           // no face
-        platform::FontChoice{QStringLiteral("x"), -1.0}, // no point size (price only)
+    OpenEditor& e = editor();
+    const SheetFormat* const format = GetParam();
+    const struct {
+        const char* button;
+        std::optional<platform::FontChoice> answer;
+    } rows[] = {
+        {"フォント切替", std::nullopt},  // cancelled
+        {"単価フォント切替", std::nullopt},
+        {"フォント切替", platform::FontChoice{QString(), 12.0}},  // no face
+        {"単価フォント切替", platform::FontChoice{QString(), 12.0}},
+        {"単価フォント切替", platform::FontChoice{QStringLiteral("IPAGothic"), -1.0}},  // no point size
     };
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        auto* nameLabel = e.w().control<QLabel>(format->isLarge() ? QStringLiteral("Label8") : QStringLiteral("Label9"));
-        const QString labelBefore = nameLabel->text();
-        for (const auto& answer : answers) {
-            e.dialogs.fontAnswer = answer;
-            for (const char* button : {"単価フォント切替", "フォント切替"}) {
-                if (answer && answer->pointSize < 0 && QString::fromUtf8(button) == QStringLiteral("フォント切替")) {
-                    continue;  // the size is not the name font's business
-                }
-                typeProductName(e, QStringLiteral("kept"));
-                e.click(QString::fromUtf8(button));
-                EXPECT_EQ(e.sheet().nameFont, sheet::kMincho) << button;
-                EXPECT_EQ(e.sheet().priceFont, sheet::kMincho) << button;
-                EXPECT_EQ(e.sheet().priceFontSize, format->defaultPriceFontSizePt);
-                EXPECT_EQ(nameLabel->text(), labelBefore);
-                EXPECT_EQ(e.sheet().record(1).productName, QStringLiteral("kept"));
-                expectShowing(e, 1);
-            }
+    const QLabel* labels[] = {e.w().control<QLabel>(QStringLiteral("Label8")),
+                              e.w().control<QLabel>(QStringLiteral("Label9")),
+                              e.w().control<QLabel>(QStringLiteral("Label10"))};
+    const QString label8 = labels[0]->text();
+    const QString label9 = labels[1]->text();
+    for (const auto& row : rows) {
+        e.dialogs.fontAnswer = row.answer;
+        typeProductName(e, QStringLiteral("kept"));
+        e.click(QString::fromUtf8(row.button));
+        EXPECT_EQ(e.sheet().nameFont, sheet::kMincho) << row.button;
+        EXPECT_EQ(e.sheet().priceFont, sheet::kMincho) << row.button;
+        EXPECT_EQ(e.sheet().priceFontSize, format->defaultPriceFontSizePt);
+        EXPECT_EQ(labels[0]->text(), label8);
+        EXPECT_EQ(labels[1]->text(), label9);
+        if (labels[2] != nullptr) {
+            EXPECT_EQ(labels[2]->text(), QString());
         }
+        EXPECT_EQ(e.sheet().record(1).productName, QStringLiteral("kept"));
+        expectShowing(e, 1);
     }
 }
 
-TEST(EditorEditCommands, ProductNameFontShowsOnThePreview)
+TEST(EditorEditCommandCases, ProductNameFontShowsOnThePreview)
 {
     OpenEditor e(SheetFormat::large);
     ASSERT_TRUE(e.activated);
@@ -529,56 +506,53 @@ TEST(EditorEditCommands, ProductNameFontShowsOnThePreview)
 
 // ---- 縁取 ----
 
-TEST(EditorEditCommands, BorderSwitchesOnWithAColourAndOffWithout)
+TEST_P(EditorEditCommands, BorderSwitchesOnWithAColourAndOffWithout)
 {
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        QPushButton* border = e.button(QStringLiteral("縁取"));
-        fillAndGoTo(e, 2, 1);
-        // A point of the band along the bottom edge of a bordered tag, away from its texts and
-        // from the outline of the current tag.
-        const sheet::CellOrigin cell = e.sheet().cellOrigin(1);
-        const double bandX = cell.xMm + format->cellWidthMm - 3.0;
-        const double bandY = cell.yMm + format->cellHeightMm - 1.5;
-        const QColor green(0, 200, 0);
+    OpenEditor& e = editor();
+    const SheetFormat* const format = GetParam();
+    QPushButton* border = e.button(QStringLiteral("縁取"));
+    fillAndGoTo(e, 2, 1);
+    // A point of the band along the bottom edge of a bordered tag, away from its texts and
+    // from the outline of the current tag.
+    const sheet::CellOrigin cell = e.sheet().cellOrigin(1);
+    const double bandX = cell.xMm + format->cellWidthMm - 3.0;
+    const double bandY = cell.yMm + format->cellHeightMm - 1.5;
+    const QColor green(0, 200, 0);
 
-        // Off, the colour dialog cancelled: still off, no redraw, the focus on the button.
-        e.dialogs.colourAnswer = std::nullopt;
-        markPreview(e);
-        e.click(QStringLiteral("縁取"));
-        EXPECT_EQ(e.dialogs.colourDialogs, 1);
-        EXPECT_FALSE(e.sheet().bordered);
-        EXPECT_EQ(border->text(), QStringLiteral("カラーで縁取りする"));
-        EXPECT_FALSE(previewRedrawn(e));
-        EXPECT_EQ(e.focused(), border);
+    // Off, the colour dialog cancelled: still off, no redraw, the focus on the button.
+    e.dialogs.colourAnswer = std::nullopt;
+    markPreview(e);
+    e.click(QStringLiteral("縁取"));
+    EXPECT_EQ(e.dialogs.colourDialogs, 1);
+    EXPECT_FALSE(e.sheet().bordered);
+    EXPECT_EQ(border->text(), QStringLiteral("カラーで縁取りする"));
+    EXPECT_FALSE(previewRedrawn(e));
+    EXPECT_EQ(e.focused(), border);
 
-        // Off, a colour chosen from the price box: on, in that colour, on the next tag.
-        e.dialogs.colourAnswer = 0x0000C800;  // 0x00BBGGRR: green
-        typePrice(e, QStringLiteral("88"));
-        e.click(QStringLiteral("縁取"));
-        EXPECT_EQ(e.dialogs.colourDialogs, 2);
-        EXPECT_TRUE(e.sheet().bordered);
-        EXPECT_EQ(e.sheet().borderColor, 0x0000C800u);
-        EXPECT_EQ(border->text(), QStringLiteral("縁取りしない"));
-        EXPECT_EQ(e.sheet().record(1).price, 88);
-        expectShowing(e, 2);
-        EXPECT_EQ(e.pagePixel(bandX, bandY), green);
+    // Off, a colour chosen from the price box: on, in that colour, on the next tag.
+    e.dialogs.colourAnswer = 0x0000C800;  // 0x00BBGGRR: green
+    typePrice(e, QStringLiteral("88"));
+    e.click(QStringLiteral("縁取"));
+    EXPECT_EQ(e.dialogs.colourDialogs, 2);
+    EXPECT_TRUE(e.sheet().bordered);
+    EXPECT_EQ(e.sheet().borderColor, 0x0000C800u);
+    EXPECT_EQ(border->text(), QStringLiteral("縁取りしない"));
+    EXPECT_EQ(e.sheet().record(1).price, 88);
+    expectShowing(e, 2);
+    EXPECT_EQ(e.pagePixel(bandX, bandY), green);
 
-        // On: off without a dialog, the colour kept for nothing (the next switch asks again).
-        e.click(QStringLiteral("縁取"));
-        EXPECT_EQ(e.dialogs.colourDialogs, 2);
-        EXPECT_FALSE(e.sheet().bordered);
-        EXPECT_EQ(e.sheet().borderColor, 0x0000C800u);
-        EXPECT_EQ(border->text(), QStringLiteral("カラーで縁取りする"));
-        expectShowing(e, 2);
-        EXPECT_NE(e.pagePixel(bandX, bandY), green);
+    // On: off without a dialog, the colour kept for nothing (the next switch asks again).
+    e.click(QStringLiteral("縁取"));
+    EXPECT_EQ(e.dialogs.colourDialogs, 2);
+    EXPECT_FALSE(e.sheet().bordered);
+    EXPECT_EQ(e.sheet().borderColor, 0x0000C800u);
+    EXPECT_EQ(border->text(), QStringLiteral("カラーで縁取りする"));
+    expectShowing(e, 2);
+    EXPECT_NE(e.pagePixel(bandX, bandY), green);
 
-        e.dialogs.colourAnswer = 0x00FF0000;
-        e.click(QStringLiteral("縁取"));
-        EXPECT_EQ(e.dialogs.colourDialogs, 3);
-        EXPECT_EQ(e.sheet().borderColor, 0x00FF0000u);
-        EXPECT_EQ(e.pagePixel(bandX, bandY), QColor(0, 0, 255));
-    }
+    e.dialogs.colourAnswer = 0x00FF0000;
+    e.click(QStringLiteral("縁取"));
+    EXPECT_EQ(e.dialogs.colourDialogs, 3);
+    EXPECT_EQ(e.sheet().borderColor, 0x00FF0000u);
+    EXPECT_EQ(e.pagePixel(bandX, bandY), QColor(0, 0, 255));
 }
