@@ -46,7 +46,7 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-// A sheet file of `format` whose tag 1 is "first" and tag `tags` is "last".
+// A sheet file of `format` whose first tag is "first" and last tag is "last".
 QString writeSheet(const SheetFormat& format, const QString& path)
 {
     sheet::TagSheet sheet(format);
@@ -92,7 +92,9 @@ void expectFirstTagShown(OpenEditor& e)
 
 }  // namespace
 
-TEST(EditorFileCommands, CaptionsAndPositionAfterEachCompletedCommand)
+// Each command that runs to its end, chosen on another tag (5 for the Save of a named sheet),
+// leaves tag 1 shown and the caption with the title that commands write.
+TEST(EditorFileCommands, CaptionsAndFirstTagAfterEachCompletedCommand)
 {
     for (const SheetFormat* format : editor_test::kFormats) {
         SCOPED_TRACE(editor_test::formatName(*format).toStdString());
@@ -102,29 +104,24 @@ TEST(EditorFileCommands, CaptionsAndPositionAfterEachCompletedCommand)
         ASSERT_TRUE(e.activated);
         EXPECT_EQ(e.w().windowTitle(), e.w().startupTitle() + kUntitled);
 
-        e.goTo(3);
         e.dialogs.messageAnswer = platform::MessageAnswer::yes;
-        trigger(e, "KURIA");
-        EXPECT_EQ(e.w().windowTitle(), commandTitle(*format) + kUntitled);
-        expectFirstTagShown(e);
-
-        e.goTo(4);
         e.dialogs.saveAnswer = path;
-        trigger(e, "U_SAVE");
-        EXPECT_EQ(e.w().windowTitle(), commandTitle(*format) + path);
-        EXPECT_EQ(e.sheet().fileName, path);
-        expectFirstTagShown(e);
-
-        e.goTo(5);
-        trigger(e, "U_SAVE");
-        EXPECT_EQ(e.w().windowTitle(), commandTitle(*format) + path);
-        expectFirstTagShown(e);
-
-        e.goTo(6);
         e.dialogs.openAnswer = path;
-        trigger(e, "f_open");
-        EXPECT_EQ(e.w().windowTitle(), commandTitle(*format) + path);
-        expectFirstTagShown(e);
+        const struct {
+            int tag;  // current when the command is chosen
+            const char* entry;
+            QString name;  // the file name it leaves
+        } steps[] = {{2, "KURIA", kUntitled}, {3, "U_SAVE", path}, {5, "U_SAVE", path}, {7, "f_open", path}};
+        for (const auto& step : steps) {
+            SCOPED_TRACE(step.entry);
+            e.goTo(step.tag);
+            trigger(e, step.entry);
+            EXPECT_EQ(e.sheet().fileName, step.name);
+            EXPECT_EQ(e.w().windowTitle(), commandTitle(*format) + step.name);
+            expectFirstTagShown(e);
+            EXPECT_FALSE(e.outlined(step.tag));
+        }
+        EXPECT_EQ(e.dialogs.fileDialogs, 2);  // the first Save asked for the name, Open for the file
         EXPECT_EQ(e.dialogs.messages.size(), 1) << e.dialogs.messages.join(u'\n').toStdString();
     }
 }
@@ -293,60 +290,6 @@ TEST(EditorFileCommands, AFileOfTheOtherFormatOrNoSheetIsRefusedAndChangesNothin
     }
 }
 
-TEST(EditorFileCommands, OpenLoadsTheSheetAndShowsItsFirstTag)
-{
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        QTemporaryDir dir;
-        const QString path = writeSheet(*format, dir.filePath(QStringLiteral("sheet.txt")));
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        e.sheet().record(9).productName = QStringLiteral("replaced");
-        e.goTo(9);
-
-        e.dialogs.openAnswer.reset();
-        trigger(e, "f_open");
-        EXPECT_EQ(e.sheet().current, 9);
-        EXPECT_EQ(e.sheet().record(9).productName, QStringLiteral("replaced"));
-        EXPECT_TRUE(e.dialogs.messages.isEmpty());
-
-        e.dialogs.openAnswer = path;
-        trigger(e, "f_open");
-        EXPECT_EQ(e.sheet().record(9).productName, QString());
-        EXPECT_EQ(e.sheet().record(format->tagsPerPage).productName, QStringLiteral("last"));
-        EXPECT_EQ(e.sheet().fileName, path);
-        EXPECT_EQ(e.box(Field::productName)->text(), QStringLiteral("first"));
-        expectFirstTagShown(e);
-        EXPECT_FALSE(e.outlined(9));
-    }
-}
-
-TEST(EditorFileCommands, SavingOnTagFiveShowsTagOne)
-{
-    for (const SheetFormat* format : editor_test::kFormats) {
-        SCOPED_TRACE(editor_test::formatName(*format).toStdString());
-        QTemporaryDir dir;
-        OpenEditor e(*format);
-        ASSERT_TRUE(e.activated);
-        e.sheet().record(1).productName = QStringLiteral("one");
-        e.sheet().record(5).productName = QStringLiteral("five");
-        e.sheet().record(5).price = 5;
-        e.goTo(5);
-        ASSERT_TRUE(e.outlined(5));
-        e.dialogs.saveAnswer = dir.filePath(QStringLiteral("s.csv"));
-        trigger(e, "N_SAVE");
-        expectFirstTagShown(e);
-        EXPECT_EQ(e.box(Field::productName)->text(), QStringLiteral("one"));
-        EXPECT_FALSE(e.outlined(5));
-
-        e.goTo(5);
-        trigger(e, "U_SAVE");
-        expectFirstTagShown(e);
-        EXPECT_FALSE(e.outlined(5));
-        EXPECT_EQ(readBack(*format, e.sheet().fileName).record(5).productName, QStringLiteral("five"));
-    }
-}
-
 // Text typed into a box and not yet stored when a menu key is pressed: a command that replaces
 // the sheet or moves to tag 1 neither writes it nor carries it anywhere.
 TEST(EditorFileCommands, PendingTextIsNeitherSavedNorCarriedOver)
@@ -397,6 +340,7 @@ TEST(EditorFileCommands, PendingTextIsNeitherSavedNorCarriedOver)
     e.goTo(3);
     EXPECT_EQ(e.sheet().record(3).productName, QString());
     EXPECT_EQ(e.sheet().record(1).productName, QStringLiteral("first"));
+    EXPECT_EQ(e.sheet().record(24).productName, QStringLiteral("last"));
 
     // New: nor in the new sheet's tag 1.
     typeInto(e, "Text3", QStringLiteral("typed"));
@@ -426,9 +370,21 @@ TEST(EditorFileCommands, PendingTextSurvivesACommandThatDoesNotHappen)
         const char* what;
         std::function<void(OpenEditor&)> command;
     } commands[] = {
-        {"open cancelled", [](OpenEditor& o) { o.dialogs.openAnswer.reset(); o.key(Qt::Key_O, Qt::ControlModifier); }},
-        {"open refused", [&](OpenEditor& o) { o.dialogs.openAnswer = junk; o.key(Qt::Key_O, Qt::ControlModifier); }},
-        {"save as failed", [&](OpenEditor& o) { o.dialogs.saveAnswer = missingFolder; o.key(Qt::Key_A, Qt::ControlModifier); }},
+        {"open cancelled",
+         [](OpenEditor& o) {
+             o.dialogs.openAnswer.reset();
+             o.key(Qt::Key_O, Qt::ControlModifier);
+         }},
+        {"open refused",
+         [&](OpenEditor& o) {
+             o.dialogs.openAnswer = junk;
+             o.key(Qt::Key_O, Qt::ControlModifier);
+         }},
+        {"save as failed",
+         [&](OpenEditor& o) {
+             o.dialogs.saveAnswer = missingFolder;
+             o.key(Qt::Key_A, Qt::ControlModifier);
+         }},
     };
     int tag = 2;
     for (const auto& c : commands) {
@@ -567,29 +523,6 @@ TEST(EditorFileCommands, TheDialogsFilterAndLastNameLastAsLongAsTheWindow)
         EXPECT_EQ(e.dialogs.fileDialogStates.at(0).filter, sheetfile::kSheetFileFilter);
         // The choice the user made last stays selected.
         EXPECT_EQ(e.dialogs.fileDialogStates.at(0).selectedFilter, 2);
-    }
-}
-
-TEST(EditorFileCommands, MenuKeysReachTheirCommandsFromAnyBox)
-{
-    const struct {
-        Qt::Key key;
-        int fileDialogs;
-        int messages;
-    } keys[] = {
-        {Qt::Key_N, 0, 1},  // the New question
-        {Qt::Key_O, 1, 0},
-        {Qt::Key_S, 1, 0},  // untitled: the save dialog
-        {Qt::Key_A, 1, 0},
-    };
-    for (const auto& k : keys) {
-        SCOPED_TRACE(QKeySequence(k.key).toString().toStdString());
-        OpenEditor e(SheetFormat::small);
-        ASSERT_TRUE(e.activated);
-        e.click(QStringLiteral("Text4"));
-        e.key(k.key, Qt::ControlModifier);
-        EXPECT_EQ(e.dialogs.fileDialogs, k.fileDialogs);
-        EXPECT_EQ(e.dialogs.messages.size(), k.messages);
     }
 }
 
