@@ -1,12 +1,146 @@
 // The editor window's file menu: new, open, save, save as and exit (KURIA, f_open, U_SAVE,
 // N_SAVE, MNUEXIT).
+//
+// The menu's commands leave the focus where it is, so an edit box may still hold text that it has
+// not stored when one of them runs. A command that goes on to replace the sheet or move to tag 1
+// drops that text once no dialog can cancel it any more; a command that is cancelled or refused
+// stores it into the tag it was typed for and returns to the JAN box, as a click on the JAN box
+// would, except that the price box does not move on to the next tag.
 #include "windows/editor_window.h"
+
+#include "sheetfile/file_command_texts.h"
+#include "sheetfile/sheet_file.h"
+
+#include <QAction>
 
 namespace windows {
 
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+
 void EditorWindow::wireFileCommands()
 {
-    // Not connected yet: the entries stand in the menu and do nothing when chosen.
+    connect(menuAction(QStringLiteral("KURIA")), &QAction::triggered, this, [this] { newSheet(); });
+    connect(menuAction(QStringLiteral("f_open")), &QAction::triggered, this, [this] { openSheet(); });
+    connect(menuAction(QStringLiteral("U_SAVE")), &QAction::triggered, this, [this] { saveSheet(); });
+    connect(menuAction(QStringLiteral("N_SAVE")), &QAction::triggered, this, [this] { saveSheetAs(); });
+    // The sheet goes with the window, saved or not.
+    connect(menuAction(QStringLiteral("MNUEXIT")), &QAction::triggered, this, [this] { close(); });
+}
+
+QString EditorWindow::fileCommandTitle() const
+{
+    return format().isLarge() ? QStringLiteral("大きい棚札  ") : QStringLiteral("小きい棚札  ");
+}
+
+void EditorWindow::newSheet()
+{
+    const MessageAnswer answer = dialogs_->message(this, sheetfile::kNewSheetQuestion, sheetfile::kConfirmTitle,
+                                                   MessageIcon::stop, MessageButtons::yesNo);
+    if (answer != MessageAnswer::yes) {
+        returnToJanBoxUnchanged();
+        return;
+    }
+    dropPendingEdit();
+    drawBlankSheet();
+    sheet_.clearAll();
+    sheet_.fileName = sheet::kUntitled;
+    showFirstTagAfterFileCommand();
+}
+
+void EditorWindow::openSheet()
+{
+    // The small window shows the dialog with whatever filter it holds: its initial one until a
+    // Save As has set the three choices.
+    if (format().isLarge()) {
+        fileDialog_.filter = sheetfile::kSheetFileFilter;
+    }
+    const std::optional<QString> path = dialogs_->openFile(this, fileDialog_);
+    if (!path) {
+        return;
+    }
+    // Read into a copy: a rejected file leaves the window, a pending edit included, as it was.
+    sheet::TagSheet loaded = sheet_;
+    const sheetfile::ReadResult result = sheetfile::readSheetFile(loaded, *path);
+    if (!result.loaded()) {
+        dialogs_->message(this, result.message, result.title, MessageIcon::stop, MessageButtons::ok);
+        return;
+    }
+    dropPendingEdit();
+    sheet_ = std::move(loaded);
+    sheet_.fileName = *path;
+    showFirstTagAfterFileCommand();
+}
+
+void EditorWindow::saveSheet()
+{
+    if (sheet_.fileName == sheet::kUntitled) {
+        saveSheetAs();
+        return;
+    }
+    if (!writeSheetTo(sheet_.fileName)) {
+        return;
+    }
+    dropPendingEdit();
+    showFirstTagAfterFileCommand();
+}
+
+void EditorWindow::saveSheetAs()
+{
+    fileDialog_.filter = sheetfile::kSheetFileFilter;
+    const std::optional<QString> path = dialogs_->saveFile(this, fileDialog_);
+    if (!path) {
+        returnToJanBoxUnchanged();
+        return;
+    }
+    if (dialogs_->fileExists(*path)
+        && dialogs_->message(this, sheetfile::overwriteQuestion(*path), sheetfile::kConfirmTitle, MessageIcon::stop,
+                             MessageButtons::yesNo)
+               != MessageAnswer::yes) {
+        returnToJanBoxUnchanged();
+        return;
+    }
+    if (!writeSheetTo(*path)) {
+        return;
+    }
+    dropPendingEdit();
+    sheet_.fileName = *path;
+    showFirstTagAfterFileCommand();
+}
+
+bool EditorWindow::writeSheetTo(const QString& path)
+{
+    // A failed save changes nothing in the window: the file name, the caption, the tag shown and
+    // any pending edit stay, so the user can save again elsewhere.
+    const sheetfile::WriteResult result = sheetfile::writeSheetFile(sheet_, path);
+    if (!result.ok) {
+        dialogs_->message(this, sheetfile::saveFailedMessage(path, result.error), sheetfile::kErrorTitle,
+                          MessageIcon::stop, MessageButtons::ok);
+        return false;
+    }
+    const QString replaced = sheetfile::replacedTextsMessage(result.replaced);
+    if (!replaced.isEmpty()) {
+        dialogs_->message(this, replaced, sheetfile::kReplacedTextsTitle, MessageIcon::information,
+                          MessageButtons::ok);
+    }
+    return true;
+}
+
+void EditorWindow::showFirstTagAfterFileCommand()
+{
+    sheet_.current = 1;
+    showCurrentRecord();
+    setPositionLabel(format().initialPositionText());
+    updateCaption(fileCommandTitle());
+    // Runs the JAN box's turn also when it has the focus already: preview, outline, label, record.
+    focusJanBox();
+}
+
+void EditorWindow::returnToJanBoxUnchanged()
+{
+    storePendingEdit();
+    focusJanBox();
 }
 
 }  // namespace windows

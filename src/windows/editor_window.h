@@ -110,6 +110,12 @@ public:
     void dropPendingEdit();
     void storePendingEdit();
 
+    // ---- File menu (editor_file_commands.cpp) ----
+
+    // The caption's title once a new sheet, an opened file or a save has come about:
+    // "大きい棚札  " / "小きい棚札  ".
+    QString fileCommandTitle() const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -157,6 +163,20 @@ private:
     QLabel* nameFontLabel() const;
     QLabel* priceFontLabel() const;
     // ---- End of edit commands ----
+
+    // ---- File menu (editor_file_commands.cpp) ----
+    void newSheet();
+    void openSheet();
+    void saveSheet();
+    void saveSheetAs();
+    // Writes the sheet to `path`, reporting a failure and any texts written with substitutes.
+    // True when the file was written.
+    bool writeSheetTo(const QString& path);
+    // The end of a command that ran to its end: tag 1 current and shown, the caption renewed.
+    void showFirstTagAfterFileCommand();
+    // The end of a command that was cancelled or refused: the focus back in Text1 with the sheet
+    // as it was. A box's pending text goes to the tag it was typed for, without moving on.
+    void returnToJanBoxUnchanged();
 
     sheet::TagSheet sheet_;
     platform::Dialogs* dialogs_;

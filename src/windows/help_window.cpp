@@ -15,10 +15,12 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     auto* label1 = new QLabel(QStringLiteral("使い方やバージョンアップについては"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setGeometry(twipsRect(720, 840, 3615, 375));
+    widenToFit(label1);
 
     auto* label2 = new QLabel(QStringLiteral("画面の上のＵＲＬをクリックしてください"), this);
     label2->setObjectName(QStringLiteral("Label2"));
     label2->setGeometry(twipsRect(720, 1200, 3255, 375));
+    widenToFit(label2);
 }
 
 }  // namespace windows

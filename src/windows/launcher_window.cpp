@@ -109,6 +109,7 @@ LauncherWindow::LauncherWindow(QWidget* parent) : QMainWindow(parent)
     command5_ = new QPushButton(kSupportAddress, client);
     command5_->setObjectName(QStringLiteral("Command5"));
     command5_->setGeometry(twipsRect(4080, 240, 3015, 255));
+    widenToFit(command5_);
     connect(command5_, &QPushButton::clicked, this, [this] { platform::shellOpen(command5_->text()); });
 
     picture1_ = new QFrame(client);

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QRect>
+#include <QWidget>
+
+#include <algorithm>
 
 namespace windows {
 
@@ -21,6 +24,13 @@ constexpr int pxFloor(int twips)
 inline QRect twipsRect(int left, int top, int width, int height)
 {
     return QRect(px(left), px(top), px(width), px(height));
+}
+
+// A caption that is a little wider in this platform's font than the layout allows is not cut:
+// the control grows to the right to hold it.
+inline void widenToFit(QWidget* widget)
+{
+    widget->resize(std::max(widget->width(), widget->sizeHint().width()), widget->height());
 }
 
 }  // namespace windows

@@ -334,8 +334,7 @@ TEST_P(EditorEditCommands, InsertIsRefusedWhenTheLastTagHasAName)
     e.click(QStringLiteral("挿入"));
     ASSERT_EQ(e.dialogs.messages.size(), 1);
     EXPECT_EQ(e.dialogs.messages.at(0), QStringLiteral("エラー: 最後尾にデータがあります。挿入できません。"));
-    EXPECT_EQ(e.dialogs.messageIcons.at(0), MessageIcon::stop);
-    EXPECT_EQ(e.dialogs.messageButtons.at(0), MessageButtons::ok);
+    EXPECT_EQ(e.dialogs.messageKinds.at(0), std::make_pair(MessageIcon::stop, MessageButtons::ok));
     EXPECT_EQ(e.sheet().record(2).productName, QStringLiteral("kept"));
     EXPECT_EQ(e.sheet().record(3), tagData(*format, 3));
     EXPECT_EQ(e.sheet().record(last), tagData(*format, last));
@@ -364,8 +363,7 @@ TEST_P(EditorEditCommands, DeleteAsksFirst)
     e.click(QStringLiteral("削除"));
     ASSERT_EQ(e.dialogs.messages.size(), 1);
     EXPECT_EQ(e.dialogs.messages.at(0), QStringLiteral("削除: 削除しますか?。"));
-    EXPECT_EQ(e.dialogs.messageIcons.at(0), MessageIcon::stop);
-    EXPECT_EQ(e.dialogs.messageButtons.at(0), MessageButtons::yesNo);
+    EXPECT_EQ(e.dialogs.messageKinds.at(0), std::make_pair(MessageIcon::stop, MessageButtons::yesNo));
     EXPECT_EQ(e.sheet().record(3).productName, QStringLiteral("typed"));
     EXPECT_EQ(e.sheet().record(4), tagData(*format, 4));
     expectShowing(e, 3);

@@ -7,10 +7,11 @@
 
 #include <QPageLayout>
 #include <QPrinter>
-#include <QList>
 #include <QStringList>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 class FakeDialogs : public platform::Dialogs {
 public:
@@ -23,12 +24,15 @@ public:
     std::optional<QString> openAnswer;
     std::optional<QString> saveAnswer;
     int fileDialogs = 0;
+    // The settings each file dialog was shown with; an answered dialog keeps the chosen path as
+    // its next file name, as the platform's does.
+    std::vector<platform::FileDialogState> fileDialogStates;
     bool existsAnswer = false;
+    QStringList existsAsked;
 
     platform::MessageAnswer messageAnswer = platform::MessageAnswer::no;
     QStringList messages;  // "title: text" of each message box
-    QList<platform::MessageIcon> messageIcons;       // the icon of each message box
-    QList<platform::MessageButtons> messageButtons;  // and its buttons
+    std::vector<std::pair<platform::MessageIcon, platform::MessageButtons>> messageKinds;
 
     std::optional<platform::FontChoice> fontAnswer;
     std::optional<platform::Colour> colourAnswer;
@@ -47,23 +51,24 @@ public:
         layoutPrinted = printer.pageLayout();
         return true;
     }
-    std::optional<QString> openFile(QWidget*, platform::FileDialogState&) override
+    std::optional<QString> openFile(QWidget*, platform::FileDialogState& state) override
     {
-        ++fileDialogs;
-        return openAnswer;
+        return answerFileDialog(state, openAnswer);
     }
-    std::optional<QString> saveFile(QWidget*, platform::FileDialogState&) override
+    std::optional<QString> saveFile(QWidget*, platform::FileDialogState& state) override
     {
-        ++fileDialogs;
-        return saveAnswer;
+        return answerFileDialog(state, saveAnswer);
     }
-    bool fileExists(const QString&) override { return existsAnswer; }
+    bool fileExists(const QString& path) override
+    {
+        existsAsked << path;
+        return existsAnswer;
+    }
     platform::MessageAnswer message(QWidget*, const QString& text, const QString& title, platform::MessageIcon icon,
                                     platform::MessageButtons buttons) override
     {
         messages << title + QStringLiteral(": ") + text;
-        messageIcons << icon;
-        messageButtons << buttons;
+        messageKinds.emplace_back(icon, buttons);
         return buttons == platform::MessageButtons::ok ? platform::MessageAnswer::ok : messageAnswer;
     }
     std::optional<platform::FontChoice> chooseFont(QWidget*) override
@@ -75,5 +80,16 @@ public:
     {
         ++colourDialogs;
         return colourAnswer;
+    }
+
+private:
+    std::optional<QString> answerFileDialog(platform::FileDialogState& state, const std::optional<QString>& answer)
+    {
+        ++fileDialogs;
+        fileDialogStates.push_back(state);
+        if (answer) {
+            state.fileName = *answer;
+        }
+        return answer;
     }
 };

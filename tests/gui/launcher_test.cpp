@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -197,4 +198,18 @@ TEST_F(WindowsTest, TheProgramEndsWhenItsLastWindowCloses)
     EXPECT_TRUE(runningAfterLauncherClosed);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(rc, 0);
+}
+
+TEST_F(WindowsTest, CaptionsAreNotCutByTheFont)
+{
+    auto* launcher = windows::showLauncher();
+    auto* command5 = launcher->findChild<QPushButton*>(QStringLiteral("Command5"));
+    EXPECT_GE(command5->width(), command5->sizeHint().width());
+    auto* help = windows::showHelp();
+    for (const char* name : {"Label1", "Label2"}) {
+        auto* label = help->findChild<QLabel*>(QString::fromLatin1(name));
+        ASSERT_NE(label, nullptr);
+        EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+        EXPECT_LE(label->geometry().right(), help->width()) << name;
+    }
 }

@@ -1,0 +1,89 @@
+#include "sheetfile/file_command_texts.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+#include <set>
+
+namespace sheetfile {
+
+namespace {
+
+// Why nothing could be written at `path`, judged from what is there now.
+QString failureCause(const QString& path)
+{
+    const QFileInfo target(path);
+    if (target.isDir()) {
+        return QStringLiteral("同じ名前のフォルダーがあります。");
+    }
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.isDir()) {
+        return QStringLiteral("保存先のフォルダーがありません。");
+    }
+    if (!folder.isWritable()) {
+        return QStringLiteral("保存先のフォルダーに書き込めません。");
+    }
+    if (target.exists() && !target.isWritable()) {
+        return QStringLiteral("ファイルが読み取り専用です。");
+    }
+    return QStringLiteral("ファイルに書き込めませんでした。");
+}
+
+// "3, 7, 12 番": the distinct tags of `replaced` with substitutes of `kind`, ascending.
+QString tagList(const std::vector<ReplacedText>& replaced, Substitution kind)
+{
+    std::set<int> tags;
+    for (const ReplacedText& r : replaced) {
+        if (r.kind == kind) {
+            tags.insert(r.slot);
+        }
+    }
+    if (tags.empty()) {
+        return {};
+    }
+    QStringList numbers;
+    for (int tag : tags) {
+        numbers << QString::number(tag);
+    }
+    return numbers.join(QStringLiteral(", ")) + QStringLiteral(" 番");
+}
+
+}  // namespace
+
+QString overwriteQuestion(const QString& path)
+{
+    return path + QStringLiteral("はすでに存在します　上書きしますか?");
+}
+
+QString saveFailedMessage(const QString& path, const QString& systemReason)
+{
+    QString text = QStringLiteral("ファイルを保存できませんでした。\n") + path + u'\n' + failureCause(path);
+    if (!systemReason.isEmpty()) {
+        text += QStringLiteral("（") + systemReason + QStringLiteral("）");
+    }
+    // The writer replaces a file only once the new one is complete.
+    if (QFileInfo(path).isFile()) {
+        text += QStringLiteral("\n前に保存したファイルはそのまま残っています。");
+    }
+    return text;
+}
+
+QString replacedTextsMessage(const std::vector<ReplacedText>& replaced)
+{
+    if (replaced.empty()) {
+        return {};
+    }
+    QString text = QStringLiteral(
+        "ファイルを保存しました。次の棚札の文字の一部は、そのままではファイルに書けないため置き換えました。");
+    const QString unrepresentable = tagList(replaced, Substitution::unrepresentable);
+    if (!unrepresentable.isEmpty()) {
+        text += QStringLiteral("\n・シフトJISにない文字を「?」に: ") + unrepresentable;
+    }
+    const QString quotes = tagList(replaced, Substitution::doubleQuote);
+    if (!quotes.isEmpty()) {
+        text += QStringLiteral("\n・「\"」を全角の「＂」に: ") + quotes;
+    }
+    return text;
+}
+
+}  // namespace sheetfile
