@@ -176,7 +176,6 @@ TEST_P(EditorEditCommands, CopyPreviousAtTheEnds)
 TEST_P(EditorEditCommands, CopyPreviousAfterATagWithoutNameDoesNothing)
 {
     OpenEditor& e = editor();
-    const SheetFormat* const format = GetParam();
     fillAndGoTo(e, 4, 6);
     e.sheet().record(5).jan = QStringLiteral("49012347");  // data, but no product name
     e.clickAndSelect(QStringLiteral("Text2"));
