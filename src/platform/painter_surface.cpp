@@ -2,7 +2,6 @@
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QHash>
 #include <QList>
@@ -11,8 +10,8 @@
 #include <QPalette>
 #include <QPen>
 #include <QRect>
-#include <QTextLayout>
-#include <QTextOption>
+#include <QStaticText>
+#include <QTransform>
 #include <QThread>
 
 #include <cmath>
@@ -64,10 +63,9 @@ QRect spanRect(double x0, double y0, double x1, double y1)
     return QRect(left, top, right - left, bottom - top);
 }
 
-// A text laid out once: its glyph runs, placed for a line whose top is at y = 0.
-struct LaidOutText {
-    QList<QGlyphRun> runs;
-    double lineAscentPx = 0.0;
+// A text prepared once for drawing at the top-left of its line.
+struct PreparedText {
+    QStaticText staticText;
     double advancePx = 0.0;  // blanks included
 };
 
@@ -90,10 +88,11 @@ struct detail::PainterFont {
     double pointSize = 0.0;
     int deviceDpiY = 0;
     QFont font;
+    QFont plainFont;  // the same without underline: the underline is drawn along the blanks too
     double ascentPx = 0.0;
     double underlinePosPx = 0.0;  // below the baseline
     double lineWidthPx = 1.0;
-    QHash<QString, LaidOutText> texts;
+    QHash<QString, PreparedText> texts;
 };
 
 namespace {
@@ -236,6 +235,8 @@ std::shared_ptr<detail::PainterFont> PainterSurface::makeFont(const FontSpec& sp
     entry->font.setBold(spec.bold);
     entry->font.setItalic(spec.italic);
     entry->font.setUnderline(spec.underline);
+    entry->plainFont = entry->font;
+    entry->plainFont.setUnderline(false);
     const QFontMetricsF metrics(entry->font, painter_->device());
     entry->ascentPx = metrics.ascent();
     entry->underlinePosPx = metrics.underlinePos();
@@ -296,51 +297,44 @@ void PainterSurface::doText(double x, double y, const QString& text)
     const FontSpec& spec = font();
     if (painterFont_ == nullptr || !(painterFont_->spec == spec)) {
         painterFont_ = &fontFor(spec);
-        painter_->setFont(painterFont_->font);
+        painter_->setFont(painterFont_->plainFont);
     }
     detail::PainterFont& entry = *painterFont_;
     usePen(foreColor(), penWidthPx_ > 0 ? penWidthPx_ : 1);
     const double left = toPxX(x);
-    const double baseline = toPxY(y) + entry.ascentPx;
+    const double top = toPxY(y);
 
     // Laying a text out is most of the cost of drawing it, and the page draws the same texts on
-    // every refresh: keep each layout with its font. Glyph runs underline only their glyphs, not
-    // the blanks around them, so the underline of a text is drawn here along its whole advance.
-    if (!isPlainLine(text)) {
-        painter_->drawText(QPointF(left, baseline), text);
-        return;
-    }
-    auto it = entry.texts.constFind(text);
-    if (it == entry.texts.constEnd()) {
-        if (entry.texts.size() >= kMaxTextsPerFont) {
-            entry.texts.clear();
-        }
-        QTextLayout layout(text, entry.font, painter_->device());
-        QTextOption option;
-        option.setWrapMode(QTextOption::NoWrap);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        layout.endLayout();
-        LaidOutText laidOut;
-        if (line.isValid()) {
-            laidOut.runs = line.glyphRuns();
-            for (QGlyphRun& run : laidOut.runs) {
-                run.setUnderline(false);
+    // every refresh: keep each prepared text with its font. A text with control characters is
+    // drawn as the painter draws it, without a cache.
+    double advancePx = 0.0;
+    if (isPlainLine(text)) {
+        auto it = entry.texts.constFind(text);
+        if (it == entry.texts.constEnd()) {
+            if (entry.texts.size() >= kMaxTextsPerFont) {
+                entry.texts.clear();
             }
-            laidOut.lineAscentPx = line.ascent();
-            laidOut.advancePx = QFontMetricsF(entry.font, painter_->device()).horizontalAdvance(text);
+            PreparedText prepared;
+            prepared.staticText.setText(text);
+            prepared.staticText.setTextFormat(Qt::PlainText);
+            prepared.staticText.setPerformanceHint(QStaticText::AggressiveCaching);
+            prepared.staticText.prepare(QTransform(), entry.plainFont);
+            prepared.advancePx = QFontMetricsF(entry.plainFont, painter_->device()).horizontalAdvance(text);
+            it = entry.texts.insert(text, std::move(prepared));
         }
-        it = entry.texts.insert(text, std::move(laidOut));
+        painter_->drawStaticText(QPointF(left, top), it->staticText);
+        advancePx = it->advancePx;
+    } else {
+        painter_->drawText(QPointF(left, top + entry.ascentPx), text);
+        advancePx = QFontMetricsF(entry.plainFont, painter_->device()).horizontalAdvance(text);
     }
-    const QPointF origin(left, baseline - it->lineAscentPx);
-    for (const QGlyphRun& run : it->runs) {
-        painter_->drawGlyphRun(origin, run);
-    }
+
+    // The underline runs along the whole advance, under leading and trailing blanks too, which a
+    // font's own underline leaves out.
     if (entry.spec.underline) {
         const double thickness = std::max(1.0, std::round(entry.lineWidthPx));
-        const double top = std::round(baseline + entry.underlinePosPx - thickness / 2);
-        painter_->fillRect(QRectF(left, top, it->advancePx, thickness), painter_->pen().color());
+        const double lineTop = std::round(top + entry.ascentPx + entry.underlinePosPx - thickness / 2);
+        painter_->fillRect(QRectF(left, lineTop, advancePx, thickness), painter_->pen().color());
     }
 }
 
