@@ -13,6 +13,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <benchmark/benchmark.h>
+#include "gui_bench_main.h"
 
 namespace {
 
@@ -79,15 +80,4 @@ BENCHMARK(PrintToPdf600)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    platform::installFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+TANAFUDA_GUI_BENCHMARK_MAIN()

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <benchmark/benchmark.h>
+#include "gui_bench_main.h"
 
 namespace {
 
@@ -92,15 +93,4 @@ BENCHMARK(BM_TextAt96Dpi);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    platform::installFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+TANAFUDA_GUI_BENCHMARK_MAIN()
