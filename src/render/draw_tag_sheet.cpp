@@ -1,6 +1,6 @@
 #include "render/draw_tag_sheet.h"
 
-#include "jan/module1.h"
+#include "jan/barcode.h"
 #include "platform/surface.h"
 #include "sheet/tag_sheet.h"
 

@@ -18,7 +18,7 @@ public:
         if (box_.systemText_ || input == box_.lastText_) {
             return Acceptable;
         }
-        const auto edit = sheet::filterBoxEdit(box_.lastText_, input, box_.spec_->maxLength);
+        const auto edit = sheet::filterBoxEdit(box_.lastText_, input, box_.entry_->maxLength);
         if (!edit) {
             return Invalid;
         }
@@ -33,9 +33,9 @@ private:
     EditBox& box_;
 };
 
-EditBox::EditBox(const sheet::EntryBox& spec, QWidget* parent) : QLineEdit(parent), spec_(&spec)
+EditBox::EditBox(const sheet::EntryBox& entry, QWidget* parent) : QLineEdit(parent), entry_(&entry)
 {
-    setObjectName(QString::fromUtf8(spec.name));
+    setObjectName(QString::fromUtf8(entry.name));
     setValidator(new TypingFilter(*this));
     connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { lastText_ = text; });
 
@@ -44,7 +44,7 @@ EditBox::EditBox(const sheet::EntryBox& spec, QWidget* parent) : QLineEdit(paren
     if (isPriceBox()) {
         setAttribute(Qt::WA_InputMethodEnabled, false);
         setInputMethodHints(Qt::ImhDigitsOnly);
-    } else if (!spec.japaneseInput) {
+    } else if (!entry.japaneseInput) {
         setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
     }
 }

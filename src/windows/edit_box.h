@@ -13,12 +13,12 @@ namespace windows {
 class EditBox : public QLineEdit {
     Q_OBJECT
 public:
-    EditBox(const sheet::EntryBox& spec, QWidget* parent);
+    EditBox(const sheet::EntryBox& entry, QWidget* parent);
     ~EditBox() override;
 
-    const sheet::EntryBox& spec() const { return *spec_; }
-    sheet::Field field() const { return spec_->field; }
-    bool isPriceBox() const { return spec_->field == sheet::Field::price; }
+    const sheet::EntryBox& entry() const { return *entry_; }
+    sheet::Field field() const { return entry_->field; }
+    bool isPriceBox() const { return entry_->field == sheet::Field::price; }
 
     // Puts a text into the box as the system does (showing a record, completing a check digit):
     // shown whole even when it is longer than the box takes from the keyboard.
@@ -35,7 +35,7 @@ private:
     class TypingFilter;
     friend class TypingFilter;
 
-    const sheet::EntryBox* spec_;
+    const sheet::EntryBox* entry_;
     QString lastText_;            // the text before the change being validated
     bool systemText_ = false;     // showText() is putting a text in
 };

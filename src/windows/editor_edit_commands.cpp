@@ -9,6 +9,7 @@
 
 #include "sheet/edit_commands.h"
 #include "windows/edit_box.h"
+#include "windows/control_names.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -67,12 +68,12 @@ void EditorWindow::refreshAfterEdit()
 
 QLabel* EditorWindow::nameFontLabel() const
 {
-    return control<QLabel>(format().isLarge() ? QStringLiteral("Label8") : QStringLiteral("Label9"));
+    return control<QLabel>(names::nameFontLabel(format().isLarge()));
 }
 
 QLabel* EditorWindow::priceFontLabel() const
 {
-    return control<QLabel>(format().isLarge() ? QStringLiteral("Label9") : QStringLiteral("Label10"));
+    return control<QLabel>(names::priceFontLabel(format().isLarge()));
 }
 
 void EditorWindow::clearTag()
@@ -107,7 +108,7 @@ void EditorWindow::offerPreviousCandidate()
     }
     const QString marker = sheet_.focusedField;
     const auto it = std::find_if(boxes_.begin(), boxes_.end(),
-                                 [&marker](EditBox* b) { return QString::fromLatin1(b->spec().marker) == marker; });
+                                 [&marker](EditBox* b) { return QString::fromLatin1(b->entry().marker) == marker; });
     if (it != boxes_.end()) {
         (*it)->showText(*value);
     }
@@ -165,7 +166,7 @@ void EditorWindow::choosePriceFont()
 
 void EditorWindow::switchBorder()
 {
-    auto* button = control<QPushButton>(QStringLiteral("縁取"));
+    auto* button = control<QPushButton>(names::kBorderButton);
     if (sheet_.bordered) {
         // The colour is kept; switching the border on again asks for one all the same.
         sheet_.bordered = false;

@@ -7,6 +7,7 @@
 // stores it into the tag it was typed for and returns to the JAN box, as a click on the JAN box
 // would, except that the price box does not move on to the next tag.
 #include "windows/editor_window.h"
+#include "windows/control_names.h"
 
 #include "sheetfile/file_command_texts.h"
 #include "sheetfile/sheet_file.h"
@@ -21,12 +22,12 @@ using platform::MessageIcon;
 
 void EditorWindow::wireFileCommands()
 {
-    connect(menuAction(QStringLiteral("KURIA")), &QAction::triggered, this, [this] { newSheet(); });
-    connect(menuAction(QStringLiteral("f_open")), &QAction::triggered, this, [this] { openSheet(); });
-    connect(menuAction(QStringLiteral("U_SAVE")), &QAction::triggered, this, [this] { saveSheet(); });
-    connect(menuAction(QStringLiteral("N_SAVE")), &QAction::triggered, this, [this] { saveSheetAs(); });
+    connect(menuAction(names::kNewMenu), &QAction::triggered, this, [this] { newSheet(); });
+    connect(menuAction(names::kOpenMenu), &QAction::triggered, this, [this] { openSheet(); });
+    connect(menuAction(names::kSaveMenu), &QAction::triggered, this, [this] { saveSheet(); });
+    connect(menuAction(names::kSaveAsMenu), &QAction::triggered, this, [this] { saveSheetAs(); });
     // The sheet goes with the window, saved or not.
-    connect(menuAction(QStringLiteral("MNUEXIT")), &QAction::triggered, this, [this] { close(); });
+    connect(menuAction(names::kExitMenu), &QAction::triggered, this, [this] { close(); });
 }
 
 QString EditorWindow::fileCommandTitle() const

@@ -7,6 +7,7 @@
 #include "windows/editor_layout.h"
 #include "windows/preview_pane.h"
 #include "windows/twips.h"
+#include "windows/control_names.h"
 
 #include <QAction>
 #include <QPageLayout>
@@ -41,10 +42,10 @@ qint16 clampedOffset(int value)
 
 void EditorWindow::wirePreview()
 {
-    connect(control<QPushButton>(QStringLiteral("プレビュー")), &QPushButton::clicked, this, [this] { RefreshPreview(); });
-    connect(menuAction(QStringLiteral("M_プレビュー")), &QAction::triggered, this, [this] { RefreshPreview(); });
-    connect(control<QPushButton>(QStringLiteral("印刷")), &QPushButton::clicked, this, [this] { PrintSheet(); });
-    connect(menuAction(QStringLiteral("P_印刷")), &QAction::triggered, this, [this] { PrintSheet(); });
+    connect(control<QPushButton>(names::kPreviewButton), &QPushButton::clicked, this, [this] { RefreshPreview(); });
+    connect(menuAction(names::kPreviewMenu), &QAction::triggered, this, [this] { RefreshPreview(); });
+    connect(control<QPushButton>(names::kPrintButton), &QPushButton::clicked, this, [this] { PrintSheet(); });
+    connect(menuAction(names::kPrintMenu), &QAction::triggered, this, [this] { PrintSheet(); });
 
     const struct {
         const char* name;
@@ -57,20 +58,20 @@ void EditorWindow::wirePreview()
     }
 
     // The page moves when a scroll ends, not while the thumb is dragged.
-    vScroll1_->setTracking(false);
-    connect(vScroll1_, &QScrollBar::valueChanged, this, [this](int value) { scrollTo(value); });
+    previewScrollBar_->setTracking(false);
+    connect(previewScrollBar_, &QScrollBar::valueChanged, this, [this](int value) { scrollTo(value); });
 }
 
 void EditorWindow::RefreshPreview()
 {
     sheet_.outputMode = QStringLiteral("0");
-    picDraw_->draw([this](platform::Surface& surface) { render::DrawTagSheet(sheet_, surface); });
+    previewPage_->draw([this](platform::Surface& surface) { render::DrawTagSheet(sheet_, surface); });
     janBox_->setFocus(Qt::OtherFocusReason);
 }
 
 void EditorWindow::drawBlankSheet()
 {
-    picDraw_->draw([this](platform::Surface& surface) { render::DrawBlankSheet(sheet_, surface); });
+    previewPage_->draw([this](platform::Surface& surface) { render::DrawBlankSheet(sheet_, surface); });
 }
 
 void EditorWindow::PrintSheet()
@@ -109,27 +110,27 @@ void EditorWindow::layoutPane()
     const int top = px(kPaneTopTwips);
     const int width = std::max(px(kPaneWidthTwips), client.width() - left - px(kPaneRightGapTwips));
     const int height = std::max(px(kPaneHeightTwips), client.height() - top - px(kPaneBottomGapTwips));
-    picFrame_->setGeometry(left, top, width, height);
+    previewPane_->setGeometry(left, top, width, height);
 
     // The scroll bar keeps its place against the pane's right edge and grows with the pane.
     const ControlSpec& spec = *std::find_if(editorControls(format()).begin(), editorControls(format()).end(),
                                             [](const ControlSpec& c) { return c.kind == ControlKind::scrollBar; });
-    vScroll1_->setGeometry(px(spec.left) + width - px(kPaneWidthTwips), px(spec.top), px(spec.width),
+    previewScrollBar_->setGeometry(px(spec.left) + width - px(kPaneWidthTwips), px(spec.top), px(spec.width),
                            px(spec.height) + height - px(kPaneHeightTwips));
 }
 
 void EditorWindow::setUpScrollBar()
 {
-    const int visibleTwips = picFrame_->contentsRect().height() * kTwipsPerPixel;
-    const ScrollSetup setup = scrollSetup(picDraw_->height() * kTwipsPerPixel, visibleTwips);
-    vScroll1_->setRange(0, setup.maximum);
-    vScroll1_->setPageStep(setup.largeChange);
-    vScroll1_->setSingleStep(setup.smallChange);
+    const int visibleTwips = previewPane_->contentsRect().height() * kTwipsPerPixel;
+    const ScrollSetup setup = scrollSetup(previewPage_->height() * kTwipsPerPixel, visibleTwips);
+    previewScrollBar_->setRange(0, setup.maximum);
+    previewScrollBar_->setPageStep(setup.largeChange);
+    previewScrollBar_->setSingleStep(setup.smallChange);
 }
 
 void EditorWindow::scrollTo(int valueTwips)
 {
-    picDraw_->move(0, -px(valueTwips));
+    previewPage_->move(0, -px(valueTwips));
 }
 
 }  // namespace windows

@@ -4,6 +4,7 @@
 #include "windows/editor_layout.h"
 #include "windows/preview_pane.h"
 #include "windows/twips.h"
+#include "windows/control_names.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,9 +88,9 @@ void EditorWindow::buildControls()
     for (const ControlSpec& spec : editorControls(format())) {
         QWidget* parent = client_;
         if (spec.container == Container::frame1) {
-            parent = frame1_;
+            parent = fieldFrame_;
         } else if (spec.container == Container::picFrame) {
-            parent = picFrame_->inside();
+            parent = previewPane_->inside();
         }
         const QString caption = QString::fromUtf8(spec.caption);
         QWidget* widget = nullptr;
@@ -97,7 +98,7 @@ void EditorWindow::buildControls()
         case ControlKind::frame: {
             auto* frame = new QFrame(parent);
             frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-            frame1_ = frame;
+            fieldFrame_ = frame;
             widget = frame;
             break;
         }
@@ -120,16 +121,16 @@ void EditorWindow::buildControls()
             break;
         }
         case ControlKind::pane:
-            picFrame_ = new PreviewFrame(parent);
-            widget = picFrame_;
+            previewPane_ = new PreviewFrame(parent);
+            widget = previewPane_;
             break;
         case ControlKind::page:
-            picDraw_ = new PreviewPage(parent);
-            widget = picDraw_;
+            previewPage_ = new PreviewPage(parent);
+            widget = previewPage_;
             break;
         case ControlKind::scrollBar:
-            vScroll1_ = new QScrollBar(Qt::Vertical, parent);
-            widget = vScroll1_;
+            previewScrollBar_ = new QScrollBar(Qt::Vertical, parent);
+            widget = previewScrollBar_;
             break;
         }
         widget->setObjectName(QString::fromUtf8(spec.name));
@@ -164,9 +165,9 @@ void EditorWindow::buildControls()
     }
     janBox_ = box(sheet::Field::jan);
     priceBox_ = box(sheet::Field::price);
-    label6_ = control<QLabel>(QStringLiteral("Label6"));
-    candidateButton_ = control<QPushButton>(QStringLiteral("前候補"));
-    picFrame_->setScrollBar(vScroll1_);
+    positionLabel_ = control<QLabel>(names::kPositionLabel);
+    candidateButton_ = control<QPushButton>(names::kCandidateButton);
+    previewPane_->setScrollBar(previewScrollBar_);
 }
 
 void EditorWindow::buildMenu()
@@ -185,7 +186,7 @@ void EditorWindow::buildMenu()
 void EditorWindow::startUp()
 {
     // The preview surface as large as the printed page, the pane and its scroll bar.
-    picDraw_->setPageSize(a4PagePx());
+    previewPage_->setPageSize(a4PagePx());
     layoutPane();
     setUpScrollBar();
 
@@ -202,14 +203,14 @@ void EditorWindow::startUp()
     setPositionLabel(format().initialPositionText());
 
     sheet_.bordered = false;
-    control<QPushButton>(QStringLiteral("縁取"))->setText(QStringLiteral("カラーで縁取りする"));
+    control<QPushButton>(names::kBorderButton)->setText(QStringLiteral("カラーで縁取りする"));
 
     sheet_.nameFont = sheet::kMincho;
     sheet_.priceFont = sheet::kMincho;
     sheet_.priceFontSize = format().defaultPriceFontSizePt;
     if (format().isLarge()) {
-        control<QLabel>(QStringLiteral("Label8"))->setText(sheet::kMincho);
-        control<QLabel>(QStringLiteral("Label9"))->setText(sheet::kMincho);
+        nameFontLabel()->setText(sheet::kMincho);
+        priceFontLabel()->setText(sheet::kMincho);
     }
 
     drawBlankSheet();
@@ -222,7 +223,7 @@ void EditorWindow::updateCaption(const QString& title)
 
 void EditorWindow::setPositionLabel(const QString& text)
 {
-    label6_->setText(text);
+    positionLabel_->setText(text);
 }
 
 void EditorWindow::showCurrentRecord()
@@ -258,7 +259,7 @@ void EditorWindow::enterBox(EditBox* box)
         break;
     default:
         candidateButton_->setEnabled(true);
-        sheet_.focusedField = QString::fromLatin1(box->spec().marker);
+        sheet_.focusedField = QString::fromLatin1(box->entry().marker);
         sheet_.candidateIndex = sheet_.current;
         selectWholeText(box);
         break;
@@ -326,7 +327,7 @@ void EditorWindow::outlineCurrentTag()
     const double y = cell.yMm;
     const double w = format().cellWidthMm;
     const double h = format().cellHeightMm;
-    picDraw_->draw([&](platform::Surface& surface) {
+    previewPage_->draw([&](platform::Surface& surface) {
         surface.setUnit(platform::Unit::millimetres);
         surface.setDrawWidth(5);
         surface.line(x, y, w, 0, platform::kBlue);

@@ -66,9 +66,9 @@ public:
     EditBox* priceBox() const { return priceBox_; }
     // A menu entry by name: "KURIA", "f_open", "U_SAVE", "N_SAVE", "M_プレビュー", "P_印刷", "MNUEXIT".
     QAction* menuAction(const QString& name) const { return actions_.value(name); }
-    PreviewPage* previewPage() const { return picDraw_; }
-    PreviewFrame* previewFrame() const { return picFrame_; }
-    QScrollBar* scrollBar() const { return vScroll1_; }
+    PreviewPage* previewPage() const { return previewPage_; }
+    PreviewFrame* previewFrame() const { return previewPane_; }
+    QScrollBar* scrollBar() const { return previewScrollBar_; }
 
     platform::Dialogs& dialogs() const { return *dialogs_; }
     // What the window's file dialog remembers while the window lives.
@@ -188,11 +188,11 @@ private:
     EditBox* janBox_ = nullptr;
     EditBox* priceBox_ = nullptr;
     QWidget* client_ = nullptr;
-    QWidget* frame1_ = nullptr;
-    PreviewFrame* picFrame_ = nullptr;
-    PreviewPage* picDraw_ = nullptr;
-    QScrollBar* vScroll1_ = nullptr;
-    QLabel* label6_ = nullptr;
+    QWidget* fieldFrame_ = nullptr;
+    PreviewFrame* previewPane_ = nullptr;
+    PreviewPage* previewPage_ = nullptr;
+    QScrollBar* previewScrollBar_ = nullptr;
+    QLabel* positionLabel_ = nullptr;
     QPushButton* candidateButton_ = nullptr;  // 前候補
 
     // The control that has the focus as far as the window's logic goes; it keeps it while the

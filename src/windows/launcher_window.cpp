@@ -102,86 +102,86 @@ LauncherWindow::LauncherWindow(QWidget* parent) : QMainWindow(parent)
     client->setFixedSize(px(11805), px(8130));
     setCentralWidget(client);
 
-    auto* help1 = menuBar()->addAction(QStringLiteral("使い方"));
-    help1->setObjectName(QStringLiteral("HELP1"));
-    connect(help1, &QAction::triggered, this, [] { showHelp(); });
+    auto* helpAction = menuBar()->addAction(QStringLiteral("使い方"));
+    helpAction->setObjectName(QStringLiteral("HELP1"));
+    connect(helpAction, &QAction::triggered, this, [] { showHelp(); });
 
-    command5_ = new QPushButton(kSupportAddress, client);
-    command5_->setObjectName(QStringLiteral("Command5"));
-    command5_->setGeometry(twipsRect(4080, 240, 3015, 255));
-    widenToFit(command5_);
-    connect(command5_, &QPushButton::clicked, this, [this] { platform::shellOpen(command5_->text()); });
+    supportButton_ = new QPushButton(kSupportAddress, client);
+    supportButton_->setObjectName(QStringLiteral("Command5"));
+    supportButton_->setGeometry(twipsRect(4080, 240, 3015, 255));
+    widenToFit(supportButton_);
+    connect(supportButton_, &QPushButton::clicked, this, [this] { platform::shellOpen(supportButton_->text()); });
 
-    picture1_ = new QFrame(client);
-    picture1_->setObjectName(QStringLiteral("Picture1"));
-    picture1_->setFrameStyle(QFrame::Box | QFrame::Plain);
-    picture1_->setLineWidth(1);
-    picture1_->setGeometry(twipsRect(233, 960, 11415, 6015));
-    QPalette pal = picture1_->palette();
+    creditsPanel_ = new QFrame(client);
+    creditsPanel_->setObjectName(QStringLiteral("Picture1"));
+    creditsPanel_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    creditsPanel_->setLineWidth(1);
+    creditsPanel_->setGeometry(twipsRect(233, 960, 11415, 6015));
+    QPalette pal = creditsPanel_->palette();
     pal.setColor(QPalette::Window, QColor(224, 224, 224));
-    picture1_->setPalette(pal);
-    picture1_->setAutoFillBackground(true);
+    creditsPanel_->setPalette(pal);
+    creditsPanel_->setAutoFillBackground(true);
 
     // The strip lives in a clipping viewport that is exactly the panel's client area.
-    auto* viewport = new QWidget(picture1_);
-    viewport->setGeometry(picture1_->contentsRect());
-    picture2_ = new CreditsStrip(viewport);
-    picture2_->hide();
+    auto* viewport = new QWidget(creditsPanel_);
+    viewport->setGeometry(creditsPanel_->contentsRect());
+    creditsStrip_ = new CreditsStrip(viewport);
+    creditsStrip_->hide();
 
-    auto* command1 = new QPushButton(QStringLiteral("大きい棚札作成"), client);
-    command1->setObjectName(QStringLiteral("Command1"));
-    command1->setGeometry(twipsRect(1200, 7080, 1935, 855));
-    connect(command1, &QPushButton::clicked, this, [] { showEditor(sheet::SheetFormat::large); });
+    auto* largeEditorButton = new QPushButton(QStringLiteral("大きい棚札作成"), client);
+    largeEditorButton->setObjectName(QStringLiteral("Command1"));
+    largeEditorButton->setGeometry(twipsRect(1200, 7080, 1935, 855));
+    connect(largeEditorButton, &QPushButton::clicked, this, [] { showEditor(sheet::SheetFormat::large); });
 
-    auto* command2 = new QPushButton(QStringLiteral("小さい棚札作成"), client);
-    command2->setObjectName(QStringLiteral("Command2"));
-    command2->setGeometry(twipsRect(4440, 7320, 2175, 495));
-    connect(command2, &QPushButton::clicked, this, [] { showEditor(sheet::SheetFormat::small); });
+    auto* smallEditorButton = new QPushButton(QStringLiteral("小さい棚札作成"), client);
+    smallEditorButton->setObjectName(QStringLiteral("Command2"));
+    smallEditorButton->setGeometry(twipsRect(4440, 7320, 2175, 495));
+    connect(smallEditorButton, &QPushButton::clicked, this, [] { showEditor(sheet::SheetFormat::small); });
 
-    auto* command4 = new QPushButton(QStringLiteral("終了"), client);
-    command4->setObjectName(QStringLiteral("Command4"));
-    command4->setGeometry(twipsRect(8880, 7200, 1455, 495));
-    connect(command4, &QPushButton::clicked, this, &QWidget::close);
+    auto* exitButton = new QPushButton(QStringLiteral("終了"), client);
+    exitButton->setObjectName(QStringLiteral("Command4"));
+    exitButton->setGeometry(twipsRect(8880, 7200, 1455, 495));
+    connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
 
-    setTabOrder(command1, command2);
-    setTabOrder(command2, command4);
-    setTabOrder(command4, command5_);
+    setTabOrder(largeEditorButton, smallEditorButton);
+    setTabOrder(smallEditorButton, exitButton);
+    setTabOrder(exitButton, supportButton_);
 
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setInterval(CreditsRoll::kIntervalMs);
-    connect(timer1_, &QTimer::timeout, this, &LauncherWindow::advanceCredits);
+    creditsTimer_ = new QTimer(this);
+    creditsTimer_->setObjectName(QStringLiteral("Timer1"));
+    creditsTimer_->setInterval(CreditsRoll::kIntervalMs);
+    connect(creditsTimer_, &QTimer::timeout, this, &LauncherWindow::advanceCredits);
 
-    const QRect panel = picture1_->contentsRect();
+    const QRect panel = creditsPanel_->contentsRect();
     roll_ = std::make_unique<CreditsRoll>(panel.width() * kTwipsPerPixel, panel.height() * kTwipsPerPixel,
                                           &CreditsStrip::measure);
     roll_->start();
     placeStrip();
-    timer1_->start();
+    creditsTimer_->start();
 }
 
 LauncherWindow::~LauncherWindow() = default;
 
 void LauncherWindow::placeStrip()
 {
-    picture2_->hide();
-    picture2_->setGeometry(pxFloor(roll_->left()), pxFloor(roll_->top()), px(roll_->width()),
+    creditsStrip_->hide();
+    creditsStrip_->setGeometry(pxFloor(roll_->left()), pxFloor(roll_->top()), px(roll_->width()),
                            px(roll_->height()));
-    picture2_->render(roll_->pointSize(), QColor(224, 224, 224));
-    picture2_->show();
+    creditsStrip_->render(roll_->pointSize(), QColor(224, 224, 224));
+    creditsStrip_->show();
 }
 
 void LauncherWindow::advanceCredits()
 {
     const int passesBefore = roll_->passes();
     if (!roll_->tick()) {
-        timer1_->stop();
+        creditsTimer_->stop();
         return;
     }
     if (roll_->passes() != passesBefore) {
         placeStrip();
     } else {
-        picture2_->move(pxFloor(roll_->left()), pxFloor(roll_->top()));
+        creditsStrip_->move(pxFloor(roll_->left()), pxFloor(roll_->top()));
     }
 }
 

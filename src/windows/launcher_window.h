@@ -29,7 +29,7 @@ public:
     ~LauncherWindow() override;
 
     const CreditsRoll& credits() const { return *roll_; }
-    QTimer* timer() const { return timer1_; }
+    QTimer* timer() const { return creditsTimer_; }
 
 public slots:
     // One tick of Timer1: moves the strip, restarts it in the small font, or stops the roll.
@@ -38,10 +38,10 @@ public slots:
 private:
     void placeStrip();
 
-    QFrame* picture1_;
-    CreditsStrip* picture2_;
-    QTimer* timer1_;
-    QPushButton* command5_;
+    QFrame* creditsPanel_;
+    CreditsStrip* creditsStrip_;
+    QTimer* creditsTimer_;
+    QPushButton* supportButton_;
     std::unique_ptr<CreditsRoll> roll_;
 };
 

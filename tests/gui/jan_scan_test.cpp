@@ -1,6 +1,6 @@
 // Barcodes drawn through the painter surface, at the sizes and the resolution of the printed
 // page, must be read back by an independent decoder (zbarimg) as exactly the numbers meant.
-#include "jan/module1.h"
+#include "jan/barcode.h"
 #include "platform/painter_surface.h"
 
 #include <QImage>

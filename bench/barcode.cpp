@@ -1,6 +1,6 @@
 // Cost of building a barcode's modules and of drawing it, on a recording surface (the page
 // drawing's test double) and on a 600 dpi image (the print path).
-#include "jan/module1.h"
+#include "jan/barcode.h"
 #include "platform/painter_surface.h"
 #include "platform/recording_surface.h"
 

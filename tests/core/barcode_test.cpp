@@ -1,4 +1,4 @@
-#include "jan/module1.h"
+#include "jan/barcode.h"
 
 #include "platform/recording_surface.h"
 
