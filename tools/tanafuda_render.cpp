@@ -4,6 +4,7 @@
 // Exit status: 0 done; 1 usage error; 2 the sheet file was rejected (the reader's message on
 // standard error); 3 the output could not be written.
 
+#include "build_config.h"
 #include "platform/fonts.h"
 #include "platform/painter_surface.h"
 #include "platform/recording_surface.h"
@@ -254,11 +255,13 @@ int main(int argc, char* argv[])
     }
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("tanafuda-render"));
+    QGuiApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
     platform::installFontSubstitutions();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Draws a saved tag sheet as printed (or as the preview shows it)."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("SHEET"), QStringLiteral("the sheet file (large or small format)"));
     const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
                                        QStringLiteral("write the page to FILE: PDF, PNG or SVG by its extension"),
@@ -297,6 +300,10 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(QStringLiteral("help"))) {
         say(stdout, parser.helpText());
+        return kDone;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        say(stdout, QStringLiteral("tanafuda-render %1\n").arg(QCoreApplication::applicationVersion()));
         return kDone;
     }
     const QStringList positional = parser.positionalArguments();
