@@ -10,6 +10,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   zbar-tools poppler-utils xvfb xdotool xauth
+  desktop-file-utils appstream dpkg-dev file man-db libxml2-utils
 )
 
 missing=()
