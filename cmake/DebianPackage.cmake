@@ -17,12 +17,12 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-mincho, fonts-ipafont-gothic, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cups, xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "shelf price tags with JAN barcodes for a small shop
- Designs and prints the price tags that stand on a shop's shelves: 24 large
- (6 x 3 cm) or 40 small (3 x 3 cm) tags on one A4 page, with EAN-13 and EAN-8
- (JAN) barcodes drawn by the program itself. Sheets are kept as Shift_JIS CSV
- files. The windows and the user guide are in Japanese.
- .
- tanafuda-render prints or archives a saved sheet from the command line.")
+# The synopsis line is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the long description below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Designs and prints the price tags that stand on a shop's shelves: 24 large
+(6 x 3 cm) or 40 small (3 x 3 cm) tags on one A4 page, with EAN-13 and EAN-8
+(JAN) barcodes drawn by the program itself. Sheets are kept as Shift_JIS CSV
+files. The windows and the user guide are in Japanese.
+
+tanafuda-render prints or archives a saved sheet from the command line.")
 
 include(CPack)

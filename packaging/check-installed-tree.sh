@@ -72,8 +72,37 @@ if command -v appstreamcli >/dev/null; then
 else
   fail "appstreamcli is missing (package appstream)"
 fi
-if command -v xmllint >/dev/null; then
-  xmllint --noout "$root/share/mime/packages/$app_id.xml" || fail "the sheet-file type is not well-formed XML"
+# The sheet-file type: a desktop that knows it tells sheets (either format, whatever their name)
+# apart from other CSV files by their first bytes.
+if command -v update-mime-database >/dev/null && command -v gio >/dev/null; then
+  mime=$stage/mime-check
+  mkdir -p "$mime/mime/packages"
+  cp /usr/share/mime/packages/freedesktop.org.xml "$root/share/mime/packages/$app_id.xml" "$mime/mime/packages/"
+  if update-mime-database "$mime/mime" >/dev/null 2>&1; then
+    printf '"大きい棚札"\r\n" 1","4901234567894","","りんご","","",198\r\n' | iconv -t CP932 >"$mime/large.csv"
+    printf '"小さい棚札"\r\n" 1","","","みかん","","","",98\r\n' | iconv -t CP932 >"$mime/small sheet.txt"
+    printf '"小さい棚札"\r\n' | iconv -t CP932 >"$mime/no-extension"
+    printf 'jan,name,price\r\n4901234567894,apple,198\r\n' >"$mime/list.csv"
+    printf 'notes\r\n' >"$mime/notes.txt"
+    printf '"大きい棚札"\r\n' >"$mime/utf8.csv"
+    while read -r name expected; do
+      [ -z "$name" ] && continue
+      got=$(XDG_DATA_DIRS=$mime XDG_DATA_HOME=$mime/none gio info -a standard::content-type "$mime/${name//_/ }" 2>&1 \
+            | sed -n 's/^ *standard::content-type: //p')
+      [ "$got" = "$expected" ] || fail "the file type of $name is \"$got\", expected $expected"
+    done <<ROWS
+large.csv         application/x-tanafuda-sheet
+small_sheet.txt   application/x-tanafuda-sheet
+no-extension      application/x-tanafuda-sheet
+list.csv          text/csv
+utf8.csv          text/csv
+notes.txt         text/plain
+ROWS
+  else
+    fail "update-mime-database rejects share/mime/packages/$app_id.xml"
+  fi
+else
+  fail "update-mime-database or gio is missing (packages shared-mime-info, libglib2.0-bin)"
 fi
 
 # The manuals: each one renders without warnings and names its program and version.

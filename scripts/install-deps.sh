@@ -10,7 +10,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   zbar-tools poppler-utils xvfb xdotool xauth
-  desktop-file-utils appstream dpkg-dev file man-db libxml2-utils
+  desktop-file-utils appstream dpkg-dev file man-db shared-mime-info libglib2.0-bin
 )
 
 missing=()
