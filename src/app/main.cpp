@@ -69,7 +69,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("tanafuda"));
     QApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(build_config::kDesktopId));
-    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(build_config::kDesktopId)));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QString::fromLatin1(build_config::kDesktopId), QIcon(QStringLiteral(":/icons/tanafuda.svg"))));
     // Qt has now taken the options of the window system out of the arguments.
     const windows::ProgramArguments args = windows::parseProgramArguments(QApplication::arguments());
     if (args.action == Action::usageError) {
