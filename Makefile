@@ -3,7 +3,7 @@
 #   make test     install what is missing, build, run every test (offscreen)
 #   make package  install what is missing, build, make the Debian package in build/
 #   make install  build and install under PREFIX (default /usr/local), staged under DESTDIR if given
-#   make fuzz     fuzz the sheet-file reader for FUZZ_SECONDS (default 60)
+#   make fuzz     fuzz the sheet-file reader and the page drawing for FUZZ_SECONDS (default 60)
 # These are the Debian set-up (packages come from apt-get through scripts/install-deps.sh, the
 # package is a .deb). Elsewhere configure and build with CMake directly.
 
