@@ -380,6 +380,7 @@ int main(int argc, char* argv[])
         "Draws saved tag sheets as printed (or as the preview shows it), one page per sheet.\n"
         "Several sheets make one PDF document or one print job; PNG and SVG pages are numbered\n"
         "from the output name (tags.png -> tags-001.png, tags-002.png, ...).\n"
+        "--list writes a tab, a line break and a backslash in a field as \\t, \\n, \\r and \\\\.\n"
         "Exit status: 0 done, 1 usage error, 2 a sheet was rejected (nothing drawn), 3 an output\n"
         "could not be written, 4 drawn with --skip-rejected but some sheets were rejected."));
     parser.addHelpOption();
@@ -412,9 +413,8 @@ int main(int argc, char* argv[])
                                                    "a line {\"op\":\"newPage\"} between two pages"));
     const QCommandLineOption listOpt(
         QStringLiteral("list"),
-        QStringLiteral("print the sheets' records as a tab-separated table (tab, line break and backslash in a "
-                       "field written as \\t, \\n, \\r and \\\\; with several sheets each table follows a line "
-                       "\"# PATH\")"));
+        QStringLiteral("print the sheets' records as a tab-separated table, fields escaped (see above); with "
+                       "several sheets each table follows a line \"# PATH\""));
     const QCommandLineOption jsonOpt(QStringLiteral("json"),
                                      QStringLiteral("with --list: one JSON document (a JSON array of them for several sheets)"));
     const QCommandLineOption skipRejectedOpt(
