@@ -11,6 +11,7 @@
 #include "platform/sheet_document.h"
 #include "render/draw_tag_sheet.h"
 #include "sheet/tag_sheet.h"
+#include "print_module.h"
 #include "sheetfile/sheet_file.h"
 
 #include <QCommandLineParser>
@@ -20,14 +21,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPrinter>
-#include <QPrinterInfo>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -332,25 +333,50 @@ std::optional<QByteArray> readSheetBytes(const QString& argument, QString& error
     return bytes;
 }
 
+// The print module: beside the program (as built), else where it is installed.
+PrintEntry loadPrintModule(QString& error)
+{
+    const QStringList candidates{QCoreApplication::applicationDirPath() + u'/' + QLatin1String(kPrintModuleFile),
+                                 QStringLiteral(TANAFUDA_PRINT_MODULE_DIR "/") + QLatin1String(kPrintModuleFile)};
+    for (const QString& candidate : candidates) {
+        if (!QFileInfo::exists(candidate)) {
+            continue;
+        }
+        // Kept loaded to the end: the printer's plugins live in it.
+        void* module = ::dlopen(QFile::encodeName(candidate).constData(), RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            error = QString::fromLocal8Bit(::dlerror());
+            return nullptr;
+        }
+        auto entry = reinterpret_cast<PrintEntry>(::dlsym(module, kPrintEntryName));
+        if (entry == nullptr) {
+            error = QStringLiteral("%1 has no %2").arg(candidate, QLatin1String(kPrintEntryName));
+        }
+        return entry;
+    }
+    error = QStringLiteral("%1 is not installed (looked in %2)").arg(QLatin1String(kPrintModuleFile), candidates.join(QStringLiteral(", ")));
+    return nullptr;
+}
+
 int printPages(const std::vector<sheet::TagSheet>& sheets, const QString& printerName)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!printerName.isEmpty()) {
-        printer.setPrinterName(printerName);
-    }
-    if (!printer.isValid() || QPrinterInfo::availablePrinters().isEmpty()) {
-        say(stderr, QStringLiteral("tanafuda-render: no printer%1 is available\n")
-                        .arg(printerName.isEmpty() ? QString() : QStringLiteral(" named ") + printerName));
+    QString error;
+    const PrintEntry print = loadPrintModule(error);
+    if (print == nullptr) {
+        say(stderr, QStringLiteral("tanafuda-render: cannot print: %1\n").arg(error));
         return kUnwritable;
     }
     QString docName = QFileInfo(sheets.front().fileName).fileName();
     if (sheets.size() > 1) {
         docName += QStringLiteral(" ほか%1枚").arg(sheets.size() - 1);
     }
-    printer.setDocName(docName);
-    const platform::DocumentResult printed = platform::printSheetDocument(sheets, printer);
-    if (!printed.ok) {
-        say(stderr, QStringLiteral("tanafuda-render: %1\n").arg(printed.error));
+    const bool printed = print(printerName, docName, int(sheets.size()),
+                               [&](int index, QPainter& painter, double dpiX, double dpiY) {
+                                   platform::drawSheetPage(sheets[size_t(index)], painter, dpiX, dpiY);
+                               },
+                               error);
+    if (!printed) {
+        say(stderr, QStringLiteral("tanafuda-render: %1\n").arg(error));
         return kUnwritable;
     }
     return kDone;
@@ -366,14 +392,25 @@ QString headerPath(const QString& argument)
 
 int main(int argc, char* argv[])
 {
+    // Listing records and recording drawing operations need neither fonts nor a paint device:
+    // those runs start a plain application, which spares the platform plugin and fontconfig.
+    bool needsPainting = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--list") == 0 || std::strcmp(argv[i], "--ops") == 0) {
+            needsPainting = false;
+        }
+    }
     // Drawing a page needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (needsPainting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     qtMessages = qInstallMessageHandler(quietMessages);
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("tanafuda-render"));
-    platform::installFontSubstitutions();
+    std::unique_ptr<QCoreApplication> app = needsPainting ? std::make_unique<QGuiApplication>(argc, argv)
+                                                          : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tanafuda-render"));
+    if (needsPainting) {
+        platform::installFontSubstitutions();
+    }
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

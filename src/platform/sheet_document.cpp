@@ -10,7 +10,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
 #include <QSvgGenerator>
 
 namespace platform {
@@ -149,8 +148,7 @@ DocumentResult drawPdfDocument(const std::vector<sheet::TagSheet>& sheets, int d
             painter.end();
             return {false, QStringLiteral("cannot add page %1 to the PDF document").arg(i + 1)};
         }
-        PainterSurface surface(painter, dpi, dpi);
-        render::DrawTagSheet(cutToDrawable(sheets[i]), surface);
+        drawSheetPage(sheets[i], painter, dpi, dpi);
     }
     if (!painter.end()) {
         return {false, QStringLiteral("cannot finish the PDF document")};
@@ -201,28 +199,10 @@ DocumentResult drawPageImages(const std::vector<sheet::TagSheet>& sheets, PageFo
     return {true, {}};
 }
 
-DocumentResult printSheetDocument(const std::vector<sheet::TagSheet>& sheets, QPrinter& printer)
+void drawSheetPage(const sheet::TagSheet& sheet, QPainter& painter, double dpiX, double dpiY)
 {
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        return {false, QStringLiteral("the printer cannot begin the job")};
-    }
-    const double dpiX = printer.logicalDpiX();
-    const double dpiY = printer.logicalDpiY();
-    for (size_t i = 0; i < sheets.size(); ++i) {
-        if (i > 0 && !printer.newPage()) {
-            painter.end();
-            return {false, QStringLiteral("the printer cannot start page %1").arg(i + 1)};
-        }
-        PainterSurface surface(painter, dpiX, dpiY);
-        render::DrawTagSheet(cutToDrawable(sheets[i]), surface);
-    }
-    if (!painter.end() || printer.printerState() == QPrinter::Error) {
-        return {false, QStringLiteral("printing failed")};
-    }
-    return {true, {}};
+    PainterSurface surface(painter, dpiX, dpiY);
+    render::DrawTagSheet(cutToDrawable(sheet), surface);
 }
 
 QString numberedPagePath(const QString& path, int index, int pageCount)

@@ -1,9 +1,10 @@
 #pragma once
 
 // Documents of several tag sheets: one page per sheet, drawn with one painter on one device (a PDF
-// document or a print job), or as one image per page (PNG, SVG). Shared by the command-line
-// renderer, the list import and the editor.
+// document; a print job through platform/sheet_print.h), or as one image per page (PNG, SVG).
+// Shared by the command-line renderer, the list import and the editor.
 
+#include "platform/print_pages.h"
 #include "sheet/tag_sheet.h"
 
 #include <QByteArray>
@@ -12,7 +13,7 @@
 #include <functional>
 #include <vector>
 
-class QPrinter;
+class QPainter;
 
 namespace platform {
 
@@ -37,11 +38,6 @@ inline constexpr int kMaxPngDpi = 1200;
 // reason, when they could not be kept, which stops the drawing.
 using PageSink = std::function<bool(int index, const QByteArray& bytes, QString& error)>;
 
-struct DocumentResult {
-    bool ok = false;
-    QString error;  // why not, when !ok
-};
-
 // Draws each sheet on its own A4 page of one PDF document, fonts embedded once, into `pdf`.
 DocumentResult drawPdfDocument(const std::vector<sheet::TagSheet>& sheets, int dpi, QByteArray& pdf);
 
@@ -50,9 +46,9 @@ DocumentResult drawPdfDocument(const std::vector<sheet::TagSheet>& sheets, int d
 DocumentResult drawPageImages(const std::vector<sheet::TagSheet>& sheets, PageFormat format, int dpi,
                               const PageSink& sink);
 
-// Prints each sheet on its own page of one job on `printer` (already chosen and set up: its name,
-// its document name). The page is A4 portrait.
-DocumentResult printSheetDocument(const std::vector<sheet::TagSheet>& sheets, QPrinter& printer);
+// Draws `sheet` (its texts cut for drawing) as one page through `painter`, begun on a device of
+// `dpiX` x `dpiY` dots per inch.
+void drawSheetPage(const sheet::TagSheet& sheet, QPainter& painter, double dpiX, double dpiY);
 
 // The file of page `index` (0-based) of a document of `pageCount` pages written to `path`: the path
 // itself for a single page, otherwise numbered before the extension ("tags.png" -> "tags-001.png").

@@ -770,3 +770,26 @@ TEST_F(RenderCli, ASuccessfulRunWithoutARuntimeFolderSaysNothingOnStandardError)
         EXPECT_EQ(r.err, QByteArray()) << args.join(u' ').toStdString();
     }
 }
+
+TEST_F(RenderCli, PrintSupportIsLoadedOnlyToPrint)
+{
+    // The renderer itself does not need the print or widget libraries at start-up.
+    const ProcessResult dynamic = runProgram(QStringLiteral("readelf"), {QStringLiteral("-d"), kRenderer});
+    if (dynamic.exitCode != 0) {
+        GTEST_SKIP() << "readelf is not available: " << dynamic.err.toStdString();
+    }
+    EXPECT_TRUE(dynamic.out.contains("libQt6Gui")) << dynamic.out.toStdString();
+    EXPECT_FALSE(dynamic.out.contains("libQt6PrintSupport")) << dynamic.out.toStdString();
+    EXPECT_FALSE(dynamic.out.contains("libQt6Widgets")) << dynamic.out.toStdString();
+
+    // Without its print module a copy of the program reports that it cannot print.
+    const QString copy = path(QStringLiteral("tanafuda-render"));
+    ASSERT_TRUE(QFile::copy(kRenderer, copy));
+    const QString sheetPath = save(sheet::TagSheet(sheet::SheetFormat::large), QStringLiteral("s.csv"));
+    if (QFile::exists(QStringLiteral(TANAFUDA_PRINT_MODULE_DIR "/tanafuda-render-print.so"))) {
+        GTEST_SKIP() << "the print module is installed on this machine: a copy finds it";
+    }
+    const ProcessResult r = runProgram(copy, {sheetPath, QStringLiteral("--print")});
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("cannot print: tanafuda-render-print.so is not installed")) << r.err.toStdString();
+}
