@@ -2,6 +2,9 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QPaintEngine>
+#include <QTextLayout>
 #include <QGuiApplication>
 #include <QHash>
 #include <QList>
@@ -63,11 +66,30 @@ QRect spanRect(double x0, double y0, double x1, double y1)
     return QRect(left, top, right - left, bottom - top);
 }
 
-// A text prepared once for drawing at the top-left of its line.
+// A text prepared once for drawing at the top-left of its line: as a static text for images and
+// screens, and as shaped glyph runs for PDF and printers, whose painters lay a static text out
+// again at every draw.
 struct PreparedText {
     QStaticText staticText;
+    QList<QGlyphRun> glyphRuns;  // made on the first draw on such a device
+    bool glyphRunsMade = false;
     double advancePx = 0.0;  // blanks included
 };
+
+// Glyph runs of `text` in `font` laid out for `device`, positioned from the top-left of the line.
+QList<QGlyphRun> shapedRuns(const QString& text, const QFont& font, QPaintDevice* device)
+{
+    QTextLayout layout(text, font, device);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) {
+        line.setNumColumns(int(text.size()));
+        line.setPosition(QPointF(0, 0));
+    }
+    layout.endLayout();
+    return layout.glyphRuns();
+}
 
 // Texts with control characters are drawn as the painter draws them, without a layout of their own.
 bool isPlainLine(const QString& text)
@@ -151,6 +173,8 @@ PainterSurface::~PainterSurface()
 void PainterSurface::setUpPainter()
 {
     shareFonts_ = onGuiThread();
+    const QPaintEngine* engine = painter_->paintEngine();
+    drawsGlyphRuns_ = engine != nullptr && engine->type() == QPaintEngine::Pdf;
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setBackgroundMode(Qt::TransparentMode);
     painter_->setBrush(Qt::NoBrush);
@@ -309,8 +333,8 @@ void PainterSurface::doText(double x, double y, const QString& text)
     // drawn as the painter draws it, without a cache.
     double advancePx = 0.0;
     if (isPlainLine(text)) {
-        auto it = entry.texts.constFind(text);
-        if (it == entry.texts.constEnd()) {
+        auto it = entry.texts.find(text);
+        if (it == entry.texts.end()) {
             if (entry.texts.size() >= kMaxTextsPerFont) {
                 entry.texts.clear();
             }
@@ -322,7 +346,18 @@ void PainterSurface::doText(double x, double y, const QString& text)
             prepared.advancePx = QFontMetricsF(entry.plainFont, painter_->device()).horizontalAdvance(text);
             it = entry.texts.insert(text, std::move(prepared));
         }
-        painter_->drawStaticText(QPointF(left, top), it->staticText);
+        if (drawsGlyphRuns_) {
+            PreparedText& prepared = *it;
+            if (!prepared.glyphRunsMade) {
+                prepared.glyphRuns = shapedRuns(text, entry.plainFont, painter_->device());
+                prepared.glyphRunsMade = true;
+            }
+            for (const QGlyphRun& run : prepared.glyphRuns) {
+                painter_->drawGlyphRun(QPointF(left, top), run);
+            }
+        } else {
+            painter_->drawStaticText(QPointF(left, top), it->staticText);
+        }
         advancePx = it->advancePx;
     } else {
         painter_->drawText(QPointF(left, top + entry.ascentPx), text);

@@ -87,6 +87,8 @@ private:
     // with the layouts of the texts drawn in them, since the preview draws the same page again and
     // again on new surfaces.
     bool shareFonts_ = false;
+    // Whether texts go to the painter as shaped glyph runs (PDF, printers) or static texts.
+    bool drawsGlyphRuns_ = false;
     std::vector<std::shared_ptr<detail::PainterFont>> fonts_;
     detail::PainterFont* painterFont_ = nullptr;  // the font set on the painter
     std::optional<Colour> penColour_;

@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -291,4 +293,64 @@ TEST(PainterSurface, DrawingAfterEndLeavesTheDeviceAlone)
     surface.print(QStringLiteral("x"));
     surface.cls();
     EXPECT_TRUE(inkBox(image).isEmpty());
+}
+
+TEST(PainterSurface, TextOnAPdfLooksAsThePainterDrawsItOnEveryPage)
+{
+    // On a PDF the surface hands the painter texts it shaped once; every page must show what the
+    // painter draws from the text itself, and the text stays searchable.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const struct {
+        const char* face;
+        bool bold;
+        const char* text;
+    } rows[] = {
+        {"ＭＳ 明朝", true, "特選みかんジュース 1,980円 abc"},
+        {"ＭＳ Ｐゴシック", false, "  前後に空白  "},
+        {"ＭＳ 明朝", false, "4901234567894"},
+    };
+    constexpr int kDpi = 300;
+    int index = 0;
+    for (const auto& row : rows) {
+        const QString face = QString::fromUtf8(row.face);
+        const QString text = QString::fromUtf8(row.text);
+        const QString pdf = dir.filePath(QStringLiteral("text-%1.pdf").arg(index++));
+        {
+            QPdfWriter writer(pdf);
+            writer.setResolution(kDpi);
+            QPainter painter(&writer);
+            QFont font(face);
+            font.setPointSizeF(12);
+            font.setBold(row.bold);
+            painter.setFont(font);
+            painter.setPen(QColor(255, 0, 0));
+            painter.drawText(QPointF(100, 100 + QFontMetricsF(font, &writer).ascent()), text);
+            for (int page = 0; page < 2; ++page) {  // shaped on the first page, reused on the second
+                writer.newPage();
+                PainterSurface surface(painter, kDpi, kDpi);
+                surface.setUnit(Unit::pixels);
+                surface.setFontName(face);
+                surface.setFontSize(12);
+                surface.setFontBold(row.bold);
+                surface.setForeColor(platform::kRed);
+                surface.setCurrentPoint(100, 100);
+                surface.print(text);
+            }
+        }
+        QProcess raster;
+        raster.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-png"), pdf,
+                                                  pdf + QStringLiteral(".page")});
+        ASSERT_TRUE(raster.waitForFinished(60000) && raster.exitCode() == 0) << "pdftoppm failed";
+        const QImage reference(pdf + QStringLiteral(".page-1.png"));
+        ASSERT_FALSE(reference.isNull());
+        EXPECT_FALSE(inkBox(reference).isEmpty()) << row.text;
+        EXPECT_EQ(QImage(pdf + QStringLiteral(".page-2.png")), reference) << row.text;
+        EXPECT_EQ(QImage(pdf + QStringLiteral(".page-3.png")), reference) << row.text;
+
+        QProcess extract;
+        extract.start(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("3"), pdf, QStringLiteral("-")});
+        ASSERT_TRUE(extract.waitForFinished(60000));
+        EXPECT_EQ(QString::fromUtf8(extract.readAllStandardOutput()).simplified(), text.simplified());
+    }
 }
