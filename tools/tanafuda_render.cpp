@@ -5,6 +5,7 @@
 // standard error) and nothing was drawn; 3 the output could not be written; 4 with
 // --skip-rejected, the other sheets were drawn but some were rejected.
 
+#include "fileio/careful_write.h"
 #include "platform/fonts.h"
 #include "platform/painter_surface.h"
 #include "platform/recording_surface.h"
@@ -30,7 +31,6 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -224,10 +224,10 @@ bool writeInPlace(const QString& path, const QByteArray& bytes, QString& error)
     return ok;
 }
 
-// Every file the renderer writes goes through here: the bytes go to a hidden temporary file beside
-// the target, are flushed to the disk, and replace the target only when all of them are there, so
-// that a failure leaves an earlier file of the same name as it was. A symbolic link stays a link:
-// the file it names is replaced.
+// Every file the renderer writes goes through here. A regular file (or a new one) is written by the
+// programs' careful writer, which replaces it only once all of the bytes are there, so that a
+// failure leaves an earlier file of the same name as it was. A device or a FIFO named as the
+// output is written where it is: it cannot be replaced, and must not be.
 bool writeOutputFile(const QString& path, const QByteArray& bytes, QString& error)
 {
     const QFileInfo info(path);
@@ -238,47 +238,14 @@ bool writeOutputFile(const QString& path, const QByteArray& bytes, QString& erro
         }
         return writeInPlace(path, bytes, error);
     }
-    const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
-    const QFileInfo targetInfo(target);
-    QByteArray temp = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName()
-                                        + QStringLiteral(".tanafuda-XXXXXX"));
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        error = systemError(errno);
-        return false;
+    const fileio::WriteOutcome written = fileio::writeFileCarefully(path, bytes);
+    if (!written.ok) {
+        error = written.error;
+        if (!written.keptCopyPath.isEmpty()) {
+            error += QStringLiteral(" (the previous content is kept in %1)").arg(written.keptCopyPath);
+        }
     }
-    // The mode a new file would get, or the one the earlier file had.
-    struct stat old {};
-    mode_t mode = 0;
-    if (::stat(QFile::encodeName(target).constData(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && flushToDisk(fd);
-    int failure = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        failure = errno;
-    }
-    if (ok && ::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) {
-        ok = false;
-        failure = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.constData());
-        error = systemError(failure);
-        return false;
-    }
-    // The folder too, so that the new name survives a power cut.
-    const int dirFd = ::open(QFile::encodeName(targetInfo.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    return written.ok;
 }
 
 // Standard output, with every write and the final flush checked (a full disk, a closed pipe).
@@ -544,6 +511,16 @@ int main(int argc, char* argv[])
             return usage(parser, QStringLiteral("--price-size takes a whole number of points from 1 to 500"));
         }
         priceSize = qint16(pt);
+    }
+
+    // An output must never replace one of the sheets it is made from (--ops -o SHEET.csv).
+    if (!output.isEmpty()) {
+        const QString target = QFileInfo(output).canonicalFilePath();
+        for (const QString& argument : positional) {
+            if (!target.isEmpty() && argument != QStringLiteral("-") && QFileInfo(argument).canonicalFilePath() == target) {
+                return usage(parser, QStringLiteral("the output %1 is the sheet file %2: choose another name").arg(output, argument));
+            }
+        }
     }
 
     // Every sheet is read and checked before anything is drawn.

@@ -793,3 +793,25 @@ TEST_F(RenderCli, PrintSupportIsLoadedOnlyToPrint)
     EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("cannot print: tanafuda-render-print.so is not installed")) << r.err.toStdString();
 }
+
+TEST_F(RenderCli, AnOutputNeverReplacesASheetItIsMadeFrom)
+{
+    sheet::TagSheet s(sheet::SheetFormat::large);
+    s.record(1).productName = QStringLiteral("品");
+    const QString sheetPath = save(s, QStringLiteral("s.csv"));
+    const QString other = save(sheet::TagSheet(sheet::SheetFormat::small), QStringLiteral("t.csv"));
+    ASSERT_TRUE(QFile::link(sheetPath, path(QStringLiteral("link.csv"))));
+    const QByteArray before = fileBytes(sheetPath);
+    const QStringList cases[] = {
+        {sheetPath, QStringLiteral("--ops"), QStringLiteral("-o"), sheetPath},
+        {other, sheetPath, QStringLiteral("--list"), QStringLiteral("-o"), sheetPath},
+        {sheetPath, QStringLiteral("--list"), QStringLiteral("--json"), QStringLiteral("-o"), path(QStringLiteral("link.csv"))},
+        {sheetPath, QStringLiteral("--ops"), QStringLiteral("-o"), dir.path() + QStringLiteral("/./s.csv")},
+    };
+    for (const QStringList& args : cases) {
+        const ProcessResult r = render(args);
+        EXPECT_EQ(r.exitCode, 1) << args.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains("choose another name")) << r.err.toStdString();
+        EXPECT_EQ(fileBytes(sheetPath), before);
+    }
+}
