@@ -15,14 +15,24 @@
 
 namespace {
 
-// A full large sheet for the printer: 24 tags, each with a code, texts and a price; `variant`
-// changes every text and code, as the sheets of a shop's range differ.
+// The 13 digits of an EAN-13 with its check digit.
+QString fullCode(const QString& data)
+{
+    int sum = 0;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        sum += data[i].digitValue() * ((data.size() - i) % 2 == 1 ? 3 : 1);
+    }
+    return data + QChar(u'0' + (10 - sum % 10) % 10);
+}
+
+// A full large sheet for the printer: 24 tags, each with an EAN-13 symbol, texts and a price;
+// `variant` changes every text and code, as the sheets of a shop's range differ.
 sheet::TagSheet fullLargeSheet(int variant)
 {
     sheet::TagSheet s(sheet::SheetFormat::large);
     for (int i = 1; i <= s.tagsPerPage(); ++i) {
         const int n = 24 * variant + i;
-        s.record(i) = {QStringLiteral("49%1").arg(1000000000 + 7919 * n, 10, 10, QLatin1Char('0')), QStringLiteral("山田製菓"),
+        s.record(i) = {fullCode(QStringLiteral("49%1").arg(1000000000 + 7919 * n, 10, 10, QLatin1Char('0'))), QStringLiteral("山田製菓"),
                        QStringLiteral("商品名 %1").arg(n), QString(), QStringLiteral("%1個入").arg(n % 9 + 1),
                        QStringLiteral("ロット%1").arg(n % 100), 98 + 37 * (n % 200)};
     }

@@ -167,6 +167,7 @@ PainterSurface::PainterSurface(QPainter& painter, double dpiX, double dpiY)
 
 PainterSurface::~PainterSurface()
 {
+    flushFill();
     end();
 }
 
@@ -175,6 +176,7 @@ void PainterSurface::setUpPainter()
     shareFonts_ = onGuiThread();
     const QPaintEngine* engine = painter_->paintEngine();
     drawsGlyphRuns_ = engine != nullptr && engine->type() == QPaintEngine::Pdf;
+    joinsFills_ = drawsGlyphRuns_;
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setBackgroundMode(Qt::TransparentMode);
     painter_->setBrush(Qt::NoBrush);
@@ -182,6 +184,7 @@ void PainterSurface::setUpPainter()
 
 void PainterSurface::end()
 {
+    flushFill();
     if (ownPainter_ && ownPainter_->isActive()) {
         ownPainter_->end();
     }
@@ -306,6 +309,7 @@ detail::PainterFont& PainterSurface::fontFor(const FontSpec& spec)
 
 void PainterSurface::doClear()
 {
+    flushFill();
     if (!isActive()) {
         return;
     }
@@ -315,6 +319,7 @@ void PainterSurface::doClear()
 
 void PainterSurface::doText(double x, double y, const QString& text)
 {
+    flushFill();
     if (!isActive()) {
         return;
     }
@@ -375,6 +380,7 @@ void PainterSurface::doText(double x, double y, const QString& text)
 
 void PainterSurface::doOutline(double x, double y, double w, double h, Colour colour)
 {
+    flushFill();
     if (!isActive()) {
         return;
     }
@@ -400,11 +406,36 @@ void PainterSurface::doFilled(double x, double y, double w, double h, Colour col
     if (rect.isEmpty()) {
         return;
     }
-    painter_->fillRect(rect, colourOf(colour));
+    if (!joinsFills_) {
+        painter_->fillRect(rect, colourOf(colour));
+        return;
+    }
+    // A barcode is a row of module-wide fills. On a PDF or a printer each fill is an object of its
+    // own, so neighbours of one colour in one row are joined into one bar first: the same pixels,
+    // half the objects.
+    if (pendingFill_ && pendingFillColour_ == colour && pendingFill_->top() == rect.top()
+        && pendingFill_->height() == rect.height() && pendingFill_->left() + pendingFill_->width() == rect.left()) {
+        pendingFill_->setWidth(pendingFill_->width() + rect.width());
+        return;
+    }
+    flushFill();
+    pendingFill_ = rect;
+    pendingFillColour_ = colour;
+}
+
+void PainterSurface::flushFill()
+{
+    if (pendingFill_) {
+        if (painter_->isActive()) {
+            painter_->fillRect(*pendingFill_, colourOf(pendingFillColour_));
+        }
+        pendingFill_.reset();
+    }
 }
 
 void PainterSurface::doLine(double x, double y, double dx, double dy, Colour colour)
 {
+    flushFill();
     if (!isActive()) {
         return;
     }

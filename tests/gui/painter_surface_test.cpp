@@ -1,11 +1,14 @@
 #include "platform/painter_surface.h"
 
+#include "jan/barcode.h"
+
 #include <QFile>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
+#include <QPageSize>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
@@ -353,4 +356,52 @@ TEST(PainterSurface, TextOnAPdfLooksAsThePainterDrawsItOnEveryPage)
         ASSERT_TRUE(extract.waitForFinished(60000));
         EXPECT_EQ(QString::fromUtf8(extract.readAllStandardOutput()).simplified(), text.simplified());
     }
+}
+
+TEST(PainterSurface, BarcodeFillsOnAPdfCoverWhatTheyCoverOnAnImage)
+{
+    // On a PDF, neighbouring fills of one colour reach the painter joined; the page must still
+    // show every module where an image shows it, with other drawing in between kept in order.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    constexpr int kDpi = 200;
+    const auto draw = [](PainterSurface& surface) {
+        surface.setUnit(Unit::millimetres);
+        jan::DrawJanBarcode(surface, QStringLiteral("4901234567894"), 5, 5, 45, 15);
+        surface.filled(5, 10, 20, 1, platform::kRed);  // over the bars: drawn after them
+        jan::DrawJanBarcode(surface, QStringLiteral("12345670"), 5, 20, 35, 28);
+        surface.filled(10, 24, 10, 2, platform::kWhite);
+        surface.filled(20, 24, 10, 2, platform::kWhite);
+    };
+    QImage expected = imageAt(50 * kDpi / 25, 32 * kDpi / 25, kDpi);
+    {
+        PainterSurface surface(expected);
+        draw(surface);
+    }
+    const QString pdf = dir.filePath(QStringLiteral("fills.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(kDpi);
+        writer.setPageSize(QPageSize(QSizeF(50, 32), QPageSize::Millimeter));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        PainterSurface surface(writer);
+        draw(surface);
+    }
+    QProcess raster;
+    raster.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-aa"),
+                                              QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"),
+                                              QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, pdf});
+    ASSERT_TRUE(raster.waitForFinished(60000) && raster.exitCode() == 0) << "pdftoppm failed";
+    const QImage page = QImage(pdf + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(page.isNull());
+    const QRect area = expected.rect().intersected(page.rect());
+    ASSERT_GT(area.width(), 350);
+    int differing = 0;
+    for (int y = 0; y < area.height(); ++y) {
+        for (int x = 0; x < area.width(); ++x) {
+            differing += (expected.pixel(x, y) & 0xFFFFFF) != (page.pixel(x, y) & 0xFFFFFF) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(countPixels(page, qRgb(255, 0, 0)), 0);
 }
