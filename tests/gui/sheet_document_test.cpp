@@ -1,9 +1,15 @@
 // The document drawing shared by the renderer and the import: page file names, SVG clean-up,
 // texts cut for drawing, and pages drawn in order.
 #include "platform/sheet_document.h"
+#include "platform/sheet_print.h"
 #include "../qt_print.h"
 
+#include <QFile>
 #include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
@@ -126,5 +132,25 @@ TEST(SheetDocument, PdfDocumentHasAPagePerSheet)
         ASSERT_TRUE(r.ok) << r.error.toStdString();
         EXPECT_TRUE(pdf.startsWith("%PDF-"));
         EXPECT_EQ(pdf.count("/Type /Page") - pdf.count("/Type /Pages"), qsizetype(count)) << count;
+    }
+}
+
+TEST(SheetDocument, PrintingIsOneJobWithAPagePerSheet)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const size_t count : {size_t(1), size_t(3)}) {
+        std::vector<sheet::TagSheet> sheets(count, sheet::TagSheet(sheet::SheetFormat::small));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString file = dir.filePath(QStringLiteral("job-%1.pdf").arg(count));
+        printer.setOutputFileName(file);
+        const platform::DocumentResult r = platform::printSheetDocument(sheets, printer);
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        QFile pdf(file);
+        ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        EXPECT_EQ(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), qsizetype(count));
+        EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
     }
 }
