@@ -136,6 +136,21 @@ for program in tanafuda tanafuda-render tanafuda-import; do
     || fail "$program --help failed"
 done
 
+# The renderer's print module is installed, and the installed renderer finds it from its own folder
+# (asked for a printer that does not exist, it gets as far as looking for that printer).
+module=$(find "$root" -name 'tanafuda-render-print.so' -type f | head -1)
+if [ -z "$module" ]; then
+  fail "the renderer's print module is not installed"
+else
+  sheet=$stage/print-check.csv
+  { printf '"大きい棚札"\r\n'; for i in $(seq 24); do printf '" %d","","","","","",0\r\n' "$i"; done; } \
+    | iconv -t CP932 >"$sheet"
+  out=$(env -u DISPLAY "$root/bin/tanafuda-render" "$sheet" --print --printer no-such-printer-here 2>&1)
+  if grep -q 'not installed\|cannot open shared object' <<<"$out"; then
+    fail "the installed renderer does not find its print module: $out"
+  fi
+fi
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures problem(s) in the installed tree under $stage"
   exit 1
