@@ -353,27 +353,32 @@ TEST(CarefulWrite, EveryInjectedFaultIsReportedAndKeepsTheOldFile)
 
 // ---- Limits and small file systems ------------------------------------------------------------
 
-// The file-size limit holds for every user, root included; past it, writes fail with EFBIG.
+// The file-size limit holds for every user, root included; past it, writes fail with EFBIG. The
+// save runs in a child process with SIGXFSZ left as it comes (it ends a process by default), so
+// that a save that lets the signal through is seen as a child killed, not as the tests ending.
 TEST(CarefulWrite, AFileSizeLimitFailsTheSaveAndKeepsTheOldFile)
 {
     for (const Way way : {Way::rename, Way::inPlace}) {
         SCOPED_TRACE(way == Way::rename ? "rename" : "in place");
         SaveFolder folder;
         const Prepared p = prepare(folder, way);
-        rlimit saved{};
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = 1024;
         ASSERT_GT(kNew.size(), 1024);
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        const WriteOutcome outcome = writeFileCarefully(p.target, kNew);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_EQ(outcome.error, reason(EFBIG));
-        EXPECT_EQ(outcome.keptCopyPath, QString());
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_DFL);
+            rlimit limited{};
+            getrlimit(RLIMIT_FSIZE, &limited);
+            limited.rlim_cur = 1024;
+            setrlimit(RLIMIT_FSIZE, &limited);
+            const WriteOutcome outcome = writeFileCarefully(p.target, kNew);
+            const bool reported = !outcome.ok && outcome.error == reason(EFBIG) && outcome.keptCopyPath.isEmpty();
+            _exit(reported ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "not reported as EFBIG";
         EXPECT_EQ(readAll(p.target), kOld);
         EXPECT_EQ(entries(folder.work()), p.names);
         EXPECT_EQ(folder.cachedCopies(), QStringList());
