@@ -343,6 +343,7 @@ TEST(CarefulWrite, EveryInjectedFaultIsReportedAndKeepsTheOldFile)
             EXPECT_EQ(entries(folder.work()), expectedNames);
             EXPECT_EQ(folder.cachedCopies(), QStringList());
             ++tally["rows"];
+            ++tally[std::string(way == Way::rename ? "rows of rename, " : "rows in place, ") + callName(row.call)];
         }
     }
     for (const auto& [what, count] : tally) {
