@@ -383,7 +383,7 @@ int whyNotWritable(const QByteArray& path, const struct stat& st)
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 ? 0 : EACCES;
 }
 
-// Why the rename-over way was given up for writing in place.
+// How the rename-over way ended: done, failed, or given up for writing the file in place.
 enum class RenameOutcome { done, failed, writeInPlace };
 
 struct RenameResult {
