@@ -1,7 +1,7 @@
 # tanafuda: the two set-up commands of the README, and a few helpers.
 #   make run    install what is missing, build, start the launcher
 #   make test   install what is missing, build, run every test (offscreen)
-#   make fuzz   fuzz the sheet-file reader for FUZZ_SECONDS (default 60)
+#   make fuzz   fuzz the sheet-file and product-list readers for FUZZ_SECONDS each (default 60)
 
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
@@ -38,6 +38,7 @@ bench: build
 
 fuzz: deps
 	@bash tests/fuzz/run-sheet-file-fuzz.sh $(FUZZ_SECONDS) build-fuzz
+	@bash tests/fuzz/run-product-list-fuzz.sh $(FUZZ_SECONDS) build-fuzz
 
 clean:
 	rm -rf $(BUILD) build-fuzz

@@ -351,4 +351,30 @@ CleanCounts countRows(const std::vector<CleanRow>& rows)
     return counts;
 }
 
+std::vector<sheet::TagRecord> usedRecords(const std::vector<CleanRow>& rows)
+{
+    std::vector<sheet::TagRecord> out;
+    for (const CleanRow& row : rows) {
+        if (!row.refused()) {
+            out.push_back(row.record);
+        }
+    }
+    return out;
+}
+
+QString reportLine(const CleanRow& row)
+{
+    if (!row.changed()) {
+        return {};
+    }
+    return QStringLiteral("%1行目 %2: %3")
+        .arg(row.number)
+        .arg(row.refused() ? QStringLiteral("使いません") : QStringLiteral("変更あり"), row.summary());
+}
+
+QString countsLine(const CleanCounts& counts)
+{
+    return QStringLiteral("使う行 %1 (うち変更あり %2)、使わない行 %3").arg(counts.used).arg(counts.changed).arg(counts.refused);
+}
+
 }  // namespace productlist

@@ -82,4 +82,13 @@ struct CleanCounts {
 };
 CleanCounts countRows(const std::vector<CleanRow>& rows);
 
+// The records of the rows that are used, in list order.
+std::vector<sheet::TagRecord> usedRecords(const std::vector<CleanRow>& rows);
+
+// The report's line for a changed or refused row ("8行目 使いません: JANコード: ..."); empty for a
+// row used as it stands.
+QString reportLine(const CleanRow& row);
+// The report's last line: "使う行 7 (うち変更あり 2)、使わない行 1".
+QString countsLine(const CleanCounts& counts);
+
 }  // namespace productlist

@@ -204,3 +204,32 @@ TEST(NoteMessage, ReadsAsAShopsStaffExpects)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Report, LinesForChangedAndRefusedRowsAndTheCounts)
+{
+    const std::vector<ListRow> rows{
+        {2, {"4901234567894", {}, "水", {}, {}, {}, "98"}},
+        {3, {"4901234567894", {}, "水", {}, {}, {}, "¥98"}},
+        {8, {"4.90123E+12", {}, "茶", {}, {}, {}, "120"}},
+    };
+    ColumnMapping mapping;
+    int column = 0;
+    for (ListField field : allListFields()) {
+        mapping.set(field, column++);
+    }
+    const auto cleaned = cleanRows(rows, mapping, SheetFormat::large, TaxSettings{});
+    ASSERT_EQ(cleaned.size(), 3u);
+    EXPECT_EQ(reportLine(cleaned[0]), QString());
+    EXPECT_EQ(reportLine(cleaned[1]),
+              QStringLiteral("3行目 変更あり: 売価: 数値として読みました (¥98 → 98); JANコード: 2行目と同じコードです"));
+    EXPECT_EQ(reportLine(cleaned[2]),
+              QStringLiteral("8行目 使いません: JANコード: 指数表記 (4.90123E+12) で桁が失われているため使いません"));
+    EXPECT_EQ(countsLine(countRows(cleaned)), QStringLiteral("使う行 2 (うち変更あり 1)、使わない行 1"));
+    const auto used = usedRecords(cleaned);
+    ASSERT_EQ(used.size(), 2u);
+    EXPECT_EQ(used[1].price, 98);
+}
+
+}  // namespace
