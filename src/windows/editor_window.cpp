@@ -54,6 +54,7 @@ EditorWindow::EditorWindow(const sheet::SheetFormat& format, platform::Dialogs& 
     wirePreview();
     wireEditCommands();
     wireFileCommands();
+    wireImportCommand();
     startUp();
 }
 
