@@ -147,6 +147,7 @@ void ImportDialog::buildControls()
                                        QStringLiteral("商品名"), QStringLiteral("リストの価格"), QStringLiteral("棚札の価格"),
                                        QStringLiteral("メモ")});
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->horizontalHeader()->setStretchLastSection(true);
