@@ -1,5 +1,8 @@
 #include "productlist/product_list.h"
 
+#include "productlist/cleaning.h"
+#include "productlist/column_mapping.h"
+
 #include "../support/spreadsheet_files.h"
 
 #include <QFile>
@@ -158,6 +161,17 @@ TEST(ReadProductList, FilesSavedByLibreOffice)
         ASSERT_GE(list.rows.size(), 3u);
         EXPECT_EQ(list.columnTitles.value(0), QStringLiteral("JANコード"));
         EXPECT_EQ(list.rows.front().cell(0), QStringLiteral("4901234567894"));
+        // Prices without tax and the tax class as a percentage cell ("8%" is 0.08 in the workbook).
+        const AutoMapping mapped = mapColumns(list.columnTitles, sheet::SheetFormat::large);
+        EXPECT_EQ(mapped.priceBasis, PriceBasis::excludesTax);
+        const auto cleaned = cleanRows(list.rows, mapped.mapping, sheet::SheetFormat::large,
+                                       TaxSettings{PriceBasis::excludesTax, kStandardRate, Rounding::floor});
+        ASSERT_GE(cleaned.size(), 7u);
+        EXPECT_EQ(cleaned[0].record.productName, QStringLiteral("おいしい天然水"));
+        EXPECT_EQ(cleaned[0].record.price, 105);  // 98 at 8 %
+        EXPECT_EQ(cleaned[3].record.price, 272);  // 248 at 10 %
+        EXPECT_EQ(cleaned[6].record.price, 1408); // "1,280" at 10 %
+        EXPECT_FALSE(cleaned[0].refused());
     }
 }
 #endif
