@@ -4,6 +4,10 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
 
 namespace productlist {
 
@@ -57,11 +61,41 @@ QString leftCharacters(const QString& text, int length)
     return text.left(length);
 }
 
+// Whether a sheet file holds `text` as it is, asked of the code page once for the whole text (the
+// characters are looked at one by one only when it does not).
+class CodePageCheck {
+public:
+    bool holds(const QString& text)
+    {
+        const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar ch) {
+            return ch.unicode() >= 0x20 && ch.unicode() < 0x7F && ch != u'"';
+        });
+        if (ascii) {
+            return true;
+        }
+        if (!encoder_.isValid() || !decoder_.isValid()) {
+            return false;
+        }
+        encoder_.resetState();
+        decoder_.resetState();
+        const QByteArray bytes = encoder_.encode(text);
+        if (encoder_.hasError()) {
+            return false;
+        }
+        const QString back = decoder_.decode(bytes);
+        return !decoder_.hasError() && back == text;
+    }
+
+private:
+    QStringEncoder encoder_{"windows-31j"};
+    QStringDecoder decoder_{"windows-31j"};
+};
+
 class RowCleaner {
 public:
     RowCleaner(const ListRow& row, const ColumnMapping& mapping, const sheet::SheetFormat& format,
-               const TaxSettings& tax)
-        : row_(row), mapping_(mapping), format_(format), tax_(tax)
+               const TaxSettings& tax, CodePageCheck& codePage)
+        : row_(row), mapping_(mapping), format_(format), tax_(tax), codePage_(codePage)
     {
         out_.number = row.number;
     }
@@ -155,7 +189,7 @@ private:
             text = kept;
         }
         QString lost;
-        for (char32_t codePoint : text.toUcs4()) {
+        for (char32_t codePoint : codePage_.holds(text) ? QList<uint>() : text.toUcs4()) {
             if (!sheet::isFileCharacter(codePoint)) {
                 const QString ch = QString::fromUcs4(&codePoint, 1);
                 if (!lost.contains(ch)) {
@@ -221,6 +255,7 @@ private:
     const ColumnMapping& mapping_;
     const sheet::SheetFormat& format_;
     const TaxSettings& tax_;
+    CodePageCheck& codePage_;
     CleanRow out_;
 };
 
@@ -320,8 +355,9 @@ std::vector<CleanRow> cleanRows(const std::vector<ListRow>& rows, const ColumnMa
     std::vector<CleanRow> out;
     out.reserve(rows.size());
     QHash<QString, int> firstRowOfCode;
+    CodePageCheck codePage;
     for (const ListRow& row : rows) {
-        CleanRow clean = RowCleaner(row, mapping, format, tax).run();
+        CleanRow clean = RowCleaner(row, mapping, format, tax, codePage).run();
         if (!clean.refused() && !clean.record.jan.isEmpty()) {
             const auto it = firstRowOfCode.constFind(clean.record.jan);
             if (it != firstRowOfCode.cend()) {

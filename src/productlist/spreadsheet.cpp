@@ -194,14 +194,7 @@ void putCell(QStringList& cells, int column, const QString& text)
 
 void addRow(ListTable& table, qint64 number, const QStringList& cells)
 {
-    if (isBlankRow(cells)) {
-        return;
-    }
-    if (int(table.rows.size()) >= kMaxRows) {
-        table.truncated = true;
-        return;
-    }
-    table.rows.push_back(ListRow{int(number), cells});
+    table.append(int(number), cells);
 }
 
 ListTable readExcelWorksheet(const QByteArray& data, const QStringList& sharedStrings)

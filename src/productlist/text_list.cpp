@@ -50,16 +50,7 @@ ListTable split(const QString& text, QChar delimiter, int maxRecords)
     auto endRecord = [&] {
         endField();
         ++recordNumber;
-        if (!isBlankRow(fields)) {
-            if (int(table.rows.size()) >= kMaxRows) {
-                table.truncated = true;
-            } else {
-                if (fields.size() > kMaxColumns) {
-                    fields.resize(kMaxColumns);
-                }
-                table.rows.push_back(ListRow{recordNumber, fields});
-            }
-        }
+        table.append(recordNumber, std::move(fields));
         fields.clear();
         recordStarted = false;
     };
@@ -113,11 +104,6 @@ ListTable split(const QString& text, QChar delimiter, int maxRecords)
 }
 
 }  // namespace
-
-bool isBlankRow(const QStringList& cells)
-{
-    return std::all_of(cells.cbegin(), cells.cend(), [](const QString& cell) { return cell.trimmed().isEmpty(); });
-}
 
 QString encodingName(Encoding encoding)
 {

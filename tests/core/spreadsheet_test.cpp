@@ -105,6 +105,21 @@ TEST(ReadSpreadsheet, OdsRepeatedCellsAndRows)
     EXPECT_EQ(read.table.rows, expected);
 }
 
+TEST(ReadSpreadsheet, RepeatedRowsStopAtTheCellBudget)
+{
+    // A few bytes that would repeat a full row a million times.
+    const QString table = QStringLiteral(
+        R"(<table:table table:name="S"><table:table-row table:number-rows-repeated="1000000">)"
+        R"(<table:table-cell office:value-type="string" table:number-columns-repeated="100000"><text:p>x</text:p></table:table-cell>)"
+        R"(</table:table-row></table:table>)");
+    const SpreadsheetRead read = readSpreadsheet(odsOfTables(table), SpreadsheetKind::ods);
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
+    EXPECT_TRUE(read.table.truncated);
+    EXPECT_EQ(qint64(read.table.rows.size()), kMaxCells / kMaxColumns);
+    EXPECT_EQ(read.table.rows.front().cells.size(), kMaxColumns);
+    EXPECT_EQ(read.table.rows.back().number, int(kMaxCells / kMaxColumns));
+}
+
 TEST(ReadSpreadsheet, XlsxCellKindsAndGaps)
 {
     // Cells without references follow the previous one; rows may skip numbers; strings may be

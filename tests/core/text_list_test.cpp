@@ -123,7 +123,7 @@ TEST(SplitDelimited, FieldsQuotesAndLineEnds)
         {"line break inside quotes", QStringLiteral("\"two\nlines\",b\nc,d\n"), u',',
          {{1, {"two\nlines", "b"}}, {2, {"c", "d"}}}},
         {"crlf inside quotes", QStringLiteral("\"x\r\ny\",b\r\n"), u',', {{1, {"x\r\ny", "b"}}}},
-        {"empty fields", QStringLiteral(",b,\n"), u',', {{1, {"", "b", ""}}}},
+        {"empty fields, the trailing ones dropped", QStringLiteral(",b,,\n"), u',', {{1, {"", "b"}}}},
         {"blank records dropped, numbers kept", QStringLiteral("a,b\n\n,,\n1,2\n"), u',',
          {{1, ab}, {4, {"1", "2"}}}},
         {"quote inside a field is literal", QStringLiteral("5\"5,b"), u',', {{1, {"5\"5", "b"}}}},
