@@ -87,6 +87,15 @@ void BM_ReadCsvList(benchmark::State& state)
 }
 BENCHMARK(BM_ReadCsvList)->Unit(benchmark::kMillisecond);
 
+void BM_ReadXlsxList(benchmark::State& state)
+{
+    const QByteArray bytes = xlsxList();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(readProductListData(bytes));
+    }
+}
+BENCHMARK(BM_ReadXlsxList)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

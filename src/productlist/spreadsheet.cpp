@@ -131,14 +131,18 @@ QString targetOfType(const QHash<QString, Relationship>& relationships, const QS
 }
 
 // The value of an attribute by its local name, whatever its prefix.
-QString attribute(const QXmlStreamReader& xml, QLatin1String localName)
+QString attribute(const QXmlStreamAttributes& attributes, QLatin1String localName)
 {
-    for (const QXmlStreamAttribute& a : xml.attributes()) {
+    for (const QXmlStreamAttribute& a : attributes) {
         if (a.name() == localName) {
             return a.value().toString();
         }
     }
     return {};
+}
+QString attribute(const QXmlStreamReader& xml, QLatin1String localName)
+{
+    return attribute(xml.attributes(), localName);
 }
 
 // Text of an Excel string item (<si> or <is>): its <t> texts, without phonetic guides (<rPh>).
@@ -229,9 +233,10 @@ ListTable readExcelWorksheet(const QByteArray& data, const QStringList& sharedSt
                 ++depth;
                 continue;
             }
-            const int referenced = columnOfCellReference(attribute(xml, QLatin1String("r")));
+            const QXmlStreamAttributes cellAttributes = xml.attributes();
+            const int referenced = columnOfCellReference(attribute(cellAttributes, QLatin1String("r")));
             column = referenced >= 0 ? referenced : column + 1;
-            const QString type = attribute(xml, QLatin1String("t"));
+            const QString type = attribute(cellAttributes, QLatin1String("t"));
             QString value;
             QString inlineText;
             int cellDepth = 1;
@@ -357,10 +362,10 @@ QString odsCellText(QXmlStreamReader& xml)
     return text;
 }
 
-qint64 repeatCount(const QXmlStreamReader& xml, QLatin1String name)
+qint64 repeatCount(const QXmlStreamAttributes& attributes, QLatin1String name)
 {
     bool ok = false;
-    const qint64 count = attribute(xml, name).toLongLong(&ok);
+    const qint64 count = attribute(attributes, name).toLongLong(&ok);
     return ok && count > 0 ? count : 1;
 }
 
@@ -383,9 +388,10 @@ QStringList odsRow(QXmlStreamReader& xml)
             xml.skipCurrentElement();
             continue;
         }
-        const qint64 repeat = repeatCount(xml, QLatin1String("number-columns-repeated"));
-        const QString type = attribute(xml, QLatin1String("value-type"));
-        const QString value = attribute(xml, QLatin1String("value"));
+        const QXmlStreamAttributes cellAttributes = xml.attributes();
+        const qint64 repeat = repeatCount(cellAttributes, QLatin1String("number-columns-repeated"));
+        const QString type = attribute(cellAttributes, QLatin1String("value-type"));
+        const QString value = attribute(cellAttributes, QLatin1String("value"));
         QString text = odsCellText(xml);
         if ((type == QLatin1String("float") || type == QLatin1String("currency")) && !value.isEmpty()) {
             text = plainNumberText(value);
@@ -442,7 +448,7 @@ SpreadsheetRead readOds(Archive& archive, const QString& wantedSheet)
             }
             const auto element = xml.name();
             if (element == QLatin1String("table-row")) {
-                const qint64 repeat = repeatCount(xml, QLatin1String("number-rows-repeated"));
+                const qint64 repeat = repeatCount(xml.attributes(), QLatin1String("number-rows-repeated"));
                 const QStringList cells = odsRow(xml);
                 if (isBlankRow(cells)) {
                     rowNumber += repeat;
@@ -494,6 +500,11 @@ SpreadsheetRead readSpreadsheet(const QByteArray& bytes, SpreadsheetKind kind, c
 
 QString plainNumberText(const QString& stored)
 {
+    // Whole numbers as most cells store them need no work.
+    if (!stored.isEmpty() && stored.size() <= kMaxPlainDigits && stored.front() != u'0' &&
+        std::all_of(stored.cbegin(), stored.cend(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; })) {
+        return stored;
+    }
     static const QRegularExpression pattern(QStringLiteral("^(-?)(\\d+)(?:\\.(\\d*))?(?:[eE]([+-]?\\d{1,3}))?$"));
     const auto match = pattern.match(stored);
     if (!match.hasMatch()) {
