@@ -239,8 +239,9 @@ void ImportDialog::reread()
     }
     ReadOptions options = readOptions();
     // The first reading detects the header; later ones follow the check box.
-    if (list_.columnTitles.isEmpty() && list_.rows.empty() && !list_.ok) {
+    if (firstReading_) {
         options.header = HeaderMode::detect;
+        firstReading_ = false;
     }
     list_ = readProductListData(bytes_, options);
 

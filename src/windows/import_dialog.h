@@ -84,7 +84,8 @@ private:
     productlist::ProductList list_;
     std::vector<productlist::CleanRow> cleaned_;
     std::vector<bool> checked_;
-    bool updating_ = false;
+    bool updating_ = false;      // the controls are being set: their signals change nothing
+    bool firstReading_ = true;
 
     QHash<QString, QWidget*> controls_;
     QComboBox* encodingBox_ = nullptr;
