@@ -222,7 +222,8 @@ int main(int argc, char* argv[])
         say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(listPath, message));
         return kUnreadable;
     }
-    const AutoMapping automatic = mapColumns(list.columnTitles, *format);
+    const AutoMapping automatic = list.hasHeader ? mapColumns(list.columnTitles, *format)
+                                                 : AutoMapping{guessColumns(list.rows), std::nullopt};
     ColumnMapping mapping = automatic.mapping;
     for (const auto& [field, column] : maps) {
         if (column.isEmpty()) {

@@ -1,5 +1,7 @@
 #include "productlist/column_mapping.h"
 
+#include "productlist/tax.h"
+
 #include <map>
 
 namespace productlist {
@@ -157,6 +159,73 @@ AutoMapping mapColumns(const QStringList& columnTitles, const sheet::SheetFormat
         }
     }
     return out;
+}
+
+ColumnMapping guessColumns(const std::vector<ListRow>& rows)
+{
+    // Rows looked at, and the share of non-empty cells (in percent) that must agree.
+    constexpr size_t kSample = 200;
+    constexpr int kAgreeing = 90;
+    int columns = 0;
+    for (size_t i = 0; i < std::min(rows.size(), kSample); ++i) {
+        columns = std::max(columns, int(rows[i].cells.size()));
+    }
+    struct Counts {
+        int filled = 0;
+        int codes = 0;
+        int prices = 0;
+        int texts = 0;
+        qint64 yen = 0;  // sum of the prices read
+    };
+    std::vector<Counts> counts(static_cast<size_t>(columns));
+    for (size_t i = 0; i < std::min(rows.size(), kSample); ++i) {
+        for (int column = 0; column < rows[i].cells.size(); ++column) {
+            const QString cell = rows[i].cells.at(column).trimmed().normalized(QString::NormalizationForm_KC);
+            if (cell.isEmpty()) {
+                continue;
+            }
+            Counts& c = counts[size_t(column)];
+            ++c.filled;
+            const bool digits = std::all_of(cell.cbegin(), cell.cend(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; });
+            if (digits && (cell.size() == 8 || cell.size() == 13)) {
+                ++c.codes;
+            }
+            const PriceReading price = readPrice(cell);
+            if (price.outcome == PriceReading::Outcome::ok) {
+                ++c.prices;
+                c.yen += std::min<qint64>(price.yen, 10'000'000);
+            } else if (!cell.front().isDigit()) {
+                ++c.texts;
+            }
+        }
+    }
+    const auto mostly = [&](const Counts& c, int Counts::*kind) {
+        return c.filled > 0 && (c.*kind) * 100 >= c.filled * kAgreeing;
+    };
+    ColumnMapping mapping;
+    for (int column = 0; column < columns; ++column) {
+        if (mostly(counts[size_t(column)], &Counts::codes)) {
+            mapping.set(ListField::jan, column);
+            break;
+        }
+    }
+    for (int column = 0; column < columns; ++column) {
+        if (mostly(counts[size_t(column)], &Counts::texts)) {
+            mapping.set(ListField::productName, column);
+            break;
+        }
+    }
+    // Of the columns of numbers right of the name (codes stand left of it), the one with the highest
+    // amounts: prices rather than counts.
+    qint64 highest = -1;
+    for (int column = mapping.column(ListField::productName) + 1; column < columns; ++column) {
+        const Counts& c = counts[size_t(column)];
+        if (column != mapping.column(ListField::jan) && mostly(c, &Counts::prices) && c.yen > highest) {
+            mapping.set(ListField::price, column);
+            highest = c.yen;
+        }
+    }
+    return mapping;
 }
 
 }  // namespace productlist

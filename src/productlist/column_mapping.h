@@ -3,6 +3,7 @@
 // Which column of a product list fills which item of a tag, found from the header names that
 // shops' registers and spreadsheets use, and changed by the user.
 
+#include "productlist/list_table.h"
 #include "sheet/tag_sheet.h"
 
 #include <QString>
@@ -58,5 +59,11 @@ struct AutoMapping {
 // the most telling name wins (a "JAN" column before a "商品コード" column, "税込価格" before
 // "本体価格"), then the leftmost.
 AutoMapping mapColumns(const QStringList& columnTitles, const sheet::SheetFormat& format);
+
+// For a list without a header, the columns guessed from what they hold: the JAN code where nearly
+// every cell has 8 or 13 digits, the product name in the first column of text, the price in the
+// column of amounts right of the name with the highest amounts (a price rather than a count).
+// Only those three.
+ColumnMapping guessColumns(const std::vector<ListRow>& rows);
 
 }  // namespace productlist

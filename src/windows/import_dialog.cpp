@@ -289,7 +289,8 @@ void ImportDialog::reread()
     problemLabel_->setText(problems.join(u'\n'));
     problemLabel_->setVisible(!problems.isEmpty());
 
-    const AutoMapping automatic = mapColumns(list_.columnTitles, sheet_.format());
+    const AutoMapping automatic = list_.hasHeader ? mapColumns(list_.columnTitles, sheet_.format())
+                                                  : AutoMapping{guessColumns(list_.rows), std::nullopt};
     fillMappingBoxes();
     for (const auto& [field, box] : mapBoxes_) {
         box->setCurrentIndex(automatic.mapping.column(field) + 1);

@@ -72,3 +72,39 @@ TEST(ListFieldKeys, RoundTripAndFormats)
 }
 
 }  // namespace
+
+namespace {
+
+struct GuessRow {
+    const char* name;
+    std::vector<ListRow> rows;
+    int jan;
+    int name_;
+    int price;
+};
+
+TEST(GuessColumns, FromWhatTheColumnsHold)
+{
+    const std::vector<GuessRow> rows{
+        {"code, name, price",
+         {{1, {"4901234567894", "水", "98"}}, {2, {"49012347", "茶", "1,080"}}, {3, {"4500000000018", "米", "¥2,000"}}},
+         0, 1, 2},
+        {"name first, spec, price, stock count last",
+         {{1, {"水", "2L", "98", "12"}}, {2, {"茶", "500ml", "120", "3"}}},
+         -1, 0, 2},
+        {"count before price", {{1, {"水", "24", "1,980"}}, {2, {"茶", "6", "540"}}}, -1, 0, 2},
+        {"a store code is not a JAN code", {{1, {"123", "水", "98"}}, {2, {"124", "茶", "99"}}}, -1, 1, 2},
+        {"texts only", {{1, {"水", "大"}}, {2, {"茶", "小"}}}, -1, 0, -1},
+        {"nothing", {}, -1, -1, -1},
+    };
+    for (const GuessRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ColumnMapping guessed = guessColumns(row.rows);
+        EXPECT_EQ(guessed.column(ListField::jan), row.jan);
+        EXPECT_EQ(guessed.column(ListField::productName), row.name_);
+        EXPECT_EQ(guessed.column(ListField::price), row.price);
+        EXPECT_EQ(guessed.column(ListField::maker), -1);
+    }
+}
+
+}  // namespace

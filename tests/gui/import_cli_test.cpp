@@ -132,6 +132,22 @@ TEST(ImportCli, TaxInclusivePricesOnTheTags)
     }
 }
 
+TEST(ImportCli, ListWithoutHeaderByWhatItsColumnsHold)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString list = dir.filePath(QStringLiteral("nohead.csv"));
+    writeFile(list, QStringLiteral("4901234567894,天然水,24,98\n4500000000018,緑茶,6,128\n").toUtf8());
+    const ImportRun run = import({list, QStringLiteral("-o"), dir.path()});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString() << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("見出しなし"))) << run.out.toStdString();
+    const auto sheet = sheetfile::readAnySheetFile(dir.filePath(QStringLiteral("nohead-1.csv")));
+    ASSERT_TRUE(sheet.has_value());
+    EXPECT_EQ(sheet->record(1).jan, QStringLiteral("4901234567894"));
+    EXPECT_EQ(sheet->record(1).productName, QStringLiteral("天然水"));
+    EXPECT_EQ(sheet->record(2).price, 128);
+}
+
 TEST(ImportCli, UsageUnreadableAndUnwritable)
 {
     QTemporaryDir dir;
