@@ -42,7 +42,10 @@ void checkTable(const std::vector<ListRow>& rows)
 
 void checkCleaning(const ProductList& list, const SheetFormat& format, const TaxSettings& tax)
 {
-    const AutoMapping mapped = mapColumns(list.columnTitles, format);
+    AutoMapping mapped = mapColumns(list.columnTitles, format);
+    if (!list.hasHeader) {
+        mapped.mapping = guessColumns(list.rows);
+    }
     for (ListField field : allListFields()) {
         require(mapped.mapping.column(field) < list.columnCount(), "a mapped column exists");
     }
