@@ -2,20 +2,26 @@
 // sheet files of tags, and reports what it changed or left out, row by row.
 //
 // Exit status: 0 every row used; 4 some rows left out (the report says which and why); 1 usage
-// error; 2 the list could not be read (or has nothing to put on tags); 3 a sheet file could not be
-// written.
+// error; 2 the list could not be read (or has nothing to put on tags); 3 a sheet file, the PDF or
+// the print job could not be written.
 
 #include "productlist/cleaning.h"
 #include "productlist/column_mapping.h"
 #include "productlist/product_list.h"
 #include "productlist/sheet_filling.h"
+#include "fileio/careful_write.h"
+#include "platform/fonts.h"
+#include "platform/sheet_document.h"
+#include "platform/sheet_print.h"
 #include "sheet/tag_sheet.h"
 #include "sheetfile/sheet_file.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QPrinterInfo>
 
 #include <cstdio>
 
@@ -88,8 +94,12 @@ QString describeMapping(const ProductList& list, const ColumnMapping& mapping, c
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tanafuda-import"));
+    // Drawing the sheets for --pdf and --print needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("tanafuda-import"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -126,8 +136,14 @@ int main(int argc, char* argv[])
                                          QStringLiteral("fraction of a yen: floor (default), half-up or ceil"),
                                          QStringLiteral("MODE"));
     const QCommandLineOption overwriteOpt(QStringLiteral("overwrite"), QStringLiteral("replace sheet files that exist"));
+    const QCommandLineOption pdfOpt(QStringLiteral("pdf"), QStringLiteral("also draw every sheet, one page each, into the PDF FILE"),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption printOpt(QStringLiteral("print"),
+                                      QStringLiteral("also print every sheet, one page each, as one job without a dialog"));
+    const QCommandLineOption printerOpt(QStringLiteral("printer"), QStringLiteral("with --print: the printer to use"),
+                                        QStringLiteral("NAME"));
     parser.addOptions({outputOpt, formatOpt, startOpt, sheetOpt, encodingOpt, delimiterOpt, noHeaderOpt, mapOpt,
-                       includesOpt, excludesOpt, rateOpt, roundingOpt, overwriteOpt});
+                       includesOpt, excludesOpt, rateOpt, roundingOpt, overwriteOpt, pdfOpt, printOpt, printerOpt});
 
     if (!parser.parse(QCoreApplication::arguments())) {
         return usage(parser, parser.errorText());
@@ -142,6 +158,12 @@ int main(int argc, char* argv[])
     }
     if (!parser.isSet(outputOpt)) {
         return usage(parser, QStringLiteral("give the folder for the sheet files with -o DIR"));
+    }
+    if (parser.isSet(printerOpt) && !parser.isSet(printOpt)) {
+        return usage(parser, QStringLiteral("--printer goes with --print"));
+    }
+    if (parser.isSet(pdfOpt) && QFileInfo(parser.value(pdfOpt)).suffix().toLower() != QLatin1String("pdf")) {
+        return usage(parser, QStringLiteral("--pdf takes a file name ending in .pdf"));
     }
     const sheet::SheetFormat* format = &sheet::SheetFormat::large;
     if (parser.isSet(formatOpt)) {
@@ -272,7 +294,7 @@ int main(int argc, char* argv[])
         return counts.refused > 0 ? kSomeRefused : kUnreadable;
     }
 
-    const std::vector<sheet::TagSheet> sheets = sheetsForList(*format, start, records);
+    std::vector<sheet::TagSheet> sheets = sheetsForList(*format, start, records);
     const QDir dir(parser.value(outputOpt));
     if (!QDir().mkpath(dir.path())) {
         say(stderr, QStringLiteral("tanafuda-import: フォルダー %1 を作れません\n").arg(dir.path()));
@@ -290,12 +312,44 @@ int main(int argc, char* argv[])
     }
     for (size_t i = 0; i < sheets.size(); ++i) {
         const QString path = dir.filePath(names.at(qsizetype(i)));
+        // The printed page names its file, as the editor's does.
+        sheets[i].fileName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
         const sheetfile::WriteResult written = sheetfile::writeSheetFile(sheets[i], path);
         if (!written.ok) {
             say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(path, written.error));
             return kUnwritable;
         }
         say(stdout, QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
+    }
+    if (parser.isSet(pdfOpt)) {
+        QByteArray pdf;
+        const platform::DocumentResult drawn = platform::drawPdfDocument(sheets, 600, pdf);
+        const QString path = parser.value(pdfOpt);
+        const fileio::WriteOutcome written = drawn.ok ? fileio::writeFileCarefully(path, pdf) : fileio::WriteOutcome{};
+        if (!drawn.ok || !written.ok) {
+            say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(path, drawn.ok ? written.error : drawn.error));
+            return kUnwritable;
+        }
+        say(stdout, QStringLiteral("PDF: %1 (%2 ページ)\n").arg(QDir::toNativeSeparators(path)).arg(sheets.size()));
+    }
+    if (parser.isSet(printOpt)) {
+        QPrinter printer(QPrinter::HighResolution);
+        const QString printerName = parser.value(printerOpt);
+        if (!printerName.isEmpty()) {
+            printer.setPrinterName(printerName);
+        }
+        if (!printer.isValid() || QPrinterInfo::availablePrinters().isEmpty()) {
+            say(stderr, QStringLiteral("tanafuda-import: no printer%1 is available\n")
+                            .arg(printerName.isEmpty() ? QString() : QStringLiteral(" named ") + printerName));
+            return kUnwritable;
+        }
+        printer.setDocName(QStringLiteral("tanafuda-import: %1").arg(QFileInfo(listPath).fileName()));
+        const platform::DocumentResult printed = platform::printSheetDocument(sheets, printer);
+        if (!printed.ok) {
+            say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(printed.error));
+            return kUnwritable;
+        }
+        say(stdout, QStringLiteral("印刷: %1 (%2 ページ)\n").arg(printer.printerName()).arg(sheets.size()));
     }
     say(stdout, countsLine(counts) + QStringLiteral("、シート %1 枚\n").arg(sheets.size()));
     return counts.refused > 0 ? kSomeRefused : kDone;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -146,6 +147,30 @@ TEST(ImportCli, ListWithoutHeaderByWhatItsColumnsHold)
     EXPECT_EQ(sheet->record(1).jan, QStringLiteral("4901234567894"));
     EXPECT_EQ(sheet->record(1).productName, QStringLiteral("天然水"));
     EXPECT_EQ(sheet->record(2).price, 128);
+}
+
+TEST(ImportCli, AllSheetsInOnePdf)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString list = dir.filePath(QStringLiteral("レジ.csv"));
+    writeFile(list, registerExport());
+    const QString pdf = dir.filePath(QStringLiteral("tags.pdf"));
+    const ImportRun run = import({list, QStringLiteral("-o"), dir.path(), QStringLiteral("--pdf"), pdf});
+    ASSERT_EQ(run.exitCode, 4) << run.err.toStdString();
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    if (!info.waitForFinished(30000) || info.exitStatus() != QProcess::NormalExit) {
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not available";
+    }
+    const QString text = QString::fromUtf8(info.readAllStandardOutput());
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n")))) << text.toStdString();
+
+    const ImportRun wrong = import({list, QStringLiteral("-o"), dir.path(), QStringLiteral("--overwrite"),
+                                    QStringLiteral("--pdf"), dir.filePath(QStringLiteral("tags.png"))});
+    EXPECT_EQ(wrong.exitCode, 1);
+    const ImportRun printerAlone = import({list, QStringLiteral("-o"), dir.path(), QStringLiteral("--printer"), QStringLiteral("x")});
+    EXPECT_EQ(printerAlone.exitCode, 1);
 }
 
 TEST(ImportCli, UsageUnreadableAndUnwritable)
