@@ -4,6 +4,7 @@
 
 #include "windows/editor_window.h"
 
+#include "platform/sheet_print.h"
 #include "productlist/list_table.h"
 #include "productlist/sheet_filling.h"
 #include "sheetfile/sheet_file.h"
@@ -15,6 +16,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
 
 namespace windows {
 
@@ -98,8 +102,8 @@ void EditorWindow::importProductList()
     }
 
     QStringList written;
+    std::vector<sheet::TagSheet> rest = productlist::overflowSheets(sheet_, choice.startTag, choice.records);
     if (choice.saveRest) {
-        const std::vector<sheet::TagSheet> rest = productlist::overflowSheets(sheet_, choice.startTag, choice.records);
         const QStringList names = productlist::numberedSheetFileNames(choice.restBaseName, 2, int(rest.size()));
         const QDir folder(choice.restFolder);
         QStringList existing;
@@ -130,6 +134,7 @@ void EditorWindow::importProductList()
                 return;
             }
             written << names.at(qsizetype(i));
+            rest[i].fileName = QDir::toNativeSeparators(target);
         }
     }
 
@@ -143,6 +148,23 @@ void EditorWindow::importProductList()
                     .arg(QDir::toNativeSeparators(choice.restFolder), written.join(QStringLiteral(", ")));
     } else if (int(choice.records.size()) > put) {
         done += QStringLiteral("\n残り %1 件は入っていません。").arg(int(choice.records.size()) - put);
+    }
+    if (choice.printAll) {
+        std::vector<sheet::TagSheet> pages{sheet_};
+        pages.insert(pages.end(), rest.begin(), rest.end());
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        if (dialogs_->choosePrinter(this, printer)) {
+            const platform::DocumentResult printed = platform::printSheetDocument(pages, printer);
+            if (printed.ok) {
+                done += QStringLiteral("\n%1 枚を印刷しました。").arg(pages.size());
+            } else {
+                dialogs_->message(this, QStringLiteral("印刷できませんでした。\n%1").arg(printed.error),
+                                  sheetfile::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+            }
+        }
+        focusJanBox();
     }
     dialogs_->message(this, done, kImportTitle, MessageIcon::information, MessageButtons::ok);
 }

@@ -176,6 +176,9 @@ void ImportDialog::buildControls()
     auto* browse = named(new QPushButton(QStringLiteral("参照(&B)..."), this), QStringLiteral("browseButton"));
     browse->setAutoDefault(false);
     target->addWidget(browse, 1, 4);
+    printAllBox_ = named(new QCheckBox(QStringLiteral("このシートと残りのシートをまとめて印刷する(&A)"), this),
+                         QStringLiteral("printAllBox"));
+    target->addWidget(printAllBox_, 2, 0, 1, 3);
     target->setColumnStretch(3, 1);
     layout->addLayout(target);
 
@@ -197,6 +200,7 @@ void ImportDialog::buildControls()
     connect(filterEdit_, &QLineEdit::textChanged, this, [this] { applyFilter(); });
     connect(startTagBox_, &QSpinBox::valueChanged, this, [this] { updateSummary(); });
     connect(saveRestBox_, &QCheckBox::toggled, this, [this] { updateSummary(); });
+    connect(printAllBox_, &QCheckBox::toggled, this, [this] { updateSummary(); });
     connect(checkAll, &QPushButton::clicked, this, [this] { checkVisibleRows(true); });
     connect(uncheckAll, &QPushButton::clicked, this, [this] { checkVisibleRows(false); });
     connect(browse, &QPushButton::clicked, this, [this] {
@@ -453,6 +457,7 @@ void ImportDialog::updateSummary()
     }
     summaryLabel_->setText(text);
     saveRestBox_->setEnabled(rest > 0);
+    printAllBox_->setEnabled(rest > 0);
     restFolderEdit_->setEnabled(rest > 0 && saveRestBox_->isChecked());
     if (QWidget* browse = control(QStringLiteral("browseButton"))) {
         browse->setEnabled(rest > 0 && saveRestBox_->isChecked());
@@ -474,6 +479,8 @@ ImportDialog::Choice ImportDialog::choice() const
     out.saveRest = saveRestBox_->isChecked() &&
                    int(out.records.size()) > fittingOnSheet(sheet_, out.startTag, int(out.records.size()));
     out.restFolder = QDir::fromNativeSeparators(restFolderEdit_->text().trimmed());
+    out.printAll = printAllBox_->isChecked() &&
+                   int(out.records.size()) > fittingOnSheet(sheet_, out.startTag, int(out.records.size()));
     const QFileInfo sheetFile(sheet_.fileName);
     out.restBaseName = sheetFile.isAbsolute() ? sheetFile.completeBaseName() : QFileInfo(listPath_).completeBaseName();
     return out;

@@ -39,6 +39,7 @@ public:
         bool saveRest = false;  // the records beyond the sheet go to further sheet files
         QString restFolder;
         QString restBaseName;   // the files are restBaseName-2.csv, -3.csv, ...
+        bool printAll = false;  // this sheet and the rest printed as one job
     };
     Choice choice() const;
 
@@ -50,7 +51,8 @@ public:
 
     // A control by object name: "encodingBox", "delimiterBox", "sheetBox", "headerBox", "map_<key>"
     // (map_jan, map_name, map_price, ...), "priceBasisBox", "taxRateBox", "roundingBox", "filterEdit",
-    // "rowTable", "startTagBox", "saveRestBox", "restFolderEdit", "summaryLabel", "sourceLabel".
+    // "rowTable", "startTagBox", "saveRestBox", "restFolderEdit", "printAllBox", "summaryLabel",
+    // "sourceLabel".
     QWidget* control(const QString& name) const { return controls_.value(name); }
     template <class T>
     T* control(const QString& name) const
@@ -101,6 +103,7 @@ private:
     QSpinBox* startTagBox_ = nullptr;
     QCheckBox* saveRestBox_ = nullptr;
     QLineEdit* restFolderEdit_ = nullptr;
+    QCheckBox* printAllBox_ = nullptr;
     QLabel* summaryLabel_ = nullptr;
     QLabel* sourceLabel_ = nullptr;
     QLabel* problemLabel_ = nullptr;

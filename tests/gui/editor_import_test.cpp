@@ -6,6 +6,7 @@
 #include "windows/import_dialog.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -134,8 +136,10 @@ TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
                   QStringLiteral("商品リストから作成: タグ 9 には入力済みの内容があります。商品リストの内容で置き換えますか？"));
         EXPECT_TRUE(QDir(restFolder).isEmpty()) << "nothing saved when the user says no";
 
-        // Second run: one row unchecked, a filter tried, the rest saved in the folder; yes.
+        // Second run: one row unchecked, a filter tried, the rest saved in the folder and all
+        // sheets printed in one job; yes.
         e.dialogs.messageAnswer = platform::MessageAnswer::yes;
+        e.dialogs.pdfPath = dir.filePath(QStringLiteral("all.pdf"));
         e.dialogs.messages.clear();
         onImportDialog(e.w(), [&](ImportDialog& dialog) {
             auto* filter = dialog.control<QLineEdit>(QStringLiteral("filterEdit"));
@@ -149,6 +153,7 @@ TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
             filter->clear();
             dialog.setChecked(kUncheckedRow, false);
             dialog.control<QLineEdit>(QStringLiteral("restFolderEdit"))->setText(restFolder);
+            dialog.control<QCheckBox>(QStringLiteral("printAllBox"))->setChecked(true);
             dialog.accept();
         });
         action->trigger();
@@ -203,6 +208,15 @@ TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
             }
         }
         EXPECT_EQ(next, used.size()) << "every chosen row is on a tag";
+        EXPECT_EQ(e.dialogs.printerDialogs, 1);
+        ASSERT_TRUE(QFile::exists(e.dialogs.pdfPath));
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {e.dialogs.pdfPath});
+        ASSERT_TRUE(info.waitForFinished(30000) && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0)
+            << "pdfinfo (poppler-utils) reads the printed document";
+        const QString text = QString::fromUtf8(info.readAllStandardOutput());
+        EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(1 + row.restFiles))))
+            << text.toStdString();
         ASSERT_FALSE(e.dialogs.messages.isEmpty());
         EXPECT_TRUE(e.dialogs.messages.last().contains(QStringLiteral("%1 件をタグ %2〜%3 に入れました")
                                                            .arg(fitting).arg(row.startTag).arg(perPage)))
