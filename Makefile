@@ -3,7 +3,8 @@
 #   make test     install what is missing, build, run every test (offscreen)
 #   make package  install what is missing, build, make the Debian package in build/
 #   make install  build and install under PREFIX (default /usr/local), staged under DESTDIR if given
-#   make fuzz     fuzz the sheet-file reader and the page drawing for FUZZ_SECONDS (default 60)
+#   make fuzz     fuzz the sheet-file reader and the page drawing, then the product-list reader, for
+#                 FUZZ_SECONDS each (default 60)
 # These are the Debian set-up (packages come from apt-get through scripts/install-deps.sh, the
 # package is a .deb). Elsewhere configure and build with CMake directly.
 
@@ -51,6 +52,7 @@ bench: build
 
 fuzz: deps
 	@bash tests/fuzz/run-sheet-file-fuzz.sh $(FUZZ_SECONDS) build-fuzz
+	@bash tests/fuzz/run-product-list-fuzz.sh $(FUZZ_SECONDS) build-fuzz
 
 clean:
 	rm -rf $(BUILD) build-fuzz

@@ -11,6 +11,7 @@
 #include "platform/painter_surface.h"
 #include "platform/recording_surface.h"
 #include "platform/sheet_document.h"
+#include "platform/runtime_folder_warning.h"
 #include "render/draw_tag_sheet.h"
 #include "sheet/tag_sheet.h"
 #include "print_module.h"
@@ -50,18 +51,6 @@ void say(FILE* stream, const QString& text)
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
-}
-
-// Qt's platform set-up asks for the user's runtime folder, which a run under cron or a CI job does
-// not have; the renderer never uses it, so that complaint is not passed on. Everything else is.
-QtMessageHandler qtMessages = nullptr;
-
-void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: "))) {
-        return;
-    }
-    qtMessages(type, context, message);
 }
 
 int usage(const QCommandLineParser& parser, const QString& problem)
@@ -377,7 +366,7 @@ int main(int argc, char* argv[])
     if (needsPainting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    qtMessages = qInstallMessageHandler(quietMessages);
+    platform::hideRuntimeFolderWarning();
     std::unique_ptr<QCoreApplication> app = needsPainting ? std::make_unique<QGuiApplication>(argc, argv)
                                                           : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tanafuda-render"));

@@ -55,6 +55,7 @@ EditorWindow::EditorWindow(const sheet::SheetFormat& format, platform::Dialogs& 
     wirePreview();
     wireEditCommands();
     wireFileCommands();
+    wireImportCommand();
     startUp();
 }
 

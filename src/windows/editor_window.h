@@ -134,6 +134,9 @@ private:
     // Defined in editor_edit_commands.cpp and editor_file_commands.cpp.
     void wireEditCommands();
     void wireFileCommands();
+    // Defined in editor_import_command.cpp: the file menu's "商品リストから作成(&I)...".
+    void wireImportCommand();
+    void importProductList();
 
     // Pane geometry: picFrame fills the window below the controls; the scroll bar follows.
     void layoutPane();
@@ -186,6 +189,7 @@ private:
     sheet::TagSheet sheet_;
     platform::Dialogs* dialogs_;
     platform::FileDialogState fileDialog_;
+    platform::FileDialogState listDialog_;  // the product lists' file dialog
 
     QHash<QString, QWidget*> controls_;
     QHash<QString, QAction*> actions_;

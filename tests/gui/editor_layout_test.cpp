@@ -159,6 +159,7 @@ TEST(EditorLayout, FileMenuEntries)
                            QStringLiteral("f_open=ファィルを開く(&O)=Ctrl+O"),
                            QStringLiteral("U_SAVE=ファィルの上書き保存(&S)=Ctrl+S"),
                            QStringLiteral("N_SAVE=名前を付けてファィルを保存(&A)=Ctrl+A"),
+                           QStringLiteral("I_IMPORT=商品リストから作成(&I)...="),
                            QStringLiteral("M_プレビュー=プレピュー(&V)=Ctrl+V"),
                            QStringLiteral("P_印刷=印刷(&P)=Ctrl+P"),
                            QStringLiteral("MNUEXIT=終了(&x)=Ctrl+Q"),

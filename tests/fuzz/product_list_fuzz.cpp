@@ -1,0 +1,126 @@
+// libFuzzer target for the product-list reader and the cleaning behind it. The first byte picks
+// how the rest is read (as a file of any kind, as an Excel or LibreOffice workbook, as text with a
+// chosen delimiter); besides not crashing, every input must keep the promises below.
+#include "productlist/cleaning.h"
+#include "productlist/column_mapping.h"
+#include "productlist/product_list.h"
+#include "productlist/sheet_filling.h"
+#include "productlist/spreadsheet.h"
+#include "sheet/field_entry.h"
+
+#include <QRegularExpression>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace productlist;
+using sheet::SheetFormat;
+
+namespace {
+
+void require(bool condition, const char* promise)
+{
+    if (!condition) {
+        std::fprintf(stderr, "broken promise: %s\n", promise);
+        std::abort();
+    }
+}
+
+void checkTable(const std::vector<ListRow>& rows)
+{
+    require(int(rows.size()) <= kMaxRows, "no more rows than the reader takes");
+    int previous = 0;
+    for (const ListRow& row : rows) {
+        require(row.number > previous, "row numbers rise");
+        previous = row.number;
+        require(row.cells.size() <= kMaxColumns, "no more columns than the reader takes");
+        require(!isBlankRow(row.cells), "blank rows are dropped");
+    }
+}
+
+void checkCleaning(const ProductList& list, const SheetFormat& format, const TaxSettings& tax)
+{
+    AutoMapping mapped = mapColumns(list.columnTitles, format);
+    if (!list.hasHeader) {
+        mapped.mapping = guessColumns(list.rows);
+    }
+    for (ListField field : allListFields()) {
+        require(mapped.mapping.column(field) < list.columnCount(), "a mapped column exists");
+    }
+    const std::vector<CleanRow> cleaned = cleanRows(list.rows, mapped.mapping, format, tax);
+    require(cleaned.size() == list.rows.size(), "a cleaned row for every row");
+    std::vector<sheet::TagRecord> used;
+    for (const CleanRow& row : cleaned) {
+        if (row.refused()) {
+            continue;
+        }
+        const sheet::TagRecord& record = row.record;
+        require(!record.productName.trimmed().isEmpty(), "a used row has a product name");
+        require(record.price >= 0 && record.price <= sheet::kMaxPrice, "a used price is within the limit");
+        for (const sheet::EntryBox& box : sheet::entryBoxes(format)) {
+            if (box.maxLength > 0 && box.field != sheet::Field::price) {
+                require(sheet::fieldText(record, box.field).size() <= box.maxLength, "texts fit their boxes");
+            }
+        }
+        static const QRegularExpression exponent(QStringLiteral("^[+-]?\\d+(\\.\\d*)?[eE][+-]?\\d+$"));
+        require(!exponent.match(record.jan).hasMatch(), "no code in exponent form is used");
+        used.push_back(record);
+    }
+    const auto sheets = sheetsForList(format, 3, used);
+    size_t filled = 0;
+    for (const sheet::TagSheet& page : sheets) {
+        for (int tag = 1; tag <= page.tagsPerPage(); ++tag) {
+            filled += isEmptyRecord(page.record(tag)) ? 0 : 1;
+        }
+    }
+    require(filled == used.size(), "every used row lands on exactly one tag");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0) {
+        return 0;
+    }
+    const std::uint8_t mode = data[0];
+    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    switch (mode % 4) {
+    case 1:
+    case 2: {
+        const SpreadsheetRead read =
+            readSpreadsheet(bytes, mode % 4 == 1 ? SpreadsheetKind::xlsx : SpreadsheetKind::ods,
+                            (mode & 0x10) ? QStringLiteral("Sheet2") : QString());
+        require(read.ok == read.error.isEmpty(), "an error exactly when not read");
+        if (read.ok) {
+            require(read.sheetNames.contains(read.sheetName), "the sheet read is one of the workbook's");
+            checkTable(read.table.rows);
+        }
+        return 0;
+    }
+    default:
+        break;
+    }
+    ReadOptions options;
+    if (mode % 4 == 3) {
+        options.delimiter = QChar((mode & 0x10) ? u';' : u'\t');
+        options.encoding = allEncodings().at((mode >> 5) % allEncodings().size());
+    }
+    const ProductList list = readProductListData(bytes, options);
+    require(list.ok == list.error.isEmpty(), "an error exactly when not read");
+    if (!list.ok) {
+        return 0;
+    }
+    checkTable(list.rows);
+    for (const ListRow& row : list.rows) {
+        require(row.cells.size() <= list.columnTitles.size(), "a title for every column");
+    }
+    const TaxSettings tax{(mode & 0x40) ? PriceBasis::excludesTax : PriceBasis::includesTax,
+                          (mode & 0x80) ? kReducedRate : kStandardRate,
+                          allRoundings().at(mode % 3)};
+    checkCleaning(list, SheetFormat::large, tax);
+    checkCleaning(list, SheetFormat::small, tax);
+    return 0;
+}
