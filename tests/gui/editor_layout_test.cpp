@@ -161,6 +161,7 @@ TEST(EditorLayout, FileMenuEntries)
                            QStringLiteral("N_SAVE=名前を付けてファィルを保存(&A)=Ctrl+A"),
                            QStringLiteral("M_プレビュー=プレピュー(&V)=Ctrl+V"),
                            QStringLiteral("P_印刷=印刷(&P)=Ctrl+P"),
+                           QStringLiteral("C_印刷位置の調整=印刷位置の調整...="),
                            QStringLiteral("MNUEXIT=終了(&x)=Ctrl+Q"),
                        }));
 }

@@ -1,0 +1,123 @@
+#include "platform/calibration_settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QUrl>
+
+namespace platform {
+
+namespace {
+
+const QString kGroup = QStringLiteral("calibration");
+
+// Printer names may hold characters that QSettings reads as a group separator ("/", "\").
+QString keyOf(const QString& printerName)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(printerName));
+}
+
+QString unusable(const QString& path, const QString& printerName, const QString& why)
+{
+    return QStringLiteral("設定ファイル %1 にあるプリンタ「%2」の印刷位置の調整は、%3ため使いません。")
+        .arg(QDir::toNativeSeparators(path), printerName, why);
+}
+
+}  // namespace
+
+CalibrationSettings::CalibrationSettings() : path_(defaultPath()) {}
+
+CalibrationSettings::CalibrationSettings(const QString& iniPath) : path_(iniPath) {}
+
+QString CalibrationSettings::defaultPath()
+{
+    // One file for the desktop program and the command-line renderer alike.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/tanafuda/tanafuda.ini");
+}
+
+StoredCalibration CalibrationSettings::load(const QString& printerName) const
+{
+    if (printerName.isEmpty() || !QFileInfo::exists(path_)) {
+        return {};
+    }
+    QSettings settings(path_, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) {
+        return {std::nullopt, unusable(path_, printerName, QStringLiteral("ファイルが壊れているか読めない"))};
+    }
+    const QVariant value = settings.value(kGroup + u'/' + keyOf(printerName));
+    if (!value.isValid()) {
+        return {};
+    }
+    // A hand-edited value without quotes comes back as a list split at its commas.
+    const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
+    const std::optional<print::Calibration> parsed = print::parseCalibration(text);
+    if (!parsed) {
+        return {std::nullopt,
+                unusable(path_, printerName,
+                         QStringLiteral("値「%1」が正しくない（ずれは ±20 mm 以内、倍率は 90〜110 % の数）").arg(text))};
+    }
+    return {print::rounded(*parsed), QString()};
+}
+
+bool CalibrationSettings::save(const QString& printerName, const print::Calibration& calibration, QString* problem)
+{
+    if (!print::withinBounds(calibration)) {
+        if (problem) {
+            *problem = QStringLiteral("調整できる範囲（ずれ ±20 mm、倍率 90〜110 %）を超えているため保存しません。");
+        }
+        return false;
+    }
+    return write(printerName, print::rounded(calibration), problem);
+}
+
+bool CalibrationSettings::clear(const QString& printerName, QString* problem)
+{
+    return write(printerName, std::nullopt, problem);
+}
+
+bool CalibrationSettings::write(const QString& printerName, const std::optional<print::Calibration>& calibration,
+                                QString* problem)
+{
+    const auto fail = [&](const QString& why) {
+        if (problem) {
+            *problem = QStringLiteral("設定ファイル %1 に書き込めませんでした（%2）。")
+                           .arg(QDir::toNativeSeparators(path_), why);
+        }
+        return false;
+    };
+    if (printerName.isEmpty()) {
+        return fail(QStringLiteral("プリンタが選ばれていません"));
+    }
+    const QFileInfo info(path_);
+    if (!QDir().mkpath(info.absolutePath())) {
+        return fail(QStringLiteral("フォルダを作れません"));
+    }
+    QSettings settings(path_, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) {
+        // A damaged file is not rewritten from what little could be read of it: it is put aside
+        // and a new one begun, so that nothing the user might still want is overwritten.
+        const QString aside = path_ + QStringLiteral(".damaged");
+        QFile::remove(aside);
+        if (!QFile::rename(path_, aside)) {
+            return fail(QStringLiteral("壊れたファイルをよけられません"));
+        }
+        return write(printerName, calibration, problem);
+    }
+    const QString key = kGroup + u'/' + keyOf(printerName);
+    if (calibration) {
+        settings.setValue(key, print::formatCalibration(*calibration));
+    } else {
+        settings.remove(key);
+    }
+    settings.sync();
+    if (settings.status() != QSettings::NoError) {
+        return fail(QStringLiteral("書き込みに失敗しました"));
+    }
+    return true;
+}
+
+}  // namespace platform
