@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QUrl>
 
@@ -26,6 +27,23 @@ QString unusable(const QString& path, const QString& printerName, const QString&
         .arg(QDir::toNativeSeparators(path), printerName, why);
 }
 
+// QSettings reads whatever lines it can make sense of; a file that is not text at all is damaged
+// even when a few of its bytes happen to look like an entry.
+bool looksLikeText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray bytes = file.read(1 << 20);
+    if (bytes.contains('\0')) {
+        return false;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    return !utf8.hasError();
+}
+
 }  // namespace
 
 CalibrationSettings::CalibrationSettings() : path_(defaultPath()) {}
@@ -45,7 +63,7 @@ StoredCalibration CalibrationSettings::load(const QString& printerName) const
         return {};
     }
     QSettings settings(path_, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError) {
+    if (settings.status() != QSettings::NoError || !looksLikeText(path_)) {
         return {std::nullopt, unusable(path_, printerName, QStringLiteral("ファイルが壊れているか読めない"))};
     }
     const QVariant value = settings.value(kGroup + u'/' + keyOf(printerName));
