@@ -1,6 +1,7 @@
 # Source lists of the three libraries, gathered by folder so that a new file needs no edit here.
 # The core is compiled twice from its list (plain, and with sanitizers for its tests).
 file(GLOB TANAFUDA_CORE_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/fileio/*.cpp
   ${CMAKE_SOURCE_DIR}/src/jan/*.cpp
   ${CMAKE_SOURCE_DIR}/src/sheet/*.cpp
   ${CMAKE_SOURCE_DIR}/src/sheetfile/*.cpp

@@ -261,19 +261,15 @@ QString JanModuleString(const QString& fullNumber)
     return modules;
 }
 
-qint16 DrawJanBarcode(platform::Surface& surface, const QString& code, double x1, double y1, double x2,
-                      double y2)
-{
-    QString number = code;
-    qint16 checkDigit = 0;
-    const qint16 result = NormalizeJan(number, checkDigit);
-    if (result != kJanOk) {
-        return result;
-    }
-    number.append(QChar(u'0' + checkDigit));
-    const QString modules = JanModuleString(number);
-    const int count = static_cast<int>(modules.size());
+namespace {
 
+// Draws modules [first, end) of `modules` where DrawJanBarcode places them when the whole string
+// fills the rectangle (x1, y1)-(x2, y2): whole device pixels a module where the device allows,
+// else widths in hundredths of the caller's unit.
+void drawModuleRange(platform::Surface& surface, const QString& modules, int first, int end, double x1, double y1,
+                     double x2, double y2)
+{
+    const int count = static_cast<int>(modules.size());
     const platform::Unit savedUnit = surface.unit();
     surface.setUnit(platform::Unit::pixels);
     const double tx = surface.twipsPerPixelX();
@@ -285,12 +281,12 @@ qint16 DrawJanBarcode(platform::Surface& surface, const QString& code, double x1
 
     if (moduleWidthPx > 0) {
         // Each module covers rows topPx .. topPx + heightPx inclusive.
-        for (int k = 0; k < count; ++k) {
+        for (int k = first; k < end; ++k) {
             surface.filled(leftPx + k * moduleWidthPx, topPx, moduleWidthPx, heightPx + 1,
                            moduleColour(modules.at(k)));
         }
         surface.setUnit(savedUnit);
-        return kJanOk;
+        return;
     }
 
     // Narrower than one device pixel a module: draw in the caller's unit, with the width per
@@ -299,11 +295,59 @@ qint16 DrawJanBarcode(platform::Surface& surface, const QString& code, double x1
     const auto hundredths = static_cast<long long>(roundHalfEven((x2 - x1) * 100));
     const double moduleWidth = static_cast<double>(hundredths / count) / 100;
     if (moduleWidth <= 0) {
-        return kJanOk;  // not even 0.01 a module: there is nothing to draw
+        return;  // not even 0.01 a module: there is nothing to draw
     }
-    for (int k = 0; k < count; ++k) {
+    for (int k = first; k < end; ++k) {
         surface.filled(x1 + k * moduleWidth, y1, moduleWidth - 0.01, y2 - y1, moduleColour(modules.at(k)));
     }
+}
+
+// The module string of `code` with its check digit, or the reason there is none.
+qint16 symbolModules(const QString& code, QString& modules)
+{
+    QString number = code;
+    qint16 checkDigit = 0;
+    const qint16 result = NormalizeJan(number, checkDigit);
+    if (result == kJanOk) {
+        number.append(QChar(u'0' + checkDigit));
+        modules = JanModuleString(number);
+    }
+    return result;
+}
+
+}  // namespace
+
+qint16 DrawJanBarcode(platform::Surface& surface, const QString& code, double x1, double y1, double x2,
+                      double y2)
+{
+    QString modules;
+    const qint16 result = symbolModules(code, modules);
+    if (result == kJanOk) {
+        drawModuleRange(surface, modules, 0, static_cast<int>(modules.size()), x1, y1, x2, y2);
+    }
+    return result;
+}
+
+qint16 DrawJanQuietZones(platform::Surface& surface, const QString& code, double x1, double y1, double x2,
+                         double y2)
+{
+    QString modules;
+    const qint16 result = symbolModules(code, modules);
+    if (result != kJanOk) {
+        return result;
+    }
+    const int count = static_cast<int>(modules.size());
+    // The quiet zones are the light modules before the first bar and after the last one.
+    int firstBar = 0;
+    while (firstBar < count && modules.at(firstBar) == u'0') {
+        ++firstBar;
+    }
+    int afterLastBar = count;
+    while (afterLastBar > firstBar && modules.at(afterLastBar - 1) == u'0') {
+        --afterLastBar;
+    }
+    drawModuleRange(surface, modules, 0, firstBar, x1, y1, x2, y2);
+    drawModuleRange(surface, modules, afterLastBar, count, x1, y1, x2, y2);
     return kJanOk;
 }
 

@@ -38,5 +38,11 @@ QString JanModuleString(const QString& fullNumber);
 // unit, and returns kJanOk, or kJanWrongCheckDigit / kJanNotANumber having drawn nothing.
 qint16 DrawJanBarcode(platform::Surface& surface, const QString& code, double x1, double y1, double x2,
                       double y2);
+// Draws again, in white, the quiet zones of the symbol that DrawJanBarcode draws for the same
+// arguments (the light modules before its first bar and after its last), so that marks drawn
+// over them since (a neighbouring frame) do not stop a scanner. Returns what DrawJanBarcode
+// returns, drawing nothing where it draws nothing.
+qint16 DrawJanQuietZones(platform::Surface& surface, const QString& code, double x1, double y1, double x2,
+                         double y2);
 
 }  // namespace jan

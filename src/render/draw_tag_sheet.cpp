@@ -285,6 +285,24 @@ void drawSmallTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag
     }
 }
 
+// A small tag's code area reaches past its cell, so the cell frames (its own and the next tag's)
+// cross the right quiet zone of its symbol. Red-light scanners do not see the red line, but camera
+// readers do and give up: once every frame is drawn, the quiet zones are made white again, which
+// leaves a short gap in the frame line beside each symbol.
+void clearSmallQuietZones(const TagSheet& sheet, Surface& s)
+{
+    const CellLayout& layout = layoutOf(sheet.format());
+    for (int tag = 1; tag <= sheet.tagsPerPage(); ++tag) {
+        const TagRecord& r = sheet.record(tag);
+        if (r.productName.isEmpty() || (r.jan.size() != 13 && r.jan.size() != 8)) {
+            continue;
+        }
+        const sheet::CellOrigin o = sheet.cellOrigin(tag);
+        jan::DrawJanQuietZones(s, r.jan, o.xMm + layout.barX1, o.yMm + layout.barY1, o.xMm + layout.barX2,
+                               o.yMm + layout.barY2);
+    }
+}
+
 }  // namespace
 
 void DrawTagSheet(const TagSheet& sheet, Surface& surface)
@@ -309,6 +327,9 @@ void DrawTagSheet(const TagSheet& sheet, Surface& surface)
         } else {
             drawSmallTag(sheet, surface, r, tag, preview);
         }
+    }
+    if (!preview && sheet.format().isSmall()) {
+        clearSmallQuietZones(sheet, surface);
     }
 }
 

@@ -160,7 +160,18 @@ bool isFileCharacter(char32_t codePoint)
     return fitsCodePage932(QString::fromUcs4(&codePoint, 1));
 }
 
-std::optional<BoxEdit> filterBoxEdit(const QString& before, const QString& after, int maxLength)
+QString halfWidthDigits(const QString& text)
+{
+    QString out = text;
+    for (QChar& ch : out) {
+        if (ch >= u'\uFF10' && ch <= u'\uFF19') {
+            ch = QChar(u'0' + (ch.unicode() - u'\uFF10'));
+        }
+    }
+    return out;
+}
+
+std::optional<BoxEdit> filterBoxEdit(const QString& before, const QString& after, int maxLength, bool halfWidthDigitsOnly)
 {
     // The change as one replacement: what lies between the common start and the common end.
     const qsizetype shorter = std::min(before.size(), after.size());
@@ -178,7 +189,7 @@ std::optional<BoxEdit> filterBoxEdit(const QString& before, const QString& after
         return BoxEdit{after, static_cast<int>(prefix)};
     }
 
-    QString kept = inserted;
+    QString kept = halfWidthDigitsOnly ? halfWidthDigits(inserted) : inserted;
     kept.replace(u'"', QChar(kFullWidthQuote));
     const bool plain = std::none_of(kept.cbegin(), kept.cend(), [](QChar ch) {
         return ch.unicode() < 0x20 || ch.unicode() == 0x7F;

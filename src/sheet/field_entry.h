@@ -68,6 +68,10 @@ bool isFileCharacter(char32_t codePoint);
 // The full-width double quote that a typed ASCII double quote becomes.
 inline constexpr char16_t kFullWidthQuote = u'\uFF02';
 
+// `text` with the full-width digits "０".."９" (what a Japanese input method left in full-width mode
+// types) turned into "0".."9".
+QString halfWidthDigits(const QString& text);
+
 // A box's text after the user changed it, and where the caret goes.
 struct BoxEdit {
     QString text;
@@ -80,7 +84,9 @@ struct BoxEdit {
 // (0: no limit). Returns the text to show with the caret after the kept insertion, or nothing
 // when none of the inserted characters is kept: the change is refused as a whole. A change that
 // only removes characters is always kept. A text longer than `maxLength` that the system put into
-// the box stays whole; it can only be shortened.
-std::optional<BoxEdit> filterBoxEdit(const QString& before, const QString& after, int maxLength);
+// the box stays whole; it can only be shortened. With `halfWidthDigitsOnly` (the JAN and price
+// boxes) inserted full-width digits become "0".."9" first.
+std::optional<BoxEdit> filterBoxEdit(const QString& before, const QString& after, int maxLength,
+                                     bool halfWidthDigitsOnly = false);
 
 }  // namespace sheet

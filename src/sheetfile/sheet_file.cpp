@@ -1,8 +1,9 @@
 #include "sheetfile/sheet_file.h"
 
+#include "fileio/careful_write.h"
+
 #include <QByteArrayView>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -471,32 +472,9 @@ WriteResult writeSheetFile(const TagSheet& sheet, const QString& path)
     EncodedSheet encoded = encodeSheet(sheet);
     result.replaced = std::move(encoded.replaced);
 
-    // QSaveFile writes beside the target and renames over it in commit(); without the direct-write
-    // fallback a folder that forbids the temporary file fails instead of truncating the old file.
-    // Unbuffered, because a buffered flush that the disk cuts short counts as success and the
-    // short file would replace the old one; here each short write is followed by another until
-    // the system names its reason (disk full, file too large).
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        result.error = file.errorString();
-        return result;
-    }
-    const QByteArray& bytes = encoded.bytes;
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0) {
-            result.error = file.errorString();
-            file.cancelWriting();
-            return result;
-        }
-        written += n;
-    }
-    if (!file.commit()) {
-        result.error = file.errorString();
-        return result;
-    }
-    result.ok = true;
+    const fileio::WriteOutcome written = fileio::writeFileCarefully(path, encoded.bytes);
+    result.ok = written.ok;
+    result.error = written.error;
     return result;
 }
 

@@ -19,6 +19,8 @@ public:
     const sheet::EntryBox& entry() const { return *entry_; }
     sheet::Field field() const { return entry_->field; }
     bool isPriceBox() const { return entry_->field == sheet::Field::price; }
+    // The JAN and price boxes: digits typed full-width are taken half-width.
+    bool takesDigitCodes() const { return entry_->field == sheet::Field::jan || isPriceBox(); }
 
     // Puts a text into the box as the system does (showing a record, completing a check digit):
     // shown whole even when it is longer than the box takes from the keyboard.

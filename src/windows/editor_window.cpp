@@ -1,10 +1,11 @@
 #include "windows/editor_window.h"
 
+#include "windows/button_keys.h"
+#include "windows/control_names.h"
 #include "windows/edit_box.h"
 #include "windows/editor_layout.h"
 #include "windows/preview_pane.h"
 #include "windows/twips.h"
-#include "windows/control_names.h"
 
 #include <QAction>
 #include <QApplication>
@@ -150,6 +151,9 @@ void EditorWindow::buildControls()
                 widget->setFocusPolicy(Qt::StrongFocus);
             }
             widget->installEventFilter(this);
+            if (auto* button = qobject_cast<QPushButton*>(widget)) {
+                pressOnEnter(button);
+            }
             tabStops.emplace_back(spec.tabIndex, widget);
         }
         controls_.insert(widget->objectName(), widget);
@@ -356,6 +360,16 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event)
         if (auto* widget = qobject_cast<QWidget*>(watched)) {
             if (!isWindowLevelReason(static_cast<QFocusEvent*>(event)->reason())) {
                 focusLeft(widget);
+            }
+        }
+        break;
+    case QEvent::Shortcut:
+        // A button's access key (Alt+C, Alt+M) presses it without moving the focus. A click first
+        // takes the focus, so that the box being typed in stores its text (and the price box moves
+        // on) before the command runs; the access key does the same here.
+        if (auto* button = qobject_cast<QPushButton*>(watched)) {
+            if (button->isEnabled() && (button->focusPolicy() & Qt::ClickFocus) && !button->hasFocus()) {
+                button->setFocus(Qt::ShortcutFocusReason);
             }
         }
         break;

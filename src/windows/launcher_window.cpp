@@ -2,6 +2,7 @@
 
 #include "platform/shell.h"
 #include "sheet/tag_sheet.h"
+#include "windows/button_keys.h"
 #include "windows/twips.h"
 #include "windows/window_registry.h"
 
@@ -143,6 +144,9 @@ LauncherWindow::LauncherWindow(QWidget* parent) : QMainWindow(parent)
     exitButton->setGeometry(twipsRect(8880, 7200, 1455, 495));
     connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
 
+    for (auto* button : {supportButton_, largeEditorButton, smallEditorButton, exitButton}) {
+        pressOnEnter(button);
+    }
     setTabOrder(largeEditorButton, smallEditorButton);
     setTabOrder(smallEditorButton, exitButton);
     setTabOrder(exitButton, supportButton_);

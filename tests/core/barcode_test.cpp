@@ -2,6 +2,7 @@
 
 #include "platform/recording_surface.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -297,4 +298,45 @@ TEST(DrawJanBarcode, CodesWithoutANumberDrawNothing)
         EXPECT_TRUE(surface.ops().empty());
         EXPECT_EQ(surface.unit(), Unit::millimetres);
     }
+}
+
+TEST(DrawJanQuietZones, RepaintsExactlyTheLightModulesOutsideTheBars)
+{
+    // EAN-13 and EAN-8, in whole pixels (600 dpi) and in hundredths of a millimetre (narrow area).
+    const struct {
+        double tpp;
+        const char* code;
+        const QString& modules;
+        double x2;
+    } rows[] = {
+        {2.4, "4901234567894", kEan13Of4901234567894, 47.3},
+        {2.4, "12345670", kEan8Of12345670, 47.3},
+        {15, "4901234567894", kEan13Of4901234567894, 32.3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.code);
+        RecordingSurface symbol(row.tpp, row.tpp);
+        RecordingSurface zones(row.tpp, row.tpp);
+        symbol.setUnit(Unit::millimetres);
+        zones.setUnit(Unit::millimetres);
+        const QString code = QString::fromLatin1(row.code);
+        ASSERT_EQ(jan::DrawJanBarcode(symbol, code, 12.3, 45.6, row.x2, 52.6), jan::kJanOk);
+        ASSERT_EQ(jan::DrawJanQuietZones(zones, code, 12.3, 45.6, row.x2, 52.6), jan::kJanOk);
+        const auto leading = size_t(row.modules.indexOf(QRegularExpression(QStringLiteral("[^0]"))));
+        const auto trailing = size_t(row.modules.size() - 1 - row.modules.lastIndexOf(QRegularExpression(QStringLiteral("[^0]"))));
+        std::vector<DrawOp> expected(symbol.ops().begin(), symbol.ops().begin() + qsizetype(leading));
+        expected.insert(expected.end(), symbol.ops().end() - qsizetype(trailing), symbol.ops().end());
+        EXPECT_EQ(zones.ops(), expected);
+        EXPECT_GE(leading, 9u);
+        EXPECT_GE(trailing, 7u);
+        for (const DrawOp& op : zones.ops()) {
+            EXPECT_EQ(op.colour, platform::kWhite);
+        }
+        EXPECT_EQ(zones.unit(), Unit::millimetres);
+    }
+
+    RecordingSurface refused(2.4, 2.4);
+    EXPECT_EQ(jan::DrawJanQuietZones(refused, QStringLiteral("4901234567890"), 5, 5, 40, 12), jan::kJanWrongCheckDigit);
+    EXPECT_EQ(jan::DrawJanQuietZones(refused, QStringLiteral("1234567X"), 5, 5, 40, 12), jan::kJanNotANumber);
+    EXPECT_TRUE(refused.ops().empty());
 }

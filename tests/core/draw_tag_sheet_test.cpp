@@ -1,5 +1,6 @@
 #include "render/draw_tag_sheet.h"
 
+#include "jan/barcode.h"
 #include "platform/recording_surface.h"
 #include "sheet/tag_sheet.h"
 
@@ -413,4 +414,40 @@ TEST(DrawBlankSheet, ClearsAndDrawsTheGridOnly)
     render::DrawBlankSheet(small, smallSurface);
     EXPECT_EQ(small.marginLeft, 30);  // only the large format puts its margins back
     EXPECT_EQ(smallSurface.ops().size(), 1u + 80u);
+}
+
+TEST(DrawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
+{
+    // Tags 1 and 2 sit side by side; tag 2's frame runs through tag 1's right quiet zone. Tag 3 has
+    // no symbol, tag 4 no product name.
+    TagSheet sheet(SheetFormat::small);
+    sheet.record(1) = tag(100, QStringLiteral("4901234567894"));
+    sheet.record(2) = tag(200, QStringLiteral("12345670"));
+    sheet.record(3) = tag(300, QStringLiteral("123"));
+    sheet.record(4).jan = QStringLiteral("4901234567894");
+    const auto printed = draw(sheet, QStringLiteral("1"));
+
+    RecordingSurface zones(15, 15);
+    zones.setUnit(Unit::millimetres);
+    for (int t : {1, 2}) {
+        const sheet::CellOrigin o = sheet.cellOrigin(t);
+        ASSERT_EQ(jan::DrawJanQuietZones(zones, sheet.record(t).jan, o.xMm + 0.5, o.yMm + 3.5, o.xMm + 35, o.yMm + 9),
+                  jan::kJanOk);
+    }
+    // The zones come last, after every frame and text of the page.
+    ASSERT_GT(printed.size(), zones.ops().size());
+    const std::vector<DrawOp> tail(printed.end() - qsizetype(zones.ops().size()), printed.end());
+    EXPECT_EQ(tail, zones.ops());
+    const auto lastFrame = std::find_if(printed.rbegin(), printed.rend(),
+                                        [](const DrawOp& op) { return op.kind == DrawOp::Kind::outline; });
+    EXPECT_LT(lastFrame.base() - printed.begin(), printed.end() - printed.begin() - qsizetype(zones.ops().size()));
+
+    // The preview and the large page draw no such zones.
+    const auto preview = draw(sheet, QStringLiteral("0"));
+    EXPECT_TRUE(ofKind(preview, DrawOp::Kind::fill).empty());
+    TagSheet large(SheetFormat::large);
+    large.record(1) = tag(100, QStringLiteral("4901234567894"));
+    const auto largePrinted = draw(large, QStringLiteral("1"));
+    ASSERT_FALSE(largePrinted.empty());
+    EXPECT_EQ(largePrinted.back().kind, DrawOp::Kind::text);
 }

@@ -144,3 +144,26 @@ TEST(FieldEntry, TypedAndPastedTextIsFiltered)
         EXPECT_EQ(edit->cursor, row.cursor) << row.after;
     }
 }
+
+TEST(FieldEntry, CodeBoxesTakeFullWidthDigitsHalfWidth)
+{
+    const struct {
+        const char* before;
+        const char* after;
+        bool codeBox;
+        const char* result;
+    } rows[] = {
+        {"", "４９０１２３４５６７８９４", true, "4901234567894"},
+        {"49", "49０", true, "490"},
+        {"", "１２a３", true, "12a3"},                 // only the digits change
+        {"４", "４５", true, "４5"},                    // what was there already stays
+        {"", "１２３", false, "１２３"},               // other boxes keep what was typed
+        {"", "０１２３４５６７８９", true, "0123456789"},
+    };
+    for (const auto& row : rows) {
+        const auto edit = sheet::filterBoxEdit(QString::fromUtf8(row.before), QString::fromUtf8(row.after), 0, row.codeBox);
+        ASSERT_TRUE(edit.has_value()) << row.after;
+        EXPECT_EQ(edit->text, QString::fromUtf8(row.result)) << row.after;
+    }
+    EXPECT_EQ(sheet::halfWidthDigits(QStringLiteral("¥１，０８０")), QStringLiteral("¥1，080"));
+}

@@ -9,7 +9,7 @@ seconds=${1:-60}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(mkdir -p "${2:-$root/build-fuzz}" && cd "${2:-$root/build-fuzz}" && pwd)
 fuzzer=$out/sheet_file_fuzz
-sources=("$root/tests/fuzz/sheet_file_fuzz.cpp" "$root/src/sheetfile/sheet_file.cpp"
+sources=("$root/tests/fuzz/sheet_file_fuzz.cpp" "$root/src/sheetfile/sheet_file.cpp" "$root/src/fileio/careful_write.cpp"
          "$root/src/sheet/tag_sheet.cpp")
 
 if ! command -v clang++ >/dev/null; then
@@ -17,7 +17,7 @@ if ! command -v clang++ >/dev/null; then
   exit 1
 fi
 
-changed=$(find "$root/src/sheetfile" "$root/src/sheet" "$root/tests/fuzz" -name '*.[ch]*' \
+changed=$(find "$root/src/sheetfile" "$root/src/fileio" "$root/src/sheet" "$root/tests/fuzz" -name '*.[ch]*' \
             -newer "$fuzzer" 2>/dev/null || echo rebuild)
 if [ ! -x "$fuzzer" ] || [ -n "$changed" ]; then
   echo "Building $fuzzer"

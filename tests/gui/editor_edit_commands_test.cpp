@@ -190,30 +190,6 @@ TEST_P(EditorEditCommands, CopyPreviousAfterATagWithoutNameDoesNothing)
     EXPECT_FALSE(previewRedrawn(e));
 }
 
-TEST_P(EditorEditCommands, CopyByItsAccessKeyKeepsTypedTextWithItsTag)
-{
-    OpenEditor& e = editor();
-    const SheetFormat* const format = GetParam();
-    fillAndGoTo(e, 5, 6);
-    // Alt+C leaves the focus in the box: its text must not land in the tag moved to.
-    typeProductName(e, QStringLiteral("pending"));
-    pressAccessKey(e, QStringLiteral("コピー"), Qt::Key_C);
-    EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));
-    expectShowing(e, 7);
-    e.click(QStringLiteral("Text2"));
-    EXPECT_EQ(e.sheet().record(7), TagRecord{});
-
-    // Nothing to copy: the box keeps the focus and its text goes on to its own tag.
-    e.click(QStringLiteral("Cmdlast"));
-    e.clickAndSelect(QStringLiteral("Text3"));
-    e.type(QStringLiteral("own"));
-    pressAccessKey(e, QStringLiteral("コピー"), Qt::Key_C);
-    EXPECT_EQ(e.focused(), e.box(Field::productName));
-    e.type(QStringLiteral("+"));
-    e.click(QStringLiteral("Text2"));
-    EXPECT_EQ(e.sheet().record(format->tagsPerPage).productName, QStringLiteral("own+"));
-}
-
 // ---- 前候補 ----
 
 TEST(EditorEditCommandCases, PreviousCandidateWalksBackThroughTheFocusedField)
@@ -275,21 +251,89 @@ TEST(EditorEditCommandCases, PreviousCandidateWalksBackThroughTheFocusedField)
     }
 }
 
-TEST(EditorEditCommandCases, PreviousCandidateByItsAccessKeyFillsTheFocusedBox)
+// ---- Access keys ----
+
+// What a command left behind: the records, the current tag, the focused control and the texts
+// of the boxes.
+struct Outcome {
+    std::vector<TagRecord> records;
+    int current;
+    QString focus;
+    QStringList boxTexts;
+    friend bool operator==(const Outcome&, const Outcome&) = default;
+};
+
+// Tags 1..5 filled, tag 6 shown; `box` clicked into and typed in, then `button` pressed by a click
+// or by its access key.
+Outcome pressAfterTyping(const SheetFormat& format, const char* box, const QString& button, Qt::Key accessKey,
+                         bool byKey, int startTag)
 {
-    OpenEditor e(SheetFormat::small);
+    OpenEditor e(format);
+    EXPECT_TRUE(e.activated);
+    fillAndGoTo(e, 5, startTag);
+    e.clickAndSelect(QString::fromLatin1(box));
+    const windows::EditBox* edit = e.w().control<windows::EditBox>(QString::fromLatin1(box));
+    e.type(edit->field() == Field::jan || edit->field() == Field::price ? QStringLiteral("4") : QStringLiteral("B"));
+    if (byKey) {
+        if (e.button(button)->isEnabled()) {
+            pressAccessKey(e, button, accessKey);
+        } else {
+            e.key(accessKey, Qt::AltModifier);
+        }
+    } else {
+        e.click(button);
+    }
+    QApplication::processEvents();
+    Outcome out{e.sheet().records, e.sheet().current, e.focusedName(), {}};
+    for (const sheet::EntryBox& b : sheet::entryBoxes(format)) {
+        out.boxTexts << e.w().control<windows::EditBox>(QString::fromLatin1(b.name))->text();
+    }
+    return out;
+}
+
+TEST(EditorEditCommandCases, AccessKeysDoWhatAClickDoesFromEveryBox)
+{
+    const struct {
+        const SheetFormat* format;
+        const char16_t* button;
+        Qt::Key key;
+    } commands[] = {
+        {&SheetFormat::large, u"コピー", Qt::Key_C},
+        {&SheetFormat::small, u"コピー", Qt::Key_C},
+        {&SheetFormat::small, u"前候補", Qt::Key_M},
+    };
+    for (const auto& command : commands) {
+        const QString button = QString::fromUtf16(command.button);
+        for (const sheet::EntryBox& box : sheet::entryBoxes(*command.format)) {
+            for (int startTag : {1, 6}) {
+                SCOPED_TRACE(editor_test::formatName(*command.format).toStdString() + " " + button.toStdString() + " from "
+                             + box.name + " on tag " + std::to_string(startTag));
+                const Outcome clicked = pressAfterTyping(*command.format, box.name, button, command.key, false, startTag);
+                const Outcome keyed = pressAfterTyping(*command.format, box.name, button, command.key, true, startTag);
+                EXPECT_EQ(keyed.records, clicked.records);
+                EXPECT_EQ(keyed.current, clicked.current);
+                EXPECT_EQ(keyed.focus, clicked.focus);
+                EXPECT_EQ(keyed.boxTexts, clicked.boxTexts);
+            }
+        }
+    }
+}
+
+TEST(EditorEditCommandCases, CopyByItsAccessKeyFromThePriceBoxKeepsTheTypedTag)
+{
+    // Tag 6 typed in full, the price box still holding the typed 4: the price box's turn ends
+    // (the tag kept, tag 7 current), then tag 6 is copied into tag 7 and tag 8 shown.
+    OpenEditor e(SheetFormat::large);
     ASSERT_TRUE(e.activated);
-    fillAndGoTo(e, 3, 4);
-    e.clickAndSelect(QStringLiteral("Text3"));
-    e.type(QStringLiteral("typed"));
-    pressAccessKey(e, QStringLiteral("前候補"), Qt::Key_M);
-    EXPECT_EQ(e.focused(), e.box(Field::productName));
-    EXPECT_EQ(e.box(Field::productName)->text(), QStringLiteral("t3"));
-    EXPECT_EQ(e.sheet().record(4).productName, QStringLiteral("t3"));
-    pressAccessKey(e, QStringLiteral("前候補"), Qt::Key_M);
-    EXPECT_EQ(e.box(Field::productName)->text(), QStringLiteral("t2"));
-    e.click(QStringLiteral("Text2"));
-    EXPECT_EQ(e.sheet().record(4).productName, QStringLiteral("t2"));
+    fillAndGoTo(e, 5, 6);
+    typeProductName(e, QStringLiteral("B"));
+    typePrice(e, QStringLiteral("4"));
+    pressAccessKey(e, QStringLiteral("コピー"), Qt::Key_C);
+    QApplication::processEvents();
+    EXPECT_EQ(e.sheet().record(6).productName, QStringLiteral("B"));
+    EXPECT_EQ(e.sheet().record(6).price, 4);
+    EXPECT_EQ(e.sheet().record(7), e.sheet().record(6));
+    expectShowing(e, 8);
 }
 
 // ---- 挿入 ----

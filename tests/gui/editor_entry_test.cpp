@@ -526,3 +526,31 @@ TEST(EditorEntry, AFocusMovePlacedWhileTheWindowIsInactiveTakesEffectOnItsReturn
     EXPECT_EQ(e.label6(), QStringLiteral(" 8/24"));
     EXPECT_TRUE(e.outlined(8));
 }
+
+TEST(EditorEntry, FullWidthDigitsBecomeACodeAndAPrice)
+{
+    for (const SheetFormat* format : editor_test::kFormats) {
+        OpenEditor e(*format);
+        ASSERT_TRUE(e.activated);
+        // Typed as an input method in full-width mode sends them, then pasted.
+        e.clickAndSelect(QStringLiteral("Text1"));
+        e.type(QStringLiteral("４９０１２３４５６７８９"));
+        e.box(Field::jan)->insert(QStringLiteral("４"));
+        EXPECT_EQ(e.box(Field::jan)->text(), QStringLiteral("4901234567894"));
+        e.clickAndSelect(e.box(Field::price)->objectName());
+        e.key(Qt::Key_Delete);
+        e.type(QStringLiteral("１２８"));
+        EXPECT_EQ(e.box(Field::price)->text(), QStringLiteral("128"));
+        e.key(Qt::Key_Return);
+        EXPECT_EQ(e.sheet().record(1).jan, QStringLiteral("4901234567894"));
+        EXPECT_EQ(e.sheet().record(1).price, 128);
+
+        // Codes and digits: no input method; the specification and lot boxes ask for Latin entry.
+        EXPECT_FALSE(e.box(Field::jan)->testAttribute(Qt::WA_InputMethodEnabled));
+        EXPECT_FALSE(e.box(Field::price)->testAttribute(Qt::WA_InputMethodEnabled));
+        for (Field f : {Field::spec, Field::lot}) {
+            EXPECT_TRUE(e.box(f)->inputMethodHints().testFlag(Qt::ImhPreferLatin));
+        }
+        EXPECT_TRUE(e.box(Field::productName)->testAttribute(Qt::WA_InputMethodEnabled));
+    }
+}
