@@ -1,7 +1,8 @@
 #include "platform/pdf_print_scaling.h"
 
+#include "fileio/careful_write.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 // qpdf's own smart pointer is std::shared_ptr throughout.
 #define POINTERHOLDER_TRANSITION 4
@@ -55,12 +56,11 @@ bool setPrintScalingNone(const QString& path, QString& error)
     if (!withPrintScalingNone(pdf, marked, error)) {
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(marked) != marked.size() || !file.commit()) {
-        error = file.errorString();
-        return false;
+    const fileio::WriteOutcome written = fileio::writeFileCarefully(path, marked);
+    if (!written.ok) {
+        error = written.error;
     }
-    return true;
+    return written.ok;
 }
 
 }  // namespace platform

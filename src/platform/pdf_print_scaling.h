@@ -13,8 +13,8 @@ namespace platform {
 // with the reason in `error`, when the bytes are not a PDF qpdf can read.
 bool withPrintScalingNone(const QByteArray& pdf, QByteArray& out, QString& error);
 
-// Rewrites the PDF file at `path` in place (a temporary file beside it, then renamed over it).
-// The file is left as it was when anything fails.
+// Rewrites the PDF file at `path` in place through the careful writer. The file is left as it
+// was when anything fails.
 bool setPrintScalingNone(const QString& path, QString& error);
 
 }  // namespace platform

@@ -38,7 +38,7 @@ QDoubleSpinBox* distanceBox(const QString& name, double valueMm, QWidget* parent
     auto* box = new QDoubleSpinBox(parent);
     box->setObjectName(name);
     box->setRange(0.0, 400.0);
-    box->setDecimals(1);
+    box->setDecimals(2);
     box->setSingleStep(0.5);
     box->setSuffix(QStringLiteral(" mm"));
     box->setValue(valueMm);
