@@ -5,6 +5,7 @@
 #include "fake_dialogs.h"
 #include "editor_test_support.h"
 #include "platform/calibration_settings.h"
+#include "platform/page_printing.h"
 #include "print/calibration_sheet.h"
 #include "printed_page_checks.h"
 #include "sheetfile/sheet_file.h"
@@ -16,6 +17,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrintEngine>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
@@ -349,6 +352,34 @@ TEST_F(CupsPrint, CalibrationSheetMarksLandWhereTheCalibrationSays)
             EXPECT_NEAR(found->y, want.y, 0.1) << mark.name.toStdString();
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The job asks for the page at 100 %, whatever the printer dialog left in its options.
+TEST_F(CupsPrint, JobAsksForActualSize)
+{
+    if (!qtSeesQueue()) {
+        GTEST_SKIP() << "Qt already reached another print server in this process; run this test alone (ctest does)";
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(kQueue);
+    ASSERT_EQ(printer.outputFormat(), QPrinter::NativeFormat);
+    // As a printer dialog leaves them: the engine's CUPS options, name and value in turn.
+    const auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    printer.printEngine()->setProperty(cupsOptions, QStringList{QStringLiteral("fit-to-page"), QStringLiteral("true"),
+                                                                QStringLiteral("Duplex"), QStringLiteral("None"),
+                                                                QStringLiteral("number-up"), QStringLiteral("2"),
+                                                                QStringLiteral("scaling"), QStringLiteral("90")});
+    platform::prepareActualSizePage(printer);
+    EXPECT_EQ(platform::printJobOptions(printer),
+              (QStringList{QStringLiteral("Duplex"), QStringLiteral("None"), QStringLiteral("fit-to-page"),
+                           QStringLiteral("false"), QStringLiteral("print-scaling"), QStringLiteral("none"),
+                           QStringLiteral("number-up"), QStringLiteral("1")}));
+    EXPECT_TRUE(printer.fullPage());
+    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
 }
 
 }  // namespace
