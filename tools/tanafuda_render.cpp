@@ -4,8 +4,12 @@
 // Exit status: 0 done; 1 usage error; 2 the sheet file was rejected (the reader's message on
 // standard error); 3 the output could not be written.
 
+#include "platform/calibration_settings.h"
 #include "platform/fonts.h"
+#include "platform/page_printing.h"
 #include "platform/painter_surface.h"
+#include "platform/pdf_print_scaling.h"
+#include "print/calibration.h"
 #include "platform/recording_surface.h"
 #include "render/draw_tag_sheet.h"
 #include "sheet/tag_sheet.h"
@@ -156,7 +160,8 @@ bool writeOut(const QString& path, const QByteArray& bytes, QString& error)
     return true;
 }
 
-bool renderPdf(const sheet::TagSheet& sheet, const QString& path, int dpi, QString& error)
+bool renderPdf(const sheet::TagSheet& sheet, const QString& path, int dpi, const print::Calibration& calibration,
+               QString& error)
 {
     {
         QFile probe(path);
@@ -165,17 +170,20 @@ bool renderPdf(const sheet::TagSheet& sheet, const QString& path, int dpi, QStri
             return false;
         }
     }
-    QPdfWriter writer(path);
-    writer.setResolution(dpi);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    writer.setCreator(QStringLiteral("tanafuda-render"));
-    platform::PainterSurface surface(writer);
-    render::DrawTagSheet(sheet, surface);
-    surface.end();
-    return true;
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(dpi);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        writer.setCreator(QStringLiteral("tanafuda-render"));
+        platform::drawCalibratedPage(writer, calibration,
+                                     [&sheet](platform::Surface& surface) { render::DrawTagSheet(sheet, surface); });
+    }
+    // Viewers are asked to print it at its actual size.
+    return platform::setPrintScalingNone(path, error);
 }
 
-bool renderPng(const sheet::TagSheet& sheet, const QString& path, int dpi, QString& error)
+bool renderPng(const sheet::TagSheet& sheet, const QString& path, int dpi, const print::Calibration& calibration,
+               QString& error)
 {
     QImage image(pixels(kA4WidthMm, dpi), pixels(kA4HeightMm, dpi), QImage::Format_RGB32);
     if (image.isNull()) {
@@ -186,10 +194,8 @@ bool renderPng(const sheet::TagSheet& sheet, const QString& path, int dpi, QStri
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
     image.fill(Qt::white);
-    {
-        platform::PainterSurface surface(image);
-        render::DrawTagSheet(sheet, surface);
-    }
+    platform::drawCalibratedPage(image, calibration,
+                                 [&sheet](platform::Surface& surface) { render::DrawTagSheet(sheet, surface); });
     if (!image.save(path, "PNG")) {
         error = QStringLiteral("cannot write %1").arg(path);
         return false;
@@ -197,7 +203,8 @@ bool renderPng(const sheet::TagSheet& sheet, const QString& path, int dpi, QStri
     return true;
 }
 
-bool renderSvg(const sheet::TagSheet& sheet, const QString& path, int dpi, QString& error)
+bool renderSvg(const sheet::TagSheet& sheet, const QString& path, int dpi, const print::Calibration& calibration,
+               QString& error)
 {
     {
         QFile probe(path);
@@ -215,12 +222,31 @@ bool renderSvg(const sheet::TagSheet& sheet, const QString& path, int dpi, QStri
     svg.setTitle(QStringLiteral("FileName  ") + sheet.fileName);
     QPainter painter(&svg);
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    painter.setWorldTransform(platform::calibrationTransform(calibration, dpi, dpi));
     platform::PainterSurface surface(painter, dpi, dpi);
     render::DrawTagSheet(sheet, surface);
     return true;
 }
 
-int printPage(const sheet::TagSheet& sheet, const QString& printerName)
+// The calibration a print job uses: the one given, none, or the one kept for the printer.
+print::Calibration printCalibration(const QString& printerName, const std::optional<print::Calibration>& given,
+                                    bool none)
+{
+    if (given) {
+        return *given;
+    }
+    if (none) {
+        return {};
+    }
+    const platform::StoredCalibration stored = platform::CalibrationSettings().load(printerName);
+    if (!stored.problem.isEmpty()) {
+        say(stderr, QStringLiteral("tanafuda-render: %1 (printing without a calibration)\n").arg(stored.problem));
+    }
+    return stored.calibration.value_or(print::Calibration{});
+}
+
+int printPage(const sheet::TagSheet& sheet, const QString& printerName,
+              const std::optional<print::Calibration>& givenCalibration, bool noCalibration)
 {
     QPrinter printer(QPrinter::HighResolution);
     if (!printerName.isEmpty()) {
@@ -231,13 +257,10 @@ int printPage(const sheet::TagSheet& sheet, const QString& printerName)
                         .arg(printerName.isEmpty() ? QString() : QStringLiteral(" named ") + printerName));
         return kUnwritable;
     }
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
     printer.setDocName(QFileInfo(sheet.fileName).fileName());
-    platform::PainterSurface surface(printer);
-    render::DrawTagSheet(sheet, surface);
-    surface.end();
-    if (printer.printerState() == QPrinter::Error) {
+    const print::Calibration calibration = printCalibration(printer.printerName(), givenCalibration, noCalibration);
+    if (!platform::printCalibratedPage(printer, calibration,
+                                       [&sheet](platform::Surface& surface) { render::DrawTagSheet(sheet, surface); })) {
         say(stderr, QStringLiteral("tanafuda-render: printing failed\n"));
         return kUnwritable;
     }
@@ -289,8 +312,14 @@ int main(int argc, char* argv[])
                                       QStringLiteral("print the page on the system printer without a dialog"));
     const QCommandLineOption printerOpt(QStringLiteral("printer"), QStringLiteral("with --print: the printer to use"),
                                         QStringLiteral("NAME"));
+    const QCommandLineOption calibrationOpt(
+        QStringLiteral("calibration"),
+        QStringLiteral("move and scale the whole page: offsets in mm, scales in percent (instead of the printer's own)"),
+        QStringLiteral("DX,DY,SX,SY"));
+    const QCommandLineOption noCalibrationOpt(QStringLiteral("no-calibration"),
+                                              QStringLiteral("with --print: ignore the printer's saved calibration"));
     parser.addOptions({outputOpt, previewOpt, dpiOpt, offsetOpt, borderOpt, nameFontOpt, priceFontOpt, priceSizeOpt,
-                       opsOpt, listOpt, jsonOpt, printOpt, printerOpt});
+                       opsOpt, listOpt, jsonOpt, printOpt, printerOpt, calibrationOpt, noCalibrationOpt});
 
     if (!parser.parse(QCoreApplication::arguments())) {
         return usage(parser, parser.errorText());
@@ -325,6 +354,21 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(printerOpt) && !print) {
         return usage(parser, QStringLiteral("--printer goes with --print"));
+    }
+
+    if (parser.isSet(calibrationOpt) && parser.isSet(noCalibrationOpt)) {
+        return usage(parser, QStringLiteral("choose one of --calibration and --no-calibration"));
+    }
+    if ((parser.isSet(calibrationOpt) || parser.isSet(noCalibrationOpt)) && (ops || list)) {
+        return usage(parser, QStringLiteral("--calibration and --no-calibration go with -o FILE and --print"));
+    }
+    std::optional<print::Calibration> calibration;
+    if (parser.isSet(calibrationOpt)) {
+        QString problem;
+        calibration = print::parseCalibration(parser.value(calibrationOpt), &problem);
+        if (!calibration) {
+            return usage(parser, QStringLiteral("--calibration: ") + problem);
+        }
     }
 
     const bool preview = parser.isSet(previewOpt);
@@ -399,7 +443,7 @@ int main(int argc, char* argv[])
     }
 
     if (print) {
-        return printPage(sheet, parser.value(printerOpt));
+        return printPage(sheet, parser.value(printerOpt), calibration, parser.isSet(noCalibrationOpt));
     }
 
     QString error;
@@ -410,11 +454,11 @@ int main(int argc, char* argv[])
         render::DrawTagSheet(sheet, surface);
         written = writeOut(output, surface.toJsonLines(), error);
     } else if (suffix == QStringLiteral("pdf")) {
-        written = renderPdf(sheet, output, dpi, error);
+        written = renderPdf(sheet, output, dpi, calibration.value_or(print::Calibration{}), error);
     } else if (suffix == QStringLiteral("png")) {
-        written = renderPng(sheet, output, dpi, error);
+        written = renderPng(sheet, output, dpi, calibration.value_or(print::Calibration{}), error);
     } else {
-        written = renderSvg(sheet, output, dpi, error);
+        written = renderSvg(sheet, output, dpi, calibration.value_or(print::Calibration{}), error);
     }
     if (!written) {
         say(stderr, QStringLiteral("tanafuda-render: %1: %2\n").arg(output, error));

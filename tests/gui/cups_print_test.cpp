@@ -113,10 +113,14 @@ public:
         return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll().right(3000)) : QString();
     }
 
-    printed::Run lp(const QString& program, const QStringList& args) const
+    printed::Run lp(const QString& program, const QStringList& args, const QString& configHome = QString()) const
     {
         QProcess p;
-        p.setProcessEnvironment(environment());
+        QProcessEnvironment env = environment();
+        if (!configHome.isEmpty()) {
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        }
+        p.setProcessEnvironment(env);
         p.start(program, args);
         if (!p.waitForFinished(30000)) {
             p.kill();
@@ -164,86 +168,6 @@ private:
     QString problem_;
 };
 
-// Sheet with codes on the tags of the first column, whose barcodes have no coded neighbour.
-sheet::TagSheet codedSheet(QStringList& codes)
-{
-    sheet::TagSheet s(sheet::SheetFormat::large);
-    const char* const jan[] = {"4901234567894", "4512345678906", "4912345678904", "4987654321094",
-                               "4900000000016", "4923456789014", "4934567890124", "4945678901234"};
-    for (int row = 0; row < 8; ++row) {
-        const int tag = 1 + row * 3;
-        s.record(tag) = {QString::fromLatin1(jan[row]), QStringLiteral("メーカー"), QStringLiteral("商品%1").arg(tag),
-                         QString(), QStringLiteral("1L"), QStringLiteral("ロット"), 100 * tag};
-        codes << QString::fromLatin1(jan[row]);
-        s.record(tag + 1) = {QString(), QStringLiteral("隣"), QStringLiteral("商品%1").arg(tag + 1), QString(),
-                             QString(), QString(), 50};
-    }
-    codes.sort();
-    return s;
-}
-
-// The centre of the bars of tag `tag`, in millimetres, on a page drawn with `calibration`: the
-// mean of the bars' middles across, and the middle of their common height. (The rasteriser
-// widens a thin bar by a pixel here and there, so the middles are used rather than the ink.)
-std::optional<printed::Mm> barsCentre(const QImage& page, const sheet::TagSheet& s, int tag, const Calibration& c)
-{
-    const sheet::CellOrigin o = s.cellOrigin(tag);
-    // The bars of a large tag lie between 29 and 59 mm across its cell and 2 and 9 mm down; its
-    // code's digits and the neighbour's texts lie outside.
-    const print::PointMm topLeft = c.apply({o.xMm + 28.5, o.yMm + 1.5});
-    const print::PointMm bottomRight = c.apply({o.xMm + 59.5, o.yMm + 9.7});
-    const QRect area = QRect(printed::mmToPx(topLeft.x, kDpi), printed::mmToPx(topLeft.y, kDpi),
-                             printed::mmToPx(bottomRight.x - topLeft.x, kDpi),
-                             printed::mmToPx(bottomRight.y - topLeft.y, kDpi))
-                           .intersected(page.rect());
-    std::vector<double> columns(size_t(area.width()), 0.0);
-    std::vector<double> rows(size_t(area.height()), 0.0);
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const double ink = (255 - qRed(page.pixel(x, y))) / 255.0;  // in red light
-            columns[size_t(x - area.left())] += ink;
-            rows[size_t(y - area.top())] += ink;
-        }
-    }
-    // Runs of columns (rows) dark along at least half of the most: their middles, in pixels.
-    const auto middles = [](const std::vector<double>& profile, int first) {
-        const double most = profile.empty() ? 0.0 : *std::max_element(profile.begin(), profile.end());
-        std::vector<double> found;
-        int start = -1;
-        for (int i = 0; i <= int(profile.size()); ++i) {
-            const bool on = i < int(profile.size()) && most > 0 && profile[size_t(i)] >= most / 2;
-            if (on && start < 0) {
-                start = i;
-            } else if (!on && start >= 0) {
-                found.push_back(first + (start + i) / 2.0);
-                start = -1;
-            }
-        }
-        return found;
-    };
-    const std::vector<double> bars = middles(columns, area.left());
-    const std::vector<double> height = middles(rows, area.top());
-    if (bars.size() < 20 || height.size() != 1) {
-        return std::nullopt;
-    }
-    double sum = 0;
-    for (double b : bars) {
-        sum += b;
-    }
-    return printed::Mm{printed::pxToMm(sum / double(bars.size()), kDpi), printed::pxToMm(height.front(), kDpi)};
-}
-
-QStringList scanned(const QString& pdf, const QString& base)
-{
-    printed::run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-gray"),
-                                              QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, base});
-    const printed::Run zbar =
-        printed::run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), base + QStringLiteral(".png")});
-    QStringList codes = zbar.out.split(u'\n', Qt::SkipEmptyParts);
-    codes.sort();
-    return codes;
-}
-
 class CupsPrint : public ::testing::Test {
 protected:
     void SetUp() override
@@ -272,7 +196,8 @@ protected:
 // The page printed through the queue, calibrated or not, against the page as drawn directly: every
 // barcode where the calibration says, within 0.1 mm, and every one read by a scanner.
 void expectBarcodesWhereCalibrationSays(const QString& direct, const QString& printedPdf, const sheet::TagSheet& s,
-                                        const Calibration& c, const QStringList& codes, const QString& scratch)
+                                        const Calibration& c, const QStringList& codes, const QString& scratch,
+                                        bool scan = true)
 {
     const QImage drawn = printed::pageImage(direct, scratch + QStringLiteral("/direct"), kDpi);
     const QImage paper = printed::pageImage(printedPdf, scratch + QStringLiteral("/printed"), kDpi);
@@ -281,14 +206,16 @@ void expectBarcodesWhereCalibrationSays(const QString& direct, const QString& pr
     for (int row = 0; row < 8; ++row) {
         const int tag = 1 + row * 3;
         SCOPED_TRACE(tag);
-        const std::optional<printed::Mm> want = barsCentre(drawn, s, tag, {});
-        const std::optional<printed::Mm> got = barsCentre(paper, s, tag, c);
+        const std::optional<printed::Mm> want = printed::barsCentre(drawn, kDpi, s, tag, {});
+        const std::optional<printed::Mm> got = printed::barsCentre(paper, kDpi, s, tag, c);
         ASSERT_TRUE(want && got);
         const print::PointMm expected = c.apply({want->x, want->y});
         EXPECT_NEAR(got->x, expected.x, 0.1);
         EXPECT_NEAR(got->y, expected.y, 0.1);
     }
-    EXPECT_EQ(scanned(printedPdf, scratch + QStringLiteral("/scan")), codes);
+    if (scan) {
+        EXPECT_EQ(printed::scanned(printedPdf, scratch + QStringLiteral("/scan")), codes);
+    }
 }
 
 TEST_F(CupsPrint, EditorPrintsFromThePaperCornerWithThePrintersCalibration)
@@ -301,7 +228,7 @@ TEST_F(CupsPrint, EditorPrintsFromThePaperCornerWithThePrintersCalibration)
         SCOPED_TRACE(print::formatCalibration(c).toStdString());
         editor_test::OpenEditor e(sheet::SheetFormat::large);
         QStringList codes;
-        e.sheet() = codedSheet(codes);
+        e.sheet() = printed::codedSheet(codes);
         e.w().calibrationSettings() = platform::CalibrationSettings(path(QStringLiteral("tanafuda.ini")));
         if (!c.isIdentity()) {
             ASSERT_TRUE(e.w().calibrationSettings().save(kQueue, c, nullptr));
@@ -357,6 +284,56 @@ TEST_F(CupsPrint, CalibrationSheetMarksLandWhereTheCalibrationSays)
 }  // namespace
 
 namespace {
+
+// tanafuda-render --print: the printer's saved calibration, none, or the one given.
+TEST_F(CupsPrint, RendererPrintsWithThePrintersCalibration)
+{
+    QStringList codes;
+    const sheet::TagSheet s = printed::codedSheet(codes);
+    const QString sheetPath = path(QStringLiteral("coded.csv"));
+    ASSERT_TRUE(sheetfile::writeSheetFile(s, sheetPath).ok);
+    const QString renderer = QStringLiteral(TANAFUDA_BINARY_DIR "/tools/tanafuda-render");
+    const QString direct = path(QStringLiteral("direct.pdf"));
+    ASSERT_EQ(printed::run(renderer, {sheetPath, QStringLiteral("-o"), direct}).exitCode, 0);
+
+    const QString configHome = path(QStringLiteral("config"));
+    const QString ini = configHome + QStringLiteral("/tanafuda/tanafuda.ini");
+    const Calibration saved{1.25, -0.75, 100.5, 99.5};
+    const Calibration given{-2, 2, 100, 100};
+    const struct {
+        const char* name;
+        bool damaged;
+        QStringList args;
+        Calibration applied;
+        const char* says;  // on standard error
+    } rows[] = {
+        {"saved", false, {}, saved, ""},
+        {"--no-calibration", false, {QStringLiteral("--no-calibration")}, {}, ""},
+        {"--calibration", false, {QStringLiteral("--calibration"), print::formatCalibration(given)}, given, ""},
+        {"out of bounds in the file", true, {}, {}, "使いません"},
+    };
+    bool first = true;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        platform::CalibrationSettings settings(ini);
+        ASSERT_TRUE(settings.save(kQueue, saved, nullptr));
+        if (row.damaged) {
+            QFile file(ini);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            QByteArray text = file.readAll().replace("100.5", "150");
+            file.resize(0);
+            file.write(text);
+        }
+        cups.expectJob();
+        const printed::Run r = cups.lp(renderer, QStringList{sheetPath, QStringLiteral("--print"), QStringLiteral("--printer"), kQueue} + row.args,
+                                       configHome);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.says))) << r.err.toStdString();
+        ASSERT_TRUE(cups.waitForJob()) << cups.log().toStdString();
+        expectBarcodesWhereCalibrationSays(direct, cups.output(), s, row.applied, codes, dir.path(), first);
+        first = false;
+    }
+}
 
 // The job asks for the page at 100 %, whatever the printer dialog left in its options.
 TEST_F(CupsPrint, JobAsksForActualSize)

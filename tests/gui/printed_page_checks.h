@@ -3,6 +3,9 @@
 // Checks of printed pages as files: what a PDF's catalogue says (through the qpdf program, apart
 // from the library the programs use), and where marks and barcodes sit on a page image.
 
+#include "print/calibration.h"
+#include "sheet/tag_sheet.h"
+
 #include <QImage>
 #include <QProcess>
 #include <QRect>
@@ -10,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -139,27 +143,85 @@ inline std::optional<Mm> findCross(const QImage& image, int dpi, Mm expected, do
     return Mm{pxToMm(*x, dpi), pxToMm(*y, dpi)};
 }
 
-// The top-left corner of the ink inside `areaMm` (left, top, width, height in millimetres): the
-// leftmost dark column and the topmost dark row, in millimetres.
-inline std::optional<Mm> inkCorner(const QImage& image, int dpi, double leftMm, double topMm, double widthMm,
-                                   double heightMm)
+// Sheet with codes on the tags of the first column, whose barcodes have no coded neighbour.
+inline sheet::TagSheet codedSheet(QStringList& codes)
 {
-    const QRect area = QRect(mmToPx(leftMm, dpi), mmToPx(topMm, dpi), mmToPx(widthMm, dpi), mmToPx(heightMm, dpi))
-                           .intersected(image.rect());
-    int left = area.right() + 1;
-    int top = area.bottom() + 1;
+    sheet::TagSheet s(sheet::SheetFormat::large);
+    const char* const jan[] = {"4901234567894", "4512345678906", "4912345678904", "4987654321094",
+                               "4900000000016", "4923456789014", "4934567890124", "4945678901234"};
+    for (int row = 0; row < 8; ++row) {
+        const int tag = 1 + row * 3;
+        s.record(tag) = {QString::fromLatin1(jan[row]), QStringLiteral("メーカー"), QStringLiteral("商品%1").arg(tag),
+                         QString(), QStringLiteral("1L"), QStringLiteral("ロット"), 100 * tag};
+        codes << QString::fromLatin1(jan[row]);
+        s.record(tag + 1) = {QString(), QStringLiteral("隣"), QStringLiteral("商品%1").arg(tag + 1), QString(),
+                             QString(), QString(), 50};
+    }
+    codes.sort();
+    return s;
+}
+
+// The centre of the bars of tag `tag`, in millimetres, on a page drawn with `calibration`: the
+// mean of the bars' middles across, and the middle of their common height. (The rasteriser
+// widens a thin bar by a pixel here and there, so the middles are used rather than the ink.)
+inline std::optional<Mm> barsCentre(const QImage& page, int dpi, const sheet::TagSheet& s, int tag,
+                                    const print::Calibration& c)
+{
+    const sheet::CellOrigin o = s.cellOrigin(tag);
+    // The bars of a large tag lie between 29 and 59 mm across its cell and 2 and 9 mm down; its
+    // code's digits and the neighbour's texts lie outside.
+    const print::PointMm topLeft = c.apply({o.xMm + 28.5, o.yMm + 1.5});
+    const print::PointMm bottomRight = c.apply({o.xMm + 59.5, o.yMm + 9.7});
+    const QRect area = QRect(mmToPx(topLeft.x, dpi), mmToPx(topLeft.y, dpi),
+                             mmToPx(bottomRight.x - topLeft.x, dpi),
+                             mmToPx(bottomRight.y - topLeft.y, dpi))
+                           .intersected(page.rect());
+    std::vector<double> columns(size_t(area.width()), 0.0);
+    std::vector<double> rows(size_t(area.height()), 0.0);
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
-            if (dark(image, x, y)) {
-                left = std::min(left, x);
-                top = std::min(top, y);
-            }
+            const double ink = (255 - qRed(page.pixel(x, y))) / 255.0;  // in red light
+            columns[size_t(x - area.left())] += ink;
+            rows[size_t(y - area.top())] += ink;
         }
     }
-    if (left > area.right()) {
+    // Runs of columns (rows) dark along at least half of the most: their middles, in pixels.
+    const auto middles = [](const std::vector<double>& profile, int first) {
+        const double most = profile.empty() ? 0.0 : *std::max_element(profile.begin(), profile.end());
+        std::vector<double> found;
+        int start = -1;
+        for (int i = 0; i <= int(profile.size()); ++i) {
+            const bool on = i < int(profile.size()) && most > 0 && profile[size_t(i)] >= most / 2;
+            if (on && start < 0) {
+                start = i;
+            } else if (!on && start >= 0) {
+                found.push_back(first + (start + i) / 2.0);
+                start = -1;
+            }
+        }
+        return found;
+    };
+    const std::vector<double> bars = middles(columns, area.left());
+    const std::vector<double> height = middles(rows, area.top());
+    if (bars.size() < 20 || height.size() != 1) {
         return std::nullopt;
     }
-    return Mm{pxToMm(left, dpi), pxToMm(top, dpi)};
+    double sum = 0;
+    for (double b : bars) {
+        sum += b;
+    }
+    return Mm{pxToMm(sum / double(bars.size()), dpi), pxToMm(height.front(), dpi)};
+}
+
+inline QStringList scanned(const QString& pdf, const QString& base)
+{
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-gray"),
+                                              QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, base});
+    const Run zbar =
+        run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), base + QStringLiteral(".png")});
+    QStringList codes = zbar.out.split(u'\n', Qt::SkipEmptyParts);
+    codes.sort();
+    return codes;
 }
 
 }  // namespace printed
