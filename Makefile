@@ -1,7 +1,7 @@
 # tanafuda: the two set-up commands of the README, and a few helpers.
 #   make run    install what is missing, build, start the launcher
 #   make test   install what is missing, build, run every test (offscreen)
-#   make fuzz   fuzz the sheet-file reader for FUZZ_SECONDS (default 60)
+#   make fuzz   fuzz the sheet-file reader and the page drawing for FUZZ_SECONDS (default 60)
 
 BUILD    ?= build
 JOBS     ?= $(shell nproc)

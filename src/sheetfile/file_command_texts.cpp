@@ -1,5 +1,6 @@
 #include "sheetfile/file_command_texts.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -23,7 +24,8 @@ QString failureCause(const QString& path)
     if (!folder.isWritable()) {
         return QStringLiteral("保存先のフォルダーに書き込めません。");
     }
-    if (target.exists() && !target.isWritable()) {
+    constexpr QFile::Permissions kAnyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (target.exists() && (!target.isWritable() || !(target.permissions() & kAnyWrite))) {
         return QStringLiteral("ファイルが読み取り専用です。");
     }
     return QStringLiteral("ファイルに書き込めませんでした。");
@@ -66,6 +68,21 @@ QString saveFailedMessage(const QString& path, const QString& systemReason)
         text += QStringLiteral("\n前に保存したファイルはそのまま残っています。");
     }
     return text;
+}
+
+QString saveFailedMessage(const QString& path, const WriteResult& result)
+{
+    if (result.replacedUnflushed) {
+        return QStringLiteral("ファイルを保存しましたが、ディスクへの書き込みを確かめられませんでした。\n") + path
+             + QStringLiteral("\n（") + result.error
+             + QStringLiteral("）\n電源が切れると前の内容に戻るおそれがあります。もう一度保存してください。");
+    }
+    if (!result.keptCopyPath.isEmpty()) {
+        return QStringLiteral("ファイルを保存できませんでした。\n") + path + QStringLiteral("\n（") + result.error
+             + QStringLiteral("）\nファイルの内容が壊れているおそれがあります。前に保存した内容は次の場所に残してあります。\n")
+             + result.keptCopyPath;
+    }
+    return saveFailedMessage(path, result.error);
 }
 
 QString replacedTextsMessage(const std::vector<ReplacedText>& replaced)

@@ -27,6 +27,10 @@ QString overwriteQuestion(const QString& path);
 // words, the system's own reason appended. Looks at the file system as it is after the failure.
 QString saveFailedMessage(const QString& path, const QString& systemReason);
 
+// The same for a failed writeSheetFile, which may also have left a copy of the old file, or the new
+// content in place without being able to flush it.
+QString saveFailedMessage(const QString& path, const WriteResult& result);
+
 // Title of the message naming the tags whose texts were written with substitutes.
 inline const QString kReplacedTextsTitle = QStringLiteral("文字の置き換え");
 

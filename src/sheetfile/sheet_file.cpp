@@ -475,6 +475,8 @@ WriteResult writeSheetFile(const TagSheet& sheet, const QString& path)
     const fileio::WriteOutcome written = fileio::writeFileCarefully(path, encoded.bytes);
     result.ok = written.ok;
     result.error = written.error;
+    result.keptCopyPath = written.keptCopyPath;
+    result.replacedUnflushed = written.replacedUnflushed;
     return result;
 }
 

@@ -39,6 +39,8 @@ struct EncodedSheet {
 struct WriteResult {
     bool ok = false;
     QString error;                       // the system's reason when !ok
+    QString keptCopyPath;                // when !ok: where a complete copy of the old file was left
+    bool replacedUnflushed = false;      // when !ok: the new content is in place but not flushed
     std::vector<ReplacedText> replaced;  // texts written with substitutes (also when !ok)
 };
 
@@ -70,9 +72,9 @@ const std::vector<TextField>& textFields(const sheet::SheetFormat& format);
 // The whole file for `sheet`: the type line and one record line per slot.
 EncodedSheet encodeSheet(const sheet::TagSheet& sheet);
 
-// Writes `sheet` to `path`. The data goes to a temporary file beside the target, which replaces the
-// target only once everything is written and flushed; on failure the previous file stays as it was.
-// The sheet is not changed.
+// Writes `sheet` to `path` with fileio::writeFileCarefully: on failure the previous file stays as it
+// was (or a complete copy of it is kept and named), and the file keeps its owner, group, mode, links
+// and extended attributes. The sheet is not changed.
 WriteResult writeSheetFile(const sheet::TagSheet& sheet, const QString& path);
 
 // Loads the records of `bytes` into `sheet` when its type line names the sheet's format; otherwise

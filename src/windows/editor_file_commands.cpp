@@ -116,7 +116,7 @@ bool EditorWindow::writeSheetTo(const QString& path)
     // any pending edit stay, so the user can save again elsewhere.
     const sheetfile::WriteResult result = sheetfile::writeSheetFile(sheet_, path);
     if (!result.ok) {
-        dialogs_->message(this, sheetfile::saveFailedMessage(path, result.error), sheetfile::kErrorTitle,
+        dialogs_->message(this, sheetfile::saveFailedMessage(path, result), sheetfile::kErrorTitle,
                           MessageIcon::stop, MessageButtons::ok);
         return false;
     }

@@ -50,6 +50,50 @@ TEST(FileCommandTexts, SaveFailureNamesThePathAndTheCause)
     }
 }
 
+TEST(FileCommandTexts, SaveFailureSaysWhereTheOldContentIs)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString existing = dir.filePath(QStringLiteral("old.csv"));
+    {
+        QFile file(existing);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("old");
+    }
+    const QString readOnly = dir.filePath(QStringLiteral("locked.csv"));
+    QFile::copy(existing, readOnly);
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup));
+    const QString head = QStringLiteral("ファイルを保存できませんでした。\n");
+    const struct {
+        const char* what;
+        QString path;
+        WriteResult result;
+        QString expected;
+    } rows[] = {
+        {"old file untouched", existing, {false, QStringLiteral("Input/output error"), QString(), false, {}},
+         head + existing
+             + QStringLiteral("\nファイルに書き込めませんでした。（Input/output error）\n"
+                              "前に保存したファイルはそのまま残っています。")},
+        {"read-only file, root included", readOnly, {false, QStringLiteral("Permission denied"), QString(), false, {}},
+         head + readOnly
+             + QStringLiteral("\nファイルが読み取り専用です。（Permission denied）\n"
+                              "前に保存したファイルはそのまま残っています。")},
+        {"old content only in a copy", existing,
+         {false, QStringLiteral("Input/output error"), QStringLiteral("/cache/.old.csv.tanafuda-backup-Ab12Cd"), false, {}},
+         head + existing
+             + QStringLiteral("\n（Input/output error）\nファイルの内容が壊れているおそれがあります。"
+                              "前に保存した内容は次の場所に残してあります。\n/cache/.old.csv.tanafuda-backup-Ab12Cd")},
+        {"new content in place, not flushed", existing, {false, QStringLiteral("Input/output error"), QString(), true, {}},
+         QStringLiteral("ファイルを保存しましたが、ディスクへの書き込みを確かめられませんでした。\n") + existing
+             + QStringLiteral("\n（Input/output error）\n電源が切れると前の内容に戻るおそれがあります。"
+                              "もう一度保存してください。")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(saveFailedMessage(row.path, row.result), row.expected);
+    }
+}
+
 TEST(FileCommandTexts, ReplacedTextsNameEachTagOnceInOrder)
 {
     const QString head = QStringLiteral(

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the sheet-file reader's fuzzer with clang and libFuzzer (apart from the CMake build, which
-# uses g++) and runs it for a while on the seed corpus.
+# Builds the fuzzer of the sheet-file reader and the page drawing with clang and libFuzzer (apart
+# from the CMake build, which uses g++) and runs it for a while on the seed corpus.
 #   usage: run-sheet-file-fuzz.sh [SECONDS] [OUTPUT_DIR]
 # New inputs that libFuzzer finds are kept in OUTPUT_DIR/corpus, never in the repository.
 set -euo pipefail
@@ -9,15 +9,19 @@ seconds=${1:-60}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(mkdir -p "${2:-$root/build-fuzz}" && cd "${2:-$root/build-fuzz}" && pwd)
 fuzzer=$out/sheet_file_fuzz
-sources=("$root/tests/fuzz/sheet_file_fuzz.cpp" "$root/src/sheetfile/sheet_file.cpp" "$root/src/fileio/careful_write.cpp"
-         "$root/src/sheet/tag_sheet.cpp")
+sources=("$root/tests/fuzz/sheet_file_fuzz.cpp" "$root/src/sheetfile/sheet_file.cpp"
+         "$root/src/fileio/careful_write.cpp" "$root/src/sheet/tag_sheet.cpp"
+         "$root/src/render/draw_tag_sheet.cpp" "$root/src/jan/barcode.cpp"
+         "$root/src/platform/surface.cpp" "$root/src/platform/recording_surface.cpp")
 
 if ! command -v clang++ >/dev/null; then
   echo "clang++ is missing: run 'make deps' first." >&2
   exit 1
 fi
 
-changed=$(find "$root/src/sheetfile" "$root/src/fileio" "$root/src/sheet" "$root/tests/fuzz" -name '*.[ch]*' \
+changed=$(find "$root/src/sheetfile" "$root/src/fileio" "$root/src/sheet" "$root/src/render" "$root/src/jan" \
+            "$root/src/platform/surface.h" "$root/src/platform/surface.cpp" "$root/src/platform/recording_surface.h" \
+            "$root/src/platform/recording_surface.cpp" "$root/tests/fuzz" -name '*.[ch]*' \
             -newer "$fuzzer" 2>/dev/null || echo rebuild)
 if [ ! -x "$fuzzer" ] || [ -n "$changed" ]; then
   echo "Building $fuzzer"
@@ -38,4 +42,4 @@ if [ "$status" -ne 0 ]; then
   echo "The fuzzer stopped with status $status; the input is in $out (crash-*, timeout-*, oom-*)."
   exit "$status"
 fi
-grep -E '^Done [0-9]+ runs|^stat::number_of_executed_units' "$log" || tail -n 5 "$log"
+grep -E '^Done [0-9]+ runs|^stat::number_of_executed_units|DONE +cov:' "$log" || tail -n 5 "$log"
