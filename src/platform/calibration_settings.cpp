@@ -1,5 +1,7 @@
 #include "platform/calibration_settings.h"
 
+#include "fileio/careful_write.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +9,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QUrl>
 
 namespace platform {
@@ -114,8 +117,8 @@ bool CalibrationSettings::write(const QString& printerName, const std::optional<
     if (!QDir().mkpath(info.absolutePath())) {
         return fail(QStringLiteral("フォルダを作れません"));
     }
-    QSettings settings(path_, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError) {
+    const bool exists = QFileInfo::exists(path_);
+    if (exists && (QSettings(path_, QSettings::IniFormat).status() != QSettings::NoError || !looksLikeText(path_))) {
         // A damaged file is not rewritten from what little could be read of it: it is put aside
         // and a new one begun, so that nothing the user might still want is overwritten.
         const QString aside = path_ + QStringLiteral(".damaged");
@@ -125,15 +128,34 @@ bool CalibrationSettings::write(const QString& printerName, const std::optional<
         }
         return write(printerName, calibration, problem);
     }
-    const QString key = kGroup + u'/' + keyOf(printerName);
-    if (calibration) {
-        settings.setValue(key, print::formatCalibration(*calibration));
-    } else {
-        settings.remove(key);
+    // QSettings edits a copy; the result then replaces the file through the careful writer, which
+    // keeps the file's owner, mode and links and never leaves it half written.
+    QTemporaryDir scratch;
+    const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
+    if (!scratch.isValid() || (exists && !QFile::copy(path_, work))) {
+        return fail(QStringLiteral("作業用のファイルを作れません"));
     }
-    settings.sync();
-    if (settings.status() != QSettings::NoError) {
-        return fail(QStringLiteral("書き込みに失敗しました"));
+    {
+        QSettings settings(work, QSettings::IniFormat);
+        const QString key = kGroup + u'/' + keyOf(printerName);
+        if (calibration) {
+            settings.setValue(key, print::formatCalibration(*calibration));
+        } else {
+            settings.remove(key);
+        }
+        settings.sync();
+        if (settings.status() != QSettings::NoError) {
+            return fail(QStringLiteral("書き込みに失敗しました"));
+        }
+    }
+    QFile edited(work);
+    if (!edited.open(QIODevice::ReadOnly)) {
+        // Nothing was left to write (the last entry removed from a file that did not exist).
+        return !exists || fail(edited.errorString());
+    }
+    const fileio::WriteOutcome written = fileio::writeFileCarefully(path_, edited.readAll());
+    if (!written.ok) {
+        return fail(written.error);
     }
     return true;
 }

@@ -127,15 +127,43 @@ TEST(CalibrationSettings, RefusesWhatItCannotKeep)
 
 TEST(CalibrationSettings, PutsADamagedFileAsideBeforeWritingANewOne)
 {
+    const struct {
+        const char* name;
+        QByteArray file;
+        bool putAside;
+    } rows[] = {
+        // Whole as a file, one entry unusable: kept, and that entry reported again, not dropped.
+        {"an unusable entry", "[calibration]\nP1=\"garbage\"\n", false},
+        {"not text at all", kBinary, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
+        writeFile(path, row.file);
+        CalibrationSettings settings(path);
+        QString problem;
+        ASSERT_TRUE(settings.save(QStringLiteral("P2"), {1, 2, 100, 100}, &problem)) << problem.toStdString();
+        EXPECT_EQ(settings.load(QStringLiteral("P2")).calibration, (Calibration{1, 2, 100, 100}));
+        EXPECT_EQ(readFile(path + QStringLiteral(".damaged")), row.putAside ? row.file : QByteArray());
+        EXPECT_EQ(settings.load(QStringLiteral("P1")).problem.isEmpty(), row.putAside);
+    }
+}
+
+TEST(CalibrationSettings, KeepsTheFilesModeWhenSaving)
+{
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
-    writeFile(path, "[calibration]\nP1=\"garbage\"\n");
-    CalibrationSettings settings(path);
-    QString problem;
-    ASSERT_TRUE(settings.save(QStringLiteral("P2"), {1, 2, 100, 100}, &problem)) << problem.toStdString();
-    EXPECT_EQ(settings.load(QStringLiteral("P2")).calibration, (Calibration{1, 2, 100, 100}));
-    // The unusable entry of another printer is reported again, not silently used or dropped.
-    EXPECT_FALSE(settings.load(QStringLiteral("P1")).problem.isEmpty());
+    writeFile(path, "[calibration]\nP1=\"1,1,100,100\"\n");
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    ASSERT_TRUE(QFile::setPermissions(path, ownerOnly));
+    ASSERT_TRUE(CalibrationSettings(path).save(QStringLiteral("P2"), {0, 0, 101, 100}, nullptr));
+    // A new file would have the umask's mode (readable by all, as a rule).
+    const auto groupAndOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                                | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    EXPECT_EQ(QFile::permissions(path) & groupAndOthers, QFileDevice::Permissions());
+    EXPECT_TRUE(QFile::permissions(path).testFlag(QFileDevice::ReadOwner));
+    EXPECT_EQ(CalibrationSettings(path).load(QStringLiteral("P1")).calibration, (Calibration{1, 1, 100, 100}));
 }
 
 TEST(PageTransform, ScalesAboutThePaperCornerThenShifts)
