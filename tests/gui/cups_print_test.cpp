@@ -223,17 +223,34 @@ TEST_F(CupsPrint, EditorPrintsFromThePaperCornerWithThePrintersCalibration)
     if (!qtSeesQueue()) {
         GTEST_SKIP() << "Qt already reached another print server in this process; run this test alone (ctest does)";
     }
-    const Calibration calibrations[] = {{}, {-1, 3, 99, 101.5}};
-    for (const Calibration& c : calibrations) {
-        SCOPED_TRACE(print::formatCalibration(c).toStdString());
+    const struct {
+        const char* name;
+        std::optional<Calibration> saved;
+        bool damaged;  // the saved value made unusable in the file
+        Calibration applied;
+    } rows[] = {
+        {"none saved", std::nullopt, false, {}},
+        {"saved", Calibration{-1, 3, 99, 101.5}, false, {-1, 3, 99, 101.5}},
+        {"unusable", Calibration{-1, 3, 99, 101.5}, true, {}},
+    };
+    bool first = true;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         editor_test::OpenEditor e(sheet::SheetFormat::large);
         QStringList codes;
         e.sheet() = printed::codedSheet(codes);
-        e.w().calibrationSettings() = platform::CalibrationSettings(path(QStringLiteral("tanafuda.ini")));
-        if (!c.isIdentity()) {
-            ASSERT_TRUE(e.w().calibrationSettings().save(kQueue, c, nullptr));
-        } else {
-            e.w().calibrationSettings().clear(kQueue, nullptr);
+        const QString ini = path(QStringLiteral("tanafuda.ini"));
+        QFile::remove(ini);
+        e.w().calibrationSettings() = platform::CalibrationSettings(ini);
+        if (row.saved) {
+            ASSERT_TRUE(e.w().calibrationSettings().save(kQueue, *row.saved, nullptr));
+        }
+        if (row.damaged) {
+            QFile file(ini);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            const QByteArray text = file.readAll().replace("101.5", "130");
+            file.resize(0);
+            file.write(text);
         }
         // The page as the PDF output draws it, without a printer in between.
         e.dialogs.pdfPath = path(QStringLiteral("direct.pdf"));
@@ -244,8 +261,16 @@ TEST_F(CupsPrint, EditorPrintsFromThePaperCornerWithThePrintersCalibration)
         cups.expectJob();
         e.w().menuAction(windows::names::kPrintMenu)->trigger();
         ASSERT_TRUE(cups.waitForJob()) << cups.log().toStdString();
-        EXPECT_TRUE(e.dialogs.messages.isEmpty());
-        expectBarcodesWhereCalibrationSays(e.dialogs.pdfPath, cups.output(), e.sheet(), c, codes, dir.path());
+        if (row.damaged) {
+            ASSERT_EQ(e.dialogs.messages.size(), 1);
+            EXPECT_TRUE(e.dialogs.messages.front().contains(QStringLiteral("調整なしで印刷します")));
+            EXPECT_EQ(e.dialogs.messageKinds.front().first, platform::MessageIcon::warning);
+        } else {
+            EXPECT_TRUE(e.dialogs.messages.isEmpty());
+        }
+        expectBarcodesWhereCalibrationSays(e.dialogs.pdfPath, cups.output(), e.sheet(), row.applied, codes, dir.path(),
+                                           first);
+        first = false;
     }
 }
 
