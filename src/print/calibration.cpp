@@ -27,8 +27,9 @@ bool scaleInBounds(double percent)
     return std::isfinite(percent) && percent >= kMinScalePercent && percent <= kMaxScalePercent;
 }
 
-// A value with at most two decimals and no trailing zeros: "1.5", "-0.25", "100".
-QString number(double value)
+}  // namespace
+
+QString formatNumber(double value)
 {
     QString text = QString::number(roundToHundredths(value), 'f', 2);
     while (text.endsWith(u'0')) {
@@ -39,8 +40,6 @@ QString number(double value)
     }
     return text;
 }
-
-}  // namespace
 
 bool Calibration::isIdentity() const
 {
@@ -91,7 +90,7 @@ std::optional<Calibration> parseCalibration(const QString& text, QString* proble
 
 QString formatCalibration(const Calibration& c)
 {
-    return QStringList{number(c.offsetXMm), number(c.offsetYMm), number(c.scaleXPercent), number(c.scaleYPercent)}
+    return QStringList{formatNumber(c.offsetXMm), formatNumber(c.offsetYMm), formatNumber(c.scaleXPercent), formatNumber(c.scaleYPercent)}
         .join(u',');
 }
 
@@ -154,8 +153,8 @@ CalibrationResult calibrationFromMarks(const Calibration& printedWith, const Mar
         return {std::nullopt,
                 QStringLiteral("求めた補正（ずれ 横 %1 mm・縦 %2 mm、倍率 横 %3 %・縦 %4 %）が調整できる範囲"
                                "（ずれ ±20 mm、倍率 90〜110 %）を超えています。測った値を確かめてください。")
-                    .arg(number(result.offsetXMm), number(result.offsetYMm), number(result.scaleXPercent),
-                         number(result.scaleYPercent))};
+                    .arg(formatNumber(result.offsetXMm), formatNumber(result.offsetYMm), formatNumber(result.scaleXPercent),
+                         formatNumber(result.scaleYPercent))};
     }
     return {result, QString()};
 }

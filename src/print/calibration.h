@@ -50,6 +50,8 @@ Calibration rounded(const Calibration& calibration);
 std::optional<Calibration> parseCalibration(const QString& text, QString* problem = nullptr);
 // The same form, with at most two decimals.
 QString formatCalibration(const Calibration& calibration);
+// A value as the calibration texts show it: at most two decimals, no trailing zeros ("1.5", "-0.25", "100").
+QString formatNumber(double value);
 
 // One cross mark of the calibration sheet: where it is drawn on the page and where the user
 // found it on the paper, both in millimetres from the paper's left and top edges.

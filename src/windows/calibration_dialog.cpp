@@ -21,18 +21,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("印刷位置の調整");
 
-QString number(double value)
-{
-    QString text = QString::number(value, 'f', 2);
-    while (text.endsWith(u'0')) {
-        text.chop(1);
-    }
-    if (text.endsWith(u'.')) {
-        text.chop(1);
-    }
-    return text;
-}
-
 QDoubleSpinBox* distanceBox(const QString& name, double valueMm, QWidget* parent)
 {
     auto* box = new QDoubleSpinBox(parent);
@@ -83,7 +71,7 @@ CalibrationDialog::CalibrationDialog(const sheet::SheetFormat& format, platform:
     for (int i = 0; i < 2; ++i) {
         const print::CalibrationMark& mark = marks[size_t(i)];
         grid->addWidget(new QLabel(QStringLiteral("印 %1（%2 mm・%3 mm に印刷）")
-                                       .arg(mark.name, number(mark.centre.x), number(mark.centre.y)),
+                                       .arg(mark.name, print::formatNumber(mark.centre.x), print::formatNumber(mark.centre.y)),
                                    this),
                         3 + i, 0);
         *boxes[i][0] = distanceBox(QStringLiteral("txtMark%1X").arg(mark.name), mark.centre.x, this);
@@ -148,7 +136,8 @@ void CalibrationDialog::setMeasured(const print::PointMm& markA, const print::Po
 QString CalibrationDialog::describe(const print::Calibration& c)
 {
     return QStringLiteral("ずれ 横 %1 mm・縦 %2 mm、倍率 横 %3 %・縦 %4 %")
-        .arg(number(c.offsetXMm), number(c.offsetYMm), number(c.scaleXPercent), number(c.scaleYPercent));
+        .arg(print::formatNumber(c.offsetXMm), print::formatNumber(c.offsetYMm), print::formatNumber(c.scaleXPercent),
+             print::formatNumber(c.scaleYPercent));
 }
 
 void CalibrationDialog::showPrinter()
