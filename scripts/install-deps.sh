@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-svg-dev qt6-translations-l10n
   fonts-ipafont-mincho fonts-ipafont-gothic
-  googletest libgtest-dev libbenchmark-dev
+  googletest libgtest-dev libbenchmark-dev libzint-dev
   clang libclang-rt-14-dev
   zbar-tools poppler-utils xvfb xdotool xauth
   libqpdf-dev qpdf cups cups-filters printer-driver-cups-pdf

@@ -1,44 +1,46 @@
-// tanafuda-render: draws a saved tag sheet without opening a window, for batch printing, for
-// archiving a page as PDF, PNG or SVG, and as the black-box check of the page drawing.
+// tanafuda-render: draws saved tag sheets without opening a window, one page per sheet, for batch
+// printing, for archiving pages as PDF, PNG or SVG, and as the black-box check of the page drawing.
 //
-// Exit status: 0 done; 1 usage error; 2 the sheet file was rejected (the reader's message on
-// standard error); 3 the output could not be written.
+// Exit status: 0 done; 1 usage error; 2 a sheet file was rejected (the reader's message on
+// standard error) and nothing was drawn; 3 the output could not be written; 4 with
+// --skip-rejected, the other sheets were drawn but some were rejected.
 
+#include "fileio/careful_write.h"
 #include "platform/calibration_settings.h"
 #include "platform/fonts.h"
-#include "platform/page_printing.h"
 #include "platform/painter_surface.h"
-#include "platform/pdf_print_scaling.h"
-#include "print/calibration.h"
 #include "platform/recording_surface.h"
+#include "platform/sheet_document.h"
+#include "print/calibration.h"
 #include "render/draw_tag_sheet.h"
 #include "sheet/tag_sheet.h"
+#include "print_module.h"
 #include "sheetfile/sheet_file.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QSvgGenerator>
-#include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
-enum Exit { kDone = 0, kUsage = 1, kRejected = 2, kUnwritable = 3 };
+enum Exit { kDone = 0, kUsage = 1, kRejected = 2, kUnwritable = 3, kSomeRejected = 4 };
+
+// Between the drawing operations of two pages in --ops.
+constexpr char kPageSeparator[] = "{\"op\":\"newPage\"}\n";
 
 constexpr double kA4WidthMm = 210.0;
 constexpr double kA4HeightMm = 297.0;
@@ -48,6 +50,18 @@ void say(FILE* stream, const QString& text)
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
+}
+
+// Qt's platform set-up asks for the user's runtime folder, which a run under cron or a CI job does
+// not have; the renderer never uses it, so that complaint is not passed on. Everything else is.
+QtMessageHandler qtMessages = nullptr;
+
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: "))) {
+        return;
+    }
+    qtMessages(type, context, message);
 }
 
 int usage(const QCommandLineParser& parser, const QString& problem)
@@ -94,6 +108,24 @@ std::optional<std::pair<qint16, qint16>> parseOffset(const QString& text)
     return std::make_pair(qint16(dx), qint16(dy));
 }
 
+// A --list table field: tab, line breaks and the backslash written as \t, \n, \r and \\, so that
+// every record stays on one row.
+QString escapedField(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\t': out += QLatin1String("\\t"); break;
+        case u'\n': out += QLatin1String("\\n"); break;
+        case u'\r': out += QLatin1String("\\r"); break;
+        case u'\\': out += QLatin1String("\\\\"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
 QString listTable(const sheet::TagSheet& sheet)
 {
     const bool small = sheet.format().hasProductName2;
@@ -106,17 +138,17 @@ QString listTable(const sheet::TagSheet& sheet)
     QString out = header.join(u'\t') + u'\n';
     for (int i = 1; i <= sheet.tagsPerPage(); ++i) {
         const sheet::TagRecord& r = sheet.record(i);
-        QStringList row{QString::number(i), r.jan, r.maker, r.productName};
+        QStringList row{QString::number(i), escapedField(r.jan), escapedField(r.maker), escapedField(r.productName)};
         if (small) {
-            row << r.productName2;
+            row << escapedField(r.productName2);
         }
-        row << r.spec << r.lot << QString::number(r.price);
+        row << escapedField(r.spec) << escapedField(r.lot) << QString::number(r.price);
         out += row.join(u'\t') + u'\n';
     }
     return out;
 }
 
-QByteArray listJson(const sheet::TagSheet& sheet)
+QJsonObject listJson(const sheet::TagSheet& sheet)
 {
     const bool small = sheet.format().hasProductName2;
     QJsonArray records;
@@ -134,98 +166,165 @@ QByteArray listJson(const sheet::TagSheet& sheet)
         }
         records.append(o);
     }
-    const QJsonObject doc{{QStringLiteral("format"), small ? QStringLiteral("small") : QStringLiteral("large")},
-                          {QStringLiteral("records"), records}};
-    return QJsonDocument(doc).toJson(QJsonDocument::Compact) + '\n';
+    return QJsonObject{{QStringLiteral("format"), small ? QStringLiteral("small") : QStringLiteral("large")},
+                       {QStringLiteral("records"), records}};
 }
 
-// Writes `bytes` to `path`, or to standard output when `path` is empty.
-bool writeOut(const QString& path, const QByteArray& bytes, QString& error)
+QString systemError(int error)
 {
-    if (path.isEmpty()) {
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-        std::fflush(stdout);
-        return true;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        error = file.errorString();
-        return false;
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
-bool renderPdf(const sheet::TagSheet& sheet, const QString& path, int dpi, const print::Calibration& calibration,
-               QString& error)
+// Writes all of `bytes` to `fd`; false with errno set when the system refuses.
+bool writeAll(int fd, const QByteArray& bytes)
 {
-    {
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly)) {
-            error = probe.errorString();
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
             return false;
         }
-    }
-    {
-        QPdfWriter writer(path);
-        writer.setResolution(dpi);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        writer.setCreator(QStringLiteral("tanafuda-render"));
-        platform::drawCalibratedPage(writer, calibration,
-                                     [&sheet](platform::Surface& surface) { render::DrawTagSheet(sheet, surface); });
-    }
-    // Viewers are asked to print it at its actual size.
-    return platform::setPrintScalingNone(path, error);
-}
-
-bool renderPng(const sheet::TagSheet& sheet, const QString& path, int dpi, const print::Calibration& calibration,
-               QString& error)
-{
-    QImage image(pixels(kA4WidthMm, dpi), pixels(kA4HeightMm, dpi), QImage::Format_RGB32);
-    if (image.isNull()) {
-        error = QStringLiteral("the page is too large at %1 dpi").arg(dpi);
-        return false;
-    }
-    const int dotsPerMetre = int(dpi / 0.0254 + 0.5);
-    image.setDotsPerMeterX(dotsPerMetre);
-    image.setDotsPerMeterY(dotsPerMetre);
-    image.fill(Qt::white);
-    platform::drawCalibratedPage(image, calibration,
-                                 [&sheet](platform::Surface& surface) { render::DrawTagSheet(sheet, surface); });
-    if (!image.save(path, "PNG")) {
-        error = QStringLiteral("cannot write %1").arg(path);
-        return false;
+        data += n;
+        left -= n;
     }
     return true;
 }
 
-bool renderSvg(const sheet::TagSheet& sheet, const QString& path, int dpi, const print::Calibration& calibration,
-               QString& error)
+// Flushes `fd` to the disk; devices and pipes that cannot be flushed count as flushed.
+bool flushToDisk(int fd)
 {
-    {
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly)) {
-            error = probe.errorString();
+    while (::fsync(fd) != 0) {
+        if (errno == EINTR) {
+            continue;
+        }
+        return errno == EINVAL || errno == EROFS;
+    }
+    return true;
+}
+
+// Into a device or a FIFO named as the output (/dev/stdout, a pipe to a printer): written where it is.
+bool writeInPlace(const QString& path, const QByteArray& bytes, QString& error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = systemError(errno);
+        return false;
+    }
+    const bool ok = writeAll(fd, bytes) && flushToDisk(fd);
+    const int writeError = errno;
+    if (::close(fd) != 0 && ok) {
+        error = systemError(errno);
+        return false;
+    }
+    if (!ok) {
+        error = systemError(writeError);
+    }
+    return ok;
+}
+
+// Every file the renderer writes goes through here. A regular file (or a new one) is written by the
+// programs' careful writer, which replaces it only once all of the bytes are there, so that a
+// failure leaves an earlier file of the same name as it was. A device or a FIFO named as the
+// output is written where it is: it cannot be replaced, and must not be.
+bool writeOutputFile(const QString& path, const QByteArray& bytes, QString& error)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        if (info.isDir()) {
+            error = QStringLiteral("is a folder");
             return false;
         }
+        return writeInPlace(path, bytes, error);
     }
-    QSvgGenerator svg;
-    svg.setFileName(path);
-    svg.setResolution(dpi);
-    const QSize size(pixels(kA4WidthMm, dpi), pixels(kA4HeightMm, dpi));
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setTitle(QStringLiteral("FileName  ") + sheet.fileName);
-    QPainter painter(&svg);
-    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-    painter.setWorldTransform(platform::calibrationTransform(calibration, dpi, dpi));
-    platform::PainterSurface surface(painter, dpi, dpi);
-    render::DrawTagSheet(sheet, surface);
+    const fileio::WriteOutcome written = fileio::writeFileCarefully(path, bytes);
+    if (!written.ok) {
+        error = written.error;
+        if (!written.keptCopyPath.isEmpty()) {
+            error += QStringLiteral(" (the previous content is kept in %1)").arg(written.keptCopyPath);
+        }
+    }
+    return written.ok;
+}
+
+// Standard output, with every write and the final flush checked (a full disk, a closed pipe).
+bool writeStandardOutput(const QByteArray& bytes, QString& error)
+{
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
+        || std::fflush(stdout) != 0) {
+        error = systemError(errno);
+        return false;
+    }
     return true;
+}
+
+// Writes `bytes` to `path`, or to standard output when `path` is empty; says why not on standard error.
+bool deliver(const QString& path, const QByteArray& bytes)
+{
+    QString error;
+    const bool ok = path.isEmpty() ? writeStandardOutput(bytes, error) : writeOutputFile(path, bytes, error);
+    if (!ok) {
+        say(stderr, QStringLiteral("tanafuda-render: %1: %2\n")
+                        .arg(path.isEmpty() ? QStringLiteral("standard output") : path, error));
+    }
+    return ok;
+}
+
+// The bytes of a sheet file, read once (a FIFO or a pipe can be read only once): `-` is standard
+// input. Reading stops just past the largest size a sheet file may have.
+std::optional<QByteArray> readSheetBytes(const QString& argument, QString& error)
+{
+    QFile file;
+    const bool opened = argument == QStringLiteral("-") ? file.open(stdin, QIODevice::ReadOnly)
+                                                        : (file.setFileName(argument), file.open(QIODevice::ReadOnly));
+    if (!opened) {
+        error = file.errorString();
+        return std::nullopt;
+    }
+    constexpr qint64 kChunk = 64 * 1024;
+    QByteArray bytes;
+    while (bytes.size() <= sheetfile::kMaxSheetFileBytes) {
+        const qsizetype had = bytes.size();
+        bytes.resize(had + kChunk);
+        const qint64 got = file.read(bytes.data() + had, kChunk);
+        if (got < 0) {
+            error = file.errorString();
+            return std::nullopt;
+        }
+        bytes.resize(had + got);
+        if (got == 0) {
+            break;
+        }
+    }
+    return bytes;
+}
+
+// The print module: beside the program (as built), else where it is installed.
+PrintEntry loadPrintModule(QString& error)
+{
+    const QStringList candidates{QCoreApplication::applicationDirPath() + u'/' + QLatin1String(kPrintModuleFile),
+                                 QStringLiteral(TANAFUDA_PRINT_MODULE_DIR "/") + QLatin1String(kPrintModuleFile)};
+    for (const QString& candidate : candidates) {
+        if (!QFileInfo::exists(candidate)) {
+            continue;
+        }
+        // Kept loaded to the end: the printer's plugins live in it.
+        void* module = ::dlopen(QFile::encodeName(candidate).constData(), RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            error = QString::fromLocal8Bit(::dlerror());
+            return nullptr;
+        }
+        auto entry = reinterpret_cast<PrintEntry>(::dlsym(module, kPrintEntryName));
+        if (entry == nullptr) {
+            error = QStringLiteral("%1 has no %2").arg(candidate, QLatin1String(kPrintEntryName));
+        }
+        return entry;
+    }
+    error = QStringLiteral("%1 is not installed (looked in %2)").arg(QLatin1String(kPrintModuleFile), candidates.join(QStringLiteral(", ")));
+    return nullptr;
 }
 
 // The calibration a print job uses: the one given, none, or the one kept for the printer.
@@ -245,46 +344,78 @@ print::Calibration printCalibration(const QString& printerName, const std::optio
     return stored.calibration.value_or(print::Calibration{});
 }
 
-int printPage(const sheet::TagSheet& sheet, const QString& printerName,
-              const std::optional<print::Calibration>& givenCalibration, bool noCalibration)
+int printPages(const std::vector<sheet::TagSheet>& sheets, const QString& printerName,
+               const std::optional<print::Calibration>& givenCalibration, bool noCalibration)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!printerName.isEmpty()) {
-        printer.setPrinterName(printerName);
-    }
-    if (!printer.isValid() || QPrinterInfo::availablePrinters().isEmpty()) {
-        say(stderr, QStringLiteral("tanafuda-render: no printer%1 is available\n")
-                        .arg(printerName.isEmpty() ? QString() : QStringLiteral(" named ") + printerName));
+    QString error;
+    const PrintEntry print = loadPrintModule(error);
+    if (print == nullptr) {
+        say(stderr, QStringLiteral("tanafuda-render: cannot print: %1\n").arg(error));
         return kUnwritable;
     }
-    printer.setDocName(QFileInfo(sheet.fileName).fileName());
-    const print::Calibration calibration = printCalibration(printer.printerName(), givenCalibration, noCalibration);
-    if (!platform::printCalibratedPage(printer, calibration,
-                                       [&sheet](platform::Surface& surface) { render::DrawTagSheet(sheet, surface); })) {
-        say(stderr, QStringLiteral("tanafuda-render: printing failed\n"));
+    QString docName = QFileInfo(sheets.front().fileName).fileName();
+    if (sheets.size() > 1) {
+        docName += QStringLiteral(" ほか%1枚").arg(sheets.size() - 1);
+    }
+    print::Calibration calibration;
+    const bool printed = print(
+        printerName, docName, int(sheets.size()),
+        [&](const QString& chosen) { calibration = printCalibration(chosen, givenCalibration, noCalibration); },
+        [&](int index, QPainter& painter, double dpiX, double dpiY) {
+            platform::drawSheetPage(sheets[size_t(index)], painter, dpiX, dpiY, calibration);
+        },
+        error);
+    if (!printed) {
+        say(stderr, QStringLiteral("tanafuda-render: %1\n").arg(error));
         return kUnwritable;
     }
     return kDone;
+}
+
+// What the page header names as the sheet's file.
+QString headerPath(const QString& argument)
+{
+    return argument == QStringLiteral("-") ? QStringLiteral("（標準入力）") : QFileInfo(argument).absoluteFilePath();
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
+    // Listing records and recording drawing operations need neither fonts nor a paint device:
+    // those runs start a plain application, which spares the platform plugin and fontconfig.
+    bool needsPainting = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--list") == 0 || std::strcmp(argv[i], "--ops") == 0) {
+            needsPainting = false;
+        }
+    }
     // Drawing a page needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (needsPainting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("tanafuda-render"));
-    platform::installFontSubstitutions();
+    qtMessages = qInstallMessageHandler(quietMessages);
+    std::unique_ptr<QCoreApplication> app = needsPainting ? std::make_unique<QGuiApplication>(argc, argv)
+                                                          : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tanafuda-render"));
+    if (needsPainting) {
+        platform::installFontSubstitutions();
+    }
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Draws a saved tag sheet as printed (or as the preview shows it)."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Draws saved tag sheets as printed (or as the preview shows it), one page per sheet.\n"
+        "Several sheets make one PDF document or one print job; PNG and SVG pages are numbered\n"
+        "from the output name (tags.png -> tags-001.png, tags-002.png, ...).\n"
+        "--list writes a tab, a line break and a backslash in a field as \\t, \\n, \\r and \\\\.\n"
+        "Exit status: 0 done, 1 usage error, 2 a sheet was rejected (nothing drawn), 3 an output\n"
+        "could not be written, 4 drawn with --skip-rejected but some sheets were rejected."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("SHEET"), QStringLiteral("the sheet file (large or small format)"));
+    parser.addPositionalArgument(QStringLiteral("SHEET"),
+                                 QStringLiteral("sheet files (large or small format, in any mix); - reads standard input"),
+                                 QStringLiteral("SHEET [SHEET ...]"));
     const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
-                                       QStringLiteral("write the page to FILE: PDF, PNG or SVG by its extension"),
+                                       QStringLiteral("write the pages to FILE: PDF, PNG or SVG by its extension"),
                                        QStringLiteral("FILE"));
     const QCommandLineOption previewOpt(QStringLiteral("preview"),
                                         QStringLiteral("draw it as the preview shows it (grid, tag numbers, placeholder)"));
@@ -305,21 +436,30 @@ int main(int argc, char* argv[])
                                           QStringLiteral("price font size (default 36 large, 28 small)"),
                                           QStringLiteral("PT"));
     const QCommandLineOption opsOpt(QStringLiteral("ops"),
-                                    QStringLiteral("write the drawing operations as JSON lines (to -o FILE or standard output)"));
-    const QCommandLineOption listOpt(QStringLiteral("list"), QStringLiteral("print the sheet's records as a table"));
-    const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("with --list: one JSON document"));
+                                    QStringLiteral("write the drawing operations as JSON lines (to -o FILE or standard output), "
+                                                   "a line {\"op\":\"newPage\"} between two pages"));
+    const QCommandLineOption listOpt(
+        QStringLiteral("list"),
+        QStringLiteral("print the sheets' records as a tab-separated table, fields escaped (see above); with "
+                       "several sheets each table follows a line \"# PATH\""));
+    const QCommandLineOption jsonOpt(QStringLiteral("json"),
+                                     QStringLiteral("with --list: one JSON document (a JSON array of them for several sheets)"));
+    const QCommandLineOption skipRejectedOpt(
+        QStringLiteral("skip-rejected"),
+        QStringLiteral("draw the other sheets when some are rejected (exit status 4) instead of none (2)"));
     const QCommandLineOption printOpt(QStringLiteral("print"),
                                       QStringLiteral("print the page on the system printer without a dialog"));
     const QCommandLineOption printerOpt(QStringLiteral("printer"), QStringLiteral("with --print: the printer to use"),
                                         QStringLiteral("NAME"));
     const QCommandLineOption calibrationOpt(
         QStringLiteral("calibration"),
-        QStringLiteral("move and scale the whole page: offsets in mm, scales in percent (instead of the printer's own)"),
+        QStringLiteral("move and scale every page: offsets in mm, scales in percent (instead of the printer's own)"),
         QStringLiteral("DX,DY,SX,SY"));
     const QCommandLineOption noCalibrationOpt(QStringLiteral("no-calibration"),
                                               QStringLiteral("with --print: ignore the printer's saved calibration"));
     parser.addOptions({outputOpt, previewOpt, dpiOpt, offsetOpt, borderOpt, nameFontOpt, priceFontOpt, priceSizeOpt,
-                       opsOpt, listOpt, jsonOpt, printOpt, printerOpt, calibrationOpt, noCalibrationOpt});
+                       opsOpt, listOpt, jsonOpt, skipRejectedOpt, printOpt, printerOpt, calibrationOpt,
+                       noCalibrationOpt});
 
     if (!parser.parse(QCoreApplication::arguments())) {
         return usage(parser, parser.errorText());
@@ -329,15 +469,18 @@ int main(int argc, char* argv[])
         return kDone;
     }
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1) {
-        return usage(parser, positional.isEmpty() ? QStringLiteral("no sheet file given")
-                                                  : QStringLiteral("give exactly one sheet file"));
+    if (positional.isEmpty()) {
+        return usage(parser, QStringLiteral("no sheet file given"));
+    }
+    if (positional.count(QStringLiteral("-")) > 1) {
+        return usage(parser, QStringLiteral("standard input (-) can be read only once"));
     }
     const QString output = parser.value(outputOpt);
     const QString suffix = QFileInfo(output).suffix().toLower();
     const bool ops = parser.isSet(opsOpt);
     const bool list = parser.isSet(listOpt);
     const bool print = parser.isSet(printOpt);
+    const bool skipRejected = parser.isSet(skipRejectedOpt);
     if (int(ops) + int(list) + int(print) > 1 || (print && !output.isEmpty())) {
         return usage(parser, QStringLiteral("choose one of -o FILE, --ops, --list and --print"));
     }
@@ -355,7 +498,6 @@ int main(int argc, char* argv[])
     if (parser.isSet(printerOpt) && !print) {
         return usage(parser, QStringLiteral("--printer goes with --print"));
     }
-
     if (parser.isSet(calibrationOpt) && parser.isSet(noCalibrationOpt)) {
         return usage(parser, QStringLiteral("choose one of --calibration and --no-calibration"));
     }
@@ -372,12 +514,22 @@ int main(int argc, char* argv[])
     }
 
     const bool preview = parser.isSet(previewOpt);
+    const bool png = !ops && !list && !print && suffix == QStringLiteral("png");
     int dpi = preview ? 96 : 600;
     if (parser.isSet(dpiOpt)) {
         bool ok = false;
         dpi = parser.value(dpiOpt).toInt(&ok);
-        if (!ok || dpi < 24 || dpi > 2400) {
-            return usage(parser, QStringLiteral("--dpi takes a whole number from 24 to 2400"));
+        if (!ok || dpi < platform::kMinDpi || dpi > platform::kMaxDpi) {
+            return usage(parser, QStringLiteral("--dpi takes a whole number from %1 to %2")
+                                     .arg(platform::kMinDpi)
+                                     .arg(platform::kMaxDpi));
+        }
+        if (png && dpi > platform::kMaxPngDpi) {
+            return usage(parser, QStringLiteral("--dpi: a PNG page is drawn at %1 dpi at most (at %2 dpi its image "
+                                                "would take %3 MB of memory)")
+                                     .arg(platform::kMaxPngDpi)
+                                     .arg(dpi)
+                                     .arg(qint64(pixels(kA4WidthMm, dpi)) * pixels(kA4HeightMm, dpi) * 4 / 1000000));
         }
     }
     std::pair<qint16, qint16> offset{0, 0};
@@ -405,64 +557,145 @@ int main(int argc, char* argv[])
         priceSize = qint16(pt);
     }
 
-    const QString sheetPath = QFileInfo(positional.front()).absoluteFilePath();
-    const sheet::SheetFormat* format = sheetfile::sheetFormatOfFile(sheetPath);
-    sheet::TagSheet sheet(format ? *format : sheet::SheetFormat::large);
-    const sheetfile::ReadResult read = sheetfile::readSheetFile(sheet, sheetPath);
-    if (read.outcome != sheetfile::ReadOutcome::loaded) {
-        say(stderr, read.message + u'\n');
+    // An output must never replace one of the sheets it is made from (--ops -o SHEET.csv).
+    if (!output.isEmpty()) {
+        const QString target = QFileInfo(output).canonicalFilePath();
+        for (const QString& argument : positional) {
+            if (!target.isEmpty() && argument != QStringLiteral("-") && QFileInfo(argument).canonicalFilePath() == target) {
+                return usage(parser, QStringLiteral("the output %1 is the sheet file %2: choose another name").arg(output, argument));
+            }
+        }
+    }
+
+    // Every sheet is read and checked before anything is drawn.
+    std::vector<sheet::TagSheet> sheets;
+    std::vector<int> positions;  // of each loaded sheet among those given, 0-based
+    int rejected = 0;
+    for (int i = 0; i < positional.size(); ++i) {
+        const QString& argument = positional[i];
+        QString error;
+        const std::optional<QByteArray> bytes = readSheetBytes(argument, error);
+        if (!bytes) {
+            say(stderr, QStringLiteral("tanafuda-render: %1: %2\n").arg(argument, error));
+            ++rejected;
+            continue;
+        }
+        const sheet::SheetFormat* format = sheetfile::sheetFormatOf(*bytes);
+        sheet::TagSheet loaded(format ? *format : sheet::SheetFormat::large);
+        const sheetfile::ReadResult read = sheetfile::decodeSheet(loaded, *bytes);
+        if (!read.loaded()) {
+            say(stderr, QStringLiteral("tanafuda-render: %1\n%2\n").arg(argument, read.message));
+            ++rejected;
+            continue;
+        }
+        loaded.fileName = headerPath(argument);
+        sheets.push_back(std::move(loaded));
+        positions.push_back(i);
+    }
+    if (sheets.empty() || (rejected > 0 && !skipRejected)) {
+        if (positional.size() > 1) {
+            say(stderr, QStringLiteral("tanafuda-render: %1 of %2 sheet files rejected: nothing drawn\n")
+                            .arg(rejected)
+                            .arg(positional.size()));
+        }
         return kRejected;
     }
+    const int done = rejected > 0 ? kSomeRejected : kDone;
+    const bool several = positional.size() > 1;
 
     if (list) {
-        QString error;
-        const QByteArray text = parser.isSet(jsonOpt) ? listJson(sheet) : listTable(sheet).toUtf8();
-        if (!writeOut(output, text, error)) {
-            say(stderr, QStringLiteral("tanafuda-render: %1: %2\n").arg(output, error));
-            return kUnwritable;
+        QByteArray text;
+        if (parser.isSet(jsonOpt)) {
+            if (several) {
+                QJsonArray documents;
+                for (const sheet::TagSheet& s : sheets) {
+                    QJsonObject document = listJson(s);
+                    document.insert(QStringLiteral("file"), s.fileName);
+                    documents.append(document);
+                }
+                text = QJsonDocument(documents).toJson(QJsonDocument::Compact) + '\n';
+            } else {
+                text = QJsonDocument(listJson(sheets.front())).toJson(QJsonDocument::Compact) + '\n';
+            }
+        } else {
+            for (const sheet::TagSheet& s : sheets) {
+                if (several) {
+                    text += QStringLiteral("# %1\n").arg(escapedField(s.fileName)).toUtf8();
+                }
+                text += listTable(s).toUtf8();
+            }
         }
-        return kDone;
+        return deliver(output, text) ? done : kUnwritable;
     }
 
-    sheet.fileName = sheetPath;
-    sheet.outputMode = preview ? QStringLiteral("0") : QStringLiteral("1");
-    sheet.printOffsetX = offset.first;
-    sheet.printOffsetY = offset.second;
-    if (border) {
-        sheet.bordered = true;
-        sheet.borderColor = *border;
-    }
-    if (parser.isSet(nameFontOpt)) {
-        sheet.nameFont = parser.value(nameFontOpt);
-    }
-    if (parser.isSet(priceFontOpt)) {
-        sheet.priceFont = parser.value(priceFontOpt);
-    }
-    if (priceSize) {
-        sheet.priceFontSize = *priceSize;
+    for (sheet::TagSheet& s : sheets) {
+        s.outputMode = preview ? QStringLiteral("0") : QStringLiteral("1");
+        s.printOffsetX = offset.first;
+        s.printOffsetY = offset.second;
+        if (border) {
+            s.bordered = true;
+            s.borderColor = *border;
+        }
+        if (parser.isSet(nameFontOpt)) {
+            s.nameFont = parser.value(nameFontOpt);
+        }
+        if (parser.isSet(priceFontOpt)) {
+            s.priceFont = parser.value(priceFontOpt);
+        }
+        if (priceSize) {
+            s.priceFontSize = *priceSize;
+        }
     }
 
     if (print) {
-        return printPage(sheet, parser.value(printerOpt), calibration, parser.isSet(noCalibrationOpt));
+        const int printed = printPages(sheets, parser.value(printerOpt), calibration, parser.isSet(noCalibrationOpt));
+        return printed == kDone ? done : printed;
     }
 
-    QString error;
-    bool written = false;
     if (ops) {
         const double twipsPerPixel = 1440.0 / dpi;
-        platform::RecordingSurface surface(twipsPerPixel, twipsPerPixel);
-        render::DrawTagSheet(sheet, surface);
-        written = writeOut(output, surface.toJsonLines(), error);
-    } else if (suffix == QStringLiteral("pdf")) {
-        written = renderPdf(sheet, output, dpi, calibration.value_or(print::Calibration{}), error);
-    } else if (suffix == QStringLiteral("png")) {
-        written = renderPng(sheet, output, dpi, calibration.value_or(print::Calibration{}), error);
+        QByteArray lines;
+        for (size_t i = 0; i < sheets.size(); ++i) {
+            if (i > 0) {
+                lines += kPageSeparator;
+            }
+            platform::RecordingSurface surface(twipsPerPixel, twipsPerPixel);
+            render::DrawTagSheet(platform::cutToDrawable(sheets[i]), surface);
+            lines += surface.toJsonLines();
+        }
+        return deliver(output, lines) ? done : kUnwritable;
+    }
+
+    platform::DocumentResult drawn;
+    if (suffix == QStringLiteral("pdf")) {
+        QByteArray pdf;
+        drawn = platform::drawPdfDocument(sheets, dpi, pdf, calibration.value_or(print::Calibration{}));
+        if (drawn.ok) {
+            return deliver(output, pdf) ? done : kUnwritable;
+        }
     } else {
-        written = renderSvg(sheet, output, dpi, calibration.value_or(print::Calibration{}), error);
+        const auto format = suffix == QStringLiteral("png") ? platform::PageFormat::png : platform::PageFormat::svg;
+        const int given = int(positional.size());
+        bool written = true;
+        drawn = platform::drawPageImages(sheets, format, dpi,
+                                         [&](int index, const QByteArray& bytes, QString& error) {
+                                             const QString path = platform::numberedPagePath(
+                                                 output, positions[size_t(index)], given);
+                                             if (!deliver(path, bytes)) {
+                                                 written = false;
+                                                 error = QStringLiteral("stopped");
+                                                 return false;
+                                             }
+                                             return true;
+                                         },
+                                         calibration.value_or(print::Calibration{}));
+        if (!written) {
+            return kUnwritable;
+        }
+        if (drawn.ok) {
+            return done;
+        }
     }
-    if (!written) {
-        say(stderr, QStringLiteral("tanafuda-render: %1: %2\n").arg(output, error));
-        return kUnwritable;
-    }
-    return kDone;
+    say(stderr, QStringLiteral("tanafuda-render: %1: %2\n").arg(output, drawn.error));
+    return kUnwritable;
 }

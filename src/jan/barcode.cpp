@@ -3,6 +3,7 @@
 #include "platform/surface.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace jan {
 
@@ -21,11 +22,6 @@ constexpr int kEvenCodeOffset = 8;   // where the G-code starts in a digit patte
 // Parities of the six left-hand digits of an EAN-13 by leading digit 0-9: two hexadecimal digits
 // each, whose low six bits, most significant first, are 1 for set B (even) and 0 for set A (odd).
 constexpr char16_t kParityTable[] = u"000B0D0E13191C15161A";
-
-constexpr char kQuietZone[] = "00000000";
-constexpr char kStartGuard[] = "0202";
-constexpr char kCentreGuard[] = "03030";
-constexpr char kEndGuard[] = "4040";
 
 constexpr int kEan8Length = 8;
 constexpr int kEan13Length = 13;
@@ -61,35 +57,63 @@ int hexValue(QChar c)
     return -1;
 }
 
-// Six parity bits of a leading digit, bit 5 for the second digit of the number.
-int parityBits(int leadingDigit)
-{
-    const int high = hexValue(QChar(kParityTable[2 * leadingDigit]));
-    const int low = hexValue(QChar(kParityTable[2 * leadingDigit + 1]));
-    return (high * 16 + low) & 0x3F;
-}
+// The module strings of the digits, prepared once as UTF-16 so that a symbol is assembled by
+// copying: the L-code, the G-code and the R-code (the L-code inverted) of each digit 0-9.
+struct DigitCodes {
+    char16_t l[10][kCodeWidth];
+    char16_t g[10][kCodeWidth];
+    char16_t r[10][kCodeWidth];
+};
 
-void appendLatin1(QString& out, const char* text, qsizetype length)
+constexpr DigitCodes makeDigitCodes()
 {
-    out.append(QLatin1StringView(text, length));
-}
-
-void appendLCode(QString& out, int digit)
-{
-    appendLatin1(out, kDigitPatterns[digit], kCodeWidth);
-}
-
-void appendGCode(QString& out, int digit)
-{
-    appendLatin1(out, kDigitPatterns[digit] + kEvenCodeOffset, kCodeWidth);
-}
-
-void appendRCode(QString& out, int digit)
-{
-    const char* l = kDigitPatterns[digit];
-    for (int i = 0; i < kCodeWidth; ++i) {
-        out.append(l[i] == '0' ? u'1' : u'0');
+    DigitCodes codes{};
+    for (int d = 0; d < 10; ++d) {
+        for (int i = 0; i < kCodeWidth; ++i) {
+            const char l = kDigitPatterns[d][i];
+            codes.l[d][i] = char16_t(l);
+            codes.g[d][i] = char16_t(kDigitPatterns[d][kEvenCodeOffset + i]);
+            codes.r[d][i] = l == '0' ? u'1' : u'0';
+        }
     }
+    return codes;
+}
+constexpr DigitCodes kDigitCodes = makeDigitCodes();
+
+constexpr int hexValueOf(char16_t u)
+{
+    return u <= u'9' ? u - u'0' : u - u'A' + 10;
+}
+
+// For each leading digit of an EAN-13, whether digits 2..7 take the G-code (set B).
+struct LeftParities {
+    bool even[10][6];
+};
+
+constexpr LeftParities makeLeftParities()
+{
+    LeftParities parities{};
+    for (int d = 0; d < 10; ++d) {
+        const int bits = (hexValueOf(kParityTable[2 * d]) * 16 + hexValueOf(kParityTable[2 * d + 1])) & 0x3F;
+        for (int i = 0; i < 6; ++i) {
+            parities.even[d][i] = (bits >> (5 - i)) & 1;
+        }
+    }
+    return parities;
+}
+constexpr LeftParities kLeftParities = makeLeftParities();
+
+// Quiet zone and start guard; end guard and quiet zone.
+constexpr char16_t kSymbolStart[] = u"000000000202";
+constexpr char16_t kSymbolEnd[] = u"404000000000";
+constexpr int kSymbolEdge = 12;
+constexpr char16_t kCentre[] = u"03030";
+constexpr int kCentreWidth = 5;
+
+char16_t* put(char16_t* out, const char16_t* modules, int count)
+{
+    std::memcpy(out, modules, size_t(count) * sizeof(char16_t));
+    return out + count;
 }
 
 // The whole number of device pixels in `lengthMm` at `twipsPerPixel`, rounded down.
@@ -223,41 +247,36 @@ QString JanModuleString(const QString& fullNumber)
     if (n != kEan8Length && n != kEan13Length) {
         return {};
     }
-    for (const QChar c : fullNumber) {
-        if (!isDigit(c)) {
+    int digits[kEan13Length];
+    const char16_t* in = reinterpret_cast<const char16_t*>(fullNumber.utf16());
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned d = unsigned(in[i]) - u'0';
+        if (d > 9) {
             return {};
         }
+        digits[i] = int(d);
     }
 
-    QString modules;
-    modules.reserve(113);
-    appendLatin1(modules, kQuietZone, 8);
-    appendLatin1(modules, kStartGuard, 4);
+    const int halfDigits = n == kEan8Length ? 4 : 6;
+    const int symbolWidth = 2 * kSymbolEdge + 2 * halfDigits * kCodeWidth + kCentreWidth;
+    QString modules(symbolWidth, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(modules.data());
+    out = put(out, kSymbolStart, kSymbolEdge);
     if (n == kEan8Length) {
         for (int i = 0; i < 4; ++i) {
-            appendLCode(modules, digitAt(fullNumber, i));
-        }
-        appendLatin1(modules, kCentreGuard, 5);
-        for (int i = 4; i < 8; ++i) {
-            appendRCode(modules, digitAt(fullNumber, i));
+            out = put(out, kDigitCodes.l[digits[i]], kCodeWidth);
         }
     } else {
-        const int parity = parityBits(digitAt(fullNumber, 0));
+        const bool* even = kLeftParities.even[digits[0]];
         for (int i = 1; i < 7; ++i) {
-            const bool even = (parity >> (6 - i)) & 1;
-            if (even) {
-                appendGCode(modules, digitAt(fullNumber, i));
-            } else {
-                appendLCode(modules, digitAt(fullNumber, i));
-            }
-        }
-        appendLatin1(modules, kCentreGuard, 5);
-        for (int i = 7; i < 13; ++i) {
-            appendRCode(modules, digitAt(fullNumber, i));
+            out = put(out, even[i - 1] ? kDigitCodes.g[digits[i]] : kDigitCodes.l[digits[i]], kCodeWidth);
         }
     }
-    appendLatin1(modules, kEndGuard, 4);
-    appendLatin1(modules, kQuietZone, 8);
+    out = put(out, kCentre, kCentreWidth);
+    for (qsizetype i = n - halfDigits; i < n; ++i) {
+        out = put(out, kDigitCodes.r[digits[i]], kCodeWidth);
+    }
+    put(out, kSymbolEnd, kSymbolEdge);
     return modules;
 }
 

@@ -2,6 +2,9 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QPaintEngine>
+#include <QTextLayout>
 #include <QGuiApplication>
 #include <QHash>
 #include <QList>
@@ -63,11 +66,30 @@ QRect spanRect(double x0, double y0, double x1, double y1)
     return QRect(left, top, right - left, bottom - top);
 }
 
-// A text prepared once for drawing at the top-left of its line.
+// A text prepared once for drawing at the top-left of its line: as a static text for images and
+// screens, and as shaped glyph runs for PDF and printers, whose painters lay a static text out
+// again at every draw.
 struct PreparedText {
     QStaticText staticText;
+    QList<QGlyphRun> glyphRuns;  // made on the first draw on such a device
+    bool glyphRunsMade = false;
     double advancePx = 0.0;  // blanks included
 };
+
+// Glyph runs of `text` in `font` laid out for `device`, positioned from the top-left of the line.
+QList<QGlyphRun> shapedRuns(const QString& text, const QFont& font, QPaintDevice* device)
+{
+    QTextLayout layout(text, font, device);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) {
+        line.setNumColumns(int(text.size()));
+        line.setPosition(QPointF(0, 0));
+    }
+    layout.endLayout();
+    return layout.glyphRuns();
+}
 
 // Texts with control characters are drawn as the painter draws them, without a layout of their own.
 bool isPlainLine(const QString& text)
@@ -145,12 +167,16 @@ PainterSurface::PainterSurface(QPainter& painter, double dpiX, double dpiY)
 
 PainterSurface::~PainterSurface()
 {
+    flushFill();
     end();
 }
 
 void PainterSurface::setUpPainter()
 {
     shareFonts_ = onGuiThread();
+    const QPaintEngine* engine = painter_->paintEngine();
+    drawsGlyphRuns_ = engine != nullptr && engine->type() == QPaintEngine::Pdf;
+    joinsFills_ = drawsGlyphRuns_;
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setBackgroundMode(Qt::TransparentMode);
     painter_->setBrush(Qt::NoBrush);
@@ -158,6 +184,7 @@ void PainterSurface::setUpPainter()
 
 void PainterSurface::end()
 {
+    flushFill();
     if (ownPainter_ && ownPainter_->isActive()) {
         ownPainter_->end();
     }
@@ -282,6 +309,7 @@ detail::PainterFont& PainterSurface::fontFor(const FontSpec& spec)
 
 void PainterSurface::doClear()
 {
+    flushFill();
     if (!isActive()) {
         return;
     }
@@ -291,6 +319,7 @@ void PainterSurface::doClear()
 
 void PainterSurface::doText(double x, double y, const QString& text)
 {
+    flushFill();
     if (!isActive()) {
         return;
     }
@@ -309,8 +338,8 @@ void PainterSurface::doText(double x, double y, const QString& text)
     // drawn as the painter draws it, without a cache.
     double advancePx = 0.0;
     if (isPlainLine(text)) {
-        auto it = entry.texts.constFind(text);
-        if (it == entry.texts.constEnd()) {
+        auto it = entry.texts.find(text);
+        if (it == entry.texts.end()) {
             if (entry.texts.size() >= kMaxTextsPerFont) {
                 entry.texts.clear();
             }
@@ -322,7 +351,18 @@ void PainterSurface::doText(double x, double y, const QString& text)
             prepared.advancePx = QFontMetricsF(entry.plainFont, painter_->device()).horizontalAdvance(text);
             it = entry.texts.insert(text, std::move(prepared));
         }
-        painter_->drawStaticText(QPointF(left, top), it->staticText);
+        if (drawsGlyphRuns_) {
+            PreparedText& prepared = *it;
+            if (!prepared.glyphRunsMade) {
+                prepared.glyphRuns = shapedRuns(text, entry.plainFont, painter_->device());
+                prepared.glyphRunsMade = true;
+            }
+            for (const QGlyphRun& run : prepared.glyphRuns) {
+                painter_->drawGlyphRun(QPointF(left, top), run);
+            }
+        } else {
+            painter_->drawStaticText(QPointF(left, top), it->staticText);
+        }
         advancePx = it->advancePx;
     } else {
         painter_->drawText(QPointF(left, top + entry.ascentPx), text);
@@ -340,6 +380,7 @@ void PainterSurface::doText(double x, double y, const QString& text)
 
 void PainterSurface::doOutline(double x, double y, double w, double h, Colour colour)
 {
+    flushFill();
     if (!isActive()) {
         return;
     }
@@ -365,11 +406,36 @@ void PainterSurface::doFilled(double x, double y, double w, double h, Colour col
     if (rect.isEmpty()) {
         return;
     }
-    painter_->fillRect(rect, colourOf(colour));
+    if (!joinsFills_) {
+        painter_->fillRect(rect, colourOf(colour));
+        return;
+    }
+    // A barcode is a row of module-wide fills. On a PDF or a printer each fill is an object of its
+    // own, so neighbours of one colour in one row are joined into one bar first: the same pixels,
+    // half the objects.
+    if (pendingFill_ && pendingFillColour_ == colour && pendingFill_->top() == rect.top()
+        && pendingFill_->height() == rect.height() && pendingFill_->left() + pendingFill_->width() == rect.left()) {
+        pendingFill_->setWidth(pendingFill_->width() + rect.width());
+        return;
+    }
+    flushFill();
+    pendingFill_ = rect;
+    pendingFillColour_ = colour;
+}
+
+void PainterSurface::flushFill()
+{
+    if (pendingFill_) {
+        if (painter_->isActive()) {
+            painter_->fillRect(*pendingFill_, colourOf(pendingFillColour_));
+        }
+        pendingFill_.reset();
+    }
 }
 
 void PainterSurface::doLine(double x, double y, double dx, double dy, Colour colour)
 {
+    flushFill();
     if (!isActive()) {
         return;
     }

@@ -3,6 +3,7 @@
 #include "platform/surface.h"
 
 #include <QColor>
+#include <QRect>
 
 #include <memory>
 #include <optional>
@@ -66,6 +67,7 @@ protected:
 private:
 
     void setUpPainter();
+    void flushFill();
     double toPxX(double v) const;
     double toPxY(double v) const;
     double devicePointSize(const FontSpec& spec) const;
@@ -87,6 +89,13 @@ private:
     // with the layouts of the texts drawn in them, since the preview draws the same page again and
     // again on new surfaces.
     bool shareFonts_ = false;
+    // Whether texts go to the painter as shaped glyph runs (PDF, printers) or static texts.
+    bool drawsGlyphRuns_ = false;
+    // Whether neighbouring fills of one colour are joined before they reach the painter (PDF,
+    // printers), and the fill waiting for its neighbours.
+    bool joinsFills_ = false;
+    std::optional<QRect> pendingFill_;
+    Colour pendingFillColour_ = 0;
     std::vector<std::shared_ptr<detail::PainterFont>> fonts_;
     detail::PainterFont* painterFont_ = nullptr;  // the font set on the painter
     std::optional<Colour> penColour_;

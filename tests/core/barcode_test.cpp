@@ -119,10 +119,46 @@ TEST(JanEncoding, LeadingZeroEncodesTheLeftHalfInSetAOnly)
     EXPECT_EQ(modules.mid(12, 42), left);
 }
 
+TEST(JanEncoding, EveryLeadingDigitSelectsItsParityPatternAndTheRightHalfIsSetC)
+{
+    // The left-half parities of the symbology's table by leading digit: L for set A, G for set B.
+    const struct {
+        const char* number;
+        const char* parities;
+    } rows[] = {
+        {"0123456789012", "LLLLLL"}, {"1234567890128", "LLGLGG"}, {"2345678901231", "LLGGLG"},
+        {"3456789012344", "LLGGGL"}, {"4567890123457", "LGLLGG"}, {"5678901234560", "LGGLLG"},
+        {"6789012345673", "LGGGLL"}, {"7890123456786", "LGLGLG"}, {"8901234567899", "LGLGGL"},
+        {"9012345678902", "LGGLGL"},
+    };
+    for (const auto& row : rows) {
+        const QString number = QString::fromLatin1(row.number);
+        const QString modules = jan::JanModuleString(number);
+        ASSERT_EQ(modules.size(), 113) << row.number;
+        EXPECT_EQ(modules.left(12), QStringLiteral("000000000202")) << row.number;
+        EXPECT_EQ(modules.mid(54, 5), QStringLiteral("03030")) << row.number;
+        EXPECT_EQ(modules.right(12), QStringLiteral("404000000000")) << row.number;
+        for (int i = 0; i < 6; ++i) {
+            const QString pattern = jan::JanDigitPatterns(qint16(number.at(1 + i).digitValue()));
+            const QString expected = row.parities[i] == 'L' ? pattern.left(7) : pattern.mid(8);
+            EXPECT_EQ(modules.mid(12 + 7 * i, 7), expected) << row.number << " left digit " << i + 2;
+        }
+        for (int i = 0; i < 6; ++i) {
+            const QString pattern = jan::JanDigitPatterns(qint16(number.at(7 + i).digitValue()));
+            EXPECT_EQ(modules.mid(59 + 7 * i, 7), jan::InvertModules(pattern.left(7)))
+                << row.number << " right digit " << i + 8;
+        }
+    }
+}
+
 TEST(JanEncoding, ModuleStringRefusesWhatIsNotAFullNumber)
 {
     for (const char* text : {"", "1234567", "123456789012", "12345678901234", "1234567a", "490123456789x"}) {
         EXPECT_TRUE(jan::JanModuleString(QString::fromLatin1(text)).isEmpty()) << text;
+    }
+    // Characters just outside '0'..'9', and full-width digits, are not digits either.
+    for (const char16_t* text : {u"1234567/", u"1234567:", u"４９０１２３４５６７８９４", u"49012345678９4"}) {
+        EXPECT_TRUE(jan::JanModuleString(QString::fromUtf16(text)).isEmpty()) << QString::fromUtf16(text).toStdString();
     }
 }
 

@@ -1,12 +1,17 @@
 #include "platform/painter_surface.h"
 
+#include "jan/barcode.h"
+
 #include <QFile>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
+#include <QPageSize>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -291,4 +296,112 @@ TEST(PainterSurface, DrawingAfterEndLeavesTheDeviceAlone)
     surface.print(QStringLiteral("x"));
     surface.cls();
     EXPECT_TRUE(inkBox(image).isEmpty());
+}
+
+TEST(PainterSurface, TextOnAPdfLooksAsThePainterDrawsItOnEveryPage)
+{
+    // On a PDF the surface hands the painter texts it shaped once; every page must show what the
+    // painter draws from the text itself, and the text stays searchable.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const struct {
+        const char* face;
+        bool bold;
+        const char* text;
+    } rows[] = {
+        {"ＭＳ 明朝", true, "特選みかんジュース 1,980円 abc"},
+        {"ＭＳ Ｐゴシック", false, "  前後に空白  "},
+        {"ＭＳ 明朝", false, "4901234567894"},
+    };
+    constexpr int kDpi = 300;
+    int index = 0;
+    for (const auto& row : rows) {
+        const QString face = QString::fromUtf8(row.face);
+        const QString text = QString::fromUtf8(row.text);
+        const QString pdf = dir.filePath(QStringLiteral("text-%1.pdf").arg(index++));
+        {
+            QPdfWriter writer(pdf);
+            writer.setResolution(kDpi);
+            QPainter painter(&writer);
+            QFont font(face);
+            font.setPointSizeF(12);
+            font.setBold(row.bold);
+            painter.setFont(font);
+            painter.setPen(QColor(255, 0, 0));
+            painter.drawText(QPointF(100, 100 + QFontMetricsF(font, &writer).ascent()), text);
+            for (int page = 0; page < 2; ++page) {  // shaped on the first page, reused on the second
+                writer.newPage();
+                PainterSurface surface(painter, kDpi, kDpi);
+                surface.setUnit(Unit::pixels);
+                surface.setFontName(face);
+                surface.setFontSize(12);
+                surface.setFontBold(row.bold);
+                surface.setForeColor(platform::kRed);
+                surface.setCurrentPoint(100, 100);
+                surface.print(text);
+            }
+        }
+        QProcess raster;
+        raster.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-png"), pdf,
+                                                  pdf + QStringLiteral(".page")});
+        ASSERT_TRUE(raster.waitForFinished(60000) && raster.exitCode() == 0) << "pdftoppm failed";
+        const QImage reference(pdf + QStringLiteral(".page-1.png"));
+        ASSERT_FALSE(reference.isNull());
+        EXPECT_FALSE(inkBox(reference).isEmpty()) << row.text;
+        EXPECT_EQ(QImage(pdf + QStringLiteral(".page-2.png")), reference) << row.text;
+        EXPECT_EQ(QImage(pdf + QStringLiteral(".page-3.png")), reference) << row.text;
+
+        QProcess extract;
+        extract.start(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("3"), pdf, QStringLiteral("-")});
+        ASSERT_TRUE(extract.waitForFinished(60000));
+        EXPECT_EQ(QString::fromUtf8(extract.readAllStandardOutput()).simplified(), text.simplified());
+    }
+}
+
+TEST(PainterSurface, BarcodeFillsOnAPdfCoverWhatTheyCoverOnAnImage)
+{
+    // On a PDF, neighbouring fills of one colour reach the painter joined; the page must still
+    // show every module where an image shows it, with other drawing in between kept in order.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    constexpr int kDpi = 200;
+    const auto draw = [](PainterSurface& surface) {
+        surface.setUnit(Unit::millimetres);
+        jan::DrawJanBarcode(surface, QStringLiteral("4901234567894"), 5, 5, 45, 15);
+        surface.filled(5, 10, 20, 1, platform::kRed);  // over the bars: drawn after them
+        jan::DrawJanBarcode(surface, QStringLiteral("12345670"), 5, 20, 35, 28);
+        surface.filled(10, 24, 10, 2, platform::kWhite);
+        surface.filled(20, 24, 10, 2, platform::kWhite);
+    };
+    QImage expected = imageAt(50 * kDpi / 25, 32 * kDpi / 25, kDpi);
+    {
+        PainterSurface surface(expected);
+        draw(surface);
+    }
+    const QString pdf = dir.filePath(QStringLiteral("fills.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(kDpi);
+        writer.setPageSize(QPageSize(QSizeF(50, 32), QPageSize::Millimeter));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        PainterSurface surface(writer);
+        draw(surface);
+    }
+    QProcess raster;
+    raster.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-aa"),
+                                              QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"),
+                                              QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, pdf});
+    ASSERT_TRUE(raster.waitForFinished(60000) && raster.exitCode() == 0) << "pdftoppm failed";
+    const QImage page = QImage(pdf + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(page.isNull());
+    const QRect area = expected.rect().intersected(page.rect());
+    ASSERT_GT(area.width(), 350);
+    int differing = 0;
+    for (int y = 0; y < area.height(); ++y) {
+        for (int x = 0; x < area.width(); ++x) {
+            differing += (expected.pixel(x, y) & 0xFFFFFF) != (page.pixel(x, y) & 0xFFFFFF) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(countPixels(page, qRgb(255, 0, 0)), 0);
 }
