@@ -121,3 +121,41 @@ TEST_F(RenderCalibration, AppliesAGivenCalibrationToPdfAndPng)
 }
 
 }  // namespace
+
+namespace {
+
+// A document of several sheets: every page moved alike, the document marked for actual size.
+TEST_F(RenderCalibration, MovesEveryPageOfADocument)
+{
+    const QString second = path(QStringLiteral("second.csv"));
+    ASSERT_TRUE(QFile::copy(sheetPath, second));
+    const QString plain = path(QStringLiteral("plain.pdf"));
+    const QString moved = path(QStringLiteral("moved.pdf"));
+    const Calibration c{-2.5, 1.75, 100, 100};
+    ASSERT_EQ(render({sheetPath, second, QStringLiteral("-o"), plain}).exitCode, 0);
+    ASSERT_EQ(render({sheetPath, second, QStringLiteral("-o"), moved, QStringLiteral("--calibration"),
+                      print::formatCalibration(c)})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(printed::asksForActualSize(plain));
+    EXPECT_TRUE(printed::asksForActualSize(moved));
+    for (const int page : {1, 2}) {
+        SCOPED_TRACE(page);
+        const auto image = [&](const QString& pdf, const QString& base) {
+            printed::run(QStringLiteral("pdftoppm"),
+                         {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                          QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page), pdf,
+                          path(base)});
+            return QImage(path(base) + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage drawn = image(plain, QStringLiteral("p"));
+        const QImage paper = image(moved, QStringLiteral("m"));
+        const std::optional<printed::Mm> want = printed::barsCentre(drawn, kDpi, sheet, 1, {});
+        const std::optional<printed::Mm> got = printed::barsCentre(paper, kDpi, sheet, 1, c);
+        ASSERT_TRUE(want && got);
+        EXPECT_NEAR(got->x, want->x - 2.5, 0.1);
+        EXPECT_NEAR(got->y, want->y + 1.75, 0.1);
+    }
+}
+
+}  // namespace
