@@ -10,9 +10,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <csignal>
 #include <optional>
 
 #include <dirent.h>
+#include <pthread.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -381,7 +383,7 @@ int whyNotWritable(const QByteArray& path, const struct stat& st)
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 ? 0 : EACCES;
 }
 
-// Why the rename-over way was given up for writing in place.
+// How the rename-over way ended: done, failed, or given up for writing the file in place.
 enum class RenameOutcome { done, failed, writeInPlace };
 
 struct RenameResult {
@@ -570,10 +572,43 @@ WriteOutcome writeInPlace(const QByteArray& target, const QByteArray& bytes)
     return outcome;
 }
 
+// Past the file-size limit the system sends SIGXFSZ, which ends the process unless it is caught,
+// and with it every unsaved sheet. While a save runs the signal is held back and then taken away,
+// so that the write fails with EFBIG and the save reports it.
+class FileSizeSignalHeld {
+public:
+    FileSizeSignalHeld()
+    {
+        sigemptyset(&signal_);
+        sigaddset(&signal_, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &signal_, &saved_);
+        sigset_t pending;
+        sigpending(&pending);
+        wasPending_ = sigismember(&pending, SIGXFSZ) == 1;
+    }
+    ~FileSizeSignalHeld()
+    {
+        if (!wasPending_) {
+            const timespec now{};
+            while (sigtimedwait(&signal_, nullptr, &now) == SIGXFSZ) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+    }
+    FileSizeSignalHeld(const FileSizeSignalHeld&) = delete;
+    FileSizeSignalHeld& operator=(const FileSizeSignalHeld&) = delete;
+
+private:
+    sigset_t signal_;
+    sigset_t saved_;
+    bool wasPending_ = false;
+};
+
 }  // namespace
 
 WriteOutcome writeFileCarefully(const QString& path, const QByteArray& bytes)
 {
+    const FileSizeSignalHeld heldSignal;
     if (path.isEmpty()) {
         return failed(ENOENT);
     }

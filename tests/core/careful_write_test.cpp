@@ -343,6 +343,7 @@ TEST(CarefulWrite, EveryInjectedFaultIsReportedAndKeepsTheOldFile)
             EXPECT_EQ(entries(folder.work()), expectedNames);
             EXPECT_EQ(folder.cachedCopies(), QStringList());
             ++tally["rows"];
+            ++tally[std::string(way == Way::rename ? "rows of rename, " : "rows in place, ") + callName(row.call)];
         }
     }
     for (const auto& [what, count] : tally) {
@@ -353,27 +354,32 @@ TEST(CarefulWrite, EveryInjectedFaultIsReportedAndKeepsTheOldFile)
 
 // ---- Limits and small file systems ------------------------------------------------------------
 
-// The file-size limit holds for every user, root included; past it, writes fail with EFBIG.
+// The file-size limit holds for every user, root included; past it, writes fail with EFBIG. The
+// save runs in a child process with SIGXFSZ left as it comes (it ends a process by default), so
+// that a save that lets the signal through is seen as a child killed, not as the tests ending.
 TEST(CarefulWrite, AFileSizeLimitFailsTheSaveAndKeepsTheOldFile)
 {
     for (const Way way : {Way::rename, Way::inPlace}) {
         SCOPED_TRACE(way == Way::rename ? "rename" : "in place");
         SaveFolder folder;
         const Prepared p = prepare(folder, way);
-        rlimit saved{};
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = 1024;
         ASSERT_GT(kNew.size(), 1024);
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        const WriteOutcome outcome = writeFileCarefully(p.target, kNew);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_EQ(outcome.error, reason(EFBIG));
-        EXPECT_EQ(outcome.keptCopyPath, QString());
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_DFL);
+            rlimit limited{};
+            getrlimit(RLIMIT_FSIZE, &limited);
+            limited.rlim_cur = 1024;
+            setrlimit(RLIMIT_FSIZE, &limited);
+            const WriteOutcome outcome = writeFileCarefully(p.target, kNew);
+            const bool reported = !outcome.ok && outcome.error == reason(EFBIG) && outcome.keptCopyPath.isEmpty();
+            _exit(reported ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "not reported as EFBIG";
         EXPECT_EQ(readAll(p.target), kOld);
         EXPECT_EQ(entries(folder.work()), p.names);
         EXPECT_EQ(folder.cachedCopies(), QStringList());
@@ -744,14 +750,28 @@ TEST(CarefulWriteAsUser, IdentityIsKeptForAUserWhoMayNotGiveEverythingBack)
         mode_t folderMode;   // the folder belongs to the user (or to root when otherOwner)
         mode_t fileMode;
         bool saved;
+        bool sameInode;      // a rename cannot keep the file as it is: written in place
     } rows[] = {
-        {"group of a colleague", false, true, 0755, 0664, true},
-        {"group of a colleague, setgid", false, true, 0755, 02664, true},
-        {"owner who is not the user", true, true, 0777, 0664, true},
-        {"folder without create permission", false, false, 0555, 0644, true},
-        {"folder without create permission, group kept", false, true, 0555, 0664, true},
-        {"read-only file", false, false, 0755, 0444, false},
+        {"group of a colleague", false, true, 0755, 0664, true, false},
+        {"group of a colleague, setgid", false, true, 0755, 02664, true, false},
+        {"owner who is not the user", true, true, 0777, 0664, true, true},
+        {"folder without create permission", false, false, 0555, 0644, true, true},
+        {"folder without create permission, group kept", false, true, 0555, 0664, true, true},
+        {"read-only file", false, false, 0755, 0444, false, true},
     };
+    {
+        // The other user must reach the helper and the temporary folder (not so when either lies
+        // under a home folder that only its owner may enter).
+        SaveFolder probe;
+        if (geteuid() == 0) {
+            ASSERT_EQ(::chown(QFile::encodeName(probe.work()).constData(), user, userGroup), 0);
+        }
+        const HelperRun run = saveAsUser(probe, probe.file(QStringLiteral("probe.csv")), kNew, userGroup);
+        if (!run.started || run.output != QStringLiteral("ok")) {
+            GTEST_SKIP() << "the user " << user << " cannot run " << TANAFUDA_CAREFUL_WRITE_HELPER << " in "
+                         << probe.work().toStdString() << ": " << run.output.toStdString();
+        }
+    }
     int ran = 0;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -788,6 +808,9 @@ TEST(CarefulWriteAsUser, IdentityIsKeptForAUserWhoMayNotGiveEverythingBack)
         EXPECT_EQ(after.st_uid, before.st_uid);
         EXPECT_EQ(after.st_gid, before.st_gid);
         EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
+        if (row.sameInode) {
+            EXPECT_EQ(after.st_ino, before.st_ino);
+        }
         EXPECT_EQ(entries(folder.work()), QStringList{QStringLiteral("sheet.csv")});
         EXPECT_EQ(folder.cachedCopies(), QStringList());
     }

@@ -2,6 +2,7 @@
 // as, exit, the captions they leave, and what becomes of text still open in an edit box.
 #include "editor_test_support.h"
 
+#include "fileio/system_calls.h"
 #include "sheetfile/file_command_texts.h"
 #include "sheetfile/sheet_file.h"
 
@@ -11,7 +12,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using editor_test::OpenEditor;
 using platform::MessageButtons;
@@ -397,6 +403,69 @@ TEST(EditorFileCommands, PendingTextSurvivesACommandThatDoesNotHappen)
         e.click(QStringLiteral("Text1"));
         EXPECT_EQ(e.sheet().record(tag).productName, QStringLiteral("kept"));
         ++tag;
+    }
+}
+
+// When a save cannot put the old sheet back, or cannot flush the new one, the message says where
+// the old sheet is, or that the new one may not last; the window changes nothing.
+TEST(EditorFileCommands, AFailedSaveSaysWhereTheSheetIs)
+{
+    using fileio::detail::realSystemCalls;
+    using fileio::detail::systemCalls;
+    const struct {
+        const char* what;
+        std::function<void()> inject;
+        QString expectedStart;
+        bool keptCopy;
+    } rows[] = {
+        {"old content only in the copy",
+         [] { systemCalls().pwrite = [](int, const void*, size_t, off_t) -> ssize_t { errno = EIO; return -1; }; },
+         QStringLiteral("エラー: ファイルを保存できませんでした。\n"), true},
+        {"folder not flushed",
+         [] {
+             systemCalls().fsync = [](int fd) {
+                 struct stat st {};
+                 if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+                     errno = EIO;
+                     return -1;
+                 }
+                 return realSystemCalls().fsync(fd);
+             };
+         },
+         QStringLiteral("エラー: ファイルを保存しましたが、ディスクへの書き込みを確かめられませんでした。\n"), false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("saved.csv"));
+        OpenEditor e(SheetFormat::large);
+        ASSERT_TRUE(e.activated);
+        e.dialogs.saveAnswer = saved;
+        trigger(e, "N_SAVE");
+        const QByteArray savedBytes = fileBytes(saved);
+        if (row.keptCopy) {  // a hard-linked file is written in place, behind a copy
+            ASSERT_EQ(::link(QFile::encodeName(saved).constData(),
+                             QFile::encodeName(dir.filePath(QStringLiteral("linked.csv"))).constData()),
+                      0);
+        }
+        const QString caption = e.w().windowTitle();
+        e.sheet().record(6).productName = QStringLiteral("six");
+        e.goTo(6);
+        e.dialogs.messages.clear();
+        row.inject();
+        trigger(e, "U_SAVE");
+        systemCalls() = realSystemCalls();
+
+        const QString report = e.dialogs.messages.value(e.dialogs.messages.size() - 1);
+        EXPECT_TRUE(report.startsWith(row.expectedStart + saved + u'\n')) << report.toStdString();
+        EXPECT_TRUE(report.contains(QString::fromLocal8Bit(std::strerror(EIO)))) << report.toStdString();
+        if (row.keptCopy) {
+            const QString copy = report.section(u'\n', -1);
+            EXPECT_TRUE(copy.contains(QStringLiteral(".saved.csv.tanafuda-backup-"))) << copy.toStdString();
+            EXPECT_EQ(fileBytes(copy), savedBytes);
+        }
+        EXPECT_EQ(e.w().windowTitle(), caption);
+        EXPECT_EQ(e.sheet().current, 6);
     }
 }
 
