@@ -1,14 +1,20 @@
-# tanafuda: the two set-up commands of the README, and a few helpers.
-#   make run    install what is missing, build, start the launcher
-#   make test   install what is missing, build, run every test (offscreen)
-#   make fuzz   fuzz the sheet-file reader and the page drawing for FUZZ_SECONDS (default 60)
+# tanafuda: the three set-up commands of the README, and a few helpers.
+#   make run      install what is missing, build, start the launcher
+#   make test     install what is missing, build, run every test (offscreen)
+#   make package  install what is missing, build, make the Debian package in build/
+#   make install  build and install under PREFIX (default /usr/local), staged under DESTDIR if given
+#   make fuzz     fuzz the sheet-file reader and the page drawing for FUZZ_SECONDS (default 60)
+# These are the Debian set-up (packages come from apt-get through scripts/install-deps.sh, the
+# package is a .deb). Elsewhere configure and build with CMake directly.
 
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
+PREFIX   ?= /usr/local
+DESTDIR  ?=
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test package install bench fuzz clean
 
 all: build
 
@@ -32,6 +38,13 @@ run: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+package: build
+	@cd $(BUILD) && cpack -G DEB
+	@ls -l $(BUILD)/tanafuda_*.deb
+
+install: build
+	@DESTDIR='$(DESTDIR)' cmake --install $(BUILD) --prefix '$(PREFIX)'
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done

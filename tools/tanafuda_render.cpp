@@ -5,6 +5,7 @@
 // standard error) and nothing was drawn; 3 the output could not be written; 4 with
 // --skip-rejected, the other sheets were drawn but some were rejected.
 
+#include "build_config.h"
 #include "fileio/careful_write.h"
 #include "platform/calibration_settings.h"
 #include "platform/fonts.h"
@@ -18,6 +19,7 @@
 #include "sheetfile/sheet_file.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -302,10 +304,14 @@ std::optional<QByteArray> readSheetBytes(const QString& argument, QString& error
     return bytes;
 }
 
-// The print module: beside the program (as built), else where it is installed.
+// The print module: beside the program (as built), else where it is installed (found from the
+// program's folder, so that a package installed under another prefix finds it too).
 PrintEntry loadPrintModule(QString& error)
 {
-    const QStringList candidates{QCoreApplication::applicationDirPath() + u'/' + QLatin1String(kPrintModuleFile),
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QStringList candidates{programDir + u'/' + QLatin1String(kPrintModuleFile),
+                                 QDir::cleanPath(programDir + u'/' + QLatin1String(build_config::kPrintModuleFromBinDir))
+                                     + u'/' + QLatin1String(kPrintModuleFile),
                                  QStringLiteral(TANAFUDA_PRINT_MODULE_DIR "/") + QLatin1String(kPrintModuleFile)};
     for (const QString& candidate : candidates) {
         if (!QFileInfo::exists(candidate)) {
@@ -398,6 +404,7 @@ int main(int argc, char* argv[])
     std::unique_ptr<QCoreApplication> app = needsPainting ? std::make_unique<QGuiApplication>(argc, argv)
                                                           : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tanafuda-render"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
     if (needsPainting) {
         platform::installFontSubstitutions();
     }
@@ -411,6 +418,7 @@ int main(int argc, char* argv[])
         "Exit status: 0 done, 1 usage error, 2 a sheet was rejected (nothing drawn), 3 an output\n"
         "could not be written, 4 drawn with --skip-rejected but some sheets were rejected."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("SHEET"),
                                  QStringLiteral("sheet files (large or small format, in any mix); - reads standard input"),
                                  QStringLiteral("SHEET [SHEET ...]"));
@@ -466,6 +474,10 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(QStringLiteral("help"))) {
         say(stdout, parser.helpText());
+        return kDone;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        say(stdout, QStringLiteral("tanafuda-render %1\n").arg(QCoreApplication::applicationVersion()));
         return kDone;
     }
     const QStringList positional = parser.positionalArguments();

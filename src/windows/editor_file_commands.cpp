@@ -61,17 +61,23 @@ void EditorWindow::openSheet()
     if (!path) {
         return;
     }
+    loadSheetFile(*path);
+}
+
+bool EditorWindow::loadSheetFile(const QString& path)
+{
     // Read into a copy: a rejected file leaves the window, a pending edit included, as it was.
     sheet::TagSheet loaded = sheet_;
-    const sheetfile::ReadResult result = sheetfile::readSheetFile(loaded, *path);
+    const sheetfile::ReadResult result = sheetfile::readSheetFile(loaded, path);
     if (!result.loaded()) {
         dialogs_->message(this, result.message, result.title, MessageIcon::stop, MessageButtons::ok);
-        return;
+        return false;
     }
     dropPendingEdit();
     sheet_ = std::move(loaded);
-    sheet_.fileName = *path;
+    sheet_.fileName = path;
     showFirstTagAfterFileCommand();
+    return true;
 }
 
 void EditorWindow::saveSheet()

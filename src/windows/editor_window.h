@@ -120,6 +120,11 @@ public:
     // "大きい棚札  " / "小きい棚札  ".
     QString fileCommandTitle() const;
 
+    // Loads the sheet file at `path` as the Open command does once a file is chosen: tag 1 shown
+    // and the caption renewed, or the reader's message when the file is rejected (nothing then
+    // changes). True when the file was loaded.
+    bool loadSheetFile(const QString& path);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

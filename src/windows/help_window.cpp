@@ -1,6 +1,8 @@
 #include "windows/help_window.h"
 
+#include "platform/dialogs.h"
 #include "windows/twips.h"
+#include "windows/user_guide.h"
 
 #include <QLabel>
 
@@ -21,6 +23,19 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     label2->setObjectName(QStringLiteral("Label2"));
     label2->setGeometry(twipsRect(720, 1200, 3255, 375));
     widenToFit(label2);
+
+    // The same guide that the launcher's address button opens, one click away.
+    const QString address = userGuideAddress();
+    auto* guideLink = new QLabel(QStringLiteral("<a href=\"%1\">使い方ガイドを開く</a>").arg(address.toHtmlEscaped()), this);
+    guideLink->setObjectName(QStringLiteral("guideLink"));
+    guideLink->setTextFormat(Qt::RichText);
+    guideLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    guideLink->setGeometry(twipsRect(720, 1620, 3255, 375));
+    widenToFit(guideLink);
+    connect(guideLink, &QLabel::linkActivated, this, [this](const QString& link) {
+        platform::QtDialogs dialogs;
+        openUserGuide(this, link, dialogs);
+    });
 }
 
 }  // namespace windows

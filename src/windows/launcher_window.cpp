@@ -1,9 +1,10 @@
 #include "windows/launcher_window.h"
 
-#include "platform/shell.h"
+#include "platform/dialogs.h"
 #include "sheet/tag_sheet.h"
 #include "windows/button_keys.h"
 #include "windows/twips.h"
+#include "windows/user_guide.h"
 #include "windows/window_registry.h"
 
 #include <QAction>
@@ -18,7 +19,10 @@
 
 namespace windows {
 
-const QString LauncherWindow::kSupportAddress = QStringLiteral("https://tanafuda.example/");
+QString LauncherWindow::supportAddress()
+{
+    return userGuideAddress();
+}
 
 QString LauncherWindow::creditsText()
 {
@@ -107,11 +111,14 @@ LauncherWindow::LauncherWindow(QWidget* parent) : QMainWindow(parent)
     helpAction->setObjectName(QStringLiteral("HELP1"));
     connect(helpAction, &QAction::triggered, this, [] { showHelp(); });
 
-    supportButton_ = new QPushButton(kSupportAddress, client);
+    supportButton_ = new QPushButton(supportAddress(), client);
     supportButton_->setObjectName(QStringLiteral("Command5"));
     supportButton_->setGeometry(twipsRect(4080, 240, 3015, 255));
     widenToFit(supportButton_);
-    connect(supportButton_, &QPushButton::clicked, this, [this] { platform::shellOpen(supportButton_->text()); });
+    connect(supportButton_, &QPushButton::clicked, this, [this] {
+        platform::QtDialogs dialogs;
+        openUserGuide(this, supportButton_->text(), dialogs);
+    });
 
     creditsPanel_ = new QFrame(client);
     creditsPanel_->setObjectName(QStringLiteral("Picture1"));

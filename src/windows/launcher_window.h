@@ -20,8 +20,9 @@ class CreditsStrip;
 class LauncherWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // The support page, shown as the caption of Command5; a click opens whatever the caption holds.
-    static const QString kSupportAddress;
+    // The address of the user guide, shown as the caption of Command5; a click opens whatever
+    // the caption holds.
+    static QString supportAddress();
     // The ten lines of the credits, joined by CR LF.
     static QString creditsText();
 

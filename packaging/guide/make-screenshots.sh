@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Makes the screenshots of the user guide from the real program, started under a virtual display
+# with sample sheets, and writes them to images/ beside this script. Run it after a build when the
+# windows change, look at the images, and commit them.
+#   usage: packaging/guide/make-screenshots.sh [BUILD_DIR]      (default: build)
+# Needs Xvfb (xvfb), xdotool and ImageMagick's import and convert (imagemagick).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+program=$build/tanafuda
+out=$here/images
+
+for tool in Xvfb xdotool import convert iconv; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
+done
+[ -x "$program" ] || { echo "$program is missing: build first" >&2; exit 1; }
+
+# The sample sheets lie in /tmp/棚札, whose name the editors show on their page.
+samples=/tmp/棚札
+if [ -e "$samples" ]; then
+  echo "$samples exists: move it away first" >&2
+  exit 1
+fi
+mkdir "$samples"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$samples"
+}
+trap cleanup EXIT
+
+# A sheet file from rows "jan|maker|name|[name2|]spec|lot|price", the remaining tags left empty.
+write_sheet() {  # format(large|small) path < rows
+  local format=$1 path=$2 tags=24 type="大きい棚札" empty='"","","","","",0'
+  if [ "$format" = small ]; then tags=40 type="小さい棚札" empty='"","","","","","",0'; fi
+  {
+    printf '"%s"\r\n' "$type"
+    local slot=0 row
+    while IFS= read -r row; do
+      slot=$((slot + 1))
+      local price=${row##*|} texts=${row%|*}
+      printf '" %d","%s",%s\r\n' "$slot" "${texts//|/\",\"}" "$price"
+    done
+    while [ "$slot" -lt "$tags" ]; do
+      slot=$((slot + 1))
+      printf '" %d",%s\r\n' "$slot" "$empty"
+    done
+  } | iconv -f UTF-8 -t CP932 >"$path"
+}
+
+write_sheet large "$samples/野菜と果物.csv" <<'ROWS'
+4901234567894|青森りんご園|ふじりんご|1個|青森県産|198
+4900000123456|みかん農園|温州みかん|1袋 6個入|和歌山県産|398
+4561234000014|北海ファーム|じゃがいも|1袋 1kg|北海道産|258
+|地元農家|ほうれん草|1束|朝どれ|158
+4530000111223|山田食品|絹ごし豆腐|300g|国産大豆|88
+49123456|高原牧場|牛乳|1000ml|成分無調整|228
+ROWS
+write_sheet small "$samples/おかし.csv" <<'ROWS'
+4901234567894|しあわせ製菓|チョコ|ビスケット|12枚|お徳用|158
+49123456|山の駄菓子|きなこ棒||10本|当たり付き|50
+4900000123456|海辺の塩|塩せんべい|しお味|8枚|国産米|198
+ROWS
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.2; done
+export LC_ALL=C.UTF-8
+
+window_of() {  # title-pattern -> window id, once the window is mapped
+  xdotool search --sync --onlyvisible --name "$1" | head -1
+}
+shoot() {  # window-id file
+  sleep 1.5
+  import -window "$1" "$out/$2"
+  echo "wrote $out/$2"
+}
+
+mkdir -p "$out"
+
+# The launcher, once its credits have come to rest, and the help window from its menu.
+"$program" &
+pids+=($!)
+launcher=$(window_of 'プリコラ')
+sleep "${LAUNCHER_WAIT:-25}"
+shoot "$launcher" launcher.png
+xdotool mousemove --window "$launcher" 24 10 click 1
+help=$(window_of '^使い方$')
+shoot "$help" help.png
+kill "${pids[-1]}"
+
+# The two editors, each started with its file as the desktop starts it.
+"$program" "$samples/野菜と果物.csv" &
+pids+=($!)
+editor=$(window_of '大きい棚札')
+shoot "$editor" editor-large.png
+convert "$out/editor-large.png" -crop 780x170+0+0 +repage "$out/editor-controls.png"
+echo "wrote $out/editor-controls.png"
+kill "${pids[-1]}"
+
+"$program" "$samples/おかし.csv" &
+pids+=($!)
+editor=$(window_of '小きい棚札')
+shoot "$editor" editor-small.png
+kill "${pids[-1]}"
