@@ -7,6 +7,7 @@ file(GLOB TANAFUDA_CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/sheetfile/*.cpp
   ${CMAKE_SOURCE_DIR}/src/render/*.cpp
   ${CMAKE_SOURCE_DIR}/src/productlist/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/print/*.cpp
 )
 # The drawing surface and its recording double need QtCore only, so the page drawing and the
 # barcode are part of the core and can be tested without a paint device.

@@ -10,6 +10,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libzint-dev
   clang libclang-rt-14-dev
   zbar-tools poppler-utils xvfb xdotool xauth
+  libqpdf-dev qpdf cups cups-filters printer-driver-cups-pdf
   desktop-file-utils appstream dpkg-dev file man-db shared-mime-info libglib2.0-bin
 )
 

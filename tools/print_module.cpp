@@ -9,7 +9,8 @@
 #include <QPrinterInfo>
 
 extern "C" Q_DECL_EXPORT bool tanafudaPrintPages(const QString& printerName, const QString& docName, int pageCount,
-                                                 const platform::PageDrawer& drawPage, QString& error)
+                                                 const PrinterChosen& chosen, const platform::PageDrawer& drawPage,
+                                                 QString& error)
 {
     QPrinter printer(QPrinter::HighResolution);
     if (!printerName.isEmpty()) {
@@ -21,6 +22,9 @@ extern "C" Q_DECL_EXPORT bool tanafudaPrintPages(const QString& printerName, con
         return false;
     }
     printer.setDocName(docName);
+    if (chosen) {
+        chosen(printer.printerName());
+    }
     const platform::DocumentResult printed = platform::printPages(printer, pageCount, drawPage);
     error = printed.error;
     return printed.ok;

@@ -7,11 +7,13 @@
 
 #include "build_config.h"
 #include "fileio/careful_write.h"
+#include "platform/calibration_settings.h"
 #include "platform/fonts.h"
 #include "platform/painter_surface.h"
 #include "platform/recording_surface.h"
 #include "platform/sheet_document.h"
 #include "platform/runtime_folder_warning.h"
+#include "print/calibration.h"
 #include "render/draw_tag_sheet.h"
 #include "sheet/tag_sheet.h"
 #include "print_module.h"
@@ -320,7 +322,25 @@ PrintEntry loadPrintModule(QString& error)
     return nullptr;
 }
 
-int printPages(const std::vector<sheet::TagSheet>& sheets, const QString& printerName)
+// The calibration a print job uses: the one given, none, or the one kept for the printer.
+print::Calibration printCalibration(const QString& printerName, const std::optional<print::Calibration>& given,
+                                    bool none)
+{
+    if (given) {
+        return *given;
+    }
+    if (none) {
+        return {};
+    }
+    const platform::StoredCalibration stored = platform::CalibrationSettings().load(printerName);
+    if (!stored.problem.isEmpty()) {
+        say(stderr, QStringLiteral("tanafuda-render: %1 (printing without a calibration)\n").arg(stored.problem));
+    }
+    return stored.calibration.value_or(print::Calibration{});
+}
+
+int printPages(const std::vector<sheet::TagSheet>& sheets, const QString& printerName,
+               const std::optional<print::Calibration>& givenCalibration, bool noCalibration)
 {
     QString error;
     const PrintEntry print = loadPrintModule(error);
@@ -332,11 +352,14 @@ int printPages(const std::vector<sheet::TagSheet>& sheets, const QString& printe
     if (sheets.size() > 1) {
         docName += QStringLiteral(" ほか%1枚").arg(sheets.size() - 1);
     }
-    const bool printed = print(printerName, docName, int(sheets.size()),
-                               [&](int index, QPainter& painter, double dpiX, double dpiY) {
-                                   platform::drawSheetPage(sheets[size_t(index)], painter, dpiX, dpiY);
-                               },
-                               error);
+    print::Calibration calibration;
+    const bool printed = print(
+        printerName, docName, int(sheets.size()),
+        [&](const QString& chosen) { calibration = printCalibration(chosen, givenCalibration, noCalibration); },
+        [&](int index, QPainter& painter, double dpiX, double dpiY) {
+            platform::drawSheetPage(sheets[size_t(index)], painter, dpiX, dpiY, calibration);
+        },
+        error);
     if (!printed) {
         say(stderr, QStringLiteral("tanafuda-render: %1\n").arg(error));
         return kUnwritable;
@@ -425,8 +448,15 @@ int main(int argc, char* argv[])
                                       QStringLiteral("print the page on the system printer without a dialog"));
     const QCommandLineOption printerOpt(QStringLiteral("printer"), QStringLiteral("with --print: the printer to use"),
                                         QStringLiteral("NAME"));
+    const QCommandLineOption calibrationOpt(
+        QStringLiteral("calibration"),
+        QStringLiteral("move and scale every page: offsets in mm, scales in percent (instead of the printer's own)"),
+        QStringLiteral("DX,DY,SX,SY"));
+    const QCommandLineOption noCalibrationOpt(QStringLiteral("no-calibration"),
+                                              QStringLiteral("with --print: ignore the printer's saved calibration"));
     parser.addOptions({outputOpt, previewOpt, dpiOpt, offsetOpt, borderOpt, nameFontOpt, priceFontOpt, priceSizeOpt,
-                       opsOpt, listOpt, jsonOpt, skipRejectedOpt, printOpt, printerOpt});
+                       opsOpt, listOpt, jsonOpt, skipRejectedOpt, printOpt, printerOpt, calibrationOpt,
+                       noCalibrationOpt});
 
     if (!parser.parse(QCoreApplication::arguments())) {
         return usage(parser, parser.errorText());
@@ -468,6 +498,20 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(printerOpt) && !print) {
         return usage(parser, QStringLiteral("--printer goes with --print"));
+    }
+    if (parser.isSet(calibrationOpt) && parser.isSet(noCalibrationOpt)) {
+        return usage(parser, QStringLiteral("choose one of --calibration and --no-calibration"));
+    }
+    if ((parser.isSet(calibrationOpt) || parser.isSet(noCalibrationOpt)) && (ops || list)) {
+        return usage(parser, QStringLiteral("--calibration and --no-calibration go with -o FILE and --print"));
+    }
+    std::optional<print::Calibration> calibration;
+    if (parser.isSet(calibrationOpt)) {
+        QString problem;
+        calibration = print::parseCalibration(parser.value(calibrationOpt), &problem);
+        if (!calibration) {
+            return usage(parser, QStringLiteral("--calibration: ") + problem);
+        }
     }
 
     const bool preview = parser.isSet(previewOpt);
@@ -605,7 +649,7 @@ int main(int argc, char* argv[])
     }
 
     if (print) {
-        const int printed = printPages(sheets, parser.value(printerOpt));
+        const int printed = printPages(sheets, parser.value(printerOpt), calibration, parser.isSet(noCalibrationOpt));
         return printed == kDone ? done : printed;
     }
 
@@ -626,7 +670,7 @@ int main(int argc, char* argv[])
     platform::DocumentResult drawn;
     if (suffix == QStringLiteral("pdf")) {
         QByteArray pdf;
-        drawn = platform::drawPdfDocument(sheets, dpi, pdf);
+        drawn = platform::drawPdfDocument(sheets, dpi, pdf, calibration.value_or(print::Calibration{}));
         if (drawn.ok) {
             return deliver(output, pdf) ? done : kUnwritable;
         }
@@ -644,7 +688,8 @@ int main(int argc, char* argv[])
                                                  return false;
                                              }
                                              return true;
-                                         });
+                                         },
+                                         calibration.value_or(print::Calibration{}));
         if (!written) {
             return kUnwritable;
         }

@@ -1,6 +1,8 @@
 #include "platform/sheet_document.h"
 
+#include "platform/page_transform.h"
 #include "platform/painter_surface.h"
+#include "platform/pdf_print_scaling.h"
 #include "render/draw_tag_sheet.h"
 
 #include <QBuffer>
@@ -88,7 +90,7 @@ QByteArray encodedPng(const QImage& image, QString& error)
     return bytes;
 }
 
-QByteArray drawnSvg(const sheet::TagSheet& sheet, int dpi, QString& error)
+QByteArray drawnSvg(const sheet::TagSheet& sheet, int dpi, const print::Calibration& calibration, QString& error)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -106,6 +108,7 @@ QByteArray drawnSvg(const sheet::TagSheet& sheet, int dpi, QString& error)
         return {};
     }
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    painter.setWorldTransform(calibrationTransform(calibration, dpi, dpi));
     {
         PainterSurface surface(painter, dpi, dpi);
         render::DrawTagSheet(sheet, surface);
@@ -130,7 +133,8 @@ sheet::TagSheet cutToDrawable(const sheet::TagSheet& sheet)
     return out;
 }
 
-DocumentResult drawPdfDocument(const std::vector<sheet::TagSheet>& sheets, int dpi, QByteArray& pdf)
+DocumentResult drawPdfDocument(const std::vector<sheet::TagSheet>& sheets, int dpi, QByteArray& pdf,
+                               const print::Calibration& calibration)
 {
     pdf.clear();
     QBuffer buffer(&pdf);
@@ -148,16 +152,23 @@ DocumentResult drawPdfDocument(const std::vector<sheet::TagSheet>& sheets, int d
             painter.end();
             return {false, QStringLiteral("cannot add page %1 to the PDF document").arg(i + 1)};
         }
-        drawSheetPage(sheets[i], painter, dpi, dpi);
+        drawSheetPage(sheets[i], painter, dpi, dpi, calibration);
     }
     if (!painter.end()) {
         return {false, QStringLiteral("cannot finish the PDF document")};
     }
+    buffer.close();
+    QByteArray marked;
+    QString error;
+    if (!withPrintScalingNone(pdf, marked, error)) {
+        return {false, QStringLiteral("cannot mark the PDF document to print at actual size: ") + error};
+    }
+    pdf = marked;
     return {true, {}};
 }
 
 DocumentResult drawPageImages(const std::vector<sheet::TagSheet>& sheets, PageFormat format, int dpi,
-                              const PageSink& sink)
+                              const PageSink& sink, const print::Calibration& calibration)
 {
     if (format == PageFormat::png && dpi > kMaxPngDpi) {
         return {false, QStringLiteral("a PNG page is drawn at %1 dpi at most").arg(kMaxPngDpi)};
@@ -179,15 +190,17 @@ DocumentResult drawPageImages(const std::vector<sheet::TagSheet>& sheets, PageFo
         if (format == PageFormat::png) {
             image.fill(Qt::white);
             {
-                PainterSurface surface(image);
-                if (!surface.isActive()) {
+                QPainter painter;
+                if (!painter.begin(&image)) {
                     return {false, QStringLiteral("cannot draw on the page image")};
                 }
+                painter.setWorldTransform(calibrationTransform(calibration, dpi, dpi));
+                PainterSurface surface(painter, dpi, dpi);
                 render::DrawTagSheet(drawn, surface);
             }
             bytes = encodedPng(image, error);
         } else {
-            bytes = drawnSvg(drawn, dpi, error);
+            bytes = drawnSvg(drawn, dpi, calibration, error);
         }
         if (bytes.isEmpty()) {
             return {false, error};
@@ -199,10 +212,16 @@ DocumentResult drawPageImages(const std::vector<sheet::TagSheet>& sheets, PageFo
     return {true, {}};
 }
 
-void drawSheetPage(const sheet::TagSheet& sheet, QPainter& painter, double dpiX, double dpiY)
+void drawSheetPage(const sheet::TagSheet& sheet, QPainter& painter, double dpiX, double dpiY,
+                   const print::Calibration& calibration)
 {
-    PainterSurface surface(painter, dpiX, dpiY);
-    render::DrawTagSheet(cutToDrawable(sheet), surface);
+    painter.save();
+    painter.setWorldTransform(calibrationTransform(calibration, dpiX, dpiY), true);
+    {
+        PainterSurface surface(painter, dpiX, dpiY);
+        render::DrawTagSheet(cutToDrawable(sheet), surface);
+    }
+    painter.restore();
 }
 
 QString numberedPagePath(const QString& path, int index, int pageCount)

@@ -5,6 +5,7 @@
 // Shared by the command-line renderer, the list import and the editor.
 
 #include "platform/print_pages.h"
+#include "print/calibration.h"
 #include "sheet/tag_sheet.h"
 
 #include <QByteArray>
@@ -38,17 +39,21 @@ inline constexpr int kMaxPngDpi = 1200;
 // reason, when they could not be kept, which stops the drawing.
 using PageSink = std::function<bool(int index, const QByteArray& bytes, QString& error)>;
 
-// Draws each sheet on its own A4 page of one PDF document, fonts embedded once, into `pdf`.
-DocumentResult drawPdfDocument(const std::vector<sheet::TagSheet>& sheets, int dpi, QByteArray& pdf);
+// Draws each sheet on its own A4 page of one PDF document, fonts embedded once, into `pdf`. The
+// document asks viewers to print it at actual size. Every page is moved and scaled by
+// `calibration` (see print/calibration.h), none by default.
+DocumentResult drawPdfDocument(const std::vector<sheet::TagSheet>& sheets, int dpi, QByteArray& pdf,
+                               const print::Calibration& calibration = {});
 
 // Draws each sheet as one PNG or SVG page image and hands each to `sink` in order. SVG output is
 // well-formed XML whatever the texts and the file names hold.
 DocumentResult drawPageImages(const std::vector<sheet::TagSheet>& sheets, PageFormat format, int dpi,
-                              const PageSink& sink);
+                              const PageSink& sink, const print::Calibration& calibration = {});
 
 // Draws `sheet` (its texts cut for drawing) as one page through `painter`, begun on a device of
-// `dpiX` x `dpiY` dots per inch.
-void drawSheetPage(const sheet::TagSheet& sheet, QPainter& painter, double dpiX, double dpiY);
+// `dpiX` x `dpiY` dots per inch, moved and scaled as a whole by `calibration`.
+void drawSheetPage(const sheet::TagSheet& sheet, QPainter& painter, double dpiX, double dpiY,
+                   const print::Calibration& calibration = {});
 
 // The file of page `index` (0-based) of a document of `pageCount` pages written to `path`: the path
 // itself for a single page, otherwise numbered before the extension ("tags.png" -> "tags-001.png").

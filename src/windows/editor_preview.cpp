@@ -1,8 +1,9 @@
 // The editor window's preview pane, printing and price offsets.
 #include "windows/editor_window.h"
 
-#include "platform/painter_surface.h"
+#include "platform/page_printing.h"
 #include "render/draw_tag_sheet.h"
+#include "windows/calibration_dialog.h"
 #include "windows/edit_box.h"
 #include "windows/editor_layout.h"
 #include "windows/preview_pane.h"
@@ -13,6 +14,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -46,6 +48,7 @@ void EditorWindow::wirePreview()
     connect(menuAction(names::kPreviewMenu), &QAction::triggered, this, [this] { RefreshPreview(); });
     connect(control<QPushButton>(names::kPrintButton), &QPushButton::clicked, this, [this] { PrintSheet(); });
     connect(menuAction(names::kPrintMenu), &QAction::triggered, this, [this] { PrintSheet(); });
+    connect(menuAction(names::kCalibrationMenu), &QAction::triggered, this, [this] { openCalibrationDialog(); });
 
     const struct {
         const char* name;
@@ -77,21 +80,40 @@ void EditorWindow::drawBlankSheet()
 void EditorWindow::PrintSheet()
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
+    platform::prepareActualSizePage(printer);
     if (!dialogs_->choosePrinter(this, printer)) {
         janBox_->setFocus(Qt::OtherFocusReason);
         return;
     }
+    const print::Calibration calibration = calibrationFor(printer);
     sheet_.outputMode = QStringLiteral("1");
-    {
-        // A printer that cannot start a document draws nothing; the command goes on all the same.
-        platform::PainterSurface surface(printer);
-        surface.setUnit(platform::Unit::millimetres);
-        render::DrawTagSheet(sheet_, surface);
-        surface.end();
-    }
+    // A printer that cannot start a document draws nothing; the command goes on all the same.
+    platform::printCalibratedPage(printer, calibration,
+                                  [this](platform::Surface& surface) { render::DrawTagSheet(sheet_, surface); });
     janBox_->setFocus(Qt::OtherFocusReason);
+}
+
+print::Calibration EditorWindow::calibrationFor(const QPrinter& printer)
+{
+    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty()) {
+        return {};
+    }
+    const platform::StoredCalibration stored = calibrationSettings_.load(printer.printerName());
+    if (!stored.problem.isEmpty()) {
+        dialogs_->message(this, stored.problem + QStringLiteral("\n調整なしで印刷します。"),
+                          QStringLiteral("印刷位置の調整"), platform::MessageIcon::warning,
+                          platform::MessageButtons::ok);
+    }
+    return stored.calibration.value_or(print::Calibration{});
+}
+
+void EditorWindow::openCalibrationDialog()
+{
+    auto* dialog = new CalibrationDialog(format(), *dialogs_, calibrationSettings_,
+                                         QPrinterInfo::availablePrinterNames(),
+                                         QPrinterInfo::defaultPrinterName(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void EditorWindow::shiftPrice(int dxMm, int dyMm)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/calibration_settings.h"
 #include "platform/dialogs.h"
 #include "sheet/field_entry.h"
 #include "sheet/navigation.h"
@@ -12,6 +13,7 @@
 class QAction;
 class QKeyEvent;
 class QLabel;
+class QPrinter;
 class QPushButton;
 class QScrollBar;
 
@@ -71,6 +73,8 @@ public:
     QScrollBar* scrollBar() const { return previewScrollBar_; }
 
     platform::Dialogs& dialogs() const { return *dialogs_; }
+    // Where the printers' calibrations are kept (the user's settings file unless a test says).
+    platform::CalibrationSettings& calibrationSettings() { return calibrationSettings_; }
     // What the window's file dialog remembers while the window lives.
     platform::FileDialogState& fileDialogState() { return fileDialog_; }
 
@@ -142,6 +146,10 @@ private:
     void layoutPane();
     void setUpScrollBar();
     void scrollTo(int valueTwips);
+    // The calibration for the printer `printer` prints on; none for a file or an unusable one
+    // (the user is told why).
+    print::Calibration calibrationFor(const QPrinter& printer);
+    void openCalibrationDialog();
 
     // Focus bookkeeping (see the class comment).
     // False when the focus has moved on from `widget` meanwhile.
@@ -190,6 +198,7 @@ private:
     platform::Dialogs* dialogs_;
     platform::FileDialogState fileDialog_;
     platform::FileDialogState listDialog_;  // the product lists' file dialog
+    platform::CalibrationSettings calibrationSettings_;
 
     QHash<QString, QWidget*> controls_;
     QHash<QString, QAction*> actions_;

@@ -15,8 +15,10 @@
 
 class FakeDialogs : public platform::Dialogs {
 public:
-    // Printer dialog: accepted with output to `pdfPath` (a PDF file), or cancelled when empty.
+    // Printer dialog: accepted with output to `pdfPath` (a PDF file), or cancelled when empty;
+    // accepted with the printer `printerName` instead when that is set.
     QString pdfPath;
+    QString printerName;
     int printerDialogs = 0;
     QPageLayout layoutShown;    // the page the printer held when the dialog opened
     QPageLayout layoutPrinted;  // the page it printed on
@@ -43,6 +45,11 @@ public:
     {
         ++printerDialogs;
         layoutShown = printer.pageLayout();
+        if (!printerName.isEmpty()) {
+            printer.setPrinterName(printerName);
+            layoutPrinted = printer.pageLayout();
+            return true;
+        }
         if (pdfPath.isEmpty()) {
             return false;
         }
