@@ -157,6 +157,9 @@ LauncherWindow::LauncherWindow(QWidget* parent) : QMainWindow(parent)
     setTabOrder(largeEditorButton, smallEditorButton);
     setTabOrder(smallEditorButton, exitButton);
     setTabOrder(exitButton, supportButton_);
+    // The window opens with the first button of the Tab order focused, so that Enter at start
+    // opens the large-tag editor rather than the guide.
+    largeEditorButton->setFocus(Qt::OtherFocusReason);
 
     creditsTimer_ = new QTimer(this);
     creditsTimer_->setObjectName(QStringLiteral("Timer1"));

@@ -68,6 +68,7 @@ TEST(ButtonKeys, EditorButtonsAndLauncherButtonsTakeEnter)
     auto* launcher = windows::showLauncher();
     auto* largeEditorButton = launcher->findChild<QPushButton*>(QStringLiteral("Command1"));
     ASSERT_NE(largeEditorButton, nullptr);
+    EXPECT_EQ(launcher->focusWidget(), largeEditorButton);  // the first of the Tab order
     EXPECT_EQ(clicksAfter(*largeEditorButton, Qt::Key_Return, Qt::NoModifier), 1);
     EXPECT_NE(windows::openEditor(sheet::SheetFormat::large), nullptr);
     for (QWidget* w : QApplication::topLevelWidgets()) {
