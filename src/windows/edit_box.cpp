@@ -42,7 +42,7 @@ EditBox::EditBox(const sheet::EntryBox& entry, QWidget* parent) : QLineEdit(pare
     // The input method: hiragana entry for the maker and product names, direct entry elsewhere.
     // Qt has no hint that asks for hiragana; those boxes leave the input method as the user set it.
     // The JAN and price boxes take codes and digits only: the input method is switched off for
-    // them, so that keys arrive as typed whatever mode it was left in. The specification and lot
+    // them, so that keys arrive as typed whatever mode it was left in. The 規格 (size) and lot
     // boxes may still need a Japanese word now and then; they only ask for Latin entry, a hint that
     // touch keyboards follow and that the desktop input methods of X11 and Wayland (IBus, Fcitx)
     // ignore, leaving their mode as the user set it. Full-width digits that reach the JAN or price

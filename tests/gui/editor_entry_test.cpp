@@ -545,7 +545,7 @@ TEST(EditorEntry, FullWidthDigitsBecomeACodeAndAPrice)
         EXPECT_EQ(e.sheet().record(1).jan, QStringLiteral("4901234567894"));
         EXPECT_EQ(e.sheet().record(1).price, 128);
 
-        // Codes and digits: no input method; the specification and lot boxes ask for Latin entry.
+        // Codes and digits: no input method; the 規格 (size) and lot boxes ask for Latin entry.
         EXPECT_FALSE(e.box(Field::jan)->testAttribute(Qt::WA_InputMethodEnabled));
         EXPECT_FALSE(e.box(Field::price)->testAttribute(Qt::WA_InputMethodEnabled));
         for (Field f : {Field::spec, Field::lot}) {
