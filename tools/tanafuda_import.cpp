@@ -16,6 +16,7 @@
 #include "sheet/tag_sheet.h"
 #include "sheetfile/sheet_file.h"
 #include "build_config.h"
+#include "command_line.h"
 #include "platform/runtime_folder_warning.h"
 
 #include <QCommandLineParser>
@@ -33,16 +34,11 @@ namespace {
 
 enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefused = 4 };
 
-void say(FILE* stream, const QString& text)
-{
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
+using command_line::say;
 
 int usage(const QCommandLineParser& parser, const QString& problem)
 {
-    say(stderr, QStringLiteral("tanafuda-import: %1\n\n").arg(problem) + parser.helpText());
+    command_line::sayUsageError(parser, problem);
     return kUsage;
 }
 
@@ -153,12 +149,7 @@ int main(int argc, char* argv[])
     if (!parser.parse(QCoreApplication::arguments())) {
         return usage(parser, parser.errorText());
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        say(stdout, parser.helpText());
-        return kDone;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        say(stdout, QStringLiteral("tanafuda-import %1\n").arg(QCoreApplication::applicationVersion()));
+    if (command_line::answeredHelpOrVersion(parser)) {
         return kDone;
     }
     const QStringList positional = parser.positionalArguments();

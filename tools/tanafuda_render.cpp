@@ -6,6 +6,7 @@
 // --skip-rejected, the other sheets were drawn but some were rejected.
 
 #include "build_config.h"
+#include "command_line.h"
 #include "fileio/careful_write.h"
 #include "platform/calibration_settings.h"
 #include "platform/fonts.h"
@@ -48,16 +49,11 @@ constexpr char kPageSeparator[] = "{\"op\":\"newPage\"}\n";
 constexpr double kA4WidthMm = 210.0;
 constexpr double kA4HeightMm = 297.0;
 
-void say(FILE* stream, const QString& text)
-{
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
+using command_line::say;
 
 int usage(const QCommandLineParser& parser, const QString& problem)
 {
-    say(stderr, QStringLiteral("tanafuda-render: %1\n\n").arg(problem) + parser.helpText());
+    command_line::sayUsageError(parser, problem);
     return kUsage;
 }
 
@@ -461,12 +457,7 @@ int main(int argc, char* argv[])
     if (!parser.parse(QCoreApplication::arguments())) {
         return usage(parser, parser.errorText());
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        say(stdout, parser.helpText());
-        return kDone;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        say(stdout, QStringLiteral("tanafuda-render %1\n").arg(QCoreApplication::applicationVersion()));
+    if (command_line::answeredHelpOrVersion(parser)) {
         return kDone;
     }
     const QStringList positional = parser.positionalArguments();
