@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libquazip1-qt6-dev
+  libqt6sql6-sqlite libqt6sql6-psql postgresql
   fonts-ipafont-mincho fonts-ipafont-gothic
   googletest libgtest-dev libbenchmark-dev libzint-dev
   clang libclang-rt-14-dev
