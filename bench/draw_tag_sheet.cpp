@@ -43,7 +43,7 @@ void PreviewOnImage(benchmark::State& state)
     QImage image = previewImage();
     output::PainterSurface surface(image);
     for (auto _ : state) {
-        draw::DrawTagSheet(s, surface);
+        draw::drawTagSheet(s, surface);
     }
 }
 BENCHMARK(PreviewOnImage)->Unit(benchmark::kMicrosecond);
@@ -54,7 +54,7 @@ void PreviewOnRecording(benchmark::State& state)
     s.outputMode = QStringLiteral("0");
     for (auto _ : state) {
         draw::RecordingSurface surface;
-        draw::DrawTagSheet(s, surface);
+        draw::drawTagSheet(s, surface);
         benchmark::DoNotOptimize(surface.ops().size());
     }
 }
@@ -71,7 +71,7 @@ void PrintToPdf600(benchmark::State& state)
         writer.setResolution(600);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
         output::PainterSurface surface(writer);
-        draw::DrawTagSheet(s, surface);
+        draw::drawTagSheet(s, surface);
         surface.end();
         benchmark::DoNotOptimize(buffer.size());
     }

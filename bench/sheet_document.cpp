@@ -63,13 +63,13 @@ void PdfPageAdded(benchmark::State& state)
     QPainter painter(&writer);
     {
         output::PainterSurface first(painter, kDpi, kDpi);
-        draw::DrawTagSheet(sheets[0], first);
+        draw::drawTagSheet(sheets[0], first);
     }
     size_t next = 1;
     for (auto _ : state) {
         writer.newPage();
         output::PainterSurface surface(painter, kDpi, kDpi);
-        draw::DrawTagSheet(sheets[next++ % sheets.size()], surface);
+        draw::drawTagSheet(sheets[next++ % sheets.size()], surface);
     }
     painter.end();
     state.counters["bytes/page"] = double(pdf.size()) / double(next);

@@ -146,7 +146,7 @@ std::optional<TagSheet> readThroughPipe(const QByteArray& bytes)
 std::vector<draw::DrawOp> drawn(const TagSheet& sheet)
 {
     draw::RecordingSurface surface;
-    draw::DrawTagSheet(sheet, surface);
+    draw::drawTagSheet(sheet, surface);
     return surface.ops();
 }
 

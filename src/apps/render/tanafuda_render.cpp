@@ -652,7 +652,7 @@ int main(int argc, char* argv[])
                 lines += kPageSeparator;
             }
             draw::RecordingSurface surface(twipsPerPixel, twipsPerPixel);
-            draw::DrawTagSheet(output::cutToDrawable(sheets[i]), surface);
+            draw::drawTagSheet(output::cutToDrawable(sheets[i]), surface);
             lines += surface.toJsonLines();
         }
         return deliver(output, lines) ? done : kUnwritable;

@@ -80,6 +80,10 @@ public:
     // Empties every record (and the scratch copy): texts empty, prices 0. Nothing else changes.
     void clearAll();
 
+    // Puts the margins of the large format back to their start-up values, as a blank page shows
+    // them; the small format keeps its margins.
+    void restoreStartMargins();
+
     // The position label as the JAN box writes it: the number with one leading blank (the sign
     // place of a non-negative number) followed by "/24" or "/40", e.g. " 7/24".
     QString positionText() const;

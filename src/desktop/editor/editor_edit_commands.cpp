@@ -56,13 +56,13 @@ void EditorWindow::wireEditCommands()
 
 void EditorWindow::refreshAfterEdit()
 {
-    // After a click the button has the focus, and RefreshPreview's move to Text1 runs Text1's turn.
+    // After a click the button has the focus, and refreshPreview's move to Text1 runs Text1's turn.
     // When an edit box still holds the focus, its text was stored ahead and its turn ends here,
     // Text1's turn running in full even when Text1 is that box.
     if (qobject_cast<EditBox*>(focusOwner_.data()) != nullptr) {
         focusJanBox();
     } else {
-        RefreshPreview();
+        refreshPreview();
     }
 }
 

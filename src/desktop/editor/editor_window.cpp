@@ -218,7 +218,7 @@ void EditorWindow::startUp()
         priceFontLabel()->setText(sheet::kMincho);
     }
 
-    drawBlankSheet();
+    showBlankPage();
 }
 
 void EditorWindow::updateCaption(const QString& title)
@@ -273,7 +273,7 @@ void EditorWindow::enterBox(EditBox* box)
 
 void EditorWindow::enterJanBox()
 {
-    RefreshPreview();
+    refreshPreview();
     outlineCurrentTag();
     setPositionLabel(sheet_.positionText());
     showCurrentRecord();
@@ -290,7 +290,7 @@ void EditorWindow::leaveBox(EditBox* box)
     storeBoxText(box);
     if (box->isPriceBox()) {
         sheet::moveCurrent(sheet_, sheet::Move::next);
-        RefreshPreview();
+        refreshPreview();
     }
 }
 

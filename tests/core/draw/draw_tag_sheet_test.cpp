@@ -23,7 +23,7 @@ std::vector<DrawOp> drawnOps(const TagSheet& sheet, const QString& mode)
     TagSheet copy = sheet;
     copy.outputMode = mode;
     RecordingSurface surface(15, 15);
-    draw::DrawTagSheet(copy, surface);
+    draw::drawTagSheet(copy, surface);
     return surface.ops();
 }
 
@@ -68,7 +68,7 @@ sheet::TagRecord tag(qint32 price, const QString& jan = QString())
 
 }  // namespace
 
-TEST(DrawTagSheet, EmptySheetInPreviewIsTheGreyGridNumbersAndHeader)
+TEST(drawTagSheet, EmptySheetInPreviewIsTheGreyGridNumbersAndHeader)
 {
     for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
         TagSheet sheet(*format);
@@ -107,7 +107,7 @@ TEST(DrawTagSheet, EmptySheetInPreviewIsTheGreyGridNumbersAndHeader)
     }
 }
 
-TEST(DrawTagSheet, TagWithoutProductNameDrawsNothing)
+TEST(drawTagSheet, TagWithoutProductNameDrawsNothing)
 {
     for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
         auto record = tag(1980, QStringLiteral("4901234567894"));
@@ -118,7 +118,7 @@ TEST(DrawTagSheet, TagWithoutProductNameDrawsNothing)
     }
 }
 
-TEST(DrawTagSheet, LargePriceBands)
+TEST(drawTagSheet, LargePriceBands)
 {
     struct Row {
         qint32 price;
@@ -171,7 +171,7 @@ TEST(DrawTagSheet, LargePriceBands)
     }
 }
 
-TEST(DrawTagSheet, SmallPriceBands)
+TEST(drawTagSheet, SmallPriceBands)
 {
     struct Row {
         qint32 price;
@@ -204,7 +204,7 @@ TEST(DrawTagSheet, SmallPriceBands)
     }
 }
 
-TEST(DrawTagSheet, PrintOffsetsMoveOnlyThePrice)
+TEST(drawTagSheet, PrintOffsetsMoveOnlyThePrice)
 {
     for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
         TagSheet plain = sheetWithTag(*format, 1, tag(980, QStringLiteral("4901234567894")));
@@ -228,7 +228,7 @@ TEST(DrawTagSheet, PrintOffsetsMoveOnlyThePrice)
     }
 }
 
-TEST(DrawTagSheet, LargeFrameWithAndWithoutBorder)
+TEST(drawTagSheet, LargeFrameWithAndWithoutBorder)
 {
     TagSheet sheet = sheetWithTag(SheetFormat::large, 1, tag(100));
     auto ops = drawnOps(sheet, QStringLiteral("1"));
@@ -255,7 +255,7 @@ TEST(DrawTagSheet, LargeFrameWithAndWithoutBorder)
     EXPECT_FALSE(textOp(ops, QStringLiteral("品名")).font.underline);
 }
 
-TEST(DrawTagSheet, SmallFrameWithAndWithoutBorder)
+TEST(drawTagSheet, SmallFrameWithAndWithoutBorder)
 {
     auto record = tag(100);
     record.productName = QStringLiteral("ABC");
@@ -288,7 +288,7 @@ TEST(DrawTagSheet, SmallFrameWithAndWithoutBorder)
     EXPECT_FALSE(textOp(ops, QStringLiteral("     X     ")).font.underline);
 }
 
-TEST(DrawTagSheet, SmallBlankFill)
+TEST(drawTagSheet, SmallBlankFill)
 {
     struct Row {
         QString maker, name, name2;
@@ -326,7 +326,7 @@ TEST(DrawTagSheet, SmallBlankFill)
     }
 }
 
-TEST(DrawTagSheet, CodeLengthDecidesPlaceholderOrSlogan)
+TEST(drawTagSheet, CodeLengthDecidesPlaceholderOrSlogan)
 {
     struct Row {
         const SheetFormat* format;
@@ -366,21 +366,21 @@ TEST(DrawTagSheet, CodeLengthDecidesPlaceholderOrSlogan)
     }
 }
 
-TEST(DrawTagSheet, PenWidthIsBackToOneAfterAPlaceholder)
+TEST(drawTagSheet, PenWidthIsBackToOneAfterAPlaceholder)
 {
     TagSheet sheet = sheetWithTag(SheetFormat::small, 40, tag(100, QStringLiteral("49012347")));
     sheet.outputMode = QStringLiteral("0");
     RecordingSurface surface;
-    draw::DrawTagSheet(sheet, surface);
+    draw::drawTagSheet(sheet, surface);
     EXPECT_EQ(surface.drawWidth(), 1);
     surface.clearOps();
-    draw::DrawTagSheet(sheet, surface);
+    draw::drawTagSheet(sheet, surface);
     for (const DrawOp& op : ofKind(surface.ops(), DrawOp::Kind::outline)) {
         EXPECT_EQ(op.width, 1);
     }
 }
 
-TEST(DrawTagSheet, PreviewShowsTheTagNumberOnTopOfEachDrawnTag)
+TEST(drawTagSheet, PreviewShowsTheTagNumberOnTopOfEachDrawnTag)
 {
     const auto large = drawnOps(sheetWithTag(SheetFormat::large, 24, tag(100)), QStringLiteral("0"));
     const auto numbers = std::count_if(large.begin(), large.end(),
@@ -392,14 +392,15 @@ TEST(DrawTagSheet, PreviewShowsTheTagNumberOnTopOfEachDrawnTag)
     EXPECT_EQ(small.back().x, 60 + 26);
 }
 
-TEST(DrawBlankSheet, ClearsAndDrawsTheGridOnly)
+TEST(drawBlankSheet, ClearsAndDrawsTheGridOnly)
 {
     TagSheet large(SheetFormat::large);
     large.marginLeft = 3;
     large.marginTop = 4;
     large.record(1) = tag(100);
     RecordingSurface surface;
-    draw::DrawBlankSheet(large, surface);
+    large.restoreStartMargins();
+    draw::drawBlankSheet(large, surface);
     EXPECT_EQ(large.marginLeft, 10);
     EXPECT_EQ(large.marginTop, 15);
     EXPECT_EQ(surface.unit(), Unit::millimetres);
@@ -411,12 +412,13 @@ TEST(DrawBlankSheet, ClearsAndDrawsTheGridOnly)
     TagSheet small(SheetFormat::small);
     small.marginLeft = 30;
     RecordingSurface smallSurface;
-    draw::DrawBlankSheet(small, smallSurface);
+    small.restoreStartMargins();
+    draw::drawBlankSheet(small, smallSurface);
     EXPECT_EQ(small.marginLeft, 30);  // only the large format puts its margins back
     EXPECT_EQ(smallSurface.ops().size(), 1u + 80u);
 }
 
-TEST(DrawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
+TEST(drawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
 {
     // Tags 1 and 2 sit side by side; tag 2's frame runs through tag 1's right quiet zone. Tag 3 has
     // no symbol, tag 4 no product name.
@@ -431,7 +433,7 @@ TEST(DrawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
     zones.setUnit(Unit::millimetres);
     for (int t : {1, 2}) {
         const sheet::CellOrigin o = sheet.cellOrigin(t);
-        ASSERT_EQ(barcode::DrawJanQuietZones(zones, sheet.record(t).jan, o.xMm + 0.5, o.yMm + 3.5, o.xMm + 35, o.yMm + 9),
+        ASSERT_EQ(barcode::drawJanQuietZones(zones, sheet.record(t).jan, o.xMm + 0.5, o.yMm + 3.5, o.xMm + 35, o.yMm + 9),
                   barcode::kJanOk);
     }
     // The zones come last, after every frame and text of the page.

@@ -513,7 +513,7 @@ TEST(EditorEntry, AFocusMovePlacedWhileTheWindowIsInactiveTakesEffectOnItsReturn
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     // A command finishing while the window is inactive (after a dialog) gives Text1 the focus.
-    e.w().RefreshPreview();
+    e.w().refreshPreview();
     EXPECT_EQ(e.sheet().current, 7);
     EXPECT_EQ(e.sheet().record(7).price, 0);
 
