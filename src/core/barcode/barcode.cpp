@@ -150,6 +150,18 @@ draw::Colour moduleColour(QChar module)
 
 }  // namespace
 
+int checkDigitOf(QStringView dataDigits)
+{
+    int sum = 0;
+    const qsizetype width = dataDigits.size();
+    for (qsizetype i = 0; i < width; ++i) {
+        const QChar ch = dataDigits.at(i);
+        const int digit = ch >= u'0' && ch <= u'9' ? ch.unicode() - u'0' : 0;
+        sum += ((width - i) % 2 == 1 ? 3 : 1) * digit;
+    }
+    return (10 - sum % 10) % 10;
+}
+
 qint16 normalizeJan(QString& code, qint16& checkDigit)
 {
     const qsizetype n = code.size();
@@ -191,13 +203,7 @@ qint16 normalizeJan(QString& code, qint16& checkDigit)
         data.prepend(QString(width - data.size(), u'0'));
     }
 
-    // The rightmost data digit weighs 3, the next 1, and so on leftwards.
-    int sum = 0;
-    for (qsizetype i = 0; i < width; ++i) {
-        const int weight = (width - i) % 2 == 1 ? 3 : 1;
-        sum += weight * digitAt(data, i);
-    }
-    checkDigit = static_cast<qint16>((10 - sum % 10) % 10);
+    checkDigit = static_cast<qint16>(checkDigitOf(data));
     code = data;
     return supplied != -1 && supplied != checkDigit ? kJanWrongCheckDigit : kJanOk;
 }

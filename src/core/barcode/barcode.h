@@ -17,6 +17,10 @@ inline constexpr qint16 kJanOk = 0;               // normalised / drawn
 inline constexpr qint16 kJanWrongCheckDigit = 1;  // the supplied check digit is wrong: nothing drawn
 inline constexpr qint16 kJanNotANumber = 2;       // a character read is not "0"-"9": nothing drawn
 
+// The check digit (0-9) of the data digits of an EAN-13 (12) or EAN-8 (7): the rightmost data digit
+// weighs 3, the next 1, and so on leftwards. A character that is not a digit counts as 0.
+int checkDigitOf(QStringView dataDigits);
+
 // Turns `code` (in place) into the data digits of an EAN-8 (7 digits) or EAN-13 (12 digits),
 // sets `checkDigit` to the computed check digit and returns kJanOk, kJanWrongCheckDigit or
 // kJanNotANumber. With kJanNotANumber the text is left as it was and `checkDigit` is 0.

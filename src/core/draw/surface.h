@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/sheet/tag_sheet.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -8,9 +10,9 @@ namespace draw {
 // Unit of the coordinates handed to a surface.
 enum class Unit { millimetres, pixels };
 
-// Colours as the system holds them: 0x00BBGGRR. A value with the top bit set names a system
-// colour; kButtonFace is the face colour of buttons, the grey of the preview grid.
-using Colour = quint32;
+// Colours as the sheet holds them (sheet::Colour, 0x00BBGGRR). A value with the top bit set names a
+// system colour; kButtonFace is the face colour of buttons, the grey of the preview grid.
+using sheet::Colour;
 inline constexpr Colour kBlack = 0x00000000;
 inline constexpr Colour kWhite = 0x00FFFFFF;
 inline constexpr Colour kRed = 0x000000FF;

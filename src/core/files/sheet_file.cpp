@@ -1,6 +1,7 @@
 #include "core/files/sheet_file.h"
 
 #include "core/files/careful_write.h"
+#include "core/files/code_page_932.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -21,9 +22,6 @@ using sheet::SheetFormat;
 using sheet::TagRecord;
 using sheet::TagSheet;
 
-// Code page 932: Shift_JIS with the Windows extensions.
-constexpr const char* kCodecName = "windows-31j";
-constexpr QStringConverter::Flags kCodecFlags = QStringConverter::Flag::Stateless;
 
 const std::vector<Field> kLargeFields{
     Field::jan, Field::maker, Field::productName, Field::spec, Field::lot};
@@ -90,7 +88,7 @@ public:
             written.replace(u'"', u'＂');
             outcome.doubleQuote = true;
         }
-        QStringEncoder encoder(kCodecName, kCodecFlags);
+        QStringEncoder encoder = codePage932Encoder();
         const QByteArray bytes = encoder.encode(written);
         if (!encoder.hasError() && decodesTo(bytes, written)) {
             out += bytes;
@@ -124,14 +122,14 @@ public:
 
     QByteArray encodePlain(const QString& text)
     {
-        QStringEncoder encoder(kCodecName, kCodecFlags);
+        QStringEncoder encoder = codePage932Encoder();
         return encoder.encode(text);
     }
 
 private:
     static bool decodesTo(const QByteArray& bytes, const QString& text)
     {
-        QStringDecoder decoder(kCodecName, kCodecFlags);
+        QStringDecoder decoder = codePage932Decoder();
         const QString back = decoder.decode(bytes);
         return !decoder.hasError() && back == text;
     }
@@ -142,7 +140,7 @@ private:
         auto [it, inserted] = cache_.try_emplace(codePoint);
         if (inserted) {
             const QString single = QString::fromUcs4(&codePoint, 1);
-            QStringEncoder encoder(kCodecName, kCodecFlags);
+            QStringEncoder encoder = codePage932Encoder();
             QByteArray bytes = encoder.encode(single);
             if (!encoder.hasError() && decodesTo(bytes, single)) {
                 it->second = std::move(bytes);
@@ -251,13 +249,13 @@ QString decodeText(QByteArrayView bytes)
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return isPrintableAscii(c); })) {
         return QString::fromLatin1(bytes);
     }
-    QStringDecoder whole(kCodecName, kCodecFlags);
+    QStringDecoder whole = codePage932Decoder();
     QString text = whole.decode(bytes);
     if (!whole.hasError()) {
         return text;
     }
     text.clear();
-    QStringDecoder runs(kCodecName, kCodecFlags);
+    QStringDecoder runs = codePage932Decoder();
     const qsizetype n = bytes.size();
     qsizetype runStart = 0;
     qsizetype i = 0;
@@ -466,7 +464,7 @@ EncodedSheet encodeSheet(const TagSheet& sheet)
 WriteResult writeSheetFile(const TagSheet& sheet, const QString& path)
 {
     WriteResult result;
-    if (!QStringEncoder(kCodecName).isValid()) {
+    if (!codePage932Encoder().isValid()) {
         result.error = QStringLiteral("This system cannot encode text in code page 932.");
         return result;
     }

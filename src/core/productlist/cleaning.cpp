@@ -1,11 +1,11 @@
 #include "core/productlist/cleaning.h"
 
+#include "core/files/code_page_932.h"
+
 #include "core/sheet/field_entry.h"
 
 #include <QHash>
 #include <QRegularExpression>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
 
@@ -61,35 +61,8 @@ QString leftCharacters(const QString& text, int length)
     return text.left(length);
 }
 
-// Whether a sheet file holds `text` as it is, asked of the code page once for the whole text (the
-// characters are looked at one by one only when it does not).
-class CodePageCheck {
-public:
-    bool holds(const QString& text)
-    {
-        const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar ch) {
-            return ch.unicode() >= 0x20 && ch.unicode() < 0x7F && ch != u'"';
-        });
-        if (ascii) {
-            return true;
-        }
-        if (!encoder_.isValid() || !decoder_.isValid()) {
-            return false;
-        }
-        encoder_.resetState();
-        decoder_.resetState();
-        const QByteArray bytes = encoder_.encode(text);
-        if (encoder_.hasError()) {
-            return false;
-        }
-        const QString back = decoder_.decode(bytes);
-        return !decoder_.hasError() && back == text;
-    }
-
-private:
-    QStringEncoder encoder_{"windows-31j"};
-    QStringDecoder decoder_{"windows-31j"};
-};
+// Whether a sheet file holds a text as it is.
+using CodePageCheck = files::CodePage932Check;
 
 class RowCleaner {
 public:
@@ -189,7 +162,7 @@ private:
             text = kept;
         }
         QString lost;
-        for (char32_t codePoint : codePage_.holds(text) ? QList<uint>() : text.toUcs4()) {
+        for (char32_t codePoint : codePage_.fits(text) ? QList<uint>() : text.toUcs4()) {
             if (!sheet::isFileCharacter(codePoint)) {
                 const QString ch = QString::fromUcs4(&codePoint, 1);
                 if (!lost.contains(ch)) {

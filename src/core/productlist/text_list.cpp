@@ -1,5 +1,7 @@
 #include "core/productlist/text_list.h"
 
+#include "core/files/code_page_932.h"
+
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -186,7 +188,7 @@ DecodedText decodeText(const QByteArray& bytes, std::optional<Encoding> forced)
         break;
     }
     case Encoding::cp932: {
-        QStringDecoder decoder("windows-31j");
+        QStringDecoder decoder = files::codePage932Decoder();
         if (decoder.isValid()) {
             out.text = decodeWith(decoder, data, out.invalidBytes);
         } else {

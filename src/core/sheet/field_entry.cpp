@@ -1,8 +1,9 @@
 #include "core/sheet/field_entry.h"
 
+#include "core/barcode/barcode.h"
+#include "core/files/code_page_932.h"
+
 #include <QList>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
 
@@ -29,45 +30,6 @@ const std::vector<EntryBox> kSmallBoxes{
     {Field::lot, "Text6", 8, true, false},
     {Field::price, "Text7", 0, false, false},
 };
-
-int digitValue(QChar ch)
-{
-    return ch >= u'0' && ch <= u'9' ? ch.unicode() - u'0' : 0;
-}
-
-// Sum of the first `count` characters' digit values, weighted `oddWeight` at positions 1, 3, ...
-// and `evenWeight` at positions 2, 4, ... counted from the left.
-int weightedSum(const QString& text, int count, int oddWeight, int evenWeight)
-{
-    int sum = 0;
-    for (int i = 0; i < count; ++i) {
-        sum += digitValue(text.at(i)) * ((i % 2 == 0) ? oddWeight : evenWeight);
-    }
-    return sum;
-}
-
-QChar checkDigitFor(int sum)
-{
-    const int c = (10 - sum % 10) % 10;
-    return QChar(u'0' + c);
-}
-
-// Code page 932 round trip: encodable without error and decoded back unchanged (a "best fit"
-// mapping to a similar character does not count).
-bool fitsCodePage932(const QString& text)
-{
-    QStringEncoder encoder("windows-31j");
-    if (!encoder.isValid()) {
-        return std::all_of(text.cbegin(), text.cend(), [](QChar ch) { return ch.unicode() < 0x80; });
-    }
-    const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError()) {
-        return false;
-    }
-    QStringDecoder decoder("windows-31j");
-    const QString back = decoder.decode(bytes);
-    return !decoder.hasError() && back == text;
-}
 
 }  // namespace
 
@@ -118,10 +80,10 @@ QString fieldText(const TagRecord& record, Field field)
 QString completeCheckDigit(const QString& text)
 {
     if (text.size() == 13) {
-        return text.left(12) + checkDigitFor(weightedSum(text, 12, 1, 3));
+        return text.left(12) + QChar(u'0' + barcode::checkDigitOf(QStringView(text).left(12)));
     }
     if (text.size() == 8) {
-        return text.left(7) + checkDigitFor(weightedSum(text, 7, 3, 1));
+        return text.left(7) + QChar(u'0' + barcode::checkDigitOf(QStringView(text).left(7)));
     }
     return text;
 }
@@ -157,7 +119,7 @@ bool isFileCharacter(char32_t codePoint)
     if (codePoint < 0x7F) {
         return true;
     }
-    return fitsCodePage932(QString::fromUcs4(&codePoint, 1));
+    return files::fitsCodePage932(QString::fromUcs4(&codePoint, 1));
 }
 
 QString halfWidthDigits(const QString& text)
@@ -194,7 +156,7 @@ std::optional<BoxEdit> filterBoxEdit(const QString& before, const QString& after
     const bool plain = std::none_of(kept.cbegin(), kept.cend(), [](QChar ch) {
         return ch.unicode() < 0x20 || ch.unicode() == 0x7F;
     });
-    if (!plain || !fitsCodePage932(kept)) {
+    if (!plain || !files::fitsCodePage932(kept)) {
         // Look at each character alone only when something has to go.
         QString filtered;
         for (const uint cp : kept.toUcs4()) {
