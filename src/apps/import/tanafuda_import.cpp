@@ -5,16 +5,12 @@
 // error; 2 the list could not be read (or has nothing to put on tags); 3 a sheet file, the PDF or
 // the print job could not be written.
 
-#include "core/productlist/cleaning.h"
-#include "core/productlist/column_mapping.h"
-#include "core/productlist/product_list.h"
-#include "core/productlist/sheet_filling.h"
 #include "core/files/careful_write.h"
+#include "core/jobs/import_job.h"
 #include "output/fonts.h"
 #include "output/sheet_document.h"
 #include "output/sheet_print.h"
 #include "core/sheet/tag_sheet.h"
-#include "core/files/sheet_file.h"
 #include "build_config.h"
 #include "apps/common/command_line.h"
 #include "apps/common/runtime_folder_warning.h"
@@ -40,52 +36,6 @@ int usage(const QCommandLineParser& parser, const QString& problem)
 {
     command_line::sayUsageError(parser, problem);
     return kUsage;
-}
-
-// A column given on the command line: its header title as the list spells it, or its number from 1.
-int columnOfArgument(const ProductList& list, const QString& given)
-{
-    const int titled = int(list.columnTitles.indexOf(given.trimmed()));
-    if (titled >= 0) {
-        return titled;
-    }
-    bool ok = false;
-    const int number = given.toInt(&ok);
-    return ok && number >= 1 && number <= list.columnCount() ? number - 1 : -2;
-}
-
-QString describeList(const QString& path, const ProductList& list)
-{
-    QStringList parts;
-    switch (list.kind) {
-    case ListKind::text:
-        parts << encodingName(list.encoding) + (list.bom ? QStringLiteral(" (BOM)") : QString())
-              << delimiterName(list.delimiter) + QStringLiteral("区切り");
-        break;
-    case ListKind::xlsx:
-    case ListKind::ods:
-        parts << QStringLiteral("シート「%1」").arg(list.sheetName);
-        break;
-    }
-    parts << (list.hasHeader ? QStringLiteral("見出しあり") : QStringLiteral("見出しなし"));
-    parts << QStringLiteral("%1行").arg(list.rows.size());
-    return QStringLiteral("読み込み: %1 (%2)\n").arg(QFileInfo(path).fileName(), parts.join(QStringLiteral(", ")));
-}
-
-QString describeMapping(const ProductList& list, const ColumnMapping& mapping, const sheet::SheetFormat& format,
-                        const TaxSettings& tax)
-{
-    QStringList parts;
-    for (ListField field : listFieldsOf(format)) {
-        const int column = mapping.column(field);
-        if (column >= 0) {
-            parts << QStringLiteral("%1=%2").arg(listFieldTitle(field), list.columnTitles.value(column));
-        }
-    }
-    QString taxText = tax.basis == PriceBasis::includesTax
-                          ? QStringLiteral("税込み")
-                          : QStringLiteral("税抜き、税率 %1%、%2").arg(tax.ratePercent).arg(roundingTitle(tax.rounding));
-    return QStringLiteral("列: %1 (価格は%2)\n").arg(parts.join(QStringLiteral(", ")), taxText);
 }
 
 }  // namespace
@@ -223,7 +173,7 @@ int main(int argc, char* argv[])
         }
         tax.rounding = *rounding;
     }
-    std::vector<std::pair<ListField, QString>> maps;
+    std::vector<jobs::ColumnChoice> columns;
     for (const QString& value : parser.values(mapOpt)) {
         const qsizetype equals = value.indexOf(u'=');
         const auto field = equals > 0 ? listFieldOfKey(value.left(equals)) : std::nullopt;
@@ -231,96 +181,39 @@ int main(int argc, char* argv[])
             return usage(parser, QStringLiteral("--map takes FIELD=COLUMN with FIELD one of jan, maker, name, name2, spec, "
                                                 "lot, price, tax: \"%1\"").arg(value));
         }
-        maps.emplace_back(*field, value.mid(equals + 1));
+        columns.push_back({*field, value.mid(equals + 1)});
     }
 
-    const QString listPath = positional.front();
-    const ProductList list = readProductList(listPath, options);
-    if (!list.ok) {
-        QString message = list.error;
-        if (!list.sheetNames.isEmpty()) {
-            message += QStringLiteral(" (シート: %1)").arg(list.sheetNames.join(QStringLiteral(", ")));
+    jobs::ImportRequest request;
+    request.listPath = positional.front();
+    request.read = options;
+    request.format = format;
+    request.startTag = start;
+    request.columns = columns;
+    if (parser.isSet(excludesOpt) || parser.isSet(includesOpt)) {
+        request.priceBasis = parser.isSet(excludesOpt) ? PriceBasis::excludesTax : PriceBasis::includesTax;
+    }
+    request.tax = tax;
+    request.folder = QDir(parser.value(outputOpt)).path();
+    request.overwrite = parser.isSet(overwriteOpt);
+    const jobs::ImportReport report{
+        [](const QString& text) { say(stdout, text); },
+        [](const QString& text) { say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(text)); }};
+    jobs::ImportOutcome imported = jobs::runImport(request, report);
+    switch (imported.status) {
+    case jobs::ImportStatus::unknownColumn: return usage(parser, imported.problem);
+    case jobs::ImportStatus::unreadable: return kUnreadable;
+    case jobs::ImportStatus::unwritable: return kUnwritable;
+    case jobs::ImportStatus::someRefused:
+        if (imported.sheets.empty()) {
+            return kSomeRefused;
         }
-        say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(listPath, message));
-        return kUnreadable;
+        break;
+    case jobs::ImportStatus::done: break;
     }
-    const AutoMapping automatic = list.hasHeader ? mapColumns(list.columnTitles, *format)
-                                                 : AutoMapping{guessColumns(list.rows), std::nullopt};
-    ColumnMapping mapping = automatic.mapping;
-    for (const auto& [field, column] : maps) {
-        if (column.isEmpty()) {
-            mapping.set(field, -1);
-            continue;
-        }
-        const int index = columnOfArgument(list, column);
-        if (index < 0) {
-            return usage(parser, QStringLiteral("the list has no column \"%1\" (its columns: %2)")
-                                     .arg(column, list.columnTitles.join(QStringLiteral(", "))));
-        }
-        mapping.set(field, index);
-    }
-    tax.basis = parser.isSet(excludesOpt)   ? PriceBasis::excludesTax
-                : parser.isSet(includesOpt) ? PriceBasis::includesTax
-                                            : automatic.priceBasis.value_or(PriceBasis::includesTax);
-
-    say(stdout, describeList(listPath, list) + describeMapping(list, mapping, *format, tax));
-    if (list.invalidBytes) {
-        say(stdout, QStringLiteral("注意: %1 として読めない文字があります。--encoding で文字コードを選んでください\n")
-                        .arg(encodingName(list.encoding)));
-    }
-    if (list.truncated) {
-        say(stdout, QStringLiteral("注意: %1行を超える分は読んでいません\n").arg(kMaxRows));
-    }
-    if (mapping.column(ListField::productName) < 0) {
-        say(stderr, QStringLiteral("tanafuda-import: 商品名の列が分かりません。--map name=列 で指定してください (列: %1)\n")
-                        .arg(list.columnTitles.join(QStringLiteral(", "))));
-        return kUnreadable;
-    }
-
-    const std::vector<CleanRow> cleaned = cleanRows(list.rows, mapping, *format, tax);
-    QString report;
-    for (const CleanRow& row : cleaned) {
-        const QString line = reportLine(row);
-        if (!line.isEmpty()) {
-            report += line + u'\n';
-        }
-    }
-    say(stdout, report);
-    const CleanCounts counts = countRows(cleaned);
-    const std::vector<sheet::TagRecord> records = usedRecords(cleaned);
-    if (records.empty()) {
-        say(stdout, countsLine(counts) + QStringLiteral("\n"));
-        say(stderr, QStringLiteral("tanafuda-import: 棚札にする商品がありません\n"));
-        return counts.refused > 0 ? kSomeRefused : kUnreadable;
-    }
-
-    std::vector<sheet::TagSheet> sheets = sheetsForList(*format, start, records);
-    const QDir dir(parser.value(outputOpt));
-    if (!QDir().mkpath(dir.path())) {
-        say(stderr, QStringLiteral("tanafuda-import: フォルダー %1 を作れません\n").arg(dir.path()));
-        return kUnwritable;
-    }
-    const QStringList names = numberedSheetFileNames(QFileInfo(listPath).completeBaseName(), 1, int(sheets.size()));
-    if (!parser.isSet(overwriteOpt)) {
-        for (const QString& name : names) {
-            if (QFileInfo::exists(dir.filePath(name))) {
-                say(stderr, QStringLiteral("tanafuda-import: %1 がすでにあります (置き換えるには --overwrite)\n")
-                                .arg(dir.filePath(name)));
-                return kUnwritable;
-            }
-        }
-    }
-    for (size_t i = 0; i < sheets.size(); ++i) {
-        const QString path = dir.filePath(names.at(qsizetype(i)));
-        // The printed page names its file, as the editor's does.
-        sheets[i].fileName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-        const files::WriteResult written = files::writeSheetFile(sheets[i], path);
-        if (!written.ok) {
-            say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(path, written.error));
-            return kUnwritable;
-        }
-        say(stdout, QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
-    }
+    const QString listPath = request.listPath;
+    std::vector<sheet::TagSheet>& sheets = imported.sheets;
+    const CleanCounts counts = imported.counts;
     if (parser.isSet(pdfOpt)) {
         QByteArray pdf;
         const output::DocumentResult drawn = output::drawPdfDocument(sheets, 600, pdf);
