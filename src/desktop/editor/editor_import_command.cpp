@@ -147,10 +147,9 @@ void EditorWindow::importProductList()
         std::vector<sheet::TagSheet> pages{sheet_};
         pages.insert(pages.end(), rest.begin(), rest.end());
         QPrinter printer(QPrinter::HighResolution);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(QPageLayout::Portrait);
+        output::prepareActualSizePage(printer);
         if (dialogs_->choosePrinter(this, printer)) {
-            const output::DocumentResult printed = output::printSheetDocument(pages, printer);
+            const output::DocumentResult printed = output::printSheets(pages, printer, printerCalibration());
             if (printed.ok) {
                 done += QStringLiteral("\n%1 枚を印刷しました。").arg(pages.size());
             } else {
