@@ -3,7 +3,8 @@
 //
 // Exit status: 0 every row used; 4 some rows left out (the report says which and why); 1 usage
 // error; 2 the list could not be read (or has nothing to put on tags); 3 a sheet file, the PDF or
-// the print job could not be written.
+// the print job could not be written (the sheet files this run made are removed again); 5 every
+// file holds its new content, but a folder could not be flushed.
 
 #include "productlist/cleaning.h"
 #include "productlist/column_mapping.h"
@@ -14,6 +15,7 @@
 #include "platform/sheet_document.h"
 #include "platform/sheet_print.h"
 #include "sheet/tag_sheet.h"
+#include "sheetfile/file_command_texts.h"
 #include "sheetfile/sheet_file.h"
 #include "build_config.h"
 #include "command_line.h"
@@ -32,7 +34,7 @@ using namespace productlist;
 
 namespace {
 
-enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefused = 4 };
+enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefused = 4, kUnflushed = 5 };
 
 using command_line::say;
 
@@ -301,36 +303,40 @@ int main(int argc, char* argv[])
         return kUnwritable;
     }
     const QStringList names = numberedSheetFileNames(QFileInfo(listPath).completeBaseName(), 1, int(sheets.size()));
-    if (!parser.isSet(overwriteOpt)) {
-        for (const QString& name : names) {
-            if (QFileInfo::exists(dir.filePath(name))) {
-                say(stderr, QStringLiteral("tanafuda-import: %1 がすでにあります (置き換えるには --overwrite)\n")
-                                .arg(dir.filePath(name)));
-                return kUnwritable;
-            }
-        }
-    }
+    QStringList paths;
     for (size_t i = 0; i < sheets.size(); ++i) {
-        const QString path = dir.filePath(names.at(qsizetype(i)));
+        paths << dir.filePath(names.at(qsizetype(i)));
         // The printed page names its file, as the editor's does.
-        sheets[i].fileName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-        const sheetfile::WriteResult written = sheetfile::writeSheetFile(sheets[i], path);
-        if (!written.ok) {
-            say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(path, written.error));
-            return kUnwritable;
-        }
+        sheets[i].fileName = QDir::toNativeSeparators(QFileInfo(paths.back()).absoluteFilePath());
+    }
+    const sheetfile::SheetSetWrite written = sheetfile::writeSheetFiles(sheets, paths, parser.isSet(overwriteOpt));
+    if (!written.ok()) {
+        const QString& path = paths.at(written.failed);
+        say(stderr, written.nameTaken
+                        ? QStringLiteral("tanafuda-import: %1 がすでにあります (置き換えるには --overwrite)\n").arg(path)
+                        : QStringLiteral("tanafuda-import: %1: %2\n").arg(path, written.failure.error));
+        return kUnwritable;
+    }
+    for (const QString& path : paths) {
         say(stdout, QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
+    }
+    bool unflushed = !written.unflushed.empty();
+    for (const auto& [index, reason] : written.unflushed) {
+        say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(sheetfile::unflushedNotice(paths.at(index), reason)));
     }
     if (parser.isSet(pdfOpt)) {
         QByteArray pdf;
         const platform::DocumentResult drawn = platform::drawPdfDocument(sheets, 600, pdf);
         const QString path = parser.value(pdfOpt);
-        const fileio::WriteOutcome written = drawn.ok ? fileio::writeFileCarefully(path, pdf) : fileio::WriteOutcome{};
-        if (!drawn.ok || !written.ok) {
-            say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(path, drawn.ok ? written.error : drawn.error));
+        const fileio::WriteOutcome pdfWritten = drawn.ok ? fileio::writeFileCarefully(path, pdf) : fileio::WriteOutcome{};
+        if (pdfWritten.replacedUnflushed) {
+            unflushed = true;
+            say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(sheetfile::unflushedNotice(path, pdfWritten.error)));
+        } else if (!drawn.ok || !pdfWritten.ok) {
+            say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(path, drawn.ok ? pdfWritten.error : drawn.error));
             return kUnwritable;
         }
-        say(stdout, QStringLiteral("PDF: %1 (%2 ページ)\n").arg(QDir::toNativeSeparators(path)).arg(sheets.size()));
+        say(stdout, QStringLiteral("PDF: %1 (%2 ページ)\n").arg(QDir::toNativeSeparators(path), QString::number(sheets.size())));
     }
     if (parser.isSet(printOpt)) {
         QPrinter printer(QPrinter::HighResolution);
@@ -349,8 +355,8 @@ int main(int argc, char* argv[])
             say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(printed.error));
             return kUnwritable;
         }
-        say(stdout, QStringLiteral("印刷: %1 (%2 ページ)\n").arg(printer.printerName()).arg(sheets.size()));
+        say(stdout, QStringLiteral("印刷: %1 (%2 ページ)\n").arg(printer.printerName(), QString::number(sheets.size())));
     }
     say(stdout, countsLine(counts) + QStringLiteral("、シート %1 枚\n").arg(sheets.size()));
-    return counts.refused > 0 ? kSomeRefused : kDone;
+    return unflushed ? kUnflushed : counts.refused > 0 ? kSomeRefused : kDone;
 }

@@ -3,7 +3,8 @@
 //
 // Exit status: 0 done; 1 usage error; 2 a sheet file was rejected (the reader's message on
 // standard error) and nothing was drawn; 3 the output could not be written; 4 with
-// --skip-rejected, the other sheets were drawn but some were rejected.
+// --skip-rejected, the other sheets were drawn but some were rejected; 5 the output holds its new
+// content, but its folder could not be flushed.
 
 #include "build_config.h"
 #include "command_line.h"
@@ -18,6 +19,7 @@
 #include "render/draw_tag_sheet.h"
 #include "sheet/tag_sheet.h"
 #include "print_module.h"
+#include "sheetfile/file_command_texts.h"
 #include "sheetfile/sheet_file.h"
 
 #include <QCommandLineParser>
@@ -41,7 +43,16 @@
 
 namespace {
 
-enum Exit { kDone = 0, kUsage = 1, kRejected = 2, kUnwritable = 3, kSomeRejected = 4 };
+enum Exit { kDone = 0, kUsage = 1, kRejected = 2, kUnwritable = 3, kSomeRejected = 4, kUnflushed = 5 };
+
+// Set once an output got its new content but its folder could not be flushed.
+bool gUnflushed = false;
+
+// The exit status `status`, or kUnflushed where all was written but a folder was not flushed.
+int finished(int status)
+{
+    return gUnflushed && (status == kDone || status == kSomeRejected) ? kUnflushed : status;
+}
 
 // Between the drawing operations of two pages in --ops.
 constexpr char kPageSeparator[] = "{\"op\":\"newPage\"}\n";
@@ -228,6 +239,11 @@ bool writeOutputFile(const QString& path, const QByteArray& bytes, QString& erro
         return writeInPlace(path, bytes, error);
     }
     const fileio::WriteOutcome written = fileio::writeFileCarefully(path, bytes);
+    if (written.replacedUnflushed) {
+        gUnflushed = true;
+        say(stderr, QStringLiteral("tanafuda-render: %1\n").arg(sheetfile::unflushedNotice(path, written.error)));
+        return true;
+    }
     if (!written.ok) {
         error = written.error;
         if (!written.keptCopyPath.isEmpty()) {
@@ -401,7 +417,8 @@ int main(int argc, char* argv[])
         "from the output name (tags.png -> tags-001.png, tags-002.png, ...).\n"
         "--list writes a tab, a line break and a backslash in a field as \\t, \\n, \\r and \\\\.\n"
         "Exit status: 0 done, 1 usage error, 2 a sheet was rejected (nothing drawn), 3 an output\n"
-        "could not be written, 4 drawn with --skip-rejected but some sheets were rejected."));
+        "could not be written, 4 drawn with --skip-rejected but some sheets were rejected,\n"
+        "5 written, but the folder could not be flushed (a power loss may take the new content away)."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("SHEET"),
@@ -617,7 +634,7 @@ int main(int argc, char* argv[])
                 text += listTable(s).toUtf8();
             }
         }
-        return deliver(output, text) ? done : kUnwritable;
+        return finished(deliver(output, text) ? done : kUnwritable);
     }
 
     for (sheet::TagSheet& s : sheets) {
@@ -655,7 +672,7 @@ int main(int argc, char* argv[])
             render::DrawTagSheet(platform::cutToDrawable(sheets[i]), surface);
             lines += surface.toJsonLines();
         }
-        return deliver(output, lines) ? done : kUnwritable;
+        return finished(deliver(output, lines) ? done : kUnwritable);
     }
 
     platform::DocumentResult drawn;
@@ -663,7 +680,7 @@ int main(int argc, char* argv[])
         QByteArray pdf;
         drawn = platform::drawPdfDocument(sheets, dpi, pdf, calibration.value_or(print::Calibration{}));
         if (drawn.ok) {
-            return deliver(output, pdf) ? done : kUnwritable;
+            return finished(deliver(output, pdf) ? done : kUnwritable);
         }
     } else {
         const auto format = suffix == QStringLiteral("png") ? platform::PageFormat::png : platform::PageFormat::svg;
@@ -685,7 +702,7 @@ int main(int argc, char* argv[])
             return kUnwritable;
         }
         if (drawn.ok) {
-            return done;
+            return finished(done);
         }
     }
     say(stderr, QStringLiteral("tanafuda-render: %1: %2\n").arg(output, drawn.error));

@@ -9,9 +9,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <unordered_map>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace sheetfile {
 
@@ -462,7 +467,7 @@ EncodedSheet encodeSheet(const TagSheet& sheet)
     return encoded;
 }
 
-WriteResult writeSheetFile(const TagSheet& sheet, const QString& path)
+WriteResult writeSheetFile(const TagSheet& sheet, const QString& path, fileio::WriteMode mode)
 {
     WriteResult result;
     if (!QStringEncoder(kCodecName).isValid()) {
@@ -472,12 +477,49 @@ WriteResult writeSheetFile(const TagSheet& sheet, const QString& path)
     EncodedSheet encoded = encodeSheet(sheet);
     result.replaced = std::move(encoded.replaced);
 
-    const fileio::WriteOutcome written = fileio::writeFileCarefully(path, encoded.bytes);
+    const fileio::WriteOutcome written = fileio::writeFileCarefully(path, encoded.bytes, mode);
     result.ok = written.ok;
     result.error = written.error;
     result.keptCopyPath = written.keptCopyPath;
     result.replacedUnflushed = written.replacedUnflushed;
     return result;
+}
+
+SheetSetWrite writeSheetFiles(const std::vector<TagSheet>& sheets, const QStringList& paths, bool replaceExisting)
+{
+    SheetSetWrite out;
+    std::vector<QByteArray> created;
+    for (size_t i = 0; i < sheets.size() && i < size_t(paths.size()); ++i) {
+        const QByteArray name = QFile::encodeName(paths.at(qsizetype(i)));
+        struct stat st {};
+        const bool taken = ::lstat(name.constData(), &st) == 0;
+        WriteResult written;
+        if (taken && !replaceExisting) {
+            written.error = QString::fromLocal8Bit(std::strerror(EEXIST));
+        } else {
+            written = writeSheetFile(sheets[i], paths.at(qsizetype(i)),
+                                     taken ? fileio::WriteMode::replace : fileio::WriteMode::createNew);
+        }
+        if (!taken && (written.ok || written.replacedUnflushed)) {
+            created.push_back(name);
+        }
+        if (written.ok) {
+            continue;
+        }
+        if (written.replacedUnflushed) {
+            out.unflushed.emplace_back(int(i), written.error);
+            continue;
+        }
+        out.failed = int(i);
+        out.nameTaken = (taken && !replaceExisting) || (!taken && ::lstat(name.constData(), &st) == 0);
+        out.failure = std::move(written);
+        for (const QByteArray& made : created) {
+            ::unlink(made.constData());
+        }
+        out.unflushed.clear();
+        return out;
+    }
+    return out;
 }
 
 ReadResult decodeSheet(TagSheet& sheet, const QByteArray& data)

@@ -102,6 +102,7 @@ void EditorWindow::importProductList()
     }
 
     QStringList written;
+    QString unflushed;
     std::vector<sheet::TagSheet> rest = productlist::overflowSheets(sheet_, choice.startTag, choice.records);
     if (choice.saveRest) {
         const QStringList names = productlist::numberedSheetFileNames(choice.restBaseName, 2, int(rest.size()));
@@ -121,20 +122,28 @@ void EditorWindow::importProductList()
                 return;
             }
         }
+        QStringList paths;
+        for (const QString& name : names) {
+            paths << folder.filePath(name);
+        }
+        // Names nobody agreed to replace are created afresh, never through a link, and a failure
+        // part-way removes the files this import made.
+        const sheetfile::SheetSetWrite result = sheetfile::writeSheetFiles(rest, paths, !existing.isEmpty());
+        if (!result.ok()) {
+            // The window's sheet stays as it was, so the command can be run again.
+            dialogs_->message(this,
+                              QStringLiteral("%1 を保存できませんでした。\n%2")
+                                  .arg(QDir::toNativeSeparators(paths.at(result.failed)), result.failure.error),
+                              sheetfile::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+            focusJanBox();
+            return;
+        }
         for (size_t i = 0; i < rest.size(); ++i) {
-            const QString target = folder.filePath(names.at(qsizetype(i)));
-            const sheetfile::WriteResult result = sheetfile::writeSheetFile(rest[i], target);
-            if (!result.ok) {
-                // The window's sheet stays as it was, so the command can be run again.
-                dialogs_->message(this,
-                                  QStringLiteral("%1 を保存できませんでした。\n%2")
-                                      .arg(QDir::toNativeSeparators(target), result.error),
-                                  sheetfile::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
-                focusJanBox();
-                return;
-            }
             written << names.at(qsizetype(i));
-            rest[i].fileName = QDir::toNativeSeparators(target);
+            rest[i].fileName = QDir::toNativeSeparators(paths.at(qsizetype(i)));
+        }
+        for (const auto& [index, reason] : result.unflushed) {
+            unflushed += u'\n' + sheetfile::unflushedNotice(QDir::toNativeSeparators(paths.at(index)), reason);
         }
     }
 
@@ -149,6 +158,7 @@ void EditorWindow::importProductList()
     } else if (int(choice.records.size()) > put) {
         done += QStringLiteral("\n残り %1 件は入っていません。").arg(int(choice.records.size()) - put);
     }
+    done += unflushed;
     if (choice.printAll) {
         std::vector<sheet::TagSheet> pages{sheet_};
         pages.insert(pages.end(), rest.begin(), rest.end());
