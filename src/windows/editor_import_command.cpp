@@ -7,6 +7,7 @@
 #include "platform/sheet_print.h"
 #include "productlist/list_table.h"
 #include "productlist/sheet_filling.h"
+#include "sheetfile/file_command_texts.h"
 #include "sheetfile/sheet_file.h"
 #include "windows/control_names.h"
 #include "windows/editor_layout.h"
