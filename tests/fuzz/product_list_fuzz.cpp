@@ -6,14 +6,14 @@
 // In the XML modes the byte 0xFF followed by a count byte N repeats the text from the last '<'
 // before it (N + 1) * 256 times, so that nesting tens of thousands deep fits in a short input; the
 // dictionary product-list.dict holds the tokens of the parts.
-#include "productlist/cleaning.h"
-#include "productlist/column_mapping.h"
-#include "productlist/product_list.h"
-#include "productlist/sheet_filling.h"
-#include "productlist/ods_reader.h"
-#include "productlist/spreadsheet.h"
-#include "productlist/xlsx_reader.h"
-#include "sheet/field_entry.h"
+#include "core/productlist/cleaning.h"
+#include "core/productlist/column_mapping.h"
+#include "core/productlist/ods_reader.h"
+#include "core/productlist/product_list.h"
+#include "core/productlist/sheet_filling.h"
+#include "core/productlist/spreadsheet.h"
+#include "core/productlist/xlsx_reader.h"
+#include "core/sheet/field_entry.h"
 
 #include <QRegularExpression>
 

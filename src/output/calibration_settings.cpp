@@ -1,0 +1,236 @@
+#include "output/calibration_settings.h"
+
+#include "core/files/careful_write.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace output {
+
+namespace {
+
+const QString kGroup = QStringLiteral("calibration");
+
+// Printer names may hold characters that QSettings reads as a group separator ("/", "\").
+QString keyOf(const QString& printerName)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(printerName));
+}
+
+QString unusable(const QString& path, const QString& printerName, const QString& why)
+{
+    return QStringLiteral("設定ファイル %1 にあるプリンタ「%2」の印刷位置の調整は、%3ため使いません。")
+        .arg(QDir::toNativeSeparators(path), printerName, why);
+}
+
+// A settings file larger than this is not read: a calibration takes a line of a few dozen bytes.
+constexpr qint64 kMaxSettingsBytes = 1 << 20;
+// Characters of a bad value that a message quotes.
+constexpr int kQuotedValueChars = 40;
+
+// QSettings reads whatever lines it can make sense of; a file that is not text at all is damaged
+// even when a few of its bytes happen to look like an entry.
+bool looksLikeText(const QByteArray& bytes)
+{
+    if (bytes.contains('\0')) {
+        return false;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    return !utf8.hasError();
+}
+
+// The settings file as found: missing, usable (its bytes), or not to be read (why not).
+struct SettingsFile {
+    bool missing = false;
+    QByteArray bytes;
+    QString problem;  // Japanese; empty when the bytes are usable
+};
+
+// Reads the settings file only when it is a regular file of at most kMaxSettingsBytes of text:
+// opened without waiting (a FIFO in its place would hold QSettings forever) and checked on the
+// open file, so that what is checked is what is read.
+SettingsFile readSettingsFile(const QString& path)
+{
+    SettingsFile out;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        out.missing = errno == ENOENT;
+        out.problem = QStringLiteral("ファイルが読めない");
+        return out;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        out.problem = QStringLiteral("通常のファイルでない");
+    } else if (st.st_size > kMaxSettingsBytes) {
+        out.problem = QStringLiteral("ファイルが大きすぎる（1 MiB まで）");
+    } else {
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly) || (out.bytes = file.read(kMaxSettingsBytes + 1)).size() > kMaxSettingsBytes) {
+            out.problem = QStringLiteral("ファイルが大きすぎる（1 MiB まで）");
+        } else if (!looksLikeText(out.bytes)) {
+            out.problem = QStringLiteral("ファイルが壊れているか読めない");
+        }
+    }
+    ::close(fd);
+    if (!out.problem.isEmpty()) {
+        out.bytes.clear();
+    }
+    return out;
+}
+
+// Copies usable settings bytes to `work`, where QSettings reads them; false when it cannot.
+bool copyForSettings(const QByteArray& bytes, const QString& work)
+{
+    QFile file(work);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+// At most the start of a value, for quoting in a message.
+QString quotedStart(const QString& value)
+{
+    return value.size() <= kQuotedValueChars ? value : value.left(kQuotedValueChars) + QStringLiteral("…");
+}
+
+}  // namespace
+
+CalibrationSettings::CalibrationSettings() : path_(defaultPath()) {}
+
+CalibrationSettings::CalibrationSettings(const QString& iniPath) : path_(iniPath) {}
+
+QString CalibrationSettings::defaultPath()
+{
+    // One file for the desktop program and the command-line renderer alike.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/tanafuda/tanafuda.ini");
+}
+
+StoredCalibration CalibrationSettings::load(const QString& printerName) const
+{
+    if (printerName.isEmpty()) {
+        return {};
+    }
+    const SettingsFile file = readSettingsFile(path_);
+    if (file.missing) {
+        return {};
+    }
+    QTemporaryDir scratch;
+    const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
+    if (!file.problem.isEmpty() || !scratch.isValid() || !copyForSettings(file.bytes, work)) {
+        return {std::nullopt,
+                unusable(path_, printerName, file.problem.isEmpty() ? QStringLiteral("ファイルが読めない") : file.problem)};
+    }
+    QSettings settings(work, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) {
+        return {std::nullopt, unusable(path_, printerName, QStringLiteral("ファイルが壊れているか読めない"))};
+    }
+    const QVariant value = settings.value(kGroup + u'/' + keyOf(printerName));
+    if (!value.isValid()) {
+        return {};
+    }
+    // A hand-edited value without quotes comes back as a list split at its commas.
+    const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
+    const std::optional<calibration::Calibration> parsed = calibration::parseCalibration(text);
+    if (!parsed) {
+        return {std::nullopt,
+                unusable(path_, printerName,
+                         QStringLiteral("値「%1」が正しくない（ずれは ±20 mm 以内、倍率は 90〜110 % の数）")
+                             .arg(quotedStart(text)))};
+    }
+    return {calibration::rounded(*parsed), QString()};
+}
+
+bool CalibrationSettings::save(const QString& printerName, const calibration::Calibration& calibration, QString* problem)
+{
+    if (!calibration::withinBounds(calibration)) {
+        if (problem) {
+            *problem = QStringLiteral("調整できる範囲（ずれ ±20 mm、倍率 90〜110 %）を超えているため保存しません。");
+        }
+        return false;
+    }
+    return write(printerName, calibration::rounded(calibration), problem);
+}
+
+bool CalibrationSettings::clear(const QString& printerName, QString* problem)
+{
+    return write(printerName, std::nullopt, problem);
+}
+
+bool CalibrationSettings::write(const QString& printerName, const std::optional<calibration::Calibration>& calibration,
+                                QString* problem)
+{
+    const auto fail = [&](const QString& why) {
+        if (problem) {
+            *problem = QStringLiteral("設定ファイル %1 に書き込めませんでした（%2）。")
+                           .arg(QDir::toNativeSeparators(path_), why);
+        }
+        return false;
+    };
+    if (printerName.isEmpty()) {
+        return fail(QStringLiteral("プリンタが選ばれていません"));
+    }
+    const QFileInfo info(path_);
+    if (!QDir().mkpath(info.absolutePath())) {
+        return fail(QStringLiteral("フォルダを作れません"));
+    }
+    const SettingsFile file = readSettingsFile(path_);
+    const bool exists = !file.missing;
+    QTemporaryDir scratch;
+    const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
+    const bool copied = exists && file.problem.isEmpty() && scratch.isValid() && copyForSettings(file.bytes, work);
+    if (exists && (!file.problem.isEmpty() || (copied && QSettings(work, QSettings::IniFormat).status() != QSettings::NoError))) {
+        // A damaged file is not rewritten from what little could be read of it: it is put aside
+        // and a new one begun, so that nothing the user might still want is overwritten.
+        // Renamed by the system call: QFile would copy what it cannot rename, and a FIFO cannot be
+        // copied.
+        const QString aside = path_ + QStringLiteral(".damaged");
+        QFile::remove(aside);
+        if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(aside).constData()) != 0) {
+            return fail(QStringLiteral("壊れたファイルをよけられません"));
+        }
+        return write(printerName, calibration, problem);
+    }
+    // QSettings edits a copy; the result then replaces the file through the careful writer, which
+    // keeps the file's owner, mode and links and never leaves it half written.
+    if (!scratch.isValid() || (exists && !copied)) {
+        return fail(QStringLiteral("作業用のファイルを作れません"));
+    }
+    {
+        QSettings settings(work, QSettings::IniFormat);
+        const QString key = kGroup + u'/' + keyOf(printerName);
+        if (calibration) {
+            settings.setValue(key, calibration::formatCalibration(*calibration));
+        } else {
+            settings.remove(key);
+        }
+        settings.sync();
+        if (settings.status() != QSettings::NoError) {
+            return fail(QStringLiteral("書き込みに失敗しました"));
+        }
+    }
+    QFile edited(work);
+    if (!edited.open(QIODevice::ReadOnly)) {
+        // Nothing was left to write (the last entry removed from a file that did not exist).
+        return !exists || fail(edited.errorString());
+    }
+    const files::WriteOutcome written = files::writeFileCarefully(path_, edited.readAll());
+    if (!written.ok) {
+        return fail(written.error);
+    }
+    return true;
+}
+
+}  // namespace output
