@@ -229,13 +229,13 @@ TEST(HostileInputs, RefusedOrReadWhole)
          }, 0, QString(), 0, {QStringLiteral("out/") + kLong + QStringLiteral("1234.pdf")}},
         {"7 a settings value of 60 MiB", [](const QString& root) {
              return settings(root, [](const QString& path) { put(path, "[calibration]\nP=" + QByteArray(60 << 20, '9') + "\n"); });
-         }, 0, QStringLiteral("ファイルが大きすぎる（1 MiB まで）ため使いません。"), 0, {QStringLiteral("out/tanafuda.ini")}},
+         }, 0, QStringLiteral("ファイルが大きすぎる（1 MiB まで）ため使いません。"), 64, {QStringLiteral("out/tanafuda.ini")}},
         {"7 a bad value is quoted by its start", [](const QString& root) {
              return settings(root, [](const QString& path) { put(path, "[calibration]\nP=" + QByteArray(100000, 'x') + "\n"); });
          }, 0, QStringLiteral("値「") + QString(40, u'x') + QStringLiteral("…」が正しくない"), 0, {QStringLiteral("out/tanafuda.ini")}},
         {"7 a settings file of 100 MiB", [](const QString& root) {
              return settings(root, [](const QString& path) { put(path, QByteArray("[calibration]\n") + QByteArray("a=1\n").repeated(25 << 20)); });
-         }, 0, QStringLiteral("ファイルが大きすぎる"), 300, {QStringLiteral("out/tanafuda.ini")}},
+         }, 0, QStringLiteral("ファイルが大きすぎる"), 64, {QStringLiteral("out/tanafuda.ini")}},
         {"7 a FIFO as the settings file", [](const QString& root) {
              return settings(root, [](const QString& path) { ::mkfifo(QFile::encodeName(path).constData(), 0600); });
          }, 0, QStringLiteral("通常のファイルでない"), 0, {QStringLiteral("out/tanafuda.ini")}},
