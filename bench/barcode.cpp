@@ -19,7 +19,7 @@ void BM_NormalizeJan(benchmark::State& state)
     for (auto _ : state) {
         QString copy = code;
         qint16 checkDigit = 0;
-        benchmark::DoNotOptimize(barcode::NormalizeJan(copy, checkDigit));
+        benchmark::DoNotOptimize(barcode::normalizeJan(copy, checkDigit));
         benchmark::DoNotOptimize(copy);
     }
 }
@@ -29,7 +29,7 @@ void BM_ModuleStringEan13(benchmark::State& state)
 {
     const QString number = QStringLiteral("4901234567894");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(barcode::JanModuleString(number));
+        benchmark::DoNotOptimize(barcode::janModuleString(number));
     }
 }
 BENCHMARK(BM_ModuleStringEan13);
@@ -38,7 +38,7 @@ void BM_ModuleStringEan8(benchmark::State& state)
 {
     const QString number = QStringLiteral("12345670");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(barcode::JanModuleString(number));
+        benchmark::DoNotOptimize(barcode::janModuleString(number));
     }
 }
 BENCHMARK(BM_ModuleStringEan8);
@@ -77,7 +77,7 @@ void BM_DrawOnRecordingSurface(benchmark::State& state)
     const QString code = QStringLiteral("4901234567894");
     for (auto _ : state) {
         surface.clearOps();
-        benchmark::DoNotOptimize(barcode::DrawJanBarcode(surface, code, 12.3, 45.6, 47.3, 52.6));
+        benchmark::DoNotOptimize(barcode::drawJanBarcode(surface, code, 12.3, 45.6, 47.3, 52.6));
     }
 }
 BENCHMARK(BM_DrawOnRecordingSurface);
@@ -93,7 +93,7 @@ void BM_DrawOnImageAt600Dpi(benchmark::State& state)
     surface.setUnit(draw::Unit::millimetres);
     const QString code = QStringLiteral("4901234567894");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(barcode::DrawJanBarcode(surface, code, 1, 1, 36, 8));
+        benchmark::DoNotOptimize(barcode::drawJanBarcode(surface, code, 1, 1, 36, 8));
     }
 }
 BENCHMARK(BM_DrawOnImageAt600Dpi);

@@ -39,11 +39,11 @@ QImage previewImage()
 void PreviewOnImage(benchmark::State& state)
 {
     sheet::TagSheet s = fullSmallSheet();
-    s.outputMode = QStringLiteral("0");
+    s.outputMode = sheet::OutputMode::preview;
     QImage image = previewImage();
     output::PainterSurface surface(image);
     for (auto _ : state) {
-        draw::DrawTagSheet(s, surface);
+        draw::drawTagSheet(s, surface);
     }
 }
 BENCHMARK(PreviewOnImage)->Unit(benchmark::kMicrosecond);
@@ -51,10 +51,10 @@ BENCHMARK(PreviewOnImage)->Unit(benchmark::kMicrosecond);
 void PreviewOnRecording(benchmark::State& state)
 {
     sheet::TagSheet s = fullSmallSheet();
-    s.outputMode = QStringLiteral("0");
+    s.outputMode = sheet::OutputMode::preview;
     for (auto _ : state) {
         draw::RecordingSurface surface;
-        draw::DrawTagSheet(s, surface);
+        draw::drawTagSheet(s, surface);
         benchmark::DoNotOptimize(surface.ops().size());
     }
 }
@@ -63,7 +63,7 @@ BENCHMARK(PreviewOnRecording)->Unit(benchmark::kMicrosecond);
 void PrintToPdf600(benchmark::State& state)
 {
     sheet::TagSheet s = fullSmallSheet();
-    s.outputMode = QStringLiteral("1");
+    s.outputMode = sheet::OutputMode::printer;
     for (auto _ : state) {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
@@ -71,7 +71,7 @@ void PrintToPdf600(benchmark::State& state)
         writer.setResolution(600);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
         output::PainterSurface surface(writer);
-        draw::DrawTagSheet(s, surface);
+        draw::drawTagSheet(s, surface);
         surface.end();
         benchmark::DoNotOptimize(buffer.size());
     }

@@ -36,7 +36,7 @@ sheet::TagSheet fullLargeSheet(int variant)
                        QStringLiteral("商品名 %1").arg(n), QString(), QStringLiteral("%1個入").arg(n % 9 + 1),
                        QStringLiteral("ロット%1").arg(n % 100), 98 + 37 * (n % 200)};
     }
-    s.outputMode = QStringLiteral("1");
+    s.outputMode = sheet::OutputMode::printer;
     s.fileName = QStringLiteral("/home/shop/tags/sheet-%1.csv").arg(variant);
     return s;
 }
@@ -63,13 +63,13 @@ void PdfPageAdded(benchmark::State& state)
     QPainter painter(&writer);
     {
         output::PainterSurface first(painter, kDpi, kDpi);
-        draw::DrawTagSheet(sheets[0], first);
+        draw::drawTagSheet(sheets[0], first);
     }
     size_t next = 1;
     for (auto _ : state) {
         writer.newPage();
         output::PainterSurface surface(painter, kDpi, kDpi);
-        draw::DrawTagSheet(sheets[next++ % sheets.size()], surface);
+        draw::drawTagSheet(sheets[next++ % sheets.size()], surface);
     }
     painter.end();
     state.counters["bytes/page"] = double(pdf.size()) / double(next);

@@ -111,7 +111,7 @@ QByteArray drawnSvg(const sheet::TagSheet& sheet, int dpi, const calibration::Ca
     painter.setWorldTransform(calibrationTransform(calibration, dpi, dpi));
     {
         PainterSurface surface(painter, dpi, dpi);
-        draw::DrawTagSheet(sheet, surface);
+        draw::drawTagSheet(sheet, surface);
     }
     if (!painter.end()) {
         error = QStringLiteral("cannot finish the SVG page");
@@ -196,7 +196,7 @@ DocumentResult drawPageImages(const std::vector<sheet::TagSheet>& sheets, PageFo
                 }
                 painter.setWorldTransform(calibrationTransform(calibration, dpi, dpi));
                 PainterSurface surface(painter, dpi, dpi);
-                draw::DrawTagSheet(drawn, surface);
+                draw::drawTagSheet(drawn, surface);
             }
             bytes = encodedPng(image, error);
         } else {
@@ -219,7 +219,7 @@ void drawSheetPage(const sheet::TagSheet& sheet, QPainter& painter, double dpiX,
     painter.setWorldTransform(calibrationTransform(calibration, dpiX, dpiY), true);
     {
         PainterSurface surface(painter, dpiX, dpiY);
-        draw::DrawTagSheet(cutToDrawable(sheet), surface);
+        draw::drawTagSheet(cutToDrawable(sheet), surface);
     }
     painter.restore();
 }

@@ -367,9 +367,9 @@ TEST(PainterSurface, BarcodeFillsOnAPdfCoverWhatTheyCoverOnAnImage)
     constexpr int kDpi = 200;
     const auto draw = [](PainterSurface& surface) {
         surface.setUnit(Unit::millimetres);
-        barcode::DrawJanBarcode(surface, QStringLiteral("4901234567894"), 5, 5, 45, 15);
+        barcode::drawJanBarcode(surface, QStringLiteral("4901234567894"), 5, 5, 45, 15);
         surface.filled(5, 10, 20, 1, draw::kRed);  // over the bars: drawn after them
-        barcode::DrawJanBarcode(surface, QStringLiteral("12345670"), 5, 20, 35, 28);
+        barcode::drawJanBarcode(surface, QStringLiteral("12345670"), 5, 20, 35, 28);
         surface.filled(10, 24, 10, 2, draw::kWhite);
         surface.filled(20, 24, 10, 2, draw::kWhite);
     };

@@ -638,7 +638,7 @@ int main(int argc, char* argv[])
     }
 
     for (sheet::TagSheet& s : sheets) {
-        s.outputMode = preview ? QStringLiteral("0") : QStringLiteral("1");
+        s.outputMode = preview ? sheet::OutputMode::preview : sheet::OutputMode::printer;
         s.printOffsetX = offset.first;
         s.printOffsetY = offset.second;
         if (border) {
@@ -669,7 +669,7 @@ int main(int argc, char* argv[])
                 lines += kPageSeparator;
             }
             draw::RecordingSurface surface(twipsPerPixel, twipsPerPixel);
-            draw::DrawTagSheet(output::cutToDrawable(sheets[i]), surface);
+            draw::drawTagSheet(output::cutToDrawable(sheets[i]), surface);
             lines += surface.toJsonLines();
         }
         return finished(deliver(output, lines) ? done : kUnwritable);

@@ -150,7 +150,7 @@ draw::Colour moduleColour(QChar module)
 
 }  // namespace
 
-qint16 NormalizeJan(QString& code, qint16& checkDigit)
+qint16 normalizeJan(QString& code, qint16& checkDigit)
 {
     const qsizetype n = code.size();
     checkDigit = 0;
@@ -202,13 +202,13 @@ qint16 NormalizeJan(QString& code, qint16& checkDigit)
     return supplied != -1 && supplied != checkDigit ? kJanWrongCheckDigit : kJanOk;
 }
 
-QString JanDigitPatterns(qint16 d)
+QString janDigitPatterns(qint16 d)
 {
     const int digit = d >= 1 && d <= 9 ? d : 0;
     return QString::fromLatin1(kDigitPatterns[digit]);
 }
 
-QString InvertModules(const QString& modules)
+QString invertModules(const QString& modules)
 {
     QString out = modules;
     for (QChar& c : out) {
@@ -221,7 +221,7 @@ QString InvertModules(const QString& modules)
     return out;
 }
 
-QString HexToParityLetters(const QString& hex)
+QString hexToParityLetters(const QString& hex)
 {
     QString out;
     out.reserve(hex.size() * 4);
@@ -234,14 +234,14 @@ QString HexToParityLetters(const QString& hex)
     return out;
 }
 
-QString JanParityLetters(qint16 d)
+QString janParityLetters(qint16 d)
 {
     const int digit = d >= 0 && d <= 9 ? d : 0;
     const QString pair = QString::fromUtf16(kParityTable + 2 * digit, 2);
-    return HexToParityLetters(pair).right(6);
+    return hexToParityLetters(pair).right(6);
 }
 
-QString JanModuleString(const QString& fullNumber)
+QString janModuleString(const QString& fullNumber)
 {
     const qsizetype n = fullNumber.size();
     if (n != kEan8Length && n != kEan13Length) {
@@ -282,7 +282,7 @@ QString JanModuleString(const QString& fullNumber)
 
 namespace {
 
-// Draws modules [first, end) of `modules` where DrawJanBarcode places them when the whole string
+// Draws modules [first, end) of `modules` where drawJanBarcode places them when the whole string
 // fills the rectangle (x1, y1)-(x2, y2): whole device pixels a module where the device allows,
 // else widths in hundredths of the caller's unit.
 void drawModuleRange(draw::Surface& surface, const QString& modules, int first, int end, double x1, double y1,
@@ -326,17 +326,17 @@ qint16 symbolModules(const QString& code, QString& modules)
 {
     QString number = code;
     qint16 checkDigit = 0;
-    const qint16 result = NormalizeJan(number, checkDigit);
+    const qint16 result = normalizeJan(number, checkDigit);
     if (result == kJanOk) {
         number.append(QChar(u'0' + checkDigit));
-        modules = JanModuleString(number);
+        modules = janModuleString(number);
     }
     return result;
 }
 
 }  // namespace
 
-qint16 DrawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
+qint16 drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
                       double y2)
 {
     QString modules;
@@ -347,7 +347,7 @@ qint16 DrawJanBarcode(draw::Surface& surface, const QString& code, double x1, do
     return result;
 }
 
-qint16 DrawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
+qint16 drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
                          double y2)
 {
     QString modules;

@@ -49,7 +49,7 @@ const std::array<CalibrationMark, 2>& calibrationMarks()
     return marks;
 }
 
-void DrawCalibrationSheet(const sheet::SheetFormat& format, draw::Surface& surface)
+void drawCalibrationSheet(const sheet::SheetFormat& format, draw::Surface& surface)
 {
     surface.setUnit(draw::Unit::millimetres);
     surface.cls();

@@ -33,6 +33,6 @@ inline constexpr double kMarkArmMm = 6.0;
 inline constexpr double kMarkBarMm = 0.3;
 
 // Draws the sheet for `format` on `surface` (cleared first), in millimetres.
-void DrawCalibrationSheet(const sheet::SheetFormat& format, draw::Surface& surface);
+void drawCalibrationSheet(const sheet::SheetFormat& format, draw::Surface& surface);
 
 }  // namespace draw

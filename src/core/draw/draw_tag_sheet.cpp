@@ -168,7 +168,7 @@ void drawCodeArea(const TagSheet& sheet, Surface& s, const TagRecord& r, double 
     if (hasCode && preview) {
         drawPlaceholder(s, layout, x0, y0);
     } else if (hasCode) {
-        barcode::DrawJanBarcode(s, r.jan, x0 + layout.barX1, y0 + layout.barY1, x0 + layout.barX2, y0 + layout.barY2);
+        barcode::drawJanBarcode(s, r.jan, x0 + layout.barX1, y0 + layout.barY1, x0 + layout.barX2, y0 + layout.barY2);
     } else if (sheet.format().isLarge()) {
         printAt(s, {sheet::kMincho, 14, false, false, true, draw::kBlue}, x0 + 25, y0 + 3,
                 QStringLiteral("Happy & Merry"));
@@ -298,17 +298,17 @@ void clearSmallQuietZones(const TagSheet& sheet, Surface& s)
             continue;
         }
         const sheet::CellOrigin o = sheet.cellOrigin(tag);
-        barcode::DrawJanQuietZones(s, r.jan, o.xMm + layout.barX1, o.yMm + layout.barY1, o.xMm + layout.barX2,
+        barcode::drawJanQuietZones(s, r.jan, o.xMm + layout.barX1, o.yMm + layout.barY1, o.xMm + layout.barX2,
                                o.yMm + layout.barY2);
     }
 }
 
 }  // namespace
 
-void DrawTagSheet(const TagSheet& sheet, Surface& surface)
+void drawTagSheet(const TagSheet& sheet, Surface& surface)
 {
     surface.setUnit(draw::Unit::millimetres);
-    const bool preview = sheet.outputMode == QStringLiteral("0");
+    const bool preview = sheet.outputMode == sheet::OutputMode::preview;
     if (preview) {
         surface.cls();
         drawBackground(sheet, surface);
@@ -333,13 +333,9 @@ void DrawTagSheet(const TagSheet& sheet, Surface& surface)
     }
 }
 
-void DrawBlankSheet(TagSheet& sheet, Surface& surface)
+void drawBlankSheet(const TagSheet& sheet, Surface& surface)
 {
     surface.setUnit(draw::Unit::millimetres);
-    if (sheet.format().isLarge()) {
-        sheet.marginLeft = sheet.format().defaultMarginLeftMm;
-        sheet.marginTop = sheet.format().defaultMarginTopMm;
-    }
     surface.cls();
     drawBackground(sheet, surface);
 }

@@ -10,13 +10,12 @@ class TagSheet;
 
 namespace draw {
 
-// Draws the page of `sheet` on `surface`: in preview mode (outputMode "0": cleared, grey grid and
+// Draws the page of `sheet` on `surface`: in preview mode (OutputMode::preview: cleared, grey grid and
 // tag numbers, a placeholder for each barcode) or in print mode (any other value: real barcodes).
 // The sheet is not changed.
-void DrawTagSheet(const sheet::TagSheet& sheet, draw::Surface& surface);
+void drawTagSheet(const sheet::TagSheet& sheet, draw::Surface& surface);
 
-// Clears the surface and draws the empty grey grid with the tag numbers. The large format puts its
-// margins back to their start-up values first.
-void DrawBlankSheet(sheet::TagSheet& sheet, draw::Surface& surface);
+// Clears the surface and draws the empty grey grid with the tag numbers at the sheet's margins.
+void drawBlankSheet(const sheet::TagSheet& sheet, draw::Surface& surface);
 
 }  // namespace draw

@@ -61,6 +61,14 @@ void TagSheet::clearAll()
     }
 }
 
+void TagSheet::restoreStartMargins()
+{
+    if (format().isLarge()) {
+        marginLeft = format().defaultMarginLeftMm;
+        marginTop = format().defaultMarginTopMm;
+    }
+}
+
 QString TagSheet::positionText() const
 {
     return QStringLiteral(" %1").arg(current) + format_->positionSuffix();

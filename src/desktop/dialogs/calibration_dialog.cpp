@@ -192,7 +192,7 @@ void CalibrationDialog::printSheet()
     const calibration::Calibration calibration = settings_.load(name).calibration.value_or(calibration::Calibration{});
     QString error;
     if (!output::printCalibratedPage(printer, calibration,
-                                       [this](draw::Surface& s) { draw::DrawCalibrationSheet(format_, s); },
+                                       [this](draw::Surface& s) { draw::drawCalibrationSheet(format_, s); },
                                        &error)) {
         report(error, true);
         return;

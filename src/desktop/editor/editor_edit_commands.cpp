@@ -56,13 +56,13 @@ void EditorWindow::wireEditCommands()
 
 void EditorWindow::refreshAfterEdit()
 {
-    // After a click the button has the focus, and RefreshPreview's move to Text1 runs Text1's turn.
+    // After a click the button has the focus, and refreshPreview's move to Text1 runs Text1's turn.
     // When an edit box still holds the focus, its text was stored ahead and its turn ends here,
     // Text1's turn running in full even when Text1 is that box.
     if (qobject_cast<EditBox*>(focusOwner_.data()) != nullptr) {
         focusJanBox();
     } else {
-        RefreshPreview();
+        refreshPreview();
     }
 }
 
@@ -106,9 +106,9 @@ void EditorWindow::offerPreviousCandidate()
     if (!value) {
         return;
     }
-    const QString marker = sheet_.focusedField;
+    const std::optional<sheet::Field> field = sheet_.focusedField;
     const auto it = std::find_if(boxes_.begin(), boxes_.end(),
-                                 [&marker](EditBox* b) { return QString::fromLatin1(b->entry().marker) == marker; });
+                                 [field](EditBox* b) { return b->entry().field == field; });
     if (it != boxes_.end()) {
         (*it)->showText(*value);
     }

@@ -44,7 +44,7 @@ void EditorWindow::newSheet()
         return;
     }
     dropPendingEdit();
-    drawBlankSheet();
+    showBlankPage();
     sheet_.clearAll();
     sheet_.fileName = sheet::kUntitled;
     showFirstTagAfterFileCommand();

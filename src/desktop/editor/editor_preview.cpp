@@ -44,10 +44,10 @@ qint16 clampedOffset(int value)
 
 void EditorWindow::wirePreview()
 {
-    connect(control<QPushButton>(names::kPreviewButton), &QPushButton::clicked, this, [this] { RefreshPreview(); });
-    connect(menuAction(names::kPreviewMenu), &QAction::triggered, this, [this] { RefreshPreview(); });
-    connect(control<QPushButton>(names::kPrintButton), &QPushButton::clicked, this, [this] { PrintSheet(); });
-    connect(menuAction(names::kPrintMenu), &QAction::triggered, this, [this] { PrintSheet(); });
+    connect(control<QPushButton>(names::kPreviewButton), &QPushButton::clicked, this, [this] { refreshPreview(); });
+    connect(menuAction(names::kPreviewMenu), &QAction::triggered, this, [this] { refreshPreview(); });
+    connect(control<QPushButton>(names::kPrintButton), &QPushButton::clicked, this, [this] { printSheet(); });
+    connect(menuAction(names::kPrintMenu), &QAction::triggered, this, [this] { printSheet(); });
     connect(menuAction(names::kCalibrationMenu), &QAction::triggered, this, [this] { openCalibrationDialog(); });
 
     const struct {
@@ -65,19 +65,20 @@ void EditorWindow::wirePreview()
     connect(previewScrollBar_, &QScrollBar::valueChanged, this, [this](int value) { scrollTo(value); });
 }
 
-void EditorWindow::RefreshPreview()
+void EditorWindow::refreshPreview()
 {
-    sheet_.outputMode = QStringLiteral("0");
-    previewPage_->draw([this](draw::Surface& surface) { draw::DrawTagSheet(sheet_, surface); });
+    sheet_.outputMode = sheet::OutputMode::preview;
+    previewPage_->draw([this](draw::Surface& surface) { draw::drawTagSheet(sheet_, surface); });
     janBox_->setFocus(Qt::OtherFocusReason);
 }
 
-void EditorWindow::drawBlankSheet()
+void EditorWindow::showBlankPage()
 {
-    previewPage_->draw([this](draw::Surface& surface) { draw::DrawBlankSheet(sheet_, surface); });
+    sheet_.restoreStartMargins();
+    previewPage_->draw([this](draw::Surface& surface) { draw::drawBlankSheet(sheet_, surface); });
 }
 
-void EditorWindow::PrintSheet()
+void EditorWindow::printSheet()
 {
     QPrinter printer(QPrinter::HighResolution);
     output::prepareActualSizePage(printer);
@@ -86,10 +87,10 @@ void EditorWindow::PrintSheet()
         return;
     }
     const calibration::Calibration calibration = calibrationFor(printer);
-    sheet_.outputMode = QStringLiteral("1");
+    sheet_.outputMode = sheet::OutputMode::printer;
     // A printer that cannot start a document draws nothing; the command goes on all the same.
     output::printCalibratedPage(printer, calibration,
-                                  [this](draw::Surface& surface) { draw::DrawTagSheet(sheet_, surface); });
+                                  [this](draw::Surface& surface) { draw::drawTagSheet(sheet_, surface); });
     janBox_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -120,7 +121,7 @@ void EditorWindow::shiftPrice(int dxMm, int dyMm)
 {
     sheet_.printOffsetX = clampedOffset(sheet_.printOffsetX + dxMm);
     sheet_.printOffsetY = clampedOffset(sheet_.printOffsetY + dyMm);
-    RefreshPreview();
+    refreshPreview();
 }
 
 void EditorWindow::layoutPane()

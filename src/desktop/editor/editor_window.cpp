@@ -220,7 +220,7 @@ void EditorWindow::startUp()
         priceFontLabel()->setText(sheet::kMincho);
     }
 
-    drawBlankSheet();
+    showBlankPage();
 }
 
 void EditorWindow::updateCaption(const QString& title)
@@ -266,7 +266,7 @@ void EditorWindow::enterBox(EditBox* box)
         break;
     default:
         candidateButton_->setEnabled(true);
-        sheet_.focusedField = QString::fromLatin1(box->entry().marker);
+        sheet_.focusedField = box->entry().field;
         sheet_.candidateIndex = sheet_.current;
         selectWholeText(box);
         break;
@@ -275,7 +275,7 @@ void EditorWindow::enterBox(EditBox* box)
 
 void EditorWindow::enterJanBox()
 {
-    RefreshPreview();
+    refreshPreview();
     outlineCurrentTag();
     setPositionLabel(sheet_.positionText());
     showCurrentRecord();
@@ -292,7 +292,7 @@ void EditorWindow::leaveBox(EditBox* box)
     storeBoxText(box);
     if (box->isPriceBox()) {
         sheet::moveCurrent(sheet_, sheet::Move::next);
-        RefreshPreview();
+        refreshPreview();
     }
 }
 

@@ -83,12 +83,12 @@ public:
     // Redraws the page on the preview (preview mode) and gives the focus to Text1; when the focus
     // comes from another control, Text1's gain-focus handling follows (redraw, outline, position
     // label, current record shown).
-    void RefreshPreview();
+    void refreshPreview();
     // Prints the page after the printer dialog (A4 portrait proposed); a cancel prints nothing.
     // Either way the focus goes back to Text1.
-    void PrintSheet();
+    void printSheet();
     // Clears the preview and draws the empty grid with the tag numbers.
-    void drawBlankSheet();
+    void showBlankPage();
     // Writes the record at `current` into the edit boxes (the price as its digits).
     void showCurrentRecord();
     void setPositionLabel(const QString& text);

@@ -41,7 +41,7 @@ std::vector<DrawOp> expectedPixelFills(const QString& modules, int leftPx, int t
 
 }  // namespace
 
-TEST(NormalizeJan, DataDigitsCheckDigitAndResultByLength)
+TEST(normalizeJan, DataDigitsCheckDigitAndResultByLength)
 {
     const struct {
         const char* code;
@@ -68,14 +68,14 @@ TEST(NormalizeJan, DataDigitsCheckDigitAndResultByLength)
     for (const auto& row : rows) {
         QString code = QString::fromLatin1(row.code);
         qint16 checkDigit = -1;
-        const qint16 result = barcode::NormalizeJan(code, checkDigit);
+        const qint16 result = barcode::normalizeJan(code, checkDigit);
         EXPECT_EQ(code, QString::fromLatin1(row.data)) << row.code;
         EXPECT_EQ(checkDigit, row.checkDigit) << row.code;
         EXPECT_EQ(result, row.result) << row.code;
     }
 }
 
-TEST(NormalizeJan, ANonDigitWhereADigitIsReadIsNotANumber)
+TEST(normalizeJan, ANonDigitWhereADigitIsReadIsNotANumber)
 {
     const char16_t* codes[] = {
         u"12a",                 // short EAN-8 data
@@ -92,7 +92,7 @@ TEST(NormalizeJan, ANonDigitWhereADigitIsReadIsNotANumber)
         const QString original = QString::fromUtf16(c);
         QString code = original;
         qint16 checkDigit = -1;
-        const qint16 result = barcode::NormalizeJan(code, checkDigit);
+        const qint16 result = barcode::normalizeJan(code, checkDigit);
         EXPECT_EQ(result, barcode::kJanNotANumber) << original.toStdString();
         EXPECT_EQ(code, original) << original.toStdString();
         EXPECT_EQ(checkDigit, 0) << original.toStdString();
@@ -101,8 +101,8 @@ TEST(NormalizeJan, ANonDigitWhereADigitIsReadIsNotANumber)
 
 TEST(JanEncoding, ModuleStringsOfEan8AndEan13)
 {
-    EXPECT_EQ(barcode::JanModuleString(QStringLiteral("12345670")), kEan8Of12345670);
-    EXPECT_EQ(barcode::JanModuleString(QStringLiteral("4901234567894")), kEan13Of4901234567894);
+    EXPECT_EQ(barcode::janModuleString(QStringLiteral("12345670")), kEan8Of12345670);
+    EXPECT_EQ(barcode::janModuleString(QStringLiteral("4901234567894")), kEan13Of4901234567894);
     EXPECT_EQ(kEan8Of12345670.size(), 85);
     EXPECT_EQ(kEan13Of4901234567894.size(), 113);
 }
@@ -110,11 +110,11 @@ TEST(JanEncoding, ModuleStringsOfEan8AndEan13)
 TEST(JanEncoding, LeadingZeroEncodesTheLeftHalfInSetAOnly)
 {
     // 0 + the UPC-A number 036000291452: every left-hand digit in set A.
-    const QString modules = barcode::JanModuleString(QStringLiteral("0036000291452"));
+    const QString modules = barcode::janModuleString(QStringLiteral("0036000291452"));
     ASSERT_EQ(modules.size(), 113);
     QString left;
     for (const char d : {'0', '3', '6', '0', '0', '0'}) {
-        left += barcode::JanDigitPatterns(d - '0').left(7);
+        left += barcode::janDigitPatterns(d - '0').left(7);
     }
     EXPECT_EQ(modules.mid(12, 42), left);
 }
@@ -133,19 +133,19 @@ TEST(JanEncoding, EveryLeadingDigitSelectsItsParityPatternAndTheRightHalfIsSetC)
     };
     for (const auto& row : rows) {
         const QString number = QString::fromLatin1(row.number);
-        const QString modules = barcode::JanModuleString(number);
+        const QString modules = barcode::janModuleString(number);
         ASSERT_EQ(modules.size(), 113) << row.number;
         EXPECT_EQ(modules.left(12), QStringLiteral("000000000202")) << row.number;
         EXPECT_EQ(modules.mid(54, 5), QStringLiteral("03030")) << row.number;
         EXPECT_EQ(modules.right(12), QStringLiteral("404000000000")) << row.number;
         for (int i = 0; i < 6; ++i) {
-            const QString pattern = barcode::JanDigitPatterns(qint16(number.at(1 + i).digitValue()));
+            const QString pattern = barcode::janDigitPatterns(qint16(number.at(1 + i).digitValue()));
             const QString expected = row.parities[i] == 'L' ? pattern.left(7) : pattern.mid(8);
             EXPECT_EQ(modules.mid(12 + 7 * i, 7), expected) << row.number << " left digit " << i + 2;
         }
         for (int i = 0; i < 6; ++i) {
-            const QString pattern = barcode::JanDigitPatterns(qint16(number.at(7 + i).digitValue()));
-            EXPECT_EQ(modules.mid(59 + 7 * i, 7), barcode::InvertModules(pattern.left(7)))
+            const QString pattern = barcode::janDigitPatterns(qint16(number.at(7 + i).digitValue()));
+            EXPECT_EQ(modules.mid(59 + 7 * i, 7), barcode::invertModules(pattern.left(7)))
                 << row.number << " right digit " << i + 8;
         }
     }
@@ -154,23 +154,23 @@ TEST(JanEncoding, EveryLeadingDigitSelectsItsParityPatternAndTheRightHalfIsSetC)
 TEST(JanEncoding, ModuleStringRefusesWhatIsNotAFullNumber)
 {
     for (const char* text : {"", "1234567", "123456789012", "12345678901234", "1234567a", "490123456789x"}) {
-        EXPECT_TRUE(barcode::JanModuleString(QString::fromLatin1(text)).isEmpty()) << text;
+        EXPECT_TRUE(barcode::janModuleString(QString::fromLatin1(text)).isEmpty()) << text;
     }
     // Characters just outside '0'..'9', and full-width digits, are not digits either.
     for (const char16_t* text : {u"1234567/", u"1234567:", u"４９０１２３４５６７８９４", u"49012345678９4"}) {
-        EXPECT_TRUE(barcode::JanModuleString(QString::fromUtf16(text)).isEmpty()) << QString::fromUtf16(text).toStdString();
+        EXPECT_TRUE(barcode::janModuleString(QString::fromUtf16(text)).isEmpty()) << QString::fromUtf16(text).toStdString();
     }
 }
 
 TEST(JanEncoding, DigitPatternsAreSetsAAndBOfTheSymbology)
 {
-    EXPECT_EQ(barcode::JanDigitPatterns(0), QStringLiteral("0001101-0100111"));
-    EXPECT_EQ(barcode::JanDigitPatterns(10), barcode::JanDigitPatterns(0));
-    EXPECT_EQ(barcode::JanDigitPatterns(-1), barcode::JanDigitPatterns(0));
+    EXPECT_EQ(barcode::janDigitPatterns(0), QStringLiteral("0001101-0100111"));
+    EXPECT_EQ(barcode::janDigitPatterns(10), barcode::janDigitPatterns(0));
+    EXPECT_EQ(barcode::janDigitPatterns(-1), barcode::janDigitPatterns(0));
 
     QStringList seen;
     for (qint16 d = 0; d <= 9; ++d) {
-        const QString pattern = barcode::JanDigitPatterns(d);
+        const QString pattern = barcode::janDigitPatterns(d);
         ASSERT_EQ(pattern.size(), 15) << d;
         ASSERT_EQ(pattern.at(7), u'-') << d;
         const QString l = pattern.left(7);
@@ -181,7 +181,7 @@ TEST(JanEncoding, DigitPatternsAreSetsAAndBOfTheSymbology)
         EXPECT_EQ(l.count(QStringLiteral("01")), 2) << d;
         EXPECT_EQ(l.count(u'1') % 2, 1) << d;
         // Set B is set C (the inverted set A) read backwards.
-        QString mirrored = barcode::InvertModules(l);
+        QString mirrored = barcode::invertModules(l);
         std::reverse(mirrored.begin(), mirrored.end());
         EXPECT_EQ(g, mirrored) << d;
         EXPECT_FALSE(seen.contains(l)) << d;
@@ -191,11 +191,11 @@ TEST(JanEncoding, DigitPatternsAreSetsAAndBOfTheSymbology)
 
 TEST(JanEncoding, InvertModulesSwapsLightAndDark)
 {
-    EXPECT_EQ(barcode::InvertModules(QStringLiteral("0001101")), QStringLiteral("1110010"));
-    EXPECT_EQ(barcode::InvertModules(QString()), QString());
+    EXPECT_EQ(barcode::invertModules(QStringLiteral("0001101")), QStringLiteral("1110010"));
+    EXPECT_EQ(barcode::invertModules(QString()), QString());
 }
 
-TEST(JanEncoding, HexToParityLetters)
+TEST(JanEncoding, hexToParityLetters)
 {
     const struct {
         const char* hex;
@@ -206,7 +206,7 @@ TEST(JanEncoding, HexToParityLetters)
         {"", ""},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(barcode::HexToParityLetters(QString::fromLatin1(row.hex)), QString::fromLatin1(row.letters))
+        EXPECT_EQ(barcode::hexToParityLetters(QString::fromLatin1(row.hex)), QString::fromLatin1(row.letters))
             << row.hex;
     }
 }
@@ -217,50 +217,50 @@ TEST(JanEncoding, ParityLettersOfEveryLeadingDigit)
     const char* table[10] = {"OOOOOO", "OOEOEE", "OOEEOE", "OOEEEO", "OEOOEE",
                              "OEEOOE", "OEEEOO", "OEOEOE", "OEOEEO", "OEEOEO"};
     for (qint16 d = 0; d <= 9; ++d) {
-        EXPECT_EQ(barcode::JanParityLetters(d), QString::fromLatin1(table[d])) << d;
+        EXPECT_EQ(barcode::janParityLetters(d), QString::fromLatin1(table[d])) << d;
     }
 }
 
-TEST(DrawJanBarcode, PrinterAreaGivesWholePixelModulesFromTheLeftEdge)
+TEST(drawJanBarcode, PrinterAreaGivesWholePixelModulesFromTheLeftEdge)
 {
     RecordingSurface surface(2.4, 2.4);  // 600 dpi
     surface.setUnit(Unit::millimetres);
     // 35 x 7 mm at (12.3, 45.6): px = Int(290.5875), py = Int(1077.3), 826 px wide, ph = 165.
-    EXPECT_EQ(barcode::DrawJanBarcode(surface, QStringLiteral("4901234567894"), 12.3, 45.6, 47.3, 52.6), barcode::kJanOk);
+    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("4901234567894"), 12.3, 45.6, 47.3, 52.6), barcode::kJanOk);
     EXPECT_EQ(surface.ops(), expectedPixelFills(kEan13Of4901234567894, 290, 1077, 7, 166));
     EXPECT_EQ(surface.unit(), Unit::millimetres);
 
     surface.clearOps();
-    EXPECT_EQ(barcode::DrawJanBarcode(surface, QStringLiteral("12345670"), 12.3, 45.6, 47.3, 52.6), barcode::kJanOk);
+    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("12345670"), 12.3, 45.6, 47.3, 52.6), barcode::kJanOk);
     EXPECT_EQ(surface.ops(), expectedPixelFills(kEan8Of12345670, 290, 1077, 9, 166));
     EXPECT_EQ(surface.unit(), Unit::millimetres);
 }
 
-TEST(DrawJanBarcode, ScreenAreaGivesOnePixelModules)
+TEST(drawJanBarcode, ScreenAreaGivesOnePixelModules)
 {
     RecordingSurface surface(15, 15);
     surface.setUnit(Unit::millimetres);
     // 34.5 mm = 130.41 px; 5.5 mm = 20.79 px; (10, 20) mm = (37.8, 75.6) px.
-    barcode::DrawJanBarcode(surface, QStringLiteral("4901234567894"), 10, 20, 44.5, 25.5);
+    barcode::drawJanBarcode(surface, QStringLiteral("4901234567894"), 10, 20, 44.5, 25.5);
     EXPECT_EQ(surface.ops(), expectedPixelFills(kEan13Of4901234567894, 37, 75, 1, 21));
     surface.clearOps();
-    barcode::DrawJanBarcode(surface, QStringLiteral("12345670"), 10, 20, 44.5, 25.5);
+    barcode::drawJanBarcode(surface, QStringLiteral("12345670"), 10, 20, 44.5, 25.5);
     EXPECT_EQ(surface.ops(), expectedPixelFills(kEan8Of12345670, 37, 75, 1, 21));
 }
 
-TEST(DrawJanBarcode, WholePixelCountsSurviveRoundingNoise)
+TEST(drawJanBarcode, WholePixelCountsSurviveRoundingNoise)
 {
     // 66.1 - 6.1 is 59.99999999999999 in binary; 60 mm at 720 dpi is exactly 1701 px.
     RecordingSurface surface(2.0, 2.0);
     surface.setUnit(Unit::millimetres);
     const double topMm = 66.1 - 6.1;
-    barcode::DrawJanBarcode(surface, QStringLiteral("12345670"), topMm, topMm, topMm + 35, topMm + 7);
+    barcode::drawJanBarcode(surface, QStringLiteral("12345670"), topMm, topMm, topMm + 35, topMm + 7);
     ASSERT_FALSE(surface.ops().empty());
     EXPECT_EQ(surface.ops().front().x, 1701);
     EXPECT_EQ(surface.ops().front().y, 1701);
 }
 
-TEST(DrawJanBarcode, NarrowAreaIsDrawnInMillimetresInHundredthSteps)
+TEST(drawJanBarcode, NarrowAreaIsDrawnInMillimetresInHundredthSteps)
 {
     RecordingSurface surface(15, 15);  // 20 mm = 75.6 px: fewer pixels than modules
     surface.setUnit(Unit::millimetres);
@@ -274,7 +274,7 @@ TEST(DrawJanBarcode, NarrowAreaIsDrawnInMillimetresInHundredthSteps)
     };
     for (const auto& row : rows) {
         surface.clearOps();
-        EXPECT_EQ(barcode::DrawJanBarcode(surface, QString::fromLatin1(row.code), 5, 8, 25, 13), barcode::kJanOk);
+        EXPECT_EQ(barcode::drawJanBarcode(surface, QString::fromLatin1(row.code), 5, 8, 25, 13), barcode::kJanOk);
         const auto& ops = surface.ops();
         ASSERT_EQ(ops.size(), size_t(row.modules.size())) << row.code;
         for (size_t k = 0; k < ops.size(); ++k) {
@@ -291,31 +291,31 @@ TEST(DrawJanBarcode, NarrowAreaIsDrawnInMillimetresInHundredthSteps)
 
     // Less than 0.01 mm a module leaves nothing to draw.
     surface.clearOps();
-    EXPECT_EQ(barcode::DrawJanBarcode(surface, QStringLiteral("12345670"), 5, 8, 5.5, 13), barcode::kJanOk);
+    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("12345670"), 5, 8, 5.5, 13), barcode::kJanOk);
     EXPECT_TRUE(surface.ops().empty());
     EXPECT_EQ(surface.unit(), Unit::millimetres);
 }
 
-TEST(DrawJanBarcode, CheckDigitIsComputedOrMustMatch)
+TEST(drawJanBarcode, CheckDigitIsComputedOrMustMatch)
 {
     RecordingSurface withCheck(2.4, 2.4);
     RecordingSurface without(2.4, 2.4);
     withCheck.setUnit(Unit::millimetres);
     without.setUnit(Unit::millimetres);
-    EXPECT_EQ(barcode::DrawJanBarcode(withCheck, QStringLiteral("4901234567894"), 5, 5, 40, 12), barcode::kJanOk);
-    EXPECT_EQ(barcode::DrawJanBarcode(without, QStringLiteral("490123456789"), 5, 5, 40, 12), barcode::kJanOk);
+    EXPECT_EQ(barcode::drawJanBarcode(withCheck, QStringLiteral("4901234567894"), 5, 5, 40, 12), barcode::kJanOk);
+    EXPECT_EQ(barcode::drawJanBarcode(without, QStringLiteral("490123456789"), 5, 5, 40, 12), barcode::kJanOk);
     EXPECT_EQ(without.ops(), withCheck.ops());
 
     // The empty code is the EAN-8 symbol 00000000.
     RecordingSurface empty(2.4, 2.4);
     RecordingSurface zeros(2.4, 2.4);
-    barcode::DrawJanBarcode(empty, QString(), 5, 5, 40, 12);
-    barcode::DrawJanBarcode(zeros, QStringLiteral("00000000"), 5, 5, 40, 12);
+    barcode::drawJanBarcode(empty, QString(), 5, 5, 40, 12);
+    barcode::drawJanBarcode(zeros, QStringLiteral("00000000"), 5, 5, 40, 12);
     EXPECT_EQ(empty.ops().size(), 85u);
     EXPECT_EQ(empty.ops(), zeros.ops());
 }
 
-TEST(DrawJanBarcode, CodesWithoutANumberDrawNothing)
+TEST(drawJanBarcode, CodesWithoutANumberDrawNothing)
 {
     const struct {
         const char16_t* code;
@@ -330,13 +330,13 @@ TEST(DrawJanBarcode, CodesWithoutANumberDrawNothing)
     for (const auto& row : rows) {
         RecordingSurface surface(2.4, 2.4);
         surface.setUnit(Unit::millimetres);
-        EXPECT_EQ(barcode::DrawJanBarcode(surface, QString::fromUtf16(row.code), 5, 5, 40, 12), row.result);
+        EXPECT_EQ(barcode::drawJanBarcode(surface, QString::fromUtf16(row.code), 5, 5, 40, 12), row.result);
         EXPECT_TRUE(surface.ops().empty());
         EXPECT_EQ(surface.unit(), Unit::millimetres);
     }
 }
 
-TEST(DrawJanQuietZones, RepaintsExactlyTheLightModulesOutsideTheBars)
+TEST(drawJanQuietZones, RepaintsExactlyTheLightModulesOutsideTheBars)
 {
     // EAN-13 and EAN-8, in whole pixels (600 dpi) and in hundredths of a millimetre (narrow area).
     const struct {
@@ -356,8 +356,8 @@ TEST(DrawJanQuietZones, RepaintsExactlyTheLightModulesOutsideTheBars)
         symbol.setUnit(Unit::millimetres);
         zones.setUnit(Unit::millimetres);
         const QString code = QString::fromLatin1(row.code);
-        ASSERT_EQ(barcode::DrawJanBarcode(symbol, code, 12.3, 45.6, row.x2, 52.6), barcode::kJanOk);
-        ASSERT_EQ(barcode::DrawJanQuietZones(zones, code, 12.3, 45.6, row.x2, 52.6), barcode::kJanOk);
+        ASSERT_EQ(barcode::drawJanBarcode(symbol, code, 12.3, 45.6, row.x2, 52.6), barcode::kJanOk);
+        ASSERT_EQ(barcode::drawJanQuietZones(zones, code, 12.3, 45.6, row.x2, 52.6), barcode::kJanOk);
         const auto leading = size_t(row.modules.indexOf(QRegularExpression(QStringLiteral("[^0]"))));
         const auto trailing = size_t(row.modules.size() - 1 - row.modules.lastIndexOf(QRegularExpression(QStringLiteral("[^0]"))));
         std::vector<DrawOp> expected(symbol.ops().begin(), symbol.ops().begin() + qsizetype(leading));
@@ -372,7 +372,7 @@ TEST(DrawJanQuietZones, RepaintsExactlyTheLightModulesOutsideTheBars)
     }
 
     RecordingSurface refused(2.4, 2.4);
-    EXPECT_EQ(barcode::DrawJanQuietZones(refused, QStringLiteral("4901234567890"), 5, 5, 40, 12), barcode::kJanWrongCheckDigit);
-    EXPECT_EQ(barcode::DrawJanQuietZones(refused, QStringLiteral("1234567X"), 5, 5, 40, 12), barcode::kJanNotANumber);
+    EXPECT_EQ(barcode::drawJanQuietZones(refused, QStringLiteral("4901234567890"), 5, 5, 40, 12), barcode::kJanWrongCheckDigit);
+    EXPECT_EQ(barcode::drawJanQuietZones(refused, QStringLiteral("1234567X"), 5, 5, 40, 12), barcode::kJanNotANumber);
     EXPECT_TRUE(refused.ops().empty());
 }

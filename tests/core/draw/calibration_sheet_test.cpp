@@ -29,7 +29,7 @@ TEST(CalibrationSheet, DrawsTheCellFramesAndTwoLabelledCrosses)
     for (const SheetRow& row : kSheets) {
         SCOPED_TRACE(row.title);
         draw::RecordingSurface surface;
-        draw::DrawCalibrationSheet(*row.format, surface);
+        draw::drawCalibrationSheet(*row.format, surface);
         const std::vector<DrawOp>& ops = surface.ops();
         ASSERT_FALSE(ops.empty());
         EXPECT_EQ(ops.front().kind, DrawOp::Kind::cls);

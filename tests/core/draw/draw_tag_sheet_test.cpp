@@ -18,12 +18,12 @@ namespace {
 
 constexpr draw::Colour kGrey = draw::kButtonFace;
 
-std::vector<DrawOp> drawnOps(const TagSheet& sheet, const QString& mode)
+std::vector<DrawOp> drawnOps(const TagSheet& sheet, sheet::OutputMode mode)
 {
     TagSheet copy = sheet;
     copy.outputMode = mode;
     RecordingSurface surface(15, 15);
-    draw::DrawTagSheet(copy, surface);
+    draw::drawTagSheet(copy, surface);
     return surface.ops();
 }
 
@@ -68,11 +68,11 @@ sheet::TagRecord tag(qint32 price, const QString& jan = QString())
 
 }  // namespace
 
-TEST(DrawTagSheet, EmptySheetInPreviewIsTheGreyGridNumbersAndHeader)
+TEST(drawTagSheet, EmptySheetInPreviewIsTheGreyGridNumbersAndHeader)
 {
     for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
         TagSheet sheet(*format);
-        const auto ops = drawnOps(sheet, QStringLiteral("0"));
+        const auto ops = drawnOps(sheet, sheet::OutputMode::preview);
         const int n = format->tagsPerPage;
         ASSERT_EQ(ops.size(), size_t(2 + 2 * n));
         EXPECT_EQ(ops[0].kind, DrawOp::Kind::cls);
@@ -101,24 +101,24 @@ TEST(DrawTagSheet, EmptySheetInPreviewIsTheGreyGridNumbersAndHeader)
         EXPECT_EQ(header.colour, draw::kBlack);
 
         // On paper only the header is printed.
-        const auto printed = drawnOps(sheet, QStringLiteral("1"));
+        const auto printed = drawnOps(sheet, sheet::OutputMode::printer);
         ASSERT_EQ(printed.size(), 1u);
         EXPECT_EQ(printed[0], header);
     }
 }
 
-TEST(DrawTagSheet, TagWithoutProductNameDrawsNothing)
+TEST(drawTagSheet, TagWithoutProductNameDrawsNothing)
 {
     for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
         auto record = tag(1980, QStringLiteral("4901234567894"));
         record.productName.clear();
         const TagSheet sheet = sheetWithTag(*format, 3, record);
-        EXPECT_EQ(drawnOps(sheet, QStringLiteral("0")), drawnOps(TagSheet(*format), QStringLiteral("0")));
-        EXPECT_EQ(drawnOps(sheet, QStringLiteral("1")).size(), 1u);
+        EXPECT_EQ(drawnOps(sheet, sheet::OutputMode::preview), drawnOps(TagSheet(*format), sheet::OutputMode::preview));
+        EXPECT_EQ(drawnOps(sheet, sheet::OutputMode::printer).size(), 1u);
     }
 }
 
-TEST(DrawTagSheet, LargePriceBands)
+TEST(drawTagSheet, LargePriceBands)
 {
     struct Row {
         qint32 price;
@@ -142,7 +142,7 @@ TEST(DrawTagSheet, LargePriceBands)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.price);
         const TagSheet sheet = sheetWithTag(SheetFormat::large, 5, tag(row.price));  // cell (70, 45)
-        const auto ops = drawnOps(sheet, QStringLiteral("1"));
+        const auto ops = drawnOps(sheet, sheet::OutputMode::printer);
         const auto reds = ofKind(ops, DrawOp::Kind::text);
         int priceTexts = 0;
         for (const DrawOp& op : reds) {
@@ -171,7 +171,7 @@ TEST(DrawTagSheet, LargePriceBands)
     }
 }
 
-TEST(DrawTagSheet, SmallPriceBands)
+TEST(drawTagSheet, SmallPriceBands)
 {
     struct Row {
         qint32 price;
@@ -188,7 +188,7 @@ TEST(DrawTagSheet, SmallPriceBands)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.price);
         const TagSheet sheet = sheetWithTag(SheetFormat::small, 7, tag(row.price));  // cell (60, 47)
-        const auto ops = drawnOps(sheet, QStringLiteral("1"));
+        const auto ops = drawnOps(sheet, sheet::OutputMode::printer);
         if (row.text.isEmpty()) {
             EXPECT_FALSE(hasText(ops, QStringLiteral(" 0 ")));
         } else {
@@ -204,15 +204,15 @@ TEST(DrawTagSheet, SmallPriceBands)
     }
 }
 
-TEST(DrawTagSheet, PrintOffsetsMoveOnlyThePrice)
+TEST(drawTagSheet, PrintOffsetsMoveOnlyThePrice)
 {
     for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
         TagSheet plain = sheetWithTag(*format, 1, tag(980, QStringLiteral("4901234567894")));
         TagSheet moved = plain;
         moved.printOffsetX = 3;
         moved.printOffsetY = -2;
-        const auto a = drawnOps(plain, QStringLiteral("0"));
-        const auto b = drawnOps(moved, QStringLiteral("0"));
+        const auto a = drawnOps(plain, sheet::OutputMode::preview);
+        const auto b = drawnOps(moved, sheet::OutputMode::preview);
         ASSERT_EQ(a.size(), b.size());
         int differing = 0;
         for (size_t i = 0; i < a.size(); ++i) {
@@ -228,17 +228,17 @@ TEST(DrawTagSheet, PrintOffsetsMoveOnlyThePrice)
     }
 }
 
-TEST(DrawTagSheet, LargeFrameWithAndWithoutBorder)
+TEST(drawTagSheet, LargeFrameWithAndWithoutBorder)
 {
     TagSheet sheet = sheetWithTag(SheetFormat::large, 1, tag(100));
-    auto ops = drawnOps(sheet, QStringLiteral("1"));
+    auto ops = drawnOps(sheet, sheet::OutputMode::printer);
     ASSERT_GE(ops.size(), 2u);
     EXPECT_EQ(ops[1], (DrawOp{DrawOp::Kind::outline, Unit::millimetres, 10, 15, 60, 30, {}, {}, draw::kRed, 1}));
     EXPECT_TRUE(textOp(ops, QStringLiteral("品名")).font.underline);
 
     sheet.bordered = true;
     sheet.borderColor = 0x00123456;
-    ops = drawnOps(sheet, QStringLiteral("1"));
+    ops = drawnOps(sheet, sheet::OutputMode::printer);
     const double bands[][4] = {{0, 0, 60, 1.8}, {0, 28, 60, 2}, {0, 2, 25, 1.8}, {0, 7, 25, 2}, {0, 15, 60, 0.5}};
     ASSERT_GE(ops.size(), 7u);
     for (int i = 0; i < 5; ++i) {
@@ -255,13 +255,13 @@ TEST(DrawTagSheet, LargeFrameWithAndWithoutBorder)
     EXPECT_FALSE(textOp(ops, QStringLiteral("品名")).font.underline);
 }
 
-TEST(DrawTagSheet, SmallFrameWithAndWithoutBorder)
+TEST(drawTagSheet, SmallFrameWithAndWithoutBorder)
 {
     auto record = tag(100);
     record.productName = QStringLiteral("ABC");
     record.productName2 = QStringLiteral("X");
     TagSheet sheet = sheetWithTag(SheetFormat::small, 1, record);
-    auto ops = drawnOps(sheet, QStringLiteral("1"));
+    auto ops = drawnOps(sheet, sheet::OutputMode::printer);
     // Red frame, slogan, red frame again.
     ASSERT_GE(ops.size(), 4u);
     EXPECT_EQ(ops[1].kind, DrawOp::Kind::outline);
@@ -273,7 +273,7 @@ TEST(DrawTagSheet, SmallFrameWithAndWithoutBorder)
 
     sheet.bordered = true;
     sheet.borderColor = 0x0000FF00;
-    ops = drawnOps(sheet, QStringLiteral("1"));
+    ops = drawnOps(sheet, sheet::OutputMode::printer);
     ASSERT_GE(ops.size(), 6u);
     EXPECT_EQ(ops[1].kind, DrawOp::Kind::fill);
     EXPECT_EQ(ops[1].h, 0.5);
@@ -288,7 +288,7 @@ TEST(DrawTagSheet, SmallFrameWithAndWithoutBorder)
     EXPECT_FALSE(textOp(ops, QStringLiteral("     X     ")).font.underline);
 }
 
-TEST(DrawTagSheet, SmallBlankFill)
+TEST(drawTagSheet, SmallBlankFill)
 {
     struct Row {
         QString maker, name, name2;
@@ -309,7 +309,7 @@ TEST(DrawTagSheet, SmallBlankFill)
         r.maker = row.maker;
         r.productName = row.name;
         r.productName2 = row.name2;
-        const auto ops = drawnOps(sheetWithTag(SheetFormat::small, 1, r), QStringLiteral("1"));
+        const auto ops = drawnOps(sheetWithTag(SheetFormat::small, 1, r), sheet::OutputMode::printer);
         const DrawOp maker = textOp(ops, row.makerOut);
         EXPECT_EQ(maker.x, 28 + 5);
         EXPECT_EQ(maker.y, 15 + 9);
@@ -326,7 +326,7 @@ TEST(DrawTagSheet, SmallBlankFill)
     }
 }
 
-TEST(DrawTagSheet, CodeLengthDecidesPlaceholderOrSlogan)
+TEST(drawTagSheet, CodeLengthDecidesPlaceholderOrSlogan)
 {
     struct Row {
         const SheetFormat* format;
@@ -343,7 +343,7 @@ TEST(DrawTagSheet, CodeLengthDecidesPlaceholderOrSlogan)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.jan.toStdString());
-        const auto ops = drawnOps(sheetWithTag(*row.format, 1, tag(100, row.jan)), QStringLiteral("0"));
+        const auto ops = drawnOps(sheetWithTag(*row.format, 1, tag(100, row.jan)), sheet::OutputMode::preview);
         const auto lines = ofKind(ops, DrawOp::Kind::line);
         ASSERT_EQ(lines.size(), size_t(row.lines));
         EXPECT_EQ(hasText(ops, QStringLiteral("Happy & Merry")), row.lines == 0);
@@ -366,57 +366,59 @@ TEST(DrawTagSheet, CodeLengthDecidesPlaceholderOrSlogan)
     }
 }
 
-TEST(DrawTagSheet, PenWidthIsBackToOneAfterAPlaceholder)
+TEST(drawTagSheet, PenWidthIsBackToOneAfterAPlaceholder)
 {
     TagSheet sheet = sheetWithTag(SheetFormat::small, 40, tag(100, QStringLiteral("49012347")));
-    sheet.outputMode = QStringLiteral("0");
+    sheet.outputMode = sheet::OutputMode::preview;
     RecordingSurface surface;
-    draw::DrawTagSheet(sheet, surface);
+    draw::drawTagSheet(sheet, surface);
     EXPECT_EQ(surface.drawWidth(), 1);
     surface.clearOps();
-    draw::DrawTagSheet(sheet, surface);
+    draw::drawTagSheet(sheet, surface);
     for (const DrawOp& op : ofKind(surface.ops(), DrawOp::Kind::outline)) {
         EXPECT_EQ(op.width, 1);
     }
 }
 
-TEST(DrawTagSheet, PreviewShowsTheTagNumberOnTopOfEachDrawnTag)
+TEST(drawTagSheet, PreviewShowsTheTagNumberOnTopOfEachDrawnTag)
 {
-    const auto large = drawnOps(sheetWithTag(SheetFormat::large, 24, tag(100)), QStringLiteral("0"));
+    const auto large = drawnOps(sheetWithTag(SheetFormat::large, 24, tag(100)), sheet::OutputMode::preview);
     const auto numbers = std::count_if(large.begin(), large.end(),
                                        [](const DrawOp& op) { return op.text == QStringLiteral("24"); });
     EXPECT_EQ(numbers, 2);
     EXPECT_EQ(large.back().text, QStringLiteral("6本"));  // lot is the last text of a large tag
-    const auto small = drawnOps(sheetWithTag(SheetFormat::small, 7, tag(100)), QStringLiteral("0"));
+    const auto small = drawnOps(sheetWithTag(SheetFormat::small, 7, tag(100)), sheet::OutputMode::preview);
     EXPECT_EQ(small.back().text, QStringLiteral(" 7"));
     EXPECT_EQ(small.back().x, 60 + 26);
 }
 
-TEST(DrawBlankSheet, ClearsAndDrawsTheGridOnly)
+TEST(drawBlankSheet, ClearsAndDrawsTheGridOnly)
 {
     TagSheet large(SheetFormat::large);
     large.marginLeft = 3;
     large.marginTop = 4;
     large.record(1) = tag(100);
     RecordingSurface surface;
-    draw::DrawBlankSheet(large, surface);
+    large.restoreStartMargins();
+    draw::drawBlankSheet(large, surface);
     EXPECT_EQ(large.marginLeft, 10);
     EXPECT_EQ(large.marginTop, 15);
     EXPECT_EQ(surface.unit(), Unit::millimetres);
     TagSheet empty(SheetFormat::large);
-    auto expected = drawnOps(empty, QStringLiteral("0"));
+    auto expected = drawnOps(empty, sheet::OutputMode::preview);
     expected.pop_back();  // no header
     EXPECT_EQ(surface.ops(), expected);
 
     TagSheet small(SheetFormat::small);
     small.marginLeft = 30;
     RecordingSurface smallSurface;
-    draw::DrawBlankSheet(small, smallSurface);
+    small.restoreStartMargins();
+    draw::drawBlankSheet(small, smallSurface);
     EXPECT_EQ(small.marginLeft, 30);  // only the large format puts its margins back
     EXPECT_EQ(smallSurface.ops().size(), 1u + 80u);
 }
 
-TEST(DrawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
+TEST(drawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
 {
     // Tags 1 and 2 sit side by side; tag 2's frame runs through tag 1's right quiet zone. Tag 3 has
     // no symbol, tag 4 no product name.
@@ -425,13 +427,13 @@ TEST(DrawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
     sheet.record(2) = tag(200, QStringLiteral("12345670"));
     sheet.record(3) = tag(300, QStringLiteral("123"));
     sheet.record(4).jan = QStringLiteral("4901234567894");
-    const auto printed = drawnOps(sheet, QStringLiteral("1"));
+    const auto printed = drawnOps(sheet, sheet::OutputMode::printer);
 
     RecordingSurface zones(15, 15);
     zones.setUnit(Unit::millimetres);
     for (int t : {1, 2}) {
         const sheet::CellOrigin o = sheet.cellOrigin(t);
-        ASSERT_EQ(barcode::DrawJanQuietZones(zones, sheet.record(t).jan, o.xMm + 0.5, o.yMm + 3.5, o.xMm + 35, o.yMm + 9),
+        ASSERT_EQ(barcode::drawJanQuietZones(zones, sheet.record(t).jan, o.xMm + 0.5, o.yMm + 3.5, o.xMm + 35, o.yMm + 9),
                   barcode::kJanOk);
     }
     // The zones come last, after every frame and text of the page.
@@ -443,11 +445,11 @@ TEST(DrawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
     EXPECT_LT(lastFrame.base() - printed.begin(), printed.end() - printed.begin() - qsizetype(zones.ops().size()));
 
     // The preview and the large page draw no such zones.
-    const auto preview = drawnOps(sheet, QStringLiteral("0"));
+    const auto preview = drawnOps(sheet, sheet::OutputMode::preview);
     EXPECT_TRUE(ofKind(preview, DrawOp::Kind::fill).empty());
     TagSheet large(SheetFormat::large);
     large.record(1) = tag(100, QStringLiteral("4901234567894"));
-    const auto largePrinted = drawnOps(large, QStringLiteral("1"));
+    const auto largePrinted = drawnOps(large, sheet::OutputMode::printer);
     ASSERT_FALSE(largePrinted.empty());
     EXPECT_EQ(largePrinted.back().kind, DrawOp::Kind::text);
 }
