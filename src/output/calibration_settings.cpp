@@ -12,6 +12,12 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace output {
 
 namespace {
@@ -30,21 +36,73 @@ QString unusable(const QString& path, const QString& printerName, const QString&
         .arg(QDir::toNativeSeparators(path), printerName, why);
 }
 
+// A settings file larger than this is not read: a calibration takes a line of a few dozen bytes.
+constexpr qint64 kMaxSettingsBytes = 1 << 20;
+// Characters of a bad value that a message quotes.
+constexpr int kQuotedValueChars = 40;
+
 // QSettings reads whatever lines it can make sense of; a file that is not text at all is damaged
 // even when a few of its bytes happen to look like an entry.
-bool looksLikeText(const QString& path)
+bool looksLikeText(const QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray bytes = file.read(1 << 20);
     if (bytes.contains('\0')) {
         return false;
     }
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
     return !utf8.hasError();
+}
+
+// The settings file as found: missing, usable (its bytes), or not to be read (why not).
+struct SettingsFile {
+    bool missing = false;
+    QByteArray bytes;
+    QString problem;  // Japanese; empty when the bytes are usable
+};
+
+// Reads the settings file only when it is a regular file of at most kMaxSettingsBytes of text:
+// opened without waiting (a FIFO in its place would hold QSettings forever) and checked on the
+// open file, so that what is checked is what is read.
+SettingsFile readSettingsFile(const QString& path)
+{
+    SettingsFile out;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        out.missing = errno == ENOENT;
+        out.problem = QStringLiteral("ファイルが読めない");
+        return out;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        out.problem = QStringLiteral("通常のファイルでない");
+    } else if (st.st_size > kMaxSettingsBytes) {
+        out.problem = QStringLiteral("ファイルが大きすぎる（1 MiB まで）");
+    } else {
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly) || (out.bytes = file.read(kMaxSettingsBytes + 1)).size() > kMaxSettingsBytes) {
+            out.problem = QStringLiteral("ファイルが大きすぎる（1 MiB まで）");
+        } else if (!looksLikeText(out.bytes)) {
+            out.problem = QStringLiteral("ファイルが壊れているか読めない");
+        }
+    }
+    ::close(fd);
+    if (!out.problem.isEmpty()) {
+        out.bytes.clear();
+    }
+    return out;
+}
+
+// Copies usable settings bytes to `work`, where QSettings reads them; false when it cannot.
+bool copyForSettings(const QByteArray& bytes, const QString& work)
+{
+    QFile file(work);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+// At most the start of a value, for quoting in a message.
+QString quotedStart(const QString& value)
+{
+    return value.size() <= kQuotedValueChars ? value : value.left(kQuotedValueChars) + QStringLiteral("…");
 }
 
 }  // namespace
@@ -62,11 +120,21 @@ QString CalibrationSettings::defaultPath()
 
 StoredCalibration CalibrationSettings::load(const QString& printerName) const
 {
-    if (printerName.isEmpty() || !QFileInfo::exists(path_)) {
+    if (printerName.isEmpty()) {
         return {};
     }
-    QSettings settings(path_, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError || !looksLikeText(path_)) {
+    const SettingsFile file = readSettingsFile(path_);
+    if (file.missing) {
+        return {};
+    }
+    QTemporaryDir scratch;
+    const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
+    if (!file.problem.isEmpty() || !scratch.isValid() || !copyForSettings(file.bytes, work)) {
+        return {std::nullopt,
+                unusable(path_, printerName, file.problem.isEmpty() ? QStringLiteral("ファイルが読めない") : file.problem)};
+    }
+    QSettings settings(work, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) {
         return {std::nullopt, unusable(path_, printerName, QStringLiteral("ファイルが壊れているか読めない"))};
     }
     const QVariant value = settings.value(kGroup + u'/' + keyOf(printerName));
@@ -79,7 +147,8 @@ StoredCalibration CalibrationSettings::load(const QString& printerName) const
     if (!parsed) {
         return {std::nullopt,
                 unusable(path_, printerName,
-                         QStringLiteral("値「%1」が正しくない（ずれは ±20 mm 以内、倍率は 90〜110 % の数）").arg(text))};
+                         QStringLiteral("値「%1」が正しくない（ずれは ±20 mm 以内、倍率は 90〜110 % の数）")
+                             .arg(quotedStart(text)))};
     }
     return {calibration::rounded(*parsed), QString()};
 }
@@ -117,22 +186,26 @@ bool CalibrationSettings::write(const QString& printerName, const std::optional<
     if (!QDir().mkpath(info.absolutePath())) {
         return fail(QStringLiteral("フォルダを作れません"));
     }
-    const bool exists = QFileInfo::exists(path_);
-    if (exists && (QSettings(path_, QSettings::IniFormat).status() != QSettings::NoError || !looksLikeText(path_))) {
+    const SettingsFile file = readSettingsFile(path_);
+    const bool exists = !file.missing;
+    QTemporaryDir scratch;
+    const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
+    const bool copied = exists && file.problem.isEmpty() && scratch.isValid() && copyForSettings(file.bytes, work);
+    if (exists && (!file.problem.isEmpty() || (copied && QSettings(work, QSettings::IniFormat).status() != QSettings::NoError))) {
         // A damaged file is not rewritten from what little could be read of it: it is put aside
         // and a new one begun, so that nothing the user might still want is overwritten.
+        // Renamed by the system call: QFile would copy what it cannot rename, and a FIFO cannot be
+        // copied.
         const QString aside = path_ + QStringLiteral(".damaged");
         QFile::remove(aside);
-        if (!QFile::rename(path_, aside)) {
+        if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(aside).constData()) != 0) {
             return fail(QStringLiteral("壊れたファイルをよけられません"));
         }
         return write(printerName, calibration, problem);
     }
     // QSettings edits a copy; the result then replaces the file through the careful writer, which
     // keeps the file's owner, mode and links and never leaves it half written.
-    QTemporaryDir scratch;
-    const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
-    if (!scratch.isValid() || (exists && !QFile::copy(path_, work))) {
+    if (!scratch.isValid() || (exists && !copied)) {
         return fail(QStringLiteral("作業用のファイルを作れません"));
     }
     {

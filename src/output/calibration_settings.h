@@ -3,7 +3,8 @@
 // The program's settings file, which keeps one thing between runs: each printer's calibration.
 // It is an INI file (QSettings) in the user's configuration folder, ~/.config/tanafuda/tanafuda.ini
 // unless XDG_CONFIG_HOME says otherwise. A damaged file or a value out of bounds is never used:
-// the caller is told why and prints without a calibration.
+// the caller is told why and prints without a calibration. Only a regular file of at most 1 MiB is
+// read at all; anything else in its place counts as damaged, and a save moves it aside.
 
 #include "core/calibration/calibration.h"
 

@@ -28,7 +28,10 @@ DocumentResult printSheets(const std::vector<sheet::TagSheet>& sheets, QPrinter&
                            const CalibrationOfPrinter& calibrationOf)
 {
     return printCalibratedPages(printer, int(sheets.size()), calibrationOf, [&sheets](int index, draw::Surface& surface) {
-        draw::drawTagSheet(cutToDrawable(sheets[size_t(index)]), surface);
+        // Paper gets the printer's drawing, whatever the window was showing.
+        sheet::TagSheet page = cutToDrawable(sheets[size_t(index)]);
+        page.outputMode = sheet::OutputMode::printer;
+        draw::drawTagSheet(page, surface);
     });
 }
 

@@ -1,11 +1,18 @@
 // libFuzzer target for the product-list reader and the cleaning behind it. The first byte picks
 // how the rest is read (as a file of any kind, as an Excel or LibreOffice workbook, as text with a
-// chosen delimiter); besides not crashing, every input must keep the promises below.
+// chosen delimiter, or as the XML of one part of a workbook); besides not crashing, every input
+// must keep the promises below.
+//
+// In the XML modes the byte 0xFF followed by a count byte N repeats the text from the last '<'
+// before it (N + 1) * 256 times, so that nesting tens of thousands deep fits in a short input; the
+// dictionary product-list.dict holds the tokens of the parts.
 #include "core/productlist/cleaning.h"
 #include "core/productlist/column_mapping.h"
+#include "core/productlist/ods_reader.h"
 #include "core/productlist/product_list.h"
 #include "core/productlist/sheet_filling.h"
 #include "core/productlist/spreadsheet.h"
+#include "core/productlist/xlsx_reader.h"
 #include "core/sheet/field_entry.h"
 
 #include <QRegularExpression>
@@ -78,6 +85,54 @@ void checkCleaning(const ProductList& list, const SheetFormat& format, const Tax
     require(filled == used.size(), "every used row lands on exactly one tag");
 }
 
+// The XML of a part with its repeat marks expanded, up to 8 MiB.
+QByteArray expandedXml(const QByteArray& bytes)
+{
+    constexpr qsizetype kMaxExpanded = 8 << 20;
+    QByteArray out;
+    for (qsizetype i = 0; i < bytes.size() && out.size() < kMaxExpanded; ++i) {
+        if (uchar(bytes.at(i)) != 0xFF || i + 1 >= bytes.size()) {
+            out.append(bytes.at(i));
+            continue;
+        }
+        const qsizetype start = out.lastIndexOf('<');
+        const QByteArray unit = start < 0 ? QByteArray("<a>") : out.mid(start);
+        const int times = (uchar(bytes.at(++i)) + 1) * 256;
+        for (int n = 0; n < times && out.size() < kMaxExpanded; ++n) {
+            out.append(unit);
+        }
+    }
+    return out;
+}
+
+// One part of a workbook from its XML: a failure names the part and leaves no rows.
+void checkPart(std::uint8_t mode, const QByteArray& xml)
+{
+    const QString part = QStringLiteral("part.xml");
+    if (mode % 4 == 2) {
+        const SpreadsheetRead read = readOdsContent(xml, (mode & 0x10) ? QStringLiteral("Sheet2") : QString());
+        require(read.ok == read.error.isEmpty(), "an error exactly when not read");
+        require(read.ok || read.table.rows.empty(), "no rows from a content part that failed");
+        if (read.ok) {
+            checkTable(read.table.rows);
+        }
+        return;
+    }
+    if (mode & 0x10) {
+        QStringList strings;
+        const QString error = readSharedStrings(xml, part, strings);
+        require(error.isEmpty() || error.contains(part), "a failed part is named");
+        for (const QString& text : strings) {
+            require(text.size() <= kMaxCellChars, "texts are cut at the cell limit");
+        }
+        return;
+    }
+    ListTable table;
+    const QString error = readWorksheet(xml, part, {QStringLiteral("品名"), QStringLiteral("4901234567894")}, table);
+    require(error.isEmpty() || error.contains(part), "a failed part is named");
+    checkTable(table.rows);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -90,6 +145,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     switch (mode % 4) {
     case 1:
     case 2: {
+        if (mode & 0x08) {
+            checkPart(mode, expandedXml(bytes));
+            return 0;
+        }
         const SpreadsheetRead read =
             readSpreadsheet(bytes, mode % 4 == 1 ? SpreadsheetKind::xlsx : SpreadsheetKind::ods,
                             (mode & 0x10) ? QStringLiteral("Sheet2") : QString());

@@ -32,6 +32,7 @@ log=$out/product-list-last-run.log
 echo "Fuzzing the product-list reader for $seconds s (log: $log)"
 status=0
 "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 -artifact_prefix="$out/" -print_final_stats=1 \
+  -dict="$root/tests/fuzz/product-list.dict" \
   "$out/product-list-corpus" "$root/tests/fuzz/product-list-corpus" >"$log" 2>&1 || status=$?
 if [ "$status" -ne 0 ]; then
   tail -n 60 "$log"

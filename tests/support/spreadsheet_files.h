@@ -62,9 +62,9 @@ inline QString columnLetters(int column)
     return letters;
 }
 
-// An .xlsx workbook with `sheets` (name, rows). Strings of the first sheet go to the shared
-// strings part; those of the others are inline, so both kinds are read.
-inline QByteArray xlsxOf(const std::vector<std::pair<QString, SheetRows>>& sheets)
+// The parts of an .xlsx workbook with `sheets` (name, rows). Strings of the first sheet go to the
+// shared strings part; those of the others are inline, so both kinds are read.
+inline std::vector<ZipPart> xlsxPartsOf(const std::vector<std::pair<QString, SheetRows>>& sheets)
 {
     std::vector<ZipPart> parts;
     QByteArray types = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -117,7 +117,12 @@ inline QByteArray xlsxOf(const std::vector<std::pair<QString, SheetRows>>& sheet
     parts.push_back({QStringLiteral("xl/workbook.xml"), workbook.toUtf8()});
     parts.push_back({QStringLiteral("xl/_rels/workbook.xml.rels"), rels.toUtf8()});
     parts.push_back({QStringLiteral("xl/sharedStrings.xml"), sst.toUtf8()});
-    return zipOf(parts);
+    return parts;
+}
+
+inline QByteArray xlsxOf(const std::vector<std::pair<QString, SheetRows>>& sheets)
+{
+    return zipOf(xlsxPartsOf(sheets));
 }
 
 // An .ods spreadsheet from the table XML of its sheets (the content of office:spreadsheet).

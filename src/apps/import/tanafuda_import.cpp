@@ -3,13 +3,15 @@
 //
 // Exit status: 0 every row used; 4 some rows left out (the report says which and why); 1 usage
 // error; 2 the list could not be read (or has nothing to put on tags); 3 a sheet file, the PDF or
-// the print job could not be written.
+// the print job could not be written (the sheet files this run made are removed again); 5 every
+// file holds its new content, but a folder could not be flushed.
 
 #include "apps/common/command_line.h"
 #include "apps/common/option_table.h"
 #include "apps/common/runtime_folder_warning.h"
 #include "build_config.h"
 #include "core/files/careful_write.h"
+#include "core/files/file_command_texts.h"
 #include "core/jobs/import_job.h"
 #include "output/calibration_settings.h"
 #include "output/sheet_document.h"
@@ -26,7 +28,7 @@ using namespace productlist;
 
 namespace {
 
-enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefused = 4 };
+enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefused = 4, kUnflushed = 5 };
 
 using command_line::say;
 
@@ -189,16 +191,20 @@ int main(int argc, char* argv[])
     if (sheets.empty()) {
         return kSomeRefused;
     }
+    bool unflushed = imported.unflushed;
     if (parser.isSet(QStringLiteral("pdf"))) {
         QByteArray pdf;
         const output::DocumentResult drawn = output::drawPdfDocument(sheets, 600, pdf);
         const QString path = parser.value(QStringLiteral("pdf"));
         const files::WriteOutcome written = drawn.ok ? files::writeFileCarefully(path, pdf) : files::WriteOutcome{};
-        if (!drawn.ok || !written.ok) {
+        if (written.replacedUnflushed) {
+            unflushed = true;
+            sayError(files::unflushedNotice(path, written.error));
+        } else if (!drawn.ok || !written.ok) {
             sayError(QStringLiteral("%1: %2").arg(path, drawn.ok ? written.error : drawn.error));
             return kUnwritable;
         }
-        say(stdout, QStringLiteral("PDF: %1 (%2 ページ)\n").arg(QDir::toNativeSeparators(path)).arg(sheets.size()));
+        say(stdout, QStringLiteral("PDF: %1 (%2 ページ)\n").arg(QDir::toNativeSeparators(path), QString::number(sheets.size())));
     }
     if (parser.isSet(QStringLiteral("print"))) {
         QPrinter printer(QPrinter::HighResolution);
@@ -216,8 +222,8 @@ int main(int argc, char* argv[])
             sayError(printed.error);
             return kUnwritable;
         }
-        say(stdout, QStringLiteral("印刷: %1 (%2 ページ)\n").arg(printer.printerName()).arg(sheets.size()));
+        say(stdout, QStringLiteral("印刷: %1 (%2 ページ)\n").arg(printer.printerName(), QString::number(sheets.size())));
     }
     say(stdout, countsLine(imported.counts) + QStringLiteral("、シート %1 枚\n").arg(sheets.size()));
-    return imported.status == jobs::ImportStatus::someRefused ? kSomeRefused : kDone;
+    return unflushed ? kUnflushed : imported.status == jobs::ImportStatus::someRefused ? kSomeRefused : kDone;
 }

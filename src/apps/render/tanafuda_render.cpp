@@ -3,7 +3,8 @@
 //
 // Exit status: 0 done; 1 usage error; 2 a sheet file was rejected (the reader's message on
 // standard error) and nothing was drawn; 3 the output could not be written; 4 with
-// --skip-rejected, the other sheets were drawn but some were rejected.
+// --skip-rejected, the other sheets were drawn but some were rejected; 5 the output holds its new
+// content, but its folder could not be flushed.
 
 #include "apps/common/command_line.h"
 #include "apps/common/option_table.h"
@@ -13,6 +14,7 @@
 #include "core/calibration/calibration.h"
 #include "core/draw/draw_tag_sheet.h"
 #include "core/draw/recording_surface.h"
+#include "core/files/file_command_texts.h"
 #include "core/files/output_file.h"
 #include "core/files/sheet_file.h"
 #include "core/jobs/printer_calibration.h"
@@ -37,7 +39,16 @@
 
 namespace {
 
-enum Exit { kDone = 0, kUsage = 1, kRejected = 2, kUnwritable = 3, kSomeRejected = 4 };
+enum Exit { kDone = 0, kUsage = 1, kRejected = 2, kUnwritable = 3, kSomeRejected = 4, kUnflushed = 5 };
+
+// Set once an output got its new content but its folder could not be flushed.
+bool gUnflushed = false;
+
+// The exit status `status`, or kUnflushed where all was written but a folder was not flushed.
+int finished(int status)
+{
+    return gUnflushed && (status == kDone || status == kSomeRejected) ? kUnflushed : status;
+}
 
 // Between the drawing operations of two pages in --ops.
 constexpr char kPageSeparator[] = "{\"op\":\"newPage\"}\n";
@@ -53,7 +64,8 @@ const command_line::ProgramTable kProgram{
                    "from the output name (tags.png -> tags-001.png, tags-002.png, ...).\n"
                    "--list writes a tab, a line break and a backslash in a field as \\t, \\n, \\r and \\\\.\n"
                    "Exit status: 0 done, 1 usage error, 2 a sheet was rejected (nothing drawn), 3 an output\n"
-                   "could not be written, 4 drawn with --skip-rejected but some sheets were rejected."),
+                   "could not be written, 4 drawn with --skip-rejected but some sheets were rejected,\n"
+                   "5 written, but the folder could not be flushed (a power loss may take the new content away)."),
     QStringLiteral("SHEET"),
     QStringLiteral("sheet files (large or small format, in any mix); - reads standard input"),
     QStringLiteral("SHEET [SHEET ...]"),
@@ -276,6 +288,11 @@ bool deliver(const QString& path, const QByteArray& bytes)
         ok = writeStandardOutput(bytes, error);
     } else {
         const files::WriteOutcome written = files::writeOutputFile(path, bytes);
+        if (written.replacedUnflushed) {
+            gUnflushed = true;
+            say(stderr, QStringLiteral("tanafuda-render: %1\n").arg(files::unflushedNotice(path, written.error)));
+            return true;
+        }
         ok = written.ok;
         error = written.error;
     }
@@ -499,11 +516,12 @@ int main(int argc, char* argv[])
     }
     const int done = rejected > 0 ? kSomeRejected : kDone;
     if (request->list) {
-        return deliver(request->output, jobs::listSheets(sheets, request->json, request->sheets.size() > 1)) ? done : kUnwritable;
+        return finished(deliver(request->output, jobs::listSheets(sheets, request->json, request->sheets.size() > 1)) ? done
+                                                                                                                   : kUnwritable);
     }
     applyDrawingChoices(sheets, *request);
     const int status = request->print ? printSheets(sheets, *request)
                        : request->ops ? (deliver(request->output, operationLines(sheets, request->dpi)) ? kDone : kUnwritable)
                                       : drawDocument(sheets, positions, *request);
-    return status == kDone ? done : status;
+    return finished(status == kDone ? done : status);
 }

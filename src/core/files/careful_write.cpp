@@ -7,8 +7,10 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <csignal>
 #include <optional>
@@ -32,9 +34,26 @@ int openFile(const char* path, int flags, mode_t mode)
     return ::open(path, flags, mode);
 }
 
+// A rename that fails with EEXIST where anything, a dangling link included, has the new name. File
+// systems that cannot rename so make a second name and remove the first instead.
+int renameNoReplace(const char* from, const char* to)
+{
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+        return -1;
+    }
+    if (::link(from, to) != 0) {
+        return -1;
+    }
+    ::unlink(from);
+    return 0;
+}
+
 const SystemCalls kRealCalls{
     openFile, ::write,  ::pwrite,    ::pread,  ::ftruncate, ::fsync,
-    ::fchown, ::fchmod, ::fsetxattr, ::rename, ::close,
+    ::fchown, ::fchmod, ::fsetxattr, ::rename, renameNoReplace, ::close,
 };
 
 SystemCalls gCalls = kRealCalls;
@@ -108,6 +127,26 @@ QByteArray randomSuffix()
         c = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
     }
     return suffix;
+}
+
+// The start of `name` that the names of its temporary files (".NAME" `mark` XXXXXX) take: the whole
+// name where that fits the folder's limit on names, else as much of it as fits, cut between
+// characters, so that any name that fits can be saved.
+QByteArray namePart(const QByteArray& folder, const QByteArray& name, const char* mark)
+{
+    long limit = ::pathconf(folder.constData(), _PC_NAME_MAX);
+    if (limit <= 0) {
+        limit = NAME_MAX;
+    }
+    const qsizetype room = qsizetype(limit) - 1 - qsizetype(std::strlen(mark)) - kRandomLength;
+    if (name.size() <= room) {
+        return name;
+    }
+    qsizetype cut = std::max<qsizetype>(room, 1);
+    while (cut > 1 && (uchar(name.at(cut)) & 0xC0) == 0x80) {
+        --cut;  // not inside a UTF-8 sequence
+    }
+    return name.left(cut);
 }
 
 bool isRandomSuffix(const QByteArray& text)
@@ -247,8 +286,9 @@ public:
     std::optional<Failure> create(const QByteArray& folder, const QByteArray& name, const char* mark,
                                   mode_t mode)
     {
+        const QByteArray start = '.' + namePart(folder, name, mark) + mark;
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const QByteArray candidate = joined(folder, '.' + name + mark + randomSuffix());
+            const QByteArray candidate = joined(folder, start + randomSuffix());
             const int fd = systemCalls().open(candidate.constData(),
                                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
             if (fd < 0 && errno == EEXIST) {
@@ -317,7 +357,7 @@ void removeStaleTemporaries(const QByteArray& folder, const QByteArray& name)
     if (!dir) {
         return;
     }
-    const QByteArray prefix = '.' + name + kTemporaryMark;
+    const QByteArray prefix = '.' + namePart(folder, name, kTemporaryMark) + kTemporaryMark;
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray entryName(entry->d_name);
         if (!entryName.startsWith(prefix) || !isRandomSuffix(entryName.mid(prefix.size()))) {
@@ -383,6 +423,34 @@ int whyNotWritable(const QByteArray& path, const struct stat& st)
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 ? 0 : EACCES;
 }
 
+// Flushes and closes the complete temporary file, renames it to `target` (in createNew mode only
+// while nothing has that name) and flushes the folder. Once renamed, the outcome says whether the
+// folder could be flushed.
+WriteOutcome putInPlace(CreatedFile& temp, const QByteArray& target, WriteMode mode)
+{
+    if (const auto failure = flush(temp.fd())) {
+        return failed(failure->error);
+    }
+    if (const auto failure = temp.close()) {
+        return failed(failure->error);
+    }
+    const int renamed = mode == WriteMode::createNew
+                            ? systemCalls().renameNoReplace(temp.path().constData(), target.constData())
+                            : systemCalls().rename(temp.path().constData(), target.constData());
+    if (renamed != 0) {
+        return failed(errno);
+    }
+    temp.release();
+    if (const auto failure = flushFolder(folderOf(target))) {
+        WriteOutcome written = failed(failure->error);
+        written.replacedUnflushed = true;
+        return written;
+    }
+    WriteOutcome written;
+    written.ok = true;
+    return written;
+}
+
 // How the rename-over way ended: done, failed, or given up for writing the file in place.
 enum class RenameOutcome { done, failed, writeInPlace };
 
@@ -439,24 +507,31 @@ RenameResult writeByRename(const QByteArray& target, const std::optional<struct 
             return {RenameOutcome::failed, failed(failure->error)};
         }
     }
-    if (const auto failure = flush(temp.fd())) {
-        return {RenameOutcome::failed, failed(failure->error)};
+    const WriteOutcome written = putInPlace(temp, target, WriteMode::replace);
+    return {written.ok ? RenameOutcome::done : RenameOutcome::failed, written};
+}
+
+// A new file at `target`, which must name nothing yet, not even a link: written beside it under a
+// temporary name and renamed to it only while the name is still free.
+WriteOutcome createNew(const QByteArray& target, const QByteArray& bytes)
+{
+    struct stat st {};
+    if (::lstat(target.constData(), &st) == 0) {
+        return failed(EEXIST);
     }
-    if (const auto failure = temp.close()) {
-        return {RenameOutcome::failed, failed(failure->error)};
+    if (errno != ENOENT) {
+        return failed(errno);
     }
-    if (systemCalls().rename(temp.path().constData(), target.constData()) != 0) {
-        return {RenameOutcome::failed, failed(errno)};
+    const QByteArray folder = folderOf(target);
+    removeStaleTemporaries(folder, nameOf(target));
+    CreatedFile temp;
+    if (const auto failure = temp.create(folder, nameOf(target), kTemporaryMark, 0666)) {
+        return failed(failure->error);
     }
-    temp.release();
-    if (const auto failure = flushFolder(folder)) {
-        WriteOutcome written = failed(failure->error);
-        written.replacedUnflushed = true;
-        return {RenameOutcome::failed, written};
+    if (const auto failure = writeAll(temp.fd(), bytes)) {
+        return failed(failure->error);
     }
-    WriteOutcome written;
-    written.ok = true;
-    return {RenameOutcome::done, written};
+    return putInPlace(temp, target, WriteMode::createNew);
 }
 
 // Where a copy of the old content goes when it cannot go beside the file.
@@ -606,11 +681,14 @@ private:
 
 }  // namespace
 
-WriteOutcome writeFileCarefully(const QString& path, const QByteArray& bytes)
+WriteOutcome writeFileCarefully(const QString& path, const QByteArray& bytes, WriteMode mode)
 {
     const FileSizeSignalHeld heldSignal;
     if (path.isEmpty()) {
         return failed(ENOENT);
+    }
+    if (mode == WriteMode::createNew) {
+        return createNew(QFile::encodeName(path), bytes);
     }
     int error = 0;
     const std::optional<QByteArray> target = followLinks(QFile::encodeName(path), error);

@@ -85,6 +85,12 @@ QString saveFailedMessage(const QString& path, const WriteResult& result)
     return saveFailedMessage(path, result.error);
 }
 
+QString unflushedNotice(const QString& path, const QString& systemReason)
+{
+    return path + QStringLiteral(": 新しい内容は書き込みましたが、フォルダーをディスクに書き込めませんでした（") +
+           systemReason + QStringLiteral("）。電源が切れると失われるおそれがあります");
+}
+
 QString replacedTextsMessage(const std::vector<ReplacedText>& replaced)
 {
     if (replaced.empty()) {

@@ -31,6 +31,10 @@ QString saveFailedMessage(const QString& path, const QString& systemReason);
 // content in place without being able to flush it.
 QString saveFailedMessage(const QString& path, const WriteResult& result);
 
+// What the command-line programs say of a file whose new content is in place although its folder
+// could not be flushed (`systemReason`): it may not survive a power loss.
+QString unflushedNotice(const QString& path, const QString& systemReason);
+
 // Title of the message naming the tags whose texts were written with substitutes.
 inline const QString kReplacedTextsTitle = QStringLiteral("文字の置き換え");
 

@@ -10,9 +10,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <unordered_map>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace files {
 
@@ -446,7 +451,7 @@ EncodedSheet encodeSheet(const TagSheet& sheet)
     return encoded;
 }
 
-WriteResult writeSheetFile(const TagSheet& sheet, const QString& path)
+WriteResult writeSheetFile(const TagSheet& sheet, const QString& path, WriteMode mode)
 {
     WriteResult result;
     if (!codePage932Encoder().isValid()) {
@@ -456,12 +461,49 @@ WriteResult writeSheetFile(const TagSheet& sheet, const QString& path)
     EncodedSheet encoded = encodeSheet(sheet);
     result.replaced = std::move(encoded.replaced);
 
-    const files::WriteOutcome written = files::writeFileCarefully(path, encoded.bytes);
+    const files::WriteOutcome written = files::writeFileCarefully(path, encoded.bytes, mode);
     result.ok = written.ok;
     result.error = written.error;
     result.keptCopyPath = written.keptCopyPath;
     result.replacedUnflushed = written.replacedUnflushed;
     return result;
+}
+
+SheetSetWrite writeSheetFiles(const std::vector<TagSheet>& sheets, const QStringList& paths, bool replaceExisting)
+{
+    SheetSetWrite out;
+    std::vector<QByteArray> created;
+    for (size_t i = 0; i < sheets.size() && i < size_t(paths.size()); ++i) {
+        const QByteArray name = QFile::encodeName(paths.at(qsizetype(i)));
+        struct stat st {};
+        const bool taken = ::lstat(name.constData(), &st) == 0;
+        WriteResult written;
+        if (taken && !replaceExisting) {
+            written.error = QString::fromLocal8Bit(std::strerror(EEXIST));
+        } else {
+            written = writeSheetFile(sheets[i], paths.at(qsizetype(i)),
+                                     taken ? WriteMode::replace : WriteMode::createNew);
+        }
+        if (!taken && (written.ok || written.replacedUnflushed)) {
+            created.push_back(name);
+        }
+        if (written.ok) {
+            continue;
+        }
+        if (written.replacedUnflushed) {
+            out.unflushed.emplace_back(int(i), written.error);
+            continue;
+        }
+        out.failed = int(i);
+        out.nameTaken = (taken && !replaceExisting) || (!taken && ::lstat(name.constData(), &st) == 0);
+        out.failure = std::move(written);
+        for (const QByteArray& made : created) {
+            ::unlink(made.constData());
+        }
+        out.unflushed.clear();
+        return out;
+    }
+    return out;
 }
 
 ReadResult decodeSheet(TagSheet& sheet, const QByteArray& data)

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "core/files/careful_write.h"
 #include "core/sheet/tag_sheet.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 // Sheet files: a whole TagSheet's records as comma-separated text in code page 932. The first line
@@ -76,8 +79,27 @@ EncodedSheet encodeSheet(const sheet::TagSheet& sheet);
 
 // Writes `sheet` to `path` with files::writeFileCarefully: on failure the previous file stays as it
 // was (or a complete copy of it is kept and named), and the file keeps its owner, group, mode, links
-// and extended attributes. The sheet is not changed.
-WriteResult writeSheetFile(const sheet::TagSheet& sheet, const QString& path);
+// and extended attributes. The sheet is not changed. In createNew mode `path` must name nothing yet.
+WriteResult writeSheetFile(const sheet::TagSheet& sheet, const QString& path,
+                           WriteMode mode = WriteMode::replace);
+
+// How writing a set of sheets went.
+struct SheetSetWrite {
+    int failed = -1;         // the index of the sheet that could not be written; -1: all were
+    bool nameTaken = false;  // it failed because something had its name and may not be replaced
+    WriteResult failure;     // its result
+    // Sheets whose new content is in place but whose folder could not be flushed, with the reason.
+    std::vector<std::pair<int, QString>> unflushed;
+
+    bool ok() const { return failed < 0; }
+};
+
+// Writes sheets[i] to paths[i] in order. A name that nothing has yet is created exclusively (no
+// link is followed, nothing made meanwhile is replaced); one that exists is replaced only when
+// `replaceExisting`. At the first failure it stops and removes the files it created, so that a
+// second run finds the folder as the first did.
+SheetSetWrite writeSheetFiles(const std::vector<sheet::TagSheet>& sheets, const QStringList& paths,
+                              bool replaceExisting);
 
 // Loads the records of `bytes` into `sheet` when its type line names the sheet's format; otherwise
 // the sheet is left untouched. Only `records` changes.

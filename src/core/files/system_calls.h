@@ -18,6 +18,7 @@ struct SystemCalls {
     int (*fchmod)(int fd, mode_t mode);
     int (*fsetxattr)(int fd, const char* name, const void* value, size_t size, int flags);
     int (*rename)(const char* from, const char* to);
+    int (*renameNoReplace)(const char* from, const char* to);  // EEXIST where `to` names anything
     int (*close)(int fd);
 };
 

@@ -1,5 +1,7 @@
 #include "core/jobs/import_job.h"
 
+#include "core/files/file_command_texts.h"
+
 #include "core/files/sheet_file.h"
 #include "core/productlist/list_table.h"
 #include "core/productlist/sheet_filling.h"
@@ -128,22 +130,31 @@ QStringList existingPaths(const QStringList& paths, const std::function<bool(con
     return found;
 }
 
-SheetFilesWritten writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths,
+SheetFilesWritten writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths, bool replaceExisting,
                                   const std::function<void(const QString& path)>& onWritten)
 {
+    const qsizetype count = std::min(qsizetype(sheets.size()), paths.size());
+    const std::vector<sheet::TagSheet> toWrite(sheets.begin(), sheets.begin() + count);
+    const files::SheetSetWrite written = files::writeSheetFiles(toWrite, paths.first(count), replaceExisting);
     SheetFilesWritten result;
-    for (size_t i = 0; i < sheets.size() && qsizetype(i) < paths.size(); ++i) {
-        const QString& path = paths.at(qsizetype(i));
-        const files::WriteResult written = files::writeSheetFile(sheets[i], path);
-        if (!written.ok) {
-            return {false, result.written, path, written.error};
-        }
+    if (!written.ok()) {
+        result.ok = false;
+        result.nameTaken = written.nameTaken;
+        result.failedPath = paths.at(written.failed);
+        result.error = written.failure.error;
+        return result;  // the files this set made are gone again
+    }
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString& path = paths.at(i);
         // The printed page names its file, as the editor's does.
-        sheets[i].fileName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+        sheets[size_t(i)].fileName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
         ++result.written;
         if (onWritten) {
             onWritten(path);
         }
+    }
+    for (const auto& [index, reason] : written.unflushed) {
+        result.unflushed.emplace_back(paths.at(index), reason);
     }
     return result;
 }
@@ -216,14 +227,20 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
             return outcome;
         }
     }
-    const SheetFilesWritten written = writeSheetFiles(sheets, paths, [&](const QString& path) {
+    const SheetFilesWritten written = writeSheetFiles(sheets, paths, request.overwrite, [&](const QString& path) {
         report.out(QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
     });
     if (!written.ok) {
-        report.error(QStringLiteral("%1: %2").arg(written.failedPath, written.error));
+        report.error(written.nameTaken
+                         ? QStringLiteral("%1 がすでにあります (置き換えるには --overwrite)").arg(written.failedPath)
+                         : QStringLiteral("%1: %2").arg(written.failedPath, written.error));
         outcome.status = ImportStatus::unwritable;
         return outcome;
     }
+    for (const auto& [path, reason] : written.unflushed) {
+        report.error(files::unflushedNotice(path, reason));
+    }
+    outcome.unflushed = !written.unflushed.empty();
     outcome.status = outcome.counts.refused > 0 ? ImportStatus::someRefused : ImportStatus::done;
     outcome.sheets = std::move(sheets);
     return outcome;

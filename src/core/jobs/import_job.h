@@ -62,14 +62,19 @@ QStringList existingPaths(const QStringList& paths, const std::function<bool(con
 
 struct SheetFilesWritten {
     bool ok = true;
-    int written = 0;     // files written before a failure, or all of them
-    QString failedPath;  // when !ok
-    QString error;       // why, when !ok
+    int written = 0;         // files written: all of them, or none after a failure
+    bool nameTaken = false;  // when !ok: something had the name and was not to be replaced
+    QString failedPath;      // when !ok
+    QString error;           // why, when !ok
+    // Files whose new content is in place but whose folder could not be flushed, with the reason.
+    std::vector<std::pair<QString, QString>> unflushed;
 };
 
 // Writes sheets[i] to paths[i] in order through the careful writer, and names each written sheet
-// after its file (the printed page shows it). Stops at the first file that cannot be written.
-SheetFilesWritten writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths,
+// after its file (the printed page shows it). A name nothing has yet is created afresh (never
+// through a link); one that exists is replaced only when `replaceExisting`. At the first file that
+// cannot be written it stops and removes the files it made, so the folder is as it was.
+SheetFilesWritten writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths, bool replaceExisting,
                                   const std::function<void(const QString& path)>& onWritten = {});
 
 // Everything tanafuda-import asks for.
@@ -98,6 +103,7 @@ struct ImportOutcome {
     QString problem;                     // with unknownColumn: the message for the usage error
     std::vector<sheet::TagSheet> sheets;  // the sheets written, each named after its file
     productlist::CleanCounts counts;
+    bool unflushed = false;  // every sheet file holds its content, but a folder could not be flushed
 };
 
 // Lines for the user as the job goes: `out` what was read and done, `error` why it stopped.

@@ -201,7 +201,7 @@ private:
         }
         out_.listPrice = reading.yen;
         if (reading.reformatted) {
-            note(NoteKind::priceReformatted, ListField::price, QStringLiteral("%1 → %2").arg(given).arg(reading.yen));
+            note(NoteKind::priceReformatted, ListField::price, QStringLiteral("%1 → %2").arg(given, QString::number(reading.yen)));
         }
         bool includesTax = tax_.basis == PriceBasis::includesTax;
         int rate = tax_.ratePercent;

@@ -23,6 +23,8 @@ struct ListRow {
 inline constexpr int kMaxRows = 200000;
 // Cells to the right of this column are not read.
 inline constexpr int kMaxColumns = 256;
+// Characters of a cell that are read (Excel's own limit); tag texts are far shorter.
+inline constexpr int kMaxCellChars = 32767;
 // Cells in all, counted up to the last non-empty cell of each row: a list of 10,000 products with
 // twenty columns has 200,000.
 inline constexpr qint64 kMaxCells = 2'000'000;

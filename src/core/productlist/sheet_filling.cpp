@@ -79,7 +79,8 @@ QStringList numberedSheetFileNames(const QString& baseName, int firstNumber, int
 {
     QStringList out;
     for (int i = 0; i < count; ++i) {
-        out.append(QStringLiteral("%1-%2.csv").arg(baseName).arg(firstNumber + i));
+        // Put together, not through arg(): a "%1" in the list's name is part of the name.
+        out.append(baseName + u'-' + QString::number(firstNumber + i) + QStringLiteral(".csv"));
     }
     return out;
 }

@@ -22,7 +22,9 @@ struct SpreadsheetRead {
 };
 
 // Reads the sheet named `sheetName` (the first sheet when empty) of the workbook in `bytes`.
-// A number cell gives the digits of its exact value: "4901234567894", "98", "1.5".
+// A number cell gives the digits of its exact value: "4901234567894", "98", "1.5". A fault in the
+// XML of any part read (cut short, tags that do not match, entities expanding without end, absurd
+// nesting) fails the whole read with a message naming the part and the line: never a partial list.
 SpreadsheetRead readSpreadsheet(const QByteArray& bytes, SpreadsheetKind kind, const QString& sheetName = {});
 
 // The text of a number as a spreadsheet stores it, without an exponent when the value is a whole

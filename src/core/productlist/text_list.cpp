@@ -15,8 +15,9 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 const QByteArray kUtf16LeBom("\xFF\xFE");
 const QByteArray kUtf16BeBom("\xFE\xFF");
 
-// Records of a text that the delimiter detection looks at.
+// Records of a text that the delimiter detection looks at, within its first kSampleChars.
 constexpr int kSampleRecords = 50;
+constexpr qsizetype kSampleChars = 64 * 1024;
 
 QString normalisedName(const QString& name)
 {
@@ -36,17 +37,27 @@ QString decodeWith(QStringDecoder& decoder, QByteArrayView bytes, bool& invalid)
     return text;
 }
 
-// The splitter behind splitDelimited; stops after `maxRecords` records (0: no limit).
-ListTable split(const QString& text, QChar delimiter, int maxRecords)
+// The splitter behind splitDelimited; stops after `maxRecords` records (0: no limit). Only what the
+// table keeps is kept while splitting: fields past kMaxColumns are passed over, and a field's text
+// past kMaxCellChars, so that one record of millions of fields costs no more than its row.
+ListTable split(QStringView text, QChar delimiter, int maxRecords)
 {
     ListTable table;
     QStringList fields;
     QString field;
+    int fieldCount = 0;
     int recordNumber = 0;
     bool recordStarted = false;
 
+    auto addChar = [&](QChar ch) {
+        if (fieldCount < kMaxColumns && field.size() < kMaxCellChars) {
+            field += ch;
+        }
+    };
     auto endField = [&] {
-        fields.append(field);
+        if (fieldCount++ < kMaxColumns) {
+            fields.append(field);
+        }
         field.clear();
     };
     auto endRecord = [&] {
@@ -54,6 +65,7 @@ ListTable split(const QString& text, QChar delimiter, int maxRecords)
         ++recordNumber;
         table.append(recordNumber, std::move(fields));
         fields.clear();
+        fieldCount = 0;
         recordStarted = false;
     };
 
@@ -74,14 +86,14 @@ ListTable split(const QString& text, QChar delimiter, int maxRecords)
                 const QChar ch = text.at(i);
                 if (ch == u'"') {
                     if (i + 1 < n && text.at(i + 1) == u'"') {
-                        field += u'"';
+                        addChar(u'"');
                         i += 2;
                         continue;
                     }
                     ++i;
                     break;
                 }
-                field += ch;
+                addChar(ch);
                 ++i;
             }
             // Anything between the closing quote and the delimiter is kept as it stands.
@@ -95,7 +107,7 @@ ListTable split(const QString& text, QChar delimiter, int maxRecords)
             endRecord();
             i += (ch == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') ? 2 : 1;
         } else {
-            field += ch;
+            addChar(ch);
             ++i;
         }
     }
@@ -103,6 +115,18 @@ ListTable split(const QString& text, QChar delimiter, int maxRecords)
         endRecord();
     }
     return table;
+}
+
+// Whether `bytes` is valid UTF-8 (an incomplete sequence at the very end included), decoded piece
+// by piece so that no copy of the whole text is made.
+bool isUtf8(QByteArrayView bytes)
+{
+    constexpr qsizetype kPiece = 1 << 20;
+    QStringDecoder probe(QStringDecoder::Utf8);
+    for (qsizetype at = 0; at < bytes.size() && !probe.hasError(); at += kPiece) {
+        const QString piece = probe.decode(bytes.sliced(at, std::min(kPiece, bytes.size() - at)));
+    }
+    return !probe.hasError();
 }
 
 }  // namespace
@@ -159,9 +183,7 @@ DecodedText decodeText(const QByteArray& bytes, std::optional<Encoding> forced)
         encoding = Encoding::utf16be;
         skip = kUtf16BeBom.size();
     } else {
-        QStringDecoder probe(QStringDecoder::Utf8);
-        const QString probed = probe.decode(bytes);  // the decoding runs when its result is taken
-        encoding = probe.hasError() ? Encoding::cp932 : Encoding::utf8;
+        encoding = isUtf8(bytes) ? Encoding::utf8 : Encoding::cp932;
     }
     if (forced && *forced != encoding) {
         // A mark of another encoding is part of the data when the user says so.
@@ -203,11 +225,17 @@ DecodedText decodeText(const QByteArray& bytes, std::optional<Encoding> forced)
 
 QChar detectDelimiter(const QString& text)
 {
+    QStringView sampleText = QStringView(text).left(kSampleChars);
+    if (sampleText.size() < text.size()) {
+        // Whole records only, where the sample holds a line end.
+        const qsizetype lineEnd = std::max(sampleText.lastIndexOf(u'\n'), sampleText.lastIndexOf(u'\r'));
+        sampleText = lineEnd > 0 ? sampleText.left(lineEnd) : sampleText;
+    }
     QChar best = u',';
     int bestAgreeing = 0;
     int bestFields = 1;
     for (char16_t candidate : kDelimiters) {
-        const ListTable sample = split(text, candidate, kSampleRecords);
+        const ListTable sample = split(sampleText, candidate, kSampleRecords);
         std::map<int, int> countsOfFieldCounts;
         for (const ListRow& row : sample.rows) {
             ++countsOfFieldCounts[int(row.cells.size())];

@@ -39,14 +39,15 @@ DecodedText decodeText(const QByteArray& bytes, std::optional<Encoding> forced =
 // The delimiters the reader tells apart, in the order it prefers them on a tie.
 inline constexpr char16_t kDelimiters[] = {u',', u'\t', u';'};
 
-// The delimiter that splits the first records of `text` most consistently into more than one
-// field; a comma when none does.
+// The delimiter that splits the first records of `text` (within its first 64 KiB) most
+// consistently into more than one field; a comma when none does.
 QChar detectDelimiter(const QString& text);
 
 // Splits `text` into records of fields. A field that starts with a double quote runs to the next
 // lone double quote and may hold delimiters and line ends; "" inside it is one quote. Line ends
 // are CR LF, LF or CR. Records whose fields are all blank are dropped; the record numbers of the
-// others count every record from 1.
+// others count every record from 1. Fields past kMaxColumns and characters of a field past
+// kMaxCellChars are not read.
 ListTable splitDelimited(const QString& text, QChar delimiter);
 
 // A display name of a delimiter: "カンマ", "タブ", "セミコロン".

@@ -100,7 +100,7 @@ public:
     qint16 current = 1;
     qint16 candidateIndex = 0;
     std::optional<Field> focusedField;  // the box that last offered a previous candidate, if any
-    OutputMode outputMode = OutputMode::preview;
+    OutputMode outputMode = OutputMode::printer;  // the editor switches to preview for its own view
     QString fileName;
     QString nameFont;
     bool nameBold = false;

@@ -62,6 +62,7 @@ CalibrationDialog::CalibrationDialog(const sheet::SheetFormat& format, desktop::
     currentLabel_ = new QLabel(this);
     currentLabel_->setObjectName(QStringLiteral("lblCurrent"));
     currentLabel_->setWordWrap(true);
+    currentLabel_->setTextFormat(Qt::PlainText);  // quotes the settings file and a printer's name
     grid->addWidget(currentLabel_, 1, 0, 1, 4);
 
     const auto& marks = draw::calibrationMarks();
@@ -84,6 +85,7 @@ CalibrationDialog::CalibrationDialog(const sheet::SheetFormat& format, desktop::
     resultLabel_ = new QLabel(this);
     resultLabel_->setObjectName(QStringLiteral("lblResult"));
     resultLabel_->setWordWrap(true);
+    resultLabel_->setTextFormat(Qt::PlainText);
     layout->addWidget(resultLabel_);
 
     auto* buttons = new QDialogButtonBox(this);

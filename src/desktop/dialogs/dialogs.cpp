@@ -78,13 +78,17 @@ std::optional<QString> QtDialogs::saveFile(QWidget* parent, FileDialogState& sta
 
 bool QtDialogs::fileExists(const QString& path)
 {
-    return QFileInfo::exists(path);
+    // A link to nothing is there too: a file written at its name would land where it points.
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
 MessageAnswer QtDialogs::message(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
                                  MessageButtons buttons)
 {
     QMessageBox box(toQtIcon(icon), title, text, QMessageBox::NoButton, parent);
+    // Messages quote file names and a list's texts, which must never be read as markup or links.
+    box.setTextFormat(Qt::PlainText);
     if (buttons == MessageButtons::ok) {
         box.setStandardButtons(QMessageBox::Ok);
         box.exec();

@@ -62,10 +62,13 @@ void ImportDialog::buildControls()
 
     sourceLabel_ = named(new QLabel(this), QStringLiteral("sourceLabel"));
     sourceLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // These name the list and quote its texts: plain text, never markup.
+    sourceLabel_->setTextFormat(Qt::PlainText);
     layout->addWidget(sourceLabel_);
     problemLabel_ = new QLabel(this);
     problemLabel_->setStyleSheet(QStringLiteral("color: #b00000"));
     problemLabel_->setWordWrap(true);
+    problemLabel_->setTextFormat(Qt::PlainText);
     problemLabel_->hide();
     layout->addWidget(problemLabel_);
 
@@ -482,9 +485,12 @@ void ImportDialog::accept()
         return;
     }
     if (chosen.saveRest && (chosen.restFolder.isEmpty() || !QFileInfo(chosen.restFolder).isDir())) {
-        QMessageBox::warning(this, QStringLiteral("エラー"),
-                             QStringLiteral("入りきらない分を保存するフォルダーがありません。\n%1")
-                                 .arg(QDir::toNativeSeparators(chosen.restFolder)));
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("エラー"),
+                        QStringLiteral("入りきらない分を保存するフォルダーがありません。\n%1")
+                            .arg(QDir::toNativeSeparators(chosen.restFolder)),
+                        QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);  // the folder's name is the user's text
+        box.exec();
         return;
     }
     QDialog::accept();

@@ -8,6 +8,7 @@
 #include "output/sheet_print.h"
 #include "core/productlist/list_table.h"
 #include "core/productlist/sheet_filling.h"
+#include "core/files/file_command_texts.h"
 #include "core/files/sheet_file.h"
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/editor_layout.h"
@@ -103,6 +104,7 @@ void EditorWindow::importProductList()
     }
 
     QStringList written;
+    QString unflushed;
     std::vector<sheet::TagSheet> rest = productlist::overflowSheets(sheet_, choice.startTag, choice.records);
     if (choice.saveRest) {
         const QStringList paths = jobs::sheetFilePaths(choice.restFolder, choice.restBaseName, 2, int(rest.size()));
@@ -119,8 +121,10 @@ void EditorWindow::importProductList()
                 return;
             }
         }
+        // Names nobody agreed to replace are created afresh, never through a link, and a failure
+        // part-way removes the files this import made.
         const jobs::SheetFilesWritten result = jobs::writeSheetFiles(
-            rest, paths, [&written](const QString& path) { written << QFileInfo(path).fileName(); });
+            rest, paths, !existing.isEmpty(), [&written](const QString& path) { written << QFileInfo(path).fileName(); });
         if (!result.ok) {
             // The window's sheet stays as it was, so the command can be run again.
             dialogs_->message(this,
@@ -129,6 +133,9 @@ void EditorWindow::importProductList()
                               files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
             focusJanBox();
             return;
+        }
+        for (const auto& [path, reason] : result.unflushed) {
+            unflushed += u'\n' + files::unflushedNotice(QDir::toNativeSeparators(path), reason);
         }
     }
 
@@ -143,6 +150,7 @@ void EditorWindow::importProductList()
     } else if (int(choice.records.size()) > put) {
         done += QStringLiteral("\n残り %1 件は入っていません。").arg(int(choice.records.size()) - put);
     }
+    done += unflushed;
     if (choice.printAll) {
         std::vector<sheet::TagSheet> pages{sheet_};
         pages.insert(pages.end(), rest.begin(), rest.end());

@@ -115,6 +115,8 @@ void EditorWindow::buildControls()
         }
         case ControlKind::label:
             widget = new QLabel(caption, parent);
+            // Labels show a sheet file's font names and the like: plain text, never markup.
+            static_cast<QLabel*>(widget)->setTextFormat(Qt::PlainText);
             break;
         case ControlKind::button: {
             auto* button = new QPushButton(caption, parent);
