@@ -17,6 +17,7 @@ namespace output {
 namespace {
 
 const QString kGroup = QStringLiteral("calibration");
+const QString kLayoutGroup = QStringLiteral("layouts");
 
 // Printer names may hold characters that QSettings reads as a group separator ("/", "\").
 QString keyOf(const QString& printerName)
@@ -45,6 +46,15 @@ bool looksLikeText(const QString& path)
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
     return !utf8.hasError();
+}
+
+bool noPrinter(const QString& path, QString* problem)
+{
+    if (problem) {
+        *problem = QStringLiteral("設定ファイル %1 に書き込めませんでした（プリンタが選ばれていません）。")
+                       .arg(QDir::toNativeSeparators(path));
+    }
+    return false;
 }
 
 }  // namespace
@@ -92,16 +102,46 @@ bool CalibrationSettings::save(const QString& printerName, const calibration::Ca
         }
         return false;
     }
-    return write(printerName, calibration::rounded(calibration), problem);
+    if (printerName.isEmpty()) {
+        return noPrinter(path_, problem);
+    }
+    return write(kGroup + u'/' + keyOf(printerName), calibration::formatCalibration(calibration::rounded(calibration)),
+                 problem);
 }
 
 bool CalibrationSettings::clear(const QString& printerName, QString* problem)
 {
-    return write(printerName, std::nullopt, problem);
+    if (printerName.isEmpty()) {
+        return noPrinter(path_, problem);
+    }
+    return write(kGroup + u'/' + keyOf(printerName), std::nullopt, problem);
 }
 
-bool CalibrationSettings::write(const QString& printerName, const std::optional<calibration::Calibration>& calibration,
-                                QString* problem)
+std::optional<QString> CalibrationSettings::rememberedLayout(const QString& key) const
+{
+    if (key.isEmpty() || !QFileInfo::exists(path_)) {
+        return std::nullopt;
+    }
+    QSettings settings(path_, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError || !looksLikeText(path_)) {
+        return std::nullopt;
+    }
+    const QVariant value = settings.value(kLayoutGroup + u'/' + keyOf(key));
+    if (!value.isValid()) {
+        return std::nullopt;
+    }
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
+}
+
+bool CalibrationSettings::rememberLayout(const QString& key, const QString& json, QString* problem)
+{
+    if (key.isEmpty()) {
+        return true;
+    }
+    return write(kLayoutGroup + u'/' + keyOf(key), json, problem);
+}
+
+bool CalibrationSettings::write(const QString& key, const std::optional<QString>& value, QString* problem)
 {
     const auto fail = [&](const QString& why) {
         if (problem) {
@@ -110,9 +150,6 @@ bool CalibrationSettings::write(const QString& printerName, const std::optional<
         }
         return false;
     };
-    if (printerName.isEmpty()) {
-        return fail(QStringLiteral("プリンタが選ばれていません"));
-    }
     const QFileInfo info(path_);
     if (!QDir().mkpath(info.absolutePath())) {
         return fail(QStringLiteral("フォルダを作れません"));
@@ -126,7 +163,7 @@ bool CalibrationSettings::write(const QString& printerName, const std::optional<
         if (!QFile::rename(path_, aside)) {
             return fail(QStringLiteral("壊れたファイルをよけられません"));
         }
-        return write(printerName, calibration, problem);
+        return write(key, value, problem);
     }
     // QSettings edits a copy; the result then replaces the file through the careful writer, which
     // keeps the file's owner, mode and links and never leaves it half written.
@@ -137,9 +174,8 @@ bool CalibrationSettings::write(const QString& printerName, const std::optional<
     }
     {
         QSettings settings(work, QSettings::IniFormat);
-        const QString key = kGroup + u'/' + keyOf(printerName);
-        if (calibration) {
-            settings.setValue(key, calibration::formatCalibration(*calibration));
+        if (value) {
+            settings.setValue(key, *value);
         } else {
             settings.remove(key);
         }
