@@ -298,7 +298,7 @@ QString foldHeaderName(const QString& title)
 
 std::optional<ListField> fieldOfHeader(const QString& title)
 {
-    const auto match = matchHeader(title);
+    const auto match = exactMatch(foldHeaderName(title));
     if (!match) {
         return std::nullopt;
     }

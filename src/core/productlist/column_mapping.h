@@ -47,7 +47,8 @@ struct ColumnMapping {
 // digits made half-width), upper case, blanks and brackets removed.
 QString foldHeaderName(const QString& title);
 
-// The field that a header cell names, or nothing.
+// The field that a header cell names by one of its names (not by a word inside a longer text, which
+// a row of data may hold as well), or nothing.
 std::optional<ListField> fieldOfHeader(const QString& title);
 
 struct AutoMapping {
