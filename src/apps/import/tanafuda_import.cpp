@@ -7,9 +7,11 @@
 
 #include "core/productlist/cleaning.h"
 #include "core/productlist/column_mapping.h"
+#include "core/productlist/layout_memory.h"
 #include "core/productlist/product_list.h"
 #include "core/productlist/sheet_filling.h"
 #include "core/files/careful_write.h"
+#include "output/calibration_settings.h"
 #include "output/fonts.h"
 #include "output/sheet_document.h"
 #include "output/sheet_print.h"
@@ -85,6 +87,9 @@ QString describeMapping(const ProductList& list, const ColumnMapping& mapping, c
     QString taxText = tax.basis == PriceBasis::includesTax
                           ? QStringLiteral("税込み")
                           : QStringLiteral("税抜き、税率 %1%、%2").arg(tax.ratePercent).arg(roundingTitle(tax.rounding));
+    for (const TaxCode& code : tax.codes) {
+        taxText += QStringLiteral("、税コード %1 は%2").arg(code.code, taxCodeMeaningTitle(taxCodeMeaningKey(code.meaning)));
+    }
     return QStringLiteral("列: %1 (価格は%2)\n").arg(parts.join(QStringLiteral(", ")), taxText);
 }
 
@@ -124,8 +129,9 @@ int main(int argc, char* argv[])
                                           QStringLiteral("D"));
     const QCommandLineOption noHeaderOpt(QStringLiteral("no-header"), QStringLiteral("the first row is a product, not a header"));
     const QCommandLineOption mapOpt(QStringLiteral("map"),
-                                    QStringLiteral("take FIELD (jan, maker, name, name2, spec, lot, price, tax) from COLUMN, "
-                                                   "a header title or a number from 1; empty COLUMN: not from the list"),
+                                    QStringLiteral("take FIELD (jan, maker, name, name2, spec, lot, price, tax, taxbasis) from "
+                                                   "COLUMN, a header title or a number from 1; empty COLUMN: not from the "
+                                                   "list (price= makes tags without prices)"),
                                     QStringLiteral("FIELD=COLUMN"));
     const QCommandLineOption includesOpt(QStringLiteral("price-includes-tax"), QStringLiteral("the prices include the tax"));
     const QCommandLineOption excludesOpt(QStringLiteral("price-excludes-tax"),
@@ -136,6 +142,14 @@ int main(int argc, char* argv[])
     const QCommandLineOption roundingOpt(QStringLiteral("rounding"),
                                          QStringLiteral("fraction of a yen: floor (default), half-up or ceil"),
                                          QStringLiteral("MODE"));
+    const QCommandLineOption taxCodeOpt(QStringLiteral("tax-code"),
+                                        QStringLiteral("the list's own tax CODE means incl10, incl8, excl10, excl8 or exempt "
+                                                       "(e.g. 1=excl8)"),
+                                        QStringLiteral("CODE=MEANING"));
+    const QCommandLineOption noRememberedOpt(QStringLiteral("no-remembered"),
+                                             QStringLiteral("ignore the choices remembered for lists with this header"));
+    const QCommandLineOption rememberOpt(QStringLiteral("remember"),
+                                         QStringLiteral("remember this run's choices for lists with this header"));
     const QCommandLineOption overwriteOpt(QStringLiteral("overwrite"), QStringLiteral("replace sheet files that exist"));
     const QCommandLineOption pdfOpt(QStringLiteral("pdf"), QStringLiteral("also draw every sheet, one page each, into the PDF FILE"),
                                     QStringLiteral("FILE"));
@@ -144,7 +158,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption printerOpt(QStringLiteral("printer"), QStringLiteral("with --print: the printer to use"),
                                         QStringLiteral("NAME"));
     parser.addOptions({outputOpt, formatOpt, startOpt, sheetOpt, encodingOpt, delimiterOpt, noHeaderOpt, mapOpt,
-                       includesOpt, excludesOpt, rateOpt, roundingOpt, overwriteOpt, pdfOpt, printOpt, printerOpt});
+                       includesOpt, excludesOpt, rateOpt, roundingOpt, taxCodeOpt, noRememberedOpt, rememberOpt,
+                       overwriteOpt, pdfOpt, printOpt, printerOpt});
 
     if (!parser.parse(QCoreApplication::arguments())) {
         return usage(parser, parser.errorText());
@@ -229,13 +244,25 @@ int main(int argc, char* argv[])
         const auto field = equals > 0 ? listFieldOfKey(value.left(equals)) : std::nullopt;
         if (!field) {
             return usage(parser, QStringLiteral("--map takes FIELD=COLUMN with FIELD one of jan, maker, name, name2, spec, "
-                                                "lot, price, tax: \"%1\"").arg(value));
+                                                "lot, price, tax, taxbasis: \"%1\"").arg(value));
         }
         maps.emplace_back(*field, value.mid(equals + 1));
     }
+    std::vector<TaxCode> taxCodes;
+    for (const QString& value : parser.values(taxCodeOpt)) {
+        const auto code = parseTaxCodeArgument(value);
+        if (!code) {
+            return usage(parser, QStringLiteral("--tax-code takes CODE=MEANING with MEANING one of %1: \"%2\"")
+                                     .arg(taxCodeMeaningKeys().join(QStringLiteral(", ")), value));
+        }
+        taxCodes.push_back(*code);
+    }
+    if (parser.isSet(noRememberedOpt) && parser.isSet(rememberOpt)) {
+        return usage(parser, QStringLiteral("choose one of --no-remembered and --remember"));
+    }
 
     const QString listPath = positional.front();
-    const ProductList list = readProductList(listPath, options);
+    ProductList list = readProductList(listPath, options);
     if (!list.ok) {
         QString message = list.error;
         if (!list.sheetNames.isEmpty()) {
@@ -244,12 +271,30 @@ int main(int argc, char* argv[])
         say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(listPath, message));
         return kUnreadable;
     }
-    const AutoMapping automatic = list.hasHeader ? mapColumns(list.columnTitles, *format)
-                                                 : AutoMapping{guessColumns(list.rows), std::nullopt};
-    ColumnMapping mapping = automatic.mapping;
+    // The choices remembered for this header, where the command line does not say otherwise.
+    output::CalibrationSettings settings;
+    std::optional<ListChoices> remembered;
+    if (!parser.isSet(noRememberedOpt)) {
+        remembered = rememberedChoices(settings, list.columnTitles, list.hasHeader);
+    }
+    if (remembered && list.kind == ListKind::text &&
+        ((!options.encoding && remembered->encoding && *remembered->encoding != list.encoding) ||
+         (!options.delimiter && remembered->delimiter && *remembered->delimiter != list.delimiter))) {
+        ReadOptions again = options;
+        again.encoding = options.encoding ? options.encoding : remembered->encoding;
+        again.delimiter = options.delimiter ? options.delimiter : remembered->delimiter;
+        ProductList reread = readProductList(listPath, again);
+        if (reread.ok && layoutKey(reread.columnTitles, reread.hasHeader) == layoutKey(list.columnTitles, list.hasHeader)) {
+            list = std::move(reread);
+        }
+    }
+    const AutoMapping automatic = mapList(list.columnTitles, list.rows, list.hasHeader, *format);
+    ColumnMapping mapping = remembered ? remembered->mapping : automatic.mapping;
+    bool noPrice = remembered && remembered->noPrice;
     for (const auto& [field, column] : maps) {
         if (column.isEmpty()) {
             mapping.set(field, -1);
+            noPrice = noPrice || field == ListField::price;
             continue;
         }
         const int index = columnOfArgument(list, column);
@@ -258,10 +303,22 @@ int main(int argc, char* argv[])
                                      .arg(column, list.columnTitles.join(QStringLiteral(", "))));
         }
         mapping.set(field, index);
+        noPrice = noPrice && field != ListField::price;
     }
+    if (remembered) {
+        const TaxSettings given = tax;
+        tax = remembered->tax;
+        tax.ratePercent = parser.isSet(rateOpt) ? given.ratePercent : tax.ratePercent;
+        tax.rounding = parser.isSet(roundingOpt) ? given.rounding : tax.rounding;
+    }
+    tax.codes.insert(tax.codes.begin(), taxCodes.begin(), taxCodes.end());
     tax.basis = parser.isSet(excludesOpt)   ? PriceBasis::excludesTax
                 : parser.isSet(includesOpt) ? PriceBasis::includesTax
+                : remembered                ? tax.basis
                                             : automatic.priceBasis.value_or(PriceBasis::includesTax);
+    if (remembered) {
+        say(stdout, QStringLiteral("前回の設定: この見出しのリストで覚えた列と税の設定を使います (使わないときは --no-remembered)\n"));
+    }
 
     say(stdout, describeList(listPath, list) + describeMapping(list, mapping, *format, tax));
     if (list.invalidBytes) {
@@ -277,6 +334,25 @@ int main(int argc, char* argv[])
         return kUnreadable;
     }
 
+    if (mapping.column(ListField::price) < 0 && !noPrice) {
+        say(stderr, QStringLiteral("tanafuda-import: %1。--map price=列 で指定してください (価格なしで作るときは --map price=)\n")
+                        .arg(noPriceColumnMessage(list.columnTitles)));
+        return kUnreadable;
+    }
+    if (parser.isSet(rememberOpt)) {
+        ListChoices choices{mapping, noPrice, tax, std::nullopt, std::nullopt};
+        if (list.kind == ListKind::text) {
+            choices.encoding = list.encoding;
+            choices.delimiter = list.delimiter;
+        }
+        QString problem;
+        if (!rememberChoices(settings, list.columnTitles, list.hasHeader, choices, &problem)) {
+            say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(problem));
+            return kUnwritable;
+        }
+        say(stdout, list.hasHeader ? QStringLiteral("この見出しのリストの設定を覚えました\n")
+                                   : QStringLiteral("見出しのないリストの設定は覚えられません\n"));
+    }
     const std::vector<CleanRow> cleaned = cleanRows(list.rows, mapping, *format, tax);
     QString report;
     for (const CleanRow& row : cleaned) {

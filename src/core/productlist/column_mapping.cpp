@@ -376,7 +376,7 @@ AutoMapping mapList(const QStringList& columnTitles, const std::vector<ListRow>&
 
 QString noPriceColumnMessage(const QStringList& columnTitles)
 {
-    return QStringLiteral("価格の列が見つかりません (リストの列: %1)。価格の列を選んでください")
+    return QStringLiteral("価格の列が見つかりません (リストの列: %1)")
         .arg(columnTitles.join(QStringLiteral("、")));
 }
 
