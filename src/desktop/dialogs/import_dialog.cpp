@@ -509,7 +509,10 @@ void ImportDialog::fillTable()
         };
         text(kRowColumn, QString::number(row.number));
         text(kJanColumn, row.record.jan);
-        text(kNameColumn, row.record.productName);
+        // A name run on into the small tag's second line is shown with its break.
+        text(kNameColumn, row.record.productName2.isEmpty()
+                              ? row.record.productName
+                              : row.record.productName + QStringLiteral(" ／ ") + row.record.productName2);
         text(kListPriceColumn, row.listPrice >= 0 ? QString::number(row.listPrice) : QString());
         text(kTagPriceColumn, refused ? QString() : QString::number(row.record.price));
         text(kNoteColumn, row.summary());
