@@ -15,10 +15,7 @@
 
 namespace output {
 
-struct StoredCalibration {
-    std::optional<calibration::Calibration> calibration;  // none when the printer has none or it is not usable
-    QString problem;                                // Japanese: why a stored calibration is not used
-};
+using StoredCalibration = calibration::StoredCalibration;
 
 class CalibrationSettings : public productlist::LayoutMemory {
 public:

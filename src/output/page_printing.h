@@ -22,9 +22,14 @@ class Surface;
 
 namespace output {
 
-// Draws one page on `printer` through a surface in millimetres with `calibration` applied to the
-// whole page, and ends the document. A PDF file written this way is marked to print at actual
-// size. False when the printer could not begin a page or reported an error; `error` then says
+// Prints `pageCount` pages as one job on `printer` through printPages, each drawn by `drawPage`
+// through a surface in millimetres with the calibration `calibrationOf` gives for the printer. A
+// PDF file written this way is marked to print at actual size.
+DocumentResult printCalibratedPages(QPrinter& printer, int pageCount, const CalibrationOfPrinter& calibrationOf,
+                                    const std::function<void(int index, draw::Surface&)>& drawPage);
+
+// One page with a calibration fixed beforehand (the calibration sheet, printed with the values it
+// checks). False when the printer could not begin a page or reported an error; `error` then says
 // so in Japanese.
 bool printCalibratedPage(QPrinter& printer, const calibration::Calibration& calibration,
                          const std::function<void(draw::Surface&)>& drawPage, QString* error = nullptr);

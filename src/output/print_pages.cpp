@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPrintEngine>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace output {
 
@@ -61,9 +62,24 @@ QStringList printJobOptions(const QPrinter& printer)
 }
 
 
-DocumentResult printPages(QPrinter& printer, int pageCount, const PageDrawer& drawPage)
+bool choosePrinterByName(QPrinter& printer, const QString& printerName, QString& error)
+{
+    if (!printerName.isEmpty()) {
+        printer.setPrinterName(printerName);
+    }
+    if (!printer.isValid() || QPrinterInfo::availablePrinters().isEmpty()) {
+        error = QStringLiteral("no printer%1 is available")
+                    .arg(printerName.isEmpty() ? QString() : QStringLiteral(" named ") + printerName);
+        return false;
+    }
+    return true;
+}
+
+DocumentResult printPages(QPrinter& printer, int pageCount, const CalibrationOfPrinter& calibrationOf,
+                          const PageDrawer& drawPage)
 {
     prepareActualSizePage(printer);
+    const calibration::Calibration calibration = calibrationOf ? calibrationOf(printer) : calibration::Calibration{};
     QPainter painter;
     if (!painter.begin(&printer)) {
         return {false, QStringLiteral("the printer cannot begin the job")};
@@ -75,7 +91,7 @@ DocumentResult printPages(QPrinter& printer, int pageCount, const PageDrawer& dr
             painter.end();
             return {false, QStringLiteral("the printer cannot start page %1").arg(i + 1)};
         }
-        drawPage(i, painter, dpiX, dpiY);
+        drawPage(i, painter, dpiX, dpiY, calibration);
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error) {
         return {false, QStringLiteral("printing failed")};

@@ -1,13 +1,34 @@
 #include "output/sheet_print.h"
 
+#include "output/calibration_settings.h"
+#include "core/draw/draw_tag_sheet.h"
+#include "output/page_printing.h"
 #include "output/sheet_document.h"
+
+#include <QPrinter>
 
 namespace output {
 
-DocumentResult printSheetDocument(const std::vector<sheet::TagSheet>& sheets, QPrinter& printer)
+CalibrationOfPrinter printerCalibration(const jobs::CalibrationRequest& request, const CalibrationSettings& settings,
+                                        const std::function<void(const QString& warning)>& warn)
 {
-    return printPages(printer, int(sheets.size()), [&](int index, QPainter& painter, double dpiX, double dpiY) {
-        drawSheetPage(sheets[size_t(index)], painter, dpiX, dpiY);
+    return [request, settings, warn](const QPrinter& printer) {
+        const bool printing = printer.outputFormat() == QPrinter::NativeFormat;
+        const jobs::ChosenCalibration chosen = jobs::chooseCalibration(
+            request, printing ? printer.printerName() : QString(),
+            [&settings](const QString& name) { return settings.load(name); });
+        if (!chosen.warning.isEmpty() && warn) {
+            warn(chosen.warning);
+        }
+        return chosen.calibration;
+    };
+}
+
+DocumentResult printSheets(const std::vector<sheet::TagSheet>& sheets, QPrinter& printer,
+                           const CalibrationOfPrinter& calibrationOf)
+{
+    return printCalibratedPages(printer, int(sheets.size()), calibrationOf, [&sheets](int index, draw::Surface& surface) {
+        draw::drawTagSheet(cutToDrawable(sheets[size_t(index)]), surface);
     });
 }
 

@@ -14,9 +14,11 @@
 #include "support/qt_print.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -25,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 using calibration::Calibration;
@@ -382,6 +385,121 @@ TEST_F(CupsPrint, JobAsksForActualSize)
                            QStringLiteral("number-up"), QStringLiteral("1")}));
     EXPECT_TRUE(printer.fullPage());
     EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
+}
+
+}  // namespace
+
+namespace {
+
+// A list the import lays out as a page like codedSheet's: a code on tags 1, 4, 7, ..., 22, names
+// only on their neighbours; and a page more of names, so that the dialog can print "all".
+QString writeCodedList(const QString& path, QStringList& codes)
+{
+    const sheet::TagSheet coded = printed::codedSheet(codes);
+    QString text = QStringLiteral("JANコード,商品名,売価\n");
+    for (int tag = 1; tag <= 48; ++tag) {
+        const sheet::TagRecord r = tag <= 24 ? coded.record(tag) : sheet::TagRecord{};
+        text += QStringLiteral("%1,%2,%3\n").arg(r.jan, r.productName.isEmpty() ? QStringLiteral("品%1").arg(tag) : r.productName)
+                    .arg(r.price);
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0 ? path : QString();
+}
+
+// Every way a page reaches a printer applies the printer's saved calibration: the editor's print,
+// tanafuda-render --print, the import dialog's "print all" and tanafuda-import --print.
+TEST_F(CupsPrint, EveryPrintPathAppliesThePrintersCalibration)
+{
+    if (!qtSeesQueue()) {
+        GTEST_SKIP() << "Qt already reached another print server in this process; run this test alone (ctest does)";
+    }
+    QStringList codes;
+    const QString list = writeCodedList(path(QStringLiteral("coded.csv")), codes);
+    ASSERT_FALSE(list.isEmpty());
+    const QString tools = QStringLiteral(TANAFUDA_BINARY_DIR "/tools/");
+    // The list's first sheet as the import writes it, and that sheet drawn without a printer.
+    ASSERT_EQ(printed::run(tools + QStringLiteral("tanafuda-import"), {list, QStringLiteral("-o"), path(QStringLiteral("sheets"))}).exitCode, 0);
+    const QString firstSheet = path(QStringLiteral("sheets/coded-1.csv"));
+    const std::optional<sheet::TagSheet> s = files::readAnySheetFile(firstSheet);
+    ASSERT_TRUE(s.has_value());
+    const QString direct = path(QStringLiteral("direct.pdf"));
+    ASSERT_EQ(printed::run(tools + QStringLiteral("tanafuda-render"), {firstSheet, QStringLiteral("-o"), direct}).exitCode, 0);
+
+    const QString configHome = path(QStringLiteral("config"));
+    const QString ini = configHome + QStringLiteral("/tanafuda/tanafuda.ini");
+    const Calibration saved{1.5, -1.25, 100.5, 99.5};
+    ASSERT_TRUE(output::CalibrationSettings(ini).save(kQueue, saved, nullptr));
+    const auto command = [&](const QString& program, const QStringList& args) {
+        const printed::Run r = cups.lp(tools + program, args, configHome);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    };
+    // What was printed is measured against the same page drawn without a printer, on the sheet
+    // the program laid it out on.
+    struct Printed {
+        QString reference;
+        sheet::TagSheet sheet;
+    };
+    // The import dialog's "print all" from a new window, to a PDF file (no calibration) when
+    // `pdf` is given, else to the queue; the window's sheet after it.
+    const auto importInEditor = [&](const QString& pdf) {
+        editor_test::OpenEditor e(sheet::SheetFormat::large);
+        e.w().calibrationSettings() = output::CalibrationSettings(ini);
+        if (pdf.isEmpty()) {
+            e.dialogs.printerName = kQueue;
+        } else {
+            e.dialogs.pdfPath = pdf;
+        }
+        e.dialogs.openAnswer = list;
+        editor_test::onImportDialog(e.w(), [&](desktop::ImportDialog& dialog) {
+            dialog.control<QCheckBox>(QStringLiteral("saveRestBox"))->setChecked(false);
+            dialog.control<QCheckBox>(QStringLiteral("printAllBox"))->setChecked(true);
+            dialog.accept();
+        });
+        e.w().menuAction(desktop::names::kImportMenu)->trigger();
+        EXPECT_EQ(e.dialogs.messages.size(), 1) << e.dialogs.messages.join(u'\n').toStdString();
+        return e.sheet();
+    };
+    const struct {
+        const char* name;
+        std::function<Printed()> print;
+    } rows[] = {
+        {"editor",
+         [&] {
+             editor_test::OpenEditor e(sheet::SheetFormat::large);
+             e.w().calibrationSettings() = output::CalibrationSettings(ini);
+             e.dialogs.printerName = kQueue;
+             e.sheet() = *s;
+             e.w().menuAction(desktop::names::kPrintMenu)->trigger();
+             EXPECT_TRUE(e.dialogs.messages.isEmpty()) << e.dialogs.messages.join(u'\n').toStdString();
+             return Printed{direct, *s};
+         }},
+        {"tanafuda-render --print",
+         [&] {
+             command(QStringLiteral("tanafuda-render"), {firstSheet, QStringLiteral("--print"), QStringLiteral("--printer"), kQueue});
+             return Printed{direct, *s};
+         }},
+        {"import dialog, print all",
+         [&] {
+             const QString reference = path(QStringLiteral("dialog.pdf"));
+             importInEditor(reference);
+             return Printed{reference, importInEditor({})};
+         }},
+        {"tanafuda-import --print",
+         [&] {
+             command(QStringLiteral("tanafuda-import"), {list, QStringLiteral("-o"), path(QStringLiteral("printed")),
+                                                         QStringLiteral("--print"), QStringLiteral("--printer"), kQueue});
+             return Printed{direct, *s};
+         }},
+    };
+    bool first = true;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        cups.expectJob();
+        const Printed printed = row.print();
+        ASSERT_TRUE(cups.waitForJob()) << cups.log().toStdString();
+        expectBarcodesWhereCalibrationSays(printed.reference, cups.output(), printed.sheet, saved, codes, dir.path(), first);
+        first = false;
+    }
 }
 
 }  // namespace

@@ -145,7 +145,7 @@ TEST(SheetDocument, PrintingIsOneJobWithAPagePerSheet)
         printer.setOutputFormat(QPrinter::PdfFormat);
         const QString file = dir.filePath(QStringLiteral("job-%1.pdf").arg(count));
         printer.setOutputFileName(file);
-        const output::DocumentResult r = output::printSheetDocument(sheets, printer);
+        const output::DocumentResult r = output::printSheets(sheets, printer, [](const QPrinter&) { return calibration::Calibration{}; });
         ASSERT_TRUE(r.ok) << r.error.toStdString();
         QFile pdf(file);
         ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));

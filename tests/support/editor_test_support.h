@@ -6,6 +6,7 @@
 #include "support/fake_dialogs.h"
 #include "core/sheet/tag_sheet.h"
 #include "desktop/editor/edit_box.h"
+#include "desktop/dialogs/import_dialog.h"
 #include "desktop/editor/editor_window.h"
 #include "desktop/editor/preview_pane.h"
 
@@ -13,8 +14,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace editor_test {
@@ -124,5 +127,21 @@ private:
         return Qt::Key_unknown;
     }
 };
+
+// Runs `act` on the import dialog once it is shown (the command waits in its exec()).
+inline void onImportDialog(desktop::EditorWindow& window, std::function<void(desktop::ImportDialog&)> act)
+{
+    QTimer::singleShot(0, &window, [&window, act] {
+        auto* dialog = window.findChild<desktop::ImportDialog*>();
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no import dialog";
+            return;
+        }
+        act(*dialog);
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
+    });
+}
 
 }  // namespace editor_test

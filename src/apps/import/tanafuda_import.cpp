@@ -5,30 +5,22 @@
 // error; 2 the list could not be read (or has nothing to put on tags); 3 a sheet file, the PDF or
 // the print job could not be written.
 
-#include "core/productlist/cleaning.h"
-#include "core/productlist/column_mapping.h"
-#include "core/productlist/layout_memory.h"
-#include "core/productlist/product_list.h"
-#include "core/productlist/sheet_filling.h"
+#include "apps/common/command_line.h"
+#include "apps/common/option_table.h"
+#include "apps/common/runtime_folder_warning.h"
+#include "build_config.h"
 #include "core/files/careful_write.h"
+#include "core/jobs/import_job.h"
 #include "output/calibration_settings.h"
-#include "output/fonts.h"
 #include "output/sheet_document.h"
 #include "output/sheet_print.h"
-#include "core/sheet/tag_sheet.h"
-#include "core/files/sheet_file.h"
-#include "build_config.h"
-#include "apps/common/command_line.h"
-#include "apps/common/runtime_folder_warning.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrinter>
-#include <QPrinterInfo>
 
-#include <cstdio>
+#include <variant>
 
 using namespace productlist;
 
@@ -38,59 +30,149 @@ enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefuse
 
 using command_line::say;
 
+const command_line::ProgramTable kProgram{
+    QStringLiteral("Turns a product list (CSV, TSV, .xlsx, .ods) into sheet files of tags, with tax-inclusive prices.\n"
+                   "Writes DIR/LIST-1.csv, DIR/LIST-2.csv, ... and prints a line for every changed or left-out row."),
+    QStringLiteral("LIST"),
+    QStringLiteral("the product list"),
+    {},
+    {
+        {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("folder for the sheet files (made when missing)"), QStringLiteral("DIR")},
+        {{QStringLiteral("format")}, QStringLiteral("large (24 tags, default) or small (40)"), QStringLiteral("large|small")},
+        {{QStringLiteral("start")}, QStringLiteral("first tag used on the first sheet (default 1)"), QStringLiteral("N")},
+        {{QStringLiteral("sheet")}, QStringLiteral("workbooks: the sheet to read (default the first)"), QStringLiteral("NAME")},
+        {{QStringLiteral("encoding")}, QStringLiteral("text lists: utf-8, utf-16le, utf-16be or cp932 (default: detected)"), QStringLiteral("E")},
+        {{QStringLiteral("delimiter")}, QStringLiteral("text lists: comma, tab or semicolon (default: detected)"), QStringLiteral("D")},
+        {{QStringLiteral("no-header")}, QStringLiteral("the first row is a product, not a header"), {}},
+        {{QStringLiteral("map")},
+         QStringLiteral("take FIELD (jan, maker, name, name2, spec, lot, price, tax, taxbasis) from COLUMN, "
+                        "a header title or a number from 1; empty COLUMN: not from the list (price= makes tags "
+                        "without prices)"),
+         QStringLiteral("FIELD=COLUMN")},
+        {{QStringLiteral("price-includes-tax")}, QStringLiteral("the prices include the tax"), {}},
+        {{QStringLiteral("price-excludes-tax")}, QStringLiteral("the prices are without tax: the tags get the tax added"), {}},
+        {{QStringLiteral("tax-rate")}, QStringLiteral("rate in percent where the tax column says none: 10 (default) or 8"), QStringLiteral("10|8")},
+        {{QStringLiteral("rounding")}, QStringLiteral("fraction of a yen: floor (default), half-up or ceil"), QStringLiteral("MODE")},
+        {{QStringLiteral("tax-code")},
+         QStringLiteral("the list's own tax CODE means incl10, incl8, excl10, excl8 or exempt (e.g. 1=excl8)"),
+         QStringLiteral("CODE=MEANING")},
+        {{QStringLiteral("no-remembered")}, QStringLiteral("ignore the choices remembered for lists with this header"), {}},
+        {{QStringLiteral("remember")}, QStringLiteral("remember this run's choices for lists with this header"), {}},
+        {{QStringLiteral("overwrite")}, QStringLiteral("replace sheet files that exist"), {}},
+        {{QStringLiteral("pdf")}, QStringLiteral("also draw every sheet, one page each, into the PDF FILE"), QStringLiteral("FILE")},
+        {{QStringLiteral("print")}, QStringLiteral("also print every sheet, one page each, as one job without a dialog"), {}},
+        {{QStringLiteral("printer")}, QStringLiteral("with --print: the printer to use"), QStringLiteral("NAME")},
+    }};
+
 int usage(const QCommandLineParser& parser, const QString& problem)
 {
     command_line::sayUsageError(parser, problem);
     return kUsage;
 }
 
-// A column given on the command line: its header title as the list spells it, or its number from 1.
-int columnOfArgument(const ProductList& list, const QString& given)
+// The request the options make, or the usage error's exit status.
+std::variant<jobs::ImportRequest, int> requestOf(const QCommandLineParser& parser)
 {
-    const int titled = int(list.columnTitles.indexOf(given.trimmed()));
-    if (titled >= 0) {
-        return titled;
+    const auto isSet = [&](const char* name) { return parser.isSet(QLatin1String(name)); };
+    const auto value = [&](const char* name) { return parser.value(QLatin1String(name)); };
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        return usage(parser, positional.isEmpty() ? QStringLiteral("no list given") : QStringLiteral("give exactly one list"));
     }
-    bool ok = false;
-    const int number = given.toInt(&ok);
-    return ok && number >= 1 && number <= list.columnCount() ? number - 1 : -2;
-}
-
-QString describeList(const QString& path, const ProductList& list)
-{
-    QStringList parts;
-    switch (list.kind) {
-    case ListKind::text:
-        parts << encodingName(list.encoding) + (list.bom ? QStringLiteral(" (BOM)") : QString())
-              << delimiterName(list.delimiter) + QStringLiteral("区切り");
-        break;
-    case ListKind::xlsx:
-    case ListKind::ods:
-        parts << QStringLiteral("シート「%1」").arg(list.sheetName);
-        break;
+    if (!isSet("output")) {
+        return usage(parser, QStringLiteral("give the folder for the sheet files with -o DIR"));
     }
-    parts << (list.hasHeader ? QStringLiteral("見出しあり") : QStringLiteral("見出しなし"));
-    parts << QStringLiteral("%1行").arg(list.rows.size());
-    return QStringLiteral("読み込み: %1 (%2)\n").arg(QFileInfo(path).fileName(), parts.join(QStringLiteral(", ")));
-}
-
-QString describeMapping(const ProductList& list, const ColumnMapping& mapping, const sheet::SheetFormat& format,
-                        const TaxSettings& tax)
-{
-    QStringList parts;
-    for (ListField field : listFieldsOf(format)) {
-        const int column = mapping.column(field);
-        if (column >= 0) {
-            parts << QStringLiteral("%1=%2").arg(listFieldTitle(field), list.columnTitles.value(column));
+    if (isSet("printer") && !isSet("print")) {
+        return usage(parser, QStringLiteral("--printer goes with --print"));
+    }
+    if (isSet("pdf") && QFileInfo(value("pdf")).suffix().toLower() != QLatin1String("pdf")) {
+        return usage(parser, QStringLiteral("--pdf takes a file name ending in .pdf"));
+    }
+    jobs::ImportRequest request;
+    request.listPath = positional.front();
+    request.folder = QDir(value("output")).path();
+    request.overwrite = isSet("overwrite");
+    if (isSet("format")) {
+        if (value("format") == QLatin1String("small")) {
+            request.format = &sheet::SheetFormat::small;
+        } else if (value("format") != QLatin1String("large")) {
+            return usage(parser, QStringLiteral("--format is large or small"));
         }
     }
-    QString taxText = tax.basis == PriceBasis::includesTax
-                          ? QStringLiteral("税込み")
-                          : QStringLiteral("税抜き、税率 %1%、%2").arg(tax.ratePercent).arg(roundingTitle(tax.rounding));
-    for (const TaxCode& code : tax.codes) {
-        taxText += QStringLiteral("、税コード %1 は%2").arg(code.code, taxCodeMeaningTitle(taxCodeMeaningKey(code.meaning)));
+    if (isSet("start")) {
+        const std::optional<int> start =
+            command_line::wholeNumber(parser, QStringLiteral("start"), 1, request.format->tagsPerPage);
+        if (!start) {
+            return usage(parser, QStringLiteral("--start takes a tag number from 1 to %1").arg(request.format->tagsPerPage));
+        }
+        request.startTag = *start;
     }
-    return QStringLiteral("列: %1 (価格は%2)\n").arg(parts.join(QStringLiteral(", ")), taxText);
+    request.read.sheetName = value("sheet");
+    if (isSet("encoding")) {
+        request.read.encoding = parseEncodingName(value("encoding"));
+        if (!request.read.encoding) {
+            return usage(parser, QStringLiteral("--encoding is utf-8, utf-16le, utf-16be or cp932"));
+        }
+    }
+    if (isSet("delimiter")) {
+        const QString delimiter = value("delimiter");
+        if (delimiter == QLatin1String("comma")) {
+            request.read.delimiter = QChar(u',');
+        } else if (delimiter == QLatin1String("tab")) {
+            request.read.delimiter = QChar(u'\t');
+        } else if (delimiter == QLatin1String("semicolon")) {
+            request.read.delimiter = QChar(u';');
+        } else {
+            return usage(parser, QStringLiteral("--delimiter is comma, tab or semicolon"));
+        }
+    }
+    if (isSet("no-header")) {
+        request.read.header = HeaderMode::absent;
+    }
+    if (isSet("price-includes-tax") && isSet("price-excludes-tax")) {
+        return usage(parser, QStringLiteral("choose one of --price-includes-tax and --price-excludes-tax"));
+    }
+    if (isSet("price-excludes-tax") || isSet("price-includes-tax")) {
+        request.priceBasis = isSet("price-excludes-tax") ? PriceBasis::excludesTax : PriceBasis::includesTax;
+    }
+    if (isSet("tax-rate")) {
+        if (value("tax-rate") != QLatin1String("10") && value("tax-rate") != QLatin1String("8")) {
+            return usage(parser, QStringLiteral("--tax-rate is 10 or 8"));
+        }
+        request.tax.ratePercent = value("tax-rate").toInt();
+        request.rateGiven = true;
+    }
+    if (isSet("rounding")) {
+        const auto rounding = roundingOfKey(value("rounding"));
+        if (!rounding) {
+            return usage(parser, QStringLiteral("--rounding is floor, half-up or ceil"));
+        }
+        request.tax.rounding = *rounding;
+        request.roundingGiven = true;
+    }
+    for (const QString& given : parser.values(QStringLiteral("tax-code"))) {
+        const auto code = parseTaxCodeArgument(given);
+        if (!code) {
+            return usage(parser, QStringLiteral("--tax-code takes CODE=MEANING with MEANING one of %1: \"%2\"")
+                                     .arg(taxCodeMeaningKeys().join(QStringLiteral(", ")), given));
+        }
+        request.tax.codes.push_back(*code);
+    }
+    if (isSet("no-remembered") && isSet("remember")) {
+        return usage(parser, QStringLiteral("choose one of --no-remembered and --remember"));
+    }
+    request.useRemembered = !isSet("no-remembered");
+    request.remember = isSet("remember");
+    for (const QString& map : parser.values(QStringLiteral("map"))) {
+        const qsizetype equals = map.indexOf(u'=');
+        const auto field = equals > 0 ? listFieldOfKey(map.left(equals)) : std::nullopt;
+        if (!field) {
+            return usage(parser, QStringLiteral("--map takes FIELD=COLUMN with FIELD one of jan, maker, name, name2, spec, "
+                                        "lot, price, tax, taxbasis: \"%1\"").arg(map));
+        }
+        request.columns.push_back({*field, map.mid(equals + 1)});
+    }
+    return request;
 }
 
 }  // namespace
@@ -107,326 +189,60 @@ int main(int argc, char* argv[])
     QGuiApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Turns a product list (CSV, TSV, .xlsx, .ods) into sheet files of tags, with tax-inclusive prices.\n"
-        "Writes DIR/LIST-1.csv, DIR/LIST-2.csv, ... and prints a line for every changed or left-out row."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("LIST"), QStringLiteral("the product list"));
-    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
-                                       QStringLiteral("folder for the sheet files (made when missing)"), QStringLiteral("DIR"));
-    const QCommandLineOption formatOpt(QStringLiteral("format"), QStringLiteral("large (24 tags, default) or small (40)"),
-                                       QStringLiteral("large|small"));
-    const QCommandLineOption startOpt(QStringLiteral("start"), QStringLiteral("first tag used on the first sheet (default 1)"),
-                                      QStringLiteral("N"));
-    const QCommandLineOption sheetOpt(QStringLiteral("sheet"), QStringLiteral("workbooks: the sheet to read (default the first)"),
-                                      QStringLiteral("NAME"));
-    const QCommandLineOption encodingOpt(QStringLiteral("encoding"),
-                                         QStringLiteral("text lists: utf-8, utf-16le, utf-16be or cp932 (default: detected)"),
-                                         QStringLiteral("E"));
-    const QCommandLineOption delimiterOpt(QStringLiteral("delimiter"),
-                                          QStringLiteral("text lists: comma, tab or semicolon (default: detected)"),
-                                          QStringLiteral("D"));
-    const QCommandLineOption noHeaderOpt(QStringLiteral("no-header"), QStringLiteral("the first row is a product, not a header"));
-    const QCommandLineOption mapOpt(QStringLiteral("map"),
-                                    QStringLiteral("take FIELD (jan, maker, name, name2, spec, lot, price, tax, taxbasis) from "
-                                                   "COLUMN, a header title or a number from 1; empty COLUMN: not from the "
-                                                   "list (price= makes tags without prices)"),
-                                    QStringLiteral("FIELD=COLUMN"));
-    const QCommandLineOption includesOpt(QStringLiteral("price-includes-tax"), QStringLiteral("the prices include the tax"));
-    const QCommandLineOption excludesOpt(QStringLiteral("price-excludes-tax"),
-                                         QStringLiteral("the prices are without tax: the tags get the tax added"));
-    const QCommandLineOption rateOpt(QStringLiteral("tax-rate"),
-                                     QStringLiteral("rate in percent where the tax column says none: 10 (default) or 8"),
-                                     QStringLiteral("10|8"));
-    const QCommandLineOption roundingOpt(QStringLiteral("rounding"),
-                                         QStringLiteral("fraction of a yen: floor (default), half-up or ceil"),
-                                         QStringLiteral("MODE"));
-    const QCommandLineOption taxCodeOpt(QStringLiteral("tax-code"),
-                                        QStringLiteral("the list's own tax CODE means incl10, incl8, excl10, excl8 or exempt "
-                                                       "(e.g. 1=excl8)"),
-                                        QStringLiteral("CODE=MEANING"));
-    const QCommandLineOption noRememberedOpt(QStringLiteral("no-remembered"),
-                                             QStringLiteral("ignore the choices remembered for lists with this header"));
-    const QCommandLineOption rememberOpt(QStringLiteral("remember"),
-                                         QStringLiteral("remember this run's choices for lists with this header"));
-    const QCommandLineOption overwriteOpt(QStringLiteral("overwrite"), QStringLiteral("replace sheet files that exist"));
-    const QCommandLineOption pdfOpt(QStringLiteral("pdf"), QStringLiteral("also draw every sheet, one page each, into the PDF FILE"),
-                                    QStringLiteral("FILE"));
-    const QCommandLineOption printOpt(QStringLiteral("print"),
-                                      QStringLiteral("also print every sheet, one page each, as one job without a dialog"));
-    const QCommandLineOption printerOpt(QStringLiteral("printer"), QStringLiteral("with --print: the printer to use"),
-                                        QStringLiteral("NAME"));
-    parser.addOptions({outputOpt, formatOpt, startOpt, sheetOpt, encodingOpt, delimiterOpt, noHeaderOpt, mapOpt,
-                       includesOpt, excludesOpt, rateOpt, roundingOpt, taxCodeOpt, noRememberedOpt, rememberOpt,
-                       overwriteOpt, pdfOpt, printOpt, printerOpt});
-
-    if (!parser.parse(QCoreApplication::arguments())) {
-        return usage(parser, parser.errorText());
+    if (const std::optional<int> done = command_line::parseArguments(parser, kProgram, kUsage)) {
+        return *done;
     }
-    if (command_line::answeredHelpOrVersion(parser)) {
-        return kDone;
+    const auto request = requestOf(parser);
+    if (const int* status = std::get_if<int>(&request)) {
+        return *status;
     }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1) {
-        return usage(parser, positional.isEmpty() ? QStringLiteral("no list given") : QStringLiteral("give exactly one list"));
-    }
-    if (!parser.isSet(outputOpt)) {
-        return usage(parser, QStringLiteral("give the folder for the sheet files with -o DIR"));
-    }
-    if (parser.isSet(printerOpt) && !parser.isSet(printOpt)) {
-        return usage(parser, QStringLiteral("--printer goes with --print"));
-    }
-    if (parser.isSet(pdfOpt) && QFileInfo(parser.value(pdfOpt)).suffix().toLower() != QLatin1String("pdf")) {
-        return usage(parser, QStringLiteral("--pdf takes a file name ending in .pdf"));
-    }
-    const sheet::SheetFormat* format = &sheet::SheetFormat::large;
-    if (parser.isSet(formatOpt)) {
-        const QString value = parser.value(formatOpt);
-        if (value == QLatin1String("small")) {
-            format = &sheet::SheetFormat::small;
-        } else if (value != QLatin1String("large")) {
-            return usage(parser, QStringLiteral("--format is large or small"));
-        }
-    }
-    int start = 1;
-    if (parser.isSet(startOpt)) {
-        bool ok = false;
-        start = parser.value(startOpt).toInt(&ok);
-        if (!ok || start < 1 || start > format->tagsPerPage) {
-            return usage(parser, QStringLiteral("--start takes a tag number from 1 to %1").arg(format->tagsPerPage));
-        }
-    }
-    ReadOptions options;
-    options.sheetName = parser.value(sheetOpt);
-    if (parser.isSet(encodingOpt)) {
-        options.encoding = parseEncodingName(parser.value(encodingOpt));
-        if (!options.encoding) {
-            return usage(parser, QStringLiteral("--encoding is utf-8, utf-16le, utf-16be or cp932"));
-        }
-    }
-    if (parser.isSet(delimiterOpt)) {
-        const QString value = parser.value(delimiterOpt);
-        if (value == QLatin1String("comma")) {
-            options.delimiter = QChar(u',');
-        } else if (value == QLatin1String("tab")) {
-            options.delimiter = QChar(u'\t');
-        } else if (value == QLatin1String("semicolon")) {
-            options.delimiter = QChar(u';');
-        } else {
-            return usage(parser, QStringLiteral("--delimiter is comma, tab or semicolon"));
-        }
-    }
-    if (parser.isSet(noHeaderOpt)) {
-        options.header = HeaderMode::absent;
-    }
-    if (parser.isSet(includesOpt) && parser.isSet(excludesOpt)) {
-        return usage(parser, QStringLiteral("choose one of --price-includes-tax and --price-excludes-tax"));
-    }
-    TaxSettings tax;
-    if (parser.isSet(rateOpt)) {
-        const QString value = parser.value(rateOpt);
-        if (value != QLatin1String("10") && value != QLatin1String("8")) {
-            return usage(parser, QStringLiteral("--tax-rate is 10 or 8"));
-        }
-        tax.ratePercent = value.toInt();
-    }
-    if (parser.isSet(roundingOpt)) {
-        const auto rounding = roundingOfKey(parser.value(roundingOpt));
-        if (!rounding) {
-            return usage(parser, QStringLiteral("--rounding is floor, half-up or ceil"));
-        }
-        tax.rounding = *rounding;
-    }
-    std::vector<std::pair<ListField, QString>> maps;
-    for (const QString& value : parser.values(mapOpt)) {
-        const qsizetype equals = value.indexOf(u'=');
-        const auto field = equals > 0 ? listFieldOfKey(value.left(equals)) : std::nullopt;
-        if (!field) {
-            return usage(parser, QStringLiteral("--map takes FIELD=COLUMN with FIELD one of jan, maker, name, name2, spec, "
-                                                "lot, price, tax, taxbasis: \"%1\"").arg(value));
-        }
-        maps.emplace_back(*field, value.mid(equals + 1));
-    }
-    std::vector<TaxCode> taxCodes;
-    for (const QString& value : parser.values(taxCodeOpt)) {
-        const auto code = parseTaxCodeArgument(value);
-        if (!code) {
-            return usage(parser, QStringLiteral("--tax-code takes CODE=MEANING with MEANING one of %1: \"%2\"")
-                                     .arg(taxCodeMeaningKeys().join(QStringLiteral(", ")), value));
-        }
-        taxCodes.push_back(*code);
-    }
-    if (parser.isSet(noRememberedOpt) && parser.isSet(rememberOpt)) {
-        return usage(parser, QStringLiteral("choose one of --no-remembered and --remember"));
-    }
-
-    const QString listPath = positional.front();
-    ProductList list = readProductList(listPath, options);
-    if (!list.ok) {
-        QString message = list.error;
-        if (!list.sheetNames.isEmpty()) {
-            message += QStringLiteral(" (シート: %1)").arg(list.sheetNames.join(QStringLiteral(", ")));
-        }
-        say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(listPath, message));
-        return kUnreadable;
-    }
-    // The choices remembered for this header, where the command line does not say otherwise.
+    const auto sayError = [](const QString& text) { say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(text)); };
+    const jobs::ImportReport report{[](const QString& text) { say(stdout, text); }, sayError};
+    // The choices remembered for each list layout are kept in the settings file.
     output::CalibrationSettings settings;
-    std::optional<ListChoices> remembered;
-    if (!parser.isSet(noRememberedOpt)) {
-        remembered = rememberedChoices(settings, list.columnTitles, list.hasHeader);
+    jobs::ImportRequest job = std::get<jobs::ImportRequest>(request);
+    job.memory = &settings;
+    const jobs::ImportOutcome imported = jobs::runImport(job, report);
+    switch (imported.status) {
+    case jobs::ImportStatus::unknownColumn: return usage(parser, imported.problem);
+    case jobs::ImportStatus::unreadable: return kUnreadable;
+    case jobs::ImportStatus::unwritable: return kUnwritable;
+    case jobs::ImportStatus::someRefused:
+    case jobs::ImportStatus::done: break;
     }
-    if (remembered && list.kind == ListKind::text &&
-        ((!options.encoding && remembered->encoding && *remembered->encoding != list.encoding) ||
-         (!options.delimiter && remembered->delimiter && *remembered->delimiter != list.delimiter))) {
-        ReadOptions again = options;
-        again.encoding = options.encoding ? options.encoding : remembered->encoding;
-        again.delimiter = options.delimiter ? options.delimiter : remembered->delimiter;
-        ProductList reread = readProductList(listPath, again);
-        if (reread.ok && layoutKey(reread.columnTitles, reread.hasHeader) == layoutKey(list.columnTitles, list.hasHeader)) {
-            list = std::move(reread);
-        }
+    const std::vector<sheet::TagSheet>& sheets = imported.sheets;
+    if (sheets.empty()) {
+        return kSomeRefused;
     }
-    const AutoMapping automatic = mapList(list.columnTitles, list.rows, list.hasHeader, *format);
-    ColumnMapping mapping = remembered ? remembered->mapping : automatic.mapping;
-    bool noPrice = remembered && remembered->noPrice;
-    for (const auto& [field, column] : maps) {
-        if (column.isEmpty()) {
-            mapping.set(field, -1);
-            noPrice = noPrice || field == ListField::price;
-            continue;
-        }
-        const int index = columnOfArgument(list, column);
-        if (index < 0) {
-            return usage(parser, QStringLiteral("the list has no column \"%1\" (its columns: %2)")
-                                     .arg(column, list.columnTitles.join(QStringLiteral(", "))));
-        }
-        mapping.set(field, index);
-        noPrice = noPrice && field != ListField::price;
-    }
-    if (remembered) {
-        const TaxSettings given = tax;
-        tax = remembered->tax;
-        tax.ratePercent = parser.isSet(rateOpt) ? given.ratePercent : tax.ratePercent;
-        tax.rounding = parser.isSet(roundingOpt) ? given.rounding : tax.rounding;
-    }
-    tax.codes.insert(tax.codes.begin(), taxCodes.begin(), taxCodes.end());
-    tax.basis = parser.isSet(excludesOpt)   ? PriceBasis::excludesTax
-                : parser.isSet(includesOpt) ? PriceBasis::includesTax
-                : remembered                ? tax.basis
-                                            : automatic.priceBasis.value_or(PriceBasis::includesTax);
-    if (remembered) {
-        say(stdout, QStringLiteral("前回の設定: この見出しのリストで覚えた列と税の設定を使います (使わないときは --no-remembered)\n"));
-    }
-
-    say(stdout, describeList(listPath, list) + describeMapping(list, mapping, *format, tax));
-    if (list.invalidBytes) {
-        say(stdout, QStringLiteral("注意: %1 として読めない文字があります。--encoding で文字コードを選んでください\n")
-                        .arg(encodingName(list.encoding)));
-    }
-    if (list.truncated) {
-        say(stdout, QStringLiteral("注意: %1行を超える分は読んでいません\n").arg(kMaxRows));
-    }
-    if (mapping.column(ListField::productName) < 0) {
-        say(stderr, QStringLiteral("tanafuda-import: 商品名の列が分かりません。--map name=列 で指定してください (列: %1)\n")
-                        .arg(list.columnTitles.join(QStringLiteral(", "))));
-        return kUnreadable;
-    }
-
-    if (mapping.column(ListField::price) < 0 && !noPrice) {
-        say(stderr, QStringLiteral("tanafuda-import: %1。--map price=列 で指定してください (価格なしで作るときは --map price=)\n")
-                        .arg(noPriceColumnMessage(list.columnTitles)));
-        return kUnreadable;
-    }
-    if (parser.isSet(rememberOpt)) {
-        ListChoices choices{mapping, noPrice, tax, std::nullopt, std::nullopt};
-        if (list.kind == ListKind::text) {
-            choices.encoding = list.encoding;
-            choices.delimiter = list.delimiter;
-        }
-        QString problem;
-        if (!rememberChoices(settings, list.columnTitles, list.hasHeader, choices, &problem)) {
-            say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(problem));
-            return kUnwritable;
-        }
-        say(stdout, list.hasHeader ? QStringLiteral("この見出しのリストの設定を覚えました\n")
-                                   : QStringLiteral("見出しのないリストの設定は覚えられません\n"));
-    }
-    const std::vector<CleanRow> cleaned = cleanRows(list.rows, mapping, *format, tax);
-    QString report;
-    for (const CleanRow& row : cleaned) {
-        const QString line = reportLine(row);
-        if (!line.isEmpty()) {
-            report += line + u'\n';
-        }
-    }
-    say(stdout, report);
-    const CleanCounts counts = countRows(cleaned);
-    const std::vector<sheet::TagRecord> records = usedRecords(cleaned);
-    if (records.empty()) {
-        say(stdout, countsLine(counts) + QStringLiteral("\n"));
-        say(stderr, QStringLiteral("tanafuda-import: 棚札にする商品がありません\n"));
-        return counts.refused > 0 ? kSomeRefused : kUnreadable;
-    }
-
-    std::vector<sheet::TagSheet> sheets = sheetsForList(*format, start, records);
-    const QDir dir(parser.value(outputOpt));
-    if (!QDir().mkpath(dir.path())) {
-        say(stderr, QStringLiteral("tanafuda-import: フォルダー %1 を作れません\n").arg(dir.path()));
-        return kUnwritable;
-    }
-    const QStringList names = numberedSheetFileNames(QFileInfo(listPath).completeBaseName(), 1, int(sheets.size()));
-    if (!parser.isSet(overwriteOpt)) {
-        for (const QString& name : names) {
-            if (QFileInfo::exists(dir.filePath(name))) {
-                say(stderr, QStringLiteral("tanafuda-import: %1 がすでにあります (置き換えるには --overwrite)\n")
-                                .arg(dir.filePath(name)));
-                return kUnwritable;
-            }
-        }
-    }
-    for (size_t i = 0; i < sheets.size(); ++i) {
-        const QString path = dir.filePath(names.at(qsizetype(i)));
-        // The printed page names its file, as the editor's does.
-        sheets[i].fileName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-        const files::WriteResult written = files::writeSheetFile(sheets[i], path);
-        if (!written.ok) {
-            say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(path, written.error));
-            return kUnwritable;
-        }
-        say(stdout, QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
-    }
-    if (parser.isSet(pdfOpt)) {
+    if (parser.isSet(QStringLiteral("pdf"))) {
         QByteArray pdf;
         const output::DocumentResult drawn = output::drawPdfDocument(sheets, 600, pdf);
-        const QString path = parser.value(pdfOpt);
+        const QString path = parser.value(QStringLiteral("pdf"));
         const files::WriteOutcome written = drawn.ok ? files::writeFileCarefully(path, pdf) : files::WriteOutcome{};
         if (!drawn.ok || !written.ok) {
-            say(stderr, QStringLiteral("tanafuda-import: %1: %2\n").arg(path, drawn.ok ? written.error : drawn.error));
+            sayError(QStringLiteral("%1: %2").arg(path, drawn.ok ? written.error : drawn.error));
             return kUnwritable;
         }
         say(stdout, QStringLiteral("PDF: %1 (%2 ページ)\n").arg(QDir::toNativeSeparators(path)).arg(sheets.size()));
     }
-    if (parser.isSet(printOpt)) {
+    if (parser.isSet(QStringLiteral("print"))) {
         QPrinter printer(QPrinter::HighResolution);
-        const QString printerName = parser.value(printerOpt);
-        if (!printerName.isEmpty()) {
-            printer.setPrinterName(printerName);
-        }
-        if (!printer.isValid() || QPrinterInfo::availablePrinters().isEmpty()) {
-            say(stderr, QStringLiteral("tanafuda-import: no printer%1 is available\n")
-                            .arg(printerName.isEmpty() ? QString() : QStringLiteral(" named ") + printerName));
+        QString error;
+        if (!output::choosePrinterByName(printer, parser.value(QStringLiteral("printer")), error)) {
+            sayError(error);
             return kUnwritable;
         }
-        printer.setDocName(QStringLiteral("tanafuda-import: %1").arg(QFileInfo(listPath).fileName()));
-        const output::DocumentResult printed = output::printSheetDocument(sheets, printer);
+        printer.setDocName(QStringLiteral("tanafuda-import: %1").arg(QFileInfo(parser.positionalArguments().front()).fileName()));
+        const output::DocumentResult printed = output::printSheets(
+            sheets, printer,
+            output::printerCalibration({}, output::CalibrationSettings(),
+                                       [&](const QString& warning) { sayError(QString(warning).remove(u'\n')); }));
         if (!printed.ok) {
-            say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(printed.error));
+            sayError(printed.error);
             return kUnwritable;
         }
         say(stdout, QStringLiteral("印刷: %1 (%2 ページ)\n").arg(printer.printerName()).arg(sheets.size()));
     }
-    say(stdout, countsLine(counts) + QStringLiteral("、シート %1 枚\n").arg(sheets.size()));
-    return counts.refused > 0 ? kSomeRefused : kDone;
+    say(stdout, countsLine(imported.counts) + QStringLiteral("、シート %1 枚\n").arg(sheets.size()));
+    return imported.status == jobs::ImportStatus::someRefused ? kSomeRefused : kDone;
 }

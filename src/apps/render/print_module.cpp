@@ -6,26 +6,18 @@
 #include "output/print_pages.h"
 
 #include <QPrinter>
-#include <QPrinterInfo>
 
 extern "C" Q_DECL_EXPORT bool tanafudaPrintPages(const QString& printerName, const QString& docName, int pageCount,
-                                                 const PrinterChosen& chosen, const output::PageDrawer& drawPage,
-                                                 QString& error)
+                                                 const CalibrationOfPrinterName& calibrationOf,
+                                                 const output::PageDrawer& drawPage, QString& error)
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (!printerName.isEmpty()) {
-        printer.setPrinterName(printerName);
-    }
-    if (!printer.isValid() || QPrinterInfo::availablePrinters().isEmpty()) {
-        error = QStringLiteral("no printer%1 is available")
-                    .arg(printerName.isEmpty() ? QString() : QStringLiteral(" named ") + printerName);
+    if (!output::choosePrinterByName(printer, printerName, error)) {
         return false;
     }
     printer.setDocName(docName);
-    if (chosen) {
-        chosen(printer.printerName());
-    }
-    const output::DocumentResult printed = output::printPages(printer, pageCount, drawPage);
+    const output::DocumentResult printed = output::printPages(
+        printer, pageCount, [&](const QPrinter& chosen) { return calibrationOf(chosen.printerName()); }, drawPage);
     error = printed.error;
     return printed.ok;
 }

@@ -5,29 +5,27 @@
 // standard error) and nothing was drawn; 3 the output could not be written; 4 with
 // --skip-rejected, the other sheets were drawn but some were rejected.
 
-#include "build_config.h"
 #include "apps/common/command_line.h"
-#include "core/files/careful_write.h"
-#include "output/calibration_settings.h"
-#include "output/fonts.h"
-#include "output/painter_surface.h"
-#include "core/draw/recording_surface.h"
-#include "output/sheet_document.h"
+#include "apps/common/option_table.h"
 #include "apps/common/runtime_folder_warning.h"
+#include "apps/render/print_module.h"
+#include "build_config.h"
 #include "core/calibration/calibration.h"
 #include "core/draw/draw_tag_sheet.h"
-#include "core/sheet/tag_sheet.h"
-#include "apps/render/print_module.h"
+#include "core/draw/recording_surface.h"
+#include "core/files/output_file.h"
 #include "core/files/sheet_file.h"
+#include "core/jobs/printer_calibration.h"
+#include "core/jobs/sheet_listing.h"
+#include "core/sheet/tag_sheet.h"
+#include "output/calibration_settings.h"
+#include "output/fonts.h"
+#include "output/sheet_document.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <cerrno>
 #include <cstdio>
@@ -36,8 +34,6 @@
 #include <optional>
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -51,11 +47,65 @@ constexpr double kA4HeightMm = 297.0;
 
 using command_line::say;
 
-int usage(const QCommandLineParser& parser, const QString& problem)
-{
-    command_line::sayUsageError(parser, problem);
-    return kUsage;
-}
+const command_line::ProgramTable kProgram{
+    QStringLiteral("Draws saved tag sheets as printed (or as the preview shows it), one page per sheet.\n"
+                   "Several sheets make one PDF document or one print job; PNG and SVG pages are numbered\n"
+                   "from the output name (tags.png -> tags-001.png, tags-002.png, ...).\n"
+                   "--list writes a tab, a line break and a backslash in a field as \\t, \\n, \\r and \\\\.\n"
+                   "Exit status: 0 done, 1 usage error, 2 a sheet was rejected (nothing drawn), 3 an output\n"
+                   "could not be written, 4 drawn with --skip-rejected but some sheets were rejected."),
+    QStringLiteral("SHEET"),
+    QStringLiteral("sheet files (large or small format, in any mix); - reads standard input"),
+    QStringLiteral("SHEET [SHEET ...]"),
+    {
+        {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("write the pages to FILE: PDF, PNG or SVG by its extension"), QStringLiteral("FILE")},
+        {{QStringLiteral("preview")}, QStringLiteral("draw it as the preview shows it (grid, tag numbers, placeholder)"), {}},
+        {{QStringLiteral("dpi")}, QStringLiteral("device resolution of the output (default 600; 96 with --preview)"), QStringLiteral("N")},
+        {{QStringLiteral("offset")}, QStringLiteral("print offsets in millimetres, moving the price only (default 0,0)"), QStringLiteral("DX,DY")},
+        {{QStringLiteral("border")}, QStringLiteral("draw every tag with the coloured border in this colour"), QStringLiteral("RRGGBB")},
+        {{QStringLiteral("name-font")}, QStringLiteral("product-name font face (default ＭＳ 明朝)"), QStringLiteral("FACE")},
+        {{QStringLiteral("price-font")}, QStringLiteral("price font face (default ＭＳ 明朝)"), QStringLiteral("FACE")},
+        {{QStringLiteral("price-size")}, QStringLiteral("price font size (default 36 large, 28 small)"), QStringLiteral("PT")},
+        {{QStringLiteral("ops")},
+         QStringLiteral("write the drawing operations as JSON lines (to -o FILE or standard output), "
+                        "a line {\"op\":\"newPage\"} between two pages"),
+         {}},
+        {{QStringLiteral("list")},
+         QStringLiteral("print the sheets' records as a tab-separated table, fields escaped (see above); with "
+                        "several sheets each table follows a line \"# PATH\""),
+         {}},
+        {{QStringLiteral("json")}, QStringLiteral("with --list: one JSON document (a JSON array of them for several sheets)"), {}},
+        {{QStringLiteral("skip-rejected")},
+         QStringLiteral("draw the other sheets when some are rejected (exit status 4) instead of none (2)"),
+         {}},
+        {{QStringLiteral("print")}, QStringLiteral("print the page on the system printer without a dialog"), {}},
+        {{QStringLiteral("printer")}, QStringLiteral("with --print: the printer to use"), QStringLiteral("NAME")},
+        {{QStringLiteral("calibration")},
+         QStringLiteral("move and scale every page: offsets in mm, scales in percent (instead of the printer's own)"),
+         QStringLiteral("DX,DY,SX,SY")},
+        {{QStringLiteral("no-calibration")}, QStringLiteral("with --print: ignore the printer's saved calibration"), {}},
+    }};
+
+// What the options ask for, checked.
+struct Request {
+    QStringList sheets;
+    QString output;
+    QString suffix;  // of the output, lower case
+    bool ops = false;
+    bool list = false;
+    bool json = false;
+    bool print = false;
+    bool preview = false;
+    bool skipRejected = false;
+    int dpi = 600;
+    std::pair<qint16, qint16> offset{0, 0};
+    std::optional<sheet::Colour> border;
+    std::optional<QString> nameFont;
+    std::optional<QString> priceFont;
+    std::optional<qint16> priceSize;
+    QString printerName;
+    jobs::CalibrationRequest calibration;
+};
 
 int pixels(double mm, int dpi)
 {
@@ -95,146 +145,115 @@ std::optional<std::pair<qint16, qint16>> parseOffset(const QString& text)
     return std::make_pair(qint16(dx), qint16(dy));
 }
 
-// A --list table field: tab, line breaks and the backslash written as \t, \n, \r and \\, so that
-// every record stays on one row.
-QString escapedField(const QString& text)
+// The request the options make; nothing after a usage error, which is then reported.
+std::optional<Request> requestOf(const QCommandLineParser& parser)
 {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'\t': out += QLatin1String("\\t"); break;
-        case u'\n': out += QLatin1String("\\n"); break;
-        case u'\r': out += QLatin1String("\\r"); break;
-        case u'\\': out += QLatin1String("\\\\"); break;
-        default: out += c;
+    const auto isSet = [&](const char* name) { return parser.isSet(QLatin1String(name)); };
+    const auto value = [&](const char* name) { return parser.value(QLatin1String(name)); };
+    const auto usage = [&](const QString& problem) {
+        command_line::sayUsageError(parser, problem);
+        return std::nullopt;
+    };
+    Request r;
+    r.sheets = parser.positionalArguments();
+    if (r.sheets.isEmpty()) {
+        return usage(QStringLiteral("no sheet file given"));
+    }
+    if (r.sheets.count(QStringLiteral("-")) > 1) {
+        return usage(QStringLiteral("standard input (-) can be read only once"));
+    }
+    r.output = value("output");
+    r.suffix = QFileInfo(r.output).suffix().toLower();
+    r.ops = isSet("ops");
+    r.list = isSet("list");
+    r.json = isSet("json");
+    r.print = isSet("print");
+    r.preview = isSet("preview");
+    r.skipRejected = isSet("skip-rejected");
+    r.printerName = value("printer");
+    if (int(r.ops) + int(r.list) + int(r.print) > 1 || (r.print && !r.output.isEmpty())) {
+        return usage(QStringLiteral("choose one of -o FILE, --ops, --list and --print"));
+    }
+    if (!r.ops && !r.list && !r.print) {
+        if (r.output.isEmpty()) {
+            return usage(QStringLiteral("nothing to do: give -o FILE, --ops, --list or --print"));
+        }
+        if (r.suffix != QStringLiteral("pdf") && r.suffix != QStringLiteral("png") && r.suffix != QStringLiteral("svg")) {
+            return usage(QStringLiteral("the output must end in .pdf, .png or .svg"));
         }
     }
-    return out;
-}
-
-QString listTable(const sheet::TagSheet& sheet)
-{
-    const bool small = sheet.format().hasProductName2;
-    QStringList header{QStringLiteral("slot"), QStringLiteral("jan"), QStringLiteral("maker"),
-                       QStringLiteral("productName")};
-    if (small) {
-        header << QStringLiteral("productName2");
+    if (r.json && !r.list) {
+        return usage(QStringLiteral("--json goes with --list"));
     }
-    header << QStringLiteral("spec") << QStringLiteral("lot") << QStringLiteral("price");
-    QString out = header.join(u'\t') + u'\n';
-    for (int i = 1; i <= sheet.tagsPerPage(); ++i) {
-        const sheet::TagRecord& r = sheet.record(i);
-        QStringList row{QString::number(i), escapedField(r.jan), escapedField(r.maker), escapedField(r.productName)};
-        if (small) {
-            row << escapedField(r.productName2);
+    if (isSet("printer") && !r.print) {
+        return usage(QStringLiteral("--printer goes with --print"));
+    }
+    if (isSet("calibration") && isSet("no-calibration")) {
+        return usage(QStringLiteral("choose one of --calibration and --no-calibration"));
+    }
+    if ((isSet("calibration") || isSet("no-calibration")) && (r.ops || r.list)) {
+        return usage(QStringLiteral("--calibration and --no-calibration go with -o FILE and --print"));
+    }
+    r.calibration.none = isSet("no-calibration");
+    if (isSet("calibration")) {
+        QString problem;
+        r.calibration.given = calibration::parseCalibration(value("calibration"), &problem);
+        if (!r.calibration.given) {
+            return usage(QStringLiteral("--calibration: ") + problem);
         }
-        row << escapedField(r.spec) << escapedField(r.lot) << QString::number(r.price);
-        out += row.join(u'\t') + u'\n';
     }
-    return out;
-}
-
-QJsonObject listJson(const sheet::TagSheet& sheet)
-{
-    const bool small = sheet.format().hasProductName2;
-    QJsonArray records;
-    for (int i = 1; i <= sheet.tagsPerPage(); ++i) {
-        const sheet::TagRecord& r = sheet.record(i);
-        QJsonObject o{{QStringLiteral("slot"), i},
-                      {QStringLiteral("jan"), r.jan},
-                      {QStringLiteral("maker"), r.maker},
-                      {QStringLiteral("productName"), r.productName},
-                      {QStringLiteral("spec"), r.spec},
-                      {QStringLiteral("lot"), r.lot},
-                      {QStringLiteral("price"), r.price}};
-        if (small) {
-            o.insert(QStringLiteral("productName2"), r.productName2);
+    const bool png = !r.ops && !r.list && !r.print && r.suffix == QStringLiteral("png");
+    r.dpi = r.preview ? 96 : 600;
+    if (isSet("dpi")) {
+        const std::optional<int> dpi = command_line::wholeNumber(parser, QStringLiteral("dpi"), output::kMinDpi, output::kMaxDpi);
+        if (!dpi) {
+            return usage(QStringLiteral("--dpi takes a whole number from %1 to %2").arg(output::kMinDpi).arg(output::kMaxDpi));
         }
-        records.append(o);
+        r.dpi = *dpi;
+        if (png && r.dpi > output::kMaxPngDpi) {
+            return usage(QStringLiteral("--dpi: a PNG page is drawn at %1 dpi at most (at %2 dpi its image "
+                                        "would take %3 MB of memory)")
+                             .arg(output::kMaxPngDpi)
+                             .arg(r.dpi)
+                             .arg(qint64(pixels(kA4WidthMm, r.dpi)) * pixels(kA4HeightMm, r.dpi) * 4 / 1000000));
+        }
     }
-    return QJsonObject{{QStringLiteral("format"), small ? QStringLiteral("small") : QStringLiteral("large")},
-                       {QStringLiteral("records"), records}};
-}
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// Writes all of `bytes` to `fd`; false with errno set when the system refuses.
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
+    if (isSet("offset")) {
+        const auto offset = parseOffset(value("offset"));
+        if (!offset) {
+            return usage(QStringLiteral("--offset takes two whole numbers of millimetres, DX,DY"));
+        }
+        r.offset = *offset;
+    }
+    if (isSet("border")) {
+        r.border = parseColour(value("border"));
+        if (!r.border) {
+            return usage(QStringLiteral("--border takes a colour as six hexadecimal digits RRGGBB"));
+        }
+    }
+    if (isSet("name-font")) {
+        r.nameFont = value("name-font");
+    }
+    if (isSet("price-font")) {
+        r.priceFont = value("price-font");
+    }
+    if (isSet("price-size")) {
+        const std::optional<int> pt = command_line::wholeNumber(parser, QStringLiteral("price-size"), 1, 500);
+        if (!pt) {
+            return usage(QStringLiteral("--price-size takes a whole number of points from 1 to 500"));
+        }
+        r.priceSize = qint16(*pt);
+    }
+    // An output must never replace one of the sheets it is made from (--ops -o SHEET.csv).
+    if (!r.output.isEmpty()) {
+        const QString target = QFileInfo(r.output).canonicalFilePath();
+        for (const QString& argument : r.sheets) {
+            if (!target.isEmpty() && argument != QStringLiteral("-") && QFileInfo(argument).canonicalFilePath() == target) {
+                return usage(QStringLiteral("the output %1 is the sheet file %2: choose another name").arg(r.output, argument));
             }
-            return false;
-        }
-        data += n;
-        left -= n;
-    }
-    return true;
-}
-
-// Flushes `fd` to the disk; devices and pipes that cannot be flushed count as flushed.
-bool flushToDisk(int fd)
-{
-    while (::fsync(fd) != 0) {
-        if (errno == EINTR) {
-            continue;
-        }
-        return errno == EINVAL || errno == EROFS;
-    }
-    return true;
-}
-
-// Into a device or a FIFO named as the output (/dev/stdout, a pipe to a printer): written where it is.
-bool writeInPlace(const QString& path, const QByteArray& bytes, QString& error)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = systemError(errno);
-        return false;
-    }
-    const bool ok = writeAll(fd, bytes) && flushToDisk(fd);
-    const int writeError = errno;
-    if (::close(fd) != 0 && ok) {
-        error = systemError(errno);
-        return false;
-    }
-    if (!ok) {
-        error = systemError(writeError);
-    }
-    return ok;
-}
-
-// Every file the renderer writes goes through here. A regular file (or a new one) is written by the
-// programs' careful writer, which replaces it only once all of the bytes are there, so that a
-// failure leaves an earlier file of the same name as it was. A device or a FIFO named as the
-// output is written where it is: it cannot be replaced, and must not be.
-bool writeOutputFile(const QString& path, const QByteArray& bytes, QString& error)
-{
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        if (info.isDir()) {
-            error = QStringLiteral("is a folder");
-            return false;
-        }
-        return writeInPlace(path, bytes, error);
-    }
-    const files::WriteOutcome written = files::writeFileCarefully(path, bytes);
-    if (!written.ok) {
-        error = written.error;
-        if (!written.keptCopyPath.isEmpty()) {
-            error += QStringLiteral(" (the previous content is kept in %1)").arg(written.keptCopyPath);
         }
     }
-    return written.ok;
+    return r;
 }
 
 // Standard output, with every write and the final flush checked (a full disk, a closed pipe).
@@ -242,7 +261,7 @@ bool writeStandardOutput(const QByteArray& bytes, QString& error)
 {
     if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
         || std::fflush(stdout) != 0) {
-        error = systemError(errno);
+        error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
     return true;
@@ -252,7 +271,14 @@ bool writeStandardOutput(const QByteArray& bytes, QString& error)
 bool deliver(const QString& path, const QByteArray& bytes)
 {
     QString error;
-    const bool ok = path.isEmpty() ? writeStandardOutput(bytes, error) : writeOutputFile(path, bytes, error);
+    bool ok = false;
+    if (path.isEmpty()) {
+        ok = writeStandardOutput(bytes, error);
+    } else {
+        const files::WriteOutcome written = files::writeOutputFile(path, bytes);
+        ok = written.ok;
+        error = written.error;
+    }
     if (!ok) {
         say(stderr, QStringLiteral("tanafuda-render: %1: %2\n")
                         .arg(path.isEmpty() ? QStringLiteral("standard output") : path, error));
@@ -260,33 +286,29 @@ bool deliver(const QString& path, const QByteArray& bytes)
     return ok;
 }
 
-// The bytes of a sheet file, read once (a FIFO or a pipe can be read only once): `-` is standard
-// input. Reading stops just past the largest size a sheet file may have.
-std::optional<QByteArray> readSheetBytes(const QString& argument, QString& error)
+// The sheet named by `argument` (`-` is standard input), read once; nothing when it is rejected,
+// which is then said on standard error.
+std::optional<sheet::TagSheet> readSheet(const QString& argument)
 {
     QFile file;
     const bool opened = argument == QStringLiteral("-") ? file.open(stdin, QIODevice::ReadOnly)
                                                         : (file.setFileName(argument), file.open(QIODevice::ReadOnly));
-    if (!opened) {
-        error = file.errorString();
+    QString error = opened ? QString() : file.errorString();
+    const std::optional<QByteArray> bytes = opened ? files::readSheetBytes(file, &error) : std::nullopt;
+    if (!bytes) {
+        say(stderr, QStringLiteral("tanafuda-render: %1: %2\n").arg(argument, error));
         return std::nullopt;
     }
-    constexpr qint64 kChunk = 64 * 1024;
-    QByteArray bytes;
-    while (bytes.size() <= files::kMaxSheetFileBytes) {
-        const qsizetype had = bytes.size();
-        bytes.resize(had + kChunk);
-        const qint64 got = file.read(bytes.data() + had, kChunk);
-        if (got < 0) {
-            error = file.errorString();
-            return std::nullopt;
-        }
-        bytes.resize(had + got);
-        if (got == 0) {
-            break;
-        }
+    const sheet::SheetFormat* format = files::sheetFormatOf(*bytes);
+    sheet::TagSheet loaded(format ? *format : sheet::SheetFormat::large);
+    const files::ReadResult read = files::decodeSheet(loaded, *bytes);
+    if (!read.loaded()) {
+        say(stderr, QStringLiteral("tanafuda-render: %1\n%2\n").arg(argument, read.message));
+        return std::nullopt;
     }
-    return bytes;
+    // What the page header names as the sheet's file.
+    loaded.fileName = argument == QStringLiteral("-") ? QStringLiteral("（標準入力）") : QFileInfo(argument).absoluteFilePath();
+    return loaded;
 }
 
 // The print module: beside the program (as built), else where it is installed (found from the
@@ -318,25 +340,7 @@ PrintEntry loadPrintModule(QString& error)
     return nullptr;
 }
 
-// The calibration a print job uses: the one given, none, or the one kept for the printer.
-calibration::Calibration printCalibration(const QString& printerName, const std::optional<calibration::Calibration>& given,
-                                    bool none)
-{
-    if (given) {
-        return *given;
-    }
-    if (none) {
-        return {};
-    }
-    const output::StoredCalibration stored = output::CalibrationSettings().load(printerName);
-    if (!stored.problem.isEmpty()) {
-        say(stderr, QStringLiteral("tanafuda-render: %1 (printing without a calibration)\n").arg(stored.problem));
-    }
-    return stored.calibration.value_or(calibration::Calibration{});
-}
-
-int printPages(const std::vector<sheet::TagSheet>& sheets, const QString& printerName,
-               const std::optional<calibration::Calibration>& givenCalibration, bool noCalibration)
+int printSheets(const std::vector<sheet::TagSheet>& sheets, const Request& request)
 {
     QString error;
     const PrintEntry print = loadPrintModule(error);
@@ -348,11 +352,18 @@ int printPages(const std::vector<sheet::TagSheet>& sheets, const QString& printe
     if (sheets.size() > 1) {
         docName += QStringLiteral(" ほか%1枚").arg(sheets.size() - 1);
     }
-    calibration::Calibration calibration;
+    const output::CalibrationSettings settings;
     const bool printed = print(
-        printerName, docName, int(sheets.size()),
-        [&](const QString& chosen) { calibration = printCalibration(chosen, givenCalibration, noCalibration); },
-        [&](int index, QPainter& painter, double dpiX, double dpiY) {
+        request.printerName, docName, int(sheets.size()),
+        [&](const QString& printerName) {
+            const jobs::ChosenCalibration chosen = jobs::chooseCalibration(
+                request.calibration, printerName, [&](const QString& name) { return settings.load(name); });
+            if (!chosen.warning.isEmpty()) {
+                say(stderr, QStringLiteral("tanafuda-render: %1\n").arg(QString(chosen.warning).remove(u'\n')));
+            }
+            return chosen.calibration;
+        },
+        [&](int index, QPainter& painter, double dpiX, double dpiY, const calibration::Calibration& calibration) {
             output::drawSheetPage(sheets[size_t(index)], painter, dpiX, dpiY, calibration);
         },
         error);
@@ -363,10 +374,73 @@ int printPages(const std::vector<sheet::TagSheet>& sheets, const QString& printe
     return kDone;
 }
 
-// What the page header names as the sheet's file.
-QString headerPath(const QString& argument)
+// -o FILE: one PDF document, or numbered PNG or SVG pages.
+int drawDocument(const std::vector<sheet::TagSheet>& sheets, const std::vector<int>& positions, const Request& request)
 {
-    return argument == QStringLiteral("-") ? QStringLiteral("（標準入力）") : QFileInfo(argument).absoluteFilePath();
+    const calibration::Calibration calibration = request.calibration.given.value_or(calibration::Calibration{});
+    output::DocumentResult drawn;
+    if (request.suffix == QStringLiteral("pdf")) {
+        QByteArray pdf;
+        drawn = output::drawPdfDocument(sheets, request.dpi, pdf, calibration);
+        if (drawn.ok) {
+            return deliver(request.output, pdf) ? kDone : kUnwritable;
+        }
+    } else {
+        const auto format = request.suffix == QStringLiteral("png") ? output::PageFormat::png : output::PageFormat::svg;
+        const int given = int(request.sheets.size());
+        bool written = true;
+        drawn = output::drawPageImages(
+            sheets, format, request.dpi,
+            [&](int index, const QByteArray& bytes, QString& error) {
+                if (!deliver(output::numberedPagePath(request.output, positions[size_t(index)], given), bytes)) {
+                    written = false;
+                    error = QStringLiteral("stopped");
+                    return false;
+                }
+                return true;
+            },
+            calibration);
+        if (!written) {
+            return kUnwritable;
+        }
+        if (drawn.ok) {
+            return kDone;
+        }
+    }
+    say(stderr, QStringLiteral("tanafuda-render: %1: %2\n").arg(request.output, drawn.error));
+    return kUnwritable;
+}
+
+QByteArray operationLines(const std::vector<sheet::TagSheet>& sheets, int dpi)
+{
+    const double twipsPerPixel = 1440.0 / dpi;
+    QByteArray lines;
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        if (i > 0) {
+            lines += kPageSeparator;
+        }
+        draw::RecordingSurface surface(twipsPerPixel, twipsPerPixel);
+        draw::drawTagSheet(output::cutToDrawable(sheets[i]), surface);
+        lines += surface.toJsonLines();
+    }
+    return lines;
+}
+
+// The drawing choices of the command line, over each sheet's own.
+void applyDrawingChoices(std::vector<sheet::TagSheet>& sheets, const Request& request)
+{
+    for (sheet::TagSheet& s : sheets) {
+        s.outputMode = request.preview ? QStringLiteral("0") : QStringLiteral("1");
+        s.printOffsetX = request.offset.first;
+        s.printOffsetY = request.offset.second;
+        if (request.border) {
+            s.bordered = true;
+            s.borderColor = *request.border;
+        }
+        s.nameFont = request.nameFont.value_or(s.nameFont);
+        s.priceFont = request.priceFont.value_or(s.priceFont);
+        s.priceFontSize = request.priceSize.value_or(s.priceFontSize);
+    }
 }
 
 }  // namespace
@@ -395,299 +469,41 @@ int main(int argc, char* argv[])
     }
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Draws saved tag sheets as printed (or as the preview shows it), one page per sheet.\n"
-        "Several sheets make one PDF document or one print job; PNG and SVG pages are numbered\n"
-        "from the output name (tags.png -> tags-001.png, tags-002.png, ...).\n"
-        "--list writes a tab, a line break and a backslash in a field as \\t, \\n, \\r and \\\\.\n"
-        "Exit status: 0 done, 1 usage error, 2 a sheet was rejected (nothing drawn), 3 an output\n"
-        "could not be written, 4 drawn with --skip-rejected but some sheets were rejected."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("SHEET"),
-                                 QStringLiteral("sheet files (large or small format, in any mix); - reads standard input"),
-                                 QStringLiteral("SHEET [SHEET ...]"));
-    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
-                                       QStringLiteral("write the pages to FILE: PDF, PNG or SVG by its extension"),
-                                       QStringLiteral("FILE"));
-    const QCommandLineOption previewOpt(QStringLiteral("preview"),
-                                        QStringLiteral("draw it as the preview shows it (grid, tag numbers, placeholder)"));
-    const QCommandLineOption dpiOpt(QStringLiteral("dpi"),
-                                    QStringLiteral("device resolution of the output (default 600; 96 with --preview)"),
-                                    QStringLiteral("N"));
-    const QCommandLineOption offsetOpt(QStringLiteral("offset"),
-                                       QStringLiteral("print offsets in millimetres, moving the price only (default 0,0)"),
-                                       QStringLiteral("DX,DY"));
-    const QCommandLineOption borderOpt(QStringLiteral("border"),
-                                       QStringLiteral("draw every tag with the coloured border in this colour"),
-                                       QStringLiteral("RRGGBB"));
-    const QCommandLineOption nameFontOpt(QStringLiteral("name-font"),
-                                         QStringLiteral("product-name font face (default ＭＳ 明朝)"), QStringLiteral("FACE"));
-    const QCommandLineOption priceFontOpt(QStringLiteral("price-font"),
-                                          QStringLiteral("price font face (default ＭＳ 明朝)"), QStringLiteral("FACE"));
-    const QCommandLineOption priceSizeOpt(QStringLiteral("price-size"),
-                                          QStringLiteral("price font size (default 36 large, 28 small)"),
-                                          QStringLiteral("PT"));
-    const QCommandLineOption opsOpt(QStringLiteral("ops"),
-                                    QStringLiteral("write the drawing operations as JSON lines (to -o FILE or standard output), "
-                                                   "a line {\"op\":\"newPage\"} between two pages"));
-    const QCommandLineOption listOpt(
-        QStringLiteral("list"),
-        QStringLiteral("print the sheets' records as a tab-separated table, fields escaped (see above); with "
-                       "several sheets each table follows a line \"# PATH\""));
-    const QCommandLineOption jsonOpt(QStringLiteral("json"),
-                                     QStringLiteral("with --list: one JSON document (a JSON array of them for several sheets)"));
-    const QCommandLineOption skipRejectedOpt(
-        QStringLiteral("skip-rejected"),
-        QStringLiteral("draw the other sheets when some are rejected (exit status 4) instead of none (2)"));
-    const QCommandLineOption printOpt(QStringLiteral("print"),
-                                      QStringLiteral("print the page on the system printer without a dialog"));
-    const QCommandLineOption printerOpt(QStringLiteral("printer"), QStringLiteral("with --print: the printer to use"),
-                                        QStringLiteral("NAME"));
-    const QCommandLineOption calibrationOpt(
-        QStringLiteral("calibration"),
-        QStringLiteral("move and scale every page: offsets in mm, scales in percent (instead of the printer's own)"),
-        QStringLiteral("DX,DY,SX,SY"));
-    const QCommandLineOption noCalibrationOpt(QStringLiteral("no-calibration"),
-                                              QStringLiteral("with --print: ignore the printer's saved calibration"));
-    parser.addOptions({outputOpt, previewOpt, dpiOpt, offsetOpt, borderOpt, nameFontOpt, priceFontOpt, priceSizeOpt,
-                       opsOpt, listOpt, jsonOpt, skipRejectedOpt, printOpt, printerOpt, calibrationOpt,
-                       noCalibrationOpt});
-
-    if (!parser.parse(QCoreApplication::arguments())) {
-        return usage(parser, parser.errorText());
+    if (const std::optional<int> done = command_line::parseArguments(parser, kProgram, kUsage)) {
+        return *done;
     }
-    if (command_line::answeredHelpOrVersion(parser)) {
-        return kDone;
-    }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) {
-        return usage(parser, QStringLiteral("no sheet file given"));
-    }
-    if (positional.count(QStringLiteral("-")) > 1) {
-        return usage(parser, QStringLiteral("standard input (-) can be read only once"));
-    }
-    const QString output = parser.value(outputOpt);
-    const QString suffix = QFileInfo(output).suffix().toLower();
-    const bool ops = parser.isSet(opsOpt);
-    const bool list = parser.isSet(listOpt);
-    const bool print = parser.isSet(printOpt);
-    const bool skipRejected = parser.isSet(skipRejectedOpt);
-    if (int(ops) + int(list) + int(print) > 1 || (print && !output.isEmpty())) {
-        return usage(parser, QStringLiteral("choose one of -o FILE, --ops, --list and --print"));
-    }
-    if (!ops && !list && !print) {
-        if (output.isEmpty()) {
-            return usage(parser, QStringLiteral("nothing to do: give -o FILE, --ops, --list or --print"));
-        }
-        if (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("png") && suffix != QStringLiteral("svg")) {
-            return usage(parser, QStringLiteral("the output must end in .pdf, .png or .svg"));
-        }
-    }
-    if (parser.isSet(jsonOpt) && !list) {
-        return usage(parser, QStringLiteral("--json goes with --list"));
-    }
-    if (parser.isSet(printerOpt) && !print) {
-        return usage(parser, QStringLiteral("--printer goes with --print"));
-    }
-    if (parser.isSet(calibrationOpt) && parser.isSet(noCalibrationOpt)) {
-        return usage(parser, QStringLiteral("choose one of --calibration and --no-calibration"));
-    }
-    if ((parser.isSet(calibrationOpt) || parser.isSet(noCalibrationOpt)) && (ops || list)) {
-        return usage(parser, QStringLiteral("--calibration and --no-calibration go with -o FILE and --print"));
-    }
-    std::optional<calibration::Calibration> calibration;
-    if (parser.isSet(calibrationOpt)) {
-        QString problem;
-        calibration = calibration::parseCalibration(parser.value(calibrationOpt), &problem);
-        if (!calibration) {
-            return usage(parser, QStringLiteral("--calibration: ") + problem);
-        }
-    }
-
-    const bool preview = parser.isSet(previewOpt);
-    const bool png = !ops && !list && !print && suffix == QStringLiteral("png");
-    int dpi = preview ? 96 : 600;
-    if (parser.isSet(dpiOpt)) {
-        bool ok = false;
-        dpi = parser.value(dpiOpt).toInt(&ok);
-        if (!ok || dpi < output::kMinDpi || dpi > output::kMaxDpi) {
-            return usage(parser, QStringLiteral("--dpi takes a whole number from %1 to %2")
-                                     .arg(output::kMinDpi)
-                                     .arg(output::kMaxDpi));
-        }
-        if (png && dpi > output::kMaxPngDpi) {
-            return usage(parser, QStringLiteral("--dpi: a PNG page is drawn at %1 dpi at most (at %2 dpi its image "
-                                                "would take %3 MB of memory)")
-                                     .arg(output::kMaxPngDpi)
-                                     .arg(dpi)
-                                     .arg(qint64(pixels(kA4WidthMm, dpi)) * pixels(kA4HeightMm, dpi) * 4 / 1000000));
-        }
-    }
-    std::pair<qint16, qint16> offset{0, 0};
-    if (parser.isSet(offsetOpt)) {
-        const auto parsed = parseOffset(parser.value(offsetOpt));
-        if (!parsed) {
-            return usage(parser, QStringLiteral("--offset takes two whole numbers of millimetres, DX,DY"));
-        }
-        offset = *parsed;
-    }
-    std::optional<sheet::Colour> border;
-    if (parser.isSet(borderOpt)) {
-        border = parseColour(parser.value(borderOpt));
-        if (!border) {
-            return usage(parser, QStringLiteral("--border takes a colour as six hexadecimal digits RRGGBB"));
-        }
-    }
-    std::optional<qint16> priceSize;
-    if (parser.isSet(priceSizeOpt)) {
-        bool ok = false;
-        const int pt = parser.value(priceSizeOpt).toInt(&ok);
-        if (!ok || pt < 1 || pt > 500) {
-            return usage(parser, QStringLiteral("--price-size takes a whole number of points from 1 to 500"));
-        }
-        priceSize = qint16(pt);
-    }
-
-    // An output must never replace one of the sheets it is made from (--ops -o SHEET.csv).
-    if (!output.isEmpty()) {
-        const QString target = QFileInfo(output).canonicalFilePath();
-        for (const QString& argument : positional) {
-            if (!target.isEmpty() && argument != QStringLiteral("-") && QFileInfo(argument).canonicalFilePath() == target) {
-                return usage(parser, QStringLiteral("the output %1 is the sheet file %2: choose another name").arg(output, argument));
-            }
-        }
+    const std::optional<Request> request = requestOf(parser);
+    if (!request) {
+        return kUsage;
     }
 
     // Every sheet is read and checked before anything is drawn.
     std::vector<sheet::TagSheet> sheets;
     std::vector<int> positions;  // of each loaded sheet among those given, 0-based
     int rejected = 0;
-    for (int i = 0; i < positional.size(); ++i) {
-        const QString& argument = positional[i];
-        QString error;
-        const std::optional<QByteArray> bytes = readSheetBytes(argument, error);
-        if (!bytes) {
-            say(stderr, QStringLiteral("tanafuda-render: %1: %2\n").arg(argument, error));
+    for (int i = 0; i < request->sheets.size(); ++i) {
+        if (std::optional<sheet::TagSheet> loaded = readSheet(request->sheets[i])) {
+            sheets.push_back(std::move(*loaded));
+            positions.push_back(i);
+        } else {
             ++rejected;
-            continue;
         }
-        const sheet::SheetFormat* format = files::sheetFormatOf(*bytes);
-        sheet::TagSheet loaded(format ? *format : sheet::SheetFormat::large);
-        const files::ReadResult read = files::decodeSheet(loaded, *bytes);
-        if (!read.loaded()) {
-            say(stderr, QStringLiteral("tanafuda-render: %1\n%2\n").arg(argument, read.message));
-            ++rejected;
-            continue;
-        }
-        loaded.fileName = headerPath(argument);
-        sheets.push_back(std::move(loaded));
-        positions.push_back(i);
     }
-    if (sheets.empty() || (rejected > 0 && !skipRejected)) {
-        if (positional.size() > 1) {
+    if (sheets.empty() || (rejected > 0 && !request->skipRejected)) {
+        if (request->sheets.size() > 1) {
             say(stderr, QStringLiteral("tanafuda-render: %1 of %2 sheet files rejected: nothing drawn\n")
                             .arg(rejected)
-                            .arg(positional.size()));
+                            .arg(request->sheets.size()));
         }
         return kRejected;
     }
     const int done = rejected > 0 ? kSomeRejected : kDone;
-    const bool several = positional.size() > 1;
-
-    if (list) {
-        QByteArray text;
-        if (parser.isSet(jsonOpt)) {
-            if (several) {
-                QJsonArray documents;
-                for (const sheet::TagSheet& s : sheets) {
-                    QJsonObject document = listJson(s);
-                    document.insert(QStringLiteral("file"), s.fileName);
-                    documents.append(document);
-                }
-                text = QJsonDocument(documents).toJson(QJsonDocument::Compact) + '\n';
-            } else {
-                text = QJsonDocument(listJson(sheets.front())).toJson(QJsonDocument::Compact) + '\n';
-            }
-        } else {
-            for (const sheet::TagSheet& s : sheets) {
-                if (several) {
-                    text += QStringLiteral("# %1\n").arg(escapedField(s.fileName)).toUtf8();
-                }
-                text += listTable(s).toUtf8();
-            }
-        }
-        return deliver(output, text) ? done : kUnwritable;
+    if (request->list) {
+        return deliver(request->output, jobs::listSheets(sheets, request->json, request->sheets.size() > 1)) ? done : kUnwritable;
     }
-
-    for (sheet::TagSheet& s : sheets) {
-        s.outputMode = preview ? QStringLiteral("0") : QStringLiteral("1");
-        s.printOffsetX = offset.first;
-        s.printOffsetY = offset.second;
-        if (border) {
-            s.bordered = true;
-            s.borderColor = *border;
-        }
-        if (parser.isSet(nameFontOpt)) {
-            s.nameFont = parser.value(nameFontOpt);
-        }
-        if (parser.isSet(priceFontOpt)) {
-            s.priceFont = parser.value(priceFontOpt);
-        }
-        if (priceSize) {
-            s.priceFontSize = *priceSize;
-        }
-    }
-
-    if (print) {
-        const int printed = printPages(sheets, parser.value(printerOpt), calibration, parser.isSet(noCalibrationOpt));
-        return printed == kDone ? done : printed;
-    }
-
-    if (ops) {
-        const double twipsPerPixel = 1440.0 / dpi;
-        QByteArray lines;
-        for (size_t i = 0; i < sheets.size(); ++i) {
-            if (i > 0) {
-                lines += kPageSeparator;
-            }
-            draw::RecordingSurface surface(twipsPerPixel, twipsPerPixel);
-            draw::drawTagSheet(output::cutToDrawable(sheets[i]), surface);
-            lines += surface.toJsonLines();
-        }
-        return deliver(output, lines) ? done : kUnwritable;
-    }
-
-    output::DocumentResult drawn;
-    if (suffix == QStringLiteral("pdf")) {
-        QByteArray pdf;
-        drawn = output::drawPdfDocument(sheets, dpi, pdf, calibration.value_or(calibration::Calibration{}));
-        if (drawn.ok) {
-            return deliver(output, pdf) ? done : kUnwritable;
-        }
-    } else {
-        const auto format = suffix == QStringLiteral("png") ? output::PageFormat::png : output::PageFormat::svg;
-        const int given = int(positional.size());
-        bool written = true;
-        drawn = output::drawPageImages(sheets, format, dpi,
-                                         [&](int index, const QByteArray& bytes, QString& error) {
-                                             const QString path = output::numberedPagePath(
-                                                 output, positions[size_t(index)], given);
-                                             if (!deliver(path, bytes)) {
-                                                 written = false;
-                                                 error = QStringLiteral("stopped");
-                                                 return false;
-                                             }
-                                             return true;
-                                         },
-                                         calibration.value_or(calibration::Calibration{}));
-        if (!written) {
-            return kUnwritable;
-        }
-        if (drawn.ok) {
-            return done;
-        }
-    }
-    say(stderr, QStringLiteral("tanafuda-render: %1: %2\n").arg(output, drawn.error));
-    return kUnwritable;
+    applyDrawingChoices(sheets, *request);
+    const int status = request->print ? printSheets(sheets, *request)
+                       : request->ops ? (deliver(request->output, operationLines(sheets, request->dpi)) ? kDone : kUnwritable)
+                                      : drawDocument(sheets, positions, *request);
+    return status == kDone ? done : status;
 }

@@ -37,6 +37,12 @@ struct Calibration {
     friend bool operator==(const Calibration&, const Calibration&) = default;
 };
 
+// A printer's calibration as the settings store keeps it (output::CalibrationSettings).
+struct StoredCalibration {
+    std::optional<Calibration> calibration;  // none when the printer has none or it is not usable
+    QString problem;                         // Japanese: why a stored calibration is not used
+};
+
 // True when every value is a finite number within the bounds: offsets within ±20 mm, scales
 // within 90–110 %.
 bool withinBounds(const Calibration& calibration);

@@ -391,22 +391,7 @@ std::optional<QByteArray> readFileBytes(const QString& path)
     if (!file.isSequential() && file.size() > kMaxSheetFileBytes) {
         return std::nullopt;
     }
-    // In chunks, so that a file whose size is not known beforehand stops at the limit too.
-    constexpr qint64 kChunk = 64 * 1024;
-    QByteArray bytes;
-    while (bytes.size() <= kMaxSheetFileBytes) {
-        const qsizetype had = bytes.size();
-        bytes.resize(had + kChunk);
-        const qint64 got = file.read(bytes.data() + had, kChunk);
-        if (got < 0) {
-            return std::nullopt;
-        }
-        bytes.resize(had + got);
-        if (got == 0) {
-            break;
-        }
-    }
-    return bytes;
+    return readSheetBytes(file);
 }
 
 ReadResult rejected(ReadOutcome outcome, const QString& message)
@@ -539,6 +524,29 @@ ReadResult readSheetFile(TagSheet& sheet, const QString& path)
         return rejected(ReadOutcome::notASheet, kNotASheetMessage);
     }
     return decodeSheet(sheet, *bytes);
+}
+
+std::optional<QByteArray> readSheetBytes(QFile& file, QString* error)
+{
+    // In chunks, so that a file whose size is not known beforehand stops at the limit too.
+    constexpr qint64 kChunk = 64 * 1024;
+    QByteArray bytes;
+    while (bytes.size() <= kMaxSheetFileBytes) {
+        const qsizetype had = bytes.size();
+        bytes.resize(had + kChunk);
+        const qint64 got = file.read(bytes.data() + had, kChunk);
+        if (got < 0) {
+            if (error) {
+                *error = file.errorString();
+            }
+            return std::nullopt;
+        }
+        bytes.resize(had + got);
+        if (got == 0) {
+            break;
+        }
+    }
+    return bytes;
 }
 
 const SheetFormat* sheetFormatOf(const QByteArray& data)

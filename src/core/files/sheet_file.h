@@ -3,6 +3,7 @@
 #include "core/sheet/tag_sheet.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <optional>
@@ -83,6 +84,11 @@ ReadResult decodeSheet(sheet::TagSheet& sheet, const QByteArray& bytes);
 
 // decodeSheet on the contents of `path`. A file that cannot be read is not a sheet file.
 ReadResult readSheetFile(sheet::TagSheet& sheet, const QString& path);
+
+// The bytes of an open file, read once (a FIFO or a pipe can be read only once) and only up to just
+// past kMaxSheetFileBytes, which decodeSheet then refuses. Nothing, with the reason in `error`, when
+// the file cannot be read.
+std::optional<QByteArray> readSheetBytes(QFile& file, QString* error = nullptr);
 
 // The format whose type literal the data (or the file) begins with, or nullptr.
 const sheet::SheetFormat* sheetFormatOf(const QByteArray& bytes);

@@ -1,5 +1,6 @@
 #include "desktop/dialogs/import_dialog.h"
 
+#include "core/jobs/import_job.h"
 #include "core/productlist/sheet_filling.h"
 
 #include <QCheckBox>
@@ -292,29 +293,18 @@ void ImportDialog::reread()
 
     QString source = QFileInfo(listPath_).fileName();
     if (list_.ok) {
-        source += list_.kind == ListKind::text
-                      ? QStringLiteral(" — %1%2、%3区切り")
-                            .arg(encodingName(list_.encoding), list_.bom ? QStringLiteral(" (BOM付き)") : QString(),
-                                 delimiterName(list_.delimiter))
-                      : QStringLiteral(" — シート「%1」").arg(list_.sheetName);
-        source += QStringLiteral("、%1、%2行").arg(list_.hasHeader ? QStringLiteral("見出しあり") : QStringLiteral("見出しなし"))
-                      .arg(list_.rows.size());
+        source += QStringLiteral(" — ") + jobs::listFacts(list_).join(QStringLiteral("、"));
     }
     sourceLabel_->setText(source);
     QStringList problems;
     if (!list_.ok) {
         problems << list_.error;
     }
-    if (list_.invalidBytes) {
-        problems << QStringLiteral("%1 として読めない文字があります。文字コードを選び直してください").arg(encodingName(list_.encoding));
-    }
-    if (list_.truncated) {
-        problems << QStringLiteral("%1行を超える分は読んでいません").arg(kMaxRows);
-    }
+    problems << jobs::listWarnings(list_, QStringLiteral("文字コードを選び直してください"));
     problemLabel_->setText(problems.join(u'\n'));
     problemLabel_->setVisible(!problems.isEmpty());
 
-    const AutoMapping automatic = mapList(list_.columnTitles, list_.rows, list_.hasHeader, sheet_.format());
+    const AutoMapping automatic = jobs::automaticMapping(list_, sheet_.format());
     fillMappingBoxes();
     fillTaxCodeBoxes(automatic.mapping);
     {

@@ -4,6 +4,7 @@
 
 #include "desktop/editor/editor_window.h"
 
+#include "core/jobs/import_job.h"
 #include "output/sheet_print.h"
 #include "core/productlist/list_table.h"
 #include "core/productlist/sheet_filling.h"
@@ -104,13 +105,10 @@ void EditorWindow::importProductList()
     QStringList written;
     std::vector<sheet::TagSheet> rest = productlist::overflowSheets(sheet_, choice.startTag, choice.records);
     if (choice.saveRest) {
-        const QStringList names = productlist::numberedSheetFileNames(choice.restBaseName, 2, int(rest.size()));
-        const QDir folder(choice.restFolder);
+        const QStringList paths = jobs::sheetFilePaths(choice.restFolder, choice.restBaseName, 2, int(rest.size()));
         QStringList existing;
-        for (const QString& name : names) {
-            if (dialogs_->fileExists(folder.filePath(name))) {
-                existing << name;
-            }
+        for (const QString& path : jobs::existingPaths(paths, [this](const QString& p) { return dialogs_->fileExists(p); })) {
+            existing << QFileInfo(path).fileName();
         }
         if (!existing.isEmpty()) {
             const MessageAnswer answer = dialogs_->message(
@@ -121,20 +119,16 @@ void EditorWindow::importProductList()
                 return;
             }
         }
-        for (size_t i = 0; i < rest.size(); ++i) {
-            const QString target = folder.filePath(names.at(qsizetype(i)));
-            const files::WriteResult result = files::writeSheetFile(rest[i], target);
-            if (!result.ok) {
-                // The window's sheet stays as it was, so the command can be run again.
-                dialogs_->message(this,
-                                  QStringLiteral("%1 を保存できませんでした。\n%2")
-                                      .arg(QDir::toNativeSeparators(target), result.error),
-                                  files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
-                focusJanBox();
-                return;
-            }
-            written << names.at(qsizetype(i));
-            rest[i].fileName = QDir::toNativeSeparators(target);
+        const jobs::SheetFilesWritten result = jobs::writeSheetFiles(
+            rest, paths, [&written](const QString& path) { written << QFileInfo(path).fileName(); });
+        if (!result.ok) {
+            // The window's sheet stays as it was, so the command can be run again.
+            dialogs_->message(this,
+                              QStringLiteral("%1 を保存できませんでした。\n%2")
+                                  .arg(QDir::toNativeSeparators(result.failedPath), result.error),
+                              files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+            focusJanBox();
+            return;
         }
     }
 
@@ -153,10 +147,9 @@ void EditorWindow::importProductList()
         std::vector<sheet::TagSheet> pages{sheet_};
         pages.insert(pages.end(), rest.begin(), rest.end());
         QPrinter printer(QPrinter::HighResolution);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(QPageLayout::Portrait);
+        output::prepareActualSizePage(printer);
         if (dialogs_->choosePrinter(this, printer)) {
-            const output::DocumentResult printed = output::printSheetDocument(pages, printer);
+            const output::DocumentResult printed = output::printSheets(pages, printer, printerCalibration());
             if (printed.ok) {
                 done += QStringLiteral("\n%1 枚を印刷しました。").arg(pages.size());
             } else {

@@ -2,6 +2,7 @@
 #include "desktop/editor/editor_window.h"
 
 #include "output/page_printing.h"
+#include "output/sheet_print.h"
 #include "core/draw/draw_tag_sheet.h"
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/editor/edit_box.h"
@@ -86,26 +87,18 @@ void EditorWindow::printSheet()
         janBox_->setFocus(Qt::OtherFocusReason);
         return;
     }
-    const calibration::Calibration calibration = calibrationFor(printer);
     sheet_.outputMode = QStringLiteral("1");
     // A printer that cannot start a document draws nothing; the command goes on all the same.
-    output::printCalibratedPage(printer, calibration,
-                                  [this](draw::Surface& surface) { draw::drawTagSheet(sheet_, surface); });
+    output::printSheets({sheet_}, printer, printerCalibration());
     janBox_->setFocus(Qt::OtherFocusReason);
 }
 
-calibration::Calibration EditorWindow::calibrationFor(const QPrinter& printer)
+output::CalibrationOfPrinter EditorWindow::printerCalibration()
 {
-    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty()) {
-        return {};
-    }
-    const output::StoredCalibration stored = calibrationSettings_.load(printer.printerName());
-    if (!stored.problem.isEmpty()) {
-        dialogs_->message(this, stored.problem + QStringLiteral("\n調整なしで印刷します。"),
-                          QStringLiteral("印刷位置の調整"), desktop::MessageIcon::warning,
+    return output::printerCalibration({}, calibrationSettings_, [this](const QString& warning) {
+        dialogs_->message(this, warning, QStringLiteral("印刷位置の調整"), desktop::MessageIcon::warning,
                           desktop::MessageButtons::ok);
-    }
-    return stored.calibration.value_or(calibration::Calibration{});
+    });
 }
 
 void EditorWindow::openCalibrationDialog()

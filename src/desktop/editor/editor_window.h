@@ -1,6 +1,7 @@
 #pragma once
 
 #include "output/calibration_settings.h"
+#include "output/print_pages.h"
 #include "desktop/dialogs/dialogs.h"
 #include "core/sheet/field_entry.h"
 #include "core/sheet/navigation.h"
@@ -148,7 +149,9 @@ private:
     void scrollTo(int valueTwips);
     // The calibration for the printer `printer` prints on; none for a file or an unusable one
     // (the user is told why).
-    calibration::Calibration calibrationFor(const QPrinter& printer);
+    // The calibration of the printer a print job goes to: the one kept for it, with a warning when
+    // the kept one is not usable. Every print of the window (the sheet, the import's sheets) asks it.
+    output::CalibrationOfPrinter printerCalibration();
     void openCalibrationDialog();
 
     // Focus bookkeeping (see the class comment).

@@ -26,6 +26,7 @@
 using editor_test::OpenEditor;
 using sheet::SheetFormat;
 using desktop::ImportDialog;
+using editor_test::onImportDialog;
 
 namespace {
 
@@ -55,22 +56,6 @@ QString writeList(const QString& path)
     QStringEncoder encoder("windows-31j");
     file.write(encoder.encode(text));
     return path;
-}
-
-// Runs `act` on the import dialog once it is shown (the command waits in its exec()).
-void onImportDialog(desktop::EditorWindow& window, std::function<void(ImportDialog&)> act)
-{
-    QTimer::singleShot(0, &window, [&window, act] {
-        auto* dialog = window.findChild<ImportDialog*>();
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "no import dialog";
-            return;
-        }
-        act(*dialog);
-        if (dialog->isVisible()) {
-            dialog->reject();
-        }
-    });
 }
 
 QJsonObject renderList(const QString& sheetPath)

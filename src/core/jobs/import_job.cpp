@@ -1,0 +1,289 @@
+#include "core/jobs/import_job.h"
+
+#include "core/files/sheet_file.h"
+#include "core/productlist/list_table.h"
+#include "core/productlist/sheet_filling.h"
+#include "core/productlist/text_list.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace jobs {
+
+using namespace productlist;
+
+namespace {
+
+// A column as the user gives it: its header title as the list spells it, or its number from 1.
+int columnOfChoice(const ProductList& list, const QString& given)
+{
+    const int titled = int(list.columnTitles.indexOf(given.trimmed()));
+    if (titled >= 0) {
+        return titled;
+    }
+    bool ok = false;
+    const int number = given.toInt(&ok);
+    return ok && number >= 1 && number <= list.columnCount() ? number - 1 : -1;
+}
+
+}  // namespace
+
+QString listReadError(const ProductList& list)
+{
+    QString message = list.error;
+    if (!list.sheetNames.isEmpty()) {
+        message += QStringLiteral(" (シート: %1)").arg(list.sheetNames.join(QStringLiteral(", ")));
+    }
+    return message;
+}
+
+QStringList listFacts(const ProductList& list)
+{
+    QStringList parts;
+    switch (list.kind) {
+    case ListKind::text:
+        parts << encodingName(list.encoding) + (list.bom ? QStringLiteral(" (BOM)") : QString())
+              << delimiterName(list.delimiter) + QStringLiteral("区切り");
+        break;
+    case ListKind::xlsx:
+    case ListKind::ods:
+        parts << QStringLiteral("シート「%1」").arg(list.sheetName);
+        break;
+    }
+    parts << (list.hasHeader ? QStringLiteral("見出しあり") : QStringLiteral("見出しなし"));
+    parts << QStringLiteral("%1行").arg(list.rows.size());
+    return parts;
+}
+
+QStringList listWarnings(const ProductList& list, const QString& encodingRemedy)
+{
+    QStringList warnings;
+    if (list.invalidBytes) {
+        warnings << QStringLiteral("%1 として読めない文字があります。%2").arg(encodingName(list.encoding), encodingRemedy);
+    }
+    if (list.truncated) {
+        warnings << QStringLiteral("%1行を超える分は読んでいません").arg(kMaxRows);
+    }
+    return warnings;
+}
+
+AutoMapping automaticMapping(const ProductList& list, const sheet::SheetFormat& format)
+{
+    return mapList(list.columnTitles, list.rows, list.hasHeader, format);
+}
+
+bool applyColumnChoices(const ProductList& list, const std::vector<ColumnChoice>& choices, ColumnMapping& mapping,
+                        QString* unknownColumn)
+{
+    for (const ColumnChoice& choice : choices) {
+        const int column = choice.column.isEmpty() ? -1 : columnOfChoice(list, choice.column);
+        if (!choice.column.isEmpty() && column < 0) {
+            if (unknownColumn) {
+                *unknownColumn = choice.column;
+            }
+            return false;
+        }
+        mapping.set(choice.field, column);
+    }
+    return true;
+}
+
+QString describeMapping(const ProductList& list, const ColumnMapping& mapping, const sheet::SheetFormat& format)
+{
+    QStringList parts;
+    for (ListField field : listFieldsOf(format)) {
+        const int column = mapping.column(field);
+        if (column >= 0) {
+            parts << QStringLiteral("%1=%2").arg(listFieldTitle(field), list.columnTitles.value(column));
+        }
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+QString describeTax(const TaxSettings& tax)
+{
+    QString text = tax.basis == PriceBasis::includesTax
+                       ? QStringLiteral("税込み")
+                       : QStringLiteral("税抜き、税率 %1%、%2").arg(tax.ratePercent).arg(roundingTitle(tax.rounding));
+    for (const TaxCode& code : tax.codes) {
+        text += QStringLiteral("、税コード %1 は%2").arg(code.code, taxCodeMeaningTitle(taxCodeMeaningKey(code.meaning)));
+    }
+    return text;
+}
+
+QStringList sheetFilePaths(const QString& folder, const QString& baseName, int firstNumber, int count)
+{
+    const QDir dir(folder);
+    QStringList paths;
+    for (const QString& name : numberedSheetFileNames(baseName, firstNumber, count)) {
+        paths << dir.filePath(name);
+    }
+    return paths;
+}
+
+QStringList existingPaths(const QStringList& paths, const std::function<bool(const QString&)>& exists)
+{
+    QStringList found;
+    for (const QString& path : paths) {
+        if (exists(path)) {
+            found << path;
+        }
+    }
+    return found;
+}
+
+SheetFilesWritten writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths,
+                                  const std::function<void(const QString& path)>& onWritten)
+{
+    SheetFilesWritten result;
+    for (size_t i = 0; i < sheets.size() && qsizetype(i) < paths.size(); ++i) {
+        const QString& path = paths.at(qsizetype(i));
+        const files::WriteResult written = files::writeSheetFile(sheets[i], path);
+        if (!written.ok) {
+            return {false, result.written, path, written.error};
+        }
+        // The printed page names its file, as the editor's does.
+        sheets[i].fileName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+        ++result.written;
+        if (onWritten) {
+            onWritten(path);
+        }
+    }
+    return result;
+}
+
+ImportOutcome runImport(const ImportRequest& request, const ImportReport& report)
+{
+    ImportOutcome outcome;
+    const sheet::SheetFormat& format = *request.format;
+    ProductList list = readProductList(request.listPath, request.read);
+    if (!list.ok) {
+        report.error(QStringLiteral("%1: %2").arg(request.listPath, listReadError(list)));
+        return outcome;
+    }
+    // The choices remembered for this header, where the request does not say otherwise; a text
+    // list is read again with its remembered encoding and delimiter.
+    std::optional<ListChoices> remembered;
+    if (request.memory && request.useRemembered) {
+        remembered = rememberedChoices(*request.memory, list.columnTitles, list.hasHeader);
+    }
+    if (remembered && list.kind == ListKind::text &&
+        ((!request.read.encoding && remembered->encoding && *remembered->encoding != list.encoding) ||
+         (!request.read.delimiter && remembered->delimiter && *remembered->delimiter != list.delimiter))) {
+        ReadOptions again = request.read;
+        again.encoding = request.read.encoding ? request.read.encoding : remembered->encoding;
+        again.delimiter = request.read.delimiter ? request.read.delimiter : remembered->delimiter;
+        ProductList reread = readProductList(request.listPath, again);
+        if (reread.ok && layoutKey(reread.columnTitles, reread.hasHeader) == layoutKey(list.columnTitles, list.hasHeader)) {
+            list = std::move(reread);
+        }
+    }
+    const AutoMapping automatic = automaticMapping(list, format);
+    ColumnMapping mapping = remembered ? remembered->mapping : automatic.mapping;
+    QString unknown;
+    if (!applyColumnChoices(list, request.columns, mapping, &unknown)) {
+        outcome.status = ImportStatus::unknownColumn;
+        outcome.problem = QStringLiteral("the list has no column \"%1\" (its columns: %2)")
+                              .arg(unknown, list.columnTitles.join(QStringLiteral(", ")));
+        return outcome;
+    }
+    // The price left out on purpose: by the request, or remembered and not mapped over.
+    bool noPrice = remembered && remembered->noPrice;
+    for (const ColumnChoice& choice : request.columns) {
+        if (choice.field == ListField::price) {
+            noPrice = choice.column.isEmpty();
+        }
+    }
+    TaxSettings tax = request.tax;
+    if (remembered) {
+        tax.ratePercent = request.rateGiven ? request.tax.ratePercent : remembered->tax.ratePercent;
+        tax.rounding = request.roundingGiven ? request.tax.rounding : remembered->tax.rounding;
+        tax.codes.insert(tax.codes.end(), remembered->tax.codes.begin(), remembered->tax.codes.end());
+    }
+    tax.basis = request.priceBasis.value_or(
+        remembered ? remembered->tax.basis : automatic.priceBasis.value_or(PriceBasis::includesTax));
+
+    if (remembered) {
+        report.out(QStringLiteral("前回の設定: この見出しのリストで覚えた列と税の設定を使います (使わないときは --no-remembered)\n"));
+    }
+    QString said = QStringLiteral("読み込み: %1 (%2)\n")
+                       .arg(QFileInfo(request.listPath).fileName(), listFacts(list).join(QStringLiteral(", ")));
+    said += QStringLiteral("列: %1 (価格は%2)\n").arg(describeMapping(list, mapping, format), describeTax(tax));
+    for (const QString& warning : listWarnings(list, QStringLiteral("--encoding で文字コードを選んでください"))) {
+        said += QStringLiteral("注意: %1\n").arg(warning);
+    }
+    report.out(said);
+    if (mapping.column(ListField::productName) < 0) {
+        report.error(QStringLiteral("商品名の列が分かりません。--map name=列 で指定してください (列: %1)")
+                         .arg(list.columnTitles.join(QStringLiteral(", "))));
+        return outcome;
+    }
+
+    if (mapping.column(ListField::price) < 0 && !noPrice) {
+        report.error(noPriceColumnMessage(list.columnTitles) +
+                     QStringLiteral("。--map price=列 で指定してください (価格なしで作るときは --map price=)"));
+        return outcome;
+    }
+    if (request.remember && request.memory) {
+        ListChoices choices{mapping, noPrice, tax, std::nullopt, std::nullopt};
+        if (list.kind == ListKind::text) {
+            choices.encoding = list.encoding;
+            choices.delimiter = list.delimiter;
+        }
+        QString problem;
+        if (!rememberChoices(*request.memory, list.columnTitles, list.hasHeader, choices, &problem)) {
+            report.error(problem);
+            outcome.status = ImportStatus::unwritable;
+            return outcome;
+        }
+        report.out(list.hasHeader ? QStringLiteral("この見出しのリストの設定を覚えました\n")
+                                  : QStringLiteral("見出しのないリストの設定は覚えられません\n"));
+    }
+    const std::vector<CleanRow> cleaned = cleanRows(list.rows, mapping, format, tax);
+    QString lines;
+    for (const CleanRow& row : cleaned) {
+        const QString line = reportLine(row);
+        if (!line.isEmpty()) {
+            lines += line + u'\n';
+        }
+    }
+    report.out(lines);
+    outcome.counts = countRows(cleaned);
+    const std::vector<sheet::TagRecord> records = usedRecords(cleaned);
+    if (records.empty()) {
+        report.out(countsLine(outcome.counts) + QStringLiteral("\n"));
+        report.error(QStringLiteral("棚札にする商品がありません"));
+        outcome.status = outcome.counts.refused > 0 ? ImportStatus::someRefused : ImportStatus::unreadable;
+        return outcome;
+    }
+
+    std::vector<sheet::TagSheet> sheets = sheetsForList(format, request.startTag, records);
+    if (!QDir().mkpath(request.folder)) {
+        report.error(QStringLiteral("フォルダー %1 を作れません").arg(request.folder));
+        outcome.status = ImportStatus::unwritable;
+        return outcome;
+    }
+    const QStringList paths = sheetFilePaths(request.folder, QFileInfo(request.listPath).completeBaseName(), 1,
+                                             int(sheets.size()));
+    if (!request.overwrite) {
+        const QStringList existing = existingPaths(paths, [](const QString& path) { return QFileInfo::exists(path); });
+        if (!existing.isEmpty()) {
+            report.error(QStringLiteral("%1 がすでにあります (置き換えるには --overwrite)").arg(existing.front()));
+            outcome.status = ImportStatus::unwritable;
+            return outcome;
+        }
+    }
+    const SheetFilesWritten written = writeSheetFiles(sheets, paths, [&](const QString& path) {
+        report.out(QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
+    });
+    if (!written.ok) {
+        report.error(QStringLiteral("%1: %2").arg(written.failedPath, written.error));
+        outcome.status = ImportStatus::unwritable;
+        return outcome;
+    }
+    outcome.status = outcome.counts.refused > 0 ? ImportStatus::someRefused : ImportStatus::done;
+    outcome.sheets = std::move(sheets);
+    return outcome;
+}
+
+}  // namespace jobs

@@ -1,0 +1,121 @@
+#pragma once
+
+// The import of a product list as one job, shared by the editor's import dialog and tanafuda-import:
+// reading the list, mapping its columns (the automatic mapping with the user's overrides), the
+// texts that describe what was read, cleaning, laying the records onto sheets from a start tag,
+// and the sheet files of the sheets, named and written through the careful writer. The dialog
+// collects the choices and calls the steps one by one as the user changes them; the command runs
+// them all at once (runImport).
+
+#include "core/productlist/cleaning.h"
+#include "core/productlist/column_mapping.h"
+#include "core/productlist/layout_memory.h"
+#include "core/productlist/product_list.h"
+#include "core/productlist/tax.h"
+#include "core/sheet/tag_sheet.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace jobs {
+
+// Why a list could not be read, with the sheets a workbook has when the one asked for is missing.
+QString listReadError(const productlist::ProductList& list);
+
+// What was read, in short parts: the encoding and delimiter (or the workbook's sheet), the header,
+// the number of rows. For example "UTF-8 (BOM)", "カンマ区切り", "見出しあり", "12行".
+QStringList listFacts(const productlist::ProductList& list);
+
+// Warnings about a list that was read (characters the encoding could not read, rows left unread),
+// Japanese. `encodingRemedy` ends the first: how the user chooses another encoding where they are.
+QStringList listWarnings(const productlist::ProductList& list, const QString& encodingRemedy);
+
+// The columns found from the header's names and the columns' contents, or guessed from the rows of
+// a list without a header.
+productlist::AutoMapping automaticMapping(const productlist::ProductList& list, const sheet::SheetFormat& format);
+
+// A column the user gives for a field: a header title as the list spells it, or a number from 1;
+// empty: the field is not taken from the list.
+struct ColumnChoice {
+    productlist::ListField field;
+    QString column;
+};
+
+// `mapping` with the user's choices put over it; the choice's column text that the list does not
+// have in `unknownColumn` when one does not fit.
+bool applyColumnChoices(const productlist::ProductList& list, const std::vector<ColumnChoice>& choices,
+                        productlist::ColumnMapping& mapping, QString* unknownColumn);
+
+// "JANコード=JAN, 商品名=品名, ..." for the fields of `format` that come from the list.
+QString describeMapping(const productlist::ProductList& list, const productlist::ColumnMapping& mapping,
+                        const sheet::SheetFormat& format);
+// "税込み", or "税抜き、税率 10%、切り捨て".
+QString describeTax(const productlist::TaxSettings& tax);
+
+// The paths of the sheet files for `count` sheets in `folder`: BASE-N.csv numbered from `firstNumber`.
+QStringList sheetFilePaths(const QString& folder, const QString& baseName, int firstNumber, int count);
+
+// Which of `paths` already exist, by `exists` (the desktop asks through its dialogs).
+QStringList existingPaths(const QStringList& paths, const std::function<bool(const QString&)>& exists);
+
+struct SheetFilesWritten {
+    bool ok = true;
+    int written = 0;     // files written before a failure, or all of them
+    QString failedPath;  // when !ok
+    QString error;       // why, when !ok
+};
+
+// Writes sheets[i] to paths[i] in order through the careful writer, and names each written sheet
+// after its file (the printed page shows it). Stops at the first file that cannot be written.
+SheetFilesWritten writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths,
+                                  const std::function<void(const QString& path)>& onWritten = {});
+
+// Everything tanafuda-import asks for.
+struct ImportRequest {
+    QString listPath;
+    productlist::ReadOptions read;
+    const sheet::SheetFormat* format = &sheet::SheetFormat::large;
+    int startTag = 1;
+    std::vector<ColumnChoice> columns;
+    std::optional<productlist::PriceBasis> priceBasis;  // none: as the header says, else tax included
+    productlist::TaxSettings tax;                      // its rate, rounding and codes; the basis from priceBasis
+    bool rateGiven = false;                            // the rate and rounding were given, not defaults:
+    bool roundingGiven = false;                        // they go over remembered ones
+    // Where the choices for each list layout are remembered; used unless !useRemembered, and
+    // written with remember.
+    productlist::LayoutMemory* memory = nullptr;
+    bool useRemembered = true;
+    bool remember = false;
+    QString folder;                                    // the sheet files go here (made when missing)
+    bool overwrite = false;
+};
+
+enum class ImportStatus {
+    done,           // every row used
+    someRefused,    // some rows left out, the report says which
+    unknownColumn,  // a column choice names no column of the list (a usage error)
+    unreadable,     // the list could not be read or has nothing to put on tags
+    unwritable,     // a sheet file could not be written
+};
+
+struct ImportOutcome {
+    ImportStatus status = ImportStatus::unreadable;
+    QString problem;                     // with unknownColumn: the message for the usage error
+    std::vector<sheet::TagSheet> sheets;  // the sheets written, each named after its file
+    productlist::CleanCounts counts;
+};
+
+// Lines for the user as the job goes: `out` what was read and done, `error` why it stopped.
+struct ImportReport {
+    std::function<void(const QString&)> out;
+    std::function<void(const QString&)> error;
+};
+
+// Reads, maps, cleans and lays out the list and writes its sheet files, saying each step.
+ImportOutcome runImport(const ImportRequest& request, const ImportReport& report);
+
+}  // namespace jobs
