@@ -23,6 +23,7 @@ namespace output {
 namespace {
 
 const QString kGroup = QStringLiteral("calibration");
+const QString kLayoutGroup = QStringLiteral("layouts");
 
 // Printer names may hold characters that QSettings reads as a group separator ("/", "\").
 QString keyOf(const QString& printerName)
@@ -105,6 +106,15 @@ QString quotedStart(const QString& value)
     return value.size() <= kQuotedValueChars ? value : value.left(kQuotedValueChars) + QStringLiteral("…");
 }
 
+bool noPrinter(const QString& path, QString* problem)
+{
+    if (problem) {
+        *problem = QStringLiteral("設定ファイル %1 に書き込めませんでした（プリンタが選ばれていません）。")
+                       .arg(QDir::toNativeSeparators(path));
+    }
+    return false;
+}
+
 }  // namespace
 
 CalibrationSettings::CalibrationSettings() : path_(defaultPath()) {}
@@ -161,16 +171,53 @@ bool CalibrationSettings::save(const QString& printerName, const calibration::Ca
         }
         return false;
     }
-    return write(printerName, calibration::rounded(calibration), problem);
+    if (printerName.isEmpty()) {
+        return noPrinter(path_, problem);
+    }
+    return write(kGroup + u'/' + keyOf(printerName), calibration::formatCalibration(calibration::rounded(calibration)),
+                 problem);
 }
 
 bool CalibrationSettings::clear(const QString& printerName, QString* problem)
 {
-    return write(printerName, std::nullopt, problem);
+    if (printerName.isEmpty()) {
+        return noPrinter(path_, problem);
+    }
+    return write(kGroup + u'/' + keyOf(printerName), std::nullopt, problem);
 }
 
-bool CalibrationSettings::write(const QString& printerName, const std::optional<calibration::Calibration>& calibration,
-                                QString* problem)
+std::optional<QString> CalibrationSettings::rememberedLayout(const QString& key) const
+{
+    if (key.isEmpty()) {
+        return std::nullopt;
+    }
+    // Read as the calibrations are: only a regular text file of bounded size, through a copy.
+    const SettingsFile file = readSettingsFile(path_);
+    QTemporaryDir scratch;
+    const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
+    if (file.missing || !file.problem.isEmpty() || !scratch.isValid() || !copyForSettings(file.bytes, work)) {
+        return std::nullopt;
+    }
+    QSettings settings(work, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) {
+        return std::nullopt;
+    }
+    const QVariant value = settings.value(kLayoutGroup + u'/' + keyOf(key));
+    if (!value.isValid()) {
+        return std::nullopt;
+    }
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
+}
+
+bool CalibrationSettings::rememberLayout(const QString& key, const QString& json, QString* problem)
+{
+    if (key.isEmpty()) {
+        return true;
+    }
+    return write(kLayoutGroup + u'/' + keyOf(key), json, problem);
+}
+
+bool CalibrationSettings::write(const QString& key, const std::optional<QString>& value, QString* problem)
 {
     const auto fail = [&](const QString& why) {
         if (problem) {
@@ -179,9 +226,6 @@ bool CalibrationSettings::write(const QString& printerName, const std::optional<
         }
         return false;
     };
-    if (printerName.isEmpty()) {
-        return fail(QStringLiteral("プリンタが選ばれていません"));
-    }
     const QFileInfo info(path_);
     if (!QDir().mkpath(info.absolutePath())) {
         return fail(QStringLiteral("フォルダを作れません"));
@@ -201,7 +245,7 @@ bool CalibrationSettings::write(const QString& printerName, const std::optional<
         if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(aside).constData()) != 0) {
             return fail(QStringLiteral("壊れたファイルをよけられません"));
         }
-        return write(printerName, calibration, problem);
+        return write(key, value, problem);
     }
     // QSettings edits a copy; the result then replaces the file through the careful writer, which
     // keeps the file's owner, mode and links and never leaves it half written.
@@ -210,9 +254,8 @@ bool CalibrationSettings::write(const QString& printerName, const std::optional<
     }
     {
         QSettings settings(work, QSettings::IniFormat);
-        const QString key = kGroup + u'/' + keyOf(printerName);
-        if (calibration) {
-            settings.setValue(key, calibration::formatCalibration(*calibration));
+        if (value) {
+            settings.setValue(key, *value);
         } else {
             settings.remove(key);
         }

@@ -1,12 +1,14 @@
 #pragma once
 
-// The program's settings file, which keeps one thing between runs: each printer's calibration.
+// The program's settings file, which keeps two things between runs: each printer's calibration, and
+// the choices made for each layout of product list (section [layouts], a JSON text per header key).
 // It is an INI file (QSettings) in the user's configuration folder, ~/.config/tanafuda/tanafuda.ini
 // unless XDG_CONFIG_HOME says otherwise. A damaged file or a value out of bounds is never used:
 // the caller is told why and prints without a calibration. Only a regular file of at most 1 MiB is
 // read at all; anything else in its place counts as damaged, and a save moves it aside.
 
 #include "core/calibration/calibration.h"
+#include "core/productlist/layout_memory.h"
 
 #include <QString>
 
@@ -16,7 +18,7 @@ namespace output {
 
 using StoredCalibration = calibration::StoredCalibration;
 
-class CalibrationSettings {
+class CalibrationSettings : public productlist::LayoutMemory {
 public:
     // The user's settings file.
     CalibrationSettings();
@@ -31,8 +33,13 @@ public:
     // Removes the printer's calibration; false as for save().
     bool clear(const QString& printerName, QString* problem);
 
+    // The choices remembered for a list layout; nothing when there are none or the file is damaged.
+    std::optional<QString> rememberedLayout(const QString& key) const override;
+    bool rememberLayout(const QString& key, const QString& json, QString* problem) override;
+
 private:
-    bool write(const QString& printerName, const std::optional<calibration::Calibration>& calibration, QString* problem);
+    // Sets (or with nothing removes) the value at `key` ("group/name"), false as for save().
+    bool write(const QString& key, const std::optional<QString>& value, QString* problem);
 
     QString path_;
 };

@@ -100,6 +100,13 @@ TEST(CalibrationSettings, KeepsEachPrinterApartAndClearsOne)
     ASSERT_TRUE(settings.clear(office, &problem));
     EXPECT_EQ(CalibrationSettings(path).load(office).calibration, std::nullopt);
     EXPECT_EQ(CalibrationSettings(path).load(shop).calibration, (Calibration{0, 0.5, 100, 100}));
+
+    // The list layouts' choices beside the calibrations, a JSON text with commas and quotes each.
+    const QString json = QStringLiteral(R"({"columns":{"jan":0,"name":1},"basis":"excludes-tax"})");
+    ASSERT_TRUE(settings.rememberLayout(QStringLiteral("0f1e"), json, &problem)) << problem.toStdString();
+    EXPECT_EQ(CalibrationSettings(path).rememberedLayout(QStringLiteral("0f1e")), json);
+    EXPECT_EQ(CalibrationSettings(path).rememberedLayout(QStringLiteral("0f1f")), std::nullopt);
+    EXPECT_EQ(CalibrationSettings(path).load(shop).calibration, (Calibration{0, 0.5, 100, 100}));
 }
 
 TEST(CalibrationSettings, RefusesWhatItCannotKeep)

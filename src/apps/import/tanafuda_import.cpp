@@ -47,13 +47,19 @@ const command_line::ProgramTable kProgram{
         {{QStringLiteral("delimiter")}, QStringLiteral("text lists: comma, tab or semicolon (default: detected)"), QStringLiteral("D")},
         {{QStringLiteral("no-header")}, QStringLiteral("the first row is a product, not a header"), {}},
         {{QStringLiteral("map")},
-         QStringLiteral("take FIELD (jan, maker, name, name2, spec, lot, price, tax) from COLUMN, "
-                        "a header title or a number from 1; empty COLUMN: not from the list"),
+         QStringLiteral("take FIELD (jan, maker, name, name2, spec, lot, price, tax, taxbasis) from COLUMN, "
+                        "a header title or a number from 1; empty COLUMN: not from the list (price= makes tags "
+                        "without prices)"),
          QStringLiteral("FIELD=COLUMN")},
         {{QStringLiteral("price-includes-tax")}, QStringLiteral("the prices include the tax"), {}},
         {{QStringLiteral("price-excludes-tax")}, QStringLiteral("the prices are without tax: the tags get the tax added"), {}},
         {{QStringLiteral("tax-rate")}, QStringLiteral("rate in percent where the tax column says none: 10 (default) or 8"), QStringLiteral("10|8")},
         {{QStringLiteral("rounding")}, QStringLiteral("fraction of a yen: floor (default), half-up or ceil"), QStringLiteral("MODE")},
+        {{QStringLiteral("tax-code")},
+         QStringLiteral("the list's own tax CODE means incl10, incl8, excl10, excl8 or exempt (e.g. 1=excl8)"),
+         QStringLiteral("CODE=MEANING")},
+        {{QStringLiteral("no-remembered")}, QStringLiteral("ignore the choices remembered for lists with this header"), {}},
+        {{QStringLiteral("remember")}, QStringLiteral("remember this run's choices for lists with this header"), {}},
         {{QStringLiteral("overwrite")}, QStringLiteral("replace sheet files that exist"), {}},
         {{QStringLiteral("pdf")}, QStringLiteral("also draw every sheet, one page each, into the PDF FILE"), QStringLiteral("FILE")},
         {{QStringLiteral("print")}, QStringLiteral("also print every sheet, one page each, as one job without a dialog"), {}},
@@ -136,6 +142,7 @@ std::variant<jobs::ImportRequest, int> requestOf(const QCommandLineParser& parse
             return usage(parser, QStringLiteral("--tax-rate is 10 or 8"));
         }
         request.tax.ratePercent = value("tax-rate").toInt();
+        request.rateGiven = true;
     }
     if (isSet("rounding")) {
         const auto rounding = roundingOfKey(value("rounding"));
@@ -143,13 +150,27 @@ std::variant<jobs::ImportRequest, int> requestOf(const QCommandLineParser& parse
             return usage(parser, QStringLiteral("--rounding is floor, half-up or ceil"));
         }
         request.tax.rounding = *rounding;
+        request.roundingGiven = true;
     }
+    for (const QString& given : parser.values(QStringLiteral("tax-code"))) {
+        const auto code = parseTaxCodeArgument(given);
+        if (!code) {
+            return usage(parser, QStringLiteral("--tax-code takes CODE=MEANING with MEANING one of %1: \"%2\"")
+                                     .arg(taxCodeMeaningKeys().join(QStringLiteral(", ")), given));
+        }
+        request.tax.codes.push_back(*code);
+    }
+    if (isSet("no-remembered") && isSet("remember")) {
+        return usage(parser, QStringLiteral("choose one of --no-remembered and --remember"));
+    }
+    request.useRemembered = !isSet("no-remembered");
+    request.remember = isSet("remember");
     for (const QString& map : parser.values(QStringLiteral("map"))) {
         const qsizetype equals = map.indexOf(u'=');
         const auto field = equals > 0 ? listFieldOfKey(map.left(equals)) : std::nullopt;
         if (!field) {
             return usage(parser, QStringLiteral("--map takes FIELD=COLUMN with FIELD one of jan, maker, name, name2, spec, "
-                                        "lot, price, tax: \"%1\"").arg(map));
+                                        "lot, price, tax, taxbasis: \"%1\"").arg(map));
         }
         request.columns.push_back({*field, map.mid(equals + 1)});
     }
@@ -179,7 +200,11 @@ int main(int argc, char* argv[])
     }
     const auto sayError = [](const QString& text) { say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(text)); };
     const jobs::ImportReport report{[](const QString& text) { say(stdout, text); }, sayError};
-    const jobs::ImportOutcome imported = jobs::runImport(std::get<jobs::ImportRequest>(request), report);
+    // The choices remembered for each list layout are kept in the settings file.
+    output::CalibrationSettings settings;
+    jobs::ImportRequest job = std::get<jobs::ImportRequest>(request);
+    job.memory = &settings;
+    const jobs::ImportOutcome imported = jobs::runImport(job, report);
     switch (imported.status) {
     case jobs::ImportStatus::unknownColumn: return usage(parser, imported.problem);
     case jobs::ImportStatus::unreadable: return kUnreadable;

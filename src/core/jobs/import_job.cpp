@@ -71,7 +71,7 @@ QStringList listWarnings(const ProductList& list, const QString& encodingRemedy)
 
 AutoMapping automaticMapping(const ProductList& list, const sheet::SheetFormat& format)
 {
-    return list.hasHeader ? mapColumns(list.columnTitles, format) : AutoMapping{guessColumns(list.rows), std::nullopt};
+    return mapList(list.columnTitles, list.rows, list.hasHeader, format);
 }
 
 bool applyColumnChoices(const ProductList& list, const std::vector<ColumnChoice>& choices, ColumnMapping& mapping,
@@ -104,9 +104,13 @@ QString describeMapping(const ProductList& list, const ColumnMapping& mapping, c
 
 QString describeTax(const TaxSettings& tax)
 {
-    return tax.basis == PriceBasis::includesTax
-               ? QStringLiteral("税込み")
-               : QStringLiteral("税抜き、税率 %1%、%2").arg(tax.ratePercent).arg(roundingTitle(tax.rounding));
+    QString text = tax.basis == PriceBasis::includesTax
+                       ? QStringLiteral("税込み")
+                       : QStringLiteral("税抜き、税率 %1%、%2").arg(tax.ratePercent).arg(roundingTitle(tax.rounding));
+    for (const TaxCode& code : tax.codes) {
+        text += QStringLiteral("、税コード %1 は%2").arg(code.code, taxCodeMeaningTitle(taxCodeMeaningKey(code.meaning)));
+    }
+    return text;
 }
 
 QStringList sheetFilePaths(const QString& folder, const QString& baseName, int firstNumber, int count)
@@ -163,13 +167,30 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
 {
     ImportOutcome outcome;
     const sheet::SheetFormat& format = *request.format;
-    const ProductList list = readProductList(request.listPath, request.read);
+    ProductList list = readProductList(request.listPath, request.read);
     if (!list.ok) {
         report.error(QStringLiteral("%1: %2").arg(request.listPath, listReadError(list)));
         return outcome;
     }
+    // The choices remembered for this header, where the request does not say otherwise; a text
+    // list is read again with its remembered encoding and delimiter.
+    std::optional<ListChoices> remembered;
+    if (request.memory && request.useRemembered) {
+        remembered = rememberedChoices(*request.memory, list.columnTitles, list.hasHeader);
+    }
+    if (remembered && list.kind == ListKind::text &&
+        ((!request.read.encoding && remembered->encoding && *remembered->encoding != list.encoding) ||
+         (!request.read.delimiter && remembered->delimiter && *remembered->delimiter != list.delimiter))) {
+        ReadOptions again = request.read;
+        again.encoding = request.read.encoding ? request.read.encoding : remembered->encoding;
+        again.delimiter = request.read.delimiter ? request.read.delimiter : remembered->delimiter;
+        ProductList reread = readProductList(request.listPath, again);
+        if (reread.ok && layoutKey(reread.columnTitles, reread.hasHeader) == layoutKey(list.columnTitles, list.hasHeader)) {
+            list = std::move(reread);
+        }
+    }
     const AutoMapping automatic = automaticMapping(list, format);
-    ColumnMapping mapping = automatic.mapping;
+    ColumnMapping mapping = remembered ? remembered->mapping : automatic.mapping;
     QString unknown;
     if (!applyColumnChoices(list, request.columns, mapping, &unknown)) {
         outcome.status = ImportStatus::unknownColumn;
@@ -177,9 +198,25 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
                               .arg(unknown, list.columnTitles.join(QStringLiteral(", ")));
         return outcome;
     }
+    // The price left out on purpose: by the request, or remembered and not mapped over.
+    bool noPrice = remembered && remembered->noPrice;
+    for (const ColumnChoice& choice : request.columns) {
+        if (choice.field == ListField::price) {
+            noPrice = choice.column.isEmpty();
+        }
+    }
     TaxSettings tax = request.tax;
-    tax.basis = request.priceBasis.value_or(automatic.priceBasis.value_or(PriceBasis::includesTax));
+    if (remembered) {
+        tax.ratePercent = request.rateGiven ? request.tax.ratePercent : remembered->tax.ratePercent;
+        tax.rounding = request.roundingGiven ? request.tax.rounding : remembered->tax.rounding;
+        tax.codes.insert(tax.codes.end(), remembered->tax.codes.begin(), remembered->tax.codes.end());
+    }
+    tax.basis = request.priceBasis.value_or(
+        remembered ? remembered->tax.basis : automatic.priceBasis.value_or(PriceBasis::includesTax));
 
+    if (remembered) {
+        report.out(QStringLiteral("前回の設定: この見出しのリストで覚えた列と税の設定を使います (使わないときは --no-remembered)\n"));
+    }
     QString said = QStringLiteral("読み込み: %1 (%2)\n")
                        .arg(QFileInfo(request.listPath).fileName(), listFacts(list).join(QStringLiteral(", ")));
     said += QStringLiteral("列: %1 (価格は%2)\n").arg(describeMapping(list, mapping, format), describeTax(tax));
@@ -193,6 +230,26 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
         return outcome;
     }
 
+    if (mapping.column(ListField::price) < 0 && !noPrice) {
+        report.error(noPriceColumnMessage(list.columnTitles) +
+                     QStringLiteral("。--map price=列 で指定してください (価格なしで作るときは --map price=)"));
+        return outcome;
+    }
+    if (request.remember && request.memory) {
+        ListChoices choices{mapping, noPrice, tax, std::nullopt, std::nullopt};
+        if (list.kind == ListKind::text) {
+            choices.encoding = list.encoding;
+            choices.delimiter = list.delimiter;
+        }
+        QString problem;
+        if (!rememberChoices(*request.memory, list.columnTitles, list.hasHeader, choices, &problem)) {
+            report.error(problem);
+            outcome.status = ImportStatus::unwritable;
+            return outcome;
+        }
+        report.out(list.hasHeader ? QStringLiteral("この見出しのリストの設定を覚えました\n")
+                                  : QStringLiteral("見出しのないリストの設定は覚えられません\n"));
+    }
     const std::vector<CleanRow> cleaned = cleanRows(list.rows, mapping, format, tax);
     QString lines;
     for (const CleanRow& row : cleaned) {

@@ -9,6 +9,7 @@
 
 #include "core/productlist/cleaning.h"
 #include "core/productlist/column_mapping.h"
+#include "core/productlist/layout_memory.h"
 #include "core/productlist/product_list.h"
 #include "core/productlist/tax.h"
 #include "core/sheet/tag_sheet.h"
@@ -33,7 +34,8 @@ QStringList listFacts(const productlist::ProductList& list);
 // Japanese. `encodingRemedy` ends the first: how the user chooses another encoding where they are.
 QStringList listWarnings(const productlist::ProductList& list, const QString& encodingRemedy);
 
-// The columns found from the header, or guessed from the rows of a list without one.
+// The columns found from the header's names and the columns' contents, or guessed from the rows of
+// a list without a header.
 productlist::AutoMapping automaticMapping(const productlist::ProductList& list, const sheet::SheetFormat& format);
 
 // A column the user gives for a field: a header title as the list spells it, or a number from 1;
@@ -85,7 +87,14 @@ struct ImportRequest {
     int startTag = 1;
     std::vector<ColumnChoice> columns;
     std::optional<productlist::PriceBasis> priceBasis;  // none: as the header says, else tax included
-    productlist::TaxSettings tax;                      // its rate and rounding; the basis from priceBasis
+    productlist::TaxSettings tax;                      // its rate, rounding and codes; the basis from priceBasis
+    bool rateGiven = false;                            // the rate and rounding were given, not defaults:
+    bool roundingGiven = false;                        // they go over remembered ones
+    // Where the choices for each list layout are remembered; used unless !useRemembered, and
+    // written with remember.
+    productlist::LayoutMemory* memory = nullptr;
+    bool useRemembered = true;
+    bool remember = false;
     QString folder;                                    // the sheet files go here (made when missing)
     bool overwrite = false;
 };

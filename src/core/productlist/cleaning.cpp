@@ -30,6 +30,7 @@ sheet::Field tagFieldOf(ListField field)
         return sheet::Field::lot;
     case ListField::price:
     case ListField::taxClass:
+    case ListField::taxBasis:
         break;
     }
     return sheet::Field::price;
@@ -77,11 +78,18 @@ public:
     {
         cleanCode();
         cleanText(ListField::maker, out_.record.maker);
-        cleanText(ListField::productName, out_.record.productName);
+        if (format_.hasProductName2 && mapping_.column(ListField::productName2) < 0) {
+            out_.record.productName = tidied(ListField::productName);
+            checkCodePage(ListField::productName, out_.record.productName);
+        } else {
+            cleanText(ListField::productName, out_.record.productName);
+        }
         if (out_.record.productName.trimmed().isEmpty()) {
             note(NoteKind::noProductName, ListField::productName);
         }
-        if (format_.hasProductName2) {
+        if (format_.hasProductName2 && mapping_.column(ListField::productName2) < 0) {
+            runNameOn();
+        } else if (format_.hasProductName2) {
             cleanText(ListField::productName2, out_.record.productName2);
         }
         cleanText(ListField::spec, out_.record.spec);
@@ -104,7 +112,11 @@ private:
 
     void cleanCode()
     {
-        const QString given = cell(ListField::jan);
+        bool marked = false;
+        const QString given = codeWithoutTextMarks(cell(ListField::jan), &marked);
+        if (marked) {
+            note(NoteKind::codeUnmarked, ListField::jan, QStringLiteral("%1 → %2").arg(cell(ListField::jan), given));
+        }
         QString code = given.normalized(QString::NormalizationForm_KC);
         code.remove(u' ');
         if (code != given) {
@@ -134,7 +146,8 @@ private:
         }
     }
 
-    void cleanText(ListField field, QString& target)
+    // The cell of `field` with line breaks and tabs made blanks and ASCII double quotes full-width.
+    QString tidied(ListField field)
     {
         QString text = cell(field);
         bool controls = false;
@@ -155,12 +168,12 @@ private:
         if (quotes) {
             note(NoteKind::quoteReplaced, field);
         }
-        const int maxLength = maxLengthOf(format_, field);
-        if (maxLength > 0 && text.size() > maxLength) {
-            const QString kept = leftCharacters(text, maxLength);
-            note(NoteKind::cut, field, QStringLiteral("%1文字まで: 「%2」→「%3」").arg(maxLength).arg(text, kept));
-            text = kept;
-        }
+        return text;
+    }
+
+    // Notes the characters of `text` that a sheet file cannot hold.
+    void checkCodePage(ListField field, const QString& text)
+    {
         QString lost;
         for (char32_t codePoint : codePage_.fits(text) ? QList<uint>() : text.toUcs4()) {
             if (!sheet::isFileCharacter(codePoint)) {
@@ -173,7 +186,33 @@ private:
         if (!lost.isEmpty()) {
             note(NoteKind::notInCodePage, field, lost);
         }
+    }
+
+    void cleanText(ListField field, QString& target)
+    {
+        QString text = tidied(field);
+        const int maxLength = maxLengthOf(format_, field);
+        if (maxLength > 0 && text.size() > maxLength) {
+            const QString kept = leftCharacters(text, maxLength);
+            note(NoteKind::cut, field, QStringLiteral("%1文字まで: 「%2」→「%3」").arg(maxLength).arg(text, kept));
+            text = kept;
+        }
+        checkCodePage(field, text);
         target = text;
+    }
+
+    // The name over the small tag's two name lines.
+    void runNameOn()
+    {
+        const QString name = out_.record.productName;
+        const NameLines lines = splitName(name, maxLengthOf(format_, ListField::productName),
+                                          maxLengthOf(format_, ListField::productName2));
+        if (lines.lost) {
+            note(NoteKind::cut, ListField::productName,
+                 QStringLiteral("2行に: 「%1」→「%2」「%3」").arg(name, lines.first, lines.second));
+        }
+        out_.record.productName = lines.first;
+        out_.record.productName2 = lines.second;
     }
 
     void cleanPrice()
@@ -203,18 +242,27 @@ private:
         if (reading.reformatted) {
             note(NoteKind::priceReformatted, ListField::price, QStringLiteral("%1 → %2").arg(given, QString::number(reading.yen)));
         }
-        bool includesTax = tax_.basis == PriceBasis::includesTax;
-        int rate = tax_.ratePercent;
-        const QString taxText = cell(ListField::taxClass);
-        if (!taxText.isEmpty()) {
-            const auto taxClass = parseTaxClass(taxText);
-            if (taxClass) {
-                rate = taxClass->ratePercent.value_or(rate);
-                includesTax = taxClass->priceIncludesTax.value_or(includesTax);
-            } else if (!includesTax) {
-                note(NoteKind::taxClassUnreadable, ListField::taxClass, taxText);
-                return;
-            }
+        // The rate column, then the column saying whether the price includes the tax; the
+        // list-wide choices where they say nothing.
+        const QString classText = cell(ListField::taxClass);
+        const QString basisText = cell(ListField::taxBasis);
+        const TaxClass none;
+        const std::optional<TaxClass> taxClass = classText.isEmpty() ? none : readTaxCell(classText, tax_.codes);
+        const std::optional<TaxClass> basis = basisText.isEmpty() ? none : readTaxCell(basisText, tax_.codes);
+        if (!basisText.isEmpty() && !basis) {
+            note(NoteKind::taxBasisUnreadable, ListField::taxBasis, basisText);
+            return;
+        }
+        const bool includesTax = basis && basis->priceIncludesTax ? *basis->priceIncludesTax
+                                 : taxClass && taxClass->priceIncludesTax
+                                     ? *taxClass->priceIncludesTax
+                                     : tax_.basis == PriceBasis::includesTax;
+        const int rate = taxClass && taxClass->ratePercent ? *taxClass->ratePercent
+                         : basis && basis->ratePercent    ? *basis->ratePercent
+                                                          : tax_.ratePercent;
+        if (!classText.isEmpty() && !taxClass && !includesTax) {
+            note(NoteKind::taxClassUnreadable, ListField::taxClass, classText);
+            return;
         }
         const qint64 price = includesTax ? reading.yen : taxIncluded(reading.yen, rate, tax_.rounding);
         if (price > sheet::kMaxPrice) {
@@ -237,6 +285,8 @@ QString kindText(NoteKind kind)
     switch (kind) {
     case NoteKind::madeHalfWidth:
         return QStringLiteral("全角の文字を半角にしました (%1)");
+    case NoteKind::codeUnmarked:
+        return QStringLiteral("文字として保存するための印を外しました (%1)");
     case NoteKind::priceReformatted:
         return QStringLiteral("数値として読みました (%1)");
     case NoteKind::cut:
@@ -270,7 +320,9 @@ QString kindText(NoteKind kind)
     case NoteKind::priceAboveLimit:
         return QStringLiteral("%1円は上限の100000円を超えるため使いません");
     case NoteKind::taxClassUnreadable:
-        return QStringLiteral("「%1」から税率が分からないため使いません");
+        return QStringLiteral("「%1」から税率が分からないため使いません (リスト独自の税コードなら、その意味を指定してください)");
+    case NoteKind::taxBasisUnreadable:
+        return QStringLiteral("「%1」から税込みか税抜きかが分からないため使いません (リスト独自の税コードなら、その意味を指定してください)");
     }
     return {};
 }
@@ -288,6 +340,7 @@ bool refuses(NoteKind kind)
     case NoteKind::priceNegative:
     case NoteKind::priceAboveLimit:
     case NoteKind::taxClassUnreadable:
+    case NoteKind::taxBasisUnreadable:
         return true;
     default:
         return false;
@@ -342,6 +395,75 @@ std::vector<CleanRow> cleanRows(const std::vector<ListRow>& rows, const ColumnMa
         out.push_back(std::move(clean));
     }
     return out;
+}
+
+namespace {
+
+bool isBlank(char32_t ch)
+{
+    return ch == U' ' || ch == U'\u3000';
+}
+
+bool opensBracket(char32_t ch)
+{
+    static const std::u32string opening = U"(（「【［[『〔<＜{｛";
+    return opening.find(ch) != std::u32string::npos;
+}
+
+bool closesBracket(char32_t ch)
+{
+    static const std::u32string closing = U")）」】］]』〕>＞}｝";
+    return closing.find(ch) != std::u32string::npos;
+}
+
+QString textOf(const std::u32string& chars, size_t from, size_t to)
+{
+    to = std::min(to, chars.size());
+    while (to > from && isBlank(chars[to - 1])) {
+        --to;
+    }
+    while (from < to && isBlank(chars[from])) {
+        ++from;
+    }
+    return from < to ? QString::fromUcs4(chars.data() + from, qsizetype(to - from)) : QString();
+}
+
+}  // namespace
+
+NameLines splitName(const QString& name, int firstLength, int secondLength)
+{
+    const QList<uint> ucs4 = name.toUcs4();
+    const std::u32string chars(ucs4.cbegin(), ucs4.cend());
+    const size_t first = size_t(std::max(firstLength, 1));
+    const size_t second = size_t(std::max(secondLength, 0));
+    if (chars.size() <= first) {
+        return {name, {}, false};
+    }
+    // The line break at `at`: the first line before it, the second from it (blanks dropped).
+    const auto linesAt = [&](size_t at) {
+        size_t from = at;
+        while (from < chars.size() && isBlank(chars[from])) {
+            ++from;
+        }
+        NameLines lines{textOf(chars, 0, at), textOf(chars, from, from + second), false};
+        for (size_t i = from + second; i < chars.size(); ++i) {
+            lines.lost = lines.lost || !isBlank(chars[i]);
+        }
+        return lines;
+    };
+    // A natural break near the end of the first line: before a blank or an opening bracket,
+    // after a blank or a closing bracket.
+    constexpr size_t kNear = 3;
+    for (size_t at = first; at + kNear >= first && at > 0; --at) {
+        const bool natural = isBlank(chars[at]) || opensBracket(chars[at]) || isBlank(chars[at - 1]) ||
+                             closesBracket(chars[at - 1]);
+        if (natural) {
+            const NameLines broken = linesAt(at);
+            const NameLines hard = linesAt(first);
+            return !broken.lost || hard.lost ? broken : hard;
+        }
+    }
+    return linesAt(first);
 }
 
 CleanCounts countRows(const std::vector<CleanRow>& rows)

@@ -18,14 +18,16 @@ struct TaxSettings {
     PriceBasis basis = PriceBasis::includesTax;
     int ratePercent = kStandardRate;  // the list-wide rate, where no tax class says otherwise
     Rounding rounding = Rounding::floor;
+    std::vector<TaxCode> codes = {};  // the list's own tax codes, given a meaning by the user
 };
 
 // What the cleaning did to a row, or why it refused it.
 enum class NoteKind {
     // Changes: the row is used.
     madeHalfWidth,        // full-width digits or letters in the code made half-width
+    codeUnmarked,         // "#4901234567894", "=\"4901...\"": the marks that kept the code a text removed
     priceReformatted,     // "¥1,080" read as 1080
-    cut,                  // a text longer than its box was cut
+    cut,                  // a text longer than its box (or a name longer than its two lines) was cut
     lineBreakReplaced,    // a line break or tab inside a text became a blank
     quoteReplaced,        // an ASCII double quote became a full-width one, as typed in the editor
     notInCodePage,        // characters a sheet file cannot hold: they become "?" when saved
@@ -42,6 +44,7 @@ enum class NoteKind {
     priceNegative,
     priceAboveLimit,      // above the tag's limit (after the tax)
     taxClassUnreadable,   // (prices without tax) the rate cannot be known
+    taxBasisUnreadable,   // whether the price includes the tax cannot be known
 };
 
 // Whether a note of this kind keeps its row off the tags.
@@ -70,9 +73,21 @@ struct CleanRow {
     QString summary() const;
 };
 
-// Cleans each row of `rows` for a tag of `format`. Every row gives one CleanRow, in order.
+// Cleans each row of `rows` for a tag of `format`. Every row gives one CleanRow, in order. On small
+// tags without a column for the name's second line, a name too long for the first line runs on
+// into the second (see splitName).
 std::vector<CleanRow> cleanRows(const std::vector<ListRow>& rows, const ColumnMapping& mapping,
                                 const sheet::SheetFormat& format, const TaxSettings& tax);
+
+// A name on two lines of `firstLength` and `secondLength` characters: the first line is cut at a
+// blank or a bracket near its end when that keeps more of the name (or as much), else after
+// `firstLength` characters. `lost` is true when characters other than blanks did not fit.
+struct NameLines {
+    QString first;
+    QString second;
+    bool lost = false;
+};
+NameLines splitName(const QString& name, int firstLength, int secondLength);
 
 // Counts for the report's last line.
 struct CleanCounts {

@@ -15,9 +15,10 @@
 
 namespace productlist {
 
-// The items of a tag a list can fill, and the tax class that goes with the price.
-enum class ListField { jan, maker, productName, productName2, spec, lot, price, taxClass };
-inline constexpr int kListFieldCount = 8;
+// The items of a tag a list can fill, and the two columns of tax that go with the price: the rate
+// (標準, 軽減, 8, 10, 非課税) and whether the price includes the tax (内税, 外税, 税込, 税抜).
+enum class ListField { jan, maker, productName, productName2, spec, lot, price, taxClass, taxBasis };
+inline constexpr int kListFieldCount = 9;
 
 // Every field in the order the dialog shows them.
 const std::vector<ListField>& allListFields();
@@ -26,7 +27,7 @@ std::vector<ListField> listFieldsOf(const sheet::SheetFormat& format);
 
 // The Japanese name of a field as the dialog and the report show it: "JANコード", "商品名", ...
 QString listFieldTitle(ListField field);
-// The name of a field on the command line: jan, maker, name, name2, spec, lot, price, tax.
+// The name of a field on the command line: jan, maker, name, name2, spec, lot, price, tax, taxbasis.
 QString listFieldKey(ListField field);
 std::optional<ListField> listFieldOfKey(const QString& key);
 
@@ -46,7 +47,8 @@ struct ColumnMapping {
 // digits made half-width), upper case, blanks and brackets removed.
 QString foldHeaderName(const QString& title);
 
-// The field that a header cell names, or nothing.
+// The field that a header cell names by one of its names (not by a word inside a longer text, which
+// a row of data may hold as well), or nothing.
 std::optional<ListField> fieldOfHeader(const QString& title);
 
 struct AutoMapping {
@@ -55,10 +57,32 @@ struct AutoMapping {
     std::optional<PriceBasis> priceBasis;
 };
 
-// The mapping of `columnTitles` (a header row) for `format`. When several columns name one field
-// the most telling name wins (a "JAN" column before a "商品コード" column, "税込価格" before
+// The mapping of `columnTitles` (a header row) for `format`, by the names alone. A header names a
+// field when it is one of the field's names, or holds one of its words ("通常売価", "Item Name").
+// Columns that only look like a field are not taken for it: a cost (原価, 仕入), a second price
+// (価格2), an ID or another code for anything but the barcode; a reading (カナ, ﾖﾐ) or a receipt
+// name is taken for the name only when no other column names it. When several columns name one
+// field the most telling name wins (a "JAN" column before a "商品コード" column, "税込価格" before
 // "本体価格"), then the leftmost.
 AutoMapping mapColumns(const QStringList& columnTitles, const sheet::SheetFormat& format);
+
+// The mapping of a list with the header `columnTitles` and the rows `rows`, by names and contents:
+// among the columns that name the code, one whose cells are mostly valid JAN codes (a column of
+// such codes that names nothing else, too) wins over a shop's own codes; among those that name
+// the price, a column of whole amounts wins over one of texts. Without a header, guessColumns.
+AutoMapping mapList(const QStringList& columnTitles, const std::vector<ListRow>& rows, bool hasHeader,
+                    const sheet::SheetFormat& format);
+
+// The Japanese message that stops a list without a price column, naming the list's columns.
+QString noPriceColumnMessage(const QStringList& columnTitles);
+
+// A code as a spreadsheet keeps it for text, without the marks put there to stop it from turning
+// into a number: a leading "#", "'" or "=", and the quotes around it ("=\"4901234567894\"").
+// `marked` tells whether there was any.
+QString codeWithoutTextMarks(const QString& cell, bool* marked = nullptr);
+
+// Whether `code` is 8 or 13 half-width digits ending in their check digit.
+bool isValidJan(const QString& code);
 
 // For a list without a header, the columns guessed from what they hold: the JAN code where nearly
 // every cell has 8 or 13 digits, the product name in the first column of text, the price in the

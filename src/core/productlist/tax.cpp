@@ -146,6 +146,125 @@ std::optional<TaxClass> parseTaxClass(const QString& text)
     return TaxClass{*percent, {}};
 }
 
+std::optional<TaxClass> parseTaxCell(const QString& text)
+{
+    if (const auto plain = parseTaxClass(text)) {
+        return plain;
+    }
+    QString folded = text.normalized(QString::NormalizationForm_KC).trimmed();
+    folded.remove(u' ');
+    static const std::vector<std::pair<QString, bool>> bases{
+        {QStringLiteral("税込み"), true}, {QStringLiteral("税込"), true},  {QStringLiteral("内税"), true},
+        {QStringLiteral("税抜き"), false}, {QStringLiteral("税抜"), false}, {QStringLiteral("外税"), false},
+    };
+    for (const auto& [word, includes] : bases) {
+        if (!folded.startsWith(word)) {
+            continue;
+        }
+        QString rest = folded.mid(word.size());
+        // "外税(8%)", "外税・軽減"
+        rest.remove(u'(');
+        rest.remove(u')');
+        rest.remove(u'・');
+        rest.remove(u'/');
+        if (rest.isEmpty()) {
+            return TaxClass{std::nullopt, includes};
+        }
+        const auto rate = parseTaxClass(rest);
+        if (!rate || !rate->ratePercent || rate->priceIncludesTax) {
+            return std::nullopt;
+        }
+        return TaxClass{rate->ratePercent, includes};
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+struct CodeMeaning {
+    const char* key;
+    const char16_t* title;
+    TaxClass meaning;
+};
+
+const std::vector<CodeMeaning>& codeMeanings()
+{
+    static const std::vector<CodeMeaning> meanings{
+        {"incl10", u"税込 10%", {kStandardRate, true}}, {"incl8", u"税込 8%", {kReducedRate, true}},
+        {"excl10", u"税抜 10%", {kStandardRate, false}}, {"excl8", u"税抜 8%", {kReducedRate, false}},
+        {"exempt", u"非課税", {0, true}},
+    };
+    return meanings;
+}
+
+}  // namespace
+
+const QStringList& taxCodeMeaningKeys()
+{
+    static const QStringList keys = [] {
+        QStringList out;
+        for (const CodeMeaning& meaning : codeMeanings()) {
+            out.append(QString::fromLatin1(meaning.key));
+        }
+        return out;
+    }();
+    return keys;
+}
+
+std::optional<TaxClass> taxCodeMeaningOfKey(const QString& key)
+{
+    for (const CodeMeaning& meaning : codeMeanings()) {
+        if (key.compare(QLatin1String(meaning.key), Qt::CaseInsensitive) == 0) {
+            return meaning.meaning;
+        }
+    }
+    return std::nullopt;
+}
+
+QString taxCodeMeaningKey(const TaxClass& meaning)
+{
+    for (const CodeMeaning& known : codeMeanings()) {
+        if (known.meaning.ratePercent == meaning.ratePercent && known.meaning.priceIncludesTax == meaning.priceIncludesTax) {
+            return QString::fromLatin1(known.key);
+        }
+    }
+    return {};
+}
+
+QString taxCodeMeaningTitle(const QString& key)
+{
+    for (const CodeMeaning& meaning : codeMeanings()) {
+        if (key == QLatin1String(meaning.key)) {
+            return QString::fromUtf16(meaning.title);
+        }
+    }
+    return {};
+}
+
+std::optional<TaxCode> parseTaxCodeArgument(const QString& text)
+{
+    const qsizetype equals = text.lastIndexOf(u'=');
+    const QString code = text.left(equals).trimmed();
+    const auto meaning = equals > 0 ? taxCodeMeaningOfKey(text.mid(equals + 1).trimmed()) : std::nullopt;
+    if (code.isEmpty() || !meaning) {
+        return std::nullopt;
+    }
+    return TaxCode{code.normalized(QString::NormalizationForm_KC), *meaning};
+}
+
+std::optional<TaxClass> readTaxCell(const QString& text, const std::vector<TaxCode>& codes)
+{
+    if (!codes.empty()) {
+        const QString folded = text.normalized(QString::NormalizationForm_KC).trimmed();
+        for (const TaxCode& code : codes) {
+            if (code.code == folded) {
+                return code.meaning;
+            }
+        }
+    }
+    return parseTaxCell(text);
+}
+
 PriceReading readPrice(const QString& text)
 {
     PriceReading out;

@@ -4,6 +4,7 @@
 // whole percentage and the fraction of a yen is rounded the way the shop chooses.
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -37,6 +38,29 @@ struct TaxClass {
 // "非課税", "免税", "不課税", "対象外" (0 %), "内税", "外税" (the list-wide rate). Nothing when
 // the text is none of them; an empty text is nothing too.
 std::optional<TaxClass> parseTaxClass(const QString& text);
+
+// Reads a cell of either tax column: whatever parseTaxClass reads, and also 税込 (税込み) and 税抜
+// (税抜き), alone or before a rate ("外税8%", "税抜 10%", "内税 軽減").
+std::optional<TaxClass> parseTaxCell(const QString& text);
+
+// A list's own tax code ("1", "A") and the meaning the user gives it.
+struct TaxCode {
+    QString code;
+    TaxClass meaning;
+    friend bool operator==(const TaxCode&, const TaxCode&) = default;
+};
+// The meanings a code can be given, by the command line's word: incl10, incl8, excl10, excl8,
+// exempt (no tax).
+const QStringList& taxCodeMeaningKeys();
+std::optional<TaxClass> taxCodeMeaningOfKey(const QString& key);
+// The key of a meaning, or an empty text when it is none of them.
+QString taxCodeMeaningKey(const TaxClass& meaning);
+// "税込 10%", "税抜 8%", "非課税".
+QString taxCodeMeaningTitle(const QString& key);
+// "1=excl8", as the command line gives it.
+std::optional<TaxCode> parseTaxCodeArgument(const QString& text);
+// What `text` means by the list's own codes, else by parseTaxCell.
+std::optional<TaxClass> readTaxCell(const QString& text, const std::vector<TaxCode>& codes);
 
 // The reading of a price cell.
 struct PriceReading {

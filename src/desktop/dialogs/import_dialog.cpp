@@ -37,8 +37,8 @@ const QColor kChangedText(0x80, 0x50, 0x00);
 }  // namespace
 
 ImportDialog::ImportDialog(const QString& listPath, const QByteArray& bytes, const sheet::TagSheet& sheet, int startTag,
-                           QWidget* parent)
-    : QDialog(parent), listPath_(listPath), bytes_(bytes), sheet_(sheet)
+                           QWidget* parent, LayoutMemory* memory)
+    : QDialog(parent), listPath_(listPath), bytes_(bytes), sheet_(sheet), memory_(memory)
 {
     setObjectName(QStringLiteral("ImportDialog"));
     setWindowTitle(QStringLiteral("商品リストから作成"));
@@ -71,6 +71,11 @@ void ImportDialog::buildControls()
     problemLabel_->setTextFormat(Qt::PlainText);
     problemLabel_->hide();
     layout->addWidget(problemLabel_);
+    rememberedLabel_ = named(new QLabel(this), QStringLiteral("rememberedLabel"));
+    rememberedLabel_->setStyleSheet(QStringLiteral("color: #005000"));
+    rememberedLabel_->setWordWrap(true);
+    rememberedLabel_->hide();
+    layout->addWidget(rememberedLabel_);
 
     auto* settings = new QHBoxLayout;
     layout->addLayout(settings);
@@ -105,6 +110,10 @@ void ImportDialog::buildControls()
         columnsForm->addRow(listFieldTitle(field), box);
         connect(box, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
     }
+    noPriceBox_ = named(new QCheckBox(QStringLiteral("価格なしで作る(&N)"), columns), QStringLiteral("noPriceBox"));
+    noPriceBox_->setToolTip(QStringLiteral("価格の列を使わず、価格のない棚札を作ります"));
+    columnsForm->addRow(noPriceBox_);
+    connect(noPriceBox_, &QCheckBox::toggled, this, [this] { updateSummary(); });
     settings->addWidget(columns);
 
     // Prices.
@@ -123,10 +132,22 @@ void ImportDialog::buildControls()
         roundingBox_->addItem(roundingTitle(rounding), int(rounding));
     }
     pricesForm->addRow(QStringLiteral("1円未満(&U)"), roundingBox_);
-    auto* taxNote = new QLabel(QStringLiteral("税区分の列があれば、その行の税率を使います"), prices);
+    auto* taxNote = new QLabel(QStringLiteral("税区分・内税外税の列があれば、その行の税率と税込み・税抜きを使います"), prices);
     taxNote->setWordWrap(true);
     pricesForm->addRow(taxNote);
     settings->addWidget(prices);
+
+    // The list's own tax codes.
+    taxCodesGroup_ = new QGroupBox(QStringLiteral("税コードの意味"), this);
+    taxCodesForm_ = new QFormLayout(taxCodesGroup_);
+    taxCodesGroup_->hide();
+    settings->addWidget(taxCodesGroup_);
+
+    mappingProblemLabel_ = named(new QLabel(this), QStringLiteral("mappingProblemLabel"));
+    mappingProblemLabel_->setStyleSheet(QStringLiteral("color: #b00000"));
+    mappingProblemLabel_->setWordWrap(true);
+    mappingProblemLabel_->hide();
+    layout->addWidget(mappingProblemLabel_);
 
     // Rows.
     auto* filterRow = new QHBoxLayout;
@@ -288,15 +309,99 @@ void ImportDialog::reread()
 
     const AutoMapping automatic = jobs::automaticMapping(list_, sheet_.format());
     fillMappingBoxes();
-    for (const auto& [field, box] : mapBoxes_) {
-        box->setCurrentIndex(automatic.mapping.column(field) + 1);
+    fillTaxCodeBoxes(automatic.mapping);
+    {
+        const QSignalBlocker blockNoPrice(noPriceBox_);
+        noPriceBox_->setChecked(false);
     }
-    if (automatic.priceBasis) {
-        priceBasisBox_->setCurrentIndex(priceBasisBox_->findData(int(*automatic.priceBasis)));
+    if (!applyRemembered()) {
+        for (const auto& [field, box] : mapBoxes_) {
+            box->setCurrentIndex(automatic.mapping.column(field) + 1);
+        }
+        if (automatic.priceBasis) {
+            priceBasisBox_->setCurrentIndex(priceBasisBox_->findData(int(*automatic.priceBasis)));
+        }
     }
+    rememberedLabel_->setVisible(openedRemembered_);
     checked_.assign(list_.rows.size(), true);
     updating_ = false;
     reclean();
+}
+
+bool ImportDialog::applyRemembered()
+{
+    // Only the list as it is first opened: a choice made in the dialog is not undone by it.
+    if (!memory_ || openedRemembered_ || !list_.ok) {
+        return false;
+    }
+    const auto remembered = rememberedChoices(*memory_, list_.columnTitles, list_.hasHeader);
+    if (!remembered) {
+        return false;
+    }
+    openedRemembered_ = true;
+    rememberedLabel_->setText(QStringLiteral("このリストと同じ見出しのリストで前回選んだ設定 (列、税、端数%1) で開きました")
+                                  .arg(list_.kind == ListKind::text ? QStringLiteral("、文字コード、区切り") : QString()));
+    for (const auto& [field, box] : mapBoxes_) {
+        box->setCurrentIndex(remembered->mapping.column(field) + 1);
+    }
+    noPriceBox_->setChecked(remembered->noPrice);
+    priceBasisBox_->setCurrentIndex(priceBasisBox_->findData(int(remembered->tax.basis)));
+    taxRateBox_->setCurrentIndex(taxRateBox_->findData(remembered->tax.ratePercent));
+    roundingBox_->setCurrentIndex(roundingBox_->findData(int(remembered->tax.rounding)));
+    for (const TaxCode& code : remembered->tax.codes) {
+        for (const auto& [text, box] : taxCodeBoxes_) {
+            if (text == code.code) {
+                box->setCurrentIndex(box->findData(taxCodeMeaningKey(code.meaning)));
+            }
+        }
+    }
+    if (list_.kind == ListKind::text) {
+        const int encoding = remembered->encoding ? encodingBox_->findData(int(*remembered->encoding)) : 0;
+        const int delimiter = remembered->delimiter ? delimiterBox_->findData(*remembered->delimiter) : 0;
+        const bool again = (remembered->encoding && *remembered->encoding != list_.encoding) ||
+                           (remembered->delimiter && *remembered->delimiter != list_.delimiter);
+        encodingBox_->setCurrentIndex(std::max(encoding, 0));
+        delimiterBox_->setCurrentIndex(std::max(delimiter, 0));
+        if (again) {
+            // Read again as remembered, which applies the choices to the list as read then.
+            updating_ = false;
+            openedRemembered_ = false;
+            reread();
+            updating_ = true;
+        }
+    }
+    return true;
+}
+
+void ImportDialog::fillTaxCodeBoxes(const ColumnMapping& mapping)
+{
+    // The texts of the tax columns that mean nothing by themselves: the list's own codes.
+    QStringList codes;
+    for (const ListField field : {ListField::taxClass, ListField::taxBasis}) {
+        const int column = mapping.column(field);
+        for (const ListRow& row : list_.rows) {
+            const QString text = row.cell(column).trimmed().normalized(QString::NormalizationForm_KC);
+            if (column >= 0 && !text.isEmpty() && !parseTaxCell(text) && !codes.contains(text) && codes.size() < 20) {
+                codes.append(text);
+            }
+        }
+    }
+    for (const auto& [code, box] : taxCodeBoxes_) {
+        taxCodesForm_->removeRow(box);
+        controls_.remove(QStringLiteral("taxCode_") + code);
+    }
+    taxCodeBoxes_.clear();
+    for (const QString& code : codes) {
+        auto* box = named(new QComboBox(taxCodesGroup_), QStringLiteral("taxCode_") + code);
+        box->addItem(QStringLiteral("(分からない)"));
+        for (const QString& key : taxCodeMeaningKeys()) {
+            box->addItem(taxCodeMeaningTitle(key), key);
+        }
+        taxCodesForm_->addRow(QStringLiteral("「%1」").arg(code), box);
+        taxCodeBoxes_.emplace_back(code, box);
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
+    }
+    taxCodesGroup_->setVisible(!codes.isEmpty());
 }
 
 void ImportDialog::fillMappingBoxes()
@@ -326,7 +431,34 @@ TaxSettings ImportDialog::taxFromBoxes() const
     tax.basis = PriceBasis(priceBasisBox_->currentData().toInt());
     tax.ratePercent = taxRateBox_->currentData().toInt();
     tax.rounding = Rounding(roundingBox_->currentData().toInt());
+    for (const auto& [code, box] : taxCodeBoxes_) {
+        if (const auto meaning = taxCodeMeaningOfKey(box->currentData().toString())) {
+            tax.codes.push_back(TaxCode{code, *meaning});
+        }
+    }
     return tax;
+}
+
+ListChoices ImportDialog::listChoices() const
+{
+    ListChoices choices;
+    choices.mapping = mappingFromBoxes();
+    choices.noPrice = noPriceBox_->isChecked() && choices.mapping.column(ListField::price) < 0;
+    choices.tax = taxFromBoxes();
+    if (list_.kind == ListKind::text) {
+        choices.encoding = list_.encoding;
+        choices.delimiter = list_.delimiter;
+    }
+    return choices;
+}
+
+QString ImportDialog::mappingProblem() const
+{
+    if (!list_.ok || mappingFromBoxes().column(ListField::price) >= 0 || noPriceBox_->isChecked()) {
+        return {};
+    }
+    return noPriceColumnMessage(list_.columnTitles) +
+           QStringLiteral("。「売価」で価格の列を選ぶか、価格のない棚札を作るときは「価格なしで作る」を選んでください");
 }
 
 void ImportDialog::reclean()
@@ -370,7 +502,10 @@ void ImportDialog::fillTable()
         };
         text(kRowColumn, QString::number(row.number));
         text(kJanColumn, row.record.jan);
-        text(kNameColumn, row.record.productName);
+        // A name run on into the small tag's second line is shown with its break.
+        text(kNameColumn, row.record.productName2.isEmpty()
+                              ? row.record.productName
+                              : row.record.productName + QStringLiteral(" ／ ") + row.record.productName2);
         text(kListPriceColumn, row.listPrice >= 0 ? QString::number(row.listPrice) : QString());
         text(kTagPriceColumn, refused ? QString() : QString::number(row.record.price));
         text(kNoteColumn, row.summary());
@@ -454,8 +589,12 @@ void ImportDialog::updateSummary()
     if (QWidget* browse = control(QStringLiteral("browseButton"))) {
         browse->setEnabled(rest > 0 && saveRestBox_->isChecked());
     }
+    const QString problem = mappingProblem();
+    mappingProblemLabel_->setText(problem);
+    mappingProblemLabel_->setVisible(!problem.isEmpty());
+    noPriceBox_->setVisible(mappingFromBoxes().column(ListField::price) < 0);
     if (QWidget* ok = findChild<QPushButton*>(QStringLiteral("okButton"))) {
-        ok->setEnabled(chosen > 0);
+        ok->setEnabled(chosen > 0 && problem.isEmpty());
     }
 }
 
@@ -481,7 +620,7 @@ ImportDialog::Choice ImportDialog::choice() const
 void ImportDialog::accept()
 {
     const Choice chosen = choice();
-    if (chosen.records.empty()) {
+    if (chosen.records.empty() || !mappingProblem().isEmpty()) {
         return;
     }
     if (chosen.saveRest && (chosen.restFolder.isEmpty() || !QFileInfo(chosen.restFolder).isDir())) {
@@ -492,6 +631,12 @@ void ImportDialog::accept()
         box.setTextFormat(Qt::PlainText);  // the folder's name is the user's text
         box.exec();
         return;
+    }
+    QString problem;
+    if (memory_ && !rememberChoices(*memory_, list_.columnTitles, list_.hasHeader, listChoices(), &problem)) {
+        // The tags are made all the same; only next time's choices are not there.
+        QMessageBox::warning(this, QStringLiteral("注意"),
+                             QStringLiteral("このリストの設定を覚えられませんでした。棚札は作ります。\n%1").arg(problem));
     }
     QDialog::accept();
 }

@@ -79,7 +79,7 @@ void EditorWindow::importProductList()
     const QByteArray bytes = file.readAll();
     file.close();
 
-    ImportDialog dialog(*path, bytes, sheet_, sheet_.current, this);
+    ImportDialog dialog(*path, bytes, sheet_, sheet_.current, this, &calibrationSettings_);
     const int outcome = dialog.exec();
     // Not every window system gives the activation back to the editor when the dialog closes.
     activateWindow();

@@ -19,9 +19,14 @@ struct ImportRun {
     QString err;
 };
 
-ImportRun import(const QStringList& args)
+ImportRun import(const QStringList& args, const QString& configHome = {})
 {
     QProcess p;
+    // The settings file (remembered list layouts) of a test's own, never the user's.
+    static QTemporaryDir ownConfig;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.isEmpty() ? ownConfig.path() : configHome);
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(TANAFUDA_BINARY_DIR "/tools/tanafuda-import"), args);
     if (!p.waitForFinished(60000)) {
         p.kill();
@@ -216,6 +221,53 @@ TEST(ImportCli, UsageUnreadableAndUnwritable)
     QFile kept(dir.filePath(QStringLiteral("taken/a-1.csv")));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("keep me"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ImportCli, TaxCodesNoPriceAndRememberedChoices)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString config = dir.filePath(QStringLiteral("config"));
+    const QString list = dir.filePath(QStringLiteral("tax.csv"));
+    writeFile(list, QStringLiteral("JANコード,商品名,売価,税込/税抜,税率\r\n,菓子,199,外税,1\r\n,酒,1000,内税,標準\r\n").toUtf8());
+    const QString noPrice = dir.filePath(QStringLiteral("noprice.csv"));
+    writeFile(noPrice, QStringLiteral("JANコード,商品名,原価\r\n4901234567894,水,60\r\n").toUtf8());
+    const struct {
+        const char* name;
+        QStringList args;
+        int exitCode;
+        qint32 sweets;  // price on tag 1; -1: no sheet
+    } rows[]{
+        {"an unknown code refuses its row", {list}, 4, 1000},
+        {"the code given a meaning", {list, "--tax-code", "1=excl8", "--rounding", "ceil", "--remember"}, 0, (199 * 108 + 99) / 100},
+        {"remembered next time", {list}, 0, (199 * 108 + 99) / 100},
+        {"remembered, the rounding given over it", {list, "--rounding", "floor"}, 0, 199 * 108 / 100},
+        {"not remembered when asked", {list, "--no-remembered"}, 4, 1000},
+        {"bad meaning", {list, "--tax-code", "1=excl5"}, 1, -1},
+        {"no price column stops", {noPrice}, 2, -1},
+        {"price left out on purpose", {noPrice, "--map", "price="}, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QDir(out).removeRecursively();
+        const ImportRun run = import(row.args + QStringList{QStringLiteral("-o"), out}, config);
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.err.toStdString() << run.out.toStdString();
+        const QString base = QFileInfo(row.args.front()).completeBaseName();
+        const auto sheet = files::readAnySheetFile(dir.filePath(QStringLiteral("out/%1-1.csv").arg(base)));
+        ASSERT_EQ(sheet.has_value(), row.sweets >= 0);
+        if (sheet) {
+            EXPECT_EQ(sheet->record(1).price, row.sweets);
+        }
+        if (row.args.front() == noPrice && row.exitCode != 0) {
+            EXPECT_TRUE(run.err.contains(QStringLiteral("価格の列が見つかりません (リストの列: JANコード、商品名、原価)")))
+                << run.err.toStdString();
+        }
+    }
 }
 
 }  // namespace

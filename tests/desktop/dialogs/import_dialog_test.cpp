@@ -116,3 +116,93 @@ TEST(ImportDialog, TheSummarySaysWhatFitsAndWhereTheRestGoes)
 }
 
 }  // namespace
+
+#include "support/layout_memory_fake.h"
+#include "support/register_lists.h"
+
+#include <QPushButton>
+
+namespace {
+
+// The dialog's choice with the list's own tax codes given their meaning in their boxes.
+std::vector<sheet::TagRecord> chosenWithCodes(ImportDialog& dialog, const std::vector<productlist::TaxCode>& codes)
+{
+    for (const productlist::TaxCode& code : codes) {
+        auto* box = dialog.control<QComboBox>(QStringLiteral("taxCode_") + code.code);
+        EXPECT_NE(box, nullptr) << code.code.toStdString();
+        if (box) {
+            box->setCurrentIndex(box->findData(productlist::taxCodeMeaningKey(code.meaning)));
+        }
+    }
+    return dialog.choice().records;
+}
+
+TEST(ImportDialog, RegisterListsOpenWithTheMappingTheyNeed)
+{
+    for (const testfiles::RegisterList& given : testfiles::registerLists()) {
+        SCOPED_TRACE(given.name);
+        sheet::TagSheet sheet(*given.format);
+        ImportDialog dialog(QStringLiteral("/tmp/") + given.fileName, given.bytes, sheet, 1);
+        EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("map_jan"))->currentIndex(), given.janColumn + 1);
+        EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("map_name"))->currentIndex(), given.nameColumn + 1);
+        EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("map_price"))->currentIndex(), given.priceColumn + 1);
+        auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("okButton"));
+        auto* problem = dialog.control<QLabel>(QStringLiteral("mappingProblemLabel"));
+        if (given.priceColumn < 0) {
+            // No tags at 0 yen unless the user says so.
+            EXPECT_FALSE(ok->isEnabled());
+            EXPECT_FALSE(problem->isHidden());
+            EXPECT_TRUE(problem->text().contains(QStringLiteral("原価"))) << problem->text().toStdString();
+            dialog.control<QCheckBox>(QStringLiteral("noPriceBox"))->setChecked(true);
+            EXPECT_TRUE(ok->isEnabled());
+            EXPECT_EQ(dialog.choice().records.front().price, 0);
+            continue;
+        }
+        EXPECT_TRUE(problem->isHidden());
+        EXPECT_EQ(chosenWithCodes(dialog, given.codes), given.expected);
+        if (const char* shot = std::getenv("TANAFUDA_IMPORT_DIALOG_SHOT"); shot && given.format->isSmall()) {
+            dialog.resize(1100, 640);
+            dialog.grab().save(QString::fromLocal8Bit(shot));
+        }
+    }
+}
+
+TEST(ImportDialog, ARememberedLayoutOpensWithItsChoices)
+{
+    const QString header = QStringLiteral("JANコード,商品名,売価,税込/税抜,税率\r\n");
+    const QByteArray thisWeek = (header + QStringLiteral("4901234567894,水,98,外税,軽減\r\n,菓子,200,外税,1\r\n")).toUtf8();
+    const QByteArray nextWeek = (header + QStringLiteral("4500000000018,洗剤,248,外税,標準\r\n,飴,199,外税,1\r\n")).toUtf8();
+    testfiles::FakeLayoutMemory memory;
+    sheet::TagSheet sheet(sheet::SheetFormat::large);
+    {
+        ImportDialog dialog(QStringLiteral("/tmp/week1.csv"), thisWeek, sheet, 1, nullptr, &memory);
+        EXPECT_FALSE(dialog.openedRemembered());
+        EXPECT_TRUE(dialog.control(QStringLiteral("rememberedLabel"))->isHidden());
+        pick(dialog, "map_jan", 0);
+        pick(dialog, "roundingBox", 2);
+        chosenWithCodes(dialog, {{QStringLiteral("1"), {8, false}}});
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    ASSERT_EQ(memory.layouts.size(), 1u);
+    ImportDialog dialog(QStringLiteral("/tmp/week2.csv"), nextWeek, sheet, 1, nullptr, &memory);
+    EXPECT_TRUE(dialog.openedRemembered());
+    auto* said = dialog.control<QLabel>(QStringLiteral("rememberedLabel"));
+    EXPECT_FALSE(said->isHidden());
+    EXPECT_TRUE(said->text().contains(QStringLiteral("前回選んだ設定"))) << said->text().toStdString();
+    EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("map_jan"))->currentIndex(), 0);
+    EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("roundingBox"))->currentIndex(), 2);
+    EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("taxCode_1"))->currentData().toString(), QStringLiteral("excl8"));
+    const std::vector<sheet::TagRecord> records = dialog.choice().records;
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].jan, QString());
+    EXPECT_EQ(records[0].price, (248 * 110 + 99) / 100);  // rounded up
+    EXPECT_EQ(records[1].price, (199 * 108 + 99) / 100);
+
+    // Another header is another layout.
+    ImportDialog other(QStringLiteral("/tmp/other.csv"), QByteArray("JAN,商品名,売価\n4901234567894,水,98\n"), sheet, 1,
+                       nullptr, &memory);
+    EXPECT_FALSE(other.openedRemembered());
+}
+
+}  // namespace
