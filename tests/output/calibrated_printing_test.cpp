@@ -199,7 +199,7 @@ TEST(PageTransform, MovesTheWholePageAsOne)
         image.setDotsPerMeterY(dotsPerMetre);
         image.fill(Qt::white);
         ASSERT_TRUE(output::drawCalibratedPage(image, c, [](draw::Surface& s) {
-            draw::drawCalibrationSheet(sheet::SheetFormat::large, s);
+            draw::drawCalibrationSheet(sheet::SheetFormat::large, c, s);
         }));
         for (const draw::CalibrationMark& mark : draw::calibrationMarks()) {
             const calibration::PointMm want = c.apply(mark.centre);

@@ -107,6 +107,8 @@ private:
     QLabel* summaryLabel_ = nullptr;
     QLabel* sourceLabel_ = nullptr;
     QLabel* problemLabel_ = nullptr;
+    // Why the list seems to be in another encoding than the one it was read in; empty when not.
+    QString encodingProblem_;
 };
 
 }  // namespace desktop
