@@ -111,7 +111,7 @@ CalibrationDialog::CalibrationDialog(const sheet::SheetFormat& format, desktop::
             const QString edge = axis == 0 ? QStringLiteral("左端から") : QStringLiteral("上端から");
             auto* label = new QLabel(QStringLiteral("%1(&%2)").arg(edge, QString::fromLatin1(keys[i][axis])), this);
             auto* edit = new QLineEdit(this);
-            edit->setObjectName(QStringLiteral("txtMark%1%2").arg(mark.name, axis == 0 ? u'X' : u'Y'));
+            edit->setObjectName(QStringLiteral("txtMark") + mark.name + (axis == 0 ? u'X' : u'Y'));
             const double drawn = axis == 0 ? mark.centre.x : mark.centre.y;
             edit->setPlaceholderText(QStringLiteral("%1 前後 (mm)").arg(calibration::formatNumber(drawn)));
             label->setBuddy(edit);
