@@ -198,7 +198,7 @@ TEST(PageTransform, MovesTheWholePageAsOne)
         image.setDotsPerMeterX(dotsPerMetre);
         image.setDotsPerMeterY(dotsPerMetre);
         image.fill(Qt::white);
-        ASSERT_TRUE(output::drawCalibratedPage(image, c, [](draw::Surface& s) {
+        ASSERT_TRUE(output::drawCalibratedPage(image, c, [&c](draw::Surface& s) {
             draw::drawCalibrationSheet(sheet::SheetFormat::large, c, s);
         }));
         for (const draw::CalibrationMark& mark : draw::calibrationMarks()) {

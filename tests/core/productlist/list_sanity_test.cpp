@@ -42,7 +42,6 @@ TEST(JudgeText, TellsTextFromBinaryAndAWrongEncodingFromARightOne)
         {"Shift_JIS as Shift_JIS", encoded("windows-31j", kList), Encoding::cp932, TextVerdict::readable, {}},
         {"UTF-8 as UTF-8", kList.toUtf8(), Encoding::utf8, TextVerdict::readable, {}},
         {"half-width kana, no header", encoded("windows-31j", kRegisterList), Encoding::cp932, TextVerdict::readable, {}},
-        {"empty", QByteArray(), Encoding::utf8, TextVerdict::readable, {}},
         {"UTF-8 as Shift_JIS", kList.toUtf8(), Encoding::cp932, TextVerdict::wrongEncoding, Encoding::utf8},
         {"Shift_JIS as UTF-8", encoded("windows-31j", kList), Encoding::utf8, TextVerdict::wrongEncoding, Encoding::cp932},
         {"UTF-16LE without its mark", encoded("UTF-16LE", kList), Encoding::cp932, TextVerdict::wrongEncoding,
