@@ -118,7 +118,7 @@ TEST(CalibrationDialog, RefusedMeasurementsKeepTheOldCalibration)
 // Types into an empty measurement box, one character at a time as an input method hands them over.
 void typeInto(CalibrationDialog& dialog, const char* box, const QString& keys)
 {
-    auto* edit = dialog.findChild<QLineEdit*>(QString::fromLatin1(box));
+    QWidget* edit = dialog.findChild<QWidget*>(QString::fromLatin1(box));
     ASSERT_NE(edit, nullptr) << box;
     for (QChar ch : keys) {
         QInputMethodEvent commit;
@@ -148,9 +148,9 @@ TEST(CalibrationDialog, MeasuringTheSameSheetAgainKeepsTheCalibration)
             printedWith->setCurrentIndex(printedWith->findText(QStringLiteral("調整なし"), Qt::MatchStartsWith));
         }
         dialog.setMeasured(a, b);
-        EXPECT_TRUE(dialog.findChild<QLabel*>(QStringLiteral("lblMeasured"))
-                        ->text()
-                        .startsWith(QStringLiteral("この用紙では印刷が右に 1.65 mm・下に 2 mm ずれています → その分戻して")));
+        const QLabel* measured = dialog.findChild<QLabel*>(QStringLiteral("lblMeasured"));
+        ASSERT_NE(measured, nullptr);
+        EXPECT_TRUE(measured->text().startsWith(QStringLiteral("この用紙では印刷が右に 1.65 mm・下に 2 mm ずれています → その分戻して")));
         dialog.findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
         ASSERT_TRUE(desk.dialogs.messages.isEmpty()) << desk.dialogs.messages.join(u'\n').toStdString();
         if (opening == 0) {
