@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -61,13 +62,11 @@ TEST(Dialogs, EveryControlHasAnAccessKeyOfItsOwn)
         for (const QLabel* label : dialog->findChildren<QLabel*>()) {
             texts << (label->buddy() ? label->text() : QStringLiteral("&&"));
         }
-        texts.removeAll(QStringLiteral("&&"));
         QSet<QChar> keys;
-        for (const QString& text : texts) {
-            const qsizetype at = text.indexOf(u'&');
-            ASSERT_TRUE(at >= 0 && at + 1 < text.size()) << dialog->objectName().toStdString() << ": " << text.toStdString();
-            EXPECT_FALSE(keys.contains(text.at(at + 1).toUpper())) << text.toStdString();
-            keys.insert(text.at(at + 1).toUpper());
+        for (const QString& text : texts.filter(QRegularExpression(QStringLiteral("^(?!&&$)")))) {
+            const QChar key = text.contains(u'&') ? text.section(u'&', 1).append(u' ').at(0).toUpper() : QChar();
+            EXPECT_FALSE(key.isNull() || keys.contains(key)) << dialog->objectName().toStdString() << ": " << text.toStdString();
+            keys.insert(key);
         }
         EXPECT_GE(keys.size(), 9);
     }

@@ -90,6 +90,8 @@ TEST(ImportDialog, AWrongEncodingIsSaidAndCanBeUndone)
     EXPECT_TRUE(shown.contains(QStringLiteral("UTF-8 として読むと文字化けします"))) << shown.toStdString();
     encoding->setCurrentIndex(0);
     EXPECT_FALSE(dialog.list().invalidBytes);
+    EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("taxRateBox"))->currentText(),
+              QStringLiteral("税区分の列に従う（ない行は 10%）"));
     EXPECT_EQ(dialog.choice().records.size(), 2u);
 }
 
