@@ -205,8 +205,8 @@ TEST(PageTransform, MovesTheWholePageAsOne)
         image.setDotsPerMeterX(dotsPerMetre);
         image.setDotsPerMeterY(dotsPerMetre);
         image.fill(Qt::white);
-        ASSERT_TRUE(output::drawCalibratedPage(image, c, [](draw::Surface& s) {
-            draw::drawCalibrationSheet(sheet::SheetFormat::large, s);
+        ASSERT_TRUE(output::drawCalibratedPage(image, c, [&c](draw::Surface& s) {
+            draw::drawCalibrationSheet(sheet::SheetFormat::large, c, s);
         }));
         for (const draw::CalibrationMark& mark : draw::calibrationMarks()) {
             const calibration::PointMm want = c.apply(mark.centre);

@@ -94,6 +94,50 @@ QString formatCalibration(const Calibration& c)
         .join(u',');
 }
 
+QString describeShift(double rightMm, double downMm)
+{
+    QStringList parts;
+    if (formatNumber(rightMm) != QStringLiteral("0")) {
+        parts << QStringLiteral("%1に %2 mm").arg(rightMm > 0 ? QStringLiteral("右") : QStringLiteral("左"),
+                                                 formatNumber(std::fabs(rightMm)));
+    }
+    if (formatNumber(downMm) != QStringLiteral("0")) {
+        parts << QStringLiteral("%1に %2 mm").arg(downMm > 0 ? QStringLiteral("下") : QStringLiteral("上"),
+                                                 formatNumber(std::fabs(downMm)));
+    }
+    return parts.join(u'・');
+}
+
+QString describeCalibration(const Calibration& c)
+{
+    const Calibration r = rounded(c);
+    if (r.isIdentity()) {
+        return QStringLiteral("調整なし");
+    }
+    const QString shift = describeShift(r.offsetXMm, r.offsetYMm);
+    return QStringLiteral("%1、大きさ 横 %2 %・縦 %3 %")
+        .arg(shift.isEmpty() ? QStringLiteral("動かさない") : shift + QStringLiteral(" 動かす"),
+             formatNumber(r.scaleXPercent), formatNumber(r.scaleYPercent));
+}
+
+QString describeCalibrationWithNumbers(const Calibration& c)
+{
+    return QStringLiteral("%1（%2）").arg(describeCalibration(c), formatCalibration(c));
+}
+
+QString describeMeasurement(const MarkMeasurement& first, const MarkMeasurement& second)
+{
+    const QString a = describeShift(first.measuredMm.x - first.drawnMm.x, first.measuredMm.y - first.drawnMm.y);
+    const QString b = describeShift(second.measuredMm.x - second.drawnMm.x, second.measuredMm.y - second.drawnMm.y);
+    if (a == b) {
+        return a.isEmpty() ? QStringLiteral("印はずれていません") : QStringLiteral("印刷が%1 ずれています").arg(a);
+    }
+    const auto one = [](const QString& name, const QString& shift) {
+        return shift.isEmpty() ? QStringLiteral("印 %1 はずれておらず").arg(name) : QStringLiteral("印 %1 は%2").arg(name, shift);
+    };
+    return QStringLiteral("%1、%2 ずれています").arg(one(QStringLiteral("A"), a), one(QStringLiteral("B"), b));
+}
+
 namespace {
 
 // One axis of the correction. The printer's error along it is taken to be linear: a point r of
@@ -136,7 +180,10 @@ CalibrationResult calibrationFromMarks(const Calibration& printedWith, const Mar
     for (const MarkMeasurement* m : {&first, &second}) {
         if (!onPaper(m->measuredMm.x, kPaperLimitMm) || !onPaper(m->measuredMm.y, kPaperLimitMm)) {
             return {std::nullopt,
-                    QStringLiteral("測った位置が用紙の外です。印の中心までの、用紙の左端と上端からの距離を mm で入力してください。")};
+                    QStringLiteral("印 %1 を測った位置（左端から %2 mm・上端から %3 mm）は用紙の外です。"
+                                   "印の中心までの、用紙の左端と上端からの距離を mm で入力してください。")
+                        .arg(m == &first ? QStringLiteral("A") : QStringLiteral("B"), formatNumber(m->measuredMm.x),
+                             formatNumber(m->measuredMm.y))};
         }
     }
     const double s0x = printedWith.scaleXPercent / 100.0;
@@ -145,16 +192,24 @@ CalibrationResult calibrationFromMarks(const Calibration& printedWith, const Mar
                                             second.drawnMm.x, second.measuredMm.x);
     const std::optional<Axis> y = solveAxis(printedWith.offsetYMm, s0y, first.drawnMm.y, first.measuredMm.y,
                                             second.drawnMm.y, second.measuredMm.y);
+    const QString measured = QStringLiteral("印 A は左端から %1 mm・上端から %2 mm、印 B は左端から %3 mm・上端から %4 mm")
+                                 .arg(formatNumber(first.measuredMm.x), formatNumber(first.measuredMm.y),
+                                      formatNumber(second.measuredMm.x), formatNumber(second.measuredMm.y));
     if (!x || !y) {
-        return {std::nullopt, QStringLiteral("二つの印の位置の関係が逆になっています。どちらの印をどの欄に入力したか確かめてください。")};
+        return {std::nullopt, QStringLiteral("測った位置（%1）では、二つの印の位置の関係が逆になっています。"
+                                             "どちらの印をどの欄に入力したか確かめてください。")
+                                  .arg(measured)};
     }
     const Calibration result = rounded({x->offsetMm, y->offsetMm, x->scale * 100.0, y->scale * 100.0});
     if (!withinBounds(result)) {
+        const double widthMm = second.measuredMm.x - first.measuredMm.x;
+        const double heightMm = second.measuredMm.y - first.measuredMm.y;
         return {std::nullopt,
-                QStringLiteral("求めた補正（ずれ 横 %1 mm・縦 %2 mm、倍率 横 %3 %・縦 %4 %）が調整できる範囲"
-                               "（ずれ ±20 mm、倍率 90〜110 %）を超えています。測った値を確かめてください。")
-                    .arg(formatNumber(result.offsetXMm), formatNumber(result.offsetYMm), formatNumber(result.scaleXPercent),
-                         formatNumber(result.scaleYPercent))};
+                QStringLiteral("測った位置（%1）では%2。印 A から印 B までは横 %3 mm・縦 %4 mm（印刷したのは %5 mm・%6 mm）です。"
+                               "調整できるのは、ずれ 20 mm まで、大きさ 90〜110 % までです（調整の範囲を超えています）。"
+                               "測った値を確かめてください。")
+                    .arg(measured, describeMeasurement(first, second), formatNumber(widthMm), formatNumber(heightMm),
+                         formatNumber(second.drawnMm.x - first.drawnMm.x), formatNumber(second.drawnMm.y - first.drawnMm.y))};
     }
     return {result, QString()};
 }

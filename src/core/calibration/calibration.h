@@ -59,6 +59,15 @@ QString formatCalibration(const Calibration& calibration);
 // A value as the calibration texts show it: at most two decimals, no trailing zeros ("1.5", "-0.25", "100").
 QString formatNumber(double value);
 
+// A shift in the user's words, rightwards and downwards positive: "右に 1.65 mm・下に 2 mm"; an
+// axis without a shift is left out, and a text without any is empty.
+QString describeShift(double rightMm, double downMm);
+// What a calibration does, in words: "調整なし", or "左に 1.65 mm・上に 2 mm 動かす、大きさ 横 100 %・縦 99.5 %".
+QString describeCalibration(const Calibration& calibration);
+// The same with its numbers, as the calibration sheet prints it and the dialog lists it:
+// "左に 1.65 mm・上に 2 mm 動かす、大きさ 横 100 %・縦 100 %（-1.65,-2,100,100）".
+QString describeCalibrationWithNumbers(const Calibration& calibration);
+
 // One cross mark of the calibration sheet: where it is drawn on the page and where the user
 // found it on the paper, both in millimetres from the paper's left and top edges.
 struct MarkMeasurement {
@@ -75,8 +84,14 @@ struct CalibrationResult {
 // calibration sheet that was printed with `printedWith` (the identity for a printer without a
 // calibration). The printer's own error is taken to be a shift and a stretch of each axis; the
 // marks must lie apart in both directions. Refused when the measurements do not make sense or
-// the result is out of bounds.
+// the result is out of bounds; the refusals quote the measurements ("first" is the sheet's mark A,
+// "second" its mark B).
 CalibrationResult calibrationFromMarks(const Calibration& printedWith, const MarkMeasurement& first,
                                        const MarkMeasurement& second);
+
+// What the measured sheet shows, in the user's words: "印刷が右に 1.65 mm・下に 2 mm ずれています" when
+// both marks moved alike, "印 A は右に 1 mm、印 B は右に 1.5 mm・下に 0.5 mm ずれています" when not,
+// "印はずれていません" when neither moved.
+QString describeMeasurement(const MarkMeasurement& first, const MarkMeasurement& second);
 
 }  // namespace calibration

@@ -49,7 +49,13 @@ const std::array<CalibrationMark, 2>& calibrationMarks()
     return marks;
 }
 
-void drawCalibrationSheet(const sheet::SheetFormat& format, draw::Surface& surface)
+QString printedWithLine(const calibration::Calibration& printedWith)
+{
+    return QStringLiteral("この用紙を印刷した調整：") + calibration::describeCalibrationWithNumbers(printedWith);
+}
+
+void drawCalibrationSheet(const sheet::SheetFormat& format, const calibration::Calibration& printedWith,
+                          draw::Surface& surface)
 {
     surface.setUnit(draw::Unit::millimetres);
     surface.cls();
@@ -79,6 +85,9 @@ void drawCalibrationSheet(const sheet::SheetFormat& format, draw::Surface& surfa
          QStringLiteral("印 %1：左端から %2 mm・上端から %3 mm（右端・下端から %4 mm）")
              .arg(b.name, mm(b.centre.x), mm(b.centre.y), mm(kEdgeDistanceMm)),
          9);
+    // Beside both marks, so that it is read whichever is measured first.
+    text(surface, a.centre.x + kMarkArmMm + 2, a.centre.y + 7, printedWithLine(printedWith), 9);
+    text(surface, kEdgeDistanceMm, b.centre.y + 7, printedWithLine(printedWith), 8);
 }
 
 }  // namespace draw

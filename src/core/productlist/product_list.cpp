@@ -1,6 +1,7 @@
 #include "core/productlist/product_list.h"
 
 #include "core/productlist/column_mapping.h"
+#include "core/productlist/list_sanity.h"
 #include "core/productlist/spreadsheet.h"
 
 #include <QFile>
@@ -104,6 +105,10 @@ ProductList readProductListData(const QByteArray& bytes, const ReadOptions& opti
     ListTable table;
     if (*kind == ListKind::text) {
         const DecodedText decoded = decodeText(bytes, options.encoding);
+        if (const TextJudgement judged = judgeText(bytes, decoded.encoding); judged.verdict == TextVerdict::notText) {
+            out.error = QStringLiteral("商品リストとして読めません：%1").arg(judged.reason);
+            return out;
+        }
         out.encoding = decoded.encoding;
         out.bom = decoded.bom;
         out.invalidBytes = decoded.invalidBytes;

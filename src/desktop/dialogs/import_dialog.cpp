@@ -1,6 +1,7 @@
 #include "desktop/dialogs/import_dialog.h"
 
 #include "core/jobs/import_job.h"
+#include "core/productlist/list_sanity.h"
 #include "core/productlist/sheet_filling.h"
 
 #include <QCheckBox>
@@ -23,6 +24,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <map>
+
 namespace desktop {
 
 using namespace productlist;
@@ -32,6 +35,18 @@ namespace {
 enum Column { kUseColumn, kRowColumn, kJanColumn, kNameColumn, kListPriceColumn, kTagPriceColumn, kNoteColumn };
 
 const QColor kRefusedText(0xB0, 0x00, 0x00);
+
+// The access key of each column box: none shared with another control of the dialog.
+QString withAccessKey(ListField field)
+{
+    static const std::map<ListField, char> keys{
+        {ListField::jan, 'J'},  {ListField::maker, 'M'}, {ListField::productName, 'N'}, {ListField::productName2, '2'},
+        {ListField::spec, 'K'}, {ListField::lot, 'L'},   {ListField::price, 'V'},       {ListField::taxClass, 'Z'}, {ListField::taxBasis, 'Y'},
+    };
+    const auto it = keys.find(field);
+    return it == keys.end() ? listFieldTitle(field)
+                            : QStringLiteral("%1(&%2)").arg(listFieldTitle(field), QChar::fromLatin1(it->second));
+}
 const QColor kChangedText(0x80, 0x50, 0x00);
 
 }  // namespace
@@ -107,10 +122,10 @@ void ImportDialog::buildControls()
     for (ListField field : listFieldsOf(sheet_.format())) {
         auto* box = named(new QComboBox(columns), QStringLiteral("map_") + listFieldKey(field));
         mapBoxes_.emplace_back(field, box);
-        columnsForm->addRow(listFieldTitle(field), box);
+        columnsForm->addRow(withAccessKey(field), box);
         connect(box, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
     }
-    noPriceBox_ = named(new QCheckBox(QStringLiteral("価格なしで作る(&N)"), columns), QStringLiteral("noPriceBox"));
+    noPriceBox_ = named(new QCheckBox(QStringLiteral("価格なしで作る(&0)"), columns), QStringLiteral("noPriceBox"));
     noPriceBox_->setToolTip(QStringLiteral("価格の列を使わず、価格のない棚札を作ります"));
     columnsForm->addRow(noPriceBox_);
     connect(noPriceBox_, &QCheckBox::toggled, this, [this] { updateSummary(); });
@@ -158,8 +173,8 @@ void ImportDialog::buildControls()
     filterLabel->setBuddy(filterEdit_);
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filterEdit_, 1);
-    auto* checkAll = named(new QPushButton(QStringLiteral("表示中をすべて選択"), this), QStringLiteral("checkAllButton"));
-    auto* uncheckAll = named(new QPushButton(QStringLiteral("表示中をすべて解除"), this), QStringLiteral("uncheckAllButton"));
+    auto* checkAll = named(new QPushButton(QStringLiteral("表示中をすべて選択(&G)"), this), QStringLiteral("checkAllButton"));
+    auto* uncheckAll = named(new QPushButton(QStringLiteral("表示中をすべて解除(&X)"), this), QStringLiteral("uncheckAllButton"));
     checkAll->setAutoDefault(false);
     uncheckAll->setAutoDefault(false);
     filterRow->addWidget(checkAll);
@@ -168,7 +183,7 @@ void ImportDialog::buildControls()
 
     table_ = named(new QTableWidget(this), QStringLiteral("rowTable"));
     table_->setColumnCount(7);
-    table_->setHorizontalHeaderLabels({QStringLiteral("使う"), QStringLiteral("行"), QStringLiteral("JANコード"),
+    table_->setHorizontalHeaderLabels({QStringLiteral("使う"), QStringLiteral("ファイルの行"), QStringLiteral("JANコード"),
                                        QStringLiteral("商品名"), QStringLiteral("リストの価格"), QStringLiteral("棚札の価格"),
                                        QStringLiteral("メモ")});
     table_->verticalHeader()->hide();
@@ -176,6 +191,9 @@ void ImportDialog::buildControls()
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->horizontalHeader()->setStretchLastSection(true);
+    auto* tableLabel = new QLabel(QStringLiteral("リストの行(&I)"), this);
+    tableLabel->setBuddy(table_);
+    layout->addWidget(tableLabel);
     layout->addWidget(table_, 1);
 
     // Where the records go.
@@ -186,18 +204,23 @@ void ImportDialog::buildControls()
     startLabel->setBuddy(startTagBox_);
     target->addWidget(startLabel, 0, 0);
     target->addWidget(startTagBox_, 0, 1);
+    // On a line of its own and never wrapped: a Japanese line would break inside a phrase.
     summaryLabel_ = named(new QLabel(this), QStringLiteral("summaryLabel"));
-    summaryLabel_->setWordWrap(true);
-    target->addWidget(summaryLabel_, 0, 2, 1, 3);
-    saveRestBox_ = named(new QCheckBox(QStringLiteral("入りきらない分を別の棚札ファイルに保存する(&R)"), this),
+    summaryLabel_->setWordWrap(false);
+    summaryLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    target->addWidget(summaryLabel_, 3, 0, 1, 5);
+    saveRestBox_ = named(new QCheckBox(QStringLiteral("入りきらない分を別の棚札ファイルに保存する(&W)"), this),
                          QStringLiteral("saveRestBox"));
     saveRestBox_->setChecked(true);
     target->addWidget(saveRestBox_, 1, 0, 1, 2);
     restFolderEdit_ = named(new QLineEdit(this), QStringLiteral("restFolderEdit"));
+    auto* restFolderLabel = new QLabel(QStringLiteral("保存先(&Q)"), this);
+    restFolderLabel->setBuddy(restFolderEdit_);
+    target->addWidget(restFolderLabel, 1, 2);
     const QFileInfo sheetFile(sheet_.fileName);
     restFolderEdit_->setText(QDir::toNativeSeparators(
         sheetFile.isAbsolute() ? sheetFile.absolutePath() : QFileInfo(listPath_).absolutePath()));
-    target->addWidget(restFolderEdit_, 1, 2, 1, 2);
+    target->addWidget(restFolderEdit_, 1, 3);
     auto* browse = named(new QPushButton(QStringLiteral("参照(&B)..."), this), QStringLiteral("browseButton"));
     browse->setAutoDefault(false);
     target->addWidget(browse, 1, 4);
@@ -208,9 +231,9 @@ void ImportDialog::buildControls()
     layout->addLayout(target);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("作成"));
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("作成(&O)"));
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル(&C)"));
     layout->addWidget(buttons);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &ImportDialog::accept);
@@ -303,7 +326,19 @@ void ImportDialog::reread()
     if (!list_.ok) {
         problems << list_.error;
     }
-    problems << jobs::listWarnings(list_, QStringLiteral("文字コードを選び直してください"));
+    encodingProblem_.clear();
+    if (list_.ok && list_.kind == ListKind::text) {
+        const TextJudgement judged = judgeText(bytes_, list_.encoding);
+        if (judged.verdict != TextVerdict::readable) {
+            encodingProblem_ = judged.reason;
+            problems << judged.reason;
+        }
+    }
+    if (encodingProblem_.isEmpty()) {
+        problems << jobs::listWarnings(list_, QStringLiteral("文字コードを選び直してください"));
+    } else if (list_.truncated) {
+        problems << QStringLiteral("%1行を超える分は読んでいません").arg(kMaxRows);
+    }
     problemLabel_->setText(problems.join(u'\n'));
     problemLabel_->setVisible(!problems.isEmpty());
 
@@ -323,7 +358,8 @@ void ImportDialog::reread()
         }
     }
     rememberedLabel_->setVisible(openedRemembered_);
-    checked_.assign(list_.rows.size(), true);
+    // Rows read in what looks like the wrong encoding wait for the user's word.
+    checked_.assign(list_.rows.size(), encodingProblem_.isEmpty());
     updating_ = false;
     reclean();
 }
@@ -466,6 +502,11 @@ void ImportDialog::reclean()
     if (updating_) {
         return;
     }
+    const bool taxColumn = mappingFromBoxes().column(ListField::taxClass) >= 0;
+    taxRateBox_->setItemText(0, taxColumn ? QStringLiteral("税区分の列に従う（ない行は 10%）") : QStringLiteral("10% (標準)"));
+    taxRateBox_->setItemText(1, taxColumn ? QStringLiteral("税区分の列に従う（ない行は 8%）") : QStringLiteral("8% (軽減)"));
+    table_->horizontalHeaderItem(kRowColumn)->setText(list_.kind == ListKind::text ? QStringLiteral("ファイルの行")
+                                                                                  : QStringLiteral("シートの行"));
     cleaned_ = cleanRows(list_.rows, mappingFromBoxes(), sheet_.format(), taxFromBoxes());
     fillTable();
     applyFilter();
@@ -508,7 +549,9 @@ void ImportDialog::fillTable()
                               : row.record.productName + QStringLiteral(" ／ ") + row.record.productName2);
         text(kListPriceColumn, row.listPrice >= 0 ? QString::number(row.listPrice) : QString());
         text(kTagPriceColumn, refused ? QString() : QString::number(row.record.price));
-        text(kNoteColumn, row.summary());
+        text(kNoteColumn, encodingProblem_.isEmpty()
+                              ? row.summary()
+                              : QStringLiteral("文字コード (%1) が合っていないため、正しく読めていません").arg(encodingName(list_.encoding)));
     }
     table_->resizeColumnsToContents();
     table_->setColumnWidth(kNameColumn, std::min(table_->columnWidth(kNameColumn), 240));

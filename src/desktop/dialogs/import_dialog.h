@@ -131,6 +131,8 @@ private:
     QGroupBox* taxCodesGroup_ = nullptr;
     QFormLayout* taxCodesForm_ = nullptr;
     std::vector<std::pair<QString, QComboBox*>> taxCodeBoxes_;
+    // Why the list seems to be in another encoding than the one it was read in; empty when not.
+    QString encodingProblem_;
 };
 
 }  // namespace desktop

@@ -102,7 +102,7 @@ const std::vector<MenuEntrySpec> kFileMenu{
     {"N_SAVE", "名前を付けてファィルを保存(&A)", "Ctrl+A"},
     {"M_プレビュー", "プレピュー(&V)", "Ctrl+V"},
     {"P_印刷", "印刷(&P)", "Ctrl+P"},
-    {"C_印刷位置の調整", "印刷位置の調整...", ""},
+    {"C_印刷位置の調整", "印刷位置の調整(&C)...", ""},
     {"MNUEXIT", "終了(&x)", "Ctrl+Q"},
 };
 

@@ -77,17 +77,18 @@ struct RefusedRow {
     PointMm measuredA;
     PointMm measuredB;
     const char* problemWord;  // a word the message must hold
+    const char* quoted;       // the measurements as the message quotes them
 };
 
 const RefusedRow kRefused[] = {
-    {"marks typed the wrong way round", kMarkB, kMarkA, "逆"},
-    {"x of the marks swapped", {195, 15}, {15, 282}, "逆"},
-    {"a negative distance", {-1, 15}, {195, 282}, "用紙の外"},
-    {"a distance far beyond the paper", {15, 15}, {195, 2820}, "用紙の外"},
-    {"not a number", {std::nan(""), 15}, {195, 282}, "用紙の外"},
-    {"shifted more than 20 mm", {40, 15}, {220, 282}, "範囲"},
-    {"stretched beyond 110 %", {15, 15}, {15 + 180 * 0.85, 282}, "範囲"},
-    {"both marks at one place", {15, 15}, {15, 15}, "逆"},
+    {"marks typed the wrong way round", kMarkB, kMarkA, "逆", "印 A は左端から 195 mm・上端から 282 mm"},
+    {"x of the marks swapped", {195, 15}, {15, 282}, "逆", "印 B は左端から 15 mm"},
+    {"a negative distance", {-1, 15}, {195, 282}, "用紙の外", "左端から -1 mm"},
+    {"a distance far beyond the paper", {15, 15}, {195, 2820}, "用紙の外", "上端から 2820 mm"},
+    {"not a number", {std::nan(""), 15}, {195, 282}, "用紙の外", ""},
+    {"shifted more than 20 mm", {40, 15}, {220, 282}, "範囲", "印刷が右に 25 mm ずれています"},
+    {"stretched beyond 110 %", {15, 15}, {15 + 180 * 0.85, 282}, "範囲", "横 153 mm"},
+    {"both marks at one place", {15, 15}, {15, 15}, "逆", "印 B は左端から 15 mm・上端から 15 mm"},
 };
 
 TEST(CalibrationFromMarks, RefusesMeasurementsThatMakeNoSense)
@@ -98,6 +99,7 @@ TEST(CalibrationFromMarks, RefusesMeasurementsThatMakeNoSense)
             calibration::calibrationFromMarks(kNone, {kMarkA, row.measuredA}, {kMarkB, row.measuredB});
         EXPECT_FALSE(result.calibration.has_value());
         EXPECT_TRUE(result.problem.contains(QString::fromUtf8(row.problemWord))) << result.problem.toStdString();
+        EXPECT_TRUE(result.problem.contains(QString::fromUtf8(row.quoted))) << result.problem.toStdString();
     }
 }
 

@@ -17,11 +17,14 @@ struct SheetRow {
     int cells;
     double lastCellX, lastCellY;  // top-left of the last cell, mm
     const char* title;
+    calibration::Calibration printedWith;
+    const char* printedWithLine;  // beside each mark
 };
 
 const SheetRow kSheets[] = {
-    {&sheet::SheetFormat::large, 24, 10 + 2 * 60, 15 + 7 * 30, "大きい棚札"},
-    {&sheet::SheetFormat::small, 40, 28 + 4 * 32, 15 + 7 * 32, "小さい棚札"},
+    {&sheet::SheetFormat::large, 24, 10 + 2 * 60, 15 + 7 * 30, "大きい棚札", {-1.65, -2, 100, 99.5},
+     "この用紙を印刷した調整：左に 1.65 mm・上に 2 mm 動かす、大きさ 横 100 %・縦 99.5 %（-1.65,-2,100,99.5）"},
+    {&sheet::SheetFormat::small, 40, 28 + 4 * 32, 15 + 7 * 32, "小さい棚札", {}, "この用紙を印刷した調整：調整なし（0,0,100,100）"},
 };
 
 TEST(CalibrationSheet, DrawsTheCellFramesAndTwoLabelledCrosses)
@@ -29,7 +32,7 @@ TEST(CalibrationSheet, DrawsTheCellFramesAndTwoLabelledCrosses)
     for (const SheetRow& row : kSheets) {
         SCOPED_TRACE(row.title);
         draw::RecordingSurface surface;
-        draw::drawCalibrationSheet(*row.format, surface);
+        draw::drawCalibrationSheet(*row.format, row.printedWith, surface);
         const std::vector<DrawOp>& ops = surface.ops();
         ASSERT_FALSE(ops.empty());
         EXPECT_EQ(ops.front().kind, DrawOp::Kind::cls);
@@ -67,6 +70,7 @@ TEST(CalibrationSheet, DrawsTheCellFramesAndTwoLabelledCrosses)
                 texts << op.text;
             }
         }
+        EXPECT_EQ(texts.count(QString::fromUtf8(row.printedWithLine)), 2) << texts.join(u'\n').toStdString();
         const QString all = texts.join(u'\n');
         EXPECT_TRUE(all.contains(QString::fromUtf8(row.title)));
         EXPECT_TRUE(all.contains(QStringLiteral("印 A：左端から 15 mm・上端から 15 mm"))) << all.toStdString();

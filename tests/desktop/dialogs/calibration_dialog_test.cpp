@@ -10,6 +10,11 @@
 #include "support/qt_print.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QDoubleSpinBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -110,17 +115,105 @@ TEST(CalibrationDialog, RefusedMeasurementsKeepTheOldCalibration)
     }
 }
 
+// Types into an empty measurement box, one character at a time as an input method hands them over.
+void typeInto(CalibrationDialog& dialog, const char* box, const QString& keys)
+{
+    QWidget* edit = dialog.findChild<QWidget*>(QString::fromLatin1(box));
+    ASSERT_NE(edit, nullptr) << box;
+    for (QChar ch : keys) {
+        QInputMethodEvent commit;
+        commit.setCommitString(QString(ch));
+        QApplication::sendEvent(edit, &commit);
+    }
+}
+
+const char* const kBoxes[] = {"txtMarkAX", "txtMarkAY", "txtMarkBX", "txtMarkBY"};
+
+// Measured, saved, the dialog closed; reopened with the same sheet in hand (printed without a
+// calibration, as the sheet says), the same measurements leave the calibration as it is.
+TEST(CalibrationDialog, MeasuringTheSameSheetAgainKeepsTheCalibration)
+{
+    DialogOnDesk desk;
+    const Printer printer{1.65, 1, 2, 1};
+    const auto& marks = draw::calibrationMarks();
+    const PointMm a = printer.puts({}, marks[0].centre);
+    const PointMm b = printer.puts({}, marks[1].centre);
+    std::optional<Calibration> first;
+    for (int opening = 0; opening < 2; ++opening) {
+        SCOPED_TRACE(opening);
+        CalibrationDialog dialog(sheet::SheetFormat::large, desk.dialogs, desk.settings, {kShop, kOffice}, kOffice);
+        if (opening == 1) {
+            auto* printedWith = dialog.findChild<QComboBox*>(QStringLiteral("cboPrintedWith"));
+            ASSERT_NE(printedWith, nullptr);
+            printedWith->setCurrentIndex(printedWith->findText(QStringLiteral("調整なし"), Qt::MatchStartsWith));
+        }
+        dialog.setMeasured(a, b);
+        const QLabel* measured = dialog.findChild<QLabel*>(QStringLiteral("lblMeasured"));
+        ASSERT_NE(measured, nullptr);
+        EXPECT_TRUE(measured->text().startsWith(QStringLiteral("この用紙では印刷が右に 1.65 mm・下に 2 mm ずれています → その分戻して")));
+        dialog.findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
+        ASSERT_TRUE(desk.dialogs.messages.isEmpty()) << desk.dialogs.messages.join(u'\n').toStdString();
+        if (opening == 0) {
+            first = desk.settings.load(kOffice).calibration;
+            EXPECT_EQ(first, (Calibration{-1.65, -2, 100, 100}));
+        } else {
+            EXPECT_EQ(desk.settings.load(kOffice).calibration, first);
+        }
+    }
+}
+
+// What is typed into the boxes: full-width digits count, anything that is not a number stops
+// the save with a message naming the box, and nothing is stored.
+TEST(CalibrationDialog, TypedMeasurementsAreNumbersOrRefused)
+{
+    const struct {
+        const char* name;
+        const char* typed[4];
+        std::optional<Calibration> saved;  // nothing: refused
+        const char* namedBox;              // in the refusal
+    } rows[] = {
+        {"full-width digits", {"１６．５", "１５", "１９６．５", "２８２"}, Calibration{-1.5, 0, 100, 100}, ""},
+        {"a sign and a point", {"+15", "15.0", "195", "282"}, Calibration{0, 0, 100, 100}, ""},
+        {"letters", {"15", "abc", "195", "282"}, std::nullopt, "印 A・上端から"},
+        {"an empty box", {"15", "15", "", "282"}, std::nullopt, "印 B・左端から"},
+        {"two points", {"15", "15", "195", "28.2.1"}, std::nullopt, "印 B・上端から"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        DialogOnDesk desk;
+        for (int i = 0; i < 4; ++i) {
+            typeInto(*desk.dialog, kBoxes[i], QString::fromUtf8(row.typed[i]));
+        }
+        desk.button("cmdSave")->click();
+        EXPECT_EQ(desk.settings.load(kOffice).calibration, row.saved);
+        if (row.saved) {
+            EXPECT_TRUE(desk.dialogs.messages.isEmpty()) << desk.dialogs.messages.join(u'\n').toStdString();
+        } else {
+            ASSERT_EQ(desk.dialogs.messages.size(), 1);
+            EXPECT_TRUE(desk.dialogs.messages.front().contains(QString::fromUtf8(row.namedBox)))
+                << desk.dialogs.messages.front().toStdString();
+        }
+    }
+}
+
+// Asked first: "no" keeps the calibration, "yes" removes it.
 TEST(CalibrationDialog, ResetRemovesOnlyThatPrintersCalibration)
 {
     DialogOnDesk desk(Calibration{1, 1, 100, 100});
     desk.settings.save(kShop, {2, 2, 100, 100}, nullptr);
     desk.button("cmdReset")->click();
+    ASSERT_EQ(desk.dialogs.messages.size(), 1);
+    EXPECT_EQ(desk.dialogs.messageKinds.front().second, desktop::MessageButtons::yesNo);
+    EXPECT_TRUE(desk.dialogs.messages.front().contains(kOffice)) << desk.dialogs.messages.front().toStdString();
+    EXPECT_EQ(desk.settings.load(kOffice).calibration, (Calibration{1, 1, 100, 100}));
+    desk.dialogs.messageAnswer = desktop::MessageAnswer::yes;
+    desk.button("cmdReset")->click();
     EXPECT_EQ(desk.settings.load(kOffice).calibration, std::nullopt);
     EXPECT_EQ(desk.settings.load(kShop).calibration, (Calibration{2, 2, 100, 100}));
-    EXPECT_EQ(desk.dialog->currentLabel()->text(), QStringLiteral("今の調整：なし"));
+    EXPECT_EQ(desk.dialog->currentLabel()->text(), QStringLiteral("今の調整：調整なし（0,0,100,100）"));
     desk.dialog->choosePrinter(kShop);
     EXPECT_EQ(desk.dialog->currentLabel()->text(),
-              QStringLiteral("今の調整：ずれ 横 2 mm・縦 2 mm、倍率 横 100 %・縦 100 %"));
+              QStringLiteral("今の調整：右に 2 mm・下に 2 mm 動かす、大きさ 横 100 %・縦 100 %（2,2,100,100）"));
 }
 
 TEST(CalibrationDialog, SaysWhenThereIsNoPrinterOrTheKeptOneIsUnusable)
@@ -179,7 +272,7 @@ TEST(CalibrationDialog, PrintsTheSheetWithTheCalibrationInForce)
 
     if (const QByteArray shots = qgetenv("TANAFUDA_SCREENSHOT_DIR"); !shots.isEmpty()) {
         desk.dialog->show();
-        EXPECT_TRUE(desk.dialog->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/calibration-dialog.png")));
+        EXPECT_TRUE(desk.dialog->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/dialogs-calibration.png")));
     }
 }
 
@@ -199,7 +292,7 @@ TEST(CalibrationDialog, OpensFromTheFileMenuOfBothEditors)
         editor_test::OpenEditor e(*format);
         QAction* entry = e.w().menuAction(desktop::names::kCalibrationMenu);
         ASSERT_NE(entry, nullptr);
-        EXPECT_EQ(entry->text(), QStringLiteral("印刷位置の調整..."));
+        EXPECT_EQ(entry->text(), QStringLiteral("印刷位置の調整(&C)..."));
         entry->trigger();
         auto* dialog = e.w().findChild<CalibrationDialog*>();
         ASSERT_NE(dialog, nullptr);

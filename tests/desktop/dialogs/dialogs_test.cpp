@@ -1,6 +1,18 @@
 #include "desktop/dialogs/dialogs.h"
 
+#include "desktop/dialogs/calibration_dialog.h"
+#include "desktop/dialogs/import_dialog.h"
+#include "output/calibration_settings.h"
+#include "support/fake_dialogs.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
 
 TEST(Dialogs, FilterTextBecomesQtNameFilters)
 {
@@ -30,4 +42,32 @@ TEST(Dialogs, AWindowsFileDialogStartsFromItsInitialSettings)
     EXPECT_EQ(state.fileName, QStringLiteral("*.csv"));
     EXPECT_EQ(desktop::qtNameFilters(state.filter), QStringList{QStringLiteral("テキストファイル (*.csv)")});
     EXPECT_EQ(state.selectedFilter, 0);
+}
+
+// Every button and every labelled box of both dialogs has an access key, none used twice.
+TEST(Dialogs, EveryControlHasAnAccessKeyOfItsOwn)
+{
+    QTemporaryDir dir;
+    output::CalibrationSettings settings(dir.filePath(QStringLiteral("tanafuda.ini")));
+    FakeDialogs fakes;
+    const sheet::TagSheet sheet(sheet::SheetFormat::large);
+    desktop::CalibrationDialog calibration(sheet::SheetFormat::large, fakes, settings, {QStringLiteral("店")},
+                                           QStringLiteral("店"));
+    desktop::ImportDialog import(QStringLiteral("/tmp/l.csv"), QByteArray("JAN,name,price\n4901234567894,x,98\n"), sheet, 1);
+    for (const QDialog* dialog : {static_cast<QDialog*>(&calibration), static_cast<QDialog*>(&import)}) {
+        QStringList texts;
+        for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+            texts << ((button->focusPolicy() & Qt::TabFocus) ? button->text() : QStringLiteral("&&"));
+        }
+        for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+            texts << (label->buddy() ? label->text() : QStringLiteral("&&"));
+        }
+        QSet<QChar> keys;
+        for (const QString& text : texts.filter(QRegularExpression(QStringLiteral("^(?!&&$)")))) {
+            const QChar key = text.contains(u'&') ? text.section(u'&', 1).append(u' ').at(0).toUpper() : QChar();
+            EXPECT_FALSE(key.isNull() || keys.contains(key)) << dialog->objectName().toStdString() << ": " << text.toStdString();
+            keys.insert(key);
+        }
+        EXPECT_GE(keys.size(), 9);
+    }
 }

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStringEncoder>
 #include <QTableWidget>
@@ -86,9 +87,11 @@ TEST(ImportDialog, AWrongEncodingIsSaidAndCanBeUndone)
     for (QLabel* label : dialog.findChildren<QLabel*>()) {
         shown += label->text();
     }
-    EXPECT_TRUE(shown.contains(QStringLiteral("UTF-8 として読めない文字があります"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("UTF-8 として読むと文字化けします"))) << shown.toStdString();
     encoding->setCurrentIndex(0);
     EXPECT_FALSE(dialog.list().invalidBytes);
+    EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("taxRateBox"))->currentText(),
+              QStringLiteral("税区分の列に従う（ない行は 10%）"));
     EXPECT_EQ(dialog.choice().records.size(), 2u);
 }
 
@@ -113,6 +116,48 @@ TEST(ImportDialog, TheSummarySaysWhatFitsAndWhereTheRestGoes)
     EXPECT_TRUE(choice.saveRest);
     EXPECT_EQ(choice.restFolder, QStringLiteral("/home/shop/棚札"));
     EXPECT_EQ(choice.restBaseName, QStringLiteral("飲料"));
+}
+
+// Files that are not a list, or not in an encoding the reader knows: said at the top, and nothing
+// goes on the tags unless the user decides otherwise.
+TEST(ImportDialog, ATextThatIsNoListOrInAnotherEncodingIsSaid)
+{
+    const QByteArray binary = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16).repeated(64);
+    QStringEncoder eucJp("EUC-JP");
+    ASSERT_TRUE(eucJp.isValid());
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QStringList said;  // at the top
+    } rows[] = {
+        {"binary", binary, {QStringLiteral("商品リストとして読めません"), QStringLiteral("NUL")}},
+        {"EUC-JP", eucJp.encode(kList),
+         {QStringLiteral("文字コード"), QStringLiteral("Shift_JIS"), QStringLiteral("UTF-8"), QStringLiteral("UTF-16LE")}},
+    };
+    sheet::TagSheet sheet(sheet::SheetFormat::large);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ImportDialog dialog(QStringLiteral("/tmp/list.csv"), row.bytes, sheet, 1);
+        QString shown;
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            shown += label->text() + u'\n';
+        }
+        for (const QString& said : row.said) {
+            EXPECT_TRUE(shown.contains(said)) << said.toStdString() << "\n" << shown.toStdString();
+        }
+        EXPECT_TRUE(dialog.choice().records.empty());
+        EXPECT_FALSE(dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->isEnabled());
+        // The notes blame the encoding, not the columns.
+        auto* table = dialog.control<QTableWidget>(QStringLiteral("rowTable"));
+        for (int i = 0; i < table->rowCount(); ++i) {
+            const QString note = table->item(i, table->columnCount() - 1)->text();
+            EXPECT_TRUE(note.contains(QStringLiteral("文字コード"))) << note.toStdString();
+        }
+        if (const QByteArray shots = qgetenv("TANAFUDA_SCREENSHOT_DIR"); !shots.isEmpty() && row.bytes != binary) {
+            dialog.show();
+            EXPECT_TRUE(dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/dialogs-import.png")));
+        }
+    }
 }
 
 }  // namespace

@@ -162,7 +162,7 @@ TEST(EditorLayout, FileMenuEntries)
                            QStringLiteral("I_IMPORT=商品リストから作成(&I)...="),
                            QStringLiteral("M_プレビュー=プレピュー(&V)=Ctrl+V"),
                            QStringLiteral("P_印刷=印刷(&P)=Ctrl+P"),
-                           QStringLiteral("C_印刷位置の調整=印刷位置の調整...="),
+                           QStringLiteral("C_印刷位置の調整=印刷位置の調整(&C)...="),
                            QStringLiteral("MNUEXIT=終了(&x)=Ctrl+Q"),
                        }));
 }
