@@ -8,6 +8,8 @@ file(GLOB TANAFUDA_CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/render/*.cpp
   ${CMAKE_SOURCE_DIR}/src/productlist/*.cpp
   ${CMAKE_SOURCE_DIR}/src/print/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/core/catalogue/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/core/jobs/*.cpp
 )
 # The drawing surface and its recording double need QtCore only, so the page drawing and the
 # barcode are part of the core and can be tested without a paint device.

@@ -243,6 +243,8 @@ private:
                 return;
             }
         }
+        out_.priceIncludesTax = includesTax;
+        out_.taxRatePercent = rate;
         const qint64 price = includesTax ? reading.yen : taxIncluded(reading.yen, rate, tax_.rounding);
         if (price > sheet::kMaxPrice) {
             note(NoteKind::priceAboveLimit, ListField::price, QString::number(price));

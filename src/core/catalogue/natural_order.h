@@ -1,0 +1,14 @@
+#pragma once
+
+// The order of shelf locations as staff read them: runs of digits compare as numbers, so "A-2"
+// comes before "A-10", and full-width letters and digits compare as their half-width forms.
+
+#include <QString>
+
+namespace catalogue {
+
+// Negative, zero or positive as `a` sorts before, with or after `b`. An empty location sorts after
+// every other (products without a location come last).
+int compareNaturally(const QString& a, const QString& b);
+
+}  // namespace catalogue
