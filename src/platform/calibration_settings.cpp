@@ -84,6 +84,24 @@ StoredCalibration CalibrationSettings::load(const QString& printerName) const
     return {print::rounded(*parsed), QString()};
 }
 
+QString CalibrationSettings::catalogueDatabase(QString* problem) const
+{
+    if (!QFileInfo::exists(path_)) {
+        return {};
+    }
+    QSettings settings(path_, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError || !looksLikeText(path_)) {
+        if (problem) {
+            *problem = QStringLiteral("設定ファイル %1 が壊れているか読めないため、商品マスタの指定を使いません。")
+                           .arg(QDir::toNativeSeparators(path_));
+        }
+        return {};
+    }
+    const QVariant value = settings.value(QStringLiteral("catalogue/database"));
+    // A value with a comma and without quotes comes back as a list split at its commas.
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString().trimmed();
+}
+
 bool CalibrationSettings::save(const QString& printerName, const print::Calibration& calibration, QString* problem)
 {
     if (!print::withinBounds(calibration)) {

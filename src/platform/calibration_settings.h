@@ -1,6 +1,7 @@
 #pragma once
 
-// The program's settings file, which keeps one thing between runs: each printer's calibration.
+// The program's settings file, which keeps each printer's calibration between runs and names the
+// product catalogue's database.
 // It is an INI file (QSettings) in the user's configuration folder, ~/.config/tanafuda/tanafuda.ini
 // unless XDG_CONFIG_HOME says otherwise. A damaged file or a value out of bounds is never used:
 // the caller is told why and prints without a calibration.
@@ -32,6 +33,11 @@ public:
     bool save(const QString& printerName, const print::Calibration& calibration, QString* problem);
     // Removes the printer's calibration; false as for save().
     bool clear(const QString& printerName, QString* problem);
+
+    // The product catalogue's database as the file names it ([catalogue] database=, a path or a
+    // postgresql:// address); empty when it names none. A damaged file gives nothing and the
+    // reason in `problem`.
+    QString catalogueDatabase(QString* problem) const;
 
 private:
     bool write(const QString& printerName, const std::optional<print::Calibration>& calibration, QString* problem);

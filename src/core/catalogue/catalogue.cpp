@@ -141,7 +141,7 @@ bool insertRows(QSqlDatabase db, const QString& table, const QStringList& column
         preparedFor = sql;
         for (size_t i = first; i < first + count; ++i) {
             for (const QVariant& value : rows[i]) {
-                query.addBindValue(value);
+                query.addBindValue(database::bindable(value));
             }
         }
         if (!query.exec()) {
@@ -374,7 +374,7 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
              {QVariant(in.jan), QVariant(in.maker), QVariant(in.name), QVariant(in.name2), QVariant(in.spec), QVariant(in.lot),
               QVariant(in.listPrice), QVariant(int(in.priceIncludesTax)), QVariant(in.taxRatePercent), QVariant(in.tagPrice),
               QVariant(in.shelf), QVariant(in.tagCount), QVariant(order), QVariant(date), QVariant(old.id)}) {
-            update.addBindValue(value);
+            update.addBindValue(database::bindable(value));
         }
         if (!update.exec()) {
             return fail(update.lastError());

@@ -406,9 +406,17 @@ bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> v
         return false;
     }
     for (const QVariant& value : values) {
-        query.addBindValue(value);
+        query.addBindValue(bindable(value));
     }
     return query.exec();
+}
+
+QVariant bindable(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString && value.toString().isNull()) {
+        return QVariant(QStringLiteral(""));
+    }
+    return value;
 }
 
 QString nowText()

@@ -50,6 +50,9 @@ Outcome failureOf(const QSqlError& error, const Location& location, const QStrin
 // Runs `sql` with `values` bound in order; false (error in query.lastError()) when it fails.
 bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> values = {});
 
+// `value` as it is bound: a null text as an empty one (every text column is NOT NULL).
+QVariant bindable(const QVariant& value);
+
 // The current time as ISO 8601 UTC text, and a date as YYYY-MM-DD.
 QString nowText();
 QString dateText(const QDate& date);
