@@ -573,10 +573,20 @@ int runPrint(const QStringList& arguments)
     }
     jobs::CataloguePrintPlan plan = jobs::planCataloguePrint(needs, *format, start, filter);
     if (plan.sheets.empty()) {
+        if (parser.isSet(command.json)) {
+            sayJson({{QStringLiteral("print"), QJsonValue::Null}, {QStringLiteral("sheets"), 0}, {QStringLiteral("tags"), QJsonArray()}});
+            return kDone;
+        }
         say(stdout, QStringLiteral("印刷する棚札はありません\n"));
         return kDone;
     }
 
+    const bool json = parser.isSet(command.json);
+    const auto note = [json](const QString& text) {
+        if (!json) {
+            say(stdout, text);
+        }
+    };
     QString destination;
     if (parser.isSet(outputOpt)) {
         const QDir dir(parser.value(outputOpt));
@@ -598,7 +608,7 @@ int runPrint(const QStringList& arguments)
                 say(stderr, QStringLiteral("%1: %2: %3\n").arg(kProgram, path, written.error));
                 return kUnwritable;
             }
-            say(stdout, QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
+            note(QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
         }
         destination = QDir::toNativeSeparators(QFileInfo(dir.path()).absoluteFilePath());
     } else if (parser.isSet(pdfOpt)) {
@@ -611,7 +621,7 @@ int runPrint(const QStringList& arguments)
             return kUnwritable;
         }
         destination = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-        say(stdout, QStringLiteral("PDF: %1 (%2 ページ)\n").arg(destination).arg(plan.sheets.size()));
+        note(QStringLiteral("PDF: %1 (%2 ページ)\n").arg(destination).arg(plan.sheets.size()));
     } else {
         QPrinter printer(QPrinter::HighResolution);
         const QString printerName = parser.value(printerOpt);
@@ -630,7 +640,7 @@ int runPrint(const QStringList& arguments)
             return kUnwritable;
         }
         destination = printer.printerName();
-        say(stdout, QStringLiteral("印刷: %1 (%2 ページ)\n").arg(destination).arg(plan.sheets.size()));
+        note(QStringLiteral("印刷: %1 (%2 ページ)\n").arg(destination).arg(plan.sheets.size()));
     }
     qint64 printId = 0;
     outcome = opened->recordPrint(plan.placed, format->isLarge() ? QStringLiteral("large") : QStringLiteral("small"), start,
@@ -638,7 +648,7 @@ int runPrint(const QStringList& arguments)
     if (!outcome.ok()) {
         return failWith(outcome);
     }
-    if (parser.isSet(command.json)) {
+    if (json) {
         QJsonArray tags;
         for (const catalogue::PlacedTag& placed : plan.placed) {
             tags.append(QJsonObject{{QStringLiteral("sheet"), placed.sheet},
