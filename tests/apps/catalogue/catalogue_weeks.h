@@ -99,6 +99,16 @@ inline std::vector<Item> week(int which, bool partial = false)
     return out;
 }
 
+// Products `first`, `first` + 1, ... (`count` of them), none of the week lists has.
+inline std::vector<Item> more(int first, int count)
+{
+    std::vector<Item> out;
+    for (int n = first; n < first + count; ++n) {
+        out.push_back(item(n));
+    }
+    return out;
+}
+
 inline bool writeList(const QString& path, const std::vector<Item>& items)
 {
     QString text = QStringLiteral("JANコード,商品コード,メーカー,商品名,規格,売価,棚番,フェース数\n");
@@ -189,6 +199,17 @@ public:
             args << QStringLiteral("--partial");
         }
         return run(args);
+    }
+
+    // Starts an import of `items` as a partial or full list, without waiting for it.
+    QProcess* startImport(const QString& name, const std::vector<Item>& items, bool partial) const
+    {
+        writeList(path(name), items);
+        QStringList args{QStringLiteral("import"), path(name)};
+        if (partial) {
+            args << QStringLiteral("--partial");
+        }
+        return start(args);
     }
 
     // The status counts as "products/new/changed/takedown/pending".
