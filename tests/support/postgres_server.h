@@ -3,7 +3,8 @@
 // A PostgreSQL server of the test program's own: initdb and pg_ctl from /usr/lib/postgresql/*/bin,
 // listening only on a unix socket in a temporary folder, with password authentication. The server
 // refuses to run as root, so under root (CI) it runs as the postgres user (or nobody). Started at
-// the first use, once per test program, and stopped when the program ends.
+// the first use, once per test program, and stopped when the program ends (a benchmark makes its
+// own with PostgresServer::startOwn()).
 
 #include <QDir>
 #include <QProcess>
@@ -39,6 +40,10 @@ public:
         }();
         return *server;
     }
+
+    // A server of the caller's own, stopped when it is destroyed.
+    static std::unique_ptr<PostgresServer> startOwn() { return std::unique_ptr<PostgresServer>(new PostgresServer()); }
+    ~PostgresServer() { stop(); }
 
     bool running() const { return running_; }
     const QString& skipReason() const { return skipReason_; }

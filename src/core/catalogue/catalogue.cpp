@@ -106,12 +106,19 @@ std::vector<TagField> differences(const sheet::TagRecord& now, const sheet::TagR
     return out;
 }
 
+// The tag's texts and price as one text (the fields separated by U+001F, which no cleaned text holds).
+QString tagText(const QString& jan, const QString& maker, const QString& name, const QString& name2, const QString& spec,
+                const QString& lot, qint64 price)
+{
+    const QChar separator(0x1F);
+    return jan + separator + maker + separator + name + separator + name2 + separator + spec + separator + lot + separator
+           + QString::number(price);
+}
+
 // The condition, on products p joined with their shelf tag t, of a product whose tag needs
 // printing (new or changed) or taking down. Used by the listing and the counts alike.
 const QString kNeedsTag = QStringLiteral(
-    "(p.active = 1 AND (t.id IS NULL OR t.price <> p.tag_price OR t.jan <> p.jan OR t.maker <> p.maker"
-    " OR t.name <> p.name OR t.name2 <> p.name2 OR t.spec <> p.spec OR t.lot <> p.lot))"
-    " OR (p.active = 0 AND t.id IS NOT NULL)");
+    "(p.active = 1 AND (t.id IS NULL OR t.tag_text <> p.tag_text)) OR (p.active = 0 AND t.id IS NOT NULL)");
 
 qint64 nextId(QSqlDatabase db, const QString& table, bool* ok)
 {
@@ -335,7 +342,7 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
             const int order = options.partial ? maxOrder + in.listOrder : in.listOrder;
             newProducts.push_back({productId, in.code, in.jan, in.maker, in.name, in.name2, in.spec, in.lot, in.listPrice,
                                    int(in.priceIncludesTax), in.taxRatePercent, in.tagPrice, in.shelf, in.tagCount, order,
-                                   date, date, 1});
+                                   date, date, 1, tagText(in.jan, in.maker, in.name, in.name2, in.spec, in.lot, in.tagPrice)});
             history.push_back({historyId++, productId, importId, date, in.tagPrice, in.listPrice, int(in.priceIncludesTax),
                                in.taxRatePercent});
             ++productId;
@@ -366,14 +373,15 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
             && !update.prepare(QStringLiteral(
                 "UPDATE products SET jan = ?, maker = ?, name = ?, name2 = ?, spec = ?, lot = ?, list_price = ?,"
                 " price_includes_tax = ?, tax_rate = ?, tag_price = ?, shelf = ?, tag_count = ?, list_order = ?,"
-                " last_seen = ?, active = 1 WHERE id = ?"))) {
+                " last_seen = ?, active = 1, tag_text = ? WHERE id = ?"))) {
             return fail(update.lastError());
         }
         updatePrepared = true;
         for (const QVariant& value :
              {QVariant(in.jan), QVariant(in.maker), QVariant(in.name), QVariant(in.name2), QVariant(in.spec), QVariant(in.lot),
               QVariant(in.listPrice), QVariant(int(in.priceIncludesTax)), QVariant(in.taxRatePercent), QVariant(in.tagPrice),
-              QVariant(in.shelf), QVariant(in.tagCount), QVariant(order), QVariant(date), QVariant(old.id)}) {
+              QVariant(in.shelf), QVariant(in.tagCount), QVariant(order), QVariant(date),
+              QVariant(tagText(in.jan, in.maker, in.name, in.name2, in.spec, in.lot, in.tagPrice)), QVariant(old.id)}) {
             update.addBindValue(database::bindable(value));
         }
         if (!update.exec()) {
@@ -400,7 +408,7 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
                      QStringLiteral("list_price"), QStringLiteral("price_includes_tax"), QStringLiteral("tax_rate"),
                      QStringLiteral("tag_price"), QStringLiteral("shelf"), QStringLiteral("tag_count"),
                      QStringLiteral("list_order"), QStringLiteral("first_seen"), QStringLiteral("last_seen"),
-                     QStringLiteral("active")},
+                     QStringLiteral("active"), QStringLiteral("tag_text")},
                     newProducts, &error)
         || !insertRows(connection, QStringLiteral("price_history"),
                        {QStringLiteral("id"), QStringLiteral("product_id"), QStringLiteral("import_id"),
@@ -489,14 +497,33 @@ std::vector<TagNeed> Catalogue::tagNeeds(bool withUpToDate, Outcome* outcome) co
         }
         out.push_back(std::move(need));
     }
-    std::stable_sort(out.begin(), out.end(), [](const TagNeed& a, const TagNeed& b) {
-        const int shelf = compareNaturally(a.product.shelf, b.product.shelf);
-        if (shelf != 0) {
+    // Shelf order: the locations folded once, then sorted by index.
+    std::vector<QString> keys;
+    keys.reserve(out.size());
+    for (const TagNeed& need : out) {
+        keys.push_back(naturalSortKey(need.product.shelf));
+    }
+    std::vector<size_t> order(out.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (const int shelf = compareSortKeys(keys[a], keys[b]); shelf != 0) {
             return shelf < 0;
         }
-        return a.product.listOrder != b.product.listOrder ? a.product.listOrder < b.product.listOrder
-                                                          : a.product.code < b.product.code;
+        const Product& x = out[a].product;
+        const Product& y = out[b].product;
+        if (x.shelf != y.shelf) {
+            return x.shelf < y.shelf;
+        }
+        return x.listOrder != y.listOrder ? x.listOrder < y.listOrder : x.code < y.code;
     });
+    std::vector<TagNeed> sorted;
+    sorted.reserve(out.size());
+    for (size_t i : order) {
+        sorted.push_back(std::move(out[i]));
+    }
+    out = std::move(sorted);
     if (outcome) {
         *outcome = {};
     }
@@ -646,13 +673,15 @@ Outcome Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString
     for (const PlacedTag& placed : tags) {
         const sheet::TagRecord& tag = placed.tag;
         rows.push_back({tagId++, id, placed.productId, placed.sheet, placed.slot, tag.jan, tag.maker, tag.productName,
-                        tag.productName2, tag.spec, tag.lot, qint64(tag.price)});
+                        tag.productName2, tag.spec, tag.lot, qint64(tag.price),
+                        tagText(tag.jan, tag.maker, tag.productName, tag.productName2, tag.spec, tag.lot, tag.price)});
     }
     QSqlError error;
     if (!insertRows(connection, QStringLiteral("print_tags"),
                     {QStringLiteral("id"), QStringLiteral("print_id"), QStringLiteral("product_id"), QStringLiteral("sheet"),
                      QStringLiteral("slot"), QStringLiteral("jan"), QStringLiteral("maker"), QStringLiteral("name"),
-                     QStringLiteral("name2"), QStringLiteral("spec"), QStringLiteral("lot"), QStringLiteral("price")},
+                     QStringLiteral("name2"), QStringLiteral("spec"), QStringLiteral("lot"), QStringLiteral("price"),
+                     QStringLiteral("tag_text")},
                     rows, &error)) {
         return fail(error);
     }
@@ -693,15 +722,30 @@ Outcome Catalogue::decidePrint(qint64 printId, PrintState state)
         return fail(query.lastError());
     }
     // A confirmed print's tags are on the shelf now, unless a later confirmed print put a newer
-    // tag of the product there already.
-    if (state == PrintState::confirmed
-        && !run(query,
-                QStringLiteral("UPDATE products SET shelf_tag_id = (SELECT MAX(t.id) FROM print_tags t WHERE t.print_id = ?"
-                               " AND t.product_id = products.id) WHERE id IN (SELECT product_id FROM print_tags WHERE print_id = ?)"
-                               " AND (shelf_tag_id IS NULL OR shelf_tag_id < (SELECT MAX(t.id) FROM print_tags t"
-                               " WHERE t.print_id = ? AND t.product_id = products.id))"),
-                {printId, printId, printId})) {
-        return fail(query.lastError());
+    // tag of the product there already. (Row by row: one statement with correlated subqueries
+    // is planned badly by a server that has no statistics of freshly filled tables.)
+    if (state == PrintState::confirmed) {
+        if (!run(query, QStringLiteral("SELECT product_id, MAX(id) FROM print_tags WHERE print_id = ? GROUP BY product_id"),
+                 {printId})) {
+            return fail(query.lastError());
+        }
+        std::vector<std::pair<qint64, qint64>> shelved;
+        while (query.next()) {
+            shelved.emplace_back(query.value(0).toLongLong(), query.value(1).toLongLong());
+        }
+        query.finish();
+        if (!query.prepare(QStringLiteral(
+                "UPDATE products SET shelf_tag_id = ? WHERE id = ? AND (shelf_tag_id IS NULL OR shelf_tag_id < ?)"))) {
+            return fail(query.lastError());
+        }
+        for (const auto& [product, tag] : shelved) {
+            query.addBindValue(tag);
+            query.addBindValue(product);
+            query.addBindValue(tag);
+            if (!query.exec()) {
+                return fail(query.lastError());
+            }
+        }
     }
     query.finish();
     if (!transaction.commit()) {

@@ -133,6 +133,8 @@ Outcome connectSqlite(const Location& location, const QString& connection, const
                 return failureOf(query.lastError(), location, QStringLiteral("読み込み"));
             }
             run(query, QStringLiteral("PRAGMA foreign_keys=ON"));
+            // A shop's catalogue is tens of megabytes: read it through a memory map.
+            run(query, QStringLiteral("PRAGMA mmap_size=268435456"));
             return {};
         }
         if (verdict.isEmpty() && !looksDamaged(checkError)) {
@@ -186,31 +188,35 @@ const std::vector<Migration>& migrations()
     static const std::vector<Migration> all{
         {1,
          {
+             // Ids are INTEGER PRIMARY KEY: SQLite's row ids (its fastest joins), PostgreSQL's integer.
              // The products. shelf_tag_id points at the print_tags row of the tag last confirmed as
-             // printed (set when a print is confirmed, cleared when the tag is taken down).
-             "CREATE TABLE products (id BIGINT PRIMARY KEY, code TEXT NOT NULL UNIQUE, jan TEXT NOT NULL,"
+             // printed (set when a print is confirmed, cleared when the tag is taken down). tag_text,
+             // here and in print_tags, is the tag's texts and price in one text, so that comparing
+             // a product's tag with the one on the shelf is one comparison.
+             "CREATE TABLE products (id INTEGER PRIMARY KEY, code TEXT NOT NULL UNIQUE, jan TEXT NOT NULL,"
              " maker TEXT NOT NULL, name TEXT NOT NULL, name2 TEXT NOT NULL, spec TEXT NOT NULL, lot TEXT NOT NULL,"
              " list_price BIGINT NOT NULL, price_includes_tax INTEGER NOT NULL, tax_rate INTEGER NOT NULL,"
              " tag_price BIGINT NOT NULL, shelf TEXT NOT NULL, tag_count INTEGER NOT NULL, list_order INTEGER NOT NULL,"
-             " first_seen TEXT NOT NULL, last_seen TEXT NOT NULL, active INTEGER NOT NULL, shelf_tag_id BIGINT)",
-             "CREATE TABLE imports (id BIGINT PRIMARY KEY, file TEXT NOT NULL, imported_at TEXT NOT NULL,"
+             " first_seen TEXT NOT NULL, last_seen TEXT NOT NULL, active INTEGER NOT NULL, shelf_tag_id BIGINT,"
+             " tag_text TEXT NOT NULL)",
+             "CREATE TABLE imports (id INTEGER PRIMARY KEY, file TEXT NOT NULL, imported_at TEXT NOT NULL,"
              " valid_from TEXT NOT NULL, partial INTEGER NOT NULL, row_count INTEGER NOT NULL,"
              " new_count INTEGER NOT NULL, changed_count INTEGER NOT NULL, discontinued_count INTEGER NOT NULL,"
              " refused_count INTEGER NOT NULL)",
-             "CREATE TABLE price_history (id BIGINT PRIMARY KEY, product_id BIGINT NOT NULL REFERENCES products(id),"
+             "CREATE TABLE price_history (id INTEGER PRIMARY KEY, product_id BIGINT NOT NULL REFERENCES products(id),"
              " import_id BIGINT NOT NULL REFERENCES imports(id), valid_from TEXT NOT NULL, tag_price BIGINT NOT NULL,"
              " list_price BIGINT NOT NULL, price_includes_tax INTEGER NOT NULL, tax_rate INTEGER NOT NULL)",
              "CREATE INDEX price_history_product ON price_history (product_id)",
-             "CREATE TABLE prints (id BIGINT PRIMARY KEY, created_at TEXT NOT NULL, tag_format TEXT NOT NULL,"
+             "CREATE TABLE prints (id INTEGER PRIMARY KEY, created_at TEXT NOT NULL, tag_format TEXT NOT NULL,"
              " start_tag INTEGER NOT NULL, sheet_count INTEGER NOT NULL, destination TEXT NOT NULL,"
              " state TEXT NOT NULL, decided_at TEXT NOT NULL)",
-             "CREATE TABLE print_tags (id BIGINT PRIMARY KEY, print_id BIGINT NOT NULL REFERENCES prints(id),"
+             "CREATE TABLE print_tags (id INTEGER PRIMARY KEY, print_id BIGINT NOT NULL REFERENCES prints(id),"
              " product_id BIGINT NOT NULL REFERENCES products(id), sheet INTEGER NOT NULL, slot INTEGER NOT NULL,"
              " jan TEXT NOT NULL, maker TEXT NOT NULL, name TEXT NOT NULL, name2 TEXT NOT NULL, spec TEXT NOT NULL,"
-             " lot TEXT NOT NULL, price BIGINT NOT NULL)",
+             " lot TEXT NOT NULL, price BIGINT NOT NULL, tag_text TEXT NOT NULL)",
              "CREATE INDEX print_tags_print ON print_tags (print_id)",
              "CREATE INDEX print_tags_product ON print_tags (product_id)",
-             "CREATE TABLE takedowns (id BIGINT PRIMARY KEY, product_id BIGINT NOT NULL REFERENCES products(id),"
+             "CREATE TABLE takedowns (id INTEGER PRIMARY KEY, product_id BIGINT NOT NULL REFERENCES products(id),"
              " print_tag_id BIGINT NOT NULL REFERENCES print_tags(id), done_at TEXT NOT NULL)",
          }},
         {2,

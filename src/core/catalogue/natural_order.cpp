@@ -21,13 +21,30 @@ QStringView significant(QStringView digits)
 
 }  // namespace
 
+QString naturalSortKey(const QString& location)
+{
+    bool plain = true;
+    for (QChar ch : location) {
+        if (ch.unicode() >= 0x7F || (ch >= u'a' && ch <= u'z')) {
+            plain = false;
+            break;
+        }
+    }
+    return plain ? location : location.normalized(QString::NormalizationForm_KC).toUpper();
+}
+
 int compareNaturally(const QString& a, const QString& b)
 {
-    if (a.isEmpty() || b.isEmpty()) {
-        return a.isEmpty() == b.isEmpty() ? 0 : (a.isEmpty() ? 1 : -1);
+    const int folded = compareSortKeys(naturalSortKey(a), naturalSortKey(b));
+    // Equal when folded: the original texts decide, so that the order is total.
+    return folded != 0 ? folded : a.compare(b);
+}
+
+int compareSortKeys(const QString& x, const QString& y)
+{
+    if (x.isEmpty() || y.isEmpty()) {
+        return x.isEmpty() == y.isEmpty() ? 0 : (x.isEmpty() ? 1 : -1);
     }
-    const QString x = a.normalized(QString::NormalizationForm_KC).toUpper();
-    const QString y = b.normalized(QString::NormalizationForm_KC).toUpper();
     qsizetype i = 0;
     qsizetype j = 0;
     while (i < x.size() && j < y.size()) {
@@ -61,8 +78,7 @@ int compareNaturally(const QString& a, const QString& b)
     if (i < x.size() || j < y.size()) {
         return i < x.size() ? 1 : -1;
     }
-    // Equal when folded: the original texts decide, so that the order is total.
-    return a.compare(b);
+    return 0;
 }
 
 }  // namespace catalogue

@@ -11,4 +11,9 @@ namespace catalogue {
 // every other (products without a location come last).
 int compareNaturally(const QString& a, const QString& b);
 
+// For sorting many: a location folded once (width and case), and the comparison of folded ones,
+// which orders as compareNaturally does.
+QString naturalSortKey(const QString& location);
+int compareSortKeys(const QString& a, const QString& b);
+
 }  // namespace catalogue

@@ -87,7 +87,7 @@ TEST(Schema, MigrationKeepsACopyOfTheFileItChanges)
         ASSERT_TRUE(query.exec(QStringLiteral("DROP TABLE remembered_layouts")));
         ASSERT_TRUE(query.exec(QStringLiteral("UPDATE schema_version SET version = 1")));
         ASSERT_TRUE(query.exec(QStringLiteral(
-            "INSERT INTO products VALUES (1, 'K', '', '', 'n', '', '', '', 1, 1, 10, 1, '', 1, 1, '2026-01-01', '2026-01-01', 1, NULL)")));
+            "INSERT INTO products VALUES (1, 'K', '', '', 'n', '', '', '', 1, 1, 10, 1, '', 1, 1, '2026-01-01', '2026-01-01', 1, NULL, '')")));
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("old"));
