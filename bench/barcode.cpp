@@ -1,8 +1,8 @@
 // Cost of building a barcode's modules and of drawing it, on a recording surface (the page
 // drawing's test double) and on a 600 dpi image (the print path).
-#include "jan/barcode.h"
-#include "platform/painter_surface.h"
-#include "platform/recording_surface.h"
+#include "core/barcode/barcode.h"
+#include "output/painter_surface.h"
+#include "core/draw/recording_surface.h"
 
 #include <QImage>
 #include <benchmark/benchmark.h>
@@ -19,7 +19,7 @@ void BM_NormalizeJan(benchmark::State& state)
     for (auto _ : state) {
         QString copy = code;
         qint16 checkDigit = 0;
-        benchmark::DoNotOptimize(jan::NormalizeJan(copy, checkDigit));
+        benchmark::DoNotOptimize(barcode::normalizeJan(copy, checkDigit));
         benchmark::DoNotOptimize(copy);
     }
 }
@@ -29,7 +29,7 @@ void BM_ModuleStringEan13(benchmark::State& state)
 {
     const QString number = QStringLiteral("4901234567894");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(jan::JanModuleString(number));
+        benchmark::DoNotOptimize(barcode::janModuleString(number));
     }
 }
 BENCHMARK(BM_ModuleStringEan13);
@@ -38,7 +38,7 @@ void BM_ModuleStringEan8(benchmark::State& state)
 {
     const QString number = QStringLiteral("12345670");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(jan::JanModuleString(number));
+        benchmark::DoNotOptimize(barcode::janModuleString(number));
     }
 }
 BENCHMARK(BM_ModuleStringEan8);
@@ -72,12 +72,12 @@ BENCHMARK(BM_ZintEncodeEan13);
 // Printer resolution (600 dpi), the large tag's 35 x 7 mm area: 113 fills a symbol.
 void BM_DrawOnRecordingSurface(benchmark::State& state)
 {
-    platform::RecordingSurface surface(2.4, 2.4);
-    surface.setUnit(platform::Unit::millimetres);
+    draw::RecordingSurface surface(2.4, 2.4);
+    surface.setUnit(draw::Unit::millimetres);
     const QString code = QStringLiteral("4901234567894");
     for (auto _ : state) {
         surface.clearOps();
-        benchmark::DoNotOptimize(jan::DrawJanBarcode(surface, code, 12.3, 45.6, 47.3, 52.6));
+        benchmark::DoNotOptimize(barcode::drawJanBarcode(surface, code, 12.3, 45.6, 47.3, 52.6));
     }
 }
 BENCHMARK(BM_DrawOnRecordingSurface);
@@ -89,11 +89,11 @@ void BM_DrawOnImageAt600Dpi(benchmark::State& state)
     image.setDotsPerMeterX(23622);
     image.setDotsPerMeterY(23622);
     image.fill(Qt::white);
-    platform::PainterSurface surface(image);
-    surface.setUnit(platform::Unit::millimetres);
+    output::PainterSurface surface(image);
+    surface.setUnit(draw::Unit::millimetres);
     const QString code = QStringLiteral("4901234567894");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(jan::DrawJanBarcode(surface, code, 1, 1, 36, 8));
+        benchmark::DoNotOptimize(barcode::drawJanBarcode(surface, code, 1, 1, 36, 8));
     }
 }
 BENCHMARK(BM_DrawOnImageAt600Dpi);

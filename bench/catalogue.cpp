@@ -3,11 +3,11 @@
 // and (when a server can be started here) on PostgreSQL.
 
 #include "core/catalogue/catalogue.h"
-#include "productlist/cleaning.h"
-#include "productlist/column_mapping.h"
-#include "productlist/product_list.h"
+#include "core/productlist/cleaning.h"
+#include "core/productlist/column_mapping.h"
+#include "core/productlist/product_list.h"
 
-#include "../tests/support/postgres_server.h"
+#include "support/postgres_server.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,10 +1,10 @@
 // Cost of drawing a whole page: a full small sheet (40 tags, all with codes and prices) in preview
 // mode on a 96-dpi image, as every finished tag redraws it, and in print mode on a 600-dpi PDF.
-#include "platform/fonts.h"
-#include "platform/painter_surface.h"
-#include "platform/recording_surface.h"
-#include "render/draw_tag_sheet.h"
-#include "sheet/tag_sheet.h"
+#include "output/fonts.h"
+#include "output/painter_surface.h"
+#include "core/draw/recording_surface.h"
+#include "core/draw/draw_tag_sheet.h"
+#include "core/sheet/tag_sheet.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -41,9 +41,9 @@ void PreviewOnImage(benchmark::State& state)
     sheet::TagSheet s = fullSmallSheet();
     s.outputMode = QStringLiteral("0");
     QImage image = previewImage();
-    platform::PainterSurface surface(image);
+    output::PainterSurface surface(image);
     for (auto _ : state) {
-        render::DrawTagSheet(s, surface);
+        draw::drawTagSheet(s, surface);
     }
 }
 BENCHMARK(PreviewOnImage)->Unit(benchmark::kMicrosecond);
@@ -53,8 +53,8 @@ void PreviewOnRecording(benchmark::State& state)
     sheet::TagSheet s = fullSmallSheet();
     s.outputMode = QStringLiteral("0");
     for (auto _ : state) {
-        platform::RecordingSurface surface;
-        render::DrawTagSheet(s, surface);
+        draw::RecordingSurface surface;
+        draw::drawTagSheet(s, surface);
         benchmark::DoNotOptimize(surface.ops().size());
     }
 }
@@ -70,8 +70,8 @@ void PrintToPdf600(benchmark::State& state)
         QPdfWriter writer(&buffer);
         writer.setResolution(600);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        platform::PainterSurface surface(writer);
-        render::DrawTagSheet(s, surface);
+        output::PainterSurface surface(writer);
+        draw::drawTagSheet(s, surface);
         surface.end();
         benchmark::DoNotOptimize(buffer.size());
     }

@@ -3,7 +3,7 @@
 // The entry point of a benchmark that paints: a GUI application on the offscreen platform (unless
 // another one was asked for) with the program's font substitutions, then the benchmarks.
 
-#include "platform/fonts.h"
+#include "output/fonts.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -15,7 +15,7 @@
             qputenv("QT_QPA_PLATFORM", "offscreen");                   \
         }                                                              \
         QGuiApplication app(argc, argv);                               \
-        platform::installFontSubstitutions();                          \
+        output::installFontSubstitutions();                          \
         benchmark::Initialize(&argc, argv);                            \
         benchmark::RunSpecifiedBenchmarks();                           \
         benchmark::Shutdown();                                         \

@@ -1,7 +1,7 @@
 // Cost of the drawing operations of the painter surface on a preview-sized page: a grid of 40
 // small tags, each with its frame, five texts in three fonts and a placeholder bar pattern.
-#include "platform/fonts.h"
-#include "platform/painter_surface.h"
+#include "output/fonts.h"
+#include "output/painter_surface.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -18,7 +18,7 @@ QImage a4At(int dpi)
     return image;
 }
 
-void drawTags(platform::PainterSurface& surface)
+void drawTags(output::PainterSurface& surface)
 {
     const QString mincho = QString::fromUtf8("ＭＳ 明朝");
     const QString maker = QString::fromUtf8("山田食品");
@@ -26,12 +26,12 @@ void drawTags(platform::PainterSurface& surface)
     const QString spec = QString::fromUtf8("500ml");
     const QString lot = QString::fromUtf8("6本入");
     const QString price = QString::fromUtf8("1,980");
-    surface.setUnit(platform::Unit::millimetres);
+    surface.setUnit(draw::Unit::millimetres);
     surface.cls();
     for (int i = 0; i < 40; ++i) {
         const double x = 8 + (i % 5) * 30;
         const double y = 15 + (i / 5) * 30;
-        surface.outline(x, y, 30, 30, platform::kButtonFace);
+        surface.outline(x, y, 30, 30, draw::kButtonFace);
         surface.setFontName(mincho);
         surface.setFontBold(false);
         surface.setFontSize(7);
@@ -50,7 +50,7 @@ void drawTags(platform::PainterSurface& surface)
         surface.setCurrentPoint(x + 8, y + 14);
         surface.print(price);
         for (int k = 0; k < 8; ++k) {
-            surface.filled(x + 2 + k * 3, y + 24, 1.5, 4, platform::kBlack);
+            surface.filled(x + 2 + k * 3, y + 24, 1.5, 4, draw::kBlack);
         }
     }
 }
@@ -59,7 +59,7 @@ void BM_PreviewPageOf40TagsAt96Dpi(benchmark::State& state)
 {
     QImage image = a4At(96);
     for (auto _ : state) {
-        platform::PainterSurface surface(image);
+        output::PainterSurface surface(image);
         drawTags(surface);
     }
 }
@@ -68,10 +68,10 @@ BENCHMARK(BM_PreviewPageOf40TagsAt96Dpi)->Unit(benchmark::kMicrosecond);
 void BM_FilledRectangleAt96Dpi(benchmark::State& state)
 {
     QImage image = a4At(96);
-    platform::PainterSurface surface(image);
-    surface.setUnit(platform::Unit::millimetres);
+    output::PainterSurface surface(image);
+    surface.setUnit(draw::Unit::millimetres);
     for (auto _ : state) {
-        surface.filled(10, 10, 1.5, 4, platform::kBlack);
+        surface.filled(10, 10, 1.5, 4, draw::kBlack);
     }
 }
 BENCHMARK(BM_FilledRectangleAt96Dpi);
@@ -79,8 +79,8 @@ BENCHMARK(BM_FilledRectangleAt96Dpi);
 void BM_TextAt96Dpi(benchmark::State& state)
 {
     QImage image = a4At(96);
-    platform::PainterSurface surface(image);
-    surface.setUnit(platform::Unit::millimetres);
+    output::PainterSurface surface(image);
+    surface.setUnit(draw::Unit::millimetres);
     surface.setFontName(QString::fromUtf8("ＭＳ 明朝"));
     surface.setFontSize(9);
     const QString text = QString::fromUtf8("特選みかんジュース");

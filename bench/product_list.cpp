@@ -1,12 +1,12 @@
 // Cost of turning a shop's product list of 10,000 rows into sheets: reading (code page 932 CSV and
 // an Excel workbook), mapping the columns, cleaning with the tax added, and filling the sheets.
-#include "productlist/cleaning.h"
-#include "productlist/column_mapping.h"
-#include "productlist/product_list.h"
-#include "productlist/sheet_filling.h"
-#include "sheet/field_entry.h"
+#include "core/productlist/cleaning.h"
+#include "core/productlist/column_mapping.h"
+#include "core/productlist/product_list.h"
+#include "core/productlist/sheet_filling.h"
+#include "core/sheet/field_entry.h"
 
-#include "../tests/support/spreadsheet_files.h"
+#include "support/spreadsheet_files.h"
 
 #include <QStringEncoder>
 #include <benchmark/benchmark.h>

@@ -1,9 +1,9 @@
 // Cost of a document of many sheets: one more page added to a PDF document that is being written
 // (the cost a sheet adds after the first), and whole documents of 1, 10 and 50 sheets in memory.
-#include "platform/painter_surface.h"
-#include "platform/sheet_document.h"
-#include "render/draw_tag_sheet.h"
-#include "sheet/tag_sheet.h"
+#include "output/painter_surface.h"
+#include "output/sheet_document.h"
+#include "core/draw/draw_tag_sheet.h"
+#include "core/sheet/tag_sheet.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -62,14 +62,14 @@ void PdfPageAdded(benchmark::State& state)
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
     QPainter painter(&writer);
     {
-        platform::PainterSurface first(painter, kDpi, kDpi);
-        render::DrawTagSheet(sheets[0], first);
+        output::PainterSurface first(painter, kDpi, kDpi);
+        draw::drawTagSheet(sheets[0], first);
     }
     size_t next = 1;
     for (auto _ : state) {
         writer.newPage();
-        platform::PainterSurface surface(painter, kDpi, kDpi);
-        render::DrawTagSheet(sheets[next++ % sheets.size()], surface);
+        output::PainterSurface surface(painter, kDpi, kDpi);
+        draw::drawTagSheet(sheets[next++ % sheets.size()], surface);
     }
     painter.end();
     state.counters["bytes/page"] = double(pdf.size()) / double(next);
@@ -84,7 +84,7 @@ void PdfDocument(benchmark::State& state)
     }
     for (auto _ : state) {
         QByteArray pdf;
-        benchmark::DoNotOptimize(platform::drawPdfDocument(sheets, 600, pdf).ok);
+        benchmark::DoNotOptimize(output::drawPdfDocument(sheets, 600, pdf).ok);
     }
 }
 BENCHMARK(PdfDocument)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);

@@ -1,12 +1,12 @@
 // libFuzzer target for the product-list reader and the cleaning behind it. The first byte picks
 // how the rest is read (as a file of any kind, as an Excel or LibreOffice workbook, as text with a
 // chosen delimiter); besides not crashing, every input must keep the promises below.
-#include "productlist/cleaning.h"
-#include "productlist/column_mapping.h"
-#include "productlist/product_list.h"
-#include "productlist/sheet_filling.h"
-#include "productlist/spreadsheet.h"
-#include "sheet/field_entry.h"
+#include "core/productlist/cleaning.h"
+#include "core/productlist/column_mapping.h"
+#include "core/productlist/product_list.h"
+#include "core/productlist/sheet_filling.h"
+#include "core/productlist/spreadsheet.h"
+#include "core/sheet/field_entry.h"
 
 #include <QRegularExpression>
 

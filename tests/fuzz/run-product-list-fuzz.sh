@@ -9,15 +9,15 @@ seconds=${1:-30}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(mkdir -p "${2:-$root/build-fuzz}" && cd "${2:-$root/build-fuzz}" && pwd)
 fuzzer=$out/product_list_fuzz
-sources=("$root/tests/fuzz/product_list_fuzz.cpp" "$root"/src/productlist/*.cpp
-         "$root/src/sheet/tag_sheet.cpp" "$root/src/sheet/field_entry.cpp")
+sources=("$root/tests/fuzz/product_list_fuzz.cpp" "$root"/src/core/productlist/*.cpp
+         "$root/src/core/sheet/tag_sheet.cpp" "$root/src/core/sheet/field_entry.cpp")
 
 if ! command -v clang++ >/dev/null; then
   echo "clang++ is missing: run 'make deps' first." >&2
   exit 1
 fi
 
-changed=$(find "$root/src/productlist" "$root/src/sheet" "$root/tests/fuzz" -name '*.[ch]*' \
+changed=$(find "$root/src/core/productlist" "$root/src/core/sheet" "$root/tests/fuzz" -name '*.[ch]*' \
             -newer "$fuzzer" 2>/dev/null || echo rebuild)
 if [ ! -x "$fuzzer" ] || [ -n "$changed" ]; then
   echo "Building $fuzzer"

@@ -9,19 +9,18 @@ seconds=${1:-60}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(mkdir -p "${2:-$root/build-fuzz}" && cd "${2:-$root/build-fuzz}" && pwd)
 fuzzer=$out/sheet_file_fuzz
-sources=("$root/tests/fuzz/sheet_file_fuzz.cpp" "$root/src/sheetfile/sheet_file.cpp"
-         "$root/src/fileio/careful_write.cpp" "$root/src/sheet/tag_sheet.cpp"
-         "$root/src/render/draw_tag_sheet.cpp" "$root/src/jan/barcode.cpp"
-         "$root/src/platform/surface.cpp" "$root/src/platform/recording_surface.cpp")
+sources=("$root/tests/fuzz/sheet_file_fuzz.cpp" "$root/src/core/files/sheet_file.cpp"
+         "$root/src/core/files/careful_write.cpp" "$root/src/core/sheet/tag_sheet.cpp"
+         "$root/src/core/draw/draw_tag_sheet.cpp" "$root/src/core/barcode/barcode.cpp"
+         "$root/src/core/draw/surface.cpp" "$root/src/core/draw/recording_surface.cpp")
 
 if ! command -v clang++ >/dev/null; then
   echo "clang++ is missing: run 'make deps' first." >&2
   exit 1
 fi
 
-changed=$(find "$root/src/sheetfile" "$root/src/fileio" "$root/src/sheet" "$root/src/render" "$root/src/jan" \
-            "$root/src/platform/surface.h" "$root/src/platform/surface.cpp" "$root/src/platform/recording_surface.h" \
-            "$root/src/platform/recording_surface.cpp" "$root/tests/fuzz" -name '*.[ch]*' \
+changed=$(find "$root/src/core/files" "$root/src/core/sheet" "$root/src/core/draw" "$root/src/core/barcode" \
+            "$root/tests/fuzz" -name '*.[ch]*' \
             -newer "$fuzzer" 2>/dev/null || echo rebuild)
 if [ ! -x "$fuzzer" ] || [ -n "$changed" ]; then
   echo "Building $fuzzer"

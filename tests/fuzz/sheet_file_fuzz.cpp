@@ -4,9 +4,9 @@
 // survives writing and reading again. The same bytes read from a real file and from a pipe give the
 // same sheet, and that sheet is drawn for the preview and for the printer on a recording surface:
 // the same operations each time, at finite positions, without changing the sheet.
-#include "platform/recording_surface.h"
-#include "render/draw_tag_sheet.h"
-#include "sheetfile/sheet_file.h"
+#include "core/draw/recording_surface.h"
+#include "core/draw/draw_tag_sheet.h"
+#include "core/files/sheet_file.h"
 
 #include <cmath>
 #include <cstddef>
@@ -21,7 +21,7 @@
 
 using sheet::SheetFormat;
 using sheet::TagSheet;
-using namespace sheetfile;
+using namespace files;
 
 namespace {
 
@@ -143,10 +143,10 @@ std::optional<TagSheet> readThroughPipe(const QByteArray& bytes)
     return sheet;
 }
 
-std::vector<platform::DrawOp> drawn(const TagSheet& sheet)
+std::vector<draw::DrawOp> drawn(const TagSheet& sheet)
 {
-    platform::RecordingSurface surface;
-    render::DrawTagSheet(sheet, surface);
+    draw::RecordingSurface surface;
+    draw::drawTagSheet(sheet, surface);
     return surface.ops();
 }
 
@@ -157,11 +157,11 @@ void checkDrawing(TagSheet sheet)
         sheet.outputMode = print ? QStringLiteral("1") : QStringLiteral("0");
         sheet.bordered = print;
         const TagSheet before = sheet;
-        const std::vector<platform::DrawOp> ops = drawn(sheet);
+        const std::vector<draw::DrawOp> ops = drawn(sheet);
         require(sheet.records == before.records && sheet.current == before.current,
                 "drawing leaves the sheet alone");
         require(!ops.empty(), "a page is drawn");
-        for (const platform::DrawOp& op : ops) {
+        for (const draw::DrawOp& op : ops) {
             require(std::isfinite(op.x) && std::isfinite(op.y) && std::isfinite(op.w) && std::isfinite(op.h),
                     "every mark is at a finite place");
         }

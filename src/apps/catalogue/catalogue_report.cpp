@@ -1,5 +1,7 @@
 #include "apps/catalogue/catalogue_report.h"
 
+#include "core/sheet/field_entry.h"
+
 #include <QJsonArray>
 #include <QLocale>
 #include <QStringList>
@@ -9,27 +11,6 @@ namespace catalogue_app {
 using namespace catalogue;
 
 namespace {
-
-QString fieldText(const sheet::TagRecord& tag, TagField field)
-{
-    switch (field) {
-    case TagField::jan:
-        return tag.jan;
-    case TagField::maker:
-        return tag.maker;
-    case TagField::name:
-        return tag.productName;
-    case TagField::name2:
-        return tag.productName2;
-    case TagField::spec:
-        return tag.spec;
-    case TagField::lot:
-        return tag.lot;
-    case TagField::price:
-        return QString::number(tag.price);
-    }
-    return {};
-}
 
 QJsonObject tagJson(const sheet::TagRecord& tag)
 {
@@ -52,12 +33,12 @@ QString changeText(const TagNeed& need)
         return {};
     }
     QStringList parts;
-    for (TagField field : need.changedFields) {
-        if (field == TagField::price) {
+    for (sheet::Field field : need.changedFields) {
+        if (field == sheet::Field::price) {
             parts << QStringLiteral("価格 %1 → %2").arg(yen(need.shelfTag->price), yen(need.product.tag.price));
         } else {
             parts << QStringLiteral("%1「%2」→「%3」")
-                         .arg(tagFieldTitle(field), fieldText(*need.shelfTag, field), fieldText(need.product.tag, field));
+                         .arg(tagFieldTitle(field), sheet::fieldText(*need.shelfTag, field), sheet::fieldText(need.product.tag, field));
         }
     }
     return parts.join(QStringLiteral("、"));
@@ -93,7 +74,7 @@ QJsonObject needJson(const TagNeed& need)
         out.insert(QStringLiteral("shelf_print"), need.shelfPrintId);
     }
     QJsonArray fields;
-    for (TagField field : need.changedFields) {
+    for (sheet::Field field : need.changedFields) {
         fields.append(tagFieldKey(field));
     }
     out.insert(QStringLiteral("changed_fields"), fields);

@@ -1,6 +1,6 @@
 #include "apps/catalogue/takedown_checklist.h"
 
-#include "sheet/tag_sheet.h"
+#include "core/sheet/tag_sheet.h"
 
 #include <QBuffer>
 #include <QFont>

@@ -10,19 +10,19 @@
 #include "apps/catalogue/takedown_checklist.h"
 #include "core/catalogue/catalogue.h"
 #include "core/jobs/catalogue_print_plan.h"
-#include "fileio/careful_write.h"
-#include "platform/calibration_settings.h"
-#include "platform/fonts.h"
-#include "platform/runtime_folder_warning.h"
-#include "platform/sheet_document.h"
-#include "platform/sheet_print.h"
-#include "productlist/cleaning.h"
-#include "productlist/column_mapping.h"
-#include "productlist/product_list.h"
-#include "productlist/sheet_filling.h"
-#include "sheetfile/sheet_file.h"
+#include "core/files/careful_write.h"
+#include "output/calibration_settings.h"
+#include "output/fonts.h"
+#include "apps/common/runtime_folder_warning.h"
+#include "output/sheet_document.h"
+#include "output/sheet_print.h"
+#include "core/productlist/cleaning.h"
+#include "core/productlist/column_mapping.h"
+#include "core/productlist/product_list.h"
+#include "core/productlist/sheet_filling.h"
+#include "core/files/sheet_file.h"
 #include "build_config.h"
-#include "command_line.h"
+#include "apps/common/command_line.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -113,7 +113,7 @@ struct Command {
         QString given = parser.value(database);
         if (!parser.isSet(database)) {
             QString problem;
-            given = platform::CalibrationSettings().catalogueDatabase(&problem);
+            given = output::CalibrationSettings().catalogueDatabase(&problem);
             if (!problem.isEmpty()) {
                 say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, problem));
             }
@@ -440,9 +440,9 @@ int runTakedown(const QStringList& arguments)
         QString error;
         const QString path = command.parser.value(pdfOpt);
         const QString title = QStringLiteral("取り下げる棚札 %1").arg(QDate::currentDate().toString(Qt::ISODate));
-        fileio::WriteOutcome written;
+        files::WriteOutcome written;
         if (catalogue_app::drawTakedownChecklist(listed, title, pdf, &error)) {
-            written = fileio::writeFileCarefully(path, pdf);
+            written = files::writeFileCarefully(path, pdf);
             error = written.error;
         }
         if (!written.ok) {
@@ -603,7 +603,7 @@ int runPrint(const QStringList& arguments)
                 return kUnwritable;
             }
             plan.sheets[i].fileName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-            const sheetfile::WriteResult written = sheetfile::writeSheetFile(plan.sheets[i], path);
+            const files::WriteResult written = files::writeSheetFile(plan.sheets[i], path);
             if (!written.ok) {
                 say(stderr, QStringLiteral("%1: %2: %3\n").arg(kProgram, path, written.error));
                 return kUnwritable;
@@ -613,9 +613,9 @@ int runPrint(const QStringList& arguments)
         destination = QDir::toNativeSeparators(QFileInfo(dir.path()).absoluteFilePath());
     } else if (parser.isSet(pdfOpt)) {
         QByteArray pdf;
-        const platform::DocumentResult drawn = platform::drawPdfDocument(plan.sheets, 600, pdf);
+        const output::DocumentResult drawn = output::drawPdfDocument(plan.sheets, 600, pdf);
         const QString path = parser.value(pdfOpt);
-        const fileio::WriteOutcome written = drawn.ok ? fileio::writeFileCarefully(path, pdf) : fileio::WriteOutcome{};
+        const files::WriteOutcome written = drawn.ok ? files::writeFileCarefully(path, pdf) : files::WriteOutcome{};
         if (!drawn.ok || !written.ok) {
             say(stderr, QStringLiteral("%1: %2: %3\n").arg(kProgram, path, drawn.ok ? written.error : drawn.error));
             return kUnwritable;
@@ -634,7 +634,7 @@ int runPrint(const QStringList& arguments)
             return kUnwritable;
         }
         printer.setDocName(QStringLiteral("tanafuda-catalogue"));
-        const platform::DocumentResult printed = platform::printSheetDocument(plan.sheets, printer);
+        const output::DocumentResult printed = output::printSheetDocument(plan.sheets, printer);
         if (!printed.ok) {
             say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, printed.error));
             return kUnwritable;
@@ -712,11 +712,11 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    platform::hideRuntimeFolderWarning();
+    command_line::hideRuntimeFolderWarning();
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(kProgram);
     QGuiApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
-    platform::installFontSubstitutions();
+    output::installFontSubstitutions();
 
     static const std::map<QString, std::function<int(const QStringList&)>> subcommands{
         {QStringLiteral("import"), runImport},   {QStringLiteral("status"), runStatus},

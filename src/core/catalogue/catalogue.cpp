@@ -88,21 +88,21 @@ PrintInfo readPrint(const QSqlQuery& query, int at = 0)
 }
 
 // The fields in which `now` differs from the tag `shown`.
-std::vector<TagField> differences(const sheet::TagRecord& now, const sheet::TagRecord& shown)
+std::vector<sheet::Field> differences(const sheet::TagRecord& now, const sheet::TagRecord& shown)
 {
-    std::vector<TagField> out;
-    const auto check = [&](TagField field, bool same) {
+    std::vector<sheet::Field> out;
+    const auto check = [&](sheet::Field field, bool same) {
         if (!same) {
             out.push_back(field);
         }
     };
-    check(TagField::jan, now.jan == shown.jan);
-    check(TagField::maker, now.maker == shown.maker);
-    check(TagField::name, now.productName == shown.productName);
-    check(TagField::name2, now.productName2 == shown.productName2);
-    check(TagField::spec, now.spec == shown.spec);
-    check(TagField::lot, now.lot == shown.lot);
-    check(TagField::price, now.price == shown.price);
+    check(sheet::Field::jan, now.jan == shown.jan);
+    check(sheet::Field::maker, now.maker == shown.maker);
+    check(sheet::Field::productName, now.productName == shown.productName);
+    check(sheet::Field::productName2, now.productName2 == shown.productName2);
+    check(sheet::Field::spec, now.spec == shown.spec);
+    check(sheet::Field::lot, now.lot == shown.lot);
+    check(sheet::Field::price, now.price == shown.price);
     return out;
 }
 
@@ -169,28 +169,28 @@ bool sameData(const Product& old, const IncomingProduct& in)
 
 }  // namespace
 
-QString tagFieldTitle(TagField field)
+QString tagFieldTitle(sheet::Field field)
 {
     switch (field) {
-    case TagField::jan:
+    case sheet::Field::jan:
         return QStringLiteral("JANコード");
-    case TagField::maker:
+    case sheet::Field::maker:
         return QStringLiteral("メーカー");
-    case TagField::name:
+    case sheet::Field::productName:
         return QStringLiteral("商品名");
-    case TagField::name2:
+    case sheet::Field::productName2:
         return QStringLiteral("商品名2");
-    case TagField::spec:
+    case sheet::Field::spec:
         return QStringLiteral("規格");
-    case TagField::lot:
+    case sheet::Field::lot:
         return QStringLiteral("ロット");
-    case TagField::price:
+    case sheet::Field::price:
         return QStringLiteral("価格");
     }
     return {};
 }
 
-QString tagFieldKey(TagField field)
+QString tagFieldKey(sheet::Field field)
 {
     static const char* const keys[] = {"jan", "maker", "name", "name2", "spec", "lot", "price"};
     return QString::fromLatin1(keys[int(field)]);

@@ -11,7 +11,8 @@
 
 #include "core/catalogue/incoming_list.h"
 #include "core/catalogue/location.h"
-#include "sheet/tag_sheet.h"
+#include "core/sheet/field_entry.h"
+#include "core/sheet/tag_sheet.h"
 
 #include <QDate>
 #include <QString>
@@ -85,10 +86,9 @@ struct MergeResult {
     qint64 importId = 0;
 };
 
-// A tag field the comparison names.
-enum class TagField { jan, maker, name, name2, spec, lot, price };
-QString tagFieldTitle(TagField field);  // "JANコード", "メーカー", "商品名", ...
-QString tagFieldKey(TagField field);    // jan, maker, name, name2, spec, lot, price
+// The tag fields a comparison names (sheet::Field), as the messages and the JSON name them.
+QString tagFieldTitle(sheet::Field field);  // "JANコード", "メーカー", "商品名", ...
+QString tagFieldKey(sheet::Field field);    // jan, maker, name, name2, spec, lot, price
 
 enum class NeedKind { newTag, changed, upToDate, takeDown };
 QString needKindTitle(NeedKind kind);  // 新規, 変更あり, 最新, 取り下げ
@@ -97,7 +97,7 @@ QString needKindKey(NeedKind kind);    // new, changed, up-to-date, takedown
 struct TagNeed {
     NeedKind kind = NeedKind::newTag;
     Product product;
-    std::vector<TagField> changedFields;       // for changed
+    std::vector<sheet::Field> changedFields;       // for changed
     std::optional<sheet::TagRecord> shelfTag;  // the last confirmed printed tag, if any
     qint64 shelfPrintId = 0;
 };

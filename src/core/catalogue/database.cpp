@@ -1,6 +1,6 @@
 #include "core/catalogue/database.h"
 
-#include "fileio/careful_write.h"
+#include "core/files/careful_write.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -246,8 +246,8 @@ bool backUp(QSqlDatabase& db, const Location& location, int fromVersion, QString
         *error = file.errorString();
         return false;
     }
-    const fileio::WriteOutcome written =
-        fileio::writeFileCarefully(location.path + QStringLiteral(".v%1-backup").arg(fromVersion), file.readAll());
+    const files::WriteOutcome written =
+        files::writeFileCarefully(location.path + QStringLiteral(".v%1-backup").arg(fromVersion), file.readAll());
     *error = written.error;
     return written.ok;
 }

@@ -9,9 +9,9 @@
 //   code: the first other column named 商品コード, 品番, 自社コード, PLU or コード.
 // A row with neither is refused, and so is a row whose key an earlier row of the list already has.
 
-#include "productlist/cleaning.h"
-#include "productlist/column_mapping.h"
-#include "productlist/product_list.h"
+#include "core/productlist/cleaning.h"
+#include "core/productlist/column_mapping.h"
+#include "core/productlist/product_list.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "core/jobs/catalogue_print_plan.h"
 
-#include "productlist/sheet_filling.h"
+#include "core/productlist/sheet_filling.h"
 
 namespace jobs {
 

@@ -5,7 +5,7 @@
 // with the place of every tag so that the print can be recorded.
 
 #include "core/catalogue/catalogue.h"
-#include "sheet/tag_sheet.h"
+#include "core/sheet/tag_sheet.h"
 
 #include <vector>
 

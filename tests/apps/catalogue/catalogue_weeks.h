@@ -4,8 +4,8 @@
 // week 2 with 12 prices changed (one of them renamed too), 5 new products and 3 gone. Each test
 // runs tanafuda-catalogue on an SQLite file or on a database of the test's own PostgreSQL server.
 
-#include "../../qt_print.h"
-#include "../../support/postgres_server.h"
+#include "support/qt_print.h"
+#include "support/postgres_server.h"
 
 #include <QFile>
 #include <QJsonArray>

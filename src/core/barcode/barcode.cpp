@@ -1,0 +1,373 @@
+#include "core/barcode/barcode.h"
+
+#include "core/draw/surface.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace barcode {
+
+namespace {
+
+// Bar patterns of the digits 0-9 as "LLLLLLL-GGGGGGG": the number set A (odd parity, L-code) and
+// the number set B (even parity, G-code) of the EAN/JAN symbology, "1" a dark and "0" a light
+// module. The right-hand set C (R-code) is the L-code inverted.
+constexpr const char* kDigitPatterns[10] = {
+    "0001101-0100111", "0011001-0110011", "0010011-0011011", "0111101-0100001", "0100011-0011101",
+    "0110001-0111001", "0101111-0000101", "0111011-0010001", "0110111-0001001", "0001011-0010111",
+};
+constexpr int kCodeWidth = 7;        // modules per digit
+constexpr int kEvenCodeOffset = 8;   // where the G-code starts in a digit pattern
+
+// Parities of the six left-hand digits of an EAN-13 by leading digit 0-9: two hexadecimal digits
+// each, whose low six bits, most significant first, are 1 for set B (even) and 0 for set A (odd).
+constexpr char16_t kParityTable[] = u"000B0D0E13191C15161A";
+
+constexpr int kEan8Length = 8;
+constexpr int kEan13Length = 13;
+constexpr int kEan8DataDigits = 7;
+constexpr int kEan13DataDigits = 12;
+
+// Twips per millimetre, the conversion the drawing uses between the page and device pixels.
+constexpr double kTwipsPerMm = 56.7;
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+int digitAt(const QString& s, qsizetype i)
+{
+    return s.at(i).unicode() - u'0';
+}
+
+// Value of one hexadecimal digit, either case; -1 for any other character.
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9') {
+        return u - u'0';
+    }
+    if (u >= u'A' && u <= u'F') {
+        return u - u'A' + 10;
+    }
+    if (u >= u'a' && u <= u'f') {
+        return u - u'a' + 10;
+    }
+    return -1;
+}
+
+// The module strings of the digits, prepared once as UTF-16 so that a symbol is assembled by
+// copying: the L-code, the G-code and the R-code (the L-code inverted) of each digit 0-9.
+struct DigitCodes {
+    char16_t l[10][kCodeWidth];
+    char16_t g[10][kCodeWidth];
+    char16_t r[10][kCodeWidth];
+};
+
+constexpr DigitCodes makeDigitCodes()
+{
+    DigitCodes codes{};
+    for (int d = 0; d < 10; ++d) {
+        for (int i = 0; i < kCodeWidth; ++i) {
+            const char l = kDigitPatterns[d][i];
+            codes.l[d][i] = char16_t(l);
+            codes.g[d][i] = char16_t(kDigitPatterns[d][kEvenCodeOffset + i]);
+            codes.r[d][i] = l == '0' ? u'1' : u'0';
+        }
+    }
+    return codes;
+}
+constexpr DigitCodes kDigitCodes = makeDigitCodes();
+
+constexpr int hexValueOf(char16_t u)
+{
+    return u <= u'9' ? u - u'0' : u - u'A' + 10;
+}
+
+// For each leading digit of an EAN-13, whether digits 2..7 take the G-code (set B).
+struct LeftParities {
+    bool even[10][6];
+};
+
+constexpr LeftParities makeLeftParities()
+{
+    LeftParities parities{};
+    for (int d = 0; d < 10; ++d) {
+        const int bits = (hexValueOf(kParityTable[2 * d]) * 16 + hexValueOf(kParityTable[2 * d + 1])) & 0x3F;
+        for (int i = 0; i < 6; ++i) {
+            parities.even[d][i] = (bits >> (5 - i)) & 1;
+        }
+    }
+    return parities;
+}
+constexpr LeftParities kLeftParities = makeLeftParities();
+
+// Quiet zone and start guard; end guard and quiet zone.
+constexpr char16_t kSymbolStart[] = u"000000000202";
+constexpr char16_t kSymbolEnd[] = u"404000000000";
+constexpr int kSymbolEdge = 12;
+constexpr char16_t kCentre[] = u"03030";
+constexpr int kCentreWidth = 5;
+
+char16_t* put(char16_t* out, const char16_t* modules, int count)
+{
+    std::memcpy(out, modules, size_t(count) * sizeof(char16_t));
+    return out + count;
+}
+
+// The whole number of device pixels in `lengthMm` at `twipsPerPixel`, rounded down.
+//
+// Lengths on the page carry binary noise: a width computed as 66.1 - 6.1 is 59.99999999999999,
+// and 60 mm at 720 dpi would then give 1700.9999999999998 pixels and lose a whole pixel. A page
+// length has at most a few decimals and the resolution is 1440 / dpi, so a true pixel count that
+// is not whole lies at least about 1e-7 from the next whole number; a nudge of 1e-9 repairs the
+// noise without ever rounding up a count that is really fractional.
+int wholePixels(double lengthMm, double twipsPerPixel)
+{
+    constexpr double kNoise = 1e-9;
+    return static_cast<int>(std::floor(lengthMm * kTwipsPerMm / twipsPerPixel + kNoise));
+}
+
+// Nearest integer, halves to the even neighbour.
+double roundHalfEven(double v)
+{
+    const double down = std::floor(v);
+    const double rest = v - down;
+    if (rest > 0.5) {
+        return down + 1;
+    }
+    if (rest < 0.5) {
+        return down;
+    }
+    return std::fmod(down, 2.0) == 0.0 ? down : down + 1;
+}
+
+draw::Colour moduleColour(QChar module)
+{
+    return module == u'0' ? draw::kWhite : draw::kBlack;
+}
+
+}  // namespace
+
+qint16 normalizeJan(QString& code, qint16& checkDigit)
+{
+    const qsizetype n = code.size();
+    checkDigit = 0;
+
+    qsizetype dataLength;   // characters of the text that are data digits
+    qsizetype width;        // data digits of the symbology
+    bool checkSupplied = false;
+    if (n <= kEan8DataDigits) {
+        dataLength = n;
+        width = kEan8DataDigits;
+    } else if (n == kEan8Length) {
+        dataLength = kEan8DataDigits;
+        width = kEan8DataDigits;
+        checkSupplied = true;
+    } else if (n < kEan13Length) {
+        dataLength = n;
+        width = kEan13DataDigits;
+    } else {
+        dataLength = kEan13DataDigits;
+        width = kEan13DataDigits;
+        checkSupplied = n == kEan13Length;
+    }
+
+    // Every character read must be a digit; otherwise there is no number and the text is left
+    // as it was.
+    for (qsizetype i = 0; i < dataLength; ++i) {
+        if (!isDigit(code.at(i))) {
+            return kJanNotANumber;
+        }
+    }
+    if (checkSupplied && !isDigit(code.at(n - 1))) {
+        return kJanNotANumber;
+    }
+    const int supplied = checkSupplied ? digitAt(code, n - 1) : -1;
+
+    QString data = code.left(dataLength);
+    if (data.size() < width) {
+        data.prepend(QString(width - data.size(), u'0'));
+    }
+
+    // The rightmost data digit weighs 3, the next 1, and so on leftwards.
+    int sum = 0;
+    for (qsizetype i = 0; i < width; ++i) {
+        const int weight = (width - i) % 2 == 1 ? 3 : 1;
+        sum += weight * digitAt(data, i);
+    }
+    checkDigit = static_cast<qint16>((10 - sum % 10) % 10);
+    code = data;
+    return supplied != -1 && supplied != checkDigit ? kJanWrongCheckDigit : kJanOk;
+}
+
+QString janDigitPatterns(qint16 d)
+{
+    const int digit = d >= 1 && d <= 9 ? d : 0;
+    return QString::fromLatin1(kDigitPatterns[digit]);
+}
+
+QString invertModules(const QString& modules)
+{
+    QString out = modules;
+    for (QChar& c : out) {
+        if (c == u'0') {
+            c = u'1';
+        } else if (c == u'1') {
+            c = u'0';
+        }
+    }
+    return out;
+}
+
+QString hexToParityLetters(const QString& hex)
+{
+    QString out;
+    out.reserve(hex.size() * 4);
+    for (const QChar c : hex) {
+        const int value = hexValue(c);
+        for (int bit = 3; bit >= 0; --bit) {
+            out.append(value > 0 && (value >> bit) & 1 ? u'E' : u'O');
+        }
+    }
+    return out;
+}
+
+QString janParityLetters(qint16 d)
+{
+    const int digit = d >= 0 && d <= 9 ? d : 0;
+    const QString pair = QString::fromUtf16(kParityTable + 2 * digit, 2);
+    return hexToParityLetters(pair).right(6);
+}
+
+QString janModuleString(const QString& fullNumber)
+{
+    const qsizetype n = fullNumber.size();
+    if (n != kEan8Length && n != kEan13Length) {
+        return {};
+    }
+    int digits[kEan13Length];
+    const char16_t* in = reinterpret_cast<const char16_t*>(fullNumber.utf16());
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned d = unsigned(in[i]) - u'0';
+        if (d > 9) {
+            return {};
+        }
+        digits[i] = int(d);
+    }
+
+    const int halfDigits = n == kEan8Length ? 4 : 6;
+    const int symbolWidth = 2 * kSymbolEdge + 2 * halfDigits * kCodeWidth + kCentreWidth;
+    QString modules(symbolWidth, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(modules.data());
+    out = put(out, kSymbolStart, kSymbolEdge);
+    if (n == kEan8Length) {
+        for (int i = 0; i < 4; ++i) {
+            out = put(out, kDigitCodes.l[digits[i]], kCodeWidth);
+        }
+    } else {
+        const bool* even = kLeftParities.even[digits[0]];
+        for (int i = 1; i < 7; ++i) {
+            out = put(out, even[i - 1] ? kDigitCodes.g[digits[i]] : kDigitCodes.l[digits[i]], kCodeWidth);
+        }
+    }
+    out = put(out, kCentre, kCentreWidth);
+    for (qsizetype i = n - halfDigits; i < n; ++i) {
+        out = put(out, kDigitCodes.r[digits[i]], kCodeWidth);
+    }
+    put(out, kSymbolEnd, kSymbolEdge);
+    return modules;
+}
+
+namespace {
+
+// Draws modules [first, end) of `modules` where drawJanBarcode places them when the whole string
+// fills the rectangle (x1, y1)-(x2, y2): whole device pixels a module where the device allows,
+// else widths in hundredths of the caller's unit.
+void drawModuleRange(draw::Surface& surface, const QString& modules, int first, int end, double x1, double y1,
+                     double x2, double y2)
+{
+    const int count = static_cast<int>(modules.size());
+    const draw::Unit savedUnit = surface.unit();
+    surface.setUnit(draw::Unit::pixels);
+    const double tx = surface.twipsPerPixelX();
+    const double ty = surface.twipsPerPixelY();
+    const int moduleWidthPx = wholePixels(x2 - x1, tx) / count;
+    const int topPx = wholePixels(y1, ty);
+    const int heightPx = wholePixels(y2 - y1, ty);
+    const int leftPx = wholePixels(x1, tx);
+
+    if (moduleWidthPx > 0) {
+        // Each module covers rows topPx .. topPx + heightPx inclusive.
+        for (int k = first; k < end; ++k) {
+            surface.filled(leftPx + k * moduleWidthPx, topPx, moduleWidthPx, heightPx + 1,
+                           moduleColour(modules.at(k)));
+        }
+        surface.setUnit(savedUnit);
+        return;
+    }
+
+    // Narrower than one device pixel a module: draw in the caller's unit, with the width per
+    // module cut down to a multiple of 0.01.
+    surface.setUnit(savedUnit);
+    const auto hundredths = static_cast<long long>(roundHalfEven((x2 - x1) * 100));
+    const double moduleWidth = static_cast<double>(hundredths / count) / 100;
+    if (moduleWidth <= 0) {
+        return;  // not even 0.01 a module: there is nothing to draw
+    }
+    for (int k = first; k < end; ++k) {
+        surface.filled(x1 + k * moduleWidth, y1, moduleWidth - 0.01, y2 - y1, moduleColour(modules.at(k)));
+    }
+}
+
+// The module string of `code` with its check digit, or the reason there is none.
+qint16 symbolModules(const QString& code, QString& modules)
+{
+    QString number = code;
+    qint16 checkDigit = 0;
+    const qint16 result = normalizeJan(number, checkDigit);
+    if (result == kJanOk) {
+        number.append(QChar(u'0' + checkDigit));
+        modules = janModuleString(number);
+    }
+    return result;
+}
+
+}  // namespace
+
+qint16 drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
+                      double y2)
+{
+    QString modules;
+    const qint16 result = symbolModules(code, modules);
+    if (result == kJanOk) {
+        drawModuleRange(surface, modules, 0, static_cast<int>(modules.size()), x1, y1, x2, y2);
+    }
+    return result;
+}
+
+qint16 drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
+                         double y2)
+{
+    QString modules;
+    const qint16 result = symbolModules(code, modules);
+    if (result != kJanOk) {
+        return result;
+    }
+    const int count = static_cast<int>(modules.size());
+    // The quiet zones are the light modules before the first bar and after the last one.
+    int firstBar = 0;
+    while (firstBar < count && modules.at(firstBar) == u'0') {
+        ++firstBar;
+    }
+    int afterLastBar = count;
+    while (afterLastBar > firstBar && modules.at(afterLastBar - 1) == u'0') {
+        --afterLastBar;
+    }
+    drawModuleRange(surface, modules, 0, firstBar, x1, y1, x2, y2);
+    drawModuleRange(surface, modules, afterLastBar, count, x1, y1, x2, y2);
+    return kJanOk;
+}
+
+}  // namespace barcode

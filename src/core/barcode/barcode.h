@@ -1,0 +1,48 @@
+#pragma once
+
+// The barcode module: JAN (EAN-13 / EAN-8) normalisation, check digit, symbol encoding and
+// drawing. Free functions; no state between calls.
+
+#include <QString>
+#include <QtGlobal>
+
+namespace draw {
+class Surface;
+}
+
+namespace barcode {
+
+// Results of normalizeJan and drawJanBarcode.
+inline constexpr qint16 kJanOk = 0;               // normalised / drawn
+inline constexpr qint16 kJanWrongCheckDigit = 1;  // the supplied check digit is wrong: nothing drawn
+inline constexpr qint16 kJanNotANumber = 2;       // a character read is not "0"-"9": nothing drawn
+
+// Turns `code` (in place) into the data digits of an EAN-8 (7 digits) or EAN-13 (12 digits),
+// sets `checkDigit` to the computed check digit and returns kJanOk, kJanWrongCheckDigit or
+// kJanNotANumber. With kJanNotANumber the text is left as it was and `checkDigit` is 0.
+qint16 normalizeJan(QString& code, qint16& checkDigit);
+
+// "LLLLLLL-GGGGGGG" of digit d (set A and set B); the text of 0 for values outside 1..9.
+QString janDigitPatterns(qint16 d);
+// Every "0" turned into "1" and every "1" into "0": the R-code from an L-code.
+QString invertModules(const QString& modules);
+// Six letters "O"/"E": the parities of EAN-13 digits 2..7 for leading digit d.
+QString janParityLetters(qint16 d);
+// Four letters per hexadecimal digit, most significant bit first, "E" for 1 and "O" for 0.
+QString hexToParityLetters(const QString& hex);
+// The module string (quiet zones included) of a full 8- or 13-digit number; an empty text for
+// anything else.
+QString janModuleString(const QString& fullNumber);
+
+// Draws the symbol of `code` into the rectangle (x1, y1)-(x2, y2), given in the surface's current
+// unit, and returns kJanOk, or kJanWrongCheckDigit / kJanNotANumber having drawn nothing.
+qint16 drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
+                      double y2);
+// Draws again, in white, the quiet zones of the symbol that drawJanBarcode draws for the same
+// arguments (the light modules before its first bar and after its last), so that marks drawn
+// over them since (a neighbouring frame) do not stop a scanner. Returns what drawJanBarcode
+// returns, drawing nothing where it draws nothing.
+qint16 drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
+                         double y2);
+
+}  // namespace barcode

@@ -1,0 +1,343 @@
+#include "core/draw/draw_tag_sheet.h"
+
+#include "core/barcode/barcode.h"
+#include "core/draw/surface.h"
+#include "core/sheet/tag_sheet.h"
+
+#include <array>
+
+namespace draw {
+
+namespace {
+
+using draw::Colour;
+using draw::Surface;
+using sheet::SheetFormat;
+using sheet::TagRecord;
+using sheet::TagSheet;
+
+// One line of the barcode placeholder: pen width in device pixels and length in mm.
+struct PlaceholderStroke {
+    int penPx;
+    double lengthMm;
+};
+
+// Where the parts of a tag sit in its cell, per format (mm from the cell's top-left corner).
+struct CellLayout {
+    double numberX, numberY;                     // tag number
+    double barX1, barY1, barX2, barY2;           // barcode rectangle (reaches past the cell)
+    double placeholderY;                         // top of the placeholder lines
+    std::array<double, 21> placeholderX;         // x of each line, left to right
+    int placeholderLines;
+    std::array<PlaceholderStroke, 3> strokes;    // repeating cycle of (pen, length)
+};
+
+const CellLayout kLargeLayout{
+    56, 16,
+    27, 2, 62, 9,
+    2,
+    {30, 31, 32, 33, 34, 35, 36, 37, 39, 40, 41, 43, 44, 45, 47, 48, 49, 51, 52, 53, 55},
+    21,
+    {{{1, 6}, {3, 5.5}, {2, 5.8}}},
+};
+
+const CellLayout kSmallLayout{
+    26, 16,
+    0.5, 3.5, 35, 9,
+    3.5,
+    {3, 4, 5, 6, 8, 9, 10, 12, 13, 14, 15, 16, 17, 19, 20, 21, 23, 24, 25, 27, 0},
+    20,
+    {{{3, 5.3}, {2, 5.6}, {1, 5.8}}},
+};
+
+const CellLayout& layoutOf(const SheetFormat& format)
+{
+    return format.isLarge() ? kLargeLayout : kSmallLayout;
+}
+
+// Font, size, style and colour of one text, then the text at (x, y).
+struct TextStyle {
+    const QString& face;
+    double sizePt;
+    bool bold;
+    bool italic;
+    bool underline;
+    Colour colour;
+};
+
+void printAt(Surface& s, const TextStyle& style, double x, double y, const QString& text)
+{
+    s.setFontName(style.face);
+    s.setFontSize(style.sizePt);
+    s.setFontBold(style.bold);
+    s.setFontItalic(style.italic);
+    s.setFontUnderline(style.underline);
+    s.setForeColor(style.colour);
+    s.setCurrentPoint(x, y);
+    s.print(text);
+}
+
+// The tag number as two characters, right-aligned: " 7", "24".
+QString tagNumber(int tag)
+{
+    return QString::number(tag).rightJustified(2, u' ');
+}
+
+// The grey grid with the tag numbers under the tags of the preview.
+void drawBackground(const TagSheet& sheet, Surface& s)
+{
+    const CellLayout& layout = layoutOf(sheet.format());
+    const SheetFormat& f = sheet.format();
+    for (int tag = 1; tag <= f.tagsPerPage; ++tag) {
+        const sheet::CellOrigin o = sheet.cellOrigin(tag);
+        s.outline(o.xMm, o.yMm, f.cellWidthMm, f.cellHeightMm, draw::kButtonFace);
+        printAt(s, {sheet::kMincho, 10, false, false, false, draw::kButtonFace}, o.xMm + layout.numberX,
+                o.yMm + layout.numberY, tagNumber(tag));
+    }
+}
+
+// " 980 ": the price between two blanks.
+QString numberForm(qint32 price)
+{
+    return QStringLiteral(" %1 ").arg(price);
+}
+
+// "1,980", "12,800", "1,234,567": digits grouped by three from the right.
+QString groupedForm(qint32 price)
+{
+    const QString digits = QString::number(price);
+    QString out;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            out += u',';
+        }
+        out += digits[i];
+    }
+    return out;
+}
+
+QString blanks(qsizetype n)
+{
+    return QString(n, u' ');
+}
+
+// The small tag pads its texts with blanks to centre them on the narrow cell; the blanks after a
+// name matter where the text is underlined.
+QString fillMaker(const QString& t)
+{
+    const qsizetype n = t.size();
+    return n >= 1 && n <= 5 ? blanks(5 - n) + t : t;
+}
+
+QString fillProductName(const QString& t)
+{
+    const qsizetype n = t.size();
+    if (n >= 1 && n <= 4) {
+        return blanks(3) + t + blanks(3);
+    }
+    if (n == 5) {
+        return blanks(2) + t + blanks(2);
+    }
+    if (n == 6) {
+        return blanks(1) + t + blanks(1);
+    }
+    return t;
+}
+
+QString fillProductName2(const QString& t)
+{
+    const qsizetype n = t.size();
+    return n >= 1 && n <= 5 ? blanks(6 - n) + t + blanks(6 - n) : t;
+}
+
+void drawPlaceholder(Surface& s, const CellLayout& layout, double x0, double y0)
+{
+    for (int i = 0; i < layout.placeholderLines; ++i) {
+        const PlaceholderStroke& stroke = layout.strokes[size_t(i % 3)];
+        s.setDrawWidth(stroke.penPx);
+        s.line(x0 + layout.placeholderX[size_t(i)], y0 + layout.placeholderY, 0, stroke.lengthMm, draw::kBlack);
+    }
+    s.setDrawWidth(1);
+}
+
+// The code placeholder in the preview, the real symbol on paper, or the slogan without a code.
+void drawCodeArea(const TagSheet& sheet, Surface& s, const TagRecord& r, double x0, double y0, bool preview)
+{
+    const CellLayout& layout = layoutOf(sheet.format());
+    const bool hasCode = r.jan.size() == 13 || r.jan.size() == 8;
+    if (hasCode && preview) {
+        drawPlaceholder(s, layout, x0, y0);
+    } else if (hasCode) {
+        barcode::drawJanBarcode(s, r.jan, x0 + layout.barX1, y0 + layout.barY1, x0 + layout.barX2, y0 + layout.barY2);
+    } else if (sheet.format().isLarge()) {
+        printAt(s, {sheet::kMincho, 14, false, false, true, draw::kBlue}, x0 + 25, y0 + 3,
+                QStringLiteral("Happy & Merry"));
+    } else {
+        printAt(s, {sheet::kMincho, 12, false, false, true, draw::kBlue}, x0 + 3, y0 + 3,
+                QStringLiteral("Happy & Merry"));
+    }
+}
+
+void drawLargeTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag, bool preview)
+{
+    const sheet::CellOrigin o = sheet.cellOrigin(tag);
+    const double x0 = o.xMm;
+    const double y0 = o.yMm;
+
+    if (sheet.bordered) {
+        const Colour c = sheet.borderColor;
+        s.filled(x0, y0, 60, 1.8, c);
+        s.filled(x0, y0 + 28, 60, 2, c);
+        s.filled(x0, y0 + 2, 25, 1.8, c);
+        s.filled(x0, y0 + 7, 25, 2, c);
+        s.filled(x0, y0 + 15, 60, 0.5, c);
+        s.outline(x0, y0, 60, 30, draw::kBlack);
+    } else {
+        s.outline(x0, y0, 60, 30, draw::kRed);
+    }
+
+    drawCodeArea(sheet, s, r, x0, y0, preview);
+
+    const QString& mincho = sheet::kMincho;
+    printAt(s, {mincho, 9, false, false, false, draw::kBlack}, x0 + 2, y0 + 4, r.jan);
+    printAt(s, {sheet.nameFont, 12, sheet.nameBold, sheet.nameItalic, !sheet.bordered, draw::kBlack}, x0 + 2,
+            y0 + 11, r.productName);
+
+    const qint32 price = r.price;
+    const TextStyle priceStyle{sheet.priceFont, double(sheet.priceFontSize), sheet.priceBold, sheet.priceItalic, false,
+                               draw::kRed};
+    const double offX = sheet.printOffsetX;
+    const double offY = sheet.printOffsetY;
+    if (price <= 0) {
+        printAt(s, priceStyle, x0 + 22 + offX, y0 + 16 + offY, QString());
+    } else if (price <= 999) {
+        printAt(s, priceStyle, x0 + 22 + offX, y0 + 16 + offY, numberForm(price));
+    } else if (price <= 9999) {
+        printAt(s, priceStyle, x0 + 15 + offX, y0 + 16 + offY, groupedForm(price));
+    } else {
+        printAt(s, priceStyle, x0 + 12 + offX, y0 + 16 + offY, groupedForm(price));
+    }
+
+    const double yenX = price >= 1 && price <= 99 ? 42 : 50;
+    printAt(s, {mincho, 12, false, false, false, draw::kRed}, x0 + yenX, y0 + 23, QStringLiteral("円"));
+    printAt(s, {mincho, 10, false, false, false, draw::kBlack}, x0 + 2, y0 + 17, r.maker);
+    if (preview) {
+        printAt(s, {mincho, 10, false, false, false, draw::kButtonFace}, x0 + 56, y0 + 16, tagNumber(tag));
+    }
+    const double specX = price < 1000 ? 10 : 2;
+    printAt(s, {mincho, 10, false, false, true, draw::kBlue}, x0 + specX, y0 + 21, r.spec);
+    printAt(s, {mincho, 10, false, false, true, draw::kBlue}, x0 + specX, y0 + 25, r.lot);
+}
+
+void drawSmallTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag, bool preview)
+{
+    const sheet::CellOrigin o = sheet.cellOrigin(tag);
+    const double x0 = o.xMm;
+    const double y0 = o.yMm;
+
+    if (sheet.bordered) {
+        const Colour c = sheet.borderColor;
+        s.filled(x0, y0, 32, 0.5, c);
+        s.filled(x0, y0 + 30, 32, 2, c);
+        s.outline(x0, y0, 32, 32, draw::kBlack);
+        s.filled(x0, y0 + 20, 32, 0.5, c);
+    } else {
+        s.outline(x0, y0, 32, 32, draw::kRed);
+    }
+
+    drawCodeArea(sheet, s, r, x0, y0, preview);
+    if (!sheet.bordered) {
+        // The code area's white quiet zones would otherwise cut the frame.
+        s.outline(x0, y0, 32, 32, draw::kRed);
+    }
+
+    const QString& mincho = sheet::kMincho;
+    printAt(s, {mincho, 9, false, false, false, draw::kBlack}, x0 + 5, y0 + 0.5, r.jan);
+    printAt(s, {mincho, 11, false, false, false, draw::kBlack}, x0 + 5, y0 + 9, fillMaker(r.maker));
+    printAt(s, {sheet.nameFont, 10, false, false, true, draw::kBlack}, x0 + 4, y0 + 13,
+            fillProductName(r.productName));
+    printAt(s, {sheet.nameFont, 9, false, false, !sheet.bordered, draw::kBlack}, x0 + 6, y0 + 17,
+            fillProductName2(r.productName2));
+
+    const qint32 price = r.price;
+    const double offX = sheet.printOffsetX;
+    const double offY = sheet.printOffsetY;
+    auto priceStyle = [&sheet](double sizePt) {
+        return TextStyle{sheet.priceFont, sizePt, false, false, false, draw::kRed};
+    };
+    if (price <= 0) {
+        printAt(s, priceStyle(sheet.priceFontSize), x0 + 10 + offX, y0 + 21 + offY, QString());
+    } else if (price <= 99) {
+        printAt(s, priceStyle(sheet.priceFontSize), x0 + 10 + offX, y0 + 21 + offY, numberForm(price));
+    } else if (price <= 999) {
+        printAt(s, priceStyle(sheet.priceFontSize), x0 + 4 + offX, y0 + 21 + offY, numberForm(price));
+    } else if (price <= 9999) {
+        printAt(s, priceStyle(20), x0 + 2 + offX, y0 + 22 + offY, numberForm(price));
+    } else {
+        printAt(s, priceStyle(24), x0 + 0 + offX, y0 + 22 + offY, numberForm(price));
+    }
+
+    printAt(s, {mincho, 12, false, false, false, draw::kRed}, x0 + 27, y0 + 27, QStringLiteral("円"));
+    printAt(s, {mincho, 9, false, false, false, draw::kBlue}, x0 + 2, y0 + 21, r.spec);
+    printAt(s, {mincho, 9, false, false, false, draw::kBlue}, x0 + 2, y0 + 25, r.lot);
+    if (preview) {
+        printAt(s, {mincho, 10, false, false, false, draw::kButtonFace}, x0 + 26, y0 + 16, tagNumber(tag));
+    }
+}
+
+// A small tag's code area reaches past its cell, so the cell frames (its own and the next tag's)
+// cross the right quiet zone of its symbol. Red-light scanners do not see the red line, but camera
+// readers do and give up: once every frame is drawn, the quiet zones are made white again, which
+// leaves a short gap in the frame line beside each symbol.
+void clearSmallQuietZones(const TagSheet& sheet, Surface& s)
+{
+    const CellLayout& layout = layoutOf(sheet.format());
+    for (int tag = 1; tag <= sheet.tagsPerPage(); ++tag) {
+        const TagRecord& r = sheet.record(tag);
+        if (r.productName.isEmpty() || (r.jan.size() != 13 && r.jan.size() != 8)) {
+            continue;
+        }
+        const sheet::CellOrigin o = sheet.cellOrigin(tag);
+        barcode::drawJanQuietZones(s, r.jan, o.xMm + layout.barX1, o.yMm + layout.barY1, o.xMm + layout.barX2,
+                               o.yMm + layout.barY2);
+    }
+}
+
+}  // namespace
+
+void drawTagSheet(const TagSheet& sheet, Surface& surface)
+{
+    surface.setUnit(draw::Unit::millimetres);
+    const bool preview = sheet.outputMode == QStringLiteral("0");
+    if (preview) {
+        surface.cls();
+        drawBackground(sheet, surface);
+    }
+
+    printAt(surface, {sheet::kMincho, 16, false, false, false, draw::kBlack}, 10, 5,
+            QStringLiteral("FileName  ") + sheet.fileName);
+
+    for (int tag = 1; tag <= sheet.tagsPerPage(); ++tag) {
+        const TagRecord& r = sheet.record(tag);
+        if (r.productName.isEmpty()) {
+            continue;
+        }
+        if (sheet.format().isLarge()) {
+            drawLargeTag(sheet, surface, r, tag, preview);
+        } else {
+            drawSmallTag(sheet, surface, r, tag, preview);
+        }
+    }
+    if (!preview && sheet.format().isSmall()) {
+        clearSmallQuietZones(sheet, surface);
+    }
+}
+
+void drawBlankSheet(const TagSheet& sheet, Surface& surface)
+{
+    surface.setUnit(draw::Unit::millimetres);
+    surface.cls();
+    drawBackground(sheet, surface);
+}
+
+}  // namespace draw

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "core/sheet/tag_sheet.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+// Sheet files: a whole TagSheet's records as comma-separated text in code page 932. The first line
+// holds the type literal of the format, each following line one record: the quoted index (a blank
+// and the slot number), the quoted texts in the order of the format, and the bare price.
+namespace files {
+
+// The text members of a record, as they are named in a sheet file's record.
+enum class TextField { jan, maker, productName, productName2, spec, lot };
+
+// Why a character of a text was written as another one.
+enum class Substitution {
+    unrepresentable,  // code page 932 has no such character: written as "?"
+    doubleQuote,      // the format has no escape for '"': written as the full-width "＂"
+};
+
+// One text of one tag that was not written exactly as it stands in the sheet.
+struct ReplacedText {
+    int slot;  // 1-based
+    TextField field;
+    Substitution kind;
+
+    friend bool operator==(const ReplacedText&, const ReplacedText&) = default;
+};
+
+struct EncodedSheet {
+    QByteArray bytes;
+    std::vector<ReplacedText> replaced;  // in slot order, then field order
+};
+
+struct WriteResult {
+    bool ok = false;
+    QString error;                       // the system's reason when !ok
+    QString keptCopyPath;                // when !ok: where a complete copy of the old file was left
+    bool replacedUnflushed = false;      // when !ok: the new content is in place but not flushed
+    std::vector<ReplacedText> replaced;  // texts written with substitutes (also when !ok)
+};
+
+enum class ReadOutcome { loaded, otherFormat, notASheet };
+
+struct ReadResult {
+    ReadOutcome outcome = ReadOutcome::notASheet;
+    QString message;  // the text of the error message box; empty when loaded
+    QString title;    // its title, "エラー"; empty when loaded
+
+    bool loaded() const { return outcome == ReadOutcome::loaded; }
+};
+
+// Files larger than this are not read at all: a page of tags takes a few kilobytes.
+inline constexpr qint64 kMaxSheetFileBytes = 16 * 1024 * 1024;
+
+inline const QString kErrorTitle = QStringLiteral("エラー");
+inline const QString kNotASheetMessage = QStringLiteral("棚札形式のデータではありません");
+
+// The type literal that opens a file of `format`: "大きい棚札" or "小さい棚札".
+QString typeLiteral(const sheet::SheetFormat& format);
+
+// The message shown when an editor of `format` is given a file of the other format.
+QString otherFormatMessage(const sheet::SheetFormat& format);
+
+// The text fields of a record of `format`, in file order (between the index and the price).
+const std::vector<TextField>& textFields(const sheet::SheetFormat& format);
+
+// The whole file for `sheet`: the type line and one record line per slot.
+EncodedSheet encodeSheet(const sheet::TagSheet& sheet);
+
+// Writes `sheet` to `path` with files::writeFileCarefully: on failure the previous file stays as it
+// was (or a complete copy of it is kept and named), and the file keeps its owner, group, mode, links
+// and extended attributes. The sheet is not changed.
+WriteResult writeSheetFile(const sheet::TagSheet& sheet, const QString& path);
+
+// Loads the records of `bytes` into `sheet` when its type line names the sheet's format; otherwise
+// the sheet is left untouched. Only `records` changes.
+ReadResult decodeSheet(sheet::TagSheet& sheet, const QByteArray& bytes);
+
+// decodeSheet on the contents of `path`. A file that cannot be read is not a sheet file.
+ReadResult readSheetFile(sheet::TagSheet& sheet, const QString& path);
+
+// The format whose type literal the data (or the file) begins with, or nullptr.
+const sheet::SheetFormat* sheetFormatOf(const QByteArray& bytes);
+const sheet::SheetFormat* sheetFormatOfFile(const QString& path);
+
+// Reads a file of either format into a new sheet of that format; nothing when it is neither.
+std::optional<sheet::TagSheet> readAnySheetFile(const QString& path);
+
+}  // namespace files

@@ -1,0 +1,204 @@
+#include "core/productlist/tax.h"
+
+#include <QStringList>
+
+#include <map>
+
+namespace productlist {
+
+namespace {
+
+// Prices above this are all the same to the reader: far above any tag's limit, far below overflow.
+constexpr qint64 kPriceCap = 1'000'000'000'000LL;
+
+// The consumption tax rates a class may name, in percent.
+bool isKnownRate(int percent)
+{
+    return percent == 0 || percent == kReducedRate || percent == kStandardRate;
+}
+
+bool allDigits(const QString& text)
+{
+    if (text.isEmpty()) {
+        return false;
+    }
+    for (QChar ch : text) {
+        if (ch < u'0' || ch > u'9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whole percent of a rate written as a percentage ("10", "8.0") or as a fraction ("0.1", "0.08").
+std::optional<int> ratePercent(const QString& number, bool percentSign)
+{
+    const qsizetype point = number.indexOf(u'.');
+    QString whole = point < 0 ? number : number.left(point);
+    QString fraction = point < 0 ? QString() : number.mid(point + 1);
+    if (whole.isEmpty()) {
+        whole = QStringLiteral("0");
+    }
+    if (!allDigits(whole) || (!fraction.isEmpty() && !allDigits(fraction)) || whole.size() > 3) {
+        return std::nullopt;
+    }
+    while (fraction.endsWith(u'0')) {
+        fraction.chop(1);
+    }
+    if (percentSign || whole.toInt() >= 1) {
+        if (!fraction.isEmpty()) {
+            return std::nullopt;
+        }
+        return whole.toInt();
+    }
+    // A fraction of one: two places give the percentage.
+    if (fraction.size() > 2) {
+        return std::nullopt;
+    }
+    return (fraction + QString(2 - fraction.size(), u'0')).toInt();
+}
+
+}  // namespace
+
+QString roundingTitle(Rounding rounding)
+{
+    switch (rounding) {
+    case Rounding::floor:
+        return QStringLiteral("切り捨て");
+    case Rounding::halfUp:
+        return QStringLiteral("四捨五入");
+    case Rounding::ceil:
+        return QStringLiteral("切り上げ");
+    }
+    return {};
+}
+
+QString roundingKey(Rounding rounding)
+{
+    switch (rounding) {
+    case Rounding::floor:
+        return QStringLiteral("floor");
+    case Rounding::halfUp:
+        return QStringLiteral("half-up");
+    case Rounding::ceil:
+        return QStringLiteral("ceil");
+    }
+    return {};
+}
+
+std::optional<Rounding> roundingOfKey(const QString& key)
+{
+    for (Rounding rounding : allRoundings()) {
+        if (key == roundingKey(rounding)) {
+            return rounding;
+        }
+    }
+    return std::nullopt;
+}
+
+const std::vector<Rounding>& allRoundings()
+{
+    static const std::vector<Rounding> all{Rounding::floor, Rounding::halfUp, Rounding::ceil};
+    return all;
+}
+
+qint64 taxIncluded(qint64 yen, int ratePercent, Rounding rounding)
+{
+    // Hundredths of a yen: exact for whole yen and whole percentages.
+    const qint64 hundredths = yen * (100 + ratePercent);
+    switch (rounding) {
+    case Rounding::floor:
+        return hundredths / 100;
+    case Rounding::halfUp:
+        return (hundredths + 50) / 100;
+    case Rounding::ceil:
+        return (hundredths + 99) / 100;
+    }
+    return hundredths / 100;
+}
+
+std::optional<TaxClass> parseTaxClass(const QString& text)
+{
+    QString folded = text.normalized(QString::NormalizationForm_KC).trimmed();
+    folded.remove(u' ');
+    if (folded.isEmpty()) {
+        return std::nullopt;
+    }
+    static const std::map<QString, TaxClass> words{
+        {QStringLiteral("標準"), {kStandardRate, {}}},     {QStringLiteral("標準税率"), {kStandardRate, {}}},
+        {QStringLiteral("課税"), {kStandardRate, {}}},     {QStringLiteral("軽減"), {kReducedRate, {}}},
+        {QStringLiteral("軽減税率"), {kReducedRate, {}}},  {QStringLiteral("軽"), {kReducedRate, {}}},
+        {QStringLiteral("非課税"), {0, {}}},               {QStringLiteral("免税"), {0, {}}},
+        {QStringLiteral("不課税"), {0, {}}},               {QStringLiteral("対象外"), {0, {}}},
+        {QStringLiteral("内税"), {std::nullopt, true}},   {QStringLiteral("外税"), {std::nullopt, false}},
+    };
+    if (const auto it = words.find(folded); it != words.end()) {
+        return it->second;
+    }
+    const bool percentSign = folded.endsWith(u'%');
+    if (percentSign) {
+        folded.chop(1);
+    }
+    const auto percent = ratePercent(folded, percentSign);
+    if (!percent || !isKnownRate(*percent)) {
+        return std::nullopt;
+    }
+    return TaxClass{*percent, {}};
+}
+
+PriceReading readPrice(const QString& text)
+{
+    PriceReading out;
+    const QString original = text.trimmed();
+    if (original.isEmpty()) {
+        return out;
+    }
+    // Full-width digits and signs made half-width; the yen sign of code page 932 files is a
+    // backslash once decoded as ASCII.
+    QString folded = original.normalized(QString::NormalizationForm_KC);
+    folded.remove(u' ');
+    if (folded.startsWith(u'¥') || folded.startsWith(u'\\')) {
+        folded.remove(0, 1);
+    }
+    if (folded.endsWith(u'円')) {
+        folded.chop(1);
+    }
+    if (folded.startsWith(u'-')) {
+        out.outcome = PriceReading::Outcome::negative;
+        return out;
+    }
+    const qsizetype point = folded.indexOf(u'.');
+    QString whole = point < 0 ? folded : folded.left(point);
+    const QString fraction = point < 0 ? QString() : folded.mid(point + 1);
+    if (whole.contains(u',')) {
+        const QStringList groups = whole.split(u',');
+        for (qsizetype i = 0; i < groups.size(); ++i) {
+            const QString& group = groups.at(i);
+            const bool ok = allDigits(group) && (i == 0 ? group.size() <= 3 : group.size() == 3);
+            if (!ok) {
+                out.outcome = PriceReading::Outcome::notANumber;
+                return out;
+            }
+        }
+        whole.remove(u',');
+    }
+    if (!allDigits(whole) || (point >= 0 && !fraction.isEmpty() && !allDigits(fraction))) {
+        out.outcome = PriceReading::Outcome::notANumber;
+        return out;
+    }
+    for (QChar ch : fraction) {
+        if (ch != u'0') {
+            out.outcome = PriceReading::Outcome::fraction;
+            return out;
+        }
+    }
+    while (whole.size() > 1 && whole.startsWith(u'0')) {
+        whole.remove(0, 1);
+    }
+    out.outcome = PriceReading::Outcome::ok;
+    out.yen = whole.size() > 13 ? kPriceCap : std::min(whole.toLongLong(), kPriceCap);
+    out.reformatted = original != whole;
+    return out;
+}
+
+}  // namespace productlist

@@ -1,0 +1,131 @@
+#include "core/sheet/edit_commands.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace sheet {
+
+void clearCurrent(TagSheet& sheet)
+{
+    sheet.currentRecord() = TagRecord{};
+}
+
+CopyOutcome copyPreviousOutcome(const TagSheet& sheet)
+{
+    if (sheet.current <= 1) {
+        return CopyOutcome::atFirstTag;
+    }
+    return sheet.record(sheet.current - 1).productName.isEmpty() ? CopyOutcome::previousEmpty : CopyOutcome::copied;
+}
+
+CopyOutcome copyPrevious(TagSheet& sheet)
+{
+    const CopyOutcome outcome = copyPreviousOutcome(sheet);
+    if (outcome != CopyOutcome::copied) {
+        return outcome;
+    }
+    sheet.currentRecord() = sheet.record(sheet.current - 1);
+    if (sheet.current < sheet.tagsPerPage()) {
+        ++sheet.current;
+    }
+    return CopyOutcome::copied;
+}
+
+bool insertAtCurrent(TagSheet& sheet)
+{
+    if (!sheet.records.back().productName.isEmpty()) {
+        return false;
+    }
+    const auto at = sheet.records.begin() + (sheet.current - 1);
+    std::move_backward(at, sheet.records.end() - 1, sheet.records.end());
+    *at = TagRecord{};
+    return true;
+}
+
+void deleteCurrent(TagSheet& sheet)
+{
+    const auto at = sheet.records.begin() + (sheet.current - 1);
+    std::move(at + 1, sheet.records.end(), at);
+    sheet.records.back() = TagRecord{};
+}
+
+QString* memberForMarker(TagRecord& record, const SheetFormat& format, const QString& marker)
+{
+    if (marker == QStringLiteral("2")) {
+        return &record.maker;
+    }
+    if (marker == QStringLiteral("3")) {
+        return &record.productName;
+    }
+    if (marker == QStringLiteral("4")) {
+        return format.isLarge() ? &record.spec : &record.productName2;
+    }
+    if (marker == QStringLiteral("5") && format.isSmall()) {
+        return &record.spec;
+    }
+    if (marker == QStringLiteral("6")) {
+        return &record.lot;
+    }
+    return nullptr;
+}
+
+std::optional<QString> takePreviousCandidate(TagSheet& sheet)
+{
+    TagRecord probe;
+    if (memberForMarker(probe, sheet.format(), sheet.focusedField) == nullptr) {
+        return std::nullopt;
+    }
+    // candidateIndex is at least 1 once a box with a marker had the focus; anything lower or
+    // beyond the sheet offers nothing rather than reading outside it.
+    if (sheet.candidateIndex <= 1 || sheet.candidateIndex > sheet.tagsPerPage()) {
+        return std::nullopt;
+    }
+    --sheet.candidateIndex;
+    const QString value = *memberForMarker(sheet.record(sheet.candidateIndex), sheet.format(), sheet.focusedField);
+    *memberForMarker(sheet.currentRecord(), sheet.format(), sheet.focusedField) = value;
+    return value;
+}
+
+QString nameFontFromFace(const QString& face)
+{
+    return face.startsWith(u'@') ? face.mid(1) : face;
+}
+
+qint16 wholePointSize(double pointSize)
+{
+    if (std::isnan(pointSize)) {
+        return 0;  // no size at all; converting NaN to an integer would be undefined
+    }
+    const double r = std::nearbyint(pointSize);  // the default rounding mode rounds halves to even
+    const double lo = std::numeric_limits<qint16>::min();
+    const double hi = std::numeric_limits<qint16>::max();
+    return static_cast<qint16>(std::clamp(r, lo, hi));
+}
+
+bool applyNameFont(TagSheet& sheet, const QString& face)
+{
+    const QString name = nameFontFromFace(face);
+    if (name.isEmpty()) {
+        return false;
+    }
+    sheet.nameFont = name;
+    sheet.nameBold = false;
+    sheet.nameItalic = false;
+    return true;
+}
+
+bool applyPriceFont(TagSheet& sheet, const QString& face, double pointSize)
+{
+    // Anything above half a point rounds to one point at least; NaN fails the comparison too.
+    if (face.isEmpty() || !(pointSize > 0.5)) {
+        return false;
+    }
+    sheet.priceFont = face;
+    sheet.priceFontSize = wholePointSize(pointSize);
+    sheet.priceBold = false;
+    sheet.priceItalic = false;
+    return true;
+}
+
+}  // namespace sheet

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <vector>
+
+namespace sheet {
+
+// The constants of one tag format. Exactly two exist: SheetFormat::large (6 x 3 cm tags, 24 to a
+// page) and SheetFormat::small (3 x 3 cm tags, 40 to a page, with a second product-name line).
+// Everything that differs between the two editor windows is read from here.
+struct SheetFormat {
+    enum class Kind { large, small };
+
+    Kind kind;
+    const char* windowName;       // object name of the editor window
+    qint16 tagsPerPage;
+    qint16 columns;
+    qint16 rows;
+    qint32 cellWidthMm;
+    qint32 cellHeightMm;
+    qint32 defaultMarginLeftMm;
+    qint32 defaultMarginTopMm;
+    qint16 defaultPriceFontSizePt;
+    bool hasProductName2;
+
+    static const SheetFormat large;
+    static const SheetFormat small;
+
+    bool isLarge() const { return kind == Kind::large; }
+    bool isSmall() const { return kind == Kind::small; }
+    // "/24" or "/40": what follows the tag number in the position label.
+    QString positionSuffix() const;
+    // The position label as start-up, New and Open write it: "1/24" or "1/40".
+    QString initialPositionText() const;
+
+    friend bool operator==(const SheetFormat& a, const SheetFormat& b) { return a.kind == b.kind; }
+};
+
+// The data of one tag. An empty text means the item is not given.
+struct TagRecord {
+    QString jan;
+    QString maker;
+    QString productName;
+    QString productName2;  // small format only
+    QString spec;
+    QString lot;
+    qint32 price = 0;
+
+    friend bool operator==(const TagRecord&, const TagRecord&) = default;
+};
+
+// Top-left corner of a tag's cell on the page, in millimetres from the page's top-left corner.
+struct CellOrigin {
+    qint32 xMm;
+    qint32 yMm;
+    friend bool operator==(const CellOrigin&, const CellOrigin&) = default;
+};
+
+// Colours are 32-bit values 0x00BBGGRR; a value with the top bit set names a system colour.
+using Colour = quint32;
+
+// The state of one editor window: its page of tags and the settings the page drawing needs.
+class TagSheet {
+public:
+    explicit TagSheet(const SheetFormat& format);
+
+    const SheetFormat& format() const { return *format_; }
+    qint16 tagsPerPage() const { return format_->tagsPerPage; }
+
+    // Record of tag `slot`, counted from 1.
+    TagRecord& record(int slot);
+    const TagRecord& record(int slot) const;
+    TagRecord& currentRecord() { return record(current); }
+
+    // Cell of tag `tag` (1-based), from the margins and the format's cell size.
+    CellOrigin cellOrigin(int tag) const;
+
+    // Empties every record (and the scratch copy): texts empty, prices 0. Nothing else changes.
+    void clearAll();
+
+    // Puts the margins of the large format back to their start-up values, as a blank page shows
+    // them; the small format keeps its margins.
+    void restoreStartMargins();
+
+    // The position label as the JAN box writes it: the number with one leading blank (the sign
+    // place of a non-negative number) followed by "/24" or "/40", e.g. " 7/24".
+    QString positionText() const;
+
+    std::vector<TagRecord> records;  // index 0 holds tag 1
+    std::vector<TagRecord> scratch;  // working copy while a delete or insert runs
+    qint16 current = 1;
+    qint16 candidateIndex = 0;
+    QString focusedField;            // "", "2".."6": the box that last offered a previous candidate
+    QString outputMode;              // "0" drawing for the preview, "1" for the printer
+    QString fileName;
+    QString nameFont;
+    bool nameBold = false;
+    bool nameItalic = false;
+    QString priceFont;
+    bool priceBold = false;
+    bool priceItalic = false;
+    qint16 priceFontSize;
+    bool bordered = false;
+    Colour borderColor = 0;
+    qint32 marginLeft;               // mm
+    qint32 marginTop;                // mm
+    qint16 printOffsetX = 0;         // mm, moves the price only
+    qint16 printOffsetY = 0;         // mm
+
+private:
+    const SheetFormat* format_;
+};
+
+// Texts of the system shared by several layers.
+inline const QString kUntitled = QStringLiteral("無題");
+inline const QString kMincho = QStringLiteral("ＭＳ 明朝");
+inline const QString kPGothic = QStringLiteral("ＭＳ Ｐゴシック");
+
+}  // namespace sheet

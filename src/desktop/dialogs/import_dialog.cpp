@@ -1,0 +1,504 @@
+#include "desktop/dialogs/import_dialog.h"
+
+#include "core/productlist/sheet_filling.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace desktop {
+
+using namespace productlist;
+
+namespace {
+
+enum Column { kUseColumn, kRowColumn, kJanColumn, kNameColumn, kListPriceColumn, kTagPriceColumn, kNoteColumn };
+
+const QColor kRefusedText(0xB0, 0x00, 0x00);
+const QColor kChangedText(0x80, 0x50, 0x00);
+
+}  // namespace
+
+ImportDialog::ImportDialog(const QString& listPath, const QByteArray& bytes, const sheet::TagSheet& sheet, int startTag,
+                           QWidget* parent)
+    : QDialog(parent), listPath_(listPath), bytes_(bytes), sheet_(sheet)
+{
+    setObjectName(QStringLiteral("ImportDialog"));
+    setWindowTitle(QStringLiteral("商品リストから作成"));
+    buildControls();
+    startTagBox_->setValue(std::clamp(startTag, 1, int(sheet.tagsPerPage())));
+    reread();
+    resize(900, 640);
+}
+
+template <class T>
+T* ImportDialog::named(T* widget, const QString& name)
+{
+    widget->setObjectName(name);
+    controls_.insert(name, widget);
+    return widget;
+}
+
+void ImportDialog::buildControls()
+{
+    auto* layout = new QVBoxLayout(this);
+
+    sourceLabel_ = named(new QLabel(this), QStringLiteral("sourceLabel"));
+    sourceLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(sourceLabel_);
+    problemLabel_ = new QLabel(this);
+    problemLabel_->setStyleSheet(QStringLiteral("color: #b00000"));
+    problemLabel_->setWordWrap(true);
+    problemLabel_->hide();
+    layout->addWidget(problemLabel_);
+
+    auto* settings = new QHBoxLayout;
+    layout->addLayout(settings);
+
+    // Reading.
+    auto* reading = new QGroupBox(QStringLiteral("読み込み"), this);
+    auto* readingForm = new QFormLayout(reading);
+    encodingBox_ = named(new QComboBox(reading), QStringLiteral("encodingBox"));
+    encodingBox_->addItem(QStringLiteral("自動"));
+    for (Encoding encoding : allEncodings()) {
+        encodingBox_->addItem(encodingName(encoding), int(encoding));
+    }
+    readingForm->addRow(QStringLiteral("文字コード(&E)"), encodingBox_);
+    delimiterBox_ = named(new QComboBox(reading), QStringLiteral("delimiterBox"));
+    delimiterBox_->addItem(QStringLiteral("自動"));
+    for (char16_t delimiter : kDelimiters) {
+        delimiterBox_->addItem(delimiterName(QChar(delimiter)), QChar(delimiter));
+    }
+    readingForm->addRow(QStringLiteral("区切り(&D)"), delimiterBox_);
+    sheetBox_ = named(new QComboBox(reading), QStringLiteral("sheetBox"));
+    readingForm->addRow(QStringLiteral("シート(&S)"), sheetBox_);
+    headerBox_ = named(new QCheckBox(QStringLiteral("1行目は見出し(&H)"), reading), QStringLiteral("headerBox"));
+    readingForm->addRow(headerBox_);
+    settings->addWidget(reading);
+
+    // Columns.
+    auto* columns = new QGroupBox(QStringLiteral("列の割り当て"), this);
+    auto* columnsForm = new QFormLayout(columns);
+    for (ListField field : listFieldsOf(sheet_.format())) {
+        auto* box = named(new QComboBox(columns), QStringLiteral("map_") + listFieldKey(field));
+        mapBoxes_.emplace_back(field, box);
+        columnsForm->addRow(listFieldTitle(field), box);
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
+    }
+    settings->addWidget(columns);
+
+    // Prices.
+    auto* prices = new QGroupBox(QStringLiteral("価格と税"), this);
+    auto* pricesForm = new QFormLayout(prices);
+    priceBasisBox_ = named(new QComboBox(prices), QStringLiteral("priceBasisBox"));
+    priceBasisBox_->addItem(QStringLiteral("税込み"), int(PriceBasis::includesTax));
+    priceBasisBox_->addItem(QStringLiteral("税抜き (本体価格)"), int(PriceBasis::excludesTax));
+    pricesForm->addRow(QStringLiteral("リストの価格(&P)"), priceBasisBox_);
+    taxRateBox_ = named(new QComboBox(prices), QStringLiteral("taxRateBox"));
+    taxRateBox_->addItem(QStringLiteral("10% (標準)"), kStandardRate);
+    taxRateBox_->addItem(QStringLiteral("8% (軽減)"), kReducedRate);
+    pricesForm->addRow(QStringLiteral("税率(&R)"), taxRateBox_);
+    roundingBox_ = named(new QComboBox(prices), QStringLiteral("roundingBox"));
+    for (Rounding rounding : allRoundings()) {
+        roundingBox_->addItem(roundingTitle(rounding), int(rounding));
+    }
+    pricesForm->addRow(QStringLiteral("1円未満(&U)"), roundingBox_);
+    auto* taxNote = new QLabel(QStringLiteral("税区分の列があれば、その行の税率を使います"), prices);
+    taxNote->setWordWrap(true);
+    pricesForm->addRow(taxNote);
+    settings->addWidget(prices);
+
+    // Rows.
+    auto* filterRow = new QHBoxLayout;
+    filterEdit_ = named(new QLineEdit(this), QStringLiteral("filterEdit"));
+    filterEdit_->setPlaceholderText(QStringLiteral("商品名・コードで絞り込み"));
+    filterEdit_->setClearButtonEnabled(true);
+    auto* filterLabel = new QLabel(QStringLiteral("検索(&F)"), this);
+    filterLabel->setBuddy(filterEdit_);
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(filterEdit_, 1);
+    auto* checkAll = named(new QPushButton(QStringLiteral("表示中をすべて選択"), this), QStringLiteral("checkAllButton"));
+    auto* uncheckAll = named(new QPushButton(QStringLiteral("表示中をすべて解除"), this), QStringLiteral("uncheckAllButton"));
+    checkAll->setAutoDefault(false);
+    uncheckAll->setAutoDefault(false);
+    filterRow->addWidget(checkAll);
+    filterRow->addWidget(uncheckAll);
+    layout->addLayout(filterRow);
+
+    table_ = named(new QTableWidget(this), QStringLiteral("rowTable"));
+    table_->setColumnCount(7);
+    table_->setHorizontalHeaderLabels({QStringLiteral("使う"), QStringLiteral("行"), QStringLiteral("JANコード"),
+                                       QStringLiteral("商品名"), QStringLiteral("リストの価格"), QStringLiteral("棚札の価格"),
+                                       QStringLiteral("メモ")});
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(table_, 1);
+
+    // Where the records go.
+    auto* target = new QGridLayout;
+    startTagBox_ = named(new QSpinBox(this), QStringLiteral("startTagBox"));
+    startTagBox_->setRange(1, sheet_.tagsPerPage());
+    auto* startLabel = new QLabel(QStringLiteral("開始位置(&T)"), this);
+    startLabel->setBuddy(startTagBox_);
+    target->addWidget(startLabel, 0, 0);
+    target->addWidget(startTagBox_, 0, 1);
+    summaryLabel_ = named(new QLabel(this), QStringLiteral("summaryLabel"));
+    summaryLabel_->setWordWrap(true);
+    target->addWidget(summaryLabel_, 0, 2, 1, 3);
+    saveRestBox_ = named(new QCheckBox(QStringLiteral("入りきらない分を別の棚札ファイルに保存する(&R)"), this),
+                         QStringLiteral("saveRestBox"));
+    saveRestBox_->setChecked(true);
+    target->addWidget(saveRestBox_, 1, 0, 1, 2);
+    restFolderEdit_ = named(new QLineEdit(this), QStringLiteral("restFolderEdit"));
+    const QFileInfo sheetFile(sheet_.fileName);
+    restFolderEdit_->setText(QDir::toNativeSeparators(
+        sheetFile.isAbsolute() ? sheetFile.absolutePath() : QFileInfo(listPath_).absolutePath()));
+    target->addWidget(restFolderEdit_, 1, 2, 1, 2);
+    auto* browse = named(new QPushButton(QStringLiteral("参照(&B)..."), this), QStringLiteral("browseButton"));
+    browse->setAutoDefault(false);
+    target->addWidget(browse, 1, 4);
+    printAllBox_ = named(new QCheckBox(QStringLiteral("このシートと残りのシートをまとめて印刷する(&A)"), this),
+                         QStringLiteral("printAllBox"));
+    target->addWidget(printAllBox_, 2, 0, 1, 3);
+    target->setColumnStretch(3, 1);
+    layout->addLayout(target);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("作成"));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    layout->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, &ImportDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ImportDialog::reject);
+    connect(encodingBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
+    connect(delimiterBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
+    connect(sheetBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
+    connect(headerBox_, &QCheckBox::toggled, this, [this] { reread(); });
+    connect(priceBasisBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
+    connect(taxRateBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
+    connect(roundingBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
+    connect(filterEdit_, &QLineEdit::textChanged, this, [this] { applyFilter(); });
+    connect(startTagBox_, &QSpinBox::valueChanged, this, [this] { updateSummary(); });
+    connect(saveRestBox_, &QCheckBox::toggled, this, [this] { updateSummary(); });
+    connect(printAllBox_, &QCheckBox::toggled, this, [this] { updateSummary(); });
+    connect(checkAll, &QPushButton::clicked, this, [this] { checkVisibleRows(true); });
+    connect(uncheckAll, &QPushButton::clicked, this, [this] { checkVisibleRows(false); });
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("保存先のフォルダー"),
+                                                                 restFolderEdit_->text());
+        if (!folder.isEmpty()) {
+            restFolderEdit_->setText(QDir::toNativeSeparators(folder));
+        }
+    });
+    connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (updating_ || item->column() != kUseColumn) {
+            return;
+        }
+        const int index = item->data(Qt::UserRole).toInt();
+        if (index >= 0 && index < int(checked_.size())) {
+            checked_[size_t(index)] = item->checkState() == Qt::Checked;
+            updateSummary();
+        }
+    });
+}
+
+ReadOptions ImportDialog::readOptions() const
+{
+    ReadOptions options;
+    if (encodingBox_->currentIndex() > 0) {
+        options.encoding = Encoding(encodingBox_->currentData().toInt());
+    }
+    if (delimiterBox_->currentIndex() > 0) {
+        options.delimiter = delimiterBox_->currentData().value<QChar>();
+    }
+    options.sheetName = sheetBox_->currentText();
+    options.header = headerBox_->isChecked() ? HeaderMode::present : HeaderMode::absent;
+    return options;
+}
+
+void ImportDialog::reread()
+{
+    if (updating_) {
+        return;
+    }
+    ReadOptions options = readOptions();
+    // The first reading detects the header; later ones follow the check box.
+    if (firstReading_) {
+        options.header = HeaderMode::detect;
+        firstReading_ = false;
+    }
+    list_ = readProductListData(bytes_, options);
+
+    updating_ = true;
+    {
+        const QSignalBlocker blockSheets(sheetBox_);
+        const QString current = sheetBox_->currentText();
+        sheetBox_->clear();
+        sheetBox_->addItems(list_.sheetNames);
+        sheetBox_->setCurrentText(list_.ok ? list_.sheetName : current);
+        sheetBox_->setEnabled(list_.kind != ListKind::text);
+        encodingBox_->setEnabled(list_.kind == ListKind::text);
+        delimiterBox_->setEnabled(list_.kind == ListKind::text);
+        encodingBox_->setItemText(0, list_.kind == ListKind::text && list_.ok
+                                         ? QStringLiteral("自動 (%1)").arg(encodingName(list_.encoding))
+                                         : QStringLiteral("自動"));
+        delimiterBox_->setItemText(0, list_.kind == ListKind::text && list_.ok
+                                          ? QStringLiteral("自動 (%1)").arg(delimiterName(list_.delimiter))
+                                          : QStringLiteral("自動"));
+        const QSignalBlocker blockHeader(headerBox_);
+        headerBox_->setChecked(list_.hasHeader);
+    }
+
+    QString source = QFileInfo(listPath_).fileName();
+    if (list_.ok) {
+        source += list_.kind == ListKind::text
+                      ? QStringLiteral(" — %1%2、%3区切り")
+                            .arg(encodingName(list_.encoding), list_.bom ? QStringLiteral(" (BOM付き)") : QString(),
+                                 delimiterName(list_.delimiter))
+                      : QStringLiteral(" — シート「%1」").arg(list_.sheetName);
+        source += QStringLiteral("、%1、%2行").arg(list_.hasHeader ? QStringLiteral("見出しあり") : QStringLiteral("見出しなし"))
+                      .arg(list_.rows.size());
+    }
+    sourceLabel_->setText(source);
+    QStringList problems;
+    if (!list_.ok) {
+        problems << list_.error;
+    }
+    if (list_.invalidBytes) {
+        problems << QStringLiteral("%1 として読めない文字があります。文字コードを選び直してください").arg(encodingName(list_.encoding));
+    }
+    if (list_.truncated) {
+        problems << QStringLiteral("%1行を超える分は読んでいません").arg(kMaxRows);
+    }
+    problemLabel_->setText(problems.join(u'\n'));
+    problemLabel_->setVisible(!problems.isEmpty());
+
+    const AutoMapping automatic = list_.hasHeader ? mapColumns(list_.columnTitles, sheet_.format())
+                                                  : AutoMapping{guessColumns(list_.rows), std::nullopt};
+    fillMappingBoxes();
+    for (const auto& [field, box] : mapBoxes_) {
+        box->setCurrentIndex(automatic.mapping.column(field) + 1);
+    }
+    if (automatic.priceBasis) {
+        priceBasisBox_->setCurrentIndex(priceBasisBox_->findData(int(*automatic.priceBasis)));
+    }
+    checked_.assign(list_.rows.size(), true);
+    updating_ = false;
+    reclean();
+}
+
+void ImportDialog::fillMappingBoxes()
+{
+    for (const auto& [field, box] : mapBoxes_) {
+        const QSignalBlocker block(box);
+        box->clear();
+        box->addItem(QStringLiteral("(なし)"));
+        for (int column = 0; column < list_.columnCount(); ++column) {
+            box->addItem(QStringLiteral("%1: %2").arg(column + 1).arg(list_.columnTitles.at(column)));
+        }
+    }
+}
+
+ColumnMapping ImportDialog::mappingFromBoxes() const
+{
+    ColumnMapping mapping;
+    for (const auto& [field, box] : mapBoxes_) {
+        mapping.set(field, box->currentIndex() - 1);
+    }
+    return mapping;
+}
+
+TaxSettings ImportDialog::taxFromBoxes() const
+{
+    TaxSettings tax;
+    tax.basis = PriceBasis(priceBasisBox_->currentData().toInt());
+    tax.ratePercent = taxRateBox_->currentData().toInt();
+    tax.rounding = Rounding(roundingBox_->currentData().toInt());
+    return tax;
+}
+
+void ImportDialog::reclean()
+{
+    if (updating_) {
+        return;
+    }
+    cleaned_ = cleanRows(list_.rows, mappingFromBoxes(), sheet_.format(), taxFromBoxes());
+    fillTable();
+    applyFilter();
+    updateSummary();
+}
+
+void ImportDialog::fillTable()
+{
+    updating_ = true;
+    table_->setUpdatesEnabled(false);
+    table_->clearContents();
+    table_->setRowCount(int(cleaned_.size()));
+    for (int i = 0; i < int(cleaned_.size()); ++i) {
+        const CleanRow& row = cleaned_[size_t(i)];
+        const bool refused = row.refused();
+        auto* use = new QTableWidgetItem;
+        use->setData(Qt::UserRole, i);
+        if (refused) {
+            use->setFlags(Qt::ItemIsEnabled);
+            use->setText(QStringLiteral("×"));
+        } else {
+            use->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+            use->setCheckState(checked_[size_t(i)] ? Qt::Checked : Qt::Unchecked);
+        }
+        table_->setItem(i, kUseColumn, use);
+        const auto text = [&](int column, const QString& value) {
+            auto* item = new QTableWidgetItem(value);
+            if (refused) {
+                item->setForeground(kRefusedText);
+            } else if (row.changed() && column == kNoteColumn) {
+                item->setForeground(kChangedText);
+            }
+            table_->setItem(i, column, item);
+        };
+        text(kRowColumn, QString::number(row.number));
+        text(kJanColumn, row.record.jan);
+        text(kNameColumn, row.record.productName);
+        text(kListPriceColumn, row.listPrice >= 0 ? QString::number(row.listPrice) : QString());
+        text(kTagPriceColumn, refused ? QString() : QString::number(row.record.price));
+        text(kNoteColumn, row.summary());
+    }
+    table_->resizeColumnsToContents();
+    table_->setColumnWidth(kNameColumn, std::min(table_->columnWidth(kNameColumn), 240));
+    table_->setUpdatesEnabled(true);
+    updating_ = false;
+}
+
+void ImportDialog::applyFilter()
+{
+    const QString needle = filterEdit_->text().trimmed().normalized(QString::NormalizationForm_KC);
+    for (int i = 0; i < int(cleaned_.size()); ++i) {
+        const sheet::TagRecord& record = cleaned_[size_t(i)].record;
+        const bool shown = needle.isEmpty() ||
+                           record.productName.normalized(QString::NormalizationForm_KC).contains(needle, Qt::CaseInsensitive) ||
+                           record.productName2.normalized(QString::NormalizationForm_KC).contains(needle, Qt::CaseInsensitive) ||
+                           record.jan.contains(needle);
+        table_->setRowHidden(i, !shown);
+    }
+}
+
+void ImportDialog::setChecked(int index, bool checked)
+{
+    if (index < 0 || index >= int(checked_.size()) || cleaned_[size_t(index)].refused()) {
+        return;
+    }
+    checked_[size_t(index)] = checked;
+    if (QTableWidgetItem* item = table_->item(index, kUseColumn)) {
+        updating_ = true;
+        item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+        updating_ = false;
+    }
+    updateSummary();
+}
+
+void ImportDialog::checkVisibleRows(bool checked)
+{
+    updating_ = true;
+    for (int i = 0; i < int(cleaned_.size()); ++i) {
+        if (!table_->isRowHidden(i) && !cleaned_[size_t(i)].refused()) {
+            checked_[size_t(i)] = checked;
+            table_->item(i, kUseColumn)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+        }
+    }
+    updating_ = false;
+    updateSummary();
+}
+
+int ImportDialog::checkedUsedCount() const
+{
+    int count = 0;
+    for (size_t i = 0; i < cleaned_.size(); ++i) {
+        count += checked_[i] && !cleaned_[i].refused() ? 1 : 0;
+    }
+    return count;
+}
+
+void ImportDialog::updateSummary()
+{
+    const int chosen = checkedUsedCount();
+    const int start = startTagBox_->value();
+    const int fitting = fittingOnSheet(sheet_, start, chosen);
+    const int rest = chosen - fitting;
+    const CleanCounts counts = countRows(cleaned_);
+    QString text = QStringLiteral("選んだ商品 %1 件 (使えない行 %2)").arg(chosen).arg(counts.refused);
+    if (fitting > 0) {
+        text += QStringLiteral("。このシートのタグ %1〜%2 に %3 件").arg(start).arg(start + fitting - 1).arg(fitting);
+    }
+    if (rest > 0) {
+        const int files = (rest + sheet_.tagsPerPage() - 1) / sheet_.tagsPerPage();
+        text += saveRestBox_->isChecked()
+                    ? QStringLiteral("、残り %1 件は別の棚札ファイル %2 枚に保存します").arg(rest).arg(files)
+                    : QStringLiteral("。残り %1 件は入りません").arg(rest);
+    }
+    summaryLabel_->setText(text);
+    saveRestBox_->setEnabled(rest > 0);
+    printAllBox_->setEnabled(rest > 0);
+    restFolderEdit_->setEnabled(rest > 0 && saveRestBox_->isChecked());
+    if (QWidget* browse = control(QStringLiteral("browseButton"))) {
+        browse->setEnabled(rest > 0 && saveRestBox_->isChecked());
+    }
+    if (QWidget* ok = findChild<QPushButton*>(QStringLiteral("okButton"))) {
+        ok->setEnabled(chosen > 0);
+    }
+}
+
+ImportDialog::Choice ImportDialog::choice() const
+{
+    Choice out;
+    for (size_t i = 0; i < cleaned_.size(); ++i) {
+        if (checked_[i] && !cleaned_[i].refused()) {
+            out.records.push_back(cleaned_[i].record);
+        }
+    }
+    out.startTag = startTagBox_->value();
+    out.saveRest = saveRestBox_->isChecked() &&
+                   int(out.records.size()) > fittingOnSheet(sheet_, out.startTag, int(out.records.size()));
+    out.restFolder = QDir::fromNativeSeparators(restFolderEdit_->text().trimmed());
+    out.printAll = printAllBox_->isChecked() &&
+                   int(out.records.size()) > fittingOnSheet(sheet_, out.startTag, int(out.records.size()));
+    const QFileInfo sheetFile(sheet_.fileName);
+    out.restBaseName = sheetFile.isAbsolute() ? sheetFile.completeBaseName() : QFileInfo(listPath_).completeBaseName();
+    return out;
+}
+
+void ImportDialog::accept()
+{
+    const Choice chosen = choice();
+    if (chosen.records.empty()) {
+        return;
+    }
+    if (chosen.saveRest && (chosen.restFolder.isEmpty() || !QFileInfo(chosen.restFolder).isDir())) {
+        QMessageBox::warning(this, QStringLiteral("エラー"),
+                             QStringLiteral("入りきらない分を保存するフォルダーがありません。\n%1")
+                                 .arg(QDir::toNativeSeparators(chosen.restFolder)));
+        return;
+    }
+    QDialog::accept();
+}
+
+}  // namespace desktop

@@ -1,0 +1,172 @@
+// The editor's "商品リストから作成" command: a product list chosen in the file dialog, its rows
+// chosen in the import dialog, and the window's sheet filled from a start tag; what does not fit
+// goes to further sheet files beside it.
+
+#include "desktop/editor/editor_window.h"
+
+#include "output/sheet_print.h"
+#include "core/productlist/list_table.h"
+#include "core/productlist/sheet_filling.h"
+#include "core/files/sheet_file.h"
+#include "desktop/editor/control_names.h"
+#include "desktop/editor/editor_layout.h"
+#include "desktop/dialogs/import_dialog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+
+namespace desktop {
+
+using desktop::MessageAnswer;
+using desktop::MessageButtons;
+using desktop::MessageIcon;
+
+namespace {
+
+const QString kImportTitle = QStringLiteral("商品リストから作成");
+
+// "7, 8, 9" or "7〜18" for a run of tags.
+QString tagList(const std::vector<int>& tags)
+{
+    if (tags.size() > 3 && tags.back() - tags.front() + 1 == int(tags.size())) {
+        return QStringLiteral("%1〜%2").arg(tags.front()).arg(tags.back());
+    }
+    QStringList numbers;
+    for (int tag : tags) {
+        numbers << QString::number(tag);
+    }
+    return numbers.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+void EditorWindow::wireImportCommand()
+{
+    auto* menu = findChild<QMenu*>(QString::fromUtf8(kFileMenuName));
+    auto* action = new QAction(QStringLiteral("商品リストから作成(&I)..."), menu);
+    action->setObjectName(names::kImportMenu);
+    // Beside the other commands that bring a sheet's contents in.
+    menu->insertAction(menuAction(names::kPreviewMenu), action);
+    actions_.insert(action->objectName(), action);
+    connect(action, &QAction::triggered, this, [this] { importProductList(); });
+}
+
+void EditorWindow::importProductList()
+{
+    listDialog_.filter = QStringLiteral("商品リスト (*.csv *.tsv *.txt *.xlsx *.ods)|*.csv;*.tsv;*.txt;*.xlsx;*.ods|"
+                                        "すべてのファイル (*.*)|*.*|");
+    const std::optional<QString> path = dialogs_->openFile(this, listDialog_);
+    if (!path) {
+        returnToJanBoxUnchanged();
+        return;
+    }
+    QFile file(*path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > productlist::kMaxListBytes) {
+        dialogs_->message(this,
+                          file.isOpen() ? QStringLiteral("ファイル「%1」が大きすぎます").arg(QFileInfo(*path).fileName())
+                                        : QStringLiteral("ファイル「%1」を開けません").arg(QFileInfo(*path).fileName()),
+                          files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+        returnToJanBoxUnchanged();
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    ImportDialog dialog(*path, bytes, sheet_, sheet_.current, this);
+    const int outcome = dialog.exec();
+    // Not every window system gives the activation back to the editor when the dialog closes.
+    activateWindow();
+    if (outcome != QDialog::Accepted) {
+        returnToJanBoxUnchanged();
+        return;
+    }
+    const ImportDialog::Choice choice = dialog.choice();
+    // What the user typed goes to the tag it was typed for before the tags are filled, so that the
+    // question below sees it.
+    storePendingEdit();
+
+    const std::vector<int> filled = productlist::filledTagsInRange(sheet_, choice.startTag, int(choice.records.size()));
+    if (!filled.empty()) {
+        const MessageAnswer answer = dialogs_->message(
+            this, QStringLiteral("タグ %1 には入力済みの内容があります。商品リストの内容で置き換えますか？").arg(tagList(filled)),
+            kImportTitle, MessageIcon::warning, MessageButtons::yesNo);
+        if (answer != MessageAnswer::yes) {
+            focusJanBox();
+            return;
+        }
+    }
+
+    QStringList written;
+    std::vector<sheet::TagSheet> rest = productlist::overflowSheets(sheet_, choice.startTag, choice.records);
+    if (choice.saveRest) {
+        const QStringList names = productlist::numberedSheetFileNames(choice.restBaseName, 2, int(rest.size()));
+        const QDir folder(choice.restFolder);
+        QStringList existing;
+        for (const QString& name : names) {
+            if (dialogs_->fileExists(folder.filePath(name))) {
+                existing << name;
+            }
+        }
+        if (!existing.isEmpty()) {
+            const MessageAnswer answer = dialogs_->message(
+                this, QStringLiteral("%1 はすでにあります。置き換えますか？").arg(existing.join(QStringLiteral(", "))),
+                kImportTitle, MessageIcon::warning, MessageButtons::yesNo);
+            if (answer != MessageAnswer::yes) {
+                focusJanBox();
+                return;
+            }
+        }
+        for (size_t i = 0; i < rest.size(); ++i) {
+            const QString target = folder.filePath(names.at(qsizetype(i)));
+            const files::WriteResult result = files::writeSheetFile(rest[i], target);
+            if (!result.ok) {
+                // The window's sheet stays as it was, so the command can be run again.
+                dialogs_->message(this,
+                                  QStringLiteral("%1 を保存できませんでした。\n%2")
+                                      .arg(QDir::toNativeSeparators(target), result.error),
+                                  files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+                focusJanBox();
+                return;
+            }
+            written << names.at(qsizetype(i));
+            rest[i].fileName = QDir::toNativeSeparators(target);
+        }
+    }
+
+    const int put = productlist::fillSheet(sheet_, choice.startTag, choice.records);
+    refreshAfterEdit();
+
+    QString done = QStringLiteral("%1 件をタグ %2〜%3 に入れました。").arg(put).arg(choice.startTag).arg(choice.startTag + put - 1);
+    if (!written.isEmpty()) {
+        done += QStringLiteral("\n残り %1 件を %2 に保存しました: %3")
+                    .arg(int(choice.records.size()) - put)
+                    .arg(QDir::toNativeSeparators(choice.restFolder), written.join(QStringLiteral(", ")));
+    } else if (int(choice.records.size()) > put) {
+        done += QStringLiteral("\n残り %1 件は入っていません。").arg(int(choice.records.size()) - put);
+    }
+    if (choice.printAll) {
+        std::vector<sheet::TagSheet> pages{sheet_};
+        pages.insert(pages.end(), rest.begin(), rest.end());
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        if (dialogs_->choosePrinter(this, printer)) {
+            const output::DocumentResult printed = output::printSheetDocument(pages, printer);
+            if (printed.ok) {
+                done += QStringLiteral("\n%1 枚を印刷しました。").arg(pages.size());
+            } else {
+                dialogs_->message(this, QStringLiteral("印刷できませんでした。\n%1").arg(printed.error),
+                                  files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+            }
+        }
+        focusJanBox();
+    }
+    dialogs_->message(this, done, kImportTitle, MessageIcon::information, MessageButtons::ok);
+}
+
+}  // namespace desktop

@@ -1,0 +1,70 @@
+#include "desktop/window_registry.h"
+
+#include "core/sheet/tag_sheet.h"
+#include "desktop/editor/editor_window.h"
+#include "desktop/launcher/help_window.h"
+#include "desktop/launcher/launcher_window.h"
+
+#include <QPointer>
+
+namespace desktop {
+
+namespace {
+
+QPointer<LauncherWindow> launcher;
+QPointer<HelpWindow> help;
+QPointer<EditorWindow> largeEditor;
+QPointer<EditorWindow> smallEditor;
+
+template <class W, class Make>
+W* showSingle(QPointer<W>& slot, Make make)
+{
+    if (!slot) {
+        slot = make();
+        slot->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    slot->show();
+    slot->setWindowState(slot->windowState() & ~Qt::WindowMinimized);
+    slot->raise();
+    slot->activateWindow();
+    return slot;
+}
+
+QPointer<EditorWindow>& editorSlot(const sheet::SheetFormat& format)
+{
+    return format.isLarge() ? largeEditor : smallEditor;
+}
+
+}  // namespace
+
+LauncherWindow* showLauncher()
+{
+    return showSingle(launcher, [] { return new LauncherWindow; });
+}
+
+HelpWindow* showHelp()
+{
+    return showSingle(help, [] { return new HelpWindow; });
+}
+
+EditorWindow* showEditor(const sheet::SheetFormat& format)
+{
+    return showSingle(editorSlot(format), [&format] { return new EditorWindow(format); });
+}
+
+LauncherWindow* openLauncher()
+{
+    return launcher;
+}
+
+HelpWindow* openHelp()
+{
+    return help;
+}
+
+EditorWindow* openEditor(const sheet::SheetFormat& format)
+{
+    return editorSlot(format);
+}
+
+}  // namespace desktop

@@ -1,0 +1,27 @@
+#pragma once
+
+class QWidget;
+
+namespace sheet {
+struct SheetFormat;
+}
+
+namespace desktop {
+
+class LauncherWindow;
+class HelpWindow;
+class EditorWindow;
+
+// Every window of the program exists at most once. Showing an open window brings it to the
+// front with its data intact; showing a closed one builds it afresh. Windows delete themselves
+// when closed, and the program ends when the last one has closed.
+LauncherWindow* showLauncher();
+HelpWindow* showHelp();
+EditorWindow* showEditor(const sheet::SheetFormat& format);
+
+// The open window of each kind, or nullptr.
+LauncherWindow* openLauncher();
+HelpWindow* openHelp();
+EditorWindow* openEditor(const sheet::SheetFormat& format);
+
+}  // namespace desktop

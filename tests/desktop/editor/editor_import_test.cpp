@@ -1,0 +1,284 @@
+// The editor's "商品リストから作成" command: a product list into a half-used sheet from the current
+// tag, the question before filled tags are replaced, the overflow saved as further sheet files.
+#include "support/editor_test_support.h"
+#include "core/sheet/field_entry.h"
+#include "desktop/editor/control_names.h"
+#include "desktop/dialogs/import_dialog.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringEncoder>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+using editor_test::OpenEditor;
+using sheet::SheetFormat;
+using desktop::ImportDialog;
+
+namespace {
+
+constexpr int kListRows = 45;
+constexpr int kRefusedRow = 4;    // 0-based: its code is in exponent form
+constexpr int kUncheckedRow = 1;  // the test unchecks it in the dialog
+
+QString codeOf(int i)
+{
+    return sheet::completeCheckDigit(QStringLiteral("45000%1").arg(i, 7, 10, QLatin1Char('0')) + u'0');
+}
+
+// A register's export in code page 932: JAN, name, price with tax; one price written "¥1,080" (the
+// yen sign of code page 932 is the byte of the ASCII backslash).
+QString writeList(const QString& path)
+{
+    QString text = QStringLiteral("JANコード,商品名,売価\r\n");
+    for (int i = 0; i < kListRows; ++i) {
+        const QString code = i == kRefusedRow ? QStringLiteral("4.50000E+12") : codeOf(i);
+        const QString price = i == 2 ? QStringLiteral("\"\\1,080\"") : QString::number(100 + i);
+        text += QStringLiteral("%1,品%2,%3\r\n").arg(code).arg(i).arg(price);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return {};
+    }
+    QStringEncoder encoder("windows-31j");
+    file.write(encoder.encode(text));
+    return path;
+}
+
+// Runs `act` on the import dialog once it is shown (the command waits in its exec()).
+void onImportDialog(desktop::EditorWindow& window, std::function<void(ImportDialog&)> act)
+{
+    QTimer::singleShot(0, &window, [&window, act] {
+        auto* dialog = window.findChild<ImportDialog*>();
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no import dialog";
+            return;
+        }
+        act(*dialog);
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
+    });
+}
+
+QJsonObject renderList(const QString& sheetPath)
+{
+    QProcess p;
+    p.start(QStringLiteral(TANAFUDA_BINARY_DIR "/tools/tanafuda-render"), {sheetPath, QStringLiteral("--list"), QStringLiteral("--json")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        return {};
+    }
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+struct ImportRow {
+    const SheetFormat* format;
+    int startTag;
+    int restFiles;
+};
+
+TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
+{
+    const std::vector<ImportRow> rows{{&SheetFormat::large, 7, 2}, {&SheetFormat::small, 7, 1}};
+    for (const ImportRow& row : rows) {
+        SCOPED_TRACE(editor_test::formatName(*row.format).toStdString());
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        const QString listPath = writeList(dir.filePath(QStringLiteral("商品一覧.csv")));
+        ASSERT_FALSE(listPath.isEmpty());
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("rest")));
+        const QString restFolder = dir.filePath(QStringLiteral("rest"));
+
+        OpenEditor e(*row.format);
+        ASSERT_TRUE(e.activated);
+        // A half-used sheet: tags 1 to 6 in use, and tag 9 further on.
+        for (int tag = 1; tag <= 6; ++tag) {
+            e.sheet().record(tag).productName = QStringLiteral("前%1").arg(tag);
+        }
+        e.sheet().record(9).productName = QStringLiteral("残したい");
+        e.goTo(row.startTag);
+        ASSERT_EQ(e.sheet().current, row.startTag);
+        e.dialogs.openAnswer = listPath;
+        QAction* action = e.w().menuAction(desktop::names::kImportMenu);
+        ASSERT_NE(action, nullptr);
+        EXPECT_EQ(action->text(), QStringLiteral("商品リストから作成(&I)..."));
+
+        // First run: the user says no to replacing tag 9.
+        e.dialogs.messageAnswer = desktop::MessageAnswer::no;
+        onImportDialog(e.w(), [&](ImportDialog& dialog) {
+            EXPECT_EQ(dialog.list().rows.size(), size_t(kListRows));
+            EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("encodingBox"))->itemText(0), QStringLiteral("自動 (Shift_JIS)"));
+            auto* table = dialog.control<QTableWidget>(QStringLiteral("rowTable"));
+            EXPECT_EQ(table->rowCount(), kListRows);
+            EXPECT_TRUE(dialog.cleanedRows()[kRefusedRow].refused());
+            EXPECT_FALSE(table->item(kRefusedRow, 0)->flags() & Qt::ItemIsUserCheckable);
+            EXPECT_TRUE(table->item(kRefusedRow, 6)->text().contains(QStringLiteral("指数表記")));
+            EXPECT_TRUE(table->item(2, 6)->text().contains(QStringLiteral("1,080 → 1080")));
+            dialog.accept();
+        });
+        action->trigger();
+        EXPECT_EQ(e.sheet().record(9).productName, QStringLiteral("残したい"));
+        EXPECT_TRUE(e.sheet().record(row.startTag).productName.isEmpty());
+        ASSERT_FALSE(e.dialogs.messages.isEmpty());
+        EXPECT_EQ(e.dialogs.messages.last(),
+                  QStringLiteral("商品リストから作成: タグ 9 には入力済みの内容があります。商品リストの内容で置き換えますか？"));
+        EXPECT_TRUE(QDir(restFolder).isEmpty()) << "nothing saved when the user says no";
+
+        // Second run: one row unchecked, a filter tried, the rest saved in the folder and all
+        // sheets printed in one job; yes.
+        e.dialogs.messageAnswer = desktop::MessageAnswer::yes;
+        e.dialogs.pdfPath = dir.filePath(QStringLiteral("all.pdf"));
+        e.dialogs.messages.clear();
+        onImportDialog(e.w(), [&](ImportDialog& dialog) {
+            auto* filter = dialog.control<QLineEdit>(QStringLiteral("filterEdit"));
+            auto* table = dialog.control<QTableWidget>(QStringLiteral("rowTable"));
+            filter->setText(QStringLiteral("品3"));
+            int shown = 0;
+            for (int i = 0; i < table->rowCount(); ++i) {
+                shown += table->isRowHidden(i) ? 0 : 1;
+            }
+            EXPECT_EQ(shown, 11);  // 品3, 品30 .. 品39
+            filter->clear();
+            dialog.setChecked(kUncheckedRow, false);
+            dialog.control<QLineEdit>(QStringLiteral("restFolderEdit"))->setText(restFolder);
+            dialog.control<QCheckBox>(QStringLiteral("printAllBox"))->setChecked(true);
+            dialog.accept();
+        });
+        action->trigger();
+
+        // The records, in list order from the start tag, without the refused and the unchecked row.
+        std::vector<int> used;
+        for (int i = 0; i < kListRows; ++i) {
+            if (i != kRefusedRow && i != kUncheckedRow) {
+                used.push_back(i);
+            }
+        }
+        const int perPage = row.format->tagsPerPage;
+        const int fitting = perPage - row.startTag + 1;
+        for (int tag = 1; tag <= perPage; ++tag) {
+            const sheet::TagRecord& record = e.sheet().record(tag);
+            if (tag < row.startTag) {
+                EXPECT_EQ(record.productName, QStringLiteral("前%1").arg(tag)) << "tag " << tag;
+                continue;
+            }
+            const int i = used[size_t(tag - row.startTag)];
+            EXPECT_EQ(record.productName, QStringLiteral("品%1").arg(i)) << "tag " << tag;
+            EXPECT_EQ(record.jan, codeOf(i)) << "tag " << tag;
+            EXPECT_EQ(record.price, i == 2 ? 1080 : 100 + i) << "tag " << tag;
+        }
+        // Back in the window after the dialog, the JAN box has the focus.
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&e.w()));
+        EXPECT_EQ(e.focusedName(), QStringLiteral("Text1"));
+
+        // The rest, read back by the renderer.
+        size_t next = size_t(fitting);
+        for (int file = 2; file < 2 + row.restFiles + 1; ++file) {
+            const QString path = QDir(restFolder).filePath(QStringLiteral("商品一覧-%1.csv").arg(file));
+            if (file == 2 + row.restFiles) {
+                EXPECT_FALSE(QFile::exists(path));
+                break;
+            }
+            const QJsonObject sheet = renderList(path);
+            ASSERT_FALSE(sheet.isEmpty()) << path.toStdString();
+            EXPECT_EQ(sheet.value(QStringLiteral("format")).toString(), editor_test::formatName(*row.format));
+            const QJsonArray records = sheet.value(QStringLiteral("records")).toArray();
+            ASSERT_EQ(records.size(), perPage);
+            for (const QJsonValue& value : records) {
+                const QJsonObject record = value.toObject();
+                const QString name = record.value(QStringLiteral("productName")).toString();
+                if (next < used.size()) {
+                    EXPECT_EQ(name, QStringLiteral("品%1").arg(used[next])) << path.toStdString();
+                    EXPECT_EQ(record.value(QStringLiteral("price")).toInt(), 100 + used[next]);
+                    ++next;
+                } else {
+                    EXPECT_TRUE(name.isEmpty());
+                }
+            }
+        }
+        EXPECT_EQ(next, used.size()) << "every chosen row is on a tag";
+        EXPECT_EQ(e.dialogs.printerDialogs, 1);
+        ASSERT_TRUE(QFile::exists(e.dialogs.pdfPath));
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {e.dialogs.pdfPath});
+        ASSERT_TRUE(info.waitForFinished(30000) && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0)
+            << "pdfinfo (poppler-utils) reads the printed document";
+        const QString text = QString::fromUtf8(info.readAllStandardOutput());
+        EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(1 + row.restFiles))))
+            << text.toStdString();
+        ASSERT_FALSE(e.dialogs.messages.isEmpty());
+        EXPECT_TRUE(e.dialogs.messages.last().contains(QStringLiteral("%1 件をタグ %2〜%3 に入れました")
+                                                           .arg(fitting).arg(row.startTag).arg(perPage)))
+            << e.dialogs.messages.last().toStdString();
+    }
+}
+
+TEST(EditorImport, TypedTextStaysWithItsTagAndCancelChangesNothing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString listPath = writeList(dir.filePath(QStringLiteral("list.csv")));
+    OpenEditor e(SheetFormat::large);
+    ASSERT_TRUE(e.activated);
+    e.goTo(3);
+    e.type(QStringLiteral("123"));  // typed in the JAN box of tag 3, Enter not pressed
+    e.dialogs.openAnswer = listPath;
+    onImportDialog(e.w(), [](ImportDialog& dialog) { dialog.reject(); });
+    e.w().menuAction(desktop::names::kImportMenu)->trigger();
+    EXPECT_EQ(e.sheet().record(3).jan, QStringLiteral("123"));
+    EXPECT_EQ(e.sheet().current, 3);
+    for (int tag = 1; tag <= 24; ++tag) {
+        if (tag != 3) {
+            EXPECT_EQ(e.sheet().record(tag), sheet::TagRecord{}) << "tag " << tag;
+        }
+    }
+
+    // Cancelling the file dialog changes nothing either.
+    e.dialogs.openAnswer.reset();
+    e.w().menuAction(desktop::names::kImportMenu)->trigger();
+    EXPECT_EQ(e.sheet().record(4), sheet::TagRecord{});
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&e.w()));
+    EXPECT_EQ(e.focusedName(), QStringLiteral("Text1"));
+}
+
+TEST(EditorImport, UnreadableListIsSaidInTheDialog)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("old.xls"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(64, '\0'));
+    file.close();
+    OpenEditor e(SheetFormat::small);
+    ASSERT_TRUE(e.activated);
+    e.dialogs.openAnswer = path;
+    bool okEnabled = true;
+    QString shown;
+    onImportDialog(e.w(), [&](ImportDialog& dialog) {
+        okEnabled = dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->isEnabled();
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            shown += label->text() + u'\n';
+        }
+        dialog.accept();  // refused: nothing chosen
+    });
+    e.w().menuAction(desktop::names::kImportMenu)->trigger();
+    EXPECT_FALSE(okEnabled);
+    EXPECT_TRUE(shown.contains(QStringLiteral(".xls"))) << shown.toStdString();
+    for (int tag = 1; tag <= 40; ++tag) {
+        EXPECT_EQ(e.sheet().record(tag), sheet::TagRecord{});
+    }
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Keeps every layer to the layers below it: core <- output <- desktop <- apps.
+#   usage: check-includes.sh [REPO_ROOT] [QT_INCLUDE_DIR]
+# A file of src/LAYER (and of tests/LAYER, which proves it) may include project headers only from
+# its own layer and the ones below; tests also from tests/support. Qt headers are held to the
+# modules each layer links: the core QtCore and QtSql, output also QtGui, QtPrintSupport and
+# QtSvg, the desktop also QtWidgets. Prints every offending line; exit status 1 when there is one.
+set -uo pipefail
+
+root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
+qt=${2:-$(pkg-config --variable=includedir Qt6Core 2>/dev/null)}
+cd "$root" || exit 2
+if [ ! -d "$qt/QtCore" ]; then
+  echo "Qt's headers were not found (pkg-config Qt6Core): give their folder as the second argument." >&2
+  exit 2
+fi
+
+declare -A rank=([core]=0 [output]=1 [desktop]=2 [apps]=3)
+qt_modules=("QtCore QtSql" "QtCore QtSql QtGui QtPrintSupport QtSvg" "QtCore QtSql QtGui QtPrintSupport QtSvg QtWidgets" "")
+
+include_line='^[[:space:]]*#[[:space:]]*include[[:space:]]*(["<])([^">]+)[">]'
+bad=0
+complain() {
+  printf '%s:%s: %s\n' "$1" "$2" "$3"
+  bad=1
+}
+
+# The Qt module that holds header NAME (QImage, QtGui/QImage), empty when no module has it.
+qt_module_of() {
+  local name=${1#*/} m
+  if [[ $1 == */* ]]; then
+    [ -e "$qt/$1" ] && echo "${1%%/*}"
+    return
+  fi
+  for m in QtCore QtSql QtGui QtPrintSupport QtSvg QtWidgets QtTest; do
+    [ -e "$qt/$m/$name" ] && { echo "$m"; return; }
+  done
+}
+
+while IFS= read -r -d '' file; do
+  layer=$(cut -d/ -f2 <<<"$file")
+  [ -n "${rank[$layer]+x}" ] || continue
+  own=${rank[$layer]}
+  lineno=0
+  while IFS= read -r line; do
+    lineno=$((lineno + 1))
+    [[ $line =~ $include_line ]] || continue
+    kind=${BASH_REMATCH[1]} header=${BASH_REMATCH[2]}
+    if [ "$kind" = '"' ]; then
+      top=${header%%/*}
+      if [ -n "${rank[$top]+x}" ]; then
+        [ "${rank[$top]}" -le "$own" ] || complain "$file" "$lineno" "$layer includes from the layer above it: $header"
+      elif [ "$top" = support ] && [[ $file == tests/* ]]; then
+        :
+      elif [ "$header" != "${header#*/}" ] || [ ! -e "$(dirname "$file")/$header" ]; then
+        # Generated headers (build_config.h, moc files) stand in no layer and are fine anywhere.
+        case $header in build_config.h | moc_* | *.moc) ;; *) complain "$file" "$lineno" "include names no layer: $header" ;; esac
+      fi
+    elif [ "$layer" != apps ] && [[ $header == Q* ]]; then
+      module=$(qt_module_of "$header")
+      allowed=${qt_modules[$own]}
+      [[ $file == tests/* ]] && allowed="$allowed QtTest QtWidgets"
+      if [ -n "$module" ] && [[ " $allowed " != *" $module "* ]]; then
+        complain "$file" "$lineno" "$layer uses $module: <$header>"
+      fi
+    fi
+  done <"$file"
+done < <(find src tests -type f \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
+
+if [ "$bad" -eq 0 ]; then
+  echo "Every include stays within its layer or below."
+fi
+exit "$bad"

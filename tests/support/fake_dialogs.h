@@ -1,0 +1,102 @@
+#pragma once
+
+// Dialogs answered by the test instead of a person: each records how it was called and gives the
+// answer the test set up.
+
+#include "desktop/dialogs/dialogs.h"
+
+#include <QPageLayout>
+#include <QPrinter>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+class FakeDialogs : public desktop::Dialogs {
+public:
+    // Printer dialog: accepted with output to `pdfPath` (a PDF file), or cancelled when empty;
+    // accepted with the printer `printerName` instead when that is set.
+    QString pdfPath;
+    QString printerName;
+    int printerDialogs = 0;
+    QPageLayout layoutShown;    // the page the printer held when the dialog opened
+    QPageLayout layoutPrinted;  // the page it printed on
+
+    std::optional<QString> openAnswer;
+    std::optional<QString> saveAnswer;
+    int fileDialogs = 0;
+    // The settings each file dialog was shown with; an answered dialog keeps the chosen path as
+    // its next file name, as the platform's does.
+    std::vector<desktop::FileDialogState> fileDialogStates;
+    bool existsAnswer = false;
+    QStringList existsAsked;
+
+    desktop::MessageAnswer messageAnswer = desktop::MessageAnswer::no;
+    QStringList messages;  // "title: text" of each message box
+    std::vector<std::pair<desktop::MessageIcon, desktop::MessageButtons>> messageKinds;
+
+    std::optional<desktop::FontChoice> fontAnswer;
+    std::optional<draw::Colour> colourAnswer;
+    int fontDialogs = 0;
+    int colourDialogs = 0;
+
+    bool choosePrinter(QWidget*, QPrinter& printer) override
+    {
+        ++printerDialogs;
+        layoutShown = printer.pageLayout();
+        if (!printerName.isEmpty()) {
+            printer.setPrinterName(printerName);
+            layoutPrinted = printer.pageLayout();
+            return true;
+        }
+        if (pdfPath.isEmpty()) {
+            return false;
+        }
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfPath);
+        layoutPrinted = printer.pageLayout();
+        return true;
+    }
+    std::optional<QString> openFile(QWidget*, desktop::FileDialogState& state) override
+    {
+        return answerFileDialog(state, openAnswer);
+    }
+    std::optional<QString> saveFile(QWidget*, desktop::FileDialogState& state) override
+    {
+        return answerFileDialog(state, saveAnswer);
+    }
+    bool fileExists(const QString& path) override
+    {
+        existsAsked << path;
+        return existsAnswer;
+    }
+    desktop::MessageAnswer message(QWidget*, const QString& text, const QString& title, desktop::MessageIcon icon,
+                                    desktop::MessageButtons buttons) override
+    {
+        messages << title + QStringLiteral(": ") + text;
+        messageKinds.emplace_back(icon, buttons);
+        return buttons == desktop::MessageButtons::ok ? desktop::MessageAnswer::ok : messageAnswer;
+    }
+    std::optional<desktop::FontChoice> chooseFont(QWidget*) override
+    {
+        ++fontDialogs;
+        return fontAnswer;
+    }
+    std::optional<draw::Colour> chooseColour(QWidget*) override
+    {
+        ++colourDialogs;
+        return colourAnswer;
+    }
+
+private:
+    std::optional<QString> answerFileDialog(desktop::FileDialogState& state, const std::optional<QString>& answer)
+    {
+        ++fileDialogs;
+        fileDialogStates.push_back(state);
+        if (answer) {
+            state.fileName = *answer;
+        }
+        return answer;
+    }
+};
