@@ -39,7 +39,7 @@ QImage previewImage()
 void PreviewOnImage(benchmark::State& state)
 {
     sheet::TagSheet s = fullSmallSheet();
-    s.outputMode = QStringLiteral("0");
+    s.outputMode = sheet::OutputMode::preview;
     QImage image = previewImage();
     output::PainterSurface surface(image);
     for (auto _ : state) {
@@ -51,7 +51,7 @@ BENCHMARK(PreviewOnImage)->Unit(benchmark::kMicrosecond);
 void PreviewOnRecording(benchmark::State& state)
 {
     sheet::TagSheet s = fullSmallSheet();
-    s.outputMode = QStringLiteral("0");
+    s.outputMode = sheet::OutputMode::preview;
     for (auto _ : state) {
         draw::RecordingSurface surface;
         draw::drawTagSheet(s, surface);
@@ -63,7 +63,7 @@ BENCHMARK(PreviewOnRecording)->Unit(benchmark::kMicrosecond);
 void PrintToPdf600(benchmark::State& state)
 {
     sheet::TagSheet s = fullSmallSheet();
-    s.outputMode = QStringLiteral("1");
+    s.outputMode = sheet::OutputMode::printer;
     for (auto _ : state) {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);

@@ -36,7 +36,7 @@ sheet::TagSheet fullLargeSheet(int variant)
                        QStringLiteral("商品名 %1").arg(n), QString(), QStringLiteral("%1個入").arg(n % 9 + 1),
                        QStringLiteral("ロット%1").arg(n % 100), 98 + 37 * (n % 200)};
     }
-    s.outputMode = QStringLiteral("1");
+    s.outputMode = sheet::OutputMode::printer;
     s.fileName = QStringLiteral("/home/shop/tags/sheet-%1.csv").arg(variant);
     return s;
 }

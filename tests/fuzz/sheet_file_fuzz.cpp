@@ -154,7 +154,7 @@ void checkDrawing(TagSheet sheet)
 {
     // The preview plain, the printed page with borders and real barcodes.
     for (const bool print : {false, true}) {
-        sheet.outputMode = print ? QStringLiteral("1") : QStringLiteral("0");
+        sheet.outputMode = print ? sheet::OutputMode::printer : sheet::OutputMode::preview;
         sheet.bordered = print;
         const TagSheet before = sheet;
         const std::vector<draw::DrawOp> ops = drawn(sheet);

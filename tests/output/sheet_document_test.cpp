@@ -93,7 +93,7 @@ TEST(SheetDocument, PageImagesComeInOrderAndAFailingSinkStops)
     sheets.emplace_back(sheet::SheetFormat::small);
     sheets.emplace_back(sheet::SheetFormat::large);
     for (auto& s : sheets) {
-        s.outputMode = QStringLiteral("0");  // the preview's grid tells the formats apart
+        s.outputMode = sheet::OutputMode::preview;  // the preview's grid tells the formats apart
     }
     std::vector<QImage> pages;
     const output::DocumentResult all = output::drawPageImages(

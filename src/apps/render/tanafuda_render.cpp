@@ -621,7 +621,7 @@ int main(int argc, char* argv[])
     }
 
     for (sheet::TagSheet& s : sheets) {
-        s.outputMode = preview ? QStringLiteral("0") : QStringLiteral("1");
+        s.outputMode = preview ? sheet::OutputMode::preview : sheet::OutputMode::printer;
         s.printOffsetX = offset.first;
         s.printOffsetY = offset.second;
         if (border) {

@@ -308,7 +308,7 @@ void clearSmallQuietZones(const TagSheet& sheet, Surface& s)
 void drawTagSheet(const TagSheet& sheet, Surface& surface)
 {
     surface.setUnit(draw::Unit::millimetres);
-    const bool preview = sheet.outputMode == QStringLiteral("0");
+    const bool preview = sheet.outputMode == sheet::OutputMode::preview;
     if (preview) {
         surface.cls();
         drawBackground(sheet, surface);

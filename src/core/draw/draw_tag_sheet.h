@@ -10,7 +10,7 @@ class TagSheet;
 
 namespace draw {
 
-// Draws the page of `sheet` on `surface`: in preview mode (outputMode "0": cleared, grey grid and
+// Draws the page of `sheet` on `surface`: in preview mode (OutputMode::preview: cleared, grey grid and
 // tag numbers, a placeholder for each barcode) or in print mode (any other value: real barcodes).
 // The sheet is not changed.
 void drawTagSheet(const sheet::TagSheet& sheet, draw::Surface& surface);

@@ -25,29 +25,30 @@ using sheet::TagSheet;
 constexpr const char* kCodecName = "windows-31j";
 constexpr QStringConverter::Flags kCodecFlags = QStringConverter::Flag::Stateless;
 
-const std::vector<TextField> kLargeFields{
-    TextField::jan, TextField::maker, TextField::productName, TextField::spec, TextField::lot};
-const std::vector<TextField> kSmallFields{TextField::jan,          TextField::maker,
-                                          TextField::productName,  TextField::productName2,
-                                          TextField::spec,         TextField::lot};
+const std::vector<Field> kLargeFields{
+    Field::jan, Field::maker, Field::productName, Field::spec, Field::lot};
+const std::vector<Field> kSmallFields{Field::jan,          Field::maker,
+                                          Field::productName,  Field::productName2,
+                                          Field::spec,         Field::lot};
 
 // The largest field count of a record: the index, six texts, the price.
 constexpr int kMaxFieldsPerRecord = 8;
 
-const QString& textOf(const TagRecord& record, TextField field)
+const QString& textOf(const TagRecord& record, Field field)
 {
     switch (field) {
-    case TextField::jan: return record.jan;
-    case TextField::maker: return record.maker;
-    case TextField::productName: return record.productName;
-    case TextField::productName2: return record.productName2;
-    case TextField::spec: return record.spec;
-    case TextField::lot: return record.lot;
+    case Field::jan: return record.jan;
+    case Field::maker: return record.maker;
+    case Field::productName: return record.productName;
+    case Field::productName2: return record.productName2;
+    case Field::spec: return record.spec;
+    case Field::lot: return record.lot;
+    case Field::price: break;  // not a text: never among textFields()
     }
     return record.lot;
 }
 
-QString& textOf(TagRecord& record, TextField field)
+QString& textOf(TagRecord& record, Field field)
 {
     return const_cast<QString&>(textOf(std::as_const(record), field));
 }
@@ -427,7 +428,7 @@ QString otherFormatMessage(const SheetFormat& format)
                             : QStringLiteral("大さい棚札データです");
 }
 
-const std::vector<TextField>& textFields(const SheetFormat& format)
+const std::vector<Field>& textFields(const SheetFormat& format)
 {
     return format.isLarge() ? kLargeFields : kSmallFields;
 }
@@ -445,7 +446,7 @@ EncodedSheet encodeSheet(const TagSheet& sheet)
         out += "\" ";
         out += QByteArray::number(slot);
         out += "\",";
-        for (const TextField field : textFields(sheet.format())) {
+        for (const Field field : textFields(sheet.format())) {
             out += '"';
             const TextEncoder::Outcome outcome = encoder.append(textOf(record, field), out);
             out += "\",";
@@ -501,7 +502,7 @@ ReadResult decodeSheet(TagSheet& sheet, const QByteArray& data)
     // is skipped. Fields are counted, not lines.
     const int slotCount = sheet.tagsPerPage();
     const int fieldCount = fieldsPerRecord(format);
-    const std::vector<TextField>& texts = textFields(format);
+    const std::vector<Field>& texts = textFields(format);
     std::vector<TagRecord> records(static_cast<size_t>(slotCount));
     while (!reader.atEnd()) {
         std::array<QByteArrayView, kMaxFieldsPerRecord> fields;

@@ -14,7 +14,8 @@
 namespace files {
 
 // The text members of a record, as they are named in a sheet file's record.
-enum class TextField { jan, maker, productName, productName2, spec, lot };
+// The texts of a record are its fields other than the price (sheet::Field).
+using sheet::Field;
 
 // Why a character of a text was written as another one.
 enum class Substitution {
@@ -25,7 +26,7 @@ enum class Substitution {
 // One text of one tag that was not written exactly as it stands in the sheet.
 struct ReplacedText {
     int slot;  // 1-based
-    TextField field;
+    Field field;
     Substitution kind;
 
     friend bool operator==(const ReplacedText&, const ReplacedText&) = default;
@@ -67,7 +68,7 @@ QString typeLiteral(const sheet::SheetFormat& format);
 QString otherFormatMessage(const sheet::SheetFormat& format);
 
 // The text fields of a record of `format`, in file order (between the index and the price).
-const std::vector<TextField>& textFields(const sheet::SheetFormat& format);
+const std::vector<Field>& textFields(const sheet::SheetFormat& format);
 
 // The whole file for `sheet`: the type line and one record line per slot.
 EncodedSheet encodeSheet(const sheet::TagSheet& sheet);

@@ -50,22 +50,22 @@ void deleteCurrent(TagSheet& sheet)
     sheet.records.back() = TagRecord{};
 }
 
-QString* memberForMarker(TagRecord& record, const SheetFormat& format, const QString& marker)
+QString* candidateMember(TagRecord& record, const SheetFormat& format, std::optional<Field> field)
 {
-    if (marker == QStringLiteral("2")) {
+    switch (field.value_or(Field::jan)) {
+    case Field::maker:
         return &record.maker;
-    }
-    if (marker == QStringLiteral("3")) {
+    case Field::productName:
         return &record.productName;
-    }
-    if (marker == QStringLiteral("4")) {
-        return format.isLarge() ? &record.spec : &record.productName2;
-    }
-    if (marker == QStringLiteral("5") && format.isSmall()) {
+    case Field::productName2:
+        return format.hasProductName2 ? &record.productName2 : nullptr;
+    case Field::spec:
         return &record.spec;
-    }
-    if (marker == QStringLiteral("6")) {
+    case Field::lot:
         return &record.lot;
+    case Field::jan:
+    case Field::price:
+        break;
     }
     return nullptr;
 }
@@ -73,17 +73,17 @@ QString* memberForMarker(TagRecord& record, const SheetFormat& format, const QSt
 std::optional<QString> takePreviousCandidate(TagSheet& sheet)
 {
     TagRecord probe;
-    if (memberForMarker(probe, sheet.format(), sheet.focusedField) == nullptr) {
+    if (candidateMember(probe, sheet.format(), sheet.focusedField) == nullptr) {
         return std::nullopt;
     }
-    // candidateIndex is at least 1 once a box with a marker had the focus; anything lower or
+    // candidateIndex is at least 1 once a box that offers candidates had the focus; anything lower or
     // beyond the sheet offers nothing rather than reading outside it.
     if (sheet.candidateIndex <= 1 || sheet.candidateIndex > sheet.tagsPerPage()) {
         return std::nullopt;
     }
     --sheet.candidateIndex;
-    const QString value = *memberForMarker(sheet.record(sheet.candidateIndex), sheet.format(), sheet.focusedField);
-    *memberForMarker(sheet.currentRecord(), sheet.format(), sheet.focusedField) = value;
+    const QString value = *candidateMember(sheet.record(sheet.candidateIndex), sheet.format(), sheet.focusedField);
+    *candidateMember(sheet.currentRecord(), sheet.format(), sheet.focusedField) = value;
     return value;
 }
 

@@ -35,10 +35,9 @@ bool insertAtCurrent(TagSheet& sheet);
 // empty. `current` stays, so it now names the record that followed the deleted one.
 void deleteCurrent(TagSheet& sheet);
 
-// The member of `record` that the box with marker `marker` edits ("2" maker, "3" product name,
-// "4" spec on large tags or second product-name line on small ones, "5" spec on small tags, "6"
-// lot), or nullptr for any other marker.
-QString* memberForMarker(TagRecord& record, const SheetFormat& format, const QString& marker);
+// The member of `record` that 前候補 fills while the box of `field` has the focus (maker, product
+// names, size, lot), or nullptr for a field without candidates or none.
+QString* candidateMember(TagRecord& record, const SheetFormat& format, std::optional<Field> field);
 
 // Previous candidate: steps `candidateIndex` one record back and stores that record's value of
 // the field last focused into the record at `current`. Returns the value offered, or nothing when

@@ -12,22 +12,22 @@ namespace {
 
 // Enter walk of each format: JAN, maker, product name(s), spec, lot, price.
 const std::vector<EntryBox> kLargeBoxes{
-    {Field::jan, "Text1", 0, "", false},
-    {Field::maker, "Text2", 6, "2", true},
-    {Field::productName, "Text3", 13, "3", true},
-    {Field::spec, "Text4", 8, "4", false},
-    {Field::lot, "Text6", 8, "6", false},
-    {Field::price, "Text5", 0, "", false},
+    {Field::jan, "Text1", 0, false, false},
+    {Field::maker, "Text2", 6, true, true},
+    {Field::productName, "Text3", 13, true, true},
+    {Field::spec, "Text4", 8, true, false},
+    {Field::lot, "Text6", 8, true, false},
+    {Field::price, "Text5", 0, false, false},
 };
 
 const std::vector<EntryBox> kSmallBoxes{
-    {Field::jan, "Text1", 13, "", false},
-    {Field::maker, "Text2", 6, "2", true},
-    {Field::productName, "Text3", 7, "3", true},
-    {Field::productName2, "Text4", 6, "4", true},
-    {Field::spec, "Text5", 8, "5", false},
-    {Field::lot, "Text6", 8, "6", false},
-    {Field::price, "Text7", 0, "", false},
+    {Field::jan, "Text1", 13, false, false},
+    {Field::maker, "Text2", 6, true, true},
+    {Field::productName, "Text3", 7, true, true},
+    {Field::productName2, "Text4", 6, true, true},
+    {Field::spec, "Text5", 8, true, false},
+    {Field::lot, "Text6", 8, true, false},
+    {Field::price, "Text7", 0, false, false},
 };
 
 int digitValue(QChar ch)

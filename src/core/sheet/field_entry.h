@@ -14,15 +14,12 @@
 
 namespace sheet {
 
-// The members of a tag that an edit box shows.
-enum class Field { jan, maker, productName, productName2, spec, lot, price };
-
 // One edit box of an editor window.
 struct EntryBox {
     Field field;
     const char* name;    // object name of the box: "Text1" .. "Text7"
     int maxLength;       // characters the user may type or paste; 0 for no limit
-    const char* marker;  // written to focusedField when the box gets the focus; "" for none
+    bool offersCandidates;  // 前候補 offers the texts of earlier tags while this box has the focus
     bool japaneseInput;  // asks the input method for hiragana entry (else direct Latin entry)
 };
 

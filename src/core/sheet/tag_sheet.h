@@ -3,9 +3,16 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
 #include <vector>
 
 namespace sheet {
+
+// The items of a tag, as the edit boxes, the sheet files and the product lists name them.
+enum class Field { jan, maker, productName, productName2, spec, lot, price };
+
+// What a page is drawn for: the preview (grey grid, tag numbers, placeholders) or the printer.
+enum class OutputMode { preview, printer };
 
 // The constants of one tag format. Exactly two exist: SheetFormat::large (6 x 3 cm tags, 24 to a
 // page) and SheetFormat::small (3 x 3 cm tags, 40 to a page, with a second product-name line).
@@ -92,8 +99,8 @@ public:
     std::vector<TagRecord> scratch;  // working copy while a delete or insert runs
     qint16 current = 1;
     qint16 candidateIndex = 0;
-    QString focusedField;            // "", "2".."6": the box that last offered a previous candidate
-    QString outputMode;              // "0" drawing for the preview, "1" for the printer
+    std::optional<Field> focusedField;  // the box that last offered a previous candidate, if any
+    OutputMode outputMode = OutputMode::preview;
     QString fileName;
     QString nameFont;
     bool nameBold = false;

@@ -106,9 +106,9 @@ void EditorWindow::offerPreviousCandidate()
     if (!value) {
         return;
     }
-    const QString marker = sheet_.focusedField;
+    const std::optional<sheet::Field> field = sheet_.focusedField;
     const auto it = std::find_if(boxes_.begin(), boxes_.end(),
-                                 [&marker](EditBox* b) { return QString::fromLatin1(b->entry().marker) == marker; });
+                                 [field](EditBox* b) { return b->entry().field == field; });
     if (it != boxes_.end()) {
         (*it)->showText(*value);
     }

@@ -67,7 +67,7 @@ void EditorWindow::wirePreview()
 
 void EditorWindow::refreshPreview()
 {
-    sheet_.outputMode = QStringLiteral("0");
+    sheet_.outputMode = sheet::OutputMode::preview;
     previewPage_->draw([this](draw::Surface& surface) { draw::drawTagSheet(sheet_, surface); });
     janBox_->setFocus(Qt::OtherFocusReason);
 }
@@ -87,7 +87,7 @@ void EditorWindow::printSheet()
         return;
     }
     const calibration::Calibration calibration = calibrationFor(printer);
-    sheet_.outputMode = QStringLiteral("1");
+    sheet_.outputMode = sheet::OutputMode::printer;
     // A printer that cannot start a document draws nothing; the command goes on all the same.
     output::printCalibratedPage(printer, calibration,
                                   [this](draw::Surface& surface) { draw::drawTagSheet(sheet_, surface); });

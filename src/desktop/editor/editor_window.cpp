@@ -264,7 +264,7 @@ void EditorWindow::enterBox(EditBox* box)
         break;
     default:
         candidateButton_->setEnabled(true);
-        sheet_.focusedField = QString::fromLatin1(box->entry().marker);
+        sheet_.focusedField = box->entry().field;
         sheet_.candidateIndex = sheet_.current;
         selectWholeText(box);
         break;

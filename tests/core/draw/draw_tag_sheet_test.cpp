@@ -18,7 +18,7 @@ namespace {
 
 constexpr draw::Colour kGrey = draw::kButtonFace;
 
-std::vector<DrawOp> drawnOps(const TagSheet& sheet, const QString& mode)
+std::vector<DrawOp> drawnOps(const TagSheet& sheet, sheet::OutputMode mode)
 {
     TagSheet copy = sheet;
     copy.outputMode = mode;
@@ -72,7 +72,7 @@ TEST(drawTagSheet, EmptySheetInPreviewIsTheGreyGridNumbersAndHeader)
 {
     for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
         TagSheet sheet(*format);
-        const auto ops = drawnOps(sheet, QStringLiteral("0"));
+        const auto ops = drawnOps(sheet, sheet::OutputMode::preview);
         const int n = format->tagsPerPage;
         ASSERT_EQ(ops.size(), size_t(2 + 2 * n));
         EXPECT_EQ(ops[0].kind, DrawOp::Kind::cls);
@@ -101,7 +101,7 @@ TEST(drawTagSheet, EmptySheetInPreviewIsTheGreyGridNumbersAndHeader)
         EXPECT_EQ(header.colour, draw::kBlack);
 
         // On paper only the header is printed.
-        const auto printed = drawnOps(sheet, QStringLiteral("1"));
+        const auto printed = drawnOps(sheet, sheet::OutputMode::printer);
         ASSERT_EQ(printed.size(), 1u);
         EXPECT_EQ(printed[0], header);
     }
@@ -113,8 +113,8 @@ TEST(drawTagSheet, TagWithoutProductNameDrawsNothing)
         auto record = tag(1980, QStringLiteral("4901234567894"));
         record.productName.clear();
         const TagSheet sheet = sheetWithTag(*format, 3, record);
-        EXPECT_EQ(drawnOps(sheet, QStringLiteral("0")), drawnOps(TagSheet(*format), QStringLiteral("0")));
-        EXPECT_EQ(drawnOps(sheet, QStringLiteral("1")).size(), 1u);
+        EXPECT_EQ(drawnOps(sheet, sheet::OutputMode::preview), drawnOps(TagSheet(*format), sheet::OutputMode::preview));
+        EXPECT_EQ(drawnOps(sheet, sheet::OutputMode::printer).size(), 1u);
     }
 }
 
@@ -142,7 +142,7 @@ TEST(drawTagSheet, LargePriceBands)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.price);
         const TagSheet sheet = sheetWithTag(SheetFormat::large, 5, tag(row.price));  // cell (70, 45)
-        const auto ops = drawnOps(sheet, QStringLiteral("1"));
+        const auto ops = drawnOps(sheet, sheet::OutputMode::printer);
         const auto reds = ofKind(ops, DrawOp::Kind::text);
         int priceTexts = 0;
         for (const DrawOp& op : reds) {
@@ -188,7 +188,7 @@ TEST(drawTagSheet, SmallPriceBands)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.price);
         const TagSheet sheet = sheetWithTag(SheetFormat::small, 7, tag(row.price));  // cell (60, 47)
-        const auto ops = drawnOps(sheet, QStringLiteral("1"));
+        const auto ops = drawnOps(sheet, sheet::OutputMode::printer);
         if (row.text.isEmpty()) {
             EXPECT_FALSE(hasText(ops, QStringLiteral(" 0 ")));
         } else {
@@ -211,8 +211,8 @@ TEST(drawTagSheet, PrintOffsetsMoveOnlyThePrice)
         TagSheet moved = plain;
         moved.printOffsetX = 3;
         moved.printOffsetY = -2;
-        const auto a = drawnOps(plain, QStringLiteral("0"));
-        const auto b = drawnOps(moved, QStringLiteral("0"));
+        const auto a = drawnOps(plain, sheet::OutputMode::preview);
+        const auto b = drawnOps(moved, sheet::OutputMode::preview);
         ASSERT_EQ(a.size(), b.size());
         int differing = 0;
         for (size_t i = 0; i < a.size(); ++i) {
@@ -231,14 +231,14 @@ TEST(drawTagSheet, PrintOffsetsMoveOnlyThePrice)
 TEST(drawTagSheet, LargeFrameWithAndWithoutBorder)
 {
     TagSheet sheet = sheetWithTag(SheetFormat::large, 1, tag(100));
-    auto ops = drawnOps(sheet, QStringLiteral("1"));
+    auto ops = drawnOps(sheet, sheet::OutputMode::printer);
     ASSERT_GE(ops.size(), 2u);
     EXPECT_EQ(ops[1], (DrawOp{DrawOp::Kind::outline, Unit::millimetres, 10, 15, 60, 30, {}, {}, draw::kRed, 1}));
     EXPECT_TRUE(textOp(ops, QStringLiteral("品名")).font.underline);
 
     sheet.bordered = true;
     sheet.borderColor = 0x00123456;
-    ops = drawnOps(sheet, QStringLiteral("1"));
+    ops = drawnOps(sheet, sheet::OutputMode::printer);
     const double bands[][4] = {{0, 0, 60, 1.8}, {0, 28, 60, 2}, {0, 2, 25, 1.8}, {0, 7, 25, 2}, {0, 15, 60, 0.5}};
     ASSERT_GE(ops.size(), 7u);
     for (int i = 0; i < 5; ++i) {
@@ -261,7 +261,7 @@ TEST(drawTagSheet, SmallFrameWithAndWithoutBorder)
     record.productName = QStringLiteral("ABC");
     record.productName2 = QStringLiteral("X");
     TagSheet sheet = sheetWithTag(SheetFormat::small, 1, record);
-    auto ops = drawnOps(sheet, QStringLiteral("1"));
+    auto ops = drawnOps(sheet, sheet::OutputMode::printer);
     // Red frame, slogan, red frame again.
     ASSERT_GE(ops.size(), 4u);
     EXPECT_EQ(ops[1].kind, DrawOp::Kind::outline);
@@ -273,7 +273,7 @@ TEST(drawTagSheet, SmallFrameWithAndWithoutBorder)
 
     sheet.bordered = true;
     sheet.borderColor = 0x0000FF00;
-    ops = drawnOps(sheet, QStringLiteral("1"));
+    ops = drawnOps(sheet, sheet::OutputMode::printer);
     ASSERT_GE(ops.size(), 6u);
     EXPECT_EQ(ops[1].kind, DrawOp::Kind::fill);
     EXPECT_EQ(ops[1].h, 0.5);
@@ -309,7 +309,7 @@ TEST(drawTagSheet, SmallBlankFill)
         r.maker = row.maker;
         r.productName = row.name;
         r.productName2 = row.name2;
-        const auto ops = drawnOps(sheetWithTag(SheetFormat::small, 1, r), QStringLiteral("1"));
+        const auto ops = drawnOps(sheetWithTag(SheetFormat::small, 1, r), sheet::OutputMode::printer);
         const DrawOp maker = textOp(ops, row.makerOut);
         EXPECT_EQ(maker.x, 28 + 5);
         EXPECT_EQ(maker.y, 15 + 9);
@@ -343,7 +343,7 @@ TEST(drawTagSheet, CodeLengthDecidesPlaceholderOrSlogan)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.jan.toStdString());
-        const auto ops = drawnOps(sheetWithTag(*row.format, 1, tag(100, row.jan)), QStringLiteral("0"));
+        const auto ops = drawnOps(sheetWithTag(*row.format, 1, tag(100, row.jan)), sheet::OutputMode::preview);
         const auto lines = ofKind(ops, DrawOp::Kind::line);
         ASSERT_EQ(lines.size(), size_t(row.lines));
         EXPECT_EQ(hasText(ops, QStringLiteral("Happy & Merry")), row.lines == 0);
@@ -369,7 +369,7 @@ TEST(drawTagSheet, CodeLengthDecidesPlaceholderOrSlogan)
 TEST(drawTagSheet, PenWidthIsBackToOneAfterAPlaceholder)
 {
     TagSheet sheet = sheetWithTag(SheetFormat::small, 40, tag(100, QStringLiteral("49012347")));
-    sheet.outputMode = QStringLiteral("0");
+    sheet.outputMode = sheet::OutputMode::preview;
     RecordingSurface surface;
     draw::drawTagSheet(sheet, surface);
     EXPECT_EQ(surface.drawWidth(), 1);
@@ -382,12 +382,12 @@ TEST(drawTagSheet, PenWidthIsBackToOneAfterAPlaceholder)
 
 TEST(drawTagSheet, PreviewShowsTheTagNumberOnTopOfEachDrawnTag)
 {
-    const auto large = drawnOps(sheetWithTag(SheetFormat::large, 24, tag(100)), QStringLiteral("0"));
+    const auto large = drawnOps(sheetWithTag(SheetFormat::large, 24, tag(100)), sheet::OutputMode::preview);
     const auto numbers = std::count_if(large.begin(), large.end(),
                                        [](const DrawOp& op) { return op.text == QStringLiteral("24"); });
     EXPECT_EQ(numbers, 2);
     EXPECT_EQ(large.back().text, QStringLiteral("6本"));  // lot is the last text of a large tag
-    const auto small = drawnOps(sheetWithTag(SheetFormat::small, 7, tag(100)), QStringLiteral("0"));
+    const auto small = drawnOps(sheetWithTag(SheetFormat::small, 7, tag(100)), sheet::OutputMode::preview);
     EXPECT_EQ(small.back().text, QStringLiteral(" 7"));
     EXPECT_EQ(small.back().x, 60 + 26);
 }
@@ -405,7 +405,7 @@ TEST(drawBlankSheet, ClearsAndDrawsTheGridOnly)
     EXPECT_EQ(large.marginTop, 15);
     EXPECT_EQ(surface.unit(), Unit::millimetres);
     TagSheet empty(SheetFormat::large);
-    auto expected = drawnOps(empty, QStringLiteral("0"));
+    auto expected = drawnOps(empty, sheet::OutputMode::preview);
     expected.pop_back();  // no header
     EXPECT_EQ(surface.ops(), expected);
 
@@ -427,7 +427,7 @@ TEST(drawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
     sheet.record(2) = tag(200, QStringLiteral("12345670"));
     sheet.record(3) = tag(300, QStringLiteral("123"));
     sheet.record(4).jan = QStringLiteral("4901234567894");
-    const auto printed = drawnOps(sheet, QStringLiteral("1"));
+    const auto printed = drawnOps(sheet, sheet::OutputMode::printer);
 
     RecordingSurface zones(15, 15);
     zones.setUnit(Unit::millimetres);
@@ -445,11 +445,11 @@ TEST(drawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
     EXPECT_LT(lastFrame.base() - printed.begin(), printed.end() - printed.begin() - qsizetype(zones.ops().size()));
 
     // The preview and the large page draw no such zones.
-    const auto preview = drawnOps(sheet, QStringLiteral("0"));
+    const auto preview = drawnOps(sheet, sheet::OutputMode::preview);
     EXPECT_TRUE(ofKind(preview, DrawOp::Kind::fill).empty());
     TagSheet large(SheetFormat::large);
     large.record(1) = tag(100, QStringLiteral("4901234567894"));
-    const auto largePrinted = drawnOps(large, QStringLiteral("1"));
+    const auto largePrinted = drawnOps(large, sheet::OutputMode::printer);
     ASSERT_FALSE(largePrinted.empty());
     EXPECT_EQ(largePrinted.back().kind, DrawOp::Kind::text);
 }

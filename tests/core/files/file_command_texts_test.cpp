@@ -99,7 +99,7 @@ TEST(FileCommandTexts, ReplacedTextsNameEachTagOnceInOrder)
     const QString head = QStringLiteral(
         "ファイルを保存しました。次の棚札の文字の一部は、そのままではファイルに書けないため置き換えました。");
     using S = Substitution;
-    using F = TextField;
+    using F = Field;
     const struct {
         const char* what;
         std::vector<ReplacedText> replaced;

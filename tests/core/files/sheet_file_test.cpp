@@ -148,11 +148,11 @@ TEST(SheetFileWrite, CharactersTheFileCannotHoldAreReplacedAndReported)
     sheet.record(5).lot = controls + QStringLiteral("\U0001F600");
     const EncodedSheet encoded = encodeSheet(sheet);
     const std::vector<ReplacedText> expected{
-        {2, TextField::maker, Substitution::unrepresentable},
-        {2, TextField::lot, Substitution::unrepresentable},
-        {3, TextField::productName2, Substitution::doubleQuote},
-        {4, TextField::spec, Substitution::unrepresentable},
-        {5, TextField::lot, Substitution::unrepresentable},
+        {2, Field::maker, Substitution::unrepresentable},
+        {2, Field::lot, Substitution::unrepresentable},
+        {3, Field::productName2, Substitution::doubleQuote},
+        {4, Field::spec, Substitution::unrepresentable},
+        {5, Field::lot, Substitution::unrepresentable},
     };
     EXPECT_EQ(encoded.replaced, expected);
 

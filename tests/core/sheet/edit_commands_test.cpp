@@ -125,7 +125,7 @@ TEST(EditCommands, PreviousCandidateWalksBackToTheFirstRecord)
 {
     TagSheet sheet = filledSheet(SheetFormat::large, 3);
     sheet.current = 4;
-    sheet.focusedField = QStringLiteral("3");
+    sheet.focusedField = Field::productName;
     sheet.candidateIndex = 4;
     EXPECT_EQ(takePreviousCandidate(sheet), QStringLiteral("t3"));
     EXPECT_EQ(sheet.record(4).productName, QStringLiteral("t3"));
@@ -137,30 +137,36 @@ TEST(EditCommands, PreviousCandidateWalksBackToTheFirstRecord)
     EXPECT_EQ(sheet.record(4).productName, QStringLiteral("t1"));
     EXPECT_EQ(sheet.record(4).maker, QString());  // only the focused field is filled
 
-    sheet.focusedField.clear();
+    sheet.focusedField.reset();
     sheet.candidateIndex = 4;
     EXPECT_EQ(takePreviousCandidate(sheet), std::nullopt);
     EXPECT_EQ(sheet.candidateIndex, 4);
 }
 
-TEST(EditCommands, MarkersNameTheFieldsOfEachFormat)
+TEST(EditCommands, CandidatesFillTheFieldOfTheFocusedBox)
 {
     struct Row {
         const SheetFormat* format;
-        const char* marker;
-        QString TagRecord::*member;  // nullptr: the marker names no field
+        std::optional<Field> field;
+        QString TagRecord::*member;  // nullptr: no candidates for that field
     };
     const Row rows[] = {
-        {&SheetFormat::large, "2", &TagRecord::maker},       {&SheetFormat::large, "3", &TagRecord::productName},
-        {&SheetFormat::large, "4", &TagRecord::spec},        {&SheetFormat::large, "5", nullptr},
-        {&SheetFormat::large, "6", &TagRecord::lot},         {&SheetFormat::small, "4", &TagRecord::productName2},
-        {&SheetFormat::small, "5", &TagRecord::spec},        {&SheetFormat::small, "6", &TagRecord::lot},
-        {&SheetFormat::small, "1", nullptr},                 {&SheetFormat::small, "", nullptr},
+        {&SheetFormat::large, Field::maker, &TagRecord::maker},
+        {&SheetFormat::large, Field::productName, &TagRecord::productName},
+        {&SheetFormat::large, Field::spec, &TagRecord::spec},
+        {&SheetFormat::large, Field::productName2, nullptr},
+        {&SheetFormat::large, Field::lot, &TagRecord::lot},
+        {&SheetFormat::small, Field::productName2, &TagRecord::productName2},
+        {&SheetFormat::small, Field::spec, &TagRecord::spec},
+        {&SheetFormat::small, Field::lot, &TagRecord::lot},
+        {&SheetFormat::small, Field::jan, nullptr},
+        {&SheetFormat::small, Field::price, nullptr},
+        {&SheetFormat::small, std::nullopt, nullptr},
     };
     for (const Row& row : rows) {
         TagRecord r;
-        QString* got = memberForMarker(r, *row.format, QString::fromLatin1(row.marker));
-        EXPECT_EQ(got, row.member ? &(r.*row.member) : nullptr) << row.marker;
+        QString* got = candidateMember(r, *row.format, row.field);
+        EXPECT_EQ(got, row.member ? &(r.*row.member) : nullptr) << int(row.field.value_or(Field::jan));
     }
 }
 

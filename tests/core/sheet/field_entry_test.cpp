@@ -64,13 +64,13 @@ TEST(FieldEntry, EnterWalkAndLimitsPerFormat)
         QStringList out;
         for (const EntryBox& b : entryBoxes(f)) {
             out << QString::fromLatin1(b.name) + QLatin1Char(':') + QString::number(b.maxLength) + QLatin1Char(':')
-                       + QString::fromLatin1(b.marker);
+                       + (b.offersCandidates ? QStringLiteral("前候補") : QString());
         }
         return out.join(u' ');
     };
-    EXPECT_EQ(names(SheetFormat::large), QStringLiteral("Text1:0: Text2:6:2 Text3:13:3 Text4:8:4 Text6:8:6 Text5:0:"));
+    EXPECT_EQ(names(SheetFormat::large), QStringLiteral("Text1:0: Text2:6:前候補 Text3:13:前候補 Text4:8:前候補 Text6:8:前候補 Text5:0:"));
     EXPECT_EQ(names(SheetFormat::small),
-              QStringLiteral("Text1:13: Text2:6:2 Text3:7:3 Text4:6:4 Text5:8:5 Text6:8:6 Text7:0:"));
+              QStringLiteral("Text1:13: Text2:6:前候補 Text3:7:前候補 Text4:6:前候補 Text5:8:前候補 Text6:8:前候補 Text7:0:"));
     EXPECT_EQ(entryBoxFor(SheetFormat::large, Field::productName2), nullptr);
     EXPECT_EQ(entryBoxFor(SheetFormat::small, Field::spec)->name, std::string("Text5"));
     EXPECT_EQ(entryBoxFor(SheetFormat::large, Field::price)->name, std::string("Text5"));

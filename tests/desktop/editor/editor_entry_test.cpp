@@ -335,17 +335,21 @@ TEST(EditorEntry, CandidateButtonFollowsTheFocusedBox)
     e.goTo(4);
     const struct {
         const char* box;
-        const char* marker;
-    } rows[] = {{"Text2", "2"}, {"Text3", "3"}, {"Text4", "4"}, {"Text5", "5"}, {"Text6", "6"}};
+        sheet::Field field;
+    } rows[] = {{"Text2", sheet::Field::maker},
+                {"Text3", sheet::Field::productName},
+                {"Text4", sheet::Field::productName2},
+                {"Text5", sheet::Field::spec},
+                {"Text6", sheet::Field::lot}};
     for (const auto& row : rows) {
         e.click(QString::fromLatin1(row.box));
         EXPECT_TRUE(candidate->isEnabled()) << row.box;
-        EXPECT_EQ(e.sheet().focusedField, QString::fromLatin1(row.marker));
+        EXPECT_EQ(e.sheet().focusedField, row.field);
         EXPECT_EQ(e.sheet().candidateIndex, 4);
     }
     e.click(QStringLiteral("Text7"));
     EXPECT_FALSE(candidate->isEnabled());
-    EXPECT_EQ(e.sheet().focusedField, QStringLiteral("6"));  // the price box writes no marker
+    EXPECT_EQ(e.sheet().focusedField, sheet::Field::lot);  // the price box offers no candidates
 }
 
 TEST(EditorEntry, LeavingTheWindowIsNotAFocusMove)

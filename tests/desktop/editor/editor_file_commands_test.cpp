@@ -546,9 +546,9 @@ TEST(EditorFileCommands, TextsWrittenWithSubstitutesAreNamedAfterSaving)
     ASSERT_EQ(e.dialogs.messages.size(), 1);
     EXPECT_EQ(e.dialogs.messages.at(0),
               QStringLiteral("文字の置き換え: ")
-                  + files::replacedTextsMessage({{2, files::TextField::maker,
+                  + files::replacedTextsMessage({{2, sheet::Field::maker,
                                                       files::Substitution::unrepresentable},
-                                                     {7, files::TextField::spec,
+                                                     {7, sheet::Field::spec,
                                                       files::Substitution::doubleQuote}}));
     EXPECT_EQ(e.dialogs.messageKinds.at(0), std::make_pair(MessageIcon::information, MessageButtons::ok));
     EXPECT_EQ(e.sheet().fileName, *e.dialogs.saveAnswer);

@@ -130,7 +130,7 @@ TEST(EditorPreview, PrintingPutsRealBarcodesOnPaperWhileThePreviewKeepsThePlaceh
 
         // The preview, redrawn when the focus came back to Text1, shows no readable symbol.
         EXPECT_EQ(e.focused(), e.box(Field::jan));
-        EXPECT_EQ(e.sheet().outputMode, QStringLiteral("0"));
+        EXPECT_EQ(e.sheet().outputMode, sheet::OutputMode::preview);
         const QString previewPath = dir.filePath(QStringLiteral("preview.png"));
         ASSERT_TRUE(e.w().previewPage()->image().scaled(e.w().previewPage()->image().size() * 3).save(previewPath));
         EXPECT_EQ(scan(previewPath), QString());
@@ -175,7 +175,7 @@ TEST(EditorPreview, PreviewButtonAndMenuEntryRedrawAndReturnToTheJanBox)
     EXPECT_EQ(e.focused(), e.box(Field::jan));
     EXPECT_EQ(e.sheet().record(2).productName, QStringLiteral("なし"));
     EXPECT_EQ(e.sheet().current, 2);
-    EXPECT_EQ(e.sheet().outputMode, QStringLiteral("0"));
+    EXPECT_EQ(e.sheet().outputMode, sheet::OutputMode::preview);
 
     // The page shows the new tag (its red frame) beside the outlined current one.
     e.click(QStringLiteral("Cmdnext"));
