@@ -35,6 +35,10 @@ CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& nee
         return plan;
     }
     plan.sheets = productlist::sheetsForList(format, startTag, records);
+    // The sheets go to a printer or a PDF for it: drawn without the preview's grid and numbers.
+    for (sheet::TagSheet& page : plan.sheets) {
+        page.outputMode = sheet::OutputMode::printer;
+    }
     // The places follow the filling: the first sheet from the start tag, every further one from 1.
     int sheetNumber = 1;
     int slot = startTag;
