@@ -295,6 +295,10 @@ int main(int argc, char* argv[])
     }
 
     std::vector<sheet::TagSheet> sheets = sheetsForList(*format, start, records);
+    // The PDF and the print job are for the printer: no preview grid, numbers or file name.
+    for (sheet::TagSheet& page : sheets) {
+        page.outputMode = sheet::OutputMode::printer;
+    }
     const QDir dir(parser.value(outputOpt));
     if (!QDir().mkpath(dir.path())) {
         say(stderr, QStringLiteral("tanafuda-import: フォルダー %1 を作れません\n").arg(dir.path()));
