@@ -47,10 +47,12 @@ share/man/man1/tanafuda.1.gz                         gzip
 share/man/man1/tanafuda-render.1.gz                  gzip
 share/doc/tanafuda/guide/index.html                  HTML
 ROWS
-if [ -x "$build/tools/tanafuda-import" ]; then
-  [ -x "$root/bin/tanafuda-import" ] || fail "missing bin/tanafuda-import"
-  [ -f "$root/share/man/man1/tanafuda-import.1.gz" ] || fail "missing share/man/man1/tanafuda-import.1.gz"
-fi
+for tool in tanafuda-import tanafuda-catalogue; do
+  if [ -x "$build/tools/$tool" ]; then
+    [ -x "$root/bin/$tool" ] || fail "missing bin/$tool"
+    [ -f "$root/share/man/man1/$tool.1.gz" ] || fail "missing share/man/man1/$tool.1.gz"
+  fi
+done
 
 # Nothing of the build (tests, benchmarks, libraries) ends up in the tree.
 unexpected=$(cd "$root" && find . -type f | grep -E '(_tests|bench_|\.a$|\.o$|render_icon)' || true)
@@ -128,7 +130,7 @@ if [ -f "$guide" ]; then
 fi
 
 # The installed programs answer --version with the project's version, and --help without a display.
-for program in tanafuda tanafuda-render tanafuda-import; do
+for program in tanafuda tanafuda-render tanafuda-import tanafuda-catalogue; do
   [ -x "$root/bin/$program" ] || continue
   out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/bin/$program" --version 2>/dev/null)
   [ "$out" = "$program $version" ] || fail "$program --version said \"$out\""

@@ -163,6 +163,32 @@ StoredCalibration CalibrationSettings::load(const QString& printerName) const
     return {calibration::rounded(*parsed), QString()};
 }
 
+QString CalibrationSettings::catalogueDatabase(QString* problem) const
+{
+    // Read as the calibrations are: only a regular text file of bounded size, through a copy.
+    const SettingsFile file = readSettingsFile(path_);
+    if (file.missing) {
+        return {};
+    }
+    QTemporaryDir scratch;
+    const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
+    const bool copied = file.problem.isEmpty() && scratch.isValid() && copyForSettings(file.bytes, work);
+    std::optional<QSettings> settings;
+    if (copied) {
+        settings.emplace(work, QSettings::IniFormat);
+    }
+    if (!settings || settings->status() != QSettings::NoError) {
+        if (problem) {
+            *problem = QStringLiteral("設定ファイル %1 が壊れているか読めないため、商品マスタの指定を使いません。")
+                           .arg(QDir::toNativeSeparators(path_));
+        }
+        return {};
+    }
+    const QVariant value = settings->value(QStringLiteral("catalogue/database"));
+    // A value with a comma and without quotes comes back as a list split at its commas.
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString().trimmed();
+}
+
 bool CalibrationSettings::save(const QString& printerName, const calibration::Calibration& calibration, QString* problem)
 {
     if (!calibration::withinBounds(calibration)) {

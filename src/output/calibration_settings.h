@@ -1,7 +1,8 @@
 #pragma once
 
-// The program's settings file, which keeps two things between runs: each printer's calibration, and
-// the choices made for each layout of product list (section [layouts], a JSON text per header key).
+// The program's settings file, which keeps three things between runs: each printer's calibration,
+// the choices made for each layout of product list (section [layouts], a JSON text per header key),
+// and the address of the product catalogue's database.
 // It is an INI file (QSettings) in the user's configuration folder, ~/.config/tanafuda/tanafuda.ini
 // unless XDG_CONFIG_HOME says otherwise. A damaged file or a value out of bounds is never used:
 // the caller is told why and prints without a calibration. Only a regular file of at most 1 MiB is
@@ -36,6 +37,11 @@ public:
     // The choices remembered for a list layout; nothing when there are none or the file is damaged.
     std::optional<QString> rememberedLayout(const QString& key) const override;
     bool rememberLayout(const QString& key, const QString& json, QString* problem) override;
+
+    // The product catalogue's database as the file names it ([catalogue] database=, a path or a
+    // postgresql:// address); empty when it names none. A damaged file gives nothing and the
+    // reason in `problem`.
+    QString catalogueDatabase(QString* problem) const;
 
 private:
     // Sets (or with nothing removes) the value at `key` ("group/name"), false as for save().

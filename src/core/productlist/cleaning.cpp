@@ -264,6 +264,8 @@ private:
             note(NoteKind::taxClassUnreadable, ListField::taxClass, classText);
             return;
         }
+        out_.priceIncludesTax = includesTax;
+        out_.taxRatePercent = rate;
         const qint64 price = includesTax ? reading.yen : taxIncluded(reading.yen, rate, tax_.rounding);
         if (price > sheet::kMaxPrice) {
             note(NoteKind::priceAboveLimit, ListField::price, QString::number(price));

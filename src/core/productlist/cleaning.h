@@ -65,6 +65,8 @@ struct CleanRow {
     int number = 0;             // the list's row number
     sheet::TagRecord record;    // what the row's tag gets (when not refused)
     qint64 listPrice = -1;      // the price as the list gives it; -1 when it has none
+    bool priceIncludesTax = true;            // whether listPrice includes the tax (the row's class or the list's)
+    int taxRatePercent = kStandardRate;      // the rate that applies to the row
     std::vector<RowNote> notes;
 
     bool refused() const;

@@ -1,0 +1,196 @@
+#include "apps/catalogue/catalogue_report.h"
+
+#include "core/sheet/field_entry.h"
+
+#include <QJsonArray>
+#include <QLocale>
+#include <QStringList>
+
+namespace catalogue_app {
+
+using namespace catalogue;
+
+namespace {
+
+QJsonObject tagJson(const sheet::TagRecord& tag)
+{
+    return {{QStringLiteral("jan"), tag.jan},       {QStringLiteral("maker"), tag.maker},
+            {QStringLiteral("name"), tag.productName}, {QStringLiteral("name2"), tag.productName2},
+            {QStringLiteral("spec"), tag.spec},     {QStringLiteral("lot"), tag.lot},
+            {QStringLiteral("price"), tag.price}};
+}
+
+}  // namespace
+
+QString yen(qint64 amount)
+{
+    return QLocale(QLocale::Japanese, QLocale::Japan).toString(amount) + QStringLiteral("円");
+}
+
+QString changeText(const TagNeed& need)
+{
+    if (need.kind != NeedKind::changed || !need.shelfTag) {
+        return {};
+    }
+    QStringList parts;
+    for (sheet::Field field : need.changedFields) {
+        if (field == sheet::Field::price) {
+            parts << QStringLiteral("価格 %1 → %2").arg(yen(need.shelfTag->price), yen(need.product.tag.price));
+        } else {
+            parts << QStringLiteral("%1「%2」→「%3」")
+                         .arg(tagFieldTitle(field), sheet::fieldText(*need.shelfTag, field), sheet::fieldText(need.product.tag, field));
+        }
+    }
+    return parts.join(QStringLiteral("、"));
+}
+
+QString needLine(const TagNeed& need)
+{
+    const sheet::TagRecord& tag = need.product.tag;
+    QString line = QStringLiteral("%1\t%2\t%3\t%4\t%5")
+                       .arg(needKindTitle(need.kind), need.product.shelf.isEmpty() ? QStringLiteral("-") : need.product.shelf,
+                            need.product.code, QStringLiteral("%1 %2 %3").arg(tag.maker, tag.productName, tag.spec).simplified(),
+                            yen(tag.price));
+    const QString change = changeText(need);
+    if (!change.isEmpty()) {
+        line += u'\t' + change;
+    }
+    if (need.kind != NeedKind::takeDown && need.product.tagCount > 1) {
+        line += QStringLiteral("\t%1枚").arg(need.product.tagCount);
+    }
+    return line;
+}
+
+QJsonObject needJson(const TagNeed& need)
+{
+    QJsonObject out{{QStringLiteral("kind"), needKindKey(need.kind)},
+                    {QStringLiteral("code"), need.product.code},
+                    {QStringLiteral("shelf"), need.product.shelf},
+                    {QStringLiteral("tag_count"), need.product.tagCount},
+                    {QStringLiteral("list_order"), need.product.listOrder},
+                    {QStringLiteral("tag"), tagJson(need.product.tag)}};
+    if (need.shelfTag) {
+        out.insert(QStringLiteral("shelf_tag"), tagJson(*need.shelfTag));
+        out.insert(QStringLiteral("shelf_print"), need.shelfPrintId);
+    }
+    QJsonArray fields;
+    for (sheet::Field field : need.changedFields) {
+        fields.append(tagFieldKey(field));
+    }
+    out.insert(QStringLiteral("changed_fields"), fields);
+    return out;
+}
+
+QString statusText(const StatusCounts& counts, const std::vector<PrintInfo>& pending)
+{
+    QString text = QStringLiteral("商品 %1 (取り扱い終了 %2)\n").arg(counts.products).arg(counts.discontinued);
+    if (counts.newTags + counts.changed + counts.takeDown == 0) {
+        text += QStringLiteral("印刷する棚札も取り下げる棚札もありません\n");
+    } else {
+        text += QStringLiteral("新規 %1、変更あり %2、取り下げ %3\n").arg(counts.newTags).arg(counts.changed).arg(counts.takeDown);
+    }
+    for (const PrintInfo& print : pending) {
+        text += QStringLiteral("確認待ちの印刷 %1 (%2、棚札 %3 枚、%4)\n")
+                    .arg(print.id)
+                    .arg(print.createdAt)
+                    .arg(print.tagCount)
+                    .arg(print.destination);
+    }
+    return text;
+}
+
+QJsonObject printJson(const PrintInfo& print)
+{
+    return {{QStringLiteral("print"), print.id},           {QStringLiteral("created_at"), print.createdAt},
+            {QStringLiteral("format"), print.format},       {QStringLiteral("start"), print.startTag},
+            {QStringLiteral("sheets"), print.sheetCount},   {QStringLiteral("tags"), print.tagCount},
+            {QStringLiteral("destination"), print.destination}, {QStringLiteral("state"), printStateKey(print.state)},
+            {QStringLiteral("decided_at"), print.decidedAt}};
+}
+
+QJsonObject statusJson(const StatusCounts& counts, const std::vector<PrintInfo>& pending)
+{
+    QJsonArray prints;
+    for (const PrintInfo& print : pending) {
+        prints.append(printJson(print));
+    }
+    return {{QStringLiteral("products"), counts.products}, {QStringLiteral("discontinued"), counts.discontinued},
+            {QStringLiteral("new"), counts.newTags},       {QStringLiteral("changed"), counts.changed},
+            {QStringLiteral("takedown"), counts.takeDown}, {QStringLiteral("pending_prints"), prints}};
+}
+
+QString mergeText(const MergeCounts& counts, qint64 importId)
+{
+    return QStringLiteral("取り込み %1: 行 %2、新規 %3、変更 %4、取り扱い終了 %5、使わない行 %6\n")
+        .arg(importId)
+        .arg(counts.rows)
+        .arg(counts.added)
+        .arg(counts.changed)
+        .arg(counts.discontinued)
+        .arg(counts.refused);
+}
+
+QJsonObject mergeJson(const MergeCounts& counts, qint64 importId)
+{
+    return {{QStringLiteral("import"), importId},         {QStringLiteral("rows"), counts.rows},
+            {QStringLiteral("new"), counts.added},         {QStringLiteral("changed"), counts.changed},
+            {QStringLiteral("discontinued"), counts.discontinued}, {QStringLiteral("refused"), counts.refused},
+            {QStringLiteral("unchanged"), counts.unchanged}};
+}
+
+QString historyText(const ProductHistory& history)
+{
+    const Product& p = history.product;
+    QString text = QStringLiteral("%1  %2 %3 %4  %5%6\n")
+                       .arg(p.code, p.tag.maker, p.tag.productName, p.tag.spec, yen(p.tag.price),
+                            p.active ? QString() : QStringLiteral(" (取り扱い終了)"));
+    text += QStringLiteral("価格の履歴:\n");
+    for (const PriceChange& change : history.prices) {
+        text += QStringLiteral("  %1から %2 (取り込み %3: %4)\n").arg(change.validFrom, yen(change.tagPrice)).arg(change.importId).arg(change.importFile);
+    }
+    text += QStringLiteral("棚札の印刷:\n");
+    if (history.prints.empty()) {
+        text += QStringLiteral("  なし\n");
+    }
+    for (const PrintedTag& printed : history.prints) {
+        text += QStringLiteral("  印刷 %1 (%2) シート %3 の %4 枚目 %5 %6\n")
+                    .arg(printed.print.id)
+                    .arg(printed.print.createdAt)
+                    .arg(printed.sheet)
+                    .arg(printed.slot)
+                    .arg(yen(printed.tag.price), printStateTitle(printed.print.state));
+    }
+    return text;
+}
+
+QJsonObject historyJson(const ProductHistory& history)
+{
+    QJsonArray prices;
+    for (const PriceChange& change : history.prices) {
+        prices.append(QJsonObject{{QStringLiteral("valid_from"), change.validFrom},
+                                  {QStringLiteral("tag_price"), change.tagPrice},
+                                  {QStringLiteral("list_price"), change.listPrice},
+                                  {QStringLiteral("price_includes_tax"), change.priceIncludesTax},
+                                  {QStringLiteral("tax_rate"), change.taxRatePercent},
+                                  {QStringLiteral("import"), change.importId},
+                                  {QStringLiteral("file"), change.importFile}});
+    }
+    QJsonArray prints;
+    for (const PrintedTag& printed : history.prints) {
+        QJsonObject print = printJson(printed.print);
+        print.insert(QStringLiteral("sheet"), printed.sheet);
+        print.insert(QStringLiteral("slot"), printed.slot);
+        print.insert(QStringLiteral("tag"), tagJson(printed.tag));
+        prints.append(print);
+    }
+    return {{QStringLiteral("code"), history.product.code},
+            {QStringLiteral("active"), history.product.active},
+            {QStringLiteral("shelf"), history.product.shelf},
+            {QStringLiteral("tag"), tagJson(history.product.tag)},
+            {QStringLiteral("first_seen"), history.product.firstSeen},
+            {QStringLiteral("last_seen"), history.product.lastSeen},
+            {QStringLiteral("prices"), prices},
+            {QStringLiteral("prints"), prints}};
+}
+
+}  // namespace catalogue_app

@@ -1,0 +1,20 @@
+#pragma once
+
+// The take-down checklist: an A4 list, grouped by shelf location, with a box to tick per tag, for a
+// person to carry along the shelves.
+
+#include "core/catalogue/catalogue.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace catalogue_app {
+
+// The checklist of `needs` (the take-downs among them, in their order) as a PDF; `title` heads
+// every page. False, with the reason in `error`, when it could not be drawn.
+bool drawTakedownChecklist(const std::vector<catalogue::TagNeed>& needs, const QString& title, QByteArray& pdf,
+                           QString* error);
+
+}  // namespace catalogue_app

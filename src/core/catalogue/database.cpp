@@ -1,0 +1,438 @@
+#include "core/catalogue/database.h"
+
+#include "core/files/careful_write.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+namespace catalogue::database {
+
+namespace {
+
+bool isSqlite(const QSqlDatabase& db)
+{
+    return db.driverName() == QLatin1String("QSQLITE");
+}
+
+// File systems on which SQLite's locking and WAL index cannot be trusted (statfs magic numbers).
+QString networkFileSystemAt(const QString& folder)
+{
+    struct statfs info {};
+    if (::statfs(QFile::encodeName(folder).constData(), &info) != 0) {
+        return {};
+    }
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0x6969UL:
+        return QStringLiteral("NFS");
+    case 0x517BUL:
+        return QStringLiteral("SMB");
+    case 0xFF534D42UL:
+        return QStringLiteral("CIFS");
+    case 0xFE534D42UL:
+        return QStringLiteral("SMB2");
+    default:
+        return {};
+    }
+}
+
+// Whether the file may be written. Root may write anything, so for root (as for the careful
+// writer) a file without any write bit counts as read-only.
+bool mayWrite(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (::geteuid() == 0) {
+        struct stat info {};
+        return ::stat(name.constData(), &info) == 0 && (info.st_mode & 0222) != 0;
+    }
+    return ::access(name.constData(), W_OK) == 0;
+}
+
+bool looksDamaged(const QSqlError& error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == QLatin1String("26") || code == QLatin1String("11")
+           || error.databaseText().contains(QLatin1String("not a database"))
+           || error.databaseText().contains(QLatin1String("malformed"));
+}
+
+// Moves the damaged file (and its journal files) to "NAME.damaged-YYYYMMDD-HHMMSS[-N]", never
+// over an existing file. The new name, or empty when it could not be moved.
+QString moveAside(const QString& path)
+{
+    const QString stem = path + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = stem;
+    for (int n = 2; QFileInfo::exists(target) && n < 1000; ++n) {
+        target = stem + QStringLiteral("-%1").arg(n);
+    }
+    // rename(2) would replace an existing file; link + unlink never does.
+    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(target).constData()) != 0
+        || ::unlink(QFile::encodeName(path).constData()) != 0) {
+        return {};
+    }
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QString side = path + QLatin1String(suffix);
+        if (QFileInfo::exists(side)) {
+            ::link(QFile::encodeName(side).constData(), QFile::encodeName(target + QLatin1String(suffix)).constData());
+            ::unlink(QFile::encodeName(side).constData());
+        }
+    }
+    return target;
+}
+
+Outcome connectSqlite(const Location& location, const QString& connection, const OpenOptions& options)
+{
+    const QFileInfo file(location.path);
+    const QString shown = QDir::toNativeSeparators(location.path);
+    if (!file.exists()) {
+        if (!options.create) {
+            return {Failure::missing,
+                    QStringLiteral("商品マスタ %1 はまだありません。商品リストを取り込むと作られます。").arg(shown)};
+        }
+        if (!QDir().mkpath(file.absolutePath())) {
+            return {Failure::unwritable, QStringLiteral("商品マスタのフォルダー %1 を作れません。")
+                                             .arg(QDir::toNativeSeparators(file.absolutePath()))};
+        }
+    } else if (!file.isFile()) {
+        return {Failure::notACatalogue, QStringLiteral("%1 はファイルではありません。").arg(shown)};
+    }
+    const QString network = networkFileSystemAt(file.absolutePath());
+    if (!network.isEmpty()) {
+        return {Failure::networkFolder,
+                QStringLiteral("商品マスタ %1 はネットワーク上のフォルダー (%2) にあるため使えません。"
+                               "SQLite のファイルは共有フォルダーでは壊れることがあります。"
+                               "複数のパソコンで使うときは PostgreSQL のサーバーを --database postgresql://… "
+                               "または設定ファイルの [catalogue] database= で指定してください。")
+                    .arg(shown, network)};
+    }
+    const bool writable = !file.exists() || mayWrite(location.path);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(location.path);
+        db.setConnectOptions(writable ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000")
+                                      : QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000;QSQLITE_OPEN_READONLY"));
+        if (!db.open()) {
+            return failureOf(db.lastError(), location, QStringLiteral("読み込み"));
+        }
+        QSqlQuery query(db);
+        QSqlError checkError;
+        QString verdict;
+        if (run(query, QStringLiteral("PRAGMA quick_check")) && query.next()) {
+            verdict = query.value(0).toString();
+        } else {
+            checkError = query.lastError();
+        }
+        query.finish();
+        if (verdict == QLatin1String("ok")) {
+            if (writable && !run(query, QStringLiteral("PRAGMA journal_mode=WAL"))) {
+                return failureOf(query.lastError(), location, QStringLiteral("読み込み"));
+            }
+            run(query, QStringLiteral("PRAGMA foreign_keys=ON"));
+            // A shop's catalogue is tens of megabytes: read it through a memory map.
+            run(query, QStringLiteral("PRAGMA mmap_size=268435456"));
+            return {};
+        }
+        if (verdict.isEmpty() && !looksDamaged(checkError)) {
+            return failureOf(checkError, location, QStringLiteral("読み込み"));
+        }
+        db.close();
+        if (verdict.isEmpty()) {
+            verdict = checkError.databaseText();
+        }
+        QSqlDatabase::removeDatabase(connection);
+        const QString aside = moveAside(location.path);
+        return {Failure::damaged,
+                aside.isEmpty()
+                    ? QStringLiteral("商品マスタ %1 が壊れています (%2)。ファイルをよけられませんでした。そのまま残してあります。")
+                          .arg(shown, verdict.left(200))
+                    : QStringLiteral("商品マスタ %1 が壊れています (%2)。ファイルは %3 に移しました。"
+                                     "新しい商品マスタは、商品リストを取り込むと作られます。")
+                          .arg(shown, verdict.left(200), QDir::toNativeSeparators(aside))};
+    }
+}
+
+Outcome connectPostgresql(const Location& location, const QString& connection)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
+    if (!db.isValid()) {
+        return {Failure::unreachable, QStringLiteral("PostgreSQL を使う部品 (Qt の QPSQL ドライバー) がありません。")};
+    }
+    db.setHostName(location.host);
+    db.setPort(location.port);
+    db.setUserName(location.user);
+    db.setPassword(location.password);
+    db.setDatabaseName(location.database);
+    db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    if (!db.open()) {
+        return {Failure::unreachable, QStringLiteral("商品マスタのサーバー %1 に接続できません: %2")
+                                          .arg(location.display(), db.lastError().databaseText().trimmed())};
+    }
+    QSqlQuery query(db);
+    run(query, QStringLiteral("SET client_min_messages TO WARNING"));
+    return {};
+}
+
+struct Migration {
+    int version;
+    std::vector<const char*> statements;
+};
+
+// Each step brings the schema from version - 1 to version. Never edit a step once released: add one.
+const std::vector<Migration>& migrations()
+{
+    static const std::vector<Migration> all{
+        {1,
+         {
+             // Ids are INTEGER PRIMARY KEY: SQLite's row ids (its fastest joins), PostgreSQL's integer.
+             // The products. shelf_tag_id points at the print_tags row of the tag last confirmed as
+             // printed (set when a print is confirmed, cleared when the tag is taken down). tag_text,
+             // here and in print_tags, is the tag's texts and price in one text, so that comparing
+             // a product's tag with the one on the shelf is one comparison.
+             "CREATE TABLE products (id INTEGER PRIMARY KEY, code TEXT NOT NULL UNIQUE, jan TEXT NOT NULL,"
+             " maker TEXT NOT NULL, name TEXT NOT NULL, name2 TEXT NOT NULL, spec TEXT NOT NULL, lot TEXT NOT NULL,"
+             " list_price BIGINT NOT NULL, price_includes_tax INTEGER NOT NULL, tax_rate INTEGER NOT NULL,"
+             " tag_price BIGINT NOT NULL, shelf TEXT NOT NULL, tag_count INTEGER NOT NULL, list_order INTEGER NOT NULL,"
+             " first_seen TEXT NOT NULL, last_seen TEXT NOT NULL, active INTEGER NOT NULL, shelf_tag_id BIGINT,"
+             " tag_text TEXT NOT NULL)",
+             "CREATE TABLE imports (id INTEGER PRIMARY KEY, file TEXT NOT NULL, imported_at TEXT NOT NULL,"
+             " valid_from TEXT NOT NULL, partial INTEGER NOT NULL, row_count INTEGER NOT NULL,"
+             " new_count INTEGER NOT NULL, changed_count INTEGER NOT NULL, discontinued_count INTEGER NOT NULL,"
+             " refused_count INTEGER NOT NULL)",
+             "CREATE TABLE price_history (id INTEGER PRIMARY KEY, product_id BIGINT NOT NULL REFERENCES products(id),"
+             " import_id BIGINT NOT NULL REFERENCES imports(id), valid_from TEXT NOT NULL, tag_price BIGINT NOT NULL,"
+             " list_price BIGINT NOT NULL, price_includes_tax INTEGER NOT NULL, tax_rate INTEGER NOT NULL)",
+             "CREATE INDEX price_history_product ON price_history (product_id)",
+             "CREATE TABLE prints (id INTEGER PRIMARY KEY, created_at TEXT NOT NULL, tag_format TEXT NOT NULL,"
+             " start_tag INTEGER NOT NULL, sheet_count INTEGER NOT NULL, destination TEXT NOT NULL,"
+             " state TEXT NOT NULL, decided_at TEXT NOT NULL)",
+             "CREATE TABLE print_tags (id INTEGER PRIMARY KEY, print_id BIGINT NOT NULL REFERENCES prints(id),"
+             " product_id BIGINT NOT NULL REFERENCES products(id), sheet INTEGER NOT NULL, slot INTEGER NOT NULL,"
+             " jan TEXT NOT NULL, maker TEXT NOT NULL, name TEXT NOT NULL, name2 TEXT NOT NULL, spec TEXT NOT NULL,"
+             " lot TEXT NOT NULL, price BIGINT NOT NULL, tag_text TEXT NOT NULL)",
+             "CREATE INDEX print_tags_print ON print_tags (print_id)",
+             "CREATE INDEX print_tags_product ON print_tags (product_id)",
+             "CREATE TABLE takedowns (id INTEGER PRIMARY KEY, product_id BIGINT NOT NULL REFERENCES products(id),"
+             " print_tag_id BIGINT NOT NULL REFERENCES print_tags(id), done_at TEXT NOT NULL)",
+         }},
+        {2,
+         {
+             "CREATE TABLE remembered_layouts (layout_key TEXT PRIMARY KEY, choices TEXT NOT NULL, saved_at TEXT NOT NULL)",
+         }},
+    };
+    return all;
+}
+
+int versionInTransaction(QSqlDatabase& db, bool* ok)
+{
+    QSqlQuery query(db);
+    *ok = run(query, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"))
+          && run(query, QStringLiteral("SELECT MAX(version) FROM schema_version"));
+    return *ok && query.next() ? query.value(0).toInt() : 0;
+}
+
+// A copy of the SQLite file beside it, taken before a migration changes it.
+bool backUp(QSqlDatabase& db, const Location& location, int fromVersion, QString* error)
+{
+    QSqlQuery query(db);
+    run(query, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    query.finish();
+    QFile file(location.path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    const files::WriteOutcome written =
+        files::writeFileCarefully(location.path + QStringLiteral(".v%1-backup").arg(fromVersion), file.readAll());
+    *error = written.error;
+    return written.ok;
+}
+
+}  // namespace
+
+Outcome connect(const Location& location, const QString& connection, const OpenOptions& options)
+{
+    return location.kind == Location::Kind::sqlite ? connectSqlite(location, connection, options)
+                                                   : connectPostgresql(location, connection);
+}
+
+int storedVersion(QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    return run(query, QStringLiteral("SELECT MAX(version) FROM schema_version")) && query.next() ? query.value(0).toInt() : 0;
+}
+
+Outcome migrate(QSqlDatabase& db, const Location& location)
+{
+    const int found = storedVersion(db);
+    if (found > kSchemaVersion) {
+        return {Failure::notACatalogue, QStringLiteral("商品マスタ %1 はこれより新しい版の tanafuda で作られています (版 %2)。")
+                                            .arg(location.display())
+                                            .arg(found)};
+    }
+    if (found == kSchemaVersion) {
+        return {};
+    }
+    if (found > 0 && isSqlite(db)) {
+        QString error;
+        if (!backUp(db, location, found, &error)) {
+            return {Failure::unwritable, QStringLiteral("商品マスタ %1 を新しい形に変える前の控えを作れません: %2")
+                                             .arg(location.display(), error)};
+        }
+    }
+    for (const Migration& migration : migrations()) {
+        WriteTransaction transaction(db);
+        if (!transaction.begun()) {
+            return failureOf(transaction.error(), location, QStringLiteral("準備"));
+        }
+        bool ok = false;
+        const int current = versionInTransaction(db, &ok);
+        if (!ok) {
+            return failureOf(db.lastError(), location, QStringLiteral("準備"));
+        }
+        if (current >= migration.version) {
+            continue;  // done already (or by another process meanwhile)
+        }
+        QSqlQuery query(db);
+        for (const char* statement : migration.statements) {
+            if (!run(query, QString::fromLatin1(statement))) {
+                return failureOf(query.lastError(), location, QStringLiteral("準備"));
+            }
+        }
+        if (!run(query, QStringLiteral("DELETE FROM schema_version"))
+            || !run(query, QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"), {migration.version})) {
+            return failureOf(query.lastError(), location, QStringLiteral("準備"));
+        }
+        query.finish();
+        if (!transaction.commit()) {
+            return failureOf(transaction.error(), location, QStringLiteral("準備"));
+        }
+    }
+    return {};
+}
+
+WriteTransaction::WriteTransaction(QSqlDatabase& db) : db_(db)
+{
+    QSqlQuery query(db_);
+    if (isSqlite(db_)) {
+        // IMMEDIATE takes the write lock at once (waiting up to the busy timeout), so that a
+        // transaction never has to upgrade a read lock that another writer makes stale.
+        begun_ = run(query, QStringLiteral("BEGIN IMMEDIATE"));
+    } else {
+        begun_ = db_.transaction() && run(query, QStringLiteral("SELECT pg_advisory_xact_lock(2026120901)"));
+    }
+    if (!begun_) {
+        error_ = query.lastError().isValid() ? query.lastError() : db_.lastError();
+        if (!isSqlite(db_)) {
+            db_.rollback();
+        }
+        done_ = true;
+    }
+}
+
+WriteTransaction::~WriteTransaction()
+{
+    if (!done_) {
+        if (isSqlite(db_)) {
+            QSqlQuery query(db_);
+            run(query, QStringLiteral("ROLLBACK"));
+        } else {
+            db_.rollback();
+        }
+    }
+}
+
+bool WriteTransaction::commit()
+{
+    done_ = true;
+    if (isSqlite(db_)) {
+        QSqlQuery query(db_);
+        if (!run(query, QStringLiteral("COMMIT"))) {
+            error_ = query.lastError();
+            run(query, QStringLiteral("ROLLBACK"));
+            return false;
+        }
+        return true;
+    }
+    if (!db_.commit()) {
+        error_ = db_.lastError();
+        db_.rollback();
+        return false;
+    }
+    return true;
+}
+
+Outcome failureOf(const QSqlError& error, const Location& location, const QString& what)
+{
+    const QString code = error.nativeErrorCode();
+    const QString text = error.databaseText().trimmed().isEmpty() ? error.text().trimmed() : error.databaseText().trimmed();
+    Failure failure = Failure::failed;
+    QString reason;
+    if (location.kind == Location::Kind::sqlite) {
+        if (code == QLatin1String("13")) {
+            failure = Failure::unwritable;
+            reason = QStringLiteral("ディスクがいっぱいです");
+        } else if (code == QLatin1String("8")) {
+            failure = Failure::unwritable;
+            reason = QStringLiteral("書き込みできないファイルです");
+        } else if (code == QLatin1String("14") || code == QLatin1String("10")) {
+            failure = Failure::unwritable;
+            reason = QStringLiteral("ファイルを読み書きできません");
+        } else if (code == QLatin1String("5") || code == QLatin1String("6")) {
+            reason = QStringLiteral("ほかのプログラムが使っていて待ちきれませんでした");
+        } else if (looksDamaged(error)) {
+            failure = Failure::damaged;
+            reason = QStringLiteral("ファイルが壊れています");
+        }
+    } else {
+        if (code == QLatin1String("53100") || code == QLatin1String("25006") || code == QLatin1String("42501")) {
+            failure = Failure::unwritable;
+            reason = QStringLiteral("サーバーに書き込めません");
+        } else if (code.startsWith(QLatin1String("08")) || code.isEmpty()) {
+            failure = Failure::unreachable;
+            reason = QStringLiteral("サーバーとの接続が切れました");
+        }
+    }
+    const QString where = location.kind == Location::Kind::sqlite ? QStringLiteral("商品マスタ %1").arg(location.display())
+                                                                   : QStringLiteral("商品マスタのサーバー %1").arg(location.display());
+    return {failure, reason.isEmpty() ? QStringLiteral("%1 の%2に失敗しました: %3").arg(where, what, text)
+                                      : QStringLiteral("%1 の%2に失敗しました: %3 (%4)").arg(where, what, reason, text)};
+}
+
+bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> values)
+{
+    if (values.size() == 0) {
+        return query.exec(sql);
+    }
+    if (!query.prepare(sql)) {
+        return false;
+    }
+    for (const QVariant& value : values) {
+        query.addBindValue(bindable(value));
+    }
+    return query.exec();
+}
+
+QVariant bindable(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString && value.toString().isNull()) {
+        return QVariant(QStringLiteral(""));
+    }
+    return value;
+}
+
+QString nowText()
+{
+    return QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+}
+
+QString dateText(const QDate& date)
+{
+    return date.toString(Qt::ISODate);
+}
+
+}  // namespace catalogue::database

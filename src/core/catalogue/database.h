@@ -1,0 +1,60 @@
+#pragma once
+
+// What the catalogue's code shares about its database: opening a connection safely, the schema
+// and its migrations, write transactions, and the reading of database errors. The one place where
+// SQLite and PostgreSQL differ is how a write transaction takes the catalogue's write lock.
+
+#include "core/catalogue/catalogue.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <initializer_list>
+
+namespace catalogue::database {
+
+// The schema version this build writes; each step up to it is one migration.
+inline constexpr int kSchemaVersion = 2;
+
+// Opens a connection named `connection` to `location`, checked as Catalogue::open describes.
+Outcome connect(const Location& location, const QString& connection, const OpenOptions& options);
+
+// Brings the schema up to kSchemaVersion, one transaction per migration (an SQLite file is copied
+// beside itself first: "NAME.vN-backup"). Refuses a database written by a newer schema.
+Outcome migrate(QSqlDatabase& db, const Location& location);
+int storedVersion(QSqlDatabase& db);
+
+// A write transaction holding the catalogue's write lock, so that two imports (or an import and
+// a print) from two PCs run one after the other. Rolled back unless committed.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(QSqlDatabase& db);
+    ~WriteTransaction();
+    bool begun() const { return begun_; }
+    QSqlError error() const { return error_; }
+    bool commit();
+
+private:
+    QSqlDatabase& db_;
+    bool begun_ = false;
+    bool done_ = false;
+    QSqlError error_;
+};
+
+// The outcome for a database error during `what` (Japanese, e.g. "取り込み"), naming the catalogue.
+Outcome failureOf(const QSqlError& error, const Location& location, const QString& what);
+
+// Runs `sql` with `values` bound in order; false (error in query.lastError()) when it fails.
+bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> values = {});
+
+// `value` as it is bound: a null text as an empty one (every text column is NOT NULL).
+QVariant bindable(const QVariant& value);
+
+// The current time as ISO 8601 UTC text, and a date as YYYY-MM-DD.
+QString nowText();
+QString dateText(const QDate& date);
+
+}  // namespace catalogue::database

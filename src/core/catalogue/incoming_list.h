@@ -1,0 +1,76 @@
+#pragma once
+
+// A cleaned product list as the catalogue takes it in: one product per used row, keyed, with its
+// shelf location and tag count.
+//
+// The key of a product (the rule the catalogue keeps to):
+// - its JAN code, the code column's cleaned value (the column the import maps to JANコード);
+// - for a row whose code cell is empty (loose produce, the shop's own goods), the list's own product
+//   code: the first other column named 商品コード, 品番, 自社コード, PLU or コード.
+// A row with neither is refused, and so is a row whose key an earlier row of the list already has.
+
+#include "core/productlist/cleaning.h"
+#include "core/productlist/column_mapping.h"
+#include "core/productlist/product_list.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace catalogue {
+
+// The columns the catalogue reads beside those of a tag; -1 where the list has none.
+struct CatalogueColumns {
+    int productCode = -1;  // the list's own product code (商品コード, 品番, 自社コード, PLU)
+    int shelf = -1;        // 棚番, 売場, 棚位置, ロケーション
+    int tagCount = -1;     // フェース数, 枚数, 棚札枚数
+};
+
+// The columns of a header row, leaving out the one `mapping` reads the JAN code from.
+CatalogueColumns catalogueColumnsOf(const QStringList& columnTitles, const productlist::ColumnMapping& mapping);
+
+// The command line's names of these columns: code, shelf, count.
+bool setCatalogueColumn(CatalogueColumns& columns, const QString& key, int column);
+
+struct IncomingProduct {
+    QString code;            // the key (see above)
+    QString jan;
+    QString maker;
+    QString name;
+    QString name2;           // the small tag's second name line
+    QString spec;
+    QString lot;
+    qint64 listPrice = 0;    // as the list gives it (0 when it gives none)
+    bool priceIncludesTax = true;
+    int taxRatePercent = productlist::kStandardRate;
+    qint64 tagPrice = 0;     // tax-inclusive integer yen, as the import computes it
+    QString shelf;
+    int tagCount = 1;
+    int listOrder = 0;       // the list's row number
+
+    friend bool operator==(const IncomingProduct&, const IncomingProduct&) = default;
+};
+
+struct RefusedRow {
+    int number = 0;
+    QString reason;  // Japanese
+};
+
+struct IncomingList {
+    QString fileName;
+    int rowCount = 0;
+    std::vector<IncomingProduct> products;
+    std::vector<RefusedRow> refused;  // the cleaning's refusals and the catalogue's own
+};
+
+// The products of `list`: `cleaned` is the cleaning of its rows for the large tag (the maker, name,
+// size and lot boxes), `cleanedName2` (may be null) the cleaning for the small tag, from which only
+// the second name line is taken.
+IncomingList incomingProducts(const productlist::ProductList& list, const std::vector<productlist::CleanRow>& cleaned,
+                              const std::vector<productlist::CleanRow>* cleanedName2, const CatalogueColumns& columns);
+
+// A tag count as a list writes it: "1", "２", "3枚"; 1 for an empty or unreadable cell, at most 99.
+int readTagCount(const QString& text);
+
+}  // namespace catalogue

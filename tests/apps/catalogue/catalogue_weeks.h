@@ -1,0 +1,250 @@
+#pragma once
+
+// The shop of the catalogue tests: a register's product master of 200 products for week 1, and
+// week 2 with 12 prices changed (one of them renamed too), 5 new products and 3 gone. Each test
+// runs tanafuda-catalogue on an SQLite file or on a database of the test's own PostgreSQL server.
+
+#include "support/qt_print.h"
+#include "support/postgres_server.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+#include <vector>
+
+namespace catalogue_weeks {
+
+struct Item {
+    int number;
+    QString jan;  // empty for the one product keyed by its own code
+    QString code;
+    QString name;
+    qint64 price;
+    QString shelf;
+    int count = 1;
+};
+
+inline QString ean13(int number)
+{
+    const QString body = QStringLiteral("4912345%1").arg(number, 5, 10, QLatin1Char('0'));
+    int sum = 0;
+    for (int i = 0; i < 12; ++i) {
+        sum += body.at(i).digitValue() * (i % 2 ? 3 : 1);
+    }
+    return body + QString::number((10 - sum % 10) % 10);
+}
+
+inline Item item(int number)
+{
+    // Shelves A-1 .. A-12, B-1 .. B-12: "A-2" must come before "A-10".
+    Item out{number, ean13(number), QString(), QStringLiteral("商品%1").arg(number), 100 + number,
+             QStringLiteral("%1-%2").arg(QChar(u'A' + number % 2)).arg(number % 12 + 1)};
+    out.code = out.jan;
+    if (number == 199) {  // loose produce: no JAN, keyed by the list's product code
+        out.jan.clear();
+        out.code = QStringLiteral("P-199");
+    }
+    if (number == 100) {
+        out.count = 2;
+    }
+    return out;
+}
+
+inline const std::vector<int>& priceChanged()
+{
+    static const std::vector<int> numbers{10, 20, 30, 40, 50, 60, 70, 80, 90, 110, 120, 140};
+    return numbers;
+}
+inline bool isRenamed(int number) { return number == 120; }
+inline const std::vector<int>& gone()
+{
+    static const std::vector<int> numbers{150, 160, 170};
+    return numbers;
+}
+
+inline std::vector<Item> week(int which, bool partial = false)
+{
+    std::vector<Item> out;
+    if (which == 1) {
+        for (int n = 1; n <= 200; ++n) {
+            out.push_back(item(n));
+        }
+        return out;
+    }
+    for (int n = 1; n <= 205; ++n) {
+        Item it = item(n);
+        const bool changed = std::count(priceChanged().begin(), priceChanged().end(), n) > 0;
+        if (changed) {
+            it.price += 20;
+            if (isRenamed(n)) {
+                it.name += QStringLiteral(" 新");
+            }
+        }
+        if ((partial && !changed) || std::count(gone().begin(), gone().end(), n) > 0) {
+            continue;
+        }
+        out.push_back(it);
+    }
+    return out;
+}
+
+// Products `first`, `first` + 1, ... (`count` of them), none of the week lists has.
+inline std::vector<Item> more(int first, int count)
+{
+    std::vector<Item> out;
+    for (int n = first; n < first + count; ++n) {
+        out.push_back(item(n));
+    }
+    return out;
+}
+
+inline bool writeList(const QString& path, const std::vector<Item>& items)
+{
+    QString text = QStringLiteral("JANコード,商品コード,メーカー,商品名,規格,売価,棚番,フェース数\n");
+    for (const Item& it : items) {
+        text += QStringLiteral("%1,%2,テスト食品,%3,100g,%4,%5,%6\n").arg(it.jan, it.code, it.name).arg(it.price).arg(it.shelf).arg(it.count);
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
+}
+
+// The codes of `items` in shelf order (shelf letter, shelf number, then list order).
+inline QStringList inShelfOrder(const std::vector<Item>& items)
+{
+    std::vector<std::tuple<QChar, int, int, QString>> keyed;
+    for (size_t row = 0; row < items.size(); ++row) {
+        keyed.emplace_back(items[row].shelf.at(0), items[row].shelf.mid(2).toInt(), int(row), items[row].code);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    QStringList out;
+    for (const auto& key : keyed) {
+        out << std::get<3>(key);
+    }
+    return out;
+}
+
+struct Result {
+    int exit = -1;
+    QString out;
+    QString err;
+    QJsonObject json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
+};
+
+// A catalogue of one test: its folder, and its database on the backend asked for.
+class Shop {
+public:
+    explicit Shop(const std::string& backend)
+    {
+        if (backend == "postgresql") {
+            auto& server = test_support::PostgresServer::shared();
+            if (!server.running()) {
+                skip_ = "PostgreSQL cannot start here: " + server.skipReason().toStdString();
+                return;
+            }
+            QString error;
+            if (!server.createDatabase(&database_, &error)) {
+                skip_ = "no test database: " + error.toStdString();
+            }
+        } else {
+            database_ = dir_.filePath(QStringLiteral("catalogue.sqlite"));
+        }
+    }
+    const std::string& skipReason() const { return skip_; }
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    const QString& database() const { return database_; }
+
+    QProcess* start(QStringList arguments, const QString& database = {}) const
+    {
+        auto* process = new QProcess;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir_.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process->setProcessEnvironment(env);
+        arguments << QStringLiteral("--database") << (database.isEmpty() ? database_ : database);
+        process->start(QStringLiteral(TANAFUDA_CATALOGUE_PROGRAM), arguments);
+        return process;
+    }
+
+    Result run(const QStringList& arguments, const QString& database = {}) const
+    {
+        std::unique_ptr<QProcess> process(start(arguments, database));
+        Result out;
+        if (process->waitForFinished(120000) && process->exitStatus() == QProcess::NormalExit) {
+            out.exit = process->exitCode();
+        }
+        out.out = QString::fromUtf8(process->readAllStandardOutput());
+        out.err = QString::fromUtf8(process->readAllStandardError());
+        return out;
+    }
+
+    // Imports week `which` (a full list unless `partial`) with its date.
+    Result import(int which, bool partial = false) const
+    {
+        const QString list = path(QStringLiteral("week%1%2.csv").arg(which).arg(partial ? "p" : ""));
+        writeList(list, week(which, partial));
+        QStringList args{QStringLiteral("import"), list, QStringLiteral("--date"), QStringLiteral("2026-12-0%1").arg(which)};
+        if (partial) {
+            args << QStringLiteral("--partial");
+        }
+        return run(args);
+    }
+
+    // Starts an import of `items` as a partial or full list, without waiting for it.
+    QProcess* startImport(const QString& name, const std::vector<Item>& items, bool partial) const
+    {
+        writeList(path(name), items);
+        QStringList args{QStringLiteral("import"), path(name)};
+        if (partial) {
+            args << QStringLiteral("--partial");
+        }
+        return start(args);
+    }
+
+    // The status counts as "products/new/changed/takedown/pending".
+    QString status() const
+    {
+        const QJsonObject s = run({QStringLiteral("status"), QStringLiteral("--json")}).json();
+        return QStringLiteral("%1/%2/%3/%4/%5")
+            .arg(s.value(QStringLiteral("products")).toInt(-1))
+            .arg(s.value(QStringLiteral("new")).toInt(-1))
+            .arg(s.value(QStringLiteral("changed")).toInt(-1))
+            .arg(s.value(QStringLiteral("takedown")).toInt(-1))
+            .arg(s.value(QStringLiteral("pending_prints")).toArray().size());
+    }
+
+    // Week 1 imported, printed and confirmed: every tag on the shelf.
+    void weekOneOnTheShelf() const
+    {
+        ASSERT_EQ(import(1).exit, 0);
+        const Result printed = run({QStringLiteral("print"), QStringLiteral("--pdf"), path(QStringLiteral("w1.pdf")), QStringLiteral("--json")});
+        ASSERT_EQ(printed.exit, 0) << printed.err.toStdString();
+        ASSERT_EQ(printed.json().value(QStringLiteral("tags")).toArray().size(), 201);  // product 100 has two faces
+        ASSERT_EQ(run({QStringLiteral("confirm"), QString::number(printed.json().value(QStringLiteral("print")).toInt())}).exit, 0);
+        ASSERT_EQ(status(), QStringLiteral("200/0/0/0/0"));
+    }
+
+private:
+    QTemporaryDir dir_;
+    QString database_;
+    std::string skip_;
+};
+
+inline const std::vector<std::string>& backends()
+{
+    static const std::vector<std::string> all{"sqlite", "postgresql"};
+    return all;
+}
+
+}  // namespace catalogue_weeks
