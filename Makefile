@@ -3,6 +3,8 @@
 #   make test     install what is missing, build, run every test (offscreen)
 #   make package  install what is missing, build, make the Debian package in build/
 #   make install  build and install under PREFIX (default /usr/local), staged under DESTDIR if given
+#   make tidy     the checks of .clang-tidy over src/ (needs clang-tidy)
+#   make format   the house style of .clang-format over src/, tests/ and bench/ (needs clang-format)
 #   make fuzz     fuzz the sheet-file reader and the page drawing, then the product-list reader, for
 #                 FUZZ_SECONDS each (default 60)
 # These are the Debian set-up (packages come from apt-get through scripts/install-deps.sh, the
@@ -15,7 +17,7 @@ FUZZ_SECONDS ?= 60
 PREFIX   ?= /usr/local
 DESTDIR  ?=
 
-.PHONY: all deps configure build run test package install bench fuzz clean
+.PHONY: all deps configure build run test package install bench fuzz tidy format clean
 
 all: build
 
@@ -53,6 +55,16 @@ bench: build
 fuzz: deps
 	@bash tests/fuzz/run-sheet-file-fuzz.sh $(FUZZ_SECONDS) build-fuzz
 	@bash tests/fuzz/run-product-list-fuzz.sh $(FUZZ_SECONDS) build-fuzz
+
+# The house style and checks (.clang-format, .clang-tidy); they need the clang-format and
+# clang-tidy packages, which the other targets do not.
+tidy: build
+	@command -v run-clang-tidy >/dev/null || { echo "make tidy needs clang-tidy: apt-get install clang-tidy"; exit 1; }
+	@run-clang-tidy -quiet -p $(BUILD) -j $(JOBS) '/src/' 2>/dev/null | grep -E 'warning:|error:' | sort -u; true
+
+format:
+	@command -v clang-format >/dev/null || { echo "make format needs clang-format: apt-get install clang-format"; exit 1; }
+	@find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) build-fuzz

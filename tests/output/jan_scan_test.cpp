@@ -87,9 +87,9 @@ void drawGrid(PainterSurface& surface, const Area& area)
     for (int i = 0; i < kSampleCount; ++i) {
         const double left = (i % kColumns) * kCellWidthMm + 5;
         const double top = (i / kColumns) * kCellHeightMm + 1.5;
-        const qint16 result = barcode::drawJanBarcode(surface, QString::fromLatin1(kSamples[i].code), left, top,
+        const barcode::JanResult result = barcode::drawJanBarcode(surface, QString::fromLatin1(kSamples[i].code), left, top,
                                                   left + area.widthMm, top + area.heightMm);
-        EXPECT_EQ(result == barcode::kJanOk, kSamples[i].expected != nullptr) << kSamples[i].code;
+        EXPECT_EQ(result == barcode::JanResult::ok, kSamples[i].expected != nullptr) << kSamples[i].code;
     }
 }
 

@@ -162,7 +162,7 @@ int checkDigitOf(QStringView dataDigits)
     return (10 - sum % 10) % 10;
 }
 
-qint16 normalizeJan(QString& code, qint16& checkDigit)
+JanResult normalizeJan(QString& code, qint16& checkDigit)
 {
     const qsizetype n = code.size();
     checkDigit = 0;
@@ -190,11 +190,11 @@ qint16 normalizeJan(QString& code, qint16& checkDigit)
     // as it was.
     for (qsizetype i = 0; i < dataLength; ++i) {
         if (!isDigit(code.at(i))) {
-            return kJanNotANumber;
+            return JanResult::notANumber;
         }
     }
     if (checkSupplied && !isDigit(code.at(n - 1))) {
-        return kJanNotANumber;
+        return JanResult::notANumber;
     }
     const int supplied = checkSupplied ? digitAt(code, n - 1) : -1;
 
@@ -205,7 +205,7 @@ qint16 normalizeJan(QString& code, qint16& checkDigit)
 
     checkDigit = static_cast<qint16>(checkDigitOf(data));
     code = data;
-    return supplied != -1 && supplied != checkDigit ? kJanWrongCheckDigit : kJanOk;
+    return supplied != -1 && supplied != checkDigit ? JanResult::wrongCheckDigit : JanResult::ok;
 }
 
 QString janDigitPatterns(qint16 d)
@@ -318,6 +318,8 @@ void drawModuleRange(draw::Surface& surface, const QString& modules, int first, 
     // module cut down to a multiple of 0.01.
     surface.setUnit(savedUnit);
     const auto hundredths = static_cast<long long>(roundHalfEven((x2 - x1) * 100));
+    // Whole hundredths a module, on purpose.
+    // NOLINTNEXTLINE(bugprone-integer-division)
     const double moduleWidth = static_cast<double>(hundredths / count) / 100;
     if (moduleWidth <= 0) {
         return;  // not even 0.01 a module: there is nothing to draw
@@ -328,12 +330,12 @@ void drawModuleRange(draw::Surface& surface, const QString& modules, int first, 
 }
 
 // The module string of `code` with its check digit, or the reason there is none.
-qint16 symbolModules(const QString& code, QString& modules)
+JanResult symbolModules(const QString& code, QString& modules)
 {
     QString number = code;
     qint16 checkDigit = 0;
-    const qint16 result = normalizeJan(number, checkDigit);
-    if (result == kJanOk) {
+    const JanResult result = normalizeJan(number, checkDigit);
+    if (result == JanResult::ok) {
         number.append(QChar(u'0' + checkDigit));
         modules = janModuleString(number);
     }
@@ -342,23 +344,23 @@ qint16 symbolModules(const QString& code, QString& modules)
 
 }  // namespace
 
-qint16 drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
+JanResult drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
                       double y2)
 {
     QString modules;
-    const qint16 result = symbolModules(code, modules);
-    if (result == kJanOk) {
+    const JanResult result = symbolModules(code, modules);
+    if (result == JanResult::ok) {
         drawModuleRange(surface, modules, 0, static_cast<int>(modules.size()), x1, y1, x2, y2);
     }
     return result;
 }
 
-qint16 drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
+JanResult drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
                          double y2)
 {
     QString modules;
-    const qint16 result = symbolModules(code, modules);
-    if (result != kJanOk) {
+    const JanResult result = symbolModules(code, modules);
+    if (result != JanResult::ok) {
         return result;
     }
     const int count = static_cast<int>(modules.size());
@@ -373,7 +375,7 @@ qint16 drawJanQuietZones(draw::Surface& surface, const QString& code, double x1,
     }
     drawModuleRange(surface, modules, 0, firstBar, x1, y1, x2, y2);
     drawModuleRange(surface, modules, afterLastBar, count, x1, y1, x2, y2);
-    return kJanOk;
+    return JanResult::ok;
 }
 
 }  // namespace barcode

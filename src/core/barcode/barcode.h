@@ -12,19 +12,21 @@ class Surface;
 
 namespace barcode {
 
-// Results of normalizeJan and drawJanBarcode.
-inline constexpr qint16 kJanOk = 0;               // normalised / drawn
-inline constexpr qint16 kJanWrongCheckDigit = 1;  // the supplied check digit is wrong: nothing drawn
-inline constexpr qint16 kJanNotANumber = 2;       // a character read is not "0"-"9": nothing drawn
+// What normalizeJan and drawJanBarcode made of a code.
+enum class JanResult : qint16 {
+    ok = 0,               // normalised / drawn
+    wrongCheckDigit = 1,  // the supplied check digit is wrong: nothing drawn
+    notANumber = 2,       // a character read is not "0"-"9": nothing drawn
+};
 
 // The check digit (0-9) of the data digits of an EAN-13 (12) or EAN-8 (7): the rightmost data digit
 // weighs 3, the next 1, and so on leftwards. A character that is not a digit counts as 0.
 int checkDigitOf(QStringView dataDigits);
 
 // Turns `code` (in place) into the data digits of an EAN-8 (7 digits) or EAN-13 (12 digits),
-// sets `checkDigit` to the computed check digit and returns kJanOk, kJanWrongCheckDigit or
-// kJanNotANumber. With kJanNotANumber the text is left as it was and `checkDigit` is 0.
-qint16 normalizeJan(QString& code, qint16& checkDigit);
+// sets `checkDigit` to the computed check digit and returns JanResult::ok, wrongCheckDigit or
+// notANumber. With notANumber the text is left as it was and `checkDigit` is 0.
+JanResult normalizeJan(QString& code, qint16& checkDigit);
 
 // "LLLLLLL-GGGGGGG" of digit d (set A and set B); the text of 0 for values outside 1..9.
 QString janDigitPatterns(qint16 d);
@@ -39,14 +41,14 @@ QString hexToParityLetters(const QString& hex);
 QString janModuleString(const QString& fullNumber);
 
 // Draws the symbol of `code` into the rectangle (x1, y1)-(x2, y2), given in the surface's current
-// unit, and returns kJanOk, or kJanWrongCheckDigit / kJanNotANumber having drawn nothing.
-qint16 drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
+// unit, and returns JanResult::ok, or wrongCheckDigit / notANumber having drawn nothing.
+JanResult drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
                       double y2);
 // Draws again, in white, the quiet zones of the symbol that drawJanBarcode draws for the same
 // arguments (the light modules before its first bar and after its last), so that marks drawn
 // over them since (a neighbouring frame) do not stop a scanner. Returns what drawJanBarcode
 // returns, drawing nothing where it draws nothing.
-qint16 drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
+JanResult drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
                          double y2);
 
 }  // namespace barcode

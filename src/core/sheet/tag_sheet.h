@@ -32,8 +32,8 @@ struct SheetFormat {
     qint16 defaultPriceFontSizePt;
     bool hasProductName2;
 
-    static const SheetFormat large;
-    static const SheetFormat small;
+    static const SheetFormat large;  // NOLINT(readability-identifier-naming): read as SheetFormat::large
+    static const SheetFormat small;  // NOLINT(readability-identifier-naming)
 
     bool isLarge() const { return kind == Kind::large; }
     bool isSmall() const { return kind == Kind::small; }

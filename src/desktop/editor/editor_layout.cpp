@@ -11,6 +11,10 @@ constexpr const char* kPGothic = "ＭＳ Ｐゴシック";
 using K = ControlKind;
 using C = Container;
 
+// The captions and names below are the ones the shop's staff know from the screens they have always
+// used, odd spellings and stray blanks included ("縁取", "前候補 ", "Cmdnext"): they stay exactly so,
+// and nobody should tidy them.
+
 // Large tags. Positions inside Frame1 are relative to it; Frame1 stands at (120, 240).
 const std::vector<ControlSpec> kLargeControls{
     {"Frame1", K::frame, "", C::window, 120, 240, 3495, 2175, 9},

@@ -47,28 +47,28 @@ TEST(normalizeJan, DataDigitsCheckDigitAndResultByLength)
         const char* code;
         const char* data;
         int checkDigit;
-        int result;
+        barcode::JanResult result;
     } rows[] = {
-        {"", "0000000", 0, barcode::kJanOk},
-        {"123", "0000123", 6, barcode::kJanOk},
-        {"1234567", "1234567", 0, barcode::kJanOk},
-        {"12345678", "1234567", 0, barcode::kJanWrongCheckDigit},
-        {"12345670", "1234567", 0, barcode::kJanOk},
-        {"96385074", "9638507", 4, barcode::kJanOk},
-        {"490123456789", "490123456789", 4, barcode::kJanOk},
-        {"4901234567894", "490123456789", 4, barcode::kJanOk},
-        {"4901234567890", "490123456789", 4, barcode::kJanWrongCheckDigit},
-        {"12345678901", "012345678901", 2, barcode::kJanOk},
-        {"123456789", "000123456789", 5, barcode::kJanOk},
-        {"4512345678906", "451234567890", 6, barcode::kJanOk},
-        {"49012345678941234", "490123456789", 4, barcode::kJanOk},  // beyond 13: the rest is ignored
-        {"49012345678900000", "490123456789", 4, barcode::kJanOk},
-        {"4901234567894ABCD", "490123456789", 4, barcode::kJanOk},
+        {"", "0000000", 0, barcode::JanResult::ok},
+        {"123", "0000123", 6, barcode::JanResult::ok},
+        {"1234567", "1234567", 0, barcode::JanResult::ok},
+        {"12345678", "1234567", 0, barcode::JanResult::wrongCheckDigit},
+        {"12345670", "1234567", 0, barcode::JanResult::ok},
+        {"96385074", "9638507", 4, barcode::JanResult::ok},
+        {"490123456789", "490123456789", 4, barcode::JanResult::ok},
+        {"4901234567894", "490123456789", 4, barcode::JanResult::ok},
+        {"4901234567890", "490123456789", 4, barcode::JanResult::wrongCheckDigit},
+        {"12345678901", "012345678901", 2, barcode::JanResult::ok},
+        {"123456789", "000123456789", 5, barcode::JanResult::ok},
+        {"4512345678906", "451234567890", 6, barcode::JanResult::ok},
+        {"49012345678941234", "490123456789", 4, barcode::JanResult::ok},  // beyond 13: the rest is ignored
+        {"49012345678900000", "490123456789", 4, barcode::JanResult::ok},
+        {"4901234567894ABCD", "490123456789", 4, barcode::JanResult::ok},
     };
     for (const auto& row : rows) {
         QString code = QString::fromLatin1(row.code);
         qint16 checkDigit = -1;
-        const qint16 result = barcode::normalizeJan(code, checkDigit);
+        const barcode::JanResult result = barcode::normalizeJan(code, checkDigit);
         EXPECT_EQ(code, QString::fromLatin1(row.data)) << row.code;
         EXPECT_EQ(checkDigit, row.checkDigit) << row.code;
         EXPECT_EQ(result, row.result) << row.code;
@@ -92,8 +92,8 @@ TEST(normalizeJan, ANonDigitWhereADigitIsReadIsNotANumber)
         const QString original = QString::fromUtf16(c);
         QString code = original;
         qint16 checkDigit = -1;
-        const qint16 result = barcode::normalizeJan(code, checkDigit);
-        EXPECT_EQ(result, barcode::kJanNotANumber) << original.toStdString();
+        const barcode::JanResult result = barcode::normalizeJan(code, checkDigit);
+        EXPECT_EQ(result, barcode::JanResult::notANumber) << original.toStdString();
         EXPECT_EQ(code, original) << original.toStdString();
         EXPECT_EQ(checkDigit, 0) << original.toStdString();
     }
@@ -226,12 +226,12 @@ TEST(drawJanBarcode, PrinterAreaGivesWholePixelModulesFromTheLeftEdge)
     RecordingSurface surface(2.4, 2.4);  // 600 dpi
     surface.setUnit(Unit::millimetres);
     // 35 x 7 mm at (12.3, 45.6): px = Int(290.5875), py = Int(1077.3), 826 px wide, ph = 165.
-    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("4901234567894"), 12.3, 45.6, 47.3, 52.6), barcode::kJanOk);
+    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("4901234567894"), 12.3, 45.6, 47.3, 52.6), barcode::JanResult::ok);
     EXPECT_EQ(surface.ops(), expectedPixelFills(kEan13Of4901234567894, 290, 1077, 7, 166));
     EXPECT_EQ(surface.unit(), Unit::millimetres);
 
     surface.clearOps();
-    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("12345670"), 12.3, 45.6, 47.3, 52.6), barcode::kJanOk);
+    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("12345670"), 12.3, 45.6, 47.3, 52.6), barcode::JanResult::ok);
     EXPECT_EQ(surface.ops(), expectedPixelFills(kEan8Of12345670, 290, 1077, 9, 166));
     EXPECT_EQ(surface.unit(), Unit::millimetres);
 }
@@ -274,7 +274,7 @@ TEST(drawJanBarcode, NarrowAreaIsDrawnInMillimetresInHundredthSteps)
     };
     for (const auto& row : rows) {
         surface.clearOps();
-        EXPECT_EQ(barcode::drawJanBarcode(surface, QString::fromLatin1(row.code), 5, 8, 25, 13), barcode::kJanOk);
+        EXPECT_EQ(barcode::drawJanBarcode(surface, QString::fromLatin1(row.code), 5, 8, 25, 13), barcode::JanResult::ok);
         const auto& ops = surface.ops();
         ASSERT_EQ(ops.size(), size_t(row.modules.size())) << row.code;
         for (size_t k = 0; k < ops.size(); ++k) {
@@ -291,7 +291,7 @@ TEST(drawJanBarcode, NarrowAreaIsDrawnInMillimetresInHundredthSteps)
 
     // Less than 0.01 mm a module leaves nothing to draw.
     surface.clearOps();
-    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("12345670"), 5, 8, 5.5, 13), barcode::kJanOk);
+    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("12345670"), 5, 8, 5.5, 13), barcode::JanResult::ok);
     EXPECT_TRUE(surface.ops().empty());
     EXPECT_EQ(surface.unit(), Unit::millimetres);
 }
@@ -302,8 +302,8 @@ TEST(drawJanBarcode, CheckDigitIsComputedOrMustMatch)
     RecordingSurface without(2.4, 2.4);
     withCheck.setUnit(Unit::millimetres);
     without.setUnit(Unit::millimetres);
-    EXPECT_EQ(barcode::drawJanBarcode(withCheck, QStringLiteral("4901234567894"), 5, 5, 40, 12), barcode::kJanOk);
-    EXPECT_EQ(barcode::drawJanBarcode(without, QStringLiteral("490123456789"), 5, 5, 40, 12), barcode::kJanOk);
+    EXPECT_EQ(barcode::drawJanBarcode(withCheck, QStringLiteral("4901234567894"), 5, 5, 40, 12), barcode::JanResult::ok);
+    EXPECT_EQ(barcode::drawJanBarcode(without, QStringLiteral("490123456789"), 5, 5, 40, 12), barcode::JanResult::ok);
     EXPECT_EQ(without.ops(), withCheck.ops());
 
     // The empty code is the EAN-8 symbol 00000000.
@@ -319,13 +319,13 @@ TEST(drawJanBarcode, CodesWithoutANumberDrawNothing)
 {
     const struct {
         const char16_t* code;
-        qint16 result;
+        barcode::JanResult result;
     } rows[] = {
-        {u"4901234567890", barcode::kJanWrongCheckDigit},
-        {u"12345678", barcode::kJanWrongCheckDigit},
-        {u"49012345678a4", barcode::kJanNotANumber},
-        {u"1234567X", barcode::kJanNotANumber},
-        {u"ＡＢＣＤＥＦＧＨ", barcode::kJanNotANumber},
+        {u"4901234567890", barcode::JanResult::wrongCheckDigit},
+        {u"12345678", barcode::JanResult::wrongCheckDigit},
+        {u"49012345678a4", barcode::JanResult::notANumber},
+        {u"1234567X", barcode::JanResult::notANumber},
+        {u"ＡＢＣＤＥＦＧＨ", barcode::JanResult::notANumber},
     };
     for (const auto& row : rows) {
         RecordingSurface surface(2.4, 2.4);
@@ -356,8 +356,8 @@ TEST(drawJanQuietZones, RepaintsExactlyTheLightModulesOutsideTheBars)
         symbol.setUnit(Unit::millimetres);
         zones.setUnit(Unit::millimetres);
         const QString code = QString::fromLatin1(row.code);
-        ASSERT_EQ(barcode::drawJanBarcode(symbol, code, 12.3, 45.6, row.x2, 52.6), barcode::kJanOk);
-        ASSERT_EQ(barcode::drawJanQuietZones(zones, code, 12.3, 45.6, row.x2, 52.6), barcode::kJanOk);
+        ASSERT_EQ(barcode::drawJanBarcode(symbol, code, 12.3, 45.6, row.x2, 52.6), barcode::JanResult::ok);
+        ASSERT_EQ(barcode::drawJanQuietZones(zones, code, 12.3, 45.6, row.x2, 52.6), barcode::JanResult::ok);
         const auto leading = size_t(row.modules.indexOf(QRegularExpression(QStringLiteral("[^0]"))));
         const auto trailing = size_t(row.modules.size() - 1 - row.modules.lastIndexOf(QRegularExpression(QStringLiteral("[^0]"))));
         std::vector<DrawOp> expected(symbol.ops().begin(), symbol.ops().begin() + qsizetype(leading));
@@ -372,7 +372,7 @@ TEST(drawJanQuietZones, RepaintsExactlyTheLightModulesOutsideTheBars)
     }
 
     RecordingSurface refused(2.4, 2.4);
-    EXPECT_EQ(barcode::drawJanQuietZones(refused, QStringLiteral("4901234567890"), 5, 5, 40, 12), barcode::kJanWrongCheckDigit);
-    EXPECT_EQ(barcode::drawJanQuietZones(refused, QStringLiteral("1234567X"), 5, 5, 40, 12), barcode::kJanNotANumber);
+    EXPECT_EQ(barcode::drawJanQuietZones(refused, QStringLiteral("4901234567890"), 5, 5, 40, 12), barcode::JanResult::wrongCheckDigit);
+    EXPECT_EQ(barcode::drawJanQuietZones(refused, QStringLiteral("1234567X"), 5, 5, 40, 12), barcode::JanResult::notANumber);
     EXPECT_TRUE(refused.ops().empty());
 }
