@@ -1,8 +1,8 @@
 // Cost of building a barcode's modules and of drawing it, on a recording surface (the page
 // drawing's test double) and on a 600 dpi image (the print path).
 #include "core/barcode/barcode.h"
-#include "output/painter_surface.h"
 #include "core/draw/recording_surface.h"
+#include "output/painter_surface.h"
 
 #include <QImage>
 #include <benchmark/benchmark.h>
@@ -62,8 +62,7 @@ void BM_ZintEncodeEan13(benchmark::State& state)
     }
     ZBarcode_Delete(symbol);
 #else
-    for (auto _ : state) {
-    }
+    for (auto _ : state) { }
     state.SkipWithError("libzint (Debian package libzint-dev) was not found when this was built");
 #endif
 }

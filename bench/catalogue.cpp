@@ -91,7 +91,10 @@ void BM_ImportWeekFile(benchmark::State& state)
     for (int week = 1; week <= 2; ++week) {
         QString text = QStringLiteral("JANコード,メーカー,商品名,規格,売価,棚番\n");
         for (const catalogue::IncomingProduct& p : weekList(10000, week).products) {
-            text += QStringLiteral("%1,%2,%3,%4,%5,%6\n").arg(p.jan, p.maker, p.name, p.spec).arg(p.tagPrice).arg(p.shelf);
+            text += QStringLiteral("%1,%2,%3,%4,%5,%6\n")
+                        .arg(p.jan, p.maker, p.name, p.spec)
+                        .arg(p.tagPrice)
+                        .arg(p.shelf);
         }
         files[week - 1] = dir.filePath(QStringLiteral("week%1.csv").arg(week));
         QFile file(files[week - 1]);
@@ -102,7 +105,8 @@ void BM_ImportWeekFile(benchmark::State& state)
         const productlist::ProductList list = productlist::readProductList(path);
         const auto mapping = productlist::mapColumns(list.columnTitles, sheet::SheetFormat::large).mapping;
         const auto cleaned = productlist::cleanRows(list.rows, mapping, sheet::SheetFormat::large, {});
-        return opened->merge(catalogue::incomingProducts(list, cleaned, nullptr, catalogue::catalogueColumnsOf(list.columnTitles, mapping)),
+        return opened->merge(catalogue::incomingProducts(list, cleaned, nullptr,
+                                                         catalogue::catalogueColumnsOf(list.columnTitles, mapping)),
                              {});
     };
     import(files[0]);
@@ -132,7 +136,8 @@ void BM_Changes(benchmark::State& state)
         placed.push_back({need.product.id, int(placed.size() / 24 + 1), int(placed.size() % 24 + 1), need.product.tag});
     }
     qint64 print = 0;
-    opened->recordPrint(placed, QStringLiteral("large"), 1, int(placed.size() / 24 + 1), QStringLiteral("bench"), &print);
+    opened->recordPrint(placed, QStringLiteral("large"), 1, int(placed.size() / 24 + 1), QStringLiteral("bench"),
+                        &print);
     opened->decidePrint(print, catalogue::PrintState::confirmed);
     opened->merge(weekList(100000, 2), {});
     for (auto _ : state) {

@@ -1,11 +1,12 @@
 // Cost of drawing a whole page: a full small sheet (40 tags, all with codes and prices) in preview
 // mode on a 96-dpi image, as every finished tag redraws it, and in print mode on a 600-dpi PDF.
+#include "core/draw/draw_tag_sheet.h"
+#include "core/draw/recording_surface.h"
+#include "core/sheet/tag_sheet.h"
 #include "output/fonts.h"
 #include "output/painter_surface.h"
-#include "core/draw/recording_surface.h"
-#include "core/draw/draw_tag_sheet.h"
-#include "core/sheet/tag_sheet.h"
 
+#include "gui_bench_main.h"
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
@@ -13,7 +14,6 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <benchmark/benchmark.h>
-#include "gui_bench_main.h"
 
 namespace {
 
@@ -21,9 +21,13 @@ sheet::TagSheet fullSmallSheet()
 {
     sheet::TagSheet s(sheet::SheetFormat::small);
     for (int i = 1; i <= s.tagsPerPage(); ++i) {
-        s.record(i) = {i % 2 ? QStringLiteral("4901234567894") : QStringLiteral("49012347"), QStringLiteral("メーカー"),
-                       QStringLiteral("商品名%1").arg(i), QStringLiteral("二行目"), QStringLiteral("500ml"),
-                       QStringLiteral("6本入"), 98 * i * i};
+        s.record(i) = {i % 2 ? QStringLiteral("4901234567894") : QStringLiteral("49012347"),
+                       QStringLiteral("メーカー"),
+                       QStringLiteral("商品名%1").arg(i),
+                       QStringLiteral("二行目"),
+                       QStringLiteral("500ml"),
+                       QStringLiteral("6本入"),
+                       98 * i * i};
     }
     return s;
 }

@@ -8,16 +8,16 @@
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
-#define TANAFUDA_GUI_BENCHMARK_MAIN()                                  \
-    int main(int argc, char** argv)                                    \
-    {                                                                  \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {          \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                   \
-        }                                                              \
-        QGuiApplication app(argc, argv);                               \
-        output::installFontSubstitutions();                          \
-        benchmark::Initialize(&argc, argv);                            \
-        benchmark::RunSpecifiedBenchmarks();                           \
-        benchmark::Shutdown();                                         \
-        return 0;                                                      \
+#define TANAFUDA_GUI_BENCHMARK_MAIN()                                                                                  \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {                                                          \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                                                   \
+        }                                                                                                              \
+        QGuiApplication app(argc, argv);                                                                               \
+        output::installFontSubstitutions();                                                                            \
+        benchmark::Initialize(&argc, argv);                                                                            \
+        benchmark::RunSpecifiedBenchmarks();                                                                           \
+        benchmark::Shutdown();                                                                                         \
+        return 0;                                                                                                      \
     }

@@ -1,12 +1,12 @@
 // Cost of the drawing operations of the painter surface on a preview-sized page: a grid of 40
 // small tags, each with its frame, five texts in three fonts and a placeholder bar pattern.
-#include "output/fonts.h"
 #include "output/painter_surface.h"
+#include "output/fonts.h"
 
+#include "gui_bench_main.h"
 #include <QGuiApplication>
 #include <QImage>
 #include <benchmark/benchmark.h>
-#include "gui_bench_main.h"
 
 namespace {
 

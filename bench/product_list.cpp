@@ -1,8 +1,8 @@
 // Cost of turning a shop's product list of 10,000 rows into sheets: reading (code page 932 CSV and
 // an Excel workbook), mapping the columns, cleaning with the tax added, and filling the sheets.
+#include "core/productlist/product_list.h"
 #include "core/productlist/cleaning.h"
 #include "core/productlist/column_mapping.h"
-#include "core/productlist/product_list.h"
 #include "core/productlist/sheet_filling.h"
 #include "core/sheet/field_entry.h"
 
@@ -38,11 +38,12 @@ QByteArray csvList()
 
 QByteArray xlsxList()
 {
-    testfiles::SheetRows rows{{testfiles::str("JANコード"), testfiles::str("メーカー名"), testfiles::str("商品名"),
-                               testfiles::str("本体価格"), testfiles::str("税率")}};
+    testfiles::SheetRows rows {{testfiles::str("JANコード"), testfiles::str("メーカー名"), testfiles::str("商品名"),
+                                testfiles::str("本体価格"), testfiles::str("税率")}};
     for (int i = 0; i < kRows; ++i) {
         rows.push_back({testfiles::num(code(i)), testfiles::str(QStringLiteral("棚札食品")),
-                        testfiles::str(QStringLiteral("商品 %1 番").arg(i)), testfiles::num(QString::number(98 + i % 2000)),
+                        testfiles::str(QStringLiteral("商品 %1 番").arg(i)),
+                        testfiles::num(QString::number(98 + i % 2000)),
                         testfiles::num(i % 3 ? QStringLiteral("0.08") : QStringLiteral("0.1"))});
     }
     return testfiles::xlsxOf({{QStringLiteral("商品"), rows}});
@@ -51,7 +52,7 @@ QByteArray xlsxList()
 // The whole way from the file's bytes to the sheets, as the command-line tool goes it.
 void listToSheets(benchmark::State& state, const QByteArray& bytes)
 {
-    const TaxSettings tax{PriceBasis::excludesTax, kStandardRate, Rounding::floor};
+    const TaxSettings tax {PriceBasis::excludesTax, kStandardRate, Rounding::floor};
     size_t sheets = 0;
     for (auto _ : state) {
         const ProductList list = readProductListData(bytes);

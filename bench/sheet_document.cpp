@@ -1,17 +1,17 @@
 // Cost of a document of many sheets: one more page added to a PDF document that is being written
 // (the cost a sheet adds after the first), and whole documents of 1, 10 and 50 sheets in memory.
-#include "output/painter_surface.h"
 #include "output/sheet_document.h"
 #include "core/draw/draw_tag_sheet.h"
 #include "core/sheet/tag_sheet.h"
+#include "output/painter_surface.h"
 
+#include "gui_bench_main.h"
 #include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <benchmark/benchmark.h>
-#include "gui_bench_main.h"
 
 namespace {
 
@@ -32,9 +32,13 @@ sheet::TagSheet fullLargeSheet(int variant)
     sheet::TagSheet s(sheet::SheetFormat::large);
     for (int i = 1; i <= s.tagsPerPage(); ++i) {
         const int n = 24 * variant + i;
-        s.record(i) = {fullCode(QStringLiteral("49%1").arg(1000000000 + 7919 * n, 10, 10, QLatin1Char('0'))), QStringLiteral("山田製菓"),
-                       QStringLiteral("商品名 %1").arg(n), QString(), QStringLiteral("%1個入").arg(n % 9 + 1),
-                       QStringLiteral("ロット%1").arg(n % 100), 98 + 37 * (n % 200)};
+        s.record(i) = {fullCode(QStringLiteral("49%1").arg(1000000000 + 7919 * n, 10, 10, QLatin1Char('0'))),
+                       QStringLiteral("山田製菓"),
+                       QStringLiteral("商品名 %1").arg(n),
+                       QString(),
+                       QStringLiteral("%1個入").arg(n % 9 + 1),
+                       QStringLiteral("ロット%1").arg(n % 100),
+                       98 + 37 * (n % 200)};
     }
     s.outputMode = sheet::OutputMode::printer;
     s.fileName = QStringLiteral("/home/shop/tags/sheet-%1.csv").arg(variant);

@@ -1,9 +1,9 @@
 #include "desktop/program_start.h"
 
 #include "build_config.h"
-#include "desktop/dialogs/dialogs.h"
-#include "core/sheet/tag_sheet.h"
 #include "core/files/sheet_file.h"
+#include "core/sheet/tag_sheet.h"
+#include "desktop/dialogs/dialogs.h"
 #include "desktop/editor/editor_window.h"
 #include "desktop/launcher/launcher_window.h"
 #include "desktop/window_registry.h"
@@ -93,8 +93,7 @@ QWidget* startWithSheetFile(const QString& path, desktop::Dialogs& dialogs)
     sheet::TagSheet probe(format ? *format : sheet::SheetFormat::large);
     const files::ReadResult read = files::readSheetFile(probe, path);
     if (!format || !read.loaded()) {
-        dialogs.message(nullptr, read.message, read.title, desktop::MessageIcon::stop,
-                        desktop::MessageButtons::ok);
+        dialogs.message(nullptr, read.message, read.title, desktop::MessageIcon::stop, desktop::MessageButtons::ok);
         return showLauncher();
     }
     EditorWindow* editor = showEditor(*format);

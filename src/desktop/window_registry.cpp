@@ -16,8 +16,7 @@ QPointer<HelpWindow> help;
 QPointer<EditorWindow> largeEditor;
 QPointer<EditorWindow> smallEditor;
 
-template <class W, class Make>
-W* showSingle(QPointer<W>& slot, Make make)
+template<class W, class Make> W* showSingle(QPointer<W>& slot, Make make)
 {
     if (!slot) {
         slot = make();

@@ -73,14 +73,15 @@ SettingsFile readSettingsFile(const QString& path)
         out.problem = QStringLiteral("ファイルが読めない");
         return out;
     }
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         out.problem = QStringLiteral("通常のファイルでない");
     } else if (st.st_size > kMaxSettingsBytes) {
         out.problem = QStringLiteral("ファイルが大きすぎる（1 MiB まで）");
     } else {
         QFile file;
-        if (!file.open(fd, QIODevice::ReadOnly) || (out.bytes = file.read(kMaxSettingsBytes + 1)).size() > kMaxSettingsBytes) {
+        if (!file.open(fd, QIODevice::ReadOnly)
+            || (out.bytes = file.read(kMaxSettingsBytes + 1)).size() > kMaxSettingsBytes) {
             out.problem = QStringLiteral("ファイルが大きすぎる（1 MiB まで）");
         } else if (!looksLikeText(out.bytes)) {
             out.problem = QStringLiteral("ファイルが壊れているか読めない");
@@ -117,15 +118,15 @@ bool noPrinter(const QString& path, QString* problem)
 
 }  // namespace
 
-CalibrationSettings::CalibrationSettings() : path_(defaultPath()) {}
+CalibrationSettings::CalibrationSettings() : path_(defaultPath()) { }
 
-CalibrationSettings::CalibrationSettings(const QString& iniPath) : path_(iniPath) {}
+CalibrationSettings::CalibrationSettings(const QString& iniPath) : path_(iniPath) { }
 
 QString CalibrationSettings::defaultPath()
 {
     // One file for the desktop program and the command-line renderer alike.
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/tanafuda/tanafuda.ini");
+        + QStringLiteral("/tanafuda/tanafuda.ini");
 }
 
 StoredCalibration CalibrationSettings::load(const QString& printerName) const
@@ -140,8 +141,9 @@ StoredCalibration CalibrationSettings::load(const QString& printerName) const
     QTemporaryDir scratch;
     const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
     if (!file.problem.isEmpty() || !scratch.isValid() || !copyForSettings(file.bytes, work)) {
-        return {std::nullopt,
-                unusable(path_, printerName, file.problem.isEmpty() ? QStringLiteral("ファイルが読めない") : file.problem)};
+        return {
+            std::nullopt,
+            unusable(path_, printerName, file.problem.isEmpty() ? QStringLiteral("ファイルが読めない") : file.problem)};
     }
     QSettings settings(work, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError) {
@@ -189,7 +191,8 @@ QString CalibrationSettings::catalogueDatabase(QString* problem) const
     return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString().trimmed();
 }
 
-bool CalibrationSettings::save(const QString& printerName, const calibration::Calibration& calibration, QString* problem)
+bool CalibrationSettings::save(const QString& printerName, const calibration::Calibration& calibration,
+                               QString* problem)
 {
     if (!calibration::withinBounds(calibration)) {
         if (problem) {
@@ -261,7 +264,9 @@ bool CalibrationSettings::write(const QString& key, const std::optional<QString>
     QTemporaryDir scratch;
     const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
     const bool copied = exists && file.problem.isEmpty() && scratch.isValid() && copyForSettings(file.bytes, work);
-    if (exists && (!file.problem.isEmpty() || (copied && QSettings(work, QSettings::IniFormat).status() != QSettings::NoError))) {
+    if (exists
+        && (!file.problem.isEmpty()
+            || (copied && QSettings(work, QSettings::IniFormat).status() != QSettings::NoError))) {
         // A damaged file is not rewritten from what little could be read of it: it is put aside
         // and a new one begun, so that nothing the user might still want is overwritten.
         // Renamed by the system call: QFile would copy what it cannot rename, and a FIFO cannot be

@@ -35,7 +35,8 @@ bool markActualSize(const QPrinter& printer, QString& error)
     }
     QString why;
     if (!setPrintScalingNone(printer.outputFileName(), why)) {
-        error = QStringLiteral("PDF %1 に実寸で印刷する指定を書き込めませんでした（%2）。").arg(printer.outputFileName(), why);
+        error = QStringLiteral("PDF %1 に実寸で印刷する指定を書き込めませんでした（%2）。")
+                    .arg(printer.outputFileName(), why);
         return false;
     }
     return true;
@@ -56,8 +57,9 @@ DocumentResult printCalibratedPages(QPrinter& printer, int pageCount, const Cali
 bool printCalibratedPage(QPrinter& printer, const calibration::Calibration& calibration,
                          const std::function<void(draw::Surface&)>& drawPage, QString* error)
 {
-    const DocumentResult printed = printSurfacePages(printer, 1, [&calibration](const QPrinter&) { return calibration; },
-                                                     [&drawPage](int, draw::Surface& surface) { drawPage(surface); });
+    const DocumentResult printed = printSurfacePages(
+        printer, 1, [&calibration](const QPrinter&) { return calibration; },
+        [&drawPage](int, draw::Surface& surface) { drawPage(surface); });
     QString problem;
     if (!printed.ok) {
         problem = QStringLiteral("印刷できませんでした。プリンタの状態を確かめてください。");

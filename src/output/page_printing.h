@@ -6,9 +6,9 @@
 // corner of its printable area, so that the printed page, the PDF and the preview agree on every
 // printer; the printer's calibration moves and scales the whole page (output/page_transform.h).
 
+#include "core/calibration/calibration.h"
 #include "output/page_transform.h"
 #include "output/print_pages.h"
-#include "core/calibration/calibration.h"
 
 #include <QString>
 

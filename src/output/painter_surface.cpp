@@ -3,19 +3,19 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGlyphRun>
-#include <QPaintEngine>
-#include <QTextLayout>
 #include <QGuiApplication>
 #include <QHash>
 #include <QList>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPalette>
 #include <QPen>
 #include <QRect>
 #include <QStaticText>
-#include <QTransform>
+#include <QTextLayout>
 #include <QThread>
+#include <QTransform>
 
 #include <cmath>
 
@@ -284,8 +284,7 @@ detail::PainterFont& PainterSurface::fontFor(const draw::FontSpec& spec)
         const int deviceDpiY = painter_->device()->logicalDpiY();
         auto& shared = sharedFonts();
         for (const auto& candidate : shared) {
-            if (candidate->spec == spec && candidate->pointSize == pointSize
-                && candidate->deviceDpiY == deviceDpiY) {
+            if (candidate->spec == spec && candidate->pointSize == pointSize && candidate->deviceDpiY == deviceDpiY) {
                 entry = candidate;
                 break;
             }
@@ -447,8 +446,9 @@ void PainterSurface::doLine(double x, double y, double dx, double dy, draw::Colo
         const int pen = drawWidth();
         const int half = pen / 2;
         const QRect span = QRect(from, to).normalized();
-        painter_->fillRect(QRect(span.left() - half, span.top() - half, span.width() - 1 + pen, span.height() - 1 + pen),
-                           colourOf(colour));
+        painter_->fillRect(
+            QRect(span.left() - half, span.top() - half, span.width() - 1 + pen, span.height() - 1 + pen),
+            colourOf(colour));
         return;
     }
     usePen(colour, drawWidth());

@@ -65,7 +65,6 @@ protected:
     void doLine(double x, double y, double dx, double dy, draw::Colour colour) override;
 
 private:
-
     void setUpPainter();
     void flushFill();
     double toPxX(double v) const;

@@ -61,7 +61,6 @@ QStringList printJobOptions(const QPrinter& printer)
     return engine ? engine->property(kCupsOptionsKey).toStringList() : QStringList();
 }
 
-
 bool choosePrinterByName(QPrinter& printer, const QString& printerName, QString& error)
 {
     if (!printerName.isEmpty()) {
@@ -79,7 +78,7 @@ DocumentResult printPages(QPrinter& printer, int pageCount, const CalibrationOfP
                           const PageDrawer& drawPage)
 {
     prepareActualSizePage(printer);
-    const calibration::Calibration calibration = calibrationOf ? calibrationOf(printer) : calibration::Calibration{};
+    const calibration::Calibration calibration = calibrationOf ? calibrationOf(printer) : calibration::Calibration {};
     QPainter painter;
     if (!painter.begin(&printer)) {
         return {false, QStringLiteral("the printer cannot begin the job")};

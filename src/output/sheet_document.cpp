@@ -1,9 +1,9 @@
 #include "output/sheet_document.h"
 
+#include "core/draw/draw_tag_sheet.h"
 #include "output/page_transform.h"
 #include "output/painter_surface.h"
 #include "output/pdf_print_scaling.h"
-#include "core/draw/draw_tag_sheet.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -63,11 +63,21 @@ QString escapedForXml(const QString& text)
     out.reserve(text.size());
     for (const char32_t c : text.toUcs4()) {
         switch (c) {
-        case U'&': out += QLatin1String("&amp;"); break;
-        case U'<': out += QLatin1String("&lt;"); break;
-        case U'>': out += QLatin1String("&gt;"); break;
-        case U'"': out += QLatin1String("&quot;"); break;
-        case U'\'': out += QLatin1String("&apos;"); break;
+        case U'&':
+            out += QLatin1String("&amp;");
+            break;
+        case U'<':
+            out += QLatin1String("&lt;");
+            break;
+        case U'>':
+            out += QLatin1String("&gt;");
+            break;
+        case U'"':
+            out += QLatin1String("&quot;");
+            break;
+        case U'\'':
+            out += QLatin1String("&apos;");
+            break;
         default:
             if (allowedInXml(c) && c != 0x9 && c != 0xA && c != 0xD) {
                 out += QString::fromUcs4(&c, 1);

@@ -4,9 +4,9 @@
 // document; a print job through output/sheet_print.h), or as one image per page (PNG, SVG).
 // Shared by the command-line renderer, the list import and the editor.
 
-#include "output/print_pages.h"
 #include "core/calibration/calibration.h"
 #include "core/sheet/tag_sheet.h"
+#include "output/print_pages.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "output/sheet_print.h"
 
-#include "output/calibration_settings.h"
 #include "core/draw/draw_tag_sheet.h"
+#include "output/calibration_settings.h"
 #include "output/page_printing.h"
 #include "output/sheet_document.h"
 
@@ -14,9 +14,9 @@ CalibrationOfPrinter printerCalibration(const jobs::CalibrationRequest& request,
 {
     return [request, settings, warn](const QPrinter& printer) {
         const bool printing = printer.outputFormat() == QPrinter::NativeFormat;
-        const jobs::ChosenCalibration chosen = jobs::chooseCalibration(
-            request, printing ? printer.printerName() : QString(),
-            [&settings](const QString& name) { return settings.load(name); });
+        const jobs::ChosenCalibration chosen
+            = jobs::chooseCalibration(request, printing ? printer.printerName() : QString(),
+                                      [&settings](const QString& name) { return settings.load(name); });
         if (!chosen.warning.isEmpty() && warn) {
             warn(chosen.warning);
         }
@@ -27,12 +27,13 @@ CalibrationOfPrinter printerCalibration(const jobs::CalibrationRequest& request,
 DocumentResult printSheets(const std::vector<sheet::TagSheet>& sheets, QPrinter& printer,
                            const CalibrationOfPrinter& calibrationOf)
 {
-    return printCalibratedPages(printer, int(sheets.size()), calibrationOf, [&sheets](int index, draw::Surface& surface) {
-        // Paper gets the printer's drawing, whatever the window was showing.
-        sheet::TagSheet page = cutToDrawable(sheets[size_t(index)]);
-        page.outputMode = sheet::OutputMode::printer;
-        draw::drawTagSheet(page, surface);
-    });
+    return printCalibratedPages(printer, int(sheets.size()), calibrationOf,
+                                [&sheets](int index, draw::Surface& surface) {
+                                    // Paper gets the printer's drawing, whatever the window was showing.
+                                    sheet::TagSheet page = cutToDrawable(sheets[size_t(index)]);
+                                    page.outputMode = sheet::OutputMode::printer;
+                                    draw::drawTagSheet(page, surface);
+                                });
 }
 
 }  // namespace output

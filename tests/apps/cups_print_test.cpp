@@ -2,15 +2,15 @@
 // folder and socket, nothing of the system's queues touched) with a queue of the generic PDF
 // printer, whose filters treat the job as a printer driver would. Skipped with a message where
 // cupsd cannot be started.
-#include "support/fake_dialogs.h"
-#include "support/editor_test_support.h"
-#include "output/calibration_settings.h"
-#include "output/page_printing.h"
 #include "core/draw/calibration_sheet.h"
-#include "support/printed_page_checks.h"
 #include "core/files/sheet_file.h"
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/editor/control_names.h"
+#include "output/calibration_settings.h"
+#include "output/page_printing.h"
+#include "support/editor_test_support.h"
+#include "support/fake_dialogs.h"
+#include "support/printed_page_checks.h"
 #include "support/qt_print.h"
 
 #include <QAction>
@@ -165,7 +165,7 @@ private:
         }
     }
 
-    QTemporaryDir dir_{QStringLiteral("/tmp/tanafuda-cups-XXXXXX")};  // short: a socket path has a limit
+    QTemporaryDir dir_ {QStringLiteral("/tmp/tanafuda-cups-XXXXXX")};  // short: a socket path has a limit
     QString root_;
     QProcess cupsd_;
     QString problem_;
@@ -185,10 +185,7 @@ protected:
 
     // Qt reads the print server once per process; when another test of this run reached the
     // system's first, the private queue cannot be seen from here.
-    bool qtSeesQueue()
-    {
-        return QPrinterInfo::availablePrinterNames().contains(kQueue);
-    }
+    bool qtSeesQueue() { return QPrinterInfo::availablePrinterNames().contains(kQueue); }
 
     QString path(const QString& name) const { return dir.filePath(name); }
 
@@ -233,8 +230,8 @@ TEST_F(CupsPrint, EditorPrintsFromThePaperCornerWithThePrintersCalibration)
         Calibration applied;
     } rows[] = {
         {"none saved", std::nullopt, false, {}},
-        {"saved", Calibration{-1, 3, 99, 101.5}, false, {-1, 3, 99, 101.5}},
-        {"unusable", Calibration{-1, 3, 99, 101.5}, true, {}},
+        {"saved", Calibration {-1, 3, 99, 101.5}, false, {-1, 3, 99, 101.5}},
+        {"unusable", Calibration {-1, 3, 99, 101.5}, true, {}},
     };
     bool first = true;
     for (const auto& row : rows) {
@@ -326,8 +323,8 @@ TEST_F(CupsPrint, RendererPrintsWithThePrintersCalibration)
 
     const QString configHome = path(QStringLiteral("config"));
     const QString ini = configHome + QStringLiteral("/tanafuda/tanafuda.ini");
-    const Calibration saved{1.25, -0.75, 100.5, 99.5};
-    const Calibration given{-2, 2, 100, 100};
+    const Calibration saved {1.25, -0.75, 100.5, 99.5};
+    const Calibration given {-2, 2, 100, 100};
     const struct {
         const char* name;
         bool damaged;
@@ -353,8 +350,10 @@ TEST_F(CupsPrint, RendererPrintsWithThePrintersCalibration)
             file.write(text);
         }
         cups.expectJob();
-        const printed::Run r = cups.lp(renderer, QStringList{sheetPath, QStringLiteral("--print"), QStringLiteral("--printer"), kQueue} + row.args,
-                                       configHome);
+        const printed::Run r = cups.lp(
+            renderer,
+            QStringList {sheetPath, QStringLiteral("--print"), QStringLiteral("--printer"), kQueue} + row.args,
+            configHome);
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.says))) << r.err.toStdString();
         ASSERT_TRUE(cups.waitForJob()) << cups.log().toStdString();
@@ -374,15 +373,16 @@ TEST_F(CupsPrint, JobAsksForActualSize)
     ASSERT_EQ(printer.outputFormat(), QPrinter::NativeFormat);
     // As a printer dialog leaves them: the engine's CUPS options, name and value in turn.
     const auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-    printer.printEngine()->setProperty(cupsOptions, QStringList{QStringLiteral("fit-to-page"), QStringLiteral("true"),
-                                                                QStringLiteral("Duplex"), QStringLiteral("None"),
-                                                                QStringLiteral("number-up"), QStringLiteral("2"),
-                                                                QStringLiteral("scaling"), QStringLiteral("90")});
+    printer.printEngine()->setProperty(cupsOptions,
+                                       QStringList {QStringLiteral("fit-to-page"), QStringLiteral("true"),
+                                                    QStringLiteral("Duplex"), QStringLiteral("None"),
+                                                    QStringLiteral("number-up"), QStringLiteral("2"),
+                                                    QStringLiteral("scaling"), QStringLiteral("90")});
     output::prepareActualSizePage(printer);
     EXPECT_EQ(output::printJobOptions(printer),
-              (QStringList{QStringLiteral("Duplex"), QStringLiteral("None"), QStringLiteral("fit-to-page"),
-                           QStringLiteral("false"), QStringLiteral("print-scaling"), QStringLiteral("none"),
-                           QStringLiteral("number-up"), QStringLiteral("1")}));
+              (QStringList {QStringLiteral("Duplex"), QStringLiteral("None"), QStringLiteral("fit-to-page"),
+                            QStringLiteral("false"), QStringLiteral("print-scaling"), QStringLiteral("none"),
+                            QStringLiteral("number-up"), QStringLiteral("1")}));
     EXPECT_TRUE(printer.fullPage());
     EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
 }
@@ -398,8 +398,9 @@ QString writeCodedList(const QString& path, QStringList& codes)
     const sheet::TagSheet coded = printed::codedSheet(codes);
     QString text = QStringLiteral("JANコード,商品名,売価\n");
     for (int tag = 1; tag <= 48; ++tag) {
-        const sheet::TagRecord r = tag <= 24 ? coded.record(tag) : sheet::TagRecord{};
-        text += QStringLiteral("%1,%2,%3\n").arg(r.jan, r.productName.isEmpty() ? QStringLiteral("品%1").arg(tag) : r.productName)
+        const sheet::TagRecord r = tag <= 24 ? coded.record(tag) : sheet::TagRecord {};
+        text += QStringLiteral("%1,%2,%3\n")
+                    .arg(r.jan, r.productName.isEmpty() ? QStringLiteral("品%1").arg(tag) : r.productName)
                     .arg(r.price);
     }
     QFile file(path);
@@ -418,16 +419,21 @@ TEST_F(CupsPrint, EveryPrintPathAppliesThePrintersCalibration)
     ASSERT_FALSE(list.isEmpty());
     const QString tools = QStringLiteral(TANAFUDA_BINARY_DIR "/tools/");
     // The list's first sheet as the import writes it, and that sheet drawn without a printer.
-    ASSERT_EQ(printed::run(tools + QStringLiteral("tanafuda-import"), {list, QStringLiteral("-o"), path(QStringLiteral("sheets"))}).exitCode, 0);
+    ASSERT_EQ(printed::run(tools + QStringLiteral("tanafuda-import"),
+                           {list, QStringLiteral("-o"), path(QStringLiteral("sheets"))})
+                  .exitCode,
+              0);
     const QString firstSheet = path(QStringLiteral("sheets/coded-1.csv"));
     const std::optional<sheet::TagSheet> s = files::readAnySheetFile(firstSheet);
     ASSERT_TRUE(s.has_value());
     const QString direct = path(QStringLiteral("direct.pdf"));
-    ASSERT_EQ(printed::run(tools + QStringLiteral("tanafuda-render"), {firstSheet, QStringLiteral("-o"), direct}).exitCode, 0);
+    ASSERT_EQ(
+        printed::run(tools + QStringLiteral("tanafuda-render"), {firstSheet, QStringLiteral("-o"), direct}).exitCode,
+        0);
 
     const QString configHome = path(QStringLiteral("config"));
     const QString ini = configHome + QStringLiteral("/tanafuda/tanafuda.ini");
-    const Calibration saved{1.5, -1.25, 100.5, 99.5};
+    const Calibration saved {1.5, -1.25, 100.5, 99.5};
     ASSERT_TRUE(output::CalibrationSettings(ini).save(kQueue, saved, nullptr));
     const auto command = [&](const QString& program, const QStringList& args) {
         const printed::Run r = cups.lp(tools + program, args, configHome);
@@ -471,24 +477,26 @@ TEST_F(CupsPrint, EveryPrintPathAppliesThePrintersCalibration)
              e.sheet() = *s;
              e.w().menuAction(desktop::names::kPrintMenu)->trigger();
              EXPECT_TRUE(e.dialogs.messages.isEmpty()) << e.dialogs.messages.join(u'\n').toStdString();
-             return Printed{direct, *s};
+             return Printed {direct, *s};
          }},
         {"tanafuda-render --print",
          [&] {
-             command(QStringLiteral("tanafuda-render"), {firstSheet, QStringLiteral("--print"), QStringLiteral("--printer"), kQueue});
-             return Printed{direct, *s};
+             command(QStringLiteral("tanafuda-render"),
+                     {firstSheet, QStringLiteral("--print"), QStringLiteral("--printer"), kQueue});
+             return Printed {direct, *s};
          }},
         {"import dialog, print all",
          [&] {
              const QString reference = path(QStringLiteral("dialog.pdf"));
              importInEditor(reference);
-             return Printed{reference, importInEditor({})};
+             return Printed {reference, importInEditor({})};
          }},
         {"tanafuda-import --print",
          [&] {
-             command(QStringLiteral("tanafuda-import"), {list, QStringLiteral("-o"), path(QStringLiteral("printed")),
-                                                         QStringLiteral("--print"), QStringLiteral("--printer"), kQueue});
-             return Printed{direct, *s};
+             command(QStringLiteral("tanafuda-import"),
+                     {list, QStringLiteral("-o"), path(QStringLiteral("printed")), QStringLiteral("--print"),
+                      QStringLiteral("--printer"), kQueue});
+             return Printed {direct, *s};
          }},
     };
     bool first = true;
@@ -497,7 +505,8 @@ TEST_F(CupsPrint, EveryPrintPathAppliesThePrintersCalibration)
         cups.expectJob();
         const Printed printed = row.print();
         ASSERT_TRUE(cups.waitForJob()) << cups.log().toStdString();
-        expectBarcodesWhereCalibrationSays(printed.reference, cups.output(), printed.sheet, saved, codes, dir.path(), first);
+        expectBarcodesWhereCalibrationSays(printed.reference, cups.output(), printed.sheet, saved, codes, dir.path(),
+                                           first);
         first = false;
     }
 }

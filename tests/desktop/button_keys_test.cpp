@@ -1,9 +1,9 @@
 // Enter on a focused command button presses it, in the editors and the launcher.
 #include "desktop/button_keys.h"
 
-#include "support/editor_test_support.h"
 #include "desktop/launcher/launcher_window.h"
 #include "desktop/window_registry.h"
+#include "support/editor_test_support.h"
 
 #include <QKeyEvent>
 #include <QSignalSpy>
@@ -32,10 +32,8 @@ TEST(ButtonKeys, EnterPressesOnceWithoutModifiersAndOnlyWhenEnabled)
         bool enabled;
         int clicks;
     } rows[] = {
-        {Qt::Key_Return, Qt::NoModifier, false, true, 1},
-        {Qt::Key_Enter, Qt::KeypadModifier, false, true, 1},
-        {Qt::Key_Return, Qt::ShiftModifier, false, true, 0},
-        {Qt::Key_Return, Qt::ControlModifier, false, true, 0},
+        {Qt::Key_Return, Qt::NoModifier, false, true, 1},    {Qt::Key_Enter, Qt::KeypadModifier, false, true, 1},
+        {Qt::Key_Return, Qt::ShiftModifier, false, true, 0}, {Qt::Key_Return, Qt::ControlModifier, false, true, 0},
         {Qt::Key_Return, Qt::NoModifier, true, true, 0},  // held down: the first press counted
         {Qt::Key_Return, Qt::NoModifier, false, false, 0},
     };

@@ -1,7 +1,5 @@
 #include "desktop/program_start.h"
 
-#include "support/fake_dialogs.h"
-#include "support/sample_records.h"
 #include "core/files/sheet_file.h"
 #include "desktop/editor/edit_box.h"
 #include "desktop/editor/editor_window.h"
@@ -9,6 +7,8 @@
 #include "desktop/launcher/launcher_window.h"
 #include "desktop/launcher/user_guide.h"
 #include "desktop/window_registry.h"
+#include "support/fake_dialogs.h"
+#include "support/sample_records.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,8 +43,8 @@ TEST(ProgramArguments, HelpVersionFileAndMistakes)
     struct Row {
         QStringList args;  // after the program's name
         Action action;
-        QString path;      // expected sheet path
-        QString error;     // a part of the expected error
+        QString path;   // expected sheet path
+        QString error;  // a part of the expected error
     };
     const Row rows[] = {
         {{}, Action::run, {}, {}},
@@ -69,8 +69,8 @@ TEST(ProgramArguments, HelpVersionFileAndMistakes)
     };
     for (const Row& row : rows) {
         const QString shown = row.args.join(u' ');
-        const desktop::ProgramArguments parsed =
-            desktop::parseProgramArguments(QStringList{QStringLiteral("tanafuda")} + row.args);
+        const desktop::ProgramArguments parsed
+            = desktop::parseProgramArguments(QStringList {QStringLiteral("tanafuda")} + row.args);
         EXPECT_EQ(parsed.action, row.action) << shown.toStdString();
         EXPECT_EQ(parsed.sheetPath, row.path) << shown.toStdString();
         if (row.error.isEmpty()) {
@@ -140,9 +140,9 @@ TEST_F(StartTest, AMissingGuideIsReportedInsteadOfOpened)
     FakeDialogs dialogs;
     dialogs.existsAnswer = false;
     desktop::openUserGuide(nullptr, QStringLiteral("file:///nowhere/guide/index.html"), dialogs);
-    EXPECT_EQ(dialogs.existsAsked, QStringList{QStringLiteral("/nowhere/guide/index.html")});
+    EXPECT_EQ(dialogs.existsAsked, QStringList {QStringLiteral("/nowhere/guide/index.html")});
     EXPECT_EQ(dialogs.messages,
-              QStringList{QStringLiteral("エラー: 使い方ガイドが見つかりません。\n/nowhere/guide/index.html")});
+              QStringList {QStringLiteral("エラー: 使い方ガイドが見つかりません。\n/nowhere/guide/index.html")});
 }
 
 TEST_F(StartTest, AFileOpensInTheEditorOfItsFormatOrTheLauncherAfterTheMessage)
@@ -178,11 +178,20 @@ TEST_F(StartTest, AFileOpensInTheEditorOfItsFormatOrTheLauncherAfterTheMessage)
     const Row rows[] = {
         {"large sheet", large, QStringLiteral("大きい棚札"), QStringLiteral("大きい棚札  ") + large, {}},
         {"small sheet", small, QStringLiteral("小棚札"), QStringLiteral("小きい棚札  ") + small, {}},
-        {"other csv", writeBytes(QStringLiteral("list.csv"), "jan,name,price\r\n4901234567894,apple,100\r\n"),
-         QString(), QStringLiteral("プリコラ８．０"), {notASheet}},
-        {"empty file", writeBytes(QStringLiteral("empty.csv"), QByteArray()), QString(),
-         QStringLiteral("プリコラ８．０"), {notASheet}},
-        {"missing file", dir.filePath(QStringLiteral("gone.csv")), QString(), QStringLiteral("プリコラ８．０"),
+        {"other csv",
+         writeBytes(QStringLiteral("list.csv"), "jan,name,price\r\n4901234567894,apple,100\r\n"),
+         QString(),
+         QStringLiteral("プリコラ８．０"),
+         {notASheet}},
+        {"empty file",
+         writeBytes(QStringLiteral("empty.csv"), QByteArray()),
+         QString(),
+         QStringLiteral("プリコラ８．０"),
+         {notASheet}},
+        {"missing file",
+         dir.filePath(QStringLiteral("gone.csv")),
+         QString(),
+         QStringLiteral("プリコラ８．０"),
          {notASheet}},
         {"a folder", dir.path(), QString(), QStringLiteral("プリコラ８．０"), {notASheet}},
     };

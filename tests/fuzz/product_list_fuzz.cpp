@@ -149,9 +149,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             checkPart(mode, expandedXml(bytes));
             return 0;
         }
-        const SpreadsheetRead read =
-            readSpreadsheet(bytes, mode % 4 == 1 ? SpreadsheetKind::xlsx : SpreadsheetKind::ods,
-                            (mode & 0x10) ? QStringLiteral("Sheet2") : QString());
+        const SpreadsheetRead read
+            = readSpreadsheet(bytes, mode % 4 == 1 ? SpreadsheetKind::xlsx : SpreadsheetKind::ods,
+                              (mode & 0x10) ? QStringLiteral("Sheet2") : QString());
         require(read.ok == read.error.isEmpty(), "an error exactly when not read");
         if (read.ok) {
             require(read.sheetNames.contains(read.sheetName), "the sheet read is one of the workbook's");
@@ -176,9 +176,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const ListRow& row : list.rows) {
         require(row.cells.size() <= list.columnTitles.size(), "a title for every column");
     }
-    const TaxSettings tax{(mode & 0x40) ? PriceBasis::excludesTax : PriceBasis::includesTax,
-                          (mode & 0x80) ? kReducedRate : kStandardRate,
-                          allRoundings().at(mode % 3)};
+    const TaxSettings tax {(mode & 0x40) ? PriceBasis::excludesTax : PriceBasis::includesTax,
+                           (mode & 0x80) ? kReducedRate : kStandardRate, allRoundings().at(mode % 3)};
     checkCleaning(list, SheetFormat::large, tax);
     checkCleaning(list, SheetFormat::small, tax);
     return 0;

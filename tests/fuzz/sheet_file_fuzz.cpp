@@ -4,8 +4,8 @@
 // survives writing and reading again. The same bytes read from a real file and from a pipe give the
 // same sheet, and that sheet is drawn for the preview and for the printer on a recording surface:
 // the same operations each time, at finite positions, without changing the sheet.
-#include "core/draw/recording_surface.h"
 #include "core/draw/draw_tag_sheet.h"
+#include "core/draw/recording_surface.h"
 #include "core/files/sheet_file.h"
 
 #include <cmath>
@@ -136,8 +136,7 @@ std::optional<TagSheet> readThroughPipe(const QByteArray& bytes)
     std::optional<TagSheet> sheet = readAnySheetFile(QStringLiteral("/dev/fd/%1").arg(ends[0]));
     // A reader that stopped early must not leave the feeder blocked.
     char sink[4096];
-    while (::read(ends[0], sink, sizeof sink) > 0) {
-    }
+    while (::read(ends[0], sink, sizeof sink) > 0) { }
     feeder.join();
     ::close(ends[0]);
     return sheet;
@@ -158,8 +157,7 @@ void checkDrawing(TagSheet sheet)
         sheet.bordered = print;
         const TagSheet before = sheet;
         const std::vector<draw::DrawOp> ops = drawn(sheet);
-        require(sheet.records == before.records && sheet.current == before.current,
-                "drawing leaves the sheet alone");
+        require(sheet.records == before.records && sheet.current == before.current, "drawing leaves the sheet alone");
         require(!ops.empty(), "a page is drawn");
         for (const draw::DrawOp& op : ops) {
             require(std::isfinite(op.x) && std::isfinite(op.y) && std::isfinite(op.w) && std::isfinite(op.h),

@@ -1,10 +1,10 @@
 // The settings file of the printers' calibrations, the page transform, and the PDFs marked to
 // print at actual size.
+#include "core/draw/calibration_sheet.h"
+#include "core/sheet/tag_sheet.h"
 #include "output/calibration_settings.h"
 #include "output/page_printing.h"
 #include "output/pdf_print_scaling.h"
-#include "core/draw/calibration_sheet.h"
-#include "core/sheet/tag_sheet.h"
 #include "support/printed_page_checks.h"
 #include "support/qt_print.h"
 
@@ -20,8 +20,8 @@
 #include <QTransform>
 #include <gtest/gtest.h>
 
-using output::CalibrationSettings;
 using calibration::Calibration;
+using output::CalibrationSettings;
 
 namespace {
 
@@ -49,9 +49,9 @@ const QByteArray kBinary("\x00\xff\xfe[calibration\x00\x01=\x02\n\xc3(", 16);
 
 const StoredRow kStored[] = {
     {"no settings file", {}, std::nullopt, false},
-    {"quoted value", "[calibration]\nP1=\"1.5,-2,99.5,100\"\n", Calibration{1.5, -2, 99.5, 100}, false},
-    {"hand-edited without quotes", "[calibration]\nP1=1.5, -2, 99.5, 100\n", Calibration{1.5, -2, 99.5, 100}, false},
-    {"more decimals than kept", "[calibration]\nP1=\"0.123,0,100.004,100\"\n", Calibration{0.12, 0, 100, 100}, false},
+    {"quoted value", "[calibration]\nP1=\"1.5,-2,99.5,100\"\n", Calibration {1.5, -2, 99.5, 100}, false},
+    {"hand-edited without quotes", "[calibration]\nP1=1.5, -2, 99.5, 100\n", Calibration {1.5, -2, 99.5, 100}, false},
+    {"more decimals than kept", "[calibration]\nP1=\"0.123,0,100.004,100\"\n", Calibration {0.12, 0, 100, 100}, false},
     {"another printer only", "[calibration]\nP2=\"1,1,100,100\"\n", std::nullopt, false},
     {"offset beyond 20 mm", "[calibration]\nP1=\"25,0,100,100\"\n", std::nullopt, true},
     {"scale below 90 %", "[calibration]\nP1=\"0,0,50,100\"\n", std::nullopt, true},
@@ -93,20 +93,20 @@ TEST(CalibrationSettings, KeepsEachPrinterApartAndClearsOne)
     ASSERT_TRUE(settings.save(shop, {0, 0.5, 100, 100}, &problem)) << problem.toStdString();
 
     const CalibrationSettings reread(path);
-    EXPECT_EQ(reread.load(office).calibration, (Calibration{1.23, -2, 99.5, 101.01}));
-    EXPECT_EQ(reread.load(shop).calibration, (Calibration{0, 0.5, 100, 100}));
+    EXPECT_EQ(reread.load(office).calibration, (Calibration {1.23, -2, 99.5, 101.01}));
+    EXPECT_EQ(reread.load(shop).calibration, (Calibration {0, 0.5, 100, 100}));
     EXPECT_EQ(reread.load(QStringLiteral("事務所")).calibration, std::nullopt);
 
     ASSERT_TRUE(settings.clear(office, &problem));
     EXPECT_EQ(CalibrationSettings(path).load(office).calibration, std::nullopt);
-    EXPECT_EQ(CalibrationSettings(path).load(shop).calibration, (Calibration{0, 0.5, 100, 100}));
+    EXPECT_EQ(CalibrationSettings(path).load(shop).calibration, (Calibration {0, 0.5, 100, 100}));
 
     // The list layouts' choices beside the calibrations, a JSON text with commas and quotes each.
     const QString json = QStringLiteral(R"({"columns":{"jan":0,"name":1},"basis":"excludes-tax"})");
     ASSERT_TRUE(settings.rememberLayout(QStringLiteral("0f1e"), json, &problem)) << problem.toStdString();
     EXPECT_EQ(CalibrationSettings(path).rememberedLayout(QStringLiteral("0f1e")), json);
     EXPECT_EQ(CalibrationSettings(path).rememberedLayout(QStringLiteral("0f1f")), std::nullopt);
-    EXPECT_EQ(CalibrationSettings(path).load(shop).calibration, (Calibration{0, 0.5, 100, 100}));
+    EXPECT_EQ(CalibrationSettings(path).load(shop).calibration, (Calibration {0, 0.5, 100, 100}));
 }
 
 TEST(CalibrationSettings, RefusesWhatItCannotKeep)
@@ -121,7 +121,10 @@ TEST(CalibrationSettings, RefusesWhatItCannotKeep)
     } rows[] = {
         {"out of bounds", dir.filePath(QStringLiteral("a.ini")), QStringLiteral("P"), {0, 0, 111, 100}},
         {"no printer", dir.filePath(QStringLiteral("b.ini")), QString(), {0, 0, 100, 100}},
-        {"folder cannot be made", dir.filePath(QStringLiteral("plain/sub/c.ini")), QStringLiteral("P"), {1, 1, 100, 100}},
+        {"folder cannot be made",
+         dir.filePath(QStringLiteral("plain/sub/c.ini")),
+         QStringLiteral("P"),
+         {1, 1, 100, 100}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -151,7 +154,7 @@ TEST(CalibrationSettings, PutsADamagedFileAsideBeforeWritingANewOne)
         CalibrationSettings settings(path);
         QString problem;
         ASSERT_TRUE(settings.save(QStringLiteral("P2"), {1, 2, 100, 100}, &problem)) << problem.toStdString();
-        EXPECT_EQ(settings.load(QStringLiteral("P2")).calibration, (Calibration{1, 2, 100, 100}));
+        EXPECT_EQ(settings.load(QStringLiteral("P2")).calibration, (Calibration {1, 2, 100, 100}));
         EXPECT_EQ(readFile(path + QStringLiteral(".damaged")), row.putAside ? row.file : QByteArray());
         EXPECT_EQ(settings.load(QStringLiteral("P1")).problem.isEmpty(), row.putAside);
     }
@@ -167,10 +170,10 @@ TEST(CalibrationSettings, KeepsTheFilesModeWhenSaving)
     ASSERT_TRUE(CalibrationSettings(path).save(QStringLiteral("P2"), {0, 0, 101, 100}, nullptr));
     // A new file would have the umask's mode (readable by all, as a rule).
     const auto groupAndOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
-                                | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
     EXPECT_EQ(QFile::permissions(path) & groupAndOthers, QFileDevice::Permissions());
     EXPECT_TRUE(QFile::permissions(path).testFlag(QFileDevice::ReadOwner));
-    EXPECT_EQ(CalibrationSettings(path).load(QStringLiteral("P1")).calibration, (Calibration{1, 1, 100, 100}));
+    EXPECT_EQ(CalibrationSettings(path).load(QStringLiteral("P1")).calibration, (Calibration {1, 1, 100, 100}));
 }
 
 TEST(PageTransform, ScalesAboutThePaperCornerThenShifts)
@@ -205,9 +208,8 @@ TEST(PageTransform, MovesTheWholePageAsOne)
         image.setDotsPerMeterX(dotsPerMetre);
         image.setDotsPerMeterY(dotsPerMetre);
         image.fill(Qt::white);
-        ASSERT_TRUE(output::drawCalibratedPage(image, c, [&c](draw::Surface& s) {
-            draw::drawCalibrationSheet(sheet::SheetFormat::large, c, s);
-        }));
+        ASSERT_TRUE(output::drawCalibratedPage(
+            image, c, [&c](draw::Surface& s) { draw::drawCalibrationSheet(sheet::SheetFormat::large, c, s); }));
         for (const draw::CalibrationMark& mark : draw::calibrationMarks()) {
             const calibration::PointMm want = c.apply(mark.centre);
             const std::optional<printed::Mm> found = printed::findCross(image, kDpi, {want.x, want.y});

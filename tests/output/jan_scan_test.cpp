@@ -14,8 +14,8 @@
 
 #include <algorithm>
 
-using output::PainterSurface;
 using draw::Unit;
+using output::PainterSurface;
 
 namespace {
 
@@ -87,8 +87,8 @@ void drawGrid(PainterSurface& surface, const Area& area)
     for (int i = 0; i < kSampleCount; ++i) {
         const double left = (i % kColumns) * kCellWidthMm + 5;
         const double top = (i / kColumns) * kCellHeightMm + 1.5;
-        const barcode::JanResult result = barcode::drawJanBarcode(surface, QString::fromLatin1(kSamples[i].code), left, top,
-                                                  left + area.widthMm, top + area.heightMm);
+        const barcode::JanResult result = barcode::drawJanBarcode(surface, QString::fromLatin1(kSamples[i].code), left,
+                                                                  top, left + area.widthMm, top + area.heightMm);
         EXPECT_EQ(result == barcode::JanResult::ok, kSamples[i].expected != nullptr) << kSamples[i].code;
     }
 }
@@ -117,8 +117,7 @@ testing::AssertionResult run(const QString& program, const QStringList& argument
         *output = process.readAllStandardOutput();
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        return testing::AssertionFailure() << program.toStdString() << " failed with "
-                                           << process.exitCode() << ": "
+        return testing::AssertionFailure() << program.toStdString() << " failed with " << process.exitCode() << ": "
                                            << process.readAllStandardError().toStdString();
     }
     return testing::AssertionSuccess();

@@ -6,17 +6,17 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPageSize>
 #include <QPainter>
 #include <QPalette>
-#include <QPageSize>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using output::PainterSurface;
 using draw::Unit;
+using output::PainterSurface;
 
 namespace {
 
@@ -111,7 +111,7 @@ TEST(PainterSurface, MillimetresMapToDevicePixelsAndNeighboursTile)
         }
     }
     const QRect box = inkBox(strips);
-    EXPECT_EQ(box.left(), 24);   // 1 mm
+    EXPECT_EQ(box.left(), 24);    // 1 mm
     EXPECT_EQ(box.right(), 424);  // 18 mm = 425.2 px, exclusive
     for (int x = box.left(); x <= box.right(); ++x) {
         EXPECT_NE(strips.pixel(x, 5) & 0xFFFFFF, 0xFFFFFFu) << "column " << x;
@@ -342,8 +342,9 @@ TEST(PainterSurface, TextOnAPdfLooksAsThePainterDrawsItOnEveryPage)
             }
         }
         QProcess raster;
-        raster.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-png"), pdf,
-                                                  pdf + QStringLiteral(".page")});
+        raster.start(
+            QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-png"), pdf, pdf + QStringLiteral(".page")});
         ASSERT_TRUE(raster.waitForFinished(60000) && raster.exitCode() == 0) << "pdftoppm failed";
         const QImage reference(pdf + QStringLiteral(".page-1.png"));
         ASSERT_FALSE(reference.isNull());
@@ -352,7 +353,8 @@ TEST(PainterSurface, TextOnAPdfLooksAsThePainterDrawsItOnEveryPage)
         EXPECT_EQ(QImage(pdf + QStringLiteral(".page-3.png")), reference) << row.text;
 
         QProcess extract;
-        extract.start(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("3"), pdf, QStringLiteral("-")});
+        extract.start(QStringLiteral("pdftotext"),
+                      {QStringLiteral("-f"), QStringLiteral("3"), pdf, QStringLiteral("-")});
         ASSERT_TRUE(extract.waitForFinished(60000));
         EXPECT_EQ(QString::fromUtf8(extract.readAllStandardOutput()).simplified(), text.simplified());
     }
@@ -388,9 +390,10 @@ TEST(PainterSurface, BarcodeFillsOnAPdfCoverWhatTheyCoverOnAnImage)
         draw(surface);
     }
     QProcess raster;
-    raster.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-aa"),
-                                              QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"),
-                                              QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, pdf});
+    raster.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-aa"), QStringLiteral("no"),
+                  QStringLiteral("-aaVector"), QStringLiteral("no"), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, pdf});
     ASSERT_TRUE(raster.waitForFinished(60000) && raster.exitCode() == 0) << "pdftoppm failed";
     const QImage page = QImage(pdf + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(page.isNull());

@@ -51,7 +51,8 @@ TEST(SheetDocument, PageFilesAreNumberedBeforeTheExtension)
 
 TEST(SheetDocument, SvgTitleIsEscapedAndForbiddenCharactersDropped)
 {
-    const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><svg><title>tanafuda-page-title-0f3c9a</title><text>";
+    const QByteArray head
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><svg><title>tanafuda-page-title-0f3c9a</title><text>";
     const struct {
         QByteArray body;
         QString title;
@@ -59,8 +60,16 @@ TEST(SheetDocument, SvgTitleIsEscapedAndForbiddenCharactersDropped)
         QByteArray expectedBody;
     } rows[] = {
         {"ok", QStringLiteral("FileName  /a&b/<c>\"d'"), "FileName  /a&amp;b/&lt;c&gt;&quot;d&apos;", "ok"},
-        {QByteArray("a\x01" "b\x1f" "c\td", 8), QStringLiteral("x\ny\x01z"), "xyz", "ab" "c\td"},
-        {"\xEF\xBF\xBE" "e\xEF\xBF\xBF", QStringLiteral("商店"), "商店", "e"},
+        {QByteArray("a\x01"
+                    "b\x1f"
+                    "c\td",
+                    8),
+         QStringLiteral("x\ny\x01z"), "xyz",
+         "ab"
+         "c\td"},
+        {"\xEF\xBF\xBE"
+         "e\xEF\xBF\xBF",
+         QStringLiteral("商店"), "商店", "e"},
     };
     for (const auto& row : rows) {
         const QByteArray svg = head + row.body + "</text></svg>";
@@ -96,24 +105,24 @@ TEST(SheetDocument, PageImagesComeInOrderAndAFailingSinkStops)
         s.outputMode = sheet::OutputMode::preview;  // the preview's grid tells the formats apart
     }
     std::vector<QImage> pages;
-    const output::DocumentResult all = output::drawPageImages(
-        sheets, output::PageFormat::png, 30, [&](int index, const QByteArray& bytes, QString&) {
-            EXPECT_EQ(index, int(pages.size()));
-            pages.push_back(QImage::fromData(bytes, "PNG"));
-            return true;
-        });
+    const output::DocumentResult all = output::drawPageImages(sheets, output::PageFormat::png, 30,
+                                                              [&](int index, const QByteArray& bytes, QString&) {
+                                                                  EXPECT_EQ(index, int(pages.size()));
+                                                                  pages.push_back(QImage::fromData(bytes, "PNG"));
+                                                                  return true;
+                                                              });
     ASSERT_TRUE(all.ok) << all.error.toStdString();
     ASSERT_EQ(pages.size(), 3u);
     EXPECT_EQ(pages[0], pages[2]);
     EXPECT_NE(pages[0], pages[1]);
 
     int calls = 0;
-    const output::DocumentResult stopped = output::drawPageImages(
-        sheets, output::PageFormat::svg, 30, [&](int, const QByteArray&, QString& error) {
-            ++calls;
-            error = QStringLiteral("disk full");
-            return false;
-        });
+    const output::DocumentResult stopped
+        = output::drawPageImages(sheets, output::PageFormat::svg, 30, [&](int, const QByteArray&, QString& error) {
+              ++calls;
+              error = QStringLiteral("disk full");
+              return false;
+          });
     EXPECT_FALSE(stopped.ok);
     EXPECT_EQ(stopped.error, QStringLiteral("disk full"));
     EXPECT_EQ(calls, 1);
@@ -145,7 +154,8 @@ TEST(SheetDocument, PrintingIsOneJobWithAPagePerSheet)
         printer.setOutputFormat(QPrinter::PdfFormat);
         const QString file = dir.filePath(QStringLiteral("job-%1.pdf").arg(count));
         printer.setOutputFileName(file);
-        const output::DocumentResult r = output::printSheets(sheets, printer, [](const QPrinter&) { return calibration::Calibration{}; });
+        const output::DocumentResult r
+            = output::printSheets(sheets, printer, [](const QPrinter&) { return calibration::Calibration {}; });
         ASSERT_TRUE(r.ok) << r.error.toStdString();
         QFile pdf(file);
         ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));

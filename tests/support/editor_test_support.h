@@ -3,12 +3,12 @@
 // Driving an editor window as a user would: the window shown and active, keys sent to whichever
 // control has the focus, clicks through the window system.
 
-#include "support/fake_dialogs.h"
 #include "core/sheet/tag_sheet.h"
-#include "desktop/editor/edit_box.h"
 #include "desktop/dialogs/import_dialog.h"
+#include "desktop/editor/edit_box.h"
 #include "desktop/editor/editor_window.h"
 #include "desktop/editor/preview_pane.h"
+#include "support/fake_dialogs.h"
 
 #include <QApplication>
 #include <QLabel>

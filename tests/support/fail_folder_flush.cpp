@@ -7,7 +7,7 @@
 
 extern "C" int fsync(int fd)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         errno = EIO;
         return -1;

@@ -72,7 +72,7 @@ public:
         return existsAnswer;
     }
     desktop::MessageAnswer message(QWidget*, const QString& text, const QString& title, desktop::MessageIcon icon,
-                                    desktop::MessageButtons buttons) override
+                                   desktop::MessageButtons buttons) override
     {
         messages << title + QStringLiteral(": ") + text;
         messageKinds.emplace_back(icon, buttons);

@@ -82,12 +82,13 @@ public:
 
     QString urlFor(const QString& database, const QString& password) const
     {
-        return QStringLiteral("postgresql://%1:%2@localhost/%3?host=%4").arg(QString::fromLatin1(kUser), password, database, socketFolder());
+        return QStringLiteral("postgresql://%1:%2@localhost/%3?host=%4")
+            .arg(QString::fromLatin1(kUser), password, database, socketFolder());
     }
 
 private:
     struct Stopper : ::testing::Environment {
-        explicit Stopper(PostgresServer* server) : server_(server) {}
+        explicit Stopper(PostgresServer* server) : server_(server) { }
         void TearDown() override { server_->stop(); }
         PostgresServer* server_;
     };
@@ -96,10 +97,12 @@ private:
 
     static QString binFolder()
     {
-        const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        const QStringList versions
+            = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
         for (auto it = versions.crbegin(); it != versions.crend(); ++it) {
             const QString bin = QStringLiteral("/usr/lib/postgresql/%1/bin").arg(*it);
-            if (QFileInfo::exists(bin + QStringLiteral("/initdb")) && QFileInfo::exists(bin + QStringLiteral("/pg_ctl"))) {
+            if (QFileInfo::exists(bin + QStringLiteral("/initdb"))
+                && QFileInfo::exists(bin + QStringLiteral("/pg_ctl"))) {
                 return bin;
             }
         }
@@ -111,9 +114,10 @@ private:
     {
         QProcess process;
         if (::geteuid() == 0) {
-            process.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=%1").arg(uid_), QStringLiteral("--regid=%1").arg(gid_),
-                                                                 QStringLiteral("--clear-groups"), program}
-                                                         + arguments);
+            process.start(QStringLiteral("setpriv"),
+                          QStringList {QStringLiteral("--reuid=%1").arg(uid_), QStringLiteral("--regid=%1").arg(gid_),
+                                       QStringLiteral("--clear-groups"), program}
+                              + arguments);
         } else {
             process.start(program, arguments);
         }
@@ -126,7 +130,8 @@ private:
     {
         const QString bin = binFolder();
         if (bin.isEmpty()) {
-            skipReason_ = QStringLiteral("PostgreSQL is not installed (no initdb/pg_ctl under /usr/lib/postgresql/*/bin)");
+            skipReason_
+                = QStringLiteral("PostgreSQL is not installed (no initdb/pg_ctl under /usr/lib/postgresql/*/bin)");
             return;
         }
         if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
@@ -137,7 +142,8 @@ private:
             const passwd* user = ::getpwnam("postgres");
             user = user ? user : ::getpwnam("nobody");
             if (!user) {
-                skipReason_ = QStringLiteral("running as root and no unprivileged user (postgres, nobody) to run the server as");
+                skipReason_ = QStringLiteral(
+                    "running as root and no unprivileged user (postgres, nobody) to run the server as");
                 return;
             }
             uid_ = user->pw_uid;
@@ -145,7 +151,8 @@ private:
         }
         // Short path: a socket's path is limited to about 100 bytes.
         dir_ = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/tfpg-XXXXXX"));
-        if (!dir_->isValid() || (::geteuid() == 0 && ::chown(QFile::encodeName(dir_->path()).constData(), uid_, gid_) != 0)) {
+        if (!dir_->isValid()
+            || (::geteuid() == 0 && ::chown(QFile::encodeName(dir_->path()).constData(), uid_, gid_) != 0)) {
             skipReason_ = QStringLiteral("cannot make the server's temporary folder");
             return;
         }
@@ -162,17 +169,18 @@ private:
         data_ = dir_->filePath(QStringLiteral("data"));
         QString output;
         if (!runAsServerUser(bin + QStringLiteral("/initdb"),
-                             {QStringLiteral("-D"), data_, QStringLiteral("-U"), QString::fromLatin1(kUser), QStringLiteral("-A"),
-                              QStringLiteral("scram-sha-256"), QStringLiteral("--pwfile=") + passwordFile, QStringLiteral("-E"),
-                              QStringLiteral("UTF8"), QStringLiteral("--no-locale"), QStringLiteral("--no-sync")},
+                             {QStringLiteral("-D"), data_, QStringLiteral("-U"), QString::fromLatin1(kUser),
+                              QStringLiteral("-A"), QStringLiteral("scram-sha-256"),
+                              QStringLiteral("--pwfile=") + passwordFile, QStringLiteral("-E"), QStringLiteral("UTF8"),
+                              QStringLiteral("--no-locale"), QStringLiteral("--no-sync")},
                              &output)) {
             skipReason_ = QStringLiteral("initdb failed: ") + output;
             return;
         }
         pgCtl_ = bin + QStringLiteral("/pg_ctl");
         if (!runAsServerUser(pgCtl_,
-                             {QStringLiteral("-D"), data_, QStringLiteral("-w"), QStringLiteral("-l"), dir_->filePath(QStringLiteral("log")),
-                              QStringLiteral("-o"),
+                             {QStringLiteral("-D"), data_, QStringLiteral("-w"), QStringLiteral("-l"),
+                              dir_->filePath(QStringLiteral("log")), QStringLiteral("-o"),
                               QStringLiteral("-k %1 -c listen_addresses= -F -c max_connections=40").arg(dir_->path()),
                               QStringLiteral("start")},
                              &output)) {
@@ -186,7 +194,9 @@ private:
     {
         if (running_) {
             QString output;
-            runAsServerUser(pgCtl_, {QStringLiteral("-D"), data_, QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("stop")},
+            runAsServerUser(pgCtl_,
+                            {QStringLiteral("-D"), data_, QStringLiteral("-m"), QStringLiteral("immediate"),
+                             QStringLiteral("stop")},
                             &output);
             running_ = false;
         }

@@ -48,10 +48,11 @@ inline QString pdfCatalogue(const QString& path)
         return {};
     }
     QString catalogue = run(QStringLiteral("qpdf"), {QStringLiteral("--show-object=") + root.captured(1), path}).out;
-    const QRegularExpressionMatch prefs =
-        QRegularExpression(QStringLiteral("/ViewerPreferences (\\d+) 0 R")).match(catalogue);
+    const QRegularExpressionMatch prefs
+        = QRegularExpression(QStringLiteral("/ViewerPreferences (\\d+) 0 R")).match(catalogue);
     if (prefs.hasMatch()) {
-        const QString dict = run(QStringLiteral("qpdf"), {QStringLiteral("--show-object=") + prefs.captured(1), path}).out;
+        const QString dict
+            = run(QStringLiteral("qpdf"), {QStringLiteral("--show-object=") + prefs.captured(1), path}).out;
         catalogue.replace(prefs.captured(0), QStringLiteral("/ViewerPreferences ") + dict.trimmed());
     }
     return catalogue;
@@ -67,8 +68,9 @@ inline bool asksForActualSize(const QString& pdfPath)
 // The page at `dpi` as an image (pdftoppm); null when it could not be made.
 inline QImage pageImage(const QString& pdfPath, const QString& pngBase, int dpi)
 {
-    const Run r = run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
-                                                   QStringLiteral("-singlefile"), pdfPath, pngBase});
+    const Run r = run(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+                       QStringLiteral("-singlefile"), pdfPath, pngBase});
     if (r.exitCode != 0) {
         return {};
     }
@@ -140,7 +142,7 @@ inline std::optional<Mm> findCross(const QImage& image, int dpi, Mm expected, do
     if (!x || !y) {
         return std::nullopt;
     }
-    return Mm{pxToMm(*x, dpi), pxToMm(*y, dpi)};
+    return Mm {pxToMm(*x, dpi), pxToMm(*y, dpi)};
 }
 
 // Sheet with codes on the tags of the first column, whose barcodes have no coded neighbour.
@@ -151,11 +153,17 @@ inline sheet::TagSheet codedSheet(QStringList& codes)
                                "4900000000016", "4923456789014", "4934567890124", "4945678901234"};
     for (int row = 0; row < 8; ++row) {
         const int tag = 1 + row * 3;
-        s.record(tag) = {QString::fromLatin1(jan[row]), QStringLiteral("メーカー"), QStringLiteral("商品%1").arg(tag),
-                         QString(), QStringLiteral("1L"), QStringLiteral("ロット"), 100 * tag};
+        s.record(tag) = {QString::fromLatin1(jan[row]),
+                         QStringLiteral("メーカー"),
+                         QStringLiteral("商品%1").arg(tag),
+                         QString(),
+                         QStringLiteral("1L"),
+                         QStringLiteral("ロット"),
+                         100 * tag};
         codes << QString::fromLatin1(jan[row]);
-        s.record(tag + 1) = {QString(), QStringLiteral("隣"), QStringLiteral("商品%1").arg(tag + 1), QString(),
-                             QString(), QString(), 50};
+        s.record(tag + 1)
+            = {QString(), QStringLiteral("隣"), QStringLiteral("商品%1").arg(tag + 1), QString(), QString(), QString(),
+               50};
     }
     codes.sort();
     return s;
@@ -172,8 +180,7 @@ inline std::optional<Mm> barsCentre(const QImage& page, int dpi, const sheet::Ta
     // code's digits and the neighbour's texts lie outside.
     const calibration::PointMm topLeft = c.apply({o.xMm + 28.5, o.yMm + 1.5});
     const calibration::PointMm bottomRight = c.apply({o.xMm + 59.5, o.yMm + 9.7});
-    const QRect area = QRect(mmToPx(topLeft.x, dpi), mmToPx(topLeft.y, dpi),
-                             mmToPx(bottomRight.x - topLeft.x, dpi),
+    const QRect area = QRect(mmToPx(topLeft.x, dpi), mmToPx(topLeft.y, dpi), mmToPx(bottomRight.x - topLeft.x, dpi),
                              mmToPx(bottomRight.y - topLeft.y, dpi))
                            .intersected(page.rect());
     std::vector<double> columns(size_t(area.width()), 0.0);
@@ -210,15 +217,16 @@ inline std::optional<Mm> barsCentre(const QImage& page, int dpi, const sheet::Ta
     for (double b : bars) {
         sum += b;
     }
-    return Mm{pxToMm(sum / double(bars.size()), dpi), pxToMm(height.front(), dpi)};
+    return Mm {pxToMm(sum / double(bars.size()), dpi), pxToMm(height.front(), dpi)};
 }
 
 inline QStringList scanned(const QString& pdf, const QString& base)
 {
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-gray"),
-                                              QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, base});
-    const Run zbar =
-        run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), base + QStringLiteral(".png")});
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-gray"), QStringLiteral("-png"),
+         QStringLiteral("-singlefile"), pdf, base});
+    const Run zbar = run(QStringLiteral("zbarimg"),
+                         {QStringLiteral("-q"), QStringLiteral("--raw"), base + QStringLiteral(".png")});
     QStringList codes = zbar.out.split(u'\n', Qt::SkipEmptyParts);
     codes.sort();
     return codes;

@@ -49,8 +49,14 @@ struct Cell {
     QString text;
     bool number = false;
 };
-inline Cell str(const QString& text) { return {text, false}; }
-inline Cell num(const QString& digits) { return {digits, true}; }
+inline Cell str(const QString& text)
+{
+    return {text, false};
+}
+inline Cell num(const QString& digits)
+{
+    return {digits, true};
+}
 using SheetRows = std::vector<std::vector<Cell>>;
 
 inline QString columnLetters(int column)
@@ -80,7 +86,10 @@ inline std::vector<ZipPart> xlsxPartsOf(const std::vector<std::pair<QString, She
     for (size_t s = 0; s < sheets.size(); ++s) {
         const auto& [name, rows] = sheets[s];
         workbook += QStringLiteral(R"(<sheet name="%1" sheetId="%2" r:id="rId%2"/>)").arg(xmlEscaped(name)).arg(s + 1);
-        rels += QStringLiteral(R"(<Relationship Id="rId%1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/sheet%1.xml"/>)").arg(s + 1);
+        rels
+            += QStringLiteral(
+                   R"(<Relationship Id="rId%1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/sheet%1.xml"/>)")
+                   .arg(s + 1);
         QString xml = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
 <worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)");
         for (size_t r = 0; r < rows.size(); ++r) {
@@ -97,7 +106,8 @@ inline std::vector<ZipPart> xlsxPartsOf(const std::vector<std::pair<QString, She
                     xml += QStringLiteral(R"(<c r="%1" t="s"><v>%2</v></c>)").arg(ref).arg(shared.size());
                     shared.append(cell.text);
                 } else {
-                    xml += QStringLiteral(R"(<c r="%1" t="inlineStr"><is><t>%2</t></is></c>)").arg(ref, xmlEscaped(cell.text));
+                    xml += QStringLiteral(R"(<c r="%1" t="inlineStr"><is><t>%2</t></is></c>)")
+                               .arg(ref, xmlEscaped(cell.text));
                 }
             }
             xml += QStringLiteral("</row>");
@@ -106,7 +116,8 @@ inline std::vector<ZipPart> xlsxPartsOf(const std::vector<std::pair<QString, She
         parts.push_back({QStringLiteral("xl/worksheets/sheet%1.xml").arg(s + 1), xml.toUtf8()});
     }
     workbook += QStringLiteral("</sheets></workbook>");
-    rels += QStringLiteral(R"(<Relationship Id="rIdS" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" Target="sharedStrings.xml"/></Relationships>)");
+    rels += QStringLiteral(
+        R"(<Relationship Id="rIdS" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" Target="sharedStrings.xml"/></Relationships>)");
     QString sst = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
 <sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)");
     for (const QString& text : shared) {
@@ -129,7 +140,8 @@ inline QByteArray xlsxOf(const std::vector<std::pair<QString, SheetRows>>& sheet
 inline QByteArray odsOfTables(const QString& tablesXml)
 {
     const QString content = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.3"><office:body><office:spreadsheet>%1</office:spreadsheet></office:body></office:document-content>)").arg(tablesXml);
+<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.3"><office:body><office:spreadsheet>%1</office:spreadsheet></office:body></office:document-content>)")
+                                .arg(tablesXml);
     return zipOf({{QStringLiteral("mimetype"), "application/vnd.oasis.opendocument.spreadsheet"},
                   {QStringLiteral("content.xml"), content.toUtf8()}});
 }
@@ -146,9 +158,15 @@ inline QByteArray odsOf(const std::vector<std::pair<QString, SheetRows>>& sheets
                 if (cell.text.isEmpty()) {
                     tables += QStringLiteral("<table:table-cell/>");
                 } else if (cell.number) {
-                    tables += QStringLiteral(R"(<table:table-cell office:value-type="float" office:value="%1"><text:p>%1</text:p></table:table-cell>)").arg(cell.text);
+                    tables
+                        += QStringLiteral(
+                               R"(<table:table-cell office:value-type="float" office:value="%1"><text:p>%1</text:p></table:table-cell>)")
+                               .arg(cell.text);
                 } else {
-                    tables += QStringLiteral(R"(<table:table-cell office:value-type="string"><text:p>%1</text:p></table:table-cell>)").arg(xmlEscaped(cell.text));
+                    tables
+                        += QStringLiteral(
+                               R"(<table:table-cell office:value-type="string"><text:p>%1</text:p></table:table-cell>)")
+                               .arg(xmlEscaped(cell.text));
                 }
             }
             tables += QStringLiteral("</table:table-row>");

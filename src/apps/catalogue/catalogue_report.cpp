@@ -14,9 +14,9 @@ namespace {
 
 QJsonObject tagJson(const sheet::TagRecord& tag)
 {
-    return {{QStringLiteral("jan"), tag.jan},       {QStringLiteral("maker"), tag.maker},
+    return {{QStringLiteral("jan"), tag.jan},          {QStringLiteral("maker"), tag.maker},
             {QStringLiteral("name"), tag.productName}, {QStringLiteral("name2"), tag.productName2},
-            {QStringLiteral("spec"), tag.spec},     {QStringLiteral("lot"), tag.lot},
+            {QStringLiteral("spec"), tag.spec},        {QStringLiteral("lot"), tag.lot},
             {QStringLiteral("price"), tag.price}};
 }
 
@@ -38,7 +38,8 @@ QString changeText(const TagNeed& need)
             parts << QStringLiteral("価格 %1 → %2").arg(yen(need.shelfTag->price), yen(need.product.tag.price));
         } else {
             parts << QStringLiteral("%1「%2」→「%3」")
-                         .arg(tagFieldTitle(field), sheet::fieldText(*need.shelfTag, field), sheet::fieldText(need.product.tag, field));
+                         .arg(tagFieldTitle(field), sheet::fieldText(*need.shelfTag, field),
+                              sheet::fieldText(need.product.tag, field));
         }
     }
     return parts.join(QStringLiteral("、"));
@@ -47,10 +48,11 @@ QString changeText(const TagNeed& need)
 QString needLine(const TagNeed& need)
 {
     const sheet::TagRecord& tag = need.product.tag;
-    QString line = QStringLiteral("%1\t%2\t%3\t%4\t%5")
-                       .arg(needKindTitle(need.kind), need.product.shelf.isEmpty() ? QStringLiteral("-") : need.product.shelf,
-                            need.product.code, QStringLiteral("%1 %2 %3").arg(tag.maker, tag.productName, tag.spec).simplified(),
-                            yen(tag.price));
+    QString line
+        = QStringLiteral("%1\t%2\t%3\t%4\t%5")
+              .arg(needKindTitle(need.kind), need.product.shelf.isEmpty() ? QStringLiteral("-") : need.product.shelf,
+                   need.product.code, QStringLiteral("%1 %2 %3").arg(tag.maker, tag.productName, tag.spec).simplified(),
+                   yen(tag.price));
     const QString change = changeText(need);
     if (!change.isEmpty()) {
         line += u'\t' + change;
@@ -63,12 +65,10 @@ QString needLine(const TagNeed& need)
 
 QJsonObject needJson(const TagNeed& need)
 {
-    QJsonObject out{{QStringLiteral("kind"), needKindKey(need.kind)},
-                    {QStringLiteral("code"), need.product.code},
-                    {QStringLiteral("shelf"), need.product.shelf},
-                    {QStringLiteral("tag_count"), need.product.tagCount},
-                    {QStringLiteral("list_order"), need.product.listOrder},
-                    {QStringLiteral("tag"), tagJson(need.product.tag)}};
+    QJsonObject out {
+        {QStringLiteral("kind"), needKindKey(need.kind)},       {QStringLiteral("code"), need.product.code},
+        {QStringLiteral("shelf"), need.product.shelf},          {QStringLiteral("tag_count"), need.product.tagCount},
+        {QStringLiteral("list_order"), need.product.listOrder}, {QStringLiteral("tag"), tagJson(need.product.tag)}};
     if (need.shelfTag) {
         out.insert(QStringLiteral("shelf_tag"), tagJson(*need.shelfTag));
         out.insert(QStringLiteral("shelf_print"), need.shelfPrintId);
@@ -87,7 +87,10 @@ QString statusText(const StatusCounts& counts, const std::vector<PrintInfo>& pen
     if (counts.newTags + counts.changed + counts.takeDown == 0) {
         text += QStringLiteral("印刷する棚札も取り下げる棚札もありません\n");
     } else {
-        text += QStringLiteral("新規 %1、変更あり %2、取り下げ %3\n").arg(counts.newTags).arg(counts.changed).arg(counts.takeDown);
+        text += QStringLiteral("新規 %1、変更あり %2、取り下げ %3\n")
+                    .arg(counts.newTags)
+                    .arg(counts.changed)
+                    .arg(counts.takeDown);
     }
     for (const PrintInfo& print : pending) {
         text += QStringLiteral("確認待ちの印刷 %1 (%2、棚札 %3 枚、%4)\n")
@@ -101,10 +104,14 @@ QString statusText(const StatusCounts& counts, const std::vector<PrintInfo>& pen
 
 QJsonObject printJson(const PrintInfo& print)
 {
-    return {{QStringLiteral("print"), print.id},           {QStringLiteral("created_at"), print.createdAt},
-            {QStringLiteral("format"), print.format},       {QStringLiteral("start"), print.startTag},
-            {QStringLiteral("sheets"), print.sheetCount},   {QStringLiteral("tags"), print.tagCount},
-            {QStringLiteral("destination"), print.destination}, {QStringLiteral("state"), printStateKey(print.state)},
+    return {{QStringLiteral("print"), print.id},
+            {QStringLiteral("created_at"), print.createdAt},
+            {QStringLiteral("format"), print.format},
+            {QStringLiteral("start"), print.startTag},
+            {QStringLiteral("sheets"), print.sheetCount},
+            {QStringLiteral("tags"), print.tagCount},
+            {QStringLiteral("destination"), print.destination},
+            {QStringLiteral("state"), printStateKey(print.state)},
             {QStringLiteral("decided_at"), print.decidedAt}};
 }
 
@@ -132,9 +139,12 @@ QString mergeText(const MergeCounts& counts, qint64 importId)
 
 QJsonObject mergeJson(const MergeCounts& counts, qint64 importId)
 {
-    return {{QStringLiteral("import"), importId},         {QStringLiteral("rows"), counts.rows},
-            {QStringLiteral("new"), counts.added},         {QStringLiteral("changed"), counts.changed},
-            {QStringLiteral("discontinued"), counts.discontinued}, {QStringLiteral("refused"), counts.refused},
+    return {{QStringLiteral("import"), importId},
+            {QStringLiteral("rows"), counts.rows},
+            {QStringLiteral("new"), counts.added},
+            {QStringLiteral("changed"), counts.changed},
+            {QStringLiteral("discontinued"), counts.discontinued},
+            {QStringLiteral("refused"), counts.refused},
             {QStringLiteral("unchanged"), counts.unchanged}};
 }
 
@@ -146,7 +156,10 @@ QString historyText(const ProductHistory& history)
                             p.active ? QString() : QStringLiteral(" (取り扱い終了)"));
     text += QStringLiteral("価格の履歴:\n");
     for (const PriceChange& change : history.prices) {
-        text += QStringLiteral("  %1から %2 (取り込み %3: %4)\n").arg(change.validFrom, yen(change.tagPrice)).arg(change.importId).arg(change.importFile);
+        text += QStringLiteral("  %1から %2 (取り込み %3: %4)\n")
+                    .arg(change.validFrom, yen(change.tagPrice))
+                    .arg(change.importId)
+                    .arg(change.importFile);
     }
     text += QStringLiteral("棚札の印刷:\n");
     if (history.prints.empty()) {
@@ -167,13 +180,13 @@ QJsonObject historyJson(const ProductHistory& history)
 {
     QJsonArray prices;
     for (const PriceChange& change : history.prices) {
-        prices.append(QJsonObject{{QStringLiteral("valid_from"), change.validFrom},
-                                  {QStringLiteral("tag_price"), change.tagPrice},
-                                  {QStringLiteral("list_price"), change.listPrice},
-                                  {QStringLiteral("price_includes_tax"), change.priceIncludesTax},
-                                  {QStringLiteral("tax_rate"), change.taxRatePercent},
-                                  {QStringLiteral("import"), change.importId},
-                                  {QStringLiteral("file"), change.importFile}});
+        prices.append(QJsonObject {{QStringLiteral("valid_from"), change.validFrom},
+                                   {QStringLiteral("tag_price"), change.tagPrice},
+                                   {QStringLiteral("list_price"), change.listPrice},
+                                   {QStringLiteral("price_includes_tax"), change.priceIncludesTax},
+                                   {QStringLiteral("tax_rate"), change.taxRatePercent},
+                                   {QStringLiteral("import"), change.importId},
+                                   {QStringLiteral("file"), change.importFile}});
     }
     QJsonArray prints;
     for (const PrintedTag& printed : history.prints) {

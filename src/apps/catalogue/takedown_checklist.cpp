@@ -78,11 +78,13 @@ bool drawTakedownChecklist(const std::vector<catalogue::TagNeed>& needs, const Q
         room(line);
         painter.drawRect(QRectF(2 * dotsPerMm, y + (line - box) / 2, box, box));
         const sheet::TagRecord& tag = need.shelfTag ? *need.shelfTag : need.product.tag;
-        const QString text = QStringLiteral("%1  %2 %3 %4").arg(need.product.code, tag.maker, tag.productName, tag.spec).simplified();
-        painter.drawText(QRectF(10 * dotsPerMm, y, area.width() - 40 * dotsPerMm, line), Qt::AlignLeft | Qt::AlignVCenter,
+        const QString text
+            = QStringLiteral("%1  %2 %3 %4").arg(need.product.code, tag.maker, tag.productName, tag.spec).simplified();
+        painter.drawText(QRectF(10 * dotsPerMm, y, area.width() - 40 * dotsPerMm, line),
+                         Qt::AlignLeft | Qt::AlignVCenter,
                          QFontMetricsF(body, &writer).elidedText(text, Qt::ElideRight, area.width() - 40 * dotsPerMm));
-        painter.drawText(QRectF(area.width() - 28 * dotsPerMm, y, 28 * dotsPerMm, line), Qt::AlignRight | Qt::AlignVCenter,
-                         QStringLiteral("%1円").arg(tag.price));
+        painter.drawText(QRectF(area.width() - 28 * dotsPerMm, y, 28 * dotsPerMm, line),
+                         Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1円").arg(tag.price));
         y += line;
     }
     if (first) {

@@ -8,23 +8,23 @@
 
 #include "apps/catalogue/catalogue_report.h"
 #include "apps/catalogue/takedown_checklist.h"
+#include "apps/common/command_line.h"
+#include "apps/common/runtime_folder_warning.h"
+#include "build_config.h"
 #include "core/catalogue/catalogue.h"
+#include "core/files/careful_write.h"
+#include "core/files/file_command_texts.h"
+#include "core/files/sheet_file.h"
 #include "core/jobs/catalogue_print_plan.h"
 #include "core/jobs/import_job.h"
-#include "core/files/file_command_texts.h"
-#include "core/files/careful_write.h"
-#include "output/calibration_settings.h"
-#include "output/fonts.h"
-#include "apps/common/runtime_folder_warning.h"
-#include "output/sheet_document.h"
-#include "output/sheet_print.h"
 #include "core/productlist/cleaning.h"
 #include "core/productlist/column_mapping.h"
 #include "core/productlist/product_list.h"
 #include "core/productlist/sheet_filling.h"
-#include "core/files/sheet_file.h"
-#include "build_config.h"
-#include "apps/common/command_line.h"
+#include "output/calibration_settings.h"
+#include "output/fonts.h"
+#include "output/sheet_document.h"
+#include "output/sheet_print.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -50,16 +50,16 @@ enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefuse
 
 const QString kProgram = QStringLiteral("tanafuda-catalogue");
 
-const QString kSubcommands = QStringLiteral(
-    "Subcommands:\n"
-    "  import LIST [--partial]   take a product list into the catalogue\n"
-    "  status                    counts of new, changed and take-down tags, and pending prints\n"
-    "  changes                   one line per product whose tag needs printing\n"
-    "  print (-o DIR | --pdf FILE | --print)   print the tags that need printing, in shelf order\n"
-    "  confirm PRINT [--failed]  say that a print came out right (or did not)\n"
-    "  takedown [--pdf FILE] [--done]   the tags to take off the shelves, by shelf location\n"
-    "  history CODE              a product's price history and the prints of its tag\n"
-    "Run tanafuda-catalogue SUBCOMMAND --help for its options.\n");
+const QString kSubcommands
+    = QStringLiteral("Subcommands:\n"
+                     "  import LIST [--partial]   take a product list into the catalogue\n"
+                     "  status                    counts of new, changed and take-down tags, and pending prints\n"
+                     "  changes                   one line per product whose tag needs printing\n"
+                     "  print (-o DIR | --pdf FILE | --print)   print the tags that need printing, in shelf order\n"
+                     "  confirm PRINT [--failed]  say that a print came out right (or did not)\n"
+                     "  takedown [--pdf FILE] [--done]   the tags to take off the shelves, by shelf location\n"
+                     "  history CODE              a product's price history and the prints of its tag\n"
+                     "Run tanafuda-catalogue SUBCOMMAND --help for its options.\n");
 
 int exitOf(catalogue::Failure failure)
 {
@@ -89,11 +89,12 @@ void sayJson(const QJsonObject& object)
 // The options every subcommand takes, and what they share.
 struct Command {
     QCommandLineParser parser;
-    QCommandLineOption database{QStringLiteral("database"),
-                                QStringLiteral("the catalogue: a file, or postgresql://USER@HOST[:PORT]/DB "
-                                               "(default: the settings file's [catalogue] database=, else the file in the data folder)"),
-                                QStringLiteral("URL")};
-    QCommandLineOption json{QStringLiteral("json"), QStringLiteral("write the result as JSON")};
+    QCommandLineOption database {
+        QStringLiteral("database"),
+        QStringLiteral("the catalogue: a file, or postgresql://USER@HOST[:PORT]/DB "
+                       "(default: the settings file's [catalogue] database=, else the file in the data folder)"),
+        QStringLiteral("URL")};
+    QCommandLineOption json {QStringLiteral("json"), QStringLiteral("write the result as JSON")};
 
     explicit Command(const QString& description)
     {
@@ -150,34 +151,44 @@ int columnOfArgument(const ProductList& list, const QString& given)
 
 int runImport(const QStringList& arguments)
 {
-    Command command(QStringLiteral("Takes a product list (CSV, TSV, .xlsx, .ods) into the catalogue. A full list (the register's "
-                                   "product master) discontinues the products missing from it; with --partial only its rows are touched."));
+    Command command(QStringLiteral(
+        "Takes a product list (CSV, TSV, .xlsx, .ods) into the catalogue. A full list (the register's "
+        "product master) discontinues the products missing from it; with --partial only its rows are touched."));
     QCommandLineParser& parser = command.parser;
     parser.addPositionalArgument(QStringLiteral("LIST"), QStringLiteral("the product list"));
-    const QCommandLineOption partialOpt(QStringLiteral("partial"), QStringLiteral("the list holds some products only (e.g. price changes)"));
-    const QCommandLineOption dateOpt(QStringLiteral("date"), QStringLiteral("the day the list's prices hold from (default today)"),
+    const QCommandLineOption partialOpt(QStringLiteral("partial"),
+                                        QStringLiteral("the list holds some products only (e.g. price changes)"));
+    const QCommandLineOption dateOpt(QStringLiteral("date"),
+                                     QStringLiteral("the day the list's prices hold from (default today)"),
                                      QStringLiteral("YYYY-MM-DD"));
-    const QCommandLineOption sheetOpt(QStringLiteral("sheet"), QStringLiteral("workbooks: the sheet to read (default the first)"),
+    const QCommandLineOption sheetOpt(QStringLiteral("sheet"),
+                                      QStringLiteral("workbooks: the sheet to read (default the first)"),
                                       QStringLiteral("NAME"));
-    const QCommandLineOption encodingOpt(QStringLiteral("encoding"),
-                                         QStringLiteral("text lists: utf-8, utf-16le, utf-16be or cp932 (default: detected)"),
-                                         QStringLiteral("E"));
+    const QCommandLineOption encodingOpt(
+        QStringLiteral("encoding"),
+        QStringLiteral("text lists: utf-8, utf-16le, utf-16be or cp932 (default: detected)"), QStringLiteral("E"));
     const QCommandLineOption delimiterOpt(QStringLiteral("delimiter"),
-                                          QStringLiteral("text lists: comma, tab or semicolon (default: detected)"), QStringLiteral("D"));
-    const QCommandLineOption noHeaderOpt(QStringLiteral("no-header"), QStringLiteral("the first row is a product, not a header"));
-    const QCommandLineOption mapOpt(QStringLiteral("map"),
-                                    QStringLiteral("take FIELD (jan, maker, name, name2, spec, lot, price, tax, and code, shelf, "
-                                                   "count) from COLUMN, a header title or a number from 1; empty COLUMN: not from the list"),
-                                    QStringLiteral("FIELD=COLUMN"));
-    const QCommandLineOption includesOpt(QStringLiteral("price-includes-tax"), QStringLiteral("the prices include the tax"));
+                                          QStringLiteral("text lists: comma, tab or semicolon (default: detected)"),
+                                          QStringLiteral("D"));
+    const QCommandLineOption noHeaderOpt(QStringLiteral("no-header"),
+                                         QStringLiteral("the first row is a product, not a header"));
+    const QCommandLineOption mapOpt(
+        QStringLiteral("map"),
+        QStringLiteral("take FIELD (jan, maker, name, name2, spec, lot, price, tax, and code, shelf, "
+                       "count) from COLUMN, a header title or a number from 1; empty COLUMN: not from the list"),
+        QStringLiteral("FIELD=COLUMN"));
+    const QCommandLineOption includesOpt(QStringLiteral("price-includes-tax"),
+                                         QStringLiteral("the prices include the tax"));
     const QCommandLineOption excludesOpt(QStringLiteral("price-excludes-tax"),
                                          QStringLiteral("the prices are without tax: the tags get the tax added"));
-    const QCommandLineOption rateOpt(QStringLiteral("tax-rate"),
-                                     QStringLiteral("rate in percent where the tax column says none: 10 (default) or 8"), QStringLiteral("10|8"));
-    const QCommandLineOption roundingOpt(QStringLiteral("rounding"), QStringLiteral("fraction of a yen: floor (default), half-up or ceil"),
+    const QCommandLineOption rateOpt(
+        QStringLiteral("tax-rate"), QStringLiteral("rate in percent where the tax column says none: 10 (default) or 8"),
+        QStringLiteral("10|8"));
+    const QCommandLineOption roundingOpt(QStringLiteral("rounding"),
+                                         QStringLiteral("fraction of a yen: floor (default), half-up or ceil"),
                                          QStringLiteral("MODE"));
-    parser.addOptions({partialOpt, dateOpt, sheetOpt, encodingOpt, delimiterOpt, noHeaderOpt, mapOpt, includesOpt, excludesOpt,
-                       rateOpt, roundingOpt});
+    parser.addOptions({partialOpt, dateOpt, sheetOpt, encodingOpt, delimiterOpt, noHeaderOpt, mapOpt, includesOpt,
+                       excludesOpt, rateOpt, roundingOpt});
     if (!parser.parse(arguments)) {
         return command.usage(parser.errorText());
     }
@@ -205,7 +216,7 @@ int runImport(const QStringList& arguments)
         }
     }
     if (parser.isSet(delimiterOpt)) {
-        static const std::map<QString, QChar> delimiters{
+        static const std::map<QString, QChar> delimiters {
             {QStringLiteral("comma"), u','}, {QStringLiteral("tab"), u'\t'}, {QStringLiteral("semicolon"), u';'}};
         const auto it = delimiters.find(parser.value(delimiterOpt));
         if (it == delimiters.end()) {
@@ -242,10 +253,10 @@ int runImport(const QStringList& arguments)
         return kUnreadable;
     }
     const AutoMapping automatic = list.hasHeader ? mapColumns(list.columnTitles, sheet::SheetFormat::small)
-                                                 : AutoMapping{guessColumns(list.rows), std::nullopt};
+                                                 : AutoMapping {guessColumns(list.rows), std::nullopt};
     ColumnMapping mapping = automatic.mapping;
-    catalogue::CatalogueColumns extra = list.hasHeader ? catalogue::catalogueColumnsOf(list.columnTitles, mapping)
-                                                       : catalogue::CatalogueColumns{};
+    catalogue::CatalogueColumns extra
+        = list.hasHeader ? catalogue::catalogueColumnsOf(list.columnTitles, mapping) : catalogue::CatalogueColumns {};
     for (const QString& value : parser.values(mapOpt)) {
         const qsizetype equals = value.indexOf(u'=');
         const QString key = equals > 0 ? value.left(equals) : QString();
@@ -258,16 +269,19 @@ int runImport(const QStringList& arguments)
         if (const auto field = listFieldOfKey(key)) {
             mapping.set(*field, index);
         } else if (!catalogue::setCatalogueColumn(extra, key, index)) {
-            return command.usage(QStringLiteral("--map takes FIELD=COLUMN with FIELD one of jan, maker, name, name2, spec, lot, "
-                                                "price, tax, code, shelf, count: \"%1\"").arg(value));
+            return command.usage(
+                QStringLiteral("--map takes FIELD=COLUMN with FIELD one of jan, maker, name, name2, spec, lot, "
+                               "price, tax, code, shelf, count: \"%1\"")
+                    .arg(value));
         }
     }
-    tax.basis = parser.isSet(excludesOpt)   ? PriceBasis::excludesTax
-                : parser.isSet(includesOpt) ? PriceBasis::includesTax
-                                            : automatic.priceBasis.value_or(PriceBasis::includesTax);
+    tax.basis = parser.isSet(excludesOpt) ? PriceBasis::excludesTax
+        : parser.isSet(includesOpt)       ? PriceBasis::includesTax
+                                          : automatic.priceBasis.value_or(PriceBasis::includesTax);
     if (mapping.column(ListField::productName) < 0) {
-        say(stderr, QStringLiteral("%1: 商品名の列が分かりません。--map name=列 で指定してください (列: %2)\n")
-                        .arg(kProgram, list.columnTitles.join(QStringLiteral(", "))));
+        say(stderr,
+            QStringLiteral("%1: 商品名の列が分かりません。--map name=列 で指定してください (列: %2)\n")
+                .arg(kProgram, list.columnTitles.join(QStringLiteral(", "))));
         return kUnreadable;
     }
     const bool json = parser.isSet(command.json);
@@ -275,24 +289,26 @@ int runImport(const QStringList& arguments)
         QStringList columns;
         for (ListField field : listFieldsOf(sheet::SheetFormat::small)) {
             if (mapping.column(field) >= 0) {
-                columns << QStringLiteral("%1=%2").arg(listFieldTitle(field), list.columnTitles.value(mapping.column(field)));
+                columns << QStringLiteral("%1=%2").arg(listFieldTitle(field),
+                                                       list.columnTitles.value(mapping.column(field)));
             }
         }
-        for (const auto& [title, column] : {std::pair{QStringLiteral("商品コード"), extra.productCode},
-                                            std::pair{QStringLiteral("棚番"), extra.shelf},
-                                            std::pair{QStringLiteral("枚数"), extra.tagCount}}) {
+        for (const auto& [title, column] :
+             {std::pair {QStringLiteral("商品コード"), extra.productCode},
+              std::pair {QStringLiteral("棚番"), extra.shelf}, std::pair {QStringLiteral("枚数"), extra.tagCount}}) {
             if (column >= 0) {
                 columns << QStringLiteral("%1=%2").arg(title, list.columnTitles.value(column));
             }
         }
-        say(stdout, QStringLiteral("読み込み: %1 (%2行)\n列: %3 (価格は%4)\n")
-                        .arg(QFileInfo(listPath).fileName())
-                        .arg(list.rows.size())
-                        .arg(columns.join(QStringLiteral(", ")),
-                             tax.basis == PriceBasis::includesTax ? QStringLiteral("税込み")
-                                                                  : QStringLiteral("税抜き、税率 %1%、%2")
-                                                                        .arg(tax.ratePercent)
-                                                                        .arg(roundingTitle(tax.rounding))));
+        say(stdout,
+            QStringLiteral("読み込み: %1 (%2行)\n列: %3 (価格は%4)\n")
+                .arg(QFileInfo(listPath).fileName())
+                .arg(list.rows.size())
+                .arg(columns.join(QStringLiteral(", ")),
+                     tax.basis == PriceBasis::includesTax ? QStringLiteral("税込み")
+                                                          : QStringLiteral("税抜き、税率 %1%、%2")
+                                                                .arg(tax.ratePercent)
+                                                                .arg(roundingTitle(tax.rounding))));
     }
 
     const std::vector<CleanRow> cleaned = cleanRows(list.rows, mapping, sheet::SheetFormat::large, tax);
@@ -300,8 +316,8 @@ int runImport(const QStringList& arguments)
     if (mapping.column(ListField::productName2) >= 0) {
         cleanedSmall = cleanRows(list.rows, mapping, sheet::SheetFormat::small, tax);
     }
-    catalogue::IncomingList incoming =
-        catalogue::incomingProducts(list, cleaned, cleanedSmall.empty() ? nullptr : &cleanedSmall, extra);
+    catalogue::IncomingList incoming
+        = catalogue::incomingProducts(list, cleaned, cleanedSmall.empty() ? nullptr : &cleanedSmall, extra);
     incoming.fileName = QFileInfo(listPath).absoluteFilePath();
 
     int exit = kDone;
@@ -317,7 +333,7 @@ int runImport(const QStringList& arguments)
         QJsonObject out = catalogue_app::mergeJson(merged.counts, merged.importId);
         QJsonArray refused;
         for (const catalogue::RefusedRow& row : incoming.refused) {
-            refused.append(QJsonObject{{QStringLiteral("row"), row.number}, {QStringLiteral("reason"), row.reason}});
+            refused.append(QJsonObject {{QStringLiteral("row"), row.number}, {QStringLiteral("reason"), row.reason}});
         }
         out.insert(QStringLiteral("refused_rows"), refused);
         sayJson(out);
@@ -340,7 +356,8 @@ int runImport(const QStringList& arguments)
 
 int runStatus(const QStringList& arguments)
 {
-    Command command(QStringLiteral("Counts the tags that need printing or taking down, and lists the prints not yet confirmed."));
+    Command command(
+        QStringLiteral("Counts the tags that need printing or taking down, and lists the prints not yet confirmed."));
     if (!command.parser.parse(arguments)) {
         return command.usage(command.parser.errorText());
     }
@@ -357,7 +374,8 @@ int runStatus(const QStringList& arguments)
     }
     catalogue::Outcome outcome;
     const catalogue::StatusCounts counts = opened->status(&outcome);
-    const std::vector<catalogue::PrintInfo> pending = outcome.ok() ? opened->prints(true, &outcome) : std::vector<catalogue::PrintInfo>{};
+    const std::vector<catalogue::PrintInfo> pending
+        = outcome.ok() ? opened->prints(true, &outcome) : std::vector<catalogue::PrintInfo> {};
     if (!outcome.ok()) {
         return failWith(outcome);
     }
@@ -370,15 +388,17 @@ int runStatus(const QStringList& arguments)
 }
 
 // Lists the needs of `kinds` as lines or JSON; the needs themselves in `listed`.
-int listNeeds(const Command& command, const catalogue::Catalogue& opened, std::initializer_list<catalogue::NeedKind> kinds,
-              std::vector<catalogue::TagNeed>* listed)
+int listNeeds(const Command& command, const catalogue::Catalogue& opened,
+              std::initializer_list<catalogue::NeedKind> kinds, std::vector<catalogue::TagNeed>* listed)
 {
     catalogue::Outcome outcome;
     std::vector<catalogue::TagNeed> needs = opened.tagNeeds(false, &outcome);
     if (!outcome.ok()) {
         return failWith(outcome);
     }
-    std::erase_if(needs, [&](const catalogue::TagNeed& need) { return std::find(kinds.begin(), kinds.end(), need.kind) == kinds.end(); });
+    std::erase_if(needs, [&](const catalogue::TagNeed& need) {
+        return std::find(kinds.begin(), kinds.end(), need.kind) == kinds.end();
+    });
     if (command.parser.isSet(command.json)) {
         QJsonArray array;
         for (const catalogue::TagNeed& need : needs) {
@@ -398,8 +418,9 @@ int listNeeds(const Command& command, const catalogue::Catalogue& opened, std::i
 
 int runChanges(const QStringList& arguments)
 {
-    Command command(QStringLiteral("Lists the products whose tag needs printing (new, or changed since the tag on the shelf "
-                                   "was printed), in shelf order, with what changed."));
+    Command command(
+        QStringLiteral("Lists the products whose tag needs printing (new, or changed since the tag on the shelf "
+                       "was printed), in shelf order, with what changed."));
     if (!command.parser.parse(arguments)) {
         return command.usage(command.parser.errorText());
     }
@@ -418,9 +439,11 @@ int runChanges(const QStringList& arguments)
 int runTakedown(const QStringList& arguments)
 {
     Command command(QStringLiteral("Lists the tags of discontinued products still on the shelves, by shelf location."));
-    const QCommandLineOption pdfOpt(QStringLiteral("pdf"), QStringLiteral("also write a checklist to carry along the shelves"),
+    const QCommandLineOption pdfOpt(QStringLiteral("pdf"),
+                                    QStringLiteral("also write a checklist to carry along the shelves"),
                                     QStringLiteral("FILE"));
-    const QCommandLineOption doneOpt(QStringLiteral("done"), QStringLiteral("record that the listed tags have been taken down"));
+    const QCommandLineOption doneOpt(QStringLiteral("done"),
+                                     QStringLiteral("record that the listed tags have been taken down"));
     command.parser.addOptions({pdfOpt, doneOpt});
     if (!command.parser.parse(arguments)) {
         return command.usage(command.parser.errorText());
@@ -473,7 +496,8 @@ int runTakedown(const QStringList& arguments)
 int runHistory(const QStringList& arguments)
 {
     Command command(QStringLiteral("Shows a product's price history and the prints of its tag."));
-    command.parser.addPositionalArgument(QStringLiteral("CODE"), QStringLiteral("the product's JAN code or product code"));
+    command.parser.addPositionalArgument(QStringLiteral("CODE"),
+                                         QStringLiteral("the product's JAN code or product code"));
     if (!command.parser.parse(arguments)) {
         return command.usage(command.parser.errorText());
     }
@@ -505,20 +529,25 @@ int runHistory(const QStringList& arguments)
 
 int runPrint(const QStringList& arguments)
 {
-    Command command(QStringLiteral("Lays the tags that need printing onto sheets in shelf order, from a start tag, and writes them "
-                                   "as sheet files, one PDF or one print job. The print is recorded as pending until confirmed."));
+    Command command(
+        QStringLiteral("Lays the tags that need printing onto sheets in shelf order, from a start tag, and writes them "
+                       "as sheet files, one PDF or one print job. The print is recorded as pending until confirmed."));
     QCommandLineParser& parser = command.parser;
-    const QCommandLineOption formatOpt(QStringLiteral("format"), QStringLiteral("large (24 tags, default) or small (40)"),
+    const QCommandLineOption formatOpt(QStringLiteral("format"),
+                                       QStringLiteral("large (24 tags, default) or small (40)"),
                                        QStringLiteral("large|small"));
-    const QCommandLineOption startOpt(QStringLiteral("start"), QStringLiteral("first tag used on the first sheet (default 1)"),
-                                      QStringLiteral("N"));
+    const QCommandLineOption startOpt(
+        QStringLiteral("start"), QStringLiteral("first tag used on the first sheet (default 1)"), QStringLiteral("N"));
     const QCommandLineOption onlyOpt(QStringLiteral("only"), QStringLiteral("only the new or only the changed tags"),
                                      QStringLiteral("new|changed"));
     const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
-                                       QStringLiteral("folder for the sheet files (made when missing)"), QStringLiteral("DIR"));
-    const QCommandLineOption pdfOpt(QStringLiteral("pdf"), QStringLiteral("draw the sheets, one page each, into the PDF FILE"),
+                                       QStringLiteral("folder for the sheet files (made when missing)"),
+                                       QStringLiteral("DIR"));
+    const QCommandLineOption pdfOpt(QStringLiteral("pdf"),
+                                    QStringLiteral("draw the sheets, one page each, into the PDF FILE"),
                                     QStringLiteral("FILE"));
-    const QCommandLineOption printOpt(QStringLiteral("print"), QStringLiteral("print the sheets as one job without a dialog"));
+    const QCommandLineOption printOpt(QStringLiteral("print"),
+                                      QStringLiteral("print the sheets as one job without a dialog"));
     const QCommandLineOption printerOpt(QStringLiteral("printer"), QStringLiteral("with --print: the printer to use"),
                                         QStringLiteral("NAME"));
     parser.addOptions({formatOpt, startOpt, onlyOpt, outputOpt, pdfOpt, printOpt, printerOpt});
@@ -576,7 +605,9 @@ int runPrint(const QStringList& arguments)
     jobs::CataloguePrintPlan plan = jobs::planCataloguePrint(needs, *format, start, filter);
     if (plan.sheets.empty()) {
         if (parser.isSet(command.json)) {
-            sayJson({{QStringLiteral("print"), QJsonValue::Null}, {QStringLiteral("sheets"), 0}, {QStringLiteral("tags"), QJsonArray()}});
+            sayJson({{QStringLiteral("print"), QJsonValue::Null},
+                     {QStringLiteral("sheets"), 0},
+                     {QStringLiteral("tags"), QJsonArray()}});
             return kDone;
         }
         say(stdout, QStringLiteral("印刷する棚札はありません\n"));
@@ -596,15 +627,18 @@ int runPrint(const QStringList& arguments)
             say(stderr, QStringLiteral("%1: フォルダー %2 を作れません\n").arg(kProgram, dir.path()));
             return kUnwritable;
         }
-        const QString base = QStringLiteral("tags-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        const QString base
+            = QStringLiteral("tags-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
         const QStringList paths = jobs::sheetFilePaths(dir.path(), base, 1, int(plan.sheets.size()));
         // New names only, created afresh; a failure part-way removes the files this print made.
-        const jobs::SheetFilesWritten written = jobs::writeSheetFiles(plan.sheets, paths, false, [&](const QString& path) {
-            note(QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
-        });
+        const jobs::SheetFilesWritten written
+            = jobs::writeSheetFiles(plan.sheets, paths, false, [&](const QString& path) {
+                  note(QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
+              });
         if (!written.ok) {
-            say(stderr, written.nameTaken ? QStringLiteral("%1: %2 がすでにあります\n").arg(kProgram, written.failedPath)
-                                          : QStringLiteral("%1: %2: %3\n").arg(kProgram, written.failedPath, written.error));
+            say(stderr,
+                written.nameTaken ? QStringLiteral("%1: %2 がすでにあります\n").arg(kProgram, written.failedPath)
+                                  : QStringLiteral("%1: %2: %3\n").arg(kProgram, written.failedPath, written.error));
             return kUnwritable;
         }
         for (const auto& [path, reason] : written.unflushed) {
@@ -615,7 +649,7 @@ int runPrint(const QStringList& arguments)
         QByteArray pdf;
         const output::DocumentResult drawn = output::drawPdfDocument(plan.sheets, 600, pdf);
         const QString path = parser.value(pdfOpt);
-        const files::WriteOutcome written = drawn.ok ? files::writeFileCarefully(path, pdf) : files::WriteOutcome{};
+        const files::WriteOutcome written = drawn.ok ? files::writeFileCarefully(path, pdf) : files::WriteOutcome {};
         if (written.replacedUnflushed) {
             say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, files::unflushedNotice(path, written.error)));
         } else if (!drawn.ok || !written.ok) {
@@ -634,7 +668,8 @@ int runPrint(const QStringList& arguments)
         printer.setDocName(QStringLiteral("tanafuda-catalogue"));
         // The printer's calibration applies here as to every printed page.
         const output::DocumentResult printed = output::printSheets(
-            plan.sheets, printer, output::printerCalibration({}, output::CalibrationSettings(), [](const QString& warning) {
+            plan.sheets, printer,
+            output::printerCalibration({}, output::CalibrationSettings(), [](const QString& warning) {
                 say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, QString(warning).remove(u'\n')));
             }));
         if (!printed.ok) {
@@ -645,36 +680,40 @@ int runPrint(const QStringList& arguments)
         note(QStringLiteral("印刷: %1 (%2 ページ)\n").arg(destination).arg(plan.sheets.size()));
     }
     qint64 printId = 0;
-    outcome = opened->recordPrint(plan.placed, format->isLarge() ? QStringLiteral("large") : QStringLiteral("small"), start,
-                                  int(plan.sheets.size()), destination, &printId);
+    outcome = opened->recordPrint(plan.placed, format->isLarge() ? QStringLiteral("large") : QStringLiteral("small"),
+                                  start, int(plan.sheets.size()), destination, &printId);
     if (!outcome.ok()) {
         return failWith(outcome);
     }
     if (json) {
         QJsonArray tags;
         for (const catalogue::PlacedTag& placed : plan.placed) {
-            tags.append(QJsonObject{{QStringLiteral("sheet"), placed.sheet},
-                                    {QStringLiteral("slot"), placed.slot},
-                                    {QStringLiteral("jan"), placed.tag.jan},
-                                    {QStringLiteral("name"), placed.tag.productName},
-                                    {QStringLiteral("price"), placed.tag.price}});
+            tags.append(QJsonObject {{QStringLiteral("sheet"), placed.sheet},
+                                     {QStringLiteral("slot"), placed.slot},
+                                     {QStringLiteral("jan"), placed.tag.jan},
+                                     {QStringLiteral("name"), placed.tag.productName},
+                                     {QStringLiteral("price"), placed.tag.price}});
         }
-        sayJson({{QStringLiteral("print"), printId}, {QStringLiteral("sheets"), int(plan.sheets.size())}, {QStringLiteral("tags"), tags}});
+        sayJson({{QStringLiteral("print"), printId},
+                 {QStringLiteral("sheets"), int(plan.sheets.size())},
+                 {QStringLiteral("tags"), tags}});
     } else {
-        say(stdout, QStringLiteral("印刷 %1 を記録しました (確認待ち、棚札 %2 枚、シート %3 枚)。\n"
-                                   "棚札が正しく印刷できたら: tanafuda-catalogue confirm %1\n"
-                                   "できなかったら: tanafuda-catalogue confirm %1 --failed\n")
-                        .arg(printId)
-                        .arg(plan.placed.size())
-                        .arg(plan.sheets.size()));
+        say(stdout,
+            QStringLiteral("印刷 %1 を記録しました (確認待ち、棚札 %2 枚、シート %3 枚)。\n"
+                           "棚札が正しく印刷できたら: tanafuda-catalogue confirm %1\n"
+                           "できなかったら: tanafuda-catalogue confirm %1 --failed\n")
+                .arg(printId)
+                .arg(plan.placed.size())
+                .arg(plan.sheets.size()));
     }
     return kDone;
 }
 
 int runConfirm(const QStringList& arguments)
 {
-    Command command(QStringLiteral("Confirms that a print came out right (its tags are then on the shelves), or with --failed "
-                                   "that it did not (its tags still need printing)."));
+    Command command(
+        QStringLiteral("Confirms that a print came out right (its tags are then on the shelves), or with --failed "
+                       "that it did not (its tags still need printing)."));
     command.parser.addPositionalArgument(QStringLiteral("PRINT"), QStringLiteral("the print's number"));
     const QCommandLineOption failedOpt(QStringLiteral("failed"), QStringLiteral("the print did not come out right"));
     command.parser.addOption(failedOpt);
@@ -696,13 +735,14 @@ int runConfirm(const QStringList& arguments)
         return exit;
     }
     const bool failed = command.parser.isSet(failedOpt);
-    const catalogue::Outcome outcome =
-        opened->decidePrint(printId, failed ? catalogue::PrintState::failed : catalogue::PrintState::confirmed);
+    const catalogue::Outcome outcome
+        = opened->decidePrint(printId, failed ? catalogue::PrintState::failed : catalogue::PrintState::confirmed);
     if (!outcome.ok()) {
         return failWith(outcome);
     }
-    say(stdout, failed ? QStringLiteral("印刷 %1 を失敗にしました。棚札はまだ印刷が必要です。\n").arg(printId)
-                       : QStringLiteral("印刷 %1 を確認しました。\n").arg(printId));
+    say(stdout,
+        failed ? QStringLiteral("印刷 %1 を失敗にしました。棚札はまだ印刷が必要です。\n").arg(printId)
+               : QStringLiteral("印刷 %1 を確認しました。\n").arg(printId));
     return kDone;
 }
 
@@ -720,17 +760,18 @@ int main(int argc, char* argv[])
     QGuiApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
     output::installFontSubstitutions();
 
-    static const std::map<QString, std::function<int(const QStringList&)>> subcommands{
+    static const std::map<QString, std::function<int(const QStringList&)>> subcommands {
         {QStringLiteral("import"), runImport},   {QStringLiteral("status"), runStatus},
         {QStringLiteral("changes"), runChanges}, {QStringLiteral("print"), runPrint},
         {QStringLiteral("confirm"), runConfirm}, {QStringLiteral("takedown"), runTakedown},
         {QStringLiteral("history"), runHistory}};
     QStringList arguments = QCoreApplication::arguments();
     const QString first = arguments.value(1);
-    const QString overview = QStringLiteral("Usage: %1 SUBCOMMAND [options]\n"
-                                            "The shop's product catalogue: which shelf tags need printing, in shelf order.\n\n")
-                                 .arg(kProgram)
-                             + kSubcommands;
+    const QString overview
+        = QStringLiteral("Usage: %1 SUBCOMMAND [options]\n"
+                         "The shop's product catalogue: which shelf tags need printing, in shelf order.\n\n")
+              .arg(kProgram)
+        + kSubcommands;
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
         say(stdout, overview);
         return kDone;
@@ -741,10 +782,12 @@ int main(int argc, char* argv[])
     }
     const auto it = subcommands.find(first);
     if (it == subcommands.end()) {
-        say(stderr, QStringLiteral("%1: %2\n\n").arg(kProgram,
-                                                     first.isEmpty() ? QStringLiteral("no subcommand given")
-                                                                     : QStringLiteral("unknown subcommand \"%1\"").arg(first))
-                        + overview);
+        say(stderr,
+            QStringLiteral("%1: %2\n\n")
+                    .arg(kProgram,
+                         first.isEmpty() ? QStringLiteral("no subcommand given")
+                                         : QStringLiteral("unknown subcommand \"%1\"").arg(first))
+                + overview);
         return kUsage;
     }
     QGuiApplication::setApplicationName(kProgram + u' ' + first);

@@ -32,8 +32,8 @@ inline bool answeredHelpOrVersion(const QCommandLineParser& parser)
         return true;
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        say(stdout, QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
-                                                  QCoreApplication::applicationVersion()));
+        say(stdout,
+            QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(), QCoreApplication::applicationVersion()));
         return true;
     }
     return false;

@@ -14,16 +14,16 @@
 namespace command_line {
 
 struct OptionRow {
-    QStringList names;   // as typed after "-" or "--": {"o", "output"}, {"print"}
+    QStringList names;  // as typed after "-" or "--": {"o", "output"}, {"print"}
     QString description;
-    QString valueName;   // empty: the option takes no value
+    QString valueName;  // empty: the option takes no value
 };
 
 struct ProgramTable {
     QString description;
-    QString argumentName;         // the positional argument: "SHEET"
+    QString argumentName;  // the positional argument: "SHEET"
     QString argumentDescription;
-    QString argumentSyntax;       // as --help shows it ("SHEET [SHEET ...]"); empty: the name
+    QString argumentSyntax;  // as --help shows it ("SHEET [SHEET ...]"); empty: the name
     std::vector<OptionRow> options;
 };
 

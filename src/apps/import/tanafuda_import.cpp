@@ -32,19 +32,31 @@ enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefuse
 
 using command_line::say;
 
-const command_line::ProgramTable kProgram{
+const command_line::ProgramTable kProgram {
     QStringLiteral("Turns a product list (CSV, TSV, .xlsx, .ods) into sheet files of tags, with tax-inclusive prices.\n"
                    "Writes DIR/LIST-1.csv, DIR/LIST-2.csv, ... and prints a line for every changed or left-out row."),
     QStringLiteral("LIST"),
     QStringLiteral("the product list"),
     {},
     {
-        {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("folder for the sheet files (made when missing)"), QStringLiteral("DIR")},
-        {{QStringLiteral("format")}, QStringLiteral("large (24 tags, default) or small (40)"), QStringLiteral("large|small")},
-        {{QStringLiteral("start")}, QStringLiteral("first tag used on the first sheet (default 1)"), QStringLiteral("N")},
-        {{QStringLiteral("sheet")}, QStringLiteral("workbooks: the sheet to read (default the first)"), QStringLiteral("NAME")},
-        {{QStringLiteral("encoding")}, QStringLiteral("text lists: utf-8, utf-16le, utf-16be or cp932 (default: detected)"), QStringLiteral("E")},
-        {{QStringLiteral("delimiter")}, QStringLiteral("text lists: comma, tab or semicolon (default: detected)"), QStringLiteral("D")},
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("folder for the sheet files (made when missing)"),
+         QStringLiteral("DIR")},
+        {{QStringLiteral("format")},
+         QStringLiteral("large (24 tags, default) or small (40)"),
+         QStringLiteral("large|small")},
+        {{QStringLiteral("start")},
+         QStringLiteral("first tag used on the first sheet (default 1)"),
+         QStringLiteral("N")},
+        {{QStringLiteral("sheet")},
+         QStringLiteral("workbooks: the sheet to read (default the first)"),
+         QStringLiteral("NAME")},
+        {{QStringLiteral("encoding")},
+         QStringLiteral("text lists: utf-8, utf-16le, utf-16be or cp932 (default: detected)"),
+         QStringLiteral("E")},
+        {{QStringLiteral("delimiter")},
+         QStringLiteral("text lists: comma, tab or semicolon (default: detected)"),
+         QStringLiteral("D")},
         {{QStringLiteral("no-header")}, QStringLiteral("the first row is a product, not a header"), {}},
         {{QStringLiteral("map")},
          QStringLiteral("take FIELD (jan, maker, name, name2, spec, lot, price, tax, taxbasis) from COLUMN, "
@@ -52,17 +64,29 @@ const command_line::ProgramTable kProgram{
                         "without prices)"),
          QStringLiteral("FIELD=COLUMN")},
         {{QStringLiteral("price-includes-tax")}, QStringLiteral("the prices include the tax"), {}},
-        {{QStringLiteral("price-excludes-tax")}, QStringLiteral("the prices are without tax: the tags get the tax added"), {}},
-        {{QStringLiteral("tax-rate")}, QStringLiteral("rate in percent where the tax column says none: 10 (default) or 8"), QStringLiteral("10|8")},
-        {{QStringLiteral("rounding")}, QStringLiteral("fraction of a yen: floor (default), half-up or ceil"), QStringLiteral("MODE")},
+        {{QStringLiteral("price-excludes-tax")},
+         QStringLiteral("the prices are without tax: the tags get the tax added"),
+         {}},
+        {{QStringLiteral("tax-rate")},
+         QStringLiteral("rate in percent where the tax column says none: 10 (default) or 8"),
+         QStringLiteral("10|8")},
+        {{QStringLiteral("rounding")},
+         QStringLiteral("fraction of a yen: floor (default), half-up or ceil"),
+         QStringLiteral("MODE")},
         {{QStringLiteral("tax-code")},
          QStringLiteral("the list's own tax CODE means incl10, incl8, excl10, excl8 or exempt (e.g. 1=excl8)"),
          QStringLiteral("CODE=MEANING")},
-        {{QStringLiteral("no-remembered")}, QStringLiteral("ignore the choices remembered for lists with this header"), {}},
+        {{QStringLiteral("no-remembered")},
+         QStringLiteral("ignore the choices remembered for lists with this header"),
+         {}},
         {{QStringLiteral("remember")}, QStringLiteral("remember this run's choices for lists with this header"), {}},
         {{QStringLiteral("overwrite")}, QStringLiteral("replace sheet files that exist"), {}},
-        {{QStringLiteral("pdf")}, QStringLiteral("also draw every sheet, one page each, into the PDF FILE"), QStringLiteral("FILE")},
-        {{QStringLiteral("print")}, QStringLiteral("also print every sheet, one page each, as one job without a dialog"), {}},
+        {{QStringLiteral("pdf")},
+         QStringLiteral("also draw every sheet, one page each, into the PDF FILE"),
+         QStringLiteral("FILE")},
+        {{QStringLiteral("print")},
+         QStringLiteral("also print every sheet, one page each, as one job without a dialog"),
+         {}},
         {{QStringLiteral("printer")}, QStringLiteral("with --print: the printer to use"), QStringLiteral("NAME")},
     }};
 
@@ -79,7 +103,8 @@ std::variant<jobs::ImportRequest, int> requestOf(const QCommandLineParser& parse
     const auto value = [&](const char* name) { return parser.value(QLatin1String(name)); };
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        return usage(parser, positional.isEmpty() ? QStringLiteral("no list given") : QStringLiteral("give exactly one list"));
+        return usage(parser,
+                     positional.isEmpty() ? QStringLiteral("no list given") : QStringLiteral("give exactly one list"));
     }
     if (!isSet("output")) {
         return usage(parser, QStringLiteral("give the folder for the sheet files with -o DIR"));
@@ -102,10 +127,11 @@ std::variant<jobs::ImportRequest, int> requestOf(const QCommandLineParser& parse
         }
     }
     if (isSet("start")) {
-        const std::optional<int> start =
-            command_line::wholeNumber(parser, QStringLiteral("start"), 1, request.format->tagsPerPage);
+        const std::optional<int> start
+            = command_line::wholeNumber(parser, QStringLiteral("start"), 1, request.format->tagsPerPage);
         if (!start) {
-            return usage(parser, QStringLiteral("--start takes a tag number from 1 to %1").arg(request.format->tagsPerPage));
+            return usage(parser,
+                         QStringLiteral("--start takes a tag number from 1 to %1").arg(request.format->tagsPerPage));
         }
         request.startTag = *start;
     }
@@ -155,8 +181,9 @@ std::variant<jobs::ImportRequest, int> requestOf(const QCommandLineParser& parse
     for (const QString& given : parser.values(QStringLiteral("tax-code"))) {
         const auto code = parseTaxCodeArgument(given);
         if (!code) {
-            return usage(parser, QStringLiteral("--tax-code takes CODE=MEANING with MEANING one of %1: \"%2\"")
-                                     .arg(taxCodeMeaningKeys().join(QStringLiteral(", ")), given));
+            return usage(parser,
+                         QStringLiteral("--tax-code takes CODE=MEANING with MEANING one of %1: \"%2\"")
+                             .arg(taxCodeMeaningKeys().join(QStringLiteral(", ")), given));
         }
         request.tax.codes.push_back(*code);
     }
@@ -169,8 +196,10 @@ std::variant<jobs::ImportRequest, int> requestOf(const QCommandLineParser& parse
         const qsizetype equals = map.indexOf(u'=');
         const auto field = equals > 0 ? listFieldOfKey(map.left(equals)) : std::nullopt;
         if (!field) {
-            return usage(parser, QStringLiteral("--map takes FIELD=COLUMN with FIELD one of jan, maker, name, name2, spec, "
-                                        "lot, price, tax, taxbasis: \"%1\"").arg(map));
+            return usage(parser,
+                         QStringLiteral("--map takes FIELD=COLUMN with FIELD one of jan, maker, name, name2, spec, "
+                                        "lot, price, tax, taxbasis: \"%1\"")
+                             .arg(map));
         }
         request.columns.push_back({*field, map.mid(equals + 1)});
     }
@@ -199,18 +228,22 @@ int main(int argc, char* argv[])
         return *status;
     }
     const auto sayError = [](const QString& text) { say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(text)); };
-    const jobs::ImportReport report{[](const QString& text) { say(stdout, text); }, sayError};
+    const jobs::ImportReport report {[](const QString& text) { say(stdout, text); }, sayError};
     // The choices remembered for each list layout are kept in the settings file.
     output::CalibrationSettings settings;
     jobs::ImportRequest job = std::get<jobs::ImportRequest>(request);
     job.memory = &settings;
     const jobs::ImportOutcome imported = jobs::runImport(job, report);
     switch (imported.status) {
-    case jobs::ImportStatus::unknownColumn: return usage(parser, imported.problem);
-    case jobs::ImportStatus::unreadable: return kUnreadable;
-    case jobs::ImportStatus::unwritable: return kUnwritable;
+    case jobs::ImportStatus::unknownColumn:
+        return usage(parser, imported.problem);
+    case jobs::ImportStatus::unreadable:
+        return kUnreadable;
+    case jobs::ImportStatus::unwritable:
+        return kUnwritable;
     case jobs::ImportStatus::someRefused:
-    case jobs::ImportStatus::done: break;
+    case jobs::ImportStatus::done:
+        break;
     }
     const std::vector<sheet::TagSheet>& sheets = imported.sheets;
     if (sheets.empty()) {
@@ -221,7 +254,7 @@ int main(int argc, char* argv[])
         QByteArray pdf;
         const output::DocumentResult drawn = output::drawPdfDocument(sheets, 600, pdf);
         const QString path = parser.value(QStringLiteral("pdf"));
-        const files::WriteOutcome written = drawn.ok ? files::writeFileCarefully(path, pdf) : files::WriteOutcome{};
+        const files::WriteOutcome written = drawn.ok ? files::writeFileCarefully(path, pdf) : files::WriteOutcome {};
         if (written.replacedUnflushed) {
             unflushed = true;
             sayError(files::unflushedNotice(path, written.error));
@@ -229,7 +262,9 @@ int main(int argc, char* argv[])
             sayError(QStringLiteral("%1: %2").arg(path, drawn.ok ? written.error : drawn.error));
             return kUnwritable;
         }
-        say(stdout, QStringLiteral("PDF: %1 (%2 ページ)\n").arg(QDir::toNativeSeparators(path), QString::number(sheets.size())));
+        say(stdout,
+            QStringLiteral("PDF: %1 (%2 ページ)\n")
+                .arg(QDir::toNativeSeparators(path), QString::number(sheets.size())));
     }
     if (parser.isSet(QStringLiteral("print"))) {
         QPrinter printer(QPrinter::HighResolution);
@@ -238,16 +273,18 @@ int main(int argc, char* argv[])
             sayError(error);
             return kUnwritable;
         }
-        printer.setDocName(QStringLiteral("tanafuda-import: %1").arg(QFileInfo(parser.positionalArguments().front()).fileName()));
+        printer.setDocName(
+            QStringLiteral("tanafuda-import: %1").arg(QFileInfo(parser.positionalArguments().front()).fileName()));
         const output::DocumentResult printed = output::printSheets(
-            sheets, printer,
-            output::printerCalibration({}, output::CalibrationSettings(),
-                                       [&](const QString& warning) { sayError(QString(warning).remove(u'\n')); }));
+            sheets, printer, output::printerCalibration({}, output::CalibrationSettings(), [&](const QString& warning) {
+                sayError(QString(warning).remove(u'\n'));
+            }));
         if (!printed.ok) {
             sayError(printed.error);
             return kUnwritable;
         }
-        say(stdout, QStringLiteral("印刷: %1 (%2 ページ)\n").arg(printer.printerName(), QString::number(sheets.size())));
+        say(stdout,
+            QStringLiteral("印刷: %1 (%2 ページ)\n").arg(printer.printerName(), QString::number(sheets.size())));
     }
     say(stdout, countsLine(imported.counts) + QStringLiteral("、シート %1 枚\n").arg(sheets.size()));
     return unflushed ? kUnflushed : imported.status == jobs::ImportStatus::someRefused ? kSomeRefused : kDone;

@@ -20,6 +20,6 @@ using CalibrationOfPrinterName = std::function<calibration::Calibration(const QS
 // Prints `pageCount` pages in one job on the printer named (the default one when empty) through
 // output::printPages; false with the reason in `error` when there is no such printer or the job
 // failed.
-using PrintEntry = bool (*)(const QString& printerName, const QString& docName, int pageCount,
-                            const CalibrationOfPrinterName& calibrationOf, const output::PageDrawer& drawPage,
-                            QString& error);
+using PrintEntry
+    = bool (*)(const QString& printerName, const QString& docName, int pageCount,
+               const CalibrationOfPrinterName& calibrationOf, const output::PageDrawer& drawPage, QString& error);

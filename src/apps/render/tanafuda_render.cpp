@@ -58,7 +58,7 @@ constexpr double kA4HeightMm = 297.0;
 
 using command_line::say;
 
-const command_line::ProgramTable kProgram{
+const command_line::ProgramTable kProgram {
     QStringLiteral("Draws saved tag sheets as printed (or as the preview shows it), one page per sheet.\n"
                    "Several sheets make one PDF document or one print job; PNG and SVG pages are numbered\n"
                    "from the output name (tags.png -> tags-001.png, tags-002.png, ...).\n"
@@ -70,14 +70,28 @@ const command_line::ProgramTable kProgram{
     QStringLiteral("sheet files (large or small format, in any mix); - reads standard input"),
     QStringLiteral("SHEET [SHEET ...]"),
     {
-        {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("write the pages to FILE: PDF, PNG or SVG by its extension"), QStringLiteral("FILE")},
-        {{QStringLiteral("preview")}, QStringLiteral("draw it as the preview shows it (grid, tag numbers, placeholder)"), {}},
-        {{QStringLiteral("dpi")}, QStringLiteral("device resolution of the output (default 600; 96 with --preview)"), QStringLiteral("N")},
-        {{QStringLiteral("offset")}, QStringLiteral("print offsets in millimetres, moving the price only (default 0,0)"), QStringLiteral("DX,DY")},
-        {{QStringLiteral("border")}, QStringLiteral("draw every tag with the coloured border in this colour"), QStringLiteral("RRGGBB")},
-        {{QStringLiteral("name-font")}, QStringLiteral("product-name font face (default ＭＳ 明朝)"), QStringLiteral("FACE")},
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("write the pages to FILE: PDF, PNG or SVG by its extension"),
+         QStringLiteral("FILE")},
+        {{QStringLiteral("preview")},
+         QStringLiteral("draw it as the preview shows it (grid, tag numbers, placeholder)"),
+         {}},
+        {{QStringLiteral("dpi")},
+         QStringLiteral("device resolution of the output (default 600; 96 with --preview)"),
+         QStringLiteral("N")},
+        {{QStringLiteral("offset")},
+         QStringLiteral("print offsets in millimetres, moving the price only (default 0,0)"),
+         QStringLiteral("DX,DY")},
+        {{QStringLiteral("border")},
+         QStringLiteral("draw every tag with the coloured border in this colour"),
+         QStringLiteral("RRGGBB")},
+        {{QStringLiteral("name-font")},
+         QStringLiteral("product-name font face (default ＭＳ 明朝)"),
+         QStringLiteral("FACE")},
         {{QStringLiteral("price-font")}, QStringLiteral("price font face (default ＭＳ 明朝)"), QStringLiteral("FACE")},
-        {{QStringLiteral("price-size")}, QStringLiteral("price font size (default 36 large, 28 small)"), QStringLiteral("PT")},
+        {{QStringLiteral("price-size")},
+         QStringLiteral("price font size (default 36 large, 28 small)"),
+         QStringLiteral("PT")},
         {{QStringLiteral("ops")},
          QStringLiteral("write the drawing operations as JSON lines (to -o FILE or standard output), "
                         "a line {\"op\":\"newPage\"} between two pages"),
@@ -86,7 +100,9 @@ const command_line::ProgramTable kProgram{
          QStringLiteral("print the sheets' records as a tab-separated table, fields escaped (see above); with "
                         "several sheets each table follows a line \"# PATH\""),
          {}},
-        {{QStringLiteral("json")}, QStringLiteral("with --list: one JSON document (a JSON array of them for several sheets)"), {}},
+        {{QStringLiteral("json")},
+         QStringLiteral("with --list: one JSON document (a JSON array of them for several sheets)"),
+         {}},
         {{QStringLiteral("skip-rejected")},
          QStringLiteral("draw the other sheets when some are rejected (exit status 4) instead of none (2)"),
          {}},
@@ -95,7 +111,9 @@ const command_line::ProgramTable kProgram{
         {{QStringLiteral("calibration")},
          QStringLiteral("move and scale every page: offsets in mm, scales in percent (instead of the printer's own)"),
          QStringLiteral("DX,DY,SX,SY")},
-        {{QStringLiteral("no-calibration")}, QStringLiteral("with --print: ignore the printer's saved calibration"), {}},
+        {{QStringLiteral("no-calibration")},
+         QStringLiteral("with --print: ignore the printer's saved calibration"),
+         {}},
     }};
 
 // What the options ask for, checked.
@@ -110,7 +128,7 @@ struct Request {
     bool preview = false;
     bool skipRejected = false;
     int dpi = 600;
-    std::pair<qint16, qint16> offset{0, 0};
+    std::pair<qint16, qint16> offset {0, 0};
     std::optional<sheet::Colour> border;
     std::optional<QString> nameFont;
     std::optional<QString> priceFont;
@@ -190,7 +208,8 @@ std::optional<Request> requestOf(const QCommandLineParser& parser)
         if (r.output.isEmpty()) {
             return usage(QStringLiteral("nothing to do: give -o FILE, --ops, --list or --print"));
         }
-        if (r.suffix != QStringLiteral("pdf") && r.suffix != QStringLiteral("png") && r.suffix != QStringLiteral("svg")) {
+        if (r.suffix != QStringLiteral("pdf") && r.suffix != QStringLiteral("png")
+            && r.suffix != QStringLiteral("svg")) {
             return usage(QStringLiteral("the output must end in .pdf, .png or .svg"));
         }
     }
@@ -217,9 +236,11 @@ std::optional<Request> requestOf(const QCommandLineParser& parser)
     const bool png = !r.ops && !r.list && !r.print && r.suffix == QStringLiteral("png");
     r.dpi = r.preview ? 96 : 600;
     if (isSet("dpi")) {
-        const std::optional<int> dpi = command_line::wholeNumber(parser, QStringLiteral("dpi"), output::kMinDpi, output::kMaxDpi);
+        const std::optional<int> dpi
+            = command_line::wholeNumber(parser, QStringLiteral("dpi"), output::kMinDpi, output::kMaxDpi);
         if (!dpi) {
-            return usage(QStringLiteral("--dpi takes a whole number from %1 to %2").arg(output::kMinDpi).arg(output::kMaxDpi));
+            return usage(
+                QStringLiteral("--dpi takes a whole number from %1 to %2").arg(output::kMinDpi).arg(output::kMaxDpi));
         }
         r.dpi = *dpi;
         if (png && r.dpi > output::kMaxPngDpi) {
@@ -260,8 +281,10 @@ std::optional<Request> requestOf(const QCommandLineParser& parser)
     if (!r.output.isEmpty()) {
         const QString target = QFileInfo(r.output).canonicalFilePath();
         for (const QString& argument : r.sheets) {
-            if (!target.isEmpty() && argument != QStringLiteral("-") && QFileInfo(argument).canonicalFilePath() == target) {
-                return usage(QStringLiteral("the output %1 is the sheet file %2: choose another name").arg(r.output, argument));
+            if (!target.isEmpty() && argument != QStringLiteral("-")
+                && QFileInfo(argument).canonicalFilePath() == target) {
+                return usage(
+                    QStringLiteral("the output %1 is the sheet file %2: choose another name").arg(r.output, argument));
             }
         }
     }
@@ -297,8 +320,9 @@ bool deliver(const QString& path, const QByteArray& bytes)
         error = written.error;
     }
     if (!ok) {
-        say(stderr, QStringLiteral("tanafuda-render: %1: %2\n")
-                        .arg(path.isEmpty() ? QStringLiteral("standard output") : path, error));
+        say(stderr,
+            QStringLiteral("tanafuda-render: %1: %2\n")
+                .arg(path.isEmpty() ? QStringLiteral("standard output") : path, error));
     }
     return ok;
 }
@@ -324,7 +348,8 @@ std::optional<sheet::TagSheet> readSheet(const QString& argument)
         return std::nullopt;
     }
     // What the page header names as the sheet's file.
-    loaded.fileName = argument == QStringLiteral("-") ? QStringLiteral("（標準入力）") : QFileInfo(argument).absoluteFilePath();
+    loaded.fileName
+        = argument == QStringLiteral("-") ? QStringLiteral("（標準入力）") : QFileInfo(argument).absoluteFilePath();
     return loaded;
 }
 
@@ -333,10 +358,11 @@ std::optional<sheet::TagSheet> readSheet(const QString& argument)
 PrintEntry loadPrintModule(QString& error)
 {
     const QString programDir = QCoreApplication::applicationDirPath();
-    const QStringList candidates{programDir + u'/' + QLatin1String(kPrintModuleFile),
-                                 QDir::cleanPath(programDir + u'/' + QLatin1String(build_config::kPrintModuleFromBinDir))
-                                     + u'/' + QLatin1String(kPrintModuleFile),
-                                 QStringLiteral(TANAFUDA_PRINT_MODULE_DIR "/") + QLatin1String(kPrintModuleFile)};
+    const QStringList candidates {
+        programDir + u'/' + QLatin1String(kPrintModuleFile),
+        QDir::cleanPath(programDir + u'/' + QLatin1String(build_config::kPrintModuleFromBinDir)) + u'/'
+            + QLatin1String(kPrintModuleFile),
+        QStringLiteral(TANAFUDA_PRINT_MODULE_DIR "/") + QLatin1String(kPrintModuleFile)};
     for (const QString& candidate : candidates) {
         if (!QFileInfo::exists(candidate)) {
             continue;
@@ -353,7 +379,8 @@ PrintEntry loadPrintModule(QString& error)
         }
         return entry;
     }
-    error = QStringLiteral("%1 is not installed (looked in %2)").arg(QLatin1String(kPrintModuleFile), candidates.join(QStringLiteral(", ")));
+    error = QStringLiteral("%1 is not installed (looked in %2)")
+                .arg(QLatin1String(kPrintModuleFile), candidates.join(QStringLiteral(", ")));
     return nullptr;
 }
 
@@ -394,7 +421,7 @@ int printSheets(const std::vector<sheet::TagSheet>& sheets, const Request& reque
 // -o FILE: one PDF document, or numbered PNG or SVG pages.
 int drawDocument(const std::vector<sheet::TagSheet>& sheets, const std::vector<int>& positions, const Request& request)
 {
-    const calibration::Calibration calibration = request.calibration.given.value_or(calibration::Calibration{});
+    const calibration::Calibration calibration = request.calibration.given.value_or(calibration::Calibration {});
     output::DocumentResult drawn;
     if (request.suffix == QStringLiteral("pdf")) {
         QByteArray pdf;
@@ -508,20 +535,22 @@ int main(int argc, char* argv[])
     }
     if (sheets.empty() || (rejected > 0 && !request->skipRejected)) {
         if (request->sheets.size() > 1) {
-            say(stderr, QStringLiteral("tanafuda-render: %1 of %2 sheet files rejected: nothing drawn\n")
-                            .arg(rejected)
-                            .arg(request->sheets.size()));
+            say(stderr,
+                QStringLiteral("tanafuda-render: %1 of %2 sheet files rejected: nothing drawn\n")
+                    .arg(rejected)
+                    .arg(request->sheets.size()));
         }
         return kRejected;
     }
     const int done = rejected > 0 ? kSomeRejected : kDone;
     if (request->list) {
-        return finished(deliver(request->output, jobs::listSheets(sheets, request->json, request->sheets.size() > 1)) ? done
-                                                                                                                   : kUnwritable);
+        return finished(deliver(request->output, jobs::listSheets(sheets, request->json, request->sheets.size() > 1))
+                            ? done
+                            : kUnwritable);
     }
     applyDrawingChoices(sheets, *request);
     const int status = request->print ? printSheets(sheets, *request)
-                       : request->ops ? (deliver(request->output, operationLines(sheets, request->dpi)) ? kDone : kUnwritable)
-                                      : drawDocument(sheets, positions, *request);
+        : request->ops ? (deliver(request->output, operationLines(sheets, request->dpi)) ? kDone : kUnwritable)
+                       : drawDocument(sheets, positions, *request);
     return finished(status == kDone ? done : status);
 }

@@ -1,8 +1,8 @@
 #include "build_config.h"
 #include "desktop/dialogs/dialogs.h"
-#include "output/fonts.h"
 #include "desktop/program_start.h"
 #include "desktop/window_registry.h"
+#include "output/fonts.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -60,9 +60,10 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (!haveDisplay()) {
-        say(stderr, QStringLiteral("tanafuda: 画面（ディスプレイ）が見つかりません。\n"
-                                   "tanafuda: no display found. Start it on a desktop, or without one under a virtual\n"
-                                   "          display:  xvfb-run -a tanafuda\n"));
+        say(stderr,
+            QStringLiteral("tanafuda: 画面（ディスプレイ）が見つかりません。\n"
+                           "tanafuda: no display found. Start it on a desktop, or without one under a virtual\n"
+                           "          display:  xvfb-run -a tanafuda\n"));
         return 1;
     }
     QApplication app(argc, argv);

@@ -16,8 +16,8 @@ constexpr const char* kDigitPatterns[10] = {
     "0001101-0100111", "0011001-0110011", "0010011-0011011", "0111101-0100001", "0100011-0011101",
     "0110001-0111001", "0101111-0000101", "0111011-0010001", "0110111-0001001", "0001011-0010111",
 };
-constexpr int kCodeWidth = 7;        // modules per digit
-constexpr int kEvenCodeOffset = 8;   // where the G-code starts in a digit pattern
+constexpr int kCodeWidth = 7;       // modules per digit
+constexpr int kEvenCodeOffset = 8;  // where the G-code starts in a digit pattern
 
 // Parities of the six left-hand digits of an EAN-13 by leading digit 0-9: two hexadecimal digits
 // each, whose low six bits, most significant first, are 1 for set B (even) and 0 for set A (odd).
@@ -67,7 +67,7 @@ struct DigitCodes {
 
 constexpr DigitCodes makeDigitCodes()
 {
-    DigitCodes codes{};
+    DigitCodes codes {};
     for (int d = 0; d < 10; ++d) {
         for (int i = 0; i < kCodeWidth; ++i) {
             const char l = kDigitPatterns[d][i];
@@ -92,7 +92,7 @@ struct LeftParities {
 
 constexpr LeftParities makeLeftParities()
 {
-    LeftParities parities{};
+    LeftParities parities {};
     for (int d = 0; d < 10; ++d) {
         const int bits = (hexValueOf(kParityTable[2 * d]) * 16 + hexValueOf(kParityTable[2 * d + 1])) & 0x3F;
         for (int i = 0; i < 6; ++i) {
@@ -167,8 +167,8 @@ JanResult normalizeJan(QString& code, qint16& checkDigit)
     const qsizetype n = code.size();
     checkDigit = 0;
 
-    qsizetype dataLength;   // characters of the text that are data digits
-    qsizetype width;        // data digits of the symbology
+    qsizetype dataLength;  // characters of the text that are data digits
+    qsizetype width;       // data digits of the symbology
     bool checkSupplied = false;
     if (n <= kEan8DataDigits) {
         dataLength = n;
@@ -307,8 +307,7 @@ void drawModuleRange(draw::Surface& surface, const QString& modules, int first, 
     if (moduleWidthPx > 0) {
         // Each module covers rows topPx .. topPx + heightPx inclusive.
         for (int k = first; k < end; ++k) {
-            surface.filled(leftPx + k * moduleWidthPx, topPx, moduleWidthPx, heightPx + 1,
-                           moduleColour(modules.at(k)));
+            surface.filled(leftPx + k * moduleWidthPx, topPx, moduleWidthPx, heightPx + 1, moduleColour(modules.at(k)));
         }
         surface.setUnit(savedUnit);
         return;
@@ -344,8 +343,7 @@ JanResult symbolModules(const QString& code, QString& modules)
 
 }  // namespace
 
-JanResult drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
-                      double y2)
+JanResult drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2, double y2)
 {
     QString modules;
     const JanResult result = symbolModules(code, modules);
@@ -355,8 +353,7 @@ JanResult drawJanBarcode(draw::Surface& surface, const QString& code, double x1,
     return result;
 }
 
-JanResult drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
-                         double y2)
+JanResult drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2, double y2)
 {
     QString modules;
     const JanResult result = symbolModules(code, modules);

@@ -42,13 +42,11 @@ QString janModuleString(const QString& fullNumber);
 
 // Draws the symbol of `code` into the rectangle (x1, y1)-(x2, y2), given in the surface's current
 // unit, and returns JanResult::ok, or wrongCheckDigit / notANumber having drawn nothing.
-JanResult drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
-                      double y2);
+JanResult drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2, double y2);
 // Draws again, in white, the quiet zones of the symbol that drawJanBarcode draws for the same
 // arguments (the light modules before its first bar and after its last), so that marks drawn
 // over them since (a neighbouring frame) do not stop a scanner. Returns what drawJanBarcode
 // returns, drawing nothing where it draws nothing.
-JanResult drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2,
-                         double y2);
+JanResult drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2, double y2);
 
 }  // namespace barcode

@@ -54,7 +54,7 @@ PointMm Calibration::apply(PointMm pageMm) const
 bool withinBounds(const Calibration& c)
 {
     return offsetInBounds(c.offsetXMm) && offsetInBounds(c.offsetYMm) && scaleInBounds(c.scaleXPercent)
-           && scaleInBounds(c.scaleYPercent);
+        && scaleInBounds(c.scaleYPercent);
 }
 
 Calibration rounded(const Calibration& c)
@@ -74,14 +74,16 @@ std::optional<Calibration> parseCalibration(const QString& text, QString* proble
     }
     if (!parsed) {
         if (problem) {
-            *problem = QStringLiteral("a calibration is four numbers DX,DY,SX,SY (millimetres, millimetres, percent, percent)");
+            *problem = QStringLiteral(
+                "a calibration is four numbers DX,DY,SX,SY (millimetres, millimetres, percent, percent)");
         }
         return std::nullopt;
     }
-    const Calibration c{values[0], values[1], values[2], values[3]};
+    const Calibration c {values[0], values[1], values[2], values[3]};
     if (!withinBounds(c)) {
         if (problem) {
-            *problem = QStringLiteral("a calibration's offsets lie within -20 to 20 mm and its scales within 90 to 110 %");
+            *problem
+                = QStringLiteral("a calibration's offsets lie within -20 to 20 mm and its scales within 90 to 110 %");
         }
         return std::nullopt;
     }
@@ -90,7 +92,8 @@ std::optional<Calibration> parseCalibration(const QString& text, QString* proble
 
 QString formatCalibration(const Calibration& c)
 {
-    return QStringList{formatNumber(c.offsetXMm), formatNumber(c.offsetYMm), formatNumber(c.scaleXPercent), formatNumber(c.scaleYPercent)}
+    return QStringList {formatNumber(c.offsetXMm), formatNumber(c.offsetYMm), formatNumber(c.scaleXPercent),
+                        formatNumber(c.scaleYPercent)}
         .join(u',');
 }
 
@@ -98,12 +101,12 @@ QString describeShift(double rightMm, double downMm)
 {
     QStringList parts;
     if (formatNumber(rightMm) != QStringLiteral("0")) {
-        parts << QStringLiteral("%1に %2 mm").arg(rightMm > 0 ? QStringLiteral("右") : QStringLiteral("左"),
-                                                 formatNumber(std::fabs(rightMm)));
+        parts << QStringLiteral("%1に %2 mm")
+                     .arg(rightMm > 0 ? QStringLiteral("右") : QStringLiteral("左"), formatNumber(std::fabs(rightMm)));
     }
     if (formatNumber(downMm) != QStringLiteral("0")) {
-        parts << QStringLiteral("%1に %2 mm").arg(downMm > 0 ? QStringLiteral("下") : QStringLiteral("上"),
-                                                 formatNumber(std::fabs(downMm)));
+        parts << QStringLiteral("%1に %2 mm")
+                     .arg(downMm > 0 ? QStringLiteral("下") : QStringLiteral("上"), formatNumber(std::fabs(downMm)));
     }
     return parts.join(u'・');
 }
@@ -133,7 +136,8 @@ QString describeMeasurement(const MarkMeasurement& first, const MarkMeasurement&
         return a.isEmpty() ? QStringLiteral("印はずれていません") : QStringLiteral("印刷が%1 ずれています").arg(a);
     }
     const auto one = [](const QString& name, const QString& shift) {
-        return shift.isEmpty() ? QStringLiteral("印 %1 はずれておらず").arg(name) : QStringLiteral("印 %1 は%2").arg(name, shift);
+        return shift.isEmpty() ? QStringLiteral("印 %1 はずれておらず").arg(name)
+                               : QStringLiteral("印 %1 は%2").arg(name, shift);
     };
     return QStringLiteral("%1、%2 ずれています").arg(one(QStringLiteral("A"), a), one(QStringLiteral("B"), b));
 }
@@ -158,7 +162,7 @@ std::optional<Axis> solveAxis(double d0, double s0, double p1, double q1, double
     }
     const double combinedOffset = q1 - combinedScale * p1;
     const double k = combinedScale / s0;
-    return Axis{d0 - combinedOffset / k, s0 / combinedScale};
+    return Axis {d0 - combinedOffset / k, s0 / combinedScale};
 }
 
 bool onPaper(double mm, double paperMm)
@@ -192,24 +196,28 @@ CalibrationResult calibrationFromMarks(const Calibration& printedWith, const Mar
                                             second.drawnMm.x, second.measuredMm.x);
     const std::optional<Axis> y = solveAxis(printedWith.offsetYMm, s0y, first.drawnMm.y, first.measuredMm.y,
                                             second.drawnMm.y, second.measuredMm.y);
-    const QString measured = QStringLiteral("印 A は左端から %1 mm・上端から %2 mm、印 B は左端から %3 mm・上端から %4 mm")
-                                 .arg(formatNumber(first.measuredMm.x), formatNumber(first.measuredMm.y),
-                                      formatNumber(second.measuredMm.x), formatNumber(second.measuredMm.y));
+    const QString measured
+        = QStringLiteral("印 A は左端から %1 mm・上端から %2 mm、印 B は左端から %3 mm・上端から %4 mm")
+              .arg(formatNumber(first.measuredMm.x), formatNumber(first.measuredMm.y),
+                   formatNumber(second.measuredMm.x), formatNumber(second.measuredMm.y));
     if (!x || !y) {
-        return {std::nullopt, QStringLiteral("測った位置（%1）では、二つの印の位置の関係が逆になっています。"
-                                             "どちらの印をどの欄に入力したか確かめてください。")
-                                  .arg(measured)};
+        return {std::nullopt,
+                QStringLiteral("測った位置（%1）では、二つの印の位置の関係が逆になっています。"
+                               "どちらの印をどの欄に入力したか確かめてください。")
+                    .arg(measured)};
     }
     const Calibration result = rounded({x->offsetMm, y->offsetMm, x->scale * 100.0, y->scale * 100.0});
     if (!withinBounds(result)) {
         const double widthMm = second.measuredMm.x - first.measuredMm.x;
         const double heightMm = second.measuredMm.y - first.measuredMm.y;
         return {std::nullopt,
-                QStringLiteral("測った位置（%1）では%2。印 A から印 B までは横 %3 mm・縦 %4 mm（印刷したのは %5 mm・%6 mm）です。"
-                               "調整できるのは、ずれ 20 mm まで、大きさ 90〜110 % までです（調整の範囲を超えています）。"
-                               "測った値を確かめてください。")
+                QStringLiteral(
+                    "測った位置（%1）では%2。印 A から印 B までは横 %3 mm・縦 %4 mm（印刷したのは %5 mm・%6 mm）です。"
+                    "調整できるのは、ずれ 20 mm まで、大きさ 90〜110 % までです（調整の範囲を超えています）。"
+                    "測った値を確かめてください。")
                     .arg(measured, describeMeasurement(first, second), formatNumber(widthMm), formatNumber(heightMm),
-                         formatNumber(second.drawnMm.x - first.drawnMm.x), formatNumber(second.drawnMm.y - first.drawnMm.y))};
+                         formatNumber(second.drawnMm.x - first.drawnMm.x),
+                         formatNumber(second.drawnMm.y - first.drawnMm.y))};
     }
     return {result, QString()};
 }

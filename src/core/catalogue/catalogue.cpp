@@ -64,7 +64,7 @@ sheet::TagRecord readTag(const QSqlQuery& query, int at)
 PrintState stateOfKey(const QString& key)
 {
     return key == QLatin1String("confirmed") ? PrintState::confirmed
-           : key == QLatin1String("failed")  ? PrintState::failed
+        : key == QLatin1String("failed")     ? PrintState::failed
                                              : PrintState::pending;
 }
 
@@ -107,12 +107,12 @@ std::vector<sheet::Field> differences(const sheet::TagRecord& now, const sheet::
 }
 
 // The tag's texts and price as one text (the fields separated by U+001F, which no cleaned text holds).
-QString tagText(const QString& jan, const QString& maker, const QString& name, const QString& name2, const QString& spec,
-                const QString& lot, qint64 price)
+QString tagText(const QString& jan, const QString& maker, const QString& name, const QString& name2,
+                const QString& spec, const QString& lot, qint64 price)
 {
     const QChar separator(0x1F);
-    return jan + separator + maker + separator + name + separator + name2 + separator + spec + separator + lot + separator
-           + QString::number(price);
+    return jan + separator + maker + separator + name + separator + name2 + separator + spec + separator + lot
+        + separator + QString::number(price);
 }
 
 // The condition, on products p joined with their shelf tag t, of a product whose tag needs
@@ -128,8 +128,8 @@ qint64 nextId(QSqlDatabase db, const QString& table, bool* ok)
 }
 
 // Inserts `rows` (each with one value per column) as multi-row INSERT statements.
-bool insertRows(QSqlDatabase db, const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows,
-                QSqlError* error)
+bool insertRows(QSqlDatabase db, const QString& table, const QStringList& columns,
+                const std::vector<QVariantList>& rows, QSqlError* error)
 {
     const size_t perStatement = std::max<size_t>(1, 400 / size_t(columns.size()));
     QString placeholders = QStringLiteral("(?") + QStringLiteral(",?").repeated(columns.size() - 1) + u')';
@@ -162,9 +162,9 @@ bool insertRows(QSqlDatabase db, const QString& table, const QStringList& column
 bool sameData(const Product& old, const IncomingProduct& in)
 {
     return old.tag.jan == in.jan && old.tag.maker == in.maker && old.tag.productName == in.name
-           && old.tag.productName2 == in.name2 && old.tag.spec == in.spec && old.tag.lot == in.lot
-           && old.tag.price == in.tagPrice && old.listPrice == in.listPrice && old.priceIncludesTax == in.priceIncludesTax
-           && old.taxRatePercent == in.taxRatePercent && old.shelf == in.shelf && old.tagCount == in.tagCount;
+        && old.tag.productName2 == in.name2 && old.tag.spec == in.spec && old.tag.lot == in.lot
+        && old.tag.price == in.tagPrice && old.listPrice == in.listPrice && old.priceIncludesTax == in.priceIncludesTax
+        && old.taxRatePercent == in.taxRatePercent && old.shelf == in.shelf && old.tagCount == in.tagCount;
 }
 
 }  // namespace
@@ -236,7 +236,8 @@ QString printStateKey(PrintState state)
     return QString::fromLatin1(keys[int(state)]);
 }
 
-Catalogue::Catalogue(const Location& location, const QString& connection) : location_(location), connection_(connection) {}
+Catalogue::Catalogue(const Location& location, const QString& connection) : location_(location), connection_(connection)
+{ }
 
 Catalogue::~Catalogue()
 {
@@ -259,8 +260,9 @@ std::unique_ptr<Catalogue> Catalogue::open(const Location& location, const OpenO
     if (result.ok()) {
         QSqlDatabase db = QSqlDatabase::database(connection, false);
         if (!options.create && database::storedVersion(db) == 0) {
-            result = {Failure::missing, QStringLiteral("商品マスタ %1 はまだありません。商品リストを取り込むと作られます。")
-                                            .arg(location.display())};
+            result = {Failure::missing,
+                      QStringLiteral("商品マスタ %1 はまだありません。商品リストを取り込むと作られます。")
+                          .arg(location.display())};
         } else {
             result = database::migrate(db, location);
         }
@@ -320,10 +322,11 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
     }
     const QString date = database::dateText(options.validFrom.isValid() ? options.validFrom : QDate::currentDate());
     if (!options.dryRun
-        && !run(query,
-                QStringLiteral("INSERT INTO imports (id, file, imported_at, valid_from, partial, row_count, new_count,"
-                               " changed_count, discontinued_count, refused_count) VALUES (?, ?, ?, ?, ?, ?, 0, 0, 0, 0)"),
-                {importId, list.fileName, database::nowText(), date, int(options.partial), list.rowCount})) {
+        && !run(
+            query,
+            QStringLiteral("INSERT INTO imports (id, file, imported_at, valid_from, partial, row_count, new_count,"
+                           " changed_count, discontinued_count, refused_count) VALUES (?, ?, ?, ?, ?, ?, 0, 0, 0, 0)"),
+            {importId, list.fileName, database::nowText(), date, int(options.partial), list.rowCount})) {
         return fail(query.lastError());
     }
 
@@ -340,11 +343,12 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
         if (it == byCode.cend()) {
             ++counts.added;
             const int order = options.partial ? maxOrder + in.listOrder : in.listOrder;
-            newProducts.push_back({productId, in.code, in.jan, in.maker, in.name, in.name2, in.spec, in.lot, in.listPrice,
-                                   int(in.priceIncludesTax), in.taxRatePercent, in.tagPrice, in.shelf, in.tagCount, order,
-                                   date, date, 1, tagText(in.jan, in.maker, in.name, in.name2, in.spec, in.lot, in.tagPrice)});
-            history.push_back({historyId++, productId, importId, date, in.tagPrice, in.listPrice, int(in.priceIncludesTax),
-                               in.taxRatePercent});
+            newProducts.push_back({productId, in.code, in.jan, in.maker, in.name, in.name2, in.spec, in.lot,
+                                   in.listPrice, int(in.priceIncludesTax), in.taxRatePercent, in.tagPrice, in.shelf,
+                                   in.tagCount, order, date, date, 1,
+                                   tagText(in.jan, in.maker, in.name, in.name2, in.spec, in.lot, in.tagPrice)});
+            history.push_back({historyId++, productId, importId, date, in.tagPrice, in.listPrice,
+                               int(in.priceIncludesTax), in.taxRatePercent});
             ++productId;
             continue;
         }
@@ -378,9 +382,9 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
         }
         updatePrepared = true;
         for (const QVariant& value :
-             {QVariant(in.jan), QVariant(in.maker), QVariant(in.name), QVariant(in.name2), QVariant(in.spec), QVariant(in.lot),
-              QVariant(in.listPrice), QVariant(int(in.priceIncludesTax)), QVariant(in.taxRatePercent), QVariant(in.tagPrice),
-              QVariant(in.shelf), QVariant(in.tagCount), QVariant(order), QVariant(date),
+             {QVariant(in.jan), QVariant(in.maker), QVariant(in.name), QVariant(in.name2), QVariant(in.spec),
+              QVariant(in.lot), QVariant(in.listPrice), QVariant(int(in.priceIncludesTax)), QVariant(in.taxRatePercent),
+              QVariant(in.tagPrice), QVariant(in.shelf), QVariant(in.tagCount), QVariant(order), QVariant(date),
               QVariant(tagText(in.jan, in.maker, in.name, in.name2, in.spec, in.lot, in.tagPrice)), QVariant(old.id)}) {
             update.addBindValue(database::bindable(value));
         }
@@ -447,8 +451,9 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
         }
     }
     if (!run(query,
-             QStringLiteral("UPDATE imports SET new_count = ?, changed_count = ?, discontinued_count = ?, refused_count = ?"
-                            " WHERE id = ?"),
+             QStringLiteral(
+                 "UPDATE imports SET new_count = ?, changed_count = ?, discontinued_count = ?, refused_count = ?"
+                 " WHERE id = ?"),
              {counts.added, counts.changed, counts.discontinued, counts.refused, importId})) {
         return fail(query.lastError());
     }
@@ -467,12 +472,12 @@ std::vector<TagNeed> Catalogue::tagNeeds(bool withUpToDate, Outcome* outcome) co
     QSqlDatabase connection = db();
     QSqlQuery query(connection);
     query.setForwardOnly(true);
-    const QString sql = QStringLiteral(
-                            "SELECT %1, t.id, t.print_id, t.jan, t.maker, t.name, t.name2, t.spec, t.lot, t.price"
-                            " FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id")
-                            .arg(kProductColumns)
-                        + (withUpToDate ? QStringLiteral(" WHERE p.active = 1 OR t.id IS NOT NULL")
-                                        : QStringLiteral(" WHERE ") + kNeedsTag);
+    const QString sql
+        = QStringLiteral("SELECT %1, t.id, t.print_id, t.jan, t.maker, t.name, t.name2, t.spec, t.lot, t.price"
+                         " FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id")
+              .arg(kProductColumns)
+        + (withUpToDate ? QStringLiteral(" WHERE p.active = 1 OR t.id IS NOT NULL")
+                        : QStringLiteral(" WHERE ") + kNeedsTag);
     if (!run(query, sql)) {
         if (outcome) {
             *outcome = database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
@@ -535,11 +540,12 @@ StatusCounts Catalogue::status(Outcome* outcome) const
     StatusCounts out;
     QSqlDatabase connection = db();
     QSqlQuery query(connection);
-    const bool ok =
-        run(query, QStringLiteral("SELECT p.active, CASE WHEN t.id IS NULL THEN 0 ELSE 1 END, CASE WHEN %1 THEN 1 ELSE 0 END,"
-                                  " COUNT(*) FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id"
-                                  " GROUP BY p.active, CASE WHEN t.id IS NULL THEN 0 ELSE 1 END, CASE WHEN %1 THEN 1 ELSE 0 END")
-                       .arg(kNeedsTag));
+    const bool ok = run(
+        query,
+        QStringLiteral("SELECT p.active, CASE WHEN t.id IS NULL THEN 0 ELSE 1 END, CASE WHEN %1 THEN 1 ELSE 0 END,"
+                       " COUNT(*) FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id"
+                       " GROUP BY p.active, CASE WHEN t.id IS NULL THEN 0 ELSE 1 END, CASE WHEN %1 THEN 1 ELSE 0 END")
+            .arg(kNeedsTag));
     while (ok && query.next()) {
         const bool active = query.value(0).toInt() != 0;
         const bool shelved = query.value(1).toInt() != 0;
@@ -550,12 +556,13 @@ StatusCounts Catalogue::status(Outcome* outcome) const
             (!active ? out.takeDown : shelved ? out.changed : out.newTags) += count;
         }
     }
-    const bool ok2 = ok && run(query, QStringLiteral("SELECT COUNT(*) FROM prints WHERE state = 'pending'")) && query.next();
+    const bool ok2
+        = ok && run(query, QStringLiteral("SELECT COUNT(*) FROM prints WHERE state = 'pending'")) && query.next();
     if (ok2) {
         out.pendingPrints = query.value(0).toInt();
     }
     if (outcome) {
-        *outcome = ok2 ? Outcome{} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+        *outcome = ok2 ? Outcome {} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
     }
     return out;
 }
@@ -592,27 +599,29 @@ std::optional<ProductHistory> Catalogue::history(const QString& code, Outcome* o
     out.product = *found;
     QSqlDatabase connection = db();
     QSqlQuery query(connection);
-    bool ok = run(query,
-                  QStringLiteral("SELECT h.valid_from, h.tag_price, h.list_price, h.price_includes_tax, h.tax_rate, h.import_id,"
-                                 " i.file FROM price_history h JOIN imports i ON i.id = h.import_id"
-                                 " WHERE h.product_id = ? ORDER BY h.id"),
-                  {found->id});
+    bool ok = run(
+        query,
+        QStringLiteral("SELECT h.valid_from, h.tag_price, h.list_price, h.price_includes_tax, h.tax_rate, h.import_id,"
+                       " i.file FROM price_history h JOIN imports i ON i.id = h.import_id"
+                       " WHERE h.product_id = ? ORDER BY h.id"),
+        {found->id});
     while (ok && query.next()) {
         out.prices.push_back({query.value(0).toString(), query.value(1).toLongLong(), query.value(2).toLongLong(),
                               query.value(3).toInt() != 0, query.value(4).toInt(), query.value(5).toLongLong(),
                               query.value(6).toString()});
     }
     ok = ok
-         && run(query,
-                QStringLiteral("SELECT %1, t.sheet, t.slot, t.jan, t.maker, t.name, t.name2, t.spec, t.lot, t.price"
-                               " FROM print_tags t JOIN prints r ON r.id = t.print_id WHERE t.product_id = ? ORDER BY t.id")
-                    .arg(kPrintColumns),
-                {found->id});
+        && run(query,
+               QStringLiteral(
+                   "SELECT %1, t.sheet, t.slot, t.jan, t.maker, t.name, t.name2, t.spec, t.lot, t.price"
+                   " FROM print_tags t JOIN prints r ON r.id = t.print_id WHERE t.product_id = ? ORDER BY t.id")
+                   .arg(kPrintColumns),
+               {found->id});
     while (ok && query.next()) {
         out.prints.push_back({readPrint(query), query.value(9).toInt(), query.value(10).toInt(), readTag(query, 11)});
     }
     if (outcome) {
-        *outcome = ok ? Outcome{} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+        *outcome = ok ? Outcome {} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
     }
     return ok ? std::optional<ProductHistory>(out) : std::nullopt;
 }
@@ -622,8 +631,9 @@ std::vector<ImportInfo> Catalogue::imports(Outcome* outcome) const
     std::vector<ImportInfo> out;
     QSqlDatabase connection = db();
     QSqlQuery query(connection);
-    const bool ok = run(query, QStringLiteral("SELECT id, file, imported_at, valid_from, partial, row_count, new_count,"
-                                              " changed_count, discontinued_count, refused_count FROM imports ORDER BY id"));
+    const bool ok = run(query,
+                        QStringLiteral("SELECT id, file, imported_at, valid_from, partial, row_count, new_count,"
+                                       " changed_count, discontinued_count, refused_count FROM imports ORDER BY id"));
     while (ok && query.next()) {
         ImportInfo info;
         info.id = query.value(0).toLongLong();
@@ -639,7 +649,7 @@ std::vector<ImportInfo> Catalogue::imports(Outcome* outcome) const
         out.push_back(info);
     }
     if (outcome) {
-        *outcome = ok ? Outcome{} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+        *outcome = ok ? Outcome {} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
     }
     return out;
 }
@@ -648,9 +658,8 @@ Outcome Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString
                                const QString& destination, qint64* printId)
 {
     QSqlDatabase connection = db();
-    const auto fail = [&](const QSqlError& error) {
-        return database::failureOf(error, location_, QStringLiteral("印刷の記録"));
-    };
+    const auto fail
+        = [&](const QSqlError& error) { return database::failureOf(error, location_, QStringLiteral("印刷の記録")); };
     database::WriteTransaction transaction(connection);
     if (!transaction.begun()) {
         return fail(transaction.error());
@@ -662,10 +671,11 @@ Outcome Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString
         return fail(connection.lastError());
     }
     QSqlQuery query(connection);
-    if (!run(query,
-             QStringLiteral("INSERT INTO prints (id, created_at, tag_format, start_tag, sheet_count, destination, state,"
-                            " decided_at) VALUES (?, ?, ?, ?, ?, ?, 'pending', '')"),
-             {id, database::nowText(), format, startTag, sheetCount, destination})) {
+    if (!run(
+            query,
+            QStringLiteral("INSERT INTO prints (id, created_at, tag_format, start_tag, sheet_count, destination, state,"
+                           " decided_at) VALUES (?, ?, ?, ?, ?, ?, 'pending', '')"),
+            {id, database::nowText(), format, startTag, sheetCount, destination})) {
         return fail(query.lastError());
     }
     std::vector<QVariantList> rows;
@@ -678,10 +688,10 @@ Outcome Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString
     }
     QSqlError error;
     if (!insertRows(connection, QStringLiteral("print_tags"),
-                    {QStringLiteral("id"), QStringLiteral("print_id"), QStringLiteral("product_id"), QStringLiteral("sheet"),
-                     QStringLiteral("slot"), QStringLiteral("jan"), QStringLiteral("maker"), QStringLiteral("name"),
-                     QStringLiteral("name2"), QStringLiteral("spec"), QStringLiteral("lot"), QStringLiteral("price"),
-                     QStringLiteral("tag_text")},
+                    {QStringLiteral("id"), QStringLiteral("print_id"), QStringLiteral("product_id"),
+                     QStringLiteral("sheet"), QStringLiteral("slot"), QStringLiteral("jan"), QStringLiteral("maker"),
+                     QStringLiteral("name"), QStringLiteral("name2"), QStringLiteral("spec"), QStringLiteral("lot"),
+                     QStringLiteral("price"), QStringLiteral("tag_text")},
                     rows, &error)) {
         return fail(error);
     }
@@ -698,9 +708,8 @@ Outcome Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString
 Outcome Catalogue::decidePrint(qint64 printId, PrintState state)
 {
     QSqlDatabase connection = db();
-    const auto fail = [&](const QSqlError& error) {
-        return database::failureOf(error, location_, QStringLiteral("印刷の確認"));
-    };
+    const auto fail
+        = [&](const QSqlError& error) { return database::failureOf(error, location_, QStringLiteral("印刷の確認")); };
     database::WriteTransaction transaction(connection);
     if (!transaction.begun()) {
         return fail(transaction.error());
@@ -715,7 +724,8 @@ Outcome Catalogue::decidePrint(qint64 printId, PrintState state)
     const PrintState now = stateOfKey(query.value(0).toString());
     query.finish();
     if (now != PrintState::pending) {
-        return {Failure::notFound, QStringLiteral("印刷 %1 はすでに「%2」です。").arg(printId).arg(printStateTitle(now))};
+        return {Failure::notFound,
+                QStringLiteral("印刷 %1 はすでに「%2」です。").arg(printId).arg(printStateTitle(now))};
     }
     if (!run(query, QStringLiteral("UPDATE prints SET state = ?, decided_at = ? WHERE id = ?"),
              {printStateKey(state), database::nowText(), printId})) {
@@ -725,7 +735,8 @@ Outcome Catalogue::decidePrint(qint64 printId, PrintState state)
     // tag of the product there already. (Row by row: one statement with correlated subqueries
     // is planned badly by a server that has no statistics of freshly filled tables.)
     if (state == PrintState::confirmed) {
-        if (!run(query, QStringLiteral("SELECT product_id, MAX(id) FROM print_tags WHERE print_id = ? GROUP BY product_id"),
+        if (!run(query,
+                 QStringLiteral("SELECT product_id, MAX(id) FROM print_tags WHERE print_id = ? GROUP BY product_id"),
                  {printId})) {
             return fail(query.lastError());
         }
@@ -759,13 +770,15 @@ std::vector<PrintInfo> Catalogue::prints(bool pendingOnly, Outcome* outcome) con
     std::vector<PrintInfo> out;
     QSqlDatabase connection = db();
     QSqlQuery query(connection);
-    const bool ok = run(query, QStringLiteral("SELECT %1 FROM prints r%2 ORDER BY r.id")
-                                   .arg(kPrintColumns, pendingOnly ? QStringLiteral(" WHERE r.state = 'pending'") : QString()));
+    const bool ok
+        = run(query,
+              QStringLiteral("SELECT %1 FROM prints r%2 ORDER BY r.id")
+                  .arg(kPrintColumns, pendingOnly ? QStringLiteral(" WHERE r.state = 'pending'") : QString()));
     while (ok && query.next()) {
         out.push_back(readPrint(query));
     }
     if (outcome) {
-        *outcome = ok ? Outcome{} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+        *outcome = ok ? Outcome {} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
     }
     return out;
 }
@@ -790,10 +803,12 @@ Outcome Catalogue::recordTakenDown(const std::vector<qint64>& productIds)
     QSqlQuery clear(connection);
     for (qint64 productId : productIds) {
         if (!run(query,
-                 QStringLiteral("INSERT INTO takedowns (id, product_id, print_tag_id, done_at) SELECT ?, id, shelf_tag_id, ?"
-                                " FROM products WHERE id = ? AND active = 0 AND shelf_tag_id IS NOT NULL"),
+                 QStringLiteral(
+                     "INSERT INTO takedowns (id, product_id, print_tag_id, done_at) SELECT ?, id, shelf_tag_id, ?"
+                     " FROM products WHERE id = ? AND active = 0 AND shelf_tag_id IS NOT NULL"),
                  {id++, now, productId})
-            || !run(clear, QStringLiteral("UPDATE products SET shelf_tag_id = NULL WHERE id = ? AND active = 0"), {productId})) {
+            || !run(clear, QStringLiteral("UPDATE products SET shelf_tag_id = NULL WHERE id = ? AND active = 0"),
+                    {productId})) {
             return fail(query.lastError().isValid() ? query.lastError() : clear.lastError());
         }
     }
@@ -811,14 +826,14 @@ Outcome Catalogue::rememberLayout(const QString& key, const QString& json)
     database::WriteTransaction transaction(connection);
     QSqlQuery query(connection);
     const bool ok = transaction.begun()
-                    && run(query, QStringLiteral("DELETE FROM remembered_layouts WHERE layout_key = ?"), {key})
-                    && run(query, QStringLiteral("INSERT INTO remembered_layouts (layout_key, choices, saved_at) VALUES (?, ?, ?)"),
-                           {key, json, database::nowText()});
+        && run(query, QStringLiteral("DELETE FROM remembered_layouts WHERE layout_key = ?"), {key})
+        && run(query, QStringLiteral("INSERT INTO remembered_layouts (layout_key, choices, saved_at) VALUES (?, ?, ?)"),
+               {key, json, database::nowText()});
     query.finish();
     if (!ok || !transaction.commit()) {
         const QSqlError error = !transaction.begun() ? transaction.error()
-                                : query.lastError().isValid() ? query.lastError()
-                                                              : transaction.error();
+            : query.lastError().isValid()            ? query.lastError()
+                                                     : transaction.error();
         return database::failureOf(error, location_, QStringLiteral("取り込みの設定の記録"));
     }
     return {};
@@ -830,7 +845,7 @@ std::optional<QString> Catalogue::rememberedLayout(const QString& key, Outcome* 
     QSqlQuery query(connection);
     const bool ok = run(query, QStringLiteral("SELECT choices FROM remembered_layouts WHERE layout_key = ?"), {key});
     if (outcome) {
-        *outcome = ok ? Outcome{} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+        *outcome = ok ? Outcome {} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
     }
     if (!ok || !query.next()) {
         return std::nullopt;

@@ -97,7 +97,7 @@ QString needKindKey(NeedKind kind);    // new, changed, up-to-date, takedown
 struct TagNeed {
     NeedKind kind = NeedKind::newTag;
     Product product;
-    std::vector<sheet::Field> changedFields;       // for changed
+    std::vector<sheet::Field> changedFields;   // for changed
     std::optional<sheet::TagRecord> shelfTag;  // the last confirmed printed tag, if any
     qint64 shelfPrintId = 0;
 };

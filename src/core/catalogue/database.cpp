@@ -23,7 +23,7 @@ bool isSqlite(const QSqlDatabase& db)
 // File systems on which SQLite's locking and WAL index cannot be trusted (statfs magic numbers).
 QString networkFileSystemAt(const QString& folder)
 {
-    struct statfs info {};
+    struct statfs info { };
     if (::statfs(QFile::encodeName(folder).constData(), &info) != 0) {
         return {};
     }
@@ -47,7 +47,7 @@ bool mayWrite(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
     if (::geteuid() == 0) {
-        struct stat info {};
+        struct stat info { };
         return ::stat(name.constData(), &info) == 0 && (info.st_mode & 0222) != 0;
     }
     return ::access(name.constData(), W_OK) == 0;
@@ -57,15 +57,16 @@ bool looksDamaged(const QSqlError& error)
 {
     const QString code = error.nativeErrorCode();
     return code == QLatin1String("26") || code == QLatin1String("11")
-           || error.databaseText().contains(QLatin1String("not a database"))
-           || error.databaseText().contains(QLatin1String("malformed"));
+        || error.databaseText().contains(QLatin1String("not a database"))
+        || error.databaseText().contains(QLatin1String("malformed"));
 }
 
 // Moves the damaged file (and its journal files) to "NAME.damaged-YYYYMMDD-HHMMSS[-N]", never
 // over an existing file. The new name, or empty when it could not be moved.
 QString moveAside(const QString& path)
 {
-    const QString stem = path + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stem
+        = path + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = stem;
     for (int n = 2; QFileInfo::exists(target) && n < 1000; ++n) {
         target = stem + QStringLiteral("-%1").arg(n);
@@ -95,8 +96,9 @@ Outcome connectSqlite(const Location& location, const QString& connection, const
                     QStringLiteral("商品マスタ %1 はまだありません。商品リストを取り込むと作られます。").arg(shown)};
         }
         if (!QDir().mkpath(file.absolutePath())) {
-            return {Failure::unwritable, QStringLiteral("商品マスタのフォルダー %1 を作れません。")
-                                             .arg(QDir::toNativeSeparators(file.absolutePath()))};
+            return {Failure::unwritable,
+                    QStringLiteral("商品マスタのフォルダー %1 を作れません。")
+                        .arg(QDir::toNativeSeparators(file.absolutePath()))};
         }
     } else if (!file.isFile()) {
         return {Failure::notACatalogue, QStringLiteral("%1 はファイルではありません。").arg(shown)};
@@ -148,7 +150,8 @@ Outcome connectSqlite(const Location& location, const QString& connection, const
         const QString aside = moveAside(location.path);
         return {Failure::damaged,
                 aside.isEmpty()
-                    ? QStringLiteral("商品マスタ %1 が壊れています (%2)。ファイルをよけられませんでした。そのまま残してあります。")
+                    ? QStringLiteral(
+                          "商品マスタ %1 が壊れています (%2)。ファイルをよけられませんでした。そのまま残してあります。")
                           .arg(shown, verdict.left(200))
                     : QStringLiteral("商品マスタ %1 が壊れています (%2)。ファイルは %3 に移しました。"
                                      "新しい商品マスタは、商品リストを取り込むと作られます。")
@@ -169,8 +172,9 @@ Outcome connectPostgresql(const Location& location, const QString& connection)
     db.setDatabaseName(location.database);
     db.setConnectOptions(QStringLiteral("connect_timeout=5"));
     if (!db.open()) {
-        return {Failure::unreachable, QStringLiteral("商品マスタのサーバー %1 に接続できません: %2")
-                                          .arg(location.display(), db.lastError().databaseText().trimmed())};
+        return {Failure::unreachable,
+                QStringLiteral("商品マスタのサーバー %1 に接続できません: %2")
+                    .arg(location.display(), db.lastError().databaseText().trimmed())};
     }
     QSqlQuery query(db);
     run(query, QStringLiteral("SET client_min_messages TO WARNING"));
@@ -185,7 +189,7 @@ struct Migration {
 // Each step brings the schema from version - 1 to version. Never edit a step once released: add one.
 const std::vector<Migration>& migrations()
 {
-    static const std::vector<Migration> all{
+    static const std::vector<Migration> all {
         {1,
          {
              // Ids are INTEGER PRIMARY KEY: SQLite's row ids (its fastest joins), PostgreSQL's integer.
@@ -221,7 +225,8 @@ const std::vector<Migration>& migrations()
          }},
         {2,
          {
-             "CREATE TABLE remembered_layouts (layout_key TEXT PRIMARY KEY, choices TEXT NOT NULL, saved_at TEXT NOT NULL)",
+             "CREATE TABLE remembered_layouts (layout_key TEXT PRIMARY KEY, choices TEXT NOT NULL, saved_at TEXT NOT "
+             "NULL)",
          }},
     };
     return all;
@@ -231,7 +236,7 @@ int versionInTransaction(QSqlDatabase& db, bool* ok)
 {
     QSqlQuery query(db);
     *ok = run(query, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"))
-          && run(query, QStringLiteral("SELECT MAX(version) FROM schema_version"));
+        && run(query, QStringLiteral("SELECT MAX(version) FROM schema_version"));
     return *ok && query.next() ? query.value(0).toInt() : 0;
 }
 
@@ -246,8 +251,8 @@ bool backUp(QSqlDatabase& db, const Location& location, int fromVersion, QString
         *error = file.errorString();
         return false;
     }
-    const files::WriteOutcome written =
-        files::writeFileCarefully(location.path + QStringLiteral(".v%1-backup").arg(fromVersion), file.readAll());
+    const files::WriteOutcome written
+        = files::writeFileCarefully(location.path + QStringLiteral(".v%1-backup").arg(fromVersion), file.readAll());
     *error = written.error;
     return written.ok;
 }
@@ -263,16 +268,19 @@ Outcome connect(const Location& location, const QString& connection, const OpenO
 int storedVersion(QSqlDatabase& db)
 {
     QSqlQuery query(db);
-    return run(query, QStringLiteral("SELECT MAX(version) FROM schema_version")) && query.next() ? query.value(0).toInt() : 0;
+    return run(query, QStringLiteral("SELECT MAX(version) FROM schema_version")) && query.next()
+        ? query.value(0).toInt()
+        : 0;
 }
 
 Outcome migrate(QSqlDatabase& db, const Location& location)
 {
     const int found = storedVersion(db);
     if (found > kSchemaVersion) {
-        return {Failure::notACatalogue, QStringLiteral("商品マスタ %1 はこれより新しい版の tanafuda で作られています (版 %2)。")
-                                            .arg(location.display())
-                                            .arg(found)};
+        return {Failure::notACatalogue,
+                QStringLiteral("商品マスタ %1 はこれより新しい版の tanafuda で作られています (版 %2)。")
+                    .arg(location.display())
+                    .arg(found)};
     }
     if (found == kSchemaVersion) {
         return {};
@@ -280,8 +288,9 @@ Outcome migrate(QSqlDatabase& db, const Location& location)
     if (found > 0 && isSqlite(db)) {
         QString error;
         if (!backUp(db, location, found, &error)) {
-            return {Failure::unwritable, QStringLiteral("商品マスタ %1 を新しい形に変える前の控えを作れません: %2")
-                                             .arg(location.display(), error)};
+            return {Failure::unwritable,
+                    QStringLiteral("商品マスタ %1 を新しい形に変える前の控えを作れません: %2")
+                        .arg(location.display(), error)};
         }
     }
     for (const Migration& migration : migrations()) {
@@ -369,7 +378,8 @@ bool WriteTransaction::commit()
 Outcome failureOf(const QSqlError& error, const Location& location, const QString& what)
 {
     const QString code = error.nativeErrorCode();
-    const QString text = error.databaseText().trimmed().isEmpty() ? error.text().trimmed() : error.databaseText().trimmed();
+    const QString text
+        = error.databaseText().trimmed().isEmpty() ? error.text().trimmed() : error.databaseText().trimmed();
     Failure failure = Failure::failed;
     QString reason;
     if (location.kind == Location::Kind::sqlite) {
@@ -397,10 +407,12 @@ Outcome failureOf(const QSqlError& error, const Location& location, const QStrin
             reason = QStringLiteral("サーバーとの接続が切れました");
         }
     }
-    const QString where = location.kind == Location::Kind::sqlite ? QStringLiteral("商品マスタ %1").arg(location.display())
-                                                                   : QStringLiteral("商品マスタのサーバー %1").arg(location.display());
-    return {failure, reason.isEmpty() ? QStringLiteral("%1 の%2に失敗しました: %3").arg(where, what, text)
-                                      : QStringLiteral("%1 の%2に失敗しました: %3 (%4)").arg(where, what, reason, text)};
+    const QString where = location.kind == Location::Kind::sqlite
+        ? QStringLiteral("商品マスタ %1").arg(location.display())
+        : QStringLiteral("商品マスタのサーバー %1").arg(location.display());
+    return {failure,
+            reason.isEmpty() ? QStringLiteral("%1 の%2に失敗しました: %3").arg(where, what, text)
+                             : QStringLiteral("%1 の%2に失敗しました: %3 (%4)").arg(where, what, reason, text)};
 }
 
 bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> values)

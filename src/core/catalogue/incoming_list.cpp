@@ -30,8 +30,8 @@ CatalogueColumns catalogueColumnsOf(const QStringList& columnTitles, const produ
 {
     const int janColumn = mapping.column(productlist::ListField::jan);
     CatalogueColumns out;
-    out.productCode = firstColumnNamed(columnTitles, {u"商品コード", u"品番", u"自社コード", u"PLU", u"PLUコード", u"コード"},
-                                       janColumn);
+    out.productCode = firstColumnNamed(
+        columnTitles, {u"商品コード", u"品番", u"自社コード", u"PLU", u"PLUコード", u"コード"}, janColumn);
     out.shelf = firstColumnNamed(columnTitles, {u"棚番", u"棚位置", u"売場", u"ロケーション", u"棚"}, -1);
     out.tagCount = firstColumnNamed(columnTitles, {u"フェース数", u"棚札枚数", u"枚数", u"フェース"}, -1);
     return out;
@@ -76,14 +76,17 @@ IncomingList incomingProducts(const productlist::ProductList& list, const std::v
         const productlist::ListRow& source = list.rows[i];
         IncomingProduct product;
         product.jan = row.record.jan;
-        product.code = !product.jan.isEmpty() ? product.jan
-                                              : source.cell(columns.productCode).normalized(QString::NormalizationForm_KC).trimmed();
+        product.code = !product.jan.isEmpty()
+            ? product.jan
+            : source.cell(columns.productCode).normalized(QString::NormalizationForm_KC).trimmed();
         if (product.code.isEmpty()) {
-            out.refused.push_back({row.number, QStringLiteral("JANコードも商品コードもないため商品マスタに入れません")});
+            out.refused.push_back(
+                {row.number, QStringLiteral("JANコードも商品コードもないため商品マスタに入れません")});
             continue;
         }
         if (const auto it = rowOfKey.constFind(product.code); it != rowOfKey.cend()) {
-            out.refused.push_back({row.number, QStringLiteral("コード %1 は %2行目と同じため使いません").arg(product.code).arg(*it)});
+            out.refused.push_back(
+                {row.number, QStringLiteral("コード %1 は %2行目と同じため使いません").arg(product.code).arg(*it)});
             continue;
         }
         rowOfKey.insert(product.code, row.number);

@@ -34,20 +34,20 @@ CatalogueColumns catalogueColumnsOf(const QStringList& columnTitles, const produ
 bool setCatalogueColumn(CatalogueColumns& columns, const QString& key, int column);
 
 struct IncomingProduct {
-    QString code;            // the key (see above)
+    QString code;  // the key (see above)
     QString jan;
     QString maker;
     QString name;
-    QString name2;           // the small tag's second name line
+    QString name2;  // the small tag's second name line
     QString spec;
     QString lot;
-    qint64 listPrice = 0;    // as the list gives it (0 when it gives none)
+    qint64 listPrice = 0;  // as the list gives it (0 when it gives none)
     bool priceIncludesTax = true;
     int taxRatePercent = productlist::kStandardRate;
-    qint64 tagPrice = 0;     // tax-inclusive integer yen, as the import computes it
+    qint64 tagPrice = 0;  // tax-inclusive integer yen, as the import computes it
     QString shelf;
     int tagCount = 1;
-    int listOrder = 0;       // the list's row number
+    int listOrder = 0;  // the list's row number
 
     friend bool operator==(const IncomingProduct&, const IncomingProduct&) = default;
 };

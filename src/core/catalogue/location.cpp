@@ -38,9 +38,10 @@ std::optional<Location> parseLocation(const QString& text, QString* error)
         return out;
     }
     const bool postgres = given.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
-                          || given.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+        || given.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
     if (!postgres) {
-        if (given.contains(QLatin1String("://")) && !given.startsWith(QLatin1String("sqlite://"), Qt::CaseInsensitive)) {
+        if (given.contains(QLatin1String("://"))
+            && !given.startsWith(QLatin1String("sqlite://"), Qt::CaseInsensitive)) {
             return fail(QStringLiteral("postgresql:// で始まるサーバーの指定か、ファイルのパスにしてください"));
         }
         QString path = given.startsWith(QLatin1String("sqlite://"), Qt::CaseInsensitive) ? given.mid(9) : given;

@@ -42,7 +42,7 @@ void cross(draw::Surface& surface, calibration::PointMm centre)
 
 const std::array<CalibrationMark, 2>& calibrationMarks()
 {
-    static const std::array<CalibrationMark, 2> marks{{
+    static const std::array<CalibrationMark, 2> marks {{
         {QStringLiteral("A"), {kEdgeDistanceMm, kEdgeDistanceMm}},
         {QStringLiteral("B"), {kA4WidthMm - kEdgeDistanceMm, kA4HeightMm - kEdgeDistanceMm}},
     }};
@@ -68,8 +68,8 @@ void drawCalibrationSheet(const sheet::SheetFormat& format, const calibration::C
     }
 
     text(surface, 40, 4,
-         QStringLiteral("印刷位置の調整用紙（%1）").arg(format.isLarge() ? QStringLiteral("大きい棚札")
-                                                                     : QStringLiteral("小さい棚札")),
+         QStringLiteral("印刷位置の調整用紙（%1）")
+             .arg(format.isLarge() ? QStringLiteral("大きい棚札") : QStringLiteral("小さい棚札")),
          10);
     text(surface, 40, 9, QStringLiteral("印 A と印 B の十字の中心を、用紙の左端と上端から定規で測ってください。"), 9);
 

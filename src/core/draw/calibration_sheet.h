@@ -20,7 +20,7 @@ struct SheetFormat;
 namespace draw {
 
 struct CalibrationMark {
-    QString name;    // "A", "B": how the dialog and the label call it
+    QString name;                 // "A", "B": how the dialog and the label call it
     calibration::PointMm centre;  // mm from the paper's left and top edges
 };
 

@@ -24,30 +24,28 @@ struct PlaceholderStroke {
 
 // Where the parts of a tag sit in its cell, per format (mm from the cell's top-left corner).
 struct CellLayout {
-    double numberX, numberY;                     // tag number
-    double barX1, barY1, barX2, barY2;           // barcode rectangle (reaches past the cell)
-    double placeholderY;                         // top of the placeholder lines
-    std::array<double, 21> placeholderX;         // x of each line, left to right
+    double numberX, numberY;              // tag number
+    double barX1, barY1, barX2, barY2;    // barcode rectangle (reaches past the cell)
+    double placeholderY;                  // top of the placeholder lines
+    std::array<double, 21> placeholderX;  // x of each line, left to right
     int placeholderLines;
-    std::array<PlaceholderStroke, 3> strokes;    // repeating cycle of (pen, length)
+    std::array<PlaceholderStroke, 3> strokes;  // repeating cycle of (pen, length)
 };
 
-const CellLayout kLargeLayout{
+const CellLayout kLargeLayout {
     56, 16,
-    27, 2, 62, 9,
-    2,
-    {30, 31, 32, 33, 34, 35, 36, 37, 39, 40, 41, 43, 44, 45, 47, 48, 49, 51, 52, 53, 55},
-    21,
-    {{{1, 6}, {3, 5.5}, {2, 5.8}}},
+    27, 2,
+    62, 9,
+    2,  {30, 31, 32, 33, 34, 35, 36, 37, 39, 40, 41, 43, 44, 45, 47, 48, 49, 51, 52, 53, 55},
+    21, {{{1, 6}, {3, 5.5}, {2, 5.8}}},
 };
 
-const CellLayout kSmallLayout{
-    26, 16,
-    0.5, 3.5, 35, 9,
-    3.5,
-    {3, 4, 5, 6, 8, 9, 10, 12, 13, 14, 15, 16, 17, 19, 20, 21, 23, 24, 25, 27, 0},
-    20,
-    {{{3, 5.3}, {2, 5.6}, {1, 5.8}}},
+const CellLayout kSmallLayout {
+    26,  16,
+    0.5, 3.5,
+    35,  9,
+    3.5, {3, 4, 5, 6, 8, 9, 10, 12, 13, 14, 15, 16, 17, 19, 20, 21, 23, 24, 25, 27, 0},
+    20,  {{{3, 5.3}, {2, 5.6}, {1, 5.8}}},
 };
 
 const CellLayout& layoutOf(const SheetFormat& format)
@@ -200,12 +198,12 @@ void drawLargeTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag
 
     const QString& mincho = sheet::kMincho;
     printAt(s, {mincho, 9, false, false, false, draw::kBlack}, x0 + 2, y0 + 4, r.jan);
-    printAt(s, {sheet.nameFont, 12, sheet.nameBold, sheet.nameItalic, !sheet.bordered, draw::kBlack}, x0 + 2,
-            y0 + 11, r.productName);
+    printAt(s, {sheet.nameFont, 12, sheet.nameBold, sheet.nameItalic, !sheet.bordered, draw::kBlack}, x0 + 2, y0 + 11,
+            r.productName);
 
     const qint32 price = r.price;
-    const TextStyle priceStyle{sheet.priceFont, double(sheet.priceFontSize), sheet.priceBold, sheet.priceItalic, false,
-                               draw::kRed};
+    const TextStyle priceStyle {sheet.priceFont, double(sheet.priceFontSize), sheet.priceBold, sheet.priceItalic, false,
+                                draw::kRed};
     const double offX = sheet.printOffsetX;
     const double offY = sheet.printOffsetY;
     if (price <= 0) {
@@ -254,17 +252,15 @@ void drawSmallTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag
     const QString& mincho = sheet::kMincho;
     printAt(s, {mincho, 9, false, false, false, draw::kBlack}, x0 + 5, y0 + 0.5, r.jan);
     printAt(s, {mincho, 11, false, false, false, draw::kBlack}, x0 + 5, y0 + 9, fillMaker(r.maker));
-    printAt(s, {sheet.nameFont, 10, false, false, true, draw::kBlack}, x0 + 4, y0 + 13,
-            fillProductName(r.productName));
+    printAt(s, {sheet.nameFont, 10, false, false, true, draw::kBlack}, x0 + 4, y0 + 13, fillProductName(r.productName));
     printAt(s, {sheet.nameFont, 9, false, false, !sheet.bordered, draw::kBlack}, x0 + 6, y0 + 17,
             fillProductName2(r.productName2));
 
     const qint32 price = r.price;
     const double offX = sheet.printOffsetX;
     const double offY = sheet.printOffsetY;
-    auto priceStyle = [&sheet](double sizePt) {
-        return TextStyle{sheet.priceFont, sizePt, false, false, false, draw::kRed};
-    };
+    auto priceStyle
+        = [&sheet](double sizePt) { return TextStyle {sheet.priceFont, sizePt, false, false, false, draw::kRed}; };
     if (price <= 0) {
         printAt(s, priceStyle(sheet.priceFontSize), x0 + 10 + offX, y0 + 21 + offY, QString());
     } else if (price <= 99) {
@@ -299,7 +295,7 @@ void clearSmallQuietZones(const TagSheet& sheet, Surface& s)
         }
         const sheet::CellOrigin o = sheet.cellOrigin(tag);
         barcode::drawJanQuietZones(s, r.jan, o.xMm + layout.barX1, o.yMm + layout.barY1, o.xMm + layout.barX2,
-                               o.yMm + layout.barY2);
+                                   o.yMm + layout.barY2);
     }
 }
 

@@ -20,11 +20,21 @@ QByteArray jsonString(const QString& s)
     escaped.reserve(s.size() + 2);
     for (const QChar c : s) {
         switch (c.unicode()) {
-        case u'"': escaped += QStringLiteral("\\\""); break;
-        case u'\\': escaped += QStringLiteral("\\\\"); break;
-        case u'\n': escaped += QStringLiteral("\\n"); break;
-        case u'\r': escaped += QStringLiteral("\\r"); break;
-        case u'\t': escaped += QStringLiteral("\\t"); break;
+        case u'"':
+            escaped += QStringLiteral("\\\"");
+            break;
+        case u'\\':
+            escaped += QStringLiteral("\\\\");
+            break;
+        case u'\n':
+            escaped += QStringLiteral("\\n");
+            break;
+        case u'\r':
+            escaped += QStringLiteral("\\r");
+            break;
+        case u'\t':
+            escaped += QStringLiteral("\\t");
+            break;
         default:
             if (c.unicode() < 0x20) {
                 escaped += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
@@ -107,18 +117,18 @@ QByteArray RecordingSurface::toJson(const DrawOp& op)
         return "{\"op\":\"cls\"}";
     case DrawOp::Kind::text:
         return "{\"op\":\"text\"," + unit + at + ",\"text\":" + jsonString(op.text)
-             + ",\"font\":" + jsonString(op.font.face) + ",\"size\":" + number(op.font.sizePt)
-             + ",\"bold\":" + boolean(op.font.bold) + ",\"italic\":" + boolean(op.font.italic)
-             + ",\"underline\":" + boolean(op.font.underline) + ",\"color\":" + colourHex(op.colour) + "}";
+            + ",\"font\":" + jsonString(op.font.face) + ",\"size\":" + number(op.font.sizePt)
+            + ",\"bold\":" + boolean(op.font.bold) + ",\"italic\":" + boolean(op.font.italic)
+            + ",\"underline\":" + boolean(op.font.underline) + ",\"color\":" + colourHex(op.colour) + "}";
     case DrawOp::Kind::line:
         return "{\"op\":\"line\"," + unit + at + ",\"dx\":" + number(op.w) + ",\"dy\":" + number(op.h)
-             + ",\"width\":" + QByteArray::number(op.width) + ",\"color\":" + colourHex(op.colour) + "}";
+            + ",\"width\":" + QByteArray::number(op.width) + ",\"color\":" + colourHex(op.colour) + "}";
     case DrawOp::Kind::outline:
         return "{\"op\":\"outline\"," + unit + at + ",\"w\":" + number(op.w) + ",\"h\":" + number(op.h)
-             + ",\"width\":" + QByteArray::number(op.width) + ",\"color\":" + colourHex(op.colour) + "}";
+            + ",\"width\":" + QByteArray::number(op.width) + ",\"color\":" + colourHex(op.colour) + "}";
     case DrawOp::Kind::fill:
         return "{\"op\":\"fill\"," + unit + at + ",\"w\":" + number(op.w) + ",\"h\":" + number(op.h)
-             + ",\"color\":" + colourHex(op.colour) + "}";
+            + ",\"color\":" + colourHex(op.colour) + "}";
     }
     return {};
 }

@@ -22,7 +22,7 @@ struct DrawOp {
     QString text;
     FontSpec font;
     Colour colour = kBlack;
-    int width = 1;   // pen width of lines and outlines, in device pixels
+    int width = 1;  // pen width of lines and outlines, in device pixels
 
     friend bool operator==(const DrawOp&, const DrawOp&) = default;
 };
@@ -33,8 +33,7 @@ class RecordingSurface : public Surface {
 public:
     explicit RecordingSurface(double twipsPerPixelX = 15.0, double twipsPerPixelY = 15.0)
         : tppX_(twipsPerPixelX), tppY_(twipsPerPixelY)
-    {
-    }
+    { }
 
     double twipsPerPixelX() const override { return tppX_; }
     double twipsPerPixelY() const override { return tppY_; }

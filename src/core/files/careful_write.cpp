@@ -10,14 +10,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <csignal>
 #include <optional>
 
 #include <dirent.h>
-#include <pthread.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -51,8 +51,8 @@ int renameNoReplace(const char* from, const char* to)
     return 0;
 }
 
-const SystemCalls kRealCalls{
-    openFile, ::write,  ::pwrite,    ::pread,  ::ftruncate, ::fsync,
+const SystemCalls kRealCalls {
+    openFile, ::write,  ::pwrite,    ::pread,  ::ftruncate,     ::fsync,
     ::fchown, ::fchmod, ::fsetxattr, ::rename, renameNoReplace, ::close,
 };
 
@@ -168,7 +168,7 @@ bool isRandomSuffix(const QByteArray& text)
 std::optional<QByteArray> followLinks(QByteArray path, int& error)
 {
     for (int depth = 0; depth <= kMaxLinkDepth; ++depth) {
-        struct stat st {};
+        struct stat st { };
         if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) {
             return path;
         }
@@ -195,7 +195,7 @@ std::optional<Failure> writeAll(int fd, const QByteArray& bytes)
             continue;
         }
         if (n <= 0) {
-            return Failure{n < 0 ? errno : EIO};
+            return Failure {n < 0 ? errno : EIO};
         }
         done += n;
     }
@@ -206,13 +206,12 @@ std::optional<Failure> writeAllAt(int fd, const QByteArray& bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n =
-            systemCalls().pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
+        const ssize_t n = systemCalls().pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
-            return Failure{n < 0 ? errno : EIO};
+            return Failure {n < 0 ? errno : EIO};
         }
         done += n;
     }
@@ -222,7 +221,7 @@ std::optional<Failure> writeAllAt(int fd, const QByteArray& bytes)
 // The whole content of `fd` from its start.
 std::optional<QByteArray> readAllAt(int fd, int& error)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0) {
         error = errno;
         return std::nullopt;
@@ -252,7 +251,7 @@ std::optional<QByteArray> readAllAt(int fd, int& error)
 std::optional<Failure> flush(int fd)
 {
     if (systemCalls().fsync(fd) != 0) {
-        return Failure{errno};
+        return Failure {errno};
     }
     return std::nullopt;
 }
@@ -263,11 +262,11 @@ std::optional<Failure> flushFolder(const QByteArray& folder)
 {
     const int fd = systemCalls().open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (fd < 0) {
-        return Failure{errno};
+        return Failure {errno};
     }
     std::optional<Failure> failure;
     if (systemCalls().fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) {
-        failure = Failure{errno};
+        failure = Failure {errno};
     }
     ::close(fd);
     return failure;
@@ -283,19 +282,18 @@ public:
 
     // Creates ".NAME<mark>XXXXXX" in `folder` with `mode` (before the umask), write-only and locked
     // so that another save's cleaning does not take it for a stale one.
-    std::optional<Failure> create(const QByteArray& folder, const QByteArray& name, const char* mark,
-                                  mode_t mode)
+    std::optional<Failure> create(const QByteArray& folder, const QByteArray& name, const char* mark, mode_t mode)
     {
         const QByteArray start = '.' + namePart(folder, name, mark) + mark;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QByteArray candidate = joined(folder, start + randomSuffix());
-            const int fd = systemCalls().open(candidate.constData(),
-                                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+            const int fd
+                = systemCalls().open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
             if (fd < 0 && errno == EEXIST) {
                 continue;
             }
             if (fd < 0) {
-                return Failure{errno};
+                return Failure {errno};
             }
             fd_ = fd;
             path_ = candidate;
@@ -303,7 +301,7 @@ public:
             lockFd_ = ::dup(fd_);
             return std::nullopt;
         }
-        return Failure{EEXIST};
+        return Failure {EEXIST};
     }
 
     int fd() const { return fd_; }
@@ -315,7 +313,7 @@ public:
         const int fd = fd_;
         fd_ = -1;
         if (systemCalls().close(fd) != 0) {
-            return Failure{errno};
+            return Failure {errno};
         }
         return std::nullopt;
     }
@@ -368,7 +366,7 @@ void removeStaleTemporaries(const QByteArray& folder, const QByteArray& name)
         if (fd < 0) {
             continue;
         }
-        struct stat st {};
+        struct stat st { };
         if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             ::unlink(path.constData());
         }
@@ -383,12 +381,12 @@ std::optional<Failure> copyAttributes(const QByteArray& from, int toFd)
 {
     ssize_t size = ::listxattr(from.constData(), nullptr, 0);
     if (size < 0) {
-        return errno == ENOTSUP ? std::nullopt : std::optional<Failure>(Failure{errno});
+        return errno == ENOTSUP ? std::nullopt : std::optional<Failure>(Failure {errno});
     }
     QByteArray names(size, '\0');
     size = ::listxattr(from.constData(), names.data(), names.size());
     if (size < 0) {
-        return Failure{errno};
+        return Failure {errno};
     }
     names.truncate(size);
     for (const QByteArray& attribute : names.split('\0')) {
@@ -397,17 +395,16 @@ std::optional<Failure> copyAttributes(const QByteArray& from, int toFd)
         }
         ssize_t valueSize = ::getxattr(from.constData(), attribute.constData(), nullptr, 0);
         if (valueSize < 0) {
-            return Failure{errno};
+            return Failure {errno};
         }
         QByteArray value(valueSize, '\0');
         valueSize = ::getxattr(from.constData(), attribute.constData(), value.data(), value.size());
         if (valueSize < 0) {
-            return Failure{errno};
+            return Failure {errno};
         }
         value.truncate(valueSize);
-        if (systemCalls().fsetxattr(toFd, attribute.constData(), value.constData(), size_t(value.size()), 0)
-            != 0) {
-            return Failure{errno};
+        if (systemCalls().fsetxattr(toFd, attribute.constData(), value.constData(), size_t(value.size()), 0) != 0) {
+            return Failure {errno};
         }
     }
     return std::nullopt;
@@ -435,8 +432,8 @@ WriteOutcome putInPlace(CreatedFile& temp, const QByteArray& target, WriteMode m
         return failed(failure->error);
     }
     const int renamed = mode == WriteMode::createNew
-                            ? systemCalls().renameNoReplace(temp.path().constData(), target.constData())
-                            : systemCalls().rename(temp.path().constData(), target.constData());
+        ? systemCalls().renameNoReplace(temp.path().constData(), target.constData())
+        : systemCalls().rename(temp.path().constData(), target.constData());
     if (renamed != 0) {
         return failed(errno);
     }
@@ -459,8 +456,7 @@ struct RenameResult {
     WriteOutcome written;
 };
 
-RenameResult writeByRename(const QByteArray& target, const std::optional<struct stat>& old,
-                           const QByteArray& bytes)
+RenameResult writeByRename(const QByteArray& target, const std::optional<struct stat>& old, const QByteArray& bytes)
 {
     const QByteArray folder = folderOf(target);
     const QByteArray name = nameOf(target);
@@ -470,14 +466,13 @@ RenameResult writeByRename(const QByteArray& target, const std::optional<struct 
     // A new file gets the mode that the umask and the folder's default access list give it.
     if (const auto failure = temp.create(folder, name, kTemporaryMark, old ? 0600 : 0666)) {
         const bool mayNotCreate = failure->error == EACCES || failure->error == EPERM;
-        return {old && mayNotCreate ? RenameOutcome::writeInPlace : RenameOutcome::failed,
-                failed(failure->error)};
+        return {old && mayNotCreate ? RenameOutcome::writeInPlace : RenameOutcome::failed, failed(failure->error)};
     }
     if (const auto failure = writeAll(temp.fd(), bytes)) {
         return {RenameOutcome::failed, failed(failure->error)};
     }
     if (old) {
-        struct stat made {};
+        struct stat made { };
         if (::fstat(temp.fd(), &made) != 0) {
             return {RenameOutcome::failed, failed(errno)};
         }
@@ -488,15 +483,14 @@ RenameResult writeByRename(const QByteArray& target, const std::optional<struct 
                 // Not allowed to give the file its owner or group back: keep them by writing the
                 // file itself.
                 const int error = errno;
-                return {error == EPERM ? RenameOutcome::writeInPlace : RenameOutcome::failed,
-                        failed(error)};
+                return {error == EPERM ? RenameOutcome::writeInPlace : RenameOutcome::failed, failed(error)};
             }
         }
         // After the owner, which clears the setgid bit.
         if (systemCalls().fchmod(temp.fd(), old->st_mode & 07777) != 0) {
             return {RenameOutcome::failed, failed(errno)};
         }
-        struct stat copied {};
+        struct stat copied { };
         if (::fstat(temp.fd(), &copied) != 0) {
             return {RenameOutcome::failed, failed(errno)};
         }
@@ -515,7 +509,7 @@ RenameResult writeByRename(const QByteArray& target, const std::optional<struct 
 // temporary name and renamed to it only while the name is still free.
 WriteOutcome createNew(const QByteArray& target, const QByteArray& bytes)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(target.constData(), &st) == 0) {
         return failed(EEXIST);
     }
@@ -551,8 +545,7 @@ QByteArray backupFolderInCache()
 // Writes a complete, flushed copy of `bytes` beside `target` or in the cache folder.
 std::optional<Failure> writeBackup(CreatedFile& backup, const QByteArray& target, const QByteArray& bytes)
 {
-    std::optional<Failure> failure =
-        backup.create(folderOf(target), nameOf(target), kBackupMark, 0600);
+    std::optional<Failure> failure = backup.create(folderOf(target), nameOf(target), kBackupMark, 0600);
     QByteArray backupFolder = folderOf(target);
     if (failure && (failure->error == EACCES || failure->error == EPERM || failure->error == EROFS)) {
         backupFolder = backupFolderInCache();
@@ -584,7 +577,7 @@ std::optional<Failure> replaceContent(int fd, const QByteArray& bytes)
         return f;
     }
     if (systemCalls().ftruncate(fd, off_t(bytes.size())) != 0) {
-        return Failure{errno};
+        return Failure {errno};
     }
     if (auto f = flush(fd)) {
         return f;
@@ -592,10 +585,10 @@ std::optional<Failure> replaceContent(int fd, const QByteArray& bytes)
     int error = 0;
     const std::optional<QByteArray> back = readAllAt(fd, error);
     if (!back) {
-        return Failure{error};
+        return Failure {error};
     }
     if (*back != bytes) {
-        return Failure{EIO};
+        return Failure {EIO};
     }
     return std::nullopt;
 }
@@ -614,7 +607,7 @@ WriteOutcome writeInPlace(const QByteArray& target, const QByteArray& bytes)
                 ::close(fd);
             }
         }
-    } closer{fd};
+    } closer {fd};
 
     int error = 0;
     const std::optional<QByteArray> previous = readAllAt(fd, error);
@@ -664,9 +657,8 @@ public:
     ~FileSizeSignalHeld()
     {
         if (!wasPending_) {
-            const timespec now{};
-            while (sigtimedwait(&signal_, nullptr, &now) == SIGXFSZ) {
-            }
+            const timespec now {};
+            while (sigtimedwait(&signal_, nullptr, &now) == SIGXFSZ) { }
         }
         pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
     }
@@ -696,7 +688,7 @@ WriteOutcome writeFileCarefully(const QString& path, const QByteArray& bytes, Wr
         return failed(error);
     }
     std::optional<struct stat> old;
-    struct stat st {};
+    struct stat st { };
     if (::stat(target->constData(), &st) == 0) {
         old = st;
     } else if (errno != ENOENT) {

@@ -50,9 +50,8 @@ bool fitsCodePage932(const QString& text)
 
 bool CodePage932Check::fits(const QString& text)
 {
-    const bool printableAscii = std::all_of(text.cbegin(), text.cend(), [](QChar ch) {
-        return ch.unicode() >= 0x20 && ch.unicode() < 0x7F;
-    });
+    const bool printableAscii
+        = std::all_of(text.cbegin(), text.cend(), [](QChar ch) { return ch.unicode() >= 0x20 && ch.unicode() < 0x7F; });
     return printableAscii || roundTrips(encoder_, decoder_, text);
 }
 

@@ -74,21 +74,22 @@ QString saveFailedMessage(const QString& path, const WriteResult& result)
 {
     if (result.replacedUnflushed) {
         return QStringLiteral("ファイルを保存しましたが、ディスクへの書き込みを確かめられませんでした。\n") + path
-             + QStringLiteral("\n（") + result.error
-             + QStringLiteral("）\n電源が切れると前の内容に戻るおそれがあります。もう一度保存してください。");
+            + QStringLiteral("\n（") + result.error
+            + QStringLiteral("）\n電源が切れると前の内容に戻るおそれがあります。もう一度保存してください。");
     }
     if (!result.keptCopyPath.isEmpty()) {
         return QStringLiteral("ファイルを保存できませんでした。\n") + path + QStringLiteral("\n（") + result.error
-             + QStringLiteral("）\nファイルの内容が壊れているおそれがあります。前に保存した内容は次の場所に残してあります。\n")
-             + result.keptCopyPath;
+            + QStringLiteral(
+                   "）\nファイルの内容が壊れているおそれがあります。前に保存した内容は次の場所に残してあります。\n")
+            + result.keptCopyPath;
     }
     return saveFailedMessage(path, result.error);
 }
 
 QString unflushedNotice(const QString& path, const QString& systemReason)
 {
-    return path + QStringLiteral(": 新しい内容は書き込みましたが、フォルダーをディスクに書き込めませんでした（") +
-           systemReason + QStringLiteral("）。電源が切れると失われるおそれがあります");
+    return path + QStringLiteral(": 新しい内容は書き込みましたが、フォルダーをディスクに書き込めませんでした（")
+        + systemReason + QStringLiteral("）。電源が切れると失われるおそれがあります");
 }
 
 QString replacedTextsMessage(const std::vector<ReplacedText>& replaced)

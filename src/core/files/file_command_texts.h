@@ -12,8 +12,8 @@ namespace files {
 
 // The choices of the open and save dialogs: CSV text, plain text, all files, each a description
 // and a pattern followed by "|".
-inline const QString kSheetFileFilter = QStringLiteral(
-    "テキスト ファイル (*.csv)|*.csv|テキスト ファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*|");
+inline const QString kSheetFileFilter
+    = QStringLiteral("テキスト ファイル (*.csv)|*.csv|テキスト ファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*|");
 
 // Title of the Yes/No questions that may throw work away.
 inline const QString kConfirmTitle = QStringLiteral("削除");

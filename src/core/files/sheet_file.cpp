@@ -27,12 +27,9 @@ using sheet::SheetFormat;
 using sheet::TagRecord;
 using sheet::TagSheet;
 
-
-const std::vector<Field> kLargeFields{
-    Field::jan, Field::maker, Field::productName, Field::spec, Field::lot};
-const std::vector<Field> kSmallFields{Field::jan,          Field::maker,
-                                          Field::productName,  Field::productName2,
-                                          Field::spec,         Field::lot};
+const std::vector<Field> kLargeFields {Field::jan, Field::maker, Field::productName, Field::spec, Field::lot};
+const std::vector<Field> kSmallFields {Field::jan,          Field::maker, Field::productName,
+                                       Field::productName2, Field::spec,  Field::lot};
 
 // The largest field count of a record: the index, six texts, the price.
 constexpr int kMaxFieldsPerRecord = 8;
@@ -40,13 +37,20 @@ constexpr int kMaxFieldsPerRecord = 8;
 const QString& textOf(const TagRecord& record, Field field)
 {
     switch (field) {
-    case Field::jan: return record.jan;
-    case Field::maker: return record.maker;
-    case Field::productName: return record.productName;
-    case Field::productName2: return record.productName2;
-    case Field::spec: return record.spec;
-    case Field::lot: return record.lot;
-    case Field::price: break;  // not a text: never among textFields()
+    case Field::jan:
+        return record.jan;
+    case Field::maker:
+        return record.maker;
+    case Field::productName:
+        return record.productName;
+    case Field::productName2:
+        return record.productName2;
+    case Field::spec:
+        return record.spec;
+    case Field::lot:
+        return record.lot;
+    case Field::price:
+        break;  // not a text: never among textFields()
     }
     return record.lot;
 }
@@ -83,8 +87,7 @@ public:
     Outcome append(const QString& text, QByteArray& out)
     {
         Outcome outcome;
-        if (std::all_of(text.begin(), text.end(),
-                        [](QChar c) { return isPrintableAscii(c.unicode()) && c != u'"'; })) {
+        if (std::all_of(text.begin(), text.end(), [](QChar c) { return isPrintableAscii(c.unicode()) && c != u'"'; })) {
             out += text.toLatin1();
             return outcome;
         }
@@ -176,7 +179,7 @@ bool isSeparator(char c)
 // rest of the file.
 class FieldReader {
 public:
-    explicit FieldReader(QByteArrayView bytes) : bytes_(bytes) {}
+    explicit FieldReader(QByteArrayView bytes) : bytes_(bytes) { }
 
     bool atEnd() const { return pos_ >= bytes_.size(); }
 
@@ -348,8 +351,7 @@ std::optional<int> slotOf(QByteArrayView indexField, int slotCount)
 qint32 priceOf(QByteArrayView priceField)
 {
     const std::optional<qint64> number = leadingNumber(priceField);
-    if (!number || *number < std::numeric_limits<qint32>::min() ||
-        *number > std::numeric_limits<qint32>::max()) {
+    if (!number || *number < std::numeric_limits<qint32>::min() || *number > std::numeric_limits<qint32>::max()) {
         return 0;
     }
     return static_cast<qint32>(*number);
@@ -412,8 +414,7 @@ QString typeLiteral(const SheetFormat& format)
 
 QString otherFormatMessage(const SheetFormat& format)
 {
-    return format.isLarge() ? QStringLiteral("小さい棚札データです")
-                            : QStringLiteral("大さい棚札データです");
+    return format.isLarge() ? QStringLiteral("小さい棚札データです") : QStringLiteral("大さい棚札データです");
 }
 
 const std::vector<Field>& textFields(const SheetFormat& format)
@@ -475,14 +476,14 @@ SheetSetWrite writeSheetFiles(const std::vector<TagSheet>& sheets, const QString
     std::vector<QByteArray> created;
     for (size_t i = 0; i < sheets.size() && i < size_t(paths.size()); ++i) {
         const QByteArray name = QFile::encodeName(paths.at(qsizetype(i)));
-        struct stat st {};
+        struct stat st { };
         const bool taken = ::lstat(name.constData(), &st) == 0;
         WriteResult written;
         if (taken && !replaceExisting) {
             written.error = QString::fromLocal8Bit(std::strerror(EEXIST));
         } else {
-            written = writeSheetFile(sheets[i], paths.at(qsizetype(i)),
-                                     taken ? WriteMode::replace : WriteMode::createNew);
+            written
+                = writeSheetFile(sheets[i], paths.at(qsizetype(i)), taken ? WriteMode::replace : WriteMode::createNew);
         }
         if (!taken && (written.ok || written.replacedUnflushed)) {
             created.push_back(name);

@@ -80,8 +80,7 @@ EncodedSheet encodeSheet(const sheet::TagSheet& sheet);
 // Writes `sheet` to `path` with files::writeFileCarefully: on failure the previous file stays as it
 // was (or a complete copy of it is kept and named), and the file keeps its owner, group, mode, links
 // and extended attributes. The sheet is not changed. In createNew mode `path` must name nothing yet.
-WriteResult writeSheetFile(const sheet::TagSheet& sheet, const QString& path,
-                           WriteMode mode = WriteMode::replace);
+WriteResult writeSheetFile(const sheet::TagSheet& sheet, const QString& path, WriteMode mode = WriteMode::replace);
 
 // How writing a set of sheets went.
 struct SheetSetWrite {

@@ -20,8 +20,8 @@ CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& nee
     std::vector<sheet::TagRecord> records;
     for (const catalogue::TagNeed& need : needs) {
         const bool wanted = need.kind == catalogue::NeedKind::newTag ? filter != NeedFilter::changedOnly
-                            : need.kind == catalogue::NeedKind::changed ? filter != NeedFilter::newOnly
-                                                                          : false;
+            : need.kind == catalogue::NeedKind::changed              ? filter != NeedFilter::newOnly
+                                                                     : false;
         if (!wanted) {
             continue;
         }

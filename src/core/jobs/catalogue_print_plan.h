@@ -14,8 +14,8 @@ namespace jobs {
 enum class NeedFilter { all, newOnly, changedOnly };
 
 struct CataloguePrintPlan {
-    std::vector<sheet::TagSheet> sheets;         // what is printed, one page each
-    std::vector<catalogue::PlacedTag> placed;    // every tag, in the order laid
+    std::vector<sheet::TagSheet> sheets;       // what is printed, one page each
+    std::vector<catalogue::PlacedTag> placed;  // every tag, in the order laid
 };
 
 // The tag a product shows on `format`: its texts (a large tag has no second name line) and its

@@ -61,7 +61,8 @@ QStringList listWarnings(const ProductList& list, const QString& encodingRemedy)
 {
     QStringList warnings;
     if (list.invalidBytes) {
-        warnings << QStringLiteral("%1 として読めない文字があります。%2").arg(encodingName(list.encoding), encodingRemedy);
+        warnings
+            << QStringLiteral("%1 として読めない文字があります。%2").arg(encodingName(list.encoding), encodingRemedy);
     }
     if (list.truncated) {
         warnings << QStringLiteral("%1行を超える分は読んでいません").arg(kMaxRows);
@@ -105,10 +106,11 @@ QString describeMapping(const ProductList& list, const ColumnMapping& mapping, c
 QString describeTax(const TaxSettings& tax)
 {
     QString text = tax.basis == PriceBasis::includesTax
-                       ? QStringLiteral("税込み")
-                       : QStringLiteral("税抜き、税率 %1%、%2").arg(tax.ratePercent).arg(roundingTitle(tax.rounding));
+        ? QStringLiteral("税込み")
+        : QStringLiteral("税抜き、税率 %1%、%2").arg(tax.ratePercent).arg(roundingTitle(tax.rounding));
     for (const TaxCode& code : tax.codes) {
-        text += QStringLiteral("、税コード %1 は%2").arg(code.code, taxCodeMeaningTitle(taxCodeMeaningKey(code.meaning)));
+        text += QStringLiteral("、税コード %1 は%2")
+                    .arg(code.code, taxCodeMeaningTitle(taxCodeMeaningKey(code.meaning)));
     }
     return text;
 }
@@ -178,14 +180,15 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
     if (request.memory && request.useRemembered) {
         remembered = rememberedChoices(*request.memory, list.columnTitles, list.hasHeader);
     }
-    if (remembered && list.kind == ListKind::text &&
-        ((!request.read.encoding && remembered->encoding && *remembered->encoding != list.encoding) ||
-         (!request.read.delimiter && remembered->delimiter && *remembered->delimiter != list.delimiter))) {
+    if (remembered && list.kind == ListKind::text
+        && ((!request.read.encoding && remembered->encoding && *remembered->encoding != list.encoding)
+            || (!request.read.delimiter && remembered->delimiter && *remembered->delimiter != list.delimiter))) {
         ReadOptions again = request.read;
         again.encoding = request.read.encoding ? request.read.encoding : remembered->encoding;
         again.delimiter = request.read.delimiter ? request.read.delimiter : remembered->delimiter;
         ProductList reread = readProductList(request.listPath, again);
-        if (reread.ok && layoutKey(reread.columnTitles, reread.hasHeader) == layoutKey(list.columnTitles, list.hasHeader)) {
+        if (reread.ok
+            && layoutKey(reread.columnTitles, reread.hasHeader) == layoutKey(list.columnTitles, list.hasHeader)) {
             list = std::move(reread);
         }
     }
@@ -211,11 +214,12 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
         tax.rounding = request.roundingGiven ? request.tax.rounding : remembered->tax.rounding;
         tax.codes.insert(tax.codes.end(), remembered->tax.codes.begin(), remembered->tax.codes.end());
     }
-    tax.basis = request.priceBasis.value_or(
-        remembered ? remembered->tax.basis : automatic.priceBasis.value_or(PriceBasis::includesTax));
+    tax.basis = request.priceBasis.value_or(remembered ? remembered->tax.basis
+                                                       : automatic.priceBasis.value_or(PriceBasis::includesTax));
 
     if (remembered) {
-        report.out(QStringLiteral("前回の設定: この見出しのリストで覚えた列と税の設定を使います (使わないときは --no-remembered)\n"));
+        report.out(QStringLiteral(
+            "前回の設定: この見出しのリストで覚えた列と税の設定を使います (使わないときは --no-remembered)\n"));
     }
     QString said = QStringLiteral("読み込み: %1 (%2)\n")
                        .arg(QFileInfo(request.listPath).fileName(), listFacts(list).join(QStringLiteral(", ")));
@@ -231,12 +235,12 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
     }
 
     if (mapping.column(ListField::price) < 0 && !noPrice) {
-        report.error(noPriceColumnMessage(list.columnTitles) +
-                     QStringLiteral("。--map price=列 で指定してください (価格なしで作るときは --map price=)"));
+        report.error(noPriceColumnMessage(list.columnTitles)
+                     + QStringLiteral("。--map price=列 で指定してください (価格なしで作るときは --map price=)"));
         return outcome;
     }
     if (request.remember && request.memory) {
-        ListChoices choices{mapping, noPrice, tax, std::nullopt, std::nullopt};
+        ListChoices choices {mapping, noPrice, tax, std::nullopt, std::nullopt};
         if (list.kind == ListKind::text) {
             choices.encoding = list.encoding;
             choices.delimiter = list.delimiter;
@@ -274,8 +278,8 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
         outcome.status = ImportStatus::unwritable;
         return outcome;
     }
-    const QStringList paths = sheetFilePaths(request.folder, QFileInfo(request.listPath).completeBaseName(), 1,
-                                             int(sheets.size()));
+    const QStringList paths
+        = sheetFilePaths(request.folder, QFileInfo(request.listPath).completeBaseName(), 1, int(sheets.size()));
     if (!request.overwrite) {
         const QStringList existing = existingPaths(paths, [](const QString& path) { return QFileInfo::exists(path); });
         if (!existing.isEmpty()) {

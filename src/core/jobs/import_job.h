@@ -87,15 +87,15 @@ struct ImportRequest {
     int startTag = 1;
     std::vector<ColumnChoice> columns;
     std::optional<productlist::PriceBasis> priceBasis;  // none: as the header says, else tax included
-    productlist::TaxSettings tax;                      // its rate, rounding and codes; the basis from priceBasis
-    bool rateGiven = false;                            // the rate and rounding were given, not defaults:
-    bool roundingGiven = false;                        // they go over remembered ones
+    productlist::TaxSettings tax;                       // its rate, rounding and codes; the basis from priceBasis
+    bool rateGiven = false;                             // the rate and rounding were given, not defaults:
+    bool roundingGiven = false;                         // they go over remembered ones
     // Where the choices for each list layout are remembered; used unless !useRemembered, and
     // written with remember.
     productlist::LayoutMemory* memory = nullptr;
     bool useRemembered = true;
     bool remember = false;
-    QString folder;                                    // the sheet files go here (made when missing)
+    QString folder;  // the sheet files go here (made when missing)
     bool overwrite = false;
 };
 
@@ -109,7 +109,7 @@ enum class ImportStatus {
 
 struct ImportOutcome {
     ImportStatus status = ImportStatus::unreadable;
-    QString problem;                     // with unknownColumn: the message for the usage error
+    QString problem;                      // with unknownColumn: the message for the usage error
     std::vector<sheet::TagSheet> sheets;  // the sheets written, each named after its file
     productlist::CleanCounts counts;
     bool unflushed = false;  // every sheet file holds its content, but a folder could not be flushed

@@ -12,7 +12,7 @@ ChosenCalibration chooseCalibration(const CalibrationRequest& request, const QSt
         return {};
     }
     const calibration::StoredCalibration stored = lookup(printerName);
-    ChosenCalibration chosen{stored.calibration.value_or(calibration::Calibration{}), {}};
+    ChosenCalibration chosen {stored.calibration.value_or(calibration::Calibration {}), {}};
     if (!stored.problem.isEmpty()) {
         chosen.warning = stored.problem + QStringLiteral("\n調整なしで印刷します。");
     }

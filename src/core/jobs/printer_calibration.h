@@ -15,7 +15,7 @@ namespace jobs {
 
 struct CalibrationRequest {
     std::optional<calibration::Calibration> given;  // instead of the printer's own
-    bool none = false;                               // print without one, whatever is kept
+    bool none = false;                              // print without one, whatever is kept
 };
 
 struct ChosenCalibration {

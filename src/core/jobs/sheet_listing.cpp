@@ -15,20 +15,17 @@ QJsonObject sheetJson(const sheet::TagSheet& sheet)
     QJsonArray records;
     for (int i = 1; i <= sheet.tagsPerPage(); ++i) {
         const sheet::TagRecord& r = sheet.record(i);
-        QJsonObject o{{QStringLiteral("slot"), i},
-                      {QStringLiteral("jan"), r.jan},
-                      {QStringLiteral("maker"), r.maker},
-                      {QStringLiteral("productName"), r.productName},
-                      {QStringLiteral("spec"), r.spec},
-                      {QStringLiteral("lot"), r.lot},
-                      {QStringLiteral("price"), r.price}};
+        QJsonObject o {{QStringLiteral("slot"), i},        {QStringLiteral("jan"), r.jan},
+                       {QStringLiteral("maker"), r.maker}, {QStringLiteral("productName"), r.productName},
+                       {QStringLiteral("spec"), r.spec},   {QStringLiteral("lot"), r.lot},
+                       {QStringLiteral("price"), r.price}};
         if (small) {
             o.insert(QStringLiteral("productName2"), r.productName2);
         }
         records.append(o);
     }
-    return QJsonObject{{QStringLiteral("format"), small ? QStringLiteral("small") : QStringLiteral("large")},
-                       {QStringLiteral("records"), records}};
+    return QJsonObject {{QStringLiteral("format"), small ? QStringLiteral("small") : QStringLiteral("large")},
+                        {QStringLiteral("records"), records}};
 }
 
 }  // namespace
@@ -39,11 +36,20 @@ QString escapedListField(const QString& text)
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case u'\t': out += QLatin1String("\\t"); break;
-        case u'\n': out += QLatin1String("\\n"); break;
-        case u'\r': out += QLatin1String("\\r"); break;
-        case u'\\': out += QLatin1String("\\\\"); break;
-        default: out += c;
+        case u'\t':
+            out += QLatin1String("\\t");
+            break;
+        case u'\n':
+            out += QLatin1String("\\n");
+            break;
+        case u'\r':
+            out += QLatin1String("\\r");
+            break;
+        case u'\\':
+            out += QLatin1String("\\\\");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -52,8 +58,8 @@ QString escapedListField(const QString& text)
 QString sheetListTable(const sheet::TagSheet& sheet)
 {
     const bool small = sheet.format().hasProductName2;
-    QStringList header{QStringLiteral("slot"), QStringLiteral("jan"), QStringLiteral("maker"),
-                       QStringLiteral("productName")};
+    QStringList header {QStringLiteral("slot"), QStringLiteral("jan"), QStringLiteral("maker"),
+                        QStringLiteral("productName")};
     if (small) {
         header << QStringLiteral("productName2");
     }
@@ -61,8 +67,8 @@ QString sheetListTable(const sheet::TagSheet& sheet)
     QString out = header.join(u'\t') + u'\n';
     for (int i = 1; i <= sheet.tagsPerPage(); ++i) {
         const sheet::TagRecord& r = sheet.record(i);
-        QStringList row{QString::number(i), escapedListField(r.jan), escapedListField(r.maker),
-                        escapedListField(r.productName)};
+        QStringList row {QString::number(i), escapedListField(r.jan), escapedListField(r.maker),
+                         escapedListField(r.productName)};
         if (small) {
             row << escapedListField(r.productName2);
         }

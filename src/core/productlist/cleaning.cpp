@@ -107,7 +107,7 @@ private:
 
     void note(NoteKind kind, ListField field, const QString& detail = {})
     {
-        out_.notes.push_back(RowNote{kind, field, detail});
+        out_.notes.push_back(RowNote {kind, field, detail});
     }
 
     void cleanCode()
@@ -240,7 +240,8 @@ private:
         }
         out_.listPrice = reading.yen;
         if (reading.reformatted) {
-            note(NoteKind::priceReformatted, ListField::price, QStringLiteral("%1 → %2").arg(given, QString::number(reading.yen)));
+            note(NoteKind::priceReformatted, ListField::price,
+                 QStringLiteral("%1 → %2").arg(given, QString::number(reading.yen)));
         }
         // The rate column, then the column saying whether the price includes the tax; the
         // list-wide choices where they say nothing.
@@ -254,12 +255,11 @@ private:
             return;
         }
         const bool includesTax = basis && basis->priceIncludesTax ? *basis->priceIncludesTax
-                                 : taxClass && taxClass->priceIncludesTax
-                                     ? *taxClass->priceIncludesTax
-                                     : tax_.basis == PriceBasis::includesTax;
+            : taxClass && taxClass->priceIncludesTax              ? *taxClass->priceIncludesTax
+                                                                  : tax_.basis == PriceBasis::includesTax;
         const int rate = taxClass && taxClass->ratePercent ? *taxClass->ratePercent
-                         : basis && basis->ratePercent    ? *basis->ratePercent
-                                                          : tax_.ratePercent;
+            : basis && basis->ratePercent                  ? *basis->ratePercent
+                                                           : tax_.ratePercent;
         if (!classText.isEmpty() && !taxClass && !includesTax) {
             note(NoteKind::taxClassUnreadable, ListField::taxClass, classText);
             return;
@@ -322,9 +322,11 @@ QString kindText(NoteKind kind)
     case NoteKind::priceAboveLimit:
         return QStringLiteral("%1円は上限の100000円を超えるため使いません");
     case NoteKind::taxClassUnreadable:
-        return QStringLiteral("「%1」から税率が分からないため使いません (リスト独自の税コードなら、その意味を指定してください)");
+        return QStringLiteral(
+            "「%1」から税率が分からないため使いません (リスト独自の税コードなら、その意味を指定してください)");
     case NoteKind::taxBasisUnreadable:
-        return QStringLiteral("「%1」から税込みか税抜きかが分からないため使いません (リスト独自の税コードなら、その意味を指定してください)");
+        return QStringLiteral("「%1」から税込みか税抜きかが分からないため使いません "
+                              "(リスト独自の税コードなら、その意味を指定してください)");
     }
     return {};
 }
@@ -389,7 +391,7 @@ std::vector<CleanRow> cleanRows(const std::vector<ListRow>& rows, const ColumnMa
         if (!clean.refused() && !clean.record.jan.isEmpty()) {
             const auto it = firstRowOfCode.constFind(clean.record.jan);
             if (it != firstRowOfCode.cend()) {
-                clean.notes.push_back(RowNote{NoteKind::duplicateCode, ListField::jan, QString::number(*it)});
+                clean.notes.push_back(RowNote {NoteKind::duplicateCode, ListField::jan, QString::number(*it)});
             } else {
                 firstRowOfCode.insert(clean.record.jan, clean.number);
             }
@@ -447,7 +449,7 @@ NameLines splitName(const QString& name, int firstLength, int secondLength)
         while (from < chars.size() && isBlank(chars[from])) {
             ++from;
         }
-        NameLines lines{textOf(chars, 0, at), textOf(chars, from, from + second), false};
+        NameLines lines {textOf(chars, 0, at), textOf(chars, from, from + second), false};
         for (size_t i = from + second; i < chars.size(); ++i) {
             lines.lost = lines.lost || !isBlank(chars[i]);
         }
@@ -457,8 +459,8 @@ NameLines splitName(const QString& name, int firstLength, int secondLength)
     // after a blank or a closing bracket.
     constexpr size_t kNear = 3;
     for (size_t at = first; at + kNear >= first && at > 0; --at) {
-        const bool natural = isBlank(chars[at]) || opensBracket(chars[at]) || isBlank(chars[at - 1]) ||
-                             closesBracket(chars[at - 1]);
+        const bool natural
+            = isBlank(chars[at]) || opensBracket(chars[at]) || isBlank(chars[at - 1]) || closesBracket(chars[at - 1]);
         if (natural) {
             const NameLines broken = linesAt(at);
             const NameLines hard = linesAt(first);
@@ -507,7 +509,10 @@ QString reportLine(const CleanRow& row)
 
 QString countsLine(const CleanCounts& counts)
 {
-    return QStringLiteral("使う行 %1 (うち変更あり %2)、使わない行 %3").arg(counts.used).arg(counts.changed).arg(counts.refused);
+    return QStringLiteral("使う行 %1 (うち変更あり %2)、使わない行 %3")
+        .arg(counts.used)
+        .arg(counts.changed)
+        .arg(counts.refused);
 }
 
 }  // namespace productlist

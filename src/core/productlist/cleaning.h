@@ -24,27 +24,27 @@ struct TaxSettings {
 // What the cleaning did to a row, or why it refused it.
 enum class NoteKind {
     // Changes: the row is used.
-    madeHalfWidth,        // full-width digits or letters in the code made half-width
-    codeUnmarked,         // "#4901234567894", "=\"4901...\"": the marks that kept the code a text removed
-    priceReformatted,     // "¥1,080" read as 1080
-    cut,                  // a text longer than its box (or a name longer than its two lines) was cut
-    lineBreakReplaced,    // a line break or tab inside a text became a blank
-    quoteReplaced,        // an ASCII double quote became a full-width one, as typed in the editor
-    notInCodePage,        // characters a sheet file cannot hold: they become "?" when saved
-    wrongCheckDigit,      // the code's last digit is not its check digit (kept as the list has it)
-    notAJanCode,          // the code is not 8 or 13 digits: no barcode is printed
-    duplicateCode,        // the code stands on an earlier row too
-    noPrice,              // no price: the tag shows 0
+    madeHalfWidth,      // full-width digits or letters in the code made half-width
+    codeUnmarked,       // "#4901234567894", "=\"4901...\"": the marks that kept the code a text removed
+    priceReformatted,   // "¥1,080" read as 1080
+    cut,                // a text longer than its box (or a name longer than its two lines) was cut
+    lineBreakReplaced,  // a line break or tab inside a text became a blank
+    quoteReplaced,      // an ASCII double quote became a full-width one, as typed in the editor
+    notInCodePage,      // characters a sheet file cannot hold: they become "?" when saved
+    wrongCheckDigit,    // the code's last digit is not its check digit (kept as the list has it)
+    notAJanCode,        // the code is not 8 or 13 digits: no barcode is printed
+    duplicateCode,      // the code stands on an earlier row too
+    noPrice,            // no price: the tag shows 0
     // Refusals: the row is not used.
     noProductName,
-    exponentCode,         // "4.90123E+12": the code's digits are lost
-    codeTooLong,          // longer than the JAN box takes
+    exponentCode,  // "4.90123E+12": the code's digits are lost
+    codeTooLong,   // longer than the JAN box takes
     priceUnreadable,
     priceFraction,
     priceNegative,
-    priceAboveLimit,      // above the tag's limit (after the tax)
-    taxClassUnreadable,   // (prices without tax) the rate cannot be known
-    taxBasisUnreadable,   // whether the price includes the tax cannot be known
+    priceAboveLimit,     // above the tag's limit (after the tax)
+    taxClassUnreadable,  // (prices without tax) the rate cannot be known
+    taxBasisUnreadable,  // whether the price includes the tax cannot be known
 };
 
 // Whether a note of this kind keeps its row off the tags.
@@ -62,11 +62,11 @@ struct RowNote {
 QString noteMessage(const RowNote& note);
 
 struct CleanRow {
-    int number = 0;             // the list's row number
-    sheet::TagRecord record;    // what the row's tag gets (when not refused)
-    qint64 listPrice = -1;      // the price as the list gives it; -1 when it has none
-    bool priceIncludesTax = true;            // whether listPrice includes the tax (the row's class or the list's)
-    int taxRatePercent = kStandardRate;      // the rate that applies to the row
+    int number = 0;                      // the list's row number
+    sheet::TagRecord record;             // what the row's tag gets (when not refused)
+    qint64 listPrice = -1;               // the price as the list gives it; -1 when it has none
+    bool priceIncludesTax = true;        // whether listPrice includes the tax (the row's class or the list's)
+    int taxRatePercent = kStandardRate;  // the rate that applies to the row
     std::vector<RowNote> notes;
 
     bool refused() const;

@@ -22,28 +22,41 @@ struct FieldNames {
 
 const std::vector<FieldNames>& fieldTable()
 {
-    static const std::vector<FieldNames> table{
-        {ListField::jan, u"JANコード", u"jan",
-         {u"JAN", u"JANコード", u"JANCODE", u"JAN番号", u"EAN", u"EANコード", u"バーコード", u"BARCODE",
-          u"商品コード", u"コード", u"GTIN", u"UPC", u"EANCODE", u"CODE"}},
-        {ListField::maker, u"メーカー", u"maker",
+    static const std::vector<FieldNames> table {
+        {ListField::jan,
+         u"JANコード",
+         u"jan",
+         {u"JAN", u"JANコード", u"JANCODE", u"JAN番号", u"EAN", u"EANコード", u"バーコード", u"BARCODE", u"商品コード",
+          u"コード", u"GTIN", u"UPC", u"EANCODE", u"CODE"}},
+        {ListField::maker,
+         u"メーカー",
+         u"maker",
          {u"メーカー", u"メーカー名", u"メーカ", u"メーカ名", u"MAKER", u"製造元", u"製造者", u"ブランド",
           u"ブランド名", u"BRAND", u"VENDOR", u"MANUFACTURER"}},
-        {ListField::productName, u"商品名", u"name",
+        {ListField::productName,
+         u"商品名",
+         u"name",
          {u"商品名", u"品名", u"商品名1", u"品名1", u"商品名称", u"名称", u"PRODUCTNAME", u"NAME", u"PRODUCT",
           u"ITEMNAME", u"ITEM", u"DESCRIPTION"}},
-        {ListField::productName2, u"商品名2行目", u"name2",
-         {u"商品名2", u"品名2", u"商品名2行目", u"NAME2"}},
-        {ListField::spec, u"規格", u"spec",
+        {ListField::productName2, u"商品名2行目", u"name2", {u"商品名2", u"品名2", u"商品名2行目", u"NAME2"}},
+        {ListField::spec,
+         u"規格",
+         u"spec",
          {u"規格", u"容量", u"内容量", u"規格・容量", u"規格容量", u"サイズ", u"SPEC", u"SIZE", u"VOLUME"}},
         {ListField::lot, u"入数", u"lot", {u"入数", u"入り数", u"ロット", u"ロット数", u"LOT"}},
-        {ListField::price, u"売価", u"price",
-         {u"税込価格", u"税込売価", u"売価税込", u"価格税込", u"販売価格税込", u"税込", u"売価", u"販売価格",
-          u"価格", u"単価", u"販売単価", u"売単価", u"PRICE", u"本体価格", u"税抜価格", u"税抜売価", u"売価税抜",
-          u"価格税抜", u"販売価格税抜", u"本体", u"税抜", u"RETAILPRICE", u"UNITPRICE", u"SELLINGPRICE"}},
-        {ListField::taxClass, u"税区分", u"tax",
+        {ListField::price, u"売価", u"price", {u"税込価格",     u"税込売価",    u"売価税込",     u"価格税込",
+                                               u"販売価格税込", u"税込",        u"売価",         u"販売価格",
+                                               u"価格",         u"単価",        u"販売単価",     u"売単価",
+                                               u"PRICE",        u"本体価格",    u"税抜価格",     u"税抜売価",
+                                               u"売価税抜",     u"価格税抜",    u"販売価格税抜", u"本体",
+                                               u"税抜",         u"RETAILPRICE", u"UNITPRICE",    u"SELLINGPRICE"}},
+        {ListField::taxClass,
+         u"税区分",
+         u"tax",
          {u"税区分", u"税率", u"消費税区分", u"課税区分", u"税率区分", u"消費税率", u"TAX", u"TAXRATE"}},
-        {ListField::taxBasis, u"内税・外税", u"taxbasis",
+        {ListField::taxBasis,
+         u"内税・外税",
+         u"taxbasis",
          {u"内税外税", u"内外税", u"内外税区分", u"内外区分", u"税込区分", u"税抜区分", u"税込税抜", u"税込税抜区分",
           u"課税方式", u"TAXINCLUDED"}},
     };
@@ -59,24 +72,58 @@ struct FieldWord {
 };
 const std::vector<FieldWord>& fieldWords()
 {
-    static const std::vector<FieldWord> words{
-        {u"JAN", ListField::jan},          {u"GTIN", ListField::jan},          {u"EAN", ListField::jan},
-        {u"UPC", ListField::jan},          {u"バーコード", ListField::jan},    {u"BARCODE", ListField::jan},
-        {u"SKU", ListField::jan},          {u"売価", ListField::price},        {u"価格", ListField::price},
-        {u"単価", ListField::price},       {u"金額", ListField::price},        {u"値段", ListField::price},
-        {u"PRICE", ListField::price},      {u"内税", ListField::taxBasis},     {u"外税", ListField::taxBasis},
-        {u"税込税抜", ListField::taxBasis}, {u"税込区分", ListField::taxBasis}, {u"税抜区分", ListField::taxBasis},
-        {u"税率", ListField::taxClass},    {u"税区分", ListField::taxClass},   {u"課税", ListField::taxClass},
-        {u"消費税", ListField::taxClass},  {u"TAX", ListField::taxClass},      {u"商品名", ListField::productName},
-        {u"品名", ListField::productName}, {u"名称", ListField::productName},  {u"名前", ListField::productName},
-        {u"表示名", ListField::productName}, {u"レシート", ListField::productName}, {u"NAME", ListField::productName},
-        {u"PRODUCT", ListField::productName}, {u"ITEM", ListField::productName}, {u"内容量", ListField::spec},
-        {u"容量", ListField::spec},        {u"規格", ListField::spec},         {u"サイズ", ListField::spec},
-        {u"SIZE", ListField::spec},        {u"SPEC", ListField::spec},         {u"VOLUME", ListField::spec},
-        {u"入数", ListField::lot},         {u"入り数", ListField::lot},        {u"ロット", ListField::lot},
-        {u"LOT", ListField::lot},          {u"メーカー", ListField::maker},    {u"メーカ", ListField::maker},
-        {u"ブランド", ListField::maker},   {u"製造", ListField::maker},        {u"BRAND", ListField::maker},
-        {u"VENDOR", ListField::maker},     {u"MAKER", ListField::maker},       {u"MANUFACTURER", ListField::maker},
+    static const std::vector<FieldWord> words {
+        {u"JAN", ListField::jan},
+        {u"GTIN", ListField::jan},
+        {u"EAN", ListField::jan},
+        {u"UPC", ListField::jan},
+        {u"バーコード", ListField::jan},
+        {u"BARCODE", ListField::jan},
+        {u"SKU", ListField::jan},
+        {u"売価", ListField::price},
+        {u"価格", ListField::price},
+        {u"単価", ListField::price},
+        {u"金額", ListField::price},
+        {u"値段", ListField::price},
+        {u"PRICE", ListField::price},
+        {u"内税", ListField::taxBasis},
+        {u"外税", ListField::taxBasis},
+        {u"税込税抜", ListField::taxBasis},
+        {u"税込区分", ListField::taxBasis},
+        {u"税抜区分", ListField::taxBasis},
+        {u"税率", ListField::taxClass},
+        {u"税区分", ListField::taxClass},
+        {u"課税", ListField::taxClass},
+        {u"消費税", ListField::taxClass},
+        {u"TAX", ListField::taxClass},
+        {u"商品名", ListField::productName},
+        {u"品名", ListField::productName},
+        {u"名称", ListField::productName},
+        {u"名前", ListField::productName},
+        {u"表示名", ListField::productName},
+        {u"レシート", ListField::productName},
+        {u"NAME", ListField::productName},
+        {u"PRODUCT", ListField::productName},
+        {u"ITEM", ListField::productName},
+        {u"内容量", ListField::spec},
+        {u"容量", ListField::spec},
+        {u"規格", ListField::spec},
+        {u"サイズ", ListField::spec},
+        {u"SIZE", ListField::spec},
+        {u"SPEC", ListField::spec},
+        {u"VOLUME", ListField::spec},
+        {u"入数", ListField::lot},
+        {u"入り数", ListField::lot},
+        {u"ロット", ListField::lot},
+        {u"LOT", ListField::lot},
+        {u"メーカー", ListField::maker},
+        {u"メーカ", ListField::maker},
+        {u"ブランド", ListField::maker},
+        {u"製造", ListField::maker},
+        {u"BRAND", ListField::maker},
+        {u"VENDOR", ListField::maker},
+        {u"MAKER", ListField::maker},
+        {u"MANUFACTURER", ListField::maker},
     };
     return words;
 }
@@ -137,7 +184,8 @@ struct HeaderText {
     }
     bool holdsAny(std::initializer_list<const char16_t*> list) const
     {
-        return std::any_of(list.begin(), list.end(), [&](const char16_t* word) { return holds(QString::fromUtf16(word)); });
+        return std::any_of(list.begin(), list.end(),
+                           [&](const char16_t* word) { return holds(QString::fromUtf16(word)); });
     }
 };
 
@@ -147,7 +195,7 @@ std::optional<Match> exactMatch(const QString& folded)
         std::map<QString, Match> out;
         for (const FieldNames& names : fieldTable()) {
             for (size_t i = 0; i < names.names.size(); ++i) {
-                out.emplace(QString::fromUtf16(names.names[i]), Match{names.field, int(i)});
+                out.emplace(QString::fromUtf16(names.names[i]), Match {names.field, int(i)});
             }
         }
         return out;
@@ -170,8 +218,8 @@ std::optional<Match> wordMatch(const HeaderText& header)
     }
     const ListField field = found->field;
     // An ID is never a field; another code is only ever the barcode's stand-in.
-    if (header.holdsAny({u"ID"}) ||
-        (field != ListField::jan && header.holdsAny({u"コード", u"番号", u"CODE", u"CD", u"NO", u"NUMBER"}))) {
+    if (header.holdsAny({u"ID"})
+        || (field != ListField::jan && header.holdsAny({u"コード", u"番号", u"CODE", u"CD", u"NO", u"NUMBER"}))) {
         return std::nullopt;
     }
     // A second of its kind: "価格2", "JAN 3" (but not "JAN13").
@@ -180,18 +228,19 @@ std::optional<Match> wordMatch(const HeaderText& header)
     if (last >= u'2' && last <= u'9' && (folded.size() < 2 || !folded.at(folded.size() - 2).isDigit())) {
         return std::nullopt;
     }
-    if (field == ListField::price && header.holdsAny({u"原価", u"原単価", u"仕入", u"下代", u"仕切", u"コスト", u"COST", u"WHOLESALE"})) {
+    if (field == ListField::price
+        && header.holdsAny({u"原価", u"原単価", u"仕入", u"下代", u"仕切", u"コスト", u"COST", u"WHOLESALE"})) {
         return std::nullopt;
     }
     int rank = kWordScore + int(found - words.begin());
     const bool reading = header.holdsAny({u"カナ", u"ヨミ", u"かな", u"よみ", u"KANA", u"YOMI", u"READING"});
     const bool receipt = header.holdsAny({u"レシート", u"略称", u"略名", u"短縮", u"RECEIPT", u"SHORT"});
-    const bool otherPrice = field == ListField::price &&
-                            header.holdsAny({u"定価", u"希望", u"参考", u"旧", u"前回", u"特売", u"会員", u"卸", u"値引", u"割引"});
+    const bool otherPrice = field == ListField::price
+        && header.holdsAny({u"定価", u"希望", u"参考", u"旧", u"前回", u"特売", u"会員", u"卸", u"値引", u"割引"});
     if (reading || receipt || otherPrice) {
         rank += kStandInScore;
     }
-    return Match{field, rank};
+    return Match {field, rank};
 }
 
 std::optional<Match> matchHeader(const QString& title)
@@ -230,8 +279,8 @@ std::vector<ColumnContent> contentOf(const std::vector<ListRow>& rows, int colum
             ColumnContent& c = out[size_t(column)];
             ++c.filled;
             const QString code = codeWithoutTextMarks(cell).normalized(QString::NormalizationForm_KC);
-            if ((code.size() == 8 || code.size() == 13) &&
-                std::all_of(code.cbegin(), code.cend(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; })) {
+            if ((code.size() == 8 || code.size() == 13)
+                && std::all_of(code.cbegin(), code.cend(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; })) {
                 ++c.codeShaped;
                 c.validCodes += isValidJan(code) ? 1 : 0;
             }
@@ -245,9 +294,9 @@ std::vector<ColumnContent> contentOf(const std::vector<ListRow>& rows, int colum
 
 const std::vector<ListField>& allListFields()
 {
-    static const std::vector<ListField> all{ListField::jan,  ListField::maker, ListField::productName,
-                                            ListField::productName2, ListField::spec, ListField::lot,
-                                            ListField::price, ListField::taxClass, ListField::taxBasis};
+    static const std::vector<ListField> all {ListField::jan,          ListField::maker,    ListField::productName,
+                                             ListField::productName2, ListField::spec,     ListField::lot,
+                                             ListField::price,        ListField::taxClass, ListField::taxBasis};
     return all;
 }
 
@@ -314,7 +363,7 @@ AutoMapping mapList(const QStringList& columnTitles, const std::vector<ListRow>&
                     const sheet::SheetFormat& format)
 {
     if (!hasHeader) {
-        return AutoMapping{guessColumns(rows), std::nullopt};
+        return AutoMapping {guessColumns(rows), std::nullopt};
     }
     const int columns = int(columnTitles.size());
     std::vector<std::optional<Match>> matches;
@@ -328,8 +377,8 @@ AutoMapping mapList(const QStringList& columnTitles, const std::vector<ListRow>&
         int chosen = -1;
         for (int column = 0; column < columns; ++column) {
             const auto& match = matches[size_t(column)];
-            if (match && match->field == field && fits(column) &&
-                (chosen < 0 || match->rank < matches[size_t(chosen)]->rank)) {
+            if (match && match->field == field && fits(column)
+                && (chosen < 0 || match->rank < matches[size_t(chosen)]->rank)) {
                 chosen = column;
             }
         }
@@ -345,9 +394,11 @@ AutoMapping mapList(const QStringList& columnTitles, const std::vector<ListRow>&
     if (looked) {
         // The code: valid JAN codes, then codes of their shape, then a column of valid codes that
         // names nothing, then the best name.
-        int code = best(ListField::jan, [&](int c) { return content[size_t(c)].mostly(content[size_t(c)].validCodes); });
+        int code
+            = best(ListField::jan, [&](int c) { return content[size_t(c)].mostly(content[size_t(c)].validCodes); });
         if (code < 0) {
-            code = best(ListField::jan, [&](int c) { return content[size_t(c)].mostly(content[size_t(c)].codeShaped); });
+            code
+                = best(ListField::jan, [&](int c) { return content[size_t(c)].mostly(content[size_t(c)].codeShaped); });
         }
         for (int column = 0; code < 0 && column < columns; ++column) {
             if (!matches[size_t(column)] && content[size_t(column)].mostly(content[size_t(column)].validCodes)) {
@@ -357,7 +408,8 @@ AutoMapping mapList(const QStringList& columnTitles, const std::vector<ListRow>&
         if (code >= 0) {
             out.mapping.set(ListField::jan, code);
         }
-        const int amounts = best(ListField::price, [&](int c) { return content[size_t(c)].mostly(content[size_t(c)].amounts); });
+        const int amounts
+            = best(ListField::price, [&](int c) { return content[size_t(c)].mostly(content[size_t(c)].amounts); });
         if (amounts >= 0) {
             out.mapping.set(ListField::price, amounts);
         }
@@ -376,8 +428,7 @@ AutoMapping mapList(const QStringList& columnTitles, const std::vector<ListRow>&
 
 QString noPriceColumnMessage(const QStringList& columnTitles)
 {
-    return QStringLiteral("価格の列が見つかりません (リストの列: %1)")
-        .arg(columnTitles.join(QStringLiteral("、")));
+    return QStringLiteral("価格の列が見つかりません (リストの列: %1)").arg(columnTitles.join(QStringLiteral("、")));
 }
 
 QString codeWithoutTextMarks(const QString& cell, bool* marked)
@@ -430,7 +481,8 @@ ColumnMapping guessColumns(const std::vector<ListRow>& rows)
             }
             Counts& c = counts[size_t(column)];
             ++c.filled;
-            const bool digits = std::all_of(cell.cbegin(), cell.cend(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; });
+            const bool digits
+                = std::all_of(cell.cbegin(), cell.cend(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; });
             if (digits && (cell.size() == 8 || cell.size() == 13)) {
                 ++c.codes;
             }
@@ -443,9 +495,8 @@ ColumnMapping guessColumns(const std::vector<ListRow>& rows)
             }
         }
     }
-    const auto mostly = [&](const Counts& c, int Counts::*kind) {
-        return c.filled > 0 && (c.*kind) * 100 >= c.filled * kAgreeing;
-    };
+    const auto mostly
+        = [&](const Counts& c, int Counts::*kind) { return c.filled > 0 && (c.*kind) * 100 >= c.filled * kAgreeing; };
     ColumnMapping mapping;
     for (int column = 0; column < columns; ++column) {
         if (mostly(counts[size_t(column)], &Counts::codes)) {

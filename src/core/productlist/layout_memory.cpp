@@ -36,7 +36,7 @@ QString choicesToJson(const ListChoices& choices)
     for (const TaxCode& code : choices.tax.codes) {
         codes.insert(code.code, taxCodeMeaningKey(code.meaning));
     }
-    QJsonObject out{
+    QJsonObject out {
         {QStringLiteral("columns"), columns},
         {QStringLiteral("noPrice"), choices.noPrice},
         {QStringLiteral("basis"), choices.tax.basis == PriceBasis::includesTax ? kBasisIncludes : kBasisExcludes},
@@ -89,7 +89,7 @@ std::optional<ListChoices> choicesFromJson(const QString& json, int columnCount)
         if (!meaning) {
             return std::nullopt;
         }
-        out.tax.codes.push_back(TaxCode{it.key(), *meaning});
+        out.tax.codes.push_back(TaxCode {it.key(), *meaning});
     }
     if (in.contains(QStringLiteral("encoding"))) {
         out.encoding = parseEncodingName(in.value(QStringLiteral("encoding")).toString());
@@ -106,7 +106,8 @@ std::optional<ListChoices> choicesFromJson(const QString& json, int columnCount)
     return out;
 }
 
-std::optional<ListChoices> rememberedChoices(const LayoutMemory& memory, const QStringList& columnTitles, bool hasHeader)
+std::optional<ListChoices> rememberedChoices(const LayoutMemory& memory, const QStringList& columnTitles,
+                                             bool hasHeader)
 {
     const QString key = layoutKey(columnTitles, hasHeader);
     if (key.isEmpty()) {

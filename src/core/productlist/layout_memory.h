@@ -45,7 +45,8 @@ QString choicesToJson(const ListChoices& choices);
 std::optional<ListChoices> choicesFromJson(const QString& json, int columnCount);
 
 // The remembered choices for the header `columnTitles`, or nothing.
-std::optional<ListChoices> rememberedChoices(const LayoutMemory& memory, const QStringList& columnTitles, bool hasHeader);
+std::optional<ListChoices> rememberedChoices(const LayoutMemory& memory, const QStringList& columnTitles,
+                                             bool hasHeader);
 // Remembers `choices` for the header `columnTitles` (nothing for a list without a header).
 bool rememberChoices(LayoutMemory& memory, const QStringList& columnTitles, bool hasHeader, const ListChoices& choices,
                      QString* problem);

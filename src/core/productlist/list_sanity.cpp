@@ -24,9 +24,9 @@ struct Reading {
     qsizetype control = 0;      // C0 but tab and line ends, DEL, C1
     qsizetype replacement = 0;  // U+FFFD and lone surrogates: bytes the encoding does not take
     qsizetype nonAscii = 0;
-    qsizetype odd = 0;          // half-width 。「」、・ and private-use characters: signs of a wrong code page
-    qsizetype structure = 0;    // line ends and delimiters
-    bool headerNamed = false;   // a cell of the first line names a field as a shop's lists do
+    qsizetype odd = 0;         // half-width 。「」、・ and private-use characters: signs of a wrong code page
+    qsizetype structure = 0;   // line ends and delimiters
+    bool headerNamed = false;  // a cell of the first line names a field as a shop's lists do
 
     bool garbled() const
     {
@@ -106,7 +106,8 @@ TextJudgement judgeText(const QByteArray& bytes, Encoding used)
         readings.emplace_back(encoding, readingOf(sample, encoding));
     }
     const auto readingIn = [&](Encoding encoding) {
-        return std::find_if(readings.cbegin(), readings.cend(), [&](const auto& r) { return r.first == encoding; })->second;
+        return std::find_if(readings.cbegin(), readings.cend(), [&](const auto& r) { return r.first == encoding; })
+            ->second;
     };
     const Reading u = readingIn(used);
 
@@ -119,7 +120,8 @@ TextJudgement judgeText(const QByteArray& bytes, Encoding used)
             }
         }
     }
-    const bool betterFound = !better.empty() && (!u.readable() || (!u.headerNamed && readingIn(better.front()).headerNamed));
+    const bool betterFound
+        = !better.empty() && (!u.readable() || (!u.headerNamed && readingIn(better.front()).headerNamed));
     if (u.readable() && !betterFound) {
         return {};
     }
@@ -142,9 +144,10 @@ TextJudgement judgeText(const QByteArray& bytes, Encoding used)
         return {TextVerdict::notText, QStringLiteral("制御文字が多く、文字のファイルではありません"), {}};
     }
     if (share(utf8.replacement, utf8.chars) >= 0.3 && share(cp932.replacement, cp932.chars) >= 0.3) {
-        return {TextVerdict::notText,
-                QStringLiteral("%1 のどの文字コードでも、大半が文字として読めません").arg(encodingNames(allEncodings())),
-                {}};
+        return {
+            TextVerdict::notText,
+            QStringLiteral("%1 のどの文字コードでも、大半が文字として読めません").arg(encodingNames(allEncodings())),
+            {}};
     }
     std::vector<Encoding> others;
     for (Encoding encoding : allEncodings()) {

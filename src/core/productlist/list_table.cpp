@@ -28,7 +28,7 @@ bool ListTable::append(int number, QStringList rowCells)
         return false;
     }
     cells += rowCells.size();
-    rows.push_back(ListRow{number, std::move(rowCells)});
+    rows.push_back(ListRow {number, std::move(rowCells)});
     return true;
 }
 

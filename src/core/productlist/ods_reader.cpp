@@ -111,8 +111,8 @@ void readTable(XmlPart& xml, ListTable& table)
                 }
                 table.append(int(rowNumber), cells);
             }
-        } else if (element != QLatin1String("table-header-rows") && element != QLatin1String("table-row-group") &&
-                   element != QLatin1String("table-rows")) {
+        } else if (element != QLatin1String("table-header-rows") && element != QLatin1String("table-row-group")
+                   && element != QLatin1String("table-rows")) {
             xml.skipElement();
         }
     }

@@ -75,7 +75,8 @@ bool looksLikeHeader(const std::vector<ListRow>& rows)
         return false;
     }
     const QStringList& first = rows.front().cells;
-    if (std::any_of(first.cbegin(), first.cend(), [](const QString& cell) { return fieldOfHeader(cell).has_value(); })) {
+    if (std::any_of(first.cbegin(), first.cend(),
+                    [](const QString& cell) { return fieldOfHeader(cell).has_value(); })) {
         return true;
     }
     if (rows.size() < 2 || std::any_of(first.cbegin(), first.cend(), isNumberCell)) {
@@ -96,9 +97,9 @@ ProductList readProductListData(const QByteArray& bytes, const ReadOptions& opti
     const auto kind = listKindOf(bytes);
     if (!kind) {
         out.error = bytes.startsWith(kOleMagic)
-                        ? QStringLiteral("古い Excel 形式 (.xls) のファイルは読めません。"
-                                         "Excel で .xlsx か CSV として保存してから選んでください")
-                        : QStringLiteral("商品リストとして読めないファイルです");
+            ? QStringLiteral("古い Excel 形式 (.xls) のファイルは読めません。"
+                             "Excel で .xlsx か CSV として保存してから選んでください")
+            : QStringLiteral("商品リストとして読めないファイルです");
         return out;
     }
     out.kind = *kind;

@@ -40,9 +40,9 @@ struct ProductList {
     QString sheetName;
 
     bool hasHeader = false;
-    QStringList columnTitles;    // the header's cells, or "列1", "列2", ... without a header
-    std::vector<ListRow> rows;   // the rows below the header
-    bool truncated = false;      // the list was longer than the reader takes (kMaxRows)
+    QStringList columnTitles;   // the header's cells, or "列1", "列2", ... without a header
+    std::vector<ListRow> rows;  // the rows below the header
+    bool truncated = false;     // the list was longer than the reader takes (kMaxRows)
 
     int columnCount() const { return int(columnTitles.size()); }
 };

@@ -6,7 +6,7 @@ namespace productlist {
 
 bool isEmptyRecord(const sheet::TagRecord& record)
 {
-    return record == sheet::TagRecord{};
+    return record == sheet::TagRecord {};
 }
 
 int fittingOnSheet(const sheet::TagSheet& sheet, int startTag, int count)
@@ -52,8 +52,9 @@ std::vector<sheet::TagSheet> overflowSheets(const sheet::TagSheet& model, int st
         page.clearAll();
         page.current = 1;
         page.fileName.clear();
-        const std::vector<sheet::TagRecord> rest(records.begin() + qsizetype(next),
-                                                 records.begin() + qsizetype(std::min(records.size(), next + size_t(page.tagsPerPage()))));
+        const std::vector<sheet::TagRecord> rest(
+            records.begin() + qsizetype(next),
+            records.begin() + qsizetype(std::min(records.size(), next + size_t(page.tagsPerPage()))));
         next += size_t(fillSheet(page, 1, rest));
         out.push_back(std::move(page));
     }

@@ -31,8 +31,8 @@ SpreadsheetRead readSpreadsheet(const QByteArray& bytes, SpreadsheetKind kind, c
 QString plainNumberText(const QString& stored)
 {
     // Whole numbers as most cells store them need no work.
-    if (!stored.isEmpty() && stored.size() <= kMaxPlainDigits && stored.front() != u'0' &&
-        std::all_of(stored.cbegin(), stored.cend(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; })) {
+    if (!stored.isEmpty() && stored.size() <= kMaxPlainDigits && stored.front() != u'0'
+        && std::all_of(stored.cbegin(), stored.cend(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; })) {
         return stored;
     }
     static const QRegularExpression pattern(QStringLiteral("^(-?)(\\d+)(?:\\.(\\d*))?(?:[eE]([+-]?\\d{1,3}))?$"));

@@ -15,9 +15,9 @@ enum class SpreadsheetKind { xlsx, ods };
 
 struct SpreadsheetRead {
     bool ok = false;
-    QString error;            // the reason for the user when !ok
-    QStringList sheetNames;   // every sheet of the workbook, in order (also when !ok, if known)
-    QString sheetName;        // the sheet that was read
+    QString error;           // the reason for the user when !ok
+    QStringList sheetNames;  // every sheet of the workbook, in order (also when !ok, if known)
+    QString sheetName;       // the sheet that was read
     ListTable table;
 };
 

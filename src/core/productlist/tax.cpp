@@ -98,7 +98,7 @@ std::optional<Rounding> roundingOfKey(const QString& key)
 
 const std::vector<Rounding>& allRoundings()
 {
-    static const std::vector<Rounding> all{Rounding::floor, Rounding::halfUp, Rounding::ceil};
+    static const std::vector<Rounding> all {Rounding::floor, Rounding::halfUp, Rounding::ceil};
     return all;
 }
 
@@ -124,13 +124,19 @@ std::optional<TaxClass> parseTaxClass(const QString& text)
     if (folded.isEmpty()) {
         return std::nullopt;
     }
-    static const std::map<QString, TaxClass> words{
-        {QStringLiteral("標準"), {kStandardRate, {}}},     {QStringLiteral("標準税率"), {kStandardRate, {}}},
-        {QStringLiteral("課税"), {kStandardRate, {}}},     {QStringLiteral("軽減"), {kReducedRate, {}}},
-        {QStringLiteral("軽減税率"), {kReducedRate, {}}},  {QStringLiteral("軽"), {kReducedRate, {}}},
-        {QStringLiteral("非課税"), {0, {}}},               {QStringLiteral("免税"), {0, {}}},
-        {QStringLiteral("不課税"), {0, {}}},               {QStringLiteral("対象外"), {0, {}}},
-        {QStringLiteral("内税"), {std::nullopt, true}},   {QStringLiteral("外税"), {std::nullopt, false}},
+    static const std::map<QString, TaxClass> words {
+        {QStringLiteral("標準"), {kStandardRate, {}}},
+        {QStringLiteral("標準税率"), {kStandardRate, {}}},
+        {QStringLiteral("課税"), {kStandardRate, {}}},
+        {QStringLiteral("軽減"), {kReducedRate, {}}},
+        {QStringLiteral("軽減税率"), {kReducedRate, {}}},
+        {QStringLiteral("軽"), {kReducedRate, {}}},
+        {QStringLiteral("非課税"), {0, {}}},
+        {QStringLiteral("免税"), {0, {}}},
+        {QStringLiteral("不課税"), {0, {}}},
+        {QStringLiteral("対象外"), {0, {}}},
+        {QStringLiteral("内税"), {std::nullopt, true}},
+        {QStringLiteral("外税"), {std::nullopt, false}},
     };
     if (const auto it = words.find(folded); it != words.end()) {
         return it->second;
@@ -143,7 +149,7 @@ std::optional<TaxClass> parseTaxClass(const QString& text)
     if (!percent || !isKnownRate(*percent)) {
         return std::nullopt;
     }
-    return TaxClass{*percent, {}};
+    return TaxClass {*percent, {}};
 }
 
 std::optional<TaxClass> parseTaxCell(const QString& text)
@@ -153,8 +159,8 @@ std::optional<TaxClass> parseTaxCell(const QString& text)
     }
     QString folded = text.normalized(QString::NormalizationForm_KC).trimmed();
     folded.remove(u' ');
-    static const std::vector<std::pair<QString, bool>> bases{
-        {QStringLiteral("税込み"), true}, {QStringLiteral("税込"), true},  {QStringLiteral("内税"), true},
+    static const std::vector<std::pair<QString, bool>> bases {
+        {QStringLiteral("税込み"), true},  {QStringLiteral("税込"), true},  {QStringLiteral("内税"), true},
         {QStringLiteral("税抜き"), false}, {QStringLiteral("税抜"), false}, {QStringLiteral("外税"), false},
     };
     for (const auto& [word, includes] : bases) {
@@ -168,13 +174,13 @@ std::optional<TaxClass> parseTaxCell(const QString& text)
         rest.remove(u'・');
         rest.remove(u'/');
         if (rest.isEmpty()) {
-            return TaxClass{std::nullopt, includes};
+            return TaxClass {std::nullopt, includes};
         }
         const auto rate = parseTaxClass(rest);
         if (!rate || !rate->ratePercent || rate->priceIncludesTax) {
             return std::nullopt;
         }
-        return TaxClass{rate->ratePercent, includes};
+        return TaxClass {rate->ratePercent, includes};
     }
     return std::nullopt;
 }
@@ -189,9 +195,11 @@ struct CodeMeaning {
 
 const std::vector<CodeMeaning>& codeMeanings()
 {
-    static const std::vector<CodeMeaning> meanings{
-        {"incl10", u"税込 10%", {kStandardRate, true}}, {"incl8", u"税込 8%", {kReducedRate, true}},
-        {"excl10", u"税抜 10%", {kStandardRate, false}}, {"excl8", u"税抜 8%", {kReducedRate, false}},
+    static const std::vector<CodeMeaning> meanings {
+        {"incl10", u"税込 10%", {kStandardRate, true}},
+        {"incl8", u"税込 8%", {kReducedRate, true}},
+        {"excl10", u"税抜 10%", {kStandardRate, false}},
+        {"excl8", u"税抜 8%", {kReducedRate, false}},
         {"exempt", u"非課税", {0, true}},
     };
     return meanings;
@@ -224,7 +232,8 @@ std::optional<TaxClass> taxCodeMeaningOfKey(const QString& key)
 QString taxCodeMeaningKey(const TaxClass& meaning)
 {
     for (const CodeMeaning& known : codeMeanings()) {
-        if (known.meaning.ratePercent == meaning.ratePercent && known.meaning.priceIncludesTax == meaning.priceIncludesTax) {
+        if (known.meaning.ratePercent == meaning.ratePercent
+            && known.meaning.priceIncludesTax == meaning.priceIncludesTax) {
             return QString::fromLatin1(known.key);
         }
     }
@@ -249,7 +258,7 @@ std::optional<TaxCode> parseTaxCodeArgument(const QString& text)
     if (code.isEmpty() || !meaning) {
         return std::nullopt;
     }
-    return TaxCode{code.normalized(QString::NormalizationForm_KC), *meaning};
+    return TaxCode {code.normalized(QString::NormalizationForm_KC), *meaning};
 }
 
 std::optional<TaxClass> readTaxCell(const QString& text, const std::vector<TaxCode>& codes)

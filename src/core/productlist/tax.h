@@ -66,7 +66,7 @@ std::optional<TaxClass> readTaxCell(const QString& text, const std::vector<TaxCo
 struct PriceReading {
     enum class Outcome { empty, ok, notANumber, fraction, negative };
     Outcome outcome = Outcome::empty;
-    qint64 yen = 0;           // when ok (capped at a value far above any tag's limit)
+    qint64 yen = 0;            // when ok (capped at a value far above any tag's limit)
     bool reformatted = false;  // the text was not plain half-width digits: "1,080", "¥1,080", "１０８０"
 };
 // Reads "1080", "1,080", "¥1,080", "￥1080", "\1080", "1080円", "１０８０", "1080.00" as 1080.

@@ -148,7 +148,7 @@ QString encodingName(Encoding encoding)
 
 std::optional<Encoding> parseEncodingName(const QString& name)
 {
-    static const std::map<QString, Encoding> names{
+    static const std::map<QString, Encoding> names {
         {QStringLiteral("utf8"), Encoding::utf8},       {QStringLiteral("utf16"), Encoding::utf16le},
         {QStringLiteral("utf16le"), Encoding::utf16le}, {QStringLiteral("utf16be"), Encoding::utf16be},
         {QStringLiteral("cp932"), Encoding::cp932},     {QStringLiteral("sjis"), Encoding::cp932},
@@ -164,7 +164,7 @@ std::optional<Encoding> parseEncodingName(const QString& name)
 
 const std::vector<Encoding>& allEncodings()
 {
-    static const std::vector<Encoding> all{Encoding::utf8, Encoding::cp932, Encoding::utf16le, Encoding::utf16be};
+    static const std::vector<Encoding> all {Encoding::utf8, Encoding::cp932, Encoding::utf16le, Encoding::utf16be};
     return all;
 }
 

@@ -27,7 +27,7 @@ const std::vector<Encoding>& allEncodings();
 struct DecodedText {
     QString text;
     Encoding encoding = Encoding::utf8;
-    bool bom = false;            // the data began with the encoding's byte-order mark (dropped)
+    bool bom = false;           // the data began with the encoding's byte-order mark (dropped)
     bool invalidBytes = false;  // some bytes were not valid in the encoding (replaced by U+FFFD)
 };
 

@@ -12,8 +12,7 @@ const QString& unreadableWorkbookMessage()
     return message;
 }
 
-WorkbookArchive::WorkbookArchive(const QByteArray& bytes)
-    : buffer_(const_cast<QByteArray*>(&bytes)), zip_(&buffer_)
+WorkbookArchive::WorkbookArchive(const QByteArray& bytes) : buffer_(const_cast<QByteArray*>(&bytes)), zip_(&buffer_)
 {
     buffer_.open(QIODevice::ReadOnly);
     open_ = zip_.open(QuaZip::mdUnzip);
@@ -56,7 +55,7 @@ QString unreadablePartMessage(const QString& partName)
     return QStringLiteral("表計算のファイルの %1 を読めません（壊れているか大きすぎます）").arg(partName);
 }
 
-XmlPart::XmlPart(const QByteArray& data, const QString& partName) : xml_(data), partName_(partName) {}
+XmlPart::XmlPart(const QByteArray& data, const QString& partName) : xml_(data), partName_(partName) { }
 
 QXmlStreamReader::TokenType XmlPart::next()
 {

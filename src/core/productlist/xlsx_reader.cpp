@@ -197,8 +197,8 @@ SpreadsheetRead readXlsx(WorkbookArchive& archive, const QString& wantedSheet)
     if (!out.error.isEmpty()) {
         return out;
     }
-    const QString workbookPart =
-        targetOfType(packageRelationships, QStringLiteral("officeDocument"), QStringLiteral("xl/workbook.xml"));
+    const QString workbookPart
+        = targetOfType(packageRelationships, QStringLiteral("officeDocument"), QStringLiteral("xl/workbook.xml"));
     const WorkbookPart workbook = archive.part(workbookPart);
     if (workbook.status != WorkbookPart::read) {
         out.error = workbook.status == WorkbookPart::missing ? unreadableWorkbookMessage()
@@ -245,8 +245,8 @@ SpreadsheetRead readXlsx(WorkbookArchive& archive, const QString& wantedSheet)
         return out;
     }
     QStringList sharedStrings;
-    const QString sharedPart =
-        targetOfType(relationships, QStringLiteral("sharedStrings"), QStringLiteral("xl/sharedStrings.xml"));
+    const QString sharedPart
+        = targetOfType(relationships, QStringLiteral("sharedStrings"), QStringLiteral("xl/sharedStrings.xml"));
     const WorkbookPart shared = archive.part(sharedPart);
     if (shared.status == WorkbookPart::unreadable) {
         out.error = unreadablePartMessage(sharedPart);

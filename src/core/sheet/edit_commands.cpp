@@ -8,7 +8,7 @@ namespace sheet {
 
 void clearCurrent(TagSheet& sheet)
 {
-    sheet.currentRecord() = TagRecord{};
+    sheet.currentRecord() = TagRecord {};
 }
 
 CopyOutcome copyPreviousOutcome(const TagSheet& sheet)
@@ -39,7 +39,7 @@ bool insertAtCurrent(TagSheet& sheet)
     }
     const auto at = sheet.records.begin() + (sheet.current - 1);
     std::move_backward(at, sheet.records.end() - 1, sheet.records.end());
-    *at = TagRecord{};
+    *at = TagRecord {};
     return true;
 }
 
@@ -47,7 +47,7 @@ void deleteCurrent(TagSheet& sheet)
 {
     const auto at = sheet.records.begin() + (sheet.current - 1);
     std::move(at + 1, sheet.records.end(), at);
-    sheet.records.back() = TagRecord{};
+    sheet.records.back() = TagRecord {};
 }
 
 QString* candidateMember(TagRecord& record, const SheetFormat& format, std::optional<Field> field)

@@ -12,22 +12,16 @@ namespace sheet {
 namespace {
 
 // Enter walk of each format: JAN, maker, product name(s), spec, lot, price.
-const std::vector<EntryBox> kLargeBoxes{
-    {Field::jan, "Text1", 0, false, false},
-    {Field::maker, "Text2", 6, true, true},
-    {Field::productName, "Text3", 13, true, true},
-    {Field::spec, "Text4", 8, true, false},
-    {Field::lot, "Text6", 8, true, false},
-    {Field::price, "Text5", 0, false, false},
+const std::vector<EntryBox> kLargeBoxes {
+    {Field::jan, "Text1", 0, false, false},        {Field::maker, "Text2", 6, true, true},
+    {Field::productName, "Text3", 13, true, true}, {Field::spec, "Text4", 8, true, false},
+    {Field::lot, "Text6", 8, true, false},         {Field::price, "Text5", 0, false, false},
 };
 
-const std::vector<EntryBox> kSmallBoxes{
-    {Field::jan, "Text1", 13, false, false},
-    {Field::maker, "Text2", 6, true, true},
-    {Field::productName, "Text3", 7, true, true},
-    {Field::productName2, "Text4", 6, true, true},
-    {Field::spec, "Text5", 8, true, false},
-    {Field::lot, "Text6", 8, true, false},
+const std::vector<EntryBox> kSmallBoxes {
+    {Field::jan, "Text1", 13, false, false},      {Field::maker, "Text2", 6, true, true},
+    {Field::productName, "Text3", 7, true, true}, {Field::productName2, "Text4", 6, true, true},
+    {Field::spec, "Text5", 8, true, false},       {Field::lot, "Text6", 8, true, false},
     {Field::price, "Text7", 0, false, false},
 };
 
@@ -133,7 +127,8 @@ QString halfWidthDigits(const QString& text)
     return out;
 }
 
-std::optional<BoxEdit> filterBoxEdit(const QString& before, const QString& after, int maxLength, bool halfWidthDigitsOnly)
+std::optional<BoxEdit> filterBoxEdit(const QString& before, const QString& after, int maxLength,
+                                     bool halfWidthDigitsOnly)
 {
     // The change as one replacement: what lies between the common start and the common end.
     const qsizetype shorter = std::min(before.size(), after.size());
@@ -142,20 +137,18 @@ std::optional<BoxEdit> filterBoxEdit(const QString& before, const QString& after
         ++prefix;
     }
     qsizetype suffix = 0;
-    while (suffix < shorter - prefix
-           && before.at(before.size() - 1 - suffix) == after.at(after.size() - 1 - suffix)) {
+    while (suffix < shorter - prefix && before.at(before.size() - 1 - suffix) == after.at(after.size() - 1 - suffix)) {
         ++suffix;
     }
     const QString inserted = after.mid(prefix, after.size() - prefix - suffix);
     if (inserted.isEmpty()) {
-        return BoxEdit{after, static_cast<int>(prefix)};
+        return BoxEdit {after, static_cast<int>(prefix)};
     }
 
     QString kept = halfWidthDigitsOnly ? halfWidthDigits(inserted) : inserted;
     kept.replace(u'"', QChar(kFullWidthQuote));
-    const bool plain = std::none_of(kept.cbegin(), kept.cend(), [](QChar ch) {
-        return ch.unicode() < 0x20 || ch.unicode() == 0x7F;
-    });
+    const bool plain = std::none_of(kept.cbegin(), kept.cend(),
+                                    [](QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; });
     if (!plain || !files::fitsCodePage932(kept)) {
         // Look at each character alone only when something has to go.
         QString filtered;
@@ -179,7 +172,7 @@ std::optional<BoxEdit> filterBoxEdit(const QString& before, const QString& after
     if (kept.isEmpty()) {
         return std::nullopt;
     }
-    return BoxEdit{after.left(prefix) + kept + after.right(suffix), static_cast<int>(prefix + kept.size())};
+    return BoxEdit {after.left(prefix) + kept + after.right(suffix), static_cast<int>(prefix + kept.size())};
 }
 
 }  // namespace sheet

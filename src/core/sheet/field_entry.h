@@ -17,10 +17,10 @@ namespace sheet {
 // One edit box of an editor window.
 struct EntryBox {
     Field field;
-    const char* name;    // object name of the box: "Text1" .. "Text7"
-    int maxLength;       // characters the user may type or paste; 0 for no limit
+    const char* name;       // object name of the box: "Text1" .. "Text7"
+    int maxLength;          // characters the user may type or paste; 0 for no limit
     bool offersCandidates;  // 前候補 offers the texts of earlier tags while this box has the focus
-    bool japaneseInput;  // asks the input method for hiragana entry (else direct Latin entry)
+    bool japaneseInput;     // asks the input method for hiragana entry (else direct Latin entry)
 };
 
 // The edit boxes of `format` in the order in which Enter walks them: JAN code first, price last.

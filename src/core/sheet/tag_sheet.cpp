@@ -4,10 +4,8 @@
 
 namespace sheet {
 
-const SheetFormat SheetFormat::large{
-    SheetFormat::Kind::large, "大きい棚札", 24, 3, 8, 60, 30, 10, 15, 36, false};
-const SheetFormat SheetFormat::small{
-    SheetFormat::Kind::small, "小棚札", 40, 5, 8, 32, 32, 28, 15, 28, true};
+const SheetFormat SheetFormat::large {SheetFormat::Kind::large, "大きい棚札", 24, 3, 8, 60, 30, 10, 15, 36, false};
+const SheetFormat SheetFormat::small {SheetFormat::Kind::small, "小棚札", 40, 5, 8, 32, 32, 28, 15, 28, true};
 
 QString SheetFormat::positionSuffix() const
 {
@@ -20,17 +18,10 @@ QString SheetFormat::initialPositionText() const
 }
 
 TagSheet::TagSheet(const SheetFormat& format)
-    : records(format.tagsPerPage),
-      scratch(format.tagsPerPage),
-      fileName(kUntitled),
-      nameFont(kMincho),
-      priceFont(kMincho),
-      priceFontSize(format.defaultPriceFontSizePt),
-      marginLeft(format.defaultMarginLeftMm),
-      marginTop(format.defaultMarginTopMm),
-      format_(&format)
-{
-}
+    : records(format.tagsPerPage), scratch(format.tagsPerPage), fileName(kUntitled), nameFont(kMincho),
+      priceFont(kMincho), priceFontSize(format.defaultPriceFontSizePt), marginLeft(format.defaultMarginLeftMm),
+      marginTop(format.defaultMarginTopMm), format_(&format)
+{ }
 
 TagRecord& TagSheet::record(int slot)
 {
@@ -56,7 +47,7 @@ void TagSheet::clearAll()
 {
     for (auto* list : {&records, &scratch}) {
         for (TagRecord& r : *list) {
-            r = TagRecord{};
+            r = TagRecord {};
         }
     }
 }

@@ -21,7 +21,7 @@ struct SheetFormat {
     enum class Kind { large, small };
 
     Kind kind;
-    const char* windowName;       // object name of the editor window
+    const char* windowName;  // object name of the editor window
     qint16 tagsPerPage;
     qint16 columns;
     qint16 rows;
@@ -99,7 +99,7 @@ public:
     std::vector<TagRecord> scratch;  // working copy while a delete or insert runs
     qint16 current = 1;
     qint16 candidateIndex = 0;
-    std::optional<Field> focusedField;  // the box that last offered a previous candidate, if any
+    std::optional<Field> focusedField;            // the box that last offered a previous candidate, if any
     OutputMode outputMode = OutputMode::printer;  // the editor switches to preview for its own view
     QString fileName;
     QString nameFont;
@@ -111,10 +111,10 @@ public:
     qint16 priceFontSize;
     bool bordered = false;
     Colour borderColor = 0;
-    qint32 marginLeft;               // mm
-    qint32 marginTop;                // mm
-    qint16 printOffsetX = 0;         // mm, moves the price only
-    qint16 printOffsetY = 0;         // mm
+    qint32 marginLeft;        // mm
+    qint32 marginTop;         // mm
+    qint16 printOffsetX = 0;  // mm, moves the price only
+    qint16 printOffsetY = 0;  // mm
 
 private:
     const SheetFormat* format_;

@@ -151,8 +151,8 @@ CalibrationDialog::CalibrationDialog(const sheet::SheetFormat& format, desktop::
     }
     saveButton_->setDefault(true);
 
-    QWidget* order[] = {printerBox_,        printButton_,       printedWithBox_, boxes_[0].edit, boxes_[1].edit,
-                        boxes_[2].edit,     boxes_[3].edit,     saveButton_,     resetButton_,   close};
+    QWidget* order[] = {printerBox_,    printButton_,   printedWithBox_, boxes_[0].edit, boxes_[1].edit,
+                        boxes_[2].edit, boxes_[3].edit, saveButton_,     resetButton_,   close};
     for (size_t i = 0; i + 1 < std::size(order); ++i) {
         setTabOrder(order[i], order[i + 1]);
     }
@@ -220,7 +220,8 @@ void CalibrationDialog::offerPrintedWith(const calibration::Calibration& c, bool
 
 calibration::Calibration CalibrationDialog::printedWith() const
 {
-    return calibration::parseCalibration(printedWithBox_->currentData().toString()).value_or(calibration::Calibration{});
+    return calibration::parseCalibration(printedWithBox_->currentData().toString())
+        .value_or(calibration::Calibration {});
 }
 
 void CalibrationDialog::showPrinter()
@@ -240,11 +241,12 @@ void CalibrationDialog::showPrinter()
     if (!stored.problem.isEmpty()) {
         currentLabel_->setText(stored.problem);
     } else {
-        currentLabel_->setText(QStringLiteral("今の調整：") + describe(stored.calibration.value_or(calibration::Calibration{})));
+        currentLabel_->setText(QStringLiteral("今の調整：")
+                               + describe(stored.calibration.value_or(calibration::Calibration {})));
     }
     // "None" is always there to be chosen; the default is what a sheet printed now would say.
-    offerPrintedWith(calibration::Calibration{}, true);
-    offerPrintedWith(printedWith_.value(name, stored.calibration.value_or(calibration::Calibration{})), true);
+    offerPrintedWith(calibration::Calibration {}, true);
+    offerPrintedWith(printedWith_.value(name, stored.calibration.value_or(calibration::Calibration {})), true);
     if (stored.calibration) {
         offerPrintedWith(*stored.calibration, false);
     }
@@ -266,8 +268,9 @@ void CalibrationDialog::filterBox(Box& box)
         box.edit->setCursorPosition(std::max(0, cursor));
     }
     if (!dropped.isEmpty()) {
-        resultLabel_->setText(QStringLiteral("「%1」には数字、符号 (+ -)、小数点だけを入力できます（「%2」は入れませんでした）。")
-                                  .arg(box.name, dropped));
+        resultLabel_->setText(
+            QStringLiteral("「%1」には数字、符号 (+ -)、小数点だけを入力できます（「%2」は入れませんでした）。")
+                .arg(box.name, dropped));
     }
 }
 
@@ -295,8 +298,8 @@ void CalibrationDialog::showMeasurement()
         return;
     }
     const auto& marks = draw::calibrationMarks();
-    const calibration::MarkMeasurement a{marks[0].centre, {(*values)[0], (*values)[1]}};
-    const calibration::MarkMeasurement b{marks[1].centre, {(*values)[2], (*values)[3]}};
+    const calibration::MarkMeasurement a {marks[0].centre, {(*values)[0], (*values)[1]}};
+    const calibration::MarkMeasurement b {marks[1].centre, {(*values)[2], (*values)[3]}};
     const calibration::CalibrationResult result = calibration::calibrationFromMarks(printedWith(), a, b);
     QString text = QStringLiteral("この用紙では") + calibration::describeMeasurement(a, b);
     if (!result.calibration) {
@@ -331,13 +334,11 @@ void CalibrationDialog::printSheet()
         choosePrinter(printer.printerName());
     }
     const QString name = printerName();
-    const calibration::Calibration calibration = settings_.load(name).calibration.value_or(calibration::Calibration{});
+    const calibration::Calibration calibration = settings_.load(name).calibration.value_or(calibration::Calibration {});
     QString error;
-    if (!output::printCalibratedPage(printer, calibration,
-                                       [this, &calibration](draw::Surface& s) {
-                                           draw::drawCalibrationSheet(format_, calibration, s);
-                                       },
-                                       &error)) {
+    if (!output::printCalibratedPage(
+            printer, calibration,
+            [this, &calibration](draw::Surface& s) { draw::drawCalibrationSheet(format_, calibration, s); }, &error)) {
         report(error, true);
         return;
     }
@@ -353,16 +354,18 @@ void CalibrationDialog::computeAndSave()
     const std::optional<std::vector<double>> values = measured(&wrong);
     if (!values) {
         const QString typed = wrong->edit->text().trimmed();
-        report(typed.isEmpty() ? QStringLiteral("「%1」が空です。測った距離を mm で入力してください。").arg(wrong->name)
-                               : QStringLiteral("「%1」の「%2」は数として読めません。測った距離を mm で入力してください（例：15.5）。")
-                                     .arg(wrong->name, typed),
-               true);
+        report(
+            typed.isEmpty()
+                ? QStringLiteral("「%1」が空です。測った距離を mm で入力してください。").arg(wrong->name)
+                : QStringLiteral("「%1」の「%2」は数として読めません。測った距離を mm で入力してください（例：15.5）。")
+                      .arg(wrong->name, typed),
+            true);
         wrong->edit->setFocus();
         return;
     }
     const auto& marks = draw::calibrationMarks();
-    const calibration::MarkMeasurement a{marks[0].centre, {(*values)[0], (*values)[1]}};
-    const calibration::MarkMeasurement b{marks[1].centre, {(*values)[2], (*values)[3]}};
+    const calibration::MarkMeasurement a {marks[0].centre, {(*values)[0], (*values)[1]}};
+    const calibration::MarkMeasurement b {marks[1].centre, {(*values)[2], (*values)[3]}};
     const calibration::CalibrationResult result = calibration::calibrationFromMarks(printedWith(), a, b);
     if (!result.calibration) {
         report(result.problem, true);
@@ -382,9 +385,10 @@ void CalibrationDialog::computeAndSave()
 void CalibrationDialog::resetPrinter()
 {
     const QString name = printerName();
-    const QString question = QStringLiteral("プリンタ「%1」の印刷位置の調整を消しますか？\n今の調整：%2\n"
-                                            "消すと、このプリンタでは調整なしで印刷します。")
-                                 .arg(name, describe(settings_.load(name).calibration.value_or(calibration::Calibration{})));
+    const QString question
+        = QStringLiteral("プリンタ「%1」の印刷位置の調整を消しますか？\n今の調整：%2\n"
+                         "消すと、このプリンタでは調整なしで印刷します。")
+              .arg(name, describe(settings_.load(name).calibration.value_or(calibration::Calibration {})));
     if (dialogs_.message(this, question, kTitle, desktop::MessageIcon::warning, desktop::MessageButtons::yesNo)
         != desktop::MessageAnswer::yes) {
         return;
@@ -394,7 +398,7 @@ void CalibrationDialog::resetPrinter()
         report(problem, true);
         return;
     }
-    currentLabel_->setText(QStringLiteral("今の調整：") + describe(calibration::Calibration{}));
+    currentLabel_->setText(QStringLiteral("今の調整：") + describe(calibration::Calibration {}));
     report(QStringLiteral("「%1」の調整を消しました（調整なしで印刷します）。").arg(name), false);
 }
 

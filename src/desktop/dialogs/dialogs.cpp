@@ -107,7 +107,7 @@ std::optional<FontChoice> QtDialogs::chooseFont(QWidget* parent)
     if (!ok) {
         return std::nullopt;
     }
-    return FontChoice{font.family(), font.pointSizeF()};
+    return FontChoice {font.family(), font.pointSizeF()};
 }
 
 std::optional<draw::Colour> QtDialogs::chooseColour(QWidget* parent)
@@ -117,7 +117,7 @@ std::optional<draw::Colour> QtDialogs::chooseColour(QWidget* parent)
         return std::nullopt;
     }
     return static_cast<draw::Colour>(colour.red()) | static_cast<draw::Colour>(colour.green()) << 8
-           | static_cast<draw::Colour>(colour.blue()) << 16;
+        | static_cast<draw::Colour>(colour.blue()) << 16;
 }
 
 Dialogs& qtDialogs()
@@ -129,7 +129,7 @@ Dialogs& qtDialogs()
 QStringList qtNameFilters(const QString& filter)
 {
     if (!filter.contains(u'|')) {
-        return filter.isEmpty() ? QStringList{} : QStringList{filter};
+        return filter.isEmpty() ? QStringList {} : QStringList {filter};
     }
     const QStringList parts = filter.split(u'|');
     QStringList result;

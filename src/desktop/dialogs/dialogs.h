@@ -55,8 +55,9 @@ public:
     virtual bool fileExists(const QString& path) = 0;
 
     // A modal message box; returns the button pressed (No when a Yes/No box is closed otherwise).
-    virtual MessageAnswer message(QWidget* parent, const QString& text, const QString& title,
-                                  MessageIcon icon, MessageButtons buttons) = 0;
+    virtual MessageAnswer message(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
+                                  MessageButtons buttons)
+        = 0;
 
     // The font dialog (screen and printer fonts); nothing on cancel.
     virtual std::optional<FontChoice> chooseFont(QWidget* parent) = 0;

@@ -39,9 +39,10 @@ const QColor kRefusedText(0xB0, 0x00, 0x00);
 // The access key of each column box: none shared with another control of the dialog.
 QString withAccessKey(ListField field)
 {
-    static const std::map<ListField, char> keys{
-        {ListField::jan, 'J'},  {ListField::maker, 'M'}, {ListField::productName, 'N'}, {ListField::productName2, '2'},
-        {ListField::spec, 'K'}, {ListField::lot, 'L'},   {ListField::price, 'V'},       {ListField::taxClass, 'Z'}, {ListField::taxBasis, 'Y'},
+    static const std::map<ListField, char> keys {
+        {ListField::jan, 'J'},          {ListField::maker, 'M'},    {ListField::productName, 'N'},
+        {ListField::productName2, '2'}, {ListField::spec, 'K'},     {ListField::lot, 'L'},
+        {ListField::price, 'V'},        {ListField::taxClass, 'Z'}, {ListField::taxBasis, 'Y'},
     };
     const auto it = keys.find(field);
     return it == keys.end() ? listFieldTitle(field)
@@ -63,8 +64,7 @@ ImportDialog::ImportDialog(const QString& listPath, const QByteArray& bytes, con
     resize(900, 640);
 }
 
-template <class T>
-T* ImportDialog::named(T* widget, const QString& name)
+template<class T> T* ImportDialog::named(T* widget, const QString& name)
 {
     widget->setObjectName(name);
     controls_.insert(name, widget);
@@ -147,7 +147,8 @@ void ImportDialog::buildControls()
         roundingBox_->addItem(roundingTitle(rounding), int(rounding));
     }
     pricesForm->addRow(QStringLiteral("1円未満(&U)"), roundingBox_);
-    auto* taxNote = new QLabel(QStringLiteral("税区分・内税外税の列があれば、その行の税率と税込み・税抜きを使います"), prices);
+    auto* taxNote
+        = new QLabel(QStringLiteral("税区分・内税外税の列があれば、その行の税率と税込み・税抜きを使います"), prices);
     taxNote->setWordWrap(true);
     pricesForm->addRow(taxNote);
     settings->addWidget(prices);
@@ -173,8 +174,10 @@ void ImportDialog::buildControls()
     filterLabel->setBuddy(filterEdit_);
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filterEdit_, 1);
-    auto* checkAll = named(new QPushButton(QStringLiteral("表示中をすべて選択(&G)"), this), QStringLiteral("checkAllButton"));
-    auto* uncheckAll = named(new QPushButton(QStringLiteral("表示中をすべて解除(&X)"), this), QStringLiteral("uncheckAllButton"));
+    auto* checkAll
+        = named(new QPushButton(QStringLiteral("表示中をすべて選択(&G)"), this), QStringLiteral("checkAllButton"));
+    auto* uncheckAll
+        = named(new QPushButton(QStringLiteral("表示中をすべて解除(&X)"), this), QStringLiteral("uncheckAllButton"));
     checkAll->setAutoDefault(false);
     uncheckAll->setAutoDefault(false);
     filterRow->addWidget(checkAll);
@@ -183,9 +186,9 @@ void ImportDialog::buildControls()
 
     table_ = named(new QTableWidget(this), QStringLiteral("rowTable"));
     table_->setColumnCount(7);
-    table_->setHorizontalHeaderLabels({QStringLiteral("使う"), QStringLiteral("ファイルの行"), QStringLiteral("JANコード"),
-                                       QStringLiteral("商品名"), QStringLiteral("リストの価格"), QStringLiteral("棚札の価格"),
-                                       QStringLiteral("メモ")});
+    table_->setHorizontalHeaderLabels(
+        {QStringLiteral("使う"), QStringLiteral("ファイルの行"), QStringLiteral("JANコード"), QStringLiteral("商品名"),
+         QStringLiteral("リストの価格"), QStringLiteral("棚札の価格"), QStringLiteral("メモ")});
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -218,8 +221,8 @@ void ImportDialog::buildControls()
     restFolderLabel->setBuddy(restFolderEdit_);
     target->addWidget(restFolderLabel, 1, 2);
     const QFileInfo sheetFile(sheet_.fileName);
-    restFolderEdit_->setText(QDir::toNativeSeparators(
-        sheetFile.isAbsolute() ? sheetFile.absolutePath() : QFileInfo(listPath_).absolutePath()));
+    restFolderEdit_->setText(QDir::toNativeSeparators(sheetFile.isAbsolute() ? sheetFile.absolutePath()
+                                                                             : QFileInfo(listPath_).absolutePath()));
     target->addWidget(restFolderEdit_, 1, 3);
     auto* browse = named(new QPushButton(QStringLiteral("参照(&B)..."), this), QStringLiteral("browseButton"));
     browse->setAutoDefault(false);
@@ -252,8 +255,8 @@ void ImportDialog::buildControls()
     connect(checkAll, &QPushButton::clicked, this, [this] { checkVisibleRows(true); });
     connect(uncheckAll, &QPushButton::clicked, this, [this] { checkVisibleRows(false); });
     connect(browse, &QPushButton::clicked, this, [this] {
-        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("保存先のフォルダー"),
-                                                                 restFolderEdit_->text());
+        const QString folder
+            = QFileDialog::getExistingDirectory(this, QStringLiteral("保存先のフォルダー"), restFolderEdit_->text());
         if (!folder.isEmpty()) {
             restFolderEdit_->setText(QDir::toNativeSeparators(folder));
         }
@@ -307,12 +310,14 @@ void ImportDialog::reread()
         sheetBox_->setEnabled(list_.kind != ListKind::text);
         encodingBox_->setEnabled(list_.kind == ListKind::text);
         delimiterBox_->setEnabled(list_.kind == ListKind::text);
-        encodingBox_->setItemText(0, list_.kind == ListKind::text && list_.ok
-                                         ? QStringLiteral("自動 (%1)").arg(encodingName(list_.encoding))
-                                         : QStringLiteral("自動"));
-        delimiterBox_->setItemText(0, list_.kind == ListKind::text && list_.ok
-                                          ? QStringLiteral("自動 (%1)").arg(delimiterName(list_.delimiter))
-                                          : QStringLiteral("自動"));
+        encodingBox_->setItemText(0,
+                                  list_.kind == ListKind::text && list_.ok
+                                      ? QStringLiteral("自動 (%1)").arg(encodingName(list_.encoding))
+                                      : QStringLiteral("自動"));
+        delimiterBox_->setItemText(0,
+                                   list_.kind == ListKind::text && list_.ok
+                                       ? QStringLiteral("自動 (%1)").arg(delimiterName(list_.delimiter))
+                                       : QStringLiteral("自動"));
         const QSignalBlocker blockHeader(headerBox_);
         headerBox_->setChecked(list_.hasHeader);
     }
@@ -375,8 +380,9 @@ bool ImportDialog::applyRemembered()
         return false;
     }
     openedRemembered_ = true;
-    rememberedLabel_->setText(QStringLiteral("このリストと同じ見出しのリストで前回選んだ設定 (列、税、端数%1) で開きました")
-                                  .arg(list_.kind == ListKind::text ? QStringLiteral("、文字コード、区切り") : QString()));
+    rememberedLabel_->setText(
+        QStringLiteral("このリストと同じ見出しのリストで前回選んだ設定 (列、税、端数%1) で開きました")
+            .arg(list_.kind == ListKind::text ? QStringLiteral("、文字コード、区切り") : QString()));
     for (const auto& [field, box] : mapBoxes_) {
         box->setCurrentIndex(remembered->mapping.column(field) + 1);
     }
@@ -394,8 +400,8 @@ bool ImportDialog::applyRemembered()
     if (list_.kind == ListKind::text) {
         const int encoding = remembered->encoding ? encodingBox_->findData(int(*remembered->encoding)) : 0;
         const int delimiter = remembered->delimiter ? delimiterBox_->findData(*remembered->delimiter) : 0;
-        const bool again = (remembered->encoding && *remembered->encoding != list_.encoding) ||
-                           (remembered->delimiter && *remembered->delimiter != list_.delimiter);
+        const bool again = (remembered->encoding && *remembered->encoding != list_.encoding)
+            || (remembered->delimiter && *remembered->delimiter != list_.delimiter);
         encodingBox_->setCurrentIndex(std::max(encoding, 0));
         delimiterBox_->setCurrentIndex(std::max(delimiter, 0));
         if (again) {
@@ -469,7 +475,7 @@ TaxSettings ImportDialog::taxFromBoxes() const
     tax.rounding = Rounding(roundingBox_->currentData().toInt());
     for (const auto& [code, box] : taxCodeBoxes_) {
         if (const auto meaning = taxCodeMeaningOfKey(box->currentData().toString())) {
-            tax.codes.push_back(TaxCode{code, *meaning});
+            tax.codes.push_back(TaxCode {code, *meaning});
         }
     }
     return tax;
@@ -493,8 +499,8 @@ QString ImportDialog::mappingProblem() const
     if (!list_.ok || mappingFromBoxes().column(ListField::price) >= 0 || noPriceBox_->isChecked()) {
         return {};
     }
-    return noPriceColumnMessage(list_.columnTitles) +
-           QStringLiteral("。「売価」で価格の列を選ぶか、価格のない棚札を作るときは「価格なしで作る」を選んでください");
+    return noPriceColumnMessage(list_.columnTitles)
+        + QStringLiteral("。「売価」で価格の列を選ぶか、価格のない棚札を作るときは「価格なしで作る」を選んでください");
 }
 
 void ImportDialog::reclean()
@@ -503,10 +509,12 @@ void ImportDialog::reclean()
         return;
     }
     const bool taxColumn = mappingFromBoxes().column(ListField::taxClass) >= 0;
-    taxRateBox_->setItemText(0, taxColumn ? QStringLiteral("税区分の列に従う（ない行は 10%）") : QStringLiteral("10% (標準)"));
-    taxRateBox_->setItemText(1, taxColumn ? QStringLiteral("税区分の列に従う（ない行は 8%）") : QStringLiteral("8% (軽減)"));
-    table_->horizontalHeaderItem(kRowColumn)->setText(list_.kind == ListKind::text ? QStringLiteral("ファイルの行")
-                                                                                  : QStringLiteral("シートの行"));
+    taxRateBox_->setItemText(
+        0, taxColumn ? QStringLiteral("税区分の列に従う（ない行は 10%）") : QStringLiteral("10% (標準)"));
+    taxRateBox_->setItemText(
+        1, taxColumn ? QStringLiteral("税区分の列に従う（ない行は 8%）") : QStringLiteral("8% (軽減)"));
+    table_->horizontalHeaderItem(kRowColumn)
+        ->setText(list_.kind == ListKind::text ? QStringLiteral("ファイルの行") : QStringLiteral("シートの行"));
     cleaned_ = cleanRows(list_.rows, mappingFromBoxes(), sheet_.format(), taxFromBoxes());
     fillTable();
     applyFilter();
@@ -544,14 +552,16 @@ void ImportDialog::fillTable()
         text(kRowColumn, QString::number(row.number));
         text(kJanColumn, row.record.jan);
         // A name run on into the small tag's second line is shown with its break.
-        text(kNameColumn, row.record.productName2.isEmpty()
-                              ? row.record.productName
-                              : row.record.productName + QStringLiteral(" ／ ") + row.record.productName2);
+        text(kNameColumn,
+             row.record.productName2.isEmpty()
+                 ? row.record.productName
+                 : row.record.productName + QStringLiteral(" ／ ") + row.record.productName2);
         text(kListPriceColumn, row.listPrice >= 0 ? QString::number(row.listPrice) : QString());
         text(kTagPriceColumn, refused ? QString() : QString::number(row.record.price));
-        text(kNoteColumn, encodingProblem_.isEmpty()
-                              ? row.summary()
-                              : QStringLiteral("文字コード (%1) が合っていないため、正しく読めていません").arg(encodingName(list_.encoding)));
+        text(kNoteColumn,
+             encodingProblem_.isEmpty() ? row.summary()
+                                        : QStringLiteral("文字コード (%1) が合っていないため、正しく読めていません")
+                                              .arg(encodingName(list_.encoding)));
     }
     table_->resizeColumnsToContents();
     table_->setColumnWidth(kNameColumn, std::min(table_->columnWidth(kNameColumn), 240));
@@ -564,10 +574,10 @@ void ImportDialog::applyFilter()
     const QString needle = filterEdit_->text().trimmed().normalized(QString::NormalizationForm_KC);
     for (int i = 0; i < int(cleaned_.size()); ++i) {
         const sheet::TagRecord& record = cleaned_[size_t(i)].record;
-        const bool shown = needle.isEmpty() ||
-                           record.productName.normalized(QString::NormalizationForm_KC).contains(needle, Qt::CaseInsensitive) ||
-                           record.productName2.normalized(QString::NormalizationForm_KC).contains(needle, Qt::CaseInsensitive) ||
-                           record.jan.contains(needle);
+        const bool shown = needle.isEmpty()
+            || record.productName.normalized(QString::NormalizationForm_KC).contains(needle, Qt::CaseInsensitive)
+            || record.productName2.normalized(QString::NormalizationForm_KC).contains(needle, Qt::CaseInsensitive)
+            || record.jan.contains(needle);
         table_->setRowHidden(i, !shown);
     }
 }
@@ -622,8 +632,8 @@ void ImportDialog::updateSummary()
     if (rest > 0) {
         const int files = (rest + sheet_.tagsPerPage() - 1) / sheet_.tagsPerPage();
         text += saveRestBox_->isChecked()
-                    ? QStringLiteral("、残り %1 件は別の棚札ファイル %2 枚に保存します").arg(rest).arg(files)
-                    : QStringLiteral("。残り %1 件は入りません").arg(rest);
+            ? QStringLiteral("、残り %1 件は別の棚札ファイル %2 枚に保存します").arg(rest).arg(files)
+            : QStringLiteral("。残り %1 件は入りません").arg(rest);
     }
     summaryLabel_->setText(text);
     saveRestBox_->setEnabled(rest > 0);
@@ -650,11 +660,11 @@ ImportDialog::Choice ImportDialog::choice() const
         }
     }
     out.startTag = startTagBox_->value();
-    out.saveRest = saveRestBox_->isChecked() &&
-                   int(out.records.size()) > fittingOnSheet(sheet_, out.startTag, int(out.records.size()));
+    out.saveRest = saveRestBox_->isChecked()
+        && int(out.records.size()) > fittingOnSheet(sheet_, out.startTag, int(out.records.size()));
     out.restFolder = QDir::fromNativeSeparators(restFolderEdit_->text().trimmed());
-    out.printAll = printAllBox_->isChecked() &&
-                   int(out.records.size()) > fittingOnSheet(sheet_, out.startTag, int(out.records.size()));
+    out.printAll = printAllBox_->isChecked()
+        && int(out.records.size()) > fittingOnSheet(sheet_, out.startTag, int(out.records.size()));
     const QFileInfo sheetFile(sheet_.fileName);
     out.restBaseName = sheetFile.isAbsolute() ? sheetFile.completeBaseName() : QFileInfo(listPath_).completeBaseName();
     return out;
@@ -678,8 +688,9 @@ void ImportDialog::accept()
     QString problem;
     if (memory_ && !rememberChoices(*memory_, list_.columnTitles, list_.hasHeader, listChoices(), &problem)) {
         // The tags are made all the same; only next time's choices are not there.
-        QMessageBox::warning(this, QStringLiteral("注意"),
-                             QStringLiteral("このリストの設定を覚えられませんでした。棚札は作ります。\n%1").arg(problem));
+        QMessageBox::warning(
+            this, QStringLiteral("注意"),
+            QStringLiteral("このリストの設定を覚えられませんでした。棚札は作ります。\n%1").arg(problem));
     }
     QDialog::accept();
 }

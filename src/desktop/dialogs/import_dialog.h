@@ -64,18 +64,13 @@ public:
     // "sourceLabel", "noPriceBox", "rememberedLabel", "taxCode_<code>" (one per tax code of the list
     // that means nothing by itself).
     QWidget* control(const QString& name) const { return controls_.value(name); }
-    template <class T>
-    T* control(const QString& name) const
-    {
-        return qobject_cast<T*>(control(name));
-    }
+    template<class T> T* control(const QString& name) const { return qobject_cast<T*>(control(name)); }
 
     void accept() override;
 
 private:
     void buildControls();
-    template <class T>
-    T* named(T* widget, const QString& name);
+    template<class T> T* named(T* widget, const QString& name);
     // Reads the list again with the reading choices and maps its columns anew.
     void reread();
     // Cleans the rows again with the mapping and tax choices; the check boxes are kept.
@@ -102,7 +97,7 @@ private:
     productlist::ProductList list_;
     std::vector<productlist::CleanRow> cleaned_;
     std::vector<bool> checked_;
-    bool updating_ = false;      // the controls are being set: their signals change nothing
+    bool updating_ = false;  // the controls are being set: their signals change nothing
     bool firstReading_ = true;
     productlist::LayoutMemory* memory_ = nullptr;
     bool openedRemembered_ = false;

@@ -11,7 +11,7 @@ namespace desktop {
 // drop, input method). Texts that the system puts in pass unchanged.
 class EditBox::TypingFilter : public QValidator {
 public:
-    explicit TypingFilter(EditBox& box) : QValidator(&box), box_(box) {}
+    explicit TypingFilter(EditBox& box) : QValidator(&box), box_(box) { }
 
     State validate(QString& input, int& pos) const override
     {
@@ -49,7 +49,8 @@ EditBox::EditBox(const sheet::EntryBox& entry, QWidget* parent) : QLineEdit(pare
     // box all the same (pasted) are made half-width by the typing filter.
     if (takesDigitCodes()) {
         setAttribute(Qt::WA_InputMethodEnabled, false);
-        setInputMethodHints(isPriceBox() ? Qt::ImhDigitsOnly : Qt::ImhPreferNumbers | Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
+        setInputMethodHints(isPriceBox() ? Qt::ImhDigitsOnly
+                                         : Qt::ImhPreferNumbers | Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
     } else if (!entry.japaneseInput) {
         setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
     }

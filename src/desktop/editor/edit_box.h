@@ -38,8 +38,8 @@ private:
     friend class TypingFilter;
 
     const sheet::EntryBox* entry_;
-    QString lastText_;            // the text before the change being validated
-    bool systemText_ = false;     // showText() is putting a text in
+    QString lastText_;         // the text before the change being validated
+    bool systemText_ = false;  // showText() is putting a text in
 };
 
 }  // namespace desktop

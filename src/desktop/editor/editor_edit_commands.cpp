@@ -8,8 +8,8 @@
 #include "desktop/editor/editor_window.h"
 
 #include "core/sheet/edit_commands.h"
-#include "desktop/editor/edit_box.h"
 #include "desktop/editor/control_names.h"
+#include "desktop/editor/edit_box.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -107,8 +107,8 @@ void EditorWindow::offerPreviousCandidate()
         return;
     }
     const std::optional<sheet::Field> field = sheet_.focusedField;
-    const auto it = std::find_if(boxes_.begin(), boxes_.end(),
-                                 [field](EditBox* b) { return b->entry().field == field; });
+    const auto it
+        = std::find_if(boxes_.begin(), boxes_.end(), [field](EditBox* b) { return b->entry().field == field; });
     if (it != boxes_.end()) {
         (*it)->showText(*value);
     }
@@ -130,8 +130,7 @@ void EditorWindow::insertTag()
 void EditorWindow::deleteTag()
 {
     const desktop::MessageAnswer answer = dialogs_->message(this, kDeleteQuestion, kDeleteTitle,
-                                                             desktop::MessageIcon::stop,
-                                                             desktop::MessageButtons::yesNo);
+                                                            desktop::MessageIcon::stop, desktop::MessageButtons::yesNo);
     if (answer != desktop::MessageAnswer::yes) {
         focusJanBox();
         return;

@@ -6,8 +6,8 @@
 // drops that text once no dialog can cancel it any more; a command that is cancelled or refused
 // stores it into the tag it was typed for and returns to the JAN box, as a click on the JAN box
 // would, except that the price box does not move on to the next tag.
-#include "desktop/editor/editor_window.h"
 #include "desktop/editor/control_names.h"
+#include "desktop/editor/editor_window.h"
 
 #include "core/files/file_command_texts.h"
 #include "core/files/sheet_file.h"
@@ -104,7 +104,7 @@ void EditorWindow::saveSheetAs()
     if (dialogs_->fileExists(*path)
         && dialogs_->message(this, files::overwriteQuestion(*path), files::kConfirmTitle, MessageIcon::stop,
                              MessageButtons::yesNo)
-               != MessageAnswer::yes) {
+            != MessageAnswer::yes) {
         returnToJanBoxUnchanged();
         return;
     }
@@ -122,14 +122,13 @@ bool EditorWindow::writeSheetTo(const QString& path)
     // any pending edit stay, so the user can save again elsewhere.
     const files::WriteResult result = files::writeSheetFile(sheet_, path);
     if (!result.ok) {
-        dialogs_->message(this, files::saveFailedMessage(path, result), files::kErrorTitle,
-                          MessageIcon::stop, MessageButtons::ok);
+        dialogs_->message(this, files::saveFailedMessage(path, result), files::kErrorTitle, MessageIcon::stop,
+                          MessageButtons::ok);
         return false;
     }
     const QString replaced = files::replacedTextsMessage(result.replaced);
     if (!replaced.isEmpty()) {
-        dialogs_->message(this, replaced, files::kReplacedTextsTitle, MessageIcon::information,
-                          MessageButtons::ok);
+        dialogs_->message(this, replaced, files::kReplacedTextsTitle, MessageIcon::information, MessageButtons::ok);
     }
     return true;
 }

@@ -4,15 +4,15 @@
 
 #include "desktop/editor/editor_window.h"
 
-#include "core/jobs/import_job.h"
-#include "output/sheet_print.h"
-#include "core/productlist/list_table.h"
-#include "core/productlist/sheet_filling.h"
 #include "core/files/file_command_texts.h"
 #include "core/files/sheet_file.h"
+#include "core/jobs/import_job.h"
+#include "core/productlist/list_table.h"
+#include "core/productlist/sheet_filling.h"
+#include "desktop/dialogs/import_dialog.h"
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/editor_layout.h"
-#include "desktop/dialogs/import_dialog.h"
+#include "output/sheet_print.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,8 +70,9 @@ void EditorWindow::importProductList()
     QFile file(*path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > productlist::kMaxListBytes) {
         dialogs_->message(this,
-                          file.isOpen() ? QStringLiteral("ファイル「%1」が大きすぎます").arg(QFileInfo(*path).fileName())
-                                        : QStringLiteral("ファイル「%1」を開けません").arg(QFileInfo(*path).fileName()),
+                          file.isOpen()
+                              ? QStringLiteral("ファイル「%1」が大きすぎます").arg(QFileInfo(*path).fileName())
+                              : QStringLiteral("ファイル「%1」を開けません").arg(QFileInfo(*path).fileName()),
                           files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
         returnToJanBoxUnchanged();
         return;
@@ -95,7 +96,9 @@ void EditorWindow::importProductList()
     const std::vector<int> filled = productlist::filledTagsInRange(sheet_, choice.startTag, int(choice.records.size()));
     if (!filled.empty()) {
         const MessageAnswer answer = dialogs_->message(
-            this, QStringLiteral("タグ %1 には入力済みの内容があります。商品リストの内容で置き換えますか？").arg(tagList(filled)),
+            this,
+            QStringLiteral("タグ %1 には入力済みの内容があります。商品リストの内容で置き換えますか？")
+                .arg(tagList(filled)),
             kImportTitle, MessageIcon::warning, MessageButtons::yesNo);
         if (answer != MessageAnswer::yes) {
             focusJanBox();
@@ -109,7 +112,8 @@ void EditorWindow::importProductList()
     if (choice.saveRest) {
         const QStringList paths = jobs::sheetFilePaths(choice.restFolder, choice.restBaseName, 2, int(rest.size()));
         QStringList existing;
-        for (const QString& path : jobs::existingPaths(paths, [this](const QString& p) { return dialogs_->fileExists(p); })) {
+        for (const QString& path :
+             jobs::existingPaths(paths, [this](const QString& p) { return dialogs_->fileExists(p); })) {
             existing << QFileInfo(path).fileName();
         }
         if (!existing.isEmpty()) {
@@ -123,8 +127,9 @@ void EditorWindow::importProductList()
         }
         // Names nobody agreed to replace are created afresh, never through a link, and a failure
         // part-way removes the files this import made.
-        const jobs::SheetFilesWritten result = jobs::writeSheetFiles(
-            rest, paths, !existing.isEmpty(), [&written](const QString& path) { written << QFileInfo(path).fileName(); });
+        const jobs::SheetFilesWritten result
+            = jobs::writeSheetFiles(rest, paths, !existing.isEmpty(),
+                                    [&written](const QString& path) { written << QFileInfo(path).fileName(); });
         if (!result.ok) {
             // The window's sheet stays as it was, so the command can be run again.
             dialogs_->message(this,
@@ -142,7 +147,10 @@ void EditorWindow::importProductList()
     const int put = productlist::fillSheet(sheet_, choice.startTag, choice.records);
     refreshAfterEdit();
 
-    QString done = QStringLiteral("%1 件をタグ %2〜%3 に入れました。").arg(put).arg(choice.startTag).arg(choice.startTag + put - 1);
+    QString done = QStringLiteral("%1 件をタグ %2〜%3 に入れました。")
+                       .arg(put)
+                       .arg(choice.startTag)
+                       .arg(choice.startTag + put - 1);
     if (!written.isEmpty()) {
         done += QStringLiteral("\n残り %1 件を %2 に保存しました: %3")
                     .arg(int(choice.records.size()) - put)
@@ -152,7 +160,7 @@ void EditorWindow::importProductList()
     }
     done += unflushed;
     if (choice.printAll) {
-        std::vector<sheet::TagSheet> pages{sheet_};
+        std::vector<sheet::TagSheet> pages {sheet_};
         pages.insert(pages.end(), rest.begin(), rest.end());
         QPrinter printer(QPrinter::HighResolution);
         output::prepareActualSizePage(printer);

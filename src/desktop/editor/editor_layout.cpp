@@ -16,7 +16,7 @@ using C = Container;
 // and nobody should tidy them.
 
 // Large tags. Positions inside Frame1 are relative to it; Frame1 stands at (120, 240).
-const std::vector<ControlSpec> kLargeControls{
+const std::vector<ControlSpec> kLargeControls {
     {"Frame1", K::frame, "", C::window, 120, 240, 3495, 2175, 9},
     {"Text1", K::editBox, "", C::window, 120, 480, 1335, 270, 0},
     {"Text2", K::editBox, "", C::window, 120, 840, 1215, 270, 1},
@@ -57,7 +57,7 @@ const std::vector<ControlSpec> kLargeControls{
 };
 
 // Small tags: a second product-name line, the price box Text7, and the labels and buttons moved.
-const std::vector<ControlSpec> kSmallControls{
+const std::vector<ControlSpec> kSmallControls {
     {"Frame1", K::frame, "", C::window, 120, 240, 3495, 2175, 10},
     {"Text1", K::editBox, "", C::window, 120, 480, 1335, 270, 0},
     {"Text2", K::editBox, "", C::window, 120, 840, 1095, 270, 1},
@@ -99,7 +99,7 @@ const std::vector<ControlSpec> kSmallControls{
     {"下", K::button, "下", C::window, 11040, 2040, 375, 255, 38},
 };
 
-const std::vector<MenuEntrySpec> kFileMenu{
+const std::vector<MenuEntrySpec> kFileMenu {
     {"KURIA", "新規作成(&N)", "Ctrl+N"},
     {"f_open", "ファィルを開く(&O)", "Ctrl+O"},
     {"U_SAVE", "ファィルの上書き保存(&S)", "Ctrl+S"},

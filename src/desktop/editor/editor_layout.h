@@ -19,11 +19,11 @@ enum class ControlKind { editBox, label, button, frame, pane, page, scrollBar };
 enum class Container { window, frame1, picFrame };
 
 struct ControlSpec {
-    const char* name;     // object name
+    const char* name;  // object name
     ControlKind kind;
     const char* caption;  // buttons and labels; "" for none
     Container container;
-    int left;             // twips, inside the container
+    int left;  // twips, inside the container
     int top;
     int width;
     int height;

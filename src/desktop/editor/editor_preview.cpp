@@ -1,15 +1,15 @@
 // The editor window's preview pane, printing and price offsets.
 #include "desktop/editor/editor_window.h"
 
-#include "output/page_printing.h"
-#include "output/sheet_print.h"
 #include "core/draw/draw_tag_sheet.h"
 #include "desktop/dialogs/calibration_dialog.h"
+#include "desktop/editor/control_names.h"
 #include "desktop/editor/edit_box.h"
 #include "desktop/editor/editor_layout.h"
 #include "desktop/editor/preview_pane.h"
 #include "desktop/twips.h"
-#include "desktop/editor/control_names.h"
+#include "output/page_printing.h"
+#include "output/sheet_print.h"
 
 #include <QAction>
 #include <QPageLayout>
@@ -37,8 +37,8 @@ constexpr int kPaneBottomGapTwips = kEditorClientHeightTwips - kPaneTopTwips - k
 
 qint16 clampedOffset(int value)
 {
-    return static_cast<qint16>(std::clamp(value, int{std::numeric_limits<qint16>::min()},
-                                          int{std::numeric_limits<qint16>::max()}));
+    return static_cast<qint16>(
+        std::clamp(value, int {std::numeric_limits<qint16>::min()}, int {std::numeric_limits<qint16>::max()}));
 }
 
 }  // namespace
@@ -103,9 +103,9 @@ output::CalibrationOfPrinter EditorWindow::printerCalibration()
 
 void EditorWindow::openCalibrationDialog()
 {
-    auto* dialog = new CalibrationDialog(format(), *dialogs_, calibrationSettings_,
-                                         QPrinterInfo::availablePrinterNames(),
-                                         QPrinterInfo::defaultPrinterName(), this);
+    auto* dialog
+        = new CalibrationDialog(format(), *dialogs_, calibrationSettings_, QPrinterInfo::availablePrinterNames(),
+                                QPrinterInfo::defaultPrinterName(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }
@@ -132,7 +132,7 @@ void EditorWindow::layoutPane()
     const ControlSpec& spec = *std::find_if(editorControls(format()).begin(), editorControls(format()).end(),
                                             [](const ControlSpec& c) { return c.kind == ControlKind::scrollBar; });
     previewScrollBar_->setGeometry(px(spec.left) + width - px(kPaneWidthTwips), px(spec.top), px(spec.width),
-                           px(spec.height) + height - px(kPaneHeightTwips));
+                                   px(spec.height) + height - px(kPaneHeightTwips));
 }
 
 void EditorWindow::setUpScrollBar()

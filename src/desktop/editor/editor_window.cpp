@@ -28,8 +28,7 @@ namespace {
 // window deactivated or activated, a menu or a popup opened or closed.
 bool isWindowLevelReason(Qt::FocusReason reason)
 {
-    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
-           || reason == Qt::MenuBarFocusReason;
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason;
 }
 
 bool takesFocus(ControlKind kind)
@@ -41,8 +40,7 @@ bool takesFocus(ControlKind kind)
 
 EditorWindow::EditorWindow(const sheet::SheetFormat& format, QWidget* parent)
     : EditorWindow(format, desktop::qtDialogs(), parent)
-{
-}
+{ }
 
 EditorWindow::EditorWindow(const sheet::SheetFormat& format, desktop::Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), sheet_(format), dialogs_(&dialogs)

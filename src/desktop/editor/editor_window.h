@@ -1,11 +1,11 @@
 #pragma once
 
-#include "output/calibration_settings.h"
-#include "output/print_pages.h"
-#include "desktop/dialogs/dialogs.h"
 #include "core/sheet/field_entry.h"
 #include "core/sheet/navigation.h"
 #include "core/sheet/tag_sheet.h"
+#include "desktop/dialogs/dialogs.h"
+#include "output/calibration_settings.h"
+#include "output/print_pages.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -58,11 +58,7 @@ public:
     // The control with object name `name` ("Text1", "Label6", "前候補", "VScroll1", ...), or
     // nullptr when this format has none.
     QWidget* control(const QString& name) const { return controls_.value(name); }
-    template <class T>
-    T* control(const QString& name) const
-    {
-        return qobject_cast<T*>(control(name));
-    }
+    template<class T> T* control(const QString& name) const { return qobject_cast<T*>(control(name)); }
     // The edit box of `field`, or nullptr (the large format has no second product-name line).
     EditBox* box(sheet::Field field) const;
     EditBox* janBox() const { return janBox_; }

@@ -56,8 +56,9 @@ void PreviewPage::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     const QRect area = event->rect();
     painter.fillRect(area, Qt::white);
-    painter.drawImage(area.topLeft(), image_, QRectF(QPointF(area.topLeft()) * image_.devicePixelRatio(),
-                                                     QSizeF(area.size()) * image_.devicePixelRatio()));
+    painter.drawImage(
+        area.topLeft(), image_,
+        QRectF(QPointF(area.topLeft()) * image_.devicePixelRatio(), QSizeF(area.size()) * image_.devicePixelRatio()));
 }
 
 PreviewFrame::PreviewFrame(QWidget* parent) : QFrame(parent), inside_(new QWidget(this))

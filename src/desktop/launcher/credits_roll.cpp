@@ -6,8 +6,7 @@ namespace desktop {
 
 CreditsRoll::CreditsRoll(int panelWidthTwips, int panelHeightTwips, Measure measure)
     : panelWidth_(panelWidthTwips), panelHeight_(panelHeightTwips), measure_(std::move(measure))
-{
-}
+{ }
 
 void CreditsRoll::layOut()
 {

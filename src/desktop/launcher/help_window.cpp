@@ -1,8 +1,8 @@
 #include "desktop/launcher/help_window.h"
 
 #include "desktop/dialogs/dialogs.h"
-#include "desktop/twips.h"
 #include "desktop/launcher/user_guide.h"
+#include "desktop/twips.h"
 
 #include <QLabel>
 
@@ -26,7 +26,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     // The same guide that the launcher's address button opens, one click away.
     const QString address = userGuideAddress();
-    auto* guideLink = new QLabel(QStringLiteral("<a href=\"%1\">使い方ガイドを開く</a>").arg(address.toHtmlEscaped()), this);
+    auto* guideLink
+        = new QLabel(QStringLiteral("<a href=\"%1\">使い方ガイドを開く</a>").arg(address.toHtmlEscaped()), this);
     guideLink->setObjectName(QStringLiteral("guideLink"));
     guideLink->setTextFormat(Qt::RichText);
     guideLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);

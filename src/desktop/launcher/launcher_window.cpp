@@ -1,10 +1,10 @@
 #include "desktop/launcher/launcher_window.h"
 
-#include "desktop/dialogs/dialogs.h"
 #include "core/sheet/tag_sheet.h"
 #include "desktop/button_keys.h"
-#include "desktop/twips.h"
+#include "desktop/dialogs/dialogs.h"
 #include "desktop/launcher/user_guide.h"
+#include "desktop/twips.h"
 #include "desktop/window_registry.h"
 
 #include <QAction>
@@ -26,18 +26,13 @@ QString LauncherWindow::supportAddress()
 
 QString LauncherWindow::creditsText()
 {
-    return QStringList{
-        QStringLiteral("PURIKORA"),
-        QStringLiteral("プリコラ７．０"),
-        QStringLiteral("A4サイズ判使用"),
-        QStringLiteral("お店屋さんが作った"),
-        QStringLiteral("店内サポートツール"),
-        QString(),
-        QStringLiteral("６Ｘ３ＣＭと"),
-        QStringLiteral("３Ｘ３ＣＭの"),
-        QStringLiteral("バコード付きの"),
+    return QStringList {
+        QStringLiteral("PURIKORA"),           QStringLiteral("プリコラ７．０"),     QStringLiteral("A4サイズ判使用"),
+        QStringLiteral("お店屋さんが作った"), QStringLiteral("店内サポートツール"), QString(),
+        QStringLiteral("６Ｘ３ＣＭと"),       QStringLiteral("３Ｘ３ＣＭの"),       QStringLiteral("バコード付きの"),
         QStringLiteral("棚札が作成できます"),
-    }.join(QStringLiteral("\r\n"));
+    }
+        .join(QStringLiteral("\r\n"));
 }
 
 // The credits strip: keeps the text drawn once into its own image and repaints that image.
@@ -179,8 +174,7 @@ LauncherWindow::~LauncherWindow() = default;
 void LauncherWindow::placeStrip()
 {
     creditsStrip_->hide();
-    creditsStrip_->setGeometry(pxFloor(roll_->left()), pxFloor(roll_->top()), px(roll_->width()),
-                           px(roll_->height()));
+    creditsStrip_->setGeometry(pxFloor(roll_->left()), pxFloor(roll_->top()), px(roll_->width()), px(roll_->height()));
     creditsStrip_->render(roll_->pointSize(), QColor(224, 224, 224));
     creditsStrip_->show();
 }

@@ -26,8 +26,8 @@ QString findUserGuide(const QString& programDir, const std::function<bool(const 
 
 QString userGuideAddress()
 {
-    const QString path = findUserGuide(QCoreApplication::applicationDirPath(),
-                                       [](const QString& p) { return QFileInfo(p).isFile(); });
+    const QString path
+        = findUserGuide(QCoreApplication::applicationDirPath(), [](const QString& p) { return QFileInfo(p).isFile(); });
     return QUrl::fromLocalFile(path).toString();
 }
 

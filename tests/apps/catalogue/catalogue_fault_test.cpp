@@ -25,12 +25,9 @@ struct FaultRow {
 };
 
 const FaultRow kFaults[] = {
-    {"killed_import", Fault::killedImport, true, true},
-    {"damaged_file", Fault::damagedFile, true, false},
-    {"read_only_file", Fault::readOnlyFile, true, false},
-    {"full_disk", Fault::fullDisk, true, false},
-    {"two_imports_at_once", Fault::twoImportsAtOnce, true, true},
-    {"server_down", Fault::serverDown, false, true},
+    {"killed_import", Fault::killedImport, true, true},           {"damaged_file", Fault::damagedFile, true, false},
+    {"read_only_file", Fault::readOnlyFile, true, false},         {"full_disk", Fault::fullDisk, true, false},
+    {"two_imports_at_once", Fault::twoImportsAtOnce, true, true}, {"server_down", Fault::serverDown, false, true},
     {"wrong_password", Fault::wrongPassword, false, true},
 };
 
@@ -50,7 +47,7 @@ std::vector<std::tuple<std::string, FaultRow>> faultCases()
 
 const QString kBefore = QStringLiteral("200/0/0/0/0");
 
-class CatalogueFault : public ::testing::TestWithParam<std::tuple<std::string, FaultRow>> {};
+class CatalogueFault : public ::testing::TestWithParam<std::tuple<std::string, FaultRow>> { };
 
 TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
 {
@@ -78,7 +75,8 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
             ::kill(pid_t(import->processId()), SIGKILL);
             import->waitForFinished();
             state = shop.status();
-            ASSERT_TRUE(state == kBefore || state == after) << "killed after " << delayMs << " ms: " << state.toStdString();
+            ASSERT_TRUE(state == kBefore || state == after)
+                << "killed after " << delayMs << " ms: " << state.toStdString();
             killedBefore += state == kBefore && import->exitStatus() == QProcess::CrashExit;
         }
         EXPECT_EQ(state, after);
@@ -129,8 +127,7 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
         QFile filler(disk + QStringLiteral("/filler"));
         ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
         const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size() && filler.flush()) {
-        }
+        while (filler.write(block) == block.size() && filler.flush()) { }
         filler.close();
         filler.resize(std::max<qint64>(0, filler.size() - 8 * 4096));
         writeList(shop.path(QStringLiteral("big.csv")), bigWeek);
@@ -157,8 +154,8 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
     case Fault::serverDown:
     case Fault::wrongPassword: {
         const QString url = row.fault == Fault::serverDown
-                                ? QStringLiteral("postgresql://tanafuda@localhost/none?host=%1").arg(shop.path(QStringLiteral("no-server")))
-                                : test_support::PostgresServer::shared().urlFor(QStringLiteral("postgres"), QStringLiteral("wrong"));
+            ? QStringLiteral("postgresql://tanafuda@localhost/none?host=%1").arg(shop.path(QStringLiteral("no-server")))
+            : test_support::PostgresServer::shared().urlFor(QStringLiteral("postgres"), QStringLiteral("wrong"));
         const Result result = shop.run({QStringLiteral("status")}, url);
         EXPECT_EQ(result.exit, 2);
         EXPECT_TRUE(result.err.contains(QStringLiteral("サーバー postgresql://tanafuda@"))) << result.err.toStdString();

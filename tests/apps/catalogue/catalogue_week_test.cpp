@@ -15,8 +15,8 @@ struct WeekRow {
     bool partial;        // week 2 as a list of the price changes only
     const char* format;  // large, small
     int start;
-    bool confirmed;      // else marked --failed
-    int sheets;          // of the week-2 print
+    bool confirmed;  // else marked --failed
+    int sheets;      // of the week-2 print
 };
 
 const WeekRow kWeeks[] = {
@@ -25,21 +25,23 @@ const WeekRow kWeeks[] = {
     {"price_list_only_large_from_20", true, "large", 20, true, 2},
 };
 
-class CatalogueWeek : public ::testing::TestWithParam<std::tuple<std::string, WeekRow>> {};
+class CatalogueWeek : public ::testing::TestWithParam<std::tuple<std::string, WeekRow>> { };
 
 // The symbols zbarimg reads on page `page` of `pdf`, sorted; nothing when the tools are missing.
 std::optional<QStringList> barcodesOnPage(const QString& pdf, int page, const QString& folder)
 {
     QProcess raster;
-    raster.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("200"), QStringLiteral("-gray"), QStringLiteral("-png"),
-                                              QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page),
-                                              pdf, folder + QStringLiteral("/page")});
+    raster.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("200"), QStringLiteral("-gray"), QStringLiteral("-png"),
+                  QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page), pdf,
+                  folder + QStringLiteral("/page")});
     if (!raster.waitForFinished(60000) || raster.exitCode() != 0) {
         return std::nullopt;
     }
     const QStringList images = QDir(folder).entryList({QStringLiteral("page*.png")});
     QProcess scan;
-    scan.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), folder + u'/' + images.value(0)});
+    scan.start(QStringLiteral("zbarimg"),
+               {QStringLiteral("-q"), QStringLiteral("--raw"), folder + u'/' + images.value(0)});
     if (images.isEmpty() || !scan.waitForFinished(60000)) {
         return std::nullopt;
     }
@@ -70,7 +72,10 @@ TEST_P(CatalogueWeek, PrintsExactlyWhatChangedInShelfOrder)
     const QStringList order = inShelfOrder(expected);
     ASSERT_EQ(order.size(), row.partial ? 12 : 17);
 
-    const QJsonArray changes = shop.run({QStringLiteral("changes"), QStringLiteral("--json")}).json().value(QStringLiteral("products")).toArray();
+    const QJsonArray changes = shop.run({QStringLiteral("changes"), QStringLiteral("--json")})
+                                   .json()
+                                   .value(QStringLiteral("products"))
+                                   .toArray();
     QStringList listed;
     for (const QJsonValue& value : changes) {
         const QJsonObject product = value.toObject();
@@ -88,13 +93,16 @@ TEST_P(CatalogueWeek, PrintsExactlyWhatChangedInShelfOrder)
     }
     EXPECT_EQ(listed, order);
 
-    const QJsonArray takedown =
-        shop.run({QStringLiteral("takedown"), QStringLiteral("--json")}).json().value(QStringLiteral("products")).toArray();
+    const QJsonArray takedown = shop.run({QStringLiteral("takedown"), QStringLiteral("--json")})
+                                    .json()
+                                    .value(QStringLiteral("products"))
+                                    .toArray();
     EXPECT_EQ(takedown.size(), row.partial ? 0 : 3);
 
     const QString pdf = shop.path(QStringLiteral("w2.pdf"));
-    const Result printed = shop.run({QStringLiteral("print"), QStringLiteral("--pdf"), pdf, QStringLiteral("--json"), QStringLiteral("--format"),
-                                  QString::fromLatin1(row.format), QStringLiteral("--start"), QString::number(row.start)});
+    const Result printed = shop.run({QStringLiteral("print"), QStringLiteral("--pdf"), pdf, QStringLiteral("--json"),
+                                     QStringLiteral("--format"), QString::fromLatin1(row.format),
+                                     QStringLiteral("--start"), QString::number(row.start)});
     ASSERT_EQ(printed.exit, 0) << printed.err.toStdString();
     const QJsonArray tags = printed.json().value(QStringLiteral("tags")).toArray();
     ASSERT_EQ(tags.size(), order.size());
@@ -121,12 +129,13 @@ TEST_P(CatalogueWeek, PrintsExactlyWhatChangedInShelfOrder)
     }
 
     const int print = printed.json().value(QStringLiteral("print")).toInt();
-    EXPECT_EQ(shop.status(), QStringLiteral("%1/%2/%3/%4/1")
-                                 .arg(row.partial ? 200 : 202)
-                                 .arg(row.partial ? 0 : 5)
-                                 .arg(12)
-                                 .arg(row.partial ? 0 : 3));
-    QStringList decide{QStringLiteral("confirm"), QString::number(print)};
+    EXPECT_EQ(shop.status(),
+              QStringLiteral("%1/%2/%3/%4/1")
+                  .arg(row.partial ? 200 : 202)
+                  .arg(row.partial ? 0 : 5)
+                  .arg(12)
+                  .arg(row.partial ? 0 : 3));
+    QStringList decide {QStringLiteral("confirm"), QString::number(print)};
     if (!row.confirmed) {
         decide << QStringLiteral("--failed");
     }
@@ -137,13 +146,14 @@ TEST_P(CatalogueWeek, PrintsExactlyWhatChangedInShelfOrder)
     EXPECT_EQ(shop.run(decide).exit, 1);
 
     // The history of a changed product: both prices, and the prints of its tag.
-    const QJsonObject history =
-        shop.run({QStringLiteral("history"), QStringLiteral("--json"), ean13(priceChanged().front())}).json();
+    const QJsonObject history
+        = shop.run({QStringLiteral("history"), QStringLiteral("--json"), ean13(priceChanged().front())}).json();
     EXPECT_EQ(history.value(QStringLiteral("prices")).toArray().size(), 2);
     EXPECT_EQ(history.value(QStringLiteral("prints")).toArray().size(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Weeks, CatalogueWeek, ::testing::Combine(::testing::ValuesIn(backends()), ::testing::ValuesIn(kWeeks)),
+INSTANTIATE_TEST_SUITE_P(Weeks, CatalogueWeek,
+                         ::testing::Combine(::testing::ValuesIn(backends()), ::testing::ValuesIn(kWeeks)),
                          [](const auto& info) { return std::get<0>(info.param) + "_" + std::get<1>(info.param).name; });
 
 }  // namespace

@@ -4,8 +4,8 @@
 // week 2 with 12 prices changed (one of them renamed too), 5 new products and 3 gone. Each test
 // runs tanafuda-catalogue on an SQLite file or on a database of the test's own PostgreSQL server.
 
-#include "support/qt_print.h"
 #include "support/postgres_server.h"
+#include "support/qt_print.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -48,8 +48,9 @@ inline QString ean13(int number)
 inline Item item(int number)
 {
     // Shelves A-1 .. A-12, B-1 .. B-12: "A-2" must come before "A-10".
-    Item out{number, ean13(number), QString(), QStringLiteral("商品%1").arg(number), 100 + number,
-             QStringLiteral("%1-%2").arg(QChar(u'A' + number % 2)).arg(number % 12 + 1)};
+    Item out {number,       ean13(number),
+              QString(),    QStringLiteral("商品%1").arg(number),
+              100 + number, QStringLiteral("%1-%2").arg(QChar(u'A' + number % 2)).arg(number % 12 + 1)};
     out.code = out.jan;
     if (number == 199) {  // loose produce: no JAN, keyed by the list's product code
         out.jan.clear();
@@ -63,13 +64,16 @@ inline Item item(int number)
 
 inline const std::vector<int>& priceChanged()
 {
-    static const std::vector<int> numbers{10, 20, 30, 40, 50, 60, 70, 80, 90, 110, 120, 140};
+    static const std::vector<int> numbers {10, 20, 30, 40, 50, 60, 70, 80, 90, 110, 120, 140};
     return numbers;
 }
-inline bool isRenamed(int number) { return number == 120; }
+inline bool isRenamed(int number)
+{
+    return number == 120;
+}
 inline const std::vector<int>& gone()
 {
-    static const std::vector<int> numbers{150, 160, 170};
+    static const std::vector<int> numbers {150, 160, 170};
     return numbers;
 }
 
@@ -113,7 +117,11 @@ inline bool writeList(const QString& path, const std::vector<Item>& items)
 {
     QString text = QStringLiteral("JANコード,商品コード,メーカー,商品名,規格,売価,棚番,フェース数\n");
     for (const Item& it : items) {
-        text += QStringLiteral("%1,%2,テスト食品,%3,100g,%4,%5,%6\n").arg(it.jan, it.code, it.name).arg(it.price).arg(it.shelf).arg(it.count);
+        text += QStringLiteral("%1,%2,テスト食品,%3,100g,%4,%5,%6\n")
+                    .arg(it.jan, it.code, it.name)
+                    .arg(it.price)
+                    .arg(it.shelf)
+                    .arg(it.count);
     }
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
@@ -194,7 +202,8 @@ public:
     {
         const QString list = path(QStringLiteral("week%1%2.csv").arg(which).arg(partial ? "p" : ""));
         writeList(list, week(which, partial));
-        QStringList args{QStringLiteral("import"), list, QStringLiteral("--date"), QStringLiteral("2026-12-0%1").arg(which)};
+        QStringList args {QStringLiteral("import"), list, QStringLiteral("--date"),
+                          QStringLiteral("2026-12-0%1").arg(which)};
         if (partial) {
             args << QStringLiteral("--partial");
         }
@@ -205,7 +214,7 @@ public:
     QProcess* startImport(const QString& name, const std::vector<Item>& items, bool partial) const
     {
         writeList(path(name), items);
-        QStringList args{QStringLiteral("import"), path(name)};
+        QStringList args {QStringLiteral("import"), path(name)};
         if (partial) {
             args << QStringLiteral("--partial");
         }
@@ -228,10 +237,14 @@ public:
     void weekOneOnTheShelf() const
     {
         ASSERT_EQ(import(1).exit, 0);
-        const Result printed = run({QStringLiteral("print"), QStringLiteral("--pdf"), path(QStringLiteral("w1.pdf")), QStringLiteral("--json")});
+        const Result printed = run({QStringLiteral("print"), QStringLiteral("--pdf"), path(QStringLiteral("w1.pdf")),
+                                    QStringLiteral("--json")});
         ASSERT_EQ(printed.exit, 0) << printed.err.toStdString();
         ASSERT_EQ(printed.json().value(QStringLiteral("tags")).toArray().size(), 201);  // product 100 has two faces
-        ASSERT_EQ(run({QStringLiteral("confirm"), QString::number(printed.json().value(QStringLiteral("print")).toInt())}).exit, 0);
+        ASSERT_EQ(
+            run({QStringLiteral("confirm"), QString::number(printed.json().value(QStringLiteral("print")).toInt())})
+                .exit,
+            0);
         ASSERT_EQ(status(), QStringLiteral("200/0/0/0/0"));
     }
 
@@ -243,7 +256,7 @@ private:
 
 inline const std::vector<std::string>& backends()
 {
-    static const std::vector<std::string> all{"sqlite", "postgresql"};
+    static const std::vector<std::string> all {"sqlite", "postgresql"};
     return all;
 }
 

@@ -1,7 +1,7 @@
 // Black-box tests of tanafuda-import: the program is run as a user would run it, and the sheet
 // files it writes are read back with the sheet-file reader.
-#include "core/sheet/tag_sheet.h"
 #include "core/files/sheet_file.h"
+#include "core/sheet/tag_sheet.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,8 +33,8 @@ ImportRun import(const QStringList& args, const QString& configHome = {})
         p.waitForFinished();
         return {-1, {}, QStringLiteral("timed out")};
     }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2,
+            QString::fromLocal8Bit(p.readAllStandardOutput()), QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)
@@ -65,7 +65,7 @@ QByteArray registerExport()
 
 struct CliRow {
     const char* name;
-    QStringList args;           // after the list's path; "-o DIR" is added
+    QStringList args;  // after the list's path; "-o DIR" is added
     int exitCode;
     const sheet::SheetFormat* format;
     std::vector<int> perSheet;  // filled tags on each written sheet
@@ -75,11 +75,19 @@ struct CliRow {
 TEST(ImportCli, WritesSheetsReportsAndExits)
 {
     using sheet::SheetFormat;
-    const std::vector<CliRow> rows{
+    const std::vector<CliRow> rows {
         {"defaults", {}, 4, &SheetFormat::large, {24, 4}, "5行目 使いません: JANコード: 指数表記"},
-        {"small from tag 35", {"--format", "small", "--start", "35"}, 4, &SheetFormat::small, {6, 22},
+        {"small from tag 35",
+         {"--format", "small", "--start", "35"},
+         4,
+         &SheetFormat::small,
+         {6, 22},
          "; 商品名: 商品名がないため使いません"},
-        {"name from another column", {"--map", "name=メーカー名"}, 4, &SheetFormat::large, {24, 5},
+        {"name from another column",
+         {"--map", "name=メーカー名"},
+         4,
+         &SheetFormat::large,
+         {24, 5},
          "使う行 29 (うち変更あり 29)、使わない行 1"},
         {"without the code column", {"--map", "jan="}, 4, &SheetFormat::large, {24, 5}, "使わない行 1"},
     };
@@ -89,7 +97,8 @@ TEST(ImportCli, WritesSheetsReportsAndExits)
         ASSERT_TRUE(dir.isValid());
         const QString list = dir.filePath(QStringLiteral("レジ.csv"));
         writeFile(list, registerExport());
-        const ImportRun run = import(QStringList{list} + row.args + QStringList{QStringLiteral("-o"), dir.filePath(QStringLiteral("out"))});
+        const ImportRun run = import(QStringList {list} + row.args
+                                     + QStringList {QStringLiteral("-o"), dir.filePath(QStringLiteral("out"))});
         EXPECT_EQ(run.exitCode, row.exitCode) << run.err.toStdString();
         EXPECT_TRUE(run.out.contains(QString::fromUtf8(row.inOutput))) << run.out.toStdString();
         for (size_t s = 0; s < row.perSheet.size() + 1; ++s) {
@@ -120,7 +129,7 @@ TEST(ImportCli, TaxInclusivePricesOnTheTags)
         QStringList args;
         qint32 water;
         qint32 tea;
-    } rows[]{
+    } rows[] {
         {{}, 98, 98},
         {{"--price-excludes-tax"}, 105, 107},
         {{"--price-excludes-tax", "--rounding", "half-up"}, 106, 108},
@@ -128,7 +137,8 @@ TEST(ImportCli, TaxInclusivePricesOnTheTags)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
-        const ImportRun run = import(QStringList{list, QStringLiteral("--overwrite"), QStringLiteral("-o"), dir.path()} + row.args);
+        const ImportRun run
+            = import(QStringList {list, QStringLiteral("--overwrite"), QStringLiteral("-o"), dir.path()} + row.args);
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString() << run.out.toStdString();
         const auto sheet = files::readAnySheetFile(dir.filePath(QStringLiteral("list-1.csv")));
         ASSERT_TRUE(sheet.has_value());
@@ -174,7 +184,8 @@ TEST(ImportCli, AllSheetsInOnePdf)
     const ImportRun wrong = import({list, QStringLiteral("-o"), dir.path(), QStringLiteral("--overwrite"),
                                     QStringLiteral("--pdf"), dir.filePath(QStringLiteral("tags.png"))});
     EXPECT_EQ(wrong.exitCode, 1);
-    const ImportRun printerAlone = import({list, QStringLiteral("-o"), dir.path(), QStringLiteral("--printer"), QStringLiteral("x")});
+    const ImportRun printerAlone
+        = import({list, QStringLiteral("-o"), dir.path(), QStringLiteral("--printer"), QStringLiteral("x")});
     EXPECT_EQ(printerAlone.exitCode, 1);
 }
 
@@ -195,7 +206,7 @@ TEST(ImportCli, UsageUnreadableAndUnwritable)
         const char* name;
         QStringList args;
         int exitCode;
-    } rows[]{
+    } rows[] {
         {"no output folder", {list}, 1},
         {"no list", {"-o", out}, 1},
         {"bad format", {list, "-o", out, "--format", "medium"}, 1},
@@ -233,7 +244,9 @@ TEST(ImportCli, TaxCodesNoPriceAndRememberedChoices)
     ASSERT_TRUE(dir.isValid());
     const QString config = dir.filePath(QStringLiteral("config"));
     const QString list = dir.filePath(QStringLiteral("tax.csv"));
-    writeFile(list, QStringLiteral("JANコード,商品名,売価,税込/税抜,税率\r\n,菓子,199,外税,1\r\n,酒,1000,内税,標準\r\n").toUtf8());
+    writeFile(
+        list,
+        QStringLiteral("JANコード,商品名,売価,税込/税抜,税率\r\n,菓子,199,外税,1\r\n,酒,1000,内税,標準\r\n").toUtf8());
     const QString noPrice = dir.filePath(QStringLiteral("noprice.csv"));
     writeFile(noPrice, QStringLiteral("JANコード,商品名,原価\r\n4901234567894,水,60\r\n").toUtf8());
     const struct {
@@ -241,9 +254,12 @@ TEST(ImportCli, TaxCodesNoPriceAndRememberedChoices)
         QStringList args;
         int exitCode;
         qint32 sweets;  // price on tag 1; -1: no sheet
-    } rows[]{
+    } rows[] {
         {"an unknown code refuses its row", {list}, 4, 1000},
-        {"the code given a meaning", {list, "--tax-code", "1=excl8", "--rounding", "ceil", "--remember"}, 0, (199 * 108 + 99) / 100},
+        {"the code given a meaning",
+         {list, "--tax-code", "1=excl8", "--rounding", "ceil", "--remember"},
+         0,
+         (199 * 108 + 99) / 100},
         {"remembered next time", {list}, 0, (199 * 108 + 99) / 100},
         {"remembered, the rounding given over it", {list, "--rounding", "floor"}, 0, 199 * 108 / 100},
         {"not remembered when asked", {list, "--no-remembered"}, 4, 1000},
@@ -255,7 +271,7 @@ TEST(ImportCli, TaxCodesNoPriceAndRememberedChoices)
         SCOPED_TRACE(row.name);
         const QString out = dir.filePath(QStringLiteral("out"));
         QDir(out).removeRecursively();
-        const ImportRun run = import(row.args + QStringList{QStringLiteral("-o"), out}, config);
+        const ImportRun run = import(row.args + QStringList {QStringLiteral("-o"), out}, config);
         EXPECT_EQ(run.exitCode, row.exitCode) << run.err.toStdString() << run.out.toStdString();
         const QString base = QFileInfo(row.args.front()).completeBaseName();
         const auto sheet = files::readAnySheetFile(dir.filePath(QStringLiteral("out/%1-1.csv").arg(base)));
@@ -264,7 +280,8 @@ TEST(ImportCli, TaxCodesNoPriceAndRememberedChoices)
             EXPECT_EQ(sheet->record(1).price, row.sweets);
         }
         if (row.args.front() == noPrice && row.exitCode != 0) {
-            EXPECT_TRUE(run.err.contains(QStringLiteral("価格の列が見つかりません (リストの列: JANコード、商品名、原価)")))
+            EXPECT_TRUE(
+                run.err.contains(QStringLiteral("価格の列が見つかりません (リストの列: JANコード、商品名、原価)")))
                 << run.err.toStdString();
         }
     }

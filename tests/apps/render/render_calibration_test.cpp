@@ -1,6 +1,6 @@
 // tanafuda-render's calibration options and its PDFs at actual size, run as a user runs it.
-#include "support/printed_page_checks.h"
 #include "core/files/sheet_file.h"
+#include "support/printed_page_checks.h"
 #include "support/qt_print.h"
 
 #include <QTemporaryDir>
@@ -30,7 +30,7 @@ protected:
 
     QTemporaryDir dir;
     QString sheetPath;
-    sheet::TagSheet sheet{sheet::SheetFormat::large};
+    sheet::TagSheet sheet {sheet::SheetFormat::large};
     QStringList codes;
 };
 
@@ -50,9 +50,9 @@ TEST_F(RenderCalibration, RefusesWhatIsNotACalibration)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args.join(u' ').toStdString());
-        QStringList args{sheetPath, QStringLiteral("-o"), path(QStringLiteral("out.pdf"))};
+        QStringList args {sheetPath, QStringLiteral("-o"), path(QStringLiteral("out.pdf"))};
         if (row.args.contains(QStringLiteral("--ops")) || row.args.contains(QStringLiteral("--list"))) {
-            args = QStringList{sheetPath};
+            args = QStringList {sheetPath};
         }
         const printed::Run r = render(args + row.args);
         EXPECT_EQ(r.exitCode, 1);
@@ -87,11 +87,13 @@ TEST_F(RenderCalibration, AppliesAGivenCalibrationToPdfAndPng)
         {"png", {2, 1, 101, 99.5}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(QStringLiteral("%1 %2").arg(QString::fromLatin1(row.suffix), calibration::formatCalibration(row.c)).toStdString());
+        SCOPED_TRACE(QStringLiteral("%1 %2")
+                         .arg(QString::fromLatin1(row.suffix), calibration::formatCalibration(row.c))
+                         .toStdString());
         const QString out = path(QStringLiteral("calibrated.") + QString::fromLatin1(row.suffix));
         const bool pdf = QLatin1String(row.suffix) == QLatin1String("pdf");
-        QStringList args{sheetPath, QStringLiteral("-o"), out, QStringLiteral("--calibration"),
-                         calibration::formatCalibration(row.c)};
+        QStringList args {sheetPath, QStringLiteral("-o"), out, QStringLiteral("--calibration"),
+                          calibration::formatCalibration(row.c)};
         if (!pdf) {
             args << QStringLiteral("--dpi") << QString::number(kDpi);
         }
@@ -131,7 +133,7 @@ TEST_F(RenderCalibration, MovesEveryPageOfADocument)
     ASSERT_TRUE(QFile::copy(sheetPath, second));
     const QString plain = path(QStringLiteral("plain.pdf"));
     const QString moved = path(QStringLiteral("moved.pdf"));
-    const Calibration c{-2.5, 1.75, 100, 100};
+    const Calibration c {-2.5, 1.75, 100, 100};
     ASSERT_EQ(render({sheetPath, second, QStringLiteral("-o"), plain}).exitCode, 0);
     ASSERT_EQ(render({sheetPath, second, QStringLiteral("-o"), moved, QStringLiteral("--calibration"),
                       calibration::formatCalibration(c)})
@@ -143,9 +145,9 @@ TEST_F(RenderCalibration, MovesEveryPageOfADocument)
         SCOPED_TRACE(page);
         const auto image = [&](const QString& pdf, const QString& base) {
             printed::run(QStringLiteral("pdftoppm"),
-                         {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-png"), QStringLiteral("-singlefile"),
-                          QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page), pdf,
-                          path(base)});
+                         {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-png"),
+                          QStringLiteral("-singlefile"), QStringLiteral("-f"), QString::number(page),
+                          QStringLiteral("-l"), QString::number(page), pdf, path(base)});
             return QImage(path(base) + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
         };
         const QImage drawn = image(plain, QStringLiteral("p"));

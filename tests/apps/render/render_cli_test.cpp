@@ -1,6 +1,6 @@
 // Black-box tests of tanafuda-render: the program is run as a user would run it.
-#include "core/sheet/tag_sheet.h"
 #include "core/files/sheet_file.h"
+#include "core/sheet/tag_sheet.h"
 #include "support/qt_print.h"
 
 #include <QDir>
@@ -79,8 +79,13 @@ sheet::TagSheet fullSheet(const sheet::SheetFormat& format, QStringList& codes, 
         data.truncate(i % 2 ? 12 : 7);
         const QString code = data + checkDigit(data);
         codes << code;
-        s.record(i) = {code, QStringLiteral("メーカー"), QStringLiteral("商品%1").arg(i), QStringLiteral("二行"),
-                       QStringLiteral("1L"), QStringLiteral("ロット"), 100 * i};
+        s.record(i) = {code,
+                       QStringLiteral("メーカー"),
+                       QStringLiteral("商品%1").arg(i),
+                       QStringLiteral("二行"),
+                       QStringLiteral("1L"),
+                       QStringLiteral("ロット"),
+                       100 * i};
     }
     return s;
 }
@@ -163,15 +168,18 @@ TEST_F(RenderCli, EveryBarcodeOfAPrintedPageIsReadByAScanner)
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
 
         // The page in colour for the red channel, else in grey as a camera gives it.
-        QStringList rasterArgs{QStringLiteral("-r"), dpi, QStringLiteral("-png"), QStringLiteral("-singlefile")};
+        QStringList rasterArgs {QStringLiteral("-r"), dpi, QStringLiteral("-png"), QStringLiteral("-singlefile")};
         if (!row.redLight) {
             rasterArgs << QStringLiteral("-gray");
         }
-        const ProcessResult raster = runProgram(QStringLiteral("pdftoppm"), rasterArgs << pdf << path(QStringLiteral("page")));
+        const ProcessResult raster
+            = runProgram(QStringLiteral("pdftoppm"), rasterArgs << pdf << path(QStringLiteral("page")));
         ASSERT_EQ(raster.exitCode, 0) << raster.err.toStdString();
-        const QString seen = row.redLight ? redLightView(path(QStringLiteral("page.png"))) : path(QStringLiteral("page.png"));
+        const QString seen
+            = row.redLight ? redLightView(path(QStringLiteral("page.png"))) : path(QStringLiteral("page.png"));
         ASSERT_FALSE(seen.isEmpty());
-        const ProcessResult scan = runProgram(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("-Sean8.enable"), seen});
+        const ProcessResult scan
+            = runProgram(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("-Sean8.enable"), seen});
         codes.sort();
         EXPECT_EQ(decodedCodes(scan.out), codes) << scan.out.toStdString();
         EXPECT_EQ(codes.size(), row.format->tagsPerPage);
@@ -192,8 +200,13 @@ TEST_F(RenderCli, PreviewPageShowsNoRealBarcode)
 TEST_F(RenderCli, ListJsonReadsBackTheSheet)
 {
     sheet::TagSheet s(sheet::SheetFormat::small);
-    s.record(2) = {QStringLiteral("0123"), QStringLiteral("メーカー,社"), QStringLiteral(" 品名 "), QStringLiteral("二"),
-                   QString(), QStringLiteral("lot"), -5};
+    s.record(2) = {QStringLiteral("0123"),
+                   QStringLiteral("メーカー,社"),
+                   QStringLiteral(" 品名 "),
+                   QStringLiteral("二"),
+                   QString(),
+                   QStringLiteral("lot"),
+                   -5};
     const QString sheetPath = save(s, QStringLiteral("small.csv"));
     const ProcessResult r = render({sheetPath, QStringLiteral("--list"), QStringLiteral("--json")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -213,9 +226,11 @@ TEST_F(RenderCli, ListJsonReadsBackTheSheet)
 TEST_F(RenderCli, OpsAreJsonLinesWithTheHeaderAndPixelBarcodes)
 {
     sheet::TagSheet s(sheet::SheetFormat::large);
-    s.record(1) = {QStringLiteral("4901234567894"), QString(), QStringLiteral("品"), QString(), QString(), QString(), 5};
+    s.record(1)
+        = {QStringLiteral("4901234567894"), QString(), QStringLiteral("品"), QString(), QString(), QString(), 5};
     const QString sheetPath = save(s, QStringLiteral("one.csv"));
-    const ProcessResult r = render({sheetPath, QStringLiteral("--ops"), QStringLiteral("--offset"), QStringLiteral("3,-2")});
+    const ProcessResult r
+        = render({sheetPath, QStringLiteral("--ops"), QStringLiteral("--offset"), QStringLiteral("3,-2")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QList<QByteArray> lines = r.out.trimmed().split('\n');
     ASSERT_FALSE(lines.isEmpty());
@@ -235,8 +250,8 @@ TEST_F(RenderCli, OpsAreJsonLinesWithTheHeaderAndPixelBarcodes)
         }
         if (op.value(QStringLiteral("text")).toString() == QStringLiteral(" 5 ")) {
             priceMoved = op.value(QStringLiteral("x")).toDouble() == 10 + 22 + 3
-                      && op.value(QStringLiteral("y")).toDouble() == 15 + 16 - 2
-                      && op.value(QStringLiteral("color")).toString() == QStringLiteral("000000FF");
+                && op.value(QStringLiteral("y")).toDouble() == 15 + 16 - 2
+                && op.value(QStringLiteral("color")).toString() == QStringLiteral("000000FF");
         }
     }
     EXPECT_EQ(fills, 113);
@@ -260,7 +275,8 @@ TEST_F(RenderCli, ExitStatusTellsWhatWentWrong)
     foreign.close();
     const ProcessResult rejected = render({foreign.fileName(), QStringLiteral("--ops")});
     EXPECT_EQ(rejected.exitCode, 2);
-    EXPECT_TRUE(QString::fromLocal8Bit(rejected.err).split(u'\n').contains(QStringLiteral("棚札形式のデータではありません")))
+    EXPECT_TRUE(
+        QString::fromLocal8Bit(rejected.err).split(u'\n').contains(QStringLiteral("棚札形式のデータではありません")))
         << rejected.err.toStdString();
     EXPECT_EQ(render({path(QStringLiteral("missing.csv")), QStringLiteral("--ops")}).exitCode, 2);
 
@@ -293,13 +309,14 @@ std::vector<QStringList> codesPerPage(const QString& pdf, const QString& workDir
     for (int page = 1; page <= count; ++page) {
         const QString stem = workDir + QStringLiteral("/scan-%1").arg(page);
         const QString n = QString::number(page);
-        const ProcessResult raster = runProgram(
-            QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
-                                         QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-f"), n,
-                                         QStringLiteral("-l"), n, pdf, stem});
+        const ProcessResult raster
+            = runProgram(QStringLiteral("pdftoppm"),
+                         {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"), QStringLiteral("-png"),
+                          QStringLiteral("-singlefile"), QStringLiteral("-f"), n, QStringLiteral("-l"), n, pdf, stem});
         EXPECT_EQ(raster.exitCode, 0) << raster.err.toStdString();
-        const ProcessResult scan = runProgram(QStringLiteral("zbarimg"),
-                                              {QStringLiteral("-q"), QStringLiteral("-Sean8.enable"), stem + QStringLiteral(".png")});
+        const ProcessResult scan
+            = runProgram(QStringLiteral("zbarimg"),
+                         {QStringLiteral("-q"), QStringLiteral("-Sean8.enable"), stem + QStringLiteral(".png")});
         pages.push_back(decodedCodes(scan.out));
     }
     return pages;
@@ -346,7 +363,8 @@ TEST_F(RenderCli, ThreeSheetsMakeOnePdfWhosePagesScanInOrder)
     const QString b = save(fullSheet(sheet::SheetFormat::small, small, 1), QStringLiteral("b.csv"));
     const QString c = save(fullSheet(sheet::SheetFormat::large, large2, 2), QStringLiteral("c.csv"));
     const QString pdf = path(QStringLiteral("all.pdf"));
-    const ProcessResult r = render({a, b, c, QStringLiteral("--dpi"), QStringLiteral("300"), QStringLiteral("-o"), pdf});
+    const ProcessResult r
+        = render({a, b, c, QStringLiteral("--dpi"), QStringLiteral("300"), QStringLiteral("-o"), pdf});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
 
@@ -403,7 +421,7 @@ TEST_F(RenderCli, ARejectedSheetAmongSeveralStopsAllOrIsSkipped)
         QStringList sheets;
         bool skip;
         int exitCode;
-        int pages;  // of the PDF; 0 when none is written
+        int pages;          // of the PDF; 0 when none is written
         QStringList named;  // in the messages
     } rows[] = {
         {"middle rejected", {good, foreign.fileName(), good}, false, 2, 0, {foreign.fileName()}},
@@ -457,9 +475,21 @@ TEST_F(RenderCli, ListJsonOfSeveralSheetsIsAnArrayInTheOrderGiven)
         EXPECT_EQ(o.value(QStringLiteral("file")).toString(), files[i]) << i;
         EXPECT_EQ(o.value(QStringLiteral("records")).toArray().size(), counts[i]) << i;
     }
-    EXPECT_EQ(sheets[0].toObject().value(QStringLiteral("records")).toArray()[2].toObject().value(QStringLiteral("productName")).toString(),
+    EXPECT_EQ(sheets[0]
+                  .toObject()
+                  .value(QStringLiteral("records"))
+                  .toArray()[2]
+                  .toObject()
+                  .value(QStringLiteral("productName"))
+                  .toString(),
               QStringLiteral("小"));
-    EXPECT_EQ(sheets[1].toObject().value(QStringLiteral("records")).toArray()[23].toObject().value(QStringLiteral("price")).toInt(),
+    EXPECT_EQ(sheets[1]
+                  .toObject()
+                  .value(QStringLiteral("records"))
+                  .toArray()[23]
+                  .toObject()
+                  .value(QStringLiteral("price"))
+                  .toInt(),
               1234);
 }
 
@@ -494,9 +524,10 @@ TEST_F(RenderCli, PrintingSeveralSheetsIsOneJobWithAPagePerSheet)
         QFile f(file);
         return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) == text.toUtf8().size();
     };
-    ASSERT_TRUE(writeText(root + QStringLiteral("/cupsd.conf"),
-                          QStringLiteral("Listen %1\nLogLevel warn\n<Location />\nOrder allow,deny\nAllow all\n</Location>\n")
-                              .arg(socket)));
+    ASSERT_TRUE(
+        writeText(root + QStringLiteral("/cupsd.conf"),
+                  QStringLiteral("Listen %1\nLogLevel warn\n<Location />\nOrder allow,deny\nAllow all\n</Location>\n")
+                      .arg(socket)));
     ASSERT_TRUE(writeText(root + QStringLiteral("/cups-files.conf"),
                           QStringLiteral("ServerRoot %1\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
                                          "StateDir %1/state\nServerBin /usr/lib/cups\nDataDir /usr/share/cups\n"
@@ -504,8 +535,9 @@ TEST_F(RenderCli, PrintingSeveralSheetsIsOneJobWithAPagePerSheet)
                                          "FileDevice Yes\n")
                               .arg(root)));
     QProcess scheduler;
-    scheduler.start(cupsd, {QStringLiteral("-f"), QStringLiteral("-c"), root + QStringLiteral("/cupsd.conf"),
-                            QStringLiteral("-s"), root + QStringLiteral("/cups-files.conf")});
+    scheduler.start(cupsd,
+                    {QStringLiteral("-f"), QStringLiteral("-c"), root + QStringLiteral("/cupsd.conf"),
+                     QStringLiteral("-s"), root + QStringLiteral("/cups-files.conf")});
     if (!scheduler.waitForStarted(10000)) {
         GTEST_SKIP() << "cannot start a CUPS scheduler here: " << scheduler.errorString().toStdString();
     }
@@ -514,12 +546,12 @@ TEST_F(RenderCli, PrintingSeveralSheetsIsOneJobWithAPagePerSheet)
         env.insert(QStringLiteral("CUPS_SERVER"), socket);
         p.setProcessEnvironment(env);
     };
-    ProcessResult added{-1, {}, {}};
+    ProcessResult added {-1, {}, {}};
     for (int attempt = 0; attempt < 50 && added.exitCode != 0; ++attempt) {
         QThread::msleep(100);
         added = runProgram(QStringLiteral("lpadmin"),
-                           {QStringLiteral("-p"), QStringLiteral("tanafuda-test"), QStringLiteral("-E"), QStringLiteral("-v"),
-                            QStringLiteral("file:///dev/null")},
+                           {QStringLiteral("-p"), QStringLiteral("tanafuda-test"), QStringLiteral("-E"),
+                            QStringLiteral("-v"), QStringLiteral("file:///dev/null")},
                            10000, withServer);
     }
     if (added.exitCode != 0) {
@@ -531,17 +563,16 @@ TEST_F(RenderCli, PrintingSeveralSheetsIsOneJobWithAPagePerSheet)
     QStringList codes;
     const QString a = save(fullSheet(sheet::SheetFormat::large, codes), QStringLiteral("a.csv"));
     const QString b = save(fullSheet(sheet::SheetFormat::small, codes), QStringLiteral("b.csv"));
-    const ProcessResult printed = runProgram(kRenderer,
-                                             {a, b, a, QStringLiteral("--print"), QStringLiteral("--printer"),
-                                              QStringLiteral("tanafuda-test")},
-                                             120000, withServer);
+    const ProcessResult printed = runProgram(
+        kRenderer, {a, b, a, QStringLiteral("--print"), QStringLiteral("--printer"), QStringLiteral("tanafuda-test")},
+        120000, withServer);
     EXPECT_EQ(printed.exitCode, 0) << printed.err.toStdString();
 
     // One job, done, whose one document has a page per sheet.
-    ProcessResult done{-1, {}, {}};
+    ProcessResult done {-1, {}, {}};
     for (int attempt = 0; attempt < 300; ++attempt) {
-        done = runProgram(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("completed"), QStringLiteral("-o")},
-                          10000, withServer);
+        done = runProgram(QStringLiteral("lpstat"),
+                          {QStringLiteral("-W"), QStringLiteral("completed"), QStringLiteral("-o")}, 10000, withServer);
         if (!done.out.trimmed().isEmpty()) {
             break;
         }
@@ -563,8 +594,13 @@ TEST_F(RenderCli, PrintingSeveralSheetsIsOneJobWithAPagePerSheet)
 TEST_F(RenderCli, AnOutputThatCannotBeWrittenIsExitThreeAndLeavesTheEarlierFile)
 {
     sheet::TagSheet s(sheet::SheetFormat::large);
-    s.record(1) = {QStringLiteral("4901234567894"), QStringLiteral("メーカー"), QStringLiteral("品名"), QString(),
-                   QStringLiteral("1L"), QStringLiteral("ロット"), 980};
+    s.record(1) = {QStringLiteral("4901234567894"),
+                   QStringLiteral("メーカー"),
+                   QStringLiteral("品名"),
+                   QString(),
+                   QStringLiteral("1L"),
+                   QStringLiteral("ロット"),
+                   980};
     const QString sheetPath = save(s, QStringLiteral("s.csv"));
     if (!QFile::exists(QStringLiteral("/dev/full"))) {
         GTEST_SKIP() << "this system has no /dev/full";
@@ -586,7 +622,7 @@ TEST_F(RenderCli, AnOutputThatCannotBeWrittenIsExitThreeAndLeavesTheEarlierFile)
         SCOPED_TRACE(kind.name);
         const QString full = path(QStringLiteral("full-") + QLatin1String(kind.name));
         ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), full));
-        const ProcessResult r = render(QStringList{sheetPath} << kind.args << QStringLiteral("-o") << full);
+        const ProcessResult r = render(QStringList {sheetPath} << kind.args << QStringLiteral("-o") << full);
         EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
         EXPECT_TRUE(QString::fromLocal8Bit(r.err).contains(full)) << r.err.toStdString();
         EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/full")).exists());
@@ -599,8 +635,8 @@ TEST_F(RenderCli, AnOutputThatCannotBeWrittenIsExitThreeAndLeavesTheEarlierFile)
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write("earlier output\n");
         }
-        QStringList args{QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 2; exec \"$@\""), QStringLiteral("sh"),
-                         kRenderer, sheetPath};
+        QStringList args {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 2; exec \"$@\""),
+                          QStringLiteral("sh"), kRenderer, sheetPath};
         args << kind.args << QStringLiteral("-o") << earlier;
         const ProcessResult limited = runProgram(QStringLiteral("bash"), args);
         if (kind.args.contains(QStringLiteral("--list"))) {
@@ -610,7 +646,7 @@ TEST_F(RenderCli, AnOutputThatCannotBeWrittenIsExitThreeAndLeavesTheEarlierFile)
         }
         EXPECT_EQ(limited.exitCode, 3) << limited.err.toStdString();
         EXPECT_EQ(fileBytes(earlier), QByteArray("earlier output\n"));
-        EXPECT_EQ(filesIn(limitedDir), QStringList{QLatin1String(kind.name)});
+        EXPECT_EQ(filesIn(limitedDir), QStringList {QLatin1String(kind.name)});
     }
 }
 
@@ -620,11 +656,10 @@ TEST_F(RenderCli, StandardOutputThatCannotBeWrittenIsExitThree)
         GTEST_SKIP() << "this system has no /dev/full";
     }
     const QString sheetPath = save(sheet::TagSheet(sheet::SheetFormat::small), QStringLiteral("s.csv"));
-    const QStringList modes[] = {{QStringLiteral("--list")},
-                                 {QStringLiteral("--list"), QStringLiteral("--json")},
-                                 {QStringLiteral("--ops")}};
+    const QStringList modes[]
+        = {{QStringLiteral("--list")}, {QStringLiteral("--list"), QStringLiteral("--json")}, {QStringLiteral("--ops")}};
     for (const QStringList& mode : modes) {
-        const ProcessResult r = runProgram(kRenderer, QStringList{sheetPath} << mode, 60000,
+        const ProcessResult r = runProgram(kRenderer, QStringList {sheetPath} << mode, 60000,
                                            [](QProcess& p) { p.setStandardOutputFile(QStringLiteral("/dev/full")); });
         EXPECT_EQ(r.exitCode, 3) << mode.join(u' ').toStdString();
         EXPECT_TRUE(r.err.contains("standard output")) << r.err.toStdString();
@@ -671,21 +706,27 @@ TEST_F(RenderCli, SvgIsWellFormedWhateverThePathAndTheTexts)
     const QString folder = path(QStringLiteral("A&B<\"商店'>"));
     ASSERT_TRUE(QDir().mkpath(folder));
     sheet::TagSheet s(sheet::SheetFormat::large);
-    s.record(1) = {QStringLiteral("4901234567894"), QStringLiteral("<b>&amp;</b>"), QStringLiteral("品\x01名\x1f]]>"),
-                   QString(), QStringLiteral("\"1L\""), QStringLiteral("ロ\tト"), 980};
+    s.record(1) = {QStringLiteral("4901234567894"),
+                   QStringLiteral("<b>&amp;</b>"),
+                   QStringLiteral("品\x01名\x1f]]>"),
+                   QString(),
+                   QStringLiteral("\"1L\""),
+                   QStringLiteral("ロ\tト"),
+                   980};
     s.record(2).productName = QStringLiteral("</svg><x>");
     const QString sheetPath = folder + QStringLiteral("/s.csv");
     ASSERT_TRUE(files::writeSheetFile(s, sheetPath).ok);
     for (const bool several : {false, true}) {
         const QString svg = folder + QStringLiteral("/page.svg");
-        QStringList args{sheetPath};
+        QStringList args {sheetPath};
         if (several) {
             args << sheetPath;
         }
         const ProcessResult r = render(args << QStringLiteral("-o") << svg);
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-        const QStringList pages = several ? QStringList{folder + QStringLiteral("/page-001.svg"), folder + QStringLiteral("/page-002.svg")}
-                                          : QStringList{svg};
+        const QStringList pages = several
+            ? QStringList {folder + QStringLiteral("/page-001.svg"), folder + QStringLiteral("/page-002.svg")}
+            : QStringList {svg};
         for (const QString& page : pages) {
             const QByteArray xml = fileBytes(page);
             QString problem;
@@ -711,8 +752,8 @@ TEST_F(RenderCli, ResolutionIsBoundedWithTheLimitNamed)
         {"big.pdf", "23", 1, "from 24 to 2400"},
     };
     for (const auto& row : rows) {
-        const ProcessResult r = render({sheetPath, QStringLiteral("--dpi"), QLatin1String(row.dpi), QStringLiteral("-o"),
-                                        path(QLatin1String(row.output))});
+        const ProcessResult r = render({sheetPath, QStringLiteral("--dpi"), QLatin1String(row.dpi),
+                                        QStringLiteral("-o"), path(QLatin1String(row.output))});
         EXPECT_EQ(r.exitCode, row.exitCode) << row.output << " " << row.dpi << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(row.said)) << r.err.toStdString();
     }
@@ -721,8 +762,13 @@ TEST_F(RenderCli, ResolutionIsBoundedWithTheLimitNamed)
 TEST_F(RenderCli, ListFieldsKeepEveryRecordOnOneRow)
 {
     sheet::TagSheet s(sheet::SheetFormat::large);
-    s.record(2) = {QStringLiteral("1\t2"), QStringLiteral("a\nb"), QStringLiteral("c\\d"), QString(),
-                   QStringLiteral("e\r\nf"), QStringLiteral("\\t"), 5};
+    s.record(2) = {QStringLiteral("1\t2"),
+                   QStringLiteral("a\nb"),
+                   QStringLiteral("c\\d"),
+                   QString(),
+                   QStringLiteral("e\r\nf"),
+                   QStringLiteral("\\t"),
+                   5};
     const QString sheetPath = save(s, QStringLiteral("s.csv"));
     const ProcessResult r = render({sheetPath, QStringLiteral("--list")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -760,8 +806,9 @@ TEST_F(RenderCli, HugeTextsAreCutToWhatThePageCanShow)
 TEST_F(RenderCli, ASuccessfulRunWithoutARuntimeFolderSaysNothingOnStandardError)
 {
     const QString sheetPath = save(sheet::TagSheet(sheet::SheetFormat::large), QStringLiteral("s.csv"));
-    for (const QStringList& args : {QStringList{QStringLiteral("--ops")}, QStringList{QStringLiteral("-o"), path(QStringLiteral("p.pdf"))}}) {
-        const ProcessResult r = runProgram(kRenderer, QStringList{sheetPath} << args, 60000, [](QProcess& p) {
+    for (const QStringList& args :
+         {QStringList {QStringLiteral("--ops")}, QStringList {QStringLiteral("-o"), path(QStringLiteral("p.pdf"))}}) {
+        const ProcessResult r = runProgram(kRenderer, QStringList {sheetPath} << args, 60000, [](QProcess& p) {
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
             p.setProcessEnvironment(env);
@@ -805,7 +852,8 @@ TEST_F(RenderCli, AnOutputNeverReplacesASheetItIsMadeFrom)
     const QStringList cases[] = {
         {sheetPath, QStringLiteral("--ops"), QStringLiteral("-o"), sheetPath},
         {other, sheetPath, QStringLiteral("--list"), QStringLiteral("-o"), sheetPath},
-        {sheetPath, QStringLiteral("--list"), QStringLiteral("--json"), QStringLiteral("-o"), path(QStringLiteral("link.csv"))},
+        {sheetPath, QStringLiteral("--list"), QStringLiteral("--json"), QStringLiteral("-o"),
+         path(QStringLiteral("link.csv"))},
         {sheetPath, QStringLiteral("--ops"), QStringLiteral("-o"), dir.path() + QStringLiteral("/./s.csv")},
     };
     for (const QStringList& args : cases) {

@@ -15,11 +15,11 @@ using draw::Unit;
 namespace {
 
 // Module strings of two symbols as the standard draws them, quiet zones included.
-const QString kEan8Of12345670 = QStringLiteral(
-    "0000000002020011001001001101111010100011030301001110101000010001001110010404000000000");
-const QString kEan13Of4901234567894 = QStringLiteral(
-    "00000000020200010110100111001100100100110100001001110103030100111010100001000100100100011101"
-    "001011100404000000000");
+const QString kEan8Of12345670
+    = QStringLiteral("0000000002020011001001001101111010100011030301001110101000010001001110010404000000000");
+const QString kEan13Of4901234567894
+    = QStringLiteral("00000000020200010110100111001100100100110100001001110103030100111010100001000100100100011101"
+                     "001011100404000000000");
 
 // The fills that paint `modules` module by module from `leftPx`, each `widthPx` wide.
 std::vector<DrawOp> expectedPixelFills(const QString& modules, int leftPx, int topPx, int widthPx, int rowsPx)
@@ -78,15 +78,15 @@ TEST(normalizeJan, DataDigitsCheckDigitAndResultByLength)
 TEST(normalizeJan, ANonDigitWhereADigitIsReadIsNotANumber)
 {
     const char16_t* codes[] = {
-        u"12a",                 // short EAN-8 data
-        u" 1234567",            // eight characters: the data part
-        u"1234567X",            // eight characters: the supplied check digit
-        u"4901234567-89",       // thirteen characters: the data part
-        u"490123456789X",       // thirteen characters: the supplied check digit
-        u"4901234567８9",       // a full-width digit is not a digit
+        u"12a",            // short EAN-8 data
+        u" 1234567",       // eight characters: the data part
+        u"1234567X",       // eight characters: the supplied check digit
+        u"4901234567-89",  // thirteen characters: the data part
+        u"490123456789X",  // thirteen characters: the supplied check digit
+        u"4901234567８9",  // a full-width digit is not a digit
         u"490123456789０",
-        u"12345678901 ",        // twelve characters, trailing blank
-        u"4901234５67894ZZ",    // beyond 13 characters only the first twelve count
+        u"12345678901 ",      // twelve characters, trailing blank
+        u"4901234５67894ZZ",  // beyond 13 characters only the first twelve count
     };
     for (const char16_t* c : codes) {
         const QString original = QString::fromUtf16(c);
@@ -158,7 +158,8 @@ TEST(JanEncoding, ModuleStringRefusesWhatIsNotAFullNumber)
     }
     // Characters just outside '0'..'9', and full-width digits, are not digits either.
     for (const char16_t* text : {u"1234567/", u"1234567:", u"４９０１２３４５６７８９４", u"49012345678９4"}) {
-        EXPECT_TRUE(barcode::janModuleString(QString::fromUtf16(text)).isEmpty()) << QString::fromUtf16(text).toStdString();
+        EXPECT_TRUE(barcode::janModuleString(QString::fromUtf16(text)).isEmpty())
+            << QString::fromUtf16(text).toStdString();
     }
 }
 
@@ -201,9 +202,8 @@ TEST(JanEncoding, hexToParityLetters)
         const char* hex;
         const char* letters;
     } rows[] = {
-        {"1", "OOOE"},  {"B", "EOEE"},  {"F", "EEEE"},         {"C", "EEOO"},     {"c", "EEOO"},
-        {"0", "OOOO"},  {"G", "OOOO"},  {"-", "OOOO"},         {"0B", "OOOOEOEE"}, {"a9", "EOEOEOOE"},
-        {"", ""},
+        {"1", "OOOE"}, {"B", "EOEE"}, {"F", "EEEE"},      {"C", "EEOO"},      {"c", "EEOO"}, {"0", "OOOO"},
+        {"G", "OOOO"}, {"-", "OOOO"}, {"0B", "OOOOEOEE"}, {"a9", "EOEOEOOE"}, {"", ""},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(barcode::hexToParityLetters(QString::fromLatin1(row.hex)), QString::fromLatin1(row.letters))
@@ -214,8 +214,8 @@ TEST(JanEncoding, hexToParityLetters)
 TEST(JanEncoding, ParityLettersOfEveryLeadingDigit)
 {
     // The EAN-13 parity table of the standard, set A written O and set B written E.
-    const char* table[10] = {"OOOOOO", "OOEOEE", "OOEEOE", "OOEEEO", "OEOOEE",
-                             "OEEOOE", "OEEEOO", "OEOEOE", "OEOEEO", "OEEOEO"};
+    const char* table[10]
+        = {"OOOOOO", "OOEOEE", "OOEEOE", "OOEEEO", "OEOOEE", "OEEOOE", "OEEEOO", "OEOEOE", "OEOEEO", "OEEOEO"};
     for (qint16 d = 0; d <= 9; ++d) {
         EXPECT_EQ(barcode::janParityLetters(d), QString::fromLatin1(table[d])) << d;
     }
@@ -226,12 +226,14 @@ TEST(drawJanBarcode, PrinterAreaGivesWholePixelModulesFromTheLeftEdge)
     RecordingSurface surface(2.4, 2.4);  // 600 dpi
     surface.setUnit(Unit::millimetres);
     // 35 x 7 mm at (12.3, 45.6): px = Int(290.5875), py = Int(1077.3), 826 px wide, ph = 165.
-    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("4901234567894"), 12.3, 45.6, 47.3, 52.6), barcode::JanResult::ok);
+    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("4901234567894"), 12.3, 45.6, 47.3, 52.6),
+              barcode::JanResult::ok);
     EXPECT_EQ(surface.ops(), expectedPixelFills(kEan13Of4901234567894, 290, 1077, 7, 166));
     EXPECT_EQ(surface.unit(), Unit::millimetres);
 
     surface.clearOps();
-    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("12345670"), 12.3, 45.6, 47.3, 52.6), barcode::JanResult::ok);
+    EXPECT_EQ(barcode::drawJanBarcode(surface, QStringLiteral("12345670"), 12.3, 45.6, 47.3, 52.6),
+              barcode::JanResult::ok);
     EXPECT_EQ(surface.ops(), expectedPixelFills(kEan8Of12345670, 290, 1077, 9, 166));
     EXPECT_EQ(surface.unit(), Unit::millimetres);
 }
@@ -274,7 +276,8 @@ TEST(drawJanBarcode, NarrowAreaIsDrawnInMillimetresInHundredthSteps)
     };
     for (const auto& row : rows) {
         surface.clearOps();
-        EXPECT_EQ(barcode::drawJanBarcode(surface, QString::fromLatin1(row.code), 5, 8, 25, 13), barcode::JanResult::ok);
+        EXPECT_EQ(barcode::drawJanBarcode(surface, QString::fromLatin1(row.code), 5, 8, 25, 13),
+                  barcode::JanResult::ok);
         const auto& ops = surface.ops();
         ASSERT_EQ(ops.size(), size_t(row.modules.size())) << row.code;
         for (size_t k = 0; k < ops.size(); ++k) {
@@ -302,7 +305,8 @@ TEST(drawJanBarcode, CheckDigitIsComputedOrMustMatch)
     RecordingSurface without(2.4, 2.4);
     withCheck.setUnit(Unit::millimetres);
     without.setUnit(Unit::millimetres);
-    EXPECT_EQ(barcode::drawJanBarcode(withCheck, QStringLiteral("4901234567894"), 5, 5, 40, 12), barcode::JanResult::ok);
+    EXPECT_EQ(barcode::drawJanBarcode(withCheck, QStringLiteral("4901234567894"), 5, 5, 40, 12),
+              barcode::JanResult::ok);
     EXPECT_EQ(barcode::drawJanBarcode(without, QStringLiteral("490123456789"), 5, 5, 40, 12), barcode::JanResult::ok);
     EXPECT_EQ(without.ops(), withCheck.ops());
 
@@ -321,10 +325,8 @@ TEST(drawJanBarcode, CodesWithoutANumberDrawNothing)
         const char16_t* code;
         barcode::JanResult result;
     } rows[] = {
-        {u"4901234567890", barcode::JanResult::wrongCheckDigit},
-        {u"12345678", barcode::JanResult::wrongCheckDigit},
-        {u"49012345678a4", barcode::JanResult::notANumber},
-        {u"1234567X", barcode::JanResult::notANumber},
+        {u"4901234567890", barcode::JanResult::wrongCheckDigit}, {u"12345678", barcode::JanResult::wrongCheckDigit},
+        {u"49012345678a4", barcode::JanResult::notANumber},      {u"1234567X", barcode::JanResult::notANumber},
         {u"ＡＢＣＤＥＦＧＨ", barcode::JanResult::notANumber},
     };
     for (const auto& row : rows) {
@@ -359,7 +361,8 @@ TEST(drawJanQuietZones, RepaintsExactlyTheLightModulesOutsideTheBars)
         ASSERT_EQ(barcode::drawJanBarcode(symbol, code, 12.3, 45.6, row.x2, 52.6), barcode::JanResult::ok);
         ASSERT_EQ(barcode::drawJanQuietZones(zones, code, 12.3, 45.6, row.x2, 52.6), barcode::JanResult::ok);
         const auto leading = size_t(row.modules.indexOf(QRegularExpression(QStringLiteral("[^0]"))));
-        const auto trailing = size_t(row.modules.size() - 1 - row.modules.lastIndexOf(QRegularExpression(QStringLiteral("[^0]"))));
+        const auto trailing
+            = size_t(row.modules.size() - 1 - row.modules.lastIndexOf(QRegularExpression(QStringLiteral("[^0]"))));
         std::vector<DrawOp> expected(symbol.ops().begin(), symbol.ops().begin() + qsizetype(leading));
         expected.insert(expected.end(), symbol.ops().end() - qsizetype(trailing), symbol.ops().end());
         EXPECT_EQ(zones.ops(), expected);
@@ -372,7 +375,9 @@ TEST(drawJanQuietZones, RepaintsExactlyTheLightModulesOutsideTheBars)
     }
 
     RecordingSurface refused(2.4, 2.4);
-    EXPECT_EQ(barcode::drawJanQuietZones(refused, QStringLiteral("4901234567890"), 5, 5, 40, 12), barcode::JanResult::wrongCheckDigit);
-    EXPECT_EQ(barcode::drawJanQuietZones(refused, QStringLiteral("1234567X"), 5, 5, 40, 12), barcode::JanResult::notANumber);
+    EXPECT_EQ(barcode::drawJanQuietZones(refused, QStringLiteral("4901234567890"), 5, 5, 40, 12),
+              barcode::JanResult::wrongCheckDigit);
+    EXPECT_EQ(barcode::drawJanQuietZones(refused, QStringLiteral("1234567X"), 5, 5, 40, 12),
+              barcode::JanResult::notANumber);
     EXPECT_TRUE(refused.ops().empty());
 }

@@ -17,15 +17,12 @@ namespace {
 // A printer's own error along both axes: a device point r lands on the paper at offset + scale * r.
 struct PrinterError {
     double offsetXMm, scaleX, offsetYMm, scaleY;
-    PointMm onPaper(PointMm device) const
-    {
-        return {offsetXMm + scaleX * device.x, offsetYMm + scaleY * device.y};
-    }
+    PointMm onPaper(PointMm device) const { return {offsetXMm + scaleX * device.x, offsetYMm + scaleY * device.y}; }
 };
 
-constexpr PointMm kMarkA{15, 15};
-constexpr PointMm kMarkB{195, 282};
-constexpr Calibration kNone{};
+constexpr PointMm kMarkA {15, 15};
+constexpr PointMm kMarkB {195, 282};
+constexpr Calibration kNone {};
 
 struct FromMarksRow {
     const char* name;
@@ -52,8 +49,8 @@ TEST(CalibrationFromMarks, PutsThePageWhereItIsDrawn)
 {
     for (const FromMarksRow& row : kFromMarks) {
         SCOPED_TRACE(row.name);
-        const MarkMeasurement a{kMarkA, row.printer.onPaper(row.printedWith.apply(kMarkA))};
-        const MarkMeasurement b{kMarkB, row.printer.onPaper(row.printedWith.apply(kMarkB))};
+        const MarkMeasurement a {kMarkA, row.printer.onPaper(row.printedWith.apply(kMarkA))};
+        const MarkMeasurement b {kMarkB, row.printer.onPaper(row.printedWith.apply(kMarkB))};
         const calibration::CalibrationResult result = calibration::calibrationFromMarks(row.printedWith, a, b);
         ASSERT_TRUE(result.calibration.has_value()) << result.problem.toStdString();
         EXPECT_TRUE(result.problem.isEmpty());
@@ -64,7 +61,7 @@ TEST(CalibrationFromMarks, PutsThePageWhereItIsDrawn)
         EXPECT_DOUBLE_EQ(c.scaleYPercent, row.expected.scaleYPercent);
         // Printed with it, points all over the page land where they are drawn (the rounding of
         // the kept values leaves a few hundredths at the far corner).
-        for (const PointMm p : {PointMm{0, 0}, kMarkA, PointMm{105, 148.5}, kMarkB, PointMm{210, 297}}) {
+        for (const PointMm p : {PointMm {0, 0}, kMarkA, PointMm {105, 148.5}, kMarkB, PointMm {210, 297}}) {
             const PointMm landed = row.printer.onPaper(c.apply(p));
             EXPECT_NEAR(landed.x, p.x, 0.05) << "x of (" << p.x << ", " << p.y << ")";
             EXPECT_NEAR(landed.y, p.y, 0.05) << "y of (" << p.x << ", " << p.y << ")";
@@ -95,8 +92,8 @@ TEST(CalibrationFromMarks, RefusesMeasurementsThatMakeNoSense)
 {
     for (const RefusedRow& row : kRefused) {
         SCOPED_TRACE(row.name);
-        const calibration::CalibrationResult result =
-            calibration::calibrationFromMarks(kNone, {kMarkA, row.measuredA}, {kMarkB, row.measuredB});
+        const calibration::CalibrationResult result
+            = calibration::calibrationFromMarks(kNone, {kMarkA, row.measuredA}, {kMarkB, row.measuredB});
         EXPECT_FALSE(result.calibration.has_value());
         EXPECT_TRUE(result.problem.contains(QString::fromUtf8(row.problemWord))) << result.problem.toStdString();
         EXPECT_TRUE(result.problem.contains(QString::fromUtf8(row.quoted))) << result.problem.toStdString();
@@ -105,8 +102,8 @@ TEST(CalibrationFromMarks, RefusesMeasurementsThatMakeNoSense)
 
 TEST(CalibrationFromMarks, NeedsMarksApartOnBothAxes)
 {
-    const calibration::CalibrationResult result =
-        calibration::calibrationFromMarks(kNone, {{15, 15}, {15, 15}}, {{195, 40}, {195, 40}});
+    const calibration::CalibrationResult result
+        = calibration::calibrationFromMarks(kNone, {{15, 15}, {15, 15}}, {{195, 40}, {195, 40}});
     EXPECT_FALSE(result.calibration.has_value());
     EXPECT_FALSE(result.problem.isEmpty());
 }
@@ -120,15 +117,9 @@ TEST(Calibration, Bounds)
 {
     const double inf = std::numeric_limits<double>::infinity();
     const BoundsRow rows[] = {
-        {{0, 0, 100, 100}, true},
-        {{20, -20, 90, 110}, true},
-        {{-20, 20, 110, 90}, true},
-        {{20.01, 0, 100, 100}, false},
-        {{0, -20.01, 100, 100}, false},
-        {{0, 0, 89.99, 100}, false},
-        {{0, 0, 100, 110.01}, false},
-        {{std::nan(""), 0, 100, 100}, false},
-        {{0, 0, inf, 100}, false},
+        {{0, 0, 100, 100}, true},      {{20, -20, 90, 110}, true},           {{-20, 20, 110, 90}, true},
+        {{20.01, 0, 100, 100}, false}, {{0, -20.01, 100, 100}, false},       {{0, 0, 89.99, 100}, false},
+        {{0, 0, 100, 110.01}, false},  {{std::nan(""), 0, 100, 100}, false}, {{0, 0, inf, 100}, false},
         {{0, 0, 100, 0}, false},
     };
     for (const BoundsRow& row : rows) {
@@ -155,8 +146,8 @@ TEST(Calibration, AppliesScaleAboutThePaperCornerThenOffset)
         EXPECT_DOUBLE_EQ(device.x, row.device.x);
         EXPECT_DOUBLE_EQ(device.y, row.device.y);
     }
-    EXPECT_TRUE(Calibration{}.isIdentity());
-    EXPECT_FALSE((Calibration{0, 0, 100, 100.01}).isIdentity());
+    EXPECT_TRUE(Calibration {}.isIdentity());
+    EXPECT_FALSE((Calibration {0, 0, 100, 100.01}).isIdentity());
 }
 
 TEST(Calibration, ParsesAndFormatsTheCommandLineForm)

@@ -24,7 +24,7 @@ TEST(NaturalOrder, NumbersInLocationsCompareAsNumbers)
 {
     const OrderRow rows[] = {
         {"A-2", "A-10"}, {"A-9", "A-10"}, {"A-10", "B-1"}, {"Ａ－２", "A-10"}, {"a-3", "A-4"},
-        {"2", "10"},     {"07", "8"},     {"A", "A-1"},    {"B-99", ""},      {"棚1", "棚12"},
+        {"2", "10"},     {"07", "8"},     {"A", "A-1"},    {"B-99", ""},       {"棚1", "棚12"},
     };
     for (const OrderRow& row : rows) {
         const QString a = QString::fromUtf8(row.before);
@@ -49,18 +49,18 @@ productlist::ProductList listOf(const QStringList& titles, const std::vector<QSt
 
 TEST(IncomingList, KeyedByJanElseByTheListsProductCode)
 {
-    const productlist::ProductList list =
-        listOf({QStringLiteral("JAN"), QStringLiteral("品番"), QStringLiteral("商品名"), QStringLiteral("売価"), QStringLiteral("売場"),
-                QStringLiteral("枚数")},
-               {{QStringLiteral("4901234567894"), QStringLiteral("X1"), QStringLiteral("牛乳"), QStringLiteral("198"),
-                 QStringLiteral("B-3"), QStringLiteral("2枚")},
-                {QString(), QStringLiteral("Ｙ２"), QStringLiteral("りんご"), QStringLiteral("98")},
-                {QString(), QString(), QStringLiteral("名無し"), QStringLiteral("50")},
-                {QString(), QStringLiteral("Y2"), QStringLiteral("みかん"), QStringLiteral("80")}});
+    const productlist::ProductList list
+        = listOf({QStringLiteral("JAN"), QStringLiteral("品番"), QStringLiteral("商品名"), QStringLiteral("売価"),
+                  QStringLiteral("売場"), QStringLiteral("枚数")},
+                 {{QStringLiteral("4901234567894"), QStringLiteral("X1"), QStringLiteral("牛乳"), QStringLiteral("198"),
+                   QStringLiteral("B-3"), QStringLiteral("2枚")},
+                  {QString(), QStringLiteral("Ｙ２"), QStringLiteral("りんご"), QStringLiteral("98")},
+                  {QString(), QString(), QStringLiteral("名無し"), QStringLiteral("50")},
+                  {QString(), QStringLiteral("Y2"), QStringLiteral("みかん"), QStringLiteral("80")}});
     const auto automatic = productlist::mapColumns(list.columnTitles, sheet::SheetFormat::large);
     const auto cleaned = productlist::cleanRows(list.rows, automatic.mapping, sheet::SheetFormat::large, {});
-    const catalogue::IncomingList in =
-        catalogue::incomingProducts(list, cleaned, nullptr, catalogue::catalogueColumnsOf(list.columnTitles, automatic.mapping));
+    const catalogue::IncomingList in = catalogue::incomingProducts(
+        list, cleaned, nullptr, catalogue::catalogueColumnsOf(list.columnTitles, automatic.mapping));
     ASSERT_EQ(in.products.size(), 2u);
     EXPECT_EQ(in.products[0].code, QStringLiteral("4901234567894"));
     EXPECT_EQ(in.products[0].shelf, QStringLiteral("B-3"));
@@ -86,8 +86,8 @@ TEST(Schema, MigrationKeepsACopyOfTheFileItChanges)
         QSqlQuery query(db);
         ASSERT_TRUE(query.exec(QStringLiteral("DROP TABLE remembered_layouts")));
         ASSERT_TRUE(query.exec(QStringLiteral("UPDATE schema_version SET version = 1")));
-        ASSERT_TRUE(query.exec(QStringLiteral(
-            "INSERT INTO products VALUES (1, 'K', '', '', 'n', '', '', '', 1, 1, 10, 1, '', 1, 1, '2026-01-01', '2026-01-01', 1, NULL, '')")));
+        ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO products VALUES (1, 'K', '', '', 'n', '', '', '', 1, 1, 10, "
+                                              "1, '', 1, 1, '2026-01-01', '2026-01-01', 1, NULL, '')")));
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("old"));
@@ -98,8 +98,10 @@ TEST(Schema, MigrationKeepsACopyOfTheFileItChanges)
     ASSERT_TRUE(opened) << outcome.message.toStdString();
     EXPECT_EQ(opened->schemaVersion(), catalogue::database::kSchemaVersion);
     EXPECT_TRUE(opened->product(QStringLiteral("K")).has_value());
-    ASSERT_TRUE(opened->rememberLayout(QStringLiteral("JAN|商品名|売価"), QStringLiteral("{\"tax\":\"excludes\"}")).ok());
-    EXPECT_EQ(opened->rememberedLayout(QStringLiteral("JAN|商品名|売価")).value_or(QString()), QStringLiteral("{\"tax\":\"excludes\"}"));
+    ASSERT_TRUE(
+        opened->rememberLayout(QStringLiteral("JAN|商品名|売価"), QStringLiteral("{\"tax\":\"excludes\"}")).ok());
+    EXPECT_EQ(opened->rememberedLayout(QStringLiteral("JAN|商品名|売価")).value_or(QString()),
+              QStringLiteral("{\"tax\":\"excludes\"}"));
     // The copy is the version-1 file, which opens as it was.
     ASSERT_TRUE(QFileInfo::exists(path + QStringLiteral(".v1-backup")));
     QSqlDatabase copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("copy"));

@@ -22,9 +22,20 @@ struct SheetRow {
 };
 
 const SheetRow kSheets[] = {
-    {&sheet::SheetFormat::large, 24, 10 + 2 * 60, 15 + 7 * 30, "大きい棚札", {-1.65, -2, 100, 99.5},
+    {&sheet::SheetFormat::large,
+     24,
+     10 + 2 * 60,
+     15 + 7 * 30,
+     "大きい棚札",
+     {-1.65, -2, 100, 99.5},
      "この用紙を印刷した調整：左に 1.65 mm・上に 2 mm 動かす、大きさ 横 100 %・縦 99.5 %（-1.65,-2,100,99.5）"},
-    {&sheet::SheetFormat::small, 40, 28 + 4 * 32, 15 + 7 * 32, "小さい棚札", {}, "この用紙を印刷した調整：調整なし（0,0,100,100）"},
+    {&sheet::SheetFormat::small,
+     40,
+     28 + 4 * 32,
+     15 + 7 * 32,
+     "小さい棚札",
+     {},
+     "この用紙を印刷した調整：調整なし（0,0,100,100）"},
 };
 
 TEST(CalibrationSheet, DrawsTheCellFramesAndTwoLabelledCrosses)
@@ -51,12 +62,11 @@ TEST(CalibrationSheet, DrawsTheCellFramesAndTwoLabelledCrosses)
             int across = 0;
             int upright = 0;
             for (const DrawOp& op : ops) {
-                if (op.kind != DrawOp::Kind::fill || op.colour != draw::kBlack
-                    || op.unit != draw::Unit::millimetres) {
+                if (op.kind != DrawOp::Kind::fill || op.colour != draw::kBlack || op.unit != draw::Unit::millimetres) {
                     continue;
                 }
                 const bool centred = std::abs(op.x + op.w / 2 - mark.centre.x) < 1e-9
-                                     && std::abs(op.y + op.h / 2 - mark.centre.y) < 1e-9;
+                    && std::abs(op.y + op.h / 2 - mark.centre.y) < 1e-9;
                 across += centred && op.w > op.h;
                 upright += centred && op.h > op.w;
             }
@@ -82,8 +92,8 @@ TEST(CalibrationSheet, DrawsTheCellFramesAndTwoLabelledCrosses)
 TEST(CalibrationSheet, MarksSitFifteenMillimetresInFromTheA4Edges)
 {
     const auto& marks = draw::calibrationMarks();
-    EXPECT_EQ(marks[0].centre, (calibration::PointMm{15, 15}));
-    EXPECT_EQ(marks[1].centre, (calibration::PointMm{210 - 15, 297 - 15}));
+    EXPECT_EQ(marks[0].centre, (calibration::PointMm {15, 15}));
+    EXPECT_EQ(marks[1].centre, (calibration::PointMm {210 - 15, 297 - 15}));
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ DrawOp textOp(const std::vector<DrawOp>& ops, const QString& text)
         }
     }
     EXPECT_EQ(found.size(), 1u) << "text \"" << text.toStdString() << "\"";
-    return found.empty() ? DrawOp{} : found.front();
+    return found.empty() ? DrawOp {} : found.front();
 }
 
 bool hasText(const std::vector<DrawOp>& ops, const QString& text)
@@ -62,8 +62,13 @@ TagSheet sheetWithTag(const SheetFormat& format, int slot, sheet::TagRecord reco
 
 sheet::TagRecord tag(qint32 price, const QString& jan = QString())
 {
-    return {jan, QStringLiteral("メーカー"), QStringLiteral("品名"), QStringLiteral("二行目"), QStringLiteral("500ml"),
-            QStringLiteral("6本"), price};
+    return {jan,
+            QStringLiteral("メーカー"),
+            QStringLiteral("品名"),
+            QStringLiteral("二行目"),
+            QStringLiteral("500ml"),
+            QStringLiteral("6本"),
+            price};
 }
 
 }  // namespace
@@ -90,14 +95,14 @@ TEST(drawTagSheet, EmptySheetInPreviewIsTheGreyGridNumbersAndHeader)
             EXPECT_EQ(number.text, QString::number(t).rightJustified(2, u' '));
             EXPECT_EQ(number.x, o.xMm + (format->isLarge() ? 56 : 26));
             EXPECT_EQ(number.y, o.yMm + 16);
-            EXPECT_EQ(number.font, (draw::FontSpec{QStringLiteral("ＭＳ 明朝"), 10, false, false, false}));
+            EXPECT_EQ(number.font, (draw::FontSpec {QStringLiteral("ＭＳ 明朝"), 10, false, false, false}));
             EXPECT_EQ(number.colour, kGrey);
         }
         const DrawOp& header = ops.back();
         EXPECT_EQ(header.text, QStringLiteral("FileName  無題"));
         EXPECT_EQ(header.x, 10);
         EXPECT_EQ(header.y, 5);
-        EXPECT_EQ(header.font, (draw::FontSpec{QStringLiteral("ＭＳ 明朝"), 16, false, false, false}));
+        EXPECT_EQ(header.font, (draw::FontSpec {QStringLiteral("ＭＳ 明朝"), 16, false, false, false}));
         EXPECT_EQ(header.colour, draw::kBlack);
 
         // On paper only the header is printed.
@@ -151,14 +156,14 @@ TEST(drawTagSheet, LargePriceBands)
                 EXPECT_EQ(op.text, row.text);
                 EXPECT_EQ(op.x, 70 + row.x);
                 EXPECT_EQ(op.y, 45 + 16);
-                EXPECT_EQ(op.font, (draw::FontSpec{QStringLiteral("ＭＳ 明朝"), 36, false, false, false}));
+                EXPECT_EQ(op.font, (draw::FontSpec {QStringLiteral("ＭＳ 明朝"), 36, false, false, false}));
             }
         }
         EXPECT_EQ(priceTexts, row.text.isEmpty() ? 0 : 1);
         const DrawOp yen = textOp(ops, QStringLiteral("円"));
         EXPECT_EQ(yen.x, 70 + row.yenX);
         EXPECT_EQ(yen.y, 45 + 23);
-        EXPECT_EQ(yen.font, (draw::FontSpec{QStringLiteral("ＭＳ 明朝"), 12, false, false, false}));
+        EXPECT_EQ(yen.font, (draw::FontSpec {QStringLiteral("ＭＳ 明朝"), 12, false, false, false}));
         EXPECT_EQ(yen.colour, draw::kRed);
         const DrawOp spec = textOp(ops, QStringLiteral("500ml"));
         const DrawOp lot = textOp(ops, QStringLiteral("6本"));
@@ -166,7 +171,7 @@ TEST(drawTagSheet, LargePriceBands)
         EXPECT_EQ(spec.y, 45 + 21);
         EXPECT_EQ(lot.x, 70 + row.specX);
         EXPECT_EQ(lot.y, 45 + 25);
-        EXPECT_EQ(spec.font, (draw::FontSpec{QStringLiteral("ＭＳ 明朝"), 10, false, false, true}));
+        EXPECT_EQ(spec.font, (draw::FontSpec {QStringLiteral("ＭＳ 明朝"), 10, false, false, true}));
         EXPECT_EQ(spec.colour, draw::kBlue);
     }
 }
@@ -233,7 +238,7 @@ TEST(drawTagSheet, LargeFrameWithAndWithoutBorder)
     TagSheet sheet = sheetWithTag(SheetFormat::large, 1, tag(100));
     auto ops = drawnOps(sheet, sheet::OutputMode::printer);
     ASSERT_GE(ops.size(), 2u);
-    EXPECT_EQ(ops[1], (DrawOp{DrawOp::Kind::outline, Unit::millimetres, 10, 15, 60, 30, {}, {}, draw::kRed, 1}));
+    EXPECT_EQ(ops[1], (DrawOp {DrawOp::Kind::outline, Unit::millimetres, 10, 15, 60, 30, {}, {}, draw::kRed, 1}));
     EXPECT_TRUE(textOp(ops, QStringLiteral("品名")).font.underline);
 
     sheet.bordered = true;
@@ -352,14 +357,14 @@ TEST(drawTagSheet, CodeLengthDecidesPlaceholderOrSlogan)
             EXPECT_EQ(code.font.sizePt, 9);
         }
         if (row.lines == 21) {
-            EXPECT_EQ(lines[0], (DrawOp{DrawOp::Kind::line, Unit::millimetres, 40, 17, 0, 6, {}, {}, 0, 1}));
+            EXPECT_EQ(lines[0], (DrawOp {DrawOp::Kind::line, Unit::millimetres, 40, 17, 0, 6, {}, {}, 0, 1}));
             EXPECT_EQ(lines[1].width, 3);
             EXPECT_EQ(lines[1].h, 5.5);
             EXPECT_EQ(lines[2].width, 2);
             EXPECT_EQ(lines[2].h, 5.8);
             EXPECT_EQ(lines[20].x, 10 + 55);
         } else if (row.lines == 20) {
-            EXPECT_EQ(lines[0], (DrawOp{DrawOp::Kind::line, Unit::millimetres, 31, 18.5, 0, 5.3, {}, {}, 0, 3}));
+            EXPECT_EQ(lines[0], (DrawOp {DrawOp::Kind::line, Unit::millimetres, 31, 18.5, 0, 5.3, {}, {}, 0, 3}));
             EXPECT_EQ(lines[19].x, 28 + 27);
             EXPECT_EQ(lines[19].width, 2);
         }
@@ -383,8 +388,8 @@ TEST(drawTagSheet, PenWidthIsBackToOneAfterAPlaceholder)
 TEST(drawTagSheet, PreviewShowsTheTagNumberOnTopOfEachDrawnTag)
 {
     const auto large = drawnOps(sheetWithTag(SheetFormat::large, 24, tag(100)), sheet::OutputMode::preview);
-    const auto numbers = std::count_if(large.begin(), large.end(),
-                                       [](const DrawOp& op) { return op.text == QStringLiteral("24"); });
+    const auto numbers
+        = std::count_if(large.begin(), large.end(), [](const DrawOp& op) { return op.text == QStringLiteral("24"); });
     EXPECT_EQ(numbers, 2);
     EXPECT_EQ(large.back().text, QStringLiteral("6本"));  // lot is the last text of a large tag
     const auto small = drawnOps(sheetWithTag(SheetFormat::small, 7, tag(100)), sheet::OutputMode::preview);
@@ -433,8 +438,9 @@ TEST(drawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
     zones.setUnit(Unit::millimetres);
     for (int t : {1, 2}) {
         const sheet::CellOrigin o = sheet.cellOrigin(t);
-        ASSERT_EQ(barcode::drawJanQuietZones(zones, sheet.record(t).jan, o.xMm + 0.5, o.yMm + 3.5, o.xMm + 35, o.yMm + 9),
-                  barcode::JanResult::ok);
+        ASSERT_EQ(
+            barcode::drawJanQuietZones(zones, sheet.record(t).jan, o.xMm + 0.5, o.yMm + 3.5, o.xMm + 35, o.yMm + 9),
+            barcode::JanResult::ok);
     }
     // The zones come last, after every frame and text of the page.
     ASSERT_GT(printed.size(), zones.ops().size());

@@ -28,8 +28,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-using files::WriteOutcome;
 using files::writeFileCarefully;
+using files::WriteOutcome;
 using files::detail::realSystemCalls;
 using files::detail::systemCalls;
 
@@ -59,13 +59,12 @@ void writeAll(const QString& path, const QByteArray& bytes)
 // Every name in a folder, hidden ones included.
 QStringList entries(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 struct stat statOf(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     ::lstat(QFile::encodeName(path).constData(), &st);
     return st;
 }
@@ -128,7 +127,7 @@ constexpr int kCallKinds = 11;
 
 const char* callName(Call call)
 {
-    static const char* const names[kCallKinds] = {"open",  "write",  "pwrite",    "pread",  "ftruncate", "fsync",
+    static const char* const names[kCallKinds] = {"open",   "write",  "pwrite",    "pread",  "ftruncate", "fsync",
                                                   "fchown", "fchmod", "fsetxattr", "rename", "close"};
     return names[static_cast<int>(call)];
 }
@@ -146,7 +145,8 @@ public:
         renamed_ = false;
         failedAfterRename_ = false;
         auto& calls = systemCalls();
-        calls.open = [](const char* p, int f, mode_t m) { return hit(Call::open) ? -1 : realSystemCalls().open(p, f, m); };
+        calls.open
+            = [](const char* p, int f, mode_t m) { return hit(Call::open) ? -1 : realSystemCalls().open(p, f, m); };
         calls.write = [](int fd, const void* d, size_t n) -> ssize_t {
             return hit(Call::write) ? -1 : realSystemCalls().write(fd, d, n);
         };
@@ -156,9 +156,11 @@ public:
         calls.pread = [](int fd, void* d, size_t n, off_t o) -> ssize_t {
             return hit(Call::pread) ? -1 : realSystemCalls().pread(fd, d, n, o);
         };
-        calls.ftruncate = [](int fd, off_t n) { return hit(Call::ftruncate) ? -1 : realSystemCalls().ftruncate(fd, n); };
+        calls.ftruncate
+            = [](int fd, off_t n) { return hit(Call::ftruncate) ? -1 : realSystemCalls().ftruncate(fd, n); };
         calls.fsync = [](int fd) { return hit(Call::fsync) ? -1 : realSystemCalls().fsync(fd); };
-        calls.fchown = [](int fd, uid_t u, gid_t g) { return hit(Call::fchown) ? -1 : realSystemCalls().fchown(fd, u, g); };
+        calls.fchown
+            = [](int fd, uid_t u, gid_t g) { return hit(Call::fchown) ? -1 : realSystemCalls().fchown(fd, u, g); };
         calls.fchmod = [](int fd, mode_t m) { return hit(Call::fchmod) ? -1 : realSystemCalls().fchmod(fd, m); };
         calls.fsetxattr = [](int fd, const char* n, const void* v, size_t s, int f) {
             return hit(Call::fsetxattr) ? -1 : realSystemCalls().fsetxattr(fd, n, v, s, f);
@@ -197,7 +199,7 @@ private:
         return false;
     }
 
-    static inline std::array<int, kCallKinds> counts_{};
+    static inline std::array<int, kCallKinds> counts_ {};
     static inline Call failing_ = Call::open;
     static inline int failAt_ = -1;
     static inline int error_ = 0;
@@ -229,7 +231,8 @@ Prepared prepare(const SaveFolder& folder, Way way)
     }
     p.attribute = ::setxattr(native.constData(), "user.shop", "north", 5, 0) == 0;
     if (way == Way::inPlace) {
-        EXPECT_EQ(::link(native.constData(), QFile::encodeName(folder.file(QStringLiteral("other.csv"))).constData()), 0);
+        EXPECT_EQ(::link(native.constData(), QFile::encodeName(folder.file(QStringLiteral("other.csv"))).constData()),
+                  0);
     }
     p.names = entries(folder.work());
     const struct stat st = statOf(p.target);
@@ -247,12 +250,17 @@ struct FaultRow {
 
 // The errors each call is made to fail with. (EACCES on open is left out: a folder that forbids new
 // files is a reason to write in place, tested below.)
-const std::map<Call, std::vector<int>> kErrors{
-    {Call::open, {ENOSPC, EMFILE, EIO}},  {Call::write, {EIO, ENOSPC, EDQUOT, EFBIG, EINTR}},
-    {Call::pwrite, {EIO, ENOSPC}},        {Call::pread, {EIO}},
-    {Call::ftruncate, {EIO}},             {Call::fsync, {EIO, ENOSPC, EINTR}},
-    {Call::fchown, {EIO, EPERM}},         {Call::fchmod, {EPERM, EIO}},
-    {Call::fsetxattr, {ENOSPC, EIO}},     {Call::rename, {EIO, EBUSY}},
+const std::map<Call, std::vector<int>> kErrors {
+    {Call::open, {ENOSPC, EMFILE, EIO}},
+    {Call::write, {EIO, ENOSPC, EDQUOT, EFBIG, EINTR}},
+    {Call::pwrite, {EIO, ENOSPC}},
+    {Call::pread, {EIO}},
+    {Call::ftruncate, {EIO}},
+    {Call::fsync, {EIO, ENOSPC, EINTR}},
+    {Call::fchown, {EIO, EPERM}},
+    {Call::fchmod, {EPERM, EIO}},
+    {Call::fsetxattr, {ENOSPC, EIO}},
+    {Call::rename, {EIO, EBUSY}},
     {Call::close, {EIO, EDQUOT}},
 };
 
@@ -260,7 +268,7 @@ const std::map<Call, std::vector<int>> kErrors{
 std::vector<FaultRow> faultRows(Way way)
 {
     std::vector<FaultRow> rows;
-    std::array<int, kCallKinds> counts{};
+    std::array<int, kCallKinds> counts {};
     {
         SaveFolder folder;
         const Prepared p = prepare(folder, way);
@@ -292,9 +300,8 @@ TEST(CarefulWrite, EveryInjectedFaultIsReportedAndKeepsTheOldFile)
     std::map<std::string, int> tally;
     for (const Way way : {Way::rename, Way::inPlace}) {
         for (const FaultRow& row : faultRows(way)) {
-            const std::string what = std::string(way == Way::rename ? "rename" : "in place") + ", "
-                                   + callName(row.call) + " #" + std::to_string(row.at + 1) + " fails with "
-                                   + std::strerror(row.error);
+            const std::string what = std::string(way == Way::rename ? "rename" : "in place") + ", " + callName(row.call)
+                + " #" + std::to_string(row.at + 1) + " fails with " + std::strerror(row.error);
             SCOPED_TRACE(what);
             SaveFolder folder;
             const Prepared p = prepare(folder, way);
@@ -368,7 +375,7 @@ TEST(CarefulWrite, AFileSizeLimitFailsTheSaveAndKeepsTheOldFile)
         ASSERT_GE(child, 0);
         if (child == 0) {
             std::signal(SIGXFSZ, SIG_DFL);
-            rlimit limited{};
+            rlimit limited {};
             getrlimit(RLIMIT_FSIZE, &limited);
             limited.rlim_cur = 1024;
             setrlimit(RLIMIT_FSIZE, &limited);
@@ -404,7 +411,8 @@ public:
     std::string why() const { return std::strerror(error_); }
     bool makeReadOnly()
     {
-        return ::mount(nullptr, where_.constData(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
+        return ::mount(nullptr, where_.constData(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr)
+            == 0;
     }
 
 private:
@@ -438,8 +446,7 @@ TEST(CarefulWrite, AFullOrReadOnlyFileSystemFailsTheSaveAndKeepsTheOldFile)
         writeAll(folder.file(QStringLiteral("filler")), QByteArray(8 * 1024, 'x'));
         QFile filler(folder.file(QStringLiteral("filler")));
         ASSERT_TRUE(filler.open(QIODevice::Append));
-        while (filler.write(QByteArray(512, 'x')) > 0 && filler.flush()) {
-        }
+        while (filler.write(QByteArray(512, 'x')) > 0 && filler.flush()) { }
         filler.close();
         const QStringList names = entries(folder.work());
         if (row.readOnly) {
@@ -460,9 +467,9 @@ TEST(CarefulWrite, LinksStayLinks)
 {
     const struct {
         const char* what;
-        QString link;      // the name saved under, relative to the work folder
-        QByteArray points; // what the link holds
-        QString file;      // the file that must get the content
+        QString link;       // the name saved under, relative to the work folder
+        QByteArray points;  // what the link holds
+        QString file;       // the file that must get the content
     } rows[] = {
         {"relative link", "link.csv", "sheet.csv", "sheet.csv"},
         {"link into a subfolder", "link.csv", "sub/sheet.csv", "sub/sheet.csv"},
@@ -583,7 +590,7 @@ TEST(CarefulWrite, AReadOnlyFileIsRefusedEvenForRoot)
         ::chmod(QFile::encodeName(target).constData(), 0644);
         EXPECT_EQ(readAll(target), kOld);
         EXPECT_EQ(statOf(target).st_mode & 07777, mode_t(0644));
-        EXPECT_EQ(entries(folder.work()), QStringList{QStringLiteral("sheet.csv")});
+        EXPECT_EQ(entries(folder.work()), QStringList {QStringLiteral("sheet.csv")});
     }
 }
 
@@ -606,7 +613,7 @@ TEST(CarefulWrite, WhatIsNoFileIsRefused)
         EXPECT_FALSE(outcome.ok);
         EXPECT_EQ(outcome.error, row.error);
     }
-    EXPECT_EQ(entries(folder.work()), QStringList{QStringLiteral("folder")});
+    EXPECT_EQ(entries(folder.work()), QStringList {QStringLiteral("folder")});
 }
 
 // ---- Temporary files ------------------------------------------------------------------------------
@@ -632,13 +639,14 @@ TEST(CarefulWrite, AKilledSaveLeavesARecognisableFileThatTheNextSaveRemoves)
     const QStringList left = entries(folder.work());
     ASSERT_EQ(left.size(), 2);
     EXPECT_EQ(left[1], QStringLiteral("sheet.csv"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\.sheet\\.csv\\.tanafuda-[A-Za-z0-9]{6}$")).match(left[0]).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^\\.sheet\\.csv\\.tanafuda-[A-Za-z0-9]{6}$")).match(left[0]).hasMatch())
         << left[0].toStdString();
     EXPECT_EQ(readAll(folder.file(left[0])), kNew);
     EXPECT_EQ(readAll(target), kOld);
 
     ASSERT_TRUE(writeFileCarefully(target, "again").ok);
-    EXPECT_EQ(entries(folder.work()), QStringList{QStringLiteral("sheet.csv")});
+    EXPECT_EQ(entries(folder.work()), QStringList {QStringLiteral("sheet.csv")});
     EXPECT_EQ(readAll(target), QByteArray("again"));
 }
 
@@ -745,12 +753,12 @@ TEST(CarefulWriteAsUser, IdentityIsKeptForAUserWhoMayNotGiveEverythingBack)
     const gid_t userGroup = geteuid() == 0 ? 65534 : getegid();
     const struct {
         const char* what;
-        bool otherOwner;     // the file belongs to root (needs root to set up)
-        bool otherGroup;     // the file's group is the extra group
-        mode_t folderMode;   // the folder belongs to the user (or to root when otherOwner)
+        bool otherOwner;    // the file belongs to root (needs root to set up)
+        bool otherGroup;    // the file's group is the extra group
+        mode_t folderMode;  // the folder belongs to the user (or to root when otherOwner)
         mode_t fileMode;
         bool saved;
-        bool sameInode;      // a rename cannot keep the file as it is: written in place
+        bool sameInode;  // a rename cannot keep the file as it is: written in place
     } rows[] = {
         {"group of a colleague", false, true, 0755, 0664, true, false},
         {"group of a colleague, setgid", false, true, 0755, 02664, true, false},
@@ -811,7 +819,7 @@ TEST(CarefulWriteAsUser, IdentityIsKeptForAUserWhoMayNotGiveEverythingBack)
         if (row.sameInode) {
             EXPECT_EQ(after.st_ino, before.st_ino);
         }
-        EXPECT_EQ(entries(folder.work()), QStringList{QStringLiteral("sheet.csv")});
+        EXPECT_EQ(entries(folder.work()), QStringList {QStringLiteral("sheet.csv")});
         EXPECT_EQ(folder.cachedCopies(), QStringList());
     }
     if (ran < int(std::size(rows))) {

@@ -36,7 +36,8 @@ TEST(FileCommandTexts, SaveFailureNamesThePathAndTheCause)
          head + dir.filePath(QStringLiteral("none/a.csv"))
              + QStringLiteral("\n保存先のフォルダーがありません。（No such file or directory）")},
         {"a folder in the way", dir.filePath(QStringLiteral("sub")), QStringLiteral("Is a directory"),
-         head + dir.filePath(QStringLiteral("sub")) + QStringLiteral("\n同じ名前のフォルダーがあります。（Is a directory）")},
+         head + dir.filePath(QStringLiteral("sub"))
+             + QStringLiteral("\n同じ名前のフォルダーがあります。（Is a directory）")},
         {"previous file kept", existing, QStringLiteral("File too large"),
          head + existing
              + QStringLiteral("\nファイルに書き込めませんでした。（File too large）\n"
@@ -70,20 +71,31 @@ TEST(FileCommandTexts, SaveFailureSaysWhereTheOldContentIs)
         WriteResult result;
         QString expected;
     } rows[] = {
-        {"old file untouched", existing, {false, QStringLiteral("Input/output error"), QString(), false, {}},
+        {"old file untouched",
+         existing,
+         {false, QStringLiteral("Input/output error"), QString(), false, {}},
          head + existing
              + QStringLiteral("\nファイルに書き込めませんでした。（Input/output error）\n"
                               "前に保存したファイルはそのまま残っています。")},
-        {"read-only file, root included", readOnly, {false, QStringLiteral("Permission denied"), QString(), false, {}},
+        {"read-only file, root included",
+         readOnly,
+         {false, QStringLiteral("Permission denied"), QString(), false, {}},
          head + readOnly
              + QStringLiteral("\nファイルが読み取り専用です。（Permission denied）\n"
                               "前に保存したファイルはそのまま残っています。")},
-        {"old content only in a copy", existing,
-         {false, QStringLiteral("Input/output error"), QStringLiteral("/cache/.old.csv.tanafuda-backup-Ab12Cd"), false, {}},
+        {"old content only in a copy",
+         existing,
+         {false,
+          QStringLiteral("Input/output error"),
+          QStringLiteral("/cache/.old.csv.tanafuda-backup-Ab12Cd"),
+          false,
+          {}},
          head + existing
              + QStringLiteral("\n（Input/output error）\nファイルの内容が壊れているおそれがあります。"
                               "前に保存した内容は次の場所に残してあります。\n/cache/.old.csv.tanafuda-backup-Ab12Cd")},
-        {"new content in place, not flushed", existing, {false, QStringLiteral("Input/output error"), QString(), true, {}},
+        {"new content in place, not flushed",
+         existing,
+         {false, QStringLiteral("Input/output error"), QString(), true, {}},
          QStringLiteral("ファイルを保存しましたが、ディスクへの書き込みを確かめられませんでした。\n") + existing
              + QStringLiteral("\n（Input/output error）\n電源が切れると前の内容に戻るおそれがあります。"
                               "もう一度保存してください。")},
@@ -110,10 +122,13 @@ TEST(FileCommandTexts, ReplacedTextsNameEachTagOnceInOrder)
          {{12, F::maker, S::unrepresentable}, {12, F::lot, S::unrepresentable}},
          head + QStringLiteral("\n・シフトJISにない文字を「?」に: 12 番")},
         {"both kinds, tags out of order",
-         {{9, F::spec, S::doubleQuote}, {3, F::jan, S::unrepresentable}, {1, F::lot, S::unrepresentable},
+         {{9, F::spec, S::doubleQuote},
+          {3, F::jan, S::unrepresentable},
+          {1, F::lot, S::unrepresentable},
           {3, F::spec, S::doubleQuote}},
          head + QStringLiteral("\n・シフトJISにない文字を「?」に: 1, 3 番\n・「\"」を全角の「＂」に: 3, 9 番")},
-        {"quotes only", {{40, F::productName2, S::doubleQuote}},
+        {"quotes only",
+         {{40, F::productName2, S::doubleQuote}},
          head + QStringLiteral("\n・「\"」を全角の「＂」に: 40 番")},
     };
     for (const auto& row : rows) {

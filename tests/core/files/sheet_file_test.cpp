@@ -87,8 +87,8 @@ TEST(SheetFileWrite, EmptySheetsAreWrittenByteForByte)
 {
     for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
         QByteArray expected = '"' + (format->isLarge() ? kLargeType : kSmallType) + "\"\r\n";
-        const QByteArray emptyTexts = format->isLarge() ? ",\"\",\"\",\"\",\"\",\"\","
-                                                        : ",\"\",\"\",\"\",\"\",\"\",\"\",";
+        const QByteArray emptyTexts
+            = format->isLarge() ? ",\"\",\"\",\"\",\"\",\"\"," : ",\"\",\"\",\"\",\"\",\"\",\"\",";
         for (int slot = 1; slot <= format->tagsPerPage; ++slot) {
             expected += "\" " + QByteArray::number(slot) + '"' + emptyTexts + "0\r\n";
         }
@@ -107,10 +107,9 @@ TEST(SheetFileWrite, RecordLineIsQuotedTextsAndABarePrice)
     r.productName = QStringLiteral("いちご, 大福");
     r.spec = QStringLiteral("  6個入 ");
     r.price = -120;
-    const QByteArray expected = QByteArray::fromHex(
-        "222031222c2234393031323334353637383934222c228e52936390bb89d9"
-        "222c2282a282bf82b22c2091e5959f222c222020368cc293fc20222c2222"
-        "2c2d3132300d0a");
+    const QByteArray expected = QByteArray::fromHex("222031222c2234393031323334353637383934222c228e52936390bb89d9"
+                                                    "222c2282a282bf82b22c2091e5959f222c222020368cc293fc20222c2222"
+                                                    "2c2d3132300d0a");
     const QByteArray bytes = encodeSheet(sheet).bytes;
     EXPECT_EQ(bytes.mid(bytes.indexOf("\r\n") + 2, expected.size()), expected);
 }
@@ -147,11 +146,9 @@ TEST(SheetFileWrite, CharactersTheFileCannotHoldAreReplacedAndReported)
     const QString controls = QString(QChar(0x1C)) + QChar(0x7F) + QChar(0x1A) + QChar(u'\t');
     sheet.record(5).lot = controls + QStringLiteral("\U0001F600");
     const EncodedSheet encoded = encodeSheet(sheet);
-    const std::vector<ReplacedText> expected{
-        {2, Field::maker, Substitution::unrepresentable},
-        {2, Field::lot, Substitution::unrepresentable},
-        {3, Field::productName2, Substitution::doubleQuote},
-        {4, Field::spec, Substitution::unrepresentable},
+    const std::vector<ReplacedText> expected {
+        {2, Field::maker, Substitution::unrepresentable},    {2, Field::lot, Substitution::unrepresentable},
+        {3, Field::productName2, Substitution::doubleQuote}, {4, Field::spec, Substitution::unrepresentable},
         {5, Field::lot, Substitution::unrepresentable},
     };
     EXPECT_EQ(encoded.replaced, expected);
@@ -191,8 +188,8 @@ TEST(SheetFileWrite, FailuresAreReportedWithAReason)
     writeAll(folder + QStringLiteral("/inside.csv"), "keep");
     const QString targets[] = {
         dir.filePath(QStringLiteral("missing/sheet.csv")),  // folder does not exist
-        folder,                                              // a folder, not a file
-        QStringLiteral("/proc/self/sheet.csv"),              // a place no file can be made
+        folder,                                             // a folder, not a file
+        QStringLiteral("/proc/self/sheet.csv"),             // a place no file can be made
     };
     for (const QString& target : targets) {
         const WriteResult result = writeSheetFile(filledSheet(SheetFormat::large), target);
@@ -216,7 +213,7 @@ TEST(SheetFileWrite, AFailedWriteKeepsThePreviousFile)
     bigger.record(1).productName = QString(5000, QChar(u'長'));
     ASSERT_GT(encodeSheet(bigger).bytes.size(), 4096);
 
-    rlimit saved{};
+    rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limited = saved;
@@ -229,7 +226,7 @@ TEST(SheetFileWrite, AFailedWriteKeepsThePreviousFile)
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, QString::fromLocal8Bit(std::strerror(EFBIG)));
     EXPECT_EQ(readAll(path), previous);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("sheet.csv")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {QStringLiteral("sheet.csv")});
 }
 
 // ---- Reading: the type line ------------------------------------------------------------------
@@ -248,20 +245,18 @@ TEST(SheetFileRead, TheTypeLineDecidesTheOutcome)
         {"large, own type", &SheetFormat::large, '"' + kLargeType + "\"\r\n", ReadOutcome::loaded, {}},
         {"small, own type", &SheetFormat::small, '"' + kSmallType + "\"\r\n", ReadOutcome::loaded, {}},
         {"bare type", &SheetFormat::large, kLargeType + "\r\n", ReadOutcome::loaded, {}},
-        {"blanks before the quote", &SheetFormat::small, "  \"" + kSmallType + "\"\r\n",
-         ReadOutcome::loaded, {}},
+        {"blanks before the quote", &SheetFormat::small, "  \"" + kSmallType + "\"\r\n", ReadOutcome::loaded, {}},
         {"small file in the large editor", &SheetFormat::large, '"' + kSmallType + "\"\r\n" + record,
          ReadOutcome::otherFormat, QStringLiteral("小さい棚札データです")},
         {"large file in the small editor", &SheetFormat::small, '"' + kLargeType + "\"\r\n" + record,
          ReadOutcome::otherFormat, QStringLiteral("大さい棚札データです")},
-        {"foreign first field", &SheetFormat::large, "\"JAN\",\"name\"\r\n" + record,
-         ReadOutcome::notASheet, QStringLiteral("棚札形式のデータではありません")},
-        {"blank before the literal", &SheetFormat::large, "\" " + kLargeType + "\"\r\n",
-         ReadOutcome::notASheet, kNotASheetMessage},
-        {"blank after the literal", &SheetFormat::small, "\"" + kSmallType + " \"\r\n",
-         ReadOutcome::notASheet, kNotASheetMessage},
-        {"literal in UTF-8", &SheetFormat::large, "\"大きい棚札\"\r\n", ReadOutcome::notASheet,
+        {"foreign first field", &SheetFormat::large, "\"JAN\",\"name\"\r\n" + record, ReadOutcome::notASheet,
+         QStringLiteral("棚札形式のデータではありません")},
+        {"blank before the literal", &SheetFormat::large, "\" " + kLargeType + "\"\r\n", ReadOutcome::notASheet,
          kNotASheetMessage},
+        {"blank after the literal", &SheetFormat::small, "\"" + kSmallType + " \"\r\n", ReadOutcome::notASheet,
+         kNotASheetMessage},
+        {"literal in UTF-8", &SheetFormat::large, "\"大きい棚札\"\r\n", ReadOutcome::notASheet, kNotASheetMessage},
         {"empty file", &SheetFormat::large, "", ReadOutcome::notASheet, kNotASheetMessage},
         {"one empty line", &SheetFormat::small, "\r\n", ReadOutcome::notASheet, kNotASheetMessage},
     };
@@ -342,17 +337,27 @@ TEST(SheetFileRead, IndexIsTheRoundedNumberTheFieldBeginsWith)
         int slot;  // 0: the record is ignored
     };
     const Case cases[] = {
-        {&SheetFormat::large, "\" 1\"", 1},    {&SheetFormat::large, "\"1\"", 1},
-        {&SheetFormat::large, " 7", 7},        {&SheetFormat::large, "7", 7},
-        {&SheetFormat::large, "\"   24\"", 24}, {&SheetFormat::large, "\" 2.5\"", 2},
-        {&SheetFormat::large, "\"3.5\"", 4},   {&SheetFormat::large, "\"2.51\"", 3},
-        {&SheetFormat::large, "\"1.5\"", 2},   {&SheetFormat::large, "\"12abc\"", 12},
-        {&SheetFormat::large, "\"0\"", 0},     {&SheetFormat::large, "\"0.5\"", 0},
-        {&SheetFormat::large, "\"25\"", 0},    {&SheetFormat::large, "\"-1\"", 0},
-        {&SheetFormat::large, "\"abc\"", 0},   {&SheetFormat::large, "\"\"", 0},
-        {&SheetFormat::large, "\"９\"", 0},     {&SheetFormat::large, "99999999999999999999", 0},
+        {&SheetFormat::large, "\" 1\"", 1},
+        {&SheetFormat::large, "\"1\"", 1},
+        {&SheetFormat::large, " 7", 7},
+        {&SheetFormat::large, "7", 7},
+        {&SheetFormat::large, "\"   24\"", 24},
+        {&SheetFormat::large, "\" 2.5\"", 2},
+        {&SheetFormat::large, "\"3.5\"", 4},
+        {&SheetFormat::large, "\"2.51\"", 3},
+        {&SheetFormat::large, "\"1.5\"", 2},
+        {&SheetFormat::large, "\"12abc\"", 12},
+        {&SheetFormat::large, "\"0\"", 0},
+        {&SheetFormat::large, "\"0.5\"", 0},
+        {&SheetFormat::large, "\"25\"", 0},
+        {&SheetFormat::large, "\"-1\"", 0},
+        {&SheetFormat::large, "\"abc\"", 0},
+        {&SheetFormat::large, "\"\"", 0},
+        {&SheetFormat::large, "\"９\"", 0},
+        {&SheetFormat::large, "99999999999999999999", 0},
         {&SheetFormat::large, "00000000000000000003", 3},
-        {&SheetFormat::small, "\" 40\"", 40},  {&SheetFormat::small, "\" 41\"", 0},
+        {&SheetFormat::small, "\" 40\"", 40},
+        {&SheetFormat::small, "\" 41\"", 0},
         {&SheetFormat::small, "\"24.5\"", 24},
     };
     for (const Case& c : cases) {
@@ -401,20 +406,32 @@ TEST(SheetFileRead, PriceIsReadAsAWholeNumber)
 
 TEST(SheetFileRead, FieldsAreCountedAcrossLines)
 {
-    const QByteArray bytes = sheetBytes(SheetFormat::large, {
-        QStringLiteral("\" 1\",\"a, b\",  \"  c  \""),
-        QStringLiteral("\"d\",  0123,ﾛｯﾄ 2 "),
-        QStringLiteral("40"),
-        QStringLiteral(" 2,4901234567894,メーカー,品名,規格,,-3"),
-    });
+    const QByteArray bytes = sheetBytes(SheetFormat::large,
+                                        {
+                                            QStringLiteral("\" 1\",\"a, b\",  \"  c  \""),
+                                            QStringLiteral("\"d\",  0123,ﾛｯﾄ 2 "),
+                                            QStringLiteral("40"),
+                                            QStringLiteral(" 2,4901234567894,メーカー,品名,規格,,-3"),
+                                        });
     TagSheet sheet(SheetFormat::large);
     ASSERT_TRUE(decodeSheet(sheet, bytes).loaded());
-    EXPECT_EQ(sheet.record(1), (TagRecord{QStringLiteral("a, b"), QStringLiteral("  c  "),
-                                          QStringLiteral("d"), {}, QStringLiteral("0123"),
-                                          QStringLiteral("ﾛｯﾄ 2 "), 40}));
+    EXPECT_EQ(sheet.record(1),
+              (TagRecord {QStringLiteral("a, b"),
+                          QStringLiteral("  c  "),
+                          QStringLiteral("d"),
+                          {},
+                          QStringLiteral("0123"),
+                          QStringLiteral("ﾛｯﾄ 2 "),
+                          40}));
     // Unquoted texts are kept as written: the JAN code stays a text of 13 digits.
-    EXPECT_EQ(sheet.record(2), (TagRecord{QStringLiteral("4901234567894"), QStringLiteral("メーカー"),
-                                          QStringLiteral("品名"), {}, QStringLiteral("規格"), {}, -3}));
+    EXPECT_EQ(sheet.record(2),
+              (TagRecord {QStringLiteral("4901234567894"),
+                          QStringLiteral("メーカー"),
+                          QStringLiteral("品名"),
+                          {},
+                          QStringLiteral("規格"),
+                          {},
+                          -3}));
 }
 
 TEST(SheetFileRead, LineEndsMayBeCrLfCrOrLf)
@@ -425,7 +442,7 @@ TEST(SheetFileRead, LineEndsMayBeCrLfCrOrLf)
         bytes += "\" 2\",\"g\",\"\",\"\",\"\",\"\",\"\",2" + end;
         TagSheet sheet(SheetFormat::small);
         ASSERT_TRUE(decodeSheet(sheet, bytes).loaded());
-        EXPECT_EQ(sheet.record(1), (TagRecord{"a", "b", "c", "d", "e", "f", 1}));
+        EXPECT_EQ(sheet.record(1), (TagRecord {"a", "b", "c", "d", "e", "f", 1}));
         EXPECT_EQ(sheet.record(2).jan, QStringLiteral("g"));
         EXPECT_EQ(sheet.record(2).price, 2);
     }
@@ -450,8 +467,8 @@ TEST(SheetFileRead, LaterRecordsWinAndLinesPastTheLastSlotAreRead)
 TEST(SheetFileRead, MissingRecordsLeaveTheirSlotsEmpty)
 {
     TagSheet sheet = filledSheet(SheetFormat::small);
-    const QByteArray bytes =
-        sheetBytes(SheetFormat::small, {QStringLiteral("\" 2\",\"\",\"\",\"p\",\"\",\"\",\"\",9")});
+    const QByteArray bytes
+        = sheetBytes(SheetFormat::small, {QStringLiteral("\" 2\",\"\",\"\",\"p\",\"\",\"\",\"\",9")});
     ASSERT_TRUE(decodeSheet(sheet, bytes).loaded());
     TagSheet expected(SheetFormat::small);
     expected.record(2).productName = QStringLiteral("p");
@@ -476,15 +493,19 @@ TEST(SheetFileRead, DamagedFilesLoadWhatIsWhole)
         // An unclosed quote takes the rest of the file, so its record is cut short.
         {"unclosed quote", "\" 2\",\"a\",\"b\r\n 3,c,,,,,3\r\n", {}},
         // Text after a closing quote is dropped up to the next comma.
-        {"text after a quote", "\" 2\",\"a\"xyz,\"b\" ,\"c\"\"d\",\"\",\"\",2\r\n",
-         {"a", "b", "c", {}, {}, {}, 2}},
+        {"text after a quote", "\" 2\",\"a\"xyz,\"b\" ,\"c\"\"d\",\"\",\"\",2\r\n", {"a", "b", "c", {}, {}, {}, 2}},
         // Bytes that are no code page 932 character read as U+FFFD, the rest as written.
-        {"invalid bytes", "\" 2\",\"a\x80\xFF\",\"\x85\x40\",\"\x81\",\"b\x81\",\"\",2\r\n",
-         {QStringLiteral("a\uFFFD\uFFFD"), QStringLiteral("\uFFFD"), QStringLiteral("\uFFFD"), {},
-          QStringLiteral("b\uFFFD"), {}, 2}},
+        {"invalid bytes",
+         "\" 2\",\"a\x80\xFF\",\"\x85\x40\",\"\x81\",\"b\x81\",\"\",2\r\n",
+         {QStringLiteral("a\uFFFD\uFFFD"),
+          QStringLiteral("\uFFFD"),
+          QStringLiteral("\uFFFD"),
+          {},
+          QStringLiteral("b\uFFFD"),
+          {},
+          2}},
         // NUL bytes are left out, as a file cut short by a crash may end in a run of them.
-        {"NUL bytes", QByteArray(kWithNuls, sizeof kWithNuls - 1),
-         {"ab", {}, {}, {}, {}, {}, 2}},
+        {"NUL bytes", QByteArray(kWithNuls, sizeof kWithNuls - 1), {"ab", {}, {}, {}, {}, {}, 2}},
         {"blank lines at the end", "\r\n\r\n  ", {}},
     };
     for (const Case& c : cases) {
@@ -493,7 +514,7 @@ TEST(SheetFileRead, DamagedFilesLoadWhatIsWhole)
         ASSERT_TRUE(decodeSheet(sheet, bytes).loaded()) << c.name;
         EXPECT_EQ(sheet.record(1).jan, QStringLiteral("ok")) << c.name;
         EXPECT_EQ(sheet.record(2), c.slot2) << c.name;
-        EXPECT_EQ(sheet.record(3), TagRecord{}) << c.name;
+        EXPECT_EQ(sheet.record(3), TagRecord {}) << c.name;
     }
 }
 

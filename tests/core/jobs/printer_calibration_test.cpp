@@ -7,12 +7,12 @@ using calibration::Calibration;
 
 TEST(PrinterCalibration, GivenBeforeNoneBeforeKept)
 {
-    const Calibration kept{1, 2, 101, 99};
-    const Calibration given{-3, 0, 100, 100};
+    const Calibration kept {1, 2, 101, 99};
+    const Calibration given {-3, 0, 100, 100};
     const QString damaged = QStringLiteral("プリンタ「壊」の印刷位置の調整は、ファイルが壊れているため使いません。");
     const auto store = [&](const QString& name) {
-        return name == QStringLiteral("壊") ? calibration::StoredCalibration{std::nullopt, damaged}
-                                             : calibration::StoredCalibration{kept, {}};
+        return name == QStringLiteral("壊") ? calibration::StoredCalibration {std::nullopt, damaged}
+                                            : calibration::StoredCalibration {kept, {}};
     };
     const struct {
         const char* name;

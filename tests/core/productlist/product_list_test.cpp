@@ -30,7 +30,7 @@ struct KindRow {
 
 TEST(ListKindOf, ByContents)
 {
-    const std::vector<KindRow> rows{
+    const std::vector<KindRow> rows {
         {"csv", QByteArray("JAN,name\n"), ListKind::text},
         {"empty", QByteArray(), ListKind::text},
         {"xlsx", xlsxOf({{QStringLiteral("a"), {{str("x")}}}}), ListKind::xlsx},
@@ -51,7 +51,7 @@ struct HeaderRow {
 
 TEST(LooksLikeHeader, NamesOrTextAboveNumbers)
 {
-    const std::vector<HeaderRow> rows{
+    const std::vector<HeaderRow> rows {
         {"known names", {{1, {"JANコード", "品名"}}, {2, {"4901234567894", "水"}}}, true},
         {"known name alone", {{1, {"商品名"}}}, true},
         {"full-width known name", {{1, {"ＪＡＮ", "x"}}}, true},
@@ -81,27 +81,55 @@ struct ReadRow {
 TEST(ReadProductListData, EveryKindToTitlesAndRows)
 {
     const QString csv = QStringLiteral("JAN,商品名,売価\r\n4901234567894,\"水, 2L\",98\r\n");
-    const QStringList titles{QStringLiteral("JAN"), QStringLiteral("商品名"), QStringLiteral("売価")};
-    const std::vector<ListRow> data{{2, {"4901234567894", "水, 2L", "98"}}};
+    const QStringList titles {QStringLiteral("JAN"), QStringLiteral("商品名"), QStringLiteral("売価")};
+    const std::vector<ListRow> data {{2, {"4901234567894", "水, 2L", "98"}}};
     ReadOptions noHeader;
     noHeader.header = HeaderMode::absent;
     ReadOptions semicolon;
     semicolon.delimiter = QChar(u';');
     ReadOptions forcedCp932;
     forcedCp932.encoding = Encoding::cp932;
-    const SheetRows sheet{{str("JAN"), str("商品名"), str("売価")}, {num("4901234567894"), str("水, 2L"), num("98")}};
-    const std::vector<ReadRow> rows{
+    const SheetRows sheet {{str("JAN"), str("商品名"), str("売価")}, {num("4901234567894"), str("水, 2L"), num("98")}};
+    const std::vector<ReadRow> rows {
         {"cp932 csv", cp932(csv), {}, ListKind::text, Encoding::cp932, u',', true, titles, data},
         {"utf-8 csv", csv.toUtf8(), {}, ListKind::text, Encoding::utf8, u',', true, titles, data},
-        {"tsv with blanks around cells", QStringLiteral(" JAN \t商品名\t売価\n4901234567894\t 水, 2L \t98\n").toUtf8(), {},
-         ListKind::text, Encoding::utf8, u'\t', true, titles, data},
-        {"header said absent", csv.toUtf8(), noHeader, ListKind::text, Encoding::utf8, u',', false,
-         {"列1", "列2", "列3"}, {{1, {"JAN", "商品名", "売価"}}, {2, {"4901234567894", "水, 2L", "98"}}}},
-        {"delimiter chosen", csv.toUtf8(), semicolon, ListKind::text, Encoding::utf8, u';', false, {"列1"},
+        {"tsv with blanks around cells",
+         QStringLiteral(" JAN \t商品名\t売価\n4901234567894\t 水, 2L \t98\n").toUtf8(),
+         {},
+         ListKind::text,
+         Encoding::utf8,
+         u'\t',
+         true,
+         titles,
+         data},
+        {"header said absent",
+         csv.toUtf8(),
+         noHeader,
+         ListKind::text,
+         Encoding::utf8,
+         u',',
+         false,
+         {"列1", "列2", "列3"},
+         {{1, {"JAN", "商品名", "売価"}}, {2, {"4901234567894", "水, 2L", "98"}}}},
+        {"delimiter chosen",
+         csv.toUtf8(),
+         semicolon,
+         ListKind::text,
+         Encoding::utf8,
+         u';',
+         false,
+         {"列1"},
          {{1, {"JAN,商品名,売価"}}, {2, {"4901234567894,\"水, 2L\",98"}}}},
         {"encoding chosen", cp932(csv), forcedCp932, ListKind::text, Encoding::cp932, u',', true, titles, data},
-        {"empty header cells get numbers", QStringLiteral("JAN,,売価,\n1,2,3,4\n").toUtf8(), {}, ListKind::text,
-         Encoding::utf8, u',', true, {"JAN", "列2", "売価", "列4"}, {{2, {"1", "2", "3", "4"}}}},
+        {"empty header cells get numbers",
+         QStringLiteral("JAN,,売価,\n1,2,3,4\n").toUtf8(),
+         {},
+         ListKind::text,
+         Encoding::utf8,
+         u',',
+         true,
+         {"JAN", "列2", "売価", "列4"},
+         {{2, {"1", "2", "3", "4"}}}},
         {"xlsx", xlsxOf({{QStringLiteral("s"), sheet}}), {}, ListKind::xlsx, Encoding::utf8, u',', true, titles, data},
         {"ods", odsOf({{QStringLiteral("s"), sheet}}), {}, ListKind::ods, Encoding::utf8, u',', true, titles, data},
     };
@@ -142,7 +170,7 @@ TEST(ReadProductList, RefusalsNameTheReason)
     byName.sheetName = QStringLiteral("二月");
     const ProductList noSheet = readProductListData(xlsxOf({{QStringLiteral("一月"), {{str("x")}}}}), byName);
     EXPECT_FALSE(noSheet.ok);
-    EXPECT_EQ(noSheet.sheetNames, QStringList{QStringLiteral("一月")});
+    EXPECT_EQ(noSheet.sheetNames, QStringList {QStringLiteral("一月")});
 }
 
 #ifdef TANAFUDA_TEST_DATA
@@ -165,12 +193,12 @@ TEST(ReadProductList, FilesSavedByLibreOffice)
         const AutoMapping mapped = mapColumns(list.columnTitles, sheet::SheetFormat::large);
         EXPECT_EQ(mapped.priceBasis, PriceBasis::excludesTax);
         const auto cleaned = cleanRows(list.rows, mapped.mapping, sheet::SheetFormat::large,
-                                       TaxSettings{PriceBasis::excludesTax, kStandardRate, Rounding::floor});
+                                       TaxSettings {PriceBasis::excludesTax, kStandardRate, Rounding::floor});
         ASSERT_GE(cleaned.size(), 7u);
         EXPECT_EQ(cleaned[0].record.productName, QStringLiteral("おいしい天然水"));
-        EXPECT_EQ(cleaned[0].record.price, 105);  // 98 at 8 %
-        EXPECT_EQ(cleaned[3].record.price, 272);  // 248 at 10 %
-        EXPECT_EQ(cleaned[6].record.price, 1408); // "1,280" at 10 %
+        EXPECT_EQ(cleaned[0].record.price, 105);   // 98 at 8 %
+        EXPECT_EQ(cleaned[3].record.price, 272);   // 248 at 10 %
+        EXPECT_EQ(cleaned[6].record.price, 1408);  // "1,280" at 10 %
         EXPECT_FALSE(cleaned[0].refused());
     }
 }

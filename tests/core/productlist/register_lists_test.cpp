@@ -38,8 +38,8 @@ TEST(RegisterLists, EachLayoutGivesTheTagsTheShopExpects)
         for (int slot = 1; slot <= sheets[0].tagsPerPage(); ++slot) {
             SCOPED_TRACE(slot);
             const sheet::TagRecord& tag = sheets[0].record(slot);
-            const sheet::TagRecord expected =
-                slot <= int(given.expected.size()) ? given.expected[size_t(slot - 1)] : sheet::TagRecord{};
+            const sheet::TagRecord expected
+                = slot <= int(given.expected.size()) ? given.expected[size_t(slot - 1)] : sheet::TagRecord {};
             EXPECT_EQ(tag.jan, expected.jan);
             EXPECT_EQ(tag.maker, expected.maker);
             EXPECT_EQ(tag.productName, expected.productName);
@@ -52,16 +52,18 @@ TEST(RegisterLists, EachLayoutGivesTheTagsTheShopExpects)
         // name that lost characters; a refused row gives its reason.
         for (const CleanRow& row : cleaned) {
             const QString summary = row.summary();
-            const QString code = list.rows[size_t(&row - cleaned.data())].cell(mapped.mapping.column(ListField::jan)).trimmed();
-            EXPECT_EQ(summary.contains(QStringLiteral("印を外しました")), code.startsWith(u'#') || code.startsWith(u'\'') ||
-                                                                             code.startsWith(u'='))
+            const QString code
+                = list.rows[size_t(&row - cleaned.data())].cell(mapped.mapping.column(ListField::jan)).trimmed();
+            EXPECT_EQ(summary.contains(QStringLiteral("印を外しました")),
+                      code.startsWith(u'#') || code.startsWith(u'\'') || code.startsWith(u'='))
                 << summary.toStdString();
             const ListRow& listRow = list.rows[size_t(&row - cleaned.data())];
             QString name = listRow.cell(mapped.mapping.column(ListField::productName));
             QString kept = row.record.productName + row.record.productName2;
             name.remove(u' ');
             kept.remove(u' ');
-            EXPECT_EQ(summary.contains(QStringLiteral("切りました")), !row.refused() && name != kept) << summary.toStdString();
+            EXPECT_EQ(summary.contains(QStringLiteral("切りました")), !row.refused() && name != kept)
+                << summary.toStdString();
             if (row.refused()) {
                 EXPECT_TRUE(summary.contains(QStringLiteral("税率が分からない"))) << summary.toStdString();
             }
@@ -76,13 +78,13 @@ TEST(SplitName, TwoLinesOfSevenAndSix)
         const char* first;
         const char* second;
         bool lost;
-    } rows[]{
+    } rows[] {
         {"天然水", "天然水", "", false},
         {"あいうえおかき", "あいうえおかき", "", false},
         {"あいうえおかきくけこ", "あいうえおかき", "くけこ", false},
-        {"カップ麺 しょうゆ味", "カップ麺", "しょうゆ味", false},       // at the blank
-        {"緑茶(500ml)ペット", "緑茶(500m", "l)ペット", false},        // no break near: the hard cut
-        {"【大袋】お徳用ポテト", "【大袋】", "お徳用ポテト", false},  // after the closing bracket
+        {"カップ麺 しょうゆ味", "カップ麺", "しょうゆ味", false},             // at the blank
+        {"緑茶(500ml)ペット", "緑茶(500m", "l)ペット", false},                // no break near: the hard cut
+        {"【大袋】お徳用ポテト", "【大袋】", "お徳用ポテト", false},          // after the closing bracket
         {"北海道牛乳（成分無調整）", "北海道牛乳（成", "分無調整）", false},  // the break would lose
         {"ミネラルウォーター大容量パック", "ミネラルウォー", "ター大容量パ", true},
         {"あいうえおか🍎きくけ", "あいうえおか🍎", "きくけ", false},  // characters, not UTF-16 units

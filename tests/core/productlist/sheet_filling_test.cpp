@@ -27,13 +27,13 @@ struct FillRow {
     const SheetFormat* format;
     int start;
     int records;
-    int onFirst;                 // records put on the first sheet
-    std::vector<int> perSheet;   // records on every sheet of the whole list
+    int onFirst;                // records put on the first sheet
+    std::vector<int> perSheet;  // records on every sheet of the whole list
 };
 
 TEST(SheetFilling, FromTheStartTagOntoAsManySheetsAsNeeded)
 {
-    const std::vector<FillRow> rows{
+    const std::vector<FillRow> rows {
         {"fits", &SheetFormat::large, 1, 10, 10, {10}},
         {"exactly one page", &SheetFormat::large, 1, 24, 24, {24}},
         {"one more", &SheetFormat::large, 1, 25, 24, {24, 1}},
@@ -76,9 +76,9 @@ TEST(SheetFilling, ReplacesOnlyTheFilledTagsAndFindsTheOnesInUse)
     sheet.record(3).productName = QStringLiteral("前からある");
     sheet.record(8).price = 50;
     sheet.record(20).maker = QStringLiteral("残る");
-    EXPECT_EQ(filledTagsInRange(sheet, 2, 7), (std::vector<int>{3, 8}));
-    EXPECT_EQ(filledTagsInRange(sheet, 4, 4), std::vector<int>{});
-    EXPECT_EQ(filledTagsInRange(sheet, 20, 100), std::vector<int>{20});
+    EXPECT_EQ(filledTagsInRange(sheet, 2, 7), (std::vector<int> {3, 8}));
+    EXPECT_EQ(filledTagsInRange(sheet, 4, 4), std::vector<int> {});
+    EXPECT_EQ(filledTagsInRange(sheet, 20, 100), std::vector<int> {20});
 
     EXPECT_EQ(fillSheet(sheet, 2, numberedRecords(7)), 7);
     EXPECT_TRUE(isEmptyRecord(sheet.record(1)));

@@ -16,20 +16,20 @@ struct TaxRow {
 
 TEST(TaxIncluded, EveryRoundingAtBothRates)
 {
-    const std::vector<TaxRow> rows{
-        {98, 8, 105, 106, 106},        // 105.84
-        {98, 10, 107, 108, 108},       // 107.8
-        {100, 8, 108, 108, 108},       // exact
-        {100, 10, 110, 110, 110},      // exact
-        {106, 8, 114, 114, 115},       // 114.48
-        {1, 8, 1, 1, 2},               // 1.08
-        {5, 10, 5, 6, 6},              // 5.5: half rounds up
-        {15, 10, 16, 17, 17},          // 16.5
-        {123, 10, 135, 135, 136},      // 135.3
+    const std::vector<TaxRow> rows {
+        {98, 8, 105, 106, 106},    // 105.84
+        {98, 10, 107, 108, 108},   // 107.8
+        {100, 8, 108, 108, 108},   // exact
+        {100, 10, 110, 110, 110},  // exact
+        {106, 8, 114, 114, 115},   // 114.48
+        {1, 8, 1, 1, 2},           // 1.08
+        {5, 10, 5, 6, 6},          // 5.5: half rounds up
+        {15, 10, 16, 17, 17},      // 16.5
+        {123, 10, 135, 135, 136},  // 135.3
         {0, 10, 0, 0, 0},
-        {99, 0, 99, 99, 99},           // 非課税
-        {92593, 8, 100000, 100000, 100001},  // 100000.44: the limit is decided after rounding
-        {90910, 10, 100001, 100001, 100001}, // 100001.0
+        {99, 0, 99, 99, 99},                  // 非課税
+        {92593, 8, 100000, 100000, 100001},   // 100000.44: the limit is decided after rounding
+        {90910, 10, 100001, 100001, 100001},  // 100001.0
         {1'000'000'000'000LL, 10, 1'100'000'000'000LL, 1'100'000'000'000LL, 1'100'000'000'000LL},
     };
     for (const TaxRow& row : rows) {
@@ -48,15 +48,17 @@ TEST(ParseTaxClass, RatesAndWords)
         std::optional<bool> includes;  // what the class says about the price
         bool known;
     };
-    const std::vector<Row> rows{
-        {"10", 10, {}, true},      {"10%", 10, {}, true},     {"１０％", 10, {}, true},  {"8", 8, {}, true},
-        {"8%", 8, {}, true},       {"８", 8, {}, true},       {"0.1", 10, {}, true},     {"0.08", 8, {}, true},
-        {"0.10", 10, {}, true},    {"10.0", 10, {}, true},    {" 8 % ", 8, {}, true},    {"0", 0, {}, true},
-        {"0%", 0, {}, true},       {"標準", 10, {}, true},    {"標準税率", 10, {}, true}, {"軽減", 8, {}, true},
-        {"軽減税率", 8, {}, true}, {"非課税", 0, {}, true},   {"免税", 0, {}, true},     {"内税", {}, true, true},
-        {"外税", {}, false, true}, {"5", {}, {}, false},      {"5%", {}, {}, false},     {"1", {}, {}, false},
-        {"0.085", {}, {}, false},  {"10.5", {}, {}, false},   {"税込", {}, {}, false},   {"", {}, {}, false},
-        {"-10", {}, {}, false},    {"1000000000000", {}, {}, false},
+    const std::vector<Row> rows {
+        {"10", 10, {}, true},     {"10%", 10, {}, true},     {"１０％", 10, {}, true},
+        {"8", 8, {}, true},       {"8%", 8, {}, true},       {"８", 8, {}, true},
+        {"0.1", 10, {}, true},    {"0.08", 8, {}, true},     {"0.10", 10, {}, true},
+        {"10.0", 10, {}, true},   {" 8 % ", 8, {}, true},    {"0", 0, {}, true},
+        {"0%", 0, {}, true},      {"標準", 10, {}, true},    {"標準税率", 10, {}, true},
+        {"軽減", 8, {}, true},    {"軽減税率", 8, {}, true}, {"非課税", 0, {}, true},
+        {"免税", 0, {}, true},    {"内税", {}, true, true},  {"外税", {}, false, true},
+        {"5", {}, {}, false},     {"5%", {}, {}, false},     {"1", {}, {}, false},
+        {"0.085", {}, {}, false}, {"10.5", {}, {}, false},   {"税込", {}, {}, false},
+        {"", {}, {}, false},      {"-10", {}, {}, false},    {"1000000000000", {}, {}, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
@@ -78,7 +80,7 @@ TEST(ReadPrice, TheWaysListsWritePrices)
         qint64 yen;
         bool reformatted;
     };
-    const std::vector<Row> rows{
+    const std::vector<Row> rows {
         {"1080", O::ok, 1080, false},
         {"1,080", O::ok, 1080, true},
         {"¥1,080", O::ok, 1080, true},
@@ -117,7 +119,7 @@ TEST(ReadPrice, TheWaysListsWritePrices)
 
 TEST(Roundings, KeysAndTitles)
 {
-    const std::vector<std::tuple<Rounding, const char*, const char*>> rows{
+    const std::vector<std::tuple<Rounding, const char*, const char*>> rows {
         {Rounding::floor, "floor", "切り捨て"},
         {Rounding::halfUp, "half-up", "四捨五入"},
         {Rounding::ceil, "ceil", "切り上げ"},

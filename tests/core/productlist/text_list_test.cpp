@@ -33,13 +33,18 @@ struct DecodeRow {
 
 TEST(DecodeText, DetectsOrTakesTheEncoding)
 {
-    const std::vector<DecodeRow> rows{
+    const std::vector<DecodeRow> rows {
         {"utf-8", encoded(kSample, QStringConverter::Utf8, false), {}, Encoding::utf8, false, kSample},
         {"utf-8 with mark", encoded(kSample, QStringConverter::Utf8, true), {}, Encoding::utf8, true, kSample},
         {"utf-16le with mark", encoded(kSample, QStringConverter::Utf16LE, true), {}, Encoding::utf16le, true, kSample},
         {"utf-16be with mark", encoded(kSample, QStringConverter::Utf16BE, true), {}, Encoding::utf16be, true, kSample},
         {"cp932", cp932(kSample), {}, Encoding::cp932, false, kSample},
-        {"cp932 half-width kana", cp932(QStringLiteral("ｺｰﾗ,100")), {}, Encoding::cp932, false, QStringLiteral("ｺｰﾗ,100")},
+        {"cp932 half-width kana",
+         cp932(QStringLiteral("ｺｰﾗ,100")),
+         {},
+         Encoding::cp932,
+         false,
+         QStringLiteral("ｺｰﾗ,100")},
         {"ascii is utf-8", QByteArray("a,b\n1,2\n"), {}, Encoding::utf8, false, QStringLiteral("a,b\n1,2\n")},
         {"cp932 forced on ascii", QByteArray("a,1"), Encoding::cp932, Encoding::cp932, false, QStringLiteral("a,1")},
         {"utf-8 forced keeps its mark out", encoded(kSample, QStringConverter::Utf8, true), Encoding::utf8,
@@ -70,10 +75,10 @@ TEST(EncodingNames, RoundTripAndAliases)
     for (Encoding encoding : allEncodings()) {
         EXPECT_EQ(parseEncodingName(encodingName(encoding)), encoding) << encodingName(encoding).toStdString();
     }
-    const std::vector<std::pair<const char*, std::optional<Encoding>>> rows{
-        {"utf-8", Encoding::utf8},     {"UTF8", Encoding::utf8},       {"utf-16", Encoding::utf16le},
-        {"sjis", Encoding::cp932},     {"Shift_JIS", Encoding::cp932}, {"windows-31j", Encoding::cp932},
-        {"cp932", Encoding::cp932},    {"euc-jp", std::nullopt},       {"", std::nullopt},
+    const std::vector<std::pair<const char*, std::optional<Encoding>>> rows {
+        {"utf-8", Encoding::utf8},  {"UTF8", Encoding::utf8},       {"utf-16", Encoding::utf16le},
+        {"sjis", Encoding::cp932},  {"Shift_JIS", Encoding::cp932}, {"windows-31j", Encoding::cp932},
+        {"cp932", Encoding::cp932}, {"euc-jp", std::nullopt},       {"", std::nullopt},
     };
     for (const auto& [name, expected] : rows) {
         EXPECT_EQ(parseEncodingName(QString::fromLatin1(name)), expected) << name;
@@ -88,7 +93,7 @@ struct DelimiterRow {
 
 TEST(DetectDelimiter, PicksTheConsistentSplitter)
 {
-    const std::vector<DelimiterRow> rows{
+    const std::vector<DelimiterRow> rows {
         {"comma", QStringLiteral("a,b,c\n1,2,3\n4,5,6\n"), u','},
         {"tab", QStringLiteral("a\tb\tc\n1\t2\t3\n"), u'\t'},
         {"semicolon", QStringLiteral("a;b;c\n1;2;3\n"), u';'},
@@ -112,20 +117,21 @@ struct SplitRow {
 
 TEST(SplitDelimited, FieldsQuotesAndLineEnds)
 {
-    const QStringList ab{QStringLiteral("a"), QStringLiteral("b")};
-    const std::vector<SplitRow> rows{
+    const QStringList ab {QStringLiteral("a"), QStringLiteral("b")};
+    const std::vector<SplitRow> rows {
         {"lf", QStringLiteral("a,b\n1,2\n"), u',', {{1, ab}, {2, {"1", "2"}}}},
         {"crlf", QStringLiteral("a,b\r\n1,2\r\n"), u',', {{1, ab}, {2, {"1", "2"}}}},
         {"cr", QStringLiteral("a,b\r1,2"), u',', {{1, ab}, {2, {"1", "2"}}}},
         {"no final line end", QStringLiteral("a,b"), u',', {{1, ab}}},
         {"quoted comma", QStringLiteral("\"a,1\",b"), u',', {{1, {"a,1", "b"}}}},
         {"doubled quote", QStringLiteral("\"say \"\"hi\"\"\",b"), u',', {{1, {"say \"hi\"", "b"}}}},
-        {"line break inside quotes", QStringLiteral("\"two\nlines\",b\nc,d\n"), u',',
+        {"line break inside quotes",
+         QStringLiteral("\"two\nlines\",b\nc,d\n"),
+         u',',
          {{1, {"two\nlines", "b"}}, {2, {"c", "d"}}}},
         {"crlf inside quotes", QStringLiteral("\"x\r\ny\",b\r\n"), u',', {{1, {"x\r\ny", "b"}}}},
         {"empty fields, the trailing ones dropped", QStringLiteral(",b,,\n"), u',', {{1, {"", "b"}}}},
-        {"blank records dropped, numbers kept", QStringLiteral("a,b\n\n,,\n1,2\n"), u',',
-         {{1, ab}, {4, {"1", "2"}}}},
+        {"blank records dropped, numbers kept", QStringLiteral("a,b\n\n,,\n1,2\n"), u',', {{1, ab}, {4, {"1", "2"}}}},
         {"quote inside a field is literal", QStringLiteral("5\"5,b"), u',', {{1, {"5\"5", "b"}}}},
         {"text after closing quote kept", QStringLiteral("\"a\"x,b"), u',', {{1, {"ax", "b"}}}},
         {"unterminated quote runs to the end", QStringLiteral("\"a,b\nc"), u',', {{1, {"a,b\nc"}}}},

@@ -32,10 +32,10 @@ TEST(EditCommands, InsertMovesRecordsDownFromCurrent)
         ASSERT_TRUE(insertAtCurrent(sheet));
         EXPECT_EQ(sheet.current, 3);
         EXPECT_EQ(sheet.record(2), sampleRecord(QStringLiteral("t2"), 2));
-        EXPECT_EQ(sheet.record(3), TagRecord{});
+        EXPECT_EQ(sheet.record(3), TagRecord {});
         EXPECT_EQ(sheet.record(4), sampleRecord(QStringLiteral("t3"), 3));
         EXPECT_EQ(sheet.record(6), sampleRecord(QStringLiteral("t5"), 5));  // productName2 moved along
-        EXPECT_EQ(sheet.record(7), TagRecord{});
+        EXPECT_EQ(sheet.record(7), TagRecord {});
     }
 }
 
@@ -53,13 +53,13 @@ TEST(EditCommands, InsertAtTheLastTagEmptiesItAndIsRefusedWhenItHasAName)
         sheet.record(last).productName.clear();
         ASSERT_TRUE(insertAtCurrent(sheet));
         EXPECT_EQ(sheet.record(last), sampleRecord(QStringLiteral("t%1").arg(last - 1), last - 1));
-        EXPECT_EQ(sheet.record(2), TagRecord{});
+        EXPECT_EQ(sheet.record(2), TagRecord {});
 
         TagSheet atEnd = filledSheet(*f, last - 1);
         atEnd.record(last).jan = QStringLiteral("123");
         atEnd.current = qint16(last);
         ASSERT_TRUE(insertAtCurrent(atEnd));
-        EXPECT_EQ(atEnd.record(last), TagRecord{});
+        EXPECT_EQ(atEnd.record(last), TagRecord {});
         EXPECT_EQ(atEnd.record(last - 1), sampleRecord(QStringLiteral("t%1").arg(last - 1), last - 1));
     }
 }
@@ -75,13 +75,13 @@ TEST(EditCommands, DeleteMovesRecordsUp)
         EXPECT_EQ(sheet.record(2), sampleRecord(QStringLiteral("t2"), 2));
         EXPECT_EQ(sheet.record(3), sampleRecord(QStringLiteral("t4"), 4));
         EXPECT_EQ(sheet.record(4), sampleRecord(QStringLiteral("t5"), 5));
-        EXPECT_EQ(sheet.record(5), TagRecord{});
+        EXPECT_EQ(sheet.record(5), TagRecord {});
 
         const int last = f->tagsPerPage;
         TagSheet full = filledSheet(*f, last);
         full.current = qint16(last);
         deleteCurrent(full);
-        EXPECT_EQ(full.record(last), TagRecord{});
+        EXPECT_EQ(full.record(last), TagRecord {});
         EXPECT_EQ(full.record(last - 1), sampleRecord(QStringLiteral("t%1").arg(last - 1), last - 1));
     }
 }
@@ -178,7 +178,7 @@ TEST(EditCommands, CopyPreviousNeedsOnlyAProductName)
         sheet.record(1).price = 500;
         sheet.current = 2;
         EXPECT_EQ(copyPrevious(sheet), CopyOutcome::previousEmpty);
-        EXPECT_EQ(sheet.record(2), TagRecord{});
+        EXPECT_EQ(sheet.record(2), TagRecord {});
 
         sheet.record(1).productName2 = QStringLiteral("second line only");
         EXPECT_EQ(copyPrevious(sheet), CopyOutcome::previousEmpty);
@@ -262,8 +262,7 @@ TEST(EditCommands, PriceFontKeepsTheFaceAndRoundsTheSize)
             EXPECT_EQ(applyPriceFont(sheet, QString::fromUtf8(row.face), row.pointSize), row.applied)
                 << row.face << " " << row.pointSize;
             EXPECT_EQ(sheet.priceFont, row.applied ? QString::fromUtf8(row.face) : kMincho);
-            EXPECT_EQ(sheet.priceFontSize, row.applied ? row.storedSize : f->defaultPriceFontSizePt)
-                << row.pointSize;
+            EXPECT_EQ(sheet.priceFontSize, row.applied ? row.storedSize : f->defaultPriceFontSizePt) << row.pointSize;
             EXPECT_EQ(sheet.priceBold, !row.applied);
             EXPECT_EQ(sheet.priceItalic, !row.applied);
         }
@@ -275,7 +274,7 @@ TEST(EditCommands, ClearEmptiesOnlyTheCurrentRecord)
     TagSheet sheet = filledSheet(SheetFormat::small, 3);
     sheet.current = 2;
     clearCurrent(sheet);
-    EXPECT_EQ(sheet.record(2), TagRecord{});
+    EXPECT_EQ(sheet.record(2), TagRecord {});
     EXPECT_EQ(sheet.record(1), sampleRecord(QStringLiteral("t1"), 1));
     EXPECT_EQ(sheet.record(3), sampleRecord(QStringLiteral("t3"), 3));
     EXPECT_EQ(sheet.current, 2);

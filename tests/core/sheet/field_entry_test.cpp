@@ -15,14 +15,14 @@ TEST(FieldEntry, CheckDigitCompletion)
         {"4901234567890", "4901234567894"},  // EAN-13, wrong last digit replaced
         {"4901234567894", "4901234567894"},  // already right
         {"4512345678906", "4512345678906"},
-        {"490123456789", "490123456789"},    // 12 characters: unchanged
-        {"49012345", "49012347"},            // EAN-8
+        {"490123456789", "490123456789"},  // 12 characters: unchanged
+        {"49012345", "49012347"},          // EAN-8
         {"96385074", "96385074"},
         {"12345", "12345"},
         {"", ""},
         {"00000000000000", "00000000000000"},  // 14 characters
-        {"49O1234567890", "49O1234567894"},   // a letter counts as 0, like the digit it stands for
-        {"A901234567890", "A901234567898"},   // ... and unlike the 4 it replaces
+        {"49O1234567890", "49O1234567894"},    // a letter counts as 0, like the digit it stands for
+        {"A901234567890", "A901234567898"},    // ... and unlike the 4 it replaces
         {"ABCDEFGHIJKLX", "ABCDEFGHIJKL0"},
         {"ABCDEFGX", "ABCDEFG0"},
         {"４９０１２３４５６７８９０", "４９０１２３４５６７８９0"},  // full-width digits count as 0
@@ -46,8 +46,8 @@ TEST(FieldEntry, PriceTextRangeAndNonNumbers)
         {"99999999999999999999", "0", 0},  // far beyond 32 bits
         {"000123", "000123", 123},
         {"0000000000100000", "0000000000100000", 100000},
-        {"", "", 0},          // emptied with Delete
-        {"12a", "12a", 0},    // pasted: not a number
+        {"", "", 0},        // emptied with Delete
+        {"12a", "12a", 0},  // pasted: not a number
         {"-5", "-5", 0},
         {" 5", " 5", 0},
     };
@@ -64,13 +64,15 @@ TEST(FieldEntry, EnterWalkAndLimitsPerFormat)
         QStringList out;
         for (const EntryBox& b : entryBoxes(f)) {
             out << QString::fromLatin1(b.name) + QLatin1Char(':') + QString::number(b.maxLength) + QLatin1Char(':')
-                       + (b.offersCandidates ? QStringLiteral("前候補") : QString());
+                    + (b.offersCandidates ? QStringLiteral("前候補") : QString());
         }
         return out.join(u' ');
     };
-    EXPECT_EQ(names(SheetFormat::large), QStringLiteral("Text1:0: Text2:6:前候補 Text3:13:前候補 Text4:8:前候補 Text6:8:前候補 Text5:0:"));
+    EXPECT_EQ(names(SheetFormat::large),
+              QStringLiteral("Text1:0: Text2:6:前候補 Text3:13:前候補 Text4:8:前候補 Text6:8:前候補 Text5:0:"));
     EXPECT_EQ(names(SheetFormat::small),
-              QStringLiteral("Text1:13: Text2:6:前候補 Text3:7:前候補 Text4:6:前候補 Text5:8:前候補 Text6:8:前候補 Text7:0:"));
+              QStringLiteral(
+                  "Text1:13: Text2:6:前候補 Text3:7:前候補 Text4:6:前候補 Text5:8:前候補 Text6:8:前候補 Text7:0:"));
     EXPECT_EQ(entryBoxFor(SheetFormat::large, Field::productName2), nullptr);
     EXPECT_EQ(entryBoxFor(SheetFormat::small, Field::spec)->name, std::string("Text5"));
     EXPECT_EQ(entryBoxFor(SheetFormat::large, Field::price)->name, std::string("Text5"));
@@ -93,9 +95,9 @@ TEST(FieldEntry, FileCharacters)
     EXPECT_TRUE(isFileCharacter(U'a'));
     EXPECT_TRUE(isFileCharacter(U','));  // commas need no escape in the file
     EXPECT_TRUE(isFileCharacter(U'あ'));
-    EXPECT_TRUE(isFileCharacter(U'髙'));   // a code page 932 extension
+    EXPECT_TRUE(isFileCharacter(U'髙'));  // a code page 932 extension
     EXPECT_TRUE(isFileCharacter(U'①'));
-    EXPECT_TRUE(isFileCharacter(U'～'));   // U+FF5E, the code page's own wave dash
+    EXPECT_TRUE(isFileCharacter(U'～'));  // U+FF5E, the code page's own wave dash
     EXPECT_TRUE(isFileCharacter(kFullWidthQuote));
     EXPECT_FALSE(isFileCharacter(U'"'));
     EXPECT_FALSE(isFileCharacter(U'\n'));
@@ -115,19 +117,19 @@ TEST(FieldEntry, TypedAndPastedTextIsFiltered)
         int cursor;
     } rows[] = {
         {"abc", "abcd", 6, "abcd", 4},
-        {"abcdef", "abcdefg", 6, nullptr, 0},           // a seventh character
+        {"abcdef", "abcdefg", 6, nullptr, 0},  // a seventh character
         {"abcdef", "abXcdef", 6, nullptr, 0},
-        {"abcdef", "abXdef", 6, "abXdef", 3},             // typing over a selection
-        {"ab", "abcdefgh", 6, "abcdef", 6},               // a paste cut to the limit
+        {"abcdef", "abXdef", 6, "abXdef", 3},  // typing over a selection
+        {"ab", "abcdefgh", 6, "abcdef", 6},    // a paste cut to the limit
         {"", "1234567890123", 13, "1234567890123", 13},
         {"1234567890123", "12345678901234", 13, nullptr, 0},
         {"", "4901234567890123456", 0, "4901234567890123456", 19},  // no limit
-        {"a", "a\"", 0, "a＂", 2},                        // ASCII quote -> full width
+        {"a", "a\"", 0, "a＂", 2},                                  // ASCII quote -> full width
         {"a", "a\"b\"", 0, "a＂b＂", 4},
-        {"a", "aé", 0, nullptr, 0},                       // not in code page 932
+        {"a", "aé", 0, nullptr, 0},  // not in code page 932
         {"a", "a😀", 0, nullptr, 0},
-        {"a", "xé😀y\na", 0, "xya", 2},                    // pasted: only what the file holds
-        {"abc", "ac", 6, "ac", 1},                        // deleting is always kept
+        {"a", "xé😀y\na", 0, "xya", 2},  // pasted: only what the file holds
+        {"abc", "ac", 6, "ac", 1},      // deleting is always kept
         {"longer than six", "longer than si", 6, "longer than si", 14},
         {"longer than six", "longer than sixx", 6, nullptr, 0},
         {"品名", "品名〜", 0, nullptr, 0},
@@ -155,13 +157,14 @@ TEST(FieldEntry, CodeBoxesTakeFullWidthDigitsHalfWidth)
     } rows[] = {
         {"", "４９０１２３４５６７８９４", true, "4901234567894"},
         {"49", "49０", true, "490"},
-        {"", "１２a３", true, "12a3"},                 // only the digits change
-        {"４", "４５", true, "４5"},                    // what was there already stays
-        {"", "１２３", false, "１２３"},               // other boxes keep what was typed
+        {"", "１２a３", true, "12a3"},    // only the digits change
+        {"４", "４５", true, "４5"},      // what was there already stays
+        {"", "１２３", false, "１２３"},  // other boxes keep what was typed
         {"", "０１２３４５６７８９", true, "0123456789"},
     };
     for (const auto& row : rows) {
-        const auto edit = sheet::filterBoxEdit(QString::fromUtf8(row.before), QString::fromUtf8(row.after), 0, row.codeBox);
+        const auto edit
+            = sheet::filterBoxEdit(QString::fromUtf8(row.before), QString::fromUtf8(row.after), 0, row.codeBox);
         ASSERT_TRUE(edit.has_value()) << row.after;
         EXPECT_EQ(edit->text, QString::fromUtf8(row.result)) << row.after;
     }

@@ -12,10 +12,9 @@ TEST(Navigation, MovesStopAtBothEnds)
         Move move;
         qint16 expected;
     } rows[] = {
-        {5, 24, Move::first, 1},   {5, 24, Move::previous, 4}, {1, 24, Move::previous, 1},
-        {5, 24, Move::next, 6},    {23, 24, Move::next, 24},   {24, 24, Move::next, 24},
-        {40, 40, Move::next, 40},  {5, 24, Move::last, 24},    {5, 40, Move::last, 40},
-        {1, 40, Move::first, 1},
+        {5, 24, Move::first, 1},  {5, 24, Move::previous, 4}, {1, 24, Move::previous, 1}, {5, 24, Move::next, 6},
+        {23, 24, Move::next, 24}, {24, 24, Move::next, 24},   {40, 40, Move::next, 40},   {5, 24, Move::last, 24},
+        {5, 40, Move::last, 40},  {1, 40, Move::first, 1},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(movedTag(row.current, row.tags, row.move), row.expected)

@@ -34,16 +34,16 @@ TEST(TagSheet, NewSheetsHoldTheDefaultsOfTheirFormat)
 TEST(TagSheet, CellsRunLeftToRightThenTopToBottom)
 {
     const TagSheet large(SheetFormat::large);
-    EXPECT_EQ(large.cellOrigin(1), (CellOrigin{10, 15}));
-    EXPECT_EQ(large.cellOrigin(2), (CellOrigin{70, 15}));
-    EXPECT_EQ(large.cellOrigin(4), (CellOrigin{10, 45}));
-    EXPECT_EQ(large.cellOrigin(24), (CellOrigin{130, 225}));
+    EXPECT_EQ(large.cellOrigin(1), (CellOrigin {10, 15}));
+    EXPECT_EQ(large.cellOrigin(2), (CellOrigin {70, 15}));
+    EXPECT_EQ(large.cellOrigin(4), (CellOrigin {10, 45}));
+    EXPECT_EQ(large.cellOrigin(24), (CellOrigin {130, 225}));
 
     const TagSheet small(SheetFormat::small);
-    EXPECT_EQ(small.cellOrigin(1), (CellOrigin{28, 15}));
-    EXPECT_EQ(small.cellOrigin(5), (CellOrigin{156, 15}));
-    EXPECT_EQ(small.cellOrigin(6), (CellOrigin{28, 47}));
-    EXPECT_EQ(small.cellOrigin(40), (CellOrigin{156, 239}));
+    EXPECT_EQ(small.cellOrigin(1), (CellOrigin {28, 15}));
+    EXPECT_EQ(small.cellOrigin(5), (CellOrigin {156, 15}));
+    EXPECT_EQ(small.cellOrigin(6), (CellOrigin {28, 47}));
+    EXPECT_EQ(small.cellOrigin(40), (CellOrigin {156, 239}));
 }
 
 TEST(TagSheet, CellsFollowTheMargins)
@@ -51,7 +51,7 @@ TEST(TagSheet, CellsFollowTheMargins)
     TagSheet sheet(SheetFormat::large);
     sheet.marginLeft = 12;
     sheet.marginTop = 20;
-    EXPECT_EQ(sheet.cellOrigin(5), (CellOrigin{72, 50}));
+    EXPECT_EQ(sheet.cellOrigin(5), (CellOrigin {72, 50}));
 }
 
 TEST(TagSheet, ClearAllEmptiesRecordsOnly)
@@ -59,8 +59,13 @@ TEST(TagSheet, ClearAllEmptiesRecordsOnly)
     for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
         TagSheet sheet(*format);
         for (int i = 1; i <= sheet.tagsPerPage(); ++i) {
-            sheet.record(i) = {QStringLiteral("4901234567894"), QStringLiteral("maker"), QStringLiteral("name"),
-                               QStringLiteral("name2"), QStringLiteral("spec"), QStringLiteral("lot"), 100 + i};
+            sheet.record(i) = {QStringLiteral("4901234567894"),
+                               QStringLiteral("maker"),
+                               QStringLiteral("name"),
+                               QStringLiteral("name2"),
+                               QStringLiteral("spec"),
+                               QStringLiteral("lot"),
+                               100 + i};
         }
         sheet.scratch[3].maker = QStringLiteral("left over");
         sheet.current = 7;
@@ -72,10 +77,10 @@ TEST(TagSheet, ClearAllEmptiesRecordsOnly)
         sheet.clearAll();
 
         for (const auto& r : sheet.records) {
-            EXPECT_EQ(r, sheet::TagRecord{});
+            EXPECT_EQ(r, sheet::TagRecord {});
         }
         for (const auto& r : sheet.scratch) {
-            EXPECT_EQ(r, sheet::TagRecord{});
+            EXPECT_EQ(r, sheet::TagRecord {});
         }
         EXPECT_EQ(sheet.records.size(), size_t(format->tagsPerPage));
         EXPECT_EQ(sheet.current, 7);

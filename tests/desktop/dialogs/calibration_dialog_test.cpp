@@ -1,21 +1,21 @@
 // The calibration dialog of the editors' file menu: printing the calibration sheet, computing the
 // calibration from the measured marks, keeping and clearing it.
-#include "support/fake_dialogs.h"
-#include "support/editor_test_support.h"
-#include "output/calibration_settings.h"
 #include "core/draw/calibration_sheet.h"
-#include "support/printed_page_checks.h"
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/editor/control_names.h"
+#include "output/calibration_settings.h"
+#include "support/editor_test_support.h"
+#include "support/fake_dialogs.h"
+#include "support/printed_page_checks.h"
 #include "support/qt_print.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QInputMethodEvent>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QDoubleSpinBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -35,8 +35,7 @@ struct DialogOnDesk {
     FakeDialogs dialogs;
     std::unique_ptr<CalibrationDialog> dialog;
 
-    explicit DialogOnDesk(std::optional<Calibration> officeHas = std::nullopt,
-                          QStringList printers = {kShop, kOffice})
+    explicit DialogOnDesk(std::optional<Calibration> officeHas = std::nullopt, QStringList printers = {kShop, kOffice})
         : settings(dir.filePath(QStringLiteral("tanafuda.ini")))
     {
         if (officeHas) {
@@ -66,15 +65,15 @@ TEST(CalibrationDialog, ComputesKeepsAndShowsTheCalibration)
         Calibration saved;
     } rows[] = {
         {"first calibration", std::nullopt, {1.5, 1, -2, 1}, {-1.5, 2, 100, 100}},
-        {"refined from the one in force", Calibration{-1, 2, 100, 100}, {1, 1.01, -2, 1}, {-0.99, 2, 99.01, 100}},
-        {"already right", Calibration{3, 0, 100, 100}, {-3, 1, 0, 1}, {3, 0, 100, 100}},
+        {"refined from the one in force", Calibration {-1, 2, 100, 100}, {1, 1.01, -2, 1}, {-0.99, 2, 99.01, 100}},
+        {"already right", Calibration {3, 0, 100, 100}, {-3, 1, 0, 1}, {3, 0, 100, 100}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         DialogOnDesk desk(row.before);
         EXPECT_EQ(desk.dialog->printerName(), kOffice);
         const auto& marks = draw::calibrationMarks();
-        const Calibration printedWith = row.before.value_or(Calibration{});
+        const Calibration printedWith = row.before.value_or(Calibration {});
         desk.dialog->setMeasured(row.printer.puts(printedWith, marks[0].centre),
                                  row.printer.puts(printedWith, marks[1].centre));
         desk.button("cmdSave")->click();
@@ -82,7 +81,8 @@ TEST(CalibrationDialog, ComputesKeepsAndShowsTheCalibration)
         EXPECT_TRUE(desk.dialogs.messages.isEmpty()) << desk.dialogs.messages.join(u'\n').toStdString();
         EXPECT_EQ(desk.settings.load(kOffice).calibration, row.saved);
         EXPECT_EQ(desk.settings.load(kShop).calibration, std::nullopt);
-        EXPECT_EQ(desk.dialog->currentLabel()->text(), QStringLiteral("今の調整：") + CalibrationDialog::describe(row.saved));
+        EXPECT_EQ(desk.dialog->currentLabel()->text(),
+                  QStringLiteral("今の調整：") + CalibrationDialog::describe(row.saved));
         EXPECT_TRUE(desk.dialog->resultLabel()->text().contains(QStringLiteral("保存しました")));
 
         // A second press (a typing error mended) still reckons with the sheet as it was printed.
@@ -93,7 +93,7 @@ TEST(CalibrationDialog, ComputesKeepsAndShowsTheCalibration)
 
 TEST(CalibrationDialog, RefusedMeasurementsKeepTheOldCalibration)
 {
-    const Calibration old{1, 1, 100, 100};
+    const Calibration old {1, 1, 100, 100};
     const struct {
         const char* name;
         PointMm a, b;
@@ -134,7 +134,7 @@ const char* const kBoxes[] = {"txtMarkAX", "txtMarkAY", "txtMarkBX", "txtMarkBY"
 TEST(CalibrationDialog, MeasuringTheSameSheetAgainKeepsTheCalibration)
 {
     DialogOnDesk desk;
-    const Printer printer{1.65, 1, 2, 1};
+    const Printer printer {1.65, 1, 2, 1};
     const auto& marks = draw::calibrationMarks();
     const PointMm a = printer.puts({}, marks[0].centre);
     const PointMm b = printer.puts({}, marks[1].centre);
@@ -150,12 +150,13 @@ TEST(CalibrationDialog, MeasuringTheSameSheetAgainKeepsTheCalibration)
         dialog.setMeasured(a, b);
         const QLabel* measured = dialog.findChild<QLabel*>(QStringLiteral("lblMeasured"));
         ASSERT_NE(measured, nullptr);
-        EXPECT_TRUE(measured->text().startsWith(QStringLiteral("この用紙では印刷が右に 1.65 mm・下に 2 mm ずれています → その分戻して")));
+        EXPECT_TRUE(measured->text().startsWith(
+            QStringLiteral("この用紙では印刷が右に 1.65 mm・下に 2 mm ずれています → その分戻して")));
         dialog.findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
         ASSERT_TRUE(desk.dialogs.messages.isEmpty()) << desk.dialogs.messages.join(u'\n').toStdString();
         if (opening == 0) {
             first = desk.settings.load(kOffice).calibration;
-            EXPECT_EQ(first, (Calibration{-1.65, -2, 100, 100}));
+            EXPECT_EQ(first, (Calibration {-1.65, -2, 100, 100}));
         } else {
             EXPECT_EQ(desk.settings.load(kOffice).calibration, first);
         }
@@ -172,8 +173,8 @@ TEST(CalibrationDialog, TypedMeasurementsAreNumbersOrRefused)
         std::optional<Calibration> saved;  // nothing: refused
         const char* namedBox;              // in the refusal
     } rows[] = {
-        {"full-width digits", {"１６．５", "１５", "１９６．５", "２８２"}, Calibration{-1.5, 0, 100, 100}, ""},
-        {"a sign and a point", {"+15", "15.0", "195", "282"}, Calibration{0, 0, 100, 100}, ""},
+        {"full-width digits", {"１６．５", "１５", "１９６．５", "２８２"}, Calibration {-1.5, 0, 100, 100}, ""},
+        {"a sign and a point", {"+15", "15.0", "195", "282"}, Calibration {0, 0, 100, 100}, ""},
         {"letters", {"15", "abc", "195", "282"}, std::nullopt, "印 A・上端から"},
         {"an empty box", {"15", "15", "", "282"}, std::nullopt, "印 B・左端から"},
         {"two points", {"15", "15", "195", "28.2.1"}, std::nullopt, "印 B・上端から"},
@@ -199,17 +200,17 @@ TEST(CalibrationDialog, TypedMeasurementsAreNumbersOrRefused)
 // Asked first: "no" keeps the calibration, "yes" removes it.
 TEST(CalibrationDialog, ResetRemovesOnlyThatPrintersCalibration)
 {
-    DialogOnDesk desk(Calibration{1, 1, 100, 100});
+    DialogOnDesk desk(Calibration {1, 1, 100, 100});
     desk.settings.save(kShop, {2, 2, 100, 100}, nullptr);
     desk.button("cmdReset")->click();
     ASSERT_EQ(desk.dialogs.messages.size(), 1);
     EXPECT_EQ(desk.dialogs.messageKinds.front().second, desktop::MessageButtons::yesNo);
     EXPECT_TRUE(desk.dialogs.messages.front().contains(kOffice)) << desk.dialogs.messages.front().toStdString();
-    EXPECT_EQ(desk.settings.load(kOffice).calibration, (Calibration{1, 1, 100, 100}));
+    EXPECT_EQ(desk.settings.load(kOffice).calibration, (Calibration {1, 1, 100, 100}));
     desk.dialogs.messageAnswer = desktop::MessageAnswer::yes;
     desk.button("cmdReset")->click();
     EXPECT_EQ(desk.settings.load(kOffice).calibration, std::nullopt);
-    EXPECT_EQ(desk.settings.load(kShop).calibration, (Calibration{2, 2, 100, 100}));
+    EXPECT_EQ(desk.settings.load(kShop).calibration, (Calibration {2, 2, 100, 100}));
     EXPECT_EQ(desk.dialog->currentLabel()->text(), QStringLiteral("今の調整：調整なし（0,0,100,100）"));
     desk.dialog->choosePrinter(kShop);
     EXPECT_EQ(desk.dialog->currentLabel()->text(),
@@ -226,7 +227,7 @@ TEST(CalibrationDialog, SaysWhenThereIsNoPrinterOrTheKeptOneIsUnusable)
         }
     }
     {
-        DialogOnDesk desk(Calibration{0, 0, 100, 100});
+        DialogOnDesk desk(Calibration {0, 0, 100, 100});
         QFile file(desk.settings.path());
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         QByteArray text = file.readAll();
@@ -247,7 +248,7 @@ TEST(CalibrationDialog, SaysWhenThereIsNoPrinterOrTheKeptOneIsUnusable)
 TEST(CalibrationDialog, PrintsTheSheetWithTheCalibrationInForce)
 {
     constexpr int kDpi = 300;
-    const Calibration inForce{2, -1.5, 99, 101};
+    const Calibration inForce {2, -1.5, 99, 101};
     DialogOnDesk desk(inForce);
     desk.dialogs.pdfPath = desk.dir.filePath(QStringLiteral("sheet.pdf"));
     desk.button("cmdPrintSheet")->click();
@@ -268,11 +269,12 @@ TEST(CalibrationDialog, PrintsTheSheetWithTheCalibrationInForce)
     const auto& marks = draw::calibrationMarks();
     desk.dialog->setMeasured(inForce.apply(marks[0].centre), inForce.apply(marks[1].centre));
     desk.button("cmdSave")->click();
-    EXPECT_EQ(desk.settings.load(kOffice).calibration, (Calibration{0, 0, 100, 100}));
+    EXPECT_EQ(desk.settings.load(kOffice).calibration, (Calibration {0, 0, 100, 100}));
 
     if (const QByteArray shots = qgetenv("TANAFUDA_SCREENSHOT_DIR"); !shots.isEmpty()) {
         desk.dialog->show();
-        EXPECT_TRUE(desk.dialog->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/dialogs-calibration.png")));
+        EXPECT_TRUE(
+            desk.dialog->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/dialogs-calibration.png")));
     }
 }
 
@@ -312,7 +314,8 @@ TEST(EditorPrint, WritesPdfsThatAskForActualSize)
         e.dialogs.pdfPath = dir.filePath(QStringLiteral("page.pdf"));
         e.w().menuAction(desktop::names::kPrintMenu)->trigger();
         ASSERT_TRUE(QFile::exists(e.dialogs.pdfPath));
-        EXPECT_TRUE(printed::asksForActualSize(e.dialogs.pdfPath)) << printed::pdfCatalogue(e.dialogs.pdfPath).toStdString();
+        EXPECT_TRUE(printed::asksForActualSize(e.dialogs.pdfPath))
+            << printed::pdfCatalogue(e.dialogs.pdfPath).toStdString();
         EXPECT_TRUE(e.dialogs.layoutPrinted.paintRect(QPageLayout::Millimeter).topLeft().isNull());
     }
 }

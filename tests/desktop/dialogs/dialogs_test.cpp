@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-
 TEST(Dialogs, FilterTextBecomesQtNameFilters)
 {
     const struct {
@@ -40,7 +39,7 @@ TEST(Dialogs, AWindowsFileDialogStartsFromItsInitialSettings)
 {
     const desktop::FileDialogState state;
     EXPECT_EQ(state.fileName, QStringLiteral("*.csv"));
-    EXPECT_EQ(desktop::qtNameFilters(state.filter), QStringList{QStringLiteral("テキストファイル (*.csv)")});
+    EXPECT_EQ(desktop::qtNameFilters(state.filter), QStringList {QStringLiteral("テキストファイル (*.csv)")});
     EXPECT_EQ(state.selectedFilter, 0);
 }
 
@@ -53,7 +52,8 @@ TEST(Dialogs, EveryControlHasAnAccessKeyOfItsOwn)
     const sheet::TagSheet sheet(sheet::SheetFormat::large);
     desktop::CalibrationDialog calibration(sheet::SheetFormat::large, fakes, settings, {QStringLiteral("店")},
                                            QStringLiteral("店"));
-    desktop::ImportDialog import(QStringLiteral("/tmp/l.csv"), QByteArray("JAN,name,price\n4901234567894,x,98\n"), sheet, 1);
+    desktop::ImportDialog import(QStringLiteral("/tmp/l.csv"), QByteArray("JAN,name,price\n4901234567894,x,98\n"),
+                                 sheet, 1);
     for (const QDialog* dialog : {static_cast<QDialog*>(&calibration), static_cast<QDialog*>(&import)}) {
         QStringList texts;
         for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
@@ -65,7 +65,8 @@ TEST(Dialogs, EveryControlHasAnAccessKeyOfItsOwn)
         QSet<QChar> keys;
         for (const QString& text : texts.filter(QRegularExpression(QStringLiteral("^(?!&&$)")))) {
             const QChar key = text.contains(u'&') ? text.section(u'&', 1).append(u' ').at(0).toUpper() : QChar();
-            EXPECT_FALSE(key.isNull() || keys.contains(key)) << dialog->objectName().toStdString() << ": " << text.toStdString();
+            EXPECT_FALSE(key.isNull() || keys.contains(key))
+                << dialog->objectName().toStdString() << ": " << text.toStdString();
             keys.insert(key);
         }
         EXPECT_GE(keys.size(), 9);

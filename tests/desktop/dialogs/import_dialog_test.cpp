@@ -42,12 +42,21 @@ void pick(ImportDialog& dialog, const char* box, int index)
 
 TEST(ImportDialog, EveryChoiceReachesTheRecords)
 {
-    const std::vector<ChoiceRow> rows{
+    const std::vector<ChoiceRow> rows {
         {"defaults: header names, prices without tax", [](ImportDialog&) {}, {"天然水", "洗剤"}, {105, 272}},
-        {"prices said to include the tax", [](ImportDialog& d) { pick(d, "priceBasisBox", 0); }, {"天然水", "洗剤"}, {98, 248}},
-        {"8 % where the list says none", [](ImportDialog& d) { pick(d, "taxRateBox", 1); }, {"天然水", "洗剤"}, {105, 267}},
+        {"prices said to include the tax",
+         [](ImportDialog& d) { pick(d, "priceBasisBox", 0); },
+         {"天然水", "洗剤"},
+         {98, 248}},
+        {"8 % where the list says none",
+         [](ImportDialog& d) { pick(d, "taxRateBox", 1); },
+         {"天然水", "洗剤"},
+         {105, 267}},
         {"rounding up", [](ImportDialog& d) { pick(d, "roundingBox", 2); }, {"天然水", "洗剤"}, {106, 273}},
-        {"name from the maker column", [](ImportDialog& d) { pick(d, "map_name", 3); }, {"棚札食品", "棚札日用品"}, {105, 272}},
+        {"name from the maker column",
+         [](ImportDialog& d) { pick(d, "map_name", 3); },
+         {"棚札食品", "棚札日用品"},
+         {105, 272}},
         {"a row unchecked", [](ImportDialog& d) { d.setChecked(0, false); }, {"洗剤"}, {272}},
         {"no header: the header row refused for its price, the tax basis kept",
          [](ImportDialog& d) {
@@ -55,7 +64,8 @@ TEST(ImportDialog, EveryChoiceReachesTheRecords)
              pick(d, "map_name", 2);
              pick(d, "map_price", 4);
          },
-         {"天然水", "洗剤"}, {107, 272}},
+         {"天然水", "洗剤"},
+         {107, 272}},
     };
     sheet::TagSheet sheet(sheet::SheetFormat::large);
     for (const ChoiceRow& row : rows) {
@@ -106,9 +116,12 @@ TEST(ImportDialog, TheSummarySaysWhatFitsAndWhereTheRestGoes)
     ImportDialog dialog(QStringLiteral("/tmp/list.csv"), text.toUtf8(), sheet, 20);
     auto* summary = dialog.control<QLabel>(QStringLiteral("summaryLabel"));
     EXPECT_EQ(summary->text(),
-              QStringLiteral("選んだ商品 30 件 (使えない行 0)。このシートのタグ 20〜24 に 5 件、残り 25 件は別の棚札ファイル 2 枚に保存します"));
+              QStringLiteral("選んだ商品 30 件 (使えない行 0)。このシートのタグ 20〜24 に 5 件、残り 25 "
+                             "件は別の棚札ファイル 2 枚に保存します"));
     dialog.control<QCheckBox>(QStringLiteral("saveRestBox"))->setChecked(false);
-    EXPECT_EQ(summary->text(), QStringLiteral("選んだ商品 30 件 (使えない行 0)。このシートのタグ 20〜24 に 5 件。残り 25 件は入りません"));
+    EXPECT_EQ(
+        summary->text(),
+        QStringLiteral("選んだ商品 30 件 (使えない行 0)。このシートのタグ 20〜24 に 5 件。残り 25 件は入りません"));
     EXPECT_FALSE(dialog.choice().saveRest);
     dialog.control<QCheckBox>(QStringLiteral("saveRestBox"))->setChecked(true);
     dialog.control<QSpinBox>(QStringLiteral("startTagBox"))->setValue(1);
@@ -131,8 +144,10 @@ TEST(ImportDialog, ATextThatIsNoListOrInAnotherEncodingIsSaid)
         QStringList said;  // at the top
     } rows[] = {
         {"binary", binary, {QStringLiteral("商品リストとして読めません"), QStringLiteral("NUL")}},
-        {"EUC-JP", eucJp.encode(kList),
-         {QStringLiteral("文字コード"), QStringLiteral("Shift_JIS"), QStringLiteral("UTF-8"), QStringLiteral("UTF-16LE")}},
+        {"EUC-JP",
+         eucJp.encode(kList),
+         {QStringLiteral("文字コード"), QStringLiteral("Shift_JIS"), QStringLiteral("UTF-8"),
+          QStringLiteral("UTF-16LE")}},
     };
     sheet::TagSheet sheet(sheet::SheetFormat::large);
     for (const auto& row : rows) {
@@ -215,8 +230,10 @@ TEST(ImportDialog, RegisterListsOpenWithTheMappingTheyNeed)
 TEST(ImportDialog, ARememberedLayoutOpensWithItsChoices)
 {
     const QString header = QStringLiteral("JANコード,商品名,売価,税込/税抜,税率\r\n");
-    const QByteArray thisWeek = (header + QStringLiteral("4901234567894,水,98,外税,軽減\r\n,菓子,200,外税,1\r\n")).toUtf8();
-    const QByteArray nextWeek = (header + QStringLiteral("4500000000018,洗剤,248,外税,標準\r\n,飴,199,外税,1\r\n")).toUtf8();
+    const QByteArray thisWeek
+        = (header + QStringLiteral("4901234567894,水,98,外税,軽減\r\n,菓子,200,外税,1\r\n")).toUtf8();
+    const QByteArray nextWeek
+        = (header + QStringLiteral("4500000000018,洗剤,248,外税,標準\r\n,飴,199,外税,1\r\n")).toUtf8();
     testfiles::FakeLayoutMemory memory;
     sheet::TagSheet sheet(sheet::SheetFormat::large);
     {
@@ -237,7 +254,8 @@ TEST(ImportDialog, ARememberedLayoutOpensWithItsChoices)
     EXPECT_TRUE(said->text().contains(QStringLiteral("前回選んだ設定"))) << said->text().toStdString();
     EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("map_jan"))->currentIndex(), 0);
     EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("roundingBox"))->currentIndex(), 2);
-    EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("taxCode_1"))->currentData().toString(), QStringLiteral("excl8"));
+    EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("taxCode_1"))->currentData().toString(),
+              QStringLiteral("excl8"));
     const std::vector<sheet::TagRecord> records = dialog.choice().records;
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].jan, QString());

@@ -7,10 +7,10 @@
 
 #include <QSignalSpy>
 
-using editor_test::OpenEditor;
 using desktop::MessageAnswer;
 using desktop::MessageButtons;
 using desktop::MessageIcon;
+using editor_test::OpenEditor;
 using sheet::Field;
 using sheet::SheetFormat;
 using sheet::TagRecord;
@@ -113,7 +113,7 @@ TEST_P(EditorEditCommands, ClearEmptiesTheTagWhoseBoxWasLeft)
     typeProductName(e, QStringLiteral("typed"));
     markPreview(e);
     e.click(QStringLiteral("クリア"));
-    EXPECT_EQ(e.sheet().record(3), TagRecord{});
+    EXPECT_EQ(e.sheet().record(3), TagRecord {});
     EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
     EXPECT_EQ(e.sheet().record(4), tagData(*format, 4));
     EXPECT_TRUE(previewRedrawn(e));
@@ -123,7 +123,7 @@ TEST_P(EditorEditCommands, ClearEmptiesTheTagWhoseBoxWasLeft)
     typePrice(e, QStringLiteral("555"));
     e.click(QStringLiteral("クリア"));
     EXPECT_EQ(e.sheet().record(3).price, 555);
-    EXPECT_EQ(e.sheet().record(4), TagRecord{});
+    EXPECT_EQ(e.sheet().record(4), TagRecord {});
     EXPECT_EQ(e.sheet().record(5), tagData(*format, 5));
     expectShowing(e, 4);
 }
@@ -139,7 +139,7 @@ TEST_P(EditorEditCommands, CopyPreviousFillsTheTagAndMovesOn)
     e.click(QStringLiteral("コピー"));
     EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));  // productName2 along with the rest
     expectShowing(e, 7);
-    EXPECT_EQ(e.sheet().record(7), TagRecord{});
+    EXPECT_EQ(e.sheet().record(7), TagRecord {});
 
     // Back on tag 6, clicked from the price box: the price goes into tag 6, the window moves
     // to tag 7, and tag 6 is copied there.
@@ -208,8 +208,7 @@ TEST(EditorEditCommandCases, PreviousCandidateWalksBackThroughTheFocusedField)
         {&SheetFormat::small, Field::spec, &TagRecord::spec},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(editor_test::formatName(*row.format).toStdString() + " field "
-                     + std::to_string(int(row.field)));
+        SCOPED_TRACE(editor_test::formatName(*row.format).toStdString() + " field " + std::to_string(int(row.field)));
         OpenEditor e(*row.format);
         ASSERT_TRUE(e.activated);
         fillAndGoTo(e, 3, 4);
@@ -241,7 +240,7 @@ TEST(EditorEditCommandCases, PreviousCandidateWalksBackThroughTheFocusedField)
         EXPECT_FALSE(previewRedrawn(e));
         TagRecord others = e.sheet().record(4);
         others.*row.member = QString();
-        EXPECT_EQ(others, TagRecord{});  // only the focused field was filled
+        EXPECT_EQ(others, TagRecord {});  // only the focused field was filled
 
         // The box taken up again starts over from the record before the current one.
         e.clickAndSelect(edit->objectName());
@@ -284,7 +283,7 @@ Outcome pressAfterTyping(const SheetFormat& format, const char* box, const QStri
         e.click(button);
     }
     QApplication::processEvents();
-    Outcome out{e.sheet().records, e.sheet().current, e.focusedName(), {}};
+    Outcome out {e.sheet().records, e.sheet().current, e.focusedName(), {}};
     for (const sheet::EntryBox& b : sheet::entryBoxes(format)) {
         out.boxTexts << e.w().control<desktop::EditBox>(QString::fromLatin1(b.name))->text();
     }
@@ -306,9 +305,10 @@ TEST(EditorEditCommandCases, AccessKeysDoWhatAClickDoesFromEveryBox)
         const QString button = QString::fromUtf16(command.button);
         for (const sheet::EntryBox& box : sheet::entryBoxes(*command.format)) {
             for (int startTag : {1, 6}) {
-                SCOPED_TRACE(editor_test::formatName(*command.format).toStdString() + " " + button.toStdString() + " from "
-                             + box.name + " on tag " + std::to_string(startTag));
-                const Outcome clicked = pressAfterTyping(*command.format, box.name, button, command.key, false, startTag);
+                SCOPED_TRACE(editor_test::formatName(*command.format).toStdString() + " " + button.toStdString()
+                             + " from " + box.name + " on tag " + std::to_string(startTag));
+                const Outcome clicked
+                    = pressAfterTyping(*command.format, box.name, button, command.key, false, startTag);
                 const Outcome keyed = pressAfterTyping(*command.format, box.name, button, command.key, true, startTag);
                 EXPECT_EQ(keyed.records, clicked.records);
                 EXPECT_EQ(keyed.current, clicked.current);
@@ -350,10 +350,10 @@ TEST_P(EditorEditCommands, InsertMakesRoomAtTheCurrentTag)
     e.click(QStringLiteral("挿入"));
     EXPECT_TRUE(e.dialogs.messages.isEmpty());
     EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
-    EXPECT_EQ(e.sheet().record(3), TagRecord{});
+    EXPECT_EQ(e.sheet().record(3), TagRecord {});
     EXPECT_EQ(e.sheet().record(4), typed);  // what the box stored moved along
     EXPECT_EQ(e.sheet().record(6), tagData(*format, 5));
-    EXPECT_EQ(e.sheet().record(7), TagRecord{});
+    EXPECT_EQ(e.sheet().record(7), TagRecord {});
     EXPECT_TRUE(previewRedrawn(e));
     expectShowing(e, 3);
 
@@ -361,7 +361,7 @@ TEST_P(EditorEditCommands, InsertMakesRoomAtTheCurrentTag)
     typePrice(e, QStringLiteral("77"));
     e.click(QStringLiteral("挿入"));
     EXPECT_EQ(e.sheet().record(3).price, 77);
-    EXPECT_EQ(e.sheet().record(4), TagRecord{});
+    EXPECT_EQ(e.sheet().record(4), TagRecord {});
     EXPECT_EQ(e.sheet().record(5), typed);
     expectShowing(e, 4);
 }
@@ -387,9 +387,9 @@ TEST_P(EditorEditCommands, InsertIsRefusedWhenTheLastTagHasAName)
     e.sheet().record(last).productName.clear();
     e.click(QStringLiteral("挿入"));
     EXPECT_EQ(e.dialogs.messages.size(), 1);
-    EXPECT_EQ(e.sheet().record(2), TagRecord{});
+    EXPECT_EQ(e.sheet().record(2), TagRecord {});
     EXPECT_EQ(e.sheet().record(3).productName, QStringLiteral("kept"));
-    EXPECT_EQ(e.sheet().record(last), TagRecord{});
+    EXPECT_EQ(e.sheet().record(last), TagRecord {});
 }
 
 // ---- 削除 ----
@@ -417,7 +417,7 @@ TEST_P(EditorEditCommands, DeleteAsksFirst)
     EXPECT_EQ(e.sheet().record(2), tagData(*format, 2));
     EXPECT_EQ(e.sheet().record(3), tagData(*format, 4));
     EXPECT_EQ(e.sheet().record(4), tagData(*format, 5));
-    EXPECT_EQ(e.sheet().record(5), TagRecord{});
+    EXPECT_EQ(e.sheet().record(5), TagRecord {});
     expectShowing(e, 3);
     EXPECT_EQ(e.box(Field::productName)->text(), QStringLiteral("t4"));
 
@@ -425,7 +425,7 @@ TEST_P(EditorEditCommands, DeleteAsksFirst)
     typePrice(e, QStringLiteral("12"));
     e.click(QStringLiteral("削除"));
     EXPECT_EQ(e.sheet().record(3).price, 12);
-    EXPECT_EQ(e.sheet().record(4), TagRecord{});
+    EXPECT_EQ(e.sheet().record(4), TagRecord {});
     expectShowing(e, 4);
 
     // The last tag: only it is emptied.
@@ -434,7 +434,7 @@ TEST_P(EditorEditCommands, DeleteAsksFirst)
     e.sheet().record(last - 1) = tagData(*format, last - 1);
     e.click(QStringLiteral("Cmdlast"));
     e.click(QStringLiteral("削除"));
-    EXPECT_EQ(e.sheet().record(last), TagRecord{});
+    EXPECT_EQ(e.sheet().record(last), TagRecord {});
     EXPECT_EQ(e.sheet().record(last - 1), tagData(*format, last - 1));
     expectShowing(e, last);
 }
@@ -454,7 +454,7 @@ TEST_P(EditorEditCommands, FontLabelsOfEachFormat)
     fillAndGoTo(e, 1, 1);
 
     // The vertical-writing face: the sheet takes the name without its mark, the label shows it.
-    e.dialogs.fontAnswer = desktop::FontChoice{vertical, 14.0};
+    e.dialogs.fontAnswer = desktop::FontChoice {vertical, 14.0};
     typeProductName(e, QStringLiteral("typed"));
     e.click(QStringLiteral("フォント切替"));
     EXPECT_EQ(e.dialogs.fontDialogs, 1);
@@ -487,7 +487,7 @@ TEST(EditorEditCommandCases, PriceFontSizeIsRoundedAndTheStyleDropped)
     for (const auto& row : rows) {
         e.sheet().priceBold = true;  // a bold choice in the dialog is not taken either
         e.sheet().priceItalic = true;
-        e.dialogs.fontAnswer = desktop::FontChoice{QStringLiteral("IPAGothic"), row.chosenPt};
+        e.dialogs.fontAnswer = desktop::FontChoice {QStringLiteral("IPAGothic"), row.chosenPt};
         e.click(QStringLiteral("単価フォント切替"));
         EXPECT_EQ(e.sheet().priceFontSize, row.storedPt) << row.chosenPt;
         EXPECT_FALSE(e.sheet().priceBold);
@@ -506,13 +506,13 @@ TEST_P(EditorEditCommands, FontDialogCancelledOrFailedChangesNothing)
     } rows[] = {
         {"フォント切替", std::nullopt},  // cancelled
         {"単価フォント切替", std::nullopt},
-        {"フォント切替", desktop::FontChoice{QString(), 12.0}},  // no face
-        {"単価フォント切替", desktop::FontChoice{QString(), 12.0}},
-        {"単価フォント切替", desktop::FontChoice{QStringLiteral("IPAGothic"), -1.0}},  // no point size
+        {"フォント切替", desktop::FontChoice {QString(), 12.0}},  // no face
+        {"単価フォント切替", desktop::FontChoice {QString(), 12.0}},
+        {"単価フォント切替", desktop::FontChoice {QStringLiteral("IPAGothic"), -1.0}},  // no point size
     };
-    const QLabel* labels[] = {e.w().control<QLabel>(QStringLiteral("Label8")),
-                              e.w().control<QLabel>(QStringLiteral("Label9")),
-                              e.w().control<QLabel>(QStringLiteral("Label10"))};
+    const QLabel* labels[]
+        = {e.w().control<QLabel>(QStringLiteral("Label8")), e.w().control<QLabel>(QStringLiteral("Label9")),
+           e.w().control<QLabel>(QStringLiteral("Label10"))};
     const QString label8 = labels[0]->text();
     const QString label9 = labels[1]->text();
     for (const auto& row : rows) {
@@ -539,7 +539,7 @@ TEST(EditorEditCommandCases, ProductNameFontShowsOnThePreview)
     e.sheet().record(1).productName = QStringLiteral("棚札見本");
     e.click(QStringLiteral("プレビュー"));
     const QImage mincho = e.w().previewPage()->image();
-    e.dialogs.fontAnswer = desktop::FontChoice{QStringLiteral("IPAGothic"), 12.0};
+    e.dialogs.fontAnswer = desktop::FontChoice {QStringLiteral("IPAGothic"), 12.0};
     e.click(QStringLiteral("フォント切替"));
     ASSERT_EQ(e.sheet().nameFont, QStringLiteral("IPAGothic"));
     EXPECT_NE(e.w().previewPage()->image(), mincho);

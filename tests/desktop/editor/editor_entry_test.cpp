@@ -79,10 +79,7 @@ TEST(EditorEntry, JanCodeIsCompletedWhenTheBoxIsLeft)
         const char* typed;
         const char* stored;
     } rows[] = {
-        {"4901234567890", "4901234567894"},
-        {"49012345", "49012347"},
-        {"12345", "12345"},
-        {"", ""},
+        {"4901234567890", "4901234567894"}, {"49012345", "49012347"}, {"12345", "12345"}, {"", ""},
         {"49O1234567890", "49O1234567894"},
     };
     OpenEditor e(SheetFormat::large);
@@ -158,12 +155,17 @@ TEST(EditorEntry, LeavingThePriceBoxAdvancesOnceWhateverTheWay)
         int advance;   // tags moved in all
         bool outline;  // whether the new tag is outlined afterwards
     } rows[] = {
-        {"Enter", 1, true}, {"Tab", 1, true}, {"Text3", 1, true}, {"Text1", 1, true}, {"VScroll1", 1, true},
+        {"Enter", 1, true},
+        {"Tab", 1, true},
+        {"Text3", 1, true},
+        {"Text1", 1, true},
+        {"VScroll1", 1, true},
         // The box moves on when left, then the button does.
         {"Cmdnext", 2, true},
         // The button's own refresh comes after the JAN box's turn and redraws the page without
         // the outline (Text1 already has the focus, so its turn does not run again).
-        {"プレビュー", 1, false}, {"上", 1, false},
+        {"プレビュー", 1, false},
+        {"上", 1, false},
     };
     for (const SheetFormat* format : editor_test::kFormats) {
         OpenEditor e(*format);

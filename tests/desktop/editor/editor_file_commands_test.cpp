@@ -2,9 +2,9 @@
 // as, exit, the captions they leave, and what becomes of text still open in an edit box.
 #include "support/editor_test_support.h"
 
-#include "core/files/system_calls.h"
 #include "core/files/file_command_texts.h"
 #include "core/files/sheet_file.h"
+#include "core/files/system_calls.h"
 
 #include <QAction>
 #include <QDir>
@@ -19,9 +19,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using editor_test::OpenEditor;
 using desktop::MessageButtons;
 using desktop::MessageIcon;
+using editor_test::OpenEditor;
 using sheet::Field;
 using sheet::SheetFormat;
 
@@ -162,7 +162,7 @@ TEST(EditorFileCommands, NewAsksFirstAndAnsweredNoChangesNothing)
 
     e.dialogs.messageAnswer = desktop::MessageAnswer::yes;
     trigger(e, "KURIA");
-    EXPECT_EQ(e.sheet().record(2), sheet::TagRecord{});
+    EXPECT_EQ(e.sheet().record(2), sheet::TagRecord {});
     EXPECT_EQ(e.sheet().fileName, kUntitled);
     EXPECT_EQ(e.box(Field::price)->text(), QStringLiteral("0"));
     expectFirstTagShown(e);
@@ -191,9 +191,9 @@ TEST(EditorFileCommands, SaveOnAnUntitledSheetIsSaveAsAndMayBeCancelled)
         const QString path = dir.filePath(QStringLiteral("no-extension"));
         e.dialogs.saveAnswer = path;
         trigger(e, "U_SAVE");
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("no-extension")});
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList {QStringLiteral("no-extension")});
         EXPECT_EQ(e.sheet().fileName, path);
-        EXPECT_EQ(e.dialogs.existsAsked, QStringList{path});
+        EXPECT_EQ(e.dialogs.existsAsked, QStringList {path});
     }
 }
 
@@ -217,8 +217,8 @@ TEST(EditorFileCommands, OverwriteRefusedWritesNothingAndSaveKeepsTheEarlierName
     e.dialogs.messageAnswer = desktop::MessageAnswer::no;
     trigger(e, "N_SAVE");
     ASSERT_EQ(e.dialogs.messages.size(), 1);
-    EXPECT_EQ(e.dialogs.messages.at(0), QStringLiteral("削除: ") + other
-                                            + QStringLiteral("はすでに存在します　上書きしますか?"));
+    EXPECT_EQ(e.dialogs.messages.at(0),
+              QStringLiteral("削除: ") + other + QStringLiteral("はすでに存在します　上書きしますか?"));
     EXPECT_EQ(e.dialogs.messageKinds.at(0), std::make_pair(MessageIcon::stop, MessageButtons::yesNo));
     EXPECT_EQ(fileBytes(other), QByteArray("someone else's file"));
     EXPECT_EQ(e.sheet().fileName, earlier);
@@ -355,7 +355,7 @@ TEST(EditorFileCommands, PendingTextIsNeitherSavedNorCarriedOver)
     EXPECT_EQ(e.sheet().fileName, kUntitled);
     e.click(QStringLiteral("Text2"));
     for (int tag = 1; tag <= SheetFormat::large.tagsPerPage; ++tag) {
-        EXPECT_EQ(e.sheet().record(tag), sheet::TagRecord{}) << tag;
+        EXPECT_EQ(e.sheet().record(tag), sheet::TagRecord {}) << tag;
     }
 }
 
@@ -419,12 +419,17 @@ TEST(EditorFileCommands, AFailedSaveSaysWhereTheSheetIs)
         bool keptCopy;
     } rows[] = {
         {"old content only in the copy",
-         [] { systemCalls().pwrite = [](int, const void*, size_t, off_t) -> ssize_t { errno = EIO; return -1; }; },
+         [] {
+             systemCalls().pwrite = [](int, const void*, size_t, off_t) -> ssize_t {
+                 errno = EIO;
+                 return -1;
+             };
+         },
          QStringLiteral("エラー: ファイルを保存できませんでした。\n"), true},
         {"folder not flushed",
          [] {
              systemCalls().fsync = [](int fd) {
-                 struct stat st {};
+                 struct stat st { };
                  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
                      errno = EIO;
                      return -1;
@@ -503,8 +508,8 @@ TEST(EditorFileCommands, AFailedSaveIsReportedAndChangesNothing)
         e.dialogs.messageAnswer = desktop::MessageAnswer::yes;
         trigger(e, "N_SAVE");
         const QString report = e.dialogs.messages.value(e.dialogs.messages.size() - 1);
-        EXPECT_TRUE(report.startsWith(QStringLiteral("エラー: ファイルを保存できませんでした。\n") + f.path + u'\n'
-                                      + f.cause))
+        EXPECT_TRUE(
+            report.startsWith(QStringLiteral("エラー: ファイルを保存できませんでした。\n") + f.path + u'\n' + f.cause))
             << report.toStdString();
         EXPECT_EQ(e.dialogs.messageKinds.back(), std::make_pair(MessageIcon::stop, MessageButtons::ok));
         EXPECT_EQ(e.sheet().fileName, saved);
@@ -546,10 +551,8 @@ TEST(EditorFileCommands, TextsWrittenWithSubstitutesAreNamedAfterSaving)
     ASSERT_EQ(e.dialogs.messages.size(), 1);
     EXPECT_EQ(e.dialogs.messages.at(0),
               QStringLiteral("文字の置き換え: ")
-                  + files::replacedTextsMessage({{2, sheet::Field::maker,
-                                                      files::Substitution::unrepresentable},
-                                                     {7, sheet::Field::spec,
-                                                      files::Substitution::doubleQuote}}));
+                  + files::replacedTextsMessage({{2, sheet::Field::maker, files::Substitution::unrepresentable},
+                                                 {7, sheet::Field::spec, files::Substitution::doubleQuote}}));
     EXPECT_EQ(e.dialogs.messageKinds.at(0), std::make_pair(MessageIcon::information, MessageButtons::ok));
     EXPECT_EQ(e.sheet().fileName, *e.dialogs.saveAnswer);
     EXPECT_EQ(readBack(SheetFormat::small, e.sheet().fileName).record(2).maker, QStringLiteral("?野家"));

@@ -1,9 +1,9 @@
 // The editor's "商品リストから作成" command: a product list into a half-used sheet from the current
 // tag, the question before filled tags are replaced, the overflow saved as further sheet files.
-#include "support/editor_test_support.h"
 #include "core/sheet/field_entry.h"
-#include "desktop/editor/control_names.h"
 #include "desktop/dialogs/import_dialog.h"
+#include "desktop/editor/control_names.h"
+#include "support/editor_test_support.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -23,10 +23,10 @@
 
 #include <functional>
 
-using editor_test::OpenEditor;
-using sheet::SheetFormat;
 using desktop::ImportDialog;
 using editor_test::onImportDialog;
+using editor_test::OpenEditor;
+using sheet::SheetFormat;
 
 namespace {
 
@@ -61,7 +61,8 @@ QString writeList(const QString& path)
 QJsonObject renderList(const QString& sheetPath)
 {
     QProcess p;
-    p.start(QStringLiteral(TANAFUDA_BINARY_DIR "/tools/tanafuda-render"), {sheetPath, QStringLiteral("--list"), QStringLiteral("--json")});
+    p.start(QStringLiteral(TANAFUDA_BINARY_DIR "/tools/tanafuda-render"),
+            {sheetPath, QStringLiteral("--list"), QStringLiteral("--json")});
     if (!p.waitForFinished(60000) || p.exitCode() != 0) {
         return {};
     }
@@ -76,7 +77,7 @@ struct ImportRow {
 
 TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
 {
-    const std::vector<ImportRow> rows{{&SheetFormat::large, 7, 2}, {&SheetFormat::small, 7, 1}};
+    const std::vector<ImportRow> rows {{&SheetFormat::large, 7, 2}, {&SheetFormat::small, 7, 1}};
     for (const ImportRow& row : rows) {
         SCOPED_TRACE(editor_test::formatName(*row.format).toStdString());
         QTemporaryDir dir;
@@ -104,7 +105,8 @@ TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
         e.dialogs.messageAnswer = desktop::MessageAnswer::no;
         onImportDialog(e.w(), [&](ImportDialog& dialog) {
             EXPECT_EQ(dialog.list().rows.size(), size_t(kListRows));
-            EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("encodingBox"))->itemText(0), QStringLiteral("自動 (Shift_JIS)"));
+            EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("encodingBox"))->itemText(0),
+                      QStringLiteral("自動 (Shift_JIS)"));
             auto* table = dialog.control<QTableWidget>(QStringLiteral("rowTable"));
             EXPECT_EQ(table->rowCount(), kListRows);
             EXPECT_TRUE(dialog.cleanedRows()[kRefusedRow].refused());
@@ -118,7 +120,8 @@ TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
         EXPECT_TRUE(e.sheet().record(row.startTag).productName.isEmpty());
         ASSERT_FALSE(e.dialogs.messages.isEmpty());
         EXPECT_EQ(e.dialogs.messages.last(),
-                  QStringLiteral("商品リストから作成: タグ 9 には入力済みの内容があります。商品リストの内容で置き換えますか？"));
+                  QStringLiteral(
+                      "商品リストから作成: タグ 9 には入力済みの内容があります。商品リストの内容で置き換えますか？"));
         EXPECT_TRUE(QDir(restFolder).isEmpty()) << "nothing saved when the user says no";
 
         // Second run: one row unchecked, a filter tried, the rest saved in the folder and all
@@ -203,8 +206,8 @@ TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
         EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(1 + row.restFiles))))
             << text.toStdString();
         ASSERT_FALSE(e.dialogs.messages.isEmpty());
-        EXPECT_TRUE(e.dialogs.messages.last().contains(QStringLiteral("%1 件をタグ %2〜%3 に入れました")
-                                                           .arg(fitting).arg(row.startTag).arg(perPage)))
+        EXPECT_TRUE(e.dialogs.messages.last().contains(
+            QStringLiteral("%1 件をタグ %2〜%3 に入れました").arg(fitting).arg(row.startTag).arg(perPage)))
             << e.dialogs.messages.last().toStdString();
     }
 }
@@ -225,14 +228,14 @@ TEST(EditorImport, TypedTextStaysWithItsTagAndCancelChangesNothing)
     EXPECT_EQ(e.sheet().current, 3);
     for (int tag = 1; tag <= 24; ++tag) {
         if (tag != 3) {
-            EXPECT_EQ(e.sheet().record(tag), sheet::TagRecord{}) << "tag " << tag;
+            EXPECT_EQ(e.sheet().record(tag), sheet::TagRecord {}) << "tag " << tag;
         }
     }
 
     // Cancelling the file dialog changes nothing either.
     e.dialogs.openAnswer.reset();
     e.w().menuAction(desktop::names::kImportMenu)->trigger();
-    EXPECT_EQ(e.sheet().record(4), sheet::TagRecord{});
+    EXPECT_EQ(e.sheet().record(4), sheet::TagRecord {});
     EXPECT_TRUE(QTest::qWaitForWindowActive(&e.w()));
     EXPECT_EQ(e.focusedName(), QStringLiteral("Text1"));
 }
@@ -262,7 +265,7 @@ TEST(EditorImport, UnreadableListIsSaidInTheDialog)
     EXPECT_FALSE(okEnabled);
     EXPECT_TRUE(shown.contains(QStringLiteral(".xls"))) << shown.toStdString();
     for (int tag = 1; tag <= 40; ++tag) {
-        EXPECT_EQ(e.sheet().record(tag), sheet::TagRecord{});
+        EXPECT_EQ(e.sheet().record(tag), sheet::TagRecord {});
     }
 }
 

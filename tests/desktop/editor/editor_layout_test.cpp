@@ -29,12 +29,13 @@ TEST(EditorLayout, EveryControlExistsWithItsKind)
             EXPECT_NE(window.findChild<desktop::EditBox*>(name), nullptr) << name.toStdString();
         }
         const QString labels = QStringLiteral("Label1 Label2 Label3 Label4 Label5 Label6 Label7 Label8 Label9")
-                               + (format->isLarge() ? QString() : QStringLiteral(" Label10"));
+            + (format->isLarge() ? QString() : QStringLiteral(" Label10"));
         for (const QString& name : labels.split(u' ')) {
             EXPECT_NE(window.findChild<QLabel*>(name), nullptr) << name.toStdString();
         }
-        for (const QString& name : split("cmdfirst cmdprevious Cmdnext Cmdlast 上 下 左 右 縁取 前候補 挿入 クリア 削除 "
-                                         "コピー フォント切替 単価フォント切替 プレビュー 印刷")) {
+        for (const QString& name :
+             split("cmdfirst cmdprevious Cmdnext Cmdlast 上 下 左 右 縁取 前候補 挿入 クリア 削除 "
+                   "コピー フォント切替 単価フォント切替 プレビュー 印刷")) {
             EXPECT_NE(window.findChild<QPushButton*>(name), nullptr) << name.toStdString();
         }
         EXPECT_NE(window.findChild<QFrame*>(QStringLiteral("Frame1")), nullptr);
@@ -89,7 +90,7 @@ TEST(EditorLayout, PlacesSizesCaptionsAndFonts)
         EXPECT_EQ(QRect(topLeft, w->size()), row.inClientPx) << row.name;
         if (row.caption != nullptr) {
             const QString text = qobject_cast<QPushButton*>(w) ? qobject_cast<QPushButton*>(w)->text()
-                                                                : qobject_cast<QLabel*>(w)->text();
+                                                               : qobject_cast<QLabel*>(w)->text();
             EXPECT_EQ(text, QString::fromUtf8(row.caption)) << row.name;
         }
         if (row.fontFace != nullptr) {
@@ -154,15 +155,16 @@ TEST(EditorLayout, FileMenuEntries)
     for (QAction* action : menu->actions()) {
         entries << action->objectName() + u'=' + action->text() + u'=' + action->shortcut().toString();
     }
-    EXPECT_EQ(entries, QStringList({
-                           QStringLiteral("KURIA=新規作成(&N)=Ctrl+N"),
-                           QStringLiteral("f_open=ファィルを開く(&O)=Ctrl+O"),
-                           QStringLiteral("U_SAVE=ファィルの上書き保存(&S)=Ctrl+S"),
-                           QStringLiteral("N_SAVE=名前を付けてファィルを保存(&A)=Ctrl+A"),
-                           QStringLiteral("I_IMPORT=商品リストから作成(&I)...="),
-                           QStringLiteral("M_プレビュー=プレピュー(&V)=Ctrl+V"),
-                           QStringLiteral("P_印刷=印刷(&P)=Ctrl+P"),
-                           QStringLiteral("C_印刷位置の調整=印刷位置の調整(&C)...="),
-                           QStringLiteral("MNUEXIT=終了(&x)=Ctrl+Q"),
-                       }));
+    EXPECT_EQ(entries,
+              QStringList({
+                  QStringLiteral("KURIA=新規作成(&N)=Ctrl+N"),
+                  QStringLiteral("f_open=ファィルを開く(&O)=Ctrl+O"),
+                  QStringLiteral("U_SAVE=ファィルの上書き保存(&S)=Ctrl+S"),
+                  QStringLiteral("N_SAVE=名前を付けてファィルを保存(&A)=Ctrl+A"),
+                  QStringLiteral("I_IMPORT=商品リストから作成(&I)...="),
+                  QStringLiteral("M_プレビュー=プレピュー(&V)=Ctrl+V"),
+                  QStringLiteral("P_印刷=印刷(&P)=Ctrl+P"),
+                  QStringLiteral("C_印刷位置の調整=印刷位置の調整(&C)...="),
+                  QStringLiteral("MNUEXIT=終了(&x)=Ctrl+Q"),
+              }));
 }

@@ -90,7 +90,7 @@ TEST(EditorPreview, PrintingPutsRealBarcodesOnPaperWhileThePreviewKeepsThePlaceh
         fill(e.sheet(), format->isLarge() ? 5 : 13, "49012347", 1980);
         fill(e.sheet(), format->tagsPerPage, "4512345678906", 19800);
         fill(e.sheet(), format->isLarge() ? 9 : 20, "490123456789", 5);  // twelve characters: no barcode
-        e.w().showCurrentRecord();               // the boxes hold the records' values
+        e.w().showCurrentRecord();                                       // the boxes hold the records' values
         QTemporaryDir dir;
         e.dialogs.pdfPath = dir.filePath(QStringLiteral("page.pdf"));
 
@@ -102,8 +102,9 @@ TEST(EditorPreview, PrintingPutsRealBarcodesOnPaperWhileThePreviewKeepsThePlaceh
         ASSERT_TRUE(QFile::exists(e.dialogs.pdfPath));
         EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {e.dialogs.pdfPath}).out.contains(QStringLiteral("(A4)")));
         const int dpi = format->isLarge() ? 300 : 400;
-        ASSERT_EQ(run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
-                                                   e.dialogs.pdfPath, dir.filePath(QStringLiteral("paper"))})
+        ASSERT_EQ(run(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"), e.dialogs.pdfPath,
+                       dir.filePath(QStringLiteral("paper"))})
                       .exitCode,
                   0);
         const QString paperPath = dir.filePath(QStringLiteral("paper-1.png"));
@@ -292,7 +293,8 @@ TEST(EditorPreview, StartUpState)
         FakeDialogs dialogs;
         desktop::EditorWindow window(*format, dialogs);  // loaded, not shown
         const bool large = format->isLarge();
-        EXPECT_EQ(window.windowTitle(), large ? QStringLiteral("大きい棚札  無題") : QStringLiteral("小さい棚札  無題"));
+        EXPECT_EQ(window.windowTitle(),
+                  large ? QStringLiteral("大きい棚札  無題") : QStringLiteral("小さい棚札  無題"));
         EXPECT_EQ(window.control<QLabel>(QStringLiteral("Label6"))->text(),
                   large ? QStringLiteral("1/24") : QStringLiteral("1/40"));
         EXPECT_EQ(window.control<QPushButton>(QStringLiteral("縁取"))->text(), QStringLiteral("カラーで縁取りする"));
@@ -313,7 +315,7 @@ TEST(EditorPreview, StartUpState)
         bool gridLine = false;
         for (int dy = -2; dy <= 2; ++dy) {
             gridLine |= image.pixelColor(qRound(window.sheet().marginLeft * perMm) + 20, qRound(15 * perMm) + dy)
-                        != QColor(Qt::white);
+                != QColor(Qt::white);
         }
         EXPECT_TRUE(gridLine);
         EXPECT_EQ(image.pixelColor(qRound(20 * perMm), qRound(7 * perMm)), QColor(Qt::white));

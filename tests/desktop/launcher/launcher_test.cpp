@@ -1,6 +1,6 @@
 #include "core/sheet/tag_sheet.h"
-#include "desktop/launcher/credits_roll.h"
 #include "desktop/editor/editor_window.h"
+#include "desktop/launcher/credits_roll.h"
 #include "desktop/launcher/help_window.h"
 #include "desktop/launcher/launcher_window.h"
 #include "desktop/window_registry.h"
