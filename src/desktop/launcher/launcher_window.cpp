@@ -105,6 +105,9 @@ LauncherWindow::LauncherWindow(QWidget* parent) : QMainWindow(parent)
     auto* helpAction = menuBar()->addAction(QStringLiteral("使い方"));
     helpAction->setObjectName(QStringLiteral("HELP1"));
     connect(helpAction, &QAction::triggered, this, [] { showHelp(); });
+    auto* catalogueAction = menuBar()->addAction(QStringLiteral("商品マスタ(&M)..."));
+    catalogueAction->setObjectName(QStringLiteral("catalogueMenu"));
+    connect(catalogueAction, &QAction::triggered, this, [] { showCatalogue(); });
 
     supportButton_ = new QPushButton(supportAddress(), client);
     supportButton_->setObjectName(QStringLiteral("Command5"));

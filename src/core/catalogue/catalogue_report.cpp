@@ -1,4 +1,4 @@
-#include "apps/catalogue/catalogue_report.h"
+#include "core/catalogue/catalogue_report.h"
 
 #include "core/sheet/field_entry.h"
 
@@ -6,9 +6,9 @@
 #include <QLocale>
 #include <QStringList>
 
-namespace catalogue_app {
+namespace catalogue::report {
 
-using namespace catalogue;
+
 
 namespace {
 
@@ -206,4 +206,4 @@ QJsonObject historyJson(const ProductHistory& history)
             {QStringLiteral("prints"), prints}};
 }
 
-}  // namespace catalogue_app
+}  // namespace catalogue::report
