@@ -24,7 +24,7 @@ QTemporaryDir* folder = nullptr;
 
 catalogue::Location location()
 {
-    return {catalogue::Location::Kind::sqlite, folder->filePath(QStringLiteral("catalogue.sqlite"))};
+    return *catalogue::parseLocation(folder->filePath(QStringLiteral("catalogue.sqlite")), nullptr);
 }
 
 // 100,000 products on 20 aisles, a twentieth of them changed since their tags were printed.

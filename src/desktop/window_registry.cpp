@@ -58,6 +58,8 @@ EditorWindow* showEditor(const sheet::SheetFormat& format)
     return showSingle(editorSlot(format), [&format] { return new EditorWindow(format); });
 }
 
+namespace {
+
 // Puts `products` into `editor`'s sheet from its current tag, as the import does: filled tags are
 // replaced only when the user says so.
 bool fillEditor(EditorWindow* editor, const std::vector<catalogue::Product>& products)
@@ -103,8 +105,7 @@ CatalogueWindow* showCatalogue()
         QString error;
         const QString given = output::CalibrationSettings().catalogueDatabase(&problem);
         auto location = catalogue::parseLocation(given, &error);
-        auto* window = new CatalogueWindow(location.value_or(catalogue::Location {catalogue::Location::Kind::sqlite,
-                                                                                  catalogue::defaultCatalogueFile()}),
+        auto* window = new CatalogueWindow(location.value_or(*catalogue::parseLocation(QString(), nullptr)),
                                            qtDialogs());
         if (!location || !problem.isEmpty()) {
             window->showError(location ? problem : error);

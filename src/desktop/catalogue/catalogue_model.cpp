@@ -170,7 +170,7 @@ int CatalogueModel::rowCount(const QModelIndex& parent) const
 
 int CatalogueModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(Column::columnCount);
+    return parent.isValid() ? 0 : int(columns);
 }
 
 QVariant CatalogueModel::data(const QModelIndex& index, int role) const
@@ -232,7 +232,7 @@ QVariant CatalogueModel::headerData(int section, Qt::Orientation orientation, in
         QStringLiteral("コード"), QStringLiteral("メーカー"), QStringLiteral("商品名"), QStringLiteral("規格"),
         QStringLiteral("棚番"),   QStringLiteral("売価"),     QStringLiteral("旧売価"), QStringLiteral("状態"),
     };
-    return section >= 0 && section < int(Column::columnCount) ? titles[section] : QVariant();
+    return section >= 0 && section < int(columns) ? titles[section] : QVariant();
 }
 
 int CatalogueModel::rowOfCode(const QString& code) const

@@ -21,7 +21,7 @@ enum class StatusFilter { all, toPrint, newTag, changed, upToDate, takeDown };
 class CatalogueModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { code, maker, name, size, shelf, price, oldPrice, status, columnCount };
+    enum Column { code, maker, name, size, shelf, price, oldPrice, status, columns };
 
     explicit CatalogueModel(QObject* parent = nullptr);
 

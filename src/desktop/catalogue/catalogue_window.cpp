@@ -176,7 +176,7 @@ void CatalogueWindow::buildControls()
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table_->horizontalHeader()->setStretchLastSection(true);
     const int widths[] = {120, 110, 260, 70, 70, 80, 80, 80};
-    for (int column = 0; column < CatalogueModel::columnCount; ++column) {
+    for (int column = 0; column < CatalogueModel::columns; ++column) {
         table_->setColumnWidth(column, widths[column]);
     }
     table_->setSortingEnabled(true);

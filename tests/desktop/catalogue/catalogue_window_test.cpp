@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QSpinBox>
@@ -34,7 +35,7 @@ struct Week {
     Week()
     {
         window = std::make_unique<CatalogueWindow>(
-            catalogue::Location {catalogue::Location::Kind::sqlite, dir.filePath(QStringLiteral("shop.sqlite"))},
+            *catalogue::parseLocation(dir.filePath(QStringLiteral("shop.sqlite")), nullptr),
             dialogs);
     }
 
