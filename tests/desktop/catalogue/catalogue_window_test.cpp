@@ -148,11 +148,27 @@ TEST(CatalogueWindow, AWeekOfPriceChanges)
         EXPECT_EQ(week.pending(), step.pending);
         EXPECT_TRUE(week.window->control<QLabel>(QStringLiteral("errorLabel"))->text().isEmpty());
     }
-    // The failed print and the good one both laid the milk on tag 7 of the small sheet.
+    // The failed print and the good one both laid the milk on tag 7 of the small sheet, and the PDFs
+    // are where the prints say.
     EXPECT_EQ(week.prints, 3);
-    for (int print : {2, 3}) {
-        EXPECT_TRUE(QFile::exists(week.dir.filePath(QStringLiteral("print-%1.pdf").arg(print))));
+    catalogue::Outcome outcome;
+    const auto opened = catalogue::Catalogue::open(
+        *catalogue::parseLocation(week.dir.filePath(QStringLiteral("shop.sqlite")), nullptr), {}, &outcome);
+    ASSERT_TRUE(opened) << outcome.message.toStdString();
+    const auto history = opened->history(milk);
+    ASSERT_TRUE(history);
+    QStringList prints;
+    for (const catalogue::PrintedTag& printed : history->prints) {
+        prints << QStringLiteral("%1 %2/%3 %4 %5")
+                      .arg(printed.print.format)
+                      .arg(printed.sheet)
+                      .arg(printed.slot)
+                      .arg(printed.tag.price)
+                      .arg(catalogue::printStateKey(printed.print.state));
+        EXPECT_TRUE(QFile::exists(printed.print.destination)) << printed.print.destination.toStdString();
     }
+    EXPECT_EQ(prints, (QStringList {QStringLiteral("large 1/1 198 confirmed"), QStringLiteral("small 1/7 218 failed"),
+                                    QStringLiteral("small 1/7 218 confirmed")}));
     EXPECT_EQ(week.rows(takeDown), QStringList {QStringLiteral("4900000000030 取り下げ 158円")});
 
     // The take-down checklist names the crisps.
