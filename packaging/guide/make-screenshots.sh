@@ -107,3 +107,68 @@ pids+=($!)
 editor=$(window_of '小きい棚札')
 shoot "$editor" editor-small.png
 kill "${pids[-1]}"
+
+# 商品マスタ: a catalogue of its own (under a data folder made here) that has had last week's list
+# printed and confirmed and this week's taken in, then the window from the launcher's menu, the
+# summary of a merge, and the question after a print.
+data=$samples/data
+mkdir -p "$data"
+catalogue_tool=$build/tools/tanafuda-catalogue
+[ -x "$catalogue_tool" ] || catalogue_tool=$(find "$build" -name tanafuda-catalogue -type f -perm -u+x | head -1)
+cat >"$samples/先週.csv" <<'LIST'
+JAN,メーカー,商品名,規格,売価,棚番
+4901234567894,青森りんご園,ふじりんご,1個,198,A-1
+4900000123456,みかん農園,温州みかん,1袋 6個入,398,A-1
+4561234000014,北海ファーム,じゃがいも,1袋 1kg,258,A-2
+4530000111223,山田食品,絹ごし豆腐,300g,88,B-3
+49123456,高原牧場,牛乳,1000ml,228,B-1
+4900000000016,しあわせ製菓,チョコビスケット,12枚,158,C-4
+LIST
+cat >"$samples/今週.csv" <<'LIST'
+JAN,メーカー,商品名,規格,売価,棚番
+4901234567894,青森りんご園,ふじりんご,1個,178,A-1
+4900000123456,みかん農園,温州みかん,1袋 6個入,398,A-1
+4561234000014,北海ファーム,じゃがいも,1袋 1kg,278,A-2
+4530000111223,山田食品,絹ごし豆腐,300g,88,B-3
+49123456,高原牧場,牛乳,1000ml,238,B-1
+4900000000023,山の駄菓子,きなこ棒,10本,50,C-5
+LIST
+cp "$samples/今週.csv" "$samples/来週.csv"
+export XDG_DATA_HOME=$data
+"$catalogue_tool" import "$samples/先週.csv" >/dev/null
+"$catalogue_tool" print --pdf "$samples/先週.pdf" >/dev/null
+"$catalogue_tool" confirm 1 >/dev/null
+"$catalogue_tool" import "$samples/今週.csv" >/dev/null
+
+"$program" &
+pids+=($!)
+launcher=$(window_of 'プリコラ')
+sleep 2
+xdotool windowactivate --sync "$launcher" key alt+m
+master=$(window_of '^商品マスタ$')
+xdotool windowsize --sync "$master" 1000 560
+shoot "$master" catalogue.png
+
+# The merge summary: 取り込み..., the list's name typed into the file dialog, the import dialog accepted.
+xdotool windowactivate --sync "$master" key alt+i
+sleep 2
+xdotool type --delay 20 "$samples/来週.csv"
+xdotool key Return
+importer=$(window_of '商品マスタに取り込み')
+sleep 1
+xdotool windowactivate --sync "$importer" key Return
+sleep 1.5
+summary=$(xdotool getactivewindow)
+shoot "$summary" catalogue-summary.png
+
+# Taken in (the default button), then 変更分を印刷... to a PDF from the print dialog, and the question.
+xdotool windowactivate --sync "$summary" key Return
+sleep 1
+xdotool windowactivate --sync "$master" key alt+p
+sleep 2
+xdotool key Return
+sleep 2
+question=$(xdotool getactivewindow)
+shoot "$question" catalogue-question.png
+xdotool key Escape
+kill "${pids[-1]}"
