@@ -133,42 +133,58 @@ JAN,メーカー,商品名,規格,売価,棚番
 49123456,高原牧場,牛乳,1000ml,238,B-1
 4900000000023,山の駄菓子,きなこ棒,10本,50,C-5
 LIST
-cp "$samples/今週.csv" "$samples/来週.csv"
+sed -e 's/きなこ棒,10本,50/きなこ棒,10本,60/' -e '$a 4530000222332,山田食品,木綿豆腐,300g,88,B-3' "$samples/今週.csv" >"$samples/来週.csv"
 export XDG_DATA_HOME=$data
+# The print dialog proposes a PDF in the home folder: this one's.
+export HOME=$samples
 "$catalogue_tool" import "$samples/先週.csv" >/dev/null
 "$catalogue_tool" print --pdf "$samples/先週.pdf" >/dev/null
 "$catalogue_tool" confirm 1 >/dev/null
 "$catalogue_tool" import "$samples/今週.csv" >/dev/null
 
+# Without a window manager the keys go to the window under the pointer.
+press() {  # window-id keys...
+  local window=$1
+  shift
+  xdotool mousemove --window "$window" 60 60
+  sleep 0.3
+  xdotool key "$@"
+}
+
 "$program" &
 pids+=($!)
 launcher=$(window_of 'プリコラ')
 sleep 2
-xdotool windowactivate --sync "$launcher" key alt+m
+press "$launcher" alt+m
 master=$(window_of '^商品マスタ$')
 xdotool windowsize --sync "$master" 1000 560
 shoot "$master" catalogue.png
 
 # The merge summary: 取り込み..., the list's name typed into the file dialog, the import dialog accepted.
-xdotool windowactivate --sync "$master" key alt+i
+press "$master" alt+i
 sleep 2
+chooser=$(xdotool search --onlyvisible --name '.' | tail -1)
+press "$chooser" ctrl+a
 xdotool type --delay 20 "$samples/来週.csv"
 xdotool key Return
 importer=$(window_of '商品マスタに取り込み')
 sleep 1
-xdotool windowactivate --sync "$importer" key Return
+press "$importer" Return
 sleep 1.5
-summary=$(xdotool getactivewindow)
+summary=$(xdotool search --onlyvisible --name '商品マスタに取り込み' | tail -1)
 shoot "$summary" catalogue-summary.png
 
 # Taken in (the default button), then 変更分を印刷... to a PDF from the print dialog, and the question.
-xdotool windowactivate --sync "$summary" key Return
-sleep 1
-xdotool windowactivate --sync "$master" key alt+p
+press "$summary" Return
 sleep 2
-xdotool key Return
+# A click on the status line makes the window active again, so that its access keys work.
+xdotool mousemove --window "$master" 500 550 click 1
+press "$master" alt+p
+sleep 3
+printing=$(xdotool search --onlyvisible --name '.' | tail -1)
+press "$printing" Return
 sleep 2
-question=$(xdotool getactivewindow)
+question=$(xdotool search --onlyvisible --name '^商品マスタ$' | tail -1)
 shoot "$question" catalogue-question.png
-xdotool key Escape
+press "$question" Escape
 kill "${pids[-1]}"

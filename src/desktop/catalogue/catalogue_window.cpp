@@ -50,9 +50,9 @@ struct TabDef {
 };
 
 const TabDef kTabs[] = {
-    {StatusFilter::all, "すべて(&0)"},     {StatusFilter::toPrint, "印刷が必要(&1)"},
-    {StatusFilter::newTag, "新規(&2)"},    {StatusFilter::changed, "変更あり(&3)"},
-    {StatusFilter::upToDate, "最新(&4)"},  {StatusFilter::takeDown, "取り下げ(&5)"},
+    {StatusFilter::all, "すべて"},     {StatusFilter::toPrint, "印刷が必要"},
+    {StatusFilter::newTag, "新規"},    {StatusFilter::changed, "変更あり"},
+    {StatusFilter::upToDate, "最新"},  {StatusFilter::takeDown, "取り下げ"},
 };
 
 QPushButton* button(const QString& text, const QString& name, QWidget* parent)
@@ -157,7 +157,7 @@ void CatalogueWindow::buildControls()
     tabs_ = new QTabBar(main);
     tabs_->setObjectName(QStringLiteral("statusTabs"));
     for (const TabDef& tab : kTabs) {
-        tabs_->addTab(QString::fromUtf8(tab.title));
+        tabs_->addTab(QString::fromUtf8(tab.title));  // the counts follow once the catalogue is read
     }
     layout->addWidget(tabs_);
 
@@ -331,9 +331,11 @@ void CatalogueWindow::reload()
 void CatalogueWindow::updateTabs()
 {
     for (int index = 0; index < int(std::size(kTabs)); ++index) {
-        tabs_->setTabText(index, QStringLiteral("%1 %2")
+        // "変更あり 3件(&3)": the count, then the tab's access key (its number).
+        tabs_->setTabText(index, QStringLiteral("%1 %2件(&%3)")
                                      .arg(QString::fromUtf8(kTabs[index].title))
-                                     .arg(model_->count(kTabs[index].filter)));
+                                     .arg(model_->count(kTabs[index].filter))
+                                     .arg(index));
     }
 }
 
