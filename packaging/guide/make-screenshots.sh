@@ -163,8 +163,10 @@ shoot "$master" catalogue.png
 # The merge summary: 取り込み..., the list's name typed into the file dialog, the import dialog accepted.
 press "$master" alt+i
 sleep 2
-chooser=$(xdotool search --onlyvisible --name '.' | tail -1)
-press "$chooser" ctrl+a
+# The file dialog opens over the middle of the window.
+xdotool mousemove --window "$master" 500 280
+sleep 0.3
+xdotool key ctrl+a
 xdotool type --delay 20 "$samples/来週.csv"
 xdotool key Return
 importer=$(window_of '商品マスタに取り込み')
@@ -181,8 +183,9 @@ sleep 2
 xdotool mousemove --window "$master" 500 550 click 1
 press "$master" alt+p
 sleep 3
-printing=$(xdotool search --onlyvisible --name '.' | tail -1)
-press "$printing" Return
+xdotool mousemove --window "$master" 500 280
+sleep 0.3
+xdotool key Return
 sleep 2
 question=$(xdotool search --onlyvisible --name '^商品マスタ$' | tail -1)
 shoot "$question" catalogue-question.png
