@@ -2,9 +2,9 @@
 // painted, and one keystroke in the search box until the table is painted again. Run it under a
 // display server (xvfb-run) to count the window system's part too.
 
+#include "desktop/catalogue/catalogue_window.h"
 #include "core/catalogue/catalogue.h"
 #include "desktop/catalogue/catalogue_model.h"
-#include "desktop/catalogue/catalogue_window.h"
 #include "desktop/dialogs/dialogs.h"
 #include "output/fonts.h"
 

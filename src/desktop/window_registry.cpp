@@ -92,7 +92,8 @@ bool fillEditor(EditorWindow* editor, const std::vector<catalogue::Product>& pro
     const int put = productlist::fillSheet(sheet, start, records);
     editor->refreshPreview();
     editor->focusJanBox();
-    editor->setPositionLabel(QStringLiteral("商品マスタから %1 件をタグ %2〜%3 に入れました").arg(put).arg(start).arg(start + put - 1));
+    editor->setPositionLabel(
+        QStringLiteral("商品マスタから %1 件をタグ %2〜%3 に入れました").arg(put).arg(start).arg(start + put - 1));
     return true;
 }
 
@@ -105,13 +106,15 @@ CatalogueWindow* showCatalogue()
         QString error;
         const QString given = output::CalibrationSettings().catalogueDatabase(&problem);
         auto location = catalogue::parseLocation(given, &error);
-        auto* window = new CatalogueWindow(location.value_or(*catalogue::parseLocation(QString(), nullptr)),
-                                           qtDialogs());
+        auto* window
+            = new CatalogueWindow(location.value_or(*catalogue::parseLocation(QString(), nullptr)), qtDialogs());
         if (!location || !problem.isEmpty()) {
             window->showError(location ? problem : error);
         }
         window->setFillEditor([](const std::vector<catalogue::Product>& products) {
-            EditorWindow* editor = lastEditor ? lastEditor.data() : largeEditor ? largeEditor.data() : smallEditor.data();
+            EditorWindow* editor = lastEditor ? lastEditor.data()
+                : largeEditor                 ? largeEditor.data()
+                                              : smallEditor.data();
             return fillEditor(editor, products);
         });
         QObject::connect(qApp, &QApplication::focusChanged, window, [](QWidget*, QWidget* now) {

@@ -7,8 +7,8 @@
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
 #include <QPagedPaintDevice>
+#include <QPainter>
 #include <QPdfWriter>
 
 namespace output {

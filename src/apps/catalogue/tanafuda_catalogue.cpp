@@ -6,11 +6,11 @@
 // cannot be read (a damaged file, a server that does not answer); 3 an output (a sheet file, the
 // PDF, the print job, or the catalogue itself) cannot be written; 4 some rows of the list refused.
 
-#include "core/catalogue/catalogue_report.h"
 #include "apps/common/command_line.h"
 #include "apps/common/runtime_folder_warning.h"
 #include "build_config.h"
 #include "core/catalogue/catalogue.h"
+#include "core/catalogue/catalogue_report.h"
 #include "core/files/careful_write.h"
 #include "core/files/file_command_texts.h"
 #include "core/files/sheet_file.h"

@@ -8,8 +8,6 @@
 
 namespace catalogue::report {
 
-
-
 namespace {
 
 QJsonObject tagJson(const sheet::TagRecord& tag)

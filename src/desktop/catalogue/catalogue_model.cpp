@@ -54,7 +54,7 @@ QString foldedForSearch(const QString& text)
     return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
 }
 
-CatalogueModel::CatalogueModel(QObject* parent) : QAbstractTableModel(parent) {}
+CatalogueModel::CatalogueModel(QObject* parent) : QAbstractTableModel(parent) { }
 
 void CatalogueModel::setNeeds(std::vector<catalogue::TagNeed> needs)
 {

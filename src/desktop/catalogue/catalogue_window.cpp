@@ -50,9 +50,8 @@ struct TabDef {
 };
 
 const TabDef kTabs[] = {
-    {StatusFilter::all, "すべて"},     {StatusFilter::toPrint, "印刷が必要"},
-    {StatusFilter::newTag, "新規"},    {StatusFilter::changed, "変更あり"},
-    {StatusFilter::upToDate, "最新"},  {StatusFilter::takeDown, "取り下げ"},
+    {StatusFilter::all, "すべて"},       {StatusFilter::toPrint, "印刷が必要"}, {StatusFilter::newTag, "新規"},
+    {StatusFilter::changed, "変更あり"}, {StatusFilter::upToDate, "最新"},      {StatusFilter::takeDown, "取り下げ"},
 };
 
 QPushButton* button(const QString& text, const QString& name, QWidget* parent)
@@ -124,11 +123,12 @@ void CatalogueWindow::buildControls()
     empty->setObjectName(QStringLiteral("emptyPage"));
     auto* emptyLayout = new QVBoxLayout(empty);
     auto* about = new QLabel(
-        QStringLiteral("商品マスタはまだありません。\n\n"
-                       "商品マスタは、レジや本部の商品リストを取り込んで、店の商品と売価を覚えておくものです。"
-                       "新しいリストを取り込むたびに、新しく入った商品・売価が変わった商品・扱わなくなった商品が分かり、"
-                       "その棚札だけを棚の順に印刷できます。\n\n"
-                       "まずレジの商品リスト (CSV や Excel のファイル) を取り込んでください。"),
+        QStringLiteral(
+            "商品マスタはまだありません。\n\n"
+            "商品マスタは、レジや本部の商品リストを取り込んで、店の商品と売価を覚えておくものです。"
+            "新しいリストを取り込むたびに、新しく入った商品・売価が変わった商品・扱わなくなった商品が分かり、"
+            "その棚札だけを棚の順に印刷できます。\n\n"
+            "まずレジの商品リスト (CSV や Excel のファイル) を取り込んでください。"),
         empty);
     about->setWordWrap(true);
     emptyLayout->addStretch();
@@ -202,7 +202,8 @@ void CatalogueWindow::buildControls()
                                             : sheet::SheetFormat::large.tagsPerPage);
     });
     auto* printButton = button(QStringLiteral("変更分を印刷(&P)..."), QStringLiteral("printButton"), main);
-    printButton->setToolTip(QStringLiteral("新規と変更ありの棚札 (商品を選んでいるときはその商品) を棚の順に印刷します"));
+    printButton->setToolTip(
+        QStringLiteral("新規と変更ありの棚札 (商品を選んでいるときはその商品) を棚の順に印刷します"));
     auto* fillButton = button(QStringLiteral("棚札に入れる(&E)"), QStringLiteral("fillButton"), main);
     auto* takedownButton = button(QStringLiteral("取り下げリスト(&T)..."), QStringLiteral("takedownButton"), main);
     auto* historyButton = button(QStringLiteral("履歴(&H)"), QStringLiteral("historyButton"), main);
@@ -312,15 +313,15 @@ void CatalogueWindow::reload()
     updateTabs();
     pendingList_->clear();
     for (const catalogue::PrintInfo& print : pending) {
-        auto* item = new QListWidgetItem(
-            QStringLiteral("印刷 %1  %2  %3 枚 (シート %4 枚)  %5")
-                .arg(print.id)
-                .arg(QDateTime::fromString(print.createdAt, Qt::ISODate).toLocalTime().toString(
-                    QStringLiteral("yyyy/MM/dd HH:mm")))
-                .arg(print.tagCount)
-                .arg(print.sheetCount)
-                .arg(print.destination),
-            pendingList_);
+        auto* item = new QListWidgetItem(QStringLiteral("印刷 %1  %2  %3 枚 (シート %4 枚)  %5")
+                                             .arg(print.id)
+                                             .arg(QDateTime::fromString(print.createdAt, Qt::ISODate)
+                                                      .toLocalTime()
+                                                      .toString(QStringLiteral("yyyy/MM/dd HH:mm")))
+                                             .arg(print.tagCount)
+                                             .arg(print.sheetCount)
+                                             .arg(print.destination),
+                                         pendingList_);
         item->setData(Qt::UserRole, print.id);
     }
     if (pendingList_->count() > 0) {
@@ -332,10 +333,11 @@ void CatalogueWindow::updateTabs()
 {
     for (int index = 0; index < int(std::size(kTabs)); ++index) {
         // "変更あり 3件(&3)": the count, then the tab's access key (its number).
-        tabs_->setTabText(index, QStringLiteral("%1 %2件(&%3)")
-                                     .arg(QString::fromUtf8(kTabs[index].title))
-                                     .arg(model_->count(kTabs[index].filter))
-                                     .arg(index));
+        tabs_->setTabText(index,
+                          QStringLiteral("%1 %2件(&%3)")
+                              .arg(QString::fromUtf8(kTabs[index].title))
+                              .arg(model_->count(kTabs[index].filter))
+                              .arg(index));
     }
 }
 
@@ -395,10 +397,10 @@ void CatalogueWindow::importList()
     if (choices.mapping.column(productlist::ListField::productName2) >= 0) {
         cleanedSmall = productlist::cleanRows(list.rows, choices.mapping, sheet::SheetFormat::small, choices.tax);
     }
-    catalogue::IncomingList incoming = catalogue::incomingProducts(
-        list, cleaned, cleanedSmall.empty() ? nullptr : &cleanedSmall,
-        list.hasHeader ? catalogue::catalogueColumnsOf(list.columnTitles, choices.mapping)
-                       : catalogue::CatalogueColumns {});
+    catalogue::IncomingList incoming
+        = catalogue::incomingProducts(list, cleaned, cleanedSmall.empty() ? nullptr : &cleanedSmall,
+                                      list.hasHeader ? catalogue::catalogueColumnsOf(list.columnTitles, choices.mapping)
+                                                     : catalogue::CatalogueColumns {});
     incoming.fileName = QFileInfo(*path).absoluteFilePath();
 
     if (!ensureOpen(true)) {
@@ -411,11 +413,11 @@ void CatalogueWindow::importList()
         showError(preview.outcome.message);
         return;
     }
-    const int answer = dialogs_.choose(this, mergeSummaryText(preview.counts, fileName),
-                                       QStringLiteral("商品マスタに取り込み"), MessageIcon::information,
-                                       {QStringLiteral("取り込む(&A)"), QStringLiteral("一部の商品として取り込む(&P)"),
-                                        QStringLiteral("キャンセル")},
-                                       2);
+    const int answer = dialogs_.choose(
+        this, mergeSummaryText(preview.counts, fileName), QStringLiteral("商品マスタに取り込み"),
+        MessageIcon::information,
+        {QStringLiteral("取り込む(&A)"), QStringLiteral("一部の商品として取り込む(&P)"), QStringLiteral("キャンセル")},
+        2);
     if (answer != 0 && answer != 1) {
         showNote(QStringLiteral("取り込みをやめました。商品マスタは変わっていません"));
         reload();
@@ -468,8 +470,8 @@ void CatalogueWindow::printChanges()
             }
         }
     }
-    const sheet::SheetFormat& format = formatBox_->currentIndex() == 1 ? sheet::SheetFormat::small
-                                                                       : sheet::SheetFormat::large;
+    const sheet::SheetFormat& format
+        = formatBox_->currentIndex() == 1 ? sheet::SheetFormat::small : sheet::SheetFormat::large;
     const int start = startTagBox_->value();
     const jobs::CataloguePrintPlan plan = jobs::planCataloguePrint(needs, format, start, jobs::NeedFilter::all);
     if (plan.sheets.empty()) {
@@ -484,10 +486,10 @@ void CatalogueWindow::printChanges()
         return;
     }
     QString warnings;
-    const output::DocumentResult printed = output::printSheets(
-        plan.sheets, printer,
-        output::printerCalibration({}, output::CalibrationSettings(),
-                                   [&warnings](const QString& warning) { warnings += warning; }));
+    const output::DocumentResult printed
+        = output::printSheets(plan.sheets, printer,
+                              output::printerCalibration({}, output::CalibrationSettings(),
+                                                         [&warnings](const QString& warning) { warnings += warning; }));
     if (!printed.ok) {
         dialogs_.message(this, QStringLiteral("印刷できませんでした。\n%1").arg(printed.error), files::kErrorTitle,
                          MessageIcon::stop, MessageButtons::ok);
@@ -513,10 +515,9 @@ void CatalogueWindow::printChanges()
 
 void CatalogueWindow::askAboutPrint(qint64 printId)
 {
-    const int answer = dialogs_.choose(this, QStringLiteral("棚札は正しく印刷できましたか？"), kTitle,
-                                       MessageIcon::none,
-                                       {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("あとで(&L)")},
-                                       2);
+    const int answer
+        = dialogs_.choose(this, QStringLiteral("棚札は正しく印刷できましたか？"), kTitle, MessageIcon::none,
+                          {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("あとで(&L)")}, 2);
     if (answer == 0 || answer == 1) {
         const catalogue::Outcome outcome = catalogue_->decidePrint(
             printId, answer == 0 ? catalogue::PrintState::confirmed : catalogue::PrintState::failed);
@@ -562,9 +563,11 @@ void CatalogueWindow::takedownList()
                          MessageButtons::ok);
         return;
     }
-    const QString title = QStringLiteral("取り下げリスト %1").arg(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    const QString title
+        = QStringLiteral("取り下げリスト %1").arg(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
     const int answer = dialogs_.choose(
-        this, QStringLiteral("取り下げる棚札は %1 枚です。リストを PDF に保存しますか、印刷しますか？").arg(listed.size()),
+        this,
+        QStringLiteral("取り下げる棚札は %1 枚です。リストを PDF に保存しますか、印刷しますか？").arg(listed.size()),
         kTitle, MessageIcon::none,
         {QStringLiteral("PDF に保存(&S)..."), QStringLiteral("印刷(&P)..."), QStringLiteral("キャンセル")}, 2);
     QString error;
@@ -580,15 +583,15 @@ void CatalogueWindow::takedownList()
         }
         const files::WriteOutcome written = files::writeFileCarefully(*path, pdf);
         if (!written.ok && !written.replacedUnflushed) {
-            dialogs_.message(this,
-                             QStringLiteral("%1 を保存できませんでした。\n%2")
-                                 .arg(QDir::toNativeSeparators(*path), written.error),
-                             files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+            dialogs_.message(
+                this,
+                QStringLiteral("%1 を保存できませんでした。\n%2").arg(QDir::toNativeSeparators(*path), written.error),
+                files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
             return;
         }
-        showNote(written.replacedUnflushed ? files::unflushedNotice(QDir::toNativeSeparators(*path), written.error)
-                                           : QStringLiteral("取り下げリストを保存しました: %1")
-                                                 .arg(QDir::toNativeSeparators(*path)));
+        showNote(written.replacedUnflushed
+                     ? files::unflushedNotice(QDir::toNativeSeparators(*path), written.error)
+                     : QStringLiteral("取り下げリストを保存しました: %1").arg(QDir::toNativeSeparators(*path)));
     } else if (answer == 1) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setDocName(title);

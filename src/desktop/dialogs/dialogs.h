@@ -84,8 +84,8 @@ public:
     bool fileExists(const QString& path) override;
     MessageAnswer message(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
                           MessageButtons buttons) override;
-    int choose(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
-               const QStringList& buttons, int cancelIndex) override;
+    int choose(QWidget* parent, const QString& text, const QString& title, MessageIcon icon, const QStringList& buttons,
+               int cancelIndex) override;
     std::optional<FontChoice> chooseFont(QWidget* parent) override;
     std::optional<draw::Colour> chooseColour(QWidget* parent) override;
 };

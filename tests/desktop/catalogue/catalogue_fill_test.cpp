@@ -13,18 +13,18 @@
 #include <QItemSelectionModel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
 
 struct FillRow {
     const char* what;
-    int current;            // the editor's current tag
-    QString filledBefore;   // a name typed into tag 2 first, or empty
-    QStringList names;      // tags 1..4 afterwards
+    int current;           // the editor's current tag
+    QString filledBefore;  // a name typed into tag 2 first, or empty
+    QStringList names;     // tags 1..4 afterwards
 };
 
 TEST(CatalogueWindowFromTheProgram, OneWindowFillsTheOpenEditor)
@@ -37,8 +37,8 @@ TEST(CatalogueWindowFromTheProgram, OneWindowFillsTheOpenEditor)
         ASSERT_TRUE(made) << outcome.message.toStdString();
         catalogue::IncomingList list;
         int order = 2;
-        for (const auto& [jan, name, shelf] : {std::tuple {"4900000000016", "天然水", "A-2"},
-                                               std::tuple {"4900000000023", "洗剤", "A-1"}}) {
+        for (const auto& [jan, name, shelf] :
+             {std::tuple {"4900000000016", "天然水", "A-2"}, std::tuple {"4900000000023", "洗剤", "A-1"}}) {
             catalogue::IncomingProduct p;
             p.code = p.jan = QString::fromLatin1(jan);
             p.name = QString::fromUtf8(name);
@@ -65,8 +65,14 @@ TEST(CatalogueWindowFromTheProgram, OneWindowFillsTheOpenEditor)
     ASSERT_EQ(window->model().rowCount(), 2);
 
     const FillRow rows[] = {
-        {"into an empty sheet from tag 2, in shelf order", 2, {}, {{}, QStringLiteral("洗剤"), QStringLiteral("天然水"), {}}},
-        {"a filled tag kept when the user says no", 1, QStringLiteral("手書き"), {{}, QStringLiteral("手書き"), {}, {}}},
+        {"into an empty sheet from tag 2, in shelf order",
+         2,
+         {},
+         {{}, QStringLiteral("洗剤"), QStringLiteral("天然水"), {}}},
+        {"a filled tag kept when the user says no",
+         1,
+         QStringLiteral("手書き"),
+         {{}, QStringLiteral("手書き"), {}, {}}},
     };
     for (const FillRow& row : rows) {
         SCOPED_TRACE(row.what);

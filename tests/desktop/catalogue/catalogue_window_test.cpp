@@ -35,8 +35,7 @@ struct Week {
     Week()
     {
         window = std::make_unique<CatalogueWindow>(
-            *catalogue::parseLocation(dir.filePath(QStringLiteral("shop.sqlite")), nullptr),
-            dialogs);
+            *catalogue::parseLocation(dir.filePath(QStringLiteral("shop.sqlite")), nullptr), dialogs);
     }
 
     QString write(const QString& name, const QString& csv)
@@ -74,8 +73,8 @@ struct Week {
         const CatalogueModel& model = window->model();
         for (int row = 0; row < model.rowCount(); ++row) {
             QStringList cells;
-            for (int column : {CatalogueModel::code, CatalogueModel::status, CatalogueModel::price,
-                               CatalogueModel::oldPrice}) {
+            for (int column :
+                 {CatalogueModel::code, CatalogueModel::status, CatalogueModel::price, CatalogueModel::oldPrice}) {
                 cells << model.index(row, column).data().toString();
             }
             shown << cells.join(u' ').trimmed();
@@ -113,7 +112,8 @@ TEST(CatalogueWindow, AWeekOfPriceChanges)
          {milk + QStringLiteral(" 新規 198円"), QStringLiteral("4900000000030 新規 158円"),
           QStringLiteral("4900000000016 新規 98円"), QStringLiteral("4900000000023 新規 328円")},
          0},
-        {"printed, answered later: still to print, one print pending", [](Week& w) { w.print(0, 1, later); },
+        {"printed, answered later: still to print, one print pending",
+         [](Week& w) { w.print(0, 1, later); },
          {milk + QStringLiteral(" 新規 198円"), QStringLiteral("4900000000030 新規 158円"),
           QStringLiteral("4900000000016 新規 98円"), QStringLiteral("4900000000023 新規 328円")},
          1},
@@ -132,7 +132,8 @@ TEST(CatalogueWindow, AWeekOfPriceChanges)
          [](Week& w) { w.takeIn(QStringLiteral("next.csv"), kNextMonday, 0); },
          {milk + QStringLiteral(" 変更あり 218円 198円"), QStringLiteral("4900000000054 新規 128円")},
          0},
-        {"small sheet from tag 7, answered no: still listed", [](Week& w) { w.print(1, 7, no); },
+        {"small sheet from tag 7, answered no: still listed",
+         [](Week& w) { w.print(1, 7, no); },
          {milk + QStringLiteral(" 変更あり 218円 198円"), QStringLiteral("4900000000054 新規 128円")},
          0},
         {"printed again, answered yes: nothing listed", [](Week& w) { w.print(1, 7, yes); }, {}, 0},
@@ -167,8 +168,9 @@ TEST(CatalogueWindow, AWeekOfPriceChanges)
                       .arg(catalogue::printStateKey(printed.print.state));
         EXPECT_TRUE(QFile::exists(printed.print.destination)) << printed.print.destination.toStdString();
     }
-    EXPECT_EQ(prints, (QStringList {QStringLiteral("large 1/1 198 confirmed"), QStringLiteral("small 1/7 218 failed"),
-                                    QStringLiteral("small 1/7 218 confirmed")}));
+    EXPECT_EQ(prints,
+              (QStringList {QStringLiteral("large 1/1 198 confirmed"), QStringLiteral("small 1/7 218 failed"),
+                            QStringLiteral("small 1/7 218 confirmed")}));
     EXPECT_EQ(week.rows(takeDown), QStringList {QStringLiteral("4900000000030 取り下げ 158円")});
 
     // The take-down checklist names the crisps.
@@ -222,8 +224,9 @@ TEST(CatalogueWindow, SearchFiltersAndAScannedCodeSelects)
         EXPECT_EQ(selected.isEmpty() ? QString() : week.window->model().need(selected.front().row()).product.code,
                   row.selected);
         if (row.enter && row.selected.isEmpty()) {
-            EXPECT_TRUE(week.window->control<QLabel>(QStringLiteral("noteLabel"))->text().contains(
-                QStringLiteral("ありません")));
+            EXPECT_TRUE(week.window->control<QLabel>(QStringLiteral("noteLabel"))
+                            ->text()
+                            .contains(QStringLiteral("ありません")));
         }
     }
 }
