@@ -107,3 +107,29 @@ pids+=($!)
 editor=$(window_of '小きい棚札')
 shoot "$editor" editor-small.png
 kill "${pids[-1]}"
+
+# The import dialog with the example list, and the calibration dialog, both from the large editor's
+# file menu. The editor starts in the sample folder, where its file dialog opens.
+cp "$root/examples/products.csv" "$samples/products.csv"
+(cd "$samples" && exec "$program" "$samples/野菜と果物.csv") &
+pids+=($!)
+editor=$(window_of '大きい棚札')
+sleep 1.5
+open_menu_entry() {  # access key of a file-menu entry
+  xdotool mousemove --window "$editor" 20 10 click 1
+  sleep 0.5
+  xdotool key "$1"
+}
+open_menu_entry i
+chooser=$(window_of '商品リスト|開く|Open|Find')
+sleep 1
+xdotool type --delay 50 products.csv
+xdotool key Return
+import_dialog=$(window_of '^商品リストから作成$')
+shoot "$import_dialog" import.png
+xdotool key Escape
+sleep 1
+open_menu_entry c
+calibration=$(window_of '^印刷位置の調整$')
+shoot "$calibration" calibration.png
+kill "${pids[-1]}"
