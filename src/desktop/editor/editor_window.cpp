@@ -284,6 +284,7 @@ void EditorWindow::enterBox(EditBox* box)
 
 void EditorWindow::enterJanBox()
 {
+    statusLine_->clearMessage();  // what it said was about the code last left here
     refreshPreview();
     outlineCurrentTag();
     setPositionLabel(sheet_.positionText());
