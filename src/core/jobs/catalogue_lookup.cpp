@@ -35,7 +35,8 @@ std::optional<catalogue::Product> CatalogueLookup::find(const QString& code)
 QStringList codesOfJanText(const QString& janText)
 {
     QStringList codes {janText};
-    const bool digitsOnly = std::all_of(janText.cbegin(), janText.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const bool digitsOnly
+        = std::all_of(janText.cbegin(), janText.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     if (digitsOnly && (janText.size() == 12 || janText.size() == 7)) {
         codes.append(janText + QChar(u'0' + barcode::checkDigitOf(janText)));
     }

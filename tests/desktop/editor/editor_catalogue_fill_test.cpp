@@ -1,6 +1,7 @@
 // A tag filled from the catalogue when a code is scanned into Text1 (the digits and Enter).
 #include "core/jobs/catalogue_lookup.h"
 #include "support/editor_test_support.h"
+#include "support/sample_records.h"
 
 #include <QFileInfo>
 #include <QStatusBar>
@@ -9,9 +10,9 @@
 using sheet::Field;
 
 namespace {
-const QString kCode = QStringLiteral("4901234567894");
-const sheet::TagRecord kTag {kCode, QStringLiteral("青森りんご園"), QStringLiteral("ふじりんご"), QStringLiteral("大玉"),
-                             QStringLiteral("1個"), QStringLiteral("青森県産"), 198};
+const sheet::TagRecord kTag = sampleRecord(QStringLiteral("ふじりんご"), 198);
+const QString kCode = kTag.jan;
+const QString kOther = QStringLiteral("4512345678906");
 
 struct FakeLookup : jobs::ProductLookup {
     std::optional<catalogue::Product> find(const QString& code) override
@@ -29,13 +30,18 @@ TEST(EditorCatalogueFill, TheCodeLeftInText1FillsTheEmptyBoxesOnly)
     const QString file = dir.filePath(QStringLiteral("catalogue.sqlite"));
     const QString missing = dir.filePath(QStringLiteral("none/catalogue.sqlite"));
     catalogue::IncomingList list;
-    list.products = {{kCode, kCode, kTag.maker, kTag.productName, kTag.productName2, kTag.spec, kTag.lot, 0, true, 10,
-                      kTag.price, {}, 1, 1}};
+    list.products.resize(1);
+    catalogue::IncomingProduct& p = list.products[0];
+    p.code = p.jan = kCode;
+    std::tie(p.maker, p.name, p.name2, p.spec, p.lot)
+        = std::tie(kTag.maker, kTag.productName, kTag.productName2, kTag.spec, kTag.lot);
+    p.tagPrice = kTag.price;
     const auto made = catalogue::Catalogue::open({catalogue::Location::Kind::sqlite, file, {}, {}, {}, 5432, {}},
                                                  {true, false}, nullptr);
     ASSERT_TRUE(made && made->merge(list, {}).outcome.ok());
 
-    const auto real = [](const QString& path) { return std::make_shared<jobs::CatalogueLookup>([path] { return path; }); };
+    const auto real = [](QString path) { return std::make_shared<jobs::CatalogueLookup>([path] { return path; }); };
+    const auto bare = [](const QString& jan) { return sheet::TagRecord {jan, {}, {}, {}, {}, {}, 0}; };
     const auto fake = std::make_shared<FakeLookup>();
     const auto tag = [](bool small, const QString& maker) {
         sheet::TagRecord t = kTag;
@@ -57,9 +63,8 @@ TEST(EditorCatalogueFill, TheCodeLeftInText1FillsTheEmptyBoxesOnly)
         {"real catalogue", false, real(file), {}, kCode, tag(false, kTag.maker), done},
         {"maker typed first kept", true, real(file), mine, kCode, tag(true, mine), done},
         {"12 digits", false, fake, {}, kCode.left(12), tag(false, kTag.maker), done},
-        {"unknown code", false, fake, {}, QStringLiteral("4512345678906"),
-         {QStringLiteral("4512345678906"), {}, {}, {}, {}, {}, 0}, {}},
-        {"no catalogue file", false, real(missing), {}, kCode, {kCode, {}, {}, {}, {}, {}, 0}, {}},
+        {"unknown code", false, fake, {}, kOther, bare(kOther), {}},
+        {"no catalogue file", false, real(missing), {}, kCode, bare(kCode), {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
