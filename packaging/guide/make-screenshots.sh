@@ -3,7 +3,8 @@
 # with sample sheets, and writes them to images/ beside this script. Run it after a build when the
 # windows change, look at the images, and commit them.
 #   usage: packaging/guide/make-screenshots.sh [BUILD_DIR]      (default: build)
-# Needs Xvfb (xvfb), xdotool and ImageMagick's import and convert (imagemagick).
+# Needs Xvfb (xvfb), xdotool, ImageMagick's import and convert (imagemagick), cupsd and lpadmin
+# (cups, cups-filters), and tanafuda-catalogue built beside the program.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,6 +15,9 @@ out=$here/images
 
 for tool in Xvfb xdotool import convert iconv; do
   command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
+done
+for tool in /usr/sbin/cupsd /usr/sbin/lpadmin; do
+  [ -x "$tool" ] || { echo "$tool is missing" >&2; exit 1; }
 done
 [ -x "$program" ] || { echo "$program is missing: build first" >&2; exit 1; }
 catalogue=$build/tools/tanafuda-catalogue
