@@ -10,14 +10,15 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(mkdir -p "${2:-$root/build-fuzz}" && cd "${2:-$root/build-fuzz}" && pwd)
 fuzzer=$out/product_list_fuzz
 sources=("$root/tests/fuzz/product_list_fuzz.cpp" "$root"/src/core/productlist/*.cpp
-         "$root/src/core/sheet/tag_sheet.cpp" "$root/src/core/sheet/field_entry.cpp")
+         "$root/src/core/sheet/tag_sheet.cpp" "$root/src/core/sheet/field_entry.cpp"
+         "$root/src/core/files/code_page_932.cpp" "$root/src/core/barcode/barcode.cpp")
 
 if ! command -v clang++ >/dev/null; then
   echo "clang++ is missing: run 'make deps' first." >&2
   exit 1
 fi
 
-changed=$(find "$root/src/core/productlist" "$root/src/core/sheet" "$root/tests/fuzz" -name '*.[ch]*' \
+changed=$(find "$root/src/core/productlist" "$root/src/core/sheet" "$root/src/core/files" "$root/src/core/barcode" "$root/tests/fuzz" -name '*.[ch]*' \
             -newer "$fuzzer" 2>/dev/null || echo rebuild)
 if [ ! -x "$fuzzer" ] || [ -n "$changed" ]; then
   echo "Building $fuzzer"

@@ -5,6 +5,7 @@
 #include "output/calibration_settings.h"
 #include "output/page_printing.h"
 #include "output/pdf_print_scaling.h"
+#include "support/file_bytes.h"
 #include "support/printed_page_checks.h"
 #include "support/qt_print.h"
 
@@ -30,12 +31,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 struct StoredRow {
@@ -155,7 +150,7 @@ TEST(CalibrationSettings, PutsADamagedFileAsideBeforeWritingANewOne)
         QString problem;
         ASSERT_TRUE(settings.save(QStringLiteral("P2"), {1, 2, 100, 100}, &problem)) << problem.toStdString();
         EXPECT_EQ(settings.load(QStringLiteral("P2")).calibration, (Calibration {1, 2, 100, 100}));
-        EXPECT_EQ(readFile(path + QStringLiteral(".damaged")), row.putAside ? row.file : QByteArray());
+        EXPECT_EQ(support::fileBytes(path + QStringLiteral(".damaged")), row.putAside ? row.file : QByteArray());
         EXPECT_EQ(settings.load(QStringLiteral("P1")).problem.isEmpty(), row.putAside);
     }
 }
@@ -228,7 +223,7 @@ QByteArray qtPdf(const QString& path)
         QPainter painter(&writer);
         painter.drawText(100, 100, QStringLiteral("棚札"));
     }
-    return readFile(path);
+    return support::fileBytes(path);
 }
 
 TEST(PdfPrintScaling, MarksAFileInPlace)
@@ -265,7 +260,7 @@ TEST(PdfPrintScaling, LeavesWhatIsNotAPdfAsItWas)
         QString error;
         EXPECT_FALSE(output::setPrintScalingNone(path, error));
         EXPECT_FALSE(error.isEmpty());
-        EXPECT_EQ(readFile(path), row.bytes);
+        EXPECT_EQ(support::fileBytes(path), row.bytes);
     }
     QString error;
     EXPECT_FALSE(output::setPrintScalingNone(dir.filePath(QStringLiteral("missing.pdf")), error));

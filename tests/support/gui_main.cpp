@@ -14,6 +14,8 @@ int main(int argc, char** argv)
     // The windows keep choices in the settings file: the tests' go to a folder of their own.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QTemporaryDir data;  // and the editors the program opens look codes up in no catalogue of the user's
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     output::installFontSubstitutions();

@@ -5,6 +5,7 @@
 
 #include "core/calibration/calibration.h"
 #include "core/sheet/tag_sheet.h"
+#include "support/barcode_readback.h"
 
 #include <QImage>
 #include <QProcess>
@@ -220,16 +221,10 @@ inline std::optional<Mm> barsCentre(const QImage& page, int dpi, const sheet::Ta
     return Mm {pxToMm(sum / double(bars.size()), dpi), pxToMm(height.front(), dpi)};
 }
 
+// The numbers read back from the first page of `pdf` at 600 dpi (the image written as `base`.png).
 inline QStringList scanned(const QString& pdf, const QString& base)
 {
-    run(QStringLiteral("pdftoppm"),
-        {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-gray"), QStringLiteral("-png"),
-         QStringLiteral("-singlefile"), pdf, base});
-    const Run zbar = run(QStringLiteral("zbarimg"),
-                         {QStringLiteral("-q"), QStringLiteral("--raw"), base + QStringLiteral(".png")});
-    QStringList codes = zbar.out.split(u'\n', Qt::SkipEmptyParts);
-    codes.sort();
-    return codes;
+    return support::barcodesOnPage(pdf, base);
 }
 
 }  // namespace printed

@@ -263,6 +263,8 @@ std::unique_ptr<Catalogue> Catalogue::open(const Location& location, const OpenO
             result = {Failure::missing,
                       QStringLiteral("商品マスタ %1 はまだありません。商品リストを取り込むと作られます。")
                           .arg(location.display())};
+        } else if (options.readOnly) {
+            result = database::refuseNewer(database::storedVersion(db), location);
         } else {
             result = database::migrate(db, location);
         }

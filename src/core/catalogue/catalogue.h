@@ -47,6 +47,9 @@ struct Outcome {
 
 struct OpenOptions {
     bool create = false;  // make the catalogue (file, folder, tables) when there is none
+    // Only read: nothing is written, not even to bring an older schema up to date; an SQLite file
+    // is opened read-only and not checked (a damaged one fails its queries, and stays where it is).
+    bool readOnly = false;
 };
 
 struct Product {

@@ -112,6 +112,15 @@ Outcome connectSqlite(const Location& location, const QString& connection, const
                                "または設定ファイルの [catalogue] database= で指定してください。")
                     .arg(shown, network)};
     }
+    if (options.readOnly) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(location.path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_READONLY"));
+        if (!db.open()) {
+            return failureOf(db.lastError(), location, QStringLiteral("読み込み"));
+        }
+        return {};
+    }
     const bool writable = !file.exists() || mayWrite(location.path);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
@@ -273,17 +282,22 @@ int storedVersion(QSqlDatabase& db)
         : 0;
 }
 
-Outcome migrate(QSqlDatabase& db, const Location& location)
+Outcome refuseNewer(int found, const Location& location)
 {
-    const int found = storedVersion(db);
     if (found > kSchemaVersion) {
         return {Failure::notACatalogue,
                 QStringLiteral("商品マスタ %1 はこれより新しい版の tanafuda で作られています (版 %2)。")
                     .arg(location.display())
                     .arg(found)};
     }
-    if (found == kSchemaVersion) {
-        return {};
+    return {};
+}
+
+Outcome migrate(QSqlDatabase& db, const Location& location)
+{
+    const int found = storedVersion(db);
+    if (found >= kSchemaVersion) {
+        return refuseNewer(found, location);
     }
     if (found > 0 && isSqlite(db)) {
         QString error;

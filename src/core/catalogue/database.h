@@ -26,6 +26,8 @@ Outcome connect(const Location& location, const QString& connection, const OpenO
 // beside itself first: "NAME.vN-backup"). Refuses a database written by a newer schema.
 Outcome migrate(QSqlDatabase& db, const Location& location);
 int storedVersion(QSqlDatabase& db);
+// The refusal of a database written by a newer schema than this build's; none for `found` up to it.
+Outcome refuseNewer(int found, const Location& location);
 
 // A write transaction holding the catalogue's write lock, so that two imports (or an import and
 // a print) from two PCs run one after the other. Rolled back unless committed.

@@ -19,6 +19,7 @@ struct TaxSettings {
     int ratePercent = kStandardRate;  // the list-wide rate, where no tax class says otherwise
     Rounding rounding = Rounding::floor;
     std::vector<TaxCode> codes = {};  // the list's own tax codes, given a meaning by the user
+    friend bool operator==(const TaxSettings&, const TaxSettings&) = default;
 };
 
 // What the cleaning did to a row, or why it refused it.

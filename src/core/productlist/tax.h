@@ -33,6 +33,7 @@ struct TaxClass {
     std::optional<int> ratePercent;  // nothing: the list-wide rate
     // Set when the class also says whether the price includes the tax ("内税", "外税").
     std::optional<bool> priceIncludesTax;
+    friend bool operator==(const TaxClass&, const TaxClass&) = default;
 };
 // Reads a tax class: "10", "10%", "１０％", "0.1", "8%", "軽減", "軽減税率", "標準", "標準税率",
 // "非課税", "免税", "不課税", "対象外" (0 %), "内税", "外税" (the list-wide rate). Nothing when

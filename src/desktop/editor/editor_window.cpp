@@ -1,5 +1,6 @@
 #include "desktop/editor/editor_window.h"
 
+#include "core/jobs/catalogue_lookup.h"
 #include "desktop/button_keys.h"
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/edit_box.h"
@@ -17,6 +18,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 
 #include <algorithm>
 
@@ -40,7 +42,12 @@ bool takesFocus(ControlKind kind)
 
 EditorWindow::EditorWindow(const sheet::SheetFormat& format, QWidget* parent)
     : EditorWindow(format, desktop::qtDialogs(), parent)
-{ }
+{
+    productLookup_ = std::make_shared<jobs::CatalogueLookup>([this] {
+        QString problem;  // a damaged settings file names no catalogue: the default one is used
+        return calibrationSettings_.catalogueDatabase(&problem);
+    });
+}
 
 EditorWindow::EditorWindow(const sheet::SheetFormat& format, desktop::Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), sheet_(format), dialogs_(&dialogs)
@@ -173,6 +180,10 @@ void EditorWindow::buildControls()
     positionLabel_ = control<QLabel>(names::kPositionLabel);
     candidateButton_ = control<QPushButton>(names::kCandidateButton);
     previewPane_->setScrollBar(previewScrollBar_);
+
+    // Below the client area, which keeps its size: the controls stay where they are.
+    statusLine_ = statusBar();
+    statusLine_->setObjectName(QStringLiteral("statusLine"));
 }
 
 void EditorWindow::buildMenu()
@@ -273,6 +284,7 @@ void EditorWindow::enterBox(EditBox* box)
 
 void EditorWindow::enterJanBox()
 {
+    statusLine_->clearMessage();  // what it said was about the code last left here
     refreshPreview();
     outlineCurrentTag();
     setPositionLabel(sheet_.positionText());
@@ -299,11 +311,15 @@ void EditorWindow::storeBoxText(EditBox* box)
     sheet::TagRecord& record = sheet_.currentRecord();
     switch (box->field()) {
     case sheet::Field::jan: {
+        const bool typed = box->isModified();  // a text the system put in (a shown record) is not
         const QString completed = sheet::completeCheckDigit(box->text());
         if (completed != box->text()) {
             box->showText(completed);
         }
         record.jan = completed;
+        if (typed) {
+            fillFromCatalogue();
+        }
         break;
     }
     case sheet::Field::price: {
@@ -317,6 +333,36 @@ void EditorWindow::storeBoxText(EditBox* box)
     default:
         *sheet::textMember(record, box->field()) = box->text();
         break;
+    }
+}
+
+void EditorWindow::fillFromCatalogue()
+{
+    statusLine_->clearMessage();
+    sheet::TagRecord& record = sheet_.currentRecord();
+    if (!productLookup_ || record.jan.isEmpty()) {
+        return;
+    }
+    for (const QString& code : jobs::codesOfJanText(record.jan)) {
+        const std::optional<catalogue::Product> product = productLookup_->find(code);
+        if (!product) {
+            continue;
+        }
+        const bool completed = code != record.jan;  // the check digit the user left out
+        if (completed) {
+            record.jan = code;
+            janBox_->showText(code);
+        }
+        const std::vector<sheet::Field> filled = jobs::fillEmptyFields(record, product->tag, format());
+        for (const sheet::Field field : filled) {
+            if (EditBox* shown = box(field)) {
+                shown->showText(sheet::fieldText(record, field));
+            }
+        }
+        if (completed || !filled.empty()) {
+            statusLine_->showMessage(QStringLiteral("商品マスタから入れました"));
+        }
+        return;
     }
 }
 

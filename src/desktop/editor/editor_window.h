@@ -11,12 +11,19 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
+
 class QAction;
 class QKeyEvent;
 class QLabel;
 class QPrinter;
 class QPushButton;
 class QScrollBar;
+class QStatusBar;
+
+namespace jobs {
+class ProductLookup;
+}
 
 namespace desktop {
 
@@ -43,6 +50,8 @@ class PreviewPage;
 class EditorWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // The program's window: its tags are filled from the shop's catalogue (the one the settings
+    // file names, else the default file), which is opened when a code is first looked up.
     explicit EditorWindow(const sheet::SheetFormat& format, QWidget* parent = nullptr);
     // With other dialogs than the platform's (a test answers them).
     EditorWindow(const sheet::SheetFormat& format, desktop::Dialogs& dialogs, QWidget* parent = nullptr);
@@ -70,6 +79,11 @@ public:
     QScrollBar* scrollBar() const { return previewScrollBar_; }
 
     desktop::Dialogs& dialogs() const { return *dialogs_; }
+    // Where a code typed, scanned or pasted into Text1 is looked up when Text1 loses the focus:
+    // the product's texts and price go into the boxes of the tag that are still empty, and the
+    // status line says so. None (the default of the constructor with dialogs): nothing is looked up.
+    void setProductLookup(std::shared_ptr<jobs::ProductLookup> lookup) { productLookup_ = std::move(lookup); }
+    QStatusBar* statusLine() const { return statusLine_; }
     // Where the printers' calibrations are kept (the user's settings file unless a test says).
     output::CalibrationSettings& calibrationSettings() { return calibrationSettings_; }
     // What the window's file dialog remembers while the window lives.
@@ -158,6 +172,8 @@ private:
     void leaveBox(EditBox* box);
     void enterJanBox();
     void storeBoxText(EditBox* box);
+    // Fills the current tag's empty boxes from the product of its JAN code, if the lookup has one.
+    void fillFromCatalogue();
     void outlineCurrentTag();
     void selectWholeText(EditBox* box);
     void navigate(sheet::Move move);
@@ -211,6 +227,8 @@ private:
     QScrollBar* previewScrollBar_ = nullptr;
     QLabel* positionLabel_ = nullptr;
     QPushButton* candidateButton_ = nullptr;  // 前候補
+    QStatusBar* statusLine_ = nullptr;
+    std::shared_ptr<jobs::ProductLookup> productLookup_;
 
     // The control that has the focus as far as the window's logic goes; it keeps it while the
     // window is inactive or a menu is open.

@@ -24,6 +24,11 @@ QString LauncherWindow::supportAddress()
     return userGuideAddress();
 }
 
+QString LauncherWindow::supportTitle()
+{
+    return QStringLiteral("使い方ガイド");
+}
+
 QString LauncherWindow::creditsText()
 {
     return QStringList {
@@ -109,13 +114,15 @@ LauncherWindow::LauncherWindow(QWidget* parent) : QMainWindow(parent)
     catalogueAction->setObjectName(QStringLiteral("catalogueMenu"));
     connect(catalogueAction, &QAction::triggered, this, [] { showCatalogue(); });
 
-    supportButton_ = new QPushButton(supportAddress(), client);
+    // The guide's short title; the address itself is in the tool tip.
+    supportButton_ = new QPushButton(supportTitle(), client);
     supportButton_->setObjectName(QStringLiteral("Command5"));
+    supportButton_->setToolTip(supportAddress());
     supportButton_->setGeometry(twipsRect(4080, 240, 3015, 255));
     widenToFit(supportButton_);
     connect(supportButton_, &QPushButton::clicked, this, [this] {
         desktop::QtDialogs dialogs;
-        openUserGuide(this, supportButton_->text(), dialogs);
+        openUserGuide(this, supportButton_->toolTip(), dialogs);
     });
 
     creditsPanel_ = new QFrame(client);

@@ -20,9 +20,10 @@ class CreditsStrip;
 class LauncherWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // The address of the user guide, shown as the caption of Command5; a click opens whatever
-    // the caption holds.
+    // The address of the user guide, Command5's tool tip; a click opens whatever the tool tip holds.
     static QString supportAddress();
+    // Command5's caption: the guide's short title.
+    static QString supportTitle();
     // The ten lines of the credits, joined by CR LF.
     static QString creditsText();
 

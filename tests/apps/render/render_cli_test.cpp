@@ -1,6 +1,7 @@
 // Black-box tests of tanafuda-render: the program is run as a user would run it.
 #include "core/files/sheet_file.h"
 #include "core/sheet/tag_sheet.h"
+#include "support/file_bytes.h"
 #include "support/qt_print.h"
 
 #include <QDir>
@@ -287,11 +288,7 @@ TEST_F(RenderCli, ExitStatusTellsWhatWentWrong)
 
 namespace {
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using support::fileBytes;
 
 int pdfPages(const QString& pdf)
 {

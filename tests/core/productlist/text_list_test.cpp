@@ -1,4 +1,5 @@
 #include "core/productlist/text_list.h"
+#include "support/file_bytes.h"
 
 #include <QStringEncoder>
 
@@ -16,11 +17,7 @@ QByteArray encoded(const QString& text, QStringConverter::Encoding encoding, boo
     return encoder.encode(text);
 }
 
-QByteArray cp932(const QString& text)
-{
-    QStringEncoder encoder("windows-31j");
-    return encoder.encode(text);
-}
+using support::cp932;
 
 struct DecodeRow {
     const char* name;

@@ -1,5 +1,6 @@
 // The import dialog alone: every choice it offers changes what the list gives the tags.
 #include "desktop/dialogs/import_dialog.h"
+#include "support/file_bytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,11 +17,7 @@ using desktop::ImportDialog;
 
 namespace {
 
-QByteArray cp932(const QString& text)
-{
-    QStringEncoder encoder("windows-31j");
-    return encoder.encode(text);
-}
+using support::cp932;
 
 const QString kList = QStringLiteral("JANコード,品名,メーカー,本体価格,税区分\r\n"
                                      "4901234567894,天然水,棚札食品,98,8%\r\n"

@@ -5,6 +5,7 @@
 #include "core/files/file_command_texts.h"
 #include "core/files/sheet_file.h"
 #include "core/files/system_calls.h"
+#include "support/file_bytes.h"
 
 #include <QAction>
 #include <QDir>
@@ -39,11 +40,7 @@ QString firstPosition(const SheetFormat& format)
     return QStringLiteral(" 1/") + QString::number(format.tagsPerPage);
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using support::fileBytes;
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {

@@ -4,6 +4,7 @@
 #include "desktop/dialogs/import_dialog.h"
 #include "desktop/editor/control_names.h"
 #include "support/editor_test_support.h"
+#include "support/file_bytes.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -53,8 +54,7 @@ QString writeList(const QString& path)
     if (!file.open(QIODevice::WriteOnly)) {
         return {};
     }
-    QStringEncoder encoder("windows-31j");
-    file.write(encoder.encode(text));
+    file.write(support::cp932(text));
     return path;
 }
 

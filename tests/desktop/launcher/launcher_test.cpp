@@ -92,7 +92,8 @@ TEST_F(WindowsTest, LauncherShowsItsButtonsAndStartsTheRoll)
     EXPECT_EQ(command1->text(), QStringLiteral("大きい棚札作成"));
     EXPECT_EQ(command2->text(), QStringLiteral("小さい棚札作成"));
     EXPECT_EQ(command4->text(), QStringLiteral("終了"));
-    EXPECT_EQ(command5->text(), desktop::LauncherWindow::supportAddress());
+    EXPECT_EQ(command5->text(), QStringLiteral("使い方ガイド"));
+    EXPECT_EQ(command5->toolTip(), desktop::LauncherWindow::supportAddress());
     EXPECT_EQ(command1->geometry(), QRect(80, 472, 129, 57));
     EXPECT_NE(launcher->findChild<QAction*>(QStringLiteral("HELP1")), nullptr);
     EXPECT_TRUE(launcher->timer()->isActive());

@@ -1,0 +1,25 @@
+#pragma once
+
+// Bytes as the tests make and compare them: a file's whole content, and a text in code page 932
+// as a shop's register writes it (through Qt's own converter, apart from the program's module).
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringEncoder>
+
+namespace support {
+
+inline QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline QByteArray cp932(const QString& text)
+{
+    QStringEncoder encoder("windows-31j");
+    return encoder.encode(text);
+}
+
+}  // namespace support
