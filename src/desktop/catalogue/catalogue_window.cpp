@@ -31,6 +31,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -96,10 +97,15 @@ CatalogueWindow::CatalogueWindow(const catalogue::Location& location, Dialogs& d
     pdfDialog_.fileName = QStringLiteral("取り下げリスト.pdf");
     buildControls();
     resize(1000, 640);
-    reload();
+    openWithFirstRows();
 }
 
-CatalogueWindow::~CatalogueWindow() = default;
+CatalogueWindow::~CatalogueWindow()
+{
+    if (loader_) {
+        loader_->wait();
+    }
+}
 
 void CatalogueWindow::buildControls()
 {
@@ -292,6 +298,12 @@ bool CatalogueWindow::ensureOpen(bool create)
 
 void CatalogueWindow::reload()
 {
+    if (loader_) {
+        // Read again below: what the thread read is older.
+        loader_->wait();
+        loader_.reset();
+    }
+    countsWhileLoading_.reset();
     if (!ensureOpen(false)) {
         model_->setNeeds({});
         return;
@@ -311,6 +323,86 @@ void CatalogueWindow::reload()
     pages_->setCurrentIndex(1);
     model_->setNeeds(std::move(needs));
     updateTabs();
+    showPendingPrints(pending);
+}
+
+// A large catalogue takes a while to read whole: the first locations' products are shown at once,
+// with the counts of every status, and the rest come from a thread of their own.
+void CatalogueWindow::openWithFirstRows()
+{
+    if (!ensureOpen(false)) {
+        model_->setNeeds({});
+        return;
+    }
+    catalogue::Outcome outcome;
+    bool complete = false;
+    std::vector<catalogue::TagNeed> first = catalogue_->firstTagNeeds(kFirstRows, &complete, &outcome);
+    const catalogue::StatusCounts counts = outcome.ok() ? catalogue_->status(&outcome) : catalogue::StatusCounts {};
+    const std::vector<catalogue::PrintInfo> pending
+        = outcome.ok() ? catalogue_->prints(true, &outcome) : std::vector<catalogue::PrintInfo> {};
+    if (!outcome.ok()) {
+        showError(outcome.message);
+        return;
+    }
+    showError({});
+    pages_->setCurrentIndex(1);
+    if (!complete) {
+        countsWhileLoading_ = counts;
+        loaded_ = std::make_shared<LoadedRows>();
+        loader_.reset(QThread::create([location = location_, loaded = loaded_] {
+            if (auto opened = catalogue::Catalogue::open(location, {false, true}, &loaded->outcome)) {
+                loaded->needs = opened->tagNeeds(true, &loaded->outcome);
+            }
+        }));
+        connect(loader_.get(), &QThread::finished, this, &CatalogueWindow::takeLoadedRows, Qt::QueuedConnection);
+        loader_->start();
+    }
+    model_->setNeeds(std::move(first));
+    updateTabs();
+    showPendingPrints(pending);
+}
+
+void CatalogueWindow::finishLoading()
+{
+    if (loader_) {
+        loader_->wait();
+        takeLoadedRows();
+    }
+}
+
+void CatalogueWindow::takeLoadedRows()
+{
+    if (!loader_) {
+        return;  // already taken, or dropped by a reload
+    }
+    loader_->wait();
+    loader_.reset();
+    countsWhileLoading_.reset();
+    const std::shared_ptr<LoadedRows> loaded = std::move(loaded_);
+    if (!loaded->outcome.ok()) {
+        showError(loaded->outcome.message);
+        updateTabs();
+        return;
+    }
+    // The rows shown so far come first in the same order, so the view stays where it is.
+    QStringList selected;
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
+        selected.append(model_->need(index.row()).product.code);
+    }
+    const int scrolled = table_->verticalScrollBar()->value();
+    model_->setNeeds(std::move(loaded->needs));
+    updateTabs();
+    for (const QString& code : selected) {
+        if (const int row = model_->rowOfCode(code); row >= 0) {
+            table_->selectionModel()->select(model_->index(row, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+    table_->verticalScrollBar()->setValue(scrolled);
+}
+
+void CatalogueWindow::showPendingPrints(const std::vector<catalogue::PrintInfo>& pending)
+{
     pendingList_->clear();
     for (const catalogue::PrintInfo& print : pending) {
         auto* item = new QListWidgetItem(QStringLiteral("印刷 %1  %2  %3 枚 (シート %4 枚)  %5")
@@ -331,18 +423,40 @@ void CatalogueWindow::reload()
 
 void CatalogueWindow::updateTabs()
 {
+    const auto countOf = [this](StatusFilter filter) {
+        if (!countsWhileLoading_) {
+            return model_->count(filter);
+        }
+        const catalogue::StatusCounts& counts = *countsWhileLoading_;
+        switch (filter) {
+        case StatusFilter::all:
+            return counts.products + counts.takeDown;
+        case StatusFilter::toPrint:
+            return counts.newTags + counts.changed;
+        case StatusFilter::newTag:
+            return counts.newTags;
+        case StatusFilter::changed:
+            return counts.changed;
+        case StatusFilter::upToDate:
+            return counts.products - counts.newTags - counts.changed;
+        case StatusFilter::takeDown:
+            return counts.takeDown;
+        }
+        return 0;
+    };
     for (int index = 0; index < int(std::size(kTabs)); ++index) {
         // "変更あり 3件(&3)": the count, then the tab's access key (its number).
         tabs_->setTabText(index,
                           QStringLiteral("%1 %2件(&%3)")
                               .arg(QString::fromUtf8(kTabs[index].title))
-                              .arg(model_->count(kTabs[index].filter))
+                              .arg(countOf(kTabs[index].filter))
                               .arg(index));
     }
 }
 
 void CatalogueWindow::findCode(const QString& code)
 {
+    finishLoading();
     int row = model_->rowOfCode(code);
     if (row < 0 && model_->holdsCode(code)) {
         // Hidden by the status tab: all products shown.

@@ -8,9 +8,11 @@
 #include "desktop/dialogs/dialogs.h"
 
 #include <QMainWindow>
+#include <QThread>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -39,8 +41,14 @@ public:
 
     void setFillEditor(FillEditor fill) { fillEditor_ = std::move(fill); }
 
-    // Reads the catalogue again (after a change from another PC, or after opening).
+    // Reads the catalogue again (after a change from another PC, or after a change made here).
     void reload();
+    // Whether the rows past the first ones are still being read (after opening a large catalogue).
+    bool isLoading() const { return loader_ != nullptr; }
+    // Waits for those rows and shows them.
+    void finishLoading();
+    // How many rows are shown at once on opening before the rest are read in the background.
+    static constexpr int kFirstRows = 200;
 
     // The commands, as their buttons run them.
     void importList();
@@ -68,6 +76,9 @@ private:
     bool ensureOpen(bool create);
     void showNote(const QString& message);
     void updateTabs();
+    void openWithFirstRows();
+    void showPendingPrints(const std::vector<catalogue::PrintInfo>& pending);
+    void takeLoadedRows();
     void askAboutPrint(qint64 printId);
     std::vector<catalogue::TagNeed> selectedNeeds() const;
 
@@ -88,6 +99,16 @@ private:
     QListWidget* pendingList_ = nullptr;
     QLabel* errorLabel_ = nullptr;
     QLabel* noteLabel_ = nullptr;
+
+    // Every row, read by a thread of its own with a connection of its own after the first rows
+    // are shown; the counts of the tabs come from the catalogue until they are in.
+    struct LoadedRows {
+        catalogue::Outcome outcome;
+        std::vector<catalogue::TagNeed> needs;
+    };
+    std::unique_ptr<QThread> loader_;
+    std::shared_ptr<LoadedRows> loaded_;
+    std::optional<catalogue::StatusCounts> countsWhileLoading_;
 };
 
 // The text of the merge summary the user accepts or cancels.

@@ -231,4 +231,76 @@ TEST(CatalogueWindow, SearchFiltersAndAScannedCodeSelects)
     }
 }
 
+// A catalogue of `products` on locations, ... (`perShelf` each, listed with A-10 before A-2).
+catalogue::Location catalogueOf(const QTemporaryDir& dir, int products, int perShelf)
+{
+    const catalogue::Location location
+        = *catalogue::parseLocation(dir.filePath(QStringLiteral("large.sqlite")), nullptr);
+    catalogue::Outcome outcome;
+    const auto opened = catalogue::Catalogue::open(location, {true}, &outcome);
+    EXPECT_TRUE(opened) << outcome.message.toStdString();
+    catalogue::IncomingList list;
+    list.fileName = QStringLiteral("large.csv");
+    list.rowCount = products;
+    for (int n = 0; n < products; ++n) {
+        catalogue::IncomingProduct product;
+        product.code = product.jan = QStringLiteral("45%1").arg(n, 11, 10, QLatin1Char('0'));
+        product.name = QStringLiteral("商品%1").arg(n);
+        product.listPrice = product.tagPrice = 100 + n;
+        product.shelf = QStringLiteral("A-%1").arg(products / perShelf - n / perShelf);
+        product.listOrder = n + 2;
+        list.products.push_back(std::move(product));
+    }
+    EXPECT_TRUE(opened->merge(list, {}).outcome.ok());
+    return location;
+}
+
+struct OpeningRow {
+    int products;
+    int perShelf;
+    int firstRows;  // shown at once; the products when the catalogue is read whole at once
+};
+
+TEST(CatalogueWindow, ALargeCatalogueShowsItsFirstLocationsAtOnceAndTheRestAfter)
+{
+    const int first = CatalogueWindow::kFirstRows;
+    const OpeningRow rows[] = {
+        {first - 1, 7, first - 1},
+        {(first / 30 + 3) * 30, 30, (first / 30 + 1) * 30},  // whole locations, past the rows asked for
+        {first * 2, 1, first},
+    };
+    for (const OpeningRow& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.products << " products, " << row.perShelf << " a location");
+        QTemporaryDir dir;
+        const catalogue::Location location = catalogueOf(dir, row.products, row.perShelf);
+        catalogue::Outcome outcome;
+        QStringList whole;
+        for (const catalogue::TagNeed& need : catalogue::Catalogue::open(location, {}, &outcome)->tagNeeds(true)) {
+            whole << need.product.code;
+        }
+        ASSERT_EQ(whole.size(), row.products);
+        FakeDialogs dialogs;
+        CatalogueWindow window(location, dialogs);
+        const auto codes = [&window] {
+            QStringList shown;
+            for (int r = 0; r < window.model().rowCount(); ++r) {
+                shown << window.model().need(r).product.code;
+            }
+            return shown;
+        };
+        EXPECT_EQ(window.isLoading(), row.firstRows < row.products);
+        EXPECT_EQ(codes(), whole.mid(0, row.firstRows));
+        EXPECT_TRUE(window.control<QTabBar>(QStringLiteral("statusTabs"))
+                        ->tabText(0)
+                        .startsWith(QStringLiteral("すべて %1件").arg(row.products)));
+        // A code scanned before the rest are in is found among them.
+        window.findCode(whole.back());
+        EXPECT_FALSE(window.isLoading());
+        EXPECT_EQ(codes(), whole);
+        const QModelIndexList selected = window.table()->selectionModel()->selectedRows();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(window.model().need(selected.front().row()).product.code, whole.back());
+    }
+}
+
 }  // namespace
