@@ -303,4 +303,46 @@ TEST(CatalogueWindow, ALargeCatalogueShowsItsFirstLocationsAtOnceAndTheRestAfter
     }
 }
 
+struct UnreadableRow {
+    const char* what;
+    QByteArray fileBytes;  // written as the catalogue file, or none
+    QString location;      // when not that file
+    QString said;          // part of the error shown above the table; empty: none, the first-start page
+};
+
+TEST(CatalogueWindow, SaysInTheWindowWhyTheCatalogueCannotBeRead)
+{
+    const UnreadableRow rows[] = {
+        {"no catalogue yet", {}, {}, {}},
+        {"a damaged file", QByteArray("SQLite format 3").append(4096, '\x5a'), {}, QStringLiteral("商品マスタ")},
+        {"a server that does not answer",
+         {},
+         QStringLiteral("postgresql://tanafuda@localhost/none?host=/nonexistent"),
+         QStringLiteral("サーバー")},
+    };
+    for (const UnreadableRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("shop.sqlite"));
+        if (!row.fileBytes.isEmpty()) {
+            QFile damaged(file);
+            ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+            damaged.write(row.fileBytes);
+        }
+        QString error;
+        const auto location = catalogue::parseLocation(row.location.isEmpty() ? file : row.location, &error);
+        ASSERT_TRUE(location) << error.toStdString();
+        FakeDialogs dialogs;
+        CatalogueWindow window(*location, dialogs);
+        const QString shown = window.control<QLabel>(QStringLiteral("errorLabel"))->text();
+        if (row.said.isEmpty()) {
+            EXPECT_TRUE(shown.isEmpty()) << shown.toStdString();
+            EXPECT_TRUE(window.control<QWidget>(QStringLiteral("emptyPage"))->isVisibleTo(&window));
+        } else {
+            EXPECT_TRUE(shown.contains(row.said)) << shown.toStdString();
+        }
+        EXPECT_FALSE(window.hasCatalogue());
+    }
+}
+
 }  // namespace
