@@ -173,3 +173,87 @@ for entry in 1:15.8 2:16.4 3:195.6 4:283.1; do
 done
 shoot "$calibration" calibration.png
 kill "${pids[-1]}"
+
+# 商品マスタ: a catalogue of its own (under a data folder made here) that has had last week's list
+# printed and confirmed and this week's taken in, then the window from the launcher's menu, the
+# summary of a merge, and the question after a print.
+data=$samples/catalogue-data
+mkdir -p "$data"
+cat >"$samples/先週.csv" <<'LIST'
+JAN,メーカー,商品名,規格,売価,棚番
+4901234567894,青森りんご園,ふじりんご,1個,198,A-1
+4900000123456,みかん農園,温州みかん,1袋 6個入,398,A-1
+4561234000014,北海ファーム,じゃがいも,1袋 1kg,258,A-2
+4530000111223,山田食品,絹ごし豆腐,300g,88,B-3
+49123456,高原牧場,牛乳,1000ml,228,B-1
+4900000000016,しあわせ製菓,チョコビスケット,12枚,158,C-4
+LIST
+cat >"$samples/今週.csv" <<'LIST'
+JAN,メーカー,商品名,規格,売価,棚番
+4901234567894,青森りんご園,ふじりんご,1個,178,A-1
+4900000123456,みかん農園,温州みかん,1袋 6個入,398,A-1
+4561234000014,北海ファーム,じゃがいも,1袋 1kg,278,A-2
+4530000111223,山田食品,絹ごし豆腐,300g,88,B-3
+49123456,高原牧場,牛乳,1000ml,238,B-1
+4900000000023,山の駄菓子,きなこ棒,10本,50,C-5
+LIST
+sed -e 's/きなこ棒,10本,50/きなこ棒,10本,60/' -e '$a 4530000222332,山田食品,木綿豆腐,300g,88,B-3' "$samples/今週.csv" >"$samples/来週.csv"
+export XDG_DATA_HOME=$data
+# The print dialog of this part prints to a PDF file, not to the script's print queue.
+unset CUPS_SERVER
+# The print dialog proposes a PDF in the home folder: this one's.
+export HOME=$samples
+"$catalogue" import "$samples/先週.csv" >/dev/null
+"$catalogue" print --pdf "$samples/先週.pdf" >/dev/null
+"$catalogue" confirm 1 >/dev/null
+"$catalogue" import "$samples/今週.csv" >/dev/null
+
+# Without a window manager the keys go to the window under the pointer.
+press() {  # window-id keys...
+  local window=$1
+  shift
+  xdotool mousemove --window "$window" 60 60
+  sleep 0.3
+  xdotool key "$@"
+}
+
+"$program" &
+pids+=($!)
+launcher=$(window_of 'プリコラ')
+sleep 2
+press "$launcher" alt+m
+master=$(window_of '^商品マスタ$')
+xdotool windowsize --sync "$master" 1000 560
+shoot "$master" catalogue.png
+
+# The merge summary: 取り込み..., the list's name typed into the file dialog, the import dialog accepted.
+press "$master" alt+i
+sleep 2
+# The file dialog opens over the middle of the window.
+xdotool mousemove --window "$master" 500 280
+sleep 0.3
+xdotool key ctrl+a
+xdotool type --delay 20 "$samples/来週.csv"
+xdotool key Return
+importer=$(window_of '商品マスタに取り込み')
+sleep 1
+press "$importer" Return
+sleep 1.5
+summary=$(xdotool search --onlyvisible --name '商品マスタに取り込み' | tail -1)
+shoot "$summary" catalogue-summary.png
+
+# Taken in (the default button), then 変更分を印刷... to a PDF from the print dialog, and the question.
+press "$summary" Return
+sleep 2
+# A click on the status line makes the window active again, so that its access keys work.
+xdotool mousemove --window "$master" 500 550 click 1
+press "$master" alt+p
+sleep 3
+xdotool mousemove --window "$master" 500 280
+sleep 0.3
+xdotool key Return
+sleep 2
+question=$(xdotool search --onlyvisible --name '^商品マスタ$' | tail -1)
+shoot "$question" catalogue-question.png
+press "$question" Escape
+kill "${pids[-1]}"

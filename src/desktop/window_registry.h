@@ -11,6 +11,7 @@ namespace desktop {
 class LauncherWindow;
 class HelpWindow;
 class EditorWindow;
+class CatalogueWindow;
 
 // Every window of the program exists at most once. Showing an open window brings it to the
 // front with its data intact; showing a closed one builds it afresh. Windows delete themselves
@@ -18,6 +19,9 @@ class EditorWindow;
 LauncherWindow* showLauncher();
 HelpWindow* showHelp();
 EditorWindow* showEditor(const sheet::SheetFormat& format);
+// The 商品マスタ window on the catalogue the settings file names (the default file without one);
+// its 棚札に入れる fills the editor that was active last.
+CatalogueWindow* showCatalogue();
 
 // The open window of each kind, or nullptr.
 LauncherWindow* openLauncher();

@@ -36,6 +36,10 @@ public:
     QStringList messages;  // "title: text" of each message box
     std::vector<std::pair<desktop::MessageIcon, desktop::MessageButtons>> messageKinds;
 
+    // Questions with buttons of their own: answered from the front of `choices` (the index of a
+    // button), with the cancel button once they run out; each is recorded in `messages` too.
+    std::vector<int> choices;
+
     std::optional<desktop::FontChoice> fontAnswer;
     std::optional<draw::Colour> colourAnswer;
     int fontDialogs = 0;
@@ -77,6 +81,18 @@ public:
         messages << title + QStringLiteral(": ") + text;
         messageKinds.emplace_back(icon, buttons);
         return buttons == desktop::MessageButtons::ok ? desktop::MessageAnswer::ok : messageAnswer;
+    }
+    int choose(QWidget*, const QString& text, const QString& title, desktop::MessageIcon icon, const QStringList&,
+               int cancelIndex) override
+    {
+        messages << title + QStringLiteral(": ") + text;
+        messageKinds.emplace_back(icon, desktop::MessageButtons::yesNo);
+        if (choices.empty()) {
+            return cancelIndex;
+        }
+        const int answer = choices.front();
+        choices.erase(choices.begin());
+        return answer;
     }
     std::optional<desktop::FontChoice> chooseFont(QWidget*) override
     {

@@ -6,12 +6,11 @@
 // cannot be read (a damaged file, a server that does not answer); 3 an output (a sheet file, the
 // PDF, the print job, or the catalogue itself) cannot be written; 4 some rows of the list refused.
 
-#include "apps/catalogue/catalogue_report.h"
-#include "apps/catalogue/takedown_checklist.h"
 #include "apps/common/command_line.h"
 #include "apps/common/runtime_folder_warning.h"
 #include "build_config.h"
 #include "core/catalogue/catalogue.h"
+#include "core/catalogue/catalogue_report.h"
 #include "core/files/careful_write.h"
 #include "core/files/file_command_texts.h"
 #include "core/files/sheet_file.h"
@@ -25,6 +24,7 @@
 #include "output/fonts.h"
 #include "output/sheet_document.h"
 #include "output/sheet_print.h"
+#include "output/takedown_checklist.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -330,7 +330,7 @@ int runImport(const QStringList& arguments)
         return failWith(merged.outcome);
     }
     if (json) {
-        QJsonObject out = catalogue_app::mergeJson(merged.counts, merged.importId);
+        QJsonObject out = catalogue::report::mergeJson(merged.counts, merged.importId);
         QJsonArray refused;
         for (const catalogue::RefusedRow& row : incoming.refused) {
             refused.append(QJsonObject {{QStringLiteral("row"), row.number}, {QStringLiteral("reason"), row.reason}});
@@ -347,7 +347,7 @@ int runImport(const QStringList& arguments)
         for (const catalogue::RefusedRow& row : incoming.refused) {
             report += QStringLiteral("%1行目 使いません: %2\n").arg(row.number).arg(row.reason);
         }
-        say(stdout, report + catalogue_app::mergeText(merged.counts, merged.importId));
+        say(stdout, report + catalogue::report::mergeText(merged.counts, merged.importId));
     }
     return merged.counts.refused > 0 ? kSomeRefused : kDone;
 }
@@ -380,9 +380,9 @@ int runStatus(const QStringList& arguments)
         return failWith(outcome);
     }
     if (command.parser.isSet(command.json)) {
-        sayJson(catalogue_app::statusJson(counts, pending));
+        sayJson(catalogue::report::statusJson(counts, pending));
     } else {
-        say(stdout, catalogue_app::statusText(counts, pending));
+        say(stdout, catalogue::report::statusText(counts, pending));
     }
     return kDone;
 }
@@ -402,13 +402,13 @@ int listNeeds(const Command& command, const catalogue::Catalogue& opened,
     if (command.parser.isSet(command.json)) {
         QJsonArray array;
         for (const catalogue::TagNeed& need : needs) {
-            array.append(catalogue_app::needJson(need));
+            array.append(catalogue::report::needJson(need));
         }
         sayJson({{QStringLiteral("products"), array}});
     } else {
         QString text;
         for (const catalogue::TagNeed& need : needs) {
-            text += catalogue_app::needLine(need) + u'\n';
+            text += catalogue::report::needLine(need) + u'\n';
         }
         say(stdout, text);
     }
@@ -466,7 +466,7 @@ int runTakedown(const QStringList& arguments)
         const QString path = command.parser.value(pdfOpt);
         const QString title = QStringLiteral("取り下げる棚札 %1").arg(QDate::currentDate().toString(Qt::ISODate));
         files::WriteOutcome written;
-        if (catalogue_app::drawTakedownChecklist(listed, title, pdf, &error)) {
+        if (output::drawTakedownChecklist(listed, title, pdf, &error)) {
             written = files::writeFileCarefully(path, pdf);
             error = written.error;
         }
@@ -518,9 +518,9 @@ int runHistory(const QStringList& arguments)
         return failWith(outcome);
     }
     if (command.parser.isSet(command.json)) {
-        sayJson(catalogue_app::historyJson(*history));
+        sayJson(catalogue::report::historyJson(*history));
     } else {
-        say(stdout, catalogue_app::historyText(*history));
+        say(stdout, catalogue::report::historyText(*history));
     }
     return kDone;
 }

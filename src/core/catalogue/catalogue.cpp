@@ -468,19 +468,90 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
     return result;
 }
 
-std::vector<TagNeed> Catalogue::tagNeeds(bool withUpToDate, Outcome* outcome) const
+namespace {
+
+const QString kListedNeeds = QStringLiteral("p.active = 1 OR t.id IS NOT NULL");
+
+// Each distinct location's place in shelf order: the natural order, then the text itself. A shop
+// has a few hundred locations for many thousands of products, so the natural comparison is made
+// between locations once and the products are then sorted by numbers.
+QHash<QString, int> shelfRanks(const QStringList& shelves)
+{
+    std::vector<std::pair<QString, QString>> keyed;  // sort key, location
+    keyed.reserve(size_t(shelves.size()));
+    for (const QString& shelf : shelves) {
+        keyed.emplace_back(naturalSortKey(shelf), shelf);
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        if (const int natural = compareSortKeys(a.first, b.first); natural != 0) {
+            return natural < 0;
+        }
+        return a.second < b.second;
+    });
+    QHash<QString, int> ranks;
+    ranks.reserve(int(keyed.size()));
+    for (size_t rank = 0; rank < keyed.size(); ++rank) {
+        ranks.insert(keyed[rank].second, int(rank));
+    }
+    return ranks;
+}
+
+void sortInShelfOrder(std::vector<TagNeed>& needs)
+{
+    QHash<QString, int> seen;
+    for (const TagNeed& need : needs) {
+        seen.insert(need.product.shelf, 0);
+    }
+    const QHash<QString, int> ranks = shelfRanks(seen.keys());
+    std::vector<int> rankOf(needs.size());
+    for (size_t i = 0; i < needs.size(); ++i) {
+        rankOf[i] = ranks.value(needs[i].product.shelf);
+    }
+    std::vector<size_t> order(needs.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (rankOf[a] != rankOf[b]) {
+            return rankOf[a] < rankOf[b];
+        }
+        const Product& x = needs[a].product;
+        const Product& y = needs[b].product;
+        return x.listOrder != y.listOrder ? x.listOrder < y.listOrder : x.code < y.code;
+    });
+    std::vector<TagNeed> sorted;
+    sorted.reserve(needs.size());
+    for (size_t i : order) {
+        sorted.push_back(std::move(needs[i]));
+    }
+    needs = std::move(sorted);
+}
+
+}  // namespace
+
+std::vector<TagNeed> Catalogue::readNeeds(const QString& condition, const QStringList& shelves, Outcome* outcome) const
 {
     std::vector<TagNeed> out;
     QSqlDatabase connection = db();
     QSqlQuery query(connection);
     query.setForwardOnly(true);
-    const QString sql
-        = QStringLiteral("SELECT %1, t.id, t.print_id, t.jan, t.maker, t.name, t.name2, t.spec, t.lot, t.price"
-                         " FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id")
-              .arg(kProductColumns)
-        + (withUpToDate ? QStringLiteral(" WHERE p.active = 1 OR t.id IS NOT NULL")
-                        : QStringLiteral(" WHERE ") + kNeedsTag);
-    if (!run(query, sql)) {
+    QString sql = QStringLiteral("SELECT %1, t.id, t.print_id, t.jan, t.maker, t.name, t.name2, t.spec, t.lot, t.price"
+                                 " FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id WHERE (%2)")
+                      .arg(kProductColumns, condition);
+    if (!shelves.isEmpty()) {
+        QStringList marks;
+        marks.reserve(shelves.size());
+        for (qsizetype i = 0; i < shelves.size(); ++i) {
+            marks.append(QStringLiteral("?"));
+        }
+        sql += QStringLiteral(" AND p.shelf IN (%1)").arg(marks.join(u','));
+    }
+    bool ran = query.prepare(sql);
+    for (const QString& shelf : shelves) {
+        query.addBindValue(database::bindable(shelf));
+    }
+    ran = ran && query.exec();
+    if (!ran) {
         if (outcome) {
             *outcome = database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
         }
@@ -504,37 +575,57 @@ std::vector<TagNeed> Catalogue::tagNeeds(bool withUpToDate, Outcome* outcome) co
         }
         out.push_back(std::move(need));
     }
-    // Shelf order: the locations folded once, then sorted by index.
-    std::vector<QString> keys;
-    keys.reserve(out.size());
-    for (const TagNeed& need : out) {
-        keys.push_back(naturalSortKey(need.product.shelf));
-    }
-    std::vector<size_t> order(out.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
-    }
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        if (const int shelf = compareSortKeys(keys[a], keys[b]); shelf != 0) {
-            return shelf < 0;
-        }
-        const Product& x = out[a].product;
-        const Product& y = out[b].product;
-        if (x.shelf != y.shelf) {
-            return x.shelf < y.shelf;
-        }
-        return x.listOrder != y.listOrder ? x.listOrder < y.listOrder : x.code < y.code;
-    });
-    std::vector<TagNeed> sorted;
-    sorted.reserve(out.size());
-    for (size_t i : order) {
-        sorted.push_back(std::move(out[i]));
-    }
-    out = std::move(sorted);
+    sortInShelfOrder(out);
     if (outcome) {
         *outcome = {};
     }
     return out;
+}
+
+std::vector<TagNeed> Catalogue::tagNeeds(bool withUpToDate, Outcome* outcome) const
+{
+    return readNeeds(withUpToDate ? kListedNeeds : kNeedsTag, {}, outcome);
+}
+
+std::vector<TagNeed> Catalogue::firstTagNeeds(int atLeast, bool* complete, Outcome* outcome) const
+{
+    *complete = false;
+    QSqlDatabase connection = db();
+    QSqlQuery query(connection);
+    query.setForwardOnly(true);
+    if (!run(query,
+             QStringLiteral("SELECT p.shelf, COUNT(*) FROM products p LEFT JOIN print_tags t"
+                            " ON t.id = p.shelf_tag_id WHERE %1 GROUP BY p.shelf")
+                 .arg(kListedNeeds))) {
+        if (outcome) {
+            *outcome = database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+        }
+        return {};
+    }
+    QHash<QString, int> counts;
+    while (query.next()) {
+        counts.insert(query.value(0).toString(), query.value(1).toInt());
+    }
+    query.finish();
+    const QHash<QString, int> ranks = shelfRanks(counts.keys());
+    QStringList inOrder(ranks.size());
+    for (auto at = ranks.begin(); at != ranks.end(); ++at) {
+        inOrder[at.value()] = at.key();
+    }
+    QStringList taken;
+    int rows = 0;
+    for (const QString& shelf : inOrder) {
+        if (rows >= atLeast) {
+            break;
+        }
+        taken.append(shelf);
+        rows += counts.value(shelf);
+    }
+    if (taken.size() == inOrder.size()) {
+        *complete = true;
+        return readNeeds(kListedNeeds, {}, outcome);
+    }
+    return readNeeds(kListedNeeds, taken, outcome);
 }
 
 StatusCounts Catalogue::status(Outcome* outcome) const

@@ -193,6 +193,10 @@ public:
     // (natural order of the location, then list order). With `withUpToDate`, the products whose
     // tag is up to date too.
     std::vector<TagNeed> tagNeeds(bool withUpToDate = false, Outcome* outcome = nullptr) const;
+    // The first of tagNeeds(true), for a window to show at once: the products of the first shelf
+    // locations in shelf order, whole locations until there are at least `atLeast`. `complete`
+    // says whether that is every product.
+    std::vector<TagNeed> firstTagNeeds(int atLeast, bool* complete, Outcome* outcome = nullptr) const;
     StatusCounts status(Outcome* outcome = nullptr) const;
 
     std::optional<Product> product(const QString& code, Outcome* outcome = nullptr) const;
@@ -218,6 +222,9 @@ public:
 private:
     Catalogue(const Location& location, const QString& connection);
     QSqlDatabase db() const;
+    // The products that pass `condition`, only those on `shelves` when it is not empty, in shelf
+    // order.
+    std::vector<TagNeed> readNeeds(const QString& condition, const QStringList& shelves, Outcome* outcome) const;
 
     Location location_;
     QString connection_;

@@ -155,6 +155,9 @@ Outcome connectSqlite(const Location& location, const QString& connection, const
         if (verdict.isEmpty()) {
             verdict = checkError.databaseText();
         }
+        // Let go of the connection before it is removed and the file moved.
+        query = QSqlQuery();
+        db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connection);
         const QString aside = moveAside(location.path);
         return {Failure::damaged,

@@ -100,6 +100,33 @@ MessageAnswer QtDialogs::message(QWidget* parent, const QString& text, const QSt
     return box.exec() == QMessageBox::Yes ? MessageAnswer::yes : MessageAnswer::no;
 }
 
+std::unique_ptr<QMessageBox> choiceBox(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
+                                       const QStringList& buttons)
+{
+    auto box = std::make_unique<QMessageBox>(toQtIcon(icon), title, text, QMessageBox::NoButton, parent);
+    box->setTextFormat(Qt::PlainText);
+    for (const QString& button : buttons) {
+        auto* added = box->addButton(button, QMessageBox::ActionRole);
+        if (box->defaultButton() == nullptr) {
+            box->setDefaultButton(added);
+        }
+    }
+    return box;
+}
+
+int QtDialogs::choose(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
+                      const QStringList& buttons, int cancelIndex)
+{
+    const auto box = choiceBox(parent, text, title, icon, buttons);
+    const QList<QAbstractButton*> shown = box->buttons();
+    if (cancelIndex >= 0 && cancelIndex < shown.size()) {
+        box->setEscapeButton(shown.at(cancelIndex));
+    }
+    box->exec();
+    const int pressed = int(shown.indexOf(box->clickedButton()));
+    return pressed >= 0 ? pressed : cancelIndex;
+}
+
 std::optional<FontChoice> QtDialogs::chooseFont(QWidget* parent)
 {
     bool ok = false;

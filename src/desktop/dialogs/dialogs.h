@@ -9,8 +9,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
+class QMessageBox;
 class QPrinter;
 class QWidget;
 
@@ -59,6 +61,13 @@ public:
                                   MessageButtons buttons)
         = 0;
 
+    // A modal question with buttons of its own (texts with their access keys, e.g. "はい(&Y)"); the
+    // index of the button pressed, or `cancelIndex` when the box is closed otherwise. The first
+    // button is the default.
+    virtual int choose(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
+                       const QStringList& buttons, int cancelIndex)
+        = 0;
+
     // The font dialog (screen and printer fonts); nothing on cancel.
     virtual std::optional<FontChoice> chooseFont(QWidget* parent) = 0;
 
@@ -75,9 +84,15 @@ public:
     bool fileExists(const QString& path) override;
     MessageAnswer message(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
                           MessageButtons buttons) override;
+    int choose(QWidget* parent, const QString& text, const QString& title, MessageIcon icon, const QStringList& buttons,
+               int cancelIndex) override;
     std::optional<FontChoice> chooseFont(QWidget* parent) override;
     std::optional<draw::Colour> chooseColour(QWidget* parent) override;
 };
+
+// The box QtDialogs::choose shows (also for pictures of it); its buttons in the order given.
+std::unique_ptr<QMessageBox> choiceBox(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
+                                       const QStringList& buttons);
 
 // The process's Qt dialogs, for windows that are not given others.
 Dialogs& qtDialogs();

@@ -12,6 +12,7 @@
 #include "desktop/dialogs/import_dialog.h"
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/editor_layout.h"
+#include "desktop/window_registry.h"
 #include "output/sheet_print.h"
 
 #include <QDir>
@@ -56,6 +57,11 @@ void EditorWindow::wireImportCommand()
     menu->insertAction(menuAction(names::kPreviewMenu), action);
     actions_.insert(action->objectName(), action);
     connect(action, &QAction::triggered, this, [this] { importProductList(); });
+    auto* catalogueAction = new QAction(QStringLiteral("商品マスタ(&M)..."), menu);
+    catalogueAction->setObjectName(QStringLiteral("catalogueMenu"));
+    menu->insertAction(menuAction(names::kPreviewMenu), catalogueAction);
+    actions_.insert(catalogueAction->objectName(), catalogueAction);
+    connect(catalogueAction, &QAction::triggered, this, [] { showCatalogue(); });
 }
 
 void EditorWindow::importProductList()

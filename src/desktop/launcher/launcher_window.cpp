@@ -110,6 +110,9 @@ LauncherWindow::LauncherWindow(QWidget* parent) : QMainWindow(parent)
     auto* helpAction = menuBar()->addAction(QStringLiteral("使い方"));
     helpAction->setObjectName(QStringLiteral("HELP1"));
     connect(helpAction, &QAction::triggered, this, [] { showHelp(); });
+    auto* catalogueAction = menuBar()->addAction(QStringLiteral("商品マスタ(&M)..."));
+    catalogueAction->setObjectName(QStringLiteral("catalogueMenu"));
+    connect(catalogueAction, &QAction::triggered, this, [] { showCatalogue(); });
 
     // The guide's short title; the address itself is in the tool tip.
     supportButton_ = new QPushButton(supportTitle(), client);

@@ -3,6 +3,7 @@
 // from a start tag and confirmed, or marked failed.
 
 #include "catalogue_weeks.h"
+#include "core/catalogue/catalogue.h"
 #include "support/barcode_readback.h"
 
 #include <QDir>
@@ -130,5 +131,43 @@ TEST_P(CatalogueWeek, PrintsExactlyWhatChangedInShelfOrder)
 INSTANTIATE_TEST_SUITE_P(Weeks, CatalogueWeek,
                          ::testing::Combine(::testing::ValuesIn(backends()), ::testing::ValuesIn(kWeeks)),
                          [](const auto& info) { return std::get<0>(info.param) + "_" + std::get<1>(info.param).name; });
+
+// The first rows a window shows at once: whole locations from the start of the shelf order, as
+// the whole read orders them.
+class CatalogueFirstRows : public ::testing::TestWithParam<std::string> { };
+
+TEST_P(CatalogueFirstRows, AreWholeLocationsFromTheStartOfTheShelfOrder)
+{
+    const Shop shop(GetParam());
+    if (!shop.skipReason().empty()) {
+        GTEST_SKIP() << shop.skipReason();
+    }
+    ASSERT_NO_FATAL_FAILURE(shop.weekOneOnTheShelf());
+    ASSERT_EQ(shop.import(2).exit, 0);
+    catalogue::Outcome outcome;
+    const auto opened = catalogue::Catalogue::open(*catalogue::parseLocation(shop.database(), nullptr), {}, &outcome);
+    ASSERT_TRUE(opened) << outcome.message.toStdString();
+    const std::vector<catalogue::TagNeed> whole = opened->tagNeeds(true, &outcome);
+    ASSERT_TRUE(outcome.ok());
+    for (const int atLeast : {1, 5, int(whole.size()) - 1, int(whole.size())}) {
+        SCOPED_TRACE(atLeast);
+        bool complete = true;
+        const std::vector<catalogue::TagNeed> first = opened->firstTagNeeds(atLeast, &complete, &outcome);
+        ASSERT_TRUE(outcome.ok()) << outcome.message.toStdString();
+        ASSERT_GE(int(first.size()), atLeast);
+        ASSERT_LE(first.size(), whole.size());
+        EXPECT_EQ(complete, first.size() == whole.size());
+        for (size_t i = 0; i < first.size(); ++i) {
+            EXPECT_EQ(first[i].product.code, whole[i].product.code) << i;
+            EXPECT_EQ(first[i].kind, whole[i].kind) << i;
+        }
+        if (!complete) {
+            EXPECT_NE(whole[first.size()].product.shelf, first.back().product.shelf);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, CatalogueFirstRows, ::testing::ValuesIn(backends()),
+                         [](const auto& info) { return info.param; });
 
 }  // namespace

@@ -162,6 +162,7 @@ TEST(EditorLayout, FileMenuEntries)
                   QStringLiteral("U_SAVE=ファィルの上書き保存(&S)=Ctrl+S"),
                   QStringLiteral("N_SAVE=名前を付けてファィルを保存(&A)=Ctrl+A"),
                   QStringLiteral("I_IMPORT=商品リストから作成(&I)...="),
+                  QStringLiteral("catalogueMenu=商品マスタ(&M)...="),
                   QStringLiteral("M_プレビュー=プレピュー(&V)=Ctrl+V"),
                   QStringLiteral("P_印刷=印刷(&P)=Ctrl+P"),
                   QStringLiteral("C_印刷位置の調整=印刷位置の調整(&C)...="),

@@ -1,4 +1,4 @@
-#include "apps/catalogue/catalogue_report.h"
+#include "core/catalogue/catalogue_report.h"
 
 #include "core/sheet/field_entry.h"
 
@@ -6,9 +6,7 @@
 #include <QLocale>
 #include <QStringList>
 
-namespace catalogue_app {
-
-using namespace catalogue;
+namespace catalogue::report {
 
 namespace {
 
@@ -206,4 +204,4 @@ QJsonObject historyJson(const ProductHistory& history)
             {QStringLiteral("prints"), prints}};
 }
 
-}  // namespace catalogue_app
+}  // namespace catalogue::report

@@ -1,6 +1,6 @@
 #pragma once
 
-// What tanafuda-catalogue prints: each listing as lines of text or as JSON.
+// The catalogue's listings as lines of text or as JSON, as the command line and the window show them.
 
 #include "core/catalogue/catalogue.h"
 
@@ -9,7 +9,7 @@
 
 #include <vector>
 
-namespace catalogue_app {
+namespace catalogue::report {
 
 QString yen(qint64 amount);  // "1,280円"
 
@@ -30,4 +30,4 @@ QJsonObject printJson(const catalogue::PrintInfo& print);
 QString historyText(const catalogue::ProductHistory& history);
 QJsonObject historyJson(const catalogue::ProductHistory& history);
 
-}  // namespace catalogue_app
+}  // namespace catalogue::report

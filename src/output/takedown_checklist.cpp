@@ -1,4 +1,4 @@
-#include "apps/catalogue/takedown_checklist.h"
+#include "output/takedown_checklist.h"
 
 #include "core/sheet/tag_sheet.h"
 
@@ -7,10 +7,11 @@
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 
-namespace catalogue_app {
+namespace output {
 
 bool drawTakedownChecklist(const std::vector<catalogue::TagNeed>& needs, const QString& title, QByteArray& pdf,
                            QString* error)
@@ -19,10 +20,17 @@ bool drawTakedownChecklist(const std::vector<catalogue::TagNeed>& needs, const Q
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
     writer.setResolution(300);
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("tanafuda"));
+    return drawTakedownChecklist(needs, title, writer, error);
+}
+
+bool drawTakedownChecklist(const std::vector<catalogue::TagNeed>& needs, const QString& title,
+                           QPagedPaintDevice& writer, QString* error)
+{
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                                      QPageLayout::Millimeter));
-    writer.setTitle(title);
-    writer.setCreator(QStringLiteral("tanafuda-catalogue"));
+    const int resolution = writer.logicalDpiX();
     QPainter painter;
     if (!painter.begin(&writer)) {
         if (error) {
@@ -30,8 +38,8 @@ bool drawTakedownChecklist(const std::vector<catalogue::TagNeed>& needs, const Q
         }
         return false;
     }
-    const double dotsPerMm = writer.resolution() / 25.4;
-    const QRectF page = writer.pageLayout().paintRectPixels(writer.resolution());
+    const double dotsPerMm = resolution / 25.4;
+    const QRectF page = writer.pageLayout().paintRectPixels(resolution);
     const QRectF area(0, 0, page.width(), page.height());
     QFont body(sheet::kPGothic);
     body.setPointSizeF(10.5);
@@ -95,4 +103,4 @@ bool drawTakedownChecklist(const std::vector<catalogue::TagNeed>& needs, const Q
     return true;
 }
 
-}  // namespace catalogue_app
+}  // namespace output

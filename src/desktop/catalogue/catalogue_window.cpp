@@ -1,0 +1,770 @@
+#include "desktop/catalogue/catalogue_window.h"
+
+#include "core/catalogue/catalogue_report.h"
+#include "core/catalogue/incoming_list.h"
+#include "core/files/careful_write.h"
+#include "core/files/file_command_texts.h"
+#include "core/jobs/catalogue_print_plan.h"
+#include "core/productlist/cleaning.h"
+#include "core/productlist/list_table.h"
+#include "desktop/catalogue/catalogue_model.h"
+#include "desktop/dialogs/import_dialog.h"
+#include "output/calibration_settings.h"
+#include "output/print_pages.h"
+#include "output/sheet_print.h"
+#include "output/takedown_checklist.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDateTime>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace desktop {
+
+namespace {
+
+const QString kTitle = QStringLiteral("商品マスタ");
+
+struct TabDef {
+    StatusFilter filter;
+    const char* title;
+};
+
+const TabDef kTabs[] = {
+    {StatusFilter::all, "すべて"},       {StatusFilter::toPrint, "印刷が必要"}, {StatusFilter::newTag, "新規"},
+    {StatusFilter::changed, "変更あり"}, {StatusFilter::upToDate, "最新"},      {StatusFilter::takeDown, "取り下げ"},
+};
+
+QPushButton* button(const QString& text, const QString& name, QWidget* parent)
+{
+    auto* made = new QPushButton(text, parent);
+    made->setObjectName(name);
+    made->setAutoDefault(false);
+    return made;
+}
+
+}  // namespace
+
+QString mergeSummaryText(const catalogue::MergeCounts& full, const QString& fileName)
+{
+    QString text = QStringLiteral("「%1」を商品マスタに取り込むと:\n\n"
+                                  "  新規　　　%2 件\n"
+                                  "  変更　　　%3 件\n"
+                                  "  取り下げ　%4 件\n"
+                                  "  変更なし　%5 件\n")
+                       .arg(fileName)
+                       .arg(full.added)
+                       .arg(full.changed)
+                       .arg(full.discontinued)
+                       .arg(full.unchanged);
+    if (full.refused > 0) {
+        text += QStringLiteral("  取り込めない行　%1 行\n").arg(full.refused);
+    }
+    text += QStringLiteral("\nこのリストに無い商品は取り下げになります。リストが一部の商品だけのときは"
+                           "「一部の商品として取り込む」を選んでください (取り下げはありません)。");
+    return text;
+}
+
+CatalogueWindow::CatalogueWindow(const catalogue::Location& location, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), location_(location), dialogs_(dialogs)
+{
+    setObjectName(QStringLiteral("catalogueWindow"));
+    setWindowTitle(kTitle);
+    listDialog_.filter = QStringLiteral("商品リスト (*.csv *.tsv *.txt *.xlsx *.ods)|*.csv;*.tsv;*.txt;*.xlsx;*.ods|"
+                                        "すべてのファイル (*.*)|*.*|");
+    listDialog_.fileName.clear();
+    pdfDialog_.filter = QStringLiteral("PDF ファイル (*.pdf)|*.pdf|");
+    pdfDialog_.fileName = QStringLiteral("取り下げリスト.pdf");
+    buildControls();
+    resize(1000, 640);
+    openWithFirstRows();
+}
+
+CatalogueWindow::~CatalogueWindow()
+{
+    if (loader_) {
+        loader_->wait();
+    }
+}
+
+void CatalogueWindow::buildControls()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    auto* outer = new QVBoxLayout(central);
+
+    errorLabel_ = new QLabel(central);
+    errorLabel_->setObjectName(QStringLiteral("errorLabel"));
+    errorLabel_->setWordWrap(true);
+    errorLabel_->setStyleSheet(QStringLiteral("color: #b00; font-weight: bold;"));
+    errorLabel_->setTextFormat(Qt::PlainText);
+    errorLabel_->hide();
+    outer->addWidget(errorLabel_);
+
+    pages_ = new QStackedWidget(central);
+    outer->addWidget(pages_);
+
+    // Without a catalogue: what it is for, and the way to make one.
+    auto* empty = new QWidget(pages_);
+    empty->setObjectName(QStringLiteral("emptyPage"));
+    auto* emptyLayout = new QVBoxLayout(empty);
+    auto* about = new QLabel(
+        QStringLiteral(
+            "商品マスタはまだありません。\n\n"
+            "商品マスタは、レジや本部の商品リストを取り込んで、店の商品と売価を覚えておくものです。"
+            "新しいリストを取り込むたびに、新しく入った商品・売価が変わった商品・扱わなくなった商品が分かり、"
+            "その棚札だけを棚の順に印刷できます。\n\n"
+            "まずレジの商品リスト (CSV や Excel のファイル) を取り込んでください。"),
+        empty);
+    about->setWordWrap(true);
+    emptyLayout->addStretch();
+    emptyLayout->addWidget(about);
+    auto* emptyImport = button(QStringLiteral("取り込み(&I)..."), QStringLiteral("emptyImportButton"), empty);
+    emptyLayout->addWidget(emptyImport, 0, Qt::AlignLeft);
+    emptyLayout->addStretch();
+    pages_->addWidget(empty);
+    connect(emptyImport, &QPushButton::clicked, this, [this] { importList(); });
+
+    auto* main = new QWidget(pages_);
+    auto* layout = new QVBoxLayout(main);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto* searchRow = new QHBoxLayout;
+    auto* searchLabel = new QLabel(QStringLiteral("検索(&F):"), main);
+    searchEdit_ = new QLineEdit(main);
+    searchEdit_->setObjectName(QStringLiteral("searchEdit"));
+    searchEdit_->setPlaceholderText(QStringLiteral("商品名・メーカー・コード。JANコードと Enter でその商品へ"));
+    searchEdit_->setClearButtonEnabled(true);
+    searchLabel->setBuddy(searchEdit_);
+    searchRow->addWidget(searchLabel);
+    searchRow->addWidget(searchEdit_, 1);
+    layout->addLayout(searchRow);
+
+    tabs_ = new QTabBar(main);
+    tabs_->setObjectName(QStringLiteral("statusTabs"));
+    for (const TabDef& tab : kTabs) {
+        tabs_->addTab(QString::fromUtf8(tab.title));  // the counts follow once the catalogue is read
+    }
+    layout->addWidget(tabs_);
+
+    model_ = new CatalogueModel(this);
+    table_ = new QTableView(main);
+    table_->setObjectName(QStringLiteral("productTable"));
+    table_->setModel(model_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setAlternatingRowColors(true);
+    table_->verticalHeader()->hide();
+    // Every row as tall as the font: the view then never measures the rows it does not show.
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    const int widths[] = {120, 110, 260, 70, 70, 80, 80, 80};
+    for (int column = 0; column < CatalogueModel::columns; ++column) {
+        table_->setColumnWidth(column, widths[column]);
+    }
+    table_->setSortingEnabled(true);
+    table_->sortByColumn(CatalogueModel::shelf, Qt::AscendingOrder);
+    layout->addWidget(table_, 1);
+
+    auto* printRow = new QHBoxLayout;
+    auto* importButton = button(QStringLiteral("取り込み(&I)..."), QStringLiteral("importButton"), main);
+    auto* formatLabel = new QLabel(QStringLiteral("用紙(&Y):"), main);
+    formatBox_ = new QComboBox(main);
+    formatBox_->setObjectName(QStringLiteral("formatBox"));
+    formatBox_->addItem(QStringLiteral("大きい棚札 (24枚)"));
+    formatBox_->addItem(QStringLiteral("小さい棚札 (40枚)"));
+    formatLabel->setBuddy(formatBox_);
+    auto* startLabel = new QLabel(QStringLiteral("開始位置(&S):"), main);
+    startTagBox_ = new QSpinBox(main);
+    startTagBox_->setObjectName(QStringLiteral("startTagBox"));
+    startTagBox_->setRange(1, sheet::SheetFormat::large.tagsPerPage);
+    startTagBox_->setSuffix(QStringLiteral(" 枚目から"));
+    startLabel->setBuddy(startTagBox_);
+    connect(formatBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        startTagBox_->setMaximum(index == 1 ? sheet::SheetFormat::small.tagsPerPage
+                                            : sheet::SheetFormat::large.tagsPerPage);
+    });
+    auto* printButton = button(QStringLiteral("変更分を印刷(&P)..."), QStringLiteral("printButton"), main);
+    printButton->setToolTip(
+        QStringLiteral("新規と変更ありの棚札 (商品を選んでいるときはその商品) を棚の順に印刷します"));
+    auto* fillButton = button(QStringLiteral("棚札に入れる(&E)"), QStringLiteral("fillButton"), main);
+    auto* takedownButton = button(QStringLiteral("取り下げリスト(&T)..."), QStringLiteral("takedownButton"), main);
+    auto* historyButton = button(QStringLiteral("履歴(&H)"), QStringLiteral("historyButton"), main);
+    printRow->addWidget(importButton);
+    printRow->addSpacing(16);
+    printRow->addWidget(formatLabel);
+    printRow->addWidget(formatBox_);
+    printRow->addWidget(startLabel);
+    printRow->addWidget(startTagBox_);
+    printRow->addWidget(printButton);
+    printRow->addSpacing(16);
+    printRow->addWidget(fillButton);
+    printRow->addWidget(takedownButton);
+    printRow->addWidget(historyButton);
+    printRow->addStretch();
+    layout->addLayout(printRow);
+
+    auto* pendingRow = new QHBoxLayout;
+    auto* pendingLabel = new QLabel(QStringLiteral("確認待ちの印刷(&W):"), main);
+    pendingList_ = new QListWidget(main);
+    pendingList_->setObjectName(QStringLiteral("pendingList"));
+    pendingList_->setMaximumHeight(72);
+    pendingLabel->setBuddy(pendingList_);
+    auto* confirmButton = button(QStringLiteral("確認(&C)..."), QStringLiteral("confirmButton"), main);
+    pendingRow->addWidget(pendingLabel, 0, Qt::AlignTop);
+    pendingRow->addWidget(pendingList_, 1);
+    pendingRow->addWidget(confirmButton, 0, Qt::AlignTop);
+    layout->addLayout(pendingRow);
+    pages_->addWidget(main);
+
+    noteLabel_ = new QLabel(this);
+    noteLabel_->setObjectName(QStringLiteral("noteLabel"));
+    statusBar()->addWidget(noteLabel_, 1);
+
+    connect(searchEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        model_->setSearchText(text);
+        showNote(QStringLiteral("%1 件").arg(model_->rowCount()));
+    });
+    connect(searchEdit_, &QLineEdit::returnPressed, this, [this] {
+        static const QRegularExpression code(QStringLiteral("^(\\d{8}|\\d{13})$"));
+        const QString text = searchEdit_->text().trimmed();
+        if (code.match(text).hasMatch()) {
+            findCode(text);
+        }
+    });
+    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
+        if (index >= 0 && index < int(std::size(kTabs))) {
+            model_->setStatusFilter(kTabs[index].filter);
+        }
+    });
+    connect(importButton, &QPushButton::clicked, this, [this] { importList(); });
+    connect(printButton, &QPushButton::clicked, this, [this] { printChanges(); });
+    connect(fillButton, &QPushButton::clicked, this, [this] { putIntoEditor(); });
+    connect(takedownButton, &QPushButton::clicked, this, [this] { takedownList(); });
+    connect(historyButton, &QPushButton::clicked, this, [this] { showHistory(); });
+    connect(table_, &QTableView::doubleClicked, this, [this] { showHistory(); });
+    connect(confirmButton, &QPushButton::clicked, this, [this] { confirmPending(); });
+    connect(pendingList_, &QListWidget::itemActivated, this, [this] { confirmPending(); });
+}
+
+void CatalogueWindow::showError(const QString& message)
+{
+    errorLabel_->setText(message);
+    errorLabel_->setVisible(!message.isEmpty());
+}
+
+void CatalogueWindow::showNote(const QString& message)
+{
+    noteLabel_->setText(message);
+}
+
+bool CatalogueWindow::ensureOpen(bool create)
+{
+    if (catalogue_) {
+        return true;
+    }
+    catalogue::Outcome outcome;
+    catalogue_ = catalogue::Catalogue::open(location_, {create}, &outcome);
+    if (!catalogue_) {
+        pages_->setCurrentIndex(0);
+        showError(outcome.failure == catalogue::Failure::missing ? QString() : outcome.message);
+        return false;
+    }
+    return true;
+}
+
+void CatalogueWindow::reload()
+{
+    if (loader_) {
+        // Read again below: what the thread read is older.
+        loader_->wait();
+        loader_.reset();
+    }
+    countsWhileLoading_.reset();
+    if (!ensureOpen(false)) {
+        model_->setNeeds({});
+        return;
+    }
+    catalogue::Outcome outcome;
+    std::vector<catalogue::TagNeed> needs = catalogue_->tagNeeds(true, &outcome);
+    if (!outcome.ok()) {
+        showError(outcome.message);
+        return;
+    }
+    const std::vector<catalogue::PrintInfo> pending = catalogue_->prints(true, &outcome);
+    if (!outcome.ok()) {
+        showError(outcome.message);
+        return;
+    }
+    showError({});
+    pages_->setCurrentIndex(1);
+    model_->setNeeds(std::move(needs));
+    updateTabs();
+    showPendingPrints(pending);
+}
+
+// A large catalogue takes a while to read whole: the first locations' products are shown at once,
+// with the counts of every status, and the rest come from a thread of their own.
+void CatalogueWindow::openWithFirstRows()
+{
+    if (!ensureOpen(false)) {
+        model_->setNeeds({});
+        return;
+    }
+    catalogue::Outcome outcome;
+    bool complete = false;
+    std::vector<catalogue::TagNeed> first = catalogue_->firstTagNeeds(kFirstRows, &complete, &outcome);
+    const catalogue::StatusCounts counts = outcome.ok() ? catalogue_->status(&outcome) : catalogue::StatusCounts {};
+    const std::vector<catalogue::PrintInfo> pending
+        = outcome.ok() ? catalogue_->prints(true, &outcome) : std::vector<catalogue::PrintInfo> {};
+    if (!outcome.ok()) {
+        showError(outcome.message);
+        return;
+    }
+    showError({});
+    pages_->setCurrentIndex(1);
+    if (!complete) {
+        countsWhileLoading_ = counts;
+        loaded_ = std::make_shared<LoadedRows>();
+        loader_.reset(QThread::create([location = location_, loaded = loaded_] {
+            if (auto opened = catalogue::Catalogue::open(location, {false, true}, &loaded->outcome)) {
+                loaded->needs = opened->tagNeeds(true, &loaded->outcome);
+            }
+        }));
+        connect(loader_.get(), &QThread::finished, this, &CatalogueWindow::takeLoadedRows, Qt::QueuedConnection);
+        loader_->start();
+    }
+    model_->setNeeds(std::move(first));
+    updateTabs();
+    showPendingPrints(pending);
+}
+
+void CatalogueWindow::finishLoading()
+{
+    if (loader_) {
+        loader_->wait();
+        takeLoadedRows();
+    }
+}
+
+void CatalogueWindow::takeLoadedRows()
+{
+    if (!loader_) {
+        return;  // already taken, or dropped by a reload
+    }
+    loader_->wait();
+    loader_.reset();
+    countsWhileLoading_.reset();
+    const std::shared_ptr<LoadedRows> loaded = std::move(loaded_);
+    if (!loaded->outcome.ok()) {
+        showError(loaded->outcome.message);
+        updateTabs();
+        return;
+    }
+    // The rows shown so far come first in the same order, so the view stays where it is.
+    QStringList selected;
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
+        selected.append(model_->need(index.row()).product.code);
+    }
+    const int scrolled = table_->verticalScrollBar()->value();
+    model_->setNeeds(std::move(loaded->needs));
+    updateTabs();
+    for (const QString& code : selected) {
+        if (const int row = model_->rowOfCode(code); row >= 0) {
+            table_->selectionModel()->select(model_->index(row, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+    table_->verticalScrollBar()->setValue(scrolled);
+}
+
+void CatalogueWindow::showPendingPrints(const std::vector<catalogue::PrintInfo>& pending)
+{
+    pendingList_->clear();
+    for (const catalogue::PrintInfo& print : pending) {
+        auto* item = new QListWidgetItem(QStringLiteral("印刷 %1  %2  %3 枚 (シート %4 枚)  %5")
+                                             .arg(print.id)
+                                             .arg(QDateTime::fromString(print.createdAt, Qt::ISODate)
+                                                      .toLocalTime()
+                                                      .toString(QStringLiteral("yyyy/MM/dd HH:mm")))
+                                             .arg(print.tagCount)
+                                             .arg(print.sheetCount)
+                                             .arg(print.destination),
+                                         pendingList_);
+        item->setData(Qt::UserRole, print.id);
+    }
+    if (pendingList_->count() > 0) {
+        pendingList_->setCurrentRow(0);
+    }
+}
+
+void CatalogueWindow::updateTabs()
+{
+    const auto countOf = [this](StatusFilter filter) {
+        if (!countsWhileLoading_) {
+            return model_->count(filter);
+        }
+        const catalogue::StatusCounts& counts = *countsWhileLoading_;
+        switch (filter) {
+        case StatusFilter::all:
+            return counts.products + counts.takeDown;
+        case StatusFilter::toPrint:
+            return counts.newTags + counts.changed;
+        case StatusFilter::newTag:
+            return counts.newTags;
+        case StatusFilter::changed:
+            return counts.changed;
+        case StatusFilter::upToDate:
+            return counts.products - counts.newTags - counts.changed;
+        case StatusFilter::takeDown:
+            return counts.takeDown;
+        }
+        return 0;
+    };
+    for (int index = 0; index < int(std::size(kTabs)); ++index) {
+        // "変更あり 3件(&3)": the count, then the tab's access key (its number).
+        tabs_->setTabText(index,
+                          QStringLiteral("%1 %2件(&%3)")
+                              .arg(QString::fromUtf8(kTabs[index].title))
+                              .arg(countOf(kTabs[index].filter))
+                              .arg(index));
+    }
+}
+
+void CatalogueWindow::findCode(const QString& code)
+{
+    finishLoading();
+    int row = model_->rowOfCode(code);
+    if (row < 0 && model_->holdsCode(code)) {
+        // Hidden by the status tab: all products shown.
+        tabs_->setCurrentIndex(0);
+        row = model_->rowOfCode(code);
+    }
+    if (row < 0) {
+        showNote(QStringLiteral("%1 は商品マスタにありません").arg(code));
+        return;
+    }
+    table_->selectRow(row);
+    table_->scrollTo(model_->index(row, 0), QAbstractItemView::PositionAtCenter);
+    showNote(QStringLiteral("%1: %2").arg(code, model_->need(row).product.tag.productName));
+}
+
+void CatalogueWindow::importList()
+{
+    const std::optional<QString> path = dialogs_.openFile(this, listDialog_);
+    if (!path) {
+        return;
+    }
+    const QString fileName = QFileInfo(*path).fileName();
+    QFile file(*path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > productlist::kMaxListBytes) {
+        dialogs_.message(this,
+                         file.isOpen() ? QStringLiteral("ファイル「%1」が大きすぎます").arg(fileName)
+                                       : QStringLiteral("ファイル「%1」を開けません").arg(fileName),
+                         files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    const sheet::TagSheet scratch(sheet::SheetFormat::large);
+    ImportDialog dialog(*path, bytes, scratch, 1, this);
+    dialog.setWindowTitle(QStringLiteral("商品マスタに取り込み"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    // The checked rows only, as the dialog shows them.
+    productlist::ProductList list = dialog.list();
+    std::vector<productlist::CleanRow> cleaned;
+    list.rows.clear();
+    for (int i = 0; i < int(dialog.list().rows.size()); ++i) {
+        if (dialog.isChecked(i)) {
+            list.rows.push_back(dialog.list().rows[size_t(i)]);
+            cleaned.push_back(dialog.cleanedRows()[size_t(i)]);
+        }
+    }
+    const productlist::ListChoices choices = dialog.listChoices();
+    std::vector<productlist::CleanRow> cleanedSmall;
+    if (choices.mapping.column(productlist::ListField::productName2) >= 0) {
+        cleanedSmall = productlist::cleanRows(list.rows, choices.mapping, sheet::SheetFormat::small, choices.tax);
+    }
+    catalogue::IncomingList incoming
+        = catalogue::incomingProducts(list, cleaned, cleanedSmall.empty() ? nullptr : &cleanedSmall,
+                                      list.hasHeader ? catalogue::catalogueColumnsOf(list.columnTitles, choices.mapping)
+                                                     : catalogue::CatalogueColumns {});
+    incoming.fileName = QFileInfo(*path).absoluteFilePath();
+
+    if (!ensureOpen(true)) {
+        return;
+    }
+    catalogue::MergeOptions options;
+    options.dryRun = true;
+    const catalogue::MergeResult preview = catalogue_->merge(incoming, options);
+    if (!preview.outcome.ok()) {
+        showError(preview.outcome.message);
+        return;
+    }
+    const int answer = dialogs_.choose(
+        this, mergeSummaryText(preview.counts, fileName), QStringLiteral("商品マスタに取り込み"),
+        MessageIcon::information,
+        {QStringLiteral("取り込む(&A)"), QStringLiteral("一部の商品として取り込む(&P)"), QStringLiteral("キャンセル")},
+        2);
+    if (answer != 0 && answer != 1) {
+        showNote(QStringLiteral("取り込みをやめました。商品マスタは変わっていません"));
+        reload();
+        return;
+    }
+    options.dryRun = false;
+    options.partial = answer == 1;
+    const catalogue::MergeResult merged = catalogue_->merge(incoming, options);
+    if (!merged.outcome.ok()) {
+        showError(merged.outcome.message);
+        return;
+    }
+    reload();
+    showNote(QStringLiteral("「%1」を取り込みました: 新規 %2 件、変更 %3 件、取り下げ %4 件")
+                 .arg(fileName)
+                 .arg(merged.counts.added)
+                 .arg(merged.counts.changed)
+                 .arg(merged.counts.discontinued));
+}
+
+std::vector<catalogue::TagNeed> CatalogueWindow::selectedNeeds() const
+{
+    std::vector<catalogue::TagNeed> needs;
+    QModelIndexList rows = table_->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    for (const QModelIndex& index : rows) {
+        needs.push_back(model_->need(index.row()));
+    }
+    return needs;
+}
+
+void CatalogueWindow::printChanges()
+{
+    if (!catalogue_) {
+        return;
+    }
+    std::vector<catalogue::TagNeed> needs = selectedNeeds();
+    if (needs.empty()) {
+        catalogue::Outcome outcome;
+        needs = catalogue_->tagNeeds(false, &outcome);
+        if (!outcome.ok()) {
+            showError(outcome.message);
+            return;
+        }
+    } else {
+        // A selected product whose tag is up to date is printed again on request.
+        for (catalogue::TagNeed& need : needs) {
+            if (need.kind == catalogue::NeedKind::upToDate) {
+                need.kind = catalogue::NeedKind::changed;
+            }
+        }
+    }
+    const sheet::SheetFormat& format
+        = formatBox_->currentIndex() == 1 ? sheet::SheetFormat::small : sheet::SheetFormat::large;
+    const int start = startTagBox_->value();
+    const jobs::CataloguePrintPlan plan = jobs::planCataloguePrint(needs, format, start, jobs::NeedFilter::all);
+    if (plan.sheets.empty()) {
+        dialogs_.message(this, QStringLiteral("印刷する棚札はありません。"), kTitle, MessageIcon::information,
+                         MessageButtons::ok);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    output::prepareActualSizePage(printer);
+    printer.setDocName(kTitle);
+    if (!dialogs_.choosePrinter(this, printer)) {
+        return;
+    }
+    QString warnings;
+    const output::DocumentResult printed
+        = output::printSheets(plan.sheets, printer,
+                              output::printerCalibration({}, output::CalibrationSettings(),
+                                                         [&warnings](const QString& warning) { warnings += warning; }));
+    if (!printed.ok) {
+        dialogs_.message(this, QStringLiteral("印刷できませんでした。\n%1").arg(printed.error), files::kErrorTitle,
+                         MessageIcon::stop, MessageButtons::ok);
+        return;
+    }
+    const QString destination = printer.outputFormat() == QPrinter::PdfFormat
+        ? QDir::toNativeSeparators(QFileInfo(printer.outputFileName()).absoluteFilePath())
+        : printer.printerName();
+    qint64 printId = 0;
+    const catalogue::Outcome recorded
+        = catalogue_->recordPrint(plan.placed, format.isLarge() ? QStringLiteral("large") : QStringLiteral("small"),
+                                  start, int(plan.sheets.size()), destination, &printId);
+    if (!recorded.ok()) {
+        showError(QStringLiteral("印刷はできましたが、商品マスタに記録できませんでした。\n%1").arg(recorded.message));
+        return;
+    }
+    reload();
+    if (!warnings.isEmpty()) {
+        showNote(QString(warnings).remove(u'\n'));
+    }
+    askAboutPrint(printId);
+}
+
+void CatalogueWindow::askAboutPrint(qint64 printId)
+{
+    const int answer
+        = dialogs_.choose(this, QStringLiteral("棚札は正しく印刷できましたか？"), kTitle, MessageIcon::none,
+                          {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("あとで(&L)")}, 2);
+    if (answer == 0 || answer == 1) {
+        const catalogue::Outcome outcome = catalogue_->decidePrint(
+            printId, answer == 0 ? catalogue::PrintState::confirmed : catalogue::PrintState::failed);
+        if (!outcome.ok()) {
+            showError(outcome.message);
+            return;
+        }
+        showNote(answer == 0 ? QStringLiteral("印刷 %1 を確認しました").arg(printId)
+                             : QStringLiteral("印刷 %1 は失敗にしました。棚札はまだ印刷が必要です").arg(printId));
+    } else {
+        showNote(QStringLiteral("印刷 %1 は確認待ちです。下の一覧からあとで確認できます").arg(printId));
+    }
+    reload();
+}
+
+void CatalogueWindow::confirmPending()
+{
+    const QListWidgetItem* item = pendingList_->currentItem();
+    if (item == nullptr || !catalogue_) {
+        return;
+    }
+    askAboutPrint(item->data(Qt::UserRole).toLongLong());
+}
+
+void CatalogueWindow::takedownList()
+{
+    if (!catalogue_) {
+        return;
+    }
+    std::vector<catalogue::TagNeed> listed;
+    catalogue::Outcome outcome;
+    for (catalogue::TagNeed& need : catalogue_->tagNeeds(false, &outcome)) {
+        if (need.kind == catalogue::NeedKind::takeDown) {
+            listed.push_back(std::move(need));
+        }
+    }
+    if (!outcome.ok()) {
+        showError(outcome.message);
+        return;
+    }
+    if (listed.empty()) {
+        dialogs_.message(this, QStringLiteral("取り下げる棚札はありません。"), kTitle, MessageIcon::information,
+                         MessageButtons::ok);
+        return;
+    }
+    const QString title
+        = QStringLiteral("取り下げリスト %1").arg(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    const int answer = dialogs_.choose(
+        this,
+        QStringLiteral("取り下げる棚札は %1 枚です。リストを PDF に保存しますか、印刷しますか？").arg(listed.size()),
+        kTitle, MessageIcon::none,
+        {QStringLiteral("PDF に保存(&S)..."), QStringLiteral("印刷(&P)..."), QStringLiteral("キャンセル")}, 2);
+    QString error;
+    if (answer == 0) {
+        const std::optional<QString> path = dialogs_.saveFile(this, pdfDialog_);
+        if (!path) {
+            return;
+        }
+        QByteArray pdf;
+        if (!output::drawTakedownChecklist(listed, title, pdf, &error)) {
+            dialogs_.message(this, error, files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+            return;
+        }
+        const files::WriteOutcome written = files::writeFileCarefully(*path, pdf);
+        if (!written.ok && !written.replacedUnflushed) {
+            dialogs_.message(
+                this,
+                QStringLiteral("%1 を保存できませんでした。\n%2").arg(QDir::toNativeSeparators(*path), written.error),
+                files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+            return;
+        }
+        showNote(written.replacedUnflushed
+                     ? files::unflushedNotice(QDir::toNativeSeparators(*path), written.error)
+                     : QStringLiteral("取り下げリストを保存しました: %1").arg(QDir::toNativeSeparators(*path)));
+    } else if (answer == 1) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(title);
+        if (!dialogs_.choosePrinter(this, printer)) {
+            return;
+        }
+        if (!output::drawTakedownChecklist(listed, title, printer, &error)) {
+            dialogs_.message(this, QStringLiteral("印刷できませんでした。\n%1").arg(error), files::kErrorTitle,
+                             MessageIcon::stop, MessageButtons::ok);
+            return;
+        }
+        showNote(QStringLiteral("取り下げリストを印刷しました"));
+    }
+}
+
+void CatalogueWindow::showHistory()
+{
+    const std::vector<catalogue::TagNeed> selected = selectedNeeds();
+    if (selected.empty() || !catalogue_) {
+        showNote(QStringLiteral("履歴を見る商品を選んでください"));
+        return;
+    }
+    catalogue::Outcome outcome;
+    const auto history = catalogue_->history(selected.front().product.code, &outcome);
+    if (!history) {
+        showError(outcome.message);
+        return;
+    }
+    auto* dialog = new QDialog(this);
+    dialog->setObjectName(QStringLiteral("historyDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("履歴: %1").arg(history->product.tag.productName));
+    auto* layout = new QVBoxLayout(dialog);
+    auto* text = new QPlainTextEdit(catalogue::report::historyText(*history), dialog);
+    text->setReadOnly(true);
+    layout->addWidget(text);
+    auto* close = button(QStringLiteral("閉じる(&C)"), QStringLiteral("closeButton"), dialog);
+    layout->addWidget(close, 0, Qt::AlignRight);
+    connect(close, &QPushButton::clicked, dialog, &QDialog::close);
+    dialog->resize(640, 360);
+    dialog->show();
+}
+
+void CatalogueWindow::putIntoEditor()
+{
+    std::vector<catalogue::Product> products;
+    for (const catalogue::TagNeed& need : selectedNeeds()) {
+        if (need.kind != catalogue::NeedKind::takeDown) {
+            products.push_back(need.product);
+        }
+    }
+    if (products.empty()) {
+        showNote(QStringLiteral("棚札に入れる商品を選んでください"));
+        return;
+    }
+    if (!fillEditor_ || !fillEditor_(products)) {
+        dialogs_.message(this, QStringLiteral("棚札に入れるには、先に大きい棚札か小さい棚札の画面を開いてください。"),
+                         kTitle, MessageIcon::information, MessageButtons::ok);
+    }
+}
+
+}  // namespace desktop

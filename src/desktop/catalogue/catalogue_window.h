@@ -1,0 +1,117 @@
+#pragma once
+
+// The 商品マスタ window: the catalogue's products in a table with their status, the product lists
+// taken in (with a summary of the merge before anything is written), the new and changed tags
+// printed in shelf order and the print confirmed, the take-down checklist and a product's history.
+
+#include "core/catalogue/catalogue.h"
+#include "desktop/dialogs/dialogs.h"
+
+#include <QMainWindow>
+#include <QThread>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
+class QStackedWidget;
+class QTabBar;
+class QTableView;
+
+namespace desktop {
+
+class CatalogueModel;
+
+class CatalogueWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // Puts products into the open editor's sheet; false when no editor is open.
+    using FillEditor = std::function<bool(const std::vector<catalogue::Product>&)>;
+
+    // The catalogue at `location`; it is only made by the first 取り込み.
+    CatalogueWindow(const catalogue::Location& location, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~CatalogueWindow() override;
+
+    void setFillEditor(FillEditor fill) { fillEditor_ = std::move(fill); }
+
+    // Reads the catalogue again (after a change from another PC, or after a change made here).
+    void reload();
+    // Whether the rows past the first ones are still being read (after opening a large catalogue).
+    bool isLoading() const { return loader_ != nullptr; }
+    // Waits for those rows and shows them.
+    void finishLoading();
+    // How many rows are shown at once on opening before the rest are read in the background.
+    static constexpr int kFirstRows = 200;
+
+    // The commands, as their buttons run them.
+    void importList();
+    void printChanges();
+    void confirmPending();
+    void takedownList();
+    void showHistory();
+    void putIntoEditor();
+    // A full JAN code (or product code) and Enter in the search box: the product selected.
+    void findCode(const QString& code);
+
+    // A problem shown above the table (empty: none).
+    void showError(const QString& message);
+
+    CatalogueModel& model() const { return *model_; }
+    QTableView* table() const { return table_; }
+    // A control by object name: "searchEdit", "statusTabs", "importButton", "printButton",
+    // "formatBox", "startTagBox", "fillButton", "takedownButton", "historyButton", "pendingList",
+    // "confirmButton", "errorLabel", "noteLabel", "emptyPage", "emptyImportButton".
+    template<class T> T* control(const QString& name) const { return findChild<T*>(name); }
+    bool hasCatalogue() const { return catalogue_ != nullptr; }
+
+private:
+    void buildControls();
+    bool ensureOpen(bool create);
+    void showNote(const QString& message);
+    void updateTabs();
+    void openWithFirstRows();
+    void showPendingPrints(const std::vector<catalogue::PrintInfo>& pending);
+    void takeLoadedRows();
+    void askAboutPrint(qint64 printId);
+    std::vector<catalogue::TagNeed> selectedNeeds() const;
+
+    catalogue::Location location_;
+    Dialogs& dialogs_;
+    std::unique_ptr<catalogue::Catalogue> catalogue_;
+    CatalogueModel* model_ = nullptr;
+    FillEditor fillEditor_;
+    FileDialogState listDialog_;
+    FileDialogState pdfDialog_;
+
+    QStackedWidget* pages_ = nullptr;
+    QTableView* table_ = nullptr;
+    QLineEdit* searchEdit_ = nullptr;
+    QTabBar* tabs_ = nullptr;
+    QComboBox* formatBox_ = nullptr;
+    QSpinBox* startTagBox_ = nullptr;
+    QListWidget* pendingList_ = nullptr;
+    QLabel* errorLabel_ = nullptr;
+    QLabel* noteLabel_ = nullptr;
+
+    // Every row, read by a thread of its own with a connection of its own after the first rows
+    // are shown; the counts of the tabs come from the catalogue until they are in.
+    struct LoadedRows {
+        catalogue::Outcome outcome;
+        std::vector<catalogue::TagNeed> needs;
+    };
+    std::unique_ptr<QThread> loader_;
+    std::shared_ptr<LoadedRows> loaded_;
+    std::optional<catalogue::StatusCounts> countsWhileLoading_;
+};
+
+// The text of the merge summary the user accepts or cancels.
+QString mergeSummaryText(const catalogue::MergeCounts& full, const QString& fileName);
+
+}  // namespace desktop
