@@ -587,24 +587,42 @@ std::vector<TagNeed> Catalogue::tagNeeds(bool withUpToDate, Outcome* outcome) co
     return readNeeds(withUpToDate ? kListedNeeds : kNeedsTag, {}, outcome);
 }
 
-std::vector<TagNeed> Catalogue::firstTagNeeds(int atLeast, bool* complete, Outcome* outcome) const
+std::vector<TagNeed> Catalogue::firstTagNeeds(int atLeast, bool* complete, StatusCounts* statusCounts,
+                                              Outcome* outcome) const
 {
     *complete = false;
     QSqlDatabase connection = db();
     QSqlQuery query(connection);
     query.setForwardOnly(true);
+    // One pass over the products gives both the rows of each location and the counts of each status.
+    const QString shelved = QStringLiteral("CASE WHEN t.id IS NULL THEN 0 ELSE 1 END");
+    const QString needsTag = QStringLiteral("CASE WHEN %1 THEN 1 ELSE 0 END").arg(kNeedsTag);
     if (!run(query,
-             QStringLiteral("SELECT p.shelf, COUNT(*) FROM products p LEFT JOIN print_tags t"
-                            " ON t.id = p.shelf_tag_id WHERE %1 GROUP BY p.shelf")
-                 .arg(kListedNeeds))) {
+             QStringLiteral("SELECT p.shelf, p.active, %1, %2, COUNT(*) FROM products p LEFT JOIN print_tags t"
+                            " ON t.id = p.shelf_tag_id GROUP BY p.shelf, p.active, %1, %2")
+                 .arg(shelved, needsTag))) {
         if (outcome) {
             *outcome = database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
         }
         return {};
     }
-    QHash<QString, int> counts;
+    QHash<QString, int> counts;  // the rows each location shows
+    StatusCounts status;
     while (query.next()) {
-        counts.insert(query.value(0).toString(), query.value(1).toInt());
+        const bool active = query.value(1).toInt() != 0;
+        const bool onShelf = query.value(2).toInt() != 0;
+        const bool needs = query.value(3).toInt() != 0;
+        const int count = query.value(4).toInt();
+        (active ? status.products : status.discontinued) += count;
+        if (needs) {
+            (!active ? status.takeDown : onShelf ? status.changed : status.newTags) += count;
+        }
+        if (active || onShelf) {
+            counts[query.value(0).toString()] += count;
+        }
+    }
+    if (statusCounts) {
+        *statusCounts = status;
     }
     query.finish();
     const QHash<QString, int> ranks = shelfRanks(counts.keys());

@@ -195,8 +195,10 @@ public:
     std::vector<TagNeed> tagNeeds(bool withUpToDate = false, Outcome* outcome = nullptr) const;
     // The first of tagNeeds(true), for a window to show at once: the products of the first shelf
     // locations in shelf order, whole locations until there are at least `atLeast`. `complete`
-    // says whether that is every product.
-    std::vector<TagNeed> firstTagNeeds(int atLeast, bool* complete, Outcome* outcome = nullptr) const;
+    // says whether that is every product; `statusCounts`, when given, gets the counts of status()
+    // but the pending prints.
+    std::vector<TagNeed> firstTagNeeds(int atLeast, bool* complete, StatusCounts* statusCounts = nullptr,
+                                       Outcome* outcome = nullptr) const;
     StatusCounts status(Outcome* outcome = nullptr) const;
 
     std::optional<Product> product(const QString& code, Outcome* outcome = nullptr) const;

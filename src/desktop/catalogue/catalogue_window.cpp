@@ -336,8 +336,8 @@ void CatalogueWindow::openWithFirstRows()
     }
     catalogue::Outcome outcome;
     bool complete = false;
-    std::vector<catalogue::TagNeed> first = catalogue_->firstTagNeeds(kFirstRows, &complete, &outcome);
-    const catalogue::StatusCounts counts = outcome.ok() ? catalogue_->status(&outcome) : catalogue::StatusCounts {};
+    catalogue::StatusCounts counts;
+    std::vector<catalogue::TagNeed> first = catalogue_->firstTagNeeds(kFirstRows, &complete, &counts, &outcome);
     const std::vector<catalogue::PrintInfo> pending
         = outcome.ok() ? catalogue_->prints(true, &outcome) : std::vector<catalogue::PrintInfo> {};
     if (!outcome.ok()) {

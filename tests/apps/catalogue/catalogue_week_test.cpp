@@ -152,8 +152,12 @@ TEST_P(CatalogueFirstRows, AreWholeLocationsFromTheStartOfTheShelfOrder)
     for (const int atLeast : {1, 5, int(whole.size()) - 1, int(whole.size())}) {
         SCOPED_TRACE(atLeast);
         bool complete = true;
-        const std::vector<catalogue::TagNeed> first = opened->firstTagNeeds(atLeast, &complete, &outcome);
+        catalogue::StatusCounts counts;
+        const std::vector<catalogue::TagNeed> first = opened->firstTagNeeds(atLeast, &complete, &counts, &outcome);
         ASSERT_TRUE(outcome.ok()) << outcome.message.toStdString();
+        const catalogue::StatusCounts status = opened->status();
+        EXPECT_EQ(QList<int>({counts.products, counts.discontinued, counts.newTags, counts.changed, counts.takeDown}),
+                  QList<int>({status.products, status.discontinued, status.newTags, status.changed, status.takeDown}));
         ASSERT_GE(int(first.size()), atLeast);
         ASSERT_LE(first.size(), whole.size());
         EXPECT_EQ(complete, first.size() == whole.size());
