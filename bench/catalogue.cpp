@@ -7,6 +7,7 @@
 #include "core/productlist/column_mapping.h"
 #include "core/productlist/product_list.h"
 
+#include "support/catalogue_lists.h"
 #include "support/postgres_server.h"
 
 #include <QCoreApplication>
@@ -18,26 +19,6 @@
 namespace {
 
 std::unique_ptr<test_support::PostgresServer> postgres;
-
-catalogue::IncomingList weekList(int products, int week)
-{
-    catalogue::IncomingList list;
-    list.fileName = QStringLiteral("week%1.csv").arg(week);
-    list.rowCount = products;
-    for (int n = 0; n < products; ++n) {
-        catalogue::IncomingProduct p;
-        p.code = p.jan = QStringLiteral("49%1").arg(n, 11, 10, QLatin1Char('0'));
-        p.maker = QStringLiteral("メーカー%1").arg(n % 50);
-        p.name = QStringLiteral("商品%1").arg(n);
-        p.spec = QStringLiteral("100g");
-        // Every 20th product's price differs between odd and even weeks: 5 % changed.
-        p.listPrice = p.tagPrice = 100 + n % 900 + (n % 20 == 0 && week % 2 == 0 ? 10 : 0);
-        p.shelf = QStringLiteral("%1-%2").arg(QChar(u'A' + n % 20)).arg(n % 37 + 1);
-        p.listOrder = n + 2;
-        list.products.push_back(std::move(p));
-    }
-    return list;
-}
 
 // A catalogue on `backend` (0 SQLite, 1 PostgreSQL) in `dir`; null (the benchmark skipped) when none.
 std::unique_ptr<catalogue::Catalogue> openCatalogue(int backend, const QTemporaryDir& dir, benchmark::State& state)
@@ -65,7 +46,7 @@ void BM_MergeWeek(benchmark::State& state)
     if (!opened) {
         return;
     }
-    const catalogue::IncomingList weeks[2] = {weekList(10000, 1), weekList(10000, 2)};
+    const catalogue::IncomingList weeks[2] = {test_support::aisleList(10000, 1), test_support::aisleList(10000, 2)};
     opened->merge(weeks[0], {});
     int week = 1;
     for (auto _ : state) {
@@ -90,7 +71,7 @@ void BM_ImportWeekFile(benchmark::State& state)
     QString files[2];
     for (int week = 1; week <= 2; ++week) {
         QString text = QStringLiteral("JANコード,メーカー,商品名,規格,売価,棚番\n");
-        for (const catalogue::IncomingProduct& p : weekList(10000, week).products) {
+        for (const catalogue::IncomingProduct& p : test_support::aisleList(10000, week).products) {
             text += QStringLiteral("%1,%2,%3,%4,%5,%6\n")
                         .arg(p.jan, p.maker, p.name, p.spec)
                         .arg(p.tagPrice)
@@ -130,7 +111,7 @@ void BM_Changes(benchmark::State& state)
     if (!opened) {
         return;
     }
-    opened->merge(weekList(100000, 1), {});
+    opened->merge(test_support::aisleList(100000, 1), {});
     std::vector<catalogue::PlacedTag> placed;
     for (const catalogue::TagNeed& need : opened->tagNeeds()) {
         placed.push_back({need.product.id, int(placed.size() / 24 + 1), int(placed.size() % 24 + 1), need.product.tag});
@@ -139,7 +120,7 @@ void BM_Changes(benchmark::State& state)
     opened->recordPrint(placed, QStringLiteral("large"), 1, int(placed.size() / 24 + 1), QStringLiteral("bench"),
                         &print);
     opened->decidePrint(print, catalogue::PrintState::confirmed);
-    opened->merge(weekList(100000, 2), {});
+    opened->merge(test_support::aisleList(100000, 2), {});
     for (auto _ : state) {
         const std::vector<catalogue::TagNeed> needs = opened->tagNeeds();
         if (needs.size() != 5000) {

@@ -7,6 +7,7 @@
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/dialogs/dialogs.h"
 #include "output/fonts.h"
+#include "support/catalogue_lists.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -29,29 +30,12 @@ catalogue::Location location()
     return *catalogue::parseLocation(folder->filePath(QStringLiteral("catalogue.sqlite")), nullptr);
 }
 
-// 100,000 products on 20 aisles, a twentieth of them changed since their tags were printed.
+// 100,000 new products on 20 aisles.
 bool makeCatalogue()
 {
     catalogue::Outcome outcome;
     auto opened = catalogue::Catalogue::open(location(), {true}, &outcome);
-    if (!opened) {
-        return false;
-    }
-    catalogue::IncomingList list;
-    list.fileName = QStringLiteral("master.csv");
-    list.rowCount = kProducts;
-    for (int n = 0; n < kProducts; ++n) {
-        catalogue::IncomingProduct p;
-        p.code = p.jan = QStringLiteral("49%1").arg(n, 11, 10, QLatin1Char('0'));
-        p.maker = QStringLiteral("メーカー%1").arg(n % 50);
-        p.name = QStringLiteral("商品%1 お徳用").arg(n);
-        p.spec = QStringLiteral("100g");
-        p.listPrice = p.tagPrice = 100 + n % 900;
-        p.shelf = QStringLiteral("%1-%2").arg(QChar(u'A' + n % 20)).arg(n % 37 + 1);
-        p.listOrder = n + 2;
-        list.products.push_back(std::move(p));
-    }
-    return opened->merge(list, {}).outcome.ok();
+    return opened && opened->merge(test_support::aisleList(kProducts, 1), {}).outcome.ok();
 }
 
 void paintNow(desktop::CatalogueWindow& window)

@@ -110,6 +110,21 @@ struct Command {
         return kUsage;
     }
 
+    // Reads the arguments; false when the run ends here (a usage error, or --help or --version
+    // answered), with its exit status in `exit`.
+    bool parse(const QStringList& arguments, int* exit)
+    {
+        if (!parser.parse(arguments)) {
+            *exit = usage(parser.errorText());
+            return false;
+        }
+        if (command_line::answeredHelpOrVersion(parser)) {
+            *exit = kDone;
+            return false;
+        }
+        return true;
+    }
+
     // Opens the catalogue; null (and the exit status in `exit`) when it cannot be.
     std::unique_ptr<catalogue::Catalogue> open(bool create, int* exit) const
     {
@@ -189,11 +204,8 @@ int runImport(const QStringList& arguments)
                                          QStringLiteral("MODE"));
     parser.addOptions({partialOpt, dateOpt, sheetOpt, encodingOpt, delimiterOpt, noHeaderOpt, mapOpt, includesOpt,
                        excludesOpt, rateOpt, roundingOpt});
-    if (!parser.parse(arguments)) {
-        return command.usage(parser.errorText());
-    }
-    if (command_line::answeredHelpOrVersion(parser)) {
-        return kDone;
+    if (int exit = kDone; !command.parse(arguments, &exit)) {
+        return exit;
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
@@ -358,11 +370,8 @@ int runStatus(const QStringList& arguments)
 {
     Command command(
         QStringLiteral("Counts the tags that need printing or taking down, and lists the prints not yet confirmed."));
-    if (!command.parser.parse(arguments)) {
-        return command.usage(command.parser.errorText());
-    }
-    if (command_line::answeredHelpOrVersion(command.parser)) {
-        return kDone;
+    if (int exit = kDone; !command.parse(arguments, &exit)) {
+        return exit;
     }
     if (!command.parser.positionalArguments().isEmpty()) {
         return command.usage(QStringLiteral("status takes no arguments"));
@@ -421,11 +430,8 @@ int runChanges(const QStringList& arguments)
     Command command(
         QStringLiteral("Lists the products whose tag needs printing (new, or changed since the tag on the shelf "
                        "was printed), in shelf order, with what changed."));
-    if (!command.parser.parse(arguments)) {
-        return command.usage(command.parser.errorText());
-    }
-    if (command_line::answeredHelpOrVersion(command.parser)) {
-        return kDone;
+    if (int exit = kDone; !command.parse(arguments, &exit)) {
+        return exit;
     }
     int exit = kDone;
     const auto opened = command.open(false, &exit);
@@ -445,11 +451,8 @@ int runTakedown(const QStringList& arguments)
     const QCommandLineOption doneOpt(QStringLiteral("done"),
                                      QStringLiteral("record that the listed tags have been taken down"));
     command.parser.addOptions({pdfOpt, doneOpt});
-    if (!command.parser.parse(arguments)) {
-        return command.usage(command.parser.errorText());
-    }
-    if (command_line::answeredHelpOrVersion(command.parser)) {
-        return kDone;
+    if (int exit = kDone; !command.parse(arguments, &exit)) {
+        return exit;
     }
     int exit = kDone;
     const auto opened = command.open(false, &exit);
@@ -498,11 +501,8 @@ int runHistory(const QStringList& arguments)
     Command command(QStringLiteral("Shows a product's price history and the prints of its tag."));
     command.parser.addPositionalArgument(QStringLiteral("CODE"),
                                          QStringLiteral("the product's JAN code or product code"));
-    if (!command.parser.parse(arguments)) {
-        return command.usage(command.parser.errorText());
-    }
-    if (command_line::answeredHelpOrVersion(command.parser)) {
-        return kDone;
+    if (int exit = kDone; !command.parse(arguments, &exit)) {
+        return exit;
     }
     if (command.parser.positionalArguments().size() != 1) {
         return command.usage(QStringLiteral("give exactly one product code"));
@@ -551,11 +551,8 @@ int runPrint(const QStringList& arguments)
     const QCommandLineOption printerOpt(QStringLiteral("printer"), QStringLiteral("with --print: the printer to use"),
                                         QStringLiteral("NAME"));
     parser.addOptions({formatOpt, startOpt, onlyOpt, outputOpt, pdfOpt, printOpt, printerOpt});
-    if (!parser.parse(arguments)) {
-        return command.usage(parser.errorText());
-    }
-    if (command_line::answeredHelpOrVersion(parser)) {
-        return kDone;
+    if (int exit = kDone; !command.parse(arguments, &exit)) {
+        return exit;
     }
     const int outputs = int(parser.isSet(outputOpt)) + int(parser.isSet(pdfOpt)) + int(parser.isSet(printOpt));
     if (outputs != 1) {
@@ -717,11 +714,8 @@ int runConfirm(const QStringList& arguments)
     command.parser.addPositionalArgument(QStringLiteral("PRINT"), QStringLiteral("the print's number"));
     const QCommandLineOption failedOpt(QStringLiteral("failed"), QStringLiteral("the print did not come out right"));
     command.parser.addOption(failedOpt);
-    if (!command.parser.parse(arguments)) {
-        return command.usage(command.parser.errorText());
-    }
-    if (command_line::answeredHelpOrVersion(command.parser)) {
-        return kDone;
+    if (int exit = kDone; !command.parse(arguments, &exit)) {
+        return exit;
     }
     bool ok = false;
     const QStringList positional = command.parser.positionalArguments();

@@ -539,12 +539,7 @@ std::vector<TagNeed> Catalogue::readNeeds(const QString& condition, const QStrin
                                  " FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id WHERE (%2)")
                       .arg(kProductColumns, condition);
     if (!shelves.isEmpty()) {
-        QStringList marks;
-        marks.reserve(shelves.size());
-        for (qsizetype i = 0; i < shelves.size(); ++i) {
-            marks.append(QStringLiteral("?"));
-        }
-        sql += QStringLiteral(" AND p.shelf IN (%1)").arg(marks.join(u','));
+        sql += QStringLiteral(" AND p.shelf IN (%1)").arg(QStringList(shelves.size(), QStringLiteral("?")).join(u','));
     }
     bool ran = query.prepare(sql);
     for (const QString& shelf : shelves) {

@@ -97,7 +97,7 @@ CatalogueWindow::CatalogueWindow(const catalogue::Location& location, Dialogs& d
     pdfDialog_.fileName = QStringLiteral("取り下げリスト.pdf");
     buildControls();
     resize(1000, 640);
-    openWithFirstRows();
+    readCatalogue(true);
 }
 
 CatalogueWindow::~CatalogueWindow()
@@ -298,6 +298,13 @@ bool CatalogueWindow::ensureOpen(bool create)
 
 void CatalogueWindow::reload()
 {
+    readCatalogue(false);
+}
+
+// A large catalogue takes a while to read whole: on opening, the first locations' products are
+// shown at once, with the counts of every status, and the rest come from a thread of their own.
+void CatalogueWindow::readCatalogue(bool firstRowsOnly)
+{
     if (loader_) {
         // Read again below: what the thread read is older.
         loader_->wait();
@@ -309,35 +316,11 @@ void CatalogueWindow::reload()
         return;
     }
     catalogue::Outcome outcome;
-    std::vector<catalogue::TagNeed> needs = catalogue_->tagNeeds(true, &outcome);
-    if (!outcome.ok()) {
-        showError(outcome.message);
-        return;
-    }
-    const std::vector<catalogue::PrintInfo> pending = catalogue_->prints(true, &outcome);
-    if (!outcome.ok()) {
-        showError(outcome.message);
-        return;
-    }
-    showError({});
-    pages_->setCurrentIndex(1);
-    model_->setNeeds(std::move(needs));
-    updateTabs();
-    showPendingPrints(pending);
-}
-
-// A large catalogue takes a while to read whole: the first locations' products are shown at once,
-// with the counts of every status, and the rest come from a thread of their own.
-void CatalogueWindow::openWithFirstRows()
-{
-    if (!ensureOpen(false)) {
-        model_->setNeeds({});
-        return;
-    }
-    catalogue::Outcome outcome;
-    bool complete = false;
+    bool complete = true;
     catalogue::StatusCounts counts;
-    std::vector<catalogue::TagNeed> first = catalogue_->firstTagNeeds(kFirstRows, &complete, &counts, &outcome);
+    std::vector<catalogue::TagNeed> needs = firstRowsOnly
+        ? catalogue_->firstTagNeeds(kFirstRows, &complete, &counts, &outcome)
+        : catalogue_->tagNeeds(true, &outcome);
     const std::vector<catalogue::PrintInfo> pending
         = outcome.ok() ? catalogue_->prints(true, &outcome) : std::vector<catalogue::PrintInfo> {};
     if (!outcome.ok()) {
@@ -354,23 +337,15 @@ void CatalogueWindow::openWithFirstRows()
                 loaded->needs = opened->tagNeeds(true, &loaded->outcome);
             }
         }));
-        connect(loader_.get(), &QThread::finished, this, &CatalogueWindow::takeLoadedRows, Qt::QueuedConnection);
+        connect(loader_.get(), &QThread::finished, this, &CatalogueWindow::finishLoading, Qt::QueuedConnection);
         loader_->start();
     }
-    model_->setNeeds(std::move(first));
+    model_->setNeeds(std::move(needs));
     updateTabs();
     showPendingPrints(pending);
 }
 
 void CatalogueWindow::finishLoading()
-{
-    if (loader_) {
-        loader_->wait();
-        takeLoadedRows();
-    }
-}
-
-void CatalogueWindow::takeLoadedRows()
 {
     if (!loader_) {
         return;  // already taken, or dropped by a reload

@@ -76,9 +76,8 @@ private:
     bool ensureOpen(bool create);
     void showNote(const QString& message);
     void updateTabs();
-    void openWithFirstRows();
+    void readCatalogue(bool firstRowsOnly);
     void showPendingPrints(const std::vector<catalogue::PrintInfo>& pending);
-    void takeLoadedRows();
     void askAboutPrint(qint64 printId);
     std::vector<catalogue::TagNeed> selectedNeeds() const;
 
