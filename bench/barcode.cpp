@@ -1,6 +1,7 @@
 // Cost of building a barcode's modules and of drawing it, on a recording surface (the page
 // drawing's test double) and on a 600 dpi image (the print path).
 #include "core/barcode/barcode.h"
+#include "core/draw/draw_barcode.h"
 #include "core/draw/recording_surface.h"
 #include "output/painter_surface.h"
 
@@ -76,7 +77,7 @@ void BM_DrawOnRecordingSurface(benchmark::State& state)
     const QString code = QStringLiteral("4901234567894");
     for (auto _ : state) {
         surface.clearOps();
-        benchmark::DoNotOptimize(barcode::drawJanBarcode(surface, code, 12.3, 45.6, 47.3, 52.6));
+        benchmark::DoNotOptimize(draw::drawJanBarcode(surface, code, 12.3, 45.6, 47.3, 52.6));
     }
 }
 BENCHMARK(BM_DrawOnRecordingSurface);
@@ -92,7 +93,7 @@ void BM_DrawOnImageAt600Dpi(benchmark::State& state)
     surface.setUnit(draw::Unit::millimetres);
     const QString code = QStringLiteral("4901234567894");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(barcode::drawJanBarcode(surface, code, 1, 1, 36, 8));
+        benchmark::DoNotOptimize(draw::drawJanBarcode(surface, code, 1, 1, 36, 8));
     }
 }
 BENCHMARK(BM_DrawOnImageAt600Dpi);

@@ -31,8 +31,8 @@ std::unique_ptr<catalogue::Catalogue> openCatalogue(int backend, const QTemporar
             return nullptr;
         }
     }
-    catalogue::Outcome outcome;
-    auto opened = catalogue::Catalogue::open(*catalogue::parseLocation(url, nullptr), {true}, &outcome);
+    catalogue::Result outcome;
+    auto opened = catalogue::Catalogue::open(*catalogue::parseCatalogueAddress(url, nullptr), {true}, &outcome);
     if (!opened) {
         state.SkipWithError(outcome.message.toStdString().c_str());
     }
@@ -51,7 +51,7 @@ void BM_MergeWeek(benchmark::State& state)
     int week = 1;
     for (auto _ : state) {
         const catalogue::MergeResult merged = opened->merge(weeks[week % 2], {});
-        if (!merged.outcome.ok() || merged.counts.changed != 500) {
+        if (!merged.ok() || merged.counts.changed != 500) {
             state.SkipWithError("merge failed");
             break;
         }
@@ -73,8 +73,8 @@ void BM_ImportWeekFile(benchmark::State& state)
         QString text = QStringLiteral("JANコード,メーカー,商品名,規格,売価,棚番\n");
         for (const catalogue::IncomingProduct& p : test_support::aisleList(10000, week).products) {
             text += QStringLiteral("%1,%2,%3,%4,%5,%6\n")
-                        .arg(p.jan, p.maker, p.name, p.spec)
-                        .arg(p.tagPrice)
+                        .arg(p.tag.jan, p.tag.maker, p.tag.productName, p.tag.spec)
+                        .arg(p.tag.price)
                         .arg(p.shelf);
         }
         files[week - 1] = dir.filePath(QStringLiteral("week%1.csv").arg(week));

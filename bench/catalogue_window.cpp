@@ -25,17 +25,17 @@ constexpr int kProducts = 100000;
 
 QTemporaryDir* folder = nullptr;
 
-catalogue::Location location()
+catalogue::CatalogueAddress location()
 {
-    return *catalogue::parseLocation(folder->filePath(QStringLiteral("catalogue.sqlite")), nullptr);
+    return *catalogue::parseCatalogueAddress(folder->filePath(QStringLiteral("catalogue.sqlite")), nullptr);
 }
 
 // 100,000 new products on 20 aisles.
 bool makeCatalogue()
 {
-    catalogue::Outcome outcome;
+    catalogue::Result outcome;
     auto opened = catalogue::Catalogue::open(location(), {true}, &outcome);
-    return opened && opened->merge(test_support::aisleList(kProducts, 1), {}).outcome.ok();
+    return opened && opened->merge(test_support::aisleList(kProducts, 1), {}).ok();
 }
 
 void paintNow(desktop::CatalogueWindow& window)
@@ -48,7 +48,7 @@ void paintNow(desktop::CatalogueWindow& window)
 void BM_CatalogueOpens(benchmark::State& state)
 {
     for (auto _ : state) {
-        catalogue::Outcome outcome;
+        catalogue::Result outcome;
         benchmark::DoNotOptimize(catalogue::Catalogue::open(location(), {}, &outcome));
     }
 }
@@ -56,7 +56,7 @@ BENCHMARK(BM_CatalogueOpens)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_EveryProductRead(benchmark::State& state)
 {
-    catalogue::Outcome outcome;
+    catalogue::Result outcome;
     const auto opened = catalogue::Catalogue::open(location(), {}, &outcome);
     for (auto _ : state) {
         benchmark::DoNotOptimize(opened->tagNeeds(true, &outcome));

@@ -1,7 +1,7 @@
 #include "desktop/window_registry.h"
 
-#include "core/catalogue/location.h"
-#include "core/jobs/catalogue_print_plan.h"
+#include "core/catalogue/catalogue_address.h"
+#include "core/jobs/catalogue_print.h"
 #include "core/productlist/sheet_filling.h"
 #include "core/sheet/tag_sheet.h"
 #include "desktop/catalogue/catalogue_window.h"
@@ -104,12 +104,12 @@ CatalogueWindow* showCatalogue()
     return showSingle(catalogueWindow, [] {
         QString problem;
         QString error;
-        const QString given = output::CalibrationSettings().catalogueDatabase(&problem);
-        auto location = catalogue::parseLocation(given, &error);
+        const QString given = output::SettingsFile().catalogueAddress(&problem);
+        auto address = catalogue::parseCatalogueAddress(given, &error);
         auto* window
-            = new CatalogueWindow(location.value_or(*catalogue::parseLocation(QString(), nullptr)), qtDialogs());
-        if (!location || !problem.isEmpty()) {
-            window->showError(location ? problem : error);
+            = new CatalogueWindow(address.value_or(*catalogue::parseCatalogueAddress(QString(), nullptr)), qtDialogs());
+        if (!address || !problem.isEmpty()) {
+            window->showError(address ? problem : error);
         }
         window->setFillEditor([](const std::vector<catalogue::Product>& products) {
             EditorWindow* editor = lastEditor ? lastEditor.data()

@@ -56,7 +56,7 @@ bool setPrintScalingNone(const QString& path, QString& error)
     if (!withPrintScalingNone(pdf, marked, error)) {
         return false;
     }
-    const files::WriteOutcome written = files::writeFileCarefully(path, marked);
+    const files::FileWriteResult written = files::writeFileCarefully(path, marked);
     if (!written.ok) {
         error = written.error;
     }

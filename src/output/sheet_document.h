@@ -1,12 +1,12 @@
 #pragma once
 
 // Documents of several tag sheets: one page per sheet, drawn with one painter on one device (a PDF
-// document; a print job through output/sheet_print.h), or as one image per page (PNG, SVG).
+// document; a print job through output/tag_sheet_printing.h), or as one image per page (PNG, SVG).
 // Shared by the command-line renderer, the list import and the editor.
 
 #include "core/calibration/calibration.h"
 #include "core/sheet/tag_sheet.h"
-#include "output/print_pages.h"
+#include "output/print_job.h"
 
 #include <QByteArray>
 #include <QString>

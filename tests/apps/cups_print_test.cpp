@@ -6,8 +6,8 @@
 #include "core/files/sheet_file.h"
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/editor/control_names.h"
-#include "output/calibration_settings.h"
-#include "output/page_printing.h"
+#include "output/settings_file.h"
+#include "output/calibrated_pages.h"
 #include "support/editor_test_support.h"
 #include "support/fake_dialogs.h"
 #include "support/printed_page_checks.h"
@@ -241,9 +241,9 @@ TEST_F(CupsPrint, EditorPrintsFromThePaperCornerWithThePrintersCalibration)
         e.sheet() = printed::codedSheet(codes);
         const QString ini = path(QStringLiteral("tanafuda.ini"));
         QFile::remove(ini);
-        e.w().calibrationSettings() = output::CalibrationSettings(ini);
+        e.w().settingsFile() = output::SettingsFile(ini);
         if (row.saved) {
-            ASSERT_TRUE(e.w().calibrationSettings().save(kQueue, *row.saved, nullptr));
+            ASSERT_TRUE(e.w().settingsFile().save(kQueue, *row.saved, nullptr));
         }
         if (row.damaged) {
             QFile file(ini);
@@ -282,7 +282,7 @@ TEST_F(CupsPrint, CalibrationSheetMarksLandWhereTheCalibrationSays)
     const Calibration calibrations[] = {{}, {-3.25, 1.5, 100.5, 99.5}};
     for (const Calibration& c : calibrations) {
         SCOPED_TRACE(calibration::formatCalibration(c).toStdString());
-        output::CalibrationSettings settings(path(QStringLiteral("tanafuda.ini")));
+        output::SettingsFile settings(path(QStringLiteral("tanafuda.ini")));
         settings.clear(kQueue, nullptr);
         if (!c.isIdentity()) {
             ASSERT_TRUE(settings.save(kQueue, c, nullptr));
@@ -340,7 +340,7 @@ TEST_F(CupsPrint, RendererPrintsWithThePrintersCalibration)
     bool first = true;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        output::CalibrationSettings settings(ini);
+        output::SettingsFile settings(ini);
         ASSERT_TRUE(settings.save(kQueue, saved, nullptr));
         if (row.damaged) {
             QFile file(ini);
@@ -434,7 +434,7 @@ TEST_F(CupsPrint, EveryPrintPathAppliesThePrintersCalibration)
     const QString configHome = path(QStringLiteral("config"));
     const QString ini = configHome + QStringLiteral("/tanafuda/tanafuda.ini");
     const Calibration saved {1.5, -1.25, 100.5, 99.5};
-    ASSERT_TRUE(output::CalibrationSettings(ini).save(kQueue, saved, nullptr));
+    ASSERT_TRUE(output::SettingsFile(ini).save(kQueue, saved, nullptr));
     const auto command = [&](const QString& program, const QStringList& args) {
         const printed::Run r = cups.lp(tools + program, args, configHome);
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -449,7 +449,7 @@ TEST_F(CupsPrint, EveryPrintPathAppliesThePrintersCalibration)
     // `pdf` is given, else to the queue; the window's sheet after it.
     const auto importInEditor = [&](const QString& pdf) {
         editor_test::OpenEditor e(sheet::SheetFormat::large);
-        e.w().calibrationSettings() = output::CalibrationSettings(ini);
+        e.w().settingsFile() = output::SettingsFile(ini);
         if (pdf.isEmpty()) {
             e.dialogs.printerName = kQueue;
         } else {
@@ -472,7 +472,7 @@ TEST_F(CupsPrint, EveryPrintPathAppliesThePrintersCalibration)
         {"editor",
          [&] {
              editor_test::OpenEditor e(sheet::SheetFormat::large);
-             e.w().calibrationSettings() = output::CalibrationSettings(ini);
+             e.w().settingsFile() = output::SettingsFile(ini);
              e.dialogs.printerName = kQueue;
              e.sheet() = *s;
              e.w().menuAction(desktop::names::kPrintMenu)->trigger();

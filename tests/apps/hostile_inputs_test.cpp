@@ -4,7 +4,7 @@
 // every file under the test's folder afterwards: nothing outside DIR ("out"), nothing left behind.
 #include "core/files/sheet_file.h"
 #include "desktop/dialogs/dialogs.h"
-#include "output/calibration_settings.h"
+#include "output/settings_file.h"
 #include "support/spreadsheet_files.h"
 
 #include <QApplication>
@@ -144,7 +144,7 @@ ChildRun settings(const QString& root, const std::function<void(const QString&)>
     QDir(root).mkpath(QStringLiteral("out"));
     make(path);
     return inChild(root, [&] {
-        const QByteArray problem = output::CalibrationSettings(path).load(QStringLiteral("P")).problem.toUtf8();
+        const QByteArray problem = output::SettingsFile(path).load(QStringLiteral("P")).problem.toUtf8();
         ::write(1, problem.constData(), size_t(problem.size()));
         ::_exit(0);
     });

@@ -11,7 +11,7 @@ out=$(mkdir -p "${2:-$root/build-fuzz}" && cd "${2:-$root/build-fuzz}" && pwd)
 fuzzer=$out/product_list_fuzz
 sources=("$root/tests/fuzz/product_list_fuzz.cpp" "$root"/src/core/productlist/*.cpp
          "$root/src/core/sheet/tag_sheet.cpp" "$root/src/core/sheet/field_entry.cpp"
-         "$root/src/core/files/code_page_932.cpp" "$root/src/core/barcode/barcode.cpp")
+         "$root/src/core/codepage/code_page_932.cpp" "$root/src/core/barcode/barcode.cpp")
 
 if ! command -v clang++ >/dev/null; then
   echo "clang++ is missing: run 'make deps' first." >&2

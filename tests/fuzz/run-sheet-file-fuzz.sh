@@ -10,9 +10,10 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(mkdir -p "${2:-$root/build-fuzz}" && cd "${2:-$root/build-fuzz}" && pwd)
 fuzzer=$out/sheet_file_fuzz
 sources=("$root/tests/fuzz/sheet_file_fuzz.cpp" "$root/src/core/files/sheet_file.cpp"
-         "$root/src/core/files/careful_write.cpp" "$root/src/core/files/code_page_932.cpp"
+         "$root/src/core/files/careful_write.cpp" "$root/src/core/codepage/code_page_932.cpp"
          "$root/src/core/sheet/tag_sheet.cpp"
-         "$root/src/core/draw/draw_tag_sheet.cpp" "$root/src/core/barcode/barcode.cpp"
+         "$root/src/core/draw/draw_tag_sheet.cpp" "$root/src/core/draw/draw_barcode.cpp"
+         "$root/src/core/barcode/barcode.cpp"
          "$root/src/core/draw/surface.cpp" "$root/src/core/draw/recording_surface.cpp")
 
 if ! command -v clang++ >/dev/null; then

@@ -44,16 +44,16 @@ void check(const SheetFormat& format, const QByteArray& bytes)
     const SheetFormat* named = sheetFormatOf(bytes);
     require(sheet.current == 3, "only the records change");
     require(sheet.records.size() == before.records.size(), "the sheet keeps its size");
-    switch (result.outcome) {
-    case ReadOutcome::loaded:
+    switch (result.status) {
+    case ReadStatus::loaded:
         require(named == &format, "a loaded file names the sheet's format");
         require(result.message.isEmpty() && result.title.isEmpty(), "no message when loaded");
         break;
-    case ReadOutcome::otherFormat:
+    case ReadStatus::otherFormat:
         require(named != nullptr && !(*named == format), "the other format is named");
         require(result.message == otherFormatMessage(format), "message of the other format");
         break;
-    case ReadOutcome::notASheet:
+    case ReadStatus::notASheet:
         require(named == nullptr, "a foreign file names no format");
         require(result.message == kNotASheetMessage, "message of a foreign file");
         break;
@@ -175,7 +175,7 @@ void checkFiles(const QByteArray& bytes)
     require(sameSheet(readAnySheetFile(path), decoded), "a file reads as its bytes decode");
     TagSheet large(SheetFormat::large);
     TagSheet fromBytes(SheetFormat::large);
-    require(readSheetFile(large, path).outcome == decodeSheet(fromBytes, bytes).outcome,
+    require(readSheetFile(large, path).status == decodeSheet(fromBytes, bytes).status,
             "a file is judged as its bytes are");
     require(large.records == fromBytes.records, "a file loads as its bytes do");
     require(sameSheet(readThroughPipe(bytes), decoded), "a pipe reads as its bytes decode");

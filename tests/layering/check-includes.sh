@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
-# Keeps every layer to the layers below it: core <- output <- desktop <- apps.
+# Keeps every layer to the layers below it: core <- output <- desktop <- apps, and inside the core
+# every folder to the folders below it, in this order from the bottom:
+#   codepage <- barcode <- sheet <- calibration <- draw <- files <- productlist <- pricing
+#            <- catalogue <- jobs
+# (the code page and the barcode's encoding need nothing of the program; the tag sheet uses both;
+# the page drawing draws sheets and barcodes with a calibration; the files read and write sheets;
+# the product lists are files; prices are worked out from what the lists hold; the catalogue keeps
+# products and prices; the jobs are what a dialog and a command do with all of them).
 #   usage: check-includes.sh [REPO_ROOT] [QT_INCLUDE_DIR]
 # A file of src/LAYER (and of tests/LAYER, which proves it) may include project headers only from
-# its own layer and the ones below; tests also from tests/support. Qt headers are held to the
-# modules each layer links: the core QtCore and QtSql, output also QtGui, QtPrintSupport and
-# QtSvg, the desktop also QtWidgets. Prints every offending line; exit status 1 when there is one.
+# its own layer and the ones below, and a file of src/core/FOLDER only from its own folder and the
+# folders below it; tests also from tests/support. Qt headers are held to the modules each layer
+# links: the core QtCore and QtSql, output also QtGui, QtPrintSupport and QtSvg, the desktop also
+# QtWidgets. Prints every offending line; exit status 1 when there is one.
 set -uo pipefail
 
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
@@ -16,6 +24,8 @@ if [ ! -d "$qt/QtCore" ]; then
 fi
 
 declare -A rank=([core]=0 [output]=1 [desktop]=2 [apps]=3)
+declare -A core_rank=([codepage]=0 [barcode]=1 [sheet]=2 [calibration]=3 [draw]=4 [files]=5 [productlist]=6
+  [pricing]=7 [catalogue]=8 [jobs]=9)
 qt_modules=("QtCore QtSql" "QtCore QtSql QtGui QtPrintSupport QtSvg" "QtCore QtSql QtGui QtPrintSupport QtSvg QtWidgets" "")
 
 include_line='^[[:space:]]*#[[:space:]]*include[[:space:]]*(["<])([^">]+)[">]'
@@ -41,6 +51,11 @@ while IFS= read -r -d '' file; do
   layer=$(cut -d/ -f2 <<<"$file")
   [ -n "${rank[$layer]+x}" ] || continue
   own=${rank[$layer]}
+  folder=
+  [ "$layer" = core ] && folder=$(cut -d/ -f3 <<<"$file")
+  if [ -n "$folder" ] && [ -z "${core_rank[$folder]+x}" ] && [ -d "$(dirname "$file")" ] && [[ $file == */core/*/* ]]; then
+    complain "$file" 0 "core folder $folder has no place in the order of core's folders"
+  fi
   lineno=0
   while IFS= read -r line; do
     lineno=$((lineno + 1))
@@ -50,6 +65,14 @@ while IFS= read -r -d '' file; do
       top=${header%%/*}
       if [ -n "${rank[$top]+x}" ]; then
         [ "${rank[$top]}" -le "$own" ] || complain "$file" "$lineno" "$layer includes from the layer above it: $header"
+        if [ "$top" = core ] && [ -n "$folder" ] && [ -n "${core_rank[$folder]+x}" ]; then
+          sub=$(cut -d/ -f2 <<<"$header")
+          if [ -z "${core_rank[$sub]+x}" ]; then
+            complain "$file" "$lineno" "core folder $sub has no place in the order of core's folders"
+          elif [ "${core_rank[$sub]}" -gt "${core_rank[$folder]}" ]; then
+            complain "$file" "$lineno" "core/$folder includes from core/$sub, which stands above it"
+          fi
+        fi
       elif [ "$top" = support ] && [[ $file == tests/* ]]; then
         :
       elif [ "$header" != "${header#*/}" ] || [ ! -e "$(dirname "$file")/$header" ]; then

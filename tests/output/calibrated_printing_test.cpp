@@ -2,8 +2,8 @@
 // print at actual size.
 #include "core/draw/calibration_sheet.h"
 #include "core/sheet/tag_sheet.h"
-#include "output/calibration_settings.h"
-#include "output/page_printing.h"
+#include "output/settings_file.h"
+#include "output/calibrated_pages.h"
 #include "output/pdf_print_scaling.h"
 #include "support/file_bytes.h"
 #include "support/printed_page_checks.h"
@@ -22,7 +22,7 @@
 #include <gtest/gtest.h>
 
 using calibration::Calibration;
-using output::CalibrationSettings;
+using output::SettingsFile;
 
 namespace {
 
@@ -57,7 +57,7 @@ const StoredRow kStored[] = {
     {"binary garbage", kBinary, std::nullopt, true},
 };
 
-TEST(CalibrationSettings, ReadsOnlyWhatIsWholeAndWithinBounds)
+TEST(SettingsFile, ReadsOnlyWhatIsWholeAndWithinBounds)
 {
     for (const StoredRow& row : kStored) {
         SCOPED_TRACE(row.name);
@@ -66,7 +66,7 @@ TEST(CalibrationSettings, ReadsOnlyWhatIsWholeAndWithinBounds)
         if (!row.file.isEmpty()) {
             writeFile(path, row.file);
         }
-        const output::StoredCalibration stored = CalibrationSettings(path).load(QStringLiteral("P1"));
+        const output::StoredCalibration stored = SettingsFile(path).load(QStringLiteral("P1"));
         EXPECT_EQ(stored.calibration, row.expected);
         EXPECT_EQ(!stored.problem.isEmpty(), row.problem) << stored.problem.toStdString();
         if (row.problem) {
@@ -76,35 +76,35 @@ TEST(CalibrationSettings, ReadsOnlyWhatIsWholeAndWithinBounds)
     }
 }
 
-TEST(CalibrationSettings, KeepsEachPrinterApartAndClearsOne)
+TEST(SettingsFile, KeepsEachPrinterApartAndClearsOne)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sub/folder/tanafuda.ini"));  // folders made as needed
-    CalibrationSettings settings(path);
+    SettingsFile settings(path);
     const QString office = QStringLiteral("事務所/レーザー 2F");  // a separator and a blank in the name
     const QString shop = QStringLiteral("shop");
     QString problem;
     ASSERT_TRUE(settings.save(office, {1.234, -2, 99.5, 101.006}, &problem)) << problem.toStdString();
     ASSERT_TRUE(settings.save(shop, {0, 0.5, 100, 100}, &problem)) << problem.toStdString();
 
-    const CalibrationSettings reread(path);
+    const SettingsFile reread(path);
     EXPECT_EQ(reread.load(office).calibration, (Calibration {1.23, -2, 99.5, 101.01}));
     EXPECT_EQ(reread.load(shop).calibration, (Calibration {0, 0.5, 100, 100}));
     EXPECT_EQ(reread.load(QStringLiteral("事務所")).calibration, std::nullopt);
 
     ASSERT_TRUE(settings.clear(office, &problem));
-    EXPECT_EQ(CalibrationSettings(path).load(office).calibration, std::nullopt);
-    EXPECT_EQ(CalibrationSettings(path).load(shop).calibration, (Calibration {0, 0.5, 100, 100}));
+    EXPECT_EQ(SettingsFile(path).load(office).calibration, std::nullopt);
+    EXPECT_EQ(SettingsFile(path).load(shop).calibration, (Calibration {0, 0.5, 100, 100}));
 
     // The list layouts' choices beside the calibrations, a JSON text with commas and quotes each.
     const QString json = QStringLiteral(R"({"columns":{"jan":0,"name":1},"basis":"excludes-tax"})");
     ASSERT_TRUE(settings.rememberLayout(QStringLiteral("0f1e"), json, &problem)) << problem.toStdString();
-    EXPECT_EQ(CalibrationSettings(path).rememberedLayout(QStringLiteral("0f1e")), json);
-    EXPECT_EQ(CalibrationSettings(path).rememberedLayout(QStringLiteral("0f1f")), std::nullopt);
-    EXPECT_EQ(CalibrationSettings(path).load(shop).calibration, (Calibration {0, 0.5, 100, 100}));
+    EXPECT_EQ(SettingsFile(path).rememberedLayout(QStringLiteral("0f1e")), json);
+    EXPECT_EQ(SettingsFile(path).rememberedLayout(QStringLiteral("0f1f")), std::nullopt);
+    EXPECT_EQ(SettingsFile(path).load(shop).calibration, (Calibration {0, 0.5, 100, 100}));
 }
 
-TEST(CalibrationSettings, RefusesWhatItCannotKeep)
+TEST(SettingsFile, RefusesWhatItCannotKeep)
 {
     QTemporaryDir dir;
     writeFile(dir.filePath(QStringLiteral("plain")), "a file, not a folder");
@@ -124,13 +124,13 @@ TEST(CalibrationSettings, RefusesWhatItCannotKeep)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QString problem;
-        EXPECT_FALSE(CalibrationSettings(row.path).save(row.printer, row.calibration, &problem));
+        EXPECT_FALSE(SettingsFile(row.path).save(row.printer, row.calibration, &problem));
         EXPECT_FALSE(problem.isEmpty());
         EXPECT_FALSE(QFile::exists(row.path));
     }
 }
 
-TEST(CalibrationSettings, PutsADamagedFileAsideBeforeWritingANewOne)
+TEST(SettingsFile, PutsADamagedFileAsideBeforeWritingANewOne)
 {
     const struct {
         const char* name;
@@ -146,7 +146,7 @@ TEST(CalibrationSettings, PutsADamagedFileAsideBeforeWritingANewOne)
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
         writeFile(path, row.file);
-        CalibrationSettings settings(path);
+        SettingsFile settings(path);
         QString problem;
         ASSERT_TRUE(settings.save(QStringLiteral("P2"), {1, 2, 100, 100}, &problem)) << problem.toStdString();
         EXPECT_EQ(settings.load(QStringLiteral("P2")).calibration, (Calibration {1, 2, 100, 100}));
@@ -155,20 +155,20 @@ TEST(CalibrationSettings, PutsADamagedFileAsideBeforeWritingANewOne)
     }
 }
 
-TEST(CalibrationSettings, KeepsTheFilesModeWhenSaving)
+TEST(SettingsFile, KeepsTheFilesModeWhenSaving)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
     writeFile(path, "[calibration]\nP1=\"1,1,100,100\"\n");
     const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     ASSERT_TRUE(QFile::setPermissions(path, ownerOnly));
-    ASSERT_TRUE(CalibrationSettings(path).save(QStringLiteral("P2"), {0, 0, 101, 100}, nullptr));
+    ASSERT_TRUE(SettingsFile(path).save(QStringLiteral("P2"), {0, 0, 101, 100}, nullptr));
     // A new file would have the umask's mode (readable by all, as a rule).
     const auto groupAndOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
         | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
     EXPECT_EQ(QFile::permissions(path) & groupAndOthers, QFileDevice::Permissions());
     EXPECT_TRUE(QFile::permissions(path).testFlag(QFileDevice::ReadOwner));
-    EXPECT_EQ(CalibrationSettings(path).load(QStringLiteral("P1")).calibration, (Calibration {1, 1, 100, 100}));
+    EXPECT_EQ(SettingsFile(path).load(QStringLiteral("P1")).calibration, (Calibration {1, 1, 100, 100}));
 }
 
 TEST(PageTransform, ScalesAboutThePaperCornerThenShifts)

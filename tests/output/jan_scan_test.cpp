@@ -1,6 +1,7 @@
 // Barcodes drawn through the painter surface, at the sizes and the resolution of the printed
 // page, must be read back by an independent decoder (zbarimg) as exactly the numbers meant.
 #include "core/barcode/barcode.h"
+#include "core/draw/draw_barcode.h"
 #include "output/painter_surface.h"
 
 #include <QImage>
@@ -87,9 +88,9 @@ void drawGrid(PainterSurface& surface, const Area& area)
     for (int i = 0; i < kSampleCount; ++i) {
         const double left = (i % kColumns) * kCellWidthMm + 5;
         const double top = (i / kColumns) * kCellHeightMm + 1.5;
-        const barcode::JanResult result = barcode::drawJanBarcode(surface, QString::fromLatin1(kSamples[i].code), left,
+        const barcode::JanStatus result = draw::drawJanBarcode(surface, QString::fromLatin1(kSamples[i].code), left,
                                                                   top, left + area.widthMm, top + area.heightMm);
-        EXPECT_EQ(result == barcode::JanResult::ok, kSamples[i].expected != nullptr) << kSamples[i].code;
+        EXPECT_EQ(result == barcode::JanStatus::ok, kSamples[i].expected != nullptr) << kSamples[i].code;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "output/painter_surface.h"
 
 #include "core/barcode/barcode.h"
+#include "core/draw/draw_barcode.h"
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -369,9 +370,9 @@ TEST(PainterSurface, BarcodeFillsOnAPdfCoverWhatTheyCoverOnAnImage)
     constexpr int kDpi = 200;
     const auto draw = [](PainterSurface& surface) {
         surface.setUnit(Unit::millimetres);
-        barcode::drawJanBarcode(surface, QStringLiteral("4901234567894"), 5, 5, 45, 15);
+        draw::drawJanBarcode(surface, QStringLiteral("4901234567894"), 5, 5, 45, 15);
         surface.filled(5, 10, 20, 1, draw::kRed);  // over the bars: drawn after them
-        barcode::drawJanBarcode(surface, QStringLiteral("12345670"), 5, 20, 35, 28);
+        draw::drawJanBarcode(surface, QStringLiteral("12345670"), 5, 20, 35, 28);
         surface.filled(10, 24, 10, 2, draw::kWhite);
         surface.filled(20, 24, 10, 2, draw::kWhite);
     };

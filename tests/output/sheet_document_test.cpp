@@ -1,7 +1,7 @@
 // The document drawing shared by the renderer and the import: page file names, SVG clean-up,
 // texts cut for drawing, and pages drawn in order.
 #include "output/sheet_document.h"
-#include "output/sheet_print.h"
+#include "output/tag_sheet_printing.h"
 #include "support/qt_print.h"
 
 #include <QFile>

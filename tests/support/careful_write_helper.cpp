@@ -19,7 +19,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot read %s\n", argv[2]);
         return 2;
     }
-    const files::WriteOutcome outcome = files::writeFileCarefully(QFile::decodeName(argv[1]), source.readAll());
+    const files::FileWriteResult outcome = files::writeFileCarefully(QFile::decodeName(argv[1]), source.readAll());
     if (outcome.ok) {
         std::printf("ok\n");
         return 0;

@@ -8,14 +8,22 @@ namespace command_line {
 
 std::optional<int> parseArguments(QCommandLineParser& parser, const ProgramTable& table, int usageStatus)
 {
+    return parseArguments(parser, table, usageStatus, QCoreApplication::arguments());
+}
+
+std::optional<int> parseArguments(QCommandLineParser& parser, const ProgramTable& table, int usageStatus,
+                                  const QStringList& arguments)
+{
     parser.setApplicationDescription(table.description);
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(table.argumentName, table.argumentDescription, table.argumentSyntax);
+    if (!table.argumentName.isEmpty()) {
+        parser.addPositionalArgument(table.argumentName, table.argumentDescription, table.argumentSyntax);
+    }
     for (const OptionRow& row : table.options) {
         parser.addOption(QCommandLineOption(row.names, row.description, row.valueName));
     }
-    if (!parser.parse(QCoreApplication::arguments())) {
+    if (!parser.parse(arguments)) {
         sayUsageError(parser, parser.errorText());
         return usageStatus;
     }

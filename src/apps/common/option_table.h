@@ -27,9 +27,12 @@ struct ProgramTable {
     std::vector<OptionRow> options;
 };
 
-// Sets `parser` up from `table` and parses the program's arguments. Returns the exit status when
-// the program is done already: 0 after --help or --version, `usageStatus` after a usage error.
+// Sets `parser` up from `table` and parses the program's arguments (`arguments`, the program's
+// name first; by default the process's). Returns the exit status when the program is done
+// already: 0 after --help or --version, `usageStatus` after a usage error.
 std::optional<int> parseArguments(QCommandLineParser& parser, const ProgramTable& table, int usageStatus);
+std::optional<int> parseArguments(QCommandLineParser& parser, const ProgramTable& table, int usageStatus,
+                                  const QStringList& arguments);
 
 // The whole number an option was given, within [min, max]; nothing when it is not one.
 std::optional<int> wholeNumber(const QCommandLineParser& parser, const QString& option, int min, int max);

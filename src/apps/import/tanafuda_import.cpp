@@ -7,15 +7,14 @@
 // file holds its new content, but a folder could not be flushed.
 
 #include "apps/common/command_line.h"
-#include "apps/common/option_table.h"
-#include "apps/common/runtime_folder_warning.h"
-#include "build_config.h"
+#include "apps/common/list_options.h"
+#include "apps/common/program_start.h"
 #include "core/files/careful_write.h"
 #include "core/files/file_command_texts.h"
 #include "core/jobs/import_job.h"
-#include "output/calibration_settings.h"
+#include "output/settings_file.h"
 #include "output/sheet_document.h"
-#include "output/sheet_print.h"
+#include "output/tag_sheet_printing.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,63 +31,39 @@ enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefuse
 
 using command_line::say;
 
-const command_line::ProgramTable kProgram {
-    QStringLiteral("Turns a product list (CSV, TSV, .xlsx, .ods) into sheet files of tags, with tax-inclusive prices.\n"
-                   "Writes DIR/LIST-1.csv, DIR/LIST-2.csv, ... and prints a line for every changed or left-out row."),
-    QStringLiteral("LIST"),
-    QStringLiteral("the product list"),
-    {},
-    {
+// The program's own options around the list options every import shares.
+command_line::ProgramTable programTable()
+{
+    std::vector<command_line::OptionRow> options {
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("folder for the sheet files (made when missing)"),
          QStringLiteral("DIR")},
-        {{QStringLiteral("format")},
-         QStringLiteral("large (24 tags, default) or small (40)"),
-         QStringLiteral("large|small")},
-        {{QStringLiteral("start")},
-         QStringLiteral("first tag used on the first sheet (default 1)"),
-         QStringLiteral("N")},
-        {{QStringLiteral("sheet")},
-         QStringLiteral("workbooks: the sheet to read (default the first)"),
-         QStringLiteral("NAME")},
-        {{QStringLiteral("encoding")},
-         QStringLiteral("text lists: utf-8, utf-16le, utf-16be or cp932 (default: detected)"),
-         QStringLiteral("E")},
-        {{QStringLiteral("delimiter")},
-         QStringLiteral("text lists: comma, tab or semicolon (default: detected)"),
-         QStringLiteral("D")},
-        {{QStringLiteral("no-header")}, QStringLiteral("the first row is a product, not a header"), {}},
-        {{QStringLiteral("map")},
-         QStringLiteral("take FIELD (jan, maker, name, name2, spec, lot, price, tax, taxbasis) from COLUMN, "
-                        "a header title or a number from 1; empty COLUMN: not from the list (price= makes tags "
-                        "without prices)"),
-         QStringLiteral("FIELD=COLUMN")},
-        {{QStringLiteral("price-includes-tax")}, QStringLiteral("the prices include the tax"), {}},
-        {{QStringLiteral("price-excludes-tax")},
-         QStringLiteral("the prices are without tax: the tags get the tax added"),
-         {}},
-        {{QStringLiteral("tax-rate")},
-         QStringLiteral("rate in percent where the tax column says none: 10 (default) or 8"),
-         QStringLiteral("10|8")},
-        {{QStringLiteral("rounding")},
-         QStringLiteral("fraction of a yen: floor (default), half-up or ceil"),
-         QStringLiteral("MODE")},
-        {{QStringLiteral("tax-code")},
-         QStringLiteral("the list's own tax CODE means incl10, incl8, excl10, excl8 or exempt (e.g. 1=excl8)"),
-         QStringLiteral("CODE=MEANING")},
-        {{QStringLiteral("no-remembered")},
-         QStringLiteral("ignore the choices remembered for lists with this header"),
-         {}},
-        {{QStringLiteral("remember")}, QStringLiteral("remember this run's choices for lists with this header"), {}},
-        {{QStringLiteral("overwrite")}, QStringLiteral("replace sheet files that exist"), {}},
-        {{QStringLiteral("pdf")},
-         QStringLiteral("also draw every sheet, one page each, into the PDF FILE"),
-         QStringLiteral("FILE")},
-        {{QStringLiteral("print")},
-         QStringLiteral("also print every sheet, one page each, as one job without a dialog"),
-         {}},
-        {{QStringLiteral("printer")}, QStringLiteral("with --print: the printer to use"), QStringLiteral("NAME")},
-    }};
+    };
+    for (auto rows : {command_line::sheetLayoutRows(),
+                      command_line::listOptionRows({}, QStringLiteral(" (price= makes tags without prices)"))}) {
+        options.insert(options.end(), rows.begin(), rows.end());
+    }
+    options.insert(options.end(),
+                   {
+                       {{QStringLiteral("overwrite")}, QStringLiteral("replace sheet files that exist"), {}},
+                       {{QStringLiteral("pdf")},
+                        QStringLiteral("also draw every sheet, one page each, into the PDF FILE"),
+                        QStringLiteral("FILE")},
+                       {{QStringLiteral("print")},
+                        QStringLiteral("also print every sheet, one page each, as one job without a dialog"),
+                        {}},
+                       {{QStringLiteral("printer")},
+                        QStringLiteral("with --print: the printer to use"),
+                        QStringLiteral("NAME")},
+                   });
+    return {QStringLiteral(
+                "Turns a product list (CSV, TSV, .xlsx, .ods) into sheet files of tags, with tax-inclusive prices.\n"
+                "Writes DIR/LIST-1.csv, DIR/LIST-2.csv, ... and prints a line for every changed or left-out row."),
+            QStringLiteral("LIST"),
+            QStringLiteral("the product list"),
+            {},
+            options};
+}
 
 int usage(const QCommandLineParser& parser, const QString& problem)
 {
@@ -109,99 +84,18 @@ std::variant<jobs::ImportRequest, int> requestOf(const QCommandLineParser& parse
     if (!isSet("output")) {
         return usage(parser, QStringLiteral("give the folder for the sheet files with -o DIR"));
     }
-    if (isSet("printer") && !isSet("print")) {
-        return usage(parser, QStringLiteral("--printer goes with --print"));
-    }
-    if (isSet("pdf") && QFileInfo(value("pdf")).suffix().toLower() != QLatin1String("pdf")) {
-        return usage(parser, QStringLiteral("--pdf takes a file name ending in .pdf"));
+    if (const auto problem = command_line::checkSheetOutputs(parser)) {
+        return usage(parser, *problem);
     }
     jobs::ImportRequest request;
     request.listPath = positional.front();
     request.folder = QDir(value("output")).path();
     request.overwrite = isSet("overwrite");
-    if (isSet("format")) {
-        if (value("format") == QLatin1String("small")) {
-            request.format = &sheet::SheetFormat::small;
-        } else if (value("format") != QLatin1String("large")) {
-            return usage(parser, QStringLiteral("--format is large or small"));
-        }
+    if (const auto problem = command_line::readSheetLayout(parser, request.format, request.startTag)) {
+        return usage(parser, *problem);
     }
-    if (isSet("start")) {
-        const std::optional<int> start
-            = command_line::wholeNumber(parser, QStringLiteral("start"), 1, request.format->tagsPerPage);
-        if (!start) {
-            return usage(parser,
-                         QStringLiteral("--start takes a tag number from 1 to %1").arg(request.format->tagsPerPage));
-        }
-        request.startTag = *start;
-    }
-    request.read.sheetName = value("sheet");
-    if (isSet("encoding")) {
-        request.read.encoding = parseEncodingName(value("encoding"));
-        if (!request.read.encoding) {
-            return usage(parser, QStringLiteral("--encoding is utf-8, utf-16le, utf-16be or cp932"));
-        }
-    }
-    if (isSet("delimiter")) {
-        const QString delimiter = value("delimiter");
-        if (delimiter == QLatin1String("comma")) {
-            request.read.delimiter = QChar(u',');
-        } else if (delimiter == QLatin1String("tab")) {
-            request.read.delimiter = QChar(u'\t');
-        } else if (delimiter == QLatin1String("semicolon")) {
-            request.read.delimiter = QChar(u';');
-        } else {
-            return usage(parser, QStringLiteral("--delimiter is comma, tab or semicolon"));
-        }
-    }
-    if (isSet("no-header")) {
-        request.read.header = HeaderMode::absent;
-    }
-    if (isSet("price-includes-tax") && isSet("price-excludes-tax")) {
-        return usage(parser, QStringLiteral("choose one of --price-includes-tax and --price-excludes-tax"));
-    }
-    if (isSet("price-excludes-tax") || isSet("price-includes-tax")) {
-        request.priceBasis = isSet("price-excludes-tax") ? PriceBasis::excludesTax : PriceBasis::includesTax;
-    }
-    if (isSet("tax-rate")) {
-        if (value("tax-rate") != QLatin1String("10") && value("tax-rate") != QLatin1String("8")) {
-            return usage(parser, QStringLiteral("--tax-rate is 10 or 8"));
-        }
-        request.tax.ratePercent = value("tax-rate").toInt();
-        request.rateGiven = true;
-    }
-    if (isSet("rounding")) {
-        const auto rounding = roundingOfKey(value("rounding"));
-        if (!rounding) {
-            return usage(parser, QStringLiteral("--rounding is floor, half-up or ceil"));
-        }
-        request.tax.rounding = *rounding;
-        request.roundingGiven = true;
-    }
-    for (const QString& given : parser.values(QStringLiteral("tax-code"))) {
-        const auto code = parseTaxCodeArgument(given);
-        if (!code) {
-            return usage(parser,
-                         QStringLiteral("--tax-code takes CODE=MEANING with MEANING one of %1: \"%2\"")
-                             .arg(taxCodeMeaningKeys().join(QStringLiteral(", ")), given));
-        }
-        request.tax.codes.push_back(*code);
-    }
-    if (isSet("no-remembered") && isSet("remember")) {
-        return usage(parser, QStringLiteral("choose one of --no-remembered and --remember"));
-    }
-    request.useRemembered = !isSet("no-remembered");
-    request.remember = isSet("remember");
-    for (const QString& map : parser.values(QStringLiteral("map"))) {
-        const qsizetype equals = map.indexOf(u'=');
-        const auto field = equals > 0 ? listFieldOfKey(map.left(equals)) : std::nullopt;
-        if (!field) {
-            return usage(parser,
-                         QStringLiteral("--map takes FIELD=COLUMN with FIELD one of jan, maker, name, name2, spec, "
-                                        "lot, price, tax, taxbasis: \"%1\"")
-                             .arg(map));
-        }
-        request.columns.push_back({*field, map.mid(equals + 1)});
+    if (const auto problem = command_line::readListOptions(parser, {}, request)) {
+        return usage(parser, *problem);
     }
     return request;
 }
@@ -210,17 +104,9 @@ std::variant<jobs::ImportRequest, int> requestOf(const QCommandLineParser& parse
 
 int main(int argc, char* argv[])
 {
-    // Drawing the sheets for --pdf and --print needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    command_line::hideRuntimeFolderWarning();
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("tanafuda-import"));
-    QGuiApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
-
+    const auto app = command_line::startProgram(argc, argv, QStringLiteral("tanafuda-import"));
     QCommandLineParser parser;
-    if (const std::optional<int> done = command_line::parseArguments(parser, kProgram, kUsage)) {
+    if (const std::optional<int> done = command_line::parseArguments(parser, programTable(), kUsage)) {
         return *done;
     }
     const auto request = requestOf(parser);
@@ -230,10 +116,10 @@ int main(int argc, char* argv[])
     const auto sayError = [](const QString& text) { say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(text)); };
     const jobs::ImportReport report {[](const QString& text) { say(stdout, text); }, sayError};
     // The choices remembered for each list layout are kept in the settings file.
-    output::CalibrationSettings settings;
+    output::SettingsFile settings;
     jobs::ImportRequest job = std::get<jobs::ImportRequest>(request);
     job.memory = &settings;
-    const jobs::ImportOutcome imported = jobs::runImport(job, report);
+    const jobs::ImportResult imported = jobs::runImport(job, report);
     switch (imported.status) {
     case jobs::ImportStatus::unknownColumn:
         return usage(parser, imported.problem);
@@ -254,7 +140,7 @@ int main(int argc, char* argv[])
         QByteArray pdf;
         const output::DocumentResult drawn = output::drawPdfDocument(sheets, 600, pdf);
         const QString path = parser.value(QStringLiteral("pdf"));
-        const files::WriteOutcome written = drawn.ok ? files::writeFileCarefully(path, pdf) : files::WriteOutcome {};
+        const files::FileWriteResult written = drawn.ok ? files::writeFileCarefully(path, pdf) : files::FileWriteResult {};
         if (written.replacedUnflushed) {
             unflushed = true;
             sayError(files::unflushedNotice(path, written.error));
@@ -276,7 +162,7 @@ int main(int argc, char* argv[])
         printer.setDocName(
             QStringLiteral("tanafuda-import: %1").arg(QFileInfo(parser.positionalArguments().front()).fileName()));
         const output::DocumentResult printed = output::printSheets(
-            sheets, printer, output::printerCalibration({}, output::CalibrationSettings(), [&](const QString& warning) {
+            sheets, printer, output::printerCalibration({}, output::SettingsFile(), [&](const QString& warning) {
                 sayError(QString(warning).remove(u'\n'));
             }));
         if (!printed.ok) {

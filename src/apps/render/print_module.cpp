@@ -3,7 +3,7 @@
 
 #include "apps/render/print_module.h"
 
-#include "output/print_pages.h"
+#include "output/print_job.h"
 
 #include <QPrinter>
 

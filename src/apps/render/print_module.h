@@ -4,7 +4,7 @@
 // once the module is loaded.
 
 #include "core/calibration/calibration.h"
-#include "output/print_pages.h"
+#include "output/print_job.h"
 
 #include <QString>
 

@@ -8,7 +8,7 @@
 
 #include "apps/common/command_line.h"
 #include "apps/common/option_table.h"
-#include "apps/common/runtime_folder_warning.h"
+#include "apps/common/program_start.h"
 #include "apps/render/print_module.h"
 #include "build_config.h"
 #include "core/calibration/calibration.h"
@@ -20,7 +20,7 @@
 #include "core/jobs/printer_calibration.h"
 #include "core/jobs/sheet_listing.h"
 #include "core/sheet/tag_sheet.h"
-#include "output/calibration_settings.h"
+#include "output/settings_file.h"
 #include "output/fonts.h"
 #include "output/sheet_document.h"
 
@@ -310,7 +310,7 @@ bool deliver(const QString& path, const QByteArray& bytes)
     if (path.isEmpty()) {
         ok = writeStandardOutput(bytes, error);
     } else {
-        const files::WriteOutcome written = files::writeOutputFile(path, bytes);
+        const files::FileWriteResult written = files::writeOutputFile(path, bytes);
         if (written.replacedUnflushed) {
             gUnflushed = true;
             say(stderr, QStringLiteral("tanafuda-render: %1\n").arg(files::unflushedNotice(path, written.error)));
@@ -396,7 +396,7 @@ int printSheets(const std::vector<sheet::TagSheet>& sheets, const Request& reque
     if (sheets.size() > 1) {
         docName += QStringLiteral(" ほか%1枚").arg(sheets.size() - 1);
     }
-    const output::CalibrationSettings settings;
+    const output::SettingsFile settings;
     const bool printed = print(
         request.printerName, docName, int(sheets.size()),
         [&](const QString& printerName) {
@@ -499,18 +499,7 @@ int main(int argc, char* argv[])
             needsPainting = false;
         }
     }
-    // Drawing a page needs no display.
-    if (needsPainting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    command_line::hideRuntimeFolderWarning();
-    std::unique_ptr<QCoreApplication> app = needsPainting ? std::make_unique<QGuiApplication>(argc, argv)
-                                                          : std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tanafuda-render"));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
-    if (needsPainting) {
-        output::installFontSubstitutions();
-    }
+    const auto app = command_line::startProgram(argc, argv, QStringLiteral("tanafuda-render"), needsPainting);
 
     QCommandLineParser parser;
     if (const std::optional<int> done = command_line::parseArguments(parser, kProgram, kUsage)) {

@@ -1,19 +1,16 @@
 #pragma once
 
-// The barcode module: JAN (EAN-13 / EAN-8) normalisation, check digit, symbol encoding and
-// drawing. Free functions; no state between calls.
+// The barcode module: JAN (EAN-13 / EAN-8) normalisation, check digit and symbol encoding (the
+// module string). Free functions; no state between calls. The bars are drawn by
+// core/draw/draw_barcode.h.
 
 #include <QString>
 #include <QtGlobal>
 
-namespace draw {
-class Surface;
-}
-
 namespace barcode {
 
-// What normalizeJan and drawJanBarcode made of a code.
-enum class JanResult : qint16 {
+// What normalizeJan (and draw::drawJanBarcode) made of a code.
+enum class JanStatus : qint16 {
     ok = 0,               // normalised / drawn
     wrongCheckDigit = 1,  // the supplied check digit is wrong: nothing drawn
     notANumber = 2,       // a character read is not "0"-"9": nothing drawn
@@ -24,9 +21,9 @@ enum class JanResult : qint16 {
 int checkDigitOf(QStringView dataDigits);
 
 // Turns `code` (in place) into the data digits of an EAN-8 (7 digits) or EAN-13 (12 digits),
-// sets `checkDigit` to the computed check digit and returns JanResult::ok, wrongCheckDigit or
+// sets `checkDigit` to the computed check digit and returns JanStatus::ok, wrongCheckDigit or
 // notANumber. With notANumber the text is left as it was and `checkDigit` is 0.
-JanResult normalizeJan(QString& code, qint16& checkDigit);
+JanStatus normalizeJan(QString& code, qint16& checkDigit);
 
 // "LLLLLLL-GGGGGGG" of digit d (set A and set B); the text of 0 for values outside 1..9.
 QString janDigitPatterns(qint16 d);
@@ -39,14 +36,5 @@ QString hexToParityLetters(const QString& hex);
 // The module string (quiet zones included) of a full 8- or 13-digit number; an empty text for
 // anything else.
 QString janModuleString(const QString& fullNumber);
-
-// Draws the symbol of `code` into the rectangle (x1, y1)-(x2, y2), given in the surface's current
-// unit, and returns JanResult::ok, or wrongCheckDigit / notANumber having drawn nothing.
-JanResult drawJanBarcode(draw::Surface& surface, const QString& code, double x1, double y1, double x2, double y2);
-// Draws again, in white, the quiet zones of the symbol that drawJanBarcode draws for the same
-// arguments (the light modules before its first bar and after its last), so that marks drawn
-// over them since (a neighbouring frame) do not stop a scanner. Returns what drawJanBarcode
-// returns, drawing nothing where it draws nothing.
-JanResult drawJanQuietZones(draw::Surface& surface, const QString& code, double x1, double y1, double x2, double y2);
 
 }  // namespace barcode

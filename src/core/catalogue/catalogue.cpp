@@ -1,12 +1,15 @@
 #include "core/catalogue/catalogue.h"
 
+#include "core/catalogue/apply_merge.h"
 #include "core/catalogue/database.h"
-#include "core/catalogue/natural_order.h"
+#include "core/catalogue/product_columns.h"
+#include "core/catalogue/shelf_order.h"
 
 #include <QAtomicInteger>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <algorithm>
 
@@ -18,49 +21,6 @@ namespace {
 
 QAtomicInteger<quint64> connectionCounter;
 
-const QString kProductColumns = QStringLiteral(
-    "p.id, p.code, p.jan, p.maker, p.name, p.name2, p.spec, p.lot, p.tag_price, p.list_price, p.price_includes_tax,"
-    " p.tax_rate, p.shelf, p.tag_count, p.list_order, p.first_seen, p.last_seen, p.active");
-constexpr int kProductColumnCount = 18;
-
-Product readProduct(const QSqlQuery& query, int at = 0)
-{
-    Product out;
-    out.id = query.value(at + 0).toLongLong();
-    out.code = query.value(at + 1).toString();
-    out.tag.jan = query.value(at + 2).toString();
-    out.tag.maker = query.value(at + 3).toString();
-    out.tag.productName = query.value(at + 4).toString();
-    out.tag.productName2 = query.value(at + 5).toString();
-    out.tag.spec = query.value(at + 6).toString();
-    out.tag.lot = query.value(at + 7).toString();
-    out.tag.price = qint32(query.value(at + 8).toLongLong());
-    out.listPrice = query.value(at + 9).toLongLong();
-    out.priceIncludesTax = query.value(at + 10).toInt() != 0;
-    out.taxRatePercent = query.value(at + 11).toInt();
-    out.shelf = query.value(at + 12).toString();
-    out.tagCount = query.value(at + 13).toInt();
-    out.listOrder = query.value(at + 14).toInt();
-    out.firstSeen = query.value(at + 15).toString();
-    out.lastSeen = query.value(at + 16).toString();
-    out.active = query.value(at + 17).toInt() != 0;
-    return out;
-}
-
-// The texts and price of a printed tag, read from print_tags columns jan..price at `at`.
-sheet::TagRecord readTag(const QSqlQuery& query, int at)
-{
-    sheet::TagRecord tag;
-    tag.jan = query.value(at + 0).toString();
-    tag.maker = query.value(at + 1).toString();
-    tag.productName = query.value(at + 2).toString();
-    tag.productName2 = query.value(at + 3).toString();
-    tag.spec = query.value(at + 4).toString();
-    tag.lot = query.value(at + 5).toString();
-    tag.price = qint32(query.value(at + 6).toLongLong());
-    return tag;
-}
-
 PrintState stateOfKey(const QString& key)
 {
     return key == QLatin1String("confirmed") ? PrintState::confirmed
@@ -69,50 +29,24 @@ PrintState stateOfKey(const QString& key)
 }
 
 const QString kPrintColumns = QStringLiteral(
-    "r.id, r.created_at, r.tag_format, r.start_tag, r.sheet_count, r.destination, r.state, r.decided_at,"
-    " (SELECT COUNT(*) FROM print_tags c WHERE c.print_id = r.id)");
+    "r.id AS r_id, r.created_at AS r_created_at, r.tag_format AS r_tag_format, r.start_tag AS r_start_tag,"
+    " r.sheet_count AS r_sheet_count, r.destination AS r_destination, r.state AS r_state,"
+    " r.decided_at AS r_decided_at, (SELECT COUNT(*) FROM print_tags c WHERE c.print_id = r.id) AS r_tag_count");
 
-PrintInfo readPrint(const QSqlQuery& query, int at = 0)
+PrintInfo readPrint(const QSqlQuery& query)
 {
+    const auto value = [&](const char* name) { return query.value(QLatin1String(name)); };
     PrintInfo out;
-    out.id = query.value(at + 0).toLongLong();
-    out.createdAt = query.value(at + 1).toString();
-    out.format = query.value(at + 2).toString();
-    out.startTag = query.value(at + 3).toInt();
-    out.sheetCount = query.value(at + 4).toInt();
-    out.destination = query.value(at + 5).toString();
-    out.state = stateOfKey(query.value(at + 6).toString());
-    out.decidedAt = query.value(at + 7).toString();
-    out.tagCount = query.value(at + 8).toInt();
+    out.id = value("r_id").toLongLong();
+    out.createdAt = value("r_created_at").toString();
+    out.format = value("r_tag_format").toString();
+    out.startTag = value("r_start_tag").toInt();
+    out.sheetCount = value("r_sheet_count").toInt();
+    out.destination = value("r_destination").toString();
+    out.state = stateOfKey(value("r_state").toString());
+    out.decidedAt = value("r_decided_at").toString();
+    out.tagCount = value("r_tag_count").toInt();
     return out;
-}
-
-// The fields in which `now` differs from the tag `shown`.
-std::vector<sheet::Field> differences(const sheet::TagRecord& now, const sheet::TagRecord& shown)
-{
-    std::vector<sheet::Field> out;
-    const auto check = [&](sheet::Field field, bool same) {
-        if (!same) {
-            out.push_back(field);
-        }
-    };
-    check(sheet::Field::jan, now.jan == shown.jan);
-    check(sheet::Field::maker, now.maker == shown.maker);
-    check(sheet::Field::productName, now.productName == shown.productName);
-    check(sheet::Field::productName2, now.productName2 == shown.productName2);
-    check(sheet::Field::spec, now.spec == shown.spec);
-    check(sheet::Field::lot, now.lot == shown.lot);
-    check(sheet::Field::price, now.price == shown.price);
-    return out;
-}
-
-// The tag's texts and price as one text (the fields separated by U+001F, which no cleaned text holds).
-QString tagText(const QString& jan, const QString& maker, const QString& name, const QString& name2,
-                const QString& spec, const QString& lot, qint64 price)
-{
-    const QChar separator(0x1F);
-    return jan + separator + maker + separator + name + separator + name2 + separator + spec + separator + lot
-        + separator + QString::number(price);
 }
 
 // The condition, on products p joined with their shelf tag t, of a product whose tag needs
@@ -120,81 +54,7 @@ QString tagText(const QString& jan, const QString& maker, const QString& name, c
 const QString kNeedsTag = QStringLiteral(
     "(p.active = 1 AND (t.id IS NULL OR t.tag_text <> p.tag_text)) OR (p.active = 0 AND t.id IS NOT NULL)");
 
-qint64 nextId(QSqlDatabase db, const QString& table, bool* ok)
-{
-    QSqlQuery query(db);
-    *ok = run(query, QStringLiteral("SELECT MAX(id) FROM %1").arg(table)) && query.next();
-    return *ok ? query.value(0).toLongLong() + 1 : 0;
-}
-
-// Inserts `rows` (each with one value per column) as multi-row INSERT statements.
-bool insertRows(QSqlDatabase db, const QString& table, const QStringList& columns,
-                const std::vector<QVariantList>& rows, QSqlError* error)
-{
-    const size_t perStatement = std::max<size_t>(1, 400 / size_t(columns.size()));
-    QString placeholders = QStringLiteral("(?") + QStringLiteral(",?").repeated(columns.size() - 1) + u')';
-    QSqlQuery query(db);
-    QString preparedFor;
-    for (size_t first = 0; first < rows.size(); first += perStatement) {
-        const size_t count = std::min(perStatement, rows.size() - first);
-        QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(u','));
-        for (size_t i = 0; i < count; ++i) {
-            sql += (i ? QStringLiteral(",") : QString()) + placeholders;
-        }
-        if (sql != preparedFor && !query.prepare(sql)) {
-            *error = query.lastError();
-            return false;
-        }
-        preparedFor = sql;
-        for (size_t i = first; i < first + count; ++i) {
-            for (const QVariant& value : rows[i]) {
-                query.addBindValue(database::bindable(value));
-            }
-        }
-        if (!query.exec()) {
-            *error = query.lastError();
-            return false;
-        }
-    }
-    return true;
-}
-
-bool sameData(const Product& old, const IncomingProduct& in)
-{
-    return old.tag.jan == in.jan && old.tag.maker == in.maker && old.tag.productName == in.name
-        && old.tag.productName2 == in.name2 && old.tag.spec == in.spec && old.tag.lot == in.lot
-        && old.tag.price == in.tagPrice && old.listPrice == in.listPrice && old.priceIncludesTax == in.priceIncludesTax
-        && old.taxRatePercent == in.taxRatePercent && old.shelf == in.shelf && old.tagCount == in.tagCount;
-}
-
 }  // namespace
-
-QString tagFieldTitle(sheet::Field field)
-{
-    switch (field) {
-    case sheet::Field::jan:
-        return QStringLiteral("JANコード");
-    case sheet::Field::maker:
-        return QStringLiteral("メーカー");
-    case sheet::Field::productName:
-        return QStringLiteral("商品名");
-    case sheet::Field::productName2:
-        return QStringLiteral("商品名2");
-    case sheet::Field::spec:
-        return QStringLiteral("規格");
-    case sheet::Field::lot:
-        return QStringLiteral("ロット");
-    case sheet::Field::price:
-        return QStringLiteral("価格");
-    }
-    return {};
-}
-
-QString tagFieldKey(sheet::Field field)
-{
-    static const char* const keys[] = {"jan", "maker", "name", "name2", "spec", "lot", "price"};
-    return QString::fromLatin1(keys[int(field)]);
-}
 
 QString needKindTitle(NeedKind kind)
 {
@@ -236,7 +96,7 @@ QString printStateKey(PrintState state)
     return QString::fromLatin1(keys[int(state)]);
 }
 
-Catalogue::Catalogue(const Location& location, const QString& connection) : location_(location), connection_(connection)
+Catalogue::Catalogue(const CatalogueAddress& address, const QString& connection) : address_(address), connection_(connection)
 { }
 
 Catalogue::~Catalogue()
@@ -253,20 +113,20 @@ QSqlDatabase Catalogue::db() const
     return QSqlDatabase::database(connection_, false);
 }
 
-std::unique_ptr<Catalogue> Catalogue::open(const Location& location, const OpenOptions& options, Outcome* outcome)
+std::unique_ptr<Catalogue> Catalogue::open(const CatalogueAddress& address, const OpenOptions& options, Result* outcome)
 {
     const QString connection = QStringLiteral("tanafuda-catalogue-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
-    Outcome result = database::connect(location, connection, options);
+    Result result = database::connect(address, connection, options);
     if (result.ok()) {
         QSqlDatabase db = QSqlDatabase::database(connection, false);
         if (!options.create && database::storedVersion(db) == 0) {
-            result = {Failure::missing,
+            result = {Status::missing,
                       QStringLiteral("商品マスタ %1 はまだありません。商品リストを取り込むと作られます。")
-                          .arg(location.display())};
+                          .arg(address.display())};
         } else if (options.readOnly) {
-            result = database::refuseNewer(database::storedVersion(db), location);
+            result = database::refuseNewer(database::storedVersion(db), address);
         } else {
-            result = database::migrate(db, location);
+            result = database::migrate(db, address);
         }
     }
     if (outcome) {
@@ -279,7 +139,7 @@ std::unique_ptr<Catalogue> Catalogue::open(const Location& location, const OpenO
         }
         return nullptr;
     }
-    return std::unique_ptr<Catalogue>(new Catalogue(location, connection));
+    return std::unique_ptr<Catalogue>(new Catalogue(address, connection));
 }
 
 int Catalogue::schemaVersion() const
@@ -288,183 +148,56 @@ int Catalogue::schemaVersion() const
     return database::storedVersion(connection);
 }
 
+std::vector<Product> Catalogue::allProducts(QSqlError* error) const
+{
+    std::vector<Product> out;
+    QSqlQuery query(db());
+    query.setForwardOnly(true);
+    if (!run(query, QStringLiteral("SELECT %1 FROM products p").arg(productSelectList()))) {
+        *error = query.lastError();
+        return out;
+    }
+    const ProductReader reader(query);
+    while (query.next()) {
+        out.push_back(reader.read(query));
+    }
+    return out;
+}
+
+MergePlan Catalogue::planMerge(const IncomingList& list, const MergeOptions& options, Result* outcome) const
+{
+    QSqlError error;
+    const std::vector<Product> existing = allProducts(&error);
+    if (outcome) {
+        *outcome = error.isValid() ? database::failureOf(error, address_, QStringLiteral("読み込み")) : Result {};
+    }
+    return catalogue::planMerge(existing, list, options);
+}
+
 MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& options)
 {
-    MergeResult result;
     QSqlDatabase connection = db();
-    const auto fail = [&](const QSqlError& error) {
-        result.outcome = database::failureOf(error, location_, QStringLiteral("取り込み"));
+    const auto failed = [&](const QSqlError& error) {
+        MergeResult result;
+        static_cast<Result&>(result) = database::failureOf(error, address_, QStringLiteral("取り込み"));
         return result;
     };
     database::WriteTransaction transaction(connection);
     if (!transaction.begun()) {
-        return fail(transaction.error());
-    }
-    QSqlQuery query(connection);
-    query.setForwardOnly(true);
-    if (!run(query, QStringLiteral("SELECT %1 FROM products p").arg(kProductColumns))) {
-        return fail(query.lastError());
-    }
-    std::vector<Product> existing;
-    QHash<QString, size_t> byCode;
-    int maxOrder = 0;
-    while (query.next()) {
-        existing.push_back(readProduct(query));
-        byCode.insert(existing.back().code, existing.size() - 1);
-        maxOrder = std::max(maxOrder, existing.back().listOrder);
-    }
-    query.finish();
-
-    bool ok = true;
-    qint64 productId = nextId(connection, QStringLiteral("products"), &ok);
-    qint64 historyId = ok ? nextId(connection, QStringLiteral("price_history"), &ok) : 0;
-    const qint64 importId = ok ? nextId(connection, QStringLiteral("imports"), &ok) : 0;
-    if (!ok) {
-        return fail(connection.lastError());
-    }
-    const QString date = database::dateText(options.validFrom.isValid() ? options.validFrom : QDate::currentDate());
-    if (!options.dryRun
-        && !run(
-            query,
-            QStringLiteral("INSERT INTO imports (id, file, imported_at, valid_from, partial, row_count, new_count,"
-                           " changed_count, discontinued_count, refused_count) VALUES (?, ?, ?, ?, ?, ?, 0, 0, 0, 0)"),
-            {importId, list.fileName, database::nowText(), date, int(options.partial), list.rowCount})) {
-        return fail(query.lastError());
-    }
-
-    MergeCounts& counts = result.counts;
-    counts.rows = list.rowCount;
-    counts.refused = int(list.refused.size());
-    std::vector<QVariantList> newProducts;
-    std::vector<QVariantList> history;
-    std::vector<char> seen(existing.size(), 0);
-    QSqlQuery update(connection);
-    bool updatePrepared = false;
-    for (const IncomingProduct& in : list.products) {
-        const auto it = byCode.constFind(in.code);
-        if (it == byCode.cend()) {
-            ++counts.added;
-            const int order = options.partial ? maxOrder + in.listOrder : in.listOrder;
-            newProducts.push_back({productId, in.code, in.jan, in.maker, in.name, in.name2, in.spec, in.lot,
-                                   in.listPrice, int(in.priceIncludesTax), in.taxRatePercent, in.tagPrice, in.shelf,
-                                   in.tagCount, order, date, date, 1,
-                                   tagText(in.jan, in.maker, in.name, in.name2, in.spec, in.lot, in.tagPrice)});
-            history.push_back({historyId++, productId, importId, date, in.tagPrice, in.listPrice,
-                               int(in.priceIncludesTax), in.taxRatePercent});
-            ++productId;
-            continue;
-        }
-        const Product& old = existing[*it];
-        seen[*it] = 1;
-        const bool same = sameData(old, in);
-        const int order = options.partial ? old.listOrder : in.listOrder;
-        if (same && old.active && order == old.listOrder) {
-            ++counts.unchanged;
-            continue;
-        }
-        if (same && old.active) {
-            ++counts.unchanged;
-        } else {
-            ++counts.changed;
-        }
-        if (old.tag.price != in.tagPrice || old.listPrice != in.listPrice || old.taxRatePercent != in.taxRatePercent
-            || old.priceIncludesTax != in.priceIncludesTax) {
-            history.push_back({historyId++, old.id, importId, date, in.tagPrice, in.listPrice, int(in.priceIncludesTax),
-                               in.taxRatePercent});
-        }
-        if (options.dryRun) {
-            continue;
-        }
-        if (!updatePrepared
-            && !update.prepare(QStringLiteral(
-                "UPDATE products SET jan = ?, maker = ?, name = ?, name2 = ?, spec = ?, lot = ?, list_price = ?,"
-                " price_includes_tax = ?, tax_rate = ?, tag_price = ?, shelf = ?, tag_count = ?, list_order = ?,"
-                " last_seen = ?, active = 1, tag_text = ? WHERE id = ?"))) {
-            return fail(update.lastError());
-        }
-        updatePrepared = true;
-        for (const QVariant& value :
-             {QVariant(in.jan), QVariant(in.maker), QVariant(in.name), QVariant(in.name2), QVariant(in.spec),
-              QVariant(in.lot), QVariant(in.listPrice), QVariant(int(in.priceIncludesTax)), QVariant(in.taxRatePercent),
-              QVariant(in.tagPrice), QVariant(in.shelf), QVariant(in.tagCount), QVariant(order), QVariant(date),
-              QVariant(tagText(in.jan, in.maker, in.name, in.name2, in.spec, in.lot, in.tagPrice)), QVariant(old.id)}) {
-            update.addBindValue(database::bindable(value));
-        }
-        if (!update.exec()) {
-            return fail(update.lastError());
-        }
-    }
-    std::vector<qint64> gone;
-    if (!options.partial) {
-        for (size_t i = 0; i < existing.size(); ++i) {
-            if (!seen[i] && existing[i].active) {
-                gone.push_back(existing[i].id);
-            }
-        }
-    }
-    counts.discontinued = int(gone.size());
-    if (options.dryRun) {
-        result.outcome = {};
-        return result;
+        return failed(transaction.error());
     }
     QSqlError error;
-    if (!insertRows(connection, QStringLiteral("products"),
-                    {QStringLiteral("id"), QStringLiteral("code"), QStringLiteral("jan"), QStringLiteral("maker"),
-                     QStringLiteral("name"), QStringLiteral("name2"), QStringLiteral("spec"), QStringLiteral("lot"),
-                     QStringLiteral("list_price"), QStringLiteral("price_includes_tax"), QStringLiteral("tax_rate"),
-                     QStringLiteral("tag_price"), QStringLiteral("shelf"), QStringLiteral("tag_count"),
-                     QStringLiteral("list_order"), QStringLiteral("first_seen"), QStringLiteral("last_seen"),
-                     QStringLiteral("active"), QStringLiteral("tag_text")},
-                    newProducts, &error)
-        || !insertRows(connection, QStringLiteral("price_history"),
-                       {QStringLiteral("id"), QStringLiteral("product_id"), QStringLiteral("import_id"),
-                        QStringLiteral("valid_from"), QStringLiteral("tag_price"), QStringLiteral("list_price"),
-                        QStringLiteral("price_includes_tax"), QStringLiteral("tax_rate")},
-                       history, &error)) {
-        return fail(error);
+    const std::vector<Product> existing = allProducts(&error);
+    if (error.isValid()) {
+        return failed(error);
     }
-    if (!gone.empty()) {
-        if (!query.prepare(QStringLiteral("UPDATE products SET active = 0 WHERE id = ?"))) {
-            return fail(query.lastError());
-        }
-        for (qint64 id : gone) {
-            query.addBindValue(id);
-            if (!query.exec()) {
-                return fail(query.lastError());
-            }
-        }
+    const MergePlan plan = catalogue::planMerge(existing, list, options);
+    MergeResult result = applyMerge(
+        connection, transaction, plan,
+        {address_, list.fileName, options.validFrom.isValid() ? options.validFrom : QDate::currentDate(), options.partial});
+    if (result.ok() && !transaction.commit()) {
+        return failed(transaction.error());
     }
-    // Every product of a full list is active now, and only those: they were all seen today.
-    if (!options.partial && !run(query, QStringLiteral("UPDATE products SET last_seen = ? WHERE active = 1"), {date})) {
-        return fail(query.lastError());
-    }
-    if (options.partial) {
-        if (!query.prepare(QStringLiteral("UPDATE products SET last_seen = ? WHERE id = ?"))) {
-            return fail(query.lastError());
-        }
-        for (size_t i = 0; i < existing.size(); ++i) {
-            if (seen[i] && existing[i].lastSeen != date) {
-                query.addBindValue(date);
-                query.addBindValue(existing[i].id);
-                if (!query.exec()) {
-                    return fail(query.lastError());
-                }
-            }
-        }
-    }
-    if (!run(query,
-             QStringLiteral(
-                 "UPDATE imports SET new_count = ?, changed_count = ?, discontinued_count = ?, refused_count = ?"
-                 " WHERE id = ?"),
-             {counts.added, counts.changed, counts.discontinued, counts.refused, importId})) {
-        return fail(query.lastError());
-    }
-    query.finish();
-    update.finish();
-    if (!transaction.commit()) {
-        return fail(transaction.error());
-    }
-    result.importId = importId;
     return result;
 }
 
@@ -472,72 +205,17 @@ namespace {
 
 const QString kListedNeeds = QStringLiteral("p.active = 1 OR t.id IS NOT NULL");
 
-// Each distinct location's place in shelf order: the natural order, then the text itself. A shop
-// has a few hundred locations for many thousands of products, so the natural comparison is made
-// between locations once and the products are then sorted by numbers.
-QHash<QString, int> shelfRanks(const QStringList& shelves)
-{
-    std::vector<std::pair<QString, QString>> keyed;  // sort key, location
-    keyed.reserve(size_t(shelves.size()));
-    for (const QString& shelf : shelves) {
-        keyed.emplace_back(naturalSortKey(shelf), shelf);
-    }
-    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-        if (const int natural = compareSortKeys(a.first, b.first); natural != 0) {
-            return natural < 0;
-        }
-        return a.second < b.second;
-    });
-    QHash<QString, int> ranks;
-    ranks.reserve(int(keyed.size()));
-    for (size_t rank = 0; rank < keyed.size(); ++rank) {
-        ranks.insert(keyed[rank].second, int(rank));
-    }
-    return ranks;
-}
-
-void sortInShelfOrder(std::vector<TagNeed>& needs)
-{
-    QHash<QString, int> seen;
-    for (const TagNeed& need : needs) {
-        seen.insert(need.product.shelf, 0);
-    }
-    const QHash<QString, int> ranks = shelfRanks(seen.keys());
-    std::vector<int> rankOf(needs.size());
-    for (size_t i = 0; i < needs.size(); ++i) {
-        rankOf[i] = ranks.value(needs[i].product.shelf);
-    }
-    std::vector<size_t> order(needs.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
-    }
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        if (rankOf[a] != rankOf[b]) {
-            return rankOf[a] < rankOf[b];
-        }
-        const Product& x = needs[a].product;
-        const Product& y = needs[b].product;
-        return x.listOrder != y.listOrder ? x.listOrder < y.listOrder : x.code < y.code;
-    });
-    std::vector<TagNeed> sorted;
-    sorted.reserve(needs.size());
-    for (size_t i : order) {
-        sorted.push_back(std::move(needs[i]));
-    }
-    needs = std::move(sorted);
-}
-
 }  // namespace
 
-std::vector<TagNeed> Catalogue::readNeeds(const QString& condition, const QStringList& shelves, Outcome* outcome) const
+std::vector<TagNeed> Catalogue::readNeeds(const QString& condition, const QStringList& shelves, Result* outcome) const
 {
     std::vector<TagNeed> out;
     QSqlDatabase connection = db();
     QSqlQuery query(connection);
     query.setForwardOnly(true);
-    QString sql = QStringLiteral("SELECT %1, t.id, t.print_id, t.jan, t.maker, t.name, t.name2, t.spec, t.lot, t.price"
-                                 " FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id WHERE (%2)")
-                      .arg(kProductColumns, condition);
+    QString sql = QStringLiteral("SELECT %1, t.id AS t_id, t.print_id AS t_print_id, %2"
+                                 " FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id WHERE (%3)")
+                      .arg(productSelectList(), tagSelectList(), condition);
     if (!shelves.isEmpty()) {
         sql += QStringLiteral(" AND p.shelf IN (%1)").arg(QStringList(shelves.size(), QStringLiteral("?")).join(u','));
     }
@@ -548,24 +226,28 @@ std::vector<TagNeed> Catalogue::readNeeds(const QString& condition, const QStrin
     ran = ran && query.exec();
     if (!ran) {
         if (outcome) {
-            *outcome = database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+            *outcome = database::failureOf(query.lastError(), address_, QStringLiteral("読み込み"));
         }
         return out;
     }
+    const ProductReader product(query);
+    const TagReader shelfTag(query);
+    const int shelfTagId = query.record().indexOf(QStringLiteral("t_id"));
+    const int shelfPrintId = query.record().indexOf(QStringLiteral("t_print_id"));
     while (query.next()) {
         TagNeed need;
-        need.product = readProduct(query);
-        const bool shelved = !query.value(kProductColumnCount).isNull();
+        need.product = product.read(query);
+        const bool shelved = !query.value(shelfTagId).isNull();
         if (shelved) {
-            need.shelfPrintId = query.value(kProductColumnCount + 1).toLongLong();
-            need.shelfTag = readTag(query, kProductColumnCount + 2);
+            need.shelfPrintId = query.value(shelfPrintId).toLongLong();
+            need.shelfTag = shelfTag.read(query);
         }
         if (!need.product.active) {
             need.kind = NeedKind::takeDown;
         } else if (!shelved) {
             need.kind = NeedKind::newTag;
         } else {
-            need.changedFields = differences(need.product.tag, *need.shelfTag);
+            need.changedFields = tagDifferences(need.product.tag, *need.shelfTag);
             need.kind = need.changedFields.empty() ? NeedKind::upToDate : NeedKind::changed;
         }
         out.push_back(std::move(need));
@@ -577,13 +259,13 @@ std::vector<TagNeed> Catalogue::readNeeds(const QString& condition, const QStrin
     return out;
 }
 
-std::vector<TagNeed> Catalogue::tagNeeds(bool withUpToDate, Outcome* outcome) const
+std::vector<TagNeed> Catalogue::tagNeeds(bool withUpToDate, Result* outcome) const
 {
     return readNeeds(withUpToDate ? kListedNeeds : kNeedsTag, {}, outcome);
 }
 
 std::vector<TagNeed> Catalogue::firstTagNeeds(int atLeast, bool* complete, StatusCounts* statusCounts,
-                                              Outcome* outcome) const
+                                              Result* outcome) const
 {
     *complete = false;
     QSqlDatabase connection = db();
@@ -597,7 +279,7 @@ std::vector<TagNeed> Catalogue::firstTagNeeds(int atLeast, bool* complete, Statu
                             " ON t.id = p.shelf_tag_id GROUP BY p.shelf, p.active, %1, %2")
                  .arg(shelved, needsTag))) {
         if (outcome) {
-            *outcome = database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+            *outcome = database::failureOf(query.lastError(), address_, QStringLiteral("読み込み"));
         }
         return {};
     }
@@ -641,7 +323,7 @@ std::vector<TagNeed> Catalogue::firstTagNeeds(int atLeast, bool* complete, Statu
     return readNeeds(kListedNeeds, taken, outcome);
 }
 
-StatusCounts Catalogue::status(Outcome* outcome) const
+StatusCounts Catalogue::status(Result* outcome) const
 {
     StatusCounts out;
     QSqlDatabase connection = db();
@@ -668,34 +350,34 @@ StatusCounts Catalogue::status(Outcome* outcome) const
         out.pendingPrints = query.value(0).toInt();
     }
     if (outcome) {
-        *outcome = ok2 ? Outcome {} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+        *outcome = ok2 ? Result {} : database::failureOf(query.lastError(), address_, QStringLiteral("読み込み"));
     }
     return out;
 }
 
-std::optional<Product> Catalogue::product(const QString& code, Outcome* outcome) const
+std::optional<Product> Catalogue::product(const QString& code, Result* outcome) const
 {
     QSqlDatabase connection = db();
     QSqlQuery query(connection);
-    if (!run(query, QStringLiteral("SELECT %1 FROM products p WHERE p.code = ?").arg(kProductColumns), {code})) {
+    if (!run(query, QStringLiteral("SELECT %1 FROM products p WHERE p.code = ?").arg(productSelectList()), {code})) {
         if (outcome) {
-            *outcome = database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+            *outcome = database::failureOf(query.lastError(), address_, QStringLiteral("読み込み"));
         }
         return std::nullopt;
     }
     if (!query.next()) {
         if (outcome) {
-            *outcome = {Failure::notFound, QStringLiteral("コード %1 の商品は商品マスタにありません。").arg(code)};
+            *outcome = {Status::notFound, QStringLiteral("コード %1 の商品は商品マスタにありません。").arg(code)};
         }
         return std::nullopt;
     }
     if (outcome) {
         *outcome = {};
     }
-    return readProduct(query);
+    return ProductReader(query).read(query);
 }
 
-std::optional<ProductHistory> Catalogue::history(const QString& code, Outcome* outcome) const
+std::optional<ProductHistory> Catalogue::history(const QString& code, Result* outcome) const
 {
     const std::optional<Product> found = product(code, outcome);
     if (!found) {
@@ -719,20 +401,24 @@ std::optional<ProductHistory> Catalogue::history(const QString& code, Outcome* o
     ok = ok
         && run(query,
                QStringLiteral(
-                   "SELECT %1, t.sheet, t.slot, t.jan, t.maker, t.name, t.name2, t.spec, t.lot, t.price"
+                   "SELECT %1, t.sheet AS t_sheet, t.slot AS t_slot, %2"
                    " FROM print_tags t JOIN prints r ON r.id = t.print_id WHERE t.product_id = ? ORDER BY t.id")
-                   .arg(kPrintColumns),
+                   .arg(kPrintColumns, tagSelectList()),
                {found->id});
-    while (ok && query.next()) {
-        out.prints.push_back({readPrint(query), query.value(9).toInt(), query.value(10).toInt(), readTag(query, 11)});
+    if (ok) {
+        const TagReader printed(query);
+        while (query.next()) {
+            out.prints.push_back({readPrint(query), query.value(QStringLiteral("t_sheet")).toInt(),
+                                  query.value(QStringLiteral("t_slot")).toInt(), printed.read(query)});
+        }
     }
     if (outcome) {
-        *outcome = ok ? Outcome {} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+        *outcome = ok ? Result {} : database::failureOf(query.lastError(), address_, QStringLiteral("読み込み"));
     }
     return ok ? std::optional<ProductHistory>(out) : std::nullopt;
 }
 
-std::vector<ImportInfo> Catalogue::imports(Outcome* outcome) const
+std::vector<ImportInfo> Catalogue::imports(Result* outcome) const
 {
     std::vector<ImportInfo> out;
     QSqlDatabase connection = db();
@@ -755,24 +441,24 @@ std::vector<ImportInfo> Catalogue::imports(Outcome* outcome) const
         out.push_back(info);
     }
     if (outcome) {
-        *outcome = ok ? Outcome {} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+        *outcome = ok ? Result {} : database::failureOf(query.lastError(), address_, QStringLiteral("読み込み"));
     }
     return out;
 }
 
-Outcome Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString& format, int startTag, int sheetCount,
+Result Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString& format, int startTag, int sheetCount,
                                const QString& destination, qint64* printId)
 {
     QSqlDatabase connection = db();
     const auto fail
-        = [&](const QSqlError& error) { return database::failureOf(error, location_, QStringLiteral("印刷の記録")); };
+        = [&](const QSqlError& error) { return database::failureOf(error, address_, QStringLiteral("印刷の記録")); };
     database::WriteTransaction transaction(connection);
     if (!transaction.begun()) {
         return fail(transaction.error());
     }
     bool ok = true;
-    const qint64 id = nextId(connection, QStringLiteral("prints"), &ok);
-    qint64 tagId = ok ? nextId(connection, QStringLiteral("print_tags"), &ok) : 0;
+    const qint64 id = database::nextId(connection, QStringLiteral("prints"), &ok);
+    qint64 tagId = ok ? database::nextId(connection, QStringLiteral("print_tags"), &ok) : 0;
     if (!ok) {
         return fail(connection.lastError());
     }
@@ -787,18 +473,17 @@ Outcome Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString
     std::vector<QVariantList> rows;
     rows.reserve(tags.size());
     for (const PlacedTag& placed : tags) {
-        const sheet::TagRecord& tag = placed.tag;
-        rows.push_back({tagId++, id, placed.productId, placed.sheet, placed.slot, tag.jan, tag.maker, tag.productName,
-                        tag.productName2, tag.spec, tag.lot, qint64(tag.price),
-                        tagText(tag.jan, tag.maker, tag.productName, tag.productName2, tag.spec, tag.lot, tag.price)});
+        QVariantList row {tagId++, id, placed.productId, placed.sheet, placed.slot};
+        row << tagColumnValues(placed.tag) << tagText(placed.tag);
+        rows.push_back(std::move(row));
     }
     QSqlError error;
-    if (!insertRows(connection, QStringLiteral("print_tags"),
-                    {QStringLiteral("id"), QStringLiteral("print_id"), QStringLiteral("product_id"),
-                     QStringLiteral("sheet"), QStringLiteral("slot"), QStringLiteral("jan"), QStringLiteral("maker"),
-                     QStringLiteral("name"), QStringLiteral("name2"), QStringLiteral("spec"), QStringLiteral("lot"),
-                     QStringLiteral("price"), QStringLiteral("tag_text")},
-                    rows, &error)) {
+    if (!database::insertRows(connection, QStringLiteral("print_tags"),
+                              QStringList {QStringLiteral("id"), QStringLiteral("print_id"),
+                                           QStringLiteral("product_id"), QStringLiteral("sheet"),
+                                           QStringLiteral("slot")}
+                                  + tagColumnNames() + QStringList {QStringLiteral("tag_text")},
+                              rows, &error)) {
         return fail(error);
     }
     query.finish();
@@ -811,11 +496,11 @@ Outcome Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString
     return {};
 }
 
-Outcome Catalogue::decidePrint(qint64 printId, PrintState state)
+Result Catalogue::decidePrint(qint64 printId, PrintState state)
 {
     QSqlDatabase connection = db();
     const auto fail
-        = [&](const QSqlError& error) { return database::failureOf(error, location_, QStringLiteral("印刷の確認")); };
+        = [&](const QSqlError& error) { return database::failureOf(error, address_, QStringLiteral("印刷の確認")); };
     database::WriteTransaction transaction(connection);
     if (!transaction.begun()) {
         return fail(transaction.error());
@@ -825,12 +510,12 @@ Outcome Catalogue::decidePrint(qint64 printId, PrintState state)
         return fail(query.lastError());
     }
     if (!query.next()) {
-        return {Failure::notFound, QStringLiteral("印刷 %1 はありません。").arg(printId)};
+        return {Status::notFound, QStringLiteral("印刷 %1 はありません。").arg(printId)};
     }
     const PrintState now = stateOfKey(query.value(0).toString());
     query.finish();
     if (now != PrintState::pending) {
-        return {Failure::notFound,
+        return {Status::notFound,
                 QStringLiteral("印刷 %1 はすでに「%2」です。").arg(printId).arg(printStateTitle(now))};
     }
     if (!run(query, QStringLiteral("UPDATE prints SET state = ?, decided_at = ? WHERE id = ?"),
@@ -871,7 +556,7 @@ Outcome Catalogue::decidePrint(qint64 printId, PrintState state)
     return {};
 }
 
-std::vector<PrintInfo> Catalogue::prints(bool pendingOnly, Outcome* outcome) const
+std::vector<PrintInfo> Catalogue::prints(bool pendingOnly, Result* outcome) const
 {
     std::vector<PrintInfo> out;
     QSqlDatabase connection = db();
@@ -884,23 +569,23 @@ std::vector<PrintInfo> Catalogue::prints(bool pendingOnly, Outcome* outcome) con
         out.push_back(readPrint(query));
     }
     if (outcome) {
-        *outcome = ok ? Outcome {} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
+        *outcome = ok ? Result {} : database::failureOf(query.lastError(), address_, QStringLiteral("読み込み"));
     }
     return out;
 }
 
-Outcome Catalogue::recordTakenDown(const std::vector<qint64>& productIds)
+Result Catalogue::recordTakenDown(const std::vector<qint64>& productIds)
 {
     QSqlDatabase connection = db();
     const auto fail = [&](const QSqlError& error) {
-        return database::failureOf(error, location_, QStringLiteral("取り下げの記録"));
+        return database::failureOf(error, address_, QStringLiteral("取り下げの記録"));
     };
     database::WriteTransaction transaction(connection);
     if (!transaction.begun()) {
         return fail(transaction.error());
     }
     bool ok = true;
-    qint64 id = nextId(connection, QStringLiteral("takedowns"), &ok);
+    qint64 id = database::nextId(connection, QStringLiteral("takedowns"), &ok);
     if (!ok) {
         return fail(connection.lastError());
     }
@@ -924,39 +609,6 @@ Outcome Catalogue::recordTakenDown(const std::vector<qint64>& productIds)
         return fail(transaction.error());
     }
     return {};
-}
-
-Outcome Catalogue::rememberLayout(const QString& key, const QString& json)
-{
-    QSqlDatabase connection = db();
-    database::WriteTransaction transaction(connection);
-    QSqlQuery query(connection);
-    const bool ok = transaction.begun()
-        && run(query, QStringLiteral("DELETE FROM remembered_layouts WHERE layout_key = ?"), {key})
-        && run(query, QStringLiteral("INSERT INTO remembered_layouts (layout_key, choices, saved_at) VALUES (?, ?, ?)"),
-               {key, json, database::nowText()});
-    query.finish();
-    if (!ok || !transaction.commit()) {
-        const QSqlError error = !transaction.begun() ? transaction.error()
-            : query.lastError().isValid()            ? query.lastError()
-                                                     : transaction.error();
-        return database::failureOf(error, location_, QStringLiteral("取り込みの設定の記録"));
-    }
-    return {};
-}
-
-std::optional<QString> Catalogue::rememberedLayout(const QString& key, Outcome* outcome) const
-{
-    QSqlDatabase connection = db();
-    QSqlQuery query(connection);
-    const bool ok = run(query, QStringLiteral("SELECT choices FROM remembered_layouts WHERE layout_key = ?"), {key});
-    if (outcome) {
-        *outcome = ok ? Outcome {} : database::failureOf(query.lastError(), location_, QStringLiteral("読み込み"));
-    }
-    if (!ok || !query.next()) {
-        return std::nullopt;
-    }
-    return query.value(0).toString();
 }
 
 }  // namespace catalogue

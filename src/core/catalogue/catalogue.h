@@ -9,8 +9,10 @@
 // handed out under the write lock, texts and integers only (dates as ISO 8601 text, money as
 // integer yen, flags as 0/1). Every change is one transaction.
 
+#include "core/catalogue/catalogue_address.h"
 #include "core/catalogue/incoming_list.h"
-#include "core/catalogue/location.h"
+#include "core/catalogue/merge_plan.h"
+#include "core/catalogue/product.h"
 #include "core/sheet/field_entry.h"
 #include "core/sheet/tag_sheet.h"
 
@@ -23,11 +25,12 @@
 #include <vector>
 
 class QSqlDatabase;
+class QSqlError;
 
 namespace catalogue {
 
 // Why a catalogue could not be opened or changed. Every kind comes with a Japanese message.
-enum class Failure {
+enum class Status {
     none,
     missing,        // no catalogue yet (and none is to be made)
     damaged,        // an SQLite file that is not a sound database (it has been moved aside)
@@ -39,10 +42,10 @@ enum class Failure {
     failed,         // anything else the database reports
 };
 
-struct Outcome {
-    Failure failure = Failure::none;
+struct Result {
+    Status status = Status::none;
     QString message;  // Japanese, for the user
-    bool ok() const { return failure == Failure::none; }
+    bool ok() const { return status == Status::none; }
 };
 
 struct OpenOptions {
@@ -52,46 +55,11 @@ struct OpenOptions {
     bool readOnly = false;
 };
 
-struct Product {
-    qint64 id = 0;
-    QString code;
-    sheet::TagRecord tag;  // jan, maker, name, name2, spec, lot; price = the tag price
-    qint64 listPrice = 0;
-    bool priceIncludesTax = true;
-    int taxRatePercent = 10;
-    QString shelf;
-    int tagCount = 1;
-    int listOrder = 0;
-    QString firstSeen;  // dates (YYYY-MM-DD)
-    QString lastSeen;
-    bool active = true;
-};
-
-// What a merge did (or, with dryRun, would do).
-struct MergeCounts {
-    int rows = 0;
-    int added = 0;
-    int changed = 0;
-    int discontinued = 0;
-    int refused = 0;
-    int unchanged = 0;
-};
-
-struct MergeOptions {
-    bool partial = false;  // only the list's rows are touched; nothing is discontinued
-    QDate validFrom;       // the date the list's prices hold from; invalid: today
-    bool dryRun = false;   // count only, write nothing
-};
-
-struct MergeResult {
-    Outcome outcome;
+// What a merge did.
+struct MergeResult : Result {
     MergeCounts counts;
     qint64 importId = 0;
 };
-
-// The tag fields a comparison names (sheet::Field), as the messages and the JSON name them.
-QString tagFieldTitle(sheet::Field field);  // "JANコード", "メーカー", "商品名", ...
-QString tagFieldKey(sheet::Field field);    // jan, maker, name, name2, spec, lot, price
 
 enum class NeedKind { newTag, changed, upToDate, takeDown };
 QString needKindTitle(NeedKind kind);  // 新規, 変更あり, 最新, 取り下げ
@@ -172,63 +140,63 @@ struct ImportInfo {
 
 class Catalogue {
 public:
-    // Opens (or, with options.create, makes) the catalogue at `location`. An SQLite file is checked
+    // Opens (or, with options.create, makes) the catalogue at `address`. An SQLite file is checked
     // (quick_check) and refused on a network folder; a damaged one is moved aside, never
     // overwritten, and reported (no fresh catalogue is made in its place by this call unless
     // options.create asks for one). Null, with the reason in `outcome`, when it cannot be used.
-    static std::unique_ptr<Catalogue> open(const Location& location, const OpenOptions& options, Outcome* outcome);
+    static std::unique_ptr<Catalogue> open(const CatalogueAddress& address, const OpenOptions& options, Result* outcome);
     ~Catalogue();
     Catalogue(const Catalogue&) = delete;
     Catalogue& operator=(const Catalogue&) = delete;
 
-    const Location& location() const { return location_; }
+    const CatalogueAddress& address() const { return address_; }
     int schemaVersion() const;
 
-    // Takes a cleaned list in, in one transaction: new products added, changed ones updated (a
-    // new tag price goes into the price history), and with a full list the products missing
-    // from it discontinued (never deleted).
+    // What taking `list` in would do, as the catalogue stands now (nothing is written).
+    MergePlan planMerge(const IncomingList& list, const MergeOptions& options, Result* outcome = nullptr) const;
+    // Takes a cleaned list in, in one transaction: the plan made from the products as they stand
+    // inside it, then written (core/catalogue/apply_merge.h): new products added, changed ones
+    // updated (a new price goes into the price history), and with a full list the products
+    // missing from it discontinued (never deleted).
     MergeResult merge(const IncomingList& list, const MergeOptions& options);
 
     // The products that need a tag (new, changed) and the tags to take down, in shelf order
     // (natural order of the location, then list order). With `withUpToDate`, the products whose
     // tag is up to date too.
-    std::vector<TagNeed> tagNeeds(bool withUpToDate = false, Outcome* outcome = nullptr) const;
+    std::vector<TagNeed> tagNeeds(bool withUpToDate = false, Result* outcome = nullptr) const;
     // The first of tagNeeds(true), for a window to show at once: the products of the first shelf
     // locations in shelf order, whole locations until there are at least `atLeast`. `complete`
     // says whether that is every product; `statusCounts`, when given, gets the counts of status()
     // but the pending prints.
     std::vector<TagNeed> firstTagNeeds(int atLeast, bool* complete, StatusCounts* statusCounts = nullptr,
-                                       Outcome* outcome = nullptr) const;
-    StatusCounts status(Outcome* outcome = nullptr) const;
+                                       Result* outcome = nullptr) const;
+    StatusCounts status(Result* outcome = nullptr) const;
 
-    std::optional<Product> product(const QString& code, Outcome* outcome = nullptr) const;
-    std::optional<ProductHistory> history(const QString& code, Outcome* outcome = nullptr) const;
-    std::vector<ImportInfo> imports(Outcome* outcome = nullptr) const;
+    std::optional<Product> product(const QString& code, Result* outcome = nullptr) const;
+    std::optional<ProductHistory> history(const QString& code, Result* outcome = nullptr) const;
+    std::vector<ImportInfo> imports(Result* outcome = nullptr) const;
 
     // Records a print of `tags` as pending; its number in `printId`.
-    Outcome recordPrint(const std::vector<PlacedTag>& tags, const QString& format, int startTag, int sheetCount,
+    Result recordPrint(const std::vector<PlacedTag>& tags, const QString& format, int startTag, int sheetCount,
                         const QString& destination, qint64* printId);
     // Confirms a pending print (its tags are then on the shelf) or marks it failed (they still
     // need printing). A print already decided is not changed.
-    Outcome decidePrint(qint64 printId, PrintState state);
-    std::vector<PrintInfo> prints(bool pendingOnly, Outcome* outcome = nullptr) const;
+    Result decidePrint(qint64 printId, PrintState state);
+    std::vector<PrintInfo> prints(bool pendingOnly, Result* outcome = nullptr) const;
 
     // Records that the tags of discontinued products were taken off the shelves.
-    Outcome recordTakenDown(const std::vector<qint64>& productIds);
-
-    // Import choices remembered per list layout (the key: a fingerprint of the header row; the
-    // value: the choices as JSON text).
-    Outcome rememberLayout(const QString& key, const QString& json);
-    std::optional<QString> rememberedLayout(const QString& key, Outcome* outcome = nullptr) const;
+    Result recordTakenDown(const std::vector<qint64>& productIds);
 
 private:
-    Catalogue(const Location& location, const QString& connection);
+    Catalogue(const CatalogueAddress& address, const QString& connection);
     QSqlDatabase db() const;
+    // Every product the catalogue holds, discontinued ones too.
+    std::vector<Product> allProducts(QSqlError* error) const;
     // The products that pass `condition`, only those on `shelves` when it is not empty, in shelf
     // order.
-    std::vector<TagNeed> readNeeds(const QString& condition, const QStringList& shelves, Outcome* outcome) const;
+    std::vector<TagNeed> readNeeds(const QString& condition, const QStringList& shelves, Result* outcome) const;
 
-    Location location_;
+    CatalogueAddress address_;
     QString connection_;
 };
 

@@ -86,26 +86,26 @@ QString moveAside(const QString& path)
     return target;
 }
 
-Outcome connectSqlite(const Location& location, const QString& connection, const OpenOptions& options)
+Result connectSqlite(const CatalogueAddress& address, const QString& connection, const OpenOptions& options)
 {
-    const QFileInfo file(location.path);
-    const QString shown = QDir::toNativeSeparators(location.path);
+    const QFileInfo file(address.path);
+    const QString shown = QDir::toNativeSeparators(address.path);
     if (!file.exists()) {
         if (!options.create) {
-            return {Failure::missing,
+            return {Status::missing,
                     QStringLiteral("商品マスタ %1 はまだありません。商品リストを取り込むと作られます。").arg(shown)};
         }
         if (!QDir().mkpath(file.absolutePath())) {
-            return {Failure::unwritable,
+            return {Status::unwritable,
                     QStringLiteral("商品マスタのフォルダー %1 を作れません。")
                         .arg(QDir::toNativeSeparators(file.absolutePath()))};
         }
     } else if (!file.isFile()) {
-        return {Failure::notACatalogue, QStringLiteral("%1 はファイルではありません。").arg(shown)};
+        return {Status::notACatalogue, QStringLiteral("%1 はファイルではありません。").arg(shown)};
     }
     const QString network = networkFileSystemAt(file.absolutePath());
     if (!network.isEmpty()) {
-        return {Failure::networkFolder,
+        return {Status::networkFolder,
                 QStringLiteral("商品マスタ %1 はネットワーク上のフォルダー (%2) にあるため使えません。"
                                "SQLite のファイルは共有フォルダーでは壊れることがあります。"
                                "複数のパソコンで使うときは PostgreSQL のサーバーを --database postgresql://… "
@@ -114,21 +114,21 @@ Outcome connectSqlite(const Location& location, const QString& connection, const
     }
     if (options.readOnly) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(location.path);
+        db.setDatabaseName(address.path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_READONLY"));
         if (!db.open()) {
-            return failureOf(db.lastError(), location, QStringLiteral("読み込み"));
+            return failureOf(db.lastError(), address, QStringLiteral("読み込み"));
         }
         return {};
     }
-    const bool writable = !file.exists() || mayWrite(location.path);
+    const bool writable = !file.exists() || mayWrite(address.path);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(location.path);
+        db.setDatabaseName(address.path);
         db.setConnectOptions(writable ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000")
                                       : QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000;QSQLITE_OPEN_READONLY"));
         if (!db.open()) {
-            return failureOf(db.lastError(), location, QStringLiteral("読み込み"));
+            return failureOf(db.lastError(), address, QStringLiteral("読み込み"));
         }
         QSqlQuery query(db);
         QSqlError checkError;
@@ -141,7 +141,7 @@ Outcome connectSqlite(const Location& location, const QString& connection, const
         query.finish();
         if (verdict == QLatin1String("ok")) {
             if (writable && !run(query, QStringLiteral("PRAGMA journal_mode=WAL"))) {
-                return failureOf(query.lastError(), location, QStringLiteral("読み込み"));
+                return failureOf(query.lastError(), address, QStringLiteral("読み込み"));
             }
             run(query, QStringLiteral("PRAGMA foreign_keys=ON"));
             // A shop's catalogue is tens of megabytes: read it through a memory map.
@@ -149,7 +149,7 @@ Outcome connectSqlite(const Location& location, const QString& connection, const
             return {};
         }
         if (verdict.isEmpty() && !looksDamaged(checkError)) {
-            return failureOf(checkError, location, QStringLiteral("読み込み"));
+            return failureOf(checkError, address, QStringLiteral("読み込み"));
         }
         db.close();
         if (verdict.isEmpty()) {
@@ -159,8 +159,8 @@ Outcome connectSqlite(const Location& location, const QString& connection, const
         query = QSqlQuery();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connection);
-        const QString aside = moveAside(location.path);
-        return {Failure::damaged,
+        const QString aside = moveAside(address.path);
+        return {Status::damaged,
                 aside.isEmpty()
                     ? QStringLiteral(
                           "商品マスタ %1 が壊れています (%2)。ファイルをよけられませんでした。そのまま残してあります。")
@@ -171,22 +171,22 @@ Outcome connectSqlite(const Location& location, const QString& connection, const
     }
 }
 
-Outcome connectPostgresql(const Location& location, const QString& connection)
+Result connectPostgresql(const CatalogueAddress& address, const QString& connection)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
     if (!db.isValid()) {
-        return {Failure::unreachable, QStringLiteral("PostgreSQL を使う部品 (Qt の QPSQL ドライバー) がありません。")};
+        return {Status::unreachable, QStringLiteral("PostgreSQL を使う部品 (Qt の QPSQL ドライバー) がありません。")};
     }
-    db.setHostName(location.host);
-    db.setPort(location.port);
-    db.setUserName(location.user);
-    db.setPassword(location.password);
-    db.setDatabaseName(location.database);
+    db.setHostName(address.host);
+    db.setPort(address.port);
+    db.setUserName(address.user);
+    db.setPassword(address.password);
+    db.setDatabaseName(address.database);
     db.setConnectOptions(QStringLiteral("connect_timeout=5"));
     if (!db.open()) {
-        return {Failure::unreachable,
+        return {Status::unreachable,
                 QStringLiteral("商品マスタのサーバー %1 に接続できません: %2")
-                    .arg(location.display(), db.lastError().databaseText().trimmed())};
+                    .arg(address.display(), db.lastError().databaseText().trimmed())};
     }
     QSqlQuery query(db);
     run(query, QStringLiteral("SET client_min_messages TO WARNING"));
@@ -240,6 +240,12 @@ const std::vector<Migration>& migrations()
              "CREATE TABLE remembered_layouts (layout_key TEXT PRIMARY KEY, choices TEXT NOT NULL, saved_at TEXT NOT "
              "NULL)",
          }},
+        // The choices of each list layout are kept in the settings file, for the catalogue's
+        // imports as for the others: the table of version 2 was never written.
+        {3,
+         {
+             "DROP TABLE remembered_layouts",
+         }},
     };
     return all;
 }
@@ -253,28 +259,28 @@ int versionInTransaction(QSqlDatabase& db, bool* ok)
 }
 
 // A copy of the SQLite file beside it, taken before a migration changes it.
-bool backUp(QSqlDatabase& db, const Location& location, int fromVersion, QString* error)
+bool backUp(QSqlDatabase& db, const CatalogueAddress& address, int fromVersion, QString* error)
 {
     QSqlQuery query(db);
     run(query, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     query.finish();
-    QFile file(location.path);
+    QFile file(address.path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = file.errorString();
         return false;
     }
-    const files::WriteOutcome written
-        = files::writeFileCarefully(location.path + QStringLiteral(".v%1-backup").arg(fromVersion), file.readAll());
+    const files::FileWriteResult written
+        = files::writeFileCarefully(address.path + QStringLiteral(".v%1-backup").arg(fromVersion), file.readAll());
     *error = written.error;
     return written.ok;
 }
 
 }  // namespace
 
-Outcome connect(const Location& location, const QString& connection, const OpenOptions& options)
+Result connect(const CatalogueAddress& address, const QString& connection, const OpenOptions& options)
 {
-    return location.kind == Location::Kind::sqlite ? connectSqlite(location, connection, options)
-                                                   : connectPostgresql(location, connection);
+    return address.kind == CatalogueAddress::Kind::sqlite ? connectSqlite(address, connection, options)
+                                                   : connectPostgresql(address, connection);
 }
 
 int storedVersion(QSqlDatabase& db)
@@ -285,40 +291,40 @@ int storedVersion(QSqlDatabase& db)
         : 0;
 }
 
-Outcome refuseNewer(int found, const Location& location)
+Result refuseNewer(int found, const CatalogueAddress& address)
 {
     if (found > kSchemaVersion) {
-        return {Failure::notACatalogue,
+        return {Status::notACatalogue,
                 QStringLiteral("商品マスタ %1 はこれより新しい版の tanafuda で作られています (版 %2)。")
-                    .arg(location.display())
+                    .arg(address.display())
                     .arg(found)};
     }
     return {};
 }
 
-Outcome migrate(QSqlDatabase& db, const Location& location)
+Result migrate(QSqlDatabase& db, const CatalogueAddress& address)
 {
     const int found = storedVersion(db);
     if (found >= kSchemaVersion) {
-        return refuseNewer(found, location);
+        return refuseNewer(found, address);
     }
     if (found > 0 && isSqlite(db)) {
         QString error;
-        if (!backUp(db, location, found, &error)) {
-            return {Failure::unwritable,
+        if (!backUp(db, address, found, &error)) {
+            return {Status::unwritable,
                     QStringLiteral("商品マスタ %1 を新しい形に変える前の控えを作れません: %2")
-                        .arg(location.display(), error)};
+                        .arg(address.display(), error)};
         }
     }
     for (const Migration& migration : migrations()) {
         WriteTransaction transaction(db);
         if (!transaction.begun()) {
-            return failureOf(transaction.error(), location, QStringLiteral("準備"));
+            return failureOf(transaction.error(), address, QStringLiteral("準備"));
         }
         bool ok = false;
         const int current = versionInTransaction(db, &ok);
         if (!ok) {
-            return failureOf(db.lastError(), location, QStringLiteral("準備"));
+            return failureOf(db.lastError(), address, QStringLiteral("準備"));
         }
         if (current >= migration.version) {
             continue;  // done already (or by another process meanwhile)
@@ -326,16 +332,16 @@ Outcome migrate(QSqlDatabase& db, const Location& location)
         QSqlQuery query(db);
         for (const char* statement : migration.statements) {
             if (!run(query, QString::fromLatin1(statement))) {
-                return failureOf(query.lastError(), location, QStringLiteral("準備"));
+                return failureOf(query.lastError(), address, QStringLiteral("準備"));
             }
         }
         if (!run(query, QStringLiteral("DELETE FROM schema_version"))
             || !run(query, QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"), {migration.version})) {
-            return failureOf(query.lastError(), location, QStringLiteral("準備"));
+            return failureOf(query.lastError(), address, QStringLiteral("準備"));
         }
         query.finish();
         if (!transaction.commit()) {
-            return failureOf(transaction.error(), location, QStringLiteral("準備"));
+            return failureOf(transaction.error(), address, QStringLiteral("準備"));
         }
     }
     return {};
@@ -392,42 +398,42 @@ bool WriteTransaction::commit()
     return true;
 }
 
-Outcome failureOf(const QSqlError& error, const Location& location, const QString& what)
+Result failureOf(const QSqlError& error, const CatalogueAddress& address, const QString& what)
 {
     const QString code = error.nativeErrorCode();
     const QString text
         = error.databaseText().trimmed().isEmpty() ? error.text().trimmed() : error.databaseText().trimmed();
-    Failure failure = Failure::failed;
+    Status status = Status::failed;
     QString reason;
-    if (location.kind == Location::Kind::sqlite) {
+    if (address.kind == CatalogueAddress::Kind::sqlite) {
         if (code == QLatin1String("13")) {
-            failure = Failure::unwritable;
+            status = Status::unwritable;
             reason = QStringLiteral("ディスクがいっぱいです");
         } else if (code == QLatin1String("8")) {
-            failure = Failure::unwritable;
+            status = Status::unwritable;
             reason = QStringLiteral("書き込みできないファイルです");
         } else if (code == QLatin1String("14") || code == QLatin1String("10")) {
-            failure = Failure::unwritable;
+            status = Status::unwritable;
             reason = QStringLiteral("ファイルを読み書きできません");
         } else if (code == QLatin1String("5") || code == QLatin1String("6")) {
             reason = QStringLiteral("ほかのプログラムが使っていて待ちきれませんでした");
         } else if (looksDamaged(error)) {
-            failure = Failure::damaged;
+            status = Status::damaged;
             reason = QStringLiteral("ファイルが壊れています");
         }
     } else {
         if (code == QLatin1String("53100") || code == QLatin1String("25006") || code == QLatin1String("42501")) {
-            failure = Failure::unwritable;
+            status = Status::unwritable;
             reason = QStringLiteral("サーバーに書き込めません");
         } else if (code.startsWith(QLatin1String("08")) || code.isEmpty()) {
-            failure = Failure::unreachable;
+            status = Status::unreachable;
             reason = QStringLiteral("サーバーとの接続が切れました");
         }
     }
-    const QString where = location.kind == Location::Kind::sqlite
-        ? QStringLiteral("商品マスタ %1").arg(location.display())
-        : QStringLiteral("商品マスタのサーバー %1").arg(location.display());
-    return {failure,
+    const QString where = address.kind == CatalogueAddress::Kind::sqlite
+        ? QStringLiteral("商品マスタ %1").arg(address.display())
+        : QStringLiteral("商品マスタのサーバー %1").arg(address.display());
+    return {status,
             reason.isEmpty() ? QStringLiteral("%1 の%2に失敗しました: %3").arg(where, what, text)
                              : QStringLiteral("%1 の%2に失敗しました: %3 (%4)").arg(where, what, reason, text)};
 }
@@ -444,6 +450,44 @@ bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> v
         query.addBindValue(bindable(value));
     }
     return query.exec();
+}
+
+qint64 nextId(QSqlDatabase& db, const QString& table, bool* ok)
+{
+    QSqlQuery query(db);
+    *ok = run(query, QStringLiteral("SELECT MAX(id) FROM %1").arg(table)) && query.next();
+    return *ok ? query.value(0).toLongLong() + 1 : 0;
+}
+
+bool insertRows(QSqlDatabase& db, const QString& table, const QStringList& columns,
+                          const std::vector<QVariantList>& rows, QSqlError* error)
+{
+    const size_t perStatement = std::max<size_t>(1, 400 / size_t(columns.size()));
+    QString placeholders = QStringLiteral("(?") + QStringLiteral(",?").repeated(columns.size() - 1) + u')';
+    QSqlQuery query(db);
+    QString preparedFor;
+    for (size_t first = 0; first < rows.size(); first += perStatement) {
+        const size_t count = std::min(perStatement, rows.size() - first);
+        QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(u','));
+        for (size_t i = 0; i < count; ++i) {
+            sql += (i ? QStringLiteral(",") : QString()) + placeholders;
+        }
+        if (sql != preparedFor && !query.prepare(sql)) {
+            *error = query.lastError();
+            return false;
+        }
+        preparedFor = sql;
+        for (size_t i = first; i < first + count; ++i) {
+            for (const QVariant& value : rows[i]) {
+                query.addBindValue(bindable(value));
+            }
+        }
+        if (!query.exec()) {
+            *error = query.lastError();
+            return false;
+        }
+    }
+    return true;
 }
 
 QVariant bindable(const QVariant& value)

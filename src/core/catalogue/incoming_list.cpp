@@ -75,9 +75,9 @@ IncomingList incomingProducts(const productlist::ProductList& list, const std::v
         }
         const productlist::ListRow& source = list.rows[i];
         IncomingProduct product;
-        product.jan = row.record.jan;
-        product.code = !product.jan.isEmpty()
-            ? product.jan
+        product.tag = row.record;
+        product.code = !product.tag.jan.isEmpty()
+            ? product.tag.jan
             : source.cell(columns.productCode).normalized(QString::NormalizationForm_KC).trimmed();
         if (product.code.isEmpty()) {
             out.refused.push_back(
@@ -90,17 +90,11 @@ IncomingList incomingProducts(const productlist::ProductList& list, const std::v
             continue;
         }
         rowOfKey.insert(product.code, row.number);
-        product.maker = row.record.maker;
-        product.name = row.record.productName;
-        if (cleanedName2 && i < cleanedName2->size()) {
-            product.name2 = (*cleanedName2)[i].record.productName2;
-        }
-        product.spec = row.record.spec;
-        product.lot = row.record.lot;
+        product.tag.productName2 = cleanedName2 && i < cleanedName2->size() ? (*cleanedName2)[i].record.productName2
+                                                                            : QString();
         product.listPrice = std::max<qint64>(row.listPrice, 0);
         product.priceIncludesTax = row.priceIncludesTax;
         product.taxRatePercent = row.taxRatePercent;
-        product.tagPrice = row.record.price;
         product.shelf = source.cell(columns.shelf).simplified();
         product.tagCount = readTagCount(source.cell(columns.tagCount));
         product.listOrder = row.number;

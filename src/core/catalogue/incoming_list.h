@@ -9,6 +9,7 @@
 //   code: the first other column named 商品コード, 品番, 自社コード, PLU or コード.
 // A row with neither is refused, and so is a row whose key an earlier row of the list already has.
 
+#include "core/catalogue/product.h"
 #include "core/productlist/cleaning.h"
 #include "core/productlist/column_mapping.h"
 #include "core/productlist/product_list.h"
@@ -32,25 +33,6 @@ CatalogueColumns catalogueColumnsOf(const QStringList& columnTitles, const produ
 
 // The command line's names of these columns: code, shelf, count.
 bool setCatalogueColumn(CatalogueColumns& columns, const QString& key, int column);
-
-struct IncomingProduct {
-    QString code;  // the key (see above)
-    QString jan;
-    QString maker;
-    QString name;
-    QString name2;  // the small tag's second name line
-    QString spec;
-    QString lot;
-    qint64 listPrice = 0;  // as the list gives it (0 when it gives none)
-    bool priceIncludesTax = true;
-    int taxRatePercent = productlist::kStandardRate;
-    qint64 tagPrice = 0;  // tax-inclusive integer yen, as the import computes it
-    QString shelf;
-    int tagCount = 1;
-    int listOrder = 0;  // the list's row number
-
-    friend bool operator==(const IncomingProduct&, const IncomingProduct&) = default;
-};
 
 struct RefusedRow {
     int number = 0;

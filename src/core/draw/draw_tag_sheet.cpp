@@ -1,6 +1,7 @@
 #include "core/draw/draw_tag_sheet.h"
 
 #include "core/barcode/barcode.h"
+#include "core/draw/draw_barcode.h"
 #include "core/draw/surface.h"
 #include "core/sheet/tag_sheet.h"
 
@@ -166,7 +167,7 @@ void drawCodeArea(const TagSheet& sheet, Surface& s, const TagRecord& r, double 
     if (hasCode && preview) {
         drawPlaceholder(s, layout, x0, y0);
     } else if (hasCode) {
-        barcode::drawJanBarcode(s, r.jan, x0 + layout.barX1, y0 + layout.barY1, x0 + layout.barX2, y0 + layout.barY2);
+        draw::drawJanBarcode(s, r.jan, x0 + layout.barX1, y0 + layout.barY1, x0 + layout.barX2, y0 + layout.barY2);
     } else if (sheet.format().isLarge()) {
         printAt(s, {sheet::kMincho, 14, false, false, true, draw::kBlue}, x0 + 25, y0 + 3,
                 QStringLiteral("Happy & Merry"));
@@ -294,7 +295,7 @@ void clearSmallQuietZones(const TagSheet& sheet, Surface& s)
             continue;
         }
         const sheet::CellOrigin o = sheet.cellOrigin(tag);
-        barcode::drawJanQuietZones(s, r.jan, o.xMm + layout.barX1, o.yMm + layout.barY1, o.xMm + layout.barX2,
+        draw::drawJanQuietZones(s, r.jan, o.xMm + layout.barX1, o.yMm + layout.barY1, o.xMm + layout.barX2,
                                    o.yMm + layout.barY2);
     }
 }

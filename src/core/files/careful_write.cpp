@@ -93,9 +93,9 @@ struct Failure {
     int error = 0;
 };
 
-WriteOutcome failed(int error)
+FileWriteResult failed(int error)
 {
-    WriteOutcome outcome;
+    FileWriteResult outcome;
     outcome.error = reason(error);
     return outcome;
 }
@@ -423,7 +423,7 @@ int whyNotWritable(const QByteArray& path, const struct stat& st)
 // Flushes and closes the complete temporary file, renames it to `target` (in createNew mode only
 // while nothing has that name) and flushes the folder. Once renamed, the outcome says whether the
 // folder could be flushed.
-WriteOutcome putInPlace(CreatedFile& temp, const QByteArray& target, WriteMode mode)
+FileWriteResult putInPlace(CreatedFile& temp, const QByteArray& target, WriteMode mode)
 {
     if (const auto failure = flush(temp.fd())) {
         return failed(failure->error);
@@ -439,21 +439,21 @@ WriteOutcome putInPlace(CreatedFile& temp, const QByteArray& target, WriteMode m
     }
     temp.release();
     if (const auto failure = flushFolder(folderOf(target))) {
-        WriteOutcome written = failed(failure->error);
+        FileWriteResult written = failed(failure->error);
         written.replacedUnflushed = true;
         return written;
     }
-    WriteOutcome written;
+    FileWriteResult written;
     written.ok = true;
     return written;
 }
 
 // How the rename-over way ended: done, failed, or given up for writing the file in place.
-enum class RenameOutcome { done, failed, writeInPlace };
+enum class RenameStatus { done, failed, writeInPlace };
 
 struct RenameResult {
-    RenameOutcome outcome = RenameOutcome::failed;
-    WriteOutcome written;
+    RenameStatus status = RenameStatus::failed;
+    FileWriteResult written;
 };
 
 RenameResult writeByRename(const QByteArray& target, const std::optional<struct stat>& old, const QByteArray& bytes)
@@ -466,15 +466,15 @@ RenameResult writeByRename(const QByteArray& target, const std::optional<struct 
     // A new file gets the mode that the umask and the folder's default access list give it.
     if (const auto failure = temp.create(folder, name, kTemporaryMark, old ? 0600 : 0666)) {
         const bool mayNotCreate = failure->error == EACCES || failure->error == EPERM;
-        return {old && mayNotCreate ? RenameOutcome::writeInPlace : RenameOutcome::failed, failed(failure->error)};
+        return {old && mayNotCreate ? RenameStatus::writeInPlace : RenameStatus::failed, failed(failure->error)};
     }
     if (const auto failure = writeAll(temp.fd(), bytes)) {
-        return {RenameOutcome::failed, failed(failure->error)};
+        return {RenameStatus::failed, failed(failure->error)};
     }
     if (old) {
         struct stat made { };
         if (::fstat(temp.fd(), &made) != 0) {
-            return {RenameOutcome::failed, failed(errno)};
+            return {RenameStatus::failed, failed(errno)};
         }
         if (made.st_uid != old->st_uid || made.st_gid != old->st_gid) {
             const uid_t owner = made.st_uid != old->st_uid ? old->st_uid : uid_t(-1);
@@ -483,31 +483,31 @@ RenameResult writeByRename(const QByteArray& target, const std::optional<struct 
                 // Not allowed to give the file its owner or group back: keep them by writing the
                 // file itself.
                 const int error = errno;
-                return {error == EPERM ? RenameOutcome::writeInPlace : RenameOutcome::failed, failed(error)};
+                return {error == EPERM ? RenameStatus::writeInPlace : RenameStatus::failed, failed(error)};
             }
         }
         // After the owner, which clears the setgid bit.
         if (systemCalls().fchmod(temp.fd(), old->st_mode & 07777) != 0) {
-            return {RenameOutcome::failed, failed(errno)};
+            return {RenameStatus::failed, failed(errno)};
         }
         struct stat copied { };
         if (::fstat(temp.fd(), &copied) != 0) {
-            return {RenameOutcome::failed, failed(errno)};
+            return {RenameStatus::failed, failed(errno)};
         }
         if ((copied.st_mode & 07777) != (old->st_mode & 07777)) {
-            return {RenameOutcome::writeInPlace, failed(EPERM)};  // the system dropped a bit
+            return {RenameStatus::writeInPlace, failed(EPERM)};  // the system dropped a bit
         }
         if (const auto failure = copyAttributes(target, temp.fd())) {
-            return {RenameOutcome::failed, failed(failure->error)};
+            return {RenameStatus::failed, failed(failure->error)};
         }
     }
-    const WriteOutcome written = putInPlace(temp, target, WriteMode::replace);
-    return {written.ok ? RenameOutcome::done : RenameOutcome::failed, written};
+    const FileWriteResult written = putInPlace(temp, target, WriteMode::replace);
+    return {written.ok ? RenameStatus::done : RenameStatus::failed, written};
 }
 
 // A new file at `target`, which must name nothing yet, not even a link: written beside it under a
 // temporary name and renamed to it only while the name is still free.
-WriteOutcome createNew(const QByteArray& target, const QByteArray& bytes)
+FileWriteResult createNew(const QByteArray& target, const QByteArray& bytes)
 {
     struct stat st { };
     if (::lstat(target.constData(), &st) == 0) {
@@ -593,7 +593,7 @@ std::optional<Failure> replaceContent(int fd, const QByteArray& bytes)
     return std::nullopt;
 }
 
-WriteOutcome writeInPlace(const QByteArray& target, const QByteArray& bytes)
+FileWriteResult writeInPlace(const QByteArray& target, const QByteArray& bytes)
 {
     const int fd = systemCalls().open(target.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0);
     if (fd < 0) {
@@ -619,7 +619,7 @@ WriteOutcome writeInPlace(const QByteArray& target, const QByteArray& bytes)
         return failed(failure->error);
     }
     if (const auto failure = replaceContent(fd, bytes)) {
-        WriteOutcome outcome = failed(failure->error);
+        FileWriteResult outcome = failed(failure->error);
         if (replaceContent(fd, *previous)) {
             // The old content could not be put back either: the copy is all there is.
             outcome.keptCopyPath = QFile::decodeName(backup.path());
@@ -629,13 +629,13 @@ WriteOutcome writeInPlace(const QByteArray& target, const QByteArray& bytes)
     }
     closer.fd = -1;
     if (systemCalls().close(fd) != 0) {
-        WriteOutcome outcome = failed(errno);
+        FileWriteResult outcome = failed(errno);
         outcome.keptCopyPath = QFile::decodeName(backup.path());
         backup.release();
         return outcome;
     }
     backup.discard();
-    WriteOutcome outcome;
+    FileWriteResult outcome;
     outcome.ok = true;
     return outcome;
 }
@@ -673,7 +673,7 @@ private:
 
 }  // namespace
 
-WriteOutcome writeFileCarefully(const QString& path, const QByteArray& bytes, WriteMode mode)
+FileWriteResult writeFileCarefully(const QString& path, const QByteArray& bytes, WriteMode mode)
 {
     const FileSizeSignalHeld heldSignal;
     if (path.isEmpty()) {
@@ -698,7 +698,7 @@ WriteOutcome writeFileCarefully(const QString& path, const QByteArray& bytes, Wr
         return failed(EISDIR);
     }
     if (old && !S_ISREG(old->st_mode)) {
-        WriteOutcome outcome;
+        FileWriteResult outcome;
         outcome.error = QStringLiteral("通常のファイルではありません");
         return outcome;
     }
@@ -711,7 +711,7 @@ WriteOutcome writeFileCarefully(const QString& path, const QByteArray& bytes, Wr
         return writeInPlace(*target, bytes);
     }
     RenameResult renamed = writeByRename(*target, old, bytes);
-    if (renamed.outcome == RenameOutcome::writeInPlace) {
+    if (renamed.status == RenameStatus::writeInPlace) {
         return writeInPlace(*target, bytes);
     }
     return renamed.written;

@@ -7,7 +7,7 @@
 // that a failure is always reported and never leaves a damaged file behind.
 namespace files {
 
-struct WriteOutcome {
+struct FileWriteResult {
     bool ok = false;
     QString error;         // the system's reason when !ok
     QString keptCopyPath;  // when !ok: a complete copy of the previous content, if one was left
@@ -39,6 +39,6 @@ enum class WriteMode {
 // - A file that has no write permission (for root: no write bit at all) is refused.
 // Every write, flush, rename and close is checked; on failure the previous content stays as it was
 // (or in the kept copy) and `error` holds the system's reason.
-WriteOutcome writeFileCarefully(const QString& path, const QByteArray& bytes, WriteMode mode = WriteMode::replace);
+FileWriteResult writeFileCarefully(const QString& path, const QByteArray& bytes, WriteMode mode = WriteMode::replace);
 
 }  // namespace files

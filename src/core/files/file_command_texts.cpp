@@ -70,7 +70,7 @@ QString saveFailedMessage(const QString& path, const QString& systemReason)
     return text;
 }
 
-QString saveFailedMessage(const QString& path, const WriteResult& result)
+QString saveFailedMessage(const QString& path, const SheetWriteResult& result)
 {
     if (result.replacedUnflushed) {
         return QStringLiteral("ファイルを保存しましたが、ディスクへの書き込みを確かめられませんでした。\n") + path

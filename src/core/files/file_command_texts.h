@@ -29,7 +29,7 @@ QString saveFailedMessage(const QString& path, const QString& systemReason);
 
 // The same for a failed writeSheetFile, which may also have left a copy of the old file, or the new
 // content in place without being able to flush it.
-QString saveFailedMessage(const QString& path, const WriteResult& result);
+QString saveFailedMessage(const QString& path, const SheetWriteResult& result);
 
 // What the command-line programs say of a file whose new content is in place although its folder
 // could not be flushed (`systemReason`): it may not survive a power loss.

@@ -49,9 +49,9 @@ bool flushToDisk(int fd)
     return true;
 }
 
-WriteOutcome writeInPlace(const QString& path, const QByteArray& bytes)
+FileWriteResult writeInPlace(const QString& path, const QByteArray& bytes)
 {
-    WriteOutcome outcome;
+    FileWriteResult outcome;
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
         outcome.error = systemError(errno);
@@ -72,18 +72,18 @@ WriteOutcome writeInPlace(const QString& path, const QByteArray& bytes)
 
 }  // namespace
 
-WriteOutcome writeOutputFile(const QString& path, const QByteArray& bytes)
+FileWriteResult writeOutputFile(const QString& path, const QByteArray& bytes)
 {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
         if (info.isDir()) {
-            WriteOutcome outcome;
+            FileWriteResult outcome;
             outcome.error = QStringLiteral("is a folder");
             return outcome;
         }
         return writeInPlace(path, bytes);
     }
-    WriteOutcome written = writeFileCarefully(path, bytes);
+    FileWriteResult written = writeFileCarefully(path, bytes);
     if (!written.ok && !written.keptCopyPath.isEmpty()) {
         written.error += QStringLiteral(" (the previous content is kept in %1)").arg(written.keptCopyPath);
     }

@@ -13,6 +13,6 @@ namespace files {
 
 // Writes `bytes` to `path` as above; `error` says why not (with where the previous content was
 // kept, when the careful writer kept a copy).
-WriteOutcome writeOutputFile(const QString& path, const QByteArray& bytes);
+FileWriteResult writeOutputFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace files

@@ -1,7 +1,7 @@
 #include "core/files/sheet_file.h"
 
 #include "core/files/careful_write.h"
-#include "core/files/code_page_932.h"
+#include "core/codepage/code_page_932.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -79,14 +79,14 @@ bool isPrintableAscii(char16_t c)
 // caller can tell the user.
 class TextEncoder {
 public:
-    struct Outcome {
+    struct Appended {
         bool unrepresentable = false;
         bool doubleQuote = false;
     };
 
-    Outcome append(const QString& text, QByteArray& out)
+    Appended append(const QString& text, QByteArray& out)
     {
-        Outcome outcome;
+        Appended outcome;
         if (std::all_of(text.begin(), text.end(), [](QChar c) { return isPrintableAscii(c.unicode()) && c != u'"'; })) {
             out += text.toLatin1();
             return outcome;
@@ -96,7 +96,7 @@ public:
             written.replace(u'"', u'＂');
             outcome.doubleQuote = true;
         }
-        QStringEncoder encoder = codePage932Encoder();
+        QStringEncoder encoder = codepage::codePage932Encoder();
         const QByteArray bytes = encoder.encode(written);
         if (!encoder.hasError() && decodesTo(bytes, written)) {
             out += bytes;
@@ -130,14 +130,14 @@ public:
 
     QByteArray encodePlain(const QString& text)
     {
-        QStringEncoder encoder = codePage932Encoder();
+        QStringEncoder encoder = codepage::codePage932Encoder();
         return encoder.encode(text);
     }
 
 private:
     static bool decodesTo(const QByteArray& bytes, const QString& text)
     {
-        QStringDecoder decoder = codePage932Decoder();
+        QStringDecoder decoder = codepage::codePage932Decoder();
         const QString back = decoder.decode(bytes);
         return !decoder.hasError() && back == text;
     }
@@ -148,7 +148,7 @@ private:
         auto [it, inserted] = cache_.try_emplace(codePoint);
         if (inserted) {
             const QString single = QString::fromUcs4(&codePoint, 1);
-            QStringEncoder encoder = codePage932Encoder();
+            QStringEncoder encoder = codepage::codePage932Encoder();
             QByteArray bytes = encoder.encode(single);
             if (!encoder.hasError() && decodesTo(bytes, single)) {
                 it->second = std::move(bytes);
@@ -235,21 +235,6 @@ private:
     qsizetype pos_ = 0;
 };
 
-bool isLeadByte(uchar c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-bool isTrailByte(uchar c)
-{
-    return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
-}
-
-bool isSingleByte(uchar c)
-{
-    return c < 0x80 || (c >= 0xA1 && c <= 0xDF);
-}
-
 // A field's text. Each byte or byte pair that is no code page 932 character becomes U+FFFD, which
 // the writer later reports as a character it had to replace.
 QString decodeText(QByteArrayView bytes)
@@ -257,32 +242,7 @@ QString decodeText(QByteArrayView bytes)
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return isPrintableAscii(c); })) {
         return QString::fromLatin1(bytes);
     }
-    QStringDecoder whole = codePage932Decoder();
-    QString text = whole.decode(bytes);
-    if (!whole.hasError()) {
-        return text;
-    }
-    text.clear();
-    QStringDecoder runs = codePage932Decoder();
-    const qsizetype n = bytes.size();
-    qsizetype runStart = 0;
-    qsizetype i = 0;
-    while (i < n) {
-        const auto c = static_cast<uchar>(bytes[i]);
-        if (isLeadByte(c) && i + 1 < n && isTrailByte(static_cast<uchar>(bytes[i + 1]))) {
-            i += 2;  // an unassigned pair comes back from the decoder as U+FFFD by itself
-            continue;
-        }
-        if (isSingleByte(c)) {
-            ++i;
-            continue;
-        }
-        text += runs.decode(bytes.sliced(runStart, i - runStart));
-        text += QChar::ReplacementCharacter;
-        runStart = ++i;
-    }
-    text += runs.decode(bytes.sliced(runStart, n - runStart));
-    return text;
+    return codepage::decodeReplacingErrors(bytes);
 }
 
 // The number `text` begins with after leading blanks: an optional sign, digits and an optional
@@ -400,9 +360,9 @@ std::optional<QByteArray> readFileBytes(const QString& path)
     return readSheetBytes(file);
 }
 
-ReadResult rejected(ReadOutcome outcome, const QString& message)
+ReadResult rejected(ReadStatus status, const QString& message)
 {
-    return {outcome, message, kErrorTitle};
+    return {status, message, kErrorTitle};
 }
 
 }  // namespace
@@ -437,7 +397,7 @@ EncodedSheet encodeSheet(const TagSheet& sheet)
         out += "\",";
         for (const Field field : textFields(sheet.format())) {
             out += '"';
-            const TextEncoder::Outcome outcome = encoder.append(textOf(record, field), out);
+            const TextEncoder::Appended outcome = encoder.append(textOf(record, field), out);
             out += "\",";
             if (outcome.doubleQuote) {
                 encoded.replaced.push_back({slot, field, Substitution::doubleQuote});
@@ -452,17 +412,17 @@ EncodedSheet encodeSheet(const TagSheet& sheet)
     return encoded;
 }
 
-WriteResult writeSheetFile(const TagSheet& sheet, const QString& path, WriteMode mode)
+SheetWriteResult writeSheetFile(const TagSheet& sheet, const QString& path, WriteMode mode)
 {
-    WriteResult result;
-    if (!codePage932Encoder().isValid()) {
+    SheetWriteResult result;
+    if (!codepage::codePage932Encoder().isValid()) {
         result.error = QStringLiteral("This system cannot encode text in code page 932.");
         return result;
     }
     EncodedSheet encoded = encodeSheet(sheet);
     result.replaced = std::move(encoded.replaced);
 
-    const files::WriteOutcome written = files::writeFileCarefully(path, encoded.bytes, mode);
+    const files::FileWriteResult written = files::writeFileCarefully(path, encoded.bytes, mode);
     result.ok = written.ok;
     result.error = written.error;
     result.keptCopyPath = written.keptCopyPath;
@@ -470,15 +430,15 @@ WriteResult writeSheetFile(const TagSheet& sheet, const QString& path, WriteMode
     return result;
 }
 
-SheetSetWrite writeSheetFiles(const std::vector<TagSheet>& sheets, const QStringList& paths, bool replaceExisting)
+SheetSetWriteResult writeSheetFiles(const std::vector<TagSheet>& sheets, const QStringList& paths, bool replaceExisting)
 {
-    SheetSetWrite out;
+    SheetSetWriteResult out;
     std::vector<QByteArray> created;
     for (size_t i = 0; i < sheets.size() && i < size_t(paths.size()); ++i) {
         const QByteArray name = QFile::encodeName(paths.at(qsizetype(i)));
         struct stat st { };
         const bool taken = ::lstat(name.constData(), &st) == 0;
-        WriteResult written;
+        SheetWriteResult written;
         if (taken && !replaceExisting) {
             written.error = QString::fromLocal8Bit(std::strerror(EEXIST));
         } else {
@@ -511,16 +471,16 @@ ReadResult decodeSheet(TagSheet& sheet, const QByteArray& data)
 {
     const std::optional<QByteArray> bytes = readableBytes(data);
     if (!bytes) {
-        return rejected(ReadOutcome::notASheet, kNotASheetMessage);
+        return rejected(ReadStatus::notASheet, kNotASheetMessage);
     }
     FieldReader reader(*bytes);
     const SheetFormat& format = sheet.format();
     const SheetFormat* named = formatNamedBy(reader);
     if (!named) {
-        return rejected(ReadOutcome::notASheet, kNotASheetMessage);
+        return rejected(ReadStatus::notASheet, kNotASheetMessage);
     }
     if (!(*named == format)) {
-        return rejected(ReadOutcome::otherFormat, otherFormatMessage(format));
+        return rejected(ReadStatus::otherFormat, otherFormatMessage(format));
     }
 
     // Records may stand in any order and name any slot; a later record for a slot replaces an
@@ -556,14 +516,14 @@ ReadResult decodeSheet(TagSheet& sheet, const QByteArray& data)
         records[static_cast<size_t>(*slot - 1)] = std::move(record);
     }
     sheet.records = std::move(records);
-    return {ReadOutcome::loaded, QString(), QString()};
+    return {ReadStatus::loaded, QString(), QString()};
 }
 
 ReadResult readSheetFile(TagSheet& sheet, const QString& path)
 {
     const std::optional<QByteArray> bytes = readFileBytes(path);
     if (!bytes) {
-        return rejected(ReadOutcome::notASheet, kNotASheetMessage);
+        return rejected(ReadStatus::notASheet, kNotASheetMessage);
     }
     return decodeSheet(sheet, *bytes);
 }

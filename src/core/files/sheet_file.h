@@ -41,7 +41,7 @@ struct EncodedSheet {
     std::vector<ReplacedText> replaced;  // in slot order, then field order
 };
 
-struct WriteResult {
+struct SheetWriteResult {
     bool ok = false;
     QString error;                       // the system's reason when !ok
     QString keptCopyPath;                // when !ok: where a complete copy of the old file was left
@@ -49,14 +49,14 @@ struct WriteResult {
     std::vector<ReplacedText> replaced;  // texts written with substitutes (also when !ok)
 };
 
-enum class ReadOutcome { loaded, otherFormat, notASheet };
+enum class ReadStatus { loaded, otherFormat, notASheet };
 
 struct ReadResult {
-    ReadOutcome outcome = ReadOutcome::notASheet;
+    ReadStatus status = ReadStatus::notASheet;
     QString message;  // the text of the error message box; empty when loaded
     QString title;    // its title, "エラー"; empty when loaded
 
-    bool loaded() const { return outcome == ReadOutcome::loaded; }
+    bool loaded() const { return status == ReadStatus::loaded; }
 };
 
 // Files larger than this are not read at all: a page of tags takes a few kilobytes.
@@ -80,13 +80,13 @@ EncodedSheet encodeSheet(const sheet::TagSheet& sheet);
 // Writes `sheet` to `path` with files::writeFileCarefully: on failure the previous file stays as it
 // was (or a complete copy of it is kept and named), and the file keeps its owner, group, mode, links
 // and extended attributes. The sheet is not changed. In createNew mode `path` must name nothing yet.
-WriteResult writeSheetFile(const sheet::TagSheet& sheet, const QString& path, WriteMode mode = WriteMode::replace);
+SheetWriteResult writeSheetFile(const sheet::TagSheet& sheet, const QString& path, WriteMode mode = WriteMode::replace);
 
 // How writing a set of sheets went.
-struct SheetSetWrite {
+struct SheetSetWriteResult {
     int failed = -1;         // the index of the sheet that could not be written; -1: all were
     bool nameTaken = false;  // it failed because something had its name and may not be replaced
-    WriteResult failure;     // its result
+    SheetWriteResult failure;     // its result
     // Sheets whose new content is in place but whose folder could not be flushed, with the reason.
     std::vector<std::pair<int, QString>> unflushed;
 
@@ -97,7 +97,7 @@ struct SheetSetWrite {
 // link is followed, nothing made meanwhile is replaced); one that exists is replaced only when
 // `replaceExisting`. At the first failure it stops and removes the files it created, so that a
 // second run finds the folder as the first did.
-SheetSetWrite writeSheetFiles(const std::vector<sheet::TagSheet>& sheets, const QStringList& paths,
+SheetSetWriteResult writeSheetFiles(const std::vector<sheet::TagSheet>& sheets, const QStringList& paths,
                               bool replaceExisting);
 
 // Loads the records of `bytes` into `sheet` when its type line names the sheet's format; otherwise

@@ -1,7 +1,7 @@
 #include "core/jobs/catalogue_lookup.h"
 
 #include "core/barcode/barcode.h"
-#include "core/catalogue/location.h"
+#include "core/catalogue/catalogue_address.h"
 
 #include <algorithm>
 
@@ -15,16 +15,16 @@ std::optional<catalogue::Product> CatalogueLookup::find(const QString& code)
 {
     if (!catalogue_ && !givenUp_) {
         QString error;
-        const auto location = catalogue::parseLocation(address_ ? address_() : QString(), &error);
-        if (!location) {
-            openOutcome_ = {catalogue::Failure::failed, error};
+        const auto address = catalogue::parseCatalogueAddress(address_ ? address_() : QString(), &error);
+        if (!address) {
+            openResult_ = {catalogue::Status::failed, error};
             givenUp_ = true;
             return std::nullopt;
         }
         catalogue::OpenOptions options;
         options.readOnly = true;
-        catalogue_ = catalogue::Catalogue::open(*location, options, &openOutcome_);
-        givenUp_ = !catalogue_ && openOutcome_.failure != catalogue::Failure::missing;
+        catalogue_ = catalogue::Catalogue::open(*address, options, &openResult_);
+        givenUp_ = !catalogue_ && openResult_.status != catalogue::Status::missing;
     }
     if (!catalogue_) {
         return std::nullopt;

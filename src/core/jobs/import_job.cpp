@@ -14,9 +14,6 @@ namespace jobs {
 
 using namespace productlist;
 
-namespace {
-
-// A column as the user gives it: its header title as the list spells it, or its number from 1.
 int columnOfChoice(const ProductList& list, const QString& given)
 {
     const int titled = int(list.columnTitles.indexOf(given.trimmed()));
@@ -27,8 +24,6 @@ int columnOfChoice(const ProductList& list, const QString& given)
     const int number = given.toInt(&ok);
     return ok && number >= 1 && number <= list.columnCount() ? number - 1 : -1;
 }
-
-}  // namespace
 
 QString listReadError(const ProductList& list)
 {
@@ -136,13 +131,13 @@ QStringList existingPaths(const QStringList& paths, const std::function<bool(con
     return found;
 }
 
-SheetFilesWritten writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths, bool replaceExisting,
+SheetFilesResult writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths, bool replaceExisting,
                                   const std::function<void(const QString& path)>& onWritten)
 {
     const qsizetype count = std::min(qsizetype(sheets.size()), paths.size());
     const std::vector<sheet::TagSheet> toWrite(sheets.begin(), sheets.begin() + count);
-    const files::SheetSetWrite written = files::writeSheetFiles(toWrite, paths.first(count), replaceExisting);
-    SheetFilesWritten result;
+    const files::SheetSetWriteResult written = files::writeSheetFiles(toWrite, paths.first(count), replaceExisting);
+    SheetFilesResult result;
     if (!written.ok()) {
         result.ok = false;
         result.nameTaken = written.nameTaken;
@@ -165,14 +160,13 @@ SheetFilesWritten writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QS
     return result;
 }
 
-ImportOutcome runImport(const ImportRequest& request, const ImportReport& report)
+ImportStatus prepareList(const ImportRequest& request, const sheet::SheetFormat& format, PreparedList& prepared,
+                         QString* problem)
 {
-    ImportOutcome outcome;
-    const sheet::SheetFormat& format = *request.format;
     ProductList list = readProductList(request.listPath, request.read);
     if (!list.ok) {
-        report.error(QStringLiteral("%1: %2").arg(request.listPath, listReadError(list)));
-        return outcome;
+        *problem = QStringLiteral("%1: %2").arg(request.listPath, listReadError(list));
+        return ImportStatus::unreadable;
     }
     // The choices remembered for this header, where the request does not say otherwise; a text
     // list is read again with its remembered encoding and delimiter.
@@ -196,10 +190,16 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
     ColumnMapping mapping = remembered ? remembered->mapping : automatic.mapping;
     QString unknown;
     if (!applyColumnChoices(list, request.columns, mapping, &unknown)) {
-        outcome.status = ImportStatus::unknownColumn;
-        outcome.problem = QStringLiteral("the list has no column \"%1\" (its columns: %2)")
-                              .arg(unknown, list.columnTitles.join(QStringLiteral(", ")));
-        return outcome;
+        *problem = QStringLiteral("the list has no column \"%1\" (its columns: %2)")
+                       .arg(unknown, list.columnTitles.join(QStringLiteral(", ")));
+        return ImportStatus::unknownColumn;
+    }
+    for (const auto& [key, column] : request.otherColumns) {
+        if (!column.isEmpty() && columnOfChoice(list, column) < 0) {
+            *problem = QStringLiteral("the list has no column \"%1\" (its columns: %2)")
+                           .arg(column, list.columnTitles.join(QStringLiteral(", ")));
+            return ImportStatus::unknownColumn;
+        }
     }
     // The price left out on purpose: by the request, or remembered and not mapped over.
     bool noPrice = remembered && remembered->noPrice;
@@ -216,14 +216,59 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
     }
     tax.basis = request.priceBasis.value_or(remembered ? remembered->tax.basis
                                                        : automatic.priceBasis.value_or(PriceBasis::includesTax));
+    prepared.list = std::move(list);
+    prepared.mapping = mapping;
+    prepared.tax = tax;
+    prepared.noPrice = noPrice;
+    prepared.remembered = remembered.has_value();
+    return ImportStatus::done;
+}
 
+bool rememberPrepared(LayoutMemory& memory, const PreparedList& prepared, QString* problem)
+{
+    const ProductList& list = prepared.list;
+    ListChoices choices {prepared.mapping, prepared.noPrice, prepared.tax, std::nullopt, std::nullopt};
+    if (list.kind == ListKind::text) {
+        choices.encoding = list.encoding;
+        choices.delimiter = list.delimiter;
+    }
+    return rememberChoices(memory, list.columnTitles, list.hasHeader, choices, problem);
+}
+
+QString readingLines(const QString& listPath, const PreparedList& prepared, const sheet::SheetFormat& format)
+{
+    return QStringLiteral("読み込み: %1 (%2)\n").arg(QFileInfo(listPath).fileName(),
+                                                    listFacts(prepared.list).join(QStringLiteral(", ")))
+        + QStringLiteral("列: %1 (価格は%2)\n")
+              .arg(describeMapping(prepared.list, prepared.mapping, format), describeTax(prepared.tax));
+}
+
+ImportResult runImport(const ImportRequest& request, const ImportReport& report)
+{
+    ImportResult outcome;
+    const sheet::SheetFormat& format = *request.format;
+    PreparedList prepared;
+    QString problem;
+    outcome.status = prepareList(request, format, prepared, &problem);
+    if (outcome.status == ImportStatus::unreadable) {
+        report.error(problem);
+        return outcome;
+    }
+    if (outcome.status == ImportStatus::unknownColumn) {
+        outcome.problem = problem;
+        return outcome;
+    }
+    outcome.status = ImportStatus::unreadable;
+    const ProductList& list = prepared.list;
+    const ColumnMapping& mapping = prepared.mapping;
+    const TaxSettings& tax = prepared.tax;
+    const bool noPrice = prepared.noPrice;
+    const bool remembered = prepared.remembered;
     if (remembered) {
         report.out(QStringLiteral(
             "前回の設定: この見出しのリストで覚えた列と税の設定を使います (使わないときは --no-remembered)\n"));
     }
-    QString said = QStringLiteral("読み込み: %1 (%2)\n")
-                       .arg(QFileInfo(request.listPath).fileName(), listFacts(list).join(QStringLiteral(", ")));
-    said += QStringLiteral("列: %1 (価格は%2)\n").arg(describeMapping(list, mapping, format), describeTax(tax));
+    QString said = readingLines(request.listPath, prepared, format);
     for (const QString& warning : listWarnings(list, QStringLiteral("--encoding で文字コードを選んでください"))) {
         said += QStringLiteral("注意: %1\n").arg(warning);
     }
@@ -240,14 +285,9 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
         return outcome;
     }
     if (request.remember && request.memory) {
-        ListChoices choices {mapping, noPrice, tax, std::nullopt, std::nullopt};
-        if (list.kind == ListKind::text) {
-            choices.encoding = list.encoding;
-            choices.delimiter = list.delimiter;
-        }
-        QString problem;
-        if (!rememberChoices(*request.memory, list.columnTitles, list.hasHeader, choices, &problem)) {
-            report.error(problem);
+        QString why;
+        if (!rememberPrepared(*request.memory, prepared, &why)) {
+            report.error(why);
             outcome.status = ImportStatus::unwritable;
             return outcome;
         }
@@ -288,7 +328,7 @@ ImportOutcome runImport(const ImportRequest& request, const ImportReport& report
             return outcome;
         }
     }
-    const SheetFilesWritten written = writeSheetFiles(sheets, paths, request.overwrite, [&](const QString& path) {
+    const SheetFilesResult written = writeSheetFiles(sheets, paths, request.overwrite, [&](const QString& path) {
         report.out(QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
     });
     if (!written.ok) {

@@ -45,6 +45,10 @@ struct ColumnChoice {
     QString column;
 };
 
+// The column the user gives: a header title as the list spells it, or a number from 1; -1 when the
+// list has no such column.
+int columnOfChoice(const productlist::ProductList& list, const QString& given);
+
 // `mapping` with the user's choices put over it; the choice's column text that the list does not
 // have in `unknownColumn` when one does not fit.
 bool applyColumnChoices(const productlist::ProductList& list, const std::vector<ColumnChoice>& choices,
@@ -62,7 +66,7 @@ QStringList sheetFilePaths(const QString& folder, const QString& baseName, int f
 // Which of `paths` already exist, by `exists` (the desktop asks through its dialogs).
 QStringList existingPaths(const QStringList& paths, const std::function<bool(const QString&)>& exists);
 
-struct SheetFilesWritten {
+struct SheetFilesResult {
     bool ok = true;
     int written = 0;         // files written: all of them, or none after a failure
     bool nameTaken = false;  // when !ok: something had the name and was not to be replaced
@@ -76,16 +80,20 @@ struct SheetFilesWritten {
 // after its file (the printed page shows it). A name nothing has yet is created afresh (never
 // through a link); one that exists is replaced only when `replaceExisting`. At the first file that
 // cannot be written it stops and removes the files it made, so the folder is as it was.
-SheetFilesWritten writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths, bool replaceExisting,
+SheetFilesResult writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths, bool replaceExisting,
                                   const std::function<void(const QString& path)>& onWritten = {});
 
-// Everything tanafuda-import asks for.
+// How a list is to be read and its columns and prices taken, and, for tanafuda-import, where its
+// sheets go.
 struct ImportRequest {
     QString listPath;
     productlist::ReadOptions read;
     const sheet::SheetFormat* format = &sheet::SheetFormat::large;
     int startTag = 1;
     std::vector<ColumnChoice> columns;
+    // FIELD=COLUMN choices for fields the tag does not have, which the caller reads itself (the
+    // catalogue's shelf location, tag count and product code), in the order given.
+    std::vector<std::pair<QString, QString>> otherColumns;
     std::optional<productlist::PriceBasis> priceBasis;  // none: as the header says, else tax included
     productlist::TaxSettings tax;                       // its rate, rounding and codes; the basis from priceBasis
     bool rateGiven = false;                             // the rate and rounding were given, not defaults:
@@ -107,7 +115,29 @@ enum class ImportStatus {
     unwritable,     // a sheet file could not be written
 };
 
-struct ImportOutcome {
+// A list read and its choices settled: the choices remembered for its header (where the request
+// lets them), else the automatic mapping and the price basis its header names, and the request's
+// choices over both.
+struct PreparedList {
+    productlist::ProductList list;
+    productlist::ColumnMapping mapping;
+    productlist::TaxSettings tax;
+    bool noPrice = false;  // the price left out on purpose (by the request, or remembered)
+    bool remembered = false;
+};
+
+// Reads and prepares the list of `request` for tags of `format`. done, unreadable (`problem` says
+// why, naming the file) or unknownColumn (`problem` is the usage error's text).
+ImportStatus prepareList(const ImportRequest& request, const sheet::SheetFormat& format, PreparedList& prepared,
+                         QString* problem);
+
+// Keeps the choices of `prepared` for lists with its header; false with the reason in `problem`.
+bool rememberPrepared(productlist::LayoutMemory& memory, const PreparedList& prepared, QString* problem);
+
+// The lines that say what was read and how: "読み込み: NAME (FACTS)" and "列: MAPPING (価格はTAX)".
+QString readingLines(const QString& listPath, const PreparedList& prepared, const sheet::SheetFormat& format);
+
+struct ImportResult {
     ImportStatus status = ImportStatus::unreadable;
     QString problem;                      // with unknownColumn: the message for the usage error
     std::vector<sheet::TagSheet> sheets;  // the sheets written, each named after its file
@@ -122,6 +152,6 @@ struct ImportReport {
 };
 
 // Reads, maps, cleans and lays out the list and writes its sheet files, saying each step.
-ImportOutcome runImport(const ImportRequest& request, const ImportReport& report);
+ImportResult runImport(const ImportRequest& request, const ImportReport& report);
 
 }  // namespace jobs

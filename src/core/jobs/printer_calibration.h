@@ -2,7 +2,7 @@
 
 // Which calibration a print job uses: the one the user gives, none, or the one kept for the
 // printer the job goes to. The editor, the import dialog, tanafuda-render and tanafuda-import all
-// choose it here; the printing itself (output/print_pages.h) asks for it once the printer is known.
+// choose it here; the printing itself (output/print_job.h) asks for it once the printer is known.
 
 #include "core/calibration/calibration.h"
 
@@ -23,7 +23,7 @@ struct ChosenCalibration {
     QString warning;                       // Japanese, two lines: why the kept one is not used
 };
 
-// What the settings store keeps for a printer (output::CalibrationSettings::load).
+// What the settings store keeps for a printer (output::SettingsFile::load).
 using StoredCalibrationLookup = std::function<calibration::StoredCalibration(const QString& printerName)>;
 
 // The calibration for a job on `printerName`; an empty name (a PDF file rather than a printer)

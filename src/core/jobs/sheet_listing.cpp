@@ -24,7 +24,7 @@ QJsonObject sheetJson(const sheet::TagSheet& sheet)
         }
         records.append(o);
     }
-    return QJsonObject {{QStringLiteral("format"), small ? QStringLiteral("small") : QStringLiteral("large")},
+    return QJsonObject {{QStringLiteral("format"), sheet.format().key()},
                         {QStringLiteral("records"), records}};
 }
 

@@ -1,6 +1,6 @@
 #include "core/productlist/cleaning.h"
 
-#include "core/files/code_page_932.h"
+#include "core/codepage/code_page_932.h"
 
 #include "core/sheet/field_entry.h"
 
@@ -63,7 +63,7 @@ QString leftCharacters(const QString& text, int length)
 }
 
 // Whether a sheet file holds a text as it is.
-using CodePageCheck = files::CodePage932Check;
+using CodePageCheck = codepage::CodePage932Check;
 
 class RowCleaner {
 public:
@@ -222,20 +222,20 @@ private:
         }
         const QString given = cell(ListField::price);
         const PriceReading reading = readPrice(given);
-        switch (reading.outcome) {
-        case PriceReading::Outcome::empty:
+        switch (reading.status) {
+        case PriceReading::Status::empty:
             note(NoteKind::noPrice, ListField::price);
             return;
-        case PriceReading::Outcome::notANumber:
+        case PriceReading::Status::notANumber:
             note(NoteKind::priceUnreadable, ListField::price, given);
             return;
-        case PriceReading::Outcome::fraction:
+        case PriceReading::Status::fraction:
             note(NoteKind::priceFraction, ListField::price, given);
             return;
-        case PriceReading::Outcome::negative:
+        case PriceReading::Status::negative:
             note(NoteKind::priceNegative, ListField::price, given);
             return;
-        case PriceReading::Outcome::ok:
+        case PriceReading::Status::ok:
             break;
         }
         out_.listPrice = reading.yen;

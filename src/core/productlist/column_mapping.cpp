@@ -284,7 +284,7 @@ std::vector<ColumnContent> contentOf(const std::vector<ListRow>& rows, int colum
                 ++c.codeShaped;
                 c.validCodes += isValidJan(code) ? 1 : 0;
             }
-            c.amounts += readPrice(cell).outcome == PriceReading::Outcome::ok ? 1 : 0;
+            c.amounts += readPrice(cell).status == PriceReading::Status::ok ? 1 : 0;
         }
     }
     return out;
@@ -487,7 +487,7 @@ ColumnMapping guessColumns(const std::vector<ListRow>& rows)
                 ++c.codes;
             }
             const PriceReading price = readPrice(cell);
-            if (price.outcome == PriceReading::Outcome::ok) {
+            if (price.status == PriceReading::Status::ok) {
                 ++c.prices;
                 c.yen += std::min<qint64>(price.yen, 10'000'000);
             } else if (!cell.front().isDigit()) {

@@ -292,7 +292,7 @@ PriceReading readPrice(const QString& text)
         folded.chop(1);
     }
     if (folded.startsWith(u'-')) {
-        out.outcome = PriceReading::Outcome::negative;
+        out.status = PriceReading::Status::negative;
         return out;
     }
     const qsizetype point = folded.indexOf(u'.');
@@ -304,26 +304,26 @@ PriceReading readPrice(const QString& text)
             const QString& group = groups.at(i);
             const bool ok = allDigits(group) && (i == 0 ? group.size() <= 3 : group.size() == 3);
             if (!ok) {
-                out.outcome = PriceReading::Outcome::notANumber;
+                out.status = PriceReading::Status::notANumber;
                 return out;
             }
         }
         whole.remove(u',');
     }
     if (!allDigits(whole) || (point >= 0 && !fraction.isEmpty() && !allDigits(fraction))) {
-        out.outcome = PriceReading::Outcome::notANumber;
+        out.status = PriceReading::Status::notANumber;
         return out;
     }
     for (QChar ch : fraction) {
         if (ch != u'0') {
-            out.outcome = PriceReading::Outcome::fraction;
+            out.status = PriceReading::Status::fraction;
             return out;
         }
     }
     while (whole.size() > 1 && whole.startsWith(u'0')) {
         whole.remove(0, 1);
     }
-    out.outcome = PriceReading::Outcome::ok;
+    out.status = PriceReading::Status::ok;
     out.yen = whole.size() > 13 ? kPriceCap : std::min(whole.toLongLong(), kPriceCap);
     out.reformatted = original != whole;
     return out;

@@ -65,8 +65,8 @@ std::optional<TaxClass> readTaxCell(const QString& text, const std::vector<TaxCo
 
 // The reading of a price cell.
 struct PriceReading {
-    enum class Outcome { empty, ok, notANumber, fraction, negative };
-    Outcome outcome = Outcome::empty;
+    enum class Status { empty, ok, notANumber, fraction, negative };
+    Status status = Status::empty;
     qint64 yen = 0;            // when ok (capped at a value far above any tag's limit)
     bool reformatted = false;  // the text was not plain half-width digits: "1,080", "¥1,080", "１０８０"
 };

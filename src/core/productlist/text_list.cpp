@@ -1,6 +1,6 @@
 #include "core/productlist/text_list.h"
 
-#include "core/files/code_page_932.h"
+#include "core/codepage/code_page_932.h"
 
 #include <QStringDecoder>
 
@@ -210,7 +210,7 @@ DecodedText decodeText(const QByteArray& bytes, std::optional<Encoding> forced)
         break;
     }
     case Encoding::cp932: {
-        QStringDecoder decoder = files::codePage932Decoder();
+        QStringDecoder decoder = codepage::codePage932Decoder();
         if (decoder.isValid()) {
             out.text = decodeWith(decoder, data, out.invalidBytes);
         } else {

@@ -11,25 +11,25 @@ void clearCurrent(TagSheet& sheet)
     sheet.currentRecord() = TagRecord {};
 }
 
-CopyOutcome copyPreviousOutcome(const TagSheet& sheet)
+CopyStatus copyPreviousStatus(const TagSheet& sheet)
 {
     if (sheet.current <= 1) {
-        return CopyOutcome::atFirstTag;
+        return CopyStatus::atFirstTag;
     }
-    return sheet.record(sheet.current - 1).productName.isEmpty() ? CopyOutcome::previousEmpty : CopyOutcome::copied;
+    return sheet.record(sheet.current - 1).productName.isEmpty() ? CopyStatus::previousEmpty : CopyStatus::copied;
 }
 
-CopyOutcome copyPrevious(TagSheet& sheet)
+CopyStatus copyPrevious(TagSheet& sheet)
 {
-    const CopyOutcome outcome = copyPreviousOutcome(sheet);
-    if (outcome != CopyOutcome::copied) {
+    const CopyStatus outcome = copyPreviousStatus(sheet);
+    if (outcome != CopyStatus::copied) {
         return outcome;
     }
     sheet.currentRecord() = sheet.record(sheet.current - 1);
     if (sheet.current < sheet.tagsPerPage()) {
         ++sheet.current;
     }
-    return CopyOutcome::copied;
+    return CopyStatus::copied;
 }
 
 bool insertAtCurrent(TagSheet& sheet)

@@ -15,16 +15,16 @@ namespace sheet {
 // Empties the record at `current`.
 void clearCurrent(TagSheet& sheet);
 
-enum class CopyOutcome {
+enum class CopyStatus {
     atFirstTag,     // nothing to copy from: nothing changed
     previousEmpty,  // the previous record has no product name: nothing changed
     copied,         // the previous record copied into `current`, then `current` advanced
 };
 // Copies every member of the record before `current` into it and moves to the next tag (staying on
 // the last one).
-CopyOutcome copyPrevious(TagSheet& sheet);
+CopyStatus copyPrevious(TagSheet& sheet);
 // What copyPrevious would do, without doing it (`copied` meaning it would copy).
-CopyOutcome copyPreviousOutcome(const TagSheet& sheet);
+CopyStatus copyPreviousStatus(const TagSheet& sheet);
 
 // Inserts an empty record at `current`, moving the records from there on one place down; the last
 // record falls off. Refused (returns false, nothing changed) when the last record has a product

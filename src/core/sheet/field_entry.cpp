@@ -1,7 +1,7 @@
 #include "core/sheet/field_entry.h"
 
 #include "core/barcode/barcode.h"
-#include "core/files/code_page_932.h"
+#include "core/codepage/code_page_932.h"
 
 #include <QList>
 
@@ -113,7 +113,7 @@ bool isFileCharacter(char32_t codePoint)
     if (codePoint < 0x7F) {
         return true;
     }
-    return files::fitsCodePage932(QString::fromUcs4(&codePoint, 1));
+    return codepage::fitsCodePage932(QString::fromUcs4(&codePoint, 1));
 }
 
 QString halfWidthDigits(const QString& text)
@@ -149,7 +149,7 @@ std::optional<BoxEdit> filterBoxEdit(const QString& before, const QString& after
     kept.replace(u'"', QChar(kFullWidthQuote));
     const bool plain = std::none_of(kept.cbegin(), kept.cend(),
                                     [](QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; });
-    if (!plain || !files::fitsCodePage932(kept)) {
+    if (!plain || !codepage::fitsCodePage932(kept)) {
         // Look at each character alone only when something has to go.
         QString filtered;
         for (const uint cp : kept.toUcs4()) {

@@ -17,6 +17,21 @@ QString SheetFormat::initialPositionText() const
     return QStringLiteral("1") + positionSuffix();
 }
 
+QString SheetFormat::key() const
+{
+    return isLarge() ? QStringLiteral("large") : QStringLiteral("small");
+}
+
+const SheetFormat* SheetFormat::ofKey(const QString& key)
+{
+    for (const SheetFormat* format : {&large, &small}) {
+        if (key == format->key()) {
+            return format;
+        }
+    }
+    return nullptr;
+}
+
 TagSheet::TagSheet(const SheetFormat& format)
     : records(format.tagsPerPage), scratch(format.tagsPerPage), fileName(kUntitled), nameFont(kMincho),
       priceFont(kMincho), priceFontSize(format.defaultPriceFontSizePt), marginLeft(format.defaultMarginLeftMm),

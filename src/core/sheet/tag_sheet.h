@@ -41,6 +41,10 @@ struct SheetFormat {
     QString positionSuffix() const;
     // The position label as start-up, New and Open write it: "1/24" or "1/40".
     QString initialPositionText() const;
+    // How the command line, the catalogue and JSON name the format: "large" or "small".
+    QString key() const;
+    // The format of a key; nullptr for any other text.
+    static const SheetFormat* ofKey(const QString& key);
 
     friend bool operator==(const SheetFormat& a, const SheetFormat& b) { return a.kind == b.kind; }
 };

@@ -4,14 +4,14 @@
 #include "core/catalogue/incoming_list.h"
 #include "core/files/careful_write.h"
 #include "core/files/file_command_texts.h"
-#include "core/jobs/catalogue_print_plan.h"
+#include "core/jobs/catalogue_print.h"
 #include "core/productlist/cleaning.h"
 #include "core/productlist/list_table.h"
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/dialogs/import_dialog.h"
-#include "output/calibration_settings.h"
-#include "output/print_pages.h"
-#include "output/sheet_print.h"
+#include "output/settings_file.h"
+#include "output/print_job.h"
+#include "output/tag_sheet_printing.h"
 #include "output/takedown_checklist.h"
 
 #include <QComboBox>
@@ -85,8 +85,8 @@ QString mergeSummaryText(const catalogue::MergeCounts& full, const QString& file
     return text;
 }
 
-CatalogueWindow::CatalogueWindow(const catalogue::Location& location, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), location_(location), dialogs_(dialogs)
+CatalogueWindow::CatalogueWindow(const catalogue::CatalogueAddress& address, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), address_(address), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("catalogueWindow"));
     setWindowTitle(kTitle);
@@ -286,11 +286,11 @@ bool CatalogueWindow::ensureOpen(bool create)
     if (catalogue_) {
         return true;
     }
-    catalogue::Outcome outcome;
-    catalogue_ = catalogue::Catalogue::open(location_, {create}, &outcome);
+    catalogue::Result outcome;
+    catalogue_ = catalogue::Catalogue::open(address_, {create}, &outcome);
     if (!catalogue_) {
         pages_->setCurrentIndex(0);
-        showError(outcome.failure == catalogue::Failure::missing ? QString() : outcome.message);
+        showError(outcome.status == catalogue::Status::missing ? QString() : outcome.message);
         return false;
     }
     return true;
@@ -315,7 +315,7 @@ void CatalogueWindow::readCatalogue(bool firstRowsOnly)
         model_->setNeeds({});
         return;
     }
-    catalogue::Outcome outcome;
+    catalogue::Result outcome;
     bool complete = true;
     catalogue::StatusCounts counts;
     std::vector<catalogue::TagNeed> needs = firstRowsOnly
@@ -332,8 +332,8 @@ void CatalogueWindow::readCatalogue(bool firstRowsOnly)
     if (!complete) {
         countsWhileLoading_ = counts;
         loaded_ = std::make_shared<LoadedRows>();
-        loader_.reset(QThread::create([location = location_, loaded = loaded_] {
-            if (auto opened = catalogue::Catalogue::open(location, {false, true}, &loaded->outcome)) {
+        loader_.reset(QThread::create([address = address_, loaded = loaded_] {
+            if (auto opened = catalogue::Catalogue::open(address, {false, true}, &loaded->outcome)) {
                 loaded->needs = opened->tagNeeds(true, &loaded->outcome);
             }
         }));
@@ -498,8 +498,8 @@ void CatalogueWindow::importList()
     catalogue::MergeOptions options;
     options.dryRun = true;
     const catalogue::MergeResult preview = catalogue_->merge(incoming, options);
-    if (!preview.outcome.ok()) {
-        showError(preview.outcome.message);
+    if (!preview.ok()) {
+        showError(preview.message);
         return;
     }
     const int answer = dialogs_.choose(
@@ -515,8 +515,8 @@ void CatalogueWindow::importList()
     options.dryRun = false;
     options.partial = answer == 1;
     const catalogue::MergeResult merged = catalogue_->merge(incoming, options);
-    if (!merged.outcome.ok()) {
-        showError(merged.outcome.message);
+    if (!merged.ok()) {
+        showError(merged.message);
         return;
     }
     reload();
@@ -545,7 +545,7 @@ void CatalogueWindow::printChanges()
     }
     std::vector<catalogue::TagNeed> needs = selectedNeeds();
     if (needs.empty()) {
-        catalogue::Outcome outcome;
+        catalogue::Result outcome;
         needs = catalogue_->tagNeeds(false, &outcome);
         if (!outcome.ok()) {
             showError(outcome.message);
@@ -577,7 +577,7 @@ void CatalogueWindow::printChanges()
     QString warnings;
     const output::DocumentResult printed
         = output::printSheets(plan.sheets, printer,
-                              output::printerCalibration({}, output::CalibrationSettings(),
+                              output::printerCalibration({}, output::SettingsFile(),
                                                          [&warnings](const QString& warning) { warnings += warning; }));
     if (!printed.ok) {
         dialogs_.message(this, QStringLiteral("印刷できませんでした。\n%1").arg(printed.error), files::kErrorTitle,
@@ -588,8 +588,8 @@ void CatalogueWindow::printChanges()
         ? QDir::toNativeSeparators(QFileInfo(printer.outputFileName()).absoluteFilePath())
         : printer.printerName();
     qint64 printId = 0;
-    const catalogue::Outcome recorded
-        = catalogue_->recordPrint(plan.placed, format.isLarge() ? QStringLiteral("large") : QStringLiteral("small"),
+    const catalogue::Result recorded
+        = catalogue_->recordPrint(plan.placed, format.key(),
                                   start, int(plan.sheets.size()), destination, &printId);
     if (!recorded.ok()) {
         showError(QStringLiteral("印刷はできましたが、商品マスタに記録できませんでした。\n%1").arg(recorded.message));
@@ -608,7 +608,7 @@ void CatalogueWindow::askAboutPrint(qint64 printId)
         = dialogs_.choose(this, QStringLiteral("棚札は正しく印刷できましたか？"), kTitle, MessageIcon::none,
                           {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("あとで(&L)")}, 2);
     if (answer == 0 || answer == 1) {
-        const catalogue::Outcome outcome = catalogue_->decidePrint(
+        const catalogue::Result outcome = catalogue_->decidePrint(
             printId, answer == 0 ? catalogue::PrintState::confirmed : catalogue::PrintState::failed);
         if (!outcome.ok()) {
             showError(outcome.message);
@@ -637,7 +637,7 @@ void CatalogueWindow::takedownList()
         return;
     }
     std::vector<catalogue::TagNeed> listed;
-    catalogue::Outcome outcome;
+    catalogue::Result outcome;
     for (catalogue::TagNeed& need : catalogue_->tagNeeds(false, &outcome)) {
         if (need.kind == catalogue::NeedKind::takeDown) {
             listed.push_back(std::move(need));
@@ -670,7 +670,7 @@ void CatalogueWindow::takedownList()
             dialogs_.message(this, error, files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
             return;
         }
-        const files::WriteOutcome written = files::writeFileCarefully(*path, pdf);
+        const files::FileWriteResult written = files::writeFileCarefully(*path, pdf);
         if (!written.ok && !written.replacedUnflushed) {
             dialogs_.message(
                 this,
@@ -703,7 +703,7 @@ void CatalogueWindow::showHistory()
         showNote(QStringLiteral("履歴を見る商品を選んでください"));
         return;
     }
-    catalogue::Outcome outcome;
+    catalogue::Result outcome;
     const auto history = catalogue_->history(selected.front().product.code, &outcome);
     if (!history) {
         showError(outcome.message);

@@ -35,8 +35,8 @@ public:
     // Puts products into the open editor's sheet; false when no editor is open.
     using FillEditor = std::function<bool(const std::vector<catalogue::Product>&)>;
 
-    // The catalogue at `location`; it is only made by the first 取り込み.
-    CatalogueWindow(const catalogue::Location& location, Dialogs& dialogs, QWidget* parent = nullptr);
+    // The catalogue at `address`; it is only made by the first 取り込み.
+    CatalogueWindow(const catalogue::CatalogueAddress& address, Dialogs& dialogs, QWidget* parent = nullptr);
     ~CatalogueWindow() override;
 
     void setFillEditor(FillEditor fill) { fillEditor_ = std::move(fill); }
@@ -81,7 +81,7 @@ private:
     void askAboutPrint(qint64 printId);
     std::vector<catalogue::TagNeed> selectedNeeds() const;
 
-    catalogue::Location location_;
+    catalogue::CatalogueAddress address_;
     Dialogs& dialogs_;
     std::unique_ptr<catalogue::Catalogue> catalogue_;
     CatalogueModel* model_ = nullptr;
@@ -102,7 +102,7 @@ private:
     // Every row, read by a thread of its own with a connection of its own after the first rows
     // are shown; the counts of the tabs come from the catalogue until they are in.
     struct LoadedRows {
-        catalogue::Outcome outcome;
+        catalogue::Result outcome;
         std::vector<catalogue::TagNeed> needs;
     };
     std::unique_ptr<QThread> loader_;

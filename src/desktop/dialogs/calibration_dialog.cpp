@@ -4,8 +4,8 @@
 #include "core/sheet/field_entry.h"
 #include "core/sheet/tag_sheet.h"
 #include "desktop/dialogs/dialogs.h"
-#include "output/calibration_settings.h"
-#include "output/page_printing.h"
+#include "output/settings_file.h"
+#include "output/calibrated_pages.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -56,7 +56,7 @@ bool allowedInNumber(QChar ch)
 }  // namespace
 
 CalibrationDialog::CalibrationDialog(const sheet::SheetFormat& format, desktop::Dialogs& dialogs,
-                                     output::CalibrationSettings& settings, const QStringList& printerNames,
+                                     output::SettingsFile& settings, const QStringList& printerNames,
                                      const QString& printerName, QWidget* parent)
     : QDialog(parent), format_(format), dialogs_(dialogs), settings_(settings)
 {

@@ -22,7 +22,7 @@ class QLineEdit;
 class QPushButton;
 
 namespace output {
-class CalibrationSettings;
+class SettingsFile;
 }
 namespace desktop {
 class Dialogs;
@@ -38,7 +38,7 @@ class CalibrationDialog : public QDialog {
 public:
     // `printerNames` are the printers offered, `printerName` the one chosen first.
     CalibrationDialog(const sheet::SheetFormat& format, desktop::Dialogs& dialogs,
-                      output::CalibrationSettings& settings, const QStringList& printerNames,
+                      output::SettingsFile& settings, const QStringList& printerNames,
                       const QString& printerName, QWidget* parent = nullptr);
 
     QString printerName() const;
@@ -77,7 +77,7 @@ private:
 
     const sheet::SheetFormat& format_;
     desktop::Dialogs& dialogs_;
-    output::CalibrationSettings& settings_;
+    output::SettingsFile& settings_;
     // The calibration the last sheet printed from this dialog was printed with, per printer.
     QHash<QString, calibration::Calibration> printedWith_;
 

@@ -86,13 +86,13 @@ void EditorWindow::clearTag()
 
 void EditorWindow::copyPreviousTag()
 {
-    switch (sheet::copyPreviousOutcome(sheet_)) {
-    case sheet::CopyOutcome::atFirstTag:
+    switch (sheet::copyPreviousStatus(sheet_)) {
+    case sheet::CopyStatus::atFirstTag:
         focusJanBox();
         return;
-    case sheet::CopyOutcome::previousEmpty:
+    case sheet::CopyStatus::previousEmpty:
         return;  // the focus stays where it is
-    case sheet::CopyOutcome::copied:
+    case sheet::CopyStatus::copied:
         break;
     }
     storePendingEdit();

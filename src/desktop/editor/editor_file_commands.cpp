@@ -120,7 +120,7 @@ bool EditorWindow::writeSheetTo(const QString& path)
 {
     // A failed save changes nothing in the window: the file name, the caption, the tag shown and
     // any pending edit stay, so the user can save again elsewhere.
-    const files::WriteResult result = files::writeSheetFile(sheet_, path);
+    const files::SheetWriteResult result = files::writeSheetFile(sheet_, path);
     if (!result.ok) {
         dialogs_->message(this, files::saveFailedMessage(path, result), files::kErrorTitle, MessageIcon::stop,
                           MessageButtons::ok);

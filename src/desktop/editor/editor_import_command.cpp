@@ -13,7 +13,7 @@
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/editor_layout.h"
 #include "desktop/window_registry.h"
-#include "output/sheet_print.h"
+#include "output/tag_sheet_printing.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,7 +86,7 @@ void EditorWindow::importProductList()
     const QByteArray bytes = file.readAll();
     file.close();
 
-    ImportDialog dialog(*path, bytes, sheet_, sheet_.current, this, &calibrationSettings_);
+    ImportDialog dialog(*path, bytes, sheet_, sheet_.current, this, &settingsFile_);
     const int outcome = dialog.exec();
     // Not every window system gives the activation back to the editor when the dialog closes.
     activateWindow();
@@ -133,7 +133,7 @@ void EditorWindow::importProductList()
         }
         // Names nobody agreed to replace are created afresh, never through a link, and a failure
         // part-way removes the files this import made.
-        const jobs::SheetFilesWritten result
+        const jobs::SheetFilesResult result
             = jobs::writeSheetFiles(rest, paths, !existing.isEmpty(),
                                     [&written](const QString& path) { written << QFileInfo(path).fileName(); });
         if (!result.ok) {

@@ -8,8 +8,8 @@
 #include "desktop/editor/editor_layout.h"
 #include "desktop/editor/preview_pane.h"
 #include "desktop/twips.h"
-#include "output/page_printing.h"
-#include "output/sheet_print.h"
+#include "output/calibrated_pages.h"
+#include "output/tag_sheet_printing.h"
 
 #include <QAction>
 #include <QPageLayout>
@@ -95,7 +95,7 @@ void EditorWindow::printSheet()
 
 output::CalibrationOfPrinter EditorWindow::printerCalibration()
 {
-    return output::printerCalibration({}, calibrationSettings_, [this](const QString& warning) {
+    return output::printerCalibration({}, settingsFile_, [this](const QString& warning) {
         dialogs_->message(this, warning, QStringLiteral("印刷位置の調整"), desktop::MessageIcon::warning,
                           desktop::MessageButtons::ok);
     });
@@ -104,7 +104,7 @@ output::CalibrationOfPrinter EditorWindow::printerCalibration()
 void EditorWindow::openCalibrationDialog()
 {
     auto* dialog
-        = new CalibrationDialog(format(), *dialogs_, calibrationSettings_, QPrinterInfo::availablePrinterNames(),
+        = new CalibrationDialog(format(), *dialogs_, settingsFile_, QPrinterInfo::availablePrinterNames(),
                                 QPrinterInfo::defaultPrinterName(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();

@@ -45,7 +45,7 @@ EditorWindow::EditorWindow(const sheet::SheetFormat& format, QWidget* parent)
 {
     productLookup_ = std::make_shared<jobs::CatalogueLookup>([this] {
         QString problem;  // a damaged settings file names no catalogue: the default one is used
-        return calibrationSettings_.catalogueDatabase(&problem);
+        return settingsFile_.catalogueAddress(&problem);
     });
 }
 

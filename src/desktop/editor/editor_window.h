@@ -4,8 +4,8 @@
 #include "core/sheet/navigation.h"
 #include "core/sheet/tag_sheet.h"
 #include "desktop/dialogs/dialogs.h"
-#include "output/calibration_settings.h"
-#include "output/print_pages.h"
+#include "output/settings_file.h"
+#include "output/print_job.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -38,7 +38,8 @@ class PreviewPage;
 // The window is built in several source files, one per group of commands, all implementing
 // members of this class: editor_window.cpp (controls, start-up, field entry, focus, navigation),
 // editor_preview.cpp (preview, print, price offsets, scrolling), editor_edit_commands.cpp (the
-// buttons that change tags or the page's look) and editor_file_commands.cpp (the file menu).
+// buttons that change tags or the page's look), editor_file_commands.cpp (the file menu) and
+// editor_import_command.cpp (the file menu's import of a product list).
 //
 // Focus. Each edit box stores its text into the record at `current` when it loses the focus, and
 // the price box then moves on to the next tag; the JAN box, when it gets the focus, redraws the
@@ -85,7 +86,7 @@ public:
     void setProductLookup(std::shared_ptr<jobs::ProductLookup> lookup) { productLookup_ = std::move(lookup); }
     QStatusBar* statusLine() const { return statusLine_; }
     // Where the printers' calibrations are kept (the user's settings file unless a test says).
-    output::CalibrationSettings& calibrationSettings() { return calibrationSettings_; }
+    output::SettingsFile& settingsFile() { return settingsFile_; }
     // What the window's file dialog remembers while the window lives.
     desktop::FileDialogState& fileDialogState() { return fileDialog_; }
 
@@ -157,8 +158,6 @@ private:
     void layoutPane();
     void setUpScrollBar();
     void scrollTo(int valueTwips);
-    // The calibration for the printer `printer` prints on; none for a file or an unusable one
-    // (the user is told why).
     // The calibration of the printer a print job goes to: the one kept for it, with a warning when
     // the kept one is not usable. Every print of the window (the sheet, the import's sheets) asks it.
     output::CalibrationOfPrinter printerCalibration();
@@ -213,7 +212,7 @@ private:
     desktop::Dialogs* dialogs_;
     desktop::FileDialogState fileDialog_;
     desktop::FileDialogState listDialog_;  // the product lists' file dialog
-    output::CalibrationSettings calibrationSettings_;
+    output::SettingsFile settingsFile_;
 
     QHash<QString, QWidget*> controls_;
     QHash<QString, QAction*> actions_;

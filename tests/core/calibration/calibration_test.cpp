@@ -1,6 +1,5 @@
 #include "core/calibration/calibration.h"
 
-#include "core/draw/calibration_sheet.h"
 #include "support/qt_print.h"
 
 #include <gtest/gtest.h>

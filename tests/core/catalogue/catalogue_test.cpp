@@ -3,7 +3,7 @@
 
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/database.h"
-#include "core/catalogue/natural_order.h"
+#include "core/catalogue/shelf_order.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,28 +80,23 @@ TEST(Schema, MigrationKeepsACopyOfTheFileItChanges)
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
         db.setDatabaseName(path);
         ASSERT_TRUE(db.open());
-        catalogue::Location location;
+        catalogue::CatalogueAddress location;
         location.path = path;
         ASSERT_TRUE(catalogue::database::migrate(db, location).ok());
         QSqlQuery query(db);
-        ASSERT_TRUE(query.exec(QStringLiteral("DROP TABLE remembered_layouts")));
         ASSERT_TRUE(query.exec(QStringLiteral("UPDATE schema_version SET version = 1")));
         ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO products VALUES (1, 'K', '', '', 'n', '', '', '', 1, 1, 10, "
                                               "1, '', 1, 1, '2026-01-01', '2026-01-01', 1, NULL, '')")));
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("old"));
-    catalogue::Outcome outcome;
-    catalogue::Location location;
+    catalogue::Result outcome;
+    catalogue::CatalogueAddress location;
     location.path = path;
     auto opened = catalogue::Catalogue::open(location, {}, &outcome);
     ASSERT_TRUE(opened) << outcome.message.toStdString();
     EXPECT_EQ(opened->schemaVersion(), catalogue::database::kSchemaVersion);
     EXPECT_TRUE(opened->product(QStringLiteral("K")).has_value());
-    ASSERT_TRUE(
-        opened->rememberLayout(QStringLiteral("JAN|商品名|売価"), QStringLiteral("{\"tax\":\"excludes\"}")).ok());
-    EXPECT_EQ(opened->rememberedLayout(QStringLiteral("JAN|商品名|売価")).value_or(QString()),
-              QStringLiteral("{\"tax\":\"excludes\"}"));
     // The copy is the version-1 file, which opens as it was.
     ASSERT_TRUE(QFileInfo::exists(path + QStringLiteral(".v1-backup")));
     QSqlDatabase copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("copy"));

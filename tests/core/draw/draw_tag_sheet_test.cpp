@@ -1,6 +1,7 @@
 #include "core/draw/draw_tag_sheet.h"
 
 #include "core/barcode/barcode.h"
+#include "core/draw/draw_barcode.h"
 #include "core/draw/recording_surface.h"
 #include "core/sheet/tag_sheet.h"
 
@@ -439,8 +440,8 @@ TEST(drawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
     for (int t : {1, 2}) {
         const sheet::CellOrigin o = sheet.cellOrigin(t);
         ASSERT_EQ(
-            barcode::drawJanQuietZones(zones, sheet.record(t).jan, o.xMm + 0.5, o.yMm + 3.5, o.xMm + 35, o.yMm + 9),
-            barcode::JanResult::ok);
+            draw::drawJanQuietZones(zones, sheet.record(t).jan, o.xMm + 0.5, o.yMm + 3.5, o.xMm + 35, o.yMm + 9),
+            barcode::JanStatus::ok);
     }
     // The zones come last, after every frame and text of the page.
     ASSERT_GT(printed.size(), zones.ops().size());

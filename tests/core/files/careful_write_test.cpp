@@ -29,7 +29,7 @@
 #include <unistd.h>
 
 using files::writeFileCarefully;
-using files::WriteOutcome;
+using files::FileWriteResult;
 using files::detail::realSystemCalls;
 using files::detail::systemCalls;
 
@@ -305,7 +305,7 @@ TEST(CarefulWrite, EveryInjectedFaultIsReportedAndKeepsTheOldFile)
             SCOPED_TRACE(what);
             SaveFolder folder;
             const Prepared p = prepare(folder, way);
-            WriteOutcome outcome;
+            FileWriteResult outcome;
             {
                 Injector injector(row.call, row.at, row.error);
                 outcome = writeFileCarefully(p.target, kNew);
@@ -379,7 +379,7 @@ TEST(CarefulWrite, AFileSizeLimitFailsTheSaveAndKeepsTheOldFile)
             getrlimit(RLIMIT_FSIZE, &limited);
             limited.rlim_cur = 1024;
             setrlimit(RLIMIT_FSIZE, &limited);
-            const WriteOutcome outcome = writeFileCarefully(p.target, kNew);
+            const FileWriteResult outcome = writeFileCarefully(p.target, kNew);
             const bool reported = !outcome.ok && outcome.error == reason(EFBIG) && outcome.keptCopyPath.isEmpty();
             _exit(reported ? 0 : 1);
         }
@@ -452,7 +452,7 @@ TEST(CarefulWrite, AFullOrReadOnlyFileSystemFailsTheSaveAndKeepsTheOldFile)
         if (row.readOnly) {
             ASSERT_TRUE(fs.makeReadOnly());
         }
-        const WriteOutcome outcome = writeFileCarefully(p.target, kNew);
+        const FileWriteResult outcome = writeFileCarefully(p.target, kNew);
         EXPECT_FALSE(outcome.ok);
         EXPECT_EQ(outcome.error, reason(row.error));
         EXPECT_EQ(readAll(p.target), kOld);
@@ -490,7 +490,7 @@ TEST(CarefulWrite, LinksStayLinks)
         ASSERT_EQ(::symlink(points.constData(), link.constData()), 0);
         const QStringList before = entries(folder.work());
 
-        const WriteOutcome outcome = writeFileCarefully(folder.file(row.link), kNew);
+        const FileWriteResult outcome = writeFileCarefully(folder.file(row.link), kNew);
         ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
         EXPECT_TRUE(QFileInfo(folder.file(row.link)).isSymLink());
         QByteArray holds(4096, '\0');
@@ -506,7 +506,7 @@ TEST(CarefulWrite, AHardLinkedFileStaysOneFile)
     SaveFolder folder;
     const Prepared p = prepare(folder, Way::inPlace);
     const ino_t inode = statOf(p.target).st_ino;
-    const WriteOutcome outcome = writeFileCarefully(p.target, kNew);
+    const FileWriteResult outcome = writeFileCarefully(p.target, kNew);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
     EXPECT_EQ(statOf(p.target).st_ino, inode);
     EXPECT_EQ(statOf(p.target).st_nlink, 2u);
@@ -528,7 +528,7 @@ TEST(CarefulWrite, ModeAndSetgidAreKept)
         writeAll(target, kOld);
         ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), mode), 0);
         ASSERT_EQ(statOf(target).st_mode & 07777, mode);
-        const WriteOutcome outcome = writeFileCarefully(target, kNew);
+        const FileWriteResult outcome = writeFileCarefully(target, kNew);
         ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
         EXPECT_EQ(statOf(target).st_mode & 07777, mode);
         EXPECT_EQ(readAll(target), kNew);
@@ -539,7 +539,7 @@ TEST(CarefulWrite, ANewFileGetsTheModeTheUmaskGives)
 {
     SaveFolder folder;
     const mode_t saved = ::umask(027);
-    const WriteOutcome outcome = writeFileCarefully(folder.file(QStringLiteral("new.csv")), kNew);
+    const FileWriteResult outcome = writeFileCarefully(folder.file(QStringLiteral("new.csv")), kNew);
     ::umask(saved);
     ASSERT_TRUE(outcome.ok);
     EXPECT_EQ(statOf(folder.file(QStringLiteral("new.csv"))).st_mode & 07777, mode_t(0640));
@@ -561,7 +561,7 @@ TEST(CarefulWrite, OwnerGroupAndAttributesAreKept)
         ASSERT_EQ(::setxattr(native.constData(), "user.note", "", 0, 0), 0);
     }
     const struct stat before = statOf(target);
-    const WriteOutcome outcome = writeFileCarefully(target, kNew);
+    const FileWriteResult outcome = writeFileCarefully(target, kNew);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
     EXPECT_EQ(readAll(target), kNew);
     EXPECT_EQ(statOf(target).st_uid, before.st_uid);
@@ -584,7 +584,7 @@ TEST(CarefulWrite, AReadOnlyFileIsRefusedEvenForRoot)
         const QString target = folder.file(QStringLiteral("sheet.csv"));
         writeAll(target, kOld);
         ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), mode), 0);
-        const WriteOutcome outcome = writeFileCarefully(target, kNew);
+        const FileWriteResult outcome = writeFileCarefully(target, kNew);
         EXPECT_FALSE(outcome.ok);
         EXPECT_EQ(outcome.error, reason(EACCES));
         ::chmod(QFile::encodeName(target).constData(), 0644);
@@ -609,7 +609,7 @@ TEST(CarefulWrite, WhatIsNoFileIsRefused)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path.toStdString());
-        const WriteOutcome outcome = writeFileCarefully(row.path, kNew);
+        const FileWriteResult outcome = writeFileCarefully(row.path, kNew);
         EXPECT_FALSE(outcome.ok);
         EXPECT_EQ(outcome.error, row.error);
     }

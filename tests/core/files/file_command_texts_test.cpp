@@ -68,7 +68,7 @@ TEST(FileCommandTexts, SaveFailureSaysWhereTheOldContentIs)
     const struct {
         const char* what;
         QString path;
-        WriteResult result;
+        SheetWriteResult result;
         QString expected;
     } rows[] = {
         {"old file untouched",

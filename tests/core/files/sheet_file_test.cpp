@@ -120,7 +120,7 @@ TEST(SheetFileWrite, FilledSheetsReadBackEqualInBothFormats)
     for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
         const QString path = dir.filePath(QString::fromLatin1(format->isLarge() ? "l.csv" : "s.txt"));
         const TagSheet original = filledSheet(*format);
-        const WriteResult written = writeSheetFile(original, path);
+        const SheetWriteResult written = writeSheetFile(original, path);
         ASSERT_TRUE(written.ok) << written.error.toStdString();
         EXPECT_TRUE(written.replaced.empty());
 
@@ -192,7 +192,7 @@ TEST(SheetFileWrite, FailuresAreReportedWithAReason)
         QStringLiteral("/proc/self/sheet.csv"),             // a place no file can be made
     };
     for (const QString& target : targets) {
-        const WriteResult result = writeSheetFile(filledSheet(SheetFormat::large), target);
+        const SheetWriteResult result = writeSheetFile(filledSheet(SheetFormat::large), target);
         EXPECT_FALSE(result.ok) << target.toStdString();
         EXPECT_FALSE(result.error.isEmpty()) << target.toStdString();
     }
@@ -219,7 +219,7 @@ TEST(SheetFileWrite, AFailedWriteKeepsThePreviousFile)
     rlimit limited = saved;
     limited.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const WriteResult result = writeSheetFile(bigger, path);
+    const SheetWriteResult result = writeSheetFile(bigger, path);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -238,35 +238,35 @@ TEST(SheetFileRead, TheTypeLineDecidesTheOutcome)
         const char* name;
         const SheetFormat* format;
         QByteArray bytes;
-        ReadOutcome outcome;
+        ReadStatus status;
         QString message;
     };
     const Case cases[] = {
-        {"large, own type", &SheetFormat::large, '"' + kLargeType + "\"\r\n", ReadOutcome::loaded, {}},
-        {"small, own type", &SheetFormat::small, '"' + kSmallType + "\"\r\n", ReadOutcome::loaded, {}},
-        {"bare type", &SheetFormat::large, kLargeType + "\r\n", ReadOutcome::loaded, {}},
-        {"blanks before the quote", &SheetFormat::small, "  \"" + kSmallType + "\"\r\n", ReadOutcome::loaded, {}},
+        {"large, own type", &SheetFormat::large, '"' + kLargeType + "\"\r\n", ReadStatus::loaded, {}},
+        {"small, own type", &SheetFormat::small, '"' + kSmallType + "\"\r\n", ReadStatus::loaded, {}},
+        {"bare type", &SheetFormat::large, kLargeType + "\r\n", ReadStatus::loaded, {}},
+        {"blanks before the quote", &SheetFormat::small, "  \"" + kSmallType + "\"\r\n", ReadStatus::loaded, {}},
         {"small file in the large editor", &SheetFormat::large, '"' + kSmallType + "\"\r\n" + record,
-         ReadOutcome::otherFormat, QStringLiteral("小さい棚札データです")},
+         ReadStatus::otherFormat, QStringLiteral("小さい棚札データです")},
         {"large file in the small editor", &SheetFormat::small, '"' + kLargeType + "\"\r\n" + record,
-         ReadOutcome::otherFormat, QStringLiteral("大さい棚札データです")},
-        {"foreign first field", &SheetFormat::large, "\"JAN\",\"name\"\r\n" + record, ReadOutcome::notASheet,
+         ReadStatus::otherFormat, QStringLiteral("大さい棚札データです")},
+        {"foreign first field", &SheetFormat::large, "\"JAN\",\"name\"\r\n" + record, ReadStatus::notASheet,
          QStringLiteral("棚札形式のデータではありません")},
-        {"blank before the literal", &SheetFormat::large, "\" " + kLargeType + "\"\r\n", ReadOutcome::notASheet,
+        {"blank before the literal", &SheetFormat::large, "\" " + kLargeType + "\"\r\n", ReadStatus::notASheet,
          kNotASheetMessage},
-        {"blank after the literal", &SheetFormat::small, "\"" + kSmallType + " \"\r\n", ReadOutcome::notASheet,
+        {"blank after the literal", &SheetFormat::small, "\"" + kSmallType + " \"\r\n", ReadStatus::notASheet,
          kNotASheetMessage},
-        {"literal in UTF-8", &SheetFormat::large, "\"大きい棚札\"\r\n", ReadOutcome::notASheet, kNotASheetMessage},
-        {"empty file", &SheetFormat::large, "", ReadOutcome::notASheet, kNotASheetMessage},
-        {"one empty line", &SheetFormat::small, "\r\n", ReadOutcome::notASheet, kNotASheetMessage},
+        {"literal in UTF-8", &SheetFormat::large, "\"大きい棚札\"\r\n", ReadStatus::notASheet, kNotASheetMessage},
+        {"empty file", &SheetFormat::large, "", ReadStatus::notASheet, kNotASheetMessage},
+        {"one empty line", &SheetFormat::small, "\r\n", ReadStatus::notASheet, kNotASheetMessage},
     };
     for (const Case& c : cases) {
         TagSheet sheet = markedSheet(*c.format);
         const TagSheet before = sheet;
         const ReadResult result = decodeSheet(sheet, c.bytes);
-        EXPECT_EQ(result.outcome, c.outcome) << c.name;
+        EXPECT_EQ(result.status, c.status) << c.name;
         EXPECT_EQ(result.message, c.message) << c.name;
-        if (c.outcome == ReadOutcome::loaded) {
+        if (c.status == ReadStatus::loaded) {
             EXPECT_TRUE(result.title.isEmpty()) << c.name;
             EXPECT_EQ(sheet.records, TagSheet(*c.format).records) << c.name;
         } else {
@@ -283,7 +283,7 @@ TEST(SheetFileRead, AFileThatCannotBeReadIsNotASheet)
         TagSheet sheet = markedSheet(SheetFormat::large);
         const TagSheet before = sheet;
         const ReadResult result = readSheetFile(sheet, path);
-        EXPECT_EQ(result.outcome, ReadOutcome::notASheet);
+        EXPECT_EQ(result.status, ReadStatus::notASheet);
         EXPECT_EQ(result.message, kNotASheetMessage);
         EXPECT_EQ(result.title, kErrorTitle);
         EXPECT_EQ(sheet.records, before.records);
@@ -524,10 +524,10 @@ TEST(SheetFileRead, FilesPastTheSizeLimitAreRefusedUnread)
     bytes += QByteArray(kMaxSheetFileBytes, ' ');
     TagSheet sheet = markedSheet(SheetFormat::large);
     const TagSheet before = sheet;
-    EXPECT_EQ(decodeSheet(sheet, bytes).outcome, ReadOutcome::notASheet);
+    EXPECT_EQ(decodeSheet(sheet, bytes).status, ReadStatus::notASheet);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.csv"));
     writeAll(path, bytes);
-    EXPECT_EQ(readSheetFile(sheet, path).outcome, ReadOutcome::notASheet);
+    EXPECT_EQ(readSheetFile(sheet, path).status, ReadStatus::notASheet);
     EXPECT_EQ(sheet.records, before.records);
 }

@@ -73,10 +73,10 @@ TEST(ParseTaxClass, RatesAndWords)
 
 TEST(ReadPrice, TheWaysListsWritePrices)
 {
-    using O = PriceReading::Outcome;
+    using O = PriceReading::Status;
     struct Row {
         const char* text;
-        O outcome;
+        O status;
         qint64 yen;
         bool reformatted;
     };
@@ -111,7 +111,7 @@ TEST(ReadPrice, TheWaysListsWritePrices)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
         const PriceReading reading = readPrice(QString::fromUtf8(row.text));
-        EXPECT_EQ(reading.outcome, row.outcome);
+        EXPECT_EQ(reading.status, row.status);
         EXPECT_EQ(reading.yen, row.yen);
         EXPECT_EQ(reading.reformatted, row.reformatted);
     }

@@ -91,31 +91,31 @@ TEST(EditCommands, CopyPrevious)
     for (const SheetFormat* f : kFormats) {
         TagSheet sheet = filledSheet(*f, 5);
         const TagSheet before = sheet;
-        EXPECT_EQ(copyPreviousOutcome(sheet), CopyOutcome::atFirstTag);
-        EXPECT_EQ(copyPrevious(sheet), CopyOutcome::atFirstTag);
+        EXPECT_EQ(copyPreviousStatus(sheet), CopyStatus::atFirstTag);
+        EXPECT_EQ(copyPrevious(sheet), CopyStatus::atFirstTag);
         EXPECT_EQ(sheet.records, before.records);
         EXPECT_EQ(sheet.current, 1);
 
         sheet.current = 7;  // record 6 is empty
-        EXPECT_EQ(copyPreviousOutcome(sheet), CopyOutcome::previousEmpty);
-        EXPECT_EQ(copyPrevious(sheet), CopyOutcome::previousEmpty);
+        EXPECT_EQ(copyPreviousStatus(sheet), CopyStatus::previousEmpty);
+        EXPECT_EQ(copyPrevious(sheet), CopyStatus::previousEmpty);
         EXPECT_EQ(sheet.records, before.records);
         EXPECT_EQ(sheet.current, 7);
 
         sheet.current = 6;
-        EXPECT_EQ(copyPreviousOutcome(sheet), CopyOutcome::copied);
+        EXPECT_EQ(copyPreviousStatus(sheet), CopyStatus::copied);
         EXPECT_EQ(sheet.records, before.records);  // only a look
-        EXPECT_EQ(copyPrevious(sheet), CopyOutcome::copied);
+        EXPECT_EQ(copyPrevious(sheet), CopyStatus::copied);
         EXPECT_EQ(sheet.record(6), sheet.record(5));
         EXPECT_EQ(sheet.current, 7);
-        EXPECT_EQ(copyPrevious(sheet), CopyOutcome::copied);  // repeated clicks fill the next tags
+        EXPECT_EQ(copyPrevious(sheet), CopyStatus::copied);  // repeated clicks fill the next tags
         EXPECT_EQ(sheet.record(7), sheet.record(5));
         EXPECT_EQ(sheet.current, 8);
 
         const int last = f->tagsPerPage;
         TagSheet full = filledSheet(*f, last);
         full.current = qint16(last);
-        EXPECT_EQ(copyPrevious(full), CopyOutcome::copied);
+        EXPECT_EQ(copyPrevious(full), CopyStatus::copied);
         EXPECT_EQ(full.current, last);
         EXPECT_EQ(full.record(last), full.record(last - 1));
     }
@@ -177,14 +177,14 @@ TEST(EditCommands, CopyPreviousNeedsOnlyAProductName)
         sheet.record(1).jan = QStringLiteral("49012347");
         sheet.record(1).price = 500;
         sheet.current = 2;
-        EXPECT_EQ(copyPrevious(sheet), CopyOutcome::previousEmpty);
+        EXPECT_EQ(copyPrevious(sheet), CopyStatus::previousEmpty);
         EXPECT_EQ(sheet.record(2), TagRecord {});
 
         sheet.record(1).productName2 = QStringLiteral("second line only");
-        EXPECT_EQ(copyPrevious(sheet), CopyOutcome::previousEmpty);
+        EXPECT_EQ(copyPrevious(sheet), CopyStatus::previousEmpty);
 
         sheet.record(1).productName = QStringLiteral(" ");  // a blank is a name all the same
-        EXPECT_EQ(copyPrevious(sheet), CopyOutcome::copied);
+        EXPECT_EQ(copyPrevious(sheet), CopyStatus::copied);
         EXPECT_EQ(sheet.record(2), sheet.record(1));
     }
 }

@@ -32,22 +32,23 @@ TEST(CatalogueWindowFromTheProgram, OneWindowFillsTheOpenEditor)
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     {
-        catalogue::Outcome outcome;
-        auto made = catalogue::Catalogue::open(*catalogue::parseLocation(QString(), nullptr), {true}, &outcome);
+        catalogue::Result outcome;
+        auto made = catalogue::Catalogue::open(*catalogue::parseCatalogueAddress(QString(), nullptr), {true}, &outcome);
         ASSERT_TRUE(made) << outcome.message.toStdString();
         catalogue::IncomingList list;
         int order = 2;
         for (const auto& [jan, name, shelf] :
              {std::tuple {"4900000000016", "天然水", "A-2"}, std::tuple {"4900000000023", "洗剤", "A-1"}}) {
             catalogue::IncomingProduct p;
-            p.code = p.jan = QString::fromLatin1(jan);
-            p.name = QString::fromUtf8(name);
+            p.code = p.tag.jan = QString::fromLatin1(jan);
+            p.tag.productName = QString::fromUtf8(name);
             p.shelf = QString::fromLatin1(shelf);
-            p.tagPrice = p.listPrice = 100;
+            p.tag.price = 100;
+            p.listPrice = 100;
             p.listOrder = order++;
             list.products.push_back(p);
         }
-        ASSERT_TRUE(made->merge(list, {}).outcome.ok());
+        ASSERT_TRUE(made->merge(list, {}).ok());
     }
     auto* launcher = desktop::showLauncher();
     launcher->findChild<QAction*>(QStringLiteral("catalogueMenu"))->trigger();

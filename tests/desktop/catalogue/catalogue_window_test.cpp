@@ -35,7 +35,7 @@ struct Week {
     Week()
     {
         window = std::make_unique<CatalogueWindow>(
-            *catalogue::parseLocation(dir.filePath(QStringLiteral("shop.sqlite")), nullptr), dialogs);
+            *catalogue::parseCatalogueAddress(dir.filePath(QStringLiteral("shop.sqlite")), nullptr), dialogs);
     }
 
     QString write(const QString& name, const QString& csv)
@@ -152,9 +152,9 @@ TEST(CatalogueWindow, AWeekOfPriceChanges)
     // The failed print and the good one both laid the milk on tag 7 of the small sheet, and the PDFs
     // are where the prints say.
     EXPECT_EQ(week.prints, 3);
-    catalogue::Outcome outcome;
+    catalogue::Result outcome;
     const auto opened = catalogue::Catalogue::open(
-        *catalogue::parseLocation(week.dir.filePath(QStringLiteral("shop.sqlite")), nullptr), {}, &outcome);
+        *catalogue::parseCatalogueAddress(week.dir.filePath(QStringLiteral("shop.sqlite")), nullptr), {}, &outcome);
     ASSERT_TRUE(opened) << outcome.message.toStdString();
     const auto history = opened->history(milk);
     ASSERT_TRUE(history);
@@ -232,11 +232,11 @@ TEST(CatalogueWindow, SearchFiltersAndAScannedCodeSelects)
 }
 
 // A catalogue of `products` on locations, ... (`perShelf` each, listed with A-10 before A-2).
-catalogue::Location catalogueOf(const QTemporaryDir& dir, int products, int perShelf)
+catalogue::CatalogueAddress catalogueOf(const QTemporaryDir& dir, int products, int perShelf)
 {
-    const catalogue::Location location
-        = *catalogue::parseLocation(dir.filePath(QStringLiteral("large.sqlite")), nullptr);
-    catalogue::Outcome outcome;
+    const catalogue::CatalogueAddress location
+        = *catalogue::parseCatalogueAddress(dir.filePath(QStringLiteral("large.sqlite")), nullptr);
+    catalogue::Result outcome;
     const auto opened = catalogue::Catalogue::open(location, {true}, &outcome);
     EXPECT_TRUE(opened) << outcome.message.toStdString();
     catalogue::IncomingList list;
@@ -244,14 +244,14 @@ catalogue::Location catalogueOf(const QTemporaryDir& dir, int products, int perS
     list.rowCount = products;
     for (int n = 0; n < products; ++n) {
         catalogue::IncomingProduct product;
-        product.code = product.jan = QStringLiteral("45%1").arg(n, 11, 10, QLatin1Char('0'));
-        product.name = QStringLiteral("商品%1").arg(n);
-        product.listPrice = product.tagPrice = 100 + n;
+        product.code = product.tag.jan = QStringLiteral("45%1").arg(n, 11, 10, QLatin1Char('0'));
+        product.tag.productName = QStringLiteral("商品%1").arg(n);
+        product.listPrice = product.tag.price = 100 + n;
         product.shelf = QStringLiteral("A-%1").arg(products / perShelf - n / perShelf);
         product.listOrder = n + 2;
         list.products.push_back(std::move(product));
     }
-    EXPECT_TRUE(opened->merge(list, {}).outcome.ok());
+    EXPECT_TRUE(opened->merge(list, {}).ok());
     return location;
 }
 
@@ -272,8 +272,8 @@ TEST(CatalogueWindow, ALargeCatalogueShowsItsFirstLocationsAtOnceAndTheRestAfter
     for (const OpeningRow& row : rows) {
         SCOPED_TRACE(testing::Message() << row.products << " products, " << row.perShelf << " a location");
         QTemporaryDir dir;
-        const catalogue::Location location = catalogueOf(dir, row.products, row.perShelf);
-        catalogue::Outcome outcome;
+        const catalogue::CatalogueAddress location = catalogueOf(dir, row.products, row.perShelf);
+        catalogue::Result outcome;
         QStringList whole;
         for (const catalogue::TagNeed& need : catalogue::Catalogue::open(location, {}, &outcome)->tagNeeds(true)) {
             whole << need.product.code;
@@ -330,7 +330,7 @@ TEST(CatalogueWindow, SaysInTheWindowWhyTheCatalogueCannotBeRead)
             damaged.write(row.fileBytes);
         }
         QString error;
-        const auto location = catalogue::parseLocation(row.location.isEmpty() ? file : row.location, &error);
+        const auto location = catalogue::parseCatalogueAddress(row.location.isEmpty() ? file : row.location, &error);
         ASSERT_TRUE(location) << error.toStdString();
         FakeDialogs dialogs;
         CatalogueWindow window(*location, dialogs);

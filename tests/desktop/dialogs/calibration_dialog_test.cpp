@@ -3,7 +3,7 @@
 #include "core/draw/calibration_sheet.h"
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/editor/control_names.h"
-#include "output/calibration_settings.h"
+#include "output/settings_file.h"
 #include "support/editor_test_support.h"
 #include "support/fake_dialogs.h"
 #include "support/printed_page_checks.h"
@@ -31,7 +31,7 @@ const QString kOffice = QStringLiteral("事務所");
 
 struct DialogOnDesk {
     QTemporaryDir dir;
-    output::CalibrationSettings settings;
+    output::SettingsFile settings;
     FakeDialogs dialogs;
     std::unique_ptr<CalibrationDialog> dialog;
 

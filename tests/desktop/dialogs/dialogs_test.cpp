@@ -2,7 +2,7 @@
 
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/dialogs/import_dialog.h"
-#include "output/calibration_settings.h"
+#include "output/settings_file.h"
 #include "support/fake_dialogs.h"
 
 #include <QAbstractButton>
@@ -47,7 +47,7 @@ TEST(Dialogs, AWindowsFileDialogStartsFromItsInitialSettings)
 TEST(Dialogs, EveryControlHasAnAccessKeyOfItsOwn)
 {
     QTemporaryDir dir;
-    output::CalibrationSettings settings(dir.filePath(QStringLiteral("tanafuda.ini")));
+    output::SettingsFile settings(dir.filePath(QStringLiteral("tanafuda.ini")));
     FakeDialogs fakes;
     const sheet::TagSheet sheet(sheet::SheetFormat::large);
     desktop::CalibrationDialog calibration(sheet::SheetFormat::large, fakes, settings, {QStringLiteral("店")},

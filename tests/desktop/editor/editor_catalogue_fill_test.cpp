@@ -32,13 +32,11 @@ TEST(EditorCatalogueFill, TheCodeLeftInText1FillsTheEmptyBoxesOnly)
     catalogue::IncomingList list;
     list.products.resize(1);
     catalogue::IncomingProduct& p = list.products[0];
-    p.code = p.jan = kCode;
-    std::tie(p.maker, p.name, p.name2, p.spec, p.lot)
-        = std::tie(kTag.maker, kTag.productName, kTag.productName2, kTag.spec, kTag.lot);
-    p.tagPrice = kTag.price;
-    const auto made = catalogue::Catalogue::open({catalogue::Location::Kind::sqlite, file, {}, {}, {}, 5432, {}},
+    p.code = kCode;
+    p.tag = kTag;
+    const auto made = catalogue::Catalogue::open({catalogue::CatalogueAddress::Kind::sqlite, file, {}, {}, {}, 5432, {}},
                                                  {true, false}, nullptr);
-    ASSERT_TRUE(made && made->merge(list, {}).outcome.ok());
+    ASSERT_TRUE(made && made->merge(list, {}).ok());
 
     const auto real = [](QString path) { return std::make_shared<jobs::CatalogueLookup>([path] { return path; }); };
     const auto bare = [](const QString& jan) { return sheet::TagRecord {jan, {}, {}, {}, {}, {}, 0}; };

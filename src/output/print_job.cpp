@@ -1,4 +1,4 @@
-#include "output/print_pages.h"
+#include "output/print_job.h"
 
 #include <QPageLayout>
 #include <QPageSize>

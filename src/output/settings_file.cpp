@@ -1,4 +1,4 @@
-#include "output/calibration_settings.h"
+#include "output/settings_file.h"
 
 #include "core/files/careful_write.h"
 
@@ -55,7 +55,7 @@ bool looksLikeText(const QByteArray& bytes)
 }
 
 // The settings file as found: missing, usable (its bytes), or not to be read (why not).
-struct SettingsFile {
+struct FoundFile {
     bool missing = false;
     QByteArray bytes;
     QString problem;  // Japanese; empty when the bytes are usable
@@ -64,9 +64,9 @@ struct SettingsFile {
 // Reads the settings file only when it is a regular file of at most kMaxSettingsBytes of text:
 // opened without waiting (a FIFO in its place would hold QSettings forever) and checked on the
 // open file, so that what is checked is what is read.
-SettingsFile readSettingsFile(const QString& path)
+FoundFile readSettingsFile(const QString& path)
 {
-    SettingsFile out;
+    FoundFile out;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         out.missing = errno == ENOENT;
@@ -118,23 +118,23 @@ bool noPrinter(const QString& path, QString* problem)
 
 }  // namespace
 
-CalibrationSettings::CalibrationSettings() : path_(defaultPath()) { }
+SettingsFile::SettingsFile() : path_(defaultPath()) { }
 
-CalibrationSettings::CalibrationSettings(const QString& iniPath) : path_(iniPath) { }
+SettingsFile::SettingsFile(const QString& iniPath) : path_(iniPath) { }
 
-QString CalibrationSettings::defaultPath()
+QString SettingsFile::defaultPath()
 {
     // One file for the desktop program and the command-line renderer alike.
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
         + QStringLiteral("/tanafuda/tanafuda.ini");
 }
 
-StoredCalibration CalibrationSettings::load(const QString& printerName) const
+StoredCalibration SettingsFile::load(const QString& printerName) const
 {
     if (printerName.isEmpty()) {
         return {};
     }
-    const SettingsFile file = readSettingsFile(path_);
+    const FoundFile file = readSettingsFile(path_);
     if (file.missing) {
         return {};
     }
@@ -165,10 +165,10 @@ StoredCalibration CalibrationSettings::load(const QString& printerName) const
     return {calibration::rounded(*parsed), QString()};
 }
 
-QString CalibrationSettings::catalogueDatabase(QString* problem) const
+QString SettingsFile::catalogueAddress(QString* problem) const
 {
     // Read as the calibrations are: only a regular text file of bounded size, through a copy.
-    const SettingsFile file = readSettingsFile(path_);
+    const FoundFile file = readSettingsFile(path_);
     if (file.missing) {
         return {};
     }
@@ -191,7 +191,7 @@ QString CalibrationSettings::catalogueDatabase(QString* problem) const
     return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString().trimmed();
 }
 
-bool CalibrationSettings::save(const QString& printerName, const calibration::Calibration& calibration,
+bool SettingsFile::save(const QString& printerName, const calibration::Calibration& calibration,
                                QString* problem)
 {
     if (!calibration::withinBounds(calibration)) {
@@ -207,7 +207,7 @@ bool CalibrationSettings::save(const QString& printerName, const calibration::Ca
                  problem);
 }
 
-bool CalibrationSettings::clear(const QString& printerName, QString* problem)
+bool SettingsFile::clear(const QString& printerName, QString* problem)
 {
     if (printerName.isEmpty()) {
         return noPrinter(path_, problem);
@@ -215,13 +215,13 @@ bool CalibrationSettings::clear(const QString& printerName, QString* problem)
     return write(kGroup + u'/' + keyOf(printerName), std::nullopt, problem);
 }
 
-std::optional<QString> CalibrationSettings::rememberedLayout(const QString& key) const
+std::optional<QString> SettingsFile::rememberedLayout(const QString& key) const
 {
     if (key.isEmpty()) {
         return std::nullopt;
     }
     // Read as the calibrations are: only a regular text file of bounded size, through a copy.
-    const SettingsFile file = readSettingsFile(path_);
+    const FoundFile file = readSettingsFile(path_);
     QTemporaryDir scratch;
     const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
     if (file.missing || !file.problem.isEmpty() || !scratch.isValid() || !copyForSettings(file.bytes, work)) {
@@ -238,7 +238,7 @@ std::optional<QString> CalibrationSettings::rememberedLayout(const QString& key)
     return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
 }
 
-bool CalibrationSettings::rememberLayout(const QString& key, const QString& json, QString* problem)
+bool SettingsFile::rememberLayout(const QString& key, const QString& json, QString* problem)
 {
     if (key.isEmpty()) {
         return true;
@@ -246,7 +246,7 @@ bool CalibrationSettings::rememberLayout(const QString& key, const QString& json
     return write(kLayoutGroup + u'/' + keyOf(key), json, problem);
 }
 
-bool CalibrationSettings::write(const QString& key, const std::optional<QString>& value, QString* problem)
+bool SettingsFile::write(const QString& key, const std::optional<QString>& value, QString* problem)
 {
     const auto fail = [&](const QString& why) {
         if (problem) {
@@ -259,7 +259,7 @@ bool CalibrationSettings::write(const QString& key, const std::optional<QString>
     if (!QDir().mkpath(info.absolutePath())) {
         return fail(QStringLiteral("フォルダを作れません"));
     }
-    const SettingsFile file = readSettingsFile(path_);
+    const FoundFile file = readSettingsFile(path_);
     const bool exists = !file.missing;
     QTemporaryDir scratch;
     const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
@@ -300,7 +300,7 @@ bool CalibrationSettings::write(const QString& key, const std::optional<QString>
         // Nothing was left to write (the last entry removed from a file that did not exist).
         return !exists || fail(edited.errorString());
     }
-    const files::WriteOutcome written = files::writeFileCarefully(path_, edited.readAll());
+    const files::FileWriteResult written = files::writeFileCarefully(path_, edited.readAll());
     if (!written.ok) {
         return fail(written.error);
     }

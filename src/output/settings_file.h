@@ -19,11 +19,11 @@ namespace output {
 
 using StoredCalibration = calibration::StoredCalibration;
 
-class CalibrationSettings : public productlist::LayoutMemory {
+class SettingsFile : public productlist::LayoutMemory {
 public:
     // The user's settings file.
-    CalibrationSettings();
-    explicit CalibrationSettings(const QString& iniPath);
+    SettingsFile();
+    explicit SettingsFile(const QString& iniPath);
 
     QString path() const { return path_; }
     static QString defaultPath();
@@ -41,7 +41,7 @@ public:
     // The product catalogue's database as the file names it ([catalogue] database=, a path or a
     // postgresql:// address); empty when it names none. A damaged file gives nothing and the
     // reason in `problem`.
-    QString catalogueDatabase(QString* problem) const;
+    QString catalogueAddress(QString* problem) const;
 
 private:
     // Sets (or with nothing removes) the value at `key` ("group/name"), false as for save().

@@ -4,11 +4,12 @@
 // Japanese Windows and Excel write it. Every encoder, decoder and "does this text fit" question
 // of the program goes through here.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-namespace files {
+namespace codepage {
 
 // Stateless: a sheet file is encoded field by field, and no field may carry a shift state over.
 QStringEncoder codePage932Encoder();
@@ -18,6 +19,10 @@ QStringDecoder codePage932Decoder();
 // unchanged (a "best fit" mapping to a similar character does not count). Where this system has
 // no code page 932 at all, only ASCII fits.
 bool fitsCodePage932(const QString& text);
+
+// `bytes` decoded, each byte or byte pair that is no code page 932 character turned into U+FFFD
+// and the rest kept: a damaged character costs only itself.
+QString decodeReplacingErrors(QByteArrayView bytes);
 
 // The same question asked many times: keeps one encoder and decoder, and answers a text of
 // printable ASCII without either.
@@ -30,4 +35,4 @@ private:
     QStringDecoder decoder_ = codePage932Decoder();
 };
 
-}  // namespace files
+}  // namespace codepage

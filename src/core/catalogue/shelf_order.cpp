@@ -1,4 +1,8 @@
-#include "core/catalogue/natural_order.h"
+#include "core/catalogue/shelf_order.h"
+
+#include <QHash>
+
+#include <algorithm>
 
 namespace catalogue {
 
@@ -79,6 +83,61 @@ int compareSortKeys(const QString& x, const QString& y)
         return i < x.size() ? 1 : -1;
     }
     return 0;
+}
+
+// Each distinct location's place in shelf order: the natural order, then the text itself. A shop
+// has a few hundred locations for many thousands of products, so the natural comparison is made
+// between locations once and the products are then sorted by numbers.
+QHash<QString, int> shelfRanks(const QStringList& shelves)
+{
+    std::vector<std::pair<QString, QString>> keyed;  // sort key, location
+    keyed.reserve(size_t(shelves.size()));
+    for (const QString& shelf : shelves) {
+        keyed.emplace_back(naturalSortKey(shelf), shelf);
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        if (const int natural = compareSortKeys(a.first, b.first); natural != 0) {
+            return natural < 0;
+        }
+        return a.second < b.second;
+    });
+    QHash<QString, int> ranks;
+    ranks.reserve(int(keyed.size()));
+    for (size_t rank = 0; rank < keyed.size(); ++rank) {
+        ranks.insert(keyed[rank].second, int(rank));
+    }
+    return ranks;
+}
+
+void sortInShelfOrder(std::vector<TagNeed>& needs)
+{
+    QHash<QString, int> seen;
+    for (const TagNeed& need : needs) {
+        seen.insert(need.product.shelf, 0);
+    }
+    const QHash<QString, int> ranks = shelfRanks(seen.keys());
+    std::vector<int> rankOf(needs.size());
+    for (size_t i = 0; i < needs.size(); ++i) {
+        rankOf[i] = ranks.value(needs[i].product.shelf);
+    }
+    std::vector<size_t> order(needs.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (rankOf[a] != rankOf[b]) {
+            return rankOf[a] < rankOf[b];
+        }
+        const Product& x = needs[a].product;
+        const Product& y = needs[b].product;
+        return x.listOrder != y.listOrder ? x.listOrder < y.listOrder : x.code < y.code;
+    });
+    std::vector<TagNeed> sorted;
+    sorted.reserve(needs.size());
+    for (size_t i : order) {
+        sorted.push_back(std::move(needs[i]));
+    }
+    needs = std::move(sorted);
 }
 
 }  // namespace catalogue

@@ -1,4 +1,4 @@
-#include "core/catalogue/location.h"
+#include "core/catalogue/catalogue_address.h"
 
 #include <QDir>
 #include <QUrl>
@@ -6,7 +6,7 @@
 
 namespace catalogue {
 
-QString Location::display() const
+QString CatalogueAddress::display() const
 {
     if (kind == Kind::sqlite) {
         return QDir::toNativeSeparators(path);
@@ -23,15 +23,15 @@ QString defaultCatalogueFile()
     return base + QStringLiteral("/tanafuda/catalogue.sqlite");
 }
 
-std::optional<Location> parseLocation(const QString& text, QString* error)
+std::optional<CatalogueAddress> parseCatalogueAddress(const QString& text, QString* error)
 {
-    const auto fail = [&](const QString& why) -> std::optional<Location> {
+    const auto fail = [&](const QString& why) -> std::optional<CatalogueAddress> {
         if (error) {
             *error = QStringLiteral("商品マスタの指定「%1」が読めません: %2").arg(text, why);
         }
         return std::nullopt;
     };
-    Location out;
+    CatalogueAddress out;
     const QString given = text.trimmed();
     if (given.isEmpty()) {
         out.path = defaultCatalogueFile();
@@ -54,7 +54,7 @@ std::optional<Location> parseLocation(const QString& text, QString* error)
     if (!url.isValid()) {
         return fail(url.errorString());
     }
-    out.kind = Location::Kind::postgresql;
+    out.kind = CatalogueAddress::Kind::postgresql;
     out.user = url.userName(QUrl::FullyDecoded);
     out.password = url.password(QUrl::FullyDecoded);
     out.host = QUrl::fromPercentEncoding(url.host(QUrl::FullyEncoded).toUtf8());

@@ -1,15 +1,15 @@
-#include "output/sheet_print.h"
+#include "output/tag_sheet_printing.h"
 
 #include "core/draw/draw_tag_sheet.h"
-#include "output/calibration_settings.h"
-#include "output/page_printing.h"
+#include "output/settings_file.h"
+#include "output/calibrated_pages.h"
 #include "output/sheet_document.h"
 
 #include <QPrinter>
 
 namespace output {
 
-CalibrationOfPrinter printerCalibration(const jobs::CalibrationRequest& request, const CalibrationSettings& settings,
+CalibrationOfPrinter printerCalibration(const jobs::CalibrationRequest& request, const SettingsFile& settings,
                                         const std::function<void(const QString& warning)>& warn)
 {
     return [request, settings, warn](const QPrinter& printer) {

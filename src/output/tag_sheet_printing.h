@@ -5,7 +5,7 @@
 
 #include "core/jobs/printer_calibration.h"
 #include "core/sheet/tag_sheet.h"
-#include "output/print_pages.h"
+#include "output/print_job.h"
 
 #include <functional>
 #include <vector>
@@ -14,12 +14,12 @@ class QPrinter;
 
 namespace output {
 
-class CalibrationSettings;
+class SettingsFile;
 
 // The calibration `request` chooses for `printer` from `settings`: a printer that writes a PDF
 // file rather than printing has none unless one is given. `warn` is told why a kept one is not used
 // (Japanese, two lines), before anything is printed.
-CalibrationOfPrinter printerCalibration(const jobs::CalibrationRequest& request, const CalibrationSettings& settings,
+CalibrationOfPrinter printerCalibration(const jobs::CalibrationRequest& request, const SettingsFile& settings,
                                         const std::function<void(const QString& warning)>& warn);
 
 // Prints each sheet (its texts cut for drawing) on its own page of one job on `printer` (already

@@ -8,7 +8,7 @@
 
 #include "core/calibration/calibration.h"
 #include "output/page_transform.h"
-#include "output/print_pages.h"
+#include "output/print_job.h"
 
 #include <QString>
 

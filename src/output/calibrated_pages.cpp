@@ -1,4 +1,4 @@
-#include "output/page_printing.h"
+#include "output/calibrated_pages.h"
 
 #include "output/painter_surface.h"
 #include "output/pdf_print_scaling.h"

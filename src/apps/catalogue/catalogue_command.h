@@ -1,0 +1,68 @@
+#pragma once
+
+// What the subcommands of tanafuda-catalogue share: the exit statuses, the options every one of
+// them takes (--database, --json), opening the catalogue they name, and saying a failure.
+//
+// Exit status: 0 done; 1 usage error (also an unknown print or product); 2 a list or the catalogue
+// cannot be read (a damaged file, a server that does not answer); 3 an output (a sheet file, the
+// PDF, the print job, or the catalogue itself) cannot be written; 4 some rows of the list refused.
+
+#include "apps/common/option_table.h"
+#include "core/catalogue/catalogue.h"
+
+#include <QCommandLineParser>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace catalogue_command {
+
+enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefused = 4 };
+
+inline const QString kProgram = QStringLiteral("tanafuda-catalogue");
+
+// The exit status of a catalogue's failure.
+int exitOf(catalogue::Status status);
+// Says the failure on standard error; its exit status.
+int failWith(const catalogue::Result& outcome);
+// Says `text` on standard error after the program's name; `status`.
+int failWith(const QString& text, int status);
+void sayJson(const QJsonObject& object);
+
+// A subcommand's options: those of its table after --database and --json.
+class Command {
+public:
+    explicit Command(const command_line::ProgramTable& table);
+
+    // Reads the arguments; false when the run ends here (a usage error, or --help or --version
+    // answered), with its exit status in `exit`.
+    bool parse(const QStringList& arguments, int* exit);
+    int usage(const QString& problem) const;
+
+    bool json() const { return parser.isSet(QStringLiteral("json")); }
+    bool isSet(const char* option) const { return parser.isSet(QLatin1String(option)); }
+    QString value(const char* option) const { return parser.value(QLatin1String(option)); }
+    QStringList positional() const { return parser.positionalArguments(); }
+
+    // Opens the catalogue the options or the settings file name (made when `create`); null, with
+    // the exit status in `exit`, when it cannot be.
+    std::unique_ptr<catalogue::Catalogue> open(bool create, int* exit) const;
+
+    QCommandLineParser parser;
+
+private:
+    command_line::ProgramTable table_;
+};
+
+int runImport(const QStringList& arguments);
+int runStatus(const QStringList& arguments);
+int runChanges(const QStringList& arguments);
+int runTakedown(const QStringList& arguments);
+int runHistory(const QStringList& arguments);
+int runPrint(const QStringList& arguments);
+int runConfirm(const QStringList& arguments);
+
+}  // namespace catalogue_command

@@ -1,0 +1,188 @@
+// tanafuda-catalogue status, changes, takedown and history: what the catalogue says, as lines or
+// JSON.
+
+#include "apps/catalogue/catalogue_command.h"
+#include "apps/common/command_line.h"
+#include "core/catalogue/catalogue_report.h"
+#include "core/files/careful_write.h"
+#include "core/jobs/catalogue_print.h"
+#include "output/takedown_checklist.h"
+
+#include <QDate>
+#include <QDir>
+#include <QJsonArray>
+
+#include <algorithm>
+
+namespace catalogue_command {
+
+using command_line::say;
+
+namespace {
+
+// Says `needs` as lines or JSON.
+void sayNeeds(const Command& command, const std::vector<catalogue::TagNeed>& needs)
+{
+    if (command.json()) {
+        QJsonArray array;
+        for (const catalogue::TagNeed& need : needs) {
+            array.append(catalogue::report::needJson(need));
+        }
+        sayJson({{QStringLiteral("products"), array}});
+    } else {
+        QString text;
+        for (const catalogue::TagNeed& need : needs) {
+            text += catalogue::report::needLine(need) + u'\n';
+        }
+        say(stdout, text);
+    }
+}
+
+}  // namespace
+
+int runStatus(const QStringList& arguments)
+{
+    Command command({QStringLiteral("Counts the tags that need printing or taking down, and lists the prints not yet "
+                                    "confirmed."),
+                     {},
+                     {},
+                     {},
+                     {}});
+    if (int exit = kDone; !command.parse(arguments, &exit)) {
+        return exit;
+    }
+    if (!command.positional().isEmpty()) {
+        return command.usage(QStringLiteral("status takes no arguments"));
+    }
+    int exit = kDone;
+    const auto opened = command.open(false, &exit);
+    if (!opened) {
+        return exit;
+    }
+    catalogue::Result outcome;
+    const catalogue::StatusCounts counts = opened->status(&outcome);
+    const std::vector<catalogue::PrintInfo> pending
+        = outcome.ok() ? opened->prints(true, &outcome) : std::vector<catalogue::PrintInfo> {};
+    if (!outcome.ok()) {
+        return failWith(outcome);
+    }
+    if (command.json()) {
+        sayJson(catalogue::report::statusJson(counts, pending));
+    } else {
+        say(stdout, catalogue::report::statusText(counts, pending));
+    }
+    return kDone;
+}
+
+int runChanges(const QStringList& arguments)
+{
+    Command command({QStringLiteral("Lists the products whose tag needs printing (new, or changed since the tag on the "
+                                    "shelf was printed), in shelf order, with what changed."),
+                     {},
+                     {},
+                     {},
+                     {}});
+    if (int exit = kDone; !command.parse(arguments, &exit)) {
+        return exit;
+    }
+    int exit = kDone;
+    const auto opened = command.open(false, &exit);
+    if (!opened) {
+        return exit;
+    }
+    catalogue::Result outcome;
+    std::vector<catalogue::TagNeed> needs = opened->tagNeeds(false, &outcome);
+    if (!outcome.ok()) {
+        return failWith(outcome);
+    }
+    std::erase_if(needs, [](const catalogue::TagNeed& need) { return need.kind == catalogue::NeedKind::takeDown; });
+    sayNeeds(command, needs);
+    return kDone;
+}
+
+int runTakedown(const QStringList& arguments)
+{
+    Command command({QStringLiteral("Lists the tags of discontinued products still on the shelves, by shelf location."),
+                     {},
+                     {},
+                     {},
+                     {
+                         {{QStringLiteral("pdf")},
+                          QStringLiteral("also write a checklist to carry along the shelves"),
+                          QStringLiteral("FILE")},
+                         {{QStringLiteral("done")}, QStringLiteral("record that the listed tags have been taken down"), {}},
+                     }});
+    if (int exit = kDone; !command.parse(arguments, &exit)) {
+        return exit;
+    }
+    int exit = kDone;
+    const auto opened = command.open(false, &exit);
+    if (!opened) {
+        return exit;
+    }
+    catalogue::Result outcome;
+    const std::vector<catalogue::TagNeed> listed = jobs::takedownNeeds(*opened, &outcome);
+    if (!outcome.ok()) {
+        return failWith(outcome);
+    }
+    sayNeeds(command, listed);
+    if (command.isSet("pdf")) {
+        QByteArray pdf;
+        QString error;
+        const QString path = command.value("pdf");
+        const QString title = QStringLiteral("取り下げる棚札 %1").arg(QDate::currentDate().toString(Qt::ISODate));
+        files::FileWriteResult written;
+        if (output::drawTakedownChecklist(listed, title, pdf, &error)) {
+            written = files::writeFileCarefully(path, pdf);
+            error = written.error;
+        }
+        if (!written.ok) {
+            return failWith(QStringLiteral("%1: %2").arg(path, error), kUnwritable);
+        }
+        if (!command.json()) {
+            say(stdout, QStringLiteral("PDF: %1\n").arg(QDir::toNativeSeparators(path)));
+        }
+    }
+    if (command.isSet("done")) {
+        if (const catalogue::Result recorded = jobs::recordTakedowns(*opened, listed); !recorded.ok()) {
+            return failWith(recorded);
+        }
+        if (!command.json()) {
+            say(stdout, QStringLiteral("取り下げ済みにしました: %1 枚\n").arg(listed.size()));
+        }
+    }
+    return kDone;
+}
+
+int runHistory(const QStringList& arguments)
+{
+    Command command({QStringLiteral("Shows a product's price history and the prints of its tag."),
+                     QStringLiteral("CODE"),
+                     QStringLiteral("the product's JAN code or product code"),
+                     {},
+                     {}});
+    if (int exit = kDone; !command.parse(arguments, &exit)) {
+        return exit;
+    }
+    if (command.positional().size() != 1) {
+        return command.usage(QStringLiteral("give exactly one product code"));
+    }
+    int exit = kDone;
+    const auto opened = command.open(false, &exit);
+    if (!opened) {
+        return exit;
+    }
+    catalogue::Result outcome;
+    const auto history = opened->history(command.positional().front().trimmed(), &outcome);
+    if (!history) {
+        return failWith(outcome);
+    }
+    if (command.json()) {
+        sayJson(catalogue::report::historyJson(*history));
+    } else {
+        say(stdout, catalogue::report::historyText(*history));
+    }
+    return kDone;
+}
+
+}  // namespace catalogue_command

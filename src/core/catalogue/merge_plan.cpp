@@ -1,0 +1,67 @@
+#include "core/catalogue/merge_plan.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace catalogue {
+
+MergePlan planMerge(const std::vector<Product>& existing, const IncomingList& incoming, const MergeOptions& options)
+{
+    MergePlan plan;
+    QHash<QString, size_t> byCode;
+    byCode.reserve(qsizetype(existing.size()));
+    int maxOrder = 0;
+    for (size_t i = 0; i < existing.size(); ++i) {
+        byCode.insert(existing[i].code, i);
+        maxOrder = std::max(maxOrder, existing[i].listOrder);
+    }
+    MergeCounts& counts = plan.counts;
+    counts.rows = incoming.rowCount;
+    counts.refused = int(incoming.refused.size());
+    plan.refused = incoming.refused;
+    std::vector<char> named(existing.size(), 0);
+    for (const IncomingProduct& in : incoming.products) {
+        const auto it = byCode.constFind(in.code);
+        if (it == byCode.cend()) {
+            ProductData added = in;
+            if (options.partial) {
+                added.listOrder = maxOrder + in.listOrder;
+            }
+            plan.added.push_back(std::move(added));
+            ++counts.added;
+            continue;
+        }
+        const Product& old = existing[*it];
+        named[*it] = 1;
+        plan.seen.push_back(old.id);
+        PlannedUpdate update;
+        update.id = old.id;
+        update.data = in;
+        if (options.partial) {
+            update.data.listOrder = old.listOrder;
+        }
+        update.changedFields = differingFields(old, in);
+        update.reactivated = !old.active;
+        update.counted = !update.changedFields.empty() || update.reactivated;
+        if (update.counted) {
+            ++counts.changed;
+        } else {
+            ++counts.unchanged;
+        }
+        if (update.counted || update.data.listOrder != old.listOrder) {
+            plan.updated.push_back(std::move(update));
+        }
+    }
+    if (!options.partial) {
+        for (size_t i = 0; i < existing.size(); ++i) {
+            if (!named[i] && existing[i].active) {
+                plan.discontinued.push_back(existing[i].id);
+            }
+        }
+    }
+    counts.discontinued = int(plan.discontinued.size());
+    return plan;
+}
+
+}  // namespace catalogue

@@ -1,0 +1,85 @@
+#pragma once
+
+// A product of the catalogue in one vocabulary: what a product list says of it (its key, the texts
+// and price of its tag, its list price and tax, its shelf location and tag count) and what the
+// catalogue adds (its id, when it was first and last in a list, whether it is still sold).
+
+#include "core/productlist/tax.h"
+#include "core/sheet/tag_sheet.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace catalogue {
+
+// What a product list says of one product.
+struct ProductData {
+    QString code;          // the key: the JAN code, else the list's own product code
+    sheet::TagRecord tag;  // jan, maker, productName, productName2, spec, lot; price = the tag price
+    qint64 listPrice = 0;  // as the list gives it (0 when it gives none)
+    bool priceIncludesTax = true;
+    int taxRatePercent = productlist::kStandardRate;
+    QString shelf;
+    int tagCount = 1;
+    int listOrder = 0;  // the list's row number
+
+    friend bool operator==(const ProductData&, const ProductData&) = default;
+};
+
+// A product of a list that is being taken in.
+using IncomingProduct = ProductData;
+
+// A product as the catalogue keeps it.
+struct Product : ProductData {
+    qint64 id = 0;
+    QString firstSeen;  // dates (YYYY-MM-DD)
+    QString lastSeen;
+    bool active = true;
+};
+
+// What a list sets of a product, field by field: the tag's fields first (as sheet::Field names
+// them), then the catalogue's own.
+enum class ProductField {
+    jan,
+    maker,
+    productName,
+    productName2,
+    spec,
+    lot,
+    price,  // the tag price
+    listPrice,
+    priceIncludesTax,
+    taxRate,
+    shelf,
+    tagCount,
+};
+
+// Every field, in the order above.
+const std::vector<ProductField>& allProductFields();
+// The tag field a product field is, for the tag's fields.
+std::optional<sheet::Field> tagFieldOf(ProductField field);
+// Whether a change of the field changes what a tag shows.
+inline bool showsOnTag(ProductField field)
+{
+    return tagFieldOf(field).has_value();
+}
+// Whether a change of the field is a change of price (kept in the price history).
+bool isPriceField(ProductField field);
+// The fields in which `now` differs from `before`, in the order of allProductFields().
+std::vector<ProductField> differingFields(const ProductData& before, const ProductData& now);
+
+// The tag fields a comparison names (sheet::Field), as the messages and the JSON name them.
+QString tagFieldTitle(sheet::Field field);  // "JANコード", "メーカー", "商品名", ...
+QString tagFieldKey(sheet::Field field);    // jan, maker, name, name2, spec, lot, price
+// Every tag field, in the order of the tag's boxes.
+const std::vector<sheet::Field>& allTagFields();
+
+// The fields in which the tag `now` differs from the tag `shown`.
+std::vector<sheet::Field> tagDifferences(const sheet::TagRecord& now, const sheet::TagRecord& shown);
+// A tag's texts and price as one text, so that comparing two tags in the database is one
+// comparison (the fields separated by U+001F, which no cleaned text holds).
+QString tagText(const sheet::TagRecord& tag);
+
+}  // namespace catalogue

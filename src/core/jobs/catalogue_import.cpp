@@ -1,0 +1,68 @@
+#include "core/jobs/catalogue_import.h"
+
+namespace jobs {
+
+using namespace productlist;
+
+bool catalogueColumnsFor(const PreparedList& prepared, const std::vector<std::pair<QString, QString>>& choices,
+                         catalogue::CatalogueColumns& columns, QString* unknownKey)
+{
+    const ProductList& list = prepared.list;
+    columns = list.hasHeader ? catalogue::catalogueColumnsOf(list.columnTitles, prepared.mapping)
+                             : catalogue::CatalogueColumns {};
+    for (const auto& [key, column] : choices) {
+        const int index = column.isEmpty() ? -1 : columnOfChoice(list, column);
+        if (!catalogue::setCatalogueColumn(columns, key, index)) {
+            if (unknownKey) {
+                *unknownKey = key;
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringList catalogueColumnKeys()
+{
+    return {QStringLiteral("code"), QStringLiteral("shelf"), QStringLiteral("count")};
+}
+
+IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::CatalogueColumns& columns,
+                            const QString& fileName, const std::vector<bool>* chosen)
+{
+    ProductList list = prepared.list;
+    if (chosen) {
+        list.rows.clear();
+        for (size_t i = 0; i < prepared.list.rows.size(); ++i) {
+            if (i < chosen->size() && (*chosen)[i]) {
+                list.rows.push_back(prepared.list.rows[i]);
+            }
+        }
+    }
+    IncomingRows out;
+    out.cleaned = cleanRows(list.rows, prepared.mapping, sheet::SheetFormat::large, prepared.tax);
+    std::vector<CleanRow> cleanedSmall;
+    if (prepared.mapping.column(ListField::productName2) >= 0) {
+        cleanedSmall = cleanRows(list.rows, prepared.mapping, sheet::SheetFormat::small, prepared.tax);
+    }
+    out.incoming
+        = catalogue::incomingProducts(list, out.cleaned, cleanedSmall.empty() ? nullptr : &cleanedSmall, columns);
+    out.incoming.fileName = fileName;
+    return out;
+}
+
+QString importReportLines(const IncomingRows& rows)
+{
+    QString report;
+    for (const CleanRow& row : rows.cleaned) {
+        if (!row.refused() && row.changed()) {
+            report += reportLine(row) + u'\n';
+        }
+    }
+    for (const catalogue::RefusedRow& row : rows.incoming.refused) {
+        report += QStringLiteral("%1行目 使いません: %2\n").arg(row.number).arg(row.reason);
+    }
+    return report;
+}
+
+}  // namespace jobs

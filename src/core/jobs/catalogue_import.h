@@ -1,0 +1,44 @@
+#pragma once
+
+// Taking a product list into the catalogue, as the 商品マスタ window and `tanafuda-catalogue
+// import` both do it: the list read and prepared as every import prepares it (import_job.h), its
+// rows cleaned and keyed into the incoming list with the catalogue's own columns (shelf location,
+// tag count, product code), then planned and merged by the catalogue (Catalogue::planMerge,
+// Catalogue::merge), and reported row by row.
+
+#include "core/catalogue/incoming_list.h"
+#include "core/jobs/import_job.h"
+#include "core/productlist/cleaning.h"
+
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+namespace jobs {
+
+// The catalogue's columns of a prepared list: found by their titles, then the given choices
+// (FIELD=COLUMN with FIELD code, shelf or count, as ImportRequest::otherColumns holds them) over
+// them. False, with the FIELD in `unknownKey`, when a choice names no column the catalogue reads.
+bool catalogueColumnsFor(const PreparedList& prepared, const std::vector<std::pair<QString, QString>>& choices,
+                         catalogue::CatalogueColumns& columns, QString* unknownKey);
+
+// The catalogue's keys of --map beyond the tag's: code, shelf, count.
+QStringList catalogueColumnKeys();
+
+struct IncomingRows {
+    catalogue::IncomingList incoming;
+    std::vector<productlist::CleanRow> cleaned;  // the rows taken, cleaned for the large tag
+};
+
+// The rows of a prepared list as the catalogue takes them in: cleaned for the large tag (and for
+// the small tag's second name line), keyed, with the catalogue's columns; only the rows `chosen`
+// marks when it is given (0-based among the list's rows). `fileName` is recorded with the import.
+IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::CatalogueColumns& columns,
+                            const QString& fileName, const std::vector<bool>* chosen = nullptr);
+
+// The report of an import, a line a row: what the cleaning changed in a row, and why a row was
+// refused ("N行目 使いません: ...").
+QString importReportLines(const IncomingRows& rows);
+
+}  // namespace jobs

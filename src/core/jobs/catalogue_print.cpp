@@ -1,0 +1,134 @@
+#include "core/jobs/catalogue_print.h"
+
+#include "core/files/file_command_texts.h"
+#include "core/jobs/import_job.h"
+#include "core/productlist/sheet_filling.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace jobs {
+
+sheet::TagRecord tagOf(const catalogue::Product& product, const sheet::SheetFormat& format)
+{
+    sheet::TagRecord tag = product.tag;
+    if (!format.hasProductName2) {
+        tag.productName2.clear();
+    }
+    return tag;
+}
+
+CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& needs, const sheet::SheetFormat& format,
+                                      int startTag, NeedFilter filter)
+{
+    CataloguePrintPlan plan;
+    std::vector<sheet::TagRecord> records;
+    for (const catalogue::TagNeed& need : needs) {
+        const bool wanted = need.kind == catalogue::NeedKind::newTag ? filter != NeedFilter::changedOnly
+            : need.kind == catalogue::NeedKind::changed              ? filter != NeedFilter::newOnly
+                                                                     : false;
+        if (!wanted) {
+            continue;
+        }
+        const sheet::TagRecord tag = tagOf(need.product, format);
+        for (int copy = 0; copy < need.product.tagCount; ++copy) {
+            records.push_back(tag);
+            plan.placed.push_back({need.product.id, 0, 0, need.product.tag});
+        }
+    }
+    if (records.empty()) {
+        return plan;
+    }
+    plan.sheets = productlist::sheetsForList(format, startTag, records);
+    // The sheets go to a printer or a PDF for it: drawn without the preview's grid and numbers.
+    for (sheet::TagSheet& page : plan.sheets) {
+        page.outputMode = sheet::OutputMode::printer;
+    }
+    // The places follow the filling: the first sheet from the start tag, every further one from 1.
+    int sheetNumber = 1;
+    int slot = startTag;
+    for (catalogue::PlacedTag& placed : plan.placed) {
+        if (slot > format.tagsPerPage) {
+            ++sheetNumber;
+            slot = 1;
+        }
+        placed.sheet = sheetNumber;
+        placed.slot = slot++;
+    }
+    return plan;
+}
+
+SheetDelivery sheetFilesDelivery(const QString& folder, const QString& baseName,
+                                 const std::function<void(const QString& path)>& onWritten)
+{
+    return [folder, baseName, onWritten](std::vector<sheet::TagSheet>& sheets) {
+        DeliveryResult result;
+        if (!QDir().mkpath(folder)) {
+            result.error = QStringLiteral("フォルダー %1 を作れません").arg(folder);
+            return result;
+        }
+        const QStringList paths = sheetFilePaths(folder, baseName, 1, int(sheets.size()));
+        // New names only, created afresh; a failure part-way removes the files this print made.
+        const SheetFilesResult written = writeSheetFiles(sheets, paths, false, onWritten);
+        if (!written.ok) {
+            result.error = written.nameTaken ? QStringLiteral("%1 がすでにあります").arg(written.failedPath)
+                                             : QStringLiteral("%1: %2").arg(written.failedPath, written.error);
+            return result;
+        }
+        for (const auto& [path, reason] : written.unflushed) {
+            result.notices << files::unflushedNotice(path, reason);
+        }
+        result.delivered = true;
+        result.destination = QDir::toNativeSeparators(QFileInfo(folder).absoluteFilePath());
+        return result;
+    };
+}
+
+CataloguePrintResult printAndRecord(catalogue::Catalogue& catalogue, const std::vector<catalogue::TagNeed>& needs,
+                                    const sheet::SheetFormat& format, int startTag, NeedFilter filter,
+                                    const SheetDelivery& deliver)
+{
+    CataloguePrintResult result;
+    result.plan = planCataloguePrint(needs, format, startTag, filter);
+    if (result.plan.sheets.empty()) {
+        result.status = CataloguePrintStatus::nothingToPrint;
+        return result;
+    }
+    const DeliveryResult delivered = deliver(result.plan.sheets);
+    result.notices = delivered.notices;
+    if (!delivered.delivered) {
+        result.status = delivered.cancelled ? CataloguePrintStatus::cancelled : CataloguePrintStatus::notDelivered;
+        result.error = delivered.error;
+        return result;
+    }
+    result.destination = delivered.destination;
+    result.recordFailure = catalogue.recordPrint(result.plan.placed, format.key(), startTag,
+                                                 int(result.plan.sheets.size()), delivered.destination,
+                                                 &result.printId);
+    result.status
+        = result.recordFailure.ok() ? CataloguePrintStatus::recorded : CataloguePrintStatus::notRecorded;
+    return result;
+}
+
+std::vector<catalogue::TagNeed> takedownNeeds(const catalogue::Catalogue& catalogue, catalogue::Result* outcome)
+{
+    std::vector<catalogue::TagNeed> listed;
+    for (catalogue::TagNeed& need : catalogue.tagNeeds(false, outcome)) {
+        if (need.kind == catalogue::NeedKind::takeDown) {
+            listed.push_back(std::move(need));
+        }
+    }
+    return listed;
+}
+
+catalogue::Result recordTakedowns(catalogue::Catalogue& catalogue, const std::vector<catalogue::TagNeed>& listed)
+{
+    std::vector<qint64> ids;
+    ids.reserve(listed.size());
+    for (const catalogue::TagNeed& need : listed) {
+        ids.push_back(need.product.id);
+    }
+    return catalogue.recordTakenDown(ids);
+}
+
+}  // namespace jobs

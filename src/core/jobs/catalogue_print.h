@@ -1,0 +1,90 @@
+#pragma once
+
+// Printing the catalogue's tags and keeping track of them, as the 商品マスタ window and
+// `tanafuda-catalogue print / confirm / takedown` both do it:
+// 1. planCataloguePrint lays the tags that need printing onto sheets of one format from a start
+//    tag, one tag per product repeated by its tag count, in shelf order, with every tag's place;
+// 2. printAndRecord hands the sheets to a delivery (a printer, a PDF, sheet files: the caller's,
+//    since drawing and printing belong to the layers above) and, once they are out, records the
+//    print in the catalogue as pending (Catalogue::recordPrint);
+// 3. the user then says whether the sheets came out right: Catalogue::decidePrint confirms the
+//    print (its tags are then the tags on the shelf, which later changes are compared with) or
+//    marks it failed (its tags still need printing);
+// 4. the tags of discontinued products are listed by takedownNeeds and recorded as taken down by
+//    recordTakedowns.
+
+#include "core/catalogue/catalogue.h"
+#include "core/sheet/tag_sheet.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace jobs {
+
+enum class NeedFilter { all, newOnly, changedOnly };
+
+struct CataloguePrintPlan {
+    std::vector<sheet::TagSheet> sheets;       // what is printed, one page each
+    std::vector<catalogue::PlacedTag> placed;  // every tag, in the order laid
+};
+
+// The tag a product shows on `format`: its texts (a large tag has no second name line) and its
+// tag price.
+sheet::TagRecord tagOf(const catalogue::Product& product, const sheet::SheetFormat& format);
+
+// Lays the new and changed products of `needs` (as `filter` chooses; take-downs and up-to-date
+// products are left out) onto sheets of `format`, the first from `startTag` (1-based). Empty when
+// nothing is to be printed.
+CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& needs, const sheet::SheetFormat& format,
+                                      int startTag, NeedFilter filter);
+
+// How the sheets of a print went out.
+struct DeliveryResult {
+    bool delivered = false;
+    bool cancelled = false;  // the user chose not to print after all: nothing to report
+    QString destination;     // when delivered: the printer, the PDF or the folder, as the print records it
+    QString error;           // when neither: why not (Japanese)
+    QStringList notices;     // said beside it: a file that may not survive a power loss, ...
+};
+
+// Prints or writes the sheets; it may name them after their files (the printed page shows it).
+using SheetDelivery = std::function<DeliveryResult(std::vector<sheet::TagSheet>& sheets)>;
+
+enum class CataloguePrintStatus {
+    recorded,        // delivered and recorded as pending: printId names it
+    nothingToPrint,  // no tag needs printing
+    cancelled,       // the delivery was cancelled
+    notDelivered,    // the delivery failed: `error` says why; nothing recorded
+    notRecorded,     // delivered, but the catalogue could not record it: `recordFailure`
+};
+
+struct CataloguePrintResult {
+    CataloguePrintStatus status = CataloguePrintStatus::nothingToPrint;
+    CataloguePrintPlan plan;
+    qint64 printId = 0;
+    QString destination;
+    QString error;
+    QStringList notices;  // the delivery's
+    catalogue::Result recordFailure;
+};
+
+// The sheets written as new sheet files BASE-1.csv, BASE-2.csv, ... in `folder` (made when
+// missing); each written path is told to `onWritten`. A failure part-way removes the files it made.
+SheetDelivery sheetFilesDelivery(const QString& folder, const QString& baseName,
+                                 const std::function<void(const QString& path)>& onWritten);
+
+// Plans the print of `needs`, delivers its sheets and records it as pending.
+CataloguePrintResult printAndRecord(catalogue::Catalogue& catalogue, const std::vector<catalogue::TagNeed>& needs,
+                                    const sheet::SheetFormat& format, int startTag, NeedFilter filter,
+                                    const SheetDelivery& deliver);
+
+// The tags of discontinued products still on the shelves, in shelf order.
+std::vector<catalogue::TagNeed> takedownNeeds(const catalogue::Catalogue& catalogue, catalogue::Result* outcome);
+
+// Records that the tags of `listed` were taken down.
+catalogue::Result recordTakedowns(catalogue::Catalogue& catalogue, const std::vector<catalogue::TagNeed>& listed);
+
+}  // namespace jobs

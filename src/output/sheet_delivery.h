@@ -1,0 +1,22 @@
+#pragma once
+
+// The deliveries of a catalogue print (core/jobs/catalogue_print.h) that draw: the sheets as one
+// PDF file, or printed as one job with the printer's calibration.
+
+#include "core/jobs/catalogue_print.h"
+#include "output/print_job.h"
+
+class QPrinter;
+
+namespace output {
+
+// The sheets drawn at 600 dpi into the PDF file `path`, written carefully. The PDF is recorded by
+// its full path.
+jobs::SheetDelivery pdfDelivery(const QString& path);
+
+// The sheets printed as one job on `printer` (chosen and named), each page with the calibration
+// `calibrationOf` gives. A printer writing a PDF file is recorded by the file's full path, any
+// other by the printer's name.
+jobs::SheetDelivery printerDelivery(QPrinter& printer, const CalibrationOfPrinter& calibrationOf);
+
+}  // namespace output
