@@ -31,6 +31,8 @@ public:
     std::vector<desktop::FileDialogState> fileDialogStates;
     bool existsAnswer = false;
     QStringList existsAsked;
+    std::optional<QString> folderAnswer;  // the folder dialog's answer
+    QStringList foldersAsked;             // where each folder dialog started
 
     desktop::MessageAnswer messageAnswer = desktop::MessageAnswer::no;
     QStringList messages;  // "title: text" of each message box
@@ -62,6 +64,12 @@ public:
         layoutPrinted = printer.pageLayout();
         return true;
     }
+    std::optional<QString> chooseFolder(QWidget*, const QString&, const QString& start) override
+    {
+        foldersAsked << start;
+        return folderAnswer;
+    }
+
     std::optional<QString> openFile(QWidget*, desktop::FileDialogState& state) override
     {
         return answerFileDialog(state, openAnswer);

@@ -16,6 +16,13 @@ inline QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Writes `bytes` as the whole content of the file at `path`; false when it could not.
+inline bool writeFileBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
 inline QByteArray cp932(const QString& text)
 {
     QStringEncoder encoder("windows-31j");

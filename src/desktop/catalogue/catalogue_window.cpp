@@ -4,13 +4,14 @@
 #include "core/catalogue/incoming_list.h"
 #include "core/files/careful_write.h"
 #include "core/files/file_command_texts.h"
+#include "core/jobs/catalogue_import.h"
 #include "core/jobs/catalogue_print.h"
 #include "core/productlist/cleaning.h"
 #include "core/productlist/list_table.h"
 #include "desktop/catalogue/catalogue_model.h"
-#include "desktop/dialogs/import_dialog.h"
-#include "output/settings_file.h"
+#include "desktop/catalogue/catalogue_import_dialog.h"
 #include "output/print_job.h"
+#include "output/sheet_delivery.h"
 #include "output/tag_sheet_printing.h"
 #include "output/takedown_checklist.h"
 
@@ -465,41 +466,18 @@ void CatalogueWindow::importList()
     const QByteArray bytes = file.readAll();
     file.close();
 
-    const sheet::TagSheet scratch(sheet::SheetFormat::large);
-    ImportDialog dialog(*path, bytes, scratch, 1, this);
-    dialog.setWindowTitle(QStringLiteral("商品マスタに取り込み"));
+    CatalogueImportDialog dialog(*path, bytes, &settingsFile_, dialogs_, this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    // The checked rows only, as the dialog shows them.
-    productlist::ProductList list = dialog.list();
-    std::vector<productlist::CleanRow> cleaned;
-    list.rows.clear();
-    for (int i = 0; i < int(dialog.list().rows.size()); ++i) {
-        if (dialog.isChecked(i)) {
-            list.rows.push_back(dialog.list().rows[size_t(i)]);
-            cleaned.push_back(dialog.cleanedRows()[size_t(i)]);
-        }
-    }
-    const productlist::ListChoices choices = dialog.listChoices();
-    std::vector<productlist::CleanRow> cleanedSmall;
-    if (choices.mapping.column(productlist::ListField::productName2) >= 0) {
-        cleanedSmall = productlist::cleanRows(list.rows, choices.mapping, sheet::SheetFormat::small, choices.tax);
-    }
-    catalogue::IncomingList incoming
-        = catalogue::incomingProducts(list, cleaned, cleanedSmall.empty() ? nullptr : &cleanedSmall,
-                                      list.hasHeader ? catalogue::catalogueColumnsOf(list.columnTitles, choices.mapping)
-                                                     : catalogue::CatalogueColumns {});
-    incoming.fileName = QFileInfo(*path).absoluteFilePath();
-
+    const catalogue::IncomingList incoming = dialog.incoming();
     if (!ensureOpen(true)) {
         return;
     }
-    catalogue::MergeOptions options;
-    options.dryRun = true;
-    const catalogue::MergeResult preview = catalogue_->merge(incoming, options);
-    if (!preview.ok()) {
-        showError(preview.message);
+    catalogue::Result planned;
+    const catalogue::MergePlan preview = catalogue_->planMerge(incoming, {}, &planned);
+    if (!planned.ok()) {
+        showError(planned.message);
         return;
     }
     const int answer = dialogs_.choose(
@@ -512,7 +490,7 @@ void CatalogueWindow::importList()
         reload();
         return;
     }
-    options.dryRun = false;
+    catalogue::MergeOptions options;
     options.partial = answer == 1;
     const catalogue::MergeResult merged = catalogue_->merge(incoming, options);
     if (!merged.ok()) {
@@ -561,45 +539,46 @@ void CatalogueWindow::printChanges()
     }
     const sheet::SheetFormat& format
         = formatBox_->currentIndex() == 1 ? sheet::SheetFormat::small : sheet::SheetFormat::large;
-    const int start = startTagBox_->value();
-    const jobs::CataloguePrintPlan plan = jobs::planCataloguePrint(needs, format, start, jobs::NeedFilter::all);
-    if (plan.sheets.empty()) {
+    QString warnings;
+    const auto deliver = [this, &warnings](std::vector<sheet::TagSheet>& sheets) {
+        QPrinter printer(QPrinter::HighResolution);
+        output::prepareActualSizePage(printer);
+        printer.setDocName(kTitle);
+        if (!dialogs_.choosePrinter(this, printer)) {
+            jobs::DeliveryResult cancelled;
+            cancelled.cancelled = true;
+            return cancelled;
+        }
+        return output::printerDelivery(
+            printer, output::printerCalibration({}, settingsFile_, [&warnings](const QString& warning) {
+                warnings += warning;
+            }))(sheets);
+    };
+    const jobs::CataloguePrintResult printed
+        = jobs::printAndRecord(*catalogue_, needs, format, startTagBox_->value(), jobs::NeedFilter::all, deliver);
+    switch (printed.status) {
+    case jobs::CataloguePrintStatus::nothingToPrint:
         dialogs_.message(this, QStringLiteral("印刷する棚札はありません。"), kTitle, MessageIcon::information,
                          MessageButtons::ok);
         return;
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    output::prepareActualSizePage(printer);
-    printer.setDocName(kTitle);
-    if (!dialogs_.choosePrinter(this, printer)) {
+    case jobs::CataloguePrintStatus::cancelled:
         return;
-    }
-    QString warnings;
-    const output::DocumentResult printed
-        = output::printSheets(plan.sheets, printer,
-                              output::printerCalibration({}, output::SettingsFile(),
-                                                         [&warnings](const QString& warning) { warnings += warning; }));
-    if (!printed.ok) {
+    case jobs::CataloguePrintStatus::notDelivered:
         dialogs_.message(this, QStringLiteral("印刷できませんでした。\n%1").arg(printed.error), files::kErrorTitle,
                          MessageIcon::stop, MessageButtons::ok);
         return;
-    }
-    const QString destination = printer.outputFormat() == QPrinter::PdfFormat
-        ? QDir::toNativeSeparators(QFileInfo(printer.outputFileName()).absoluteFilePath())
-        : printer.printerName();
-    qint64 printId = 0;
-    const catalogue::Result recorded
-        = catalogue_->recordPrint(plan.placed, format.key(),
-                                  start, int(plan.sheets.size()), destination, &printId);
-    if (!recorded.ok()) {
-        showError(QStringLiteral("印刷はできましたが、商品マスタに記録できませんでした。\n%1").arg(recorded.message));
+    case jobs::CataloguePrintStatus::notRecorded:
+        showError(QStringLiteral("印刷はできましたが、商品マスタに記録できませんでした。\n%1")
+                      .arg(printed.recordFailure.message));
         return;
+    case jobs::CataloguePrintStatus::recorded:
+        break;
     }
     reload();
     if (!warnings.isEmpty()) {
         showNote(QString(warnings).remove(u'\n'));
     }
-    askAboutPrint(printId);
+    askAboutPrint(printed.printId);
 }
 
 void CatalogueWindow::askAboutPrint(qint64 printId)
@@ -636,13 +615,8 @@ void CatalogueWindow::takedownList()
     if (!catalogue_) {
         return;
     }
-    std::vector<catalogue::TagNeed> listed;
     catalogue::Result outcome;
-    for (catalogue::TagNeed& need : catalogue_->tagNeeds(false, &outcome)) {
-        if (need.kind == catalogue::NeedKind::takeDown) {
-            listed.push_back(std::move(need));
-        }
-    }
+    const std::vector<catalogue::TagNeed> listed = jobs::takedownNeeds(*catalogue_, &outcome);
     if (!outcome.ok()) {
         showError(outcome.message);
         return;

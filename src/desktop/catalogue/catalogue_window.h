@@ -6,6 +6,7 @@
 
 #include "core/catalogue/catalogue.h"
 #include "desktop/dialogs/dialogs.h"
+#include "output/settings_file.h"
 
 #include <QMainWindow>
 #include <QThread>
@@ -86,6 +87,8 @@ private:
     std::unique_ptr<catalogue::Catalogue> catalogue_;
     CatalogueModel* model_ = nullptr;
     FillEditor fillEditor_;
+    // The settings file: each printer's calibration, and the choices remembered for each list layout.
+    output::SettingsFile settingsFile_;
     FileDialogState listDialog_;
     FileDialogState pdfDialog_;
 

@@ -83,6 +83,12 @@ bool QtDialogs::fileExists(const QString& path)
     return info.exists() || info.isSymLink();
 }
 
+std::optional<QString> QtDialogs::chooseFolder(QWidget* parent, const QString& title, const QString& start)
+{
+    const QString folder = QFileDialog::getExistingDirectory(parent, title, start);
+    return folder.isEmpty() ? std::nullopt : std::optional<QString>(folder);
+}
+
 MessageAnswer QtDialogs::message(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
                                  MessageButtons buttons)
 {

@@ -56,6 +56,9 @@ public:
 
     virtual bool fileExists(const QString& path) = 0;
 
+    // The folder dialog, starting in `start`; the chosen folder, or nothing on cancel.
+    virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& title, const QString& start) = 0;
+
     // A modal message box; returns the button pressed (No when a Yes/No box is closed otherwise).
     virtual MessageAnswer message(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
                                   MessageButtons buttons)
@@ -82,6 +85,7 @@ public:
     std::optional<QString> openFile(QWidget* parent, FileDialogState& state) override;
     std::optional<QString> saveFile(QWidget* parent, FileDialogState& state) override;
     bool fileExists(const QString& path) override;
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& title, const QString& start) override;
     MessageAnswer message(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
                           MessageButtons buttons) override;
     int choose(QWidget* parent, const QString& text, const QString& title, MessageIcon icon, const QStringList& buttons,

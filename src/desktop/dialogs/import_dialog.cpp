@@ -1,222 +1,70 @@
 #include "desktop/dialogs/import_dialog.h"
 
-#include "core/jobs/import_job.h"
-#include "core/productlist/list_sanity.h"
 #include "core/productlist/sheet_filling.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QFormLayout>
 #include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QVBoxLayout>
-
-#include <map>
 
 namespace desktop {
 
 using namespace productlist;
 
-namespace {
-
-enum Column { kUseColumn, kRowColumn, kJanColumn, kNameColumn, kListPriceColumn, kTagPriceColumn, kNoteColumn };
-
-const QColor kRefusedText(0xB0, 0x00, 0x00);
-
-// The access key of each column box: none shared with another control of the dialog.
-QString withAccessKey(ListField field)
-{
-    static const std::map<ListField, char> keys {
-        {ListField::jan, 'J'},          {ListField::maker, 'M'},    {ListField::productName, 'N'},
-        {ListField::productName2, '2'}, {ListField::spec, 'K'},     {ListField::lot, 'L'},
-        {ListField::price, 'V'},        {ListField::taxClass, 'Z'}, {ListField::taxBasis, 'Y'},
-    };
-    const auto it = keys.find(field);
-    return it == keys.end() ? listFieldTitle(field)
-                            : QStringLiteral("%1(&%2)").arg(listFieldTitle(field), QChar::fromLatin1(it->second));
-}
-const QColor kChangedText(0x80, 0x50, 0x00);
-
-}  // namespace
-
 ImportDialog::ImportDialog(const QString& listPath, const QByteArray& bytes, const sheet::TagSheet& sheet, int startTag,
-                           QWidget* parent, LayoutMemory* memory)
-    : QDialog(parent), listPath_(listPath), bytes_(bytes), sheet_(sheet), memory_(memory)
+                           QWidget* parent, LayoutMemory* memory, Dialogs* dialogs)
+    : QDialog(parent), listPath_(listPath), sheet_(sheet), dialogs_(dialogs ? *dialogs : qtDialogs())
 {
     setObjectName(QStringLiteral("ImportDialog"));
     setWindowTitle(QStringLiteral("商品リストから作成"));
-    buildControls();
+    auto* layout = new QVBoxLayout(this);
+    preview_ = new ListPreview(listPath, bytes, sheet.format(), sheet.format(), memory, this);
+    layout->addWidget(preview_, 1);
+    buildTarget();
     startTagBox_->setValue(std::clamp(startTag, 1, int(sheet.tagsPerPage())));
-    reread();
+    connect(preview_, &ListPreview::changed, this, [this] { updateSummary(); });
+    updateSummary();
     resize(900, 640);
 }
 
-template<class T> T* ImportDialog::named(T* widget, const QString& name)
+QWidget* ImportDialog::control(const QString& name) const
 {
-    widget->setObjectName(name);
-    controls_.insert(name, widget);
-    return widget;
+    QWidget* own = controls_.value(name);
+    return own ? own : preview_->control(name);
 }
 
-void ImportDialog::buildControls()
+void ImportDialog::buildTarget()
 {
-    auto* layout = new QVBoxLayout(this);
-
-    sourceLabel_ = named(new QLabel(this), QStringLiteral("sourceLabel"));
-    sourceLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // These name the list and quote its texts: plain text, never markup.
-    sourceLabel_->setTextFormat(Qt::PlainText);
-    layout->addWidget(sourceLabel_);
-    problemLabel_ = new QLabel(this);
-    problemLabel_->setStyleSheet(QStringLiteral("color: #b00000"));
-    problemLabel_->setWordWrap(true);
-    problemLabel_->setTextFormat(Qt::PlainText);
-    problemLabel_->hide();
-    layout->addWidget(problemLabel_);
-    rememberedLabel_ = named(new QLabel(this), QStringLiteral("rememberedLabel"));
-    rememberedLabel_->setStyleSheet(QStringLiteral("color: #005000"));
-    rememberedLabel_->setWordWrap(true);
-    rememberedLabel_->hide();
-    layout->addWidget(rememberedLabel_);
-
-    auto* settings = new QHBoxLayout;
-    layout->addLayout(settings);
-
-    // Reading.
-    auto* reading = new QGroupBox(QStringLiteral("読み込み"), this);
-    auto* readingForm = new QFormLayout(reading);
-    encodingBox_ = named(new QComboBox(reading), QStringLiteral("encodingBox"));
-    encodingBox_->addItem(QStringLiteral("自動"));
-    for (Encoding encoding : allEncodings()) {
-        encodingBox_->addItem(encodingName(encoding), int(encoding));
-    }
-    readingForm->addRow(QStringLiteral("文字コード(&E)"), encodingBox_);
-    delimiterBox_ = named(new QComboBox(reading), QStringLiteral("delimiterBox"));
-    delimiterBox_->addItem(QStringLiteral("自動"));
-    for (char16_t delimiter : kDelimiters) {
-        delimiterBox_->addItem(delimiterName(QChar(delimiter)), QChar(delimiter));
-    }
-    readingForm->addRow(QStringLiteral("区切り(&D)"), delimiterBox_);
-    sheetBox_ = named(new QComboBox(reading), QStringLiteral("sheetBox"));
-    readingForm->addRow(QStringLiteral("シート(&S)"), sheetBox_);
-    headerBox_ = named(new QCheckBox(QStringLiteral("1行目は見出し(&H)"), reading), QStringLiteral("headerBox"));
-    readingForm->addRow(headerBox_);
-    settings->addWidget(reading);
-
-    // Columns.
-    auto* columns = new QGroupBox(QStringLiteral("列の割り当て"), this);
-    auto* columnsForm = new QFormLayout(columns);
-    for (ListField field : listFieldsOf(sheet_.format())) {
-        auto* box = named(new QComboBox(columns), QStringLiteral("map_") + listFieldKey(field));
-        mapBoxes_.emplace_back(field, box);
-        columnsForm->addRow(withAccessKey(field), box);
-        connect(box, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
-    }
-    noPriceBox_ = named(new QCheckBox(QStringLiteral("価格なしで作る(&0)"), columns), QStringLiteral("noPriceBox"));
-    noPriceBox_->setToolTip(QStringLiteral("価格の列を使わず、価格のない棚札を作ります"));
-    columnsForm->addRow(noPriceBox_);
-    connect(noPriceBox_, &QCheckBox::toggled, this, [this] { updateSummary(); });
-    settings->addWidget(columns);
-
-    // Prices.
-    auto* prices = new QGroupBox(QStringLiteral("価格と税"), this);
-    auto* pricesForm = new QFormLayout(prices);
-    priceBasisBox_ = named(new QComboBox(prices), QStringLiteral("priceBasisBox"));
-    priceBasisBox_->addItem(QStringLiteral("税込み"), int(PriceBasis::includesTax));
-    priceBasisBox_->addItem(QStringLiteral("税抜き (本体価格)"), int(PriceBasis::excludesTax));
-    pricesForm->addRow(QStringLiteral("リストの価格(&P)"), priceBasisBox_);
-    taxRateBox_ = named(new QComboBox(prices), QStringLiteral("taxRateBox"));
-    taxRateBox_->addItem(QStringLiteral("10% (標準)"), kStandardRate);
-    taxRateBox_->addItem(QStringLiteral("8% (軽減)"), kReducedRate);
-    pricesForm->addRow(QStringLiteral("税率(&R)"), taxRateBox_);
-    roundingBox_ = named(new QComboBox(prices), QStringLiteral("roundingBox"));
-    for (Rounding rounding : allRoundings()) {
-        roundingBox_->addItem(roundingTitle(rounding), int(rounding));
-    }
-    pricesForm->addRow(QStringLiteral("1円未満(&U)"), roundingBox_);
-    auto* taxNote
-        = new QLabel(QStringLiteral("税区分・内税外税の列があれば、その行の税率と税込み・税抜きを使います"), prices);
-    taxNote->setWordWrap(true);
-    pricesForm->addRow(taxNote);
-    settings->addWidget(prices);
-
-    // The list's own tax codes.
-    taxCodesGroup_ = new QGroupBox(QStringLiteral("税コードの意味"), this);
-    taxCodesForm_ = new QFormLayout(taxCodesGroup_);
-    taxCodesGroup_->hide();
-    settings->addWidget(taxCodesGroup_);
-
-    mappingProblemLabel_ = named(new QLabel(this), QStringLiteral("mappingProblemLabel"));
-    mappingProblemLabel_->setStyleSheet(QStringLiteral("color: #b00000"));
-    mappingProblemLabel_->setWordWrap(true);
-    mappingProblemLabel_->hide();
-    layout->addWidget(mappingProblemLabel_);
-
-    // Rows.
-    auto* filterRow = new QHBoxLayout;
-    filterEdit_ = named(new QLineEdit(this), QStringLiteral("filterEdit"));
-    filterEdit_->setPlaceholderText(QStringLiteral("商品名・コードで絞り込み"));
-    filterEdit_->setClearButtonEnabled(true);
-    auto* filterLabel = new QLabel(QStringLiteral("検索(&F)"), this);
-    filterLabel->setBuddy(filterEdit_);
-    filterRow->addWidget(filterLabel);
-    filterRow->addWidget(filterEdit_, 1);
-    auto* checkAll
-        = named(new QPushButton(QStringLiteral("表示中をすべて選択(&G)"), this), QStringLiteral("checkAllButton"));
-    auto* uncheckAll
-        = named(new QPushButton(QStringLiteral("表示中をすべて解除(&X)"), this), QStringLiteral("uncheckAllButton"));
-    checkAll->setAutoDefault(false);
-    uncheckAll->setAutoDefault(false);
-    filterRow->addWidget(checkAll);
-    filterRow->addWidget(uncheckAll);
-    layout->addLayout(filterRow);
-
-    table_ = named(new QTableWidget(this), QStringLiteral("rowTable"));
-    table_->setColumnCount(7);
-    table_->setHorizontalHeaderLabels(
-        {QStringLiteral("使う"), QStringLiteral("ファイルの行"), QStringLiteral("JANコード"), QStringLiteral("商品名"),
-         QStringLiteral("リストの価格"), QStringLiteral("棚札の価格"), QStringLiteral("メモ")});
-    table_->verticalHeader()->hide();
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->horizontalHeader()->setStretchLastSection(true);
-    auto* tableLabel = new QLabel(QStringLiteral("リストの行(&I)"), this);
-    tableLabel->setBuddy(table_);
-    layout->addWidget(tableLabel);
-    layout->addWidget(table_, 1);
-
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    const auto name = [this](auto* widget, const QString& objectName) {
+        widget->setObjectName(objectName);
+        controls_.insert(objectName, widget);
+        return widget;
+    };
     // Where the records go.
     auto* target = new QGridLayout;
-    startTagBox_ = named(new QSpinBox(this), QStringLiteral("startTagBox"));
+    startTagBox_ = name(new QSpinBox(this), QStringLiteral("startTagBox"));
     startTagBox_->setRange(1, sheet_.tagsPerPage());
     auto* startLabel = new QLabel(QStringLiteral("開始位置(&T)"), this);
     startLabel->setBuddy(startTagBox_);
     target->addWidget(startLabel, 0, 0);
     target->addWidget(startTagBox_, 0, 1);
     // On a line of its own and never wrapped: a Japanese line would break inside a phrase.
-    summaryLabel_ = named(new QLabel(this), QStringLiteral("summaryLabel"));
+    summaryLabel_ = name(new QLabel(this), QStringLiteral("summaryLabel"));
     summaryLabel_->setWordWrap(false);
     summaryLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     target->addWidget(summaryLabel_, 3, 0, 1, 5);
-    saveRestBox_ = named(new QCheckBox(QStringLiteral("入りきらない分を別の棚札ファイルに保存する(&W)"), this),
+    saveRestBox_ = name(new QCheckBox(QStringLiteral("入りきらない分を別の棚札ファイルに保存する(&W)"), this),
                          QStringLiteral("saveRestBox"));
     saveRestBox_->setChecked(true);
     target->addWidget(saveRestBox_, 1, 0, 1, 2);
-    restFolderEdit_ = named(new QLineEdit(this), QStringLiteral("restFolderEdit"));
+    restFolderEdit_ = name(new QLineEdit(this), QStringLiteral("restFolderEdit"));
     auto* restFolderLabel = new QLabel(QStringLiteral("保存先(&Q)"), this);
     restFolderLabel->setBuddy(restFolderEdit_);
     target->addWidget(restFolderLabel, 1, 2);
@@ -224,10 +72,10 @@ void ImportDialog::buildControls()
     restFolderEdit_->setText(QDir::toNativeSeparators(sheetFile.isAbsolute() ? sheetFile.absolutePath()
                                                                              : QFileInfo(listPath_).absolutePath()));
     target->addWidget(restFolderEdit_, 1, 3);
-    auto* browse = named(new QPushButton(QStringLiteral("参照(&B)..."), this), QStringLiteral("browseButton"));
+    auto* browse = name(new QPushButton(QStringLiteral("参照(&B)..."), this), QStringLiteral("browseButton"));
     browse->setAutoDefault(false);
     target->addWidget(browse, 1, 4);
-    printAllBox_ = named(new QCheckBox(QStringLiteral("このシートと残りのシートをまとめて印刷する(&A)"), this),
+    printAllBox_ = name(new QCheckBox(QStringLiteral("このシートと残りのシートをまとめて印刷する(&A)"), this),
                          QStringLiteral("printAllBox"));
     target->addWidget(printAllBox_, 2, 0, 1, 3);
     target->setColumnStretch(3, 1);
@@ -235,396 +83,29 @@ void ImportDialog::buildControls()
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("作成(&O)"));
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+    name(buttons->button(QDialogButtonBox::Ok), QStringLiteral("okButton"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル(&C)"));
     layout->addWidget(buttons);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &ImportDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ImportDialog::reject);
-    connect(encodingBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
-    connect(delimiterBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
-    connect(sheetBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
-    connect(headerBox_, &QCheckBox::toggled, this, [this] { reread(); });
-    connect(priceBasisBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
-    connect(taxRateBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
-    connect(roundingBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
-    connect(filterEdit_, &QLineEdit::textChanged, this, [this] { applyFilter(); });
     connect(startTagBox_, &QSpinBox::valueChanged, this, [this] { updateSummary(); });
     connect(saveRestBox_, &QCheckBox::toggled, this, [this] { updateSummary(); });
     connect(printAllBox_, &QCheckBox::toggled, this, [this] { updateSummary(); });
-    connect(checkAll, &QPushButton::clicked, this, [this] { checkVisibleRows(true); });
-    connect(uncheckAll, &QPushButton::clicked, this, [this] { checkVisibleRows(false); });
     connect(browse, &QPushButton::clicked, this, [this] {
-        const QString folder
-            = QFileDialog::getExistingDirectory(this, QStringLiteral("保存先のフォルダー"), restFolderEdit_->text());
-        if (!folder.isEmpty()) {
-            restFolderEdit_->setText(QDir::toNativeSeparators(folder));
+        if (const auto folder = dialogs_.chooseFolder(this, QStringLiteral("保存先のフォルダー"), restFolderEdit_->text())) {
+            restFolderEdit_->setText(QDir::toNativeSeparators(*folder));
         }
     });
-    connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        if (updating_ || item->column() != kUseColumn) {
-            return;
-        }
-        const int index = item->data(Qt::UserRole).toInt();
-        if (index >= 0 && index < int(checked_.size())) {
-            checked_[size_t(index)] = item->checkState() == Qt::Checked;
-            updateSummary();
-        }
-    });
-}
-
-ReadOptions ImportDialog::readOptions() const
-{
-    ReadOptions options;
-    if (encodingBox_->currentIndex() > 0) {
-        options.encoding = Encoding(encodingBox_->currentData().toInt());
-    }
-    if (delimiterBox_->currentIndex() > 0) {
-        options.delimiter = delimiterBox_->currentData().value<QChar>();
-    }
-    options.sheetName = sheetBox_->currentText();
-    options.header = headerBox_->isChecked() ? HeaderMode::present : HeaderMode::absent;
-    return options;
-}
-
-void ImportDialog::reread()
-{
-    if (updating_) {
-        return;
-    }
-    ReadOptions options = readOptions();
-    // The first reading detects the header; later ones follow the check box.
-    if (firstReading_) {
-        options.header = HeaderMode::detect;
-        firstReading_ = false;
-    }
-    list_ = readProductListData(bytes_, options);
-
-    updating_ = true;
-    {
-        const QSignalBlocker blockSheets(sheetBox_);
-        const QString current = sheetBox_->currentText();
-        sheetBox_->clear();
-        sheetBox_->addItems(list_.sheetNames);
-        sheetBox_->setCurrentText(list_.ok ? list_.sheetName : current);
-        sheetBox_->setEnabled(list_.kind != ListKind::text);
-        encodingBox_->setEnabled(list_.kind == ListKind::text);
-        delimiterBox_->setEnabled(list_.kind == ListKind::text);
-        encodingBox_->setItemText(0,
-                                  list_.kind == ListKind::text && list_.ok
-                                      ? QStringLiteral("自動 (%1)").arg(encodingName(list_.encoding))
-                                      : QStringLiteral("自動"));
-        delimiterBox_->setItemText(0,
-                                   list_.kind == ListKind::text && list_.ok
-                                       ? QStringLiteral("自動 (%1)").arg(delimiterName(list_.delimiter))
-                                       : QStringLiteral("自動"));
-        const QSignalBlocker blockHeader(headerBox_);
-        headerBox_->setChecked(list_.hasHeader);
-    }
-
-    QString source = QFileInfo(listPath_).fileName();
-    if (list_.ok) {
-        source += QStringLiteral(" — ") + jobs::listFacts(list_).join(QStringLiteral("、"));
-    }
-    sourceLabel_->setText(source);
-    QStringList problems;
-    if (!list_.ok) {
-        problems << list_.error;
-    }
-    encodingProblem_.clear();
-    if (list_.ok && list_.kind == ListKind::text) {
-        const TextJudgement judged = judgeText(bytes_, list_.encoding);
-        if (judged.verdict != TextVerdict::readable) {
-            encodingProblem_ = judged.reason;
-            problems << judged.reason;
-        }
-    }
-    if (encodingProblem_.isEmpty()) {
-        problems << jobs::listWarnings(list_, QStringLiteral("文字コードを選び直してください"));
-    } else if (list_.truncated) {
-        problems << QStringLiteral("%1行を超える分は読んでいません").arg(kMaxRows);
-    }
-    problemLabel_->setText(problems.join(u'\n'));
-    problemLabel_->setVisible(!problems.isEmpty());
-
-    const AutoMapping automatic = jobs::automaticMapping(list_, sheet_.format());
-    fillMappingBoxes();
-    fillTaxCodeBoxes(automatic.mapping);
-    {
-        const QSignalBlocker blockNoPrice(noPriceBox_);
-        noPriceBox_->setChecked(false);
-    }
-    if (!applyRemembered()) {
-        for (const auto& [field, box] : mapBoxes_) {
-            box->setCurrentIndex(automatic.mapping.column(field) + 1);
-        }
-        if (automatic.priceBasis) {
-            priceBasisBox_->setCurrentIndex(priceBasisBox_->findData(int(*automatic.priceBasis)));
-        }
-    }
-    rememberedLabel_->setVisible(openedRemembered_);
-    // Rows read in what looks like the wrong encoding wait for the user's word.
-    checked_.assign(list_.rows.size(), encodingProblem_.isEmpty());
-    updating_ = false;
-    reclean();
-}
-
-bool ImportDialog::applyRemembered()
-{
-    // Only the list as it is first opened: a choice made in the dialog is not undone by it.
-    if (!memory_ || openedRemembered_ || !list_.ok) {
-        return false;
-    }
-    const auto remembered = rememberedChoices(*memory_, list_.columnTitles, list_.hasHeader);
-    if (!remembered) {
-        return false;
-    }
-    openedRemembered_ = true;
-    rememberedLabel_->setText(
-        QStringLiteral("このリストと同じ見出しのリストで前回選んだ設定 (列、税、端数%1) で開きました")
-            .arg(list_.kind == ListKind::text ? QStringLiteral("、文字コード、区切り") : QString()));
-    for (const auto& [field, box] : mapBoxes_) {
-        box->setCurrentIndex(remembered->mapping.column(field) + 1);
-    }
-    noPriceBox_->setChecked(remembered->noPrice);
-    priceBasisBox_->setCurrentIndex(priceBasisBox_->findData(int(remembered->tax.basis)));
-    taxRateBox_->setCurrentIndex(taxRateBox_->findData(remembered->tax.ratePercent));
-    roundingBox_->setCurrentIndex(roundingBox_->findData(int(remembered->tax.rounding)));
-    for (const TaxCode& code : remembered->tax.codes) {
-        for (const auto& [text, box] : taxCodeBoxes_) {
-            if (text == code.code) {
-                box->setCurrentIndex(box->findData(taxCodeMeaningKey(code.meaning)));
-            }
-        }
-    }
-    if (list_.kind == ListKind::text) {
-        const int encoding = remembered->encoding ? encodingBox_->findData(int(*remembered->encoding)) : 0;
-        const int delimiter = remembered->delimiter ? delimiterBox_->findData(*remembered->delimiter) : 0;
-        const bool again = (remembered->encoding && *remembered->encoding != list_.encoding)
-            || (remembered->delimiter && *remembered->delimiter != list_.delimiter);
-        encodingBox_->setCurrentIndex(std::max(encoding, 0));
-        delimiterBox_->setCurrentIndex(std::max(delimiter, 0));
-        if (again) {
-            // Read again as remembered, which applies the choices to the list as read then.
-            updating_ = false;
-            openedRemembered_ = false;
-            reread();
-            updating_ = true;
-        }
-    }
-    return true;
-}
-
-void ImportDialog::fillTaxCodeBoxes(const ColumnMapping& mapping)
-{
-    // The texts of the tax columns that mean nothing by themselves: the list's own codes.
-    QStringList codes;
-    for (const ListField field : {ListField::taxClass, ListField::taxBasis}) {
-        const int column = mapping.column(field);
-        for (const ListRow& row : list_.rows) {
-            const QString text = row.cell(column).trimmed().normalized(QString::NormalizationForm_KC);
-            if (column >= 0 && !text.isEmpty() && !parseTaxCell(text) && !codes.contains(text) && codes.size() < 20) {
-                codes.append(text);
-            }
-        }
-    }
-    for (const auto& [code, box] : taxCodeBoxes_) {
-        taxCodesForm_->removeRow(box);
-        controls_.remove(QStringLiteral("taxCode_") + code);
-    }
-    taxCodeBoxes_.clear();
-    for (const QString& code : codes) {
-        auto* box = named(new QComboBox(taxCodesGroup_), QStringLiteral("taxCode_") + code);
-        box->addItem(QStringLiteral("(分からない)"));
-        for (const QString& key : taxCodeMeaningKeys()) {
-            box->addItem(taxCodeMeaningTitle(key), key);
-        }
-        taxCodesForm_->addRow(QStringLiteral("「%1」").arg(code), box);
-        taxCodeBoxes_.emplace_back(code, box);
-        connect(box, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
-    }
-    taxCodesGroup_->setVisible(!codes.isEmpty());
-}
-
-void ImportDialog::fillMappingBoxes()
-{
-    for (const auto& [field, box] : mapBoxes_) {
-        const QSignalBlocker block(box);
-        box->clear();
-        box->addItem(QStringLiteral("(なし)"));
-        for (int column = 0; column < list_.columnCount(); ++column) {
-            box->addItem(QStringLiteral("%1: %2").arg(column + 1).arg(list_.columnTitles.at(column)));
-        }
-    }
-}
-
-ColumnMapping ImportDialog::mappingFromBoxes() const
-{
-    ColumnMapping mapping;
-    for (const auto& [field, box] : mapBoxes_) {
-        mapping.set(field, box->currentIndex() - 1);
-    }
-    return mapping;
-}
-
-TaxSettings ImportDialog::taxFromBoxes() const
-{
-    TaxSettings tax;
-    tax.basis = PriceBasis(priceBasisBox_->currentData().toInt());
-    tax.ratePercent = taxRateBox_->currentData().toInt();
-    tax.rounding = Rounding(roundingBox_->currentData().toInt());
-    for (const auto& [code, box] : taxCodeBoxes_) {
-        if (const auto meaning = taxCodeMeaningOfKey(box->currentData().toString())) {
-            tax.codes.push_back(TaxCode {code, *meaning});
-        }
-    }
-    return tax;
-}
-
-ListChoices ImportDialog::listChoices() const
-{
-    ListChoices choices;
-    choices.mapping = mappingFromBoxes();
-    choices.noPrice = noPriceBox_->isChecked() && choices.mapping.column(ListField::price) < 0;
-    choices.tax = taxFromBoxes();
-    if (list_.kind == ListKind::text) {
-        choices.encoding = list_.encoding;
-        choices.delimiter = list_.delimiter;
-    }
-    return choices;
-}
-
-QString ImportDialog::mappingProblem() const
-{
-    if (!list_.ok || mappingFromBoxes().column(ListField::price) >= 0 || noPriceBox_->isChecked()) {
-        return {};
-    }
-    return noPriceColumnMessage(list_.columnTitles)
-        + QStringLiteral("。「売価」で価格の列を選ぶか、価格のない棚札を作るときは「価格なしで作る」を選んでください");
-}
-
-void ImportDialog::reclean()
-{
-    if (updating_) {
-        return;
-    }
-    const bool taxColumn = mappingFromBoxes().column(ListField::taxClass) >= 0;
-    taxRateBox_->setItemText(
-        0, taxColumn ? QStringLiteral("税区分の列に従う（ない行は 10%）") : QStringLiteral("10% (標準)"));
-    taxRateBox_->setItemText(
-        1, taxColumn ? QStringLiteral("税区分の列に従う（ない行は 8%）") : QStringLiteral("8% (軽減)"));
-    table_->horizontalHeaderItem(kRowColumn)
-        ->setText(list_.kind == ListKind::text ? QStringLiteral("ファイルの行") : QStringLiteral("シートの行"));
-    cleaned_ = cleanRows(list_.rows, mappingFromBoxes(), sheet_.format(), taxFromBoxes());
-    fillTable();
-    applyFilter();
-    updateSummary();
-}
-
-void ImportDialog::fillTable()
-{
-    updating_ = true;
-    table_->setUpdatesEnabled(false);
-    table_->clearContents();
-    table_->setRowCount(int(cleaned_.size()));
-    for (int i = 0; i < int(cleaned_.size()); ++i) {
-        const CleanRow& row = cleaned_[size_t(i)];
-        const bool refused = row.refused();
-        auto* use = new QTableWidgetItem;
-        use->setData(Qt::UserRole, i);
-        if (refused) {
-            use->setFlags(Qt::ItemIsEnabled);
-            use->setText(QStringLiteral("×"));
-        } else {
-            use->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-            use->setCheckState(checked_[size_t(i)] ? Qt::Checked : Qt::Unchecked);
-        }
-        table_->setItem(i, kUseColumn, use);
-        const auto text = [&](int column, const QString& value) {
-            auto* item = new QTableWidgetItem(value);
-            if (refused) {
-                item->setForeground(kRefusedText);
-            } else if (row.changed() && column == kNoteColumn) {
-                item->setForeground(kChangedText);
-            }
-            table_->setItem(i, column, item);
-        };
-        text(kRowColumn, QString::number(row.number));
-        text(kJanColumn, row.record.jan);
-        // A name run on into the small tag's second line is shown with its break.
-        text(kNameColumn,
-             row.record.productName2.isEmpty()
-                 ? row.record.productName
-                 : row.record.productName + QStringLiteral(" ／ ") + row.record.productName2);
-        text(kListPriceColumn, row.listPrice >= 0 ? QString::number(row.listPrice) : QString());
-        text(kTagPriceColumn, refused ? QString() : QString::number(row.record.price));
-        text(kNoteColumn,
-             encodingProblem_.isEmpty() ? row.summary()
-                                        : QStringLiteral("文字コード (%1) が合っていないため、正しく読めていません")
-                                              .arg(encodingName(list_.encoding)));
-    }
-    table_->resizeColumnsToContents();
-    table_->setColumnWidth(kNameColumn, std::min(table_->columnWidth(kNameColumn), 240));
-    table_->setUpdatesEnabled(true);
-    updating_ = false;
-}
-
-void ImportDialog::applyFilter()
-{
-    const QString needle = filterEdit_->text().trimmed().normalized(QString::NormalizationForm_KC);
-    for (int i = 0; i < int(cleaned_.size()); ++i) {
-        const sheet::TagRecord& record = cleaned_[size_t(i)].record;
-        const bool shown = needle.isEmpty()
-            || record.productName.normalized(QString::NormalizationForm_KC).contains(needle, Qt::CaseInsensitive)
-            || record.productName2.normalized(QString::NormalizationForm_KC).contains(needle, Qt::CaseInsensitive)
-            || record.jan.contains(needle);
-        table_->setRowHidden(i, !shown);
-    }
-}
-
-void ImportDialog::setChecked(int index, bool checked)
-{
-    if (index < 0 || index >= int(checked_.size()) || cleaned_[size_t(index)].refused()) {
-        return;
-    }
-    checked_[size_t(index)] = checked;
-    if (QTableWidgetItem* item = table_->item(index, kUseColumn)) {
-        updating_ = true;
-        item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-        updating_ = false;
-    }
-    updateSummary();
-}
-
-void ImportDialog::checkVisibleRows(bool checked)
-{
-    updating_ = true;
-    for (int i = 0; i < int(cleaned_.size()); ++i) {
-        if (!table_->isRowHidden(i) && !cleaned_[size_t(i)].refused()) {
-            checked_[size_t(i)] = checked;
-            table_->item(i, kUseColumn)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-        }
-    }
-    updating_ = false;
-    updateSummary();
-}
-
-int ImportDialog::checkedUsedCount() const
-{
-    int count = 0;
-    for (size_t i = 0; i < cleaned_.size(); ++i) {
-        count += checked_[i] && !cleaned_[i].refused() ? 1 : 0;
-    }
-    return count;
 }
 
 void ImportDialog::updateSummary()
 {
-    const int chosen = checkedUsedCount();
+    const int chosen = preview_->checkedUsedCount();
     const int start = startTagBox_->value();
     const int fitting = fittingOnSheet(sheet_, start, chosen);
     const int rest = chosen - fitting;
-    const CleanCounts counts = countRows(cleaned_);
+    const CleanCounts counts = countRows(preview_->cleanedRows());
     QString text = QStringLiteral("選んだ商品 %1 件 (使えない行 %2)").arg(chosen).arg(counts.refused);
     if (fitting > 0) {
         text += QStringLiteral("。このシートのタグ %1〜%2 に %3 件").arg(start).arg(start + fitting - 1).arg(fitting);
@@ -642,23 +123,15 @@ void ImportDialog::updateSummary()
     if (QWidget* browse = control(QStringLiteral("browseButton"))) {
         browse->setEnabled(rest > 0 && saveRestBox_->isChecked());
     }
-    const QString problem = mappingProblem();
-    mappingProblemLabel_->setText(problem);
-    mappingProblemLabel_->setVisible(!problem.isEmpty());
-    noPriceBox_->setVisible(mappingFromBoxes().column(ListField::price) < 0);
-    if (QWidget* ok = findChild<QPushButton*>(QStringLiteral("okButton"))) {
-        ok->setEnabled(chosen > 0 && problem.isEmpty());
+    if (QWidget* ok = control(QStringLiteral("okButton"))) {
+        ok->setEnabled(chosen > 0 && preview_->mappingProblem().isEmpty());
     }
 }
 
 ImportDialog::Choice ImportDialog::choice() const
 {
     Choice out;
-    for (size_t i = 0; i < cleaned_.size(); ++i) {
-        if (checked_[i] && !cleaned_[i].refused()) {
-            out.records.push_back(cleaned_[i].record);
-        }
-    }
+    out.records = preview_->checkedRecords();
     out.startTag = startTagBox_->value();
     out.saveRest = saveRestBox_->isChecked()
         && int(out.records.size()) > fittingOnSheet(sheet_, out.startTag, int(out.records.size()));
@@ -673,24 +146,21 @@ ImportDialog::Choice ImportDialog::choice() const
 void ImportDialog::accept()
 {
     const Choice chosen = choice();
-    if (chosen.records.empty() || !mappingProblem().isEmpty()) {
+    if (chosen.records.empty() || !preview_->mappingProblem().isEmpty()) {
         return;
     }
     if (chosen.saveRest && (chosen.restFolder.isEmpty() || !QFileInfo(chosen.restFolder).isDir())) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("エラー"),
-                        QStringLiteral("入りきらない分を保存するフォルダーがありません。\n%1")
-                            .arg(QDir::toNativeSeparators(chosen.restFolder)),
-                        QMessageBox::Ok, this);
-        box.setTextFormat(Qt::PlainText);  // the folder's name is the user's text
-        box.exec();
+        dialogs_.message(this,
+                         QStringLiteral("入りきらない分を保存するフォルダーがありません。\n%1")
+                             .arg(QDir::toNativeSeparators(chosen.restFolder)),
+                         QStringLiteral("エラー"), MessageIcon::warning, MessageButtons::ok);
         return;
     }
     QString problem;
-    if (memory_ && !rememberChoices(*memory_, list_.columnTitles, list_.hasHeader, listChoices(), &problem)) {
+    if (!preview_->rememberChoices(&problem)) {
         // The tags are made all the same; only next time's choices are not there.
-        QMessageBox::warning(
-            this, QStringLiteral("注意"),
-            QStringLiteral("このリストの設定を覚えられませんでした。棚札は作ります。\n%1").arg(problem));
+        dialogs_.message(this, QStringLiteral("このリストの設定を覚えられませんでした。棚札は作ります。\n%1").arg(problem),
+                         QStringLiteral("注意"), MessageIcon::warning, MessageButtons::ok);
     }
     QDialog::accept();
 }

@@ -86,7 +86,7 @@ void EditorWindow::importProductList()
     const QByteArray bytes = file.readAll();
     file.close();
 
-    ImportDialog dialog(*path, bytes, sheet_, sheet_.current, this, &settingsFile_);
+    ImportDialog dialog(*path, bytes, sheet_, sheet_.current, this, &settingsFile_, dialogs_);
     const int outcome = dialog.exec();
     // Not every window system gives the activation back to the editor when the dialog closes.
     activateWindow();

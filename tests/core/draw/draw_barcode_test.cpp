@@ -3,6 +3,7 @@
 #include "core/draw/recording_surface.h"
 #include "support/jan_symbols.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -3,9 +3,10 @@
 
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/catalogue/catalogue_window.h"
-#include "desktop/dialogs/import_dialog.h"
+#include "desktop/catalogue/catalogue_import_dialog.h"
 #include "support/fake_dialogs.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -51,8 +52,14 @@ struct Week {
         dialogs.openAnswer = write(name, csv);
         dialogs.choices = {answer};
         QTimer::singleShot(0, window.get(), [this] {
-            auto* dialog = window->findChild<desktop::ImportDialog*>();
-            ASSERT_NE(dialog, nullptr);
+            auto* dialog = window->findChild<desktop::CatalogueImportDialog*>();
+            if (dialog == nullptr) {
+                ADD_FAILURE() << "no import dialog";
+                if (QWidget* modal = QApplication::activeModalWidget()) {
+                    modal->close();
+                }
+                return;
+            }
             dialog->accept();
         });
         window->importList();

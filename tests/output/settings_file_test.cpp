@@ -1,37 +1,20 @@
-// The settings file of the printers' calibrations, the page transform, and the PDFs marked to
-// print at actual size.
-#include "core/draw/calibration_sheet.h"
-#include "core/sheet/tag_sheet.h"
+// The settings file: each printer's calibration read only when whole and within bounds, kept per
+// printer, and a damaged file put aside before a new one is written.
+
 #include "output/settings_file.h"
-#include "output/calibrated_pages.h"
-#include "output/pdf_print_scaling.h"
+
 #include "support/file_bytes.h"
-#include "support/printed_page_checks.h"
 #include "support/qt_print.h"
 
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QPrinter>
 #include <QTemporaryDir>
-#include <QTransform>
 #include <gtest/gtest.h>
 
 using calibration::Calibration;
 using output::SettingsFile;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 struct StoredRow {
     const char* name;
@@ -64,7 +47,7 @@ TEST(SettingsFile, ReadsOnlyWhatIsWholeAndWithinBounds)
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
         if (!row.file.isEmpty()) {
-            writeFile(path, row.file);
+            ASSERT_TRUE(support::writeFileBytes(path, row.file));
         }
         const output::StoredCalibration stored = SettingsFile(path).load(QStringLiteral("P1"));
         EXPECT_EQ(stored.calibration, row.expected);
@@ -107,7 +90,7 @@ TEST(SettingsFile, KeepsEachPrinterApartAndClearsOne)
 TEST(SettingsFile, RefusesWhatItCannotKeep)
 {
     QTemporaryDir dir;
-    writeFile(dir.filePath(QStringLiteral("plain")), "a file, not a folder");
+    ASSERT_TRUE(support::writeFileBytes(dir.filePath(QStringLiteral("plain")), "a file, not a folder"));
     const struct {
         const char* name;
         QString path;
@@ -145,7 +128,7 @@ TEST(SettingsFile, PutsADamagedFileAsideBeforeWritingANewOne)
         SCOPED_TRACE(row.name);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
-        writeFile(path, row.file);
+        ASSERT_TRUE(support::writeFileBytes(path, row.file));
         SettingsFile settings(path);
         QString problem;
         ASSERT_TRUE(settings.save(QStringLiteral("P2"), {1, 2, 100, 100}, &problem)) << problem.toStdString();
@@ -159,7 +142,7 @@ TEST(SettingsFile, KeepsTheFilesModeWhenSaving)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
-    writeFile(path, "[calibration]\nP1=\"1,1,100,100\"\n");
+    ASSERT_TRUE(support::writeFileBytes(path, "[calibration]\nP1=\"1,1,100,100\"\n"));
     const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     ASSERT_TRUE(QFile::setPermissions(path, ownerOnly));
     ASSERT_TRUE(SettingsFile(path).save(QStringLiteral("P2"), {0, 0, 101, 100}, nullptr));
@@ -169,113 +152,6 @@ TEST(SettingsFile, KeepsTheFilesModeWhenSaving)
     EXPECT_EQ(QFile::permissions(path) & groupAndOthers, QFileDevice::Permissions());
     EXPECT_TRUE(QFile::permissions(path).testFlag(QFileDevice::ReadOwner));
     EXPECT_EQ(SettingsFile(path).load(QStringLiteral("P1")).calibration, (Calibration {1, 1, 100, 100}));
-}
-
-TEST(PageTransform, ScalesAboutThePaperCornerThenShifts)
-{
-    const struct {
-        Calibration calibration;
-        double dpi;
-        QPointF page;    // device pixels
-        QPointF device;  // device pixels
-    } rows[] = {
-        {{0, 0, 100, 100}, 600, {100, 200}, {100, 200}},
-        {{25.4, -25.4, 100, 100}, 600, {0, 0}, {600, -600}},
-        {{0, 0, 110, 90}, 300, {1000, 1000}, {1100, 900}},
-        {{2.54, 0, 101, 99}, 1200, {2400, 2400}, {120 + 2424, 2376}},
-    };
-    for (const auto& row : rows) {
-        const QPointF mapped = output::calibrationTransform(row.calibration, row.dpi, row.dpi).map(row.page);
-        EXPECT_NEAR(mapped.x(), row.device.x(), 1e-9);
-        EXPECT_NEAR(mapped.y(), row.device.y(), 1e-9);
-    }
-}
-
-// The calibration sheet drawn on an image with a calibration: the marks land where it says.
-TEST(PageTransform, MovesTheWholePageAsOne)
-{
-    constexpr int kDpi = 300;
-    const Calibration calibrations[] = {{0, 0, 100, 100}, {3.5, -2.25, 100, 100}, {-1.2, 4, 98.5, 101.5}};
-    for (const Calibration& c : calibrations) {
-        SCOPED_TRACE(calibration::formatCalibration(c).toStdString());
-        QImage image(printed::mmToPx(210, kDpi), printed::mmToPx(297, kDpi), QImage::Format_RGB32);
-        const int dotsPerMetre = int(kDpi / 0.0254 + 0.5);
-        image.setDotsPerMeterX(dotsPerMetre);
-        image.setDotsPerMeterY(dotsPerMetre);
-        image.fill(Qt::white);
-        ASSERT_TRUE(output::drawCalibratedPage(
-            image, c, [&c](draw::Surface& s) { draw::drawCalibrationSheet(sheet::SheetFormat::large, c, s); }));
-        for (const draw::CalibrationMark& mark : draw::calibrationMarks()) {
-            const calibration::PointMm want = c.apply(mark.centre);
-            const std::optional<printed::Mm> found = printed::findCross(image, kDpi, {want.x, want.y});
-            ASSERT_TRUE(found.has_value()) << mark.name.toStdString();
-            EXPECT_NEAR(found->x, want.x, 0.1) << mark.name.toStdString();
-            EXPECT_NEAR(found->y, want.y, 0.1) << mark.name.toStdString();
-        }
-    }
-}
-
-QByteArray qtPdf(const QString& path)
-{
-    {
-        QPdfWriter writer(path);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        QPainter painter(&writer);
-        painter.drawText(100, 100, QStringLiteral("棚札"));
-    }
-    return support::fileBytes(path);
-}
-
-TEST(PdfPrintScaling, MarksAFileInPlace)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("page.pdf"));
-    qtPdf(path);
-    ASSERT_FALSE(printed::asksForActualSize(path)) << "Qt's writer now sets it itself; the check proves nothing";
-    QString error;
-    ASSERT_TRUE(output::setPrintScalingNone(path, error)) << error.toStdString();
-    EXPECT_TRUE(printed::asksForActualSize(path)) << printed::pdfCatalogue(path).toStdString();
-    EXPECT_EQ(printed::run(QStringLiteral("qpdf"), {QStringLiteral("--check"), path}).exitCode, 0);
-    // Marking it again keeps it whole and marked.
-    ASSERT_TRUE(output::setPrintScalingNone(path, error)) << error.toStdString();
-    EXPECT_TRUE(printed::asksForActualSize(path));
-    EXPECT_EQ(printed::run(QStringLiteral("qpdf"), {QStringLiteral("--check"), path}).exitCode, 0);
-}
-
-TEST(PdfPrintScaling, LeavesWhatIsNotAPdfAsItWas)
-{
-    QTemporaryDir dir;
-    const struct {
-        const char* name;
-        QByteArray bytes;
-    } rows[] = {
-        {"text", "not a PDF at all\n"},
-        {"empty", ""},
-        {"cut short", qtPdf(dir.filePath(QStringLiteral("whole.pdf"))).left(300)},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const QString path = dir.filePath(QStringLiteral("bad.pdf"));
-        writeFile(path, row.bytes);
-        QString error;
-        EXPECT_FALSE(output::setPrintScalingNone(path, error));
-        EXPECT_FALSE(error.isEmpty());
-        EXPECT_EQ(support::fileBytes(path), row.bytes);
-    }
-    QString error;
-    EXPECT_FALSE(output::setPrintScalingNone(dir.filePath(QStringLiteral("missing.pdf")), error));
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("missing.pdf"))));
-}
-
-TEST(ActualSizePrinter, DrawsFromThePaperCornerOnA4)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::Letter));
-    output::prepareActualSizePage(printer);
-    EXPECT_TRUE(printer.fullPage());
-    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
-    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
-    EXPECT_EQ(printer.pageRect(QPrinter::Millimeter).topLeft(), QPointF(0, 0));
 }
 
 }  // namespace

@@ -1,0 +1,83 @@
+#include "desktop/catalogue/catalogue_import_dialog.h"
+
+#include "core/jobs/catalogue_import.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace desktop {
+
+CatalogueImportDialog::CatalogueImportDialog(const QString& listPath, const QByteArray& bytes,
+                                             productlist::LayoutMemory* memory, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent), listPath_(listPath), dialogs_(dialogs)
+{
+    setObjectName(QStringLiteral("catalogueImportDialog"));
+    setWindowTitle(QStringLiteral("商品マスタに取り込み"));
+    auto* layout = new QVBoxLayout(this);
+    // The small tag's fields, so that the second name line can be chosen; the rows cleaned as the
+    // catalogue keeps them, for the large tag's boxes.
+    preview_ = new ListPreview(listPath, bytes, sheet::SheetFormat::small, sheet::SheetFormat::large, memory, this);
+    layout->addWidget(preview_, 1);
+    summaryLabel_ = new QLabel(this);
+    summaryLabel_->setObjectName(QStringLiteral("summaryLabel"));
+    summaryLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(summaryLabel_);
+    auto* buttons = new QDialogButtonBox(this);
+    okButton_ = buttons->addButton(QStringLiteral("取り込む(&A)"), QDialogButtonBox::AcceptRole);
+    okButton_->setObjectName(QStringLiteral("okButton"));
+    buttons->addButton(QStringLiteral("キャンセル(&C)"), QDialogButtonBox::RejectRole);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CatalogueImportDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CatalogueImportDialog::reject);
+    connect(preview_, &ListPreview::changed, this, [this] { updateSummary(); });
+    updateSummary();
+    resize(900, 640);
+}
+
+QWidget* CatalogueImportDialog::control(const QString& name) const
+{
+    if (name == QLatin1String("summaryLabel")) {
+        return summaryLabel_;
+    }
+    if (name == QLatin1String("okButton")) {
+        return okButton_;
+    }
+    return preview_->control(name);
+}
+
+void CatalogueImportDialog::updateSummary()
+{
+    const int chosen = preview_->checkedUsedCount();
+    const productlist::CleanCounts counts = productlist::countRows(preview_->cleanedRows());
+    summaryLabel_->setText(QStringLiteral("取り込む商品 %1 件 (使えない行 %2)").arg(chosen).arg(counts.refused));
+    okButton_->setEnabled(chosen > 0 && preview_->mappingProblem().isEmpty());
+}
+
+catalogue::IncomingList CatalogueImportDialog::incoming() const
+{
+    const jobs::PreparedList prepared = preview_->prepared();
+    catalogue::CatalogueColumns columns;
+    jobs::catalogueColumnsFor(prepared, {}, columns, nullptr);
+    return jobs::incomingRowsOf(prepared, columns, QFileInfo(listPath_).absoluteFilePath(), &preview_->checkedRows())
+        .incoming;
+}
+
+void CatalogueImportDialog::accept()
+{
+    if (preview_->checkedUsedCount() == 0 || !preview_->mappingProblem().isEmpty()) {
+        return;
+    }
+    QString problem;
+    if (!preview_->rememberChoices(&problem)) {
+        // The list is taken in all the same; only next time's choices are not there.
+        dialogs_.message(this,
+                         QStringLiteral("このリストの設定を覚えられませんでした。取り込みは続けます。\n%1").arg(problem),
+                         QStringLiteral("注意"), MessageIcon::warning, MessageButtons::ok);
+    }
+    QDialog::accept();
+}
+
+}  // namespace desktop

@@ -1,0 +1,48 @@
+#pragma once
+
+// The catalogue's import of a product list: the list's preview (list_preview.h), the number of
+// rows to be taken in, and the button 取り込む. Nothing here is about sheets: the catalogue keeps
+// products, and their tags are printed from the 商品マスタ window.
+
+#include "core/catalogue/incoming_list.h"
+#include "core/productlist/layout_memory.h"
+#include "desktop/dialogs/dialogs.h"
+#include "desktop/dialogs/list_preview.h"
+
+#include <QByteArray>
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace desktop {
+
+class CatalogueImportDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `bytes` is the list file's contents, `listPath` its path. With a `memory`, a list whose header
+    // was seen before opens with the choices made for it then, and they are remembered when the
+    // dialog is accepted (a failure to remember is said through `dialogs`, and the import goes on).
+    CatalogueImportDialog(const QString& listPath, const QByteArray& bytes, productlist::LayoutMemory* memory,
+                          Dialogs& dialogs, QWidget* parent = nullptr);
+
+    ListPreview& preview() const { return *preview_; }
+    // The checked rows as the catalogue takes them in (the catalogue's columns found by their titles).
+    catalogue::IncomingList incoming() const;
+
+    // A control by object name: the preview's, and "summaryLabel", "okButton".
+    QWidget* control(const QString& name) const;
+
+    void accept() override;
+
+private:
+    void updateSummary();
+
+    QString listPath_;
+    Dialogs& dialogs_;
+    ListPreview* preview_ = nullptr;
+    QLabel* summaryLabel_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+};
+
+}  // namespace desktop
