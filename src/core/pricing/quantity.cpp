@@ -40,7 +40,7 @@ struct Word {
     bool afterCount = false;   // may follow a count as its package: "6本入", "2個組", "3個パック"
 };
 
-// The words of size texts. Units by the measurement law's names and the spellings seen on shop
+// The words of size texts: the units by their symbols and katakana names, and the spellings seen on shop
 // lists; キロ is read as kilograms (shelf tags never state kilometres).
 const std::vector<Word>& words()
 {
