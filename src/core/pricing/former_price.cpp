@@ -11,9 +11,9 @@
 //      通算して2週間未満), and
 //   3. 2 weeks have not passed since the last day it was sold at that price (the guideline refuses
 //      when 最後の日から2週間以上経過している).
-// Read from the texts quoted at https://oshiete.goo.ne.jp/qa/11725925.html (the Agency's Q&A) and
-// http://kyu-go-go.cocolog-nifty.com/blog/2019/05/post-b04756.html (the guideline's own words on
-// the 8 weeks); the stored copies of the guideline itself at caa.go.jp were not reachable here.
+// The guideline's wording is read as these pages quote it: https://oshiete.goo.ne.jp/qa/11725925.html
+// (the Agency's Q&A) and http://kyu-go-go.cocolog-nifty.com/blog/2019/05/post-b04756.html (the
+// guideline's own words on the 8 weeks).
 //
 // How the edges are settled, each by that wording:
 // - Days are whole calendar days. The 8 weeks are the 56 days before the sale's first day (the
@@ -25,15 +25,19 @@
 //   the last day at the price to the sale's first day: a last day 14 days before the sale's first
 //   day is 2 weeks passed and refused, 13 days before is allowed. This is how
 //   https://www.yakujihou.com/oshiete/faq_0800031/ counts it (sold until 4/30: "5月14日からは
-//   ... 2週間経過"), and that page (citing the Agency's commentary) also settles that the 2 weeks
-//   run to the sale's start, not through the sale.
+//   ... 2週間経過"), and that page (citing 大元慎二編著『景品表示法』第5版) also settles that the 2
+//   weeks run to the sale's start, not through the sale.
 // - Days under another offer stay in the days looked at (the product was sold, at another price)
 //   but are not days at the price.
 // - A time sale (an offer with hours, e.g. 17:00〜19:00) leaves the regular price in force for the
 //   rest of each of its days, and the guideline treats a time service (a cut for some business
-//   hours) as a display of its own, apart from this rule; so its days count as days at the regular
-//   price. Counting them as offer days instead would refuse the former price of every product with
+//   hours) as a double price display of its own, apart from this rule (as its outline at
+//   https://houritsushoku.com/archives/labeling-regulations-double-price-indication-using-historical-prices-as-the-comparison-price.html
+//   lists them); so its days count as days at the regular price. Counting them as offer days instead would refuse the former price of every product with
 //   a daily evening markdown.
+// - The same price in two spells (398 yen, then 450, then 398 again) counts in total (通算).
+// - Days in the catalogue before the product's first regular price are days looked at without
+//   the price; when the first day in the catalogue is unknown, the first regular price's day is it.
 // - The catalogue knows when a price was in force, not whether anything sold at it; a day is
 //   counted when the price was in force.
 
