@@ -4,7 +4,7 @@
 #   make package  install what is missing, build, make the Debian package in build/
 #   make install  build and install under PREFIX (default /usr/local), staged under DESTDIR if given
 #   make tidy     the checks of .clang-tidy over src/ (needs clang-tidy)
-#   make format   the house style of .clang-format over src/, tests/ and bench/ (needs clang-format)
+#   make format   the house style of .clang-format over src/, tests/ and bench/ (make test checks it)
 #   make fuzz     fuzz the sheet-file reader and the page drawing, then the product-list reader, for
 #                 FUZZ_SECONDS each (default 60)
 # These are the Debian set-up (packages come from apt-get through scripts/install-deps.sh, the

@@ -9,7 +9,7 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql postgresql
   fonts-ipafont-mincho fonts-ipafont-gothic
   googletest libgtest-dev libbenchmark-dev libzint-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   zbar-tools poppler-utils xvfb xdotool xauth
   libqpdf-dev qpdf cups cups-filters printer-driver-cups-pdf
   desktop-file-utils appstream dpkg-dev file man-db shared-mime-info libglib2.0-bin

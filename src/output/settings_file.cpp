@@ -191,8 +191,7 @@ QString SettingsFile::catalogueAddress(QString* problem) const
     return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString().trimmed();
 }
 
-bool SettingsFile::save(const QString& printerName, const calibration::Calibration& calibration,
-                               QString* problem)
+bool SettingsFile::save(const QString& printerName, const calibration::Calibration& calibration, QString* problem)
 {
     if (!calibration::withinBounds(calibration)) {
         if (problem) {

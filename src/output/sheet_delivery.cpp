@@ -17,7 +17,8 @@ jobs::SheetDelivery pdfDelivery(const QString& path)
         jobs::DeliveryResult result;
         QByteArray pdf;
         const DocumentResult drawn = drawPdfDocument(sheets, 600, pdf);
-        const files::FileWriteResult written = drawn.ok ? files::writeFileCarefully(path, pdf) : files::FileWriteResult {};
+        const files::FileWriteResult written
+            = drawn.ok ? files::writeFileCarefully(path, pdf) : files::FileWriteResult {};
         if (written.replacedUnflushed) {
             result.notices << files::unflushedNotice(path, written.error);
         } else if (!drawn.ok || !written.ok) {

@@ -1,8 +1,8 @@
 #include "output/tag_sheet_printing.h"
 
 #include "core/draw/draw_tag_sheet.h"
-#include "output/settings_file.h"
 #include "output/calibrated_pages.h"
+#include "output/settings_file.h"
 #include "output/sheet_document.h"
 
 #include <QPrinter>

@@ -89,7 +89,7 @@ void drawGrid(PainterSurface& surface, const Area& area)
         const double left = (i % kColumns) * kCellWidthMm + 5;
         const double top = (i / kColumns) * kCellHeightMm + 1.5;
         const barcode::JanStatus result = draw::drawJanBarcode(surface, QString::fromLatin1(kSamples[i].code), left,
-                                                                  top, left + area.widthMm, top + area.heightMm);
+                                                               top, left + area.widthMm, top + area.heightMm);
         EXPECT_EQ(result == barcode::JanStatus::ok, kSamples[i].expected != nullptr) << kSamples[i].code;
     }
 }

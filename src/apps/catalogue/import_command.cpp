@@ -47,7 +47,10 @@ int runImport(const QStringList& arguments)
     Command command({QStringLiteral("Takes a product list (CSV, TSV, .xlsx, .ods) into the catalogue. A full list (the "
                                     "register's product master) discontinues the products missing from it; with "
                                     "--partial only its rows are touched."),
-                     QStringLiteral("LIST"), QStringLiteral("the product list"), {}, options});
+                     QStringLiteral("LIST"),
+                     QStringLiteral("the product list"),
+                     {},
+                     options});
     if (int exit = kDone; !command.parse(arguments, &exit)) {
         return exit;
     }
@@ -92,21 +95,24 @@ int runImport(const QStringList& arguments)
     const bool json = command.json();
     if (!json) {
         if (prepared.remembered) {
-            say(stdout, QStringLiteral("前回の設定: この見出しのリストで覚えた列と税の設定を使います"
-                                       " (使わないときは --no-remembered)\n"));
+            say(stdout,
+                QStringLiteral("前回の設定: この見出しのリストで覚えた列と税の設定を使います"
+                               " (使わないときは --no-remembered)\n"));
         }
-        say(stdout, QStringLiteral("読み込み: %1 (%2行)\n列: %3 (価格は%4)\n")
-                        .arg(QFileInfo(request.listPath).fileName())
-                        .arg(list.rows.size())
-                        .arg(describeColumns(prepared, extra), jobs::describeTax(prepared.tax)));
+        say(stdout,
+            QStringLiteral("読み込み: %1 (%2行)\n列: %3 (価格は%4)\n")
+                .arg(QFileInfo(request.listPath).fileName())
+                .arg(list.rows.size())
+                .arg(describeColumns(prepared, extra), jobs::describeTax(prepared.tax)));
     }
     if (request.remember) {
         if (!jobs::rememberPrepared(settings, prepared, &problem)) {
             return failWith(problem, kUnwritable);
         }
         if (!json) {
-            say(stdout, list.hasHeader ? QStringLiteral("この見出しのリストの設定を覚えました\n")
-                                       : QStringLiteral("見出しのないリストの設定は覚えられません\n"));
+            say(stdout,
+                list.hasHeader ? QStringLiteral("この見出しのリストの設定を覚えました\n")
+                               : QStringLiteral("見出しのないリストの設定は覚えられません\n"));
         }
     }
     const jobs::IncomingRows rows

@@ -102,16 +102,17 @@ int runChanges(const QStringList& arguments)
 
 int runTakedown(const QStringList& arguments)
 {
-    Command command({QStringLiteral("Lists the tags of discontinued products still on the shelves, by shelf location."),
-                     {},
-                     {},
-                     {},
-                     {
-                         {{QStringLiteral("pdf")},
-                          QStringLiteral("also write a checklist to carry along the shelves"),
-                          QStringLiteral("FILE")},
-                         {{QStringLiteral("done")}, QStringLiteral("record that the listed tags have been taken down"), {}},
-                     }});
+    Command command(
+        {QStringLiteral("Lists the tags of discontinued products still on the shelves, by shelf location."),
+         {},
+         {},
+         {},
+         {
+             {{QStringLiteral("pdf")},
+              QStringLiteral("also write a checklist to carry along the shelves"),
+              QStringLiteral("FILE")},
+             {{QStringLiteral("done")}, QStringLiteral("record that the listed tags have been taken down"), {}},
+         }});
     if (int exit = kDone; !command.parse(arguments, &exit)) {
         return exit;
     }

@@ -14,7 +14,6 @@
 #include <QJsonArray>
 #include <QPrinter>
 
-
 namespace catalogue_command {
 
 using command_line::say;
@@ -37,13 +36,14 @@ int runPrint(const QStringList& arguments)
          }) {
         options.push_back(std::move(row));
     }
-    Command command({QStringLiteral("Lays the tags that need printing onto sheets in shelf order, from a start tag, and "
-                                    "writes them as sheet files, one PDF or one print job. The print is recorded as "
-                                    "pending until confirmed."),
-                     {},
-                     {},
-                     {},
-                     options});
+    Command command(
+        {QStringLiteral("Lays the tags that need printing onto sheets in shelf order, from a start tag, and "
+                        "writes them as sheet files, one PDF or one print job. The print is recorded as "
+                        "pending until confirmed."),
+         {},
+         {},
+         {},
+         options});
     if (int exit = kDone; !command.parse(arguments, &exit)) {
         return exit;
     }

@@ -14,8 +14,8 @@ std::unique_ptr<QCoreApplication> startProgram(int& argc, char** argv, const QSt
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     hideRuntimeFolderWarning();
-    std::unique_ptr<QCoreApplication> app = painting ? std::make_unique<QGuiApplication>(argc, argv)
-                                                     : std::make_unique<QCoreApplication>(argc, argv);
+    std::unique_ptr<QCoreApplication> app
+        = painting ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(name);
     QCoreApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
     if (painting) {

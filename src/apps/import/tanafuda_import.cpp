@@ -43,19 +43,18 @@ command_line::ProgramTable programTable()
                       command_line::listOptionRows({}, QStringLiteral(" (price= makes tags without prices)"))}) {
         options.insert(options.end(), rows.begin(), rows.end());
     }
-    options.insert(options.end(),
-                   {
-                       {{QStringLiteral("overwrite")}, QStringLiteral("replace sheet files that exist"), {}},
-                       {{QStringLiteral("pdf")},
-                        QStringLiteral("also draw every sheet, one page each, into the PDF FILE"),
-                        QStringLiteral("FILE")},
-                       {{QStringLiteral("print")},
-                        QStringLiteral("also print every sheet, one page each, as one job without a dialog"),
-                        {}},
-                       {{QStringLiteral("printer")},
-                        QStringLiteral("with --print: the printer to use"),
-                        QStringLiteral("NAME")},
-                   });
+    options.insert(
+        options.end(),
+        {
+            {{QStringLiteral("overwrite")}, QStringLiteral("replace sheet files that exist"), {}},
+            {{QStringLiteral("pdf")},
+             QStringLiteral("also draw every sheet, one page each, into the PDF FILE"),
+             QStringLiteral("FILE")},
+            {{QStringLiteral("print")},
+             QStringLiteral("also print every sheet, one page each, as one job without a dialog"),
+             {}},
+            {{QStringLiteral("printer")}, QStringLiteral("with --print: the printer to use"), QStringLiteral("NAME")},
+        });
     return {QStringLiteral(
                 "Turns a product list (CSV, TSV, .xlsx, .ods) into sheet files of tags, with tax-inclusive prices.\n"
                 "Writes DIR/LIST-1.csv, DIR/LIST-2.csv, ... and prints a line for every changed or left-out row."),
@@ -140,7 +139,8 @@ int main(int argc, char* argv[])
         QByteArray pdf;
         const output::DocumentResult drawn = output::drawPdfDocument(sheets, 600, pdf);
         const QString path = parser.value(QStringLiteral("pdf"));
-        const files::FileWriteResult written = drawn.ok ? files::writeFileCarefully(path, pdf) : files::FileWriteResult {};
+        const files::FileWriteResult written
+            = drawn.ok ? files::writeFileCarefully(path, pdf) : files::FileWriteResult {};
         if (written.replacedUnflushed) {
             unflushed = true;
             sayError(files::unflushedNotice(path, written.error));

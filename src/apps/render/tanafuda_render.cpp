@@ -20,8 +20,8 @@
 #include "core/jobs/printer_calibration.h"
 #include "core/jobs/sheet_listing.h"
 #include "core/sheet/tag_sheet.h"
-#include "output/settings_file.h"
 #include "output/fonts.h"
+#include "output/settings_file.h"
 #include "output/sheet_document.h"
 
 #include <QDir>

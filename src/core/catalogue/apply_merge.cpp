@@ -64,8 +64,9 @@ MergeResult applyMerge(QSqlDatabase& db, const database::WriteTransaction& trans
         for (const QString& column : listColumnNames()) {
             assignments << column + QStringLiteral(" = ?");
         }
-        if (!query.prepare(QStringLiteral("UPDATE products SET %1, last_seen = ?, active = 1, tag_text = ? WHERE id = ?")
-                               .arg(assignments.join(QStringLiteral(", "))))) {
+        if (!query.prepare(
+                QStringLiteral("UPDATE products SET %1, last_seen = ?, active = 1, tag_text = ? WHERE id = ?")
+                    .arg(assignments.join(QStringLiteral(", "))))) {
             return failed(query.lastError());
         }
         for (const PlannedUpdate& update : plan.updated) {

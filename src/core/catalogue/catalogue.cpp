@@ -96,7 +96,8 @@ QString printStateKey(PrintState state)
     return QString::fromLatin1(keys[int(state)]);
 }
 
-Catalogue::Catalogue(const CatalogueAddress& address, const QString& connection) : address_(address), connection_(connection)
+Catalogue::Catalogue(const CatalogueAddress& address, const QString& connection)
+    : address_(address), connection_(connection)
 { }
 
 Catalogue::~Catalogue()
@@ -192,9 +193,10 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
         return failed(error);
     }
     const MergePlan plan = catalogue::planMerge(existing, list, options);
-    MergeResult result = applyMerge(
-        connection, transaction, plan,
-        {address_, list.fileName, options.validFrom.isValid() ? options.validFrom : QDate::currentDate(), options.partial});
+    MergeResult result
+        = applyMerge(connection, transaction, plan,
+                     {address_, list.fileName, options.validFrom.isValid() ? options.validFrom : QDate::currentDate(),
+                      options.partial});
     if (result.ok() && !transaction.commit()) {
         return failed(transaction.error());
     }
@@ -447,7 +449,7 @@ std::vector<ImportInfo> Catalogue::imports(Result* outcome) const
 }
 
 Result Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString& format, int startTag, int sheetCount,
-                               const QString& destination, qint64* printId)
+                              const QString& destination, qint64* printId)
 {
     QSqlDatabase connection = db();
     const auto fail

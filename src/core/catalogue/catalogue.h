@@ -144,7 +144,8 @@ public:
     // (quick_check) and refused on a network folder; a damaged one is moved aside, never
     // overwritten, and reported (no fresh catalogue is made in its place by this call unless
     // options.create asks for one). Null, with the reason in `outcome`, when it cannot be used.
-    static std::unique_ptr<Catalogue> open(const CatalogueAddress& address, const OpenOptions& options, Result* outcome);
+    static std::unique_ptr<Catalogue> open(const CatalogueAddress& address, const OpenOptions& options,
+                                           Result* outcome);
     ~Catalogue();
     Catalogue(const Catalogue&) = delete;
     Catalogue& operator=(const Catalogue&) = delete;
@@ -178,7 +179,7 @@ public:
 
     // Records a print of `tags` as pending; its number in `printId`.
     Result recordPrint(const std::vector<PlacedTag>& tags, const QString& format, int startTag, int sheetCount,
-                        const QString& destination, qint64* printId);
+                       const QString& destination, qint64* printId);
     // Confirms a pending print (its tags are then on the shelf) or marks it failed (they still
     // need printing). A print already decided is not changed.
     Result decidePrint(qint64 printId, PrintState state);

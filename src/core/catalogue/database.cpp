@@ -280,7 +280,7 @@ bool backUp(QSqlDatabase& db, const CatalogueAddress& address, int fromVersion, 
 Result connect(const CatalogueAddress& address, const QString& connection, const OpenOptions& options)
 {
     return address.kind == CatalogueAddress::Kind::sqlite ? connectSqlite(address, connection, options)
-                                                   : connectPostgresql(address, connection);
+                                                          : connectPostgresql(address, connection);
 }
 
 int storedVersion(QSqlDatabase& db)
@@ -460,7 +460,7 @@ qint64 nextId(QSqlDatabase& db, const QString& table, bool* ok)
 }
 
 bool insertRows(QSqlDatabase& db, const QString& table, const QStringList& columns,
-                          const std::vector<QVariantList>& rows, QSqlError* error)
+                const std::vector<QVariantList>& rows, QSqlError* error)
 {
     const size_t perStatement = std::max<size_t>(1, 400 / size_t(columns.size()));
     QString placeholders = QStringLiteral("(?") + QStringLiteral(",?").repeated(columns.size() - 1) + u')';

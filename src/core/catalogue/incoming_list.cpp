@@ -90,8 +90,8 @@ IncomingList incomingProducts(const productlist::ProductList& list, const std::v
             continue;
         }
         rowOfKey.insert(product.code, row.number);
-        product.tag.productName2 = cleanedName2 && i < cleanedName2->size() ? (*cleanedName2)[i].record.productName2
-                                                                            : QString();
+        product.tag.productName2
+            = cleanedName2 && i < cleanedName2->size() ? (*cleanedName2)[i].record.productName2 : QString();
         product.listPrice = std::max<qint64>(row.listPrice, 0);
         product.priceIncludesTax = row.priceIncludesTax;
         product.taxRatePercent = row.taxRatePercent;

@@ -40,11 +40,11 @@ struct PlannedUpdate {
 };
 
 struct MergePlan {
-    std::vector<ProductData> added;        // with the list order the merge gives them
-    std::vector<PlannedUpdate> updated;    // every product whose row is rewritten
-    std::vector<qint64> discontinued;      // ids; a partial list discontinues nothing
-    std::vector<qint64> seen;              // ids of every product of the catalogue the list names
-    std::vector<RefusedRow> refused;       // as the incoming list gives them
+    std::vector<ProductData> added;      // with the list order the merge gives them
+    std::vector<PlannedUpdate> updated;  // every product whose row is rewritten
+    std::vector<qint64> discontinued;    // ids; a partial list discontinues nothing
+    std::vector<qint64> seen;            // ids of every product of the catalogue the list names
+    std::vector<RefusedRow> refused;     // as the incoming list gives them
     MergeCounts counts;
 };
 

@@ -7,10 +7,10 @@ namespace catalogue {
 const std::vector<ProductField>& allProductFields()
 {
     static const std::vector<ProductField> all {
-        ProductField::jan,       ProductField::maker,           ProductField::productName,
-        ProductField::productName2, ProductField::spec,         ProductField::lot,
-        ProductField::price,     ProductField::listPrice,       ProductField::priceIncludesTax,
-        ProductField::taxRate,   ProductField::shelf,           ProductField::tagCount,
+        ProductField::jan,          ProductField::maker,     ProductField::productName,
+        ProductField::productName2, ProductField::spec,      ProductField::lot,
+        ProductField::price,        ProductField::listPrice, ProductField::priceIncludesTax,
+        ProductField::taxRate,      ProductField::shelf,     ProductField::tagCount,
     };
     return all;
 }
@@ -107,9 +107,9 @@ QString tagFieldKey(sheet::Field field)
 
 const std::vector<sheet::Field>& allTagFields()
 {
-    static const std::vector<sheet::Field> all {sheet::Field::jan,  sheet::Field::maker, sheet::Field::productName,
-                                                sheet::Field::productName2, sheet::Field::spec, sheet::Field::lot,
-                                                sheet::Field::price};
+    static const std::vector<sheet::Field> all {
+        sheet::Field::jan,  sheet::Field::maker, sheet::Field::productName, sheet::Field::productName2,
+        sheet::Field::spec, sheet::Field::lot,   sheet::Field::price};
     return all;
 }
 

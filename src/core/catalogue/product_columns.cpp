@@ -96,8 +96,9 @@ QString productSelectList(const QString& alias)
 const std::vector<TagColumn>& tagColumns()
 {
     static const std::vector<TagColumn> columns {
-        {"jan", sheet::Field::jan},   {"maker", sheet::Field::maker}, {"name", sheet::Field::productName},
-        {"name2", sheet::Field::productName2}, {"spec", sheet::Field::spec}, {"lot", sheet::Field::lot},
+        {"jan", sheet::Field::jan},          {"maker", sheet::Field::maker},
+        {"name", sheet::Field::productName}, {"name2", sheet::Field::productName2},
+        {"spec", sheet::Field::spec},        {"lot", sheet::Field::lot},
         {"price", sheet::Field::price},
     };
     return columns;

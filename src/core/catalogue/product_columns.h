@@ -16,8 +16,8 @@
 namespace catalogue {
 
 struct ProductColumn {
-    const char* name;                              // the column of the products table
-    QVariant (*value)(const Product& product);     // what the column holds for a product
+    const char* name;                           // the column of the products table
+    QVariant (*value)(const Product& product);  // what the column holds for a product
     void (*set)(Product& product, const QVariant& value);
     bool fromList;  // a list sets it (written when a product is added or updated)
 };

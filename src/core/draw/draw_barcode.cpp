@@ -46,8 +46,8 @@ Colour moduleColour(QChar module)
 // Draws modules [first, end) of `modules` where drawJanBarcode places them when the whole string
 // fills the rectangle (x1, y1)-(x2, y2): whole device pixels a module where the device allows,
 // else widths in hundredths of the caller's unit.
-void drawModuleRange(Surface& surface, const QString& modules, int first, int end, double x1, double y1,
-                     double x2, double y2)
+void drawModuleRange(Surface& surface, const QString& modules, int first, int end, double x1, double y1, double x2,
+                     double y2)
 {
     const int count = static_cast<int>(modules.size());
     const Unit savedUnit = surface.unit();

@@ -296,7 +296,7 @@ void clearSmallQuietZones(const TagSheet& sheet, Surface& s)
         }
         const sheet::CellOrigin o = sheet.cellOrigin(tag);
         draw::drawJanQuietZones(s, r.jan, o.xMm + layout.barX1, o.yMm + layout.barY1, o.xMm + layout.barX2,
-                                   o.yMm + layout.barY2);
+                                o.yMm + layout.barY2);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "core/files/sheet_file.h"
 
-#include "core/files/careful_write.h"
 #include "core/codepage/code_page_932.h"
+#include "core/files/careful_write.h"
 
 #include <QByteArrayView>
 #include <QFile>

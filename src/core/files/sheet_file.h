@@ -84,9 +84,9 @@ SheetWriteResult writeSheetFile(const sheet::TagSheet& sheet, const QString& pat
 
 // How writing a set of sheets went.
 struct SheetSetWriteResult {
-    int failed = -1;         // the index of the sheet that could not be written; -1: all were
-    bool nameTaken = false;  // it failed because something had its name and may not be replaced
-    SheetWriteResult failure;     // its result
+    int failed = -1;           // the index of the sheet that could not be written; -1: all were
+    bool nameTaken = false;    // it failed because something had its name and may not be replaced
+    SheetWriteResult failure;  // its result
     // Sheets whose new content is in place but whose folder could not be flushed, with the reason.
     std::vector<std::pair<int, QString>> unflushed;
 
@@ -98,7 +98,7 @@ struct SheetSetWriteResult {
 // `replaceExisting`. At the first failure it stops and removes the files it created, so that a
 // second run finds the folder as the first did.
 SheetSetWriteResult writeSheetFiles(const std::vector<sheet::TagSheet>& sheets, const QStringList& paths,
-                              bool replaceExisting);
+                                    bool replaceExisting);
 
 // Loads the records of `bytes` into `sheet` when its type line names the sheet's format; otherwise
 // the sheet is left untouched. Only `records` changes.

@@ -102,11 +102,10 @@ CataloguePrintResult printAndRecord(catalogue::Catalogue& catalogue, const std::
         return result;
     }
     result.destination = delivered.destination;
-    result.recordFailure = catalogue.recordPrint(result.plan.placed, format.key(), startTag,
-                                                 int(result.plan.sheets.size()), delivered.destination,
-                                                 &result.printId);
-    result.status
-        = result.recordFailure.ok() ? CataloguePrintStatus::recorded : CataloguePrintStatus::notRecorded;
+    result.recordFailure
+        = catalogue.recordPrint(result.plan.placed, format.key(), startTag, int(result.plan.sheets.size()),
+                                delivered.destination, &result.printId);
+    result.status = result.recordFailure.ok() ? CataloguePrintStatus::recorded : CataloguePrintStatus::notRecorded;
     return result;
 }
 

@@ -132,7 +132,7 @@ QStringList existingPaths(const QStringList& paths, const std::function<bool(con
 }
 
 SheetFilesResult writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths, bool replaceExisting,
-                                  const std::function<void(const QString& path)>& onWritten)
+                                 const std::function<void(const QString& path)>& onWritten)
 {
     const qsizetype count = std::min(qsizetype(sheets.size()), paths.size());
     const std::vector<sheet::TagSheet> toWrite(sheets.begin(), sheets.begin() + count);
@@ -237,8 +237,8 @@ bool rememberPrepared(LayoutMemory& memory, const PreparedList& prepared, QStrin
 
 QString readingLines(const QString& listPath, const PreparedList& prepared, const sheet::SheetFormat& format)
 {
-    return QStringLiteral("読み込み: %1 (%2)\n").arg(QFileInfo(listPath).fileName(),
-                                                    listFacts(prepared.list).join(QStringLiteral(", ")))
+    return QStringLiteral("読み込み: %1 (%2)\n")
+               .arg(QFileInfo(listPath).fileName(), listFacts(prepared.list).join(QStringLiteral(", ")))
         + QStringLiteral("列: %1 (価格は%2)\n")
               .arg(describeMapping(prepared.list, prepared.mapping, format), describeTax(prepared.tax));
 }

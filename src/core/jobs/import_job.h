@@ -81,7 +81,7 @@ struct SheetFilesResult {
 // through a link); one that exists is replaced only when `replaceExisting`. At the first file that
 // cannot be written it stops and removes the files it made, so the folder is as it was.
 SheetFilesResult writeSheetFiles(std::vector<sheet::TagSheet>& sheets, const QStringList& paths, bool replaceExisting,
-                                  const std::function<void(const QString& path)>& onWritten = {});
+                                 const std::function<void(const QString& path)>& onWritten = {});
 
 // How a list is to be read and its columns and prices taken, and, for tanafuda-import, where its
 // sheets go.

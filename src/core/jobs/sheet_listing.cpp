@@ -24,8 +24,7 @@ QJsonObject sheetJson(const sheet::TagSheet& sheet)
         }
         records.append(o);
     }
-    return QJsonObject {{QStringLiteral("format"), sheet.format().key()},
-                        {QStringLiteral("records"), records}};
+    return QJsonObject {{QStringLiteral("format"), sheet.format().key()}, {QStringLiteral("records"), records}};
 }
 
 }  // namespace

@@ -73,9 +73,9 @@ void CatalogueImportDialog::accept()
     QString problem;
     if (!preview_->rememberChoices(&problem)) {
         // The list is taken in all the same; only next time's choices are not there.
-        dialogs_.message(this,
-                         QStringLiteral("このリストの設定を覚えられませんでした。取り込みは続けます。\n%1").arg(problem),
-                         QStringLiteral("注意"), MessageIcon::warning, MessageButtons::ok);
+        dialogs_.message(
+            this, QStringLiteral("このリストの設定を覚えられませんでした。取り込みは続けます。\n%1").arg(problem),
+            QStringLiteral("注意"), MessageIcon::warning, MessageButtons::ok);
     }
     QDialog::accept();
 }

@@ -4,8 +4,8 @@
 #include "core/sheet/field_entry.h"
 #include "core/sheet/tag_sheet.h"
 #include "desktop/dialogs/dialogs.h"
-#include "output/settings_file.h"
 #include "output/calibrated_pages.h"
+#include "output/settings_file.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -37,9 +37,8 @@ class CalibrationDialog : public QDialog {
     Q_OBJECT
 public:
     // `printerNames` are the printers offered, `printerName` the one chosen first.
-    CalibrationDialog(const sheet::SheetFormat& format, desktop::Dialogs& dialogs,
-                      output::SettingsFile& settings, const QStringList& printerNames,
-                      const QString& printerName, QWidget* parent = nullptr);
+    CalibrationDialog(const sheet::SheetFormat& format, desktop::Dialogs& dialogs, output::SettingsFile& settings,
+                      const QStringList& printerNames, const QString& printerName, QWidget* parent = nullptr);
 
     QString printerName() const;
     void choosePrinter(const QString& name);

@@ -61,7 +61,7 @@ void ImportDialog::buildTarget()
     summaryLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     target->addWidget(summaryLabel_, 3, 0, 1, 5);
     saveRestBox_ = name(new QCheckBox(QStringLiteral("入りきらない分を別の棚札ファイルに保存する(&W)"), this),
-                         QStringLiteral("saveRestBox"));
+                        QStringLiteral("saveRestBox"));
     saveRestBox_->setChecked(true);
     target->addWidget(saveRestBox_, 1, 0, 1, 2);
     restFolderEdit_ = name(new QLineEdit(this), QStringLiteral("restFolderEdit"));
@@ -76,7 +76,7 @@ void ImportDialog::buildTarget()
     browse->setAutoDefault(false);
     target->addWidget(browse, 1, 4);
     printAllBox_ = name(new QCheckBox(QStringLiteral("このシートと残りのシートをまとめて印刷する(&A)"), this),
-                         QStringLiteral("printAllBox"));
+                        QStringLiteral("printAllBox"));
     target->addWidget(printAllBox_, 2, 0, 1, 3);
     target->setColumnStretch(3, 1);
     layout->addLayout(target);
@@ -93,7 +93,8 @@ void ImportDialog::buildTarget()
     connect(saveRestBox_, &QCheckBox::toggled, this, [this] { updateSummary(); });
     connect(printAllBox_, &QCheckBox::toggled, this, [this] { updateSummary(); });
     connect(browse, &QPushButton::clicked, this, [this] {
-        if (const auto folder = dialogs_.chooseFolder(this, QStringLiteral("保存先のフォルダー"), restFolderEdit_->text())) {
+        if (const auto folder
+            = dialogs_.chooseFolder(this, QStringLiteral("保存先のフォルダー"), restFolderEdit_->text())) {
             restFolderEdit_->setText(QDir::toNativeSeparators(*folder));
         }
     });
@@ -159,7 +160,8 @@ void ImportDialog::accept()
     QString problem;
     if (!preview_->rememberChoices(&problem)) {
         // The tags are made all the same; only next time's choices are not there.
-        dialogs_.message(this, QStringLiteral("このリストの設定を覚えられませんでした。棚札は作ります。\n%1").arg(problem),
+        dialogs_.message(this,
+                         QStringLiteral("このリストの設定を覚えられませんでした。棚札は作ります。\n%1").arg(problem),
                          QStringLiteral("注意"), MessageIcon::warning, MessageButtons::ok);
     }
     QDialog::accept();

@@ -46,8 +46,8 @@ const QColor kChangedText(0x80, 0x50, 0x00);
 
 ListPreview::ListPreview(const QString& listPath, const QByteArray& bytes, const sheet::SheetFormat& fieldsFormat,
                          const sheet::SheetFormat& cleaningFormat, LayoutMemory* memory, QWidget* parent)
-    : QWidget(parent), listPath_(listPath), bytes_(bytes), fieldsFormat_(fieldsFormat),
-      cleaningFormat_(cleaningFormat), memory_(memory)
+    : QWidget(parent), listPath_(listPath), bytes_(bytes), fieldsFormat_(fieldsFormat), cleaningFormat_(cleaningFormat),
+      memory_(memory)
 {
     setObjectName(QStringLiteral("listPreview"));
     buildControls();
@@ -214,7 +214,6 @@ void ListPreview::buildControls()
         }
     });
 }
-
 
 ReadOptions ListPreview::readOptions() const
 {
@@ -589,7 +588,8 @@ jobs::PreparedList ListPreview::prepared() const
 
 bool ListPreview::rememberChoices(QString* problem) const
 {
-    return !memory_ || productlist::rememberChoices(*memory_, list_.columnTitles, list_.hasHeader, listChoices(), problem);
+    return !memory_
+        || productlist::rememberChoices(*memory_, list_.columnTitles, list_.hasHeader, listChoices(), problem);
 }
 
 }  // namespace desktop

@@ -103,9 +103,8 @@ output::CalibrationOfPrinter EditorWindow::printerCalibration()
 
 void EditorWindow::openCalibrationDialog()
 {
-    auto* dialog
-        = new CalibrationDialog(format(), *dialogs_, settingsFile_, QPrinterInfo::availablePrinterNames(),
-                                QPrinterInfo::defaultPrinterName(), this);
+    auto* dialog = new CalibrationDialog(format(), *dialogs_, settingsFile_, QPrinterInfo::availablePrinterNames(),
+                                         QPrinterInfo::defaultPrinterName(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }

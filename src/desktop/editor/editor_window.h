@@ -4,8 +4,8 @@
 #include "core/sheet/navigation.h"
 #include "core/sheet/tag_sheet.h"
 #include "desktop/dialogs/dialogs.h"
-#include "output/settings_file.h"
 #include "output/print_job.h"
+#include "output/settings_file.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -145,7 +145,8 @@ TEST_P(CatalogueFirstRows, AreWholeLocationsFromTheStartOfTheShelfOrder)
     ASSERT_NO_FATAL_FAILURE(shop.weekOneOnTheShelf());
     ASSERT_EQ(shop.import(2).exit, 0);
     catalogue::Result outcome;
-    const auto opened = catalogue::Catalogue::open(*catalogue::parseCatalogueAddress(shop.database(), nullptr), {}, &outcome);
+    const auto opened
+        = catalogue::Catalogue::open(*catalogue::parseCatalogueAddress(shop.database(), nullptr), {}, &outcome);
     ASSERT_TRUE(opened) << outcome.message.toStdString();
     const std::vector<catalogue::TagNeed> whole = opened->tagNeeds(true, &outcome);
     ASSERT_TRUE(outcome.ok());

@@ -91,8 +91,7 @@ TEST(drawJanBarcode, NarrowAreaIsDrawnInMillimetresInHundredthSteps)
     };
     for (const auto& row : rows) {
         surface.clearOps();
-        EXPECT_EQ(draw::drawJanBarcode(surface, QString::fromLatin1(row.code), 5, 8, 25, 13),
-                  barcode::JanStatus::ok);
+        EXPECT_EQ(draw::drawJanBarcode(surface, QString::fromLatin1(row.code), 5, 8, 25, 13), barcode::JanStatus::ok);
         const auto& ops = surface.ops();
         ASSERT_EQ(ops.size(), size_t(row.modules.size())) << row.code;
         for (size_t k = 0; k < ops.size(); ++k) {
@@ -120,8 +119,7 @@ TEST(drawJanBarcode, CheckDigitIsComputedOrMustMatch)
     RecordingSurface without(2.4, 2.4);
     withCheck.setUnit(Unit::millimetres);
     without.setUnit(Unit::millimetres);
-    EXPECT_EQ(draw::drawJanBarcode(withCheck, QStringLiteral("4901234567894"), 5, 5, 40, 12),
-              barcode::JanStatus::ok);
+    EXPECT_EQ(draw::drawJanBarcode(withCheck, QStringLiteral("4901234567894"), 5, 5, 40, 12), barcode::JanStatus::ok);
     EXPECT_EQ(draw::drawJanBarcode(without, QStringLiteral("490123456789"), 5, 5, 40, 12), barcode::JanStatus::ok);
     EXPECT_EQ(without.ops(), withCheck.ops());
 

@@ -439,9 +439,8 @@ TEST(drawTagSheet, PrintedSmallSymbolsKeepTheirQuietZonesClearOfLaterMarks)
     zones.setUnit(Unit::millimetres);
     for (int t : {1, 2}) {
         const sheet::CellOrigin o = sheet.cellOrigin(t);
-        ASSERT_EQ(
-            draw::drawJanQuietZones(zones, sheet.record(t).jan, o.xMm + 0.5, o.yMm + 3.5, o.xMm + 35, o.yMm + 9),
-            barcode::JanStatus::ok);
+        ASSERT_EQ(draw::drawJanQuietZones(zones, sheet.record(t).jan, o.xMm + 0.5, o.yMm + 3.5, o.xMm + 35, o.yMm + 9),
+                  barcode::JanStatus::ok);
     }
     // The zones come last, after every frame and text of the page.
     ASSERT_GT(printed.size(), zones.ops().size());

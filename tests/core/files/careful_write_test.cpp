@@ -28,8 +28,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-using files::writeFileCarefully;
 using files::FileWriteResult;
+using files::writeFileCarefully;
 using files::detail::realSystemCalls;
 using files::detail::systemCalls;
 

@@ -1,9 +1,9 @@
 // The 商品マスタ window through a shop's week: lists taken in through the import dialog, the changed
 // tags printed (to PDF) and the prints answered as the staff would answer them.
 
+#include "desktop/catalogue/catalogue_import_dialog.h"
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/catalogue/catalogue_window.h"
-#include "desktop/catalogue/catalogue_import_dialog.h"
 #include "support/fake_dialogs.h"
 
 #include <QApplication>

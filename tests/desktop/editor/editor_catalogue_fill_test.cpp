@@ -34,8 +34,8 @@ TEST(EditorCatalogueFill, TheCodeLeftInText1FillsTheEmptyBoxesOnly)
     catalogue::IncomingProduct& p = list.products[0];
     p.code = kCode;
     p.tag = kTag;
-    const auto made = catalogue::Catalogue::open({catalogue::CatalogueAddress::Kind::sqlite, file, {}, {}, {}, 5432, {}},
-                                                 {true, false}, nullptr);
+    const auto made = catalogue::Catalogue::open(
+        {catalogue::CatalogueAddress::Kind::sqlite, file, {}, {}, {}, 5432, {}}, {true, false}, nullptr);
     ASSERT_TRUE(made && made->merge(list, {}).ok());
 
     const auto real = [](QString path) { return std::make_shared<jobs::CatalogueLookup>([path] { return path; }); };
