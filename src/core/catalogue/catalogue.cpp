@@ -226,6 +226,9 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
             static_cast<Result&>(result) = refreshed;
         }
     }
+    if (QSqlError said; result.ok() && !database::announce(connection, QStringLiteral("import"), &said)) {
+        return failed(said);
+    }
     if (result.ok() && !transaction.commit()) {
         return failed(transaction.error());
     }
@@ -400,6 +403,9 @@ Result Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString&
         return fail(error);
     }
     query.finish();
+    if (QSqlError said; !database::announce(connection, QStringLiteral("print"), &said)) {
+        return fail(said);
+    }
     if (!transaction.commit()) {
         return fail(transaction.error());
     }
@@ -463,6 +469,9 @@ Result Catalogue::decidePrint(qint64 printId, PrintState state)
         }
     }
     query.finish();
+    if (QSqlError said; !database::announce(connection, QStringLiteral("confirm"), &said)) {
+        return fail(said);
+    }
     if (!transaction.commit()) {
         return fail(transaction.error());
     }
@@ -518,6 +527,9 @@ Result Catalogue::recordTakenDown(const std::vector<qint64>& productIds)
     }
     query.finish();
     clear.finish();
+    if (QSqlError said; !database::announce(connection, QStringLiteral("takedown"), &said)) {
+        return fail(said);
+    }
     if (!transaction.commit()) {
         return fail(transaction.error());
     }

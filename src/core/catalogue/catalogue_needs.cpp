@@ -65,11 +65,12 @@ void bindCareful(QSqlQuery& query, const Moment& at)
     bindHolds(query, at);
 }
 
+// The shelf tag's columns; its texts and price come from its tag text (one value for seven).
 QString shelfTagColumns(bool withPrint)
 {
-    return QStringLiteral("t.id AS t_id, t.print_id AS t_print_id, %1, t.offer_id AS t_offer_id,"
-                          " t.former_price AS t_former_price, t.tag_text AS t_tag_text%2")
-        .arg(tagSelectList(), withPrint ? QStringLiteral(", r.as_of AS r_as_of") : QString());
+    return QStringLiteral("t.id AS t_id, t.print_id AS t_print_id, t.offer_id AS t_offer_id,"
+                          " t.former_price AS t_former_price, t.tag_text AS t_tag_text%1")
+        .arg(withPrint ? QStringLiteral(", r.as_of AS r_as_of") : QString());
 }
 
 // The tag on a shelf as a query row gives it.
@@ -230,9 +231,9 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
     const QString careful = kCarefulIds.arg(kItemHolds);
     QSqlQuery query(connection);
     query.setForwardOnly(true);
-    bool ran = query.prepare(
-        QStringLiteral("SELECT %1, %2%3 WHERE p.id NOT IN (%4) AND (%5)%6")
-            .arg(productSelectList(), shelfTagColumns(false), kProductsWithShelfTags, careful, listed, shelfFilter));
+    bool ran = query.prepare(QStringLiteral("SELECT %1, %2%3 WHERE p.id NOT IN (%4) AND (%5)%6")
+                                 .arg(compactProductSelectList(), shelfTagColumns(false), kProductsWithShelfTags,
+                                      careful, listed, shelfFilter));
     if (ran) {
         bindCareful(query, at);
         bindShelves(query);
@@ -263,7 +264,7 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
     }
     ran = query.prepare(
         QStringLiteral("SELECT %1, %2%3 WHERE p.id IN (%4)%5")
-            .arg(productSelectList(), shelfTagColumns(true), kProductsWithShelfPrints, careful, shelfFilter));
+            .arg(compactProductSelectList(), shelfTagColumns(true), kProductsWithShelfPrints, careful, shelfFilter));
     if (ran) {
         bindCareful(query, at);
         bindShelves(query);

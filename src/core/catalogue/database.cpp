@@ -1,5 +1,6 @@
 #include "core/catalogue/database.h"
 
+#include "core/catalogue/catalogue_watch.h"
 #include "core/files/careful_write.h"
 
 #include <QDateTime>
@@ -494,6 +495,19 @@ bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> v
         query.addBindValue(bindable(value));
     }
     return query.exec();
+}
+
+bool announce(QSqlDatabase& db, const QString& what, QSqlError* error)
+{
+    if (isSqlite(db)) {
+        return true;
+    }
+    QSqlQuery query(db);
+    if (!run(query, QStringLiteral("SELECT pg_notify('tanafuda_catalogue', ?)"), {announcement(what)})) {
+        *error = query.lastError();
+        return false;
+    }
+    return true;
 }
 
 qint64 nextId(QSqlDatabase& db, const QString& table, bool* ok)

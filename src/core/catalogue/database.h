@@ -55,6 +55,12 @@ Result failureOf(const QSqlError& error, const CatalogueAddress& address, const 
 // Runs `sql` with `values` bound in order; false (error in query.lastError()) when it fails.
 bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> values = {});
 
+// Tells the programs watching the catalogue (core/catalogue/catalogue_watch.h) what this write
+// transaction changed (import, print, confirm, takedown, offer, check): on PostgreSQL a
+// notification sent when the transaction commits; on SQLite nothing is needed (a watch sees the
+// data version move). False, with the error, when it could not be said.
+bool announce(QSqlDatabase& db, const QString& what, QSqlError* error);
+
 // The next free id of `table` (ids are handed out under the write lock).
 qint64 nextId(QSqlDatabase& db, const QString& table, bool* ok);
 

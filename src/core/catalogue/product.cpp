@@ -137,4 +137,19 @@ QString tagText(const sheet::TagRecord& tag)
     return text;
 }
 
+sheet::TagRecord tagOfText(const QString& text)
+{
+    sheet::TagRecord tag;
+    const QStringList fields = text.split(QChar(0x1F));
+    for (qsizetype i = 0; i < qsizetype(allTagFields().size()) && i < fields.size(); ++i) {
+        const sheet::Field field = allTagFields()[size_t(i)];
+        if (field == sheet::Field::price) {
+            tag.price = fields.at(i).toInt();
+        } else {
+            *sheet::textMember(tag, field) = fields.at(i);
+        }
+    }
+    return tag;
+}
+
 }  // namespace catalogue

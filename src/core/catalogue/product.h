@@ -82,5 +82,7 @@ std::vector<sheet::Field> tagDifferences(const sheet::TagRecord& now, const shee
 // A tag's texts and price as one text, so that comparing two tags in the database is one
 // comparison (the fields separated by U+001F, which no cleaned text holds).
 QString tagText(const sheet::TagRecord& tag);
+// The tag a tag text holds (its first seven fields; a sale tag's compared text has more).
+sheet::TagRecord tagOfText(const QString& text);
 
 }  // namespace catalogue
