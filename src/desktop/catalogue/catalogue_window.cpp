@@ -165,7 +165,7 @@ CatalogueWindow::CatalogueWindow(const catalogue::CatalogueAddress& address, Dia
     pdfDialog_.filter = QStringLiteral("PDF ファイル (*.pdf)|*.pdf|");
     pdfDialog_.fileName = QStringLiteral("取り下げリスト.pdf");
     buildControls();
-    resize(1000, 640);
+    resize(1120, 640);
     readCatalogue(true);
 }
 
@@ -374,8 +374,10 @@ QWidget* CatalogueWindow::buildDamagedPage()
 void CatalogueWindow::showDamaged(const catalogue::Result& outcome)
 {
     const QString file = QDir::toNativeSeparators(address_.path);
+    // What the database said stands in red above the page; the page says what it means.
     QString text
-        = QStringLiteral("商品マスタのファイルが壊れていて、読めませんでした。\n\n%1\n\n").arg(outcome.message);
+        = QStringLiteral("商品マスタのファイル %1 が壊れていて、読めませんでした (理由は上の赤い字のとおりです)。\n\n")
+              .arg(file);
     if (!outcome.movedTo.isEmpty()) {
         text += QStringLiteral("壊れたファイルは消さずに、次の名前で残してあります:\n  %1\n\n"
                                "次に商品リストを取り込むと、%2 に新しい商品マスタが作られ、そのリストの商品が"
@@ -383,10 +385,10 @@ void CatalogueWindow::showDamaged(const catalogue::Result& outcome)
                                "ありません。")
                     .arg(QDir::toNativeSeparators(outcome.movedTo), file);
     } else {
-        text += QStringLiteral("壊れたファイルは %1 にそのまま残っています。取り込む前に、このファイルを別の場所へ"
-                               "移すか名前を変えてください。移せば、次に商品リストを取り込むときに新しい商品マスタが"
-                               "作られます。")
-                    .arg(file);
+        text += QStringLiteral(
+            "壊れたファイルは移せなかったため、そのまま残っています。取り込む前に、このファイルを別の"
+            "場所へ移すか名前を変えてください。移せば、次に商品リストを取り込むときに新しい商品マスタが"
+            "作られます。");
     }
     damagedText_->setText(text);
     pages_->setCurrentIndex(kDamagedPage);
