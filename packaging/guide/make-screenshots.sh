@@ -230,7 +230,10 @@ press() {  # window-id keys...
   xdotool key "$@"
 }
 
-"$program" &
+# Started in the sample folder, where the file dialog opens: a short name is typed more surely
+# than a path of kanji.
+cp "$samples/来週.csv" "$samples/next.csv"
+(cd "$samples" && exec "$program") &
 pids+=($!)
 launcher=$(window_of 'プリコラ')
 sleep 2
@@ -246,7 +249,7 @@ sleep 2
 xdotool mousemove --window "$master" 500 280
 sleep 0.3
 xdotool key ctrl+a
-xdotool type --delay 20 "$samples/来週.csv"
+xdotool type --delay 50 next.csv
 xdotool key Return
 importer=$(window_of '商品マスタに取り込み')
 sleep 1
@@ -283,7 +286,6 @@ kill "${pids[-1]}"
 # there. Nothing is made: the first-start page stays, and no catalogue file appears.
 export XDG_DATA_HOME=$samples/first-data
 mkdir -p "$XDG_DATA_HOME"
-# Started in the sample folder, where the file dialog opens: a short name is typed more surely.
 cp "$samples/今週.csv" "$samples/week.csv"
 (cd "$samples" && exec "$program") &
 pids+=($!)
