@@ -49,6 +49,9 @@ enum class Status {
 struct Result {
     Status status = Status::none;
     QString message;  // Japanese, for the user
+    // For a damaged SQLite file: where it was moved ("NAME.damaged-YYYYMMDD-HHMMSS"); empty when
+    // it could not be moved and stays where it was.
+    QString movedTo = {};
     bool ok() const { return status == Status::none; }
 };
 

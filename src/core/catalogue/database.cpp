@@ -161,14 +161,17 @@ Result connectSqlite(const CatalogueAddress& address, const QString& connection,
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connection);
         const QString aside = moveAside(address.path);
-        return {Status::damaged,
-                aside.isEmpty()
-                    ? QStringLiteral(
-                          "商品マスタ %1 が壊れています (%2)。ファイルをよけられませんでした。そのまま残してあります。")
-                          .arg(shown, verdict.left(200))
-                    : QStringLiteral("商品マスタ %1 が壊れています (%2)。ファイルは %3 に移しました。"
-                                     "新しい商品マスタは、商品リストを取り込むと作られます。")
-                          .arg(shown, verdict.left(200), QDir::toNativeSeparators(aside))};
+        Result damaged {
+            Status::damaged,
+            aside.isEmpty()
+                ? QStringLiteral(
+                      "商品マスタ %1 が壊れています (%2)。ファイルをよけられませんでした。そのまま残してあります。")
+                      .arg(shown, verdict.left(200))
+                : QStringLiteral("商品マスタ %1 が壊れています (%2)。ファイルは %3 に移しました。"
+                                 "新しい商品マスタは、商品リストを取り込むと作られます。")
+                      .arg(shown, verdict.left(200), QDir::toNativeSeparators(aside)),
+            aside};
+        return damaged;
     }
 }
 

@@ -43,6 +43,27 @@ bool isPriceField(ProductField field)
         || field == ProductField::taxRate;
 }
 
+QString productFieldTitle(ProductField field)
+{
+    if (const auto tagField = tagFieldOf(field)) {
+        return tagFieldTitle(*tagField);
+    }
+    switch (field) {
+    case ProductField::listPrice:
+        return QStringLiteral("リストの価格");
+    case ProductField::priceIncludesTax:
+        return QStringLiteral("税込み・税抜き");
+    case ProductField::taxRate:
+        return QStringLiteral("税率");
+    case ProductField::shelf:
+        return QStringLiteral("棚番");
+    case ProductField::tagCount:
+        return QStringLiteral("フェース数");
+    default:
+        return {};
+    }
+}
+
 std::vector<ProductField> differingFields(const ProductData& before, const ProductData& now)
 {
     std::vector<ProductField> out;

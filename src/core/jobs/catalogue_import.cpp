@@ -10,8 +10,7 @@ bool catalogueColumnsFor(const PreparedList& prepared, const std::vector<std::pa
                          catalogue::CatalogueColumns& columns, QString* unknownKey)
 {
     const ProductList& list = prepared.list;
-    columns = list.hasHeader ? catalogue::catalogueColumnsOf(list.columnTitles, prepared.mapping)
-                             : catalogue::CatalogueColumns {};
+    columns = catalogue::catalogueColumnsOfList(list.columnTitles, list.rows, list.hasHeader, prepared.mapping);
     for (const auto& [key, column] : choices) {
         const int index = column.isEmpty() ? -1 : columnOfChoice(list, column);
         if (!catalogue::setCatalogueColumn(columns, key, index)) {
