@@ -6,7 +6,7 @@
 // Exit status: 0 done; 1 usage error (also an unknown print, product or offer); 2 a list or the
 // catalogue cannot be read (a damaged file, a server that does not answer); 3 an output (a sheet
 // file, the PDF, the print job, or the catalogue itself) cannot be written; 4 some rows of the list
-// refused (or a whole offer, when it would overlap another).
+// refused (or a whole offer, when it would overlap another), or a shelf check found something to fix.
 
 #include "apps/common/option_table.h"
 #include "core/catalogue/catalogue.h"
@@ -22,7 +22,7 @@
 
 namespace catalogue_command {
 
-enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefused = 4 };
+enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefused = 4, kToFix = 4 };
 
 inline const QString kProgram = QStringLiteral("tanafuda-catalogue");
 
@@ -68,6 +68,8 @@ int runPrint(const QStringList& arguments);
 int runConfirm(const QStringList& arguments);
 int runOffers(const QStringList& arguments);
 int runOffer(const QStringList& arguments);
+int runCheck(const QStringList& arguments);
+int runChecks(const QStringList& arguments);
 
 // The moment --as-of gives (now when not given); nothing, with the usage error's exit status in
 // `exit`, when it cannot be read.

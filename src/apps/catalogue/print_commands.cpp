@@ -5,6 +5,7 @@
 #include "apps/common/command_line.h"
 #include "apps/common/list_options.h"
 #include "core/jobs/catalogue_print.h"
+#include "core/jobs/shelf_check.h"
 #include "output/settings_file.h"
 #include "output/sheet_delivery.h"
 #include "output/tag_sheet_printing.h"
@@ -37,6 +38,9 @@ int runPrint(const QStringList& arguments)
              {{QStringLiteral("again")},
               QStringLiteral("lay again the tags of prints not yet confirmed too (they are left out by default)"),
               {}},
+             {{QStringLiteral("from-check")},
+              QStringLiteral("only the tags shelf check N found wrong or missing (as they should be at --as-of)"),
+              QStringLiteral("N")},
          }) {
         options.push_back(std::move(row));
     }
@@ -71,6 +75,14 @@ int runPrint(const QStringList& arguments)
         }
         filter = value == QLatin1String("new") ? jobs::NeedFilter::newOnly : jobs::NeedFilter::changedOnly;
     }
+    qint64 fromCheck = 0;
+    if (command.isSet("from-check")) {
+        bool ok = false;
+        fromCheck = command.value("from-check").toLongLong(&ok);
+        if (!ok || fromCheck <= 0) {
+            return command.usage(QStringLiteral("--from-check takes the number of a shelf check"));
+        }
+    }
     int exit = kDone;
     const auto opened = command.open(false, &exit);
     if (!opened) {
@@ -81,7 +93,8 @@ int runPrint(const QStringList& arguments)
         return exit;
     }
     catalogue::Result outcome;
-    const std::vector<catalogue::TagNeed> needs = opened->tagNeedsAt(*at, false, &outcome);
+    const std::vector<catalogue::TagNeed> needs = fromCheck != 0 ? jobs::needsToFix(*opened, fromCheck, *at, &outcome)
+                                                                 : opened->tagNeedsAt(*at, false, &outcome);
     if (!outcome.ok()) {
         return failWith(outcome);
     }

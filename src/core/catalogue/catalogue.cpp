@@ -237,6 +237,11 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
 
 std::optional<Product> Catalogue::product(const QString& code, Result* outcome) const
 {
+    return productAt(code, Moment::now(), outcome);
+}
+
+std::optional<Product> Catalogue::productAt(const QString& code, const Moment& at, Result* outcome) const
+{
     QSqlDatabase connection = db();
     QSqlQuery query(connection);
     if (!run(query, QStringLiteral("SELECT %1 FROM products p WHERE p.code = ?").arg(productSelectList()), {code})) {
@@ -253,12 +258,11 @@ std::optional<Product> Catalogue::product(const QString& code, Result* outcome) 
     }
     Product found = ProductReader(query).read(query);
     query.finish();
-    const Moment now = Moment::now();
-    if (found.validFrom > now.dayText()) {
-        // Changed by a list not yet in force: as it is today.
+    if (found.validFrom > at.dayText()) {
+        // Changed by a list not yet in force: as it is on the day.
         QHash<qint64, Product> states;
         QSqlError error;
-        if (!database::versionsOn(connection, now.day, {found.id}, states, &error)) {
+        if (!database::versionsOn(connection, at.day, {found.id}, states, &error)) {
             if (outcome) {
                 *outcome = database::failureOf(error, address_, QStringLiteral("読み込み"));
             }

@@ -14,6 +14,7 @@
 #include "core/catalogue/merge_plan.h"
 #include "core/catalogue/offer.h"
 #include "core/catalogue/product.h"
+#include "core/catalogue/shelf_check.h"
 #include "core/sheet/field_entry.h"
 #include "core/sheet/tag_sheet.h"
 
@@ -254,6 +255,8 @@ public:
 
     // A product as it is now (a dated list not yet in force changes nothing).
     std::optional<Product> product(const QString& code, Result* outcome = nullptr) const;
+    // A product as it is at `at`: none (Status::notFound) when it comes with a list dated later.
+    std::optional<Product> productAt(const QString& code, const Moment& at, Result* outcome = nullptr) const;
     std::optional<ProductHistory> history(const QString& code, Result* outcome = nullptr) const;
     std::vector<ImportInfo> imports(Result* outcome = nullptr) const;
 
@@ -267,6 +270,17 @@ public:
 
     // Records that the tags of discontinued products were taken off the shelves.
     Result recordTakenDown(const std::vector<qint64>& productIds);
+
+    // Keeps a shelf check (its moment, the place it looked, the locations it covered and its
+    // entries, in the order given) in one transaction; its number in `checkId`.
+    Result recordCheck(const ShelfCheckRecord& check, qint64* checkId);
+    // A kept check with its entries; none (Status::notFound) when there is no such check.
+    std::optional<ShelfCheckRecord> shelfCheck(qint64 checkId, Result* outcome = nullptr) const;
+    // The kept checks without their entries, oldest first.
+    std::vector<ShelfCheckRecord> shelfChecks(Result* outcome = nullptr) const;
+    // Every location of the products still sold, in shelf order, with the last check made for a
+    // moment up to `at` that covered it (checkId 0 where none did).
+    std::vector<LocationCheck> lastChecks(const Moment& at, Result* outcome = nullptr) const;
 
 private:
     Catalogue(const CatalogueAddress& address, const QString& connection);

@@ -291,6 +291,25 @@ const std::vector<Migration>& migrations()
              "CREATE INDEX offer_items_offer ON offer_items (offer_id)",
              "CREATE INDEX offer_items_days ON offer_items (last_day, first_day)",
          }},
+        // Shelf checks: when and for which moment (as_of, local "YYYY-MM-DDTHH:MM") a check was made,
+        // the place it looked (as shown: "A-1", "A-1〜A-5", "全部"), every location it covered (so
+        // that the last check of each location is one lookup), and its results in the order listed:
+        // a verdict key, the product (none for a code the catalogue does not hold), where the tag
+        // was scanned, the catalogue's location, the tag as it was then and what was wrong.
+        {5,
+         {
+             "CREATE TABLE shelf_checks (id INTEGER PRIMARY KEY, created_at TEXT NOT NULL, as_of TEXT NOT NULL,"
+             " place TEXT NOT NULL, scan_count INTEGER NOT NULL)",
+             "CREATE TABLE shelf_check_locations (check_id BIGINT NOT NULL REFERENCES shelf_checks(id),"
+             " location TEXT NOT NULL)",
+             "CREATE INDEX shelf_check_locations_check ON shelf_check_locations (check_id)",
+             "CREATE TABLE shelf_check_results (id INTEGER PRIMARY KEY, check_id BIGINT NOT NULL"
+             " REFERENCES shelf_checks(id), seq INTEGER NOT NULL, verdict TEXT NOT NULL,"
+             " product_id BIGINT REFERENCES products(id), code TEXT NOT NULL, location TEXT NOT NULL,"
+             " shelf TEXT NOT NULL, name TEXT NOT NULL, price BIGINT NOT NULL, detail TEXT NOT NULL,"
+             " tags INTEGER NOT NULL, tag_count INTEGER NOT NULL)",
+             "CREATE INDEX shelf_check_results_check ON shelf_check_results (check_id, seq)",
+         }},
     };
     return all;
 }

@@ -127,6 +127,17 @@ inline bool writeList(const QString& path, const std::vector<Item>& items)
     return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
 }
 
+// A list of sale prices: each item's code, name and its price as the sale price.
+inline bool writeFlyer(const QString& path, const std::vector<Item>& items)
+{
+    QString text = QStringLiteral("JANコード,商品名,特売価格\n");
+    for (const Item& it : items) {
+        text += QStringLiteral("%1,%2,%3\n").arg(it.jan, it.name).arg(it.price);
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
+}
+
 // The codes of `items` in shelf order (shelf letter, shelf number, then list order).
 inline QStringList inShelfOrder(const std::vector<Item>& items)
 {
