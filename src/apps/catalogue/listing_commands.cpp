@@ -55,7 +55,7 @@ int runStatus(const QStringList& arguments)
         return command.usage(QStringLiteral("status takes no arguments"));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }
@@ -86,7 +86,7 @@ int runChanges(const QStringList& arguments)
         return exit;
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }
@@ -117,7 +117,7 @@ int runTakedown(const QStringList& arguments)
         return exit;
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(command.isSet("done") ? Command::Use::write : Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }
@@ -169,7 +169,7 @@ int runHistory(const QStringList& arguments)
         return command.usage(QStringLiteral("give exactly one product code"));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }

@@ -24,6 +24,7 @@ const QString kSubcommands
                      "  confirm PRINT [--failed]  say that a print came out right (or did not)\n"
                      "  takedown [--pdf FILE] [--done]   the tags to take off the shelves, by shelf location\n"
                      "  history CODE              a product's price history and the prints of its tag\n"
+                     "  restore [COPY] [--list]   put a daily copy back in place of a damaged catalogue\n"
                      "Run tanafuda-catalogue SUBCOMMAND --help for its options.\n");
 
 }  // namespace
@@ -35,7 +36,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("import"), runImport},   {QStringLiteral("status"), runStatus},
         {QStringLiteral("changes"), runChanges}, {QStringLiteral("print"), runPrint},
         {QStringLiteral("confirm"), runConfirm}, {QStringLiteral("takedown"), runTakedown},
-        {QStringLiteral("history"), runHistory}};
+        {QStringLiteral("history"), runHistory}, {QStringLiteral("restore"), runRestore}};
     QStringList arguments = QCoreApplication::arguments();
     const QString first = arguments.value(1);
     const QString overview

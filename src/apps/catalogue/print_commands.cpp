@@ -68,7 +68,7 @@ int runPrint(const QStringList& arguments)
         filter = value == QLatin1String("new") ? jobs::NeedFilter::newOnly : jobs::NeedFilter::changedOnly;
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::write, &exit);
     if (!opened) {
         return exit;
     }
@@ -182,7 +182,7 @@ int runConfirm(const QStringList& arguments)
         return command.usage(QStringLiteral("give the number of one print"));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::write, &exit);
     if (!opened) {
         return exit;
     }

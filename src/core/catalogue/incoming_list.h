@@ -36,7 +36,9 @@ bool setCatalogueColumn(CatalogueColumns& columns, const QString& key, int colum
 
 struct RefusedRow {
     int number = 0;
-    QString reason;  // Japanese
+    QString reason;       // Japanese
+    QString repeatedKey;  // the key, when the row was refused for repeating an earlier row's
+    int firstRow = 0;     // then the row that has it first
 };
 
 struct IncomingList {
