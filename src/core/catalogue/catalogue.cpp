@@ -123,7 +123,7 @@ std::unique_ptr<Catalogue> Catalogue::open(const CatalogueAddress& address, cons
     if (result.ok()) {
         QSqlDatabase db = QSqlDatabase::database(connection, false);
         // A catalogue whose first import was stopped holds tables but nothing else: it counts as none.
-        if (!options.create && (database::storedVersion(db) == 0 || database::neverImported(db))) {
+        if (!options.create && (database::storedVersion(db) == 0 || database::holdsNothing(db))) {
             result = {Status::missing,
                       QStringLiteral("商品マスタ %1 はまだありません。商品リストを取り込むと作られます。")
                           .arg(address.display())};

@@ -233,7 +233,7 @@ std::optional<CopyInfo> newestSoundCopy(const QString& catalogueFile)
 QString takeDailyCopy(QSqlDatabase& db, const QString& catalogueFile, QDate today)
 {
     const QString target = copyFileFor(catalogueFile, today);
-    if (QFileInfo::exists(target) || database::neverImported(db)) {
+    if (QFileInfo::exists(target) || database::holdsNothing(db)) {
         return {};
     }
     const QString part = target + QStringLiteral(".part-%1").arg(::getpid());

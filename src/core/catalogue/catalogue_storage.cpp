@@ -209,8 +209,10 @@ QString whyFileNotWritable(const QString& path)
     }
     if (::geteuid() == 0) {
         // Root may write anything; a file without any write bit is read-only by the owner's wish.
-        return (info.st_mode & 0222) != 0 ? QString()
-                                          : QStringLiteral("読み取り専用のファイルです (%1)").arg(ownerAndMode(path));
+        return (info.st_mode & 0222) != 0
+            ? QString()
+            : QStringLiteral("読み取り専用のファイルです (どの利用者にも書き込みの許可がありません。%1)")
+                  .arg(ownerAndMode(path));
     }
     if (::access(name.constData(), W_OK) == 0) {
         return {};

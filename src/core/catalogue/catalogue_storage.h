@@ -25,9 +25,9 @@ struct Room {
 };
 Room roomAt(const QString& folder);
 
-// Fewer free bytes than this count as a full disk: a write of the catalogue needs a few pages, its
-// journal and its shared-memory index (32 KiB) besides.
-inline constexpr qint64 kFullDiskBytes = 1024 * 1024;
+// Fewer free bytes than this count as a full disk: a write of the catalogue needs the index of its
+// write-ahead log (32 KiB) and a few pages of the log besides.
+inline constexpr qint64 kFullDiskBytes = 64 * 1024;
 
 // Why this user may not write the file `path`, in Japanese ("読み取り専用のファイルです", ...);
 // empty when it may. A file without any write permission bit counts as read-only for root too.

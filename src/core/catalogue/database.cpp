@@ -42,6 +42,8 @@ enum SqliteCode {
     kSqliteNotADb = 26,
 };
 constexpr int kSqliteReadOnlyDirectory = kSqliteReadOnly | (6 << 8);
+// The index of the write-ahead log could not be made as large as it must be: a full disk.
+constexpr int kSqliteIoErrShmSize = kSqliteIoErr | (19 << 8);
 
 // The extended code of an SQLite error (-1 when it holds none).
 int sqliteCodeOf(const QSqlError& error)
@@ -583,7 +585,9 @@ Result failureOf(const QSqlError& error, const CatalogueAddress& address, const 
         const QString file = storage::resolvedFile(address.path);
         const QString folder = QFileInfo(file).absolutePath();
         const QString full = storage::fullDiskReason(folder, storage::roomAt(folder));
-        switch (primaryOf(extended)) {
+        // SQLite says "disk I/O error" when the log's index cannot grow: the disk is full then too.
+        const int primary = extended == kSqliteIoErrShmSize ? kSqliteFull : primaryOf(extended);
+        switch (primary) {
         case kSqliteFull:
             status = Status::unwritable;
             reason = full.isEmpty()
@@ -595,7 +599,7 @@ Result failureOf(const QSqlError& error, const CatalogueAddress& address, const 
             if (!full.isEmpty()) {
                 status = Status::unwritable;
                 reason = full;
-            } else if (primaryOf(extended) == kSqliteCantOpen) {
+            } else if (primary == kSqliteCantOpen) {
                 status = Status::unwritable;
                 const QString folderWhy = storage::whyFolderNotWritable(folder);
                 reason = folderWhy.isEmpty() ? QStringLiteral("ファイルを開けません")
@@ -670,10 +674,13 @@ int lockWaitSeconds()
     return ok && given >= 1 && given <= 3600 ? given : kDefaultLockWaitSeconds;
 }
 
-bool neverImported(QSqlDatabase& db)
+bool holdsNothing(QSqlDatabase& db)
 {
     QSqlQuery query(db);
-    return run(query, QStringLiteral("SELECT id FROM imports LIMIT 1")) && !query.next();
+    return run(query,
+               QStringLiteral("SELECT (SELECT COUNT(*) FROM (SELECT id FROM imports LIMIT 1) i)"
+                              " + (SELECT COUNT(*) FROM (SELECT id FROM products LIMIT 1) p)"))
+        && query.next() && query.value(0).toInt() == 0;
 }
 
 bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> values)

@@ -60,9 +60,9 @@ Result failureOf(const QSqlError& error, const CatalogueAddress& address, const 
 inline constexpr int kDefaultLockWaitSeconds = 30;
 int lockWaitSeconds();
 
-// Whether the catalogue has never taken a list in (tables made, then the first import stopped):
-// such a catalogue counts as none.
-bool neverImported(QSqlDatabase& db);
+// Whether the catalogue holds neither an import nor a product (its tables made, then its first
+// import stopped): such a catalogue counts as none.
+bool holdsNothing(QSqlDatabase& db);
 
 // Runs `sql` with `values` bound in order; false (error in query.lastError()) when it fails.
 bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> values = {});

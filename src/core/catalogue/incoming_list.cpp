@@ -70,7 +70,7 @@ IncomingList incomingProducts(const productlist::ProductList& list, const std::v
     for (size_t i = 0; i < cleaned.size() && i < list.rows.size(); ++i) {
         const productlist::CleanRow& row = cleaned[i];
         if (row.refused()) {
-            out.refused.push_back({row.number, row.summary(), {}, 0});
+            out.refused.push_back({row.number, row.summary()});
             continue;
         }
         const productlist::ListRow& source = list.rows[i];
@@ -81,13 +81,13 @@ IncomingList incomingProducts(const productlist::ProductList& list, const std::v
             : source.cell(columns.productCode).normalized(QString::NormalizationForm_KC).trimmed();
         if (product.code.isEmpty()) {
             out.refused.push_back(
-                {row.number, QStringLiteral("JANコードも商品コードもないため商品マスタに入れません"), {}, 0});
+                {row.number, QStringLiteral("JANコードも商品コードもないため商品マスタに入れません")});
             continue;
         }
         if (const auto it = rowOfKey.constFind(product.code); it != rowOfKey.cend()) {
-            out.refused.push_back({row.number,
-                                   QStringLiteral("コード %1 は %2行目と同じため使いません").arg(product.code).arg(*it),
-                                   product.code, *it});
+            out.refused.push_back(
+                {row.number, QStringLiteral("コード %1 は %2行目と同じため使いません").arg(product.code).arg(*it)});
+            out.repeatedKeys.emplace(row.number, product.code);
             continue;
         }
         rowOfKey.insert(product.code, row.number);

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <vector>
 
 namespace catalogue {
@@ -36,9 +37,7 @@ bool setCatalogueColumn(CatalogueColumns& columns, const QString& key, int colum
 
 struct RefusedRow {
     int number = 0;
-    QString reason;       // Japanese
-    QString repeatedKey;  // the key, when the row was refused for repeating an earlier row's
-    int firstRow = 0;     // then the row that has it first
+    QString reason;  // Japanese
 };
 
 struct IncomingList {
@@ -46,6 +45,8 @@ struct IncomingList {
     int rowCount = 0;
     std::vector<IncomingProduct> products;
     std::vector<RefusedRow> refused;  // the cleaning's refusals and the catalogue's own
+    // The rows refused for repeating an earlier row's key, with that key.
+    std::map<int, QString> repeatedKeys;
 };
 
 // The products of `list`: `cleaned` is the cleaning of its rows for the large tag (the maker, name,

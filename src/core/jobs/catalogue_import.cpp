@@ -62,9 +62,9 @@ QString importReportLines(const IncomingRows& rows)
     QHash<QString, int> repeats;  // the rows of each repeated key, the first one aside
     for (const catalogue::RefusedRow& row : rows.incoming.refused) {
         refused.insert(row.number);
-        if (!row.repeatedKey.isEmpty()) {
-            ++repeats[row.repeatedKey];
-        }
+    }
+    for (const auto& [number, key] : rows.incoming.repeatedKeys) {
+        ++repeats[key];
     }
     QString report;
     for (const CleanRow& row : rows.cleaned) {
@@ -75,9 +75,9 @@ QString importReportLines(const IncomingRows& rows)
     // The first repeats of a key one by one, the rest in one line.
     QHash<QString, int> said;
     for (const catalogue::RefusedRow& row : rows.incoming.refused) {
-        if (!row.repeatedKey.isEmpty()) {
-            const int count = ++said[row.repeatedKey];
-            const int all = repeats.value(row.repeatedKey);
+        if (const auto key = rows.incoming.repeatedKeys.find(row.number); key != rows.incoming.repeatedKeys.end()) {
+            const int count = ++said[key->second];
+            const int all = repeats.value(key->second);
             if (count > kRepeatsSaid) {
                 continue;
             }

@@ -1,21 +1,59 @@
 // What faults leave behind, as one table of rows run on SQLite and on PostgreSQL where the fault
 // belongs to that database: a killed import, a damaged or read-only file, a full disk, two imports
-// at once, a server that is down or refuses the password.
+// at once, a server that is down or refuses the password; a disk without a byte or a file left, a
+// user or a disk that may only read, another PC stuck in its import, network folders, mistyped
+// addresses and settings, a damaged file reached through a link or restored from its copy, an
+// empty catalogue; and what the lists bring: repeated codes, a register's tax-basis column, a
+// broken UTF-16 character, the fonts of every PDF.
 
 #include "catalogue_weeks.h"
+#include "core/catalogue/catalogue.h"
+#include "core/catalogue/catalogue_copies.h"
+#include "support/small_disk.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <sys/mount.h>
 #include <unistd.h>
 
 using namespace catalogue_weeks;
+using test_support::SmallDisk;
 
 namespace {
 
-enum class Fault { killedImport, damagedFile, readOnlyFile, fullDisk, twoImportsAtOnce, serverDown, wrongPassword };
+enum class Fault {
+    killedImport,
+    damagedFile,
+    readOnlyFile,
+    fullDisk,
+    twoImportsAtOnce,
+    serverDown,
+    wrongPassword,
+    noByteFree,
+    noFileFree,
+    readOnlyForTheUser,
+    readOnlyFolder,
+    readOnlyDisk,
+    anotherPcImporting,
+    linkToNetworkFolder,
+    fuseFolder,
+    mistypedAddress,
+    garbledSettingsAddress,
+    damagedSettings,
+    relativeSettingsAddress,
+    damagedThroughLink,
+    firstImportStopped,
+    emptyFile,
+    restoredFromCopy,
+    repeatedCodes,
+    pdfFonts,
+    taxBasisColumn,
+    brokenSurrogate,
+};
 
 struct FaultRow {
     const char* name;
@@ -25,10 +63,33 @@ struct FaultRow {
 };
 
 const FaultRow kFaults[] = {
-    {"killed_import", Fault::killedImport, true, true},           {"damaged_file", Fault::damagedFile, true, false},
-    {"read_only_file", Fault::readOnlyFile, true, false},         {"full_disk", Fault::fullDisk, true, false},
-    {"two_imports_at_once", Fault::twoImportsAtOnce, true, true}, {"server_down", Fault::serverDown, false, true},
+    {"killed_import", Fault::killedImport, true, true},
+    {"damaged_file", Fault::damagedFile, true, false},
+    {"read_only_file", Fault::readOnlyFile, true, false},
+    {"full_disk", Fault::fullDisk, true, false},
+    {"two_imports_at_once", Fault::twoImportsAtOnce, true, true},
+    {"server_down", Fault::serverDown, false, true},
     {"wrong_password", Fault::wrongPassword, false, true},
+    {"no_byte_free", Fault::noByteFree, true, false},
+    {"no_file_free", Fault::noFileFree, true, false},
+    {"read_only_for_the_user", Fault::readOnlyForTheUser, true, false},
+    {"read_only_folder", Fault::readOnlyFolder, true, false},
+    {"read_only_disk", Fault::readOnlyDisk, true, false},
+    {"another_pc_importing", Fault::anotherPcImporting, false, true},
+    {"link_to_network_folder", Fault::linkToNetworkFolder, true, false},
+    {"fuse_folder", Fault::fuseFolder, true, false},
+    {"mistyped_address", Fault::mistypedAddress, true, false},
+    {"garbled_settings_address", Fault::garbledSettingsAddress, true, false},
+    {"damaged_settings", Fault::damagedSettings, true, false},
+    {"relative_settings_address", Fault::relativeSettingsAddress, true, false},
+    {"damaged_through_link", Fault::damagedThroughLink, true, false},
+    {"first_import_stopped", Fault::firstImportStopped, true, true},
+    {"empty_file", Fault::emptyFile, true, false},
+    {"restored_from_copy", Fault::restoredFromCopy, true, false},
+    {"repeated_codes", Fault::repeatedCodes, true, false},
+    {"pdf_fonts", Fault::pdfFonts, true, false},
+    {"tax_basis_column", Fault::taxBasisColumn, true, true},
+    {"broken_surrogate", Fault::brokenSurrogate, true, false},
 };
 
 std::vector<std::tuple<std::string, FaultRow>> faultCases()
@@ -47,12 +108,81 @@ std::vector<std::tuple<std::string, FaultRow>> faultCases()
 
 const QString kBefore = QStringLiteral("200/0/0/0/0");
 
+// Expects `result` to end with `exit` and its standard error to hold each of `texts`.
+void expectFailure(const Result& result, int exit, const QStringList& texts)
+{
+    EXPECT_EQ(result.exit, exit) << result.err.toStdString();
+    for (const QString& text : texts) {
+        EXPECT_TRUE(result.err.contains(text)) << text.toStdString() << " not in: " << result.err.toStdString();
+    }
+}
+
+// Expects the reading commands to read `database` (status, changes, history), the counts being
+// `counts`.
+void expectReadable(const Shop& shop, const QString& database, const QString& counts)
+{
+    EXPECT_EQ(shop.status(database), counts);
+    for (const QStringList& arguments :
+         {QStringList {QStringLiteral("changes")}, QStringList {QStringLiteral("history"), ean13(1)}}) {
+        const Result read = shop.run(arguments, database);
+        EXPECT_EQ(read.exit, 0) << read.err.toStdString();
+    }
+}
+
+// The tags of the products needing one, by code, as `changes --json` gives them.
+std::map<QString, QJsonObject> tagsByCode(const Shop& shop)
+{
+    std::map<QString, QJsonObject> out;
+    for (const QJsonValue need : shop.run({QStringLiteral("changes"), QStringLiteral("--json")})
+                                     .json()
+                                     .value(QStringLiteral("products"))
+                                     .toArray()) {
+        out[need[QStringLiteral("code")].toString()] = need[QStringLiteral("tag")].toObject();
+    }
+    return out;
+}
+
+// The fonts `pdffonts` lists in `pdf`.
+QStringList fontsOf(const QString& pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdffonts"), {pdf});
+    process.waitForFinished(30000);
+    QStringList out;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n').mid(2)) {
+        if (!line.trimmed().isEmpty()) {
+            out << line.section(u' ', 0, 0);
+        }
+    }
+    return out;
+}
+
+// Whether a process holds the catalogue's write lock on the PostgreSQL database `url`.
+bool writeLockHeld(const QString& url)
+{
+    const auto address = catalogue::parseCatalogueAddress(url, nullptr);
+    bool held = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("lock-watch"));
+        db.setHostName(address->host);
+        db.setUserName(address->user);
+        db.setPassword(address->password);
+        db.setDatabaseName(address->database);
+        QSqlQuery query(db);
+        held = db.open()
+            && query.exec(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' AND granted"))
+            && query.next() && query.value(0).toInt() > 0;
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("lock-watch"));
+    return held;
+}
+
 class CatalogueFault : public ::testing::TestWithParam<std::tuple<std::string, FaultRow>> { };
 
 TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
 {
     const auto& [backend, row] = GetParam();
-    const Shop shop(backend);
+    Shop shop(backend);
     if (!shop.skipReason().empty()) {
         GTEST_SKIP() << shop.skipReason();
     }
@@ -123,13 +253,14 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
         ASSERT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("none.csv"))}, database).exit, 2);
         writeList(shop.path(QStringLiteral("w1.csv")), week(1));
         ASSERT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, database).exit, 0);
-        // Fill the disk but for a few pages.
+        // Fill the disk but for a few pages (more than the few a write needs at least, so that the
+        // import fails while it writes).
         QFile filler(disk + QStringLiteral("/filler"));
         ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
         const QByteArray block(4096, 'x');
         while (filler.write(block) == block.size() && filler.flush()) { }
         filler.close();
-        filler.resize(std::max<qint64>(0, filler.size() - 8 * 4096));
+        filler.resize(std::max<qint64>(0, filler.size() - 40 * 4096));
         writeList(shop.path(QStringLiteral("big.csv")), bigWeek);
         const Result imported = shop.run({QStringLiteral("import"), shop.path(QStringLiteral("big.csv"))}, database);
         EXPECT_EQ(imported.exit, 3);
@@ -160,6 +291,284 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
         EXPECT_EQ(result.exit, 2);
         EXPECT_TRUE(result.err.contains(QStringLiteral("サーバー postgresql://tanafuda@"))) << result.err.toStdString();
         EXPECT_FALSE(result.err.contains(QStringLiteral("wrong")));
+        break;
+    }
+    case Fault::noByteFree:
+    case Fault::noFileFree: {
+        const bool files = row.fault == Fault::noFileFree;
+        SmallDisk disk(shop.path(QStringLiteral("disk")), files ? "size=4m,nr_inodes=8" : "size=1m");
+        if (!disk.mounted()) {
+            GTEST_SKIP() << disk.skipReason();
+        }
+        const QString database = disk.filePath(QStringLiteral("catalogue.sqlite"));
+        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
+        writeList(shop.path(QStringLiteral("w2.csv")), week(2));
+        ASSERT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, database).exit, 0);
+        disk.fill(files);
+        expectFailure(
+            shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w2.csv"))}, database), 3,
+            {files ? QStringLiteral("ファイルシステムがいっぱいです") : QStringLiteral("ディスクがいっぱいです"),
+             shop.path(QStringLiteral("disk"))});
+        expectReadable(shop, database, QStringLiteral("200/200/0/0/0"));
+        break;
+    }
+    case Fault::readOnlyForTheUser:
+    case Fault::readOnlyFolder: {
+        if (::geteuid() != 0) {
+            GTEST_SKIP() << "running the program as another user needs root";
+        }
+        ASSERT_NO_FATAL_FAILURE(shop.weekOneOnTheShelf());
+        const bool folder = row.fault == Fault::readOnlyFolder;
+        QFile::setPermissions(shop.database(), folder ? QFile::Permissions(0x6666) : QFile::Permissions(0x6444));
+        shop.runAsNobody();
+        expectFailure(shop.import(2), 3,
+                      {QStringLiteral("書き込めません"),
+                       folder ? QFileInfo(shop.database()).absolutePath() : shop.database(), QStringLiteral("nobody")});
+        expectFailure(shop.run({QStringLiteral("confirm"), QStringLiteral("1")}), 3,
+                      {QStringLiteral("書き込めません")});
+        expectReadable(shop, {}, kBefore);
+        break;
+    }
+    case Fault::readOnlyDisk: {
+        SmallDisk disk(shop.path(QStringLiteral("disk")), "size=8m");
+        if (!disk.mounted()) {
+            GTEST_SKIP() << disk.skipReason();
+        }
+        const QString database = disk.filePath(QStringLiteral("catalogue.sqlite"));
+        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
+        ASSERT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, database).exit, 0);
+        ASSERT_TRUE(disk.setReadOnly(true));
+        expectFailure(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, database), 3,
+                      {QStringLiteral("読み取り専用でマウント")});
+        expectReadable(shop, database, QStringLiteral("200/200/0/0/0"));
+        disk.setReadOnly(false);
+        break;
+    }
+    case Fault::anotherPcImporting: {
+        // A PC frozen halfway through its import: the others wait for it a while and say so, and
+        // the server ends its session after twice the wait, which lets its lock go.
+        ASSERT_NO_FATAL_FAILURE(shop.weekOneOnTheShelf());
+        shop.setEnvironment(QStringLiteral("TANAFUDA_CATALOGUE_LOCK_WAIT"), QStringLiteral("2"));
+        std::unique_ptr<QProcess> frozen(shop.startImport(QStringLiteral("frozen.csv"), more(1001, 20000), true));
+        QElapsedTimer waited;
+        waited.start();
+        while (!writeLockHeld(shop.database()) && !frozen->waitForFinished(2) && waited.elapsed() < 60000) { }
+        ASSERT_EQ(frozen->state(), QProcess::Running) << "the import ended before it could be stopped";
+        ::kill(pid_t(frozen->processId()), SIGSTOP);
+        writeList(shop.path(QStringLiteral("big.csv")), bigWeek);
+        const QStringList importBig {QStringLiteral("import"), shop.path(QStringLiteral("big.csv"))};
+        expectFailure(shop.run(importBig), 2, {QStringLiteral("別の PC ("), QStringLiteral("が取り込み中です")});
+        QThread::sleep(5);
+        EXPECT_EQ(shop.run(importBig).exit, 0);
+        ::kill(pid_t(frozen->processId()), SIGKILL);
+        frozen->waitForFinished();
+        EXPECT_EQ(shop.status(), after);
+        break;
+    }
+    case Fault::linkToNetworkFolder:
+    case Fault::fuseFolder: {
+        // A folder that looks to statfs like a network (NFS) or a FUSE one (GVFS's smb://, sshfs).
+        const bool fuse = row.fault == Fault::fuseFolder;
+        const QString share = shop.path(QStringLiteral("share"));
+        QDir().mkpath(share);
+        shop.setEnvironment(QStringLiteral("LD_PRELOAD"), QStringLiteral(TANAFUDA_FAKE_FILE_SYSTEM));
+        shop.setEnvironment(QStringLiteral("TANAFUDA_FAKE_FS_PREFIX"), QFileInfo(share).canonicalFilePath());
+        shop.setEnvironment(QStringLiteral("TANAFUDA_FAKE_FS_MAGIC"),
+                            fuse ? QStringLiteral("0x65735546") : QStringLiteral("0x6969"));
+        const QString file = share + QStringLiteral("/catalogue.sqlite");
+        QString database = file;
+        if (!fuse) {
+            database = shop.path(QStringLiteral("link.sqlite"));
+            ASSERT_TRUE(QFile::link(file, database));
+        }
+        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
+        expectFailure(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, database), 2,
+                      {fuse ? QStringLiteral("ネットワーク上のフォルダー (FUSE") : QStringLiteral("(NFS)")});
+        EXPECT_FALSE(QFileInfo::exists(file));
+        break;
+    }
+    case Fault::mistypedAddress:
+        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
+        for (const QString& given :
+             {QStringLiteral("postgresql:/shop@server/tanafuda"), QStringLiteral("postgres:shop@server/tanafuda")}) {
+            for (const QStringList& arguments :
+                 {QStringList {QStringLiteral("status")},
+                  QStringList {QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}}) {
+                expectFailure(shop.run(arguments, given), 1,
+                              {QStringLiteral("アドレスの書き方が違います"), QStringLiteral("postgresql://ユーザー@")});
+            }
+        }
+        EXPECT_EQ(QDir(shop.path(QString())).entryList({QStringLiteral("postgres*")}), QStringList());
+        break;
+    case Fault::garbledSettingsAddress:
+    case Fault::damagedSettings: {
+        const bool garbled = row.fault == Fault::garbledSettingsAddress;
+        const QString fallback = shop.path(QStringLiteral("data/tanafuda/catalogue.sqlite"));
+        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
+        if (!garbled) {
+            ASSERT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, fallback).exit, 0);
+        }
+        shop.writeSettings(garbled ? QByteArray("[catalogue]\ndatabase=shop\x07\x1b[2J.sqlite\n")
+                                   : QByteArray("[catalogue]\0\xff\xfe garbage", 22));
+        // A writing command stops: the shop may keep its catalogue elsewhere.
+        expectFailure(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, Shop::kFromSettings), 2,
+                      {QStringLiteral("設定ファイル")});
+        if (garbled) {
+            expectFailure(shop.run({QStringLiteral("status")}, Shop::kFromSettings), 2,
+                          {QStringLiteral("使えない文字")});
+            EXPECT_EQ(QDir(shop.path(QString())).entryList({QStringLiteral("shop*")}), QStringList());
+            EXPECT_FALSE(QFileInfo::exists(fallback));
+        } else {
+            // Reading goes on with the default catalogue, after a warning.
+            const Result read = shop.run({QStringLiteral("status")}, Shop::kFromSettings);
+            EXPECT_EQ(read.exit, 0);
+            EXPECT_TRUE(read.err.contains(QStringLiteral("使いません"))) << read.err.toStdString();
+            EXPECT_EQ(shop.status(fallback), QStringLiteral("200/200/0/0/0"));
+        }
+        break;
+    }
+    case Fault::relativeSettingsAddress:
+        shop.writeSettings("[catalogue]\ndatabase=shop.sqlite\n");
+        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
+        EXPECT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, Shop::kFromSettings).exit,
+                  0);
+        EXPECT_TRUE(QFileInfo::exists(shop.path(QStringLiteral("config/tanafuda/shop.sqlite"))));
+        EXPECT_FALSE(QFileInfo::exists(shop.path(QStringLiteral("shop.sqlite"))));
+        break;
+    case Fault::damagedThroughLink: {
+        const QString file = shop.path(QStringLiteral("real/catalogue.sqlite"));
+        const QString link = shop.path(QStringLiteral("link.sqlite"));
+        QDir().mkpath(shop.path(QStringLiteral("real")));
+        QFile damaged(file);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write(QByteArray(8192, 'x')) == 8192);
+        damaged.close();
+        ASSERT_TRUE(QFile::link(file, link));
+        expectFailure(shop.run({QStringLiteral("status")}, link), 2,
+                      {QStringLiteral("壊れています"), QStringLiteral("リンク先 ") + file,
+                       QStringLiteral("ファイル ") + file + QStringLiteral(" は")});
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_FALSE(QFileInfo::exists(file));
+        EXPECT_EQ(
+            QDir(shop.path(QStringLiteral("real"))).entryList({QStringLiteral("catalogue.sqlite.damaged-*")}).size(),
+            1);
+        break;
+    }
+    case Fault::firstImportStopped: {
+        // What a first import stopped after the tables were made leaves: a catalogue never imported.
+        catalogue::Result outcome;
+        ASSERT_TRUE(
+            catalogue::Catalogue::open(*catalogue::parseCatalogueAddress(shop.database(), nullptr), {true}, &outcome))
+            << outcome.message.toStdString();
+        expectFailure(shop.run({QStringLiteral("status")}), 2, {QStringLiteral("まだありません")});
+        EXPECT_EQ(shop.import(1).exit, 0);
+        break;
+    }
+    case Fault::emptyFile: {
+        QFile empty(shop.database());
+        ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        expectFailure(shop.run({QStringLiteral("status")}), 2, {QStringLiteral("まだありません")});
+        EXPECT_EQ(QFileInfo(shop.database()).size(), 0);
+        break;
+    }
+    case Fault::restoredFromCopy: {
+        ASSERT_NO_FATAL_FAILURE(shop.weekOneOnTheShelf());
+        // Copies of eight earlier days lie beside it: the newest six are kept with today's.
+        const QDate today = QDate::currentDate();
+        for (int daysAgo = 1; daysAgo <= 8; ++daysAgo) {
+            QFile old(catalogue::copies::copyFileFor(shop.database(), today.addDays(-daysAgo)));
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        }
+        ASSERT_EQ(shop.import(2).exit, 0);
+        const QStringList kept = QDir(shop.path(QString())).entryList({QStringLiteral("catalogue.sqlite.copy-*")});
+        EXPECT_EQ(kept.size(), 7);
+        EXPECT_TRUE(kept.contains(QFileInfo(catalogue::copies::copyFileFor(shop.database(), today)).fileName()));
+        // A sound catalogue is not replaced unasked; the message says what would be lost.
+        expectFailure(shop.run({QStringLiteral("restore")}), 1,
+                      {QStringLiteral("壊れていません"), QStringLiteral("取り込み 1 回"), QStringLiteral("week2.csv")});
+        QFile damaged(shop.database());
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write(QByteArray(8192, 'x')) == 8192);
+        damaged.close();
+        expectFailure(shop.run({QStringLiteral("status")}), 2,
+                      {QStringLiteral("壊れています"), QStringLiteral("商品 200"), QStringLiteral("restore")});
+        // No fresh catalogue in its place while copies are there.
+        expectFailure(shop.import(2), 2, {QStringLiteral("--fresh")});
+        const Result restored = shop.run({QStringLiteral("restore")});
+        EXPECT_EQ(restored.exit, 0) << restored.err.toStdString();
+        EXPECT_TRUE(restored.out.contains(QStringLiteral("戻らないもの"))) << restored.out.toStdString();
+        EXPECT_EQ(shop.status(), kBefore);
+        break;
+    }
+    case Fault::repeatedCodes: {
+        std::vector<Item> repeated;
+        for (int row = 0; row < 100000; ++row) {
+            repeated.push_back(item(1 + row % 1000));
+        }
+        writeList(shop.path(QStringLiteral("repeated.csv")), repeated);
+        const Result imported = shop.run({QStringLiteral("import"), shop.path(QStringLiteral("repeated.csv"))});
+        EXPECT_EQ(imported.exit, 4);
+        const QStringList lines = imported.out.split(u'\n');
+        EXPECT_EQ(lines.filter(QStringLiteral("使いません")).size(), 1000);
+        EXPECT_EQ(lines.filter(QStringLiteral("(ほか 98 行も同じコード)")).size(), 1000);
+        EXPECT_EQ(lines.filter(QStringLiteral("変更あり")).size(), 0);
+        break;
+    }
+    case Fault::pdfFonts: {
+        // Every path draws a sheet with the same fonts: the import's PDF as the catalogue's print.
+        if (QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty()) {
+            GTEST_SKIP() << "pdffonts (poppler-utils) is not installed";
+        }
+        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
+        ASSERT_EQ(
+            shop.run({shop.path(QStringLiteral("w1.csv")), QStringLiteral("-o"), shop.path(QStringLiteral("sheets")),
+                      QStringLiteral("--pdf"), shop.path(QStringLiteral("import.pdf"))},
+                     {}, QStringLiteral(TANAFUDA_IMPORT_PROGRAM))
+                .exit,
+            0);
+        ASSERT_EQ(shop.import(1).exit, 0);
+        ASSERT_EQ(
+            shop.run({QStringLiteral("print"), QStringLiteral("--pdf"), shop.path(QStringLiteral("print.pdf"))}).exit,
+            0);
+        const QStringList fonts = fontsOf(shop.path(QStringLiteral("import.pdf")));
+        EXPECT_EQ(fonts.size(), 1) << fonts.join(u' ').toStdString();
+        EXPECT_EQ(fonts.filter(QStringLiteral("DejaVu")), QStringList());
+        EXPECT_EQ(fonts, fontsOf(shop.path(QStringLiteral("print.pdf"))));
+        break;
+    }
+    case Fault::taxBasisColumn: {
+        // A cloud register's export: 税設定 says whether the price includes the tax, 適用税率 the rate.
+        QFile list(shop.path(QStringLiteral("cloud.csv")));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write(QStringLiteral("商品コード,商品名,価格,税設定,適用税率\n4901234567894,牛乳,980,外税,標準税率\n"
+                                  "4512345678906,のり,1078,内税,標準税率\n4902102072618,パン,200,外税,軽減税率\n")
+                       .toUtf8());
+        list.close();
+        ASSERT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("cloud.csv"))}).exit, 0);
+        const auto tags = tagsByCode(shop);
+        ASSERT_EQ(tags.size(), 3u);
+        EXPECT_EQ(tags.at(QStringLiteral("4901234567894"))[QStringLiteral("price")].toInt(), 1078);
+        EXPECT_EQ(tags.at(QStringLiteral("4512345678906"))[QStringLiteral("price")].toInt(), 1078);
+        EXPECT_EQ(tags.at(QStringLiteral("4902102072618"))[QStringLiteral("price")].toInt(), 216);
+        break;
+    }
+    case Fault::brokenSurrogate: {
+        // UTF-16LE with its byte-order mark, one name holding half a surrogate pair.
+        const QString text = QStringLiteral("JANコード,商品名,売価\n4901234567894,牛乳") + QChar(0xD800)
+            + QStringLiteral("パック,198\n4512345678906,のり,398\n");
+        QByteArray bytes("\xFF\xFE");
+        for (const QChar ch : text) {
+            bytes.append(char(ch.unicode() & 0xFF)).append(char(ch.unicode() >> 8));
+        }
+        QFile list(shop.path(QStringLiteral("utf16.csv")));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly) && list.write(bytes) == bytes.size());
+        list.close();
+        const Result imported = shop.run({QStringLiteral("import"), shop.path(QStringLiteral("utf16.csv"))});
+        EXPECT_EQ(imported.exit, 0) << imported.err.toStdString();
+        EXPECT_TRUE(imported.out.contains(QStringLiteral("2行目 変更あり: 商品名"))) << imported.out.toStdString();
+        const auto tags = tagsByCode(shop);
+        ASSERT_EQ(tags.size(), 2u);
+        EXPECT_EQ(tags.at(QStringLiteral("4901234567894"))[QStringLiteral("name")].toString(),
+                  QStringLiteral("牛乳\uFFFDパック"));
         break;
     }
     }
