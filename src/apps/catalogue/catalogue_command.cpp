@@ -123,6 +123,13 @@ std::unique_ptr<catalogue::Catalogue> Command::open(Use use, int* exit) const
         opened.reset();
         options.readOnly = false;
         opened = catalogue::Catalogue::open(*address, options, &outcome);
+        if (!opened && outcome.status == catalogue::Status::unwritable) {
+            outcome
+                = {catalogue::Status::failed,
+                   QStringLiteral("商品マスタ %1 は前の版の形のままで、この版では読めません。書き込みのできる利用者が"
+                                  "一度 tanafuda-catalogue status を実行すると新しい形になります (%2)")
+                       .arg(address->display(), outcome.message)};
+        }
     }
     if (!opened) {
         *exit = failWith(outcome);
