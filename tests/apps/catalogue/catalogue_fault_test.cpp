@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 using namespace catalogue_weeks;
+using namespace Qt::Literals::StringLiterals;
 using test_support::SmallDisk;
 
 namespace {
@@ -122,8 +123,7 @@ void expectFailure(const Result& result, int exit, const QStringList& texts)
 void expectReadable(const Shop& shop, const QString& database, const QString& counts)
 {
     EXPECT_EQ(shop.status(database), counts);
-    for (const QStringList& arguments :
-         {QStringList {QStringLiteral("changes")}, QStringList {QStringLiteral("history"), ean13(1)}}) {
+    for (const QStringList& arguments : {QStringList {u"changes"_s}, QStringList {u"history"_s, ean13(1)}}) {
         const Result read = shop.run(arguments, database);
         EXPECT_EQ(read.exit, 0) << read.err.toStdString();
     }
@@ -133,11 +133,8 @@ void expectReadable(const Shop& shop, const QString& database, const QString& co
 std::map<QString, QJsonObject> tagsByCode(const Shop& shop)
 {
     std::map<QString, QJsonObject> out;
-    for (const QJsonValue need : shop.run({QStringLiteral("changes"), QStringLiteral("--json")})
-                                     .json()
-                                     .value(QStringLiteral("products"))
-                                     .toArray()) {
-        out[need[QStringLiteral("code")].toString()] = need[QStringLiteral("tag")].toObject();
+    for (const QJsonValue need : shop.run({u"changes"_s, u"--json"_s}).json().value(u"products"_s).toArray()) {
+        out[need[u"code"_s].toString()] = need[u"tag"_s].toObject();
     }
     return out;
 }
@@ -146,7 +143,7 @@ std::map<QString, QJsonObject> tagsByCode(const Shop& shop)
 QStringList fontsOf(const QString& pdf)
 {
     QProcess process;
-    process.start(QStringLiteral("pdffonts"), {pdf});
+    process.start(u"pdffonts"_s, {pdf});
     process.waitForFinished(30000);
     QStringList out;
     for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n').mid(2)) {
@@ -163,17 +160,16 @@ bool writeLockHeld(const QString& url)
     const auto address = catalogue::parseCatalogueAddress(url, nullptr);
     bool held = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("lock-watch"));
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"lock-watch"_s);
         db.setHostName(address->host);
         db.setUserName(address->user);
         db.setPassword(address->password);
         db.setDatabaseName(address->database);
         QSqlQuery query(db);
-        held = db.open()
-            && query.exec(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' AND granted"))
+        held = db.open() && query.exec(u"SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' AND granted"_s)
             && query.next() && query.value(0).toInt() > 0;
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("lock-watch"));
+    QSqlDatabase::removeDatabase(u"lock-watch"_s);
     return held;
 }
 
@@ -296,20 +292,19 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
     case Fault::noByteFree:
     case Fault::noFileFree: {
         const bool files = row.fault == Fault::noFileFree;
-        SmallDisk disk(shop.path(QStringLiteral("disk")), files ? "size=4m,nr_inodes=8" : "size=1m");
+        SmallDisk disk(shop.path(u"disk"_s), files ? "size=4m,nr_inodes=8" : "size=1m");
         if (!disk.mounted()) {
             GTEST_SKIP() << disk.skipReason();
         }
-        const QString database = disk.filePath(QStringLiteral("catalogue.sqlite"));
-        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
-        writeList(shop.path(QStringLiteral("w2.csv")), week(2));
-        ASSERT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, database).exit, 0);
+        const QString database = disk.filePath(u"catalogue.sqlite"_s);
+        writeList(shop.path(u"w1.csv"_s), week(1));
+        writeList(shop.path(u"w2.csv"_s), week(2));
+        ASSERT_EQ(shop.run({u"import"_s, shop.path(u"w1.csv"_s)}, database).exit, 0);
         disk.fill(files);
         expectFailure(
-            shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w2.csv"))}, database), 3,
-            {files ? QStringLiteral("ファイルシステムがいっぱいです") : QStringLiteral("ディスクがいっぱいです"),
-             shop.path(QStringLiteral("disk"))});
-        expectReadable(shop, database, QStringLiteral("200/200/0/0/0"));
+            shop.run({u"import"_s, shop.path(u"w2.csv"_s)}, database), 3,
+            {files ? u"ファイルシステムがいっぱいです"_s : u"ディスクがいっぱいです"_s, shop.path(u"disk"_s)});
+        expectReadable(shop, database, u"200/200/0/0/0"_s);
         break;
     }
     case Fault::readOnlyForTheUser:
@@ -321,26 +316,24 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
         const bool folder = row.fault == Fault::readOnlyFolder;
         QFile::setPermissions(shop.database(), folder ? QFile::Permissions(0x6666) : QFile::Permissions(0x6444));
         shop.runAsNobody();
-        expectFailure(shop.import(2), 3,
-                      {QStringLiteral("書き込めません"),
-                       folder ? QFileInfo(shop.database()).absolutePath() : shop.database(), QStringLiteral("nobody")});
-        expectFailure(shop.run({QStringLiteral("confirm"), QStringLiteral("1")}), 3,
-                      {QStringLiteral("書き込めません")});
+        expectFailure(
+            shop.import(2), 3,
+            {u"書き込めません"_s, folder ? QFileInfo(shop.database()).absolutePath() : shop.database(), u"nobody"_s});
+        expectFailure(shop.run({u"confirm"_s, u"1"_s}), 3, {u"書き込めません"_s});
         expectReadable(shop, {}, kBefore);
         break;
     }
     case Fault::readOnlyDisk: {
-        SmallDisk disk(shop.path(QStringLiteral("disk")), "size=8m");
+        SmallDisk disk(shop.path(u"disk"_s), "size=8m");
         if (!disk.mounted()) {
             GTEST_SKIP() << disk.skipReason();
         }
-        const QString database = disk.filePath(QStringLiteral("catalogue.sqlite"));
-        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
-        ASSERT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, database).exit, 0);
+        const QString database = disk.filePath(u"catalogue.sqlite"_s);
+        writeList(shop.path(u"w1.csv"_s), week(1));
+        ASSERT_EQ(shop.run({u"import"_s, shop.path(u"w1.csv"_s)}, database).exit, 0);
         ASSERT_TRUE(disk.setReadOnly(true));
-        expectFailure(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, database), 3,
-                      {QStringLiteral("読み取り専用でマウント")});
-        expectReadable(shop, database, QStringLiteral("200/200/0/0/0"));
+        expectFailure(shop.run({u"import"_s, shop.path(u"w1.csv"_s)}, database), 3, {u"読み取り専用でマウント"_s});
+        expectReadable(shop, database, u"200/200/0/0/0"_s);
         disk.setReadOnly(false);
         break;
     }
@@ -348,16 +341,16 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
         // A PC frozen halfway through its import: the others wait for it a while and say so, and
         // the server ends its session after twice the wait, which lets its lock go.
         ASSERT_NO_FATAL_FAILURE(shop.weekOneOnTheShelf());
-        shop.setEnvironment(QStringLiteral("TANAFUDA_CATALOGUE_LOCK_WAIT"), QStringLiteral("2"));
-        std::unique_ptr<QProcess> frozen(shop.startImport(QStringLiteral("frozen.csv"), more(1001, 20000), true));
+        shop.setEnvironment(u"TANAFUDA_CATALOGUE_LOCK_WAIT"_s, u"2"_s);
+        std::unique_ptr<QProcess> frozen(shop.startImport(u"frozen.csv"_s, more(1001, 20000), true));
         QElapsedTimer waited;
         waited.start();
         while (!writeLockHeld(shop.database()) && !frozen->waitForFinished(2) && waited.elapsed() < 60000) { }
         ASSERT_EQ(frozen->state(), QProcess::Running) << "the import ended before it could be stopped";
         ::kill(pid_t(frozen->processId()), SIGSTOP);
-        writeList(shop.path(QStringLiteral("big.csv")), bigWeek);
-        const QStringList importBig {QStringLiteral("import"), shop.path(QStringLiteral("big.csv"))};
-        expectFailure(shop.run(importBig), 2, {QStringLiteral("別の PC ("), QStringLiteral("が取り込み中です")});
+        writeList(shop.path(u"big.csv"_s), bigWeek);
+        const QStringList importBig {u"import"_s, shop.path(u"big.csv"_s)};
+        expectFailure(shop.run(importBig), 2, {u"別の PC ("_s, u"が取り込み中です"_s});
         QThread::sleep(5);
         EXPECT_EQ(shop.run(importBig).exit, 0);
         ::kill(pid_t(frozen->processId()), SIGKILL);
@@ -369,88 +362,79 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
     case Fault::fuseFolder: {
         // A folder that looks to statfs like a network (NFS) or a FUSE one (GVFS's smb://, sshfs).
         const bool fuse = row.fault == Fault::fuseFolder;
-        const QString share = shop.path(QStringLiteral("share"));
+        const QString share = shop.path(u"share"_s);
         QDir().mkpath(share);
-        shop.setEnvironment(QStringLiteral("LD_PRELOAD"), QStringLiteral(TANAFUDA_FAKE_FILE_SYSTEM));
-        shop.setEnvironment(QStringLiteral("TANAFUDA_FAKE_FS_PREFIX"), QFileInfo(share).canonicalFilePath());
-        shop.setEnvironment(QStringLiteral("TANAFUDA_FAKE_FS_MAGIC"),
-                            fuse ? QStringLiteral("0x65735546") : QStringLiteral("0x6969"));
-        const QString file = share + QStringLiteral("/catalogue.sqlite");
+        shop.setEnvironment(u"LD_PRELOAD"_s, QStringLiteral(TANAFUDA_FAKE_FILE_SYSTEM));
+        shop.setEnvironment(u"TANAFUDA_FAKE_FS_PREFIX"_s, QFileInfo(share).canonicalFilePath());
+        shop.setEnvironment(u"TANAFUDA_FAKE_FS_MAGIC"_s, fuse ? u"0x65735546"_s : u"0x6969"_s);
+        const QString file = share + u"/catalogue.sqlite"_s;
         QString database = file;
         if (!fuse) {
-            database = shop.path(QStringLiteral("link.sqlite"));
+            database = shop.path(u"link.sqlite"_s);
             ASSERT_TRUE(QFile::link(file, database));
         }
-        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
-        expectFailure(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, database), 2,
-                      {fuse ? QStringLiteral("ネットワーク上のフォルダー (FUSE") : QStringLiteral("(NFS)")});
+        writeList(shop.path(u"w1.csv"_s), week(1));
+        expectFailure(shop.run({u"import"_s, shop.path(u"w1.csv"_s)}, database), 2,
+                      {fuse ? u"ネットワーク上のフォルダー (FUSE"_s : u"(NFS)"_s});
         EXPECT_FALSE(QFileInfo::exists(file));
         break;
     }
     case Fault::mistypedAddress:
-        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
-        for (const QString& given :
-             {QStringLiteral("postgresql:/shop@server/tanafuda"), QStringLiteral("postgres:shop@server/tanafuda")}) {
+        writeList(shop.path(u"w1.csv"_s), week(1));
+        for (const QString& given : {u"postgresql:/shop@server/tanafuda"_s, u"postgres:shop@server/tanafuda"_s}) {
             for (const QStringList& arguments :
-                 {QStringList {QStringLiteral("status")},
-                  QStringList {QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}}) {
+                 {QStringList {u"status"_s}, QStringList {u"import"_s, shop.path(u"w1.csv"_s)}}) {
                 expectFailure(shop.run(arguments, given), 1,
-                              {QStringLiteral("アドレスの書き方が違います"), QStringLiteral("postgresql://ユーザー@")});
+                              {u"アドレスの書き方が違います"_s, u"postgresql://ユーザー@"_s});
             }
         }
-        EXPECT_EQ(QDir(shop.path(QString())).entryList({QStringLiteral("postgres*")}), QStringList());
+        EXPECT_EQ(QDir(shop.path(QString())).entryList({u"postgres*"_s}), QStringList());
         break;
     case Fault::garbledSettingsAddress:
     case Fault::damagedSettings: {
         const bool garbled = row.fault == Fault::garbledSettingsAddress;
-        const QString fallback = shop.path(QStringLiteral("data/tanafuda/catalogue.sqlite"));
-        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
+        const QString fallback = shop.path(u"data/tanafuda/catalogue.sqlite"_s);
+        writeList(shop.path(u"w1.csv"_s), week(1));
         if (!garbled) {
-            ASSERT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, fallback).exit, 0);
+            ASSERT_EQ(shop.run({u"import"_s, shop.path(u"w1.csv"_s)}, fallback).exit, 0);
         }
         shop.writeSettings(garbled ? QByteArray("[catalogue]\ndatabase=shop\x07\x1b[2J.sqlite\n")
                                    : QByteArray("[catalogue]\0\xff\xfe garbage", 22));
         // A writing command stops: the shop may keep its catalogue elsewhere.
-        expectFailure(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, Shop::kFromSettings), 2,
-                      {QStringLiteral("設定ファイル")});
+        expectFailure(shop.run({u"import"_s, shop.path(u"w1.csv"_s)}, Shop::kFromSettings), 2, {u"設定ファイル"_s});
         if (garbled) {
-            expectFailure(shop.run({QStringLiteral("status")}, Shop::kFromSettings), 2,
-                          {QStringLiteral("使えない文字")});
-            EXPECT_EQ(QDir(shop.path(QString())).entryList({QStringLiteral("shop*")}), QStringList());
+            expectFailure(shop.run({u"status"_s}, Shop::kFromSettings), 2, {u"使えない文字"_s});
+            EXPECT_EQ(QDir(shop.path(QString())).entryList({u"shop*"_s}), QStringList());
             EXPECT_FALSE(QFileInfo::exists(fallback));
         } else {
             // Reading goes on with the default catalogue, after a warning.
-            const Result read = shop.run({QStringLiteral("status")}, Shop::kFromSettings);
+            const Result read = shop.run({u"status"_s}, Shop::kFromSettings);
             EXPECT_EQ(read.exit, 0);
-            EXPECT_TRUE(read.err.contains(QStringLiteral("使いません"))) << read.err.toStdString();
-            EXPECT_EQ(shop.status(fallback), QStringLiteral("200/200/0/0/0"));
+            EXPECT_TRUE(read.err.contains(u"使いません"_s)) << read.err.toStdString();
+            EXPECT_EQ(shop.status(fallback), u"200/200/0/0/0"_s);
         }
         break;
     }
     case Fault::relativeSettingsAddress:
         shop.writeSettings("[catalogue]\ndatabase=shop.sqlite\n");
-        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
-        EXPECT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("w1.csv"))}, Shop::kFromSettings).exit,
-                  0);
-        EXPECT_TRUE(QFileInfo::exists(shop.path(QStringLiteral("config/tanafuda/shop.sqlite"))));
-        EXPECT_FALSE(QFileInfo::exists(shop.path(QStringLiteral("shop.sqlite"))));
+        writeList(shop.path(u"w1.csv"_s), week(1));
+        EXPECT_EQ(shop.run({u"import"_s, shop.path(u"w1.csv"_s)}, Shop::kFromSettings).exit, 0);
+        EXPECT_TRUE(QFileInfo::exists(shop.path(u"config/tanafuda/shop.sqlite"_s)));
+        EXPECT_FALSE(QFileInfo::exists(shop.path(u"shop.sqlite"_s)));
         break;
     case Fault::damagedThroughLink: {
-        const QString file = shop.path(QStringLiteral("real/catalogue.sqlite"));
-        const QString link = shop.path(QStringLiteral("link.sqlite"));
-        QDir().mkpath(shop.path(QStringLiteral("real")));
+        const QString file = shop.path(u"real/catalogue.sqlite"_s);
+        const QString link = shop.path(u"link.sqlite"_s);
+        QDir().mkpath(shop.path(u"real"_s));
         QFile damaged(file);
         ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write(QByteArray(8192, 'x')) == 8192);
         damaged.close();
         ASSERT_TRUE(QFile::link(file, link));
-        expectFailure(shop.run({QStringLiteral("status")}, link), 2,
-                      {QStringLiteral("壊れています"), QStringLiteral("リンク先 ") + file,
-                       QStringLiteral("ファイル ") + file + QStringLiteral(" は")});
+        expectFailure(shop.run({u"status"_s}, link), 2,
+                      {u"壊れています"_s, u"リンク先 "_s + file, u"ファイル "_s + file + u" は"_s});
         EXPECT_TRUE(QFileInfo(link).isSymLink());
         EXPECT_FALSE(QFileInfo::exists(file));
-        EXPECT_EQ(
-            QDir(shop.path(QStringLiteral("real"))).entryList({QStringLiteral("catalogue.sqlite.damaged-*")}).size(),
-            1);
+        EXPECT_EQ(QDir(shop.path(u"real"_s)).entryList({u"catalogue.sqlite.damaged-*"_s}).size(), 1);
         break;
     }
     case Fault::firstImportStopped: {
@@ -459,7 +443,7 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
         ASSERT_TRUE(
             catalogue::Catalogue::open(*catalogue::parseCatalogueAddress(shop.database(), nullptr), {true}, &outcome))
             << outcome.message.toStdString();
-        expectFailure(shop.run({QStringLiteral("status")}), 2, {QStringLiteral("まだありません")});
+        expectFailure(shop.run({u"status"_s}), 2, {u"まだありません"_s});
         EXPECT_EQ(shop.import(1).exit, 0);
         break;
     }
@@ -467,7 +451,7 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
         QFile empty(shop.database());
         ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
         empty.close();
-        expectFailure(shop.run({QStringLiteral("status")}), 2, {QStringLiteral("まだありません")});
+        expectFailure(shop.run({u"status"_s}), 2, {u"まだありません"_s});
         EXPECT_EQ(QFileInfo(shop.database()).size(), 0);
         break;
     }
@@ -480,22 +464,20 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
             ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
         }
         ASSERT_EQ(shop.import(2).exit, 0);
-        const QStringList kept = QDir(shop.path(QString())).entryList({QStringLiteral("catalogue.sqlite.copy-*")});
+        const QStringList kept = QDir(shop.path(QString())).entryList({u"catalogue.sqlite.copy-*"_s});
         EXPECT_EQ(kept.size(), 7);
         EXPECT_TRUE(kept.contains(QFileInfo(catalogue::copies::copyFileFor(shop.database(), today)).fileName()));
         // A sound catalogue is not replaced unasked; the message says what would be lost.
-        expectFailure(shop.run({QStringLiteral("restore")}), 1,
-                      {QStringLiteral("壊れていません"), QStringLiteral("取り込み 1 回"), QStringLiteral("week2.csv")});
+        expectFailure(shop.run({u"restore"_s}), 1, {u"壊れていません"_s, u"取り込み 1 回"_s, u"week2.csv"_s});
         QFile damaged(shop.database());
         ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write(QByteArray(8192, 'x')) == 8192);
         damaged.close();
-        expectFailure(shop.run({QStringLiteral("status")}), 2,
-                      {QStringLiteral("壊れています"), QStringLiteral("商品 200"), QStringLiteral("restore")});
+        expectFailure(shop.run({u"status"_s}), 2, {u"壊れています"_s, u"商品 200"_s, u"restore"_s});
         // No fresh catalogue in its place while copies are there.
-        expectFailure(shop.import(2), 2, {QStringLiteral("--fresh")});
-        const Result restored = shop.run({QStringLiteral("restore")});
+        expectFailure(shop.import(2), 2, {u"--fresh"_s});
+        const Result restored = shop.run({u"restore"_s});
         EXPECT_EQ(restored.exit, 0) << restored.err.toStdString();
-        EXPECT_TRUE(restored.out.contains(QStringLiteral("戻らないもの"))) << restored.out.toStdString();
+        EXPECT_TRUE(restored.out.contains(u"戻らないもの"_s)) << restored.out.toStdString();
         EXPECT_EQ(shop.status(), kBefore);
         break;
     }
@@ -504,71 +486,67 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
         for (int row = 0; row < 100000; ++row) {
             repeated.push_back(item(1 + row % 1000));
         }
-        writeList(shop.path(QStringLiteral("repeated.csv")), repeated);
-        const Result imported = shop.run({QStringLiteral("import"), shop.path(QStringLiteral("repeated.csv"))});
+        writeList(shop.path(u"repeated.csv"_s), repeated);
+        const Result imported = shop.run({u"import"_s, shop.path(u"repeated.csv"_s)});
         EXPECT_EQ(imported.exit, 4);
         const QStringList lines = imported.out.split(u'\n');
-        EXPECT_EQ(lines.filter(QStringLiteral("使いません")).size(), 1000);
-        EXPECT_EQ(lines.filter(QStringLiteral("(ほか 98 行も同じコード)")).size(), 1000);
-        EXPECT_EQ(lines.filter(QStringLiteral("変更あり")).size(), 0);
+        EXPECT_EQ(lines.filter(u"使いません"_s).size(), 1000);
+        EXPECT_EQ(lines.filter(u"(ほか 98 行も同じコード)"_s).size(), 1000);
+        EXPECT_EQ(lines.filter(u"変更あり"_s).size(), 0);
         break;
     }
     case Fault::pdfFonts: {
         // Every path draws a sheet with the same fonts: the import's PDF as the catalogue's print.
-        if (QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty()) {
+        if (QStandardPaths::findExecutable(u"pdffonts"_s).isEmpty()) {
             GTEST_SKIP() << "pdffonts (poppler-utils) is not installed";
         }
-        writeList(shop.path(QStringLiteral("w1.csv")), week(1));
+        writeList(shop.path(u"w1.csv"_s), week(1));
         ASSERT_EQ(
-            shop.run({shop.path(QStringLiteral("w1.csv")), QStringLiteral("-o"), shop.path(QStringLiteral("sheets")),
-                      QStringLiteral("--pdf"), shop.path(QStringLiteral("import.pdf"))},
+            shop.run({shop.path(u"w1.csv"_s), u"-o"_s, shop.path(u"sheets"_s), u"--pdf"_s, shop.path(u"import.pdf"_s)},
                      {}, QStringLiteral(TANAFUDA_IMPORT_PROGRAM))
                 .exit,
             0);
         ASSERT_EQ(shop.import(1).exit, 0);
-        ASSERT_EQ(
-            shop.run({QStringLiteral("print"), QStringLiteral("--pdf"), shop.path(QStringLiteral("print.pdf"))}).exit,
-            0);
-        const QStringList fonts = fontsOf(shop.path(QStringLiteral("import.pdf")));
+        ASSERT_EQ(shop.run({u"print"_s, u"--pdf"_s, shop.path(u"print.pdf"_s)}).exit, 0);
+        const QStringList fonts = fontsOf(shop.path(u"import.pdf"_s));
         EXPECT_EQ(fonts.size(), 1) << fonts.join(u' ').toStdString();
-        EXPECT_EQ(fonts.filter(QStringLiteral("DejaVu")), QStringList());
-        EXPECT_EQ(fonts, fontsOf(shop.path(QStringLiteral("print.pdf"))));
+        EXPECT_EQ(fonts.filter(u"DejaVu"_s), QStringList());
+        EXPECT_EQ(fonts, fontsOf(shop.path(u"print.pdf"_s)));
         break;
     }
     case Fault::taxBasisColumn: {
         // A cloud register's export: 税設定 says whether the price includes the tax, 適用税率 the rate.
-        QFile list(shop.path(QStringLiteral("cloud.csv")));
+        QFile list(shop.path(u"cloud.csv"_s));
         ASSERT_TRUE(list.open(QIODevice::WriteOnly));
         list.write(QStringLiteral("商品コード,商品名,価格,税設定,適用税率\n4901234567894,牛乳,980,外税,標準税率\n"
                                   "4512345678906,のり,1078,内税,標準税率\n4902102072618,パン,200,外税,軽減税率\n")
                        .toUtf8());
         list.close();
-        ASSERT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("cloud.csv"))}).exit, 0);
+        ASSERT_EQ(shop.run({u"import"_s, shop.path(u"cloud.csv"_s)}).exit, 0);
         const auto tags = tagsByCode(shop);
         ASSERT_EQ(tags.size(), 3u);
-        EXPECT_EQ(tags.at(QStringLiteral("4901234567894"))[QStringLiteral("price")].toInt(), 1078);
-        EXPECT_EQ(tags.at(QStringLiteral("4512345678906"))[QStringLiteral("price")].toInt(), 1078);
-        EXPECT_EQ(tags.at(QStringLiteral("4902102072618"))[QStringLiteral("price")].toInt(), 216);
+        EXPECT_EQ(tags.at(u"4901234567894"_s)[u"price"_s].toInt(), 1078);
+        EXPECT_EQ(tags.at(u"4512345678906"_s)[u"price"_s].toInt(), 1078);
+        EXPECT_EQ(tags.at(u"4902102072618"_s)[u"price"_s].toInt(), 216);
         break;
     }
     case Fault::brokenSurrogate: {
         // UTF-16LE with its byte-order mark, one name holding half a surrogate pair.
-        const QString text = QStringLiteral("JANコード,商品名,売価\n4901234567894,牛乳") + QChar(0xD800)
-            + QStringLiteral("パック,198\n4512345678906,のり,398\n");
+        const QString text = u"JANコード,商品名,売価\n4901234567894,牛乳"_s + QChar(0xD800)
+            + u"パック,198\n4512345678906,のり,398\n"_s;
         QByteArray bytes("\xFF\xFE");
         for (const QChar ch : text) {
             bytes.append(char(ch.unicode() & 0xFF)).append(char(ch.unicode() >> 8));
         }
-        QFile list(shop.path(QStringLiteral("utf16.csv")));
+        QFile list(shop.path(u"utf16.csv"_s));
         ASSERT_TRUE(list.open(QIODevice::WriteOnly) && list.write(bytes) == bytes.size());
         list.close();
-        const Result imported = shop.run({QStringLiteral("import"), shop.path(QStringLiteral("utf16.csv"))});
+        const Result imported = shop.run({u"import"_s, shop.path(u"utf16.csv"_s)});
         EXPECT_EQ(imported.exit, 0) << imported.err.toStdString();
-        EXPECT_TRUE(imported.out.contains(QStringLiteral("2行目 変更あり: 商品名"))) << imported.out.toStdString();
+        EXPECT_TRUE(imported.out.contains(u"2行目 変更あり: 商品名"_s)) << imported.out.toStdString();
         const auto tags = tagsByCode(shop);
         ASSERT_EQ(tags.size(), 2u);
-        EXPECT_EQ(tags.at(QStringLiteral("4901234567894"))[QStringLiteral("name")].toString(),
-                  QStringLiteral("牛乳\uFFFDパック"));
+        EXPECT_EQ(tags.at(u"4901234567894"_s)[u"name"_s].toString(), u"牛乳\uFFFDパック"_s);
         break;
     }
     }
