@@ -51,6 +51,18 @@ IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::Catal
     out.incoming
         = catalogue::incomingProducts(list, out.cleaned, cleanedSmall.empty() ? nullptr : &cleanedSmall, columns);
     out.incoming.fileName = fileName;
+    for (const auto& [field, given] :
+         {std::pair {catalogue::ProductField::jan, prepared.mapping.column(ListField::jan) >= 0},
+          std::pair {catalogue::ProductField::maker, prepared.mapping.column(ListField::maker) >= 0},
+          std::pair {catalogue::ProductField::productName2, prepared.mapping.column(ListField::productName2) >= 0},
+          std::pair {catalogue::ProductField::spec, prepared.mapping.column(ListField::spec) >= 0},
+          std::pair {catalogue::ProductField::lot, prepared.mapping.column(ListField::lot) >= 0},
+          std::pair {catalogue::ProductField::shelf, columns.shelf >= 0},
+          std::pair {catalogue::ProductField::tagCount, columns.tagCount >= 0}}) {
+        if (!given) {
+            out.incoming.missingFields.push_back(field);
+        }
+    }
     return out;
 }
 
