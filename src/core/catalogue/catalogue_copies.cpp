@@ -153,6 +153,12 @@ QString utcText(const QDateTime& moment)
     return moment.toUTC().toString(Qt::ISODate);
 }
 
+// "12/09(水) 23:01", as the catalogue's listings show an instant.
+QString shownMoment(const QDateTime& moment)
+{
+    return pricing::shownInstant(utcText(moment));
+}
+
 }  // namespace
 
 QString copyFileFor(const QString& catalogueFile, QDate day)
@@ -272,7 +278,7 @@ QString takeDailyCopy(QSqlDatabase& db, const QString& catalogueFile, QDate toda
 QString describeCopy(const CopyInfo& copy)
 {
     QString text = QStringLiteral("控え %1 (%2、商品 %3、取り込み %4 回まで")
-                       .arg(QFileInfo(copy.path).fileName(), pricing::shownDateTime(copy.takenAt))
+                       .arg(QFileInfo(copy.path).fileName(), shownMoment(copy.takenAt))
                        .arg(copy.products)
                        .arg(copy.imports);
     if (!copy.lastImportAt.isEmpty()) {
@@ -288,8 +294,8 @@ QString lostSince(const CopyInfo& copy, const QString& current)
     const auto unknown = [&] {
         return QStringLiteral("%1 より後の取り込み、印刷の記録と確認、取り下げのすべて (ファイル %2 は読めないため、"
                               "何があったかは分かりません。最後に書き込まれたのは %3)")
-            .arg(pricing::shownDateTime(copy.takenAt), QDir::toNativeSeparators(current),
-                 pricing::shownDateTime(QFileInfo(current).lastModified()));
+            .arg(shownMoment(copy.takenAt), QDir::toNativeSeparators(current),
+                 shownMoment(QFileInfo(current).lastModified()));
     };
     if (!QFileInfo(current).isFile()) {
         return unknown();
@@ -365,7 +371,7 @@ RestoreResult restore(const QString& catalogueFile, const CopyInfo& copy, bool r
         lost = lostSince(checked, file);
         if (lookInto(file, false).sound && !replaceSound) {
             out.status = RestoreStatus::catalogueSound;
-            out.message = QStringLiteral("商品マスタ %1 は壊れていません。%2に戻すと、次のものが失われます: %3")
+            out.message = QStringLiteral("商品マスタ %1 は壊れていません。%2に戻すと、次のものが失われます: %3。")
                               .arg(shown, describeCopy(checked), lost);
             return out;
         }
@@ -378,7 +384,7 @@ RestoreResult restore(const QString& catalogueFile, const CopyInfo& copy, bool r
     } else if (const QString damaged = newestSetAside(file, QStringLiteral("damaged")); !damaged.isEmpty()) {
         lost = lostSince(checked, damaged);
     } else {
-        lost = QStringLiteral("%1 より後の変更のすべて").arg(pricing::shownDateTime(checked.takenAt));
+        lost = QStringLiteral("%1 より後の変更のすべて").arg(shownMoment(checked.takenAt));
     }
     const files::FileWriteResult written = files::writeFileCarefully(file, bytes, files::WriteMode::createNew);
     if (!written.ok) {

@@ -3,6 +3,8 @@
 
 #include "core/catalogue/catalogue_report.h"
 
+#include "support/time_zone.h"
+
 #include <gtest/gtest.h>
 
 using catalogue::NeedKind;
@@ -16,8 +18,13 @@ TagNeed milk(NeedKind kind)
     need.kind = kind;
     need.product.code = QStringLiteral("4901234567894");
     need.product.shelf = QStringLiteral("A-10");
-    need.product.tag = {QStringLiteral("4901234567894"), QStringLiteral("山田乳業"), QStringLiteral("牛乳"), {},
-                        QStringLiteral("1000ml"), {}, 1258};
+    need.product.tag = {QStringLiteral("4901234567894"),
+                        QStringLiteral("山田乳業"),
+                        QStringLiteral("牛乳"),
+                        {},
+                        QStringLiteral("1000ml"),
+                        {},
+                        1258};
     return need;
 }
 
@@ -41,8 +48,7 @@ TEST(CatalogueReport, ALineAProductWithWhatChanged)
         const char* line;
     } rows[] = {
         {"new", milk(NeedKind::newTag), "新規\tA-10\t4901234567894\t山田乳業 牛乳 1000ml\t1,258円"},
-        {"changed: each field as it was and is",
-         changed,
+        {"changed: each field as it was and is", changed,
          "変更あり\tA-10\t4901234567894\t山田乳業 牛乳 1000ml\t1,258円\t商品名「低脂肪乳」→「牛乳」、価格 238円 → "
          "1,258円"},
         {"two tags", twoTags, "新規\tA-10\t4901234567894\t山田乳業 牛乳 1000ml\t1,258円\t2枚"},
@@ -64,6 +70,7 @@ TEST(CatalogueReport, StatusAndMergeCounts)
     counts.newTags = 5;
     counts.changed = 12;
     counts.takeDown = 3;
+    const support::ScopedTimeZone japan("Asia/Tokyo");
     catalogue::PrintInfo pending;
     pending.id = 4;
     pending.createdAt = QStringLiteral("2026-12-09T19:22:43Z");
@@ -71,7 +78,7 @@ TEST(CatalogueReport, StatusAndMergeCounts)
     pending.destination = QStringLiteral("/tmp/week.pdf");
     EXPECT_EQ(catalogue::report::statusText(counts, {pending}),
               QStringLiteral("商品 200 (取り扱い終了 3)\n新規 5、変更あり 12、取り下げ 3\n"
-                             "確認待ちの印刷 4 (2026-12-09T19:22:43Z、棚札 17 枚、/tmp/week.pdf)\n"));
+                             "確認待ちの印刷 4 (12/10(木) 04:22、棚札 17 枚、/tmp/week.pdf)\n"));
     catalogue::MergeCounts merged {205, 5, 12, 3, 1, 184};
     EXPECT_EQ(catalogue::report::mergeText(merged, 2),
               QStringLiteral("取り込み 2: 行 205、新規 5、変更 12、取り扱い終了 3、使わない行 1\n"));

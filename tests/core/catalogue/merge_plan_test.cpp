@@ -164,7 +164,8 @@ TEST(PlanMerge, AFieldTheListHasNoColumnForKeepsWhatTheCatalogueHas)
     partial.partial = true;
     const catalogue::MergePlan plan = catalogue::planMerge({stored(1, stocked)}, list, partial);
     ASSERT_EQ(plan.updated.size(), 1u);
-    EXPECT_EQ(plan.updated[0].changedFields, (std::vector<ProductField> {ProductField::price, ProductField::listPrice}));
+    EXPECT_EQ(plan.updated[0].changedFields,
+              (std::vector<ProductField> {ProductField::price, ProductField::listPrice}));
     EXPECT_EQ(plan.updated[0].data.tag.maker, QStringLiteral("山田乳業"));
     EXPECT_EQ(plan.updated[0].data.tag.spec, QStringLiteral("1000ml"));
     EXPECT_EQ(plan.updated[0].data.shelf, QStringLiteral("A-1"));

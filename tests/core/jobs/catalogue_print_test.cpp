@@ -72,11 +72,7 @@ TEST(PlanCataloguePrint, LaysTheTagsThatNeedPrintingFromTheStartTag)
         {"only the new", week, &sheet::SheetFormat::large, 1, NeedFilter::newOnly, {"1:1/1", "5:1/2"}, 1},
         {"only the changed", week, &sheet::SheetFormat::small, 40, NeedFilter::changedOnly, {"2:1/40", "2:2/1"}, 2},
         {"nothing to print", {need(NeedKind::upToDate, 3, 1)}, &sheet::SheetFormat::small, 1, NeedFilter::all, {}, 0},
-        {"thirty on small sheets from tag 20",
-         many,
-         &sheet::SheetFormat::small,
-         20,
-         NeedFilter::all,
+        {"thirty on small sheets from tag 20", many, &sheet::SheetFormat::small, 20, NeedFilter::all,
          [] {
              QStringList out;
              for (int id = 1; id <= 30; ++id) {
@@ -88,7 +84,8 @@ TEST(PlanCataloguePrint, LaysTheTagsThatNeedPrintingFromTheStartTag)
          2},
     };
     for (const Row& row : rows) {
-        const jobs::CataloguePrintPlan plan = jobs::planCataloguePrint(row.needs, *row.format, row.startTag, row.filter);
+        const jobs::CataloguePrintPlan plan
+            = jobs::planCataloguePrint(row.needs, *row.format, row.startTag, row.filter);
         EXPECT_EQ(places(plan), row.places) << row.name;
         ASSERT_EQ(int(plan.sheets.size()), row.sheets) << row.name;
         for (size_t i = 0; i < plan.placed.size(); ++i) {
@@ -103,8 +100,10 @@ TEST(PlanCataloguePrint, LaysTheTagsThatNeedPrintingFromTheStartTag)
 TEST(PlanCataloguePrint, ALargeTagHasNoSecondNameLineButTheRecordKeepsIt)
 {
     const std::vector<TagNeed> needs {need(NeedKind::newTag, 7, 1, "しょうゆ味")};
-    const jobs::CataloguePrintPlan large = jobs::planCataloguePrint(needs, sheet::SheetFormat::large, 1, NeedFilter::all);
-    const jobs::CataloguePrintPlan small = jobs::planCataloguePrint(needs, sheet::SheetFormat::small, 1, NeedFilter::all);
+    const jobs::CataloguePrintPlan large
+        = jobs::planCataloguePrint(needs, sheet::SheetFormat::large, 1, NeedFilter::all);
+    const jobs::CataloguePrintPlan small
+        = jobs::planCataloguePrint(needs, sheet::SheetFormat::small, 1, NeedFilter::all);
     EXPECT_EQ(large.sheets.front().record(1).productName2, QString());
     EXPECT_EQ(small.sheets.front().record(1).productName2, QStringLiteral("しょうゆ味"));
     // What the print records is compared with the product's tag later, whatever the format.
