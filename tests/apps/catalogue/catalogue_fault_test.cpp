@@ -166,7 +166,9 @@ bool writeLockHeld(const QString& url)
         db.setPassword(address->password);
         db.setDatabaseName(address->database);
         QSqlQuery query(db);
-        held = db.open() && query.exec(u"SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' AND granted"_s)
+        held = db.open()
+            && query.exec(u"SELECT COUNT(*) FROM pg_locks l JOIN pg_database d ON d.oid = l.database"
+                          " WHERE l.locktype = 'advisory' AND l.granted AND d.datname = current_database()"_s)
             && query.next() && query.value(0).toInt() > 0;
     }
     QSqlDatabase::removeDatabase(u"lock-watch"_s);
@@ -341,7 +343,7 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
         // A PC frozen halfway through its import: the others wait for it a while and say so, and
         // the server ends its session after twice the wait, which lets its lock go.
         ASSERT_NO_FATAL_FAILURE(shop.weekOneOnTheShelf());
-        shop.setEnvironment(u"TANAFUDA_CATALOGUE_LOCK_WAIT"_s, u"2"_s);
+        shop.setEnvironment(u"TANAFUDA_CATALOGUE_LOCK_WAIT"_s, u"3"_s);
         std::unique_ptr<QProcess> frozen(shop.startImport(u"frozen.csv"_s, more(1001, 20000), true));
         QElapsedTimer waited;
         waited.start();
@@ -351,7 +353,7 @@ TEST_P(CatalogueFault, LeavesTheCatalogueWhole)
         writeList(shop.path(u"big.csv"_s), bigWeek);
         const QStringList importBig {u"import"_s, shop.path(u"big.csv"_s)};
         expectFailure(shop.run(importBig), 2, {u"別の PC ("_s, u"が取り込み中です"_s});
-        QThread::sleep(5);
+        QThread::sleep(7);
         EXPECT_EQ(shop.run(importBig).exit, 0);
         ::kill(pid_t(frozen->processId()), SIGKILL);
         frozen->waitForFinished();
