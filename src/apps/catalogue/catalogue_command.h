@@ -3,11 +3,12 @@
 // What the subcommands of tanafuda-catalogue share: the exit statuses, the options every one of
 // them takes (--database, --json), opening the catalogue they name, and saying a failure.
 //
-// Exit status: 0 done; 1 usage error (also an unknown print or product, a mistyped --database);
-// 2 a list or the catalogue cannot be read (a damaged file, a server that does not answer, another
-// PC's import that holds the catalogue past the wait, a settings file that cannot be read when the
-// command would write); 3 an output (a sheet file, the PDF, the print job, or the catalogue itself:
-// a read-only file or folder, a full disk) cannot be written; 4 some rows of the list refused.
+// Exit status: 0 done; 1 usage error (also an unknown print, product or offer, a mistyped
+// --database); 2 a list or the catalogue cannot be read (a damaged file, a server that does not
+// answer, another PC's import that holds the catalogue past the wait, a settings file that cannot be
+// read when the command would write); 3 an output (a sheet file, the PDF, the print job, or the
+// catalogue itself: a read-only file or folder, a full disk) cannot be written; 4 some rows of the
+// list refused (or a whole offer, when it would overlap another).
 
 #include "apps/common/option_table.h"
 #include "core/catalogue/catalogue.h"
@@ -76,5 +77,13 @@ int runHistory(const QStringList& arguments);
 int runPrint(const QStringList& arguments);
 int runConfirm(const QStringList& arguments);
 int runRestore(const QStringList& arguments);
+int runOffers(const QStringList& arguments);
+int runOffer(const QStringList& arguments);
+
+// The moment --as-of gives (now when not given); nothing, with the usage error's exit status in
+// `exit`, when it cannot be read.
+std::optional<catalogue::Moment> asOfMoment(const Command& command, int* exit);
+// The option row of --as-of.
+command_line::OptionRow asOfRow();
 
 }  // namespace catalogue_command
