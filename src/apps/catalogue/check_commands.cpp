@@ -120,7 +120,7 @@ int runCheck(const QStringList& arguments)
     }
 
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::write, &exit);
     if (!opened) {
         return exit;
     }
@@ -186,7 +186,7 @@ int runChecks(const QStringList& arguments)
         return command.usage(QStringLiteral("give the number of one check, or none"));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }

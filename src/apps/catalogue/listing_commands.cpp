@@ -59,7 +59,7 @@ int runStatus(const QStringList& arguments)
         return command.usage(QStringLiteral("status takes no arguments"));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }
@@ -107,7 +107,7 @@ int runChanges(const QStringList& arguments)
         return exit;
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }
@@ -143,7 +143,7 @@ int runTakedown(const QStringList& arguments)
         return exit;
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(command.isSet("done") ? Command::Use::write : Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }
@@ -199,7 +199,7 @@ int runHistory(const QStringList& arguments)
         return command.usage(QStringLiteral("give exactly one product code"));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }

@@ -33,6 +33,7 @@ const QString kSubcommands
                      "  check (--location LOC [--to LOC] | --all) [SCANS]\n"
                      "                            check the shelf tags against the codes a scanner read there\n"
                      "  checks [N]                the shelf checks kept, or one with its results\n"
+                     "  restore [COPY] [--list]   put a daily copy back in place of a damaged catalogue\n"
                      "Run tanafuda-catalogue SUBCOMMAND --help for its options.\n");
 
 }  // namespace
@@ -46,7 +47,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("confirm"), runConfirm}, {QStringLiteral("takedown"), runTakedown},
         {QStringLiteral("history"), runHistory}, {QStringLiteral("offers"), runOffers},
         {QStringLiteral("offer"), runOffer},     {QStringLiteral("check"), runCheck},
-        {QStringLiteral("checks"), runChecks}};
+        {QStringLiteral("checks"), runChecks},   {QStringLiteral("restore"), runRestore}};
     QStringList arguments = QCoreApplication::arguments();
     const QString first = arguments.value(1);
     const QString overview

@@ -84,7 +84,7 @@ int runPrint(const QStringList& arguments)
         }
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::write, &exit);
     if (!opened) {
         return exit;
     }
@@ -204,7 +204,7 @@ int runConfirm(const QStringList& arguments)
         return command.usage(QStringLiteral("give the number of one print"));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::write, &exit);
     if (!opened) {
         return exit;
     }

@@ -1,6 +1,8 @@
 #include "core/catalogue/catalogue.h"
 
 #include "core/catalogue/apply_merge.h"
+#include "core/catalogue/catalogue_copies.h"
+#include "core/catalogue/catalogue_storage.h"
 #include "core/catalogue/catalogue_queries.h"
 #include "core/catalogue/database.h"
 #include "core/catalogue/product_columns.h"
@@ -118,7 +120,8 @@ std::unique_ptr<Catalogue> Catalogue::open(const CatalogueAddress& address, cons
     Result result = database::connect(address, connection, options);
     if (result.ok()) {
         QSqlDatabase db = QSqlDatabase::database(connection, false);
-        if (!options.create && database::storedVersion(db) == 0) {
+        // A catalogue whose first import was stopped holds tables but nothing else: it counts as none.
+        if (!options.create && (database::storedVersion(db) == 0 || database::holdsNothing(db))) {
             result = {Status::missing,
                       QStringLiteral("商品マスタ %1 はまだありません。商品リストを取り込むと作られます。")
                           .arg(address.display())};
@@ -196,9 +199,14 @@ MergePlan Catalogue::planMerge(const IncomingList& list, const MergeOptions& opt
 MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& options)
 {
     QSqlDatabase connection = db();
+    // Before the day's first import, a copy to restore from should the file ever be damaged.
+    const QString copyProblem = address_.kind == CatalogueAddress::Kind::sqlite
+        ? copies::takeDailyCopy(connection, storage::resolvedFile(address_.path), QDate::currentDate())
+        : QString();
     const auto failed = [&](const QSqlError& error) {
         MergeResult result;
         static_cast<Result&>(result) = database::failureOf(error, address_, QStringLiteral("取り込み"));
+        result.copyProblem = copyProblem;
         return result;
     };
     database::WriteTransaction transaction(connection);
@@ -230,8 +238,9 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
         return failed(said);
     }
     if (result.ok() && !transaction.commit()) {
-        return failed(transaction.error());
+        result = failed(transaction.error());
     }
+    result.copyProblem = copyProblem;
     return result;
 }
 

@@ -41,7 +41,8 @@ enum class Status {
     networkFolder,  // an SQLite file on NFS/SMB/CIFS
     notACatalogue,  // a database of some other program, or of a newer tanafuda
     unreachable,    // the server does not answer, or refuses the user
-    unwritable,     // read-only file, full disk, no permission
+    unwritable,     // read-only file or folder, full disk or file system, no permission
+    busy,           // another program or PC held the write lock for longer than the wait
     notFound,       // no such product, print or offer
     refused,        // against the catalogue's rules (an offer overlapping another, ended already)
     failed,         // anything else the database reports
@@ -58,15 +59,22 @@ struct Result {
 
 struct OpenOptions {
     bool create = false;  // make the catalogue (file, folder, tables) when there is none
-    // Only read: nothing is written, not even to bring an older schema up to date; an SQLite file
-    // is opened read-only and not checked (a damaged one fails its queries, and stays where it is).
+    // Only read: nothing is written, not even to bring an older schema up to date. An SQLite file
+    // is opened read-only (as a file nobody changes where its folder or disk takes no journal and
+    // none is there), so that a user who may only read it, or a read-only disk, can read it; it is
+    // not checked (a damaged one fails its queries, and stays where it is) unless `check` says so.
     bool readOnly = false;
+    // With readOnly: check the file all the same (quick_check) and move a damaged one aside.
+    bool check = false;
+    // With create: make a new SQLite catalogue even where copies of an earlier one lie beside it.
+    bool afresh = false;
 };
 
 // What a merge did.
 struct MergeResult : Result {
     MergeCounts counts;
     qint64 importId = 0;
+    QString copyProblem;  // why the day's copy of an SQLite catalogue could not be taken (Japanese)
 };
 
 enum class NeedKind { newTag, changed, upToDate, takeDown };

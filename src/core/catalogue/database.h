@@ -49,8 +49,21 @@ private:
     QSqlError error_;
 };
 
-// The outcome for a database error during `what` (Japanese, e.g. "取り込み"), naming the catalogue.
+// The outcome for a database error during `what` (Japanese, e.g. "取り込み"), naming the catalogue:
+// a full disk or file system and a read-only file or folder are `unwritable` and name the folder or
+// the file with the reason; another program's write lock held past the wait is `busy` (on
+// PostgreSQL naming the PC that holds it). SQLite's extended codes are read by their primary code.
 Result failureOf(const QSqlError& error, const CatalogueAddress& address, const QString& what);
+
+// How long a write waits for another program's or PC's write lock: SQLite's busy timeout and
+// PostgreSQL's lock_timeout; a PostgreSQL session idle inside its transaction for twice as long is
+// ended by the server. TANAFUDA_CATALOGUE_LOCK_WAIT (seconds, 1 to 3600) sets another.
+inline constexpr int kDefaultLockWaitSeconds = 30;
+int lockWaitSeconds();
+
+// Whether the catalogue holds neither an import nor a product (its tables made, then its first
+// import stopped): such a catalogue counts as none.
+bool holdsNothing(QSqlDatabase& db);
 
 // Runs `sql` with `values` bound in order; false (error in query.lastError()) when it fails.
 bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> values = {});

@@ -213,6 +213,7 @@ IncomingList incomingProducts(const productlist::ProductList& list, const std::v
         if (const auto it = rowOfKey.constFind(product.code); it != rowOfKey.cend()) {
             out.refused.push_back(
                 {row.number, QStringLiteral("コード %1 は %2行目と同じため使いません").arg(product.code).arg(*it)});
+            out.repeatedKeys.emplace(row.number, product.code);
             continue;
         }
         rowOfKey.insert(product.code, row.number);

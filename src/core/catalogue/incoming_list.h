@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <vector>
 
 namespace catalogue {
@@ -58,6 +59,8 @@ struct IncomingList {
     int rowCount = 0;
     std::vector<IncomingProduct> products;
     std::vector<RefusedRow> refused;  // the cleaning's refusals and the catalogue's own
+    // The rows refused for repeating an earlier row's key, with that key.
+    std::map<int, QString> repeatedKeys;
     // The fields the list has no column for (a list of price changes often has only the code and
     // the price): a product the catalogue holds keeps what it has in them.
     std::vector<ProductField> missingFields;

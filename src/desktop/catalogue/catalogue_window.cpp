@@ -412,6 +412,17 @@ bool CatalogueWindow::ensureOpen(bool create)
     }
     catalogue::Result outcome;
     catalogue_ = catalogue::Catalogue::open(address_, {create}, &outcome);
+    if (!catalogue_ && !create && outcome.status == catalogue::Status::unwritable) {
+        // A catalogue this user or this disk may only read is shown all the same; the note says
+        // why what would write it cannot.
+        catalogue::OpenOptions reading;
+        reading.readOnly = true;
+        reading.check = true;
+        if ((catalogue_ = catalogue::Catalogue::open(address_, reading, nullptr))) {
+            showNote(outcome.message);
+            return true;
+        }
+    }
     if (!catalogue_) {
         if (outcome.status == catalogue::Status::damaged) {
             damaged_ = outcome;

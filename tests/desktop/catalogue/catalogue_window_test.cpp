@@ -377,6 +377,20 @@ TEST(CatalogueWindow, ALargeCatalogueShowsItsFirstLocationsAtOnceAndTheRestAfter
     }
 }
 
+TEST(CatalogueWindow, ShowsACatalogueItMayOnlyReadAndSaysWhyItCannotWriteIt)
+{
+    Week week;
+    week.takeIn(QStringLiteral("w1.csv"), QStringLiteral("JAN,品名,価格\n4901234567894,牛乳,198\n"), 0);
+    const QString file = week.dir.filePath(QStringLiteral("shop.sqlite"));
+    week.window.reset();
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    week.window = std::make_unique<CatalogueWindow>(*catalogue::parseCatalogueAddress(file, nullptr), week.dialogs);
+    EXPECT_TRUE(week.window->hasCatalogue());
+    EXPECT_EQ(week.rows(0).size(), 1);
+    const QString note = week.window->control<QLabel>(QStringLiteral("noteLabel"))->text();
+    EXPECT_TRUE(note.contains(QStringLiteral("書き込めません"))) << note.toStdString();
+}
+
 struct UnreadableRow {
     const char* what;
     QByteArray fileBytes;  // written as the catalogue file, or none
