@@ -11,6 +11,7 @@
 #include "support/postgres_server.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -118,7 +119,7 @@ void BM_Changes(benchmark::State& state)
     }
     qint64 print = 0;
     opened->recordPrint(placed, QStringLiteral("large"), 1, int(placed.size() / 24 + 1), QStringLiteral("bench"),
-                        &print);
+                        catalogue::Moment::now(), &print);
     opened->decidePrint(print, catalogue::PrintState::confirmed);
     opened->merge(test_support::aisleList(100000, 2), {});
     for (auto _ : state) {
@@ -131,6 +132,89 @@ void BM_Changes(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Changes)->Arg(0)->Arg(1)->ArgName("postgresql")->Unit(benchmark::kMillisecond);
+
+// 100,000 products whose tags are all on the shelf, as a catalogue the offers below start from.
+std::unique_ptr<catalogue::Catalogue> shelvedCatalogue(int backend, const QTemporaryDir& dir, benchmark::State& state)
+{
+    auto opened = openCatalogue(backend, dir, state);
+    if (!opened) {
+        return nullptr;
+    }
+    catalogue::MergeOptions dated;
+    dated.validFrom = QDate(2026, 10, 1);
+    opened->merge(test_support::aisleList(100000, 1), dated);
+    std::vector<catalogue::PlacedTag> placed;
+    const catalogue::Moment start {QDate(2026, 10, 1), 0};
+    for (const catalogue::TagNeed& need : opened->tagNeedsAt(start, false)) {
+        placed.push_back({need.product.id, int(placed.size() / 24 + 1), int(placed.size() % 24 + 1), need.product.tag});
+    }
+    qint64 print = 0;
+    opened->recordPrint(placed, QStringLiteral("large"), 1, int(placed.size() / 24 + 1), QStringLiteral("bench"), start,
+                        &print);
+    opened->decidePrint(print, catalogue::PrintState::confirmed);
+    return opened;
+}
+
+// An offer of `count` products from product `first` on, 10 yen off, for a week from 12/16.
+catalogue::OfferList flyer(int first, int count, const QString& name)
+{
+    catalogue::OfferList list;
+    list.name = name;
+    list.period.days = {QDate(2026, 12, 16), QDate(2026, 12, 22)};
+    const catalogue::IncomingList products = test_support::aisleList(first + count, 1);
+    for (int n = first; n < first + count; ++n) {
+        list.rows.push_back(
+            {n + 2, products.products[size_t(n)].code, products.products[size_t(n)].tag.price - 10, {}});
+    }
+    return list;
+}
+
+// A flyer list of 2,000 products taken in as an offer by a catalogue of 100,000 products.
+void BM_OfferImport(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const auto opened = shelvedCatalogue(int(state.range(0)), dir, state);
+    if (!opened) {
+        return;
+    }
+    int round = 0;
+    for (auto _ : state) {
+        // A new week each round, so that no offer overlaps the last.
+        catalogue::OfferList list = flyer(2000 * (round % 40), 2000, QStringLiteral("チラシ%1").arg(round));
+        list.period.days = {QDate(2026, 12, 16).addDays(7 * round), QDate(2026, 12, 22).addDays(7 * round)};
+        const catalogue::OfferImportResult imported = opened->importOffer(list);
+        if (!imported.ok() || imported.products != 2000) {
+            state.SkipWithError(imported.message.toStdString().c_str());
+            break;
+        }
+        ++round;
+    }
+}
+BENCHMARK(BM_OfferImport)->Arg(0)->Arg(1)->ArgName("postgresql")->Unit(benchmark::kMillisecond);
+
+// What needs a tag on the first day of an offer of 5,000 of 100,000 products.
+void BM_ChangesAsOfWithOffers(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const auto opened = shelvedCatalogue(int(state.range(0)), dir, state);
+    if (!opened) {
+        return;
+    }
+    if (!opened->importOffer(flyer(1000, 5000, QStringLiteral("12月第3週チラシ"))).ok()) {
+        state.SkipWithError("offer refused");
+        return;
+    }
+    const catalogue::Moment firstDay {QDate(2026, 12, 16), 0};
+    for (auto _ : state) {
+        const std::vector<catalogue::TagNeed> needs = opened->tagNeedsAt(firstDay, false);
+        if (needs.size() != 5000) {
+            state.SkipWithError("wrong count");
+            break;
+        }
+        benchmark::DoNotOptimize(needs.data());
+    }
+}
+BENCHMARK(BM_ChangesAsOfWithOffers)->Arg(0)->Arg(1)->ArgName("postgresql")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

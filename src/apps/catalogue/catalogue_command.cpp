@@ -1,6 +1,7 @@
 #include "apps/catalogue/catalogue_command.h"
 
 #include "apps/common/command_line.h"
+#include "core/pricing/shop_time.h"
 #include "output/settings_file.h"
 
 #include <QJsonDocument>
@@ -89,6 +90,27 @@ std::unique_ptr<catalogue::Catalogue> Command::open(bool create, int* exit) cons
         *exit = failWith(outcome);
     }
     return opened;
+}
+
+command_line::OptionRow asOfRow()
+{
+    return {{QStringLiteral("as-of")},
+            QStringLiteral("the moment the tags are for, in the shop's time (default now); a day alone is its start"),
+            QStringLiteral("DATE[THH:MM]")};
+}
+
+std::optional<catalogue::Moment> asOfMoment(const Command& command, int* exit)
+{
+    if (!command.isSet("as-of")) {
+        return catalogue::Moment::now();
+    }
+    const pricing::MomentReading read = pricing::readMoment(command.value("as-of"));
+    if (!read.moment.isValid()) {
+        *exit = command.usage(
+            QStringLiteral("--as-of takes DATE or DATE THH:MM (2026-12-16, 2026-12-16T17:00): %1").arg(read.refusal));
+        return std::nullopt;
+    }
+    return catalogue::Moment::of(read.moment);
 }
 
 }  // namespace catalogue_command

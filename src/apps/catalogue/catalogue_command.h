@@ -3,9 +3,10 @@
 // What the subcommands of tanafuda-catalogue share: the exit statuses, the options every one of
 // them takes (--database, --json), opening the catalogue they name, and saying a failure.
 //
-// Exit status: 0 done; 1 usage error (also an unknown print or product); 2 a list or the catalogue
-// cannot be read (a damaged file, a server that does not answer); 3 an output (a sheet file, the
-// PDF, the print job, or the catalogue itself) cannot be written; 4 some rows of the list refused.
+// Exit status: 0 done; 1 usage error (also an unknown print, product or offer); 2 a list or the
+// catalogue cannot be read (a damaged file, a server that does not answer); 3 an output (a sheet
+// file, the PDF, the print job, or the catalogue itself) cannot be written; 4 some rows of the list
+// refused (or a whole offer, when it would overlap another).
 
 #include "apps/common/option_table.h"
 #include "core/catalogue/catalogue.h"
@@ -16,6 +17,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace catalogue_command {
@@ -64,5 +66,13 @@ int runTakedown(const QStringList& arguments);
 int runHistory(const QStringList& arguments);
 int runPrint(const QStringList& arguments);
 int runConfirm(const QStringList& arguments);
+int runOffers(const QStringList& arguments);
+int runOffer(const QStringList& arguments);
+
+// The moment --as-of gives (now when not given); nothing, with the usage error's exit status in
+// `exit`, when it cannot be read.
+std::optional<catalogue::Moment> asOfMoment(const Command& command, int* exit);
+// The option row of --as-of.
+command_line::OptionRow asOfRow();
 
 }  // namespace catalogue_command

@@ -20,6 +20,9 @@ using command_line::say;
 
 namespace {
 
+// How far ahead status looks for the days on which tags change.
+constexpr int kComingDays = 14;
+
 // Says `needs` as lines or JSON.
 void sayNeeds(const Command& command, const std::vector<catalogue::TagNeed>& needs)
 {
@@ -42,12 +45,12 @@ void sayNeeds(const Command& command, const std::vector<catalogue::TagNeed>& nee
 
 int runStatus(const QStringList& arguments)
 {
-    Command command({QStringLiteral("Counts the tags that need printing or taking down, and lists the prints not yet "
-                                    "confirmed."),
+    Command command({QStringLiteral("Counts the tags that need printing or taking down, lists the prints not yet "
+                                    "confirmed and names the days of the next two weeks on which tags change."),
                      {},
                      {},
                      {},
-                     {}});
+                     {asOfRow()}});
     if (int exit = kDone; !command.parse(arguments, &exit)) {
         return exit;
     }
@@ -59,17 +62,24 @@ int runStatus(const QStringList& arguments)
     if (!opened) {
         return exit;
     }
+    const std::optional<catalogue::Moment> at = asOfMoment(command, &exit);
+    if (!at) {
+        return exit;
+    }
     catalogue::Result outcome;
-    const catalogue::StatusCounts counts = opened->status(&outcome);
+    const catalogue::StatusCounts counts = opened->statusAt(*at, &outcome);
     const std::vector<catalogue::PrintInfo> pending
         = outcome.ok() ? opened->prints(true, &outcome) : std::vector<catalogue::PrintInfo> {};
+    // What is coming, day by day, for the next two weeks.
+    const std::vector<catalogue::ComingEvent> events
+        = outcome.ok() ? opened->comingEvents(*at, kComingDays, &outcome) : std::vector<catalogue::ComingEvent> {};
     if (!outcome.ok()) {
         return failWith(outcome);
     }
     if (command.json()) {
-        sayJson(catalogue::report::statusJson(counts, pending));
+        sayJson(catalogue::report::statusJson(counts, pending, events));
     } else {
-        say(stdout, catalogue::report::statusText(counts, pending));
+        say(stdout, catalogue::report::statusText(counts, pending, events));
     }
     return kDone;
 }
@@ -77,11 +87,12 @@ int runStatus(const QStringList& arguments)
 int runChanges(const QStringList& arguments)
 {
     Command command({QStringLiteral("Lists the products whose tag needs printing (new, or changed since the tag on the "
-                                    "shelf was printed), in shelf order, with what changed."),
+                                    "shelf was printed), in shelf order, with what changed, now or at the moment "
+                                    "--as-of gives."),
                      {},
                      {},
                      {},
-                     {}});
+                     {asOfRow()}});
     if (int exit = kDone; !command.parse(arguments, &exit)) {
         return exit;
     }
@@ -90,8 +101,12 @@ int runChanges(const QStringList& arguments)
     if (!opened) {
         return exit;
     }
+    const std::optional<catalogue::Moment> at = asOfMoment(command, &exit);
+    if (!at) {
+        return exit;
+    }
     catalogue::Result outcome;
-    std::vector<catalogue::TagNeed> needs = opened->tagNeeds(false, &outcome);
+    std::vector<catalogue::TagNeed> needs = opened->tagNeedsAt(*at, false, &outcome);
     if (!outcome.ok()) {
         return failWith(outcome);
     }
@@ -112,6 +127,7 @@ int runTakedown(const QStringList& arguments)
               QStringLiteral("also write a checklist to carry along the shelves"),
               QStringLiteral("FILE")},
              {{QStringLiteral("done")}, QStringLiteral("record that the listed tags have been taken down"), {}},
+             asOfRow(),
          }});
     if (int exit = kDone; !command.parse(arguments, &exit)) {
         return exit;
@@ -121,8 +137,12 @@ int runTakedown(const QStringList& arguments)
     if (!opened) {
         return exit;
     }
+    const std::optional<catalogue::Moment> at = asOfMoment(command, &exit);
+    if (!at) {
+        return exit;
+    }
     catalogue::Result outcome;
-    const std::vector<catalogue::TagNeed> listed = jobs::takedownNeeds(*opened, &outcome);
+    const std::vector<catalogue::TagNeed> listed = jobs::takedownNeeds(*opened, *at, &outcome);
     if (!outcome.ok()) {
         return failWith(outcome);
     }

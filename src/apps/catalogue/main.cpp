@@ -23,7 +23,12 @@ const QString kSubcommands
                      "  print (-o DIR | --pdf FILE | --print)   print the tags that need printing, in shelf order\n"
                      "  confirm PRINT [--failed]  say that a print came out right (or did not)\n"
                      "  takedown [--pdf FILE] [--done]   the tags to take off the shelves, by shelf location\n"
-                     "  history CODE              a product's price history and the prints of its tag\n"
+                     "  history CODE              a product's price history, the prints of its tag, its offers\n"
+                     "  offers                    the sale offers with their dates, counts and state\n"
+                     "  offer import LIST --name NAME --from DATE --to DATE [--hours HH:MM-HH:MM]\n"
+                     "                            take a list of sale prices in as an offer (特売)\n"
+                     "  offer show N              one offer with its products and former prices\n"
+                     "  offer end N --on DATE     end an offer early\n"
                      "Run tanafuda-catalogue SUBCOMMAND --help for its options.\n");
 
 }  // namespace
@@ -35,7 +40,8 @@ int main(int argc, char* argv[])
         {QStringLiteral("import"), runImport},   {QStringLiteral("status"), runStatus},
         {QStringLiteral("changes"), runChanges}, {QStringLiteral("print"), runPrint},
         {QStringLiteral("confirm"), runConfirm}, {QStringLiteral("takedown"), runTakedown},
-        {QStringLiteral("history"), runHistory}};
+        {QStringLiteral("history"), runHistory}, {QStringLiteral("offers"), runOffers},
+        {QStringLiteral("offer"), runOffer}};
     QStringList arguments = QCoreApplication::arguments();
     const QString first = arguments.value(1);
     const QString overview

@@ -33,6 +33,10 @@ int runPrint(const QStringList& arguments)
               QStringLiteral("FILE")},
              {{QStringLiteral("print")}, QStringLiteral("print the sheets as one job without a dialog"), {}},
              {{QStringLiteral("printer")}, QStringLiteral("with --print: the printer to use"), QStringLiteral("NAME")},
+             asOfRow(),
+             {{QStringLiteral("again")},
+              QStringLiteral("lay again the tags of prints not yet confirmed too (they are left out by default)"),
+              {}},
          }) {
         options.push_back(std::move(row));
     }
@@ -72,8 +76,12 @@ int runPrint(const QStringList& arguments)
     if (!opened) {
         return exit;
     }
+    const std::optional<catalogue::Moment> at = asOfMoment(command, &exit);
+    if (!at) {
+        return exit;
+    }
     catalogue::Result outcome;
-    const std::vector<catalogue::TagNeed> needs = opened->tagNeeds(false, &outcome);
+    const std::vector<catalogue::TagNeed> needs = opened->tagNeedsAt(*at, false, &outcome);
     if (!outcome.ok()) {
         return failWith(outcome);
     }
@@ -113,7 +121,8 @@ int runPrint(const QStringList& arguments)
         };
         deliveredNote = QStringLiteral("印刷: %1 (%2 ページ)\n");
     }
-    const jobs::CataloguePrintResult printed = jobs::printAndRecord(*opened, needs, *format, start, filter, deliver);
+    const jobs::CataloguePrintResult printed
+        = jobs::printAndRecord(*opened, needs, {format, start, filter, *at, command.isSet("again")}, deliver);
     for (const QString& notice : printed.notices) {
         say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, notice));
     }

@@ -13,6 +13,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <vector>
+
 namespace catalogue {
 
 // What the import row records beside the plan.
@@ -23,7 +25,12 @@ struct MergeRecord {
     bool partial = false;
 };
 
+// Writes `plan`, made from `existing` (the products as they are on the list's date), holding from
+// that date: a new state (version) of every product it adds, changes or discontinues, and the
+// products row where that state is the newest; a product a list dated later changed already keeps
+// that list's state from its date, with this list's changes in every field the later one left as
+// it was.
 MergeResult applyMerge(QSqlDatabase& db, const database::WriteTransaction& transaction, const MergePlan& plan,
-                       const MergeRecord& record);
+                       const std::vector<Product>& existing, const MergeRecord& record);
 
 }  // namespace catalogue

@@ -1,6 +1,7 @@
 #include "core/catalogue/catalogue.h"
 
 #include "core/catalogue/apply_merge.h"
+#include "core/catalogue/catalogue_queries.h"
 #include "core/catalogue/database.h"
 #include "core/catalogue/product_columns.h"
 #include "core/catalogue/shelf_order.h"
@@ -29,7 +30,8 @@ PrintState stateOfKey(const QString& key)
 }
 
 const QString kPrintColumns = QStringLiteral(
-    "r.id AS r_id, r.created_at AS r_created_at, r.tag_format AS r_tag_format, r.start_tag AS r_start_tag,"
+    "r.id AS r_id, r.created_at AS r_created_at, r.as_of AS r_as_of, r.tag_format AS r_tag_format, r.start_tag AS "
+    "r_start_tag,"
     " r.sheet_count AS r_sheet_count, r.destination AS r_destination, r.state AS r_state,"
     " r.decided_at AS r_decided_at, (SELECT COUNT(*) FROM print_tags c WHERE c.print_id = r.id) AS r_tag_count");
 
@@ -39,6 +41,7 @@ PrintInfo readPrint(const QSqlQuery& query)
     PrintInfo out;
     out.id = value("r_id").toLongLong();
     out.createdAt = value("r_created_at").toString();
+    out.asOf = value("r_as_of").toString();
     out.format = value("r_tag_format").toString();
     out.startTag = value("r_start_tag").toInt();
     out.sheetCount = value("r_sheet_count").toInt();
@@ -48,11 +51,6 @@ PrintInfo readPrint(const QSqlQuery& query)
     out.tagCount = value("r_tag_count").toInt();
     return out;
 }
-
-// The condition, on products p joined with their shelf tag t, of a product whose tag needs
-// printing (new or changed) or taking down. Used by the listing and the counts alike.
-const QString kNeedsTag = QStringLiteral(
-    "(p.active = 1 AND (t.id IS NULL OR t.tag_text <> p.tag_text)) OR (p.active = 0 AND t.id IS NOT NULL)");
 
 }  // namespace
 
@@ -149,7 +147,7 @@ int Catalogue::schemaVersion() const
     return database::storedVersion(connection);
 }
 
-std::vector<Product> Catalogue::allProducts(QSqlError* error) const
+std::vector<Product> Catalogue::productsOn(const QDate& day, QSqlError* error) const
 {
     std::vector<Product> out;
     QSqlQuery query(db());
@@ -159,8 +157,27 @@ std::vector<Product> Catalogue::allProducts(QSqlError* error) const
         return out;
     }
     const ProductReader reader(query);
+    std::vector<qint64> later;
     while (query.next()) {
         out.push_back(reader.read(query));
+        if (out.back().validFrom > day.toString(Qt::ISODate)) {
+            later.push_back(out.back().id);
+        }
+    }
+    query.finish();
+    if (later.empty()) {
+        return out;
+    }
+    // A product a later list changed is as it was on the day; one that came with a later list is
+    // as that list has it (it is in the catalogue, and this list may name it too).
+    QHash<qint64, Product> states;
+    if (!database::versionsOn(db(), day, later, states, error)) {
+        return out;
+    }
+    for (Product& product : out) {
+        if (const auto found = states.constFind(product.id); found != states.cend()) {
+            product = *found;
+        }
     }
     return out;
 }
@@ -168,7 +185,8 @@ std::vector<Product> Catalogue::allProducts(QSqlError* error) const
 MergePlan Catalogue::planMerge(const IncomingList& list, const MergeOptions& options, Result* outcome) const
 {
     QSqlError error;
-    const std::vector<Product> existing = allProducts(&error);
+    const QDate day = options.validFrom.isValid() ? options.validFrom : QDate::currentDate();
+    const std::vector<Product> existing = productsOn(day, &error);
     if (outcome) {
         *outcome = error.isValid() ? database::failureOf(error, address_, QStringLiteral("読み込み")) : Result {};
     }
@@ -188,173 +206,30 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
         return failed(transaction.error());
     }
     QSqlError error;
-    const std::vector<Product> existing = allProducts(&error);
+    const QDate day = options.validFrom.isValid() ? options.validFrom : QDate::currentDate();
+    const std::vector<Product> existing = productsOn(day, &error);
     if (error.isValid()) {
         return failed(error);
     }
     const MergePlan plan = catalogue::planMerge(existing, list, options);
     MergeResult result
-        = applyMerge(connection, transaction, plan,
-                     {address_, list.fileName, options.validFrom.isValid() ? options.validFrom : QDate::currentDate(),
-                      options.partial});
+        = applyMerge(connection, transaction, plan, existing, {address_, list.fileName, day, options.partial});
+    if (result.ok()) {
+        // The offers after the list's date see its prices in the weeks before them.
+        std::vector<qint64> repriced;
+        for (const PlannedUpdate& update : plan.updated) {
+            if (std::any_of(update.changedFields.begin(), update.changedFields.end(), isPriceField)) {
+                repriced.push_back(update.id);
+            }
+        }
+        if (const Result refreshed = refreshFormerPrices(connection, repriced, day); !refreshed.ok()) {
+            static_cast<Result&>(result) = refreshed;
+        }
+    }
     if (result.ok() && !transaction.commit()) {
         return failed(transaction.error());
     }
     return result;
-}
-
-namespace {
-
-const QString kListedNeeds = QStringLiteral("p.active = 1 OR t.id IS NOT NULL");
-
-}  // namespace
-
-std::vector<TagNeed> Catalogue::readNeeds(const QString& condition, const QStringList& shelves, Result* outcome) const
-{
-    std::vector<TagNeed> out;
-    QSqlDatabase connection = db();
-    QSqlQuery query(connection);
-    query.setForwardOnly(true);
-    QString sql = QStringLiteral("SELECT %1, t.id AS t_id, t.print_id AS t_print_id, %2"
-                                 " FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id WHERE (%3)")
-                      .arg(productSelectList(), tagSelectList(), condition);
-    if (!shelves.isEmpty()) {
-        sql += QStringLiteral(" AND p.shelf IN (%1)").arg(QStringList(shelves.size(), QStringLiteral("?")).join(u','));
-    }
-    bool ran = query.prepare(sql);
-    for (const QString& shelf : shelves) {
-        query.addBindValue(database::bindable(shelf));
-    }
-    ran = ran && query.exec();
-    if (!ran) {
-        if (outcome) {
-            *outcome = database::failureOf(query.lastError(), address_, QStringLiteral("読み込み"));
-        }
-        return out;
-    }
-    const ProductReader product(query);
-    const TagReader shelfTag(query);
-    const int shelfTagId = query.record().indexOf(QStringLiteral("t_id"));
-    const int shelfPrintId = query.record().indexOf(QStringLiteral("t_print_id"));
-    while (query.next()) {
-        TagNeed need;
-        need.product = product.read(query);
-        const bool shelved = !query.value(shelfTagId).isNull();
-        if (shelved) {
-            need.shelfPrintId = query.value(shelfPrintId).toLongLong();
-            need.shelfTag = shelfTag.read(query);
-        }
-        if (!need.product.active) {
-            need.kind = NeedKind::takeDown;
-        } else if (!shelved) {
-            need.kind = NeedKind::newTag;
-        } else {
-            need.changedFields = tagDifferences(need.product.tag, *need.shelfTag);
-            need.kind = need.changedFields.empty() ? NeedKind::upToDate : NeedKind::changed;
-        }
-        out.push_back(std::move(need));
-    }
-    sortInShelfOrder(out);
-    if (outcome) {
-        *outcome = {};
-    }
-    return out;
-}
-
-std::vector<TagNeed> Catalogue::tagNeeds(bool withUpToDate, Result* outcome) const
-{
-    return readNeeds(withUpToDate ? kListedNeeds : kNeedsTag, {}, outcome);
-}
-
-std::vector<TagNeed> Catalogue::firstTagNeeds(int atLeast, bool* complete, StatusCounts* statusCounts,
-                                              Result* outcome) const
-{
-    *complete = false;
-    QSqlDatabase connection = db();
-    QSqlQuery query(connection);
-    query.setForwardOnly(true);
-    // One pass over the products gives both the rows of each location and the counts of each status.
-    const QString shelved = QStringLiteral("CASE WHEN t.id IS NULL THEN 0 ELSE 1 END");
-    const QString needsTag = QStringLiteral("CASE WHEN %1 THEN 1 ELSE 0 END").arg(kNeedsTag);
-    if (!run(query,
-             QStringLiteral("SELECT p.shelf, p.active, %1, %2, COUNT(*) FROM products p LEFT JOIN print_tags t"
-                            " ON t.id = p.shelf_tag_id GROUP BY p.shelf, p.active, %1, %2")
-                 .arg(shelved, needsTag))) {
-        if (outcome) {
-            *outcome = database::failureOf(query.lastError(), address_, QStringLiteral("読み込み"));
-        }
-        return {};
-    }
-    QHash<QString, int> counts;  // the rows each location shows
-    StatusCounts status;
-    while (query.next()) {
-        const bool active = query.value(1).toInt() != 0;
-        const bool onShelf = query.value(2).toInt() != 0;
-        const bool needs = query.value(3).toInt() != 0;
-        const int count = query.value(4).toInt();
-        (active ? status.products : status.discontinued) += count;
-        if (needs) {
-            (!active ? status.takeDown : onShelf ? status.changed : status.newTags) += count;
-        }
-        if (active || onShelf) {
-            counts[query.value(0).toString()] += count;
-        }
-    }
-    if (statusCounts) {
-        *statusCounts = status;
-    }
-    query.finish();
-    const QHash<QString, int> ranks = shelfRanks(counts.keys());
-    QStringList inOrder(ranks.size());
-    for (auto at = ranks.begin(); at != ranks.end(); ++at) {
-        inOrder[at.value()] = at.key();
-    }
-    QStringList taken;
-    int rows = 0;
-    for (const QString& shelf : inOrder) {
-        if (rows >= atLeast) {
-            break;
-        }
-        taken.append(shelf);
-        rows += counts.value(shelf);
-    }
-    if (taken.size() == inOrder.size()) {
-        *complete = true;
-        return readNeeds(kListedNeeds, {}, outcome);
-    }
-    return readNeeds(kListedNeeds, taken, outcome);
-}
-
-StatusCounts Catalogue::status(Result* outcome) const
-{
-    StatusCounts out;
-    QSqlDatabase connection = db();
-    QSqlQuery query(connection);
-    const bool ok = run(
-        query,
-        QStringLiteral("SELECT p.active, CASE WHEN t.id IS NULL THEN 0 ELSE 1 END, CASE WHEN %1 THEN 1 ELSE 0 END,"
-                       " COUNT(*) FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id"
-                       " GROUP BY p.active, CASE WHEN t.id IS NULL THEN 0 ELSE 1 END, CASE WHEN %1 THEN 1 ELSE 0 END")
-            .arg(kNeedsTag));
-    while (ok && query.next()) {
-        const bool active = query.value(0).toInt() != 0;
-        const bool shelved = query.value(1).toInt() != 0;
-        const bool needs = query.value(2).toInt() != 0;
-        const int count = query.value(3).toInt();
-        (active ? out.products : out.discontinued) += count;
-        if (needs) {
-            (!active ? out.takeDown : shelved ? out.changed : out.newTags) += count;
-        }
-    }
-    const bool ok2
-        = ok && run(query, QStringLiteral("SELECT COUNT(*) FROM prints WHERE state = 'pending'")) && query.next();
-    if (ok2) {
-        out.pendingPrints = query.value(0).toInt();
-    }
-    if (outcome) {
-        *outcome = ok2 ? Result {} : database::failureOf(query.lastError(), address_, QStringLiteral("読み込み"));
-    }
-    return out;
 }
 
 std::optional<Product> Catalogue::product(const QString& code, Result* outcome) const
@@ -373,10 +248,33 @@ std::optional<Product> Catalogue::product(const QString& code, Result* outcome) 
         }
         return std::nullopt;
     }
+    Product found = ProductReader(query).read(query);
+    query.finish();
+    const Moment now = Moment::now();
+    if (found.validFrom > now.dayText()) {
+        // Changed by a list not yet in force: as it is today.
+        QHash<qint64, Product> states;
+        QSqlError error;
+        if (!database::versionsOn(connection, now.day, {found.id}, states, &error)) {
+            if (outcome) {
+                *outcome = database::failureOf(error, address_, QStringLiteral("読み込み"));
+            }
+            return std::nullopt;
+        }
+        if (!states.contains(found.id)) {
+            if (outcome) {
+                *outcome
+                    = {Status::notFound,
+                       QStringLiteral("コード %1 の商品は %2 から商品マスタに入ります。").arg(code, found.validFrom)};
+            }
+            return std::nullopt;
+        }
+        found = states.value(found.id);
+    }
     if (outcome) {
         *outcome = {};
     }
-    return ProductReader(query).read(query);
+    return found;
 }
 
 std::optional<ProductHistory> Catalogue::history(const QString& code, Result* outcome) const
@@ -403,7 +301,7 @@ std::optional<ProductHistory> Catalogue::history(const QString& code, Result* ou
     ok = ok
         && run(query,
                QStringLiteral(
-                   "SELECT %1, t.sheet AS t_sheet, t.slot AS t_slot, %2"
+                   "SELECT %1, t.sheet AS t_sheet, t.slot AS t_slot, t.offer_id AS t_offer_id, %2"
                    " FROM print_tags t JOIN prints r ON r.id = t.print_id WHERE t.product_id = ? ORDER BY t.id")
                    .arg(kPrintColumns, tagSelectList()),
                {found->id});
@@ -411,8 +309,18 @@ std::optional<ProductHistory> Catalogue::history(const QString& code, Result* ou
         const TagReader printed(query);
         while (query.next()) {
             out.prints.push_back({readPrint(query), query.value(QStringLiteral("t_sheet")).toInt(),
-                                  query.value(QStringLiteral("t_slot")).toInt(), printed.read(query)});
+                                  query.value(QStringLiteral("t_slot")).toInt(), printed.read(query),
+                                  query.value(QStringLiteral("t_offer_id")).toLongLong()});
         }
+    }
+    ok = ok
+        && run(query,
+               QStringLiteral("SELECT %1 FROM offer_items i JOIN offers o ON o.id = i.offer_id WHERE i.product_id = ?"
+                              " ORDER BY i.first_day, i.id")
+                   .arg(database::offerItemColumns()),
+               {found->id});
+    while (ok && query.next()) {
+        out.offers.push_back(database::readOfferItem(query));
     }
     if (outcome) {
         *outcome = ok ? Result {} : database::failureOf(query.lastError(), address_, QStringLiteral("読み込み"));
@@ -449,7 +357,7 @@ std::vector<ImportInfo> Catalogue::imports(Result* outcome) const
 }
 
 Result Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString& format, int startTag, int sheetCount,
-                              const QString& destination, qint64* printId)
+                              const QString& destination, const Moment& asOf, qint64* printId)
 {
     QSqlDatabase connection = db();
     const auto fail
@@ -468,24 +376,27 @@ Result Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString&
     if (!run(
             query,
             QStringLiteral("INSERT INTO prints (id, created_at, tag_format, start_tag, sheet_count, destination, state,"
-                           " decided_at) VALUES (?, ?, ?, ?, ?, ?, 'pending', '')"),
-            {id, database::nowText(), format, startTag, sheetCount, destination})) {
+                           " decided_at, as_of) VALUES (?, ?, ?, ?, ?, ?, 'pending', '', ?)"),
+            {id, database::nowText(), format, startTag, sheetCount, destination, asOf.text()})) {
         return fail(query.lastError());
     }
     std::vector<QVariantList> rows;
     rows.reserve(tags.size());
     for (const PlacedTag& placed : tags) {
         QVariantList row {tagId++, id, placed.productId, placed.sheet, placed.slot};
-        row << tagColumnValues(placed.tag) << tagText(placed.tag);
+        row << tagColumnValues(placed.tag) << comparedTagText(placed.tag, placed.offerId, placed.formerPrice)
+            << (placed.offerId != 0 ? QVariant(placed.offerId) : QVariant(QMetaType::fromType<qint64>()))
+            << placed.formerPrice;
         rows.push_back(std::move(row));
     }
     QSqlError error;
-    if (!database::insertRows(connection, QStringLiteral("print_tags"),
-                              QStringList {QStringLiteral("id"), QStringLiteral("print_id"),
-                                           QStringLiteral("product_id"), QStringLiteral("sheet"),
-                                           QStringLiteral("slot")}
-                                  + tagColumnNames() + QStringList {QStringLiteral("tag_text")},
-                              rows, &error)) {
+    if (!database::insertRows(
+            connection, QStringLiteral("print_tags"),
+            QStringList {QStringLiteral("id"), QStringLiteral("print_id"), QStringLiteral("product_id"),
+                         QStringLiteral("sheet"), QStringLiteral("slot")}
+                + tagColumnNames()
+                + QStringList {QStringLiteral("tag_text"), QStringLiteral("offer_id"), QStringLiteral("former_price")},
+            rows, &error)) {
         return fail(error);
     }
     query.finish();

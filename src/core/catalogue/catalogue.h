@@ -12,6 +12,7 @@
 #include "core/catalogue/catalogue_address.h"
 #include "core/catalogue/incoming_list.h"
 #include "core/catalogue/merge_plan.h"
+#include "core/catalogue/offer.h"
 #include "core/catalogue/product.h"
 #include "core/sheet/field_entry.h"
 #include "core/sheet/tag_sheet.h"
@@ -19,6 +20,8 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+
+#include <utility>
 
 #include <memory>
 #include <optional>
@@ -38,7 +41,8 @@ enum class Status {
     notACatalogue,  // a database of some other program, or of a newer tanafuda
     unreachable,    // the server does not answer, or refuses the user
     unwritable,     // read-only file, full disk, no permission
-    notFound,       // no such product or print
+    notFound,       // no such product, print or offer
+    refused,        // against the catalogue's rules (an offer overlapping another, ended already)
     failed,         // anything else the database reports
 };
 
@@ -65,13 +69,22 @@ enum class NeedKind { newTag, changed, upToDate, takeDown };
 QString needKindTitle(NeedKind kind);  // 新規, 変更あり, 最新, 取り下げ
 QString needKindKey(NeedKind kind);    // new, changed, up-to-date, takedown
 
+// A product's tag at a moment beside the tag on its shelf.
 struct TagNeed {
     NeedKind kind = NeedKind::newTag;
-    Product product;
-    std::vector<sheet::Field> changedFields;   // for changed
-    std::optional<sheet::TagRecord> shelfTag;  // the last confirmed printed tag, if any
+    Product product;                           // as it is at the moment; its tag's price is the tag price then
+    std::optional<SaleTag> sale;               // the sale its tag shows at the moment
+    std::vector<sheet::Field> changedFields;   // for changed: the fields of the record that differ
+    std::optional<sheet::TagRecord> shelfTag;  // the tag last confirmed as printed for the moment, if any
     qint64 shelfPrintId = 0;
+    qint64 shelfOfferId = 0;      // the shelf tag is a sale tag of this offer; 0: a regular tag
+    qint64 shelfFormerPrice = 0;  // the former price the shelf's sale tag shows
+    qint64 pendingPrintId = 0;    // a print not yet confirmed holds the tag it needs (確認待ち)
 };
+
+// What changes between the shelf's tag and the one needed, as to sales.
+enum class SaleChange { none, starts, ends, changes };
+SaleChange saleChangeOf(const TagNeed& need);
 
 struct StatusCounts {
     int products = 0;  // active
@@ -80,6 +93,22 @@ struct StatusCounts {
     int changed = 0;
     int takeDown = 0;
     int pendingPrints = 0;
+    int pendingTags = 0;  // products whose needed tag is in a print not yet confirmed
+};
+
+// A day on which tags change by themselves: an offer starts, an offer ends (its tags go back the
+// next day) or a dated list's prices come into force.
+enum class EventKind { offerStarts, offerEnds, priceList };
+QString eventKindTitle(EventKind kind);  // 特売開始, 特売終了・戻し, 価格改定
+
+struct ComingEvent {
+    EventKind kind = EventKind::priceList;
+    Moment at;            // when the tags change: the first moment of the offer, the day after its last
+    qint64 offerId = 0;   // for an offer's events
+    QString name;         // the offer's name, or the list's file
+    int tags = 0;         // the tags that change then
+    int ready = 0;        // of them, those already printed and confirmed for it
+    bool urgent = false;  // within two days and not all ready
 };
 
 enum class PrintState { pending, confirmed, failed };
@@ -92,11 +121,14 @@ struct PlacedTag {
     int sheet = 1;  // 1-based
     int slot = 1;   // 1-based tag of its sheet
     sheet::TagRecord tag;
+    qint64 offerId = 0;      // a sale tag's offer; 0: a regular tag
+    qint64 formerPrice = 0;  // the former price a sale tag shows; 0: none
 };
 
 struct PrintInfo {
     qint64 id = 0;
     QString createdAt;  // ISO 8601, UTC
+    QString asOf;       // the moment it was made for (YYYY-MM-DDTHH:MM, local); empty: when it was made
     QString format;     // large, small
     int startTag = 1;
     int sheetCount = 0;
@@ -121,12 +153,43 @@ struct PrintedTag {
     int sheet = 1;
     int slot = 1;
     sheet::TagRecord tag;
+    qint64 offerId = 0;
 };
 
 struct ProductHistory {
     Product product;
     std::vector<PriceChange> prices;  // oldest first
     std::vector<PrintedTag> prints;   // oldest first
+    std::vector<OfferItem> offers;    // the offers it was in, oldest first
+};
+
+// An offer with its products, as `offer show` lists them.
+struct OfferDetail {
+    Offer offer;
+    std::vector<std::pair<Product, OfferItem>> items;  // in shelf order
+};
+
+// A list of sale prices being taken in as an offer.
+struct OfferList {
+    QString name;
+    QString fileName;
+    pricing::OfferPeriod period;  // the period of rows that give none of their own
+    struct Row {
+        int number = 0;  // the list's row
+        QString code;
+        qint64 salePrice = 0;
+        std::optional<pricing::OfferPeriod> period;
+    };
+    std::vector<Row> rows;
+    std::vector<RefusedRow> refused;  // rows refused before the catalogue saw them
+};
+
+struct OfferImportResult : Result {
+    qint64 offerId = 0;
+    int products = 0;
+    std::vector<RefusedRow> refused;  // the list's refused rows and the catalogue's own
+    // When refused for overlapping: the other offers and the products both give a sale price.
+    QStringList overlaps;
 };
 
 struct ImportInfo {
@@ -161,10 +224,11 @@ public:
     // missing from it discontinued (never deleted).
     MergeResult merge(const IncomingList& list, const MergeOptions& options);
 
-    // The products that need a tag (new, changed) and the tags to take down, in shelf order
-    // (natural order of the location, then list order). With `withUpToDate`, the products whose
-    // tag is up to date too.
+    // The products that need a tag (new, changed) and the tags to take down at `at` (now when not
+    // given), in shelf order (natural order of the location, then list order). With
+    // `withUpToDate`, the products whose tag is up to date too.
     std::vector<TagNeed> tagNeeds(bool withUpToDate = false, Result* outcome = nullptr) const;
+    std::vector<TagNeed> tagNeedsAt(const Moment& at, bool withUpToDate, Result* outcome = nullptr) const;
     // The first of tagNeeds(true), for a window to show at once: the products of the first shelf
     // locations in shelf order, whole locations until there are at least `atLeast`. `complete`
     // says whether that is every product; `statusCounts`, when given, gets the counts of status()
@@ -172,14 +236,27 @@ public:
     std::vector<TagNeed> firstTagNeeds(int atLeast, bool* complete, StatusCounts* statusCounts = nullptr,
                                        Result* outcome = nullptr) const;
     StatusCounts status(Result* outcome = nullptr) const;
+    StatusCounts statusAt(const Moment& at, Result* outcome = nullptr) const;
+    // The days from `from` on, for `days` days, on which tags change by themselves, in time order.
+    std::vector<ComingEvent> comingEvents(const Moment& from, int days, Result* outcome = nullptr) const;
 
+    // Takes a list of sale prices in as one offer, in one transaction. Refused, with nothing
+    // written, when it would give a product two sale prices at one moment (the offers and products
+    // named in `overlaps`). Rows whose product the catalogue does not hold are refused and said.
+    OfferImportResult importOffer(const OfferList& list);
+    std::vector<Offer> offers(Result* outcome = nullptr) const;
+    std::optional<OfferDetail> offer(qint64 offerId, Result* outcome = nullptr) const;
+    // Ends an offer early: from `on` it no longer holds, and its tags go back.
+    Result endOffer(qint64 offerId, const QDate& on);
+
+    // A product as it is now (a dated list not yet in force changes nothing).
     std::optional<Product> product(const QString& code, Result* outcome = nullptr) const;
     std::optional<ProductHistory> history(const QString& code, Result* outcome = nullptr) const;
     std::vector<ImportInfo> imports(Result* outcome = nullptr) const;
 
-    // Records a print of `tags` as pending; its number in `printId`.
+    // Records a print of `tags`, made for the moment `asOf`, as pending; its number in `printId`.
     Result recordPrint(const std::vector<PlacedTag>& tags, const QString& format, int startTag, int sheetCount,
-                       const QString& destination, qint64* printId);
+                       const QString& destination, const Moment& asOf, qint64* printId);
     // Confirms a pending print (its tags are then on the shelf) or marks it failed (they still
     // need printing). A print already decided is not changed.
     Result decidePrint(qint64 printId, PrintState state);
@@ -191,11 +268,18 @@ public:
 private:
     Catalogue(const CatalogueAddress& address, const QString& connection);
     QSqlDatabase db() const;
-    // Every product the catalogue holds, discontinued ones too.
-    std::vector<Product> allProducts(QSqlError* error) const;
-    // The products that pass `condition`, only those on `shelves` when it is not empty, in shelf
-    // order.
-    std::vector<TagNeed> readNeeds(const QString& condition, const QStringList& shelves, Result* outcome) const;
+    // Every product the catalogue holds, discontinued ones too, as it is on `day`: a product
+    // changed by a list dated later is as it was before; one that came with a later list is as
+    // that list has it.
+    std::vector<Product> productsOn(const QDate& day, QSqlError* error) const;
+    // Decides again the former price of the offers of `productIds` that begin after `after`.
+    Result refreshFormerPrices(QSqlDatabase& db, const std::vector<qint64>& productIds, const QDate& after) const;
+    // The offer items that hold at `at`.
+    std::vector<OfferItem> itemsHoldingAt(const Moment& at, QSqlError* error) const;
+    // The products at `at` (those needing a tag, or with `withUpToDate` every one listed), only
+    // those on `shelves` when it is not empty, in shelf order.
+    std::vector<TagNeed> readNeeds(const Moment& at, bool withUpToDate, const QStringList& shelves,
+                                   Result* outcome) const;
 
     CatalogueAddress address_;
     QString connection_;

@@ -1,5 +1,6 @@
 #include "core/catalogue/catalogue_report.h"
 
+#include "core/pricing/shop_time.h"
 #include "core/sheet/field_entry.h"
 
 #include <QJsonArray>
@@ -18,11 +19,41 @@ QJsonObject tagJson(const sheet::TagRecord& tag)
             {QStringLiteral("price"), tag.price}};
 }
 
+QJsonObject saleJson(const SaleTag& sale)
+{
+    return {{QStringLiteral("offer"), sale.offerId},
+            {QStringLiteral("name"), sale.offerName},
+            {QStringLiteral("period"), shownOfferPeriod(sale.period)},
+            {QStringLiteral("first_day"), sale.period.days.first.toString(Qt::ISODate)},
+            {QStringLiteral("last_day"), sale.period.days.last.toString(Qt::ISODate)},
+            {QStringLiteral("regular_price"), sale.regularPrice},
+            {QStringLiteral("former_price"), sale.formerPrice > 0 ? QJsonValue(sale.formerPrice) : QJsonValue()},
+            {QStringLiteral("former_price_note"), sale.formerNote}};
+}
+
+// When a print was made, in the shop's time; a print of before such times were kept as it is.
+QString shownMade(const QString& createdAt)
+{
+    const QString local = pricing::shownInstant(createdAt);
+    return local.isEmpty() ? createdAt : local;
+}
+
 }  // namespace
 
 QString yen(qint64 amount)
 {
     return QLocale(QLocale::Japanese, QLocale::Japan).toString(amount) + QStringLiteral("円");
+}
+
+QString saleText(const SaleTag& sale)
+{
+    QString text = QStringLiteral("特売「%1」%2").arg(sale.offerName, shownOfferPeriod(sale.period));
+    if (sale.formerPrice > 0) {
+        text += QStringLiteral("、当店通常価格 %1").arg(yen(sale.formerPrice));
+    } else {
+        text += QStringLiteral("、通常価格は出しません (%1)").arg(sale.formerNote);
+    }
+    return text;
 }
 
 QString changeText(const TagNeed& need)
@@ -31,6 +62,24 @@ QString changeText(const TagNeed& need)
         return {};
     }
     QStringList parts;
+    switch (saleChangeOf(need)) {
+    case SaleChange::starts:
+        parts << QStringLiteral("特売開始");
+        break;
+    case SaleChange::ends:
+        parts << QStringLiteral("特売終了・戻し");
+        break;
+    case SaleChange::changes:
+        parts << QStringLiteral("特売の変更");
+        break;
+    case SaleChange::none:
+        if (need.sale && need.shelfOfferId == need.sale->offerId && need.shelfFormerPrice != need.sale->formerPrice) {
+            parts << QStringLiteral("当店通常価格 %1 → %2")
+                         .arg(need.shelfFormerPrice > 0 ? yen(need.shelfFormerPrice) : QStringLiteral("なし"),
+                              need.sale->formerPrice > 0 ? yen(need.sale->formerPrice) : QStringLiteral("なし"));
+        }
+        break;
+    }
     for (sheet::Field field : need.changedFields) {
         if (field == sheet::Field::price) {
             parts << QStringLiteral("価格 %1 → %2").arg(yen(need.shelfTag->price), yen(need.product.tag.price));
@@ -58,6 +107,12 @@ QString needLine(const TagNeed& need)
     if (need.kind != NeedKind::takeDown && need.product.tagCount > 1) {
         line += QStringLiteral("\t%1枚").arg(need.product.tagCount);
     }
+    if (need.sale && need.kind != NeedKind::takeDown) {
+        line += u'\t' + saleText(*need.sale);
+    }
+    if (need.pendingPrintId != 0) {
+        line += QStringLiteral("\t確認待ち (印刷 %1)").arg(need.pendingPrintId);
+    }
     return line;
 }
 
@@ -76,10 +131,20 @@ QJsonObject needJson(const TagNeed& need)
         fields.append(tagFieldKey(field));
     }
     out.insert(QStringLiteral("changed_fields"), fields);
+    if (need.sale) {
+        out.insert(QStringLiteral("sale"), saleJson(*need.sale));
+    }
+    if (need.shelfOfferId != 0) {
+        out.insert(QStringLiteral("shelf_offer"), need.shelfOfferId);
+    }
+    if (need.pendingPrintId != 0) {
+        out.insert(QStringLiteral("pending_print"), need.pendingPrintId);
+    }
     return out;
 }
 
-QString statusText(const StatusCounts& counts, const std::vector<PrintInfo>& pending)
+QString statusText(const StatusCounts& counts, const std::vector<PrintInfo>& pending,
+                   const std::vector<ComingEvent>& events)
 {
     QString text = QStringLiteral("商品 %1 (取り扱い終了 %2)\n").arg(counts.products).arg(counts.discontinued);
     if (counts.newTags + counts.changed + counts.takeDown == 0) {
@@ -90,20 +155,65 @@ QString statusText(const StatusCounts& counts, const std::vector<PrintInfo>& pen
                     .arg(counts.changed)
                     .arg(counts.takeDown);
     }
+    if (counts.pendingTags > 0) {
+        text += QStringLiteral("確認待ち %1 品 (印刷済みで、できたかどうかの確認がまだです)\n").arg(counts.pendingTags);
+    }
     for (const PrintInfo& print : pending) {
         text += QStringLiteral("確認待ちの印刷 %1 (%2、棚札 %3 枚、%4)\n")
                     .arg(print.id)
-                    .arg(print.createdAt)
+                    .arg(shownMade(print.createdAt))
                     .arg(print.tagCount)
                     .arg(print.destination);
     }
+    if (!events.empty()) {
+        text += QStringLiteral("これからの予定:\n");
+        for (const ComingEvent& event : events) {
+            text += QStringLiteral("  %1%2\n").arg(event.urgent ? QStringLiteral("！") : QString(), eventLine(event));
+        }
+    }
     return text;
+}
+
+QString eventLine(const ComingEvent& event)
+{
+    const QString when
+        = event.at.minutes == 0 ? pricing::shownDate(event.at.day) : pricing::shownDateTime(event.at.toDateTime());
+    QString line = QStringLiteral("%1 %2 %3 枚").arg(when, eventKindTitle(event.kind)).arg(event.tags);
+    if (!event.name.isEmpty()) {
+        line += event.kind == EventKind::priceList ? QStringLiteral(" (%1)").arg(event.name)
+                                                   : QStringLiteral(" 「%1」").arg(event.name);
+    }
+    if (event.ready > 0) {
+        line += event.ready >= event.tags ? QStringLiteral(" 印刷・確認済み")
+                                          : QStringLiteral(" (印刷・確認済み %1 枚)").arg(event.ready);
+    }
+    return line;
+}
+
+QJsonObject eventJson(const ComingEvent& event)
+{
+    QJsonObject out {{QStringLiteral("kind"),
+                      QString::fromLatin1(event.kind == EventKind::offerStarts     ? "offer-starts"
+                                              : event.kind == EventKind::offerEnds ? "offer-ends"
+                                                                                   : "price-list")},
+                     {QStringLiteral("at"), event.at.text()},
+                     {QStringLiteral("shown"), eventLine(event)},
+                     {QStringLiteral("name"), event.name},
+                     {QStringLiteral("tags"), event.tags},
+                     {QStringLiteral("ready"), event.ready},
+                     {QStringLiteral("urgent"), event.urgent}};
+    if (event.offerId != 0) {
+        out.insert(QStringLiteral("offer"), event.offerId);
+    }
+    return out;
 }
 
 QJsonObject printJson(const PrintInfo& print)
 {
     return {{QStringLiteral("print"), print.id},
             {QStringLiteral("created_at"), print.createdAt},
+            {QStringLiteral("made"), shownMade(print.createdAt)},
+            {QStringLiteral("as_of"), print.asOf},
             {QStringLiteral("format"), print.format},
             {QStringLiteral("start"), print.startTag},
             {QStringLiteral("sheets"), print.sheetCount},
@@ -113,15 +223,25 @@ QJsonObject printJson(const PrintInfo& print)
             {QStringLiteral("decided_at"), print.decidedAt}};
 }
 
-QJsonObject statusJson(const StatusCounts& counts, const std::vector<PrintInfo>& pending)
+QJsonObject statusJson(const StatusCounts& counts, const std::vector<PrintInfo>& pending,
+                       const std::vector<ComingEvent>& events)
 {
     QJsonArray prints;
     for (const PrintInfo& print : pending) {
         prints.append(printJson(print));
     }
-    return {{QStringLiteral("products"), counts.products}, {QStringLiteral("discontinued"), counts.discontinued},
-            {QStringLiteral("new"), counts.newTags},       {QStringLiteral("changed"), counts.changed},
-            {QStringLiteral("takedown"), counts.takeDown}, {QStringLiteral("pending_prints"), prints}};
+    QJsonArray coming;
+    for (const ComingEvent& event : events) {
+        coming.append(eventJson(event));
+    }
+    return {{QStringLiteral("products"), counts.products},
+            {QStringLiteral("discontinued"), counts.discontinued},
+            {QStringLiteral("new"), counts.newTags},
+            {QStringLiteral("changed"), counts.changed},
+            {QStringLiteral("takedown"), counts.takeDown},
+            {QStringLiteral("pending_prints"), prints},
+            {QStringLiteral("pending_tags"), counts.pendingTags},
+            {QStringLiteral("coming"), coming}};
 }
 
 QString mergeText(const MergeCounts& counts, qint64 importId)
@@ -166,10 +286,21 @@ QString historyText(const ProductHistory& history)
     for (const PrintedTag& printed : history.prints) {
         text += QStringLiteral("  印刷 %1 (%2) シート %3 の %4 枚目 %5 %6\n")
                     .arg(printed.print.id)
-                    .arg(printed.print.createdAt)
+                    .arg(shownMade(printed.print.createdAt))
                     .arg(printed.sheet)
                     .arg(printed.slot)
-                    .arg(yen(printed.tag.price), printStateTitle(printed.print.state));
+                    .arg(yen(printed.tag.price) + (printed.offerId != 0 ? QStringLiteral(" 特価") : QString()),
+                         printStateTitle(printed.print.state));
+    }
+    if (!history.offers.empty()) {
+        text += QStringLiteral("特売:\n");
+        for (const OfferItem& item : history.offers) {
+            text += QStringLiteral("  特売 %1「%2」%3 特価 %4、%5\n")
+                        .arg(item.offerId)
+                        .arg(item.offerName, shownOfferPeriod(item.period), yen(item.salePrice),
+                             item.formerPrice > 0 ? QStringLiteral("当店通常価格 %1").arg(yen(item.formerPrice))
+                                                  : QStringLiteral("通常価格は出しません (%1)").arg(item.formerNote));
+        }
     }
     return text;
 }
@@ -194,6 +325,16 @@ QJsonObject historyJson(const ProductHistory& history)
         print.insert(QStringLiteral("tag"), tagJson(printed.tag));
         prints.append(print);
     }
+    QJsonArray offers;
+    for (const OfferItem& item : history.offers) {
+        offers.append(QJsonObject {
+            {QStringLiteral("offer"), item.offerId},
+            {QStringLiteral("name"), item.offerName},
+            {QStringLiteral("period"), shownOfferPeriod(item.period)},
+            {QStringLiteral("sale_price"), item.salePrice},
+            {QStringLiteral("former_price"), item.formerPrice > 0 ? QJsonValue(item.formerPrice) : QJsonValue()},
+            {QStringLiteral("former_price_note"), item.formerNote}});
+    }
     return {{QStringLiteral("code"), history.product.code},
             {QStringLiteral("active"), history.product.active},
             {QStringLiteral("shelf"), history.product.shelf},
@@ -201,7 +342,8 @@ QJsonObject historyJson(const ProductHistory& history)
             {QStringLiteral("first_seen"), history.product.firstSeen},
             {QStringLiteral("last_seen"), history.product.lastSeen},
             {QStringLiteral("prices"), prices},
-            {QStringLiteral("prints"), prints}};
+            {QStringLiteral("prints"), prints},
+            {QStringLiteral("offers"), offers}};
 }
 
 }  // namespace catalogue::report

@@ -19,8 +19,17 @@ QString changeText(const catalogue::TagNeed& need);
 QString needLine(const catalogue::TagNeed& need);
 QJsonObject needJson(const catalogue::TagNeed& need);
 
-QString statusText(const catalogue::StatusCounts& counts, const std::vector<catalogue::PrintInfo>& pending);
-QJsonObject statusJson(const catalogue::StatusCounts& counts, const std::vector<catalogue::PrintInfo>& pending);
+// "特売「12月第3週チラシ」12/16〜12/20、当店通常価格 238円" (or why no former price is shown).
+QString saleText(const catalogue::SaleTag& sale);
+
+// The counts, the prints not yet confirmed, and the days ahead on which tags change (an urgent one
+// marked ！).
+QString statusText(const catalogue::StatusCounts& counts, const std::vector<catalogue::PrintInfo>& pending,
+                   const std::vector<catalogue::ComingEvent>& events = {});
+QJsonObject statusJson(const catalogue::StatusCounts& counts, const std::vector<catalogue::PrintInfo>& pending,
+                       const std::vector<catalogue::ComingEvent>& events = {});
+// "12/16(水) 特売開始 37 枚 「12月第3週チラシ」".
+QString eventLine(const catalogue::ComingEvent& event);
 
 QString mergeText(const catalogue::MergeCounts& counts, qint64 importId);
 QJsonObject mergeJson(const catalogue::MergeCounts& counts, qint64 importId);

@@ -246,6 +246,47 @@ const std::vector<Migration>& migrations()
          {
              "DROP TABLE remembered_layouts",
          }},
+        // Prices that live in time. A list holds from its date: each product's state from a date is
+        // a version of it, and the products row keeps the newest version (valid_from its date).
+        // Offers give products a sale price for a period; a print records the moment it was made
+        // for (as_of, local "YYYY-MM-DDTHH:MM"; empty for the prints made before) and, for a sale
+        // tag, its offer and the former price it showed. A catalogue of before keeps its history:
+        // each product's state holds from the date of its last price, else from its first day.
+        {4,
+         {
+             "ALTER TABLE products ADD COLUMN valid_from TEXT NOT NULL DEFAULT ''",
+             "UPDATE products SET valid_from = COALESCE((SELECT MAX(h.valid_from) FROM price_history h"
+             " WHERE h.product_id = products.id), first_seen)",
+             "CREATE INDEX products_valid_from ON products (valid_from)",
+             "CREATE TABLE product_versions (id INTEGER PRIMARY KEY, product_id BIGINT NOT NULL REFERENCES "
+             "products(id),"
+             " import_id BIGINT REFERENCES imports(id), valid_from TEXT NOT NULL, jan TEXT NOT NULL,"
+             " maker TEXT NOT NULL, name TEXT NOT NULL, name2 TEXT NOT NULL, spec TEXT NOT NULL, lot TEXT NOT NULL,"
+             " list_price BIGINT NOT NULL, price_includes_tax INTEGER NOT NULL, tax_rate INTEGER NOT NULL,"
+             " tag_price BIGINT NOT NULL, shelf TEXT NOT NULL, tag_count INTEGER NOT NULL, list_order INTEGER NOT NULL,"
+             " active INTEGER NOT NULL, tag_text TEXT NOT NULL)",
+             "INSERT INTO product_versions (id, product_id, import_id, valid_from, jan, maker, name, name2, spec, lot,"
+             " list_price, price_includes_tax, tax_rate, tag_price, shelf, tag_count, list_order, active, tag_text)"
+             " SELECT id, id, NULL, valid_from, jan, maker, name, name2, spec, lot, list_price, price_includes_tax,"
+             " tax_rate, tag_price, shelf, tag_count, list_order, active, tag_text FROM products",
+             "CREATE INDEX product_versions_product ON product_versions (product_id, valid_from)",
+             "ALTER TABLE prints ADD COLUMN as_of TEXT NOT NULL DEFAULT ''",
+             "ALTER TABLE print_tags ADD COLUMN offer_id BIGINT",
+             "ALTER TABLE print_tags ADD COLUMN former_price BIGINT NOT NULL DEFAULT 0",
+             // An offer, and its products with their sale prices. An item's days (and daily hours,
+             // -1 for all day) are its own: a list may date its rows; an offer ended early has its
+             // items' last days brought forward and ended_on set.
+             "CREATE TABLE offers (id INTEGER PRIMARY KEY, name TEXT NOT NULL, first_day TEXT NOT NULL,"
+             " last_day TEXT NOT NULL, start_minutes INTEGER NOT NULL, end_minutes INTEGER NOT NULL,"
+             " ended_on TEXT NOT NULL, created_at TEXT NOT NULL, file TEXT NOT NULL)",
+             "CREATE TABLE offer_items (id INTEGER PRIMARY KEY, offer_id BIGINT NOT NULL REFERENCES offers(id),"
+             " product_id BIGINT NOT NULL REFERENCES products(id), sale_price BIGINT NOT NULL, first_day TEXT NOT NULL,"
+             " last_day TEXT NOT NULL, start_minutes INTEGER NOT NULL, end_minutes INTEGER NOT NULL,"
+             " former_price BIGINT NOT NULL, former_note TEXT NOT NULL)",
+             "CREATE INDEX offer_items_product ON offer_items (product_id)",
+             "CREATE INDEX offer_items_offer ON offer_items (offer_id)",
+             "CREATE INDEX offer_items_days ON offer_items (last_day, first_day)",
+         }},
     };
     return all;
 }
@@ -302,7 +343,7 @@ Result refuseNewer(int found, const CatalogueAddress& address)
     return {};
 }
 
-Result migrate(QSqlDatabase& db, const CatalogueAddress& address)
+Result migrate(QSqlDatabase& db, const CatalogueAddress& address, int toVersion)
 {
     const int found = storedVersion(db);
     if (found >= kSchemaVersion) {
@@ -317,6 +358,9 @@ Result migrate(QSqlDatabase& db, const CatalogueAddress& address)
         }
     }
     for (const Migration& migration : migrations()) {
+        if (migration.version > toVersion) {
+            break;
+        }
         WriteTransaction transaction(db);
         if (!transaction.begun()) {
             return failureOf(transaction.error(), address, QStringLiteral("準備"));

@@ -19,14 +19,15 @@
 namespace catalogue::database {
 
 // The schema version this build writes; each step up to it is one migration.
-inline constexpr int kSchemaVersion = 3;
+inline constexpr int kSchemaVersion = 4;
 
 // Opens a connection named `connection` to `address`, checked as Catalogue::open describes.
 Result connect(const CatalogueAddress& address, const QString& connection, const OpenOptions& options);
 
 // Brings the schema up to kSchemaVersion, one transaction per migration (an SQLite file is copied
 // beside itself first: "NAME.vN-backup"). Refuses a database written by a newer schema.
-Result migrate(QSqlDatabase& db, const CatalogueAddress& address);
+// `toVersion` stops earlier (a test makes a catalogue of an older version so).
+Result migrate(QSqlDatabase& db, const CatalogueAddress& address, int toVersion = kSchemaVersion);
 int storedVersion(QSqlDatabase& db);
 // The refusal of a database written by a newer schema than this build's; none for `found` up to it.
 Result refuseNewer(int found, const CatalogueAddress& address);

@@ -44,6 +44,9 @@ struct IncomingList {
     int rowCount = 0;
     std::vector<IncomingProduct> products;
     std::vector<RefusedRow> refused;  // the cleaning's refusals and the catalogue's own
+    // The fields the list has no column for (a list of price changes often has only the code and
+    // the price): a product the catalogue holds keeps what it has in them.
+    std::vector<ProductField> missingFields;
 };
 
 // The products of `list`: `cleaned` is the cleaning of its rows for the large tag (the maker, name,

@@ -1,10 +1,30 @@
 #include "core/catalogue/merge_plan.h"
 
+#include "core/sheet/field_entry.h"
+
 #include <QHash>
 
 #include <algorithm>
 
 namespace catalogue {
+
+namespace {
+
+// `data` with the stored product's value in each of `fields`.
+void keepStored(ProductData& data, const Product& stored, const std::vector<ProductField>& fields)
+{
+    for (const ProductField field : fields) {
+        if (const auto tagField = tagFieldOf(field); tagField && *tagField != sheet::Field::price) {
+            *sheet::textMember(data.tag, *tagField) = sheet::fieldText(stored.tag, *tagField);
+        } else if (field == ProductField::shelf) {
+            data.shelf = stored.shelf;
+        } else if (field == ProductField::tagCount) {
+            data.tagCount = stored.tagCount;
+        }
+    }
+}
+
+}  // namespace
 
 MergePlan planMerge(const std::vector<Product>& existing, const IncomingList& incoming, const MergeOptions& options)
 {
@@ -38,10 +58,11 @@ MergePlan planMerge(const std::vector<Product>& existing, const IncomingList& in
         PlannedUpdate update;
         update.id = old.id;
         update.data = in;
+        keepStored(update.data, old, incoming.missingFields);
         if (options.partial) {
             update.data.listOrder = old.listOrder;
         }
-        update.changedFields = differingFields(old, in);
+        update.changedFields = differingFields(old, update.data);
         update.reactivated = !old.active;
         update.counted = !update.changedFields.empty() || update.reactivated;
         if (update.counted) {

@@ -55,6 +55,7 @@ struct MergePlan {
 //   was discontinued (counted as changed), or, for a full list, when only its place in the list's
 //   order moved (not counted: nothing the user sees changed). A partial list keeps the order.
 // - A full list discontinues the active products it does not name.
+// - A field the list has no column for (IncomingList::missingFields) keeps what the catalogue has.
 MergePlan planMerge(const std::vector<Product>& existing, const IncomingList& incoming, const MergeOptions& options);
 
 }  // namespace catalogue

@@ -37,6 +37,7 @@ struct Product : ProductData {
     QString firstSeen;  // dates (YYYY-MM-DD)
     QString lastSeen;
     bool active = true;
+    QString validFrom;  // the date this state of the product holds from (YYYY-MM-DD)
 };
 
 // What a list sets of a product, field by field: the tag's fields first (as sheet::Field names

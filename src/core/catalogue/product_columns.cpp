@@ -55,6 +55,8 @@ const std::vector<ProductColumn>& productColumns()
                       [](Product& p, const QVariant& v) { p.lastSeen = text(v); }, false},
         {"active", [](const Product& p) { return QVariant(int(p.active)); },
                    [](Product& p, const QVariant& v) { p.active = v.toInt() != 0; }, false},
+        {"valid_from", [](const Product& p) { return QVariant(p.validFrom); },
+                       [](Product& p, const QVariant& v) { p.validFrom = text(v); }, false},
     };
     // clang-format on
     return columns;
@@ -89,6 +91,18 @@ QString productSelectList(const QString& alias)
     QStringList parts;
     for (const ProductColumn& column : productColumns()) {
         parts << QStringLiteral("%1.%2 AS %1_%2").arg(alias, QString::fromLatin1(column.name));
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+QString versionSelectList()
+{
+    QStringList parts;
+    for (const ProductColumn& column : productColumns()) {
+        const QString name = QString::fromLatin1(column.name);
+        const bool ofVersion
+            = column.fromList || name == QLatin1String("active") || name == QLatin1String("valid_from");
+        parts << QStringLiteral("%1.%2 AS p_%2").arg(ofVersion ? QStringLiteral("v") : QStringLiteral("p"), name);
     }
     return parts.join(QStringLiteral(", "));
 }

@@ -33,6 +33,10 @@ QVariantList listColumnValues(const ProductData& data);
 // `alias`_COLUMN in the result.
 QString productSelectList(const QString& alias = QStringLiteral("p"));
 
+// The same names for a product's version (product_versions v joined with its products row p): the
+// state from v, the product's id, code and first and last days from p.
+QString versionSelectList();
+
 // The tag columns of print_tags (jan .. price), each with the tag field it holds.
 struct TagColumn {
     const char* name;

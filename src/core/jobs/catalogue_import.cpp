@@ -1,5 +1,7 @@
 #include "core/jobs/catalogue_import.h"
 
+#include <QHash>
+
 namespace jobs {
 
 using namespace productlist;
@@ -48,6 +50,18 @@ IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::Catal
     out.incoming
         = catalogue::incomingProducts(list, out.cleaned, cleanedSmall.empty() ? nullptr : &cleanedSmall, columns);
     out.incoming.fileName = fileName;
+    for (const auto& [field, given] :
+         {std::pair {catalogue::ProductField::jan, prepared.mapping.column(ListField::jan) >= 0},
+          std::pair {catalogue::ProductField::maker, prepared.mapping.column(ListField::maker) >= 0},
+          std::pair {catalogue::ProductField::productName2, prepared.mapping.column(ListField::productName2) >= 0},
+          std::pair {catalogue::ProductField::spec, prepared.mapping.column(ListField::spec) >= 0},
+          std::pair {catalogue::ProductField::lot, prepared.mapping.column(ListField::lot) >= 0},
+          std::pair {catalogue::ProductField::shelf, columns.shelf >= 0},
+          std::pair {catalogue::ProductField::tagCount, columns.tagCount >= 0}}) {
+        if (!given) {
+            out.incoming.missingFields.push_back(field);
+        }
+    }
     return out;
 }
 
@@ -63,6 +77,99 @@ QString importReportLines(const IncomingRows& rows)
         report += QStringLiteral("%1行目 使いません: %2\n").arg(row.number).arg(row.reason);
     }
     return report;
+}
+
+OfferColumns offerColumnsOf(const QStringList& columnTitles)
+{
+    const auto named = [&](std::initializer_list<const char16_t*> names) {
+        for (const char16_t* name : names) {
+            const QString wanted = foldHeaderName(QString::fromUtf16(name));
+            for (int column = 0; column < columnTitles.size(); ++column) {
+                if (foldHeaderName(columnTitles.at(column)) == wanted) {
+                    return column;
+                }
+            }
+        }
+        return -1;
+    };
+    OfferColumns out;
+    out.firstDay = named({u"開始日", u"開始", u"特売開始日", u"開始日付", u"期間開始", u"販売開始日"});
+    out.lastDay = named({u"終了日", u"終了", u"特売終了日", u"終了日付", u"期間終了", u"販売終了日"});
+    out.period = named({u"期間", u"特売期間", u"実施期間", u"販売期間"});
+    out.hours = named({u"時間", u"時間帯", u"タイムセール", u"実施時間", u"販売時間"});
+    return out;
+}
+
+catalogue::OfferList offerListOf(const PreparedList& prepared, const catalogue::CatalogueColumns& columns,
+                                 const QString& name, const pricing::OfferPeriod& period, const QDate& referenceDate,
+                                 const QString& fileName)
+{
+    catalogue::OfferList out;
+    out.name = name;
+    out.fileName = fileName;
+    out.period = period;
+    // The rows are cleaned as every list is; a list of sale prices need not name its products, so
+    // without a name column its code stands in for the name the cleaning asks for.
+    PreparedList withName = prepared;
+    if (withName.mapping.column(ListField::productName) < 0) {
+        const int code = withName.mapping.column(ListField::jan) >= 0 ? withName.mapping.column(ListField::jan)
+                                                                      : columns.productCode;
+        withName.mapping.set(ListField::productName, code);
+    }
+    const IncomingRows rows = incomingRowsOf(withName, columns, fileName);
+    out.refused = rows.incoming.refused;
+    const OfferColumns dates = offerColumnsOf(prepared.list.columnTitles);
+    QHash<int, const ListRow*> rowOfNumber;
+    for (const ListRow& row : prepared.list.rows) {
+        rowOfNumber.insert(row.number, &row);
+    }
+    for (const catalogue::IncomingProduct& product : rows.incoming.products) {
+        const ListRow* source = rowOfNumber.value(product.listOrder);
+        catalogue::OfferList::Row row;
+        row.number = product.listOrder;
+        row.code = product.code;
+        row.salePrice = product.tag.price;
+        QString refusal;
+        if (source) {
+            std::optional<pricing::DayPeriod> days;
+            const auto cell = [&](int column) { return source->cell(column).trimmed(); };
+            if (dates.period >= 0 && !cell(dates.period).isEmpty()) {
+                const auto read = pricing::readPeriodCell(cell(dates.period), referenceDate);
+                days = read.value;
+                refusal = read.refusal;
+            } else if ((dates.firstDay >= 0 && !cell(dates.firstDay).isEmpty())
+                       || (dates.lastDay >= 0 && !cell(dates.lastDay).isEmpty())) {
+                const auto first = pricing::readDateCell(cell(dates.firstDay), referenceDate);
+                const auto last = pricing::readDateCell(cell(dates.lastDay), first.value.value_or(referenceDate));
+                if (!first.value || !last.value) {
+                    refusal = first.value ? last.refusal : first.refusal;
+                } else if (*last.value < *first.value) {
+                    refusal = QStringLiteral("終了日が開始日より前です");
+                } else {
+                    days = pricing::DayPeriod {*first.value, *last.value};
+                }
+            }
+            std::optional<pricing::DailyHours> hours = period.hours;
+            if (refusal.isEmpty() && dates.hours >= 0 && !cell(dates.hours).isEmpty()) {
+                const auto read = pricing::readHoursCell(cell(dates.hours));
+                hours = read.value;
+                refusal = read.refusal;
+            }
+            if (refusal.isEmpty() && (days || hours != period.hours)) {
+                row.period = pricing::OfferPeriod {days.value_or(period.days), hours};
+            }
+        }
+        if (!refusal.isEmpty()) {
+            out.refused.push_back({row.number, QStringLiteral("特売の期間: %1").arg(refusal)});
+            continue;
+        }
+        if (row.salePrice <= 0) {
+            out.refused.push_back({row.number, QStringLiteral("特価がありません")});
+            continue;
+        }
+        out.rows.push_back(row);
+    }
+    return out;
 }
 
 }  // namespace jobs

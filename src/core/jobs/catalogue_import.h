@@ -6,6 +6,7 @@
 // tag count, product code), then planned and merged by the catalogue (Catalogue::planMerge,
 // Catalogue::merge), and reported row by row.
 
+#include "core/catalogue/catalogue.h"
 #include "core/catalogue/incoming_list.h"
 #include "core/jobs/import_job.h"
 #include "core/productlist/cleaning.h"
@@ -40,5 +41,23 @@ IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::Catal
 // The report of an import, a line a row: what the cleaning changed in a row, and why a row was
 // refused ("N行目 使いません: ...").
 QString importReportLines(const IncomingRows& rows);
+
+// The columns of a list of sale prices beyond the tag's: the dates a row may give itself.
+struct OfferColumns {
+    int firstDay = -1;  // 開始日
+    int lastDay = -1;   // 終了日
+    int period = -1;    // 期間 (12/16〜12/20)
+    int hours = -1;     // 時間 (17:00-19:00)
+};
+OfferColumns offerColumnsOf(const QStringList& columnTitles);
+
+// A prepared list of sale prices as the catalogue takes it in as an offer named `name`: a row's
+// product by its JAN code or the list's product code, its sale price made tax-inclusive as every
+// import does, and its own dates where it gives them (read near `referenceDate`), else `period`.
+// A list without a name column is fine: the name is not used. Rows that cannot be used are in
+// `refused` with their reasons.
+catalogue::OfferList offerListOf(const PreparedList& prepared, const catalogue::CatalogueColumns& columns,
+                                 const QString& name, const pricing::OfferPeriod& period, const QDate& referenceDate,
+                                 const QString& fileName);
 
 }  // namespace jobs

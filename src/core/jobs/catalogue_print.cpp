@@ -19,21 +19,29 @@ sheet::TagRecord tagOf(const catalogue::Product& product, const sheet::SheetForm
 }
 
 CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& needs, const sheet::SheetFormat& format,
-                                      int startTag, NeedFilter filter)
+                                      int startTag, NeedFilter filter, bool again)
 {
     CataloguePrintPlan plan;
     std::vector<sheet::TagRecord> records;
+    std::vector<std::optional<sheet::SaleMark>> marks;
     for (const catalogue::TagNeed& need : needs) {
         const bool wanted = need.kind == catalogue::NeedKind::newTag ? filter != NeedFilter::changedOnly
             : need.kind == catalogue::NeedKind::changed              ? filter != NeedFilter::newOnly
                                                                      : false;
-        if (!wanted) {
+        if (!wanted || (need.pendingPrintId != 0 && !again)) {
             continue;
         }
         const sheet::TagRecord tag = tagOf(need.product, format);
+        const qint64 offerId = need.sale ? need.sale->offerId : 0;
+        const qint64 formerPrice = need.sale ? need.sale->formerPrice : 0;
+        std::optional<sheet::SaleMark> mark;
+        if (need.sale) {
+            mark = sheet::SaleMark {catalogue::shownOfferPeriod(need.sale->period), qint32(formerPrice)};
+        }
         for (int copy = 0; copy < need.product.tagCount; ++copy) {
             records.push_back(tag);
-            plan.placed.push_back({need.product.id, 0, 0, need.product.tag});
+            marks.push_back(mark);
+            plan.placed.push_back({need.product.id, 0, 0, need.product.tag, offerId, formerPrice});
         }
     }
     if (records.empty()) {
@@ -47,13 +55,17 @@ CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& nee
     // The places follow the filling: the first sheet from the start tag, every further one from 1.
     int sheetNumber = 1;
     int slot = startTag;
-    for (catalogue::PlacedTag& placed : plan.placed) {
+    for (size_t i = 0; i < plan.placed.size(); ++i) {
+        catalogue::PlacedTag& placed = plan.placed[i];
         if (slot > format.tagsPerPage) {
             ++sheetNumber;
             slot = 1;
         }
         placed.sheet = sheetNumber;
         placed.slot = slot++;
+        if (marks[i]) {
+            plan.sheets[size_t(placed.sheet - 1)].extras[placed.slot].sale = marks[i];
+        }
     }
     return plan;
 }
@@ -85,11 +97,12 @@ SheetDelivery sheetFilesDelivery(const QString& folder, const QString& baseName,
 }
 
 CataloguePrintResult printAndRecord(catalogue::Catalogue& catalogue, const std::vector<catalogue::TagNeed>& needs,
-                                    const sheet::SheetFormat& format, int startTag, NeedFilter filter,
-                                    const SheetDelivery& deliver)
+                                    const CataloguePrintRequest& request, const SheetDelivery& deliver)
 {
+    const sheet::SheetFormat& format = *request.format;
+    const int startTag = request.startTag;
     CataloguePrintResult result;
-    result.plan = planCataloguePrint(needs, format, startTag, filter);
+    result.plan = planCataloguePrint(needs, format, startTag, request.filter, request.again);
     if (result.plan.sheets.empty()) {
         result.status = CataloguePrintStatus::nothingToPrint;
         return result;
@@ -104,15 +117,21 @@ CataloguePrintResult printAndRecord(catalogue::Catalogue& catalogue, const std::
     result.destination = delivered.destination;
     result.recordFailure
         = catalogue.recordPrint(result.plan.placed, format.key(), startTag, int(result.plan.sheets.size()),
-                                delivered.destination, &result.printId);
+                                delivered.destination, request.asOf, &result.printId);
     result.status = result.recordFailure.ok() ? CataloguePrintStatus::recorded : CataloguePrintStatus::notRecorded;
     return result;
 }
 
 std::vector<catalogue::TagNeed> takedownNeeds(const catalogue::Catalogue& catalogue, catalogue::Result* outcome)
 {
+    return takedownNeeds(catalogue, catalogue::Moment::now(), outcome);
+}
+
+std::vector<catalogue::TagNeed> takedownNeeds(const catalogue::Catalogue& catalogue, const catalogue::Moment& at,
+                                              catalogue::Result* outcome)
+{
     std::vector<catalogue::TagNeed> listed;
-    for (catalogue::TagNeed& need : catalogue.tagNeeds(false, outcome)) {
+    for (catalogue::TagNeed& need : catalogue.tagNeedsAt(at, false, outcome)) {
         if (need.kind == catalogue::NeedKind::takeDown) {
             listed.push_back(std::move(need));
         }

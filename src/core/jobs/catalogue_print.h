@@ -36,10 +36,20 @@ struct CataloguePrintPlan {
 sheet::TagRecord tagOf(const catalogue::Product& product, const sheet::SheetFormat& format);
 
 // Lays the new and changed products of `needs` (as `filter` chooses; take-downs and up-to-date
-// products are left out) onto sheets of `format`, the first from `startTag` (1-based). Empty when
-// nothing is to be printed.
+// products are left out, and so are the products whose tag a print not yet confirmed holds,
+// unless `again`) onto sheets of `format`, the first from `startTag` (1-based). A sale tag carries
+// its period and former price to the page (TagSheet::extras). Empty when nothing is to be printed.
 CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& needs, const sheet::SheetFormat& format,
-                                      int startTag, NeedFilter filter);
+                                      int startTag, NeedFilter filter, bool again = false);
+
+// What a print of the catalogue's tags is asked for.
+struct CataloguePrintRequest {
+    const sheet::SheetFormat* format = &sheet::SheetFormat::large;
+    int startTag = 1;
+    NeedFilter filter = NeedFilter::all;
+    catalogue::Moment asOf = catalogue::Moment::now();  // the moment the tags are for
+    bool again = false;                                 // lay the tags of prints not yet confirmed again too
+};
 
 // How the sheets of a print went out.
 struct DeliveryResult {
@@ -76,13 +86,22 @@ struct CataloguePrintResult {
 SheetDelivery sheetFilesDelivery(const QString& folder, const QString& baseName,
                                  const std::function<void(const QString& path)>& onWritten);
 
-// Plans the print of `needs`, delivers its sheets and records it as pending.
+// Plans the print of `needs` (the tags needed at request.asOf), delivers its sheets and records it
+// as pending, made for that moment.
 CataloguePrintResult printAndRecord(catalogue::Catalogue& catalogue, const std::vector<catalogue::TagNeed>& needs,
-                                    const sheet::SheetFormat& format, int startTag, NeedFilter filter,
-                                    const SheetDelivery& deliver);
+                                    const CataloguePrintRequest& request, const SheetDelivery& deliver);
+inline CataloguePrintResult printAndRecord(catalogue::Catalogue& catalogue,
+                                           const std::vector<catalogue::TagNeed>& needs,
+                                           const sheet::SheetFormat& format, int startTag, NeedFilter filter,
+                                           const SheetDelivery& deliver)
+{
+    return printAndRecord(catalogue, needs, {&format, startTag, filter, catalogue::Moment::now(), false}, deliver);
+}
 
-// The tags of discontinued products still on the shelves, in shelf order.
+// The tags of discontinued products still on the shelves (now, or at `at`), in shelf order.
 std::vector<catalogue::TagNeed> takedownNeeds(const catalogue::Catalogue& catalogue, catalogue::Result* outcome);
+std::vector<catalogue::TagNeed> takedownNeeds(const catalogue::Catalogue& catalogue, const catalogue::Moment& at,
+                                              catalogue::Result* outcome);
 
 // Records that the tags of `listed` were taken down.
 catalogue::Result recordTakedowns(catalogue::Catalogue& catalogue, const std::vector<catalogue::TagNeed>& listed);

@@ -81,6 +81,7 @@ const std::vector<FieldWord>& fieldWords()
         {u"BARCODE", ListField::jan},
         {u"SKU", ListField::jan},
         {u"売価", ListField::price},
+        {u"特価", ListField::price},
         {u"価格", ListField::price},
         {u"単価", ListField::price},
         {u"金額", ListField::price},

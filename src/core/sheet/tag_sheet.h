@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -62,6 +63,21 @@ struct TagRecord {
     friend bool operator==(const TagRecord&, const TagRecord&) = default;
 };
 
+// A sale tag's texts beside its price: the offer's period and, where the rule allows it, the
+// former price (当店通常価格), shown smaller and struck through.
+struct SaleMark {
+    QString period;          // "12/16〜12/20", "17:00〜19:00"
+    qint32 formerPrice = 0;  // 0: none shown
+    friend bool operator==(const SaleMark&, const SaleMark&) = default;
+};
+
+// What a tag shows beyond its record, worked out when its page is laid out and drawn: never kept
+// in a sheet file.
+struct TagExtras {
+    std::optional<SaleMark> sale;
+    friend bool operator==(const TagExtras&, const TagExtras&) = default;
+};
+
 // Top-left corner of a tag's cell on the page, in millimetres from the page's top-left corner.
 struct CellOrigin {
     qint32 xMm;
@@ -119,6 +135,9 @@ public:
     qint32 marginTop;         // mm
     qint16 printOffsetX = 0;  // mm, moves the price only
     qint16 printOffsetY = 0;  // mm
+    // What tags show beyond their records, by tag slot (a sale tag of the catalogue's print); none
+    // for a sheet of an editor or a file.
+    std::map<int, TagExtras> extras;
 
 private:
     const SheetFormat* format_;

@@ -3,6 +3,15 @@
 // The 商品マスタ window: the catalogue's products in a table with their status, the product lists
 // taken in (with a summary of the merge before anything is written), the new and changed tags
 // printed in shelf order and the print confirmed, the take-down checklist and a product's history.
+//
+// The flows are the catalogue's jobs, shared with tanafuda-catalogue: core/jobs/catalogue_import.h
+// (a list taken in), core/jobs/catalogue_print.h (printed, recorded, confirmed, taken down).
+//
+// A large catalogue opens at once (readCatalogue): the first shelf locations' products and the
+// counts of every tab come from one grouped pass over the products (Catalogue::firstTagNeeds), and
+// the other rows are read by a thread with a connection of its own (loader_) and put in place
+// without moving the view (finishLoading). The table's model filters and sorts the rows in memory
+// (catalogue_model.h).
 
 #include "core/catalogue/catalogue.h"
 #include "desktop/dialogs/dialogs.h"

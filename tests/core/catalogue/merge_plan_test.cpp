@@ -147,4 +147,33 @@ TEST(PlanMerge, DiscontinuesOnlyWhatAFullListLeavesOut)
     EXPECT_TRUE(catalogue::planMerge(shop(), list, partial).discontinued.empty());
 }
 
+// A list of price changes with only the code, the name and the price: the maker, size and shelf
+// the catalogue has are kept, so only the price changes.
+TEST(PlanMerge, AFieldTheListHasNoColumnForKeepsWhatTheCatalogueHas)
+{
+    ProductData stocked = data("A", "牛乳", 198, "A-1", 2);
+    stocked.tag.maker = QStringLiteral("山田乳業");
+    stocked.tag.spec = QStringLiteral("1000ml");
+    stocked.tagCount = 2;
+    ProductData priceOnly = data("A", "牛乳", 218, "", 2);
+    priceOnly.tagCount = 1;
+    IncomingList list;
+    list.products = {priceOnly};
+    list.missingFields = {ProductField::maker, ProductField::spec, ProductField::shelf, ProductField::tagCount};
+    MergeOptions partial;
+    partial.partial = true;
+    const catalogue::MergePlan plan = catalogue::planMerge({stored(1, stocked)}, list, partial);
+    ASSERT_EQ(plan.updated.size(), 1u);
+    EXPECT_EQ(plan.updated[0].changedFields,
+              (std::vector<ProductField> {ProductField::price, ProductField::listPrice}));
+    EXPECT_EQ(plan.updated[0].data.tag.maker, QStringLiteral("山田乳業"));
+    EXPECT_EQ(plan.updated[0].data.tag.spec, QStringLiteral("1000ml"));
+    EXPECT_EQ(plan.updated[0].data.shelf, QStringLiteral("A-1"));
+    EXPECT_EQ(plan.updated[0].data.tagCount, 2);
+    // A field the list has a column for is taken as the list has it, empty or not.
+    list.missingFields.clear();
+    const catalogue::MergePlan wiped = catalogue::planMerge({stored(1, stocked)}, list, partial);
+    EXPECT_EQ(wiped.updated[0].data.shelf, QString());
+}
+
 }  // namespace

@@ -69,63 +69,44 @@ QJsonObject renderList(const QString& sheetPath)
     return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
 }
 
+// The formats, each from tag 7 of a half-used sheet, with the further sheet files its overflow takes.
 struct ImportRow {
     const SheetFormat* format;
     int startTag;
     int restFiles;
 };
+const ImportRow kImportRows[] {{&SheetFormat::large, 7, 2}, {&SheetFormat::small, 7, 1}};
 
-TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
-{
-    const std::vector<ImportRow> rows {{&SheetFormat::large, 7, 2}, {&SheetFormat::small, 7, 1}};
-    for (const ImportRow& row : rows) {
-        SCOPED_TRACE(editor_test::formatName(*row.format).toStdString());
-        QTemporaryDir dir;
-        ASSERT_TRUE(dir.isValid());
-        const QString listPath = writeList(dir.filePath(QStringLiteral("商品一覧.csv")));
-        ASSERT_FALSE(listPath.isEmpty());
-        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("rest")));
-        const QString restFolder = dir.filePath(QStringLiteral("rest"));
+// An editor whose sheet is half used (tags 1 to 6, and tag 9 further on) at the start tag, and the
+// list of kListRows rows beside it.
+struct HalfUsedSheet {
+    QTemporaryDir dir;
+    QString listPath;
+    QString restFolder;
+    OpenEditor e;
+    QAction* action = nullptr;
 
-        OpenEditor e(*row.format);
-        ASSERT_TRUE(e.activated);
-        // A half-used sheet: tags 1 to 6 in use, and tag 9 further on.
+    explicit HalfUsedSheet(const ImportRow& row) : e(*row.format)
+    {
+        listPath = writeList(dir.filePath(QStringLiteral("商品一覧.csv")));
+        EXPECT_FALSE(listPath.isEmpty());
+        EXPECT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("rest")));
+        restFolder = dir.filePath(QStringLiteral("rest"));
+        EXPECT_TRUE(e.activated);
         for (int tag = 1; tag <= 6; ++tag) {
             e.sheet().record(tag).productName = QStringLiteral("前%1").arg(tag);
         }
         e.sheet().record(9).productName = QStringLiteral("残したい");
         e.goTo(row.startTag);
-        ASSERT_EQ(e.sheet().current, row.startTag);
+        EXPECT_EQ(e.sheet().current, row.startTag);
         e.dialogs.openAnswer = listPath;
-        QAction* action = e.w().menuAction(desktop::names::kImportMenu);
-        ASSERT_NE(action, nullptr);
-        EXPECT_EQ(action->text(), QStringLiteral("商品リストから作成(&I)..."));
+        action = e.w().menuAction(desktop::names::kImportMenu);
+    }
 
-        // First run: the user says no to replacing tag 9.
-        e.dialogs.messageAnswer = desktop::MessageAnswer::no;
-        onImportDialog(e.w(), [&](ImportDialog& dialog) {
-            EXPECT_EQ(dialog.list().rows.size(), size_t(kListRows));
-            EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("encodingBox"))->itemText(0),
-                      QStringLiteral("自動 (Shift_JIS)"));
-            auto* table = dialog.control<QTableWidget>(QStringLiteral("rowTable"));
-            EXPECT_EQ(table->rowCount(), kListRows);
-            EXPECT_TRUE(dialog.cleanedRows()[kRefusedRow].refused());
-            EXPECT_FALSE(table->item(kRefusedRow, 0)->flags() & Qt::ItemIsUserCheckable);
-            EXPECT_TRUE(table->item(kRefusedRow, 6)->text().contains(QStringLiteral("指数表記")));
-            EXPECT_TRUE(table->item(2, 6)->text().contains(QStringLiteral("1,080 → 1080")));
-            dialog.accept();
-        });
-        action->trigger();
-        EXPECT_EQ(e.sheet().record(9).productName, QStringLiteral("残したい"));
-        EXPECT_TRUE(e.sheet().record(row.startTag).productName.isEmpty());
-        ASSERT_FALSE(e.dialogs.messages.isEmpty());
-        EXPECT_EQ(e.dialogs.messages.last(),
-                  QStringLiteral(
-                      "商品リストから作成: タグ 9 には入力済みの内容があります。商品リストの内容で置き換えますか？"));
-        EXPECT_TRUE(QDir(restFolder).isEmpty()) << "nothing saved when the user says no";
-
-        // Second run: one row unchecked, a filter tried, the rest saved in the folder and all
-        // sheets printed in one job; yes.
+    // One row unchecked, a filter tried, the rest saved in the folder and all sheets printed in
+    // one job; yes to replacing tag 9.
+    void importAll()
+    {
         e.dialogs.messageAnswer = desktop::MessageAnswer::yes;
         e.dialogs.pdfPath = dir.filePath(QStringLiteral("all.pdf"));
         e.dialogs.messages.clear();
@@ -145,18 +126,62 @@ TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
             dialog.accept();
         });
         action->trigger();
+    }
+};
 
-        // The records, in list order from the start tag, without the refused and the unchecked row.
-        std::vector<int> used;
-        for (int i = 0; i < kListRows; ++i) {
-            if (i != kRefusedRow && i != kUncheckedRow) {
-                used.push_back(i);
-            }
+// The rows used, in list order: all but the refused and the unchecked one.
+std::vector<int> usedRows()
+{
+    std::vector<int> used;
+    for (int i = 0; i < kListRows; ++i) {
+        if (i != kRefusedRow && i != kUncheckedRow) {
+            used.push_back(i);
         }
-        const int perPage = row.format->tagsPerPage;
-        const int fitting = perPage - row.startTag + 1;
-        for (int tag = 1; tag <= perPage; ++tag) {
-            const sheet::TagRecord& record = e.sheet().record(tag);
+    }
+    return used;
+}
+
+TEST(EditorImport, TheDialogShowsTheListAndNoToReplacingATagChangesNothing)
+{
+    for (const ImportRow& row : kImportRows) {
+        SCOPED_TRACE(editor_test::formatName(*row.format).toStdString());
+        HalfUsedSheet s(row);
+        ASSERT_NE(s.action, nullptr);
+        EXPECT_EQ(s.action->text(), QStringLiteral("商品リストから作成(&I)..."));
+        s.e.dialogs.messageAnswer = desktop::MessageAnswer::no;
+        onImportDialog(s.e.w(), [&](ImportDialog& dialog) {
+            EXPECT_EQ(dialog.list().rows.size(), size_t(kListRows));
+            EXPECT_EQ(dialog.control<QComboBox>(QStringLiteral("encodingBox"))->itemText(0),
+                      QStringLiteral("自動 (Shift_JIS)"));
+            auto* table = dialog.control<QTableWidget>(QStringLiteral("rowTable"));
+            EXPECT_EQ(table->rowCount(), kListRows);
+            EXPECT_TRUE(dialog.cleanedRows()[kRefusedRow].refused());
+            EXPECT_FALSE(table->item(kRefusedRow, 0)->flags() & Qt::ItemIsUserCheckable);
+            EXPECT_TRUE(table->item(kRefusedRow, 6)->text().contains(QStringLiteral("指数表記")));
+            EXPECT_TRUE(table->item(2, 6)->text().contains(QStringLiteral("1,080 → 1080")));
+            dialog.accept();
+        });
+        s.action->trigger();
+        EXPECT_EQ(s.e.sheet().record(9).productName, QStringLiteral("残したい"));
+        EXPECT_TRUE(s.e.sheet().record(row.startTag).productName.isEmpty());
+        ASSERT_FALSE(s.e.dialogs.messages.isEmpty());
+        EXPECT_EQ(s.e.dialogs.messages.last(),
+                  QStringLiteral(
+                      "商品リストから作成: タグ 9 には入力済みの内容があります。商品リストの内容で置き換えますか？"));
+        EXPECT_TRUE(QDir(s.restFolder).isEmpty()) << "nothing saved when the user says no";
+    }
+}
+
+TEST(EditorImport, TheChosenRowsFillTheSheetFromTheCurrentTag)
+{
+    for (const ImportRow& row : kImportRows) {
+        SCOPED_TRACE(editor_test::formatName(*row.format).toStdString());
+        HalfUsedSheet s(row);
+        ASSERT_NE(s.action, nullptr);
+        s.importAll();
+        const std::vector<int> used = usedRows();
+        for (int tag = 1; tag <= row.format->tagsPerPage; ++tag) {
+            const sheet::TagRecord& record = s.e.sheet().record(tag);
             if (tag < row.startTag) {
                 EXPECT_EQ(record.productName, QStringLiteral("前%1").arg(tag)) << "tag " << tag;
                 continue;
@@ -167,13 +192,25 @@ TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
             EXPECT_EQ(record.price, i == 2 ? 1080 : 100 + i) << "tag " << tag;
         }
         // Back in the window after the dialog, the JAN box has the focus.
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&e.w()));
-        EXPECT_EQ(e.focusedName(), QStringLiteral("Text1"));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&s.e.w()));
+        EXPECT_EQ(s.e.focusedName(), QStringLiteral("Text1"));
+    }
+}
 
+TEST(EditorImport, TheRowsThatDoNotFitGoToFurtherSheetsAndAllPrintAsOneJob)
+{
+    for (const ImportRow& row : kImportRows) {
+        SCOPED_TRACE(editor_test::formatName(*row.format).toStdString());
+        HalfUsedSheet s(row);
+        ASSERT_NE(s.action, nullptr);
+        s.importAll();
+        const std::vector<int> used = usedRows();
+        const int perPage = row.format->tagsPerPage;
+        const int fitting = perPage - row.startTag + 1;
         // The rest, read back by the renderer.
         size_t next = size_t(fitting);
         for (int file = 2; file < 2 + row.restFiles + 1; ++file) {
-            const QString path = QDir(restFolder).filePath(QStringLiteral("商品一覧-%1.csv").arg(file));
+            const QString path = QDir(s.restFolder).filePath(QStringLiteral("商品一覧-%1.csv").arg(file));
             if (file == 2 + row.restFiles) {
                 EXPECT_FALSE(QFile::exists(path));
                 break;
@@ -196,19 +233,19 @@ TEST(EditorImport, ListIntoAHalfUsedSheetFromTheCurrentTag)
             }
         }
         EXPECT_EQ(next, used.size()) << "every chosen row is on a tag";
-        EXPECT_EQ(e.dialogs.printerDialogs, 1);
-        ASSERT_TRUE(QFile::exists(e.dialogs.pdfPath));
+        EXPECT_EQ(s.e.dialogs.printerDialogs, 1);
+        ASSERT_TRUE(QFile::exists(s.e.dialogs.pdfPath));
         QProcess info;
-        info.start(QStringLiteral("pdfinfo"), {e.dialogs.pdfPath});
+        info.start(QStringLiteral("pdfinfo"), {s.e.dialogs.pdfPath});
         ASSERT_TRUE(info.waitForFinished(30000) && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0)
             << "pdfinfo (poppler-utils) reads the printed document";
         const QString text = QString::fromUtf8(info.readAllStandardOutput());
         EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(1 + row.restFiles))))
             << text.toStdString();
-        ASSERT_FALSE(e.dialogs.messages.isEmpty());
-        EXPECT_TRUE(e.dialogs.messages.last().contains(
+        ASSERT_FALSE(s.e.dialogs.messages.isEmpty());
+        EXPECT_TRUE(s.e.dialogs.messages.last().contains(
             QStringLiteral("%1 件をタグ %2〜%3 に入れました").arg(fitting).arg(row.startTag).arg(perPage)))
-            << e.dialogs.messages.last().toStdString();
+            << s.e.dialogs.messages.last().toStdString();
     }
 }
 
