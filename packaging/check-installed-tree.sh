@@ -152,8 +152,8 @@ for object in "$root/bin/tanafuda" $desktop_libs; do
   if grep -q 'not found\|undefined symbol' <<<"$out"; then
     fail "$(basename "$object") does not resolve as installed: $(grep 'not found\|undefined symbol' <<<"$out" | head -3)"
   fi
-  if grep -q "$build" <<<"$out"; then
-    fail "$(basename "$object") takes libraries from the build folder: $(grep "$build" <<<"$out" | head -3)"
+  if grep -q "$build/lib/" <<<"$out"; then
+    fail "$(basename "$object") takes libraries from the build folder: $(grep "$build/lib/" <<<"$out" | head -3)"
   fi
 done
 
