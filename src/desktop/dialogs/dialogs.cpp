@@ -1,12 +1,12 @@
 #include "desktop/dialogs/dialogs.h"
 
+#include "desktop/modules/module_loading.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 
 namespace desktop {
@@ -63,8 +63,10 @@ std::optional<QString> runFileDialog(QWidget* parent, FileDialogState& state, QF
 
 bool QtDialogs::choosePrinter(QWidget* parent, QPrinter& printer)
 {
-    QPrintDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
+    // Whoever holds a printer has loaded the print module already: the dialog is Qt's print
+    // support's, which the other dialogs do without.
+    const PrintModule* module = printModule(parent, *this);
+    return module != nullptr && module->choosePrinter(parent, printer);
 }
 
 std::optional<QString> QtDialogs::openFile(QWidget* parent, FileDialogState& state)
