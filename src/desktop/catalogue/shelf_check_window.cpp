@@ -32,6 +32,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <type_traits>
+#include <utility>
+
 namespace desktop {
 
 namespace {
@@ -139,7 +142,7 @@ public:
     }
 
 private:
-    template<class Show> auto held(const Show& show)
+    template<class Show> std::invoke_result_t<const Show&> held(const Show& show)
     {
         ++depth_;
         auto answer = show();
@@ -177,6 +180,8 @@ ShelfCheckWindow::ShelfCheckWindow(const catalogue::CatalogueAddress& address, D
         readLocations();
     }
     updateButtons();
+    // The scanner types into whatever has the focus: the scan box has it from the start.
+    scanEdit_->setFocus();
     qApp->installEventFilter(this);
 }
 
