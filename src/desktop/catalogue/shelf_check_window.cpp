@@ -493,7 +493,8 @@ bool ShelfCheckWindow::finish()
                        "このチェックを商品マスタに記録します。")
             .arg(record.place)
             .arg(missing),
-        kTitle, MessageIcon::none, {QStringLiteral("終了する(&E)"), QStringLiteral("続ける(&C)")}, 1, 1);
+        QStringLiteral("棚チェックの終了"), MessageIcon::none,
+        {QStringLiteral("終了する(&E)"), QStringLiteral("続ける(&C)")}, 1, 1);
     if (answer != 0) {
         scanEdit_->setFocus();
         return false;
