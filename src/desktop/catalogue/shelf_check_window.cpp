@@ -212,7 +212,7 @@ void ShelfCheckWindow::buildControls()
     auto* scanLabel = new QLabel(QStringLiteral("読み取り(&R):"), this);
     scanEdit_ = new QLineEdit(this);
     scanEdit_->setObjectName(QStringLiteral("scanEdit"));
-    scanEdit_->setPlaceholderText(QStringLiteral("スキャナーで棚札のバーコードを読むか、JANコードを入れて Enter"));
+    scanEdit_->setPlaceholderText(QStringLiteral("棚札のバーコードを読み取るか、JANコードと Enter"));
     QFont scanFont = scanEdit_->font();
     scanFont.setPointSize(16);
     scanEdit_->setFont(scanFont);
