@@ -4,7 +4,9 @@
 #include "apps/catalogue/catalogue_command.h"
 #include "apps/common/command_line.h"
 #include "apps/common/list_options.h"
+#include "apps/common/tag_text_options.h"
 #include "core/jobs/catalogue_print.h"
+#include "core/jobs/tag_page.h"
 #include "output/settings_file.h"
 #include "output/sheet_delivery.h"
 #include "output/tag_sheet_printing.h"
@@ -40,6 +42,9 @@ int runPrint(const QStringList& arguments)
          }) {
         options.push_back(std::move(row));
     }
+    for (command_line::OptionRow row : command_line::tagTextRows()) {
+        options.push_back(std::move(row));
+    }
     Command command(
         {QStringLiteral("Lays the tags that need printing onto sheets in shelf order, from a start tag, and "
                         "writes them as sheet files, one PDF or one print job. The print is recorded as "
@@ -61,6 +66,13 @@ int runPrint(const QStringList& arguments)
     const sheet::SheetFormat* format = nullptr;
     int start = 1;
     if (const auto problem = command_line::readSheetLayout(command.parser, format, start)) {
+        return command.usage(*problem);
+    }
+    sheet::TagTextChoices textChoices;
+    const auto problem = command_line::readTagTextOptions(
+        command.parser, output::SettingsFile(),
+        [](const QString& warning) { say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, warning)); }, textChoices);
+    if (problem) {
         return command.usage(*problem);
     }
     jobs::NeedFilter filter = jobs::NeedFilter::all;
@@ -121,8 +133,21 @@ int runPrint(const QStringList& arguments)
         };
         deliveredNote = QStringLiteral("印刷: %1 (%2 ページ)\n");
     }
-    const jobs::CataloguePrintResult printed
-        = jobs::printAndRecord(*opened, needs, {format, start, filter, *at, command.isSet("again")}, deliver);
+    // A drawn page shows the extra texts chosen; which tags lost which is said once it is out.
+    QStringList textLines;
+    const bool drawn = !command.isSet("output");
+    const jobs::SheetDelivery deliverWithTexts = [&](std::vector<sheet::TagSheet>& sheets) {
+        for (sheet::TagSheet& s : sheets) {
+            s.textChoices = textChoices;
+        }
+        jobs::DeliveryResult result = deliver(sheets);
+        if (result.delivered && drawn) {
+            textLines = jobs::tagPagesLines(sheets);
+        }
+        return result;
+    };
+    const jobs::CataloguePrintResult printed = jobs::printAndRecord(
+        *opened, needs, {format, start, filter, *at, command.isSet("again")}, deliverWithTexts);
     for (const QString& notice : printed.notices) {
         say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, notice));
     }
@@ -146,6 +171,9 @@ int runPrint(const QStringList& arguments)
     if (!deliveredNote.isEmpty()) {
         note(deliveredNote.arg(printed.destination).arg(printed.plan.sheets.size()));
     }
+    for (const QString& line : textLines) {
+        note(line + u'\n');
+    }
     if (printed.status == jobs::CataloguePrintStatus::notRecorded) {
         return failWith(printed.recordFailure);
     }
@@ -160,7 +188,8 @@ int runPrint(const QStringList& arguments)
         }
         sayJson({{QStringLiteral("print"), printed.printId},
                  {QStringLiteral("sheets"), int(printed.plan.sheets.size())},
-                 {QStringLiteral("tags"), tags}});
+                 {QStringLiteral("tags"), tags},
+                 {QStringLiteral("left_out_texts"), QJsonArray::fromStringList(textLines)}});
     } else {
         say(stdout,
             QStringLiteral("印刷 %1 を記録しました (確認待ち、棚札 %2 枚、シート %3 枚)。\n"
