@@ -2,9 +2,11 @@
 #include "desktop/editor/editor_window.h"
 
 #include "core/draw/draw_tag_sheet.h"
+#include "core/jobs/tag_page.h"
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/edit_box.h"
+#include "desktop/window_registry.h"
 #include "desktop/editor/editor_layout.h"
 #include "desktop/editor/preview_pane.h"
 #include "desktop/twips.h"
@@ -50,6 +52,8 @@ void EditorWindow::wirePreview()
     connect(control<QPushButton>(names::kPrintButton), &QPushButton::clicked, this, [this] { printSheet(); });
     connect(menuAction(names::kPrintMenu), &QAction::triggered, this, [this] { printSheet(); });
     connect(menuAction(names::kCalibrationMenu), &QAction::triggered, this, [this] { openCalibrationDialog(); });
+    connect(menuAction(names::kTagTextMenu), &QAction::triggered, this,
+            [this] { showTagTextDialog(this, *dialogs_, settingsFile_); });
 
     const struct {
         const char* name;
@@ -69,7 +73,7 @@ void EditorWindow::wirePreview()
 void EditorWindow::refreshPreview()
 {
     sheet_.outputMode = sheet::OutputMode::preview;
-    previewPage_->draw([this](draw::Surface& surface) { draw::drawTagSheet(sheet_, surface); });
+    previewPage_->draw([this](draw::Surface& surface) { jobs::drawTagPage(sheet_, surface); });
     janBox_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -107,6 +111,18 @@ void EditorWindow::openCalibrationDialog()
                                          QPrinterInfo::defaultPrinterName(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
+}
+
+void EditorWindow::applyTagTextChoices(const sheet::TagTextChoices& choices)
+{
+    if (sheet_.textChoices == choices) {
+        return;
+    }
+    sheet_.textChoices = choices;
+    // A page on show is drawn again with the new texts; a blank one stays blank.
+    if (sheet_.outputMode == sheet::OutputMode::preview) {
+        refreshPreview();
+    }
 }
 
 void EditorWindow::shiftPrice(int dxMm, int dyMm)
