@@ -5,6 +5,9 @@
 #   make install  build and install under PREFIX (default /usr/local), staged under DESTDIR if given
 #   make tidy     the checks of .clang-tidy over src/ (needs clang-tidy)
 #   make format   the house style of .clang-format over src/, tests/ and bench/ (make test checks it)
+#   make bench-startup  the start-up of the launcher and of the editor from a sheet file against a
+#                 Qt Widgets hello-world under Xvfb (ROUNDS=20, BEFORE=another build's tanafuda,
+#                 REALTIME=1 to run them under the real-time scheduler)
 #   make fuzz     fuzz the sheet-file reader and the page drawing, then the product-list reader, for
 #                 FUZZ_SECONDS each (default 60)
 # These are the Debian set-up (packages come from apt-get through scripts/install-deps.sh, the
@@ -17,7 +20,7 @@ FUZZ_SECONDS ?= 60
 PREFIX   ?= /usr/local
 DESTDIR  ?=
 
-.PHONY: all deps configure build run test package install bench fuzz tidy format clean
+.PHONY: all deps configure build run test package install bench bench-startup fuzz tidy format clean
 
 all: build
 
@@ -51,6 +54,14 @@ install: build
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+ROUNDS   ?= 20
+BEFORE   ?=
+REALTIME ?=
+
+bench-startup: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target tanafuda startup-hello startup-map-probe -- --no-print-directory
+	@bash bench/startup/measure-startup.sh -b $(BUILD) -n $(ROUNDS) $(if $(BEFORE),--before $(BEFORE)) $(if $(REALTIME),--realtime)
 
 fuzz: deps
 	@bash tests/fuzz/run-sheet-file-fuzz.sh $(FUZZ_SECONDS) build-fuzz

@@ -138,6 +138,25 @@ for program in tanafuda tanafuda-render tanafuda-import tanafuda-catalogue; do
     || fail "$program --help failed"
 done
 
+# The desktop program's libraries are installed together, and the installed program and each
+# module find every library and symbol they need from where they are installed, not from the build
+# folder (the program loads the modules only when a window asks for them, so a missing one would
+# show only then).
+desktop_libs=$(find "$root" -name 'libtanafuda-desktop*.so' -type f | sort)
+for name in libtanafuda-desktop.so libtanafuda-desktop-print.so libtanafuda-desktop-lists.so \
+  libtanafuda-desktop-catalogue.so; do
+  grep -q "/$name\$" <<<"$desktop_libs" || fail "the desktop program's $name is not installed"
+done
+for object in "$root/bin/tanafuda" $desktop_libs; do
+  out=$(LD_LIBRARY_PATH= ldd -r "$object" 2>&1)
+  if grep -q 'not found\|undefined symbol' <<<"$out"; then
+    fail "$(basename "$object") does not resolve as installed: $(grep 'not found\|undefined symbol' <<<"$out" | head -3)"
+  fi
+  if grep -q "$build/lib/" <<<"$out"; then
+    fail "$(basename "$object") takes libraries from the build folder: $(grep "$build/lib/" <<<"$out" | head -3)"
+  fi
+done
+
 # The renderer's print module is installed, and the installed renderer finds it from its own folder
 # (asked for a printer that does not exist, it gets as far as looking for that printer).
 module=$(find "$root" -name 'tanafuda-render-print.so' -type f | head -1)

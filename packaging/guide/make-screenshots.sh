@@ -197,7 +197,20 @@ JAN,メーカー,商品名,規格,売価,棚番
 49123456,高原牧場,牛乳,1000ml,238,B-1
 4900000000023,山の駄菓子,きなこ棒,10本,50,C-5
 LIST
-sed -e 's/きなこ棒,10本,50/きなこ棒,10本,60/' -e '$a 4530000222332,山田食品,木綿豆腐,300g,88,B-3' "$samples/今週.csv" >"$samples/来週.csv"
+# Next week: a price changed, the tofu moved shelf only, a new product, a row without any code and
+# a row repeated (the summary names both by their row numbers).
+cat >"$samples/来週.csv" <<'LIST'
+JAN,メーカー,商品名,規格,売価,棚番
+4901234567894,青森りんご園,ふじりんご,1個,178,A-1
+4900000123456,みかん農園,温州みかん,1袋 6個入,398,A-1
+4561234000014,北海ファーム,じゃがいも,1袋 1kg,278,A-2
+4530000111223,山田食品,絹ごし豆腐,300g,88,B-4
+49123456,高原牧場,牛乳,1000ml,238,B-1
+4900000000023,山の駄菓子,きなこ棒,10本,60,C-5
+4530000222332,山田食品,木綿豆腐,300g,88,B-3
+,地元農家,ほうれん草,1束,158,A-3
+49123456,高原牧場,牛乳,1000ml,238,B-1
+LIST
 export XDG_DATA_HOME=$data
 # The print dialog of this part prints to a PDF file, not to the script's print queue.
 unset CUPS_SERVER
@@ -217,13 +230,16 @@ press() {  # window-id keys...
   xdotool key "$@"
 }
 
-"$program" &
+# Started in the sample folder, where the file dialog opens: a short name is typed more surely
+# than a path of kanji.
+cp "$samples/来週.csv" "$samples/next.csv"
+(cd "$samples" && exec "$program") &
 pids+=($!)
 launcher=$(window_of 'プリコラ')
 sleep 2
 press "$launcher" alt+m
 master=$(window_of '^商品マスタ$')
-xdotool windowsize --sync "$master" 1000 560
+xdotool windowsize --sync "$master" 1120 560
 shoot "$master" catalogue.png
 
 # The merge summary: 取り込み..., the list's name typed into the file dialog, the import dialog accepted.
@@ -233,7 +249,7 @@ sleep 2
 xdotool mousemove --window "$master" 500 280
 sleep 0.3
 xdotool key ctrl+a
-xdotool type --delay 20 "$samples/来週.csv"
+xdotool type --delay 50 next.csv
 xdotool key Return
 importer=$(window_of '商品マスタに取り込み')
 sleep 1
@@ -242,18 +258,77 @@ sleep 1.5
 summary=$(xdotool search --onlyvisible --name '商品マスタに取り込み' | tail -1)
 shoot "$summary" catalogue-summary.png
 
-# Taken in (the default button), then 変更分を印刷... to a PDF from the print dialog, and the question.
+# Taken in (the default button); a code scanned into the search box selects its product; then
+# 変更分を印刷...: the window's print dialog with its count (every tag that needs printing, the
+# selection only when chosen there), the printer's dialog printing to a PDF, and the question.
 press "$summary" Return
 sleep 2
 # A click on the status line makes the window active again, so that its access keys work.
 xdotool mousemove --window "$master" 500 550 click 1
+press "$master" alt+f
+xdotool type --delay 50 4900000000023
+xdotool key Return
+sleep 1
 press "$master" alt+p
+scope=$(window_of '^棚札の印刷$')
+shoot "$scope" catalogue-print.png
+press "$scope" Return
 sleep 3
 xdotool mousemove --window "$master" 500 280
 sleep 0.3
 xdotool key Return
-sleep 2
-question=$(xdotool search --onlyvisible --name '^商品マスタ$' | tail -1)
+question=$(window_of '^印刷 [0-9]+ の確認$')
 shoot "$question" catalogue-question.png
 press "$question" Escape
+kill "${pids[-1]}"
+
+# The first start: the window of an empty data folder, a list taken up to its summary and cancelled
+# there. Nothing is made: the first-start page stays, and no catalogue file appears.
+export XDG_DATA_HOME=$samples/first-data
+mkdir -p "$XDG_DATA_HOME"
+cp "$samples/今週.csv" "$samples/week.csv"
+(cd "$samples" && exec "$program") &
+pids+=($!)
+launcher=$(window_of 'プリコラ')
+sleep 2
+press "$launcher" alt+m
+master=$(window_of '^商品マスタ$')
+xdotool windowsize --sync "$master" 1120 560
+press "$master" alt+i
+sleep 2
+xdotool mousemove --window "$master" 500 280
+sleep 0.3
+xdotool key ctrl+a
+xdotool type --delay 50 week.csv
+xdotool key Return
+importer=$(window_of '商品マスタに取り込み')
+sleep 1
+press "$importer" Return
+sleep 1.5
+summary=$(xdotool search --onlyvisible --name '商品マスタに取り込み' | tail -1)
+press "$summary" Escape
+sleep 1
+shoot "$master" catalogue-first-start.png
+kill "${pids[-1]}"
+if [ -e "$XDG_DATA_HOME/tanafuda/catalogue.sqlite" ]; then
+  echo "a cancelled first import made $XDG_DATA_HOME/tanafuda/catalogue.sqlite" >&2
+  exit 1
+fi
+
+# A damaged catalogue file: the window's page says what happened, where the file went and what
+# the next import does.
+export XDG_DATA_HOME=$samples/damaged-data
+mkdir -p "$XDG_DATA_HOME/tanafuda"
+{
+  printf 'SQLite format 3\0'
+  head -c 8192 /dev/zero | tr '\0' 'Z'
+} >"$XDG_DATA_HOME/tanafuda/catalogue.sqlite"
+"$program" &
+pids+=($!)
+launcher=$(window_of 'プリコラ')
+sleep 2
+press "$launcher" alt+m
+master=$(window_of '^商品マスタ$')
+xdotool windowsize --sync "$master" 1120 560
+shoot "$master" catalogue-damaged.png
 kill "${pids[-1]}"

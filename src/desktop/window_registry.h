@@ -24,8 +24,13 @@ LauncherWindow* showLauncher();
 HelpWindow* showHelp();
 EditorWindow* showEditor(const sheet::SheetFormat& format);
 // The 商品マスタ window on the catalogue the settings file names (the default file without one);
-// its 棚札に入れる fills the editor that was active last.
+// its 棚札に入れる fills the editor that was active last. It lives in the catalogue's module
+// (modules/module_loading.h), loaded here the first time; nullptr, after a message, when that
+// cannot be loaded.
 CatalogueWindow* showCatalogue();
+
+// Brings `window` to the front: shown, no longer minimised, raised and activated.
+void bringToFront(QWidget* window);
 
 // The dialog 棚札の表示... (which extra texts the shop's tags show) over `parent`, its messages
 // through `dialogs`, on the settings file `settings` (the user's by default). Once the choices are

@@ -1,5 +1,6 @@
 #include "output/settings_file.h"
 
+#include "core/catalogue/catalogue_address.h"
 #include "core/files/careful_write.h"
 #include "core/pricing/tax_exclusive.h"
 #include "core/pricing/unit_price.h"
@@ -191,7 +192,16 @@ QString SettingsFile::catalogueAddress(QString* problem) const
     }
     const QVariant value = settings->value(QStringLiteral("catalogue/database"));
     // A value with a comma and without quotes comes back as a list split at its commas.
-    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString().trimmed();
+    QString given
+        = value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString().trimmed();
+    if (given == QLatin1String("~") || given.startsWith(QLatin1String("~/"))) {
+        given = QDir::homePath() + given.mid(1);
+    }
+    // A path is the settings file's, not the working folder's; an address that cannot be read is
+    // given back as it stands, for the caller to refuse with the reason.
+    const auto address = catalogue::parseCatalogueAddress(given, QFileInfo(path_).absolutePath(), nullptr);
+    return !given.isEmpty() && address && address->kind == catalogue::CatalogueAddress::Kind::sqlite ? address->path
+                                                                                                     : given;
 }
 
 sheet::TagTextChoices SettingsFile::tagTextChoices(QStringList* problems) const

@@ -44,8 +44,10 @@ public:
     bool rememberLayout(const QString& key, const QString& json, QString* problem) override;
 
     // The product catalogue's database as the file names it ([catalogue] database=, a path or a
-    // postgresql:// address); empty when it names none. A damaged file gives nothing and the
-    // reason in `problem`.
+    // postgresql:// address); empty when it names none. A relative path is taken from the settings
+    // file's own folder (and "~/" from the home folder), so that every program finds the same
+    // catalogue whatever folder it starts in. A damaged file gives nothing and the reason in
+    // `problem`.
     QString catalogueAddress(QString* problem) const;
 
     // The extra texts the shop's tags show ([tag-texts]: unit-price, tax-exclusive,

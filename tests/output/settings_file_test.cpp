@@ -188,10 +188,9 @@ TEST(SettingsFile, ReadsTheTagTextsAndPassesOverWhatItCannotUse)
          "[tag-texts]\nunit-price=true\ntax-exclusive=true\nreduced-rate-mark=true\nmark=軽\nunit-base=100g\n"
          "sheet-tax-rate=8\n",
          choicesOf(true, true, true, "軽", "100g", 8), 0},
-        {"1 and 0 as true and false", "[tag-texts]\nunit-price=1\ntax-exclusive=0\n", choicesOf(true, false, false),
-         0},
-        {"a flag that is neither", "[tag-texts]\nunit-price=yes\ntax-exclusive=true\n",
-         choicesOf(false, true, false), 1},
+        {"1 and 0 as true and false", "[tag-texts]\nunit-price=1\ntax-exclusive=0\n", choicesOf(true, false, false), 0},
+        {"a flag that is neither", "[tag-texts]\nunit-price=yes\ntax-exclusive=true\n", choicesOf(false, true, false),
+         1},
         {"another mark", "[tag-texts]\nreduced-rate-mark=true\nmark=★\n", choicesOf(false, false, true), 1},
         {"a base that cannot be read", "[tag-texts]\nunit-price=true\nunit-base=150g\n", choicesOf(true, false, false),
          1},

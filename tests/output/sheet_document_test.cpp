@@ -1,9 +1,9 @@
 // The document drawing shared by the renderer and the import: page file names, SVG clean-up,
 // texts cut for drawing, and pages drawn in order.
-#include "output/sheet_document.h"
-#include "output/tag_sheet_printing.h"
 #include "core/draw/tag_extras.h"
 #include "core/jobs/tag_page.h"
+#include "output/sheet_document.h"
+#include "output/tag_sheet_printing.h"
 #include "support/barcode_readback.h"
 #include "support/qt_print.h"
 #include "support/tag_text_sheets.h"
@@ -266,8 +266,8 @@ TEST(SheetDocument, TheTagsTextsReadBackFromThePdf)
                 expected.push_back({draw::ExtraText::formerPrice, draw::formerPriceText(tag.formerPrice)});
             }
             for (const Expected& e : expected) {
-                const bool left = std::find(leftOut.begin(), leftOut.end(), draw::LeftOutText {slot, e.text})
-                    != leftOut.end();
+                const bool left
+                    = std::find(leftOut.begin(), leftOut.end(), draw::LeftOutText {slot, e.text}) != leftOut.end();
                 EXPECT_EQ(inCell(words, page, slot, e.content), !left) << e.content.toStdString();
             }
             ++slot;
@@ -294,11 +294,12 @@ TEST(SheetDocument, APageWithEveryTextOffIsItsRecordsAlone)
         std::vector<QByteArray> images;
         for (const sheet::TagSheet& s : {plain, page, plain}) {
             QByteArray png;
-            ASSERT_TRUE(output::drawPageImages({s}, output::PageFormat::png, 150, [&png](int, const QByteArray& bytes,
-                                                                                         QString&) {
-                            png = bytes;
-                            return true;
-                        }).ok);
+            ASSERT_TRUE(output::drawPageImages({s}, output::PageFormat::png, 150,
+                                               [&png](int, const QByteArray& bytes, QString&) {
+                                                   png = bytes;
+                                                   return true;
+                                               })
+                            .ok);
             images.push_back(png);
         }
         EXPECT_FALSE(images[1].isEmpty());

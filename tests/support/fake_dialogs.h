@@ -39,8 +39,17 @@ public:
     std::vector<std::pair<desktop::MessageIcon, desktop::MessageButtons>> messageKinds;
 
     // Questions with buttons of their own: answered from the front of `choices` (the index of a
-    // button), with the cancel button once they run out; each is recorded in `messages` too.
+    // button), with the cancel button once they run out; each is recorded in `messages` and in
+    // `questions`.
     std::vector<int> choices;
+    struct Question {
+        QString title;
+        QString text;
+        QStringList buttons;
+        int cancelIndex = 0;
+        int defaultIndex = 0;
+    };
+    std::vector<Question> questions;
 
     std::optional<desktop::FontChoice> fontAnswer;
     std::optional<draw::Colour> colourAnswer;
@@ -90,10 +99,11 @@ public:
         messageKinds.emplace_back(icon, buttons);
         return buttons == desktop::MessageButtons::ok ? desktop::MessageAnswer::ok : messageAnswer;
     }
-    int choose(QWidget*, const QString& text, const QString& title, desktop::MessageIcon icon, const QStringList&,
-               int cancelIndex) override
+    int choose(QWidget*, const QString& text, const QString& title, desktop::MessageIcon icon,
+               const QStringList& buttons, int cancelIndex, int defaultIndex) override
     {
         messages << title + QStringLiteral(": ") + text;
+        questions.push_back({title, text, buttons, cancelIndex, defaultIndex});
         messageKinds.emplace_back(icon, desktop::MessageButtons::yesNo);
         if (choices.empty()) {
             return cancelIndex;

@@ -1,9 +1,11 @@
 #include "apps/catalogue/catalogue_command.h"
 
 #include "apps/common/command_line.h"
+#include "core/catalogue/database.h"
 #include "core/pricing/shop_time.h"
 #include "output/settings_file.h"
 
+#include <QDir>
 #include <QJsonDocument>
 
 namespace catalogue_command {
@@ -68,24 +70,68 @@ int Command::usage(const QString& problem) const
     return kUsage;
 }
 
-std::unique_ptr<catalogue::Catalogue> Command::open(bool create, int* exit) const
+std::optional<catalogue::CatalogueAddress> Command::address(Use use, int* exit) const
 {
-    QString given = value("database");
-    if (!isSet("database")) {
-        QString problem;
-        given = output::SettingsFile().catalogueAddress(&problem);
-        if (!problem.isEmpty()) {
-            say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, problem));
-        }
-    }
     QString error;
-    const auto address = catalogue::parseCatalogueAddress(given, &error);
+    if (isSet("database")) {
+        const auto given = catalogue::parseCatalogueAddress(value("database"), &error);
+        if (!given) {
+            *exit = usage(error);
+        }
+        return given;
+    }
+    const output::SettingsFile settings;
+    QString problem;
+    const QString named = settings.catalogueAddress(&problem);
+    if (!problem.isEmpty()) {
+        if (use != Use::read) {
+            // The shop may keep its catalogue elsewhere: writing to the default one instead would
+            // leave this PC on a catalogue of its own.
+            *exit = failWith(QStringLiteral("設定ファイル %1 が壊れているか読めないため、どの商品マスタに書き込むのか"
+                                            "分かりません。何も書き込みません。--database で商品マスタを指定するか、"
+                                            "設定ファイルを直してください。")
+                                 .arg(QDir::toNativeSeparators(settings.path())),
+                             kUnreadable);
+            return std::nullopt;
+        }
+        say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, problem));
+    }
+    const auto given = catalogue::parseCatalogueAddress(named, &error);
+    if (!given) {
+        *exit
+            = failWith(QStringLiteral("設定ファイル %1 の [catalogue] database= が使えません。何も読み書きしません: %2")
+                           .arg(QDir::toNativeSeparators(settings.path()), error),
+                       kUnreadable);
+    }
+    return given;
+}
+
+std::unique_ptr<catalogue::Catalogue> Command::open(Use use, int* exit) const
+{
+    const auto address = this->address(use, exit);
     if (!address) {
-        *exit = usage(error);
         return nullptr;
     }
+    catalogue::OpenOptions options;
+    options.create = use == Use::create || use == Use::createAfresh;
+    options.afresh = use == Use::createAfresh;
+    options.readOnly = use == Use::read;
+    options.check = true;
     catalogue::Result outcome;
-    auto opened = catalogue::Catalogue::open(*address, {create}, &outcome);
+    auto opened = catalogue::Catalogue::open(*address, options, &outcome);
+    if (opened && use == Use::read && opened->schemaVersion() < catalogue::database::kSchemaVersion) {
+        // A catalogue of an earlier version is brought up to date once, by whoever may write it.
+        opened.reset();
+        options.readOnly = false;
+        opened = catalogue::Catalogue::open(*address, options, &outcome);
+        if (!opened && outcome.status == catalogue::Status::unwritable) {
+            outcome
+                = {catalogue::Status::failed,
+                   QStringLiteral("商品マスタ %1 は前の版の形のままで、この版では読めません。書き込みのできる利用者が"
+                                  "一度 tanafuda-catalogue status を実行すると新しい形になります (%2)")
+                       .arg(address->display(), outcome.message)};
+        }
+    }
     if (!opened) {
         *exit = failWith(outcome);
     }

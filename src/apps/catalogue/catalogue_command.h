@@ -3,10 +3,13 @@
 // What the subcommands of tanafuda-catalogue share: the exit statuses, the options every one of
 // them takes (--database, --json), opening the catalogue they name, and saying a failure.
 //
-// Exit status: 0 done; 1 usage error (also an unknown print, product or offer); 2 a list or the
-// catalogue cannot be read (a damaged file, a server that does not answer); 3 an output (a sheet
-// file, the PDF, the print job, or the catalogue itself) cannot be written; 4 some rows of the list
-// refused (or a whole offer, when it would overlap another).
+// Exit status: 0 done; 1 usage error (also an unknown print, product or offer, a mistyped
+// --database); 2 a list or the catalogue cannot be read (a damaged file, a server that does not
+// answer, another PC's import that holds the catalogue past the wait, a settings file that cannot be
+// read when the command would write); 3 an output (a sheet file, the PDF, the print job, or the
+// catalogue itself: a read-only file or folder, a full disk) cannot be written; 4 some rows of the
+// list refused (or a whole offer, when it would overlap another), or a shelf check found something to
+// fix.
 
 #include "apps/common/option_table.h"
 #include "core/catalogue/catalogue.h"
@@ -22,7 +25,7 @@
 
 namespace catalogue_command {
 
-enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefused = 4 };
+enum Exit { kDone = 0, kUsage = 1, kUnreadable = 2, kUnwritable = 3, kSomeRefused = 4, kToFix = 4 };
 
 inline const QString kProgram = QStringLiteral("tanafuda-catalogue");
 
@@ -49,9 +52,17 @@ public:
     QString value(const char* option) const { return parser.value(QLatin1String(option)); }
     QStringList positional() const { return parser.positionalArguments(); }
 
-    // Opens the catalogue the options or the settings file name (made when `create`); null, with
-    // the exit status in `exit`, when it cannot be.
-    std::unique_ptr<catalogue::Catalogue> open(bool create, int* exit) const;
+    // What the subcommand does with the catalogue: only reads it (nothing is written, so a user who
+    // may only read it, or a read-only disk, can), writes it, or makes it when there is none (also
+    // where copies of an earlier one lie beside it, with createAfresh).
+    enum class Use { read, write, create, createAfresh };
+
+    // The catalogue the options or the settings file name; nothing, with the exit status in
+    // `exit`, when it cannot be told. A settings file that cannot be read names none: a reading
+    // command goes on with the default catalogue after a warning, a writing one stops.
+    std::optional<catalogue::CatalogueAddress> address(Use use, int* exit) const;
+    // Opens that catalogue for `use`; null, with the exit status in `exit`, when it cannot be.
+    std::unique_ptr<catalogue::Catalogue> open(Use use, int* exit) const;
 
     QCommandLineParser parser;
 
@@ -66,8 +77,11 @@ int runTakedown(const QStringList& arguments);
 int runHistory(const QStringList& arguments);
 int runPrint(const QStringList& arguments);
 int runConfirm(const QStringList& arguments);
+int runRestore(const QStringList& arguments);
 int runOffers(const QStringList& arguments);
 int runOffer(const QStringList& arguments);
+int runCheck(const QStringList& arguments);
+int runChecks(const QStringList& arguments);
 
 // The moment --as-of gives (now when not given); nothing, with the usage error's exit status in
 // `exit`, when it cannot be read.

@@ -41,6 +41,10 @@ int runImport(const QStringList& arguments)
         {{QStringLiteral("date")},
          QStringLiteral("the day the list's prices hold from (default today)"),
          QStringLiteral("YYYY-MM-DD")},
+        {{QStringLiteral("fresh")},
+         QStringLiteral("start a new catalogue where there is none, even though copies of an earlier one lie beside "
+                        "it (see restore)"),
+         {}},
     };
     const auto listOptions = command_line::listOptionRows(jobs::catalogueColumnKeys(), QString());
     options.insert(options.end(), listOptions.begin(), listOptions.end());
@@ -119,11 +123,14 @@ int runImport(const QStringList& arguments)
         = jobs::incomingRowsOf(prepared, extra, QFileInfo(request.listPath).absoluteFilePath());
 
     int exit = kDone;
-    const auto opened = command.open(true, &exit);
+    const auto opened = command.open(command.isSet("fresh") ? Command::Use::createAfresh : Command::Use::create, &exit);
     if (!opened) {
         return exit;
     }
     const catalogue::MergeResult merged = opened->merge(rows.incoming, mergeOptions);
+    if (!merged.copyProblem.isEmpty()) {
+        say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, merged.copyProblem));
+    }
     if (!merged.ok()) {
         return failWith(merged);
     }

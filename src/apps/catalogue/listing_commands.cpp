@@ -46,7 +46,8 @@ void sayNeeds(const Command& command, const std::vector<catalogue::TagNeed>& nee
 int runStatus(const QStringList& arguments)
 {
     Command command({QStringLiteral("Counts the tags that need printing or taking down, lists the prints not yet "
-                                    "confirmed and names the days of the next two weeks on which tags change."),
+                                    "confirmed, names the days of the next two weeks on which tags change and says "
+                                    "when each shelf location was last checked."),
                      {},
                      {},
                      {},
@@ -58,7 +59,7 @@ int runStatus(const QStringList& arguments)
         return command.usage(QStringLiteral("status takes no arguments"));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }
@@ -73,13 +74,22 @@ int runStatus(const QStringList& arguments)
     // What is coming, day by day, for the next two weeks.
     const std::vector<catalogue::ComingEvent> events
         = outcome.ok() ? opened->comingEvents(*at, kComingDays, &outcome) : std::vector<catalogue::ComingEvent> {};
+    // When each location was last checked with the scanner.
+    const std::vector<catalogue::LocationCheck> checked
+        = outcome.ok() ? opened->lastChecks(*at, &outcome) : std::vector<catalogue::LocationCheck> {};
     if (!outcome.ok()) {
         return failWith(outcome);
     }
     if (command.json()) {
-        sayJson(catalogue::report::statusJson(counts, pending, events));
+        QJsonObject json = catalogue::report::statusJson(counts, pending, events);
+        json.insert(QStringLiteral("shelf_checks"), catalogue::report::lastChecksJson(checked));
+        sayJson(json);
     } else {
-        say(stdout, catalogue::report::statusText(counts, pending, events));
+        QString text = catalogue::report::statusText(counts, pending, events);
+        if (!checked.empty()) {
+            text += QStringLiteral("棚チェック:\n") + catalogue::report::lastChecksText(checked);
+        }
+        say(stdout, text);
     }
     return kDone;
 }
@@ -97,7 +107,7 @@ int runChanges(const QStringList& arguments)
         return exit;
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }
@@ -133,7 +143,7 @@ int runTakedown(const QStringList& arguments)
         return exit;
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(command.isSet("done") ? Command::Use::write : Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }
@@ -189,7 +199,7 @@ int runHistory(const QStringList& arguments)
         return command.usage(QStringLiteral("give exactly one product code"));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }

@@ -1,6 +1,7 @@
 // tanafuda-catalogue: the shop's product catalogue from the command line. It takes the register's
 // product lists in, tells which shelf tags need printing or taking down, prints those in shelf
-// order and records each print until the user confirms that its sheets came out right. Each
+// order and records each print until the user confirms that its sheets came out right, and checks
+// the tags on the shelves against the codes a scanner read there. Each
 // subcommand is a function of its own (catalogue_command.h), over the catalogue's jobs.
 
 #include "apps/catalogue/catalogue_command.h"
@@ -29,6 +30,10 @@ const QString kSubcommands
                      "                            take a list of sale prices in as an offer (特売)\n"
                      "  offer show N              one offer with its products and former prices\n"
                      "  offer end N --on DATE     end an offer early\n"
+                     "  check (--location LOC [--to LOC] | --all) [SCANS]\n"
+                     "                            check the shelf tags against the codes a scanner read there\n"
+                     "  checks [N]                the shelf checks kept, or one with its results\n"
+                     "  restore [COPY] [--list]   put a daily copy back in place of a damaged catalogue\n"
                      "Run tanafuda-catalogue SUBCOMMAND --help for its options.\n");
 
 }  // namespace
@@ -41,7 +46,8 @@ int main(int argc, char* argv[])
         {QStringLiteral("changes"), runChanges}, {QStringLiteral("print"), runPrint},
         {QStringLiteral("confirm"), runConfirm}, {QStringLiteral("takedown"), runTakedown},
         {QStringLiteral("history"), runHistory}, {QStringLiteral("offers"), runOffers},
-        {QStringLiteral("offer"), runOffer}};
+        {QStringLiteral("offer"), runOffer},     {QStringLiteral("check"), runCheck},
+        {QStringLiteral("checks"), runChecks},   {QStringLiteral("restore"), runRestore}};
     QStringList arguments = QCoreApplication::arguments();
     const QString first = arguments.value(1);
     const QString overview

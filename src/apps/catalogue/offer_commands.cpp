@@ -137,7 +137,7 @@ int runOfferImport(const QStringList& arguments)
                      jobs::describeTax(prepared.tax)));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::write, &exit);
     if (!opened) {
         return exit;
     }
@@ -197,7 +197,7 @@ int runOfferShow(const QStringList& arguments)
         return command.usage(QStringLiteral("give the number of one offer"));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }
@@ -266,7 +266,7 @@ int runOfferEnd(const QStringList& arguments)
         }
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::write, &exit);
     if (!opened) {
         return exit;
     }
@@ -291,7 +291,7 @@ int runOffers(const QStringList& arguments)
         return exit;
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::read, &exit);
     if (!opened) {
         return exit;
     }

@@ -6,6 +6,7 @@
 #include "apps/common/list_options.h"
 #include "apps/common/tag_text_options.h"
 #include "core/jobs/catalogue_print.h"
+#include "core/jobs/shelf_check.h"
 #include "core/jobs/tag_page.h"
 #include "output/settings_file.h"
 #include "output/sheet_delivery.h"
@@ -39,6 +40,9 @@ int runPrint(const QStringList& arguments)
              {{QStringLiteral("again")},
               QStringLiteral("lay again the tags of prints not yet confirmed too (they are left out by default)"),
               {}},
+             {{QStringLiteral("from-check")},
+              QStringLiteral("only the tags shelf check N found wrong or missing (as they should be at --as-of)"),
+              QStringLiteral("N")},
          }) {
         options.push_back(std::move(row));
     }
@@ -83,8 +87,16 @@ int runPrint(const QStringList& arguments)
         }
         filter = value == QLatin1String("new") ? jobs::NeedFilter::newOnly : jobs::NeedFilter::changedOnly;
     }
+    qint64 fromCheck = 0;
+    if (command.isSet("from-check")) {
+        bool ok = false;
+        fromCheck = command.value("from-check").toLongLong(&ok);
+        if (!ok || fromCheck <= 0) {
+            return command.usage(QStringLiteral("--from-check takes the number of a shelf check"));
+        }
+    }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::write, &exit);
     if (!opened) {
         return exit;
     }
@@ -93,7 +105,8 @@ int runPrint(const QStringList& arguments)
         return exit;
     }
     catalogue::Result outcome;
-    const std::vector<catalogue::TagNeed> needs = opened->tagNeedsAt(*at, false, &outcome);
+    const std::vector<catalogue::TagNeed> needs = fromCheck != 0 ? jobs::needsToFix(*opened, fromCheck, *at, &outcome)
+                                                                 : opened->tagNeedsAt(*at, false, &outcome);
     if (!outcome.ok()) {
         return failWith(outcome);
     }
@@ -146,8 +159,8 @@ int runPrint(const QStringList& arguments)
         }
         return result;
     };
-    const jobs::CataloguePrintResult printed = jobs::printAndRecord(
-        *opened, needs, {format, start, filter, *at, command.isSet("again")}, deliverWithTexts);
+    const jobs::CataloguePrintResult printed
+        = jobs::printAndRecord(*opened, needs, {format, start, filter, *at, command.isSet("again")}, deliverWithTexts);
     for (const QString& notice : printed.notices) {
         say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, notice));
     }
@@ -220,7 +233,7 @@ int runConfirm(const QStringList& arguments)
         return command.usage(QStringLiteral("give the number of one print"));
     }
     int exit = kDone;
-    const auto opened = command.open(false, &exit);
+    const auto opened = command.open(Command::Use::write, &exit);
     if (!opened) {
         return exit;
     }

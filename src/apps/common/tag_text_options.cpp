@@ -11,7 +11,7 @@ namespace {
 // The words of --tag-texts, and what each turns on.
 struct TagTextWord {
     const char* word;
-    bool sheet::TagTextChoices::* choice;
+    bool sheet::TagTextChoices::*choice;
 };
 
 constexpr TagTextWord kWords[] = {

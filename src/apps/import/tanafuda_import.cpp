@@ -119,7 +119,8 @@ int main(int argc, char* argv[])
     const auto sayError = [](const QString& text) { say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(text)); };
     sheet::TagTextChoices textChoices;
     if (parser.isSet(QStringLiteral("pdf")) || parser.isSet(QStringLiteral("print"))) {
-        if (const auto problem = command_line::readTagTextOptions(parser, output::SettingsFile(), sayError, textChoices)) {
+        if (const auto problem
+            = command_line::readTagTextOptions(parser, output::SettingsFile(), sayError, textChoices)) {
             return usage(parser, *problem);
         }
     }

@@ -70,8 +70,10 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("tanafuda"));
     QApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(build_config::kDesktopId));
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QString::fromLatin1(build_config::kDesktopId), QIcon(QStringLiteral(":/icons/tanafuda.svg"))));
+    // The program's own icon, the one the icon theme is given at installation. Not looked up in
+    // the icon theme: the first theme lookup reads the theme's index (some 10 ms before the first
+    // window on a two-core machine), for the same picture.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tanafuda.svg")));
     // Qt has now taken the options of the window system out of the arguments.
     const desktop::ProgramArguments args = desktop::parseProgramArguments(QApplication::arguments());
     if (args.action == Action::usageError) {

@@ -1,6 +1,8 @@
 #include "core/catalogue/catalogue.h"
 
 #include "core/catalogue/apply_merge.h"
+#include "core/catalogue/catalogue_copies.h"
+#include "core/catalogue/catalogue_storage.h"
 #include "core/catalogue/catalogue_queries.h"
 #include "core/catalogue/database.h"
 #include "core/catalogue/product_columns.h"
@@ -118,7 +120,8 @@ std::unique_ptr<Catalogue> Catalogue::open(const CatalogueAddress& address, cons
     Result result = database::connect(address, connection, options);
     if (result.ok()) {
         QSqlDatabase db = QSqlDatabase::database(connection, false);
-        if (!options.create && database::storedVersion(db) == 0) {
+        // A catalogue whose first import was stopped holds tables but nothing else: it counts as none.
+        if (!options.create && (database::storedVersion(db) == 0 || database::holdsNothing(db))) {
             result = {Status::missing,
                       QStringLiteral("商品マスタ %1 はまだありません。商品リストを取り込むと作られます。")
                           .arg(address.display())};
@@ -196,9 +199,14 @@ MergePlan Catalogue::planMerge(const IncomingList& list, const MergeOptions& opt
 MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& options)
 {
     QSqlDatabase connection = db();
+    // Before the day's first import, a copy to restore from should the file ever be damaged.
+    const QString copyProblem = address_.kind == CatalogueAddress::Kind::sqlite
+        ? copies::takeDailyCopy(connection, storage::resolvedFile(address_.path), QDate::currentDate())
+        : QString();
     const auto failed = [&](const QSqlError& error) {
         MergeResult result;
         static_cast<Result&>(result) = database::failureOf(error, address_, QStringLiteral("取り込み"));
+        result.copyProblem = copyProblem;
         return result;
     };
     database::WriteTransaction transaction(connection);
@@ -226,13 +234,22 @@ MergeResult Catalogue::merge(const IncomingList& list, const MergeOptions& optio
             static_cast<Result&>(result) = refreshed;
         }
     }
-    if (result.ok() && !transaction.commit()) {
-        return failed(transaction.error());
+    if (QSqlError said; result.ok() && !database::announce(connection, QStringLiteral("import"), &said)) {
+        return failed(said);
     }
+    if (result.ok() && !transaction.commit()) {
+        result = failed(transaction.error());
+    }
+    result.copyProblem = copyProblem;
     return result;
 }
 
 std::optional<Product> Catalogue::product(const QString& code, Result* outcome) const
+{
+    return productAt(code, Moment::now(), outcome);
+}
+
+std::optional<Product> Catalogue::productAt(const QString& code, const Moment& at, Result* outcome) const
 {
     QSqlDatabase connection = db();
     QSqlQuery query(connection);
@@ -250,12 +267,11 @@ std::optional<Product> Catalogue::product(const QString& code, Result* outcome) 
     }
     Product found = ProductReader(query).read(query);
     query.finish();
-    const Moment now = Moment::now();
-    if (found.validFrom > now.dayText()) {
-        // Changed by a list not yet in force: as it is today.
+    if (found.validFrom > at.dayText()) {
+        // Changed by a list not yet in force: as it is on the day.
         QHash<qint64, Product> states;
         QSqlError error;
-        if (!database::versionsOn(connection, now.day, {found.id}, states, &error)) {
+        if (!database::versionsOn(connection, at.day, {found.id}, states, &error)) {
             if (outcome) {
                 *outcome = database::failureOf(error, address_, QStringLiteral("読み込み"));
             }
@@ -400,6 +416,9 @@ Result Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString&
         return fail(error);
     }
     query.finish();
+    if (QSqlError said; !database::announce(connection, QStringLiteral("print"), &said)) {
+        return fail(said);
+    }
     if (!transaction.commit()) {
         return fail(transaction.error());
     }
@@ -463,6 +482,9 @@ Result Catalogue::decidePrint(qint64 printId, PrintState state)
         }
     }
     query.finish();
+    if (QSqlError said; !database::announce(connection, QStringLiteral("confirm"), &said)) {
+        return fail(said);
+    }
     if (!transaction.commit()) {
         return fail(transaction.error());
     }
@@ -518,6 +540,9 @@ Result Catalogue::recordTakenDown(const std::vector<qint64>& productIds)
     }
     query.finish();
     clear.finish();
+    if (QSqlError said; !database::announce(connection, QStringLiteral("takedown"), &said)) {
+        return fail(said);
+    }
     if (!transaction.commit()) {
         return fail(transaction.error());
     }

@@ -14,6 +14,7 @@
 #include "core/catalogue/merge_plan.h"
 #include "core/catalogue/offer.h"
 #include "core/catalogue/product.h"
+#include "core/catalogue/shelf_check.h"
 #include "core/sheet/field_entry.h"
 #include "core/sheet/tag_sheet.h"
 
@@ -40,7 +41,8 @@ enum class Status {
     networkFolder,  // an SQLite file on NFS/SMB/CIFS
     notACatalogue,  // a database of some other program, or of a newer tanafuda
     unreachable,    // the server does not answer, or refuses the user
-    unwritable,     // read-only file, full disk, no permission
+    unwritable,     // read-only file or folder, full disk or file system, no permission
+    busy,           // another program or PC held the write lock for longer than the wait
     notFound,       // no such product, print or offer
     refused,        // against the catalogue's rules (an offer overlapping another, ended already)
     failed,         // anything else the database reports
@@ -49,20 +51,30 @@ enum class Status {
 struct Result {
     Status status = Status::none;
     QString message;  // Japanese, for the user
+    // For a damaged SQLite file: where it was moved ("NAME.damaged-YYYYMMDD-HHMMSS"); empty when
+    // it could not be moved and stays where it was.
+    QString movedTo = {};
     bool ok() const { return status == Status::none; }
 };
 
 struct OpenOptions {
     bool create = false;  // make the catalogue (file, folder, tables) when there is none
-    // Only read: nothing is written, not even to bring an older schema up to date; an SQLite file
-    // is opened read-only and not checked (a damaged one fails its queries, and stays where it is).
+    // Only read: nothing is written, not even to bring an older schema up to date. An SQLite file
+    // is opened read-only (as a file nobody changes where its folder or disk takes no journal and
+    // none is there), so that a user who may only read it, or a read-only disk, can read it; it is
+    // not checked (a damaged one fails its queries, and stays where it is) unless `check` says so.
     bool readOnly = false;
+    // With readOnly: check the file all the same (quick_check) and move a damaged one aside.
+    bool check = false;
+    // With create: make a new SQLite catalogue even where copies of an earlier one lie beside it.
+    bool afresh = false;
 };
 
 // What a merge did.
 struct MergeResult : Result {
     MergeCounts counts;
     qint64 importId = 0;
+    QString copyProblem;  // why the day's copy of an SQLite catalogue could not be taken (Japanese)
 };
 
 enum class NeedKind { newTag, changed, upToDate, takeDown };
@@ -251,6 +263,8 @@ public:
 
     // A product as it is now (a dated list not yet in force changes nothing).
     std::optional<Product> product(const QString& code, Result* outcome = nullptr) const;
+    // A product as it is at `at`: none (Status::notFound) when it comes with a list dated later.
+    std::optional<Product> productAt(const QString& code, const Moment& at, Result* outcome = nullptr) const;
     std::optional<ProductHistory> history(const QString& code, Result* outcome = nullptr) const;
     std::vector<ImportInfo> imports(Result* outcome = nullptr) const;
 
@@ -264,6 +278,17 @@ public:
 
     // Records that the tags of discontinued products were taken off the shelves.
     Result recordTakenDown(const std::vector<qint64>& productIds);
+
+    // Keeps a shelf check (its moment, the place it looked, the locations it covered and its
+    // entries, in the order given) in one transaction; its number in `checkId`.
+    Result recordCheck(const ShelfCheckRecord& check, qint64* checkId);
+    // A kept check with its entries; none (Status::notFound) when there is no such check.
+    std::optional<ShelfCheckRecord> shelfCheck(qint64 checkId, Result* outcome = nullptr) const;
+    // The kept checks without their entries, oldest first.
+    std::vector<ShelfCheckRecord> shelfChecks(Result* outcome = nullptr) const;
+    // Every location of the products still sold, in shelf order, with the last check made for a
+    // moment up to `at` that covered it (checkId 0 where none did).
+    std::vector<LocationCheck> lastChecks(const Moment& at, Result* outcome = nullptr) const;
 
 private:
     Catalogue(const CatalogueAddress& address, const QString& connection);

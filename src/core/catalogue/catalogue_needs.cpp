@@ -43,15 +43,34 @@ void bindHolds(QSqlQuery& query, const Moment& at)
     query.addBindValue(at.minutes);
 }
 
-// The products joined with the tag on their shelf and the print it came from.
-const QString kProductsWithShelfTags = QStringLiteral(
+// The products joined with the tag on their shelf (and, for the careful path, the print it came
+// from).
+const QString kProductsWithShelfTags
+    = QStringLiteral(" FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id");
+const QString kProductsWithShelfPrints = QStringLiteral(
     " FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id LEFT JOIN prints r ON r.id = t.print_id");
 
-QString shelfTagColumns()
+// The ids of the products the careful path works out, bound as: day, moment, then bindHolds. A
+// product with a tag in a print made for a later moment is among them even where that tag is no
+// longer its shelf's: the careful path looks.
+const QString kCarefulIds = QStringLiteral(
+    "SELECT id FROM products WHERE valid_from > ?"
+    " UNION SELECT product_id FROM print_tags WHERE print_id IN (SELECT id FROM prints WHERE as_of > ?)"
+    " UNION SELECT i.product_id FROM offer_items i WHERE %1");
+
+void bindCareful(QSqlQuery& query, const Moment& at)
 {
-    return QStringLiteral("t.id AS t_id, t.print_id AS t_print_id, %1, t.offer_id AS t_offer_id,"
-                          " t.former_price AS t_former_price, t.tag_text AS t_tag_text, r.as_of AS r_as_of")
-        .arg(tagSelectList());
+    query.addBindValue(at.dayText());
+    query.addBindValue(at.text());
+    bindHolds(query, at);
+}
+
+// The shelf tag's columns; its texts and price come from its tag text (one value for seven).
+QString shelfTagColumns(bool withPrint)
+{
+    return QStringLiteral("t.id AS t_id, t.print_id AS t_print_id, t.offer_id AS t_offer_id,"
+                          " t.former_price AS t_former_price, t.tag_text AS t_tag_text%1")
+        .arg(withPrint ? QStringLiteral(", r.as_of AS r_as_of") : QString());
 }
 
 // The tag on a shelf as a query row gives it.
@@ -209,16 +228,14 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
     const QString listed = withUpToDate ? QStringLiteral("p.active = 1 OR t.id IS NOT NULL")
                                         : QStringLiteral("(p.active = 1 AND (t.id IS NULL OR t.tag_text <> p.tag_text))"
                                                          " OR (p.active = 0 AND t.id IS NOT NULL)");
+    const QString careful = kCarefulIds.arg(kItemHolds);
     QSqlQuery query(connection);
     query.setForwardOnly(true);
-    bool ran = query.prepare(
-        QStringLiteral("SELECT %1, %2%3 WHERE p.valid_from <= ? AND (r.id IS NULL OR r.as_of <= ?)"
-                       " AND p.id NOT IN (SELECT i.product_id FROM offer_items i WHERE %4) AND (%5)%6")
-            .arg(productSelectList(), shelfTagColumns(), kProductsWithShelfTags, kItemHolds, listed, shelfFilter));
+    bool ran = query.prepare(QStringLiteral("SELECT %1, %2%3 WHERE p.id NOT IN (%4) AND (%5)%6")
+                                 .arg(compactProductSelectList(), shelfTagColumns(false), kProductsWithShelfTags,
+                                      careful, listed, shelfFilter));
     if (ran) {
-        query.addBindValue(at.dayText());
-        query.addBindValue(at.text());
-        bindHolds(query, at);
+        bindCareful(query, at);
         bindShelves(query);
         ran = query.exec();
     }
@@ -246,20 +263,17 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
         itemOf.insert(item.productId, &item);
     }
     ran = query.prepare(
-        QStringLiteral("SELECT %1, %2%3 WHERE (p.valid_from > ? OR r.as_of > ? OR p.id IN"
-                       " (SELECT i.product_id FROM offer_items i WHERE %4))%5")
-            .arg(productSelectList(), shelfTagColumns(), kProductsWithShelfTags, kItemHolds, shelfFilter));
+        QStringLiteral("SELECT %1, %2%3 WHERE p.id IN (%4)%5")
+            .arg(compactProductSelectList(), shelfTagColumns(true), kProductsWithShelfPrints, careful, shelfFilter));
     if (ran) {
-        query.addBindValue(at.dayText());
-        query.addBindValue(at.text());
-        bindHolds(query, at);
+        bindCareful(query, at);
         bindShelves(query);
         ran = query.exec();
     }
     if (!ran) {
         return failed(query.lastError());
     }
-    std::vector<std::pair<Product, std::optional<ShelfTag>>> careful;
+    std::vector<std::pair<Product, std::optional<ShelfTag>>> workedOut;
     std::vector<qint64> notInForce;
     std::vector<qint64> printedAhead;
     {
@@ -272,11 +286,11 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
             if (product.validFrom > at.dayText()) {
                 notInForce.push_back(product.id);
             }
-            if (shelf && query.value(asOfColumn).toString() > at.text()) {
+            if (shelf && !query.value(asOfColumn).isNull() && query.value(asOfColumn).toString() > at.text()) {
                 printedAhead.push_back(product.id);
                 shelf.reset();
             }
-            careful.emplace_back(std::move(product), std::move(shelf));
+            workedOut.emplace_back(std::move(product), std::move(shelf));
         }
     }
     query.finish();
@@ -293,7 +307,7 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
                 QStringLiteral("SELECT t.product_id AS t_product_id, %1 FROM print_tags t JOIN prints r"
                                " ON r.id = t.print_id WHERE r.state = 'confirmed' AND r.as_of <= ?"
                                " AND t.product_id IN (%2) ORDER BY t.id")
-                    .arg(shelfTagColumns(), QStringLiteral("%1")),
+                    .arg(shelfTagColumns(true), QStringLiteral("%1")),
                 printedAhead, {at.text()},
                 [&](const QSqlQuery& row) {
                     if (!reader) {
@@ -307,7 +321,7 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
             return failed(error);
         }
     }
-    for (auto& [product, shelf] : careful) {
+    for (auto& [product, shelf] : workedOut) {
         const Product* state = &product;
         if (product.validFrom > at.dayText()) {
             const auto found = stateOn.constFind(product.id);

@@ -303,6 +303,9 @@ OfferImportResult Catalogue::importOffer(const OfferList& list)
         return result;
     }
     query.finish();
+    if (QSqlError said; !database::announce(connection, QStringLiteral("offer"), &said)) {
+        return failed(said);
+    }
     if (!transaction.commit()) {
         return failed(transaction.error());
     }
@@ -446,6 +449,9 @@ Result Catalogue::endOffer(qint64 offerId, const QDate& on)
         return refreshed;
     }
     query.finish();
+    if (QSqlError said; !database::announce(connection, QStringLiteral("offer"), &said)) {
+        return failed(said);
+    }
     if (!transaction.commit()) {
         return failed(transaction.error());
     }

@@ -346,4 +346,141 @@ QJsonObject historyJson(const ProductHistory& history)
             {QStringLiteral("offers"), offers}};
 }
 
+namespace {
+
+QString shownMoment(const Moment& at)
+{
+    return at.day.isValid() ? pricing::shownDateTime(at.toDateTime()) : QString();
+}
+
+}  // namespace
+
+QString checkEntryLine(const CheckEntry& entry)
+{
+    QString line
+        = QStringLiteral("%1\t%2").arg(entry.location.isEmpty() ? QStringLiteral("-") : entry.location, entry.code);
+    if (entry.productId != 0) {
+        line += QStringLiteral("\t%1\t%2").arg(entry.name, yen(entry.price));
+    }
+    if (!entry.detail.isEmpty()) {
+        line += u'\t' + entry.detail;
+    }
+    if (entry.tagCount > 1 && entry.verdict != CheckVerdict::missing) {
+        line += QStringLiteral("\t札 %1/%2 枚").arg(entry.tags).arg(entry.tagCount);
+    }
+    return line;
+}
+
+QString checkText(const ShelfCheckRecord& check)
+{
+    QString text = QStringLiteral("棚チェック %1: 棚 %2、%3、読み取り %4 回\n")
+                       .arg(check.id)
+                       .arg(check.place, shownMoment(check.at))
+                       .arg(check.scans);
+    for (CheckVerdict verdict : allCheckVerdicts()) {
+        const int count = check.count(verdict);
+        if (count == 0) {
+            continue;
+        }
+        text += QStringLiteral("%1 %2\n").arg(checkVerdictTitle(verdict)).arg(count);
+        for (const CheckEntry& entry : check.entries) {
+            if (entry.verdict == verdict) {
+                text += QStringLiteral("  ") + checkEntryLine(entry) + u'\n';
+            }
+        }
+    }
+    if (check.entries.empty()) {
+        text += QStringLiteral("調べる棚札はありませんでした\n");
+    }
+    return text;
+}
+
+QJsonObject checkJson(const ShelfCheckRecord& check)
+{
+    QJsonObject counts;
+    for (CheckVerdict verdict : allCheckVerdicts()) {
+        counts.insert(checkVerdictKey(verdict), check.count(verdict));
+    }
+    QJsonArray entries;
+    for (const CheckEntry& entry : check.entries) {
+        QJsonObject out {{QStringLiteral("verdict"), checkVerdictKey(entry.verdict)},
+                         {QStringLiteral("title"), checkVerdictTitle(entry.verdict)},
+                         {QStringLiteral("code"), entry.code},
+                         {QStringLiteral("location"), entry.location},
+                         {QStringLiteral("detail"), entry.detail},
+                         {QStringLiteral("tags"), entry.tags}};
+        if (entry.productId != 0) {
+            out.insert(QStringLiteral("shelf"), entry.shelf);
+            out.insert(QStringLiteral("name"), entry.name);
+            out.insert(QStringLiteral("price"), entry.price);
+            out.insert(QStringLiteral("tag_count"), entry.tagCount);
+        }
+        entries.append(out);
+    }
+    return {{QStringLiteral("check"), check.id},
+            {QStringLiteral("as_of"), check.at.text()},
+            {QStringLiteral("shown"), shownMoment(check.at)},
+            {QStringLiteral("place"), check.place},
+            {QStringLiteral("locations"), QJsonArray::fromStringList(check.locations)},
+            {QStringLiteral("scans"), check.scans},
+            {QStringLiteral("counts"), counts},
+            {QStringLiteral("to_fix"), check.needsFixing()},
+            {QStringLiteral("entries"), entries}};
+}
+
+QString checkListLine(const ShelfCheckRecord& check)
+{
+    return QStringLiteral("棚チェック %1\t%2\t%3\t読み取り %4")
+        .arg(check.id)
+        .arg(shownMoment(check.at), check.place)
+        .arg(check.scans);
+}
+
+QString lastChecksText(const std::vector<LocationCheck>& locations)
+{
+    QString text;
+    for (size_t first = 0; first < locations.size();) {
+        size_t last = first;
+        while (last + 1 < locations.size() && locations[last + 1].checkId == locations[first].checkId) {
+            ++last;
+        }
+        int toFix = 0;
+        for (size_t i = first; i <= last; ++i) {
+            toFix += locations[i].toFix;
+        }
+        const QString where = first == last
+            ? locations[first].location
+            : locations[first].location + QStringLiteral("〜") + locations[last].location;
+        const LocationCheck& check = locations[first];
+        if (check.checkId == 0) {
+            text += QStringLiteral("  %1  まだ\n").arg(where);
+        } else {
+            text += QStringLiteral("  %1  %2 (棚チェック %3、直す %4)\n")
+                        .arg(where, shownMoment(check.at))
+                        .arg(check.checkId)
+                        .arg(toFix);
+        }
+        first = last + 1;
+    }
+    return text;
+}
+
+QJsonArray lastChecksJson(const std::vector<LocationCheck>& locations)
+{
+    QJsonArray out;
+    for (const LocationCheck& location : locations) {
+        QJsonObject row {{QStringLiteral("location"), location.location}};
+        if (location.checkId != 0) {
+            row.insert(QStringLiteral("check"), location.checkId);
+            row.insert(QStringLiteral("as_of"), location.at.text());
+            row.insert(QStringLiteral("shown"), shownMoment(location.at));
+            row.insert(QStringLiteral("to_fix"), location.toFix);
+        } else {
+            row.insert(QStringLiteral("check"), QJsonValue::Null);
+        }
+        out.append(row);
+    }
+    return out;
+}
+
 }  // namespace catalogue::report

@@ -4,6 +4,7 @@
 
 #include "core/catalogue/catalogue.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 
@@ -38,5 +39,17 @@ QJsonObject printJson(const catalogue::PrintInfo& print);
 
 QString historyText(const catalogue::ProductHistory& history);
 QJsonObject historyJson(const catalogue::ProductHistory& history);
+
+// A shelf check: a heading (its number, place, moment and scans), then for each verdict found its
+// title and count and its entries, one line each ("A-1  4912345000106  商品  258円  価格 238円 → 258円").
+QString checkText(const catalogue::ShelfCheckRecord& check);
+QString checkEntryLine(const catalogue::CheckEntry& entry);
+QJsonObject checkJson(const catalogue::ShelfCheckRecord& check);
+// One line of the kept checks: "棚チェック 3  12/16(水) 17:00  A-1  読み取り 23  直す 4".
+QString checkListLine(const catalogue::ShelfCheckRecord& check);
+// When each location was last checked, neighbouring locations last checked by the same check (or
+// never) on one line: "  A-1〜A-12  12/16(水) 17:00 (棚チェック 3、直す 4)", "  B-1〜B-3  まだ".
+QString lastChecksText(const std::vector<catalogue::LocationCheck>& locations);
+QJsonArray lastChecksJson(const std::vector<catalogue::LocationCheck>& locations);
 
 }  // namespace catalogue::report

@@ -19,7 +19,7 @@
 namespace catalogue::database {
 
 // The schema version this build writes; each step up to it is one migration.
-inline constexpr int kSchemaVersion = 4;
+inline constexpr int kSchemaVersion = 5;
 
 // Opens a connection named `connection` to `address`, checked as Catalogue::open describes.
 Result connect(const CatalogueAddress& address, const QString& connection, const OpenOptions& options);
@@ -49,11 +49,30 @@ private:
     QSqlError error_;
 };
 
-// The outcome for a database error during `what` (Japanese, e.g. "取り込み"), naming the catalogue.
+// The outcome for a database error during `what` (Japanese, e.g. "取り込み"), naming the catalogue:
+// a full disk or file system and a read-only file or folder are `unwritable` and name the folder or
+// the file with the reason; another program's write lock held past the wait is `busy` (on
+// PostgreSQL naming the PC that holds it). SQLite's extended codes are read by their primary code.
 Result failureOf(const QSqlError& error, const CatalogueAddress& address, const QString& what);
+
+// How long a write waits for another program's or PC's write lock: SQLite's busy timeout and
+// PostgreSQL's lock_timeout; a PostgreSQL session idle inside its transaction for twice as long is
+// ended by the server. TANAFUDA_CATALOGUE_LOCK_WAIT (seconds, 1 to 3600) sets another.
+inline constexpr int kDefaultLockWaitSeconds = 30;
+int lockWaitSeconds();
+
+// Whether the catalogue holds neither an import nor a product (its tables made, then its first
+// import stopped): such a catalogue counts as none.
+bool holdsNothing(QSqlDatabase& db);
 
 // Runs `sql` with `values` bound in order; false (error in query.lastError()) when it fails.
 bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> values = {});
+
+// Tells the programs watching the catalogue (core/catalogue/catalogue_watch.h) what this write
+// transaction changed (import, print, confirm, takedown, offer, check): on PostgreSQL a
+// notification sent when the transaction commits; on SQLite nothing is needed (a watch sees the
+// data version move). False, with the error, when it could not be said.
+bool announce(QSqlDatabase& db, const QString& what, QSqlError* error);
 
 // The next free id of `table` (ids are handed out under the write lock).
 qint64 nextId(QSqlDatabase& db, const QString& table, bool* ok);

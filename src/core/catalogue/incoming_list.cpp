@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <vector>
 
 namespace catalogue {
 
@@ -11,30 +12,127 @@ namespace {
 
 using productlist::foldHeaderName;
 
-int firstColumnNamed(const QStringList& titles, std::initializer_list<const char16_t*> names, int skipped)
+// What a catalogue column is called: the titles that name it outright, then the words a longer
+// title may hold (folded as foldHeaderName folds a title).
+struct ColumnNames {
+    const char* key;
+    std::vector<const char16_t*> names;
+    std::vector<const char16_t*> words;
+    // Whether a cell (not empty) looks like what the column holds.
+    bool (*fits)(const QString& cell);
+};
+
+bool looksLikeCount(const QString& cell)
 {
-    for (const char16_t* name : names) {
-        const QString wanted = foldHeaderName(QString::fromUtf16(name));
-        for (int column = 0; column < titles.size(); ++column) {
-            if (column != skipped && foldHeaderName(titles.at(column)) == wanted) {
-                return column;
-            }
+    static const QRegularExpression count(QStringLiteral("^\\s*\\d{1,2}\\s*枚?\\s*$"));
+    return count.match(cell.normalized(QString::NormalizationForm_KC)).hasMatch();
+}
+
+// A shelf location is a short text: "A-10", "青果 3", "ゴンドラ2-上".
+bool looksLikeShelf(const QString& cell)
+{
+    return cell.trimmed().size() <= 20;
+}
+
+// A shop's own code: letters, digits and dashes without blanks (a register's export may repeat
+// the JAN code there and give its own codes only to loose produce: "P-199").
+bool looksLikeOwnCode(const QString& cell)
+{
+    static const QRegularExpression code(QStringLiteral("^[0-9A-Za-z][0-9A-Za-z_./-]{0,19}$"));
+    return code.match(cell.normalized(QString::NormalizationForm_KC).trimmed()).hasMatch();
+}
+
+const ColumnNames kColumnNames[] = {
+    {"code",
+     {u"商品コード", u"品番", u"自社コード", u"PLU", u"PLUコード", u"コード", u"ITEMCODE", u"SKU"},
+     {u"商品コード", u"自社コード", u"品番", u"PLU", u"SKU"},
+     looksLikeOwnCode},
+    {"shelf",
+     {u"棚番", u"棚番号", u"棚位置", u"売場", u"ロケーション", u"棚", u"LOCATION", u"SHELF"},
+     {u"棚番", u"棚位置", u"ロケーション", u"売場", u"LOCATION", u"SHELF"},
+     looksLikeShelf},
+    {"count",
+     {u"フェース数", u"棚札枚数", u"枚数", u"フェース", u"FACES", u"FACING"},
+     {u"フェース", u"札枚数", u"FACING"},
+     looksLikeCount},
+};
+
+// Whether at least nine in ten of the column's filled cells fit (a column with no filled cell fits).
+bool contentsFit(const std::vector<productlist::ListRow>& rows, int column, bool (*fits)(const QString&))
+{
+    int filled = 0;
+    int fitting = 0;
+    for (const productlist::ListRow& row : rows) {
+        const QString cell = row.cell(column);
+        if (cell.trimmed().isEmpty()) {
+            continue;
+        }
+        ++filled;
+        fitting += fits(cell) ? 1 : 0;
+    }
+    return filled == 0 || fitting * 10 >= filled * 9;
+}
+
+// How well a title names the column: 2 for one of its names, 1 for one of its words, 0 not at all.
+int titleScore(const QString& title, const ColumnNames& names)
+{
+    const QString folded = foldHeaderName(title);
+    if (folded.isEmpty()) {
+        return 0;
+    }
+    for (const char16_t* name : names.names) {
+        if (folded == foldHeaderName(QString::fromUtf16(name))) {
+            return 2;
         }
     }
-    return -1;
+    for (const char16_t* word : names.words) {
+        if (folded.contains(foldHeaderName(QString::fromUtf16(word)))) {
+            return 1;
+        }
+    }
+    return 0;
 }
 
 }  // namespace
 
+CatalogueColumns catalogueColumnsOfList(const QStringList& columnTitles, const std::vector<productlist::ListRow>& rows,
+                                        bool hasHeader, const productlist::ColumnMapping& mapping)
+{
+    CatalogueColumns out;
+    if (!hasHeader) {
+        return out;
+    }
+    std::vector<bool> taken(size_t(columnTitles.size()), false);
+    for (const int column : mapping.columns) {
+        if (column >= 0 && column < columnTitles.size()) {
+            taken[size_t(column)] = true;
+        }
+    }
+    for (const ColumnNames& names : kColumnNames) {
+        int best = -1;
+        int bestScore = 0;
+        for (int column = 0; column < columnTitles.size(); ++column) {
+            if (taken[size_t(column)]) {
+                continue;
+            }
+            const int score = titleScore(columnTitles.at(column), names);
+            if (score > bestScore && contentsFit(rows, column, names.fits)) {
+                best = column;
+                bestScore = score;
+            }
+        }
+        if (best >= 0) {
+            // One column serves one purpose: a column named both ways goes to the first asked.
+            taken[size_t(best)] = true;
+            setCatalogueColumn(out, QString::fromLatin1(names.key), best);
+        }
+    }
+    return out;
+}
+
 CatalogueColumns catalogueColumnsOf(const QStringList& columnTitles, const productlist::ColumnMapping& mapping)
 {
-    const int janColumn = mapping.column(productlist::ListField::jan);
-    CatalogueColumns out;
-    out.productCode = firstColumnNamed(
-        columnTitles, {u"商品コード", u"品番", u"自社コード", u"PLU", u"PLUコード", u"コード"}, janColumn);
-    out.shelf = firstColumnNamed(columnTitles, {u"棚番", u"棚位置", u"売場", u"ロケーション", u"棚"}, -1);
-    out.tagCount = firstColumnNamed(columnTitles, {u"フェース数", u"棚札枚数", u"枚数", u"フェース"}, -1);
-    return out;
+    return catalogueColumnsOfList(columnTitles, {}, true, mapping);
 }
 
 bool setCatalogueColumn(CatalogueColumns& columns, const QString& key, int column)
@@ -49,6 +147,34 @@ bool setCatalogueColumn(CatalogueColumns& columns, const QString& key, int colum
         return false;
     }
     return true;
+}
+
+int catalogueColumn(const CatalogueColumns& columns, const QString& key)
+{
+    if (key == QLatin1String("code")) {
+        return columns.productCode;
+    }
+    if (key == QLatin1String("shelf")) {
+        return columns.shelf;
+    }
+    if (key == QLatin1String("count")) {
+        return columns.tagCount;
+    }
+    return -1;
+}
+
+QString catalogueColumnTitle(const QString& key)
+{
+    if (key == QLatin1String("code")) {
+        return QStringLiteral("商品コード");
+    }
+    if (key == QLatin1String("shelf")) {
+        return QStringLiteral("棚番");
+    }
+    if (key == QLatin1String("count")) {
+        return QStringLiteral("フェース数");
+    }
+    return key;
 }
 
 int readTagCount(const QString& text)
@@ -87,6 +213,7 @@ IncomingList incomingProducts(const productlist::ProductList& list, const std::v
         if (const auto it = rowOfKey.constFind(product.code); it != rowOfKey.cend()) {
             out.refused.push_back(
                 {row.number, QStringLiteral("コード %1 は %2行目と同じため使いません").arg(product.code).arg(*it)});
+            out.repeatedKeys.emplace(row.number, product.code);
             continue;
         }
         rowOfKey.insert(product.code, row.number);

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <vector>
 
 namespace catalogue {
@@ -28,11 +29,25 @@ struct CatalogueColumns {
     int tagCount = -1;     // フェース数, 枚数, 棚札枚数
 };
 
-// The columns of a header row, leaving out the one `mapping` reads the JAN code from.
+// The columns of a header row by their titles alone (catalogueColumnsOfList without rows).
 CatalogueColumns catalogueColumnsOf(const QStringList& columnTitles, const productlist::ColumnMapping& mapping);
+
+// The columns of a list by their titles and their contents, as the tag's columns are found
+// (productlist::mapList): a title that is one of a column's names (棚番, フェース数, 商品コード, ...)
+// comes before one that holds such a name as a word (売場ロケーション, 棚札枚数(枚)); a column whose
+// cells do not look like what it names is not taken (a フェース数 column of texts, a 棚番 column of
+// long texts, a 商品コード column of texts with blanks); among equals, the leftmost.
+// A column `mapping` reads for the tag is left out. A list without a header has none of them: the
+// user chooses them.
+CatalogueColumns catalogueColumnsOfList(const QStringList& columnTitles, const std::vector<productlist::ListRow>& rows,
+                                        bool hasHeader, const productlist::ColumnMapping& mapping);
 
 // The command line's names of these columns: code, shelf, count.
 bool setCatalogueColumn(CatalogueColumns& columns, const QString& key, int column);
+// The column of `columns` that `key` (code, shelf, count) names; -1 for another key.
+int catalogueColumn(const CatalogueColumns& columns, const QString& key);
+// The Japanese title of the column a key names: 商品コード, 棚番, フェース数.
+QString catalogueColumnTitle(const QString& key);
 
 struct RefusedRow {
     int number = 0;
@@ -44,6 +59,8 @@ struct IncomingList {
     int rowCount = 0;
     std::vector<IncomingProduct> products;
     std::vector<RefusedRow> refused;  // the cleaning's refusals and the catalogue's own
+    // The rows refused for repeating an earlier row's key, with that key.
+    std::map<int, QString> repeatedKeys;
     // The fields the list has no column for (a list of price changes often has only the code and
     // the price): a product the catalogue holds keeps what it has in them.
     std::vector<ProductField> missingFields;

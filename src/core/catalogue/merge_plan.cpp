@@ -26,6 +26,33 @@ void keepStored(ProductData& data, const Product& stored, const std::vector<Prod
 
 }  // namespace
 
+ChangeSummary summariseChanges(const MergePlan& plan)
+{
+    ChangeSummary summary;
+    for (const PlannedUpdate& update : plan.updated) {
+        if (!update.counted) {
+            continue;
+        }
+        if (update.reactivated || std::any_of(update.changedFields.begin(), update.changedFields.end(), showsOnTag)) {
+            ++summary.needTag;
+            continue;
+        }
+        const auto group
+            = std::find_if(summary.quiet.begin(), summary.quiet.end(), [&update](const ChangeSummary::Quiet& quiet) {
+                  return quiet.fields == update.changedFields;
+              });
+        if (group == summary.quiet.end()) {
+            summary.quiet.push_back({update.changedFields, 1});
+        } else {
+            ++group->count;
+        }
+    }
+    // In the order of the fields, so that the same changes always read the same way.
+    std::sort(summary.quiet.begin(), summary.quiet.end(),
+              [](const ChangeSummary::Quiet& a, const ChangeSummary::Quiet& b) { return a.fields < b.fields; });
+    return summary;
+}
+
 MergePlan planMerge(const std::vector<Product>& existing, const IncomingList& incoming, const MergeOptions& options)
 {
     MergePlan plan;

@@ -48,6 +48,22 @@ struct MergePlan {
     MergeCounts counts;
 };
 
+// The changed products of a plan by what they mean for the shelf.
+struct ChangeSummary {
+    // A tag field changed (price, name, ...), or the product is back after being discontinued: a
+    // new tag is needed.
+    int needTag = 0;
+    // Only fields the tag does not show changed (the shelf, the tag count, the list price behind
+    // an unchanged tag price): the tag on the shelf stays. Counted by the set of fields changed,
+    // in the order of allProductFields().
+    struct Quiet {
+        std::vector<ProductField> fields;
+        int count = 0;
+    };
+    std::vector<Quiet> quiet;
+};
+ChangeSummary summariseChanges(const MergePlan& plan);
+
 // The plan for taking `incoming` into a catalogue holding `existing`.
 // - A product whose key is new is added. A partial list's new products come after every product
 //   the catalogue holds, in the list's order.

@@ -43,6 +43,27 @@ bool isPriceField(ProductField field)
         || field == ProductField::taxRate;
 }
 
+QString productFieldTitle(ProductField field)
+{
+    if (const auto tagField = tagFieldOf(field)) {
+        return tagFieldTitle(*tagField);
+    }
+    switch (field) {
+    case ProductField::listPrice:
+        return QStringLiteral("リストの価格");
+    case ProductField::priceIncludesTax:
+        return QStringLiteral("税込み・税抜き");
+    case ProductField::taxRate:
+        return QStringLiteral("税率");
+    case ProductField::shelf:
+        return QStringLiteral("棚番");
+    case ProductField::tagCount:
+        return QStringLiteral("フェース数");
+    default:
+        return {};
+    }
+}
+
 std::vector<ProductField> differingFields(const ProductData& before, const ProductData& now)
 {
     std::vector<ProductField> out;
@@ -135,6 +156,21 @@ QString tagText(const sheet::TagRecord& tag)
         text += sheet::fieldText(tag, field);
     }
     return text;
+}
+
+sheet::TagRecord tagOfText(const QString& text)
+{
+    sheet::TagRecord tag;
+    const QStringList fields = text.split(QChar(0x1F));
+    for (qsizetype i = 0; i < qsizetype(allTagFields().size()) && i < fields.size(); ++i) {
+        const sheet::Field field = allTagFields()[size_t(i)];
+        if (field == sheet::Field::price) {
+            tag.price = fields.at(i).toInt();
+        } else {
+            *sheet::textMember(tag, field) = fields.at(i);
+        }
+    }
+    return tag;
 }
 
 }  // namespace catalogue

@@ -71,6 +71,10 @@ bool isPriceField(ProductField field);
 // The fields in which `now` differs from `before`, in the order of allProductFields().
 std::vector<ProductField> differingFields(const ProductData& before, const ProductData& now);
 
+// A field as a summary names it: the tag's as tagFieldTitle, then リストの価格, 税込み・税抜き,
+// 税率, 棚番, フェース数.
+QString productFieldTitle(ProductField field);
+
 // The tag fields a comparison names (sheet::Field), as the messages and the JSON name them.
 QString tagFieldTitle(sheet::Field field);  // "JANコード", "メーカー", "商品名", ...
 QString tagFieldKey(sheet::Field field);    // jan, maker, name, name2, spec, lot, price
@@ -82,5 +86,7 @@ std::vector<sheet::Field> tagDifferences(const sheet::TagRecord& now, const shee
 // A tag's texts and price as one text, so that comparing two tags in the database is one
 // comparison (the fields separated by U+001F, which no cleaned text holds).
 QString tagText(const sheet::TagRecord& tag);
+// The tag a tag text holds (its first seven fields; a sale tag's compared text has more).
+sheet::TagRecord tagOfText(const QString& text);
 
 }  // namespace catalogue

@@ -4,6 +4,8 @@
 
 #include <QSqlRecord>
 
+#include <algorithm>
+
 namespace catalogue {
 
 namespace {
@@ -95,6 +97,21 @@ QString productSelectList(const QString& alias)
     return parts.join(QStringLiteral(", "));
 }
 
+QString compactProductSelectList(const QString& alias)
+{
+    QStringList parts;
+    for (const ProductColumn& column : productColumns()) {
+        const QString name = QString::fromLatin1(column.name);
+        if (std::none_of(tagColumns().begin(), tagColumns().end(),
+                         [&](const TagColumn& tag) { return name == QLatin1String(tag.name); })
+            && name != QLatin1String("tag_price")) {
+            parts << QStringLiteral("%1.%2 AS %1_%2").arg(alias, name);
+        }
+    }
+    parts << QStringLiteral("%1.tag_text AS %1_tag_text").arg(alias);
+    return parts.join(QStringLiteral(", "));
+}
+
 QString versionSelectList()
 {
     QStringList parts;
@@ -152,11 +169,17 @@ ProductReader::ProductReader(const QSqlQuery& query, const QString& alias)
     for (const ProductColumn& column : productColumns()) {
         at_.push_back(record.indexOf(QStringLiteral("%1_%2").arg(alias, QString::fromLatin1(column.name))));
     }
+    if (record.indexOf(QStringLiteral("%1_jan").arg(alias)) < 0) {
+        tagText_ = record.indexOf(QStringLiteral("%1_tag_text").arg(alias));
+    }
 }
 
 Product ProductReader::read(const QSqlQuery& query) const
 {
     Product product;
+    if (tagText_ >= 0) {
+        product.tag = tagOfText(query.value(tagText_).toString());
+    }
     const std::vector<ProductColumn>& columns = productColumns();
     for (size_t i = 0; i < columns.size(); ++i) {
         if (at_[i] >= 0) {
@@ -172,10 +195,16 @@ TagReader::TagReader(const QSqlQuery& query, const QString& alias)
     for (const TagColumn& column : tagColumns()) {
         at_.push_back(record.indexOf(QStringLiteral("%1_%2").arg(alias, QString::fromLatin1(column.name))));
     }
+    if (at_.front() < 0) {
+        tagText_ = record.indexOf(QStringLiteral("%1_tag_text").arg(alias));
+    }
 }
 
 sheet::TagRecord TagReader::read(const QSqlQuery& query) const
 {
+    if (tagText_ >= 0) {
+        return tagOfText(query.value(tagText_).toString());
+    }
     sheet::TagRecord tag;
     const std::vector<TagColumn>& columns = tagColumns();
     for (size_t i = 0; i < columns.size(); ++i) {

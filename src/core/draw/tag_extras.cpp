@@ -72,12 +72,9 @@ constexpr Candidates kLargeCandidates[] = {
 };
 
 constexpr Candidates kSmallCandidates[] = {
-    {ExtraText::saleMark, {kBesidePrice, kBesideCode, -1, -1}},
-    {ExtraText::salePeriod, {kLine2, kBottom, -1, -1}},
-    {ExtraText::formerPrice, {kBottom, kLine2, -1, -1}},
-    {ExtraText::reducedRateMark, {kMark, -1, -1, -1}},
-    {ExtraText::taxExclusive, {kBottom, kLine2, -1, -1}},
-    {ExtraText::unitPrice, {kLine2, kBottom, -1, -1}},
+    {ExtraText::saleMark, {kBesidePrice, kBesideCode, -1, -1}}, {ExtraText::salePeriod, {kLine2, kBottom, -1, -1}},
+    {ExtraText::formerPrice, {kBottom, kLine2, -1, -1}},        {ExtraText::reducedRateMark, {kMark, -1, -1, -1}},
+    {ExtraText::taxExclusive, {kBottom, kLine2, -1, -1}},       {ExtraText::unitPrice, {kLine2, kBottom, -1, -1}},
 };
 
 // A place of this tag in page mm, with how far it is filled.
@@ -101,15 +98,16 @@ std::array<OpenPlace, kPlaceCount> openPlaces(const DrawnTag& tag)
         open(kMiddle, kLargePlaces[1]);
         open(kByName, kLargePlaces[2]);
         open(kBottom, kLargePlaces[3]);
-        open(kMark, {tag.yen.right - x0 + kLargeMarkAfterYenMm, double(tag.format->cellWidthMm) - kInsetMm,
-                     kLargeMarkTopMm, kLargeMarkPt, false});
+        open(kMark,
+             {tag.yen.right - x0 + kLargeMarkAfterYenMm, double(tag.format->cellWidthMm) - kInsetMm, kLargeMarkTopMm,
+              kLargeMarkPt, false});
     } else {
         open(kBesidePrice, kSmallPlaces[0]);
         open(kBesideCode, kSmallPlaces[1]);
         open(kLine2, kSmallPlaces[2]);
         open(kBottom, kSmallPlaces[3]);
-        open(kMark, {kSmallMarkLeftMm, double(tag.format->cellWidthMm) - kInsetMm, kSmallMarkTopMm, kSmallMarkPt,
-                     false});
+        open(kMark,
+             {kSmallMarkLeftMm, double(tag.format->cellWidthMm) - kInsetMm, kSmallMarkTopMm, kSmallMarkPt, false});
     }
     return places;
 }

@@ -1,6 +1,7 @@
 #include "core/jobs/catalogue_import.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace jobs {
 
@@ -10,8 +11,7 @@ bool catalogueColumnsFor(const PreparedList& prepared, const std::vector<std::pa
                          catalogue::CatalogueColumns& columns, QString* unknownKey)
 {
     const ProductList& list = prepared.list;
-    columns = list.hasHeader ? catalogue::catalogueColumnsOf(list.columnTitles, prepared.mapping)
-                             : catalogue::CatalogueColumns {};
+    columns = catalogue::catalogueColumnsOfList(list.columnTitles, list.rows, list.hasHeader, prepared.mapping);
     for (const auto& [key, column] : choices) {
         const int index = column.isEmpty() ? -1 : columnOfChoice(list, column);
         if (!catalogue::setCatalogueColumn(columns, key, index)) {
@@ -67,13 +67,39 @@ IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::Catal
 
 QString importReportLines(const IncomingRows& rows)
 {
+    // The rows the catalogue refused (a key an earlier row has, among others) are said once, as
+    // refused: what the cleaning changed in them does not matter.
+    QSet<int> refused;
+    QHash<QString, int> repeats;  // the rows of each repeated key, the first one aside
+    for (const catalogue::RefusedRow& row : rows.incoming.refused) {
+        refused.insert(row.number);
+    }
+    for (const auto& [number, key] : rows.incoming.repeatedKeys) {
+        ++repeats[key];
+    }
     QString report;
     for (const CleanRow& row : rows.cleaned) {
-        if (!row.refused() && row.changed()) {
+        if (!row.refused() && row.changed() && !refused.contains(row.number)) {
             report += reportLine(row) + u'\n';
         }
     }
+    // The first repeats of a key one by one, the rest in one line.
+    QHash<QString, int> said;
     for (const catalogue::RefusedRow& row : rows.incoming.refused) {
+        if (const auto key = rows.incoming.repeatedKeys.find(row.number); key != rows.incoming.repeatedKeys.end()) {
+            const int count = ++said[key->second];
+            const int all = repeats.value(key->second);
+            if (count > kRepeatsSaid) {
+                continue;
+            }
+            if (count == kRepeatsSaid && all > kRepeatsSaid) {
+                report += QStringLiteral("%1行目 使いません: %2 (ほか %3 行も同じコード)\n")
+                              .arg(row.number)
+                              .arg(row.reason)
+                              .arg(all - kRepeatsSaid);
+                continue;
+            }
+        }
         report += QStringLiteral("%1行目 使いません: %2\n").arg(row.number).arg(row.reason);
     }
     return report;

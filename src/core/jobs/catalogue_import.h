@@ -18,7 +18,7 @@
 
 namespace jobs {
 
-// The catalogue's columns of a prepared list: found by their titles, then the given choices
+// The catalogue's columns of a prepared list: found by their titles and contents, then the given choices
 // (FIELD=COLUMN with FIELD code, shelf or count, as ImportRequest::otherColumns holds them) over
 // them. False, with the FIELD in `unknownKey`, when a choice names no column the catalogue reads.
 bool catalogueColumnsFor(const PreparedList& prepared, const std::vector<std::pair<QString, QString>>& choices,
@@ -38,8 +38,12 @@ struct IncomingRows {
 IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::CatalogueColumns& columns,
                             const QString& fileName, const std::vector<bool>* chosen = nullptr);
 
-// The report of an import, a line a row: what the cleaning changed in a row, and why a row was
-// refused ("N行目 使いません: ...").
+// Rows repeating one key that the report names one by one; the rest are counted on the last.
+inline constexpr int kRepeatsSaid = 1;
+
+// The report of an import, a line a row: what the cleaning changed in a row that is used, and why
+// a row was refused ("N行目 使いません: ..."). Of the rows that repeat a key, the first
+// kRepeatsSaid are said and the rest counted ("... (ほか 98 行も同じコード)").
 QString importReportLines(const IncomingRows& rows);
 
 // The columns of a list of sale prices beyond the tag's: the dates a row may give itself.

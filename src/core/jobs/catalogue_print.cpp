@@ -18,6 +18,11 @@ sheet::TagRecord tagOf(const catalogue::Product& product, const sheet::SheetForm
     return tag;
 }
 
+QString printCountText(int tags, int sheets, int startTag)
+{
+    return QStringLiteral("棚札 %1 枚、シート %2 枚、タグ %3 から").arg(tags).arg(sheets).arg(startTag);
+}
+
 CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& needs, const sheet::SheetFormat& format,
                                       int startTag, NeedFilter filter, bool again)
 {

@@ -53,6 +53,10 @@ struct CataloguePrintRequest {
     bool again = false;                                 // lay the tags of prints not yet confirmed again too
 };
 
+// What a print holds, as the window says it before printing and asks about it afterwards:
+// 「棚札 12 枚、シート 1 枚、タグ 7 から」 (the first sheet's first tag used).
+QString printCountText(int tags, int sheets, int startTag);
+
 // How the sheets of a print went out.
 struct DeliveryResult {
     bool delivered = false;

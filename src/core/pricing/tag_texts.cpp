@@ -21,8 +21,7 @@ bool suits(Kind base, Kind content)
 
 // The unit-price text of `record`, or why there is none (`note`; empty when the product is left
 // out on purpose).
-QString unitPriceOf(const sheet::TagRecord& record, const QString& productBase, const QString& shopBase,
-                    QString* note)
+QString unitPriceOf(const sheet::TagRecord& record, const QString& productBase, const QString& shopBase, QString* note)
 {
     const QuantityReading quantity = readQuantity(record.spec);
     std::optional<UnitBase> base;

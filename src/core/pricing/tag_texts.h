@@ -34,8 +34,8 @@ struct TagTextsResult {
 TagTextsResult tagTexts(const sheet::TagSheet& sheet, int slot);
 
 struct SheetTextsResult {
-    sheet::TagTextTable texts;                  // tags with at least one text
-    std::map<int, QString> unitPriceNotes;      // tags whose unit price could not be worked out
+    sheet::TagTextTable texts;              // tags with at least one text
+    std::map<int, QString> unitPriceNotes;  // tags whose unit price could not be worked out
 };
 
 // The texts of every tag of `sheet`.

@@ -262,9 +262,17 @@ struct ColumnContent {
     int validCodes = 0;  // 8 or 13 digits with the right check digit
     int codeShaped = 0;  // 8 or 13 digits
     int amounts = 0;     // whole yen
+    int bases = 0;       // 内税, 外税, 税込, 税抜 and nothing else: whether a price includes the tax
 
     bool mostly(int count) const { return filled > 0 && count * 100 >= filled * 80; }
 };
+
+// Whether a cell says only whether the price includes the tax.
+bool isBasisWord(const QString& cell)
+{
+    const auto taxClass = parseTaxCell(cell);
+    return taxClass && taxClass->priceIncludesTax && !taxClass->ratePercent;
+}
 
 std::vector<ColumnContent> contentOf(const std::vector<ListRow>& rows, int columns)
 {
@@ -286,6 +294,7 @@ std::vector<ColumnContent> contentOf(const std::vector<ListRow>& rows, int colum
                 c.validCodes += isValidJan(code) ? 1 : 0;
             }
             c.amounts += readPrice(cell).status == PriceReading::Status::ok ? 1 : 0;
+            c.bases += isBasisWord(cell) ? 1 : 0;
         }
     }
     return out;
@@ -413,6 +422,23 @@ AutoMapping mapList(const QStringList& columnTitles, const std::vector<ListRow>&
             = best(ListField::price, [&](int c) { return content[size_t(c)].mostly(content[size_t(c)].amounts); });
         if (amounts >= 0) {
             out.mapping.set(ListField::price, amounts);
+        }
+        // A column of 内税/外税 (or 税込/税抜) alone says whether each price includes the tax,
+        // whatever its title (a cloud register's 税設定); the rate then comes from another column.
+        if (out.mapping.column(ListField::taxBasis) < 0) {
+            for (int column = 0; column < columns; ++column) {
+                const ColumnContent& c = content[size_t(column)];
+                if (c.filled > 0 && c.bases == c.filled && column != out.mapping.column(ListField::price)) {
+                    out.mapping.set(ListField::taxBasis, column);
+                    if (out.mapping.column(ListField::taxClass) == column) {
+                        out.mapping.set(ListField::taxClass, best(ListField::taxClass, [&](int other) {
+                                            return other != column
+                                                && content[size_t(other)].bases < content[size_t(other)].filled;
+                                        }));
+                    }
+                    break;
+                }
+            }
         }
     }
     const int priceColumn = out.mapping.column(ListField::price);

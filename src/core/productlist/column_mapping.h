@@ -69,7 +69,9 @@ AutoMapping mapColumns(const QStringList& columnTitles, const sheet::SheetFormat
 // The mapping of a list with the header `columnTitles` and the rows `rows`, by names and contents:
 // among the columns that name the code, one whose cells are mostly valid JAN codes (a column of
 // such codes that names nothing else, too) wins over a shop's own codes; among those that name
-// the price, a column of whole amounts wins over one of texts. Without a header, guessColumns.
+// the price, a column of whole amounts wins over one of texts; a column of nothing but 内税/外税
+// (or 税込/税抜) is the tax basis, whatever its title (a cloud register's 税設定), unless a column
+// is named so. Without a header, guessColumns.
 AutoMapping mapList(const QStringList& columnTitles, const std::vector<ListRow>& rows, bool hasHeader,
                     const sheet::SheetFormat& format);
 

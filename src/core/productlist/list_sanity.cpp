@@ -32,11 +32,29 @@ struct Reading {
     {
         return (replacement >= 2 && replacement * 100 >= nonAscii * 3) || (odd >= 3 && odd * 100 >= nonAscii * 15);
     }
-    bool readable() const
+    // `declared`: the file's byte-order mark names the encoding, so that a broken character is
+    // a broken character (replaced and noted on its row), not a sign of another encoding.
+    bool readable(bool declared = false) const
     {
-        return nul == 0 && control * 100 <= chars && !garbled() && (chars < kShortText || structure > 0);
+        return nul == 0 && control * 100 <= chars && (declared || !garbled()) && (chars < kShortText || structure > 0);
     }
 };
+
+// Whether `bytes` begin with the byte-order mark of `encoding`.
+bool markedAs(const QByteArray& bytes, Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::utf8:
+        return bytes.startsWith("\xEF\xBB\xBF");
+    case Encoding::utf16le:
+        return bytes.startsWith("\xFF\xFE");
+    case Encoding::utf16be:
+        return bytes.startsWith("\xFE\xFF");
+    case Encoding::cp932:
+        return false;
+    }
+    return false;
+}
 
 bool isControl(char16_t ch)
 {
@@ -110,6 +128,7 @@ TextJudgement judgeText(const QByteArray& bytes, Encoding used)
             ->second;
     };
     const Reading u = readingIn(used);
+    const bool declared = markedAs(bytes, used);
 
     // Other encodings that read well, those that find a header first.
     std::vector<Encoding> better;
@@ -121,8 +140,8 @@ TextJudgement judgeText(const QByteArray& bytes, Encoding used)
         }
     }
     const bool betterFound
-        = !better.empty() && (!u.readable() || (!u.headerNamed && readingIn(better.front()).headerNamed));
-    if (u.readable() && !betterFound) {
+        = !declared && !better.empty() && (!u.readable() || (!u.headerNamed && readingIn(better.front()).headerNamed));
+    if (u.readable(declared) && !betterFound) {
         return {};
     }
     const QString usedName = encodingName(used);
@@ -137,7 +156,9 @@ TextJudgement judgeText(const QByteArray& bytes, Encoding used)
     const Reading utf8 = readingIn(Encoding::utf8);
     const Reading cp932 = readingIn(Encoding::cp932);
     const auto share = [](qsizetype part, qsizetype whole) { return whole > 0 ? double(part) / double(whole) : 0.0; };
-    if (bytes.contains('\0')) {
+    // A UTF-16 text is half NUL bytes: they say nothing of it.
+    const bool utf16 = used == Encoding::utf16le || used == Encoding::utf16be;
+    if (!utf16 && bytes.contains('\0')) {
         return {TextVerdict::notText, QStringLiteral("文字でないデータ (NUL バイト) を含むファイルです"), {}};
     }
     if (share(cp932.control, cp932.chars) >= 0.1) {

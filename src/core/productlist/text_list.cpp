@@ -34,6 +34,18 @@ QString decodeWith(QStringDecoder& decoder, QByteArrayView bytes, bool& invalid)
 {
     QString text = decoder.decode(bytes);
     invalid = decoder.hasError();
+    // A UTF-16 surrogate without its pair passes the decoder as it is: it becomes the replacement
+    // character, as a broken sequence of any other encoding does, so that no half character
+    // reaches a tag, a sheet file or the catalogue.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t ch = text.at(i).unicode();
+        if (QChar::isHighSurrogate(ch) && i + 1 < text.size() && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            ++i;
+        } else if (QChar::isSurrogate(ch)) {
+            text[i] = QChar::ReplacementCharacter;
+            invalid = true;
+        }
+    }
     return text;
 }
 

@@ -91,11 +91,11 @@ struct TagExtras {
 // page (the settings file keeps them for the shop as a whole). All are off by default, and with
 // all off a page is drawn as it always was.
 struct TagTextChoices {
-    bool unitPrice = false;        // 単位価格: "100mlあたり 39.8円", from the size text and the price
-    bool taxExclusive = false;     // the price without the tax: "（税抜 980円）"
-    bool reducedRateMark = false;  // a mark beside the price of goods at the reduced (8 %) rate
+    bool unitPrice = false;                  // 単位価格: "100mlあたり 39.8円", from the size text and the price
+    bool taxExclusive = false;               // the price without the tax: "（税抜 980円）"
+    bool reducedRateMark = false;            // a mark beside the price of goods at the reduced (8 %) rate
     QString markText = QStringLiteral("※");  // that mark: "※" or "軽"
-    QString unitBase;                         // the shop's unit-price base ("100g"); empty: by content
+    QString unitBase;                        // the shop's unit-price base ("100g"); empty: by content
     // The rate of a tag whose sheet gives none of its own (the editor's sheets, sheet files).
     int sheetTaxRatePercent = 10;
 

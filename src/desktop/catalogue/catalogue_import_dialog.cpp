@@ -4,6 +4,7 @@
 
 #include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -20,6 +21,19 @@ CatalogueImportDialog::CatalogueImportDialog(const QString& listPath, const QByt
     // The small tag's fields, so that the second name line can be chosen; the rows cleaned as the
     // catalogue keeps them, for the large tag's boxes.
     preview_ = new ListPreview(listPath, bytes, sheet::SheetFormat::small, sheet::SheetFormat::large, memory, this);
+    // The catalogue's own columns, found by title and content as the tag's are, and chosen beside them.
+    preview_->setExtraColumns({{QStringLiteral("code"), QStringLiteral("商品コード(&O)")},
+                               {QStringLiteral("shelf"), QStringLiteral("棚番(&T)")},
+                               {QStringLiteral("count"), QStringLiteral("フェース数(&B)")}},
+                              [](const productlist::ProductList& list, const productlist::ColumnMapping& mapping) {
+                                  const catalogue::CatalogueColumns found = catalogue::catalogueColumnsOfList(
+                                      list.columnTitles, list.rows, list.hasHeader, mapping);
+                                  std::vector<int> columns;
+                                  for (const QString& key : jobs::catalogueColumnKeys()) {
+                                      columns.push_back(catalogue::catalogueColumn(found, key));
+                                  }
+                                  return columns;
+                              });
     layout->addWidget(preview_, 1);
     summaryLabel_ = new QLabel(this);
     summaryLabel_->setObjectName(QStringLiteral("summaryLabel"));
@@ -48,26 +62,41 @@ QWidget* CatalogueImportDialog::control(const QString& name) const
     return preview_->control(name);
 }
 
+catalogue::CatalogueColumns CatalogueImportDialog::columns() const
+{
+    catalogue::CatalogueColumns columns;
+    for (const QString& key : jobs::catalogueColumnKeys()) {
+        catalogue::setCatalogueColumn(columns, key, preview_->extraColumn(key));
+    }
+    return columns;
+}
+
+// The rows are counted as the catalogue takes them in, so that what is said here is what the
+// merge summary says: a row without a JAN code or product code, or with a code an earlier row
+// has, is not usable, and its row says why.
 void CatalogueImportDialog::updateSummary()
 {
-    const int chosen = preview_->checkedUsedCount();
-    const productlist::CleanCounts counts = productlist::countRows(preview_->cleanedRows());
-    summaryLabel_->setText(QStringLiteral("取り込む商品 %1 件 (使えない行 %2)").arg(chosen).arg(counts.refused));
-    okButton_->setEnabled(chosen > 0 && preview_->mappingProblem().isEmpty());
+    const catalogue::IncomingList rows = incoming();
+    QHash<int, QString> refusals;
+    for (const catalogue::RefusedRow& row : rows.refused) {
+        refusals.insert(row.number, row.reason);
+    }
+    preview_->setRowRefusals(refusals);
+    const int usable = int(rows.products.size());
+    summaryLabel_->setText(QStringLiteral("取り込む商品 %1 件 (使えない行 %2)").arg(usable).arg(rows.refused.size()));
+    okButton_->setEnabled(usable > 0 && preview_->mappingProblem().isEmpty());
 }
 
 catalogue::IncomingList CatalogueImportDialog::incoming() const
 {
-    const jobs::PreparedList prepared = preview_->prepared();
-    catalogue::CatalogueColumns columns;
-    jobs::catalogueColumnsFor(prepared, {}, columns, nullptr);
-    return jobs::incomingRowsOf(prepared, columns, QFileInfo(listPath_).absoluteFilePath(), &preview_->checkedRows())
+    return jobs::incomingRowsOf(preview_->prepared(), columns(), QFileInfo(listPath_).absoluteFilePath(),
+                                &preview_->checkedRows())
         .incoming;
 }
 
 void CatalogueImportDialog::accept()
 {
-    if (preview_->checkedUsedCount() == 0 || !preview_->mappingProblem().isEmpty()) {
+    if (!okButton_->isEnabled()) {
         return;
     }
     QString problem;

@@ -27,10 +27,13 @@ public:
                           Dialogs& dialogs, QWidget* parent = nullptr);
 
     ListPreview& preview() const { return *preview_; }
-    // The checked rows as the catalogue takes them in (the catalogue's columns found by their titles).
+    // The checked rows as the catalogue takes them in, with the catalogue's columns as chosen.
     catalogue::IncomingList incoming() const;
+    // The catalogue's columns as chosen (first found by their titles and contents).
+    catalogue::CatalogueColumns columns() const;
 
-    // A control by object name: the preview's, and "summaryLabel", "okButton".
+    // A control by object name: the preview's (with "map_code", "map_shelf", "map_count"), and
+    // "summaryLabel", "okButton".
     QWidget* control(const QString& name) const;
 
     void accept() override;

@@ -10,6 +10,7 @@
 #include "core/productlist/list_table.h"
 #include "desktop/catalogue/catalogue_import_dialog.h"
 #include "desktop/catalogue/catalogue_model.h"
+#include "desktop/catalogue/catalogue_print_dialog.h"
 #include "output/print_job.h"
 #include "output/sheet_delivery.h"
 #include "output/tag_sheet_printing.h"
@@ -64,26 +65,93 @@ QPushButton* button(const QString& text, const QString& name, QWidget* parent)
     return made;
 }
 
+// The pages of the window, in the order they are added.
+enum Page { kFirstStartPage, kProductsPage, kDamagedPage };
+
+// The refused rows listed in the merge summary; the rest are counted.
+constexpr int kRefusedRowsListed = 20;
+
+// "棚番だけ変わった 1 件（札はそのまま）", "棚番とフェース数だけ変わった 2 件（札はそのまま）".
+QString quietChangeText(const catalogue::ChangeSummary::Quiet& quiet)
+{
+    QStringList titles;
+    for (const catalogue::ProductField field : quiet.fields) {
+        titles << catalogue::productFieldTitle(field);
+    }
+    return QStringLiteral("%1だけ変わった %2 件（札はそのまま）")
+        .arg(titles.join(QStringLiteral("と")))
+        .arg(quiet.count);
+}
+
+// The refused rows as the import view's notes name them: "5行目: JANコードも商品コードもない...".
+QString refusedRowsText(const std::vector<catalogue::RefusedRow>& refused)
+{
+    QString text;
+    const int listed = std::min<int>(int(refused.size()), kRefusedRowsListed);
+    for (int i = 0; i < listed; ++i) {
+        text += QStringLiteral("      %1行目: %2\n").arg(refused[size_t(i)].number).arg(refused[size_t(i)].reason);
+    }
+    if (int(refused.size()) > listed) {
+        text += QStringLiteral("      ほか %1 行\n").arg(int(refused.size()) - listed);
+    }
+    return text;
+}
+
+// The paper of a recorded print, as the window's paper box names it.
+QString paperTitle(const QString& formatKey)
+{
+    return formatKey == sheet::SheetFormat::small.key() ? QStringLiteral("小さい棚札") : QStringLiteral("大きい棚札");
+}
+
+const QString kFirstStartText
+    = QStringLiteral("商品マスタはまだありません。\n\n"
+                     "商品マスタは、レジや本部の商品リストを取り込んで、店の商品と売価を覚えておくものです。"
+                     "新しいリストを取り込むたびに、新しく入った商品・売価が変わった商品・扱わなくなった商品が分かり、"
+                     "その棚札だけを棚の順に印刷できます。\n\n"
+                     "まずレジの商品リスト (CSV や Excel のファイル) を取り込んでください。");
+
 }  // namespace
 
-QString mergeSummaryText(const catalogue::MergeCounts& full, const QString& fileName)
+QString mergeSummaryText(const catalogue::MergePlan& plan, const QString& fileName)
 {
+    const catalogue::MergeCounts& counts = plan.counts;
     QString text = QStringLiteral("「%1」を商品マスタに取り込むと:\n\n"
                                   "  新規　　　%2 件\n"
-                                  "  変更　　　%3 件\n"
-                                  "  取り下げ　%4 件\n"
-                                  "  変更なし　%5 件\n")
+                                  "  変更　　　%3 件\n")
                        .arg(fileName)
-                       .arg(full.added)
-                       .arg(full.changed)
-                       .arg(full.discontinued)
-                       .arg(full.unchanged);
-    if (full.refused > 0) {
-        text += QStringLiteral("  取り込めない行　%1 行\n").arg(full.refused);
+                       .arg(counts.added)
+                       .arg(counts.changed);
+    if (counts.changed > 0) {
+        const catalogue::ChangeSummary changes = catalogue::summariseChanges(plan);
+        text += QStringLiteral("      札が変わる %1 件\n").arg(changes.needTag);
+        for (const catalogue::ChangeSummary::Quiet& quiet : changes.quiet) {
+            text += QStringLiteral("      %1\n").arg(quietChangeText(quiet));
+        }
+    }
+    text += QStringLiteral("  取り下げ　%1 件\n"
+                           "  変更なし　%2 件\n")
+                .arg(counts.discontinued)
+                .arg(counts.unchanged);
+    if (!plan.refused.empty()) {
+        text += QStringLiteral("  取り込めない行　%1 行\n").arg(plan.refused.size());
+        text += refusedRowsText(plan.refused);
     }
     text += QStringLiteral("\nこのリストに無い商品は取り下げになります。リストが一部の商品だけのときは"
                            "「一部の商品として取り込む」を選んでください (取り下げはありません)。");
     return text;
+}
+
+QString printQuestionText(const catalogue::PrintInfo& print)
+{
+    return QStringLiteral("印刷 %1: %2 (%3)\n印刷先: %4\n\n"
+                          "棚札は正しく印刷できましたか？\n\n"
+                          "はい: この棚札を棚の棚札として記録します。\n"
+                          "いいえ: 印刷は失敗とし、棚札は印刷が必要なままにします。\n"
+                          "あとで: 確認待ちのまま残します。")
+        .arg(print.id)
+        .arg(jobs::printCountText(print.tagCount, print.sheetCount, print.startTag))
+        .arg(paperTitle(print.format))
+        .arg(print.destination);
 }
 
 CatalogueWindow::CatalogueWindow(const catalogue::CatalogueAddress& address, Dialogs& dialogs, QWidget* parent)
@@ -97,7 +165,7 @@ CatalogueWindow::CatalogueWindow(const catalogue::CatalogueAddress& address, Dia
     pdfDialog_.filter = QStringLiteral("PDF ファイル (*.pdf)|*.pdf|");
     pdfDialog_.fileName = QStringLiteral("取り下げリスト.pdf");
     buildControls();
-    resize(1000, 640);
+    resize(1120, 640);
     readCatalogue(true);
 }
 
@@ -125,26 +193,7 @@ void CatalogueWindow::buildControls()
     pages_ = new QStackedWidget(central);
     outer->addWidget(pages_);
 
-    // Without a catalogue: what it is for, and the way to make one.
-    auto* empty = new QWidget(pages_);
-    empty->setObjectName(QStringLiteral("emptyPage"));
-    auto* emptyLayout = new QVBoxLayout(empty);
-    auto* about = new QLabel(
-        QStringLiteral(
-            "商品マスタはまだありません。\n\n"
-            "商品マスタは、レジや本部の商品リストを取り込んで、店の商品と売価を覚えておくものです。"
-            "新しいリストを取り込むたびに、新しく入った商品・売価が変わった商品・扱わなくなった商品が分かり、"
-            "その棚札だけを棚の順に印刷できます。\n\n"
-            "まずレジの商品リスト (CSV や Excel のファイル) を取り込んでください。"),
-        empty);
-    about->setWordWrap(true);
-    emptyLayout->addStretch();
-    emptyLayout->addWidget(about);
-    auto* emptyImport = button(QStringLiteral("取り込み(&I)..."), QStringLiteral("emptyImportButton"), empty);
-    emptyLayout->addWidget(emptyImport, 0, Qt::AlignLeft);
-    emptyLayout->addStretch();
-    pages_->addWidget(empty);
-    connect(emptyImport, &QPushButton::clicked, this, [this] { importList(); });
+    pages_->addWidget(buildEmptyPage());
 
     auto* main = new QWidget(pages_);
     auto* layout = new QVBoxLayout(main);
@@ -209,10 +258,14 @@ void CatalogueWindow::buildControls()
                                             : sheet::SheetFormat::large.tagsPerPage);
     });
     auto* printButton = button(QStringLiteral("変更分を印刷(&P)..."), QStringLiteral("printButton"), main);
-    printButton->setToolTip(
-        QStringLiteral("新規と変更ありの棚札 (商品を選んでいるときはその商品) を棚の順に印刷します"));
+    printButton->setToolTip(QStringLiteral(
+        "新規と変更ありの棚札を棚の順に印刷します (選んだ商品だけを印刷するときは、印刷の画面で選びます)"));
     auto* fillButton = button(QStringLiteral("棚札に入れる(&E)"), QStringLiteral("fillButton"), main);
     auto* takedownButton = button(QStringLiteral("取り下げリスト(&T)..."), QStringLiteral("takedownButton"), main);
+    auto* takedownDoneButton
+        = button(QStringLiteral("取り下げ完了(&D)..."), QStringLiteral("takedownDoneButton"), main);
+    takedownDoneButton->setToolTip(
+        QStringLiteral("棚から外した棚札を記録します (取り下げの商品を選んでいるときはその商品、ほかは一覧のすべて)"));
     auto* historyButton = button(QStringLiteral("履歴(&H)"), QStringLiteral("historyButton"), main);
     printRow->addWidget(importButton);
     printRow->addSpacing(16);
@@ -224,6 +277,7 @@ void CatalogueWindow::buildControls()
     printRow->addSpacing(16);
     printRow->addWidget(fillButton);
     printRow->addWidget(takedownButton);
+    printRow->addWidget(takedownDoneButton);
     printRow->addWidget(historyButton);
     printRow->addStretch();
     layout->addLayout(printRow);
@@ -240,6 +294,7 @@ void CatalogueWindow::buildControls()
     pendingRow->addWidget(confirmButton, 0, Qt::AlignTop);
     layout->addLayout(pendingRow);
     pages_->addWidget(main);
+    pages_->addWidget(buildDamagedPage());
 
     noteLabel_ = new QLabel(this);
     noteLabel_->setObjectName(QStringLiteral("noteLabel"));
@@ -265,10 +320,78 @@ void CatalogueWindow::buildControls()
     connect(printButton, &QPushButton::clicked, this, [this] { printChanges(); });
     connect(fillButton, &QPushButton::clicked, this, [this] { putIntoEditor(); });
     connect(takedownButton, &QPushButton::clicked, this, [this] { takedownList(); });
+    connect(takedownDoneButton, &QPushButton::clicked, this, [this] { takedownDone(); });
     connect(historyButton, &QPushButton::clicked, this, [this] { showHistory(); });
     connect(table_, &QTableView::doubleClicked, this, [this] { showHistory(); });
     connect(confirmButton, &QPushButton::clicked, this, [this] { confirmPending(); });
     connect(pendingList_, &QListWidget::itemActivated, this, [this] { confirmPending(); });
+}
+
+QWidget* CatalogueWindow::buildEmptyPage()
+{
+    // Without a catalogue: what it is for, and the way to make one.
+    auto* empty = new QWidget(pages_);
+    empty->setObjectName(QStringLiteral("emptyPage"));
+    auto* emptyLayout = new QVBoxLayout(empty);
+    auto* about = new QLabel(kFirstStartText, empty);
+    about->setObjectName(QStringLiteral("firstStartText"));
+    about->setWordWrap(true);
+    emptyLayout->addStretch();
+    emptyLayout->addWidget(about);
+    auto* emptyImport = button(QStringLiteral("取り込み(&I)..."), QStringLiteral("emptyImportButton"), empty);
+    emptyLayout->addWidget(emptyImport, 0, Qt::AlignLeft);
+    emptyLayout->addStretch();
+    connect(emptyImport, &QPushButton::clicked, this, [this] { importList(); });
+    return empty;
+}
+
+QWidget* CatalogueWindow::buildDamagedPage()
+{
+    // A damaged file: what happened, where the file went, what the next import does.
+    auto* page = new QWidget(pages_);
+    page->setObjectName(QStringLiteral("damagedPage"));
+    auto* layout = new QVBoxLayout(page);
+    damagedText_ = new QLabel(page);
+    damagedText_->setObjectName(QStringLiteral("damagedText"));
+    damagedText_->setWordWrap(true);
+    damagedText_->setTextFormat(Qt::PlainText);
+    damagedText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addStretch();
+    layout->addWidget(damagedText_);
+    auto* buttons = new QHBoxLayout;
+    buttons->setObjectName(QStringLiteral("damagedButtons"));
+    auto* importButton = button(QStringLiteral("新しく取り込む(&I)..."), QStringLiteral("damagedImportButton"), page);
+    buttons->addWidget(importButton);
+    // The restore from a copy of the catalogue takes its place here, beside the import, once the
+    // catalogue keeps copies to restore from.
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    layout->addStretch();
+    connect(importButton, &QPushButton::clicked, this, [this] { importList(); });
+    return page;
+}
+
+void CatalogueWindow::showDamaged(const catalogue::Result& outcome)
+{
+    const QString file = QDir::toNativeSeparators(address_.path);
+    // What the database said stands in red above the page; the page says what it means.
+    QString text
+        = QStringLiteral("商品マスタのファイル %1 が壊れていて、読めませんでした (理由は上の赤い字のとおりです)。\n\n")
+              .arg(file);
+    if (!outcome.movedTo.isEmpty()) {
+        text += QStringLiteral("壊れたファイルは消さずに、次の名前で残してあります:\n  %1\n\n"
+                               "次に商品リストを取り込むと、%2 に新しい商品マスタが作られ、そのリストの商品が"
+                               "すべて「新規」として入ります。これまでの売価の履歴と印刷の記録は新しい商品マスタには"
+                               "ありません。")
+                    .arg(QDir::toNativeSeparators(outcome.movedTo), file);
+    } else {
+        text += QStringLiteral(
+            "壊れたファイルは移せなかったため、そのまま残っています。取り込む前に、このファイルを別の"
+            "場所へ移すか名前を変えてください。移せば、次に商品リストを取り込むときに新しい商品マスタが"
+            "作られます。");
+    }
+    damagedText_->setText(text);
+    pages_->setCurrentIndex(kDamagedPage);
 }
 
 void CatalogueWindow::showError(const QString& message)
@@ -289,11 +412,35 @@ bool CatalogueWindow::ensureOpen(bool create)
     }
     catalogue::Result outcome;
     catalogue_ = catalogue::Catalogue::open(address_, {create}, &outcome);
+    if (!catalogue_ && !create && outcome.status == catalogue::Status::unwritable) {
+        // A catalogue this user or this disk may only read is shown all the same; the note says
+        // why what would write it cannot.
+        catalogue::OpenOptions reading;
+        reading.readOnly = true;
+        reading.check = true;
+        if ((catalogue_ = catalogue::Catalogue::open(address_, reading, nullptr))) {
+            showNote(outcome.message);
+            return true;
+        }
+    }
     if (!catalogue_) {
-        pages_->setCurrentIndex(0);
-        showError(outcome.status == catalogue::Status::missing ? QString() : outcome.message);
+        if (outcome.status == catalogue::Status::damaged) {
+            damaged_ = outcome;
+        }
+        if (damaged_) {
+            // The file was moved aside on an earlier opening: the page still says so.
+            showDamaged(*damaged_);
+        } else {
+            pages_->setCurrentIndex(kFirstStartPage);
+        }
+        const bool firstStart = outcome.status == catalogue::Status::missing;
+        control<QLabel>(QStringLiteral("firstStartText"))
+            ->setText(firstStart ? kFirstStartText
+                                 : QStringLiteral("商品マスタを開けませんでした。上に書いた理由を確かめてください。"));
+        showError(firstStart && !damaged_ ? QString() : damaged_ ? damaged_->message : outcome.message);
         return false;
     }
+    damaged_.reset();
     return true;
 }
 
@@ -329,7 +476,7 @@ void CatalogueWindow::readCatalogue(bool firstRowsOnly)
         return;
     }
     showError({});
-    pages_->setCurrentIndex(1);
+    pages_->setCurrentIndex(kProductsPage);
     if (!complete) {
         countsWhileLoading_ = counts;
         loaded_ = std::make_shared<LoadedRows>();
@@ -471,23 +618,25 @@ void CatalogueWindow::importList()
         return;
     }
     const catalogue::IncomingList incoming = dialog.incoming();
-    if (!ensureOpen(true)) {
-        return;
-    }
-    catalogue::Result planned;
-    const catalogue::MergePlan preview = catalogue_->planMerge(incoming, {}, &planned);
-    if (!planned.ok()) {
-        showError(planned.message);
+    catalogue::MergePlan preview;
+    if (!planImport(incoming, preview)) {
         return;
     }
     const int answer = dialogs_.choose(
-        this, mergeSummaryText(preview.counts, fileName), QStringLiteral("商品マスタに取り込み"),
-        MessageIcon::information,
+        this, mergeSummaryText(preview, fileName), QStringLiteral("商品マスタに取り込み"), MessageIcon::information,
         {QStringLiteral("取り込む(&A)"), QStringLiteral("一部の商品として取り込む(&P)"), QStringLiteral("キャンセル")},
-        2);
+        2, 0);
     if (answer != 0 && answer != 1) {
-        showNote(QStringLiteral("取り込みをやめました。商品マスタは変わっていません"));
-        reload();
+        if (catalogue_) {
+            showNote(QStringLiteral("取り込みをやめました。商品マスタは変わっていません"));
+            reload();
+        } else {
+            // Nothing is made until a list is taken in: the first-start (or damaged-file) page stays.
+            showNote(QStringLiteral("取り込みをやめました。商品マスタはまだ作っていません"));
+        }
+        return;
+    }
+    if (!ensureOpen(true)) {
         return;
     }
     catalogue::MergeOptions options;
@@ -505,6 +654,34 @@ void CatalogueWindow::importList()
                  .arg(merged.counts.discontinued));
 }
 
+bool CatalogueWindow::planImport(const catalogue::IncomingList& incoming, catalogue::MergePlan& plan)
+{
+    if (!catalogue_) {
+        // Opened when it is there (another PC may have made it meanwhile), never made here.
+        catalogue::Result outcome;
+        catalogue_ = catalogue::Catalogue::open(address_, {}, &outcome);
+        if (!catalogue_ && outcome.status != catalogue::Status::missing) {
+            if (outcome.status == catalogue::Status::damaged) {
+                damaged_ = outcome;
+                showDamaged(outcome);
+            }
+            showError(outcome.message);
+            return false;
+        }
+    }
+    if (!catalogue_) {
+        plan = catalogue::planMerge({}, incoming, {});
+        return true;
+    }
+    catalogue::Result planned;
+    plan = catalogue_->planMerge(incoming, {}, &planned);
+    if (!planned.ok()) {
+        showError(planned.message);
+        return false;
+    }
+    return true;
+}
+
 std::vector<catalogue::TagNeed> CatalogueWindow::selectedNeeds() const
 {
     std::vector<catalogue::TagNeed> needs;
@@ -516,29 +693,64 @@ std::vector<catalogue::TagNeed> CatalogueWindow::selectedNeeds() const
     return needs;
 }
 
+const sheet::SheetFormat& CatalogueWindow::chosenFormat() const
+{
+    return formatBox_->currentIndex() == 1 ? sheet::SheetFormat::small : sheet::SheetFormat::large;
+}
+
+std::optional<std::vector<catalogue::TagNeed>> CatalogueWindow::choosePrintScope(const sheet::SheetFormat& format)
+{
+    catalogue::Result outcome;
+    std::vector<catalogue::TagNeed> needed = catalogue_->tagNeeds(false, &outcome);
+    if (!outcome.ok()) {
+        showError(outcome.message);
+        return std::nullopt;
+    }
+    std::vector<catalogue::TagNeed> selected;
+    for (catalogue::TagNeed need : selectedNeeds()) {
+        // A selected product whose tag is up to date is printed again on request.
+        if (need.kind == catalogue::NeedKind::upToDate) {
+            need.kind = catalogue::NeedKind::changed;
+        }
+        if (need.kind != catalogue::NeedKind::takeDown) {
+            selected.push_back(std::move(need));
+        }
+    }
+    const auto countOf = [&format, this](const std::vector<catalogue::TagNeed>& needs) {
+        const jobs::CataloguePrintPlan plan
+            = jobs::planCataloguePrint(needs, format, startTagBox_->value(), jobs::NeedFilter::all);
+        PrintScopeCount count;
+        count.products = int(std::count_if(needs.begin(), needs.end(), [](const catalogue::TagNeed& need) {
+            return need.kind == catalogue::NeedKind::newTag || need.kind == catalogue::NeedKind::changed;
+        }));
+        count.tags = int(plan.placed.size());
+        count.sheets = int(plan.sheets.size());
+        return count;
+    };
+    const PrintScopeCount neededCount = countOf(needed);
+    const PrintScopeCount selectedCount = countOf(selected);
+    if (neededCount.tags == 0 && selectedCount.tags == 0) {
+        dialogs_.message(this, QStringLiteral("印刷する棚札はありません。"), kTitle, MessageIcon::information,
+                         MessageButtons::ok);
+        return std::nullopt;
+    }
+    CataloguePrintDialog dialog(formatBox_->currentText(), startTagBox_->value(), neededCount, selectedCount, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.selectedOnly() ? selected : needed;
+}
+
 void CatalogueWindow::printChanges()
 {
     if (!catalogue_) {
         return;
     }
-    std::vector<catalogue::TagNeed> needs = selectedNeeds();
-    if (needs.empty()) {
-        catalogue::Result outcome;
-        needs = catalogue_->tagNeeds(false, &outcome);
-        if (!outcome.ok()) {
-            showError(outcome.message);
-            return;
-        }
-    } else {
-        // A selected product whose tag is up to date is printed again on request.
-        for (catalogue::TagNeed& need : needs) {
-            if (need.kind == catalogue::NeedKind::upToDate) {
-                need.kind = catalogue::NeedKind::changed;
-            }
-        }
+    const sheet::SheetFormat& format = chosenFormat();
+    const std::optional<std::vector<catalogue::TagNeed>> needs = choosePrintScope(format);
+    if (!needs) {
+        return;
     }
-    const sheet::SheetFormat& format
-        = formatBox_->currentIndex() == 1 ? sheet::SheetFormat::small : sheet::SheetFormat::large;
     QString warnings;
     const auto deliver = [this, &warnings](std::vector<sheet::TagSheet>& sheets) {
         QPrinter printer(QPrinter::HighResolution);
@@ -555,7 +767,7 @@ void CatalogueWindow::printChanges()
             }))(sheets);
     };
     const jobs::CataloguePrintResult printed
-        = jobs::printAndRecord(*catalogue_, needs, format, startTagBox_->value(), jobs::NeedFilter::all, deliver);
+        = jobs::printAndRecord(*catalogue_, *needs, format, startTagBox_->value(), jobs::NeedFilter::all, deliver);
     switch (printed.status) {
     case jobs::CataloguePrintStatus::nothingToPrint:
         dialogs_.message(this, QStringLiteral("印刷する棚札はありません。"), kTitle, MessageIcon::information,
@@ -581,16 +793,26 @@ void CatalogueWindow::printChanges()
     askAboutPrint(printed.printId);
 }
 
+// The question defaults to あとで: a hurried Enter must not confirm a print that may have jammed.
 void CatalogueWindow::askAboutPrint(qint64 printId)
 {
-    const int answer
-        = dialogs_.choose(this, QStringLiteral("棚札は正しく印刷できましたか？"), kTitle, MessageIcon::none,
-                          {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("あとで(&L)")}, 2);
+    catalogue::Result outcome;
+    const std::vector<catalogue::PrintInfo> pending = catalogue_->prints(true, &outcome);
+    const auto print = std::find_if(pending.begin(), pending.end(),
+                                    [printId](const catalogue::PrintInfo& info) { return info.id == printId; });
+    if (!outcome.ok() || print == pending.end()) {
+        showError(outcome.ok() ? QStringLiteral("印刷 %1 はもう確認されています").arg(printId) : outcome.message);
+        reload();
+        return;
+    }
+    const int answer = dialogs_.choose(
+        this, printQuestionText(*print), QStringLiteral("印刷 %1 の確認").arg(printId), MessageIcon::none,
+        {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("あとで(&L)")}, 2, 2);
     if (answer == 0 || answer == 1) {
-        const catalogue::Result outcome = catalogue_->decidePrint(
+        const catalogue::Result decided = catalogue_->decidePrint(
             printId, answer == 0 ? catalogue::PrintState::confirmed : catalogue::PrintState::failed);
-        if (!outcome.ok()) {
-            showError(outcome.message);
+        if (!decided.ok()) {
+            showError(decided.message);
             return;
         }
         showNote(answer == 0 ? QStringLiteral("印刷 %1 を確認しました").arg(printId)
@@ -632,7 +854,7 @@ void CatalogueWindow::takedownList()
         this,
         QStringLiteral("取り下げる棚札は %1 枚です。リストを PDF に保存しますか、印刷しますか？").arg(listed.size()),
         kTitle, MessageIcon::none,
-        {QStringLiteral("PDF に保存(&S)..."), QStringLiteral("印刷(&P)..."), QStringLiteral("キャンセル")}, 2);
+        {QStringLiteral("PDF に保存(&S)..."), QStringLiteral("印刷(&P)..."), QStringLiteral("キャンセル")}, 2, 0);
     QString error;
     if (answer == 0) {
         const std::optional<QString> path = dialogs_.saveFile(this, pdfDialog_);
@@ -668,6 +890,61 @@ void CatalogueWindow::takedownList()
         }
         showNote(QStringLiteral("取り下げリストを印刷しました"));
     }
+}
+
+void CatalogueWindow::takedownDone()
+{
+    if (!catalogue_) {
+        return;
+    }
+    std::vector<catalogue::TagNeed> chosen;
+    for (catalogue::TagNeed& need : selectedNeeds()) {
+        if (need.kind == catalogue::NeedKind::takeDown) {
+            chosen.push_back(std::move(need));
+        }
+    }
+    const bool fromSelection = !chosen.empty();
+    if (!fromSelection) {
+        catalogue::Result outcome;
+        chosen = jobs::takedownNeeds(*catalogue_, &outcome);
+        if (!outcome.ok()) {
+            showError(outcome.message);
+            return;
+        }
+    }
+    if (chosen.empty()) {
+        dialogs_.message(this, QStringLiteral("取り下げる棚札はありません。"), kTitle, MessageIcon::information,
+                         MessageButtons::ok);
+        return;
+    }
+    QStringList names;
+    for (const catalogue::TagNeed& need : chosen) {
+        if (names.size() == kRefusedRowsListed) {
+            names << QStringLiteral("ほか %1 商品").arg(int(chosen.size()) - kRefusedRowsListed);
+            break;
+        }
+        names << QStringLiteral("%1  %2").arg(need.product.shelf, need.product.tag.productName);
+    }
+    const int answer
+        = dialogs_.choose(this,
+                          QStringLiteral("%1 %2 商品の棚札を棚から外しましたか？\n\n  %3\n\n"
+                                         "「はい」で取り下げ完了として記録し、取り下げの一覧から消えます。")
+                              .arg(fromSelection ? QStringLiteral("選んだ") : QStringLiteral("取り下げリストの"))
+                              .arg(chosen.size())
+                              .arg(names.join(QStringLiteral("\n  "))),
+                          QStringLiteral("取り下げ完了の確認"), MessageIcon::none,
+                          {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")}, 1, 1);
+    if (answer != 0) {
+        showNote(QStringLiteral("取り下げ完了は記録していません"));
+        return;
+    }
+    const catalogue::Result recorded = jobs::recordTakedowns(*catalogue_, chosen);
+    if (!recorded.ok()) {
+        showError(recorded.message);
+        return;
+    }
+    reload();
+    showNote(QStringLiteral("取り下げ完了を記録しました: %1 商品").arg(chosen.size()));
 }
 
 void CatalogueWindow::showHistory()

@@ -65,6 +65,9 @@ public:
     void printChanges();
     void confirmPending();
     void takedownList();
+    // Records the take-down of the selected products' tags (those to take down), else of every
+    // listed one, after asking.
+    void takedownDone();
     void showHistory();
     void putIntoEditor();
     // A full JAN code (or product code) and Enter in the search box: the product selected.
@@ -76,19 +79,31 @@ public:
     CatalogueModel& model() const { return *model_; }
     QTableView* table() const { return table_; }
     // A control by object name: "searchEdit", "statusTabs", "importButton", "printButton",
-    // "formatBox", "startTagBox", "fillButton", "takedownButton", "historyButton", "pendingList",
-    // "confirmButton", "errorLabel", "noteLabel", "emptyPage", "emptyImportButton".
+    // "formatBox", "startTagBox", "fillButton", "takedownButton", "takedownDoneButton",
+    // "historyButton", "pendingList", "confirmButton", "errorLabel", "noteLabel", "emptyPage",
+    // "emptyImportButton", "damagedPage", "damagedText", "damagedImportButton".
     template<class T> T* control(const QString& name) const { return findChild<T*>(name); }
     bool hasCatalogue() const { return catalogue_ != nullptr; }
 
 private:
     void buildControls();
+    QWidget* buildEmptyPage();
+    QWidget* buildDamagedPage();
+    // The damaged-file page for the outcome of opening a damaged catalogue.
+    void showDamaged(const catalogue::Result& outcome);
+    // What taking `incoming` in would do, planned against an empty catalogue while there is none
+    // (nothing is made before the user accepts); false when it could not be planned.
+    bool planImport(const catalogue::IncomingList& incoming, catalogue::MergePlan& plan);
+    // The print dialog: which tags, counted on the window's paper. Nothing when cancelled or when
+    // nothing is to be printed (said).
+    std::optional<std::vector<catalogue::TagNeed>> choosePrintScope(const sheet::SheetFormat& format);
     bool ensureOpen(bool create);
     void showNote(const QString& message);
     void updateTabs();
     void readCatalogue(bool firstRowsOnly);
     void showPendingPrints(const std::vector<catalogue::PrintInfo>& pending);
     void askAboutPrint(qint64 printId);
+    const sheet::SheetFormat& chosenFormat() const;
     std::vector<catalogue::TagNeed> selectedNeeds() const;
 
     catalogue::CatalogueAddress address_;
@@ -110,6 +125,7 @@ private:
     QListWidget* pendingList_ = nullptr;
     QLabel* errorLabel_ = nullptr;
     QLabel* noteLabel_ = nullptr;
+    QLabel* damagedText_ = nullptr;
 
     // Every row, read by a thread of its own with a connection of its own after the first rows
     // are shown; the counts of the tabs come from the catalogue until they are in.
@@ -120,9 +136,16 @@ private:
     std::unique_ptr<QThread> loader_;
     std::shared_ptr<LoadedRows> loaded_;
     std::optional<catalogue::StatusCounts> countsWhileLoading_;
+    // How the catalogue was found damaged (its file moved aside) until a new one is made.
+    std::optional<catalogue::Result> damaged_;
 };
 
-// The text of the merge summary the user accepts or cancels.
-QString mergeSummaryText(const catalogue::MergeCounts& full, const QString& fileName);
+// The text of the merge summary the user accepts or cancels: what is new, what changed and needs a
+// new tag apart from what changed without one, what is discontinued, and the refused rows with
+// their numbers and reasons.
+QString mergeSummaryText(const catalogue::MergePlan& plan, const QString& fileName);
+
+// The confirmation question after a print: what it held, and whether it came out right.
+QString printQuestionText(const catalogue::PrintInfo& print);
 
 }  // namespace desktop

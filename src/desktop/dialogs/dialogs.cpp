@@ -1,12 +1,13 @@
 #include "desktop/dialogs/dialogs.h"
 
+#include "desktop/modules/module_loading.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
+#include <QPushButton>
 
 namespace desktop {
 
@@ -62,8 +63,10 @@ std::optional<QString> runFileDialog(QWidget* parent, FileDialogState& state, QF
 
 bool QtDialogs::choosePrinter(QWidget* parent, QPrinter& printer)
 {
-    QPrintDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
+    // Whoever holds a printer has loaded the print module already: the dialog is Qt's print
+    // support's, which the other dialogs do without.
+    const PrintModule* module = printModule(parent, *this);
+    return module != nullptr && module->choosePrinter(parent, printer);
 }
 
 std::optional<QString> QtDialogs::openFile(QWidget* parent, FileDialogState& state)
@@ -107,27 +110,28 @@ MessageAnswer QtDialogs::message(QWidget* parent, const QString& text, const QSt
 }
 
 std::unique_ptr<QMessageBox> choiceBox(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
-                                       const QStringList& buttons)
+                                       const QStringList& buttons, int cancelIndex, int defaultIndex)
 {
     auto box = std::make_unique<QMessageBox>(toQtIcon(icon), title, text, QMessageBox::NoButton, parent);
     box->setTextFormat(Qt::PlainText);
     for (const QString& button : buttons) {
-        auto* added = box->addButton(button, QMessageBox::ActionRole);
-        if (box->defaultButton() == nullptr) {
-            box->setDefaultButton(added);
-        }
+        box->addButton(button, QMessageBox::ActionRole);
+    }
+    const QList<QAbstractButton*> shown = box->buttons();
+    if (defaultIndex >= 0 && defaultIndex < shown.size()) {
+        box->setDefaultButton(qobject_cast<QPushButton*>(shown.at(defaultIndex)));
+    }
+    if (cancelIndex >= 0 && cancelIndex < shown.size()) {
+        box->setEscapeButton(shown.at(cancelIndex));
     }
     return box;
 }
 
 int QtDialogs::choose(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
-                      const QStringList& buttons, int cancelIndex)
+                      const QStringList& buttons, int cancelIndex, int defaultIndex)
 {
-    const auto box = choiceBox(parent, text, title, icon, buttons);
+    const auto box = choiceBox(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
     const QList<QAbstractButton*> shown = box->buttons();
-    if (cancelIndex >= 0 && cancelIndex < shown.size()) {
-        box->setEscapeButton(shown.at(cancelIndex));
-    }
     box->exec();
     const int pressed = int(shown.indexOf(box->clickedButton()));
     return pressed >= 0 ? pressed : cancelIndex;

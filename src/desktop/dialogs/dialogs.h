@@ -65,10 +65,11 @@ public:
         = 0;
 
     // A modal question with buttons of its own (texts with their access keys, e.g. "はい(&Y)"); the
-    // index of the button pressed, or `cancelIndex` when the box is closed otherwise. The first
-    // button is the default.
+    // index of the button pressed, or `cancelIndex` when the box is closed otherwise. Enter presses
+    // the button `defaultIndex` (a question whose answer writes something defaults to the harmless
+    // one); the others take a click or their access key.
     virtual int choose(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
-                       const QStringList& buttons, int cancelIndex)
+                       const QStringList& buttons, int cancelIndex, int defaultIndex)
         = 0;
 
     // The font dialog (screen and printer fonts); nothing on cancel.
@@ -89,14 +90,16 @@ public:
     MessageAnswer message(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
                           MessageButtons buttons) override;
     int choose(QWidget* parent, const QString& text, const QString& title, MessageIcon icon, const QStringList& buttons,
-               int cancelIndex) override;
+               int cancelIndex, int defaultIndex) override;
     std::optional<FontChoice> chooseFont(QWidget* parent) override;
     std::optional<draw::Colour> chooseColour(QWidget* parent) override;
 };
 
-// The box QtDialogs::choose shows (also for pictures of it); its buttons in the order given.
+// The box QtDialogs::choose shows (also for pictures of it); its buttons in the order given, the
+// one at `defaultIndex` the default (and focused, so that Space presses it too), the one at
+// `cancelIndex` pressed by Escape.
 std::unique_ptr<QMessageBox> choiceBox(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
-                                       const QStringList& buttons);
+                                       const QStringList& buttons, int cancelIndex, int defaultIndex);
 
 // The process's Qt dialogs, for windows that are not given others.
 Dialogs& qtDialogs();

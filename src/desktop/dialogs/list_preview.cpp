@@ -110,6 +110,7 @@ void ListPreview::buildControls()
     // Columns.
     auto* columns = new QGroupBox(QStringLiteral("列の割り当て"), this);
     auto* columnsForm = new QFormLayout(columns);
+    columnsForm_ = columnsForm;
     for (ListField field : listFieldsOf(fieldsFormat_)) {
         auto* box = named(new QComboBox(columns), QStringLiteral("map_") + listFieldKey(field));
         mapBoxes_.emplace_back(field, box);
@@ -304,6 +305,7 @@ void ListPreview::reread()
             priceBasisBox_->setCurrentIndex(priceBasisBox_->findData(int(*automatic.priceBasis)));
         }
     }
+    guessExtraColumns();
     rememberedLabel_->setVisible(openedRemembered_);
     // Rows read in what looks like the wrong encoding wait for the user's word.
     checked_.assign(list_.rows.size(), encodingProblem_.isEmpty());
@@ -388,16 +390,74 @@ void ListPreview::fillTaxCodeBoxes(const ColumnMapping& mapping)
     taxCodesGroup_->setVisible(!codes.isEmpty());
 }
 
+void ListPreview::fillColumnBox(QComboBox* box) const
+{
+    const QSignalBlocker block(box);
+    box->clear();
+    box->addItem(QStringLiteral("(なし)"));
+    for (int column = 0; column < list_.columnCount(); ++column) {
+        box->addItem(QStringLiteral("%1: %2").arg(column + 1).arg(list_.columnTitles.at(column)));
+    }
+}
+
 void ListPreview::fillMappingBoxes()
 {
     for (const auto& [field, box] : mapBoxes_) {
-        const QSignalBlocker block(box);
-        box->clear();
-        box->addItem(QStringLiteral("(なし)"));
-        for (int column = 0; column < list_.columnCount(); ++column) {
-            box->addItem(QStringLiteral("%1: %2").arg(column + 1).arg(list_.columnTitles.at(column)));
+        fillColumnBox(box);
+    }
+    for (const auto& [key, box] : extraBoxes_) {
+        fillColumnBox(box);
+    }
+}
+
+void ListPreview::setExtraColumns(const std::vector<ExtraColumn>& columns, ExtraColumnsGuess guess)
+{
+    guessExtra_ = std::move(guess);
+    for (const ExtraColumn& column : columns) {
+        auto* box = named(new QComboBox(this), QStringLiteral("map_") + column.key);
+        extraBoxes_.emplace_back(column.key, box);
+        columnsForm_->addRow(column.label, box);
+        fillColumnBox(box);
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            if (!updating_) {
+                emit changed();
+            }
+        });
+    }
+    guessExtraColumns();
+    emit changed();
+}
+
+void ListPreview::guessExtraColumns()
+{
+    if (!guessExtra_ || extraBoxes_.empty()) {
+        return;
+    }
+    const std::vector<int> guessed = guessExtra_(list_, mappingFromBoxes());
+    for (size_t i = 0; i < extraBoxes_.size(); ++i) {
+        const QSignalBlocker block(extraBoxes_[i].second);
+        extraBoxes_[i].second->setCurrentIndex(i < guessed.size() ? guessed[i] + 1 : 0);
+    }
+}
+
+int ListPreview::extraColumn(const QString& key) const
+{
+    for (const auto& [name, box] : extraBoxes_) {
+        if (name == key) {
+            return box->currentIndex() - 1;
         }
     }
+    return -1;
+}
+
+void ListPreview::setRowRefusals(const QHash<int, QString>& reasons)
+{
+    if (reasons == rowRefusals_) {
+        return;
+    }
+    rowRefusals_ = reasons;
+    fillTable();
+    applyFilter();
 }
 
 ColumnMapping ListPreview::mappingFromBoxes() const
@@ -473,6 +533,10 @@ void ListPreview::fillTable()
     for (int i = 0; i < int(cleaned_.size()); ++i) {
         const CleanRow& row = cleaned_[size_t(i)];
         const bool refused = row.refused();
+        // A row the dialog will not use, though the cleaning took it: still checkable (unchecking
+        // a duplicate lets the other row through), its reason shown as a refusal's.
+        const auto dialogRefusal = refused ? rowRefusals_.constEnd() : rowRefusals_.constFind(row.number);
+        const bool notUsed = refused || dialogRefusal != rowRefusals_.constEnd();
         auto* use = new QTableWidgetItem;
         use->setData(Qt::UserRole, i);
         if (refused) {
@@ -485,7 +549,7 @@ void ListPreview::fillTable()
         table_->setItem(i, kUseColumn, use);
         const auto text = [&](int column, const QString& value) {
             auto* item = new QTableWidgetItem(value);
-            if (refused) {
+            if (notUsed) {
                 item->setForeground(kRefusedText);
             } else if (row.changed() && column == kNoteColumn) {
                 item->setForeground(kChangedText);
@@ -501,10 +565,14 @@ void ListPreview::fillTable()
                  : row.record.productName + QStringLiteral(" ／ ") + row.record.productName2);
         text(kListPriceColumn, row.listPrice >= 0 ? QString::number(row.listPrice) : QString());
         text(kTagPriceColumn, refused ? QString() : QString::number(row.record.price));
-        text(kNoteColumn,
-             encodingProblem_.isEmpty() ? row.summary()
-                                        : QStringLiteral("文字コード (%1) が合っていないため、正しく読めていません")
-                                              .arg(encodingName(list_.encoding)));
+        QString note = row.summary();
+        if (!encodingProblem_.isEmpty()) {
+            note = QStringLiteral("文字コード (%1) が合っていないため、正しく読めていません")
+                       .arg(encodingName(list_.encoding));
+        } else if (dialogRefusal != rowRefusals_.constEnd()) {
+            note = *dialogRefusal;
+        }
+        text(kNoteColumn, note);
     }
     table_->resizeColumnsToContents();
     table_->setColumnWidth(kNameColumn, std::min(table_->columnWidth(kNameColumn), 240));

@@ -17,6 +17,7 @@
 #include <QHash>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QCheckBox;
@@ -61,6 +62,23 @@ public:
     // reason in `problem` when they could not be kept.
     bool rememberChoices(QString* problem) const;
 
+    // Columns beside the tag's that a dialog reads (the catalogue's shelf, tag count, product
+    // code): a box each under 列の割り当て, named "map_<key>", with the columns of the list and
+    // (なし). `guess` gives each key's column (-1: none) for the list as read and the tag's columns
+    // as chosen; it is asked again whenever the list is read again.
+    struct ExtraColumn {
+        QString key;
+        QString label;  // with its access key, "棚番(&T)"
+    };
+    using ExtraColumnsGuess = std::function<std::vector<int>(const productlist::ProductList& list,
+                                                             const productlist::ColumnMapping& mapping)>;
+    void setExtraColumns(const std::vector<ExtraColumn>& columns, ExtraColumnsGuess guess);
+    // The column chosen for an extra column's key (0-based), or -1.
+    int extraColumn(const QString& key) const;
+    // Notes of a dialog's own on rows it will not use (by the row's number in the list, as the
+    // cleaning numbers it), shown in the rows' note column as the cleaning's refusals are.
+    void setRowRefusals(const QHash<int, QString>& reasons);
+
     // A control by object name: "encodingBox", "delimiterBox", "sheetBox", "headerBox", "map_<key>"
     // (map_jan, map_name, map_price, ...), "priceBasisBox", "taxRateBox", "roundingBox", "filterEdit",
     // "rowTable", "sourceLabel", "noPriceBox", "rememberedLabel", "mappingProblemLabel",
@@ -80,11 +98,14 @@ private:
     // Cleans the rows again with the mapping and tax choices; the check boxes are kept.
     void reclean();
     void fillMappingBoxes();
+    // A column box's entries: (なし), then "N: title" for each of the list's columns.
+    void fillColumnBox(QComboBox* box) const;
     // Sets the boxes to remembered choices; false when the list's header has none.
     bool applyRemembered();
     // A box for each code of the tax columns of `mapping` that means nothing by itself.
     void fillTaxCodeBoxes(const productlist::ColumnMapping& mapping);
     void fillTable();
+    void guessExtraColumns();
     void applyFilter();
     void showMappingProblem();
     void checkVisibleRows(bool checked);
@@ -110,6 +131,10 @@ private:
     QComboBox* sheetBox_ = nullptr;
     QCheckBox* headerBox_ = nullptr;
     std::vector<std::pair<productlist::ListField, QComboBox*>> mapBoxes_;
+    QFormLayout* columnsForm_ = nullptr;
+    std::vector<std::pair<QString, QComboBox*>> extraBoxes_;
+    ExtraColumnsGuess guessExtra_;
+    QHash<int, QString> rowRefusals_;
     QComboBox* priceBasisBox_ = nullptr;
     QComboBox* taxRateBox_ = nullptr;
     QComboBox* roundingBox_ = nullptr;

@@ -135,7 +135,8 @@ void TagTextDialog::save()
         if (reading.outcome != pricing::UnitBaseReading::Outcome::base) {
             const QString why = reading.outcome == pricing::UnitBaseReading::Outcome::refused
                 ? reading.note
-                : QStringLiteral("店全体の単位に「なし」は使えません。単位価格を表示しないときはチェックを外してください");
+                : QStringLiteral(
+                    "店全体の単位に「なし」は使えません。単位価格を表示しないときはチェックを外してください");
             dialogs_.message(this,
                              QStringLiteral("単位価格の単位「%1」は使えません（%2）。\n"
                                             "100g、1kg、100ml、1L、1個、10枚 などで入力してください。")

@@ -1,5 +1,6 @@
 // The editor window's file menu: new, open, save, save as and exit (KURIA, f_open, U_SAVE,
-// N_SAVE, MNUEXIT).
+// N_SAVE, MNUEXIT), and the entries of the import of a product list and of the 商品マスタ window,
+// whose modules are loaded when they are first chosen.
 //
 // The menu's commands leave the focus where it is, so an edit box may still hold text that it has
 // not stored when one of them runs. A command that goes on to replace the sheet or move to tag 1
@@ -11,14 +12,40 @@
 
 #include "core/files/file_command_texts.h"
 #include "core/files/sheet_file.h"
+#include "desktop/editor/editor_layout.h"
+#include "desktop/modules/module_loading.h"
+#include "desktop/window_registry.h"
 
 #include <QAction>
+#include <QMenu>
 
 namespace desktop {
 
 using desktop::MessageAnswer;
 using desktop::MessageButtons;
 using desktop::MessageIcon;
+
+void EditorWindow::wireImportCommand()
+{
+    auto* menu = findChild<QMenu*>(QString::fromUtf8(kFileMenuName));
+    auto* action = new QAction(QStringLiteral("商品リストから作成(&I)..."), menu);
+    action->setObjectName(names::kImportMenu);
+    // Beside the other commands that bring a sheet's contents in.
+    menu->insertAction(menuAction(names::kPreviewMenu), action);
+    actions_.insert(action->objectName(), action);
+    connect(action, &QAction::triggered, this, [this] {
+        if (const ListsModule* module = listsModule(this, *dialogs_)) {
+            module->importProductList(*this);
+        } else {
+            returnToJanBoxUnchanged();
+        }
+    });
+    auto* catalogueAction = new QAction(QStringLiteral("商品マスタ(&M)..."), menu);
+    catalogueAction->setObjectName(QStringLiteral("catalogueMenu"));
+    menu->insertAction(menuAction(names::kPreviewMenu), catalogueAction);
+    actions_.insert(catalogueAction->objectName(), catalogueAction);
+    connect(catalogueAction, &QAction::triggered, this, [] { showCatalogue(); });
+}
 
 void EditorWindow::wireFileCommands()
 {

@@ -1,6 +1,7 @@
 // The editor's "商品リストから作成" command: a product list chosen in the file dialog, its rows
 // chosen in the import dialog, and the window's sheet filled from a start tag; what does not fit
-// goes to further sheet files beside it.
+// goes to further sheet files beside it. Part of the lists module (modules/lists_module.cpp),
+// loaded when the command first runs.
 
 #include "desktop/editor/editor_window.h"
 
@@ -12,13 +13,11 @@
 #include "desktop/dialogs/import_dialog.h"
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/editor_layout.h"
-#include "desktop/window_registry.h"
 #include "output/tag_sheet_printing.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMenu>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -47,22 +46,6 @@ QString tagList(const std::vector<int>& tags)
 }
 
 }  // namespace
-
-void EditorWindow::wireImportCommand()
-{
-    auto* menu = findChild<QMenu*>(QString::fromUtf8(kFileMenuName));
-    auto* action = new QAction(QStringLiteral("商品リストから作成(&I)..."), menu);
-    action->setObjectName(names::kImportMenu);
-    // Beside the other commands that bring a sheet's contents in.
-    menu->insertAction(menuAction(names::kPreviewMenu), action);
-    actions_.insert(action->objectName(), action);
-    connect(action, &QAction::triggered, this, [this] { importProductList(); });
-    auto* catalogueAction = new QAction(QStringLiteral("商品マスタ(&M)..."), menu);
-    catalogueAction->setObjectName(QStringLiteral("catalogueMenu"));
-    menu->insertAction(menuAction(names::kPreviewMenu), catalogueAction);
-    actions_.insert(catalogueAction->objectName(), catalogueAction);
-    connect(catalogueAction, &QAction::triggered, this, [] { showCatalogue(); });
-}
 
 void EditorWindow::importProductList()
 {

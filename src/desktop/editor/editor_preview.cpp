@@ -1,23 +1,17 @@
-// The editor window's preview pane, printing and price offsets.
+// The editor window's preview pane and price offsets; printing is in editor_print_commands.cpp.
 #include "desktop/editor/editor_window.h"
 
 #include "core/draw/draw_tag_sheet.h"
 #include "core/jobs/tag_page.h"
-#include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/edit_box.h"
-#include "desktop/window_registry.h"
 #include "desktop/editor/editor_layout.h"
 #include "desktop/editor/preview_pane.h"
+#include "desktop/modules/module_loading.h"
 #include "desktop/twips.h"
-#include "output/calibrated_pages.h"
-#include "output/tag_sheet_printing.h"
+#include "desktop/window_registry.h"
 
 #include <QAction>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -49,9 +43,21 @@ void EditorWindow::wirePreview()
 {
     connect(control<QPushButton>(names::kPreviewButton), &QPushButton::clicked, this, [this] { refreshPreview(); });
     connect(menuAction(names::kPreviewMenu), &QAction::triggered, this, [this] { refreshPreview(); });
-    connect(control<QPushButton>(names::kPrintButton), &QPushButton::clicked, this, [this] { printSheet(); });
-    connect(menuAction(names::kPrintMenu), &QAction::triggered, this, [this] { printSheet(); });
-    connect(menuAction(names::kCalibrationMenu), &QAction::triggered, this, [this] { openCalibrationDialog(); });
+    // Printing and the calibration dialog are in the print module, loaded at the first of them.
+    const auto print = [this] {
+        if (const PrintModule* module = printModule(this, *dialogs_)) {
+            module->printEditorSheet(*this);
+        } else {
+            janBox_->setFocus(Qt::OtherFocusReason);
+        }
+    };
+    connect(control<QPushButton>(names::kPrintButton), &QPushButton::clicked, this, print);
+    connect(menuAction(names::kPrintMenu), &QAction::triggered, this, print);
+    connect(menuAction(names::kCalibrationMenu), &QAction::triggered, this, [this] {
+        if (const PrintModule* module = printModule(this, *dialogs_)) {
+            module->openCalibrationDialog(*this);
+        }
+    });
     connect(menuAction(names::kTagTextMenu), &QAction::triggered, this,
             [this] { showTagTextDialog(this, *dialogs_, settingsFile_); });
 
@@ -81,36 +87,6 @@ void EditorWindow::showBlankPage()
 {
     sheet_.restoreStartMargins();
     previewPage_->draw([this](draw::Surface& surface) { draw::drawBlankSheet(sheet_, surface); });
-}
-
-void EditorWindow::printSheet()
-{
-    QPrinter printer(QPrinter::HighResolution);
-    output::prepareActualSizePage(printer);
-    if (!dialogs_->choosePrinter(this, printer)) {
-        janBox_->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    sheet_.outputMode = sheet::OutputMode::printer;
-    // A printer that cannot start a document draws nothing; the command goes on all the same.
-    output::printSheets({sheet_}, printer, printerCalibration());
-    janBox_->setFocus(Qt::OtherFocusReason);
-}
-
-output::CalibrationOfPrinter EditorWindow::printerCalibration()
-{
-    return output::printerCalibration({}, settingsFile_, [this](const QString& warning) {
-        dialogs_->message(this, warning, QStringLiteral("印刷位置の調整"), desktop::MessageIcon::warning,
-                          desktop::MessageButtons::ok);
-    });
-}
-
-void EditorWindow::openCalibrationDialog()
-{
-    auto* dialog = new CalibrationDialog(format(), *dialogs_, settingsFile_, QPrinterInfo::availablePrinterNames(),
-                                         QPrinterInfo::defaultPrinterName(), this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
 }
 
 void EditorWindow::applyTagTextChoices(const sheet::TagTextChoices& choices)

@@ -1,11 +1,13 @@
 #include "desktop/editor/editor_window.h"
 
-#include "core/jobs/catalogue_lookup.h"
+#include "core/draw/draw_tag_sheet.h"
+#include "core/jobs/product_lookup.h"
 #include "desktop/button_keys.h"
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/edit_box.h"
 #include "desktop/editor/editor_layout.h"
 #include "desktop/editor/preview_pane.h"
+#include "desktop/modules/module_loading.h"
 #include "desktop/twips.h"
 
 #include <QAction>
@@ -43,7 +45,7 @@ bool takesFocus(ControlKind kind)
 EditorWindow::EditorWindow(const sheet::SheetFormat& format, QWidget* parent)
     : EditorWindow(format, desktop::qtDialogs(), parent)
 {
-    productLookup_ = std::make_shared<jobs::CatalogueLookup>([this] {
+    productLookup_ = catalogueLookupOnFirstUse([this] {
         QString problem;  // a damaged settings file names no catalogue: the default one is used
         return settingsFile_.catalogueAddress(&problem);
     });
@@ -231,7 +233,10 @@ void EditorWindow::startUp()
         priceFontLabel()->setText(sheet::kMincho);
     }
 
-    showBlankPage();
+    // The empty page as the window opens, drawn when the page is first shown (or drawn on, as a
+    // sheet file opened at start does) rather than before the window can appear.
+    sheet_.restoreStartMargins();
+    previewPage_->drawWhenNeeded([blank = sheet_](draw::Surface& surface) { draw::drawBlankSheet(blank, surface); });
 }
 
 void EditorWindow::updateCaption(const QString& title)

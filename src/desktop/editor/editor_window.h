@@ -37,9 +37,11 @@ class PreviewPage;
 //
 // The window is built in several source files, one per group of commands, all implementing
 // members of this class: editor_window.cpp (controls, start-up, field entry, focus, navigation),
-// editor_preview.cpp (preview, print, price offsets, scrolling), editor_edit_commands.cpp (the
-// buttons that change tags or the page's look), editor_file_commands.cpp (the file menu) and
-// editor_import_command.cpp (the file menu's import of a product list).
+// editor_preview.cpp (preview, price offsets, scrolling), editor_edit_commands.cpp (the buttons
+// that change tags or the page's look), editor_file_commands.cpp (the file menu),
+// editor_print_commands.cpp (printing, the calibration dialog) and editor_import_command.cpp (the
+// file menu's import of a product list). The last two belong to modules loaded on first use
+// (modules/module_loading.h): the window reaches them only through the modules' tables.
 //
 // Focus. Each edit box stores its text into the record at `current` when it loses the focus, and
 // the price box then moves on to the next tag; the JAN box, when it gets the focus, redraws the
@@ -101,8 +103,13 @@ public:
     // label, current record shown).
     void refreshPreview();
     // Prints the page after the printer dialog (A4 portrait proposed); a cancel prints nothing.
-    // Either way the focus goes back to Text1.
+    // Either way the focus goes back to Text1. (The print module's; the print button and menu
+    // entry load it.)
     void printSheet();
+    // Opens the calibration dialog for the window's format (the print module's).
+    void openCalibrationDialog();
+    // The file menu's "商品リストから作成(&I)..." (the lists module's).
+    void importProductList();
     // Clears the preview and draws the empty grid with the tag numbers.
     void showBlankPage();
     // Writes the record at `current` into the edit boxes (the price as its digits).
@@ -154,9 +161,8 @@ private:
     // Defined in editor_edit_commands.cpp and editor_file_commands.cpp.
     void wireEditCommands();
     void wireFileCommands();
-    // Defined in editor_import_command.cpp: the file menu's "商品リストから作成(&I)...".
+    // Defined in editor_file_commands.cpp: the file menu's entries of the modules' commands.
     void wireImportCommand();
-    void importProductList();
 
     // Pane geometry: picFrame fills the window below the controls; the scroll bar follows.
     void layoutPane();
@@ -165,7 +171,6 @@ private:
     // The calibration of the printer a print job goes to: the one kept for it, with a warning when
     // the kept one is not usable. Every print of the window (the sheet, the import's sheets) asks it.
     output::CalibrationOfPrinter printerCalibration();
-    void openCalibrationDialog();
 
     // Focus bookkeeping (see the class comment).
     // False when the focus has moved on from `widget` meanwhile.

@@ -27,38 +27,77 @@ PreviewPage::PreviewPage(QWidget* parent) : QWidget(parent)
 
 void PreviewPage::setPageSize(const QSize& sizePx)
 {
-    const double ratio = std::max(1.0, devicePixelRatioF());
-    QImage image(sizePx * ratio, QImage::Format_RGB32);
-    image.setDevicePixelRatio(ratio);
-    // Logical resolution of the screen, so that a surface's point sizes come out as on screen.
-    const int dotsPerMetre = qRound(kScreenDpi / 0.0254);
-    image.setDotsPerMeterX(dotsPerMetre);
-    image.setDotsPerMeterY(dotsPerMetre);
-    image.fill(Qt::white);
-    image_ = image;
+    pageSizePx_ = sizePx;
+    image_ = QImage();
+    waiting_ = nullptr;
     resize(sizePx);
     update();
 }
 
 void PreviewPage::draw(const std::function<void(draw::Surface&)>& paint)
 {
-    {
-        QPainter painter(&image_);
-        output::PainterSurface surface(painter, kScreenDpi, kScreenDpi);
-        surface.setBackground(Qt::white);
-        paint(surface);
-    }
+    ready();
+    drawOnImage(paint);
     update();
+}
+
+void PreviewPage::drawWhenNeeded(std::function<void(draw::Surface&)> paint)
+{
+    if (waiting_) {
+        ready();
+    }
+    waiting_ = std::move(paint);
+    update();
+}
+
+const QImage& PreviewPage::image() const
+{
+    return ready();
+}
+
+QImage& PreviewPage::image()
+{
+    return ready();
+}
+
+QImage& PreviewPage::ready() const
+{
+    if (image_.isNull() && !pageSizePx_.isEmpty()) {
+        const double ratio = std::max(1.0, devicePixelRatioF());
+        QImage image(pageSizePx_ * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        // Logical resolution of the screen, so that a surface's point sizes come out as on screen.
+        const int dotsPerMetre = qRound(kScreenDpi / 0.0254);
+        image.setDotsPerMeterX(dotsPerMetre);
+        image.setDotsPerMeterY(dotsPerMetre);
+        image.fill(Qt::white);
+        image_ = image;
+    }
+    if (waiting_) {
+        const auto paint = std::move(waiting_);
+        waiting_ = nullptr;
+        drawOnImage(paint);
+    }
+    return image_;
+}
+
+void PreviewPage::drawOnImage(const std::function<void(draw::Surface&)>& paint) const
+{
+    QPainter painter(&image_);
+    output::PainterSurface surface(painter, kScreenDpi, kScreenDpi);
+    surface.setBackground(Qt::white);
+    paint(surface);
 }
 
 void PreviewPage::paintEvent(QPaintEvent* event)
 {
+    const QImage& page = ready();
     QPainter painter(this);
     const QRect area = event->rect();
     painter.fillRect(area, Qt::white);
     painter.drawImage(
-        area.topLeft(), image_,
-        QRectF(QPointF(area.topLeft()) * image_.devicePixelRatio(), QSizeF(area.size()) * image_.devicePixelRatio()));
+        area.topLeft(), page,
+        QRectF(QPointF(area.topLeft()) * page.devicePixelRatio(), QSizeF(area.size()) * page.devicePixelRatio()));
 }
 
 PreviewFrame::PreviewFrame(QWidget* parent) : QFrame(parent), inside_(new QWidget(this))

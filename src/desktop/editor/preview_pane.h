@@ -28,21 +28,33 @@ class PreviewPage : public QWidget {
 public:
     explicit PreviewPage(QWidget* parent);
 
-    // Sizes the page in device-independent pixels; the image starts white.
+    // Sizes the page in device-independent pixels; the image starts white (a drawing still
+    // waiting, see drawWhenNeeded, is dropped). The image itself is made when it is first needed.
     void setPageSize(const QSize& sizePx);
 
     // Draws on the page through a surface whose pixels are the widget's, at kScreenDpi, then
     // repaints. What was drawn before stays until something clears it.
     void draw(const std::function<void(draw::Surface&)>& paint);
 
-    const QImage& image() const { return image_; }
-    QImage& image() { return image_; }
+    // The same, done when the page is first needed: painted, drawn on, or its image read. A
+    // window's first page is so drawn once the window is up, as Qt paints its own widgets.
+    void drawWhenNeeded(std::function<void(draw::Surface&)> paint);
+
+    // The page, with any drawing that was waiting done.
+    const QImage& image() const;
+    QImage& image();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage image_;
+    // The image, made (white) if need be, with the waiting drawing done.
+    QImage& ready() const;
+    void drawOnImage(const std::function<void(draw::Surface&)>& paint) const;
+
+    QSize pageSizePx_;
+    mutable QImage image_;
+    mutable std::function<void(draw::Surface&)> waiting_;
 };
 
 // The pane "picFrame": a sunken panel whose inside shows and clips the page. Turning the mouse

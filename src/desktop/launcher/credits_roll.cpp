@@ -10,11 +10,17 @@ CreditsRoll::CreditsRoll(int panelWidthTwips, int panelHeightTwips, Measure meas
 
 void CreditsRoll::layOut()
 {
-    const Size size = measure_(pointSize_);
-    width_ = size.width;
-    height_ = size.height;
-    left_ = (panelWidth_ - width_) / 2;
+    layout_.reset();
     top_ = panelHeight_;
+}
+
+const CreditsRoll::Layout& CreditsRoll::measured() const
+{
+    if (!layout_) {
+        const Size size = measure_(pointSize_);
+        layout_ = Layout {size, (panelWidth_ - size.width) / 2};
+    }
+    return *layout_;
 }
 
 void CreditsRoll::start()
@@ -30,7 +36,7 @@ bool CreditsRoll::tick()
     if (!running_) {
         return false;
     }
-    if (top_ < -height_) {
+    if (top_ < -height()) {
         ++passes_;
         pointSize_ = kSecondPassPt;
         layOut();

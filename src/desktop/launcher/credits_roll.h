@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 namespace desktop {
 
@@ -25,28 +26,35 @@ public:
     CreditsRoll(int panelWidthTwips, int panelHeightTwips, Measure measure);
 
     // Set-up at load: first pass font, strip sized and placed below the panel, counter 0, running.
+    // The text is measured when its size or place is first asked for (the first tick at the
+    // latest), not here: the strip starts out of sight, and the launcher opens without waiting for
+    // the 50-point glyphs.
     void start();
     // One timer tick. Returns true while the roll goes on, false once it has stopped.
     bool tick();
 
-    int left() const { return left_; }
+    int left() const { return measured().left; }
     int top() const { return top_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
+    int width() const { return measured().size.width; }
+    int height() const { return measured().size.height; }
     int pointSize() const { return pointSize_; }
     int passes() const { return passes_; }
     bool running() const { return running_; }
 
 private:
+    struct Layout {
+        Size size;
+        int left;
+    };
     void layOut();
+    // The text's size in the current font, and its left edge, measured once per pass.
+    const Layout& measured() const;
 
     int panelWidth_;
     int panelHeight_;
     Measure measure_;
-    int left_ = 0;
+    mutable std::optional<Layout> layout_;
     int top_ = 0;
-    int width_ = 0;
-    int height_ = 0;
     int pointSize_ = kFirstPassPt;
     int passes_ = 0;
     bool running_ = false;

@@ -71,12 +71,34 @@ public:
         return {widest * kTwipsPerPixel, int(all.size()) * fm.height() * kTwipsPerPixel};
     }
 
+    // The text in `pointSize` on `background`, drawn into the strip's image when the strip is
+    // next painted: the strip starts below the panel, out of sight, so the launcher opens without
+    // waiting for 50-point glyphs that are not seen yet.
     void render(int pointSize, const QColor& background)
     {
-        const QFont f = fontFor(pointSize);
+        pointSize_ = pointSize;
+        background_ = background;
+        image_ = QPixmap();
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        if (image_.isNull()) {
+            drawImage();
+        }
+        QPainter p(this);
+        p.drawPixmap(0, 0, image_);
+    }
+
+private:
+    void drawImage()
+    {
+        const QFont f = fontFor(pointSize_);
         const QFontMetrics fm(f);
         image_ = QPixmap(size());
-        image_.fill(background);
+        image_.fill(background_);
         QPainter p(&image_);
         p.setFont(f);
         p.setPen(QColor(0, 255, 0));
@@ -85,17 +107,10 @@ public:
             p.drawText(0, y, line);
             y += fm.height();
         }
-        update();
     }
 
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.drawPixmap(0, 0, image_);
-    }
-
-private:
+    int pointSize_ = CreditsRoll::kFirstPassPt;
+    QColor background_;
     QPixmap image_;
 };
 
@@ -174,8 +189,9 @@ LauncherWindow::LauncherWindow(QWidget* parent) : QMainWindow(parent)
     const QRect panel = creditsPanel_->contentsRect();
     roll_ = std::make_unique<CreditsRoll>(panel.width() * kTwipsPerPixel, panel.height() * kTwipsPerPixel,
                                           &CreditsStrip::measure);
+    // The strip waits out of sight below the panel: it is measured, drawn and placed at the first
+    // tick, once the window is up.
     roll_->start();
-    placeStrip();
     creditsTimer_->start();
 }
 
@@ -196,7 +212,7 @@ void LauncherWindow::advanceCredits()
         creditsTimer_->stop();
         return;
     }
-    if (roll_->passes() != passesBefore) {
+    if (roll_->passes() != passesBefore || !creditsStrip_->isVisibleTo(creditsPanel_)) {
         placeStrip();
     } else {
         creditsStrip_->move(pxFloor(roll_->left()), pxFloor(roll_->top()));

@@ -10,6 +10,7 @@
 using catalogue_weeks::backends;
 using catalogue_weeks::Item;
 using catalogue_weeks::Shop;
+using catalogue_weeks::writeFlyer;
 
 namespace {
 
@@ -51,16 +52,6 @@ std::vector<Item> onSale()
         items.push_back(it);
     }
     return items;
-}
-
-bool writeFlyer(const QString& path, const std::vector<Item>& items)
-{
-    QString text = QStringLiteral("JANコード,商品名,特売価格\n");
-    for (const Item& it : items) {
-        text += QStringLiteral("%1,%2,%3\n").arg(it.jan, it.name).arg(it.price);
-    }
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
 }
 
 // The codes a print laid, tag by tag.

@@ -7,6 +7,7 @@
 #include "support/postgres_server.h"
 #include "support/qt_print.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -127,6 +128,17 @@ inline bool writeList(const QString& path, const std::vector<Item>& items)
     return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
 }
 
+// A list of sale prices: each item's code, name and its price as the sale price.
+inline bool writeFlyer(const QString& path, const std::vector<Item>& items)
+{
+    QString text = QStringLiteral("JANコード,商品名,特売価格\n");
+    for (const Item& it : items) {
+        text += QStringLiteral("%1,%2,%3\n").arg(it.jan, it.name).arg(it.price);
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
+}
+
 // The codes of `items` in shelf order (shelf letter, shelf number, then list order).
 inline QStringList inShelfOrder(const std::vector<Item>& items)
 {
@@ -172,22 +184,55 @@ public:
     QString path(const QString& name) const { return dir_.filePath(name); }
     const QString& database() const { return database_; }
 
-    QProcess* start(QStringList arguments, const QString& database = {}) const
+    // Given as the database: no --database, so that the settings file or the default names it.
+    static inline const QString kFromSettings = QStringLiteral("(settings)");
+
+    // Runs the programs as an ordinary user (nobody) rather than as root; the shop's folder is
+    // opened to it.
+    void runAsNobody()
+    {
+        QFile::setPermissions(dir_.path(), QFile::permissions(dir_.path()) | QFile::ExeOther | QFile::ReadOther);
+        asNobody_ = true;
+    }
+    void setEnvironment(const QString& name, const QString& value) { extraEnvironment_.insert(name, value); }
+    // The programs' settings file holds `text`.
+    void writeSettings(const QByteArray& text) const
+    {
+        QDir().mkpath(path(QStringLiteral("config/tanafuda")));
+        QFile file(path(QStringLiteral("config/tanafuda/tanafuda.ini")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    }
+
+    // Starts `program` (tanafuda-catalogue by default) in the shop's folder.
+    QProcess* start(QStringList arguments, const QString& database = {},
+                    const QString& program = QStringLiteral(TANAFUDA_CATALOGUE_PROGRAM)) const
     {
         auto* process = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir_.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(extraEnvironment_);
         process->setProcessEnvironment(env);
-        arguments << QStringLiteral("--database") << (database.isEmpty() ? database_ : database);
-        process->start(QStringLiteral(TANAFUDA_CATALOGUE_PROGRAM), arguments);
+        process->setWorkingDirectory(dir_.path());
+        if (database != kFromSettings && program == QLatin1String(TANAFUDA_CATALOGUE_PROGRAM)) {
+            arguments << QStringLiteral("--database") << (database.isEmpty() ? database_ : database);
+        }
+        if (asNobody_) {
+            process->start(QStringLiteral("setpriv"),
+                           QStringList {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                        QStringLiteral("--clear-groups"), program}
+                               + arguments);
+        } else {
+            process->start(program, arguments);
+        }
         return process;
     }
 
-    Result run(const QStringList& arguments, const QString& database = {}) const
+    Result run(const QStringList& arguments, const QString& database = {},
+               const QString& program = QStringLiteral(TANAFUDA_CATALOGUE_PROGRAM)) const
     {
-        std::unique_ptr<QProcess> process(start(arguments, database));
+        std::unique_ptr<QProcess> process(start(arguments, database, program));
         Result out;
         if (process->waitForFinished(120000) && process->exitStatus() == QProcess::NormalExit) {
             out.exit = process->exitCode();
@@ -222,9 +267,9 @@ public:
     }
 
     // The status counts as "products/new/changed/takedown/pending".
-    QString status() const
+    QString status(const QString& database = {}) const
     {
-        const QJsonObject s = run({QStringLiteral("status"), QStringLiteral("--json")}).json();
+        const QJsonObject s = run({QStringLiteral("status"), QStringLiteral("--json")}, database).json();
         return QStringLiteral("%1/%2/%3/%4/%5")
             .arg(s.value(QStringLiteral("products")).toInt(-1))
             .arg(s.value(QStringLiteral("new")).toInt(-1))
@@ -252,6 +297,8 @@ private:
     QTemporaryDir dir_;
     QString database_;
     std::string skip_;
+    bool asNobody_ = false;
+    QProcessEnvironment extraEnvironment_;
 };
 
 inline const std::vector<std::string>& backends()

@@ -28,13 +28,21 @@ TEST(TagTextOptions, OptionsOverTheSettings)
     const Row rows[] = {
         {"the settings alone", {}, true, false, false, false},
         {"a list", {QStringLiteral("--tag-texts"), QStringLiteral("taxfree,mark")}, false, true, true, false},
-        {"blanks around words", {QStringLiteral("--tag-texts"), QStringLiteral(" unit , mark ")}, true, false, true,
+        {"blanks around words",
+         {QStringLiteral("--tag-texts"), QStringLiteral(" unit , mark ")},
+         true,
+         false,
+         true,
          false},
         {"none", {QStringLiteral("--no-tag-texts")}, false, false, false, false},
         {"an unknown word", {QStringLiteral("--tag-texts"), QStringLiteral("unit,price")}, true, false, false, true},
         {"an empty list", {QStringLiteral("--tag-texts"), QStringLiteral("")}, true, false, false, true},
-        {"both options", {QStringLiteral("--tag-texts"), QStringLiteral("unit"), QStringLiteral("--no-tag-texts")},
-         true, false, false, true},
+        {"both options",
+         {QStringLiteral("--tag-texts"), QStringLiteral("unit"), QStringLiteral("--no-tag-texts")},
+         true,
+         false,
+         false,
+         true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -43,4 +43,61 @@ TEST(IncomingList, KeyedByJanElseByTheListsProductCode)
     EXPECT_EQ(in.refused[1].number, 5);  // the same key as row 3
 }
 
+struct ColumnsRow {
+    const char* name;
+    const char* titles;  // "" for a list without a header
+    std::vector<const char*> cells;
+    const char* found;  // the columns of code, shelf and count (-1: none)
+};
+
+// The catalogue's own columns found as the tag's are: by a title that names them or holds one of
+// their words, and only where the cells look like what the title says.
+TEST(IncomingList, FindsTheCatalogueColumnsByTitleAndContents)
+{
+    const ColumnsRow rows[] = {
+        {"the usual names, codes repeating the JAN code but for loose produce",
+         "JAN,商品名,売価,棚番,フェース数,品番",
+         {"4901234567894,牛乳,198,A-1,2,4901234567894", ",バナナ,98,C-1,1,P-199"},
+         "5 3 4"},
+        {"words inside longer titles",
+         "JAN,商品名,売価,売場ロケーション,棚札枚数(枚),自社商品コード",
+         {"4901234567894,牛乳,198,青果 3,２枚,P-100"},
+         "5 3 4"},
+        {"a title that is a name before one that holds a word, then the leftmost",
+         "JAN,商品名,売価,売場名,棚番,フェース,フェース数",
+         {"4901234567894,牛乳,198,青果,A-1,1,2"},
+         "-1 4 5"},
+        {"a count column of texts is not the tag count",
+         "JAN,商品名,売価,枚数,フェース",
+         {"4901234567894,牛乳,198,1パック,3", "4900000000016,水,98,6本,1"},
+         "-1 -1 4"},
+        {"a code column of texts with blanks is not the shop's own code",
+         "JAN,商品名,売価,コード,PLU",
+         {"4901234567894,牛乳,198,牛乳 1L パック,1001", "4900000000016,水,98,水 2L,1002"},
+         "4 -1 -1"},
+        {"a shelf column of long texts is not the shelf",
+         "JAN,商品名,売価,棚,ロケーション",
+         {"4901234567894,牛乳,198,冷蔵ケースの上から二段目の右側の奥のほうです,R-2"},
+         "-1 4 -1"},
+        {"a column the tag reads is left out", "商品コード,商品名,売価", {"4901234567894,牛乳,198"}, "-1 -1 -1"},
+        {"without a header, none", "", {"4901234567894,牛乳,198,A-1,2"}, "-1 -1 -1"},
+    };
+    for (const ColumnsRow& row : rows) {
+        std::vector<QStringList> cells;
+        for (const char* line : row.cells) {
+            cells.push_back(QString::fromUtf8(line).split(u','));
+        }
+        const QString titles = QString::fromUtf8(row.titles);
+        productlist::ProductList list = listOf(titles.isEmpty() ? cells.front() : titles.split(u','), cells);
+        list.hasHeader = !titles.isEmpty();
+        const auto mapping
+            = productlist::mapList(list.columnTitles, list.rows, list.hasHeader, sheet::SheetFormat::large);
+        const catalogue::CatalogueColumns found
+            = catalogue::catalogueColumnsOfList(list.columnTitles, list.rows, list.hasHeader, mapping.mapping);
+        EXPECT_EQ(QStringLiteral("%1 %2 %3").arg(found.productCode).arg(found.shelf).arg(found.tagCount),
+                  QString::fromLatin1(row.found))
+            << row.name;
+    }
+}
+
 }  // namespace

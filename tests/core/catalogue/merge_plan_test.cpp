@@ -147,6 +147,66 @@ TEST(PlanMerge, DiscontinuesOnlyWhatAFullListLeavesOut)
     EXPECT_TRUE(catalogue::planMerge(shop(), list, partial).discontinued.empty());
 }
 
+struct ChangeRow {
+    const char* name;
+    std::vector<ProductData> list;
+    int needTag;
+    std::vector<std::pair<std::vector<ProductField>, int>> quiet;  // fields, count
+};
+
+// What a changed product means for the shelf: a new tag, or none when only what the tag does not
+// show changed.
+TEST(PlanMerge, SaysWhichChangesNeedANewTag)
+{
+    const ProductData milk = data("A", "牛乳", 198, "A-1", 2);
+    const ProductData bread = data("B", "食パン", 158, "A-2", 3);
+    const ProductData eggs = data("C", "卵", 248, "B-1", 4);
+    const ProductData rice = data("D", "米", 1980, "C-1", 5);
+    ProductData dearerMilk = milk;
+    dearerMilk.tag.price = dearerMilk.listPrice = 218;
+    ProductData movedBread = bread;
+    movedBread.shelf = QStringLiteral("A-9");
+    ProductData movedRice = rice;
+    movedRice.shelf = QStringLiteral("C-2");
+    ProductData twoTagsRice = rice;
+    twoTagsRice.tagCount = 2;
+    ProductData movedTwoTagsBread = movedBread;
+    movedTwoTagsBread.tagCount = 3;
+    ProductData movedDearerMilk = dearerMilk;
+    movedDearerMilk.shelf = QStringLiteral("Z-1");
+    ProductData excludingTaxRice = rice;  // the same tag price, now read as a price before tax
+    excludingTaxRice.priceIncludesTax = false;
+    excludingTaxRice.listPrice = 1800;
+
+    const ChangeRow rows[] = {
+        {"nothing changed", {milk, bread, rice}, 0, {}},
+        {"a price: a new tag", {dearerMilk, bread, rice}, 1, {}},
+        {"only the shelf: the tag stays", {milk, movedBread, rice}, 0, {{{ProductField::shelf}, 1}}},
+        {"two moved, one dearer", {dearerMilk, movedBread, movedRice}, 1, {{{ProductField::shelf}, 2}}},
+        {"a price and a shelf: a new tag, not counted twice", {movedDearerMilk, bread, rice}, 1, {}},
+        {"the tag count, and shelf with tag count, apart",
+         {milk, movedTwoTagsBread, twoTagsRice},
+         0,
+         {{{ProductField::shelf, ProductField::tagCount}, 1}, {{ProductField::tagCount}, 1}}},
+        {"the list price behind the same tag price",
+         {milk, bread, excludingTaxRice},
+         0,
+         {{{ProductField::listPrice, ProductField::priceIncludesTax}, 1}}},
+        {"back after being discontinued: a tag again", {milk, bread, eggs, rice}, 1, {}},
+    };
+    for (const ChangeRow& row : rows) {
+        IncomingList list;
+        list.products = row.list;
+        const catalogue::ChangeSummary summary = catalogue::summariseChanges(catalogue::planMerge(shop(), list, {}));
+        EXPECT_EQ(summary.needTag, row.needTag) << row.name;
+        std::vector<std::pair<std::vector<ProductField>, int>> quiet;
+        for (const catalogue::ChangeSummary::Quiet& group : summary.quiet) {
+            quiet.emplace_back(group.fields, group.count);
+        }
+        EXPECT_EQ(quiet, row.quiet) << row.name;
+    }
+}
+
 // A list of price changes with only the code, the name and the price: the maker, size and shelf
 // the catalogue has are kept, so only the price changes.
 TEST(PlanMerge, AFieldTheListHasNoColumnForKeepsWhatTheCatalogueHas)

@@ -20,13 +20,7 @@ namespace {
 sheet::TagRecord record(qint32 price, const QString& name = QStringLiteral("天然水"), const QString& name2 = {},
                         const QString& lot = {})
 {
-    return {QStringLiteral("4901234567894"),
-            QStringLiteral("棚札食品"),
-            name,
-            name2,
-            QStringLiteral("2L"),
-            lot,
-            price};
+    return {QStringLiteral("4901234567894"), QStringLiteral("棚札食品"), name, name2, QStringLiteral("2L"), lot, price};
 }
 
 constexpr int kSlot = 5;
@@ -126,17 +120,32 @@ std::vector<ExtrasRow> extrasRows()
         // The small tag's price leaves room below it for one line: the former price takes it and
         // the tax-exclusive price has nowhere to go; the unit price takes the empty second name line
         // only while the period does not.
-        {"small sale and every text", small, record(98), {kUnit, kTax, kMark}, withFormer,
-         {kFormer, kMark, kPeriod, kSale}, {ExtraText::taxExclusive, ExtraText::unitPrice}},
+        {"small sale and every text",
+         small,
+         record(98),
+         {kUnit, kTax, kMark},
+         withFormer,
+         {kFormer, kMark, kPeriod, kSale},
+         {ExtraText::taxExclusive, ExtraText::unitPrice}},
         // Below a 5-digit price on a small tag there is room for one of the two texts when the
         // second name line is taken: the tax-exclusive price comes first.
-        {"small 5-digit price, second name line used", small, record(12800, QStringLiteral("天然水"), QStringLiteral("ペット")), {kLongUnit, kLongTax, {}}, {}, {kLongTax},
+        {"small 5-digit price, second name line used",
+         small,
+         record(12800, QStringLiteral("天然水"), QStringLiteral("ペット")),
+         {kLongUnit, kLongTax, {}},
+         {},
+         {kLongTax},
          {ExtraText::unitPrice}},
         // A 6-digit price reaches 円's column: the mark above 円 has no room.
         {"small 6-digit price", small, record(128000), {{}, {}, kMark}, {}, {}, {ExtraText::reducedRateMark}},
         // A long unit price after the tax-exclusive one meets the lot on the bottom line, the long
         // name leaves too little room beside it, and the lines above the name are too short.
-        {"large long unit price, long name and lot", large, record(98, QStringLiteral("おいしい天然水ペット"), {}, QStringLiteral("ケース24本入り")), {kLongestUnit, kTax, {}}, {}, {kTax},
+        {"large long unit price, long name and lot",
+         large,
+         record(98, QStringLiteral("おいしい天然水ペット"), {}, QStringLiteral("ケース24本入り")),
+         {kLongestUnit, kTax, {}},
+         {},
+         {kTax},
          {ExtraText::unitPrice}},
     };
     // The large tag has room for everything at once.
@@ -176,7 +185,8 @@ TEST(TagExtras, NothingOverlapsAndThePriceStaysTheLargest)
         const sheet::CellOrigin o = page.cellOrigin(kSlot);
         const draw::BoxMm cell {double(o.xMm), double(o.yMm), double(o.xMm + row.format->cellWidthMm),
                                 double(o.yMm + row.format->cellHeightMm)};
-        const double pricePt = row.tag.price > 9999 && row.format->isSmall() ? 24.0 : row.format->defaultPriceFontSizePt;
+        const double pricePt
+            = row.tag.price > 9999 && row.format->isSmall() ? 24.0 : row.format->defaultPriceFontSizePt;
         for (const DrawOp& op : extra) {
             if (op.kind != DrawOp::Kind::text) {
                 continue;
@@ -220,7 +230,8 @@ TEST(TagExtras, TheFormerPriceIsStruckThroughOverItsAmountOnly)
         const sheet::TagRecord r = record(98);
         const Drawn drawn = drawOne(*format, r, {}, sheet::SaleMark {kPeriod, 1280});
         const std::vector<DrawOp> extra = extraOps(drawn, *format, r);
-        const auto former = std::find_if(extra.begin(), extra.end(), [](const DrawOp& op) { return op.text == kFormer; });
+        const auto former
+            = std::find_if(extra.begin(), extra.end(), [](const DrawOp& op) { return op.text == kFormer; });
         ASSERT_NE(former, extra.end());
         ASSERT_NE(former + 1, extra.end());
         const DrawOp& bar = *(former + 1);
@@ -272,7 +283,8 @@ TEST(TagExtras, ATakenPlaceSendsATextOnOrOut)
         const draw::DrawnTag tag {&SheetFormat::small, {0, 0}, row.taken, yen};
         const draw::ExtrasLayout layout = draw::layOutExtras(tag, {kUnit, {}, {}}, std::nullopt);
         EXPECT_EQ(layout.placed.size(), row.placed ? 1u : 0u);
-        EXPECT_EQ(layout.leftOut, row.placed ? std::vector<ExtraText> {} : std::vector<ExtraText> {ExtraText::unitPrice});
+        EXPECT_EQ(layout.leftOut,
+                  row.placed ? std::vector<ExtraText> {} : std::vector<ExtraText> {ExtraText::unitPrice});
     }
 }
 

@@ -74,7 +74,8 @@ TEST(TagPage, EveryTextOffAndNoSaleDrawsThePageAsItsRecordsAlone)
 TEST(TagPage, ThePagesLinesNameEachTagAndText)
 {
     jobs::TagPageResult result;
-    result.leftOut = {{3, draw::ExtraText::unitPrice}, {3, draw::ExtraText::taxExclusive}, {12, draw::ExtraText::formerPrice}};
+    result.leftOut
+        = {{3, draw::ExtraText::unitPrice}, {3, draw::ExtraText::taxExclusive}, {12, draw::ExtraText::formerPrice}};
     result.unitPriceNotes = {{5, QStringLiteral("規格「大」: 量が読めません")}};
     struct Row {
         const char* name;

@@ -86,6 +86,48 @@ TEST(MapColumns, FromTheNamesShopsUse)
     }
 }
 
+struct BasisRow {
+    const char* name;
+    QStringList titles;
+    QStringList cells;  // one row's cells, repeated
+    ColumnMapping expected;
+};
+
+TEST(MapList, TakesAColumnOfInclusiveOrExclusiveForTheTaxBasisWhateverItsTitle)
+{
+    using F = ListField;
+    const BasisRow rows[] = {
+        {"a cloud register's 税設定",
+         {"商品名", "価格", "税設定", "適用税率"},
+         {"牛乳", "980", "外税", "標準税率"},
+         mappingOf({{F::productName, 0}, {F::price, 1}, {F::taxBasis, 2}, {F::taxClass, 3}})},
+        {"税込 and 税抜 under another name",
+         {"商品名", "価格", "区分"},
+         {"牛乳", "980", "税抜き"},
+         mappingOf({{F::productName, 0}, {F::price, 1}, {F::taxBasis, 2}})},
+        {"a tax class column that holds only the basis",
+         {"商品名", "価格", "税区分"},
+         {"牛乳", "980", "内税"},
+         mappingOf({{F::productName, 0}, {F::price, 1}, {F::taxBasis, 2}})},
+        {"the basis with a rate stays a tax class",
+         {"商品名", "価格", "税区分"},
+         {"牛乳", "980", "外税8%"},
+         mappingOf({{F::productName, 0}, {F::price, 1}, {F::taxClass, 2}})},
+        {"a column named for the basis wins",
+         {"商品名", "価格", "内外税区分", "メモ"},
+         {"牛乳", "980", "外税", "内税"},
+         mappingOf({{F::productName, 0}, {F::price, 1}, {F::taxBasis, 2}})},
+    };
+    for (const BasisRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<ListRow> listRows;
+        for (int number = 2; number < 6; ++number) {
+            listRows.push_back({number, row.cells});
+        }
+        EXPECT_EQ(mapList(row.titles, listRows, true, SheetFormat::large).mapping, row.expected);
+    }
+}
+
 TEST(ListFieldKeys, RoundTripAndFormats)
 {
     for (ListField field : allListFields()) {

@@ -53,6 +53,12 @@ TEST(JudgeText, TellsTextFromBinaryAndAWrongEncodingFromARightOne)
          Encoding::utf16le},
         {"EUC-JP, which no choice reads", encoded("EUC-JP", kList), Encoding::cp932, TextVerdict::wrongEncoding,
          Encoding::utf8},
+        {"UTF-16LE with its mark and broken characters",
+         QByteArray("\xFF\xFE") + encoded("UTF-16LE", QStringLiteral("JAN,name\n1,a"))
+             + QByteArray("\x00\xDC\x00\xD8", 4) + encoded("UTF-16LE", QStringLiteral("b\n")),
+         Encoding::utf16le,
+         TextVerdict::readable,
+         {}},
         {"binary with NUL bytes", bytesOf(0, 131, 256), Encoding::cp932, TextVerdict::notText, {}},
         {"control bytes", bytesOf(1, 7, 40), Encoding::utf8, TextVerdict::notText, {}},
     };

@@ -60,6 +60,15 @@ TEST(DecodeText, DetectsOrTakesTheEncoding)
     }
 }
 
+TEST(DecodeText, HalfASurrogatePairBecomesTheReplacementCharacter)
+{
+    // 牛 (U+725B), a low surrogate without its high one, 乳 (U+4E73), in UTF-16LE with its mark.
+    const DecodedText decoded = decodeText(QByteArray("\xFF\xFE\x5B\x72\x00\xDC\x73\x4E", 8), std::nullopt);
+    EXPECT_EQ(decoded.encoding, Encoding::utf16le);
+    EXPECT_EQ(decoded.text, QStringLiteral("牛\uFFFD乳"));
+    EXPECT_TRUE(decoded.invalidBytes);
+}
+
 TEST(DecodeText, WrongForcedEncodingIsFlagged)
 {
     const DecodedText decoded = decodeText(cp932(kSample), Encoding::utf8);

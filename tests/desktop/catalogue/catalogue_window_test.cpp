@@ -3,20 +3,28 @@
 
 #include "desktop/catalogue/catalogue_import_dialog.h"
 #include "desktop/catalogue/catalogue_model.h"
+#include "desktop/catalogue/catalogue_print_dialog.h"
 #include "desktop/catalogue/catalogue_window.h"
 #include "support/fake_dialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -27,9 +35,23 @@ namespace {
 using desktop::CatalogueModel;
 using desktop::CatalogueWindow;
 
+// The fake dialogs, whose questions can be the real message boxes instead (answered by keys).
+struct WeekDialogs : FakeDialogs {
+    bool realQuestions = false;
+    int choose(QWidget* parent, const QString& text, const QString& title, desktop::MessageIcon icon,
+               const QStringList& buttons, int cancelIndex, int defaultIndex) override
+    {
+        if (!realQuestions) {
+            return FakeDialogs::choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
+        }
+        questions.push_back({title, text, buttons, cancelIndex, defaultIndex});
+        return desktop::qtDialogs().choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
+    }
+};
+
 struct Week {
     QTemporaryDir dir;
-    FakeDialogs dialogs;
+    WeekDialogs dialogs;
     std::unique_ptr<CatalogueWindow> window;
     int prints = 0;
 
@@ -46,32 +68,77 @@ struct Week {
         file.write(csv.toUtf8());
         return file.fileName();
     }
-    // The list goes through the import dialog as it opens; `answer` answers the merge summary.
-    void takeIn(const QString& name, const QString& csv, int answer)
+    // The list goes through the import dialog as it opens (`inDialog` may change its choices
+    // first); `answer` answers the merge summary.
+    void takeIn(const QString& name, const QString& csv, int answer,
+                const std::function<void(desktop::CatalogueImportDialog&)>& inDialog = {})
     {
         dialogs.openAnswer = write(name, csv);
         dialogs.choices = {answer};
-        QTimer::singleShot(0, window.get(), [this] {
+        QTimer::singleShot(0, window.get(), [this, inDialog] {
             auto* dialog = window->findChild<desktop::CatalogueImportDialog*>();
             if (dialog == nullptr) {
                 ADD_FAILURE() << "no import dialog";
-                if (QWidget* modal = QApplication::activeModalWidget()) {
-                    modal->close();
-                }
+                closeModal();
                 return;
             }
+            if (inDialog) {
+                inDialog(*dialog);
+            }
+            importSummary = dialog->control(QStringLiteral("summaryLabel"))->property("text").toString();
             dialog->accept();
         });
         window->importList();
     }
-    void print(int format, int start, int answer)
+    // Prints through the print dialog, by keyboard: Alt+O chooses 選んだ商品だけ when `selectedOnly`,
+    // Enter prints. The dialog's count is kept in `printCount`.
+    void print(int format, int start, int answer, bool selectedOnly = false)
     {
         window->control<QComboBox>(QStringLiteral("formatBox"))->setCurrentIndex(format);
         window->control<QSpinBox>(QStringLiteral("startTagBox"))->setValue(start);
         dialogs.pdfPath = dir.filePath(QStringLiteral("print-%1.pdf").arg(++prints));
         dialogs.choices = {answer};
+        printCount.clear();
+        QTimer::singleShot(0, window.get(), [this, selectedOnly] {
+            auto* dialog = window->findChild<desktop::CataloguePrintDialog*>();
+            if (dialog == nullptr) {
+                ADD_FAILURE() << "no print dialog";
+                closeModal();
+                return;
+            }
+            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+            if (selectedOnly) {
+                // The access key animates its click before the choice changes.
+                QTest::keyClick(dialog, Qt::Key_O, Qt::AltModifier);
+                auto* selected = dialog->control<QRadioButton>(QStringLiteral("selectedScope"));
+                EXPECT_TRUE(QTest::qWaitFor([selected] { return selected->isChecked(); }, 2000));
+            }
+            printCount = dialog->control<QLabel>(QStringLiteral("countLabel"))->text();
+            QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Return);
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "Enter did not print";
+                dialog->reject();
+            }
+        });
         window->printChanges();
     }
+    static void closeModal()
+    {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+        }
+    }
+    // The catalogue as another program reads it.
+    std::unique_ptr<catalogue::Catalogue> readBack()
+    {
+        catalogue::Result outcome;
+        auto opened = catalogue::Catalogue::open(
+            *catalogue::parseCatalogueAddress(dir.filePath(QStringLiteral("shop.sqlite")), nullptr), {}, &outcome);
+        EXPECT_TRUE(opened) << outcome.message.toStdString();
+        return opened;
+    }
+    QString importSummary;
+    QString printCount;
     // The rows of a status tab: "code status price old-price".
     QStringList rows(int tab)
     {
@@ -310,6 +377,20 @@ TEST(CatalogueWindow, ALargeCatalogueShowsItsFirstLocationsAtOnceAndTheRestAfter
     }
 }
 
+TEST(CatalogueWindow, ShowsACatalogueItMayOnlyReadAndSaysWhyItCannotWriteIt)
+{
+    Week week;
+    week.takeIn(QStringLiteral("w1.csv"), QStringLiteral("JAN,品名,価格\n4901234567894,牛乳,198\n"), 0);
+    const QString file = week.dir.filePath(QStringLiteral("shop.sqlite"));
+    week.window.reset();
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    week.window = std::make_unique<CatalogueWindow>(*catalogue::parseCatalogueAddress(file, nullptr), week.dialogs);
+    EXPECT_TRUE(week.window->hasCatalogue());
+    EXPECT_EQ(week.rows(0).size(), 1);
+    const QString note = week.window->control<QLabel>(QStringLiteral("noteLabel"))->text();
+    EXPECT_TRUE(note.contains(QStringLiteral("書き込めません"))) << note.toStdString();
+}
+
 struct UnreadableRow {
     const char* what;
     QByteArray fileBytes;  // written as the catalogue file, or none
@@ -349,6 +430,332 @@ TEST(CatalogueWindow, SaysInTheWindowWhyTheCatalogueCannotBeRead)
             EXPECT_TRUE(shown.contains(row.said)) << shown.toStdString();
         }
         EXPECT_FALSE(window.hasCatalogue());
+    }
+}
+
+// The codes a status tab shows, in shelf order.
+QStringList codesOf(Week& week, int tab)
+{
+    QStringList codes;
+    for (const QString& row : week.rows(tab)) {
+        codes << row.section(u' ', 0, 0);
+    }
+    return codes;
+}
+
+struct ScopeRow {
+    const char* what;
+    int format;
+    int start;
+    const char* scanned;  // a code scanned into the search box first, or empty
+    bool selectedOnly;
+    QString count;  // what the print dialog says
+    int tags;       // what the print recorded
+};
+
+// A selection never narrows a print by itself: a code scanned into the search box selects its
+// product, and the print still holds every tag that needs printing unless the dialog says otherwise.
+TEST(CatalogueWindow, APrintCoversEveryTagUnlessTheDialogSaysSelectedOnly)
+{
+    const ScopeRow rows[] = {
+        {"nothing selected", 0, 1, "", false, QStringLiteral("棚札 4 枚、シート 1 枚、タグ 1 から"), 4},
+        {"a scanned product selected", 0, 1, "4900000000023", false,
+         QStringLiteral("棚札 4 枚、シート 1 枚、タグ 1 から"), 4},
+        {"選んだ商品だけ chosen", 0, 1, "4900000000023", true, QStringLiteral("棚札 1 枚、シート 1 枚、タグ 1 から"),
+         1},
+        {"a small sheet from tag 39", 1, 39, "", false, QStringLiteral("棚札 4 枚、シート 2 枚、タグ 39 から"), 4},
+    };
+    for (const ScopeRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        Week week;
+        week.takeIn(QStringLiteral("monday.csv"), kMonday, 0);
+        auto* search = week.window->control<QLineEdit>(QStringLiteral("searchEdit"));
+        if (*row.scanned != 0) {
+            search->setFocus();
+            QTest::keyClicks(search, QString::fromLatin1(row.scanned));
+            QTest::keyClick(search, Qt::Key_Return);
+            ASSERT_EQ(week.window->table()->selectionModel()->selectedRows().size(), 1);
+        }
+        week.print(row.format, row.start, later, row.selectedOnly);
+        EXPECT_EQ(week.printCount, row.count);
+        const auto opened = week.readBack();
+        ASSERT_TRUE(opened);
+        const std::vector<catalogue::PrintInfo> pending = opened->prints(true);
+        ASSERT_EQ(pending.size(), 1u);
+        EXPECT_EQ(pending.front().tagCount, row.tags);
+        // The question names the print and repeats what it held.
+        ASSERT_FALSE(week.dialogs.questions.empty());
+        const FakeDialogs::Question& asked = week.dialogs.questions.back();
+        EXPECT_EQ(asked.title, QStringLiteral("印刷 %1 の確認").arg(pending.front().id));
+        EXPECT_TRUE(asked.text.contains(row.count)) << asked.text.toStdString();
+    }
+}
+
+struct KeyRow {
+    const char* what;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int pending;  // prints still to confirm afterwards
+    catalogue::PrintState state;
+};
+
+// The real question box after a print, answered by keys: Enter, Space and Escape leave the print
+// pending; only はい's or いいえ's own key decides it.
+TEST(CatalogueWindow, EnterDoesNotConfirmAPrint)
+{
+    const KeyRow rows[] = {
+        {"Enter", Qt::Key_Return, Qt::NoModifier, 1, catalogue::PrintState::pending},
+        {"Space on the focused button", Qt::Key_Space, Qt::NoModifier, 1, catalogue::PrintState::pending},
+        {"Escape", Qt::Key_Escape, Qt::NoModifier, 1, catalogue::PrintState::pending},
+        {"Y", Qt::Key_Y, Qt::NoModifier, 0, catalogue::PrintState::confirmed},
+        {"Alt+Y", Qt::Key_Y, Qt::AltModifier, 0, catalogue::PrintState::confirmed},
+        {"N", Qt::Key_N, Qt::NoModifier, 0, catalogue::PrintState::failed},
+    };
+    for (const KeyRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        Week week;
+        week.takeIn(QStringLiteral("monday.csv"), kMonday, 0);
+        week.dialogs.realQuestions = true;
+        QString title;
+        QTimer poll;
+        int polls = 0;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || !box->isActiveWindow()) {
+                if (++polls > 500) {
+                    poll.stop();
+                    ADD_FAILURE() << "no question";
+                    Week::closeModal();
+                }
+                return;
+            }
+            poll.stop();
+            title = box->windowTitle();
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, row.key, row.modifiers);
+            // A key that answers nothing leaves the box open: close it as the test ends.
+            QTimer::singleShot(1000, box, [box] {
+                if (box->isVisible()) {
+                    ADD_FAILURE() << "the question stayed open";
+                    box->done(0);
+                }
+            });
+        });
+        poll.start(10);
+        week.print(0, 1, later);
+        EXPECT_TRUE(title.startsWith(QStringLiteral("印刷 "))) << title.toStdString();
+        const auto opened = week.readBack();
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(int(opened->prints(true).size()), row.pending);
+        const std::vector<catalogue::PrintInfo> all = opened->prints(false);
+        ASSERT_EQ(all.size(), 1u);
+        EXPECT_EQ(all.front().state, row.state);
+    }
+}
+
+// The summary before a list is taken in: what needs a new tag apart from what changed without one,
+// the refused rows by number and reason, and the same count of usable rows as the import view.
+TEST(CatalogueWindow, TheMergeSummaryNamesWhatChangedAndTheRowsItRefuses)
+{
+    Week week;
+    week.takeIn(QStringLiteral("monday.csv"), kMonday, 0);
+    week.print(0, 1, yes);
+    // The milk dearer, the water moved, the crisps gone, a row without a code, a row repeated.
+    const QString next = kHeader
+        + QStringLiteral("4900000000016,天然水 2L,98,A-11\n4900000000023,洗濯洗剤,328,B-1\n"
+                         "4900000000047,牛乳 1L,218,A-1\n,バナナ,98,C-1\n4900000000023,洗濯洗剤,328,B-1\n");
+    week.dialogs.choices = {0};
+    week.takeIn(QStringLiteral("next.csv"), next, 0, [](desktop::CatalogueImportDialog& dialog) {
+        const auto* table = qobject_cast<QTableWidget*>(dialog.control(QStringLiteral("rowTable")));
+        ASSERT_NE(table, nullptr);
+        QStringList notes;
+        for (int row = 0; row < table->rowCount(); ++row) {
+            notes << table->item(row, table->columnCount() - 1)->text();
+        }
+        EXPECT_TRUE(notes.value(3).contains(QStringLiteral("JANコードも商品コードもない")))
+            << notes.value(3).toStdString();
+        EXPECT_TRUE(notes.value(4).contains(QStringLiteral("3行目と同じ"))) << notes.value(4).toStdString();
+    });
+    EXPECT_EQ(week.importSummary, QStringLiteral("取り込む商品 3 件 (使えない行 2)"));
+    const FakeDialogs::Question& summary = week.dialogs.questions.at(week.dialogs.questions.size() - 1);
+    for (const QString& said : {QStringLiteral("変更　　　2 件"), QStringLiteral("札が変わる 1 件"),
+                                QStringLiteral("棚番だけ変わった 1 件（札はそのまま）"),
+                                QStringLiteral("取り下げ　1 件"), QStringLiteral("取り込めない行　2 行"),
+                                QStringLiteral("5行目: JANコードも商品コードもないため商品マスタに入れません"),
+                                QStringLiteral("6行目: コード 4900000000023 は 3行目と同じため使いません")}) {
+        EXPECT_TRUE(summary.text.contains(said)) << said.toStdString() << "\n" << summary.text.toStdString();
+    }
+    // The tab of changed products agrees with what needs a new tag.
+    EXPECT_EQ(codesOf(week, 1), QStringList {QStringLiteral("4900000000047")});
+    EXPECT_TRUE(
+        week.window->control<QTabBar>(QStringLiteral("statusTabs"))->tabText(4).startsWith(QStringLiteral("最新 2件")));
+}
+
+struct FirstStartRow {
+    const char* what;
+    bool acceptView;  // the import view accepted (then the summary cancelled), or cancelled itself
+};
+
+// Cancelling the very first import makes nothing: no file, and the first-start page stays.
+TEST(CatalogueWindow, CancellingTheFirstImportWritesNothing)
+{
+    const FirstStartRow rows[] = {{"the import view cancelled", false}, {"the summary cancelled", true}};
+    for (const FirstStartRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        Week week;
+        week.window->show();
+        if (row.acceptView) {
+            week.takeIn(QStringLiteral("monday.csv"), kMonday, 2);
+        } else {
+            week.dialogs.openAnswer = week.write(QStringLiteral("monday.csv"), kMonday);
+            QTimer::singleShot(0, week.window.get(), [&week] {
+                auto* dialog = week.window->findChild<desktop::CatalogueImportDialog*>();
+                ASSERT_NE(dialog, nullptr);
+                dialog->reject();
+            });
+            week.window->importList();
+        }
+        EXPECT_FALSE(QFileInfo::exists(week.dir.filePath(QStringLiteral("shop.sqlite"))));
+        EXPECT_EQ(QDir(week.dir.path()).entryList(QDir::Files), QStringList {QStringLiteral("monday.csv")});
+        EXPECT_FALSE(week.window->hasCatalogue());
+        EXPECT_TRUE(week.window->control<QWidget>(QStringLiteral("emptyPage"))->isVisible());
+        EXPECT_TRUE(week.window->control<QLabel>(QStringLiteral("errorLabel"))->text().isEmpty());
+    }
+}
+
+// A damaged file: the page says what happened, where the file went and what the next import does,
+// and stays until a list is taken in.
+TEST(CatalogueWindow, TheDamagedFilePageSaysWhereTheFileWentAndWhatComesNext)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("shop.sqlite"));
+    {
+        QFile damaged(file);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray("SQLite format 3").append(4096, '\x5a'));
+    }
+    Week week;
+    week.window = std::make_unique<CatalogueWindow>(*catalogue::parseCatalogueAddress(file, nullptr), week.dialogs);
+    week.window->show();
+    const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("shop.sqlite.damaged-*")});
+    ASSERT_EQ(aside.size(), 1);
+    const auto said = [&week] { return week.window->control<QLabel>(QStringLiteral("damagedText"))->text(); };
+    const auto onDamagedPage = [&week] {
+        return week.window->control<QWidget>(QStringLiteral("damagedPage"))->isVisible()
+            && !week.window->control<QWidget>(QStringLiteral("emptyPage"))->isVisible();
+    };
+    EXPECT_TRUE(onDamagedPage());
+    for (const QString& part : {QStringLiteral("壊れていて"), QDir::toNativeSeparators(dir.filePath(aside.front())),
+                                QStringLiteral("次に商品リストを取り込むと")}) {
+        EXPECT_TRUE(said().contains(part)) << part.toStdString() << "\n" << said().toStdString();
+    }
+    EXPECT_FALSE(said().contains(QStringLiteral("まだありません")));
+
+    // A cancelled import changes nothing; an accepted one makes the new catalogue.
+    week.dialogs.openAnswer = week.write(QStringLiteral("monday.csv"), kMonday);
+    week.dialogs.choices = {2};
+    QTimer::singleShot(0, week.window.get(),
+                       [&week] { week.window->findChild<desktop::CatalogueImportDialog*>()->accept(); });
+    week.window->importList();
+    EXPECT_TRUE(onDamagedPage());
+    EXPECT_FALSE(QFileInfo::exists(file));
+    week.dialogs.choices = {0};
+    QTimer::singleShot(0, week.window.get(),
+                       [&week] { week.window->findChild<desktop::CatalogueImportDialog*>()->accept(); });
+    week.window->importList();
+    EXPECT_FALSE(onDamagedPage());
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(week.window->model().rowCount(), 4);
+}
+
+struct TakedownRow {
+    const char* what;
+    const char* selected;  // a product selected first, or none
+    int answer;
+    QStringList left;  // the take-down tab afterwards
+};
+
+// 取り下げ完了 in the window, asked first: the selected products to take down, else every listed one.
+TEST(CatalogueWindow, RecordsTakeDownsAfterAsking)
+{
+    Week week;
+    week.takeIn(QStringLiteral("monday.csv"), kMonday, 0);
+    week.print(0, 1, yes);
+    // The crisps and the detergent gone.
+    week.takeIn(QStringLiteral("next.csv"),
+                kHeader + QStringLiteral("4900000000016,天然水 2L,98,A-10\n4900000000047,牛乳 1L,198,A-1\n"), 0);
+    const QString crisps = QStringLiteral("4900000000030");
+    const QString detergent = QStringLiteral("4900000000023");
+    const TakedownRow rows[] = {
+        {"answered いいえ: nothing recorded", "", no, {crisps, detergent}},
+        {"the selected one", "4900000000030", yes, {detergent}},
+        {"every listed one", "", yes, {}},
+    };
+    for (const TakedownRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        week.window->table()->clearSelection();
+        if (*row.selected != 0) {
+            week.window->findCode(QString::fromLatin1(row.selected));
+        }
+        week.dialogs.choices = {row.answer};
+        QTest::mouseClick(week.window->control<QPushButton>(QStringLiteral("takedownDoneButton")), Qt::LeftButton);
+        const FakeDialogs::Question& asked = week.dialogs.questions.back();
+        EXPECT_EQ(asked.buttons.value(asked.defaultIndex), QStringLiteral("いいえ(&N)"));
+        EXPECT_EQ(codesOf(week, takeDown), row.left);
+        const auto opened = week.readBack();
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(opened->status().takeDown, row.left.size());
+    }
+}
+
+struct ColumnChoiceRow {
+    const char* what;
+    QString csv;
+    int shelfColumn;  // chosen in the box (0-based), or -1: as found
+    int countColumn;
+    QString shelfBox;  // the boxes as the view opens
+    QString countBox;
+    QString shelf;  // the milk as the catalogue keeps it
+    int tagCount;
+};
+
+// The catalogue's own columns are chosen in the import view beside the tag's, found by title and
+// contents as those are.
+TEST(CatalogueWindow, TheImportViewOffersTheCataloguesColumns)
+{
+    const ColumnChoiceRow rows[] = {
+        {"found by their titles",
+         QStringLiteral("JAN,商品名,売価,売場ロケーション,フェース数\n4900000000047,牛乳 1L,198,冷蔵 2,3\n"), -1, -1,
+         QStringLiteral("4: 売場ロケーション"), QStringLiteral("5: フェース数"), QStringLiteral("冷蔵 2"), 3},
+        {"unusual titles chosen by hand",
+         QStringLiteral("JAN,商品名,売価,置き場所,面\n4900000000047,牛乳 1L,198,冷蔵 2,2\n"), 3, 4,
+         QStringLiteral("(なし)"), QStringLiteral("(なし)"), QStringLiteral("冷蔵 2"), 2},
+    };
+    for (const ColumnChoiceRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        Week week;
+        QString shelfBox;
+        QString countBox;
+        week.takeIn(QStringLiteral("list.csv"), row.csv, 0, [&](desktop::CatalogueImportDialog& dialog) {
+            auto* shelf = qobject_cast<QComboBox*>(dialog.control(QStringLiteral("map_shelf")));
+            auto* count = qobject_cast<QComboBox*>(dialog.control(QStringLiteral("map_count")));
+            ASSERT_TRUE(shelf && count && dialog.control(QStringLiteral("map_code")));
+            shelfBox = shelf->currentText();
+            countBox = count->currentText();
+            if (row.shelfColumn >= 0) {
+                shelf->setCurrentIndex(row.shelfColumn + 1);
+            }
+            if (row.countColumn >= 0) {
+                count->setCurrentIndex(row.countColumn + 1);
+            }
+        });
+        EXPECT_EQ(shelfBox, row.shelfBox);
+        EXPECT_EQ(countBox, row.countBox);
+        const auto opened = week.readBack();
+        ASSERT_TRUE(opened);
+        const auto milk = opened->product(QStringLiteral("4900000000047"));
+        ASSERT_TRUE(milk);
+        EXPECT_EQ(milk->shelf, row.shelf);
+        EXPECT_EQ(milk->tagCount, row.tagCount);
     }
 }
 

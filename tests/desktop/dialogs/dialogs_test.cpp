@@ -1,5 +1,7 @@
 #include "desktop/dialogs/dialogs.h"
 
+#include "desktop/catalogue/catalogue_import_dialog.h"
+#include "desktop/catalogue/catalogue_print_dialog.h"
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/dialogs/import_dialog.h"
 #include "output/settings_file.h"
@@ -54,7 +56,11 @@ TEST(Dialogs, EveryControlHasAnAccessKeyOfItsOwn)
                                            QStringLiteral("店"));
     desktop::ImportDialog import(QStringLiteral("/tmp/l.csv"), QByteArray("JAN,name,price\n4901234567894,x,98\n"),
                                  sheet, 1);
-    for (const QDialog* dialog : {static_cast<QDialog*>(&calibration), static_cast<QDialog*>(&import)}) {
+    desktop::CatalogueImportDialog catalogueImport(
+        QStringLiteral("/tmp/l.csv"), QByteArray("JAN,name,price,棚番\n4901234567894,x,98,A-1\n"), nullptr, fakes);
+    desktop::CataloguePrintDialog cataloguePrint(QStringLiteral("大きい棚札 (24枚)"), 1, {3, 3, 1}, {1, 1, 1});
+    for (const QDialog* dialog : {static_cast<QDialog*>(&calibration), static_cast<QDialog*>(&import),
+                                  static_cast<QDialog*>(&catalogueImport), static_cast<QDialog*>(&cataloguePrint)}) {
         QStringList texts;
         for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
             texts << ((button->focusPolicy() & Qt::TabFocus) ? button->text() : QStringLiteral("&&"));
@@ -69,6 +75,7 @@ TEST(Dialogs, EveryControlHasAnAccessKeyOfItsOwn)
                 << dialog->objectName().toStdString() << ": " << text.toStdString();
             keys.insert(key);
         }
-        EXPECT_GE(keys.size(), 9);
+        // The print dialog has two choices and its two buttons; the others a dozen controls.
+        EXPECT_GE(keys.size(), dialog == &cataloguePrint ? 4 : 9);
     }
 }

@@ -1,5 +1,6 @@
 // A tag filled from the catalogue when a code is scanned into Text1 (the digits and Enter).
 #include "core/jobs/catalogue_lookup.h"
+#include "desktop/modules/module_loading.h"
 #include "support/editor_test_support.h"
 #include "support/sample_records.h"
 
@@ -39,6 +40,8 @@ TEST(EditorCatalogueFill, TheCodeLeftInText1FillsTheEmptyBoxesOnly)
     ASSERT_TRUE(made && made->merge(list, {}).ok());
 
     const auto real = [](QString path) { return std::make_shared<jobs::CatalogueLookup>([path] { return path; }); };
+    // The window's own lookup, which loads the catalogue's module at its first code.
+    const auto late = [](QString path) { return desktop::catalogueLookupOnFirstUse([path] { return path; }); };
     const auto bare = [](const QString& jan) { return sheet::TagRecord {jan, {}, {}, {}, {}, {}, 0}; };
     const auto fake = std::make_shared<FakeLookup>();
     const auto tag = [](bool small, const QString& maker) {
@@ -59,6 +62,8 @@ TEST(EditorCatalogueFill, TheCodeLeftInText1FillsTheEmptyBoxesOnly)
         QString status;
     } rows[] = {
         {"real catalogue", false, real(file), {}, kCode, tag(false, kTag.maker), done},
+        {"catalogue through its module", true, late(file), {}, kCode, tag(true, kTag.maker), done},
+        {"no catalogue file through the module", false, late(missing), {}, kCode, bare(kCode), {}},
         {"maker typed first kept", true, real(file), mine, kCode, tag(true, mine), done},
         {"12 digits", false, fake, {}, kCode.left(12), tag(false, kTag.maker), done},
         {"unknown code", false, fake, {}, kOther, bare(kOther), {}},

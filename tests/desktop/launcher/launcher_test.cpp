@@ -13,6 +13,9 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 using desktop::CreditsRoll;
 
 namespace {
@@ -72,6 +75,54 @@ TEST(CreditsRoll, SecondPassComesToRestJustBelow1755Twips)
         const int top = roll.top();
         EXPECT_FALSE(roll.tick());
         EXPECT_EQ(roll.top(), top);
+    }
+}
+
+struct MeasureRow {
+    const char* what;
+    std::function<void(CreditsRoll&)> steps;
+    std::vector<int> measured;  // the point sizes measured, in order
+};
+
+TEST(CreditsRoll, TheTextIsMeasuredOncePerPassAndOnlyWhenItsPlaceIsAskedFor)
+{
+    const auto ticks = [](int n) {
+        return [n](CreditsRoll& roll) {
+            for (int i = 0; i < n; ++i) {
+                roll.tick();
+            }
+        };
+    };
+    const MeasureRow rows[] = {
+        {"started only", [](CreditsRoll&) {}, {}},
+        {"its top asked for", [](CreditsRoll& roll) { (void)roll.top(); }, {}},
+        {"its place asked for twice",
+         [](CreditsRoll& roll) {
+             (void)roll.left();
+             (void)roll.width();
+             (void)roll.height();
+         },
+         {50}},
+        {"a tick", ticks(1), {50}},
+        {"the first pass rolled through", ticks(1501), {50, 18}},
+        {"started again",
+         [](CreditsRoll& roll) {
+             (void)roll.height();
+             roll.start();
+             (void)roll.left();
+         },
+         {50, 50}},
+    };
+    for (const MeasureRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<int> measured;
+        CreditsRoll roll(11385, 5985, [&measured](int pt) {
+            measured.push_back(pt);
+            return fakeMeasure(pt);
+        });
+        roll.start();
+        row.steps(roll);
+        EXPECT_EQ(measured, row.measured);
     }
 }
 

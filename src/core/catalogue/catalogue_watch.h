@@ -1,0 +1,53 @@
+#pragma once
+
+// Telling a window that another program or PC changed the catalogue, so that it shows their
+// imports, prints and confirmations without being asked to read again.
+//
+// On PostgreSQL every change the catalogue writes announces itself on the channel
+// tanafuda_catalogue (NOTIFY, delivered when its transaction commits) with what it was and who
+// made it; a watch listens on a connection of its own through Qt SQL's driver notifications. On
+// SQLite a watch asks the database's data version twice a second, which changes when another
+// connection (another window, or tanafuda-catalogue) commits a change to the file.
+
+#include "core/catalogue/catalogue_address.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace catalogue {
+
+// What another program did, as its announcement says it.
+struct ChangeNotice {
+    QString what;          // import, print, confirm, takedown, offer, check; empty when not known (SQLite)
+    QString host;          // the PC that made it; empty when not known
+    bool otherPc = false;  // made on another PC (known only on PostgreSQL)
+
+    // 「別の PC で取り込みがありました」, 「ほかのプログラムで商品マスタが変わりました」.
+    QString text() const;
+};
+
+// The texts the catalogue announces a change with: "what|host|process".
+QString announcement(const QString& what);
+
+class CatalogueWatch {
+public:
+    // Starts watching the catalogue at `address` (a connection of its own); `onChange` is called
+    // on the thread that made the watch, from its event loop, once for each change another
+    // program or PC made.
+    CatalogueWatch(const CatalogueAddress& address, std::function<void(const ChangeNotice&)> onChange);
+    ~CatalogueWatch();
+    CatalogueWatch(const CatalogueWatch&) = delete;
+    CatalogueWatch& operator=(const CatalogueWatch&) = delete;
+
+    // Whether it could start (a catalogue that does not exist yet, or a server that does not
+    // answer, is not watched).
+    bool watching() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace catalogue

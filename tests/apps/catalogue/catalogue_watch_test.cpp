@@ -1,0 +1,89 @@
+// A program watching the catalogue learns of another program's import, print and confirmation
+// within two seconds, on PostgreSQL (notifications) and on SQLite (the data version), and not of
+// its own.
+
+#include "catalogue_weeks.h"
+
+#include "core/catalogue/catalogue.h"
+#include "core/catalogue/catalogue_watch.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+using catalogue_weeks::Shop;
+
+namespace {
+
+// Runs the event loop until `notices` has grown past `count` or two seconds have passed.
+bool noticedWithinTwoSeconds(const std::vector<catalogue::ChangeNotice>& notices, size_t count)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (notices.size() <= count && waited.elapsed() < 2000) {
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return notices.size() > count;
+}
+
+class CatalogueWatchTest : public testing::TestWithParam<std::string> {
+protected:
+    Shop shop {GetParam()};
+};
+
+TEST_P(CatalogueWatchTest, AnotherProgramsStepsAreNoticed)
+{
+    if (!shop.skipReason().empty()) {
+        GTEST_SKIP() << shop.skipReason();
+    }
+    // The catalogue made by a first import, then watched.
+    ASSERT_EQ(shop.import(1).exit, 0);
+    std::vector<catalogue::ChangeNotice> notices;
+    const auto address = catalogue::parseCatalogueAddress(shop.database(), nullptr);
+    ASSERT_TRUE(address);
+    catalogue::CatalogueWatch watch(*address,
+                                    [&](const catalogue::ChangeNotice& notice) { notices.push_back(notice); });
+    ASSERT_TRUE(watch.watching());
+
+    const struct {
+        const char* step;
+        QStringList arguments;
+        const char* what;  // as PostgreSQL announces it
+    } steps[] = {
+        {"import", {QStringLiteral("import"), shop.path(QStringLiteral("week11.csv"))}, "import"},
+        {"print", {QStringLiteral("print"), QStringLiteral("-o"), shop.path(QStringLiteral("out"))}, "print"},
+        {"confirm", {QStringLiteral("confirm"), QStringLiteral("1")}, "confirm"},
+    };
+    ASSERT_TRUE(catalogue_weeks::writeList(shop.path(QStringLiteral("week11.csv")), catalogue_weeks::week(2)));
+    for (const auto& step : steps) {
+        const size_t before = notices.size();
+        const catalogue_weeks::Result ran = shop.run(step.arguments);
+        ASSERT_EQ(ran.exit, 0) << step.step << ": " << ran.err.toStdString();
+        ASSERT_TRUE(noticedWithinTwoSeconds(notices, before)) << step.step;
+        if (GetParam() == "postgresql") {
+            EXPECT_EQ(notices.back().what, QString::fromLatin1(step.what)) << step.step;
+            EXPECT_EQ(notices.back().text(),
+                      QStringLiteral("ほかのプログラムで%1がありました")
+                          .arg(QString::fromUtf8(step.what == std::string("import")      ? "取り込み"
+                                                     : step.what == std::string("print") ? "印刷"
+                                                                                         : "印刷の確認")));
+        }
+    }
+    // This program's own change is not noticed.
+    const size_t before = notices.size();
+    catalogue::Result outcome;
+    auto opened = catalogue::Catalogue::open(*address, {}, &outcome);
+    ASSERT_TRUE(opened) << outcome.message.toStdString();
+    ASSERT_TRUE(opened->recordTakenDown({}).ok());
+    if (GetParam() == "postgresql") {
+        EXPECT_FALSE(noticedWithinTwoSeconds(notices, before));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, CatalogueWatchTest, testing::ValuesIn(catalogue_weeks::backends()),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+
+}  // namespace
