@@ -127,10 +127,10 @@ int runPrint(const QStringList& arguments)
             note(QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
         });
     } else if (command.isSet("pdf")) {
-        deliver = output::pdfDelivery(command.value("pdf"));
+        deliver = output::pdfDelivery(command.value("pdf"), textChoices);
         deliveredNote = QStringLiteral("PDF: %1 (%2 ページ)\n");
     } else {
-        deliver = [&command](std::vector<sheet::TagSheet>& sheets) {
+        deliver = [&command, &textChoices](std::vector<sheet::TagSheet>& sheets) {
             QPrinter printer(QPrinter::HighResolution);
             jobs::DeliveryResult chosen;
             if (!output::choosePrinterByName(printer, command.value("printer"), chosen.error)) {
@@ -142,7 +142,7 @@ int runPrint(const QStringList& arguments)
                 = output::printerCalibration({}, output::SettingsFile(), [](const QString& warning) {
                       say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, QString(warning).remove(u'\n')));
                   });
-            return output::printerDelivery(printer, calibrationOf)(sheets);
+            return output::printerDelivery(printer, calibrationOf, textChoices)(sheets);
         };
         deliveredNote = QStringLiteral("印刷: %1 (%2 ページ)\n");
     }
