@@ -2,8 +2,8 @@
 
 #include "core/catalogue/apply_merge.h"
 #include "core/catalogue/catalogue_copies.h"
-#include "core/catalogue/catalogue_storage.h"
 #include "core/catalogue/catalogue_queries.h"
+#include "core/catalogue/catalogue_storage.h"
 #include "core/catalogue/database.h"
 #include "core/catalogue/product_columns.h"
 #include "core/catalogue/shelf_order.h"

@@ -1,8 +1,8 @@
 #include "core/catalogue/database.h"
 
-#include "core/catalogue/catalogue_watch.h"
 #include "core/catalogue/catalogue_copies.h"
 #include "core/catalogue/catalogue_storage.h"
+#include "core/catalogue/catalogue_watch.h"
 #include "core/files/careful_write.h"
 #include "core/pricing/shop_time.h"
 
@@ -180,7 +180,7 @@ Result damagedSqlite(const QString& shown, const QString& file, const QString& v
     } else {
         text += QStringLiteral("使える控えはありません。新しい商品マスタは、商品リストを取り込むと作られます。");
     }
-    return {Status::damaged, text};
+    return {Status::damaged, text, aside};
 }
 
 Result connectSqlite(const CatalogueAddress& address, const QString& connection, const OpenOptions& options)
