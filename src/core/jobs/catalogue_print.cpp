@@ -48,6 +48,8 @@ CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& nee
             extra.listExclusiveYen = need.product.listPrice;
         }
         extra.taxRatePercent = need.product.taxRatePercent;
+        extra.unitBase = need.product.unitBase;
+        extra.content = need.product.content;
         for (int copy = 0; copy < need.product.tagCount; ++copy) {
             records.push_back(tag);
             extras.push_back(extra);

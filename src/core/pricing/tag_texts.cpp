@@ -21,9 +21,12 @@ bool suits(Kind base, Kind content)
 
 // The unit-price text of `record`, or why there is none (`note`; empty when the product is left
 // out on purpose).
-QString unitPriceOf(const sheet::TagRecord& record, const QString& productBase, const QString& shopBase, QString* note)
+QString unitPriceOf(const sheet::TagRecord& record, const sheet::TagExtras& extras, const QString& shopBase,
+                    QString* note)
 {
-    const QuantityReading quantity = readQuantity(record.spec);
+    const QString& productBase = extras.unitBase;
+    const QString& amount = extras.content.trimmed().isEmpty() ? record.spec : extras.content;
+    const QuantityReading quantity = readQuantity(amount);
     std::optional<UnitBase> base;
     if (!productBase.trimmed().isEmpty()) {
         const UnitBaseReading own = readUnitBase(productBase);
@@ -46,8 +49,11 @@ QString unitPriceOf(const sheet::TagRecord& record, const QString& productBase, 
         }
     }
     if (!quantity.quantity) {
-        *note = record.spec.trimmed().isEmpty() ? quantity.note
-                                                : QStringLiteral("規格「%1」: %2").arg(record.spec, quantity.note);
+        *note = amount.trimmed().isEmpty()
+            ? quantity.note
+            : QStringLiteral("%1「%2」: %3")
+                  .arg(amount == record.spec ? QStringLiteral("規格") : QStringLiteral("内容量"), amount,
+                       quantity.note);
         return {};
     }
     const UnitPriceResult price = unitPrice(*quantity.quantity, record.price, base);
@@ -72,7 +78,7 @@ TagTextsResult tagTexts(const sheet::TagSheet& sheet, int slot)
     const sheet::TagExtras extras = found != sheet.extras.end() ? found->second : sheet::TagExtras {};
     const int rate = extras.taxRatePercent.value_or(choices.sheetTaxRatePercent);
     if (choices.unitPrice) {
-        out.texts.unitPrice = unitPriceOf(record, extras.unitBase, choices.unitBase, &out.unitPriceNote);
+        out.texts.unitPrice = unitPriceOf(record, extras, choices.unitBase, &out.unitPriceNote);
     }
     if (choices.taxExclusive) {
         if (const std::optional<TaxExclusive> exclusive = taxExclusive(record.price, rate, extras.listExclusiveYen)) {

@@ -84,6 +84,9 @@ struct TagExtras {
     // The product's own unit-price base as the list's 単位 column says it ("100g", "1L", "10枚");
     // empty: the shop's (TagTextChoices::unitBase); "なし" (or "-", "対象外"): no unit price.
     QString unitBase;
+    // The product's content where the list gives it apart from the size (内容量 and 単位: "500ml");
+    // empty: the size text says it.
+    QString content;
     friend bool operator==(const TagExtras&, const TagExtras&) = default;
 };
 

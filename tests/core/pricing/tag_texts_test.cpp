@@ -30,12 +30,14 @@ TagTextChoices on(bool unit, bool tax, bool mark, const QString& markText = QStr
     return c;
 }
 
-sheet::TagExtras rate(int percent, std::optional<qint64> listExclusive = {}, const QString& unitBase = {})
+sheet::TagExtras rate(int percent, std::optional<qint64> listExclusive = {}, const QString& unitBase = {},
+                      const QString& content = {})
 {
     sheet::TagExtras e;
     e.taxRatePercent = percent;
     e.listExclusiveYen = listExclusive;
     e.unitBase = unitBase;
+    e.content = content;
     return e;
 }
 
@@ -72,6 +74,20 @@ TEST(TagTexts, FromTheRecordTheExtrasAndTheChoices)
          on(true, false, false, QStringLiteral("※"), "10枚"),
          {QStringLiteral("1枚あたり 3.9円"), none, none},
          false},
+        {"the list's content column before the size text",
+         "1本",
+         199,
+         rate(8, {}, {}, QStringLiteral("500ml")),
+         on(true, false, false),
+         {QStringLiteral("100mlあたり 39.8円"), none, none},
+         false},
+        {"a content column that cannot be read gives none, and says so",
+         "500ml",
+         199,
+         rate(8, {}, {}, QStringLiteral("約500ml")),
+         on(true, false, false),
+         {},
+         true},
         {"the product left out of unit pricing",
          "500ml",
          199,
