@@ -14,6 +14,7 @@
 // (catalogue_model.h).
 
 #include "core/catalogue/catalogue.h"
+#include "core/catalogue/catalogue_watch.h"
 #include "desktop/dialogs/dialogs.h"
 #include "output/settings_file.h"
 
@@ -34,6 +35,7 @@ class QSpinBox;
 class QStackedWidget;
 class QTabBar;
 class QTableView;
+class QTimer;
 
 namespace desktop {
 
@@ -54,6 +56,9 @@ public:
 
     // Reads the catalogue again (after a change from another PC, or after a change made here).
     void reload();
+    // Another program or PC changed the catalogue: it is read again shortly (once any dialog of
+    // this window is closed), keeping the selection and the scroll position.
+    void changedElsewhere(const catalogue::ChangeNotice& notice);
     // Whether the rows past the first ones are still being read (after opening a large catalogue).
     bool isLoading() const { return loader_ != nullptr; }
     // Waits for those rows and shows them.
@@ -101,6 +106,13 @@ private:
     // nothing is to be printed (said).
     std::optional<std::vector<catalogue::TagNeed>> choosePrintScope(const sheet::SheetFormat& format);
     bool ensureOpen(bool create);
+    // Listens for other programs' changes once the catalogue is open.
+    void startWatching();
+    // This window's own change is written: the watch is not to report it as another's.
+    void wroteHere();
+    void refreshAfterChange();
+    QStringList selectedCodes() const;
+    void selectCodes(const QStringList& codes);
     void showNote(const QString& message);
     void updateTabs();
     void readCatalogue(bool firstRowsOnly);
@@ -139,6 +151,11 @@ private:
     std::unique_ptr<QThread> loader_;
     std::shared_ptr<LoadedRows> loaded_;
     std::optional<catalogue::StatusCounts> countsWhileLoading_;
+    // Other programs' and PCs' changes; the read they call for waits a moment so that a burst of
+    // changes is read once.
+    std::unique_ptr<catalogue::CatalogueWatch> watch_;
+    QTimer* refreshTimer_ = nullptr;
+    QString changeNotice_;
     // How the catalogue was found damaged (its file moved aside) until a new one is made.
     std::optional<catalogue::Result> damaged_;
 };
