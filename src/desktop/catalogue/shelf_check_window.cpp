@@ -582,7 +582,9 @@ void ShelfCheckWindow::updateFixCount()
     }
     const jobs::CataloguePrintPlan plan
         = jobs::planCataloguePrint(needs, chosenFormat(), startTagBox_->value(), jobs::NeedFilter::all);
-    fixCountLabel_->setText(plan.placed.empty() ? QStringLiteral("直す札はありません")
+    const QString none = needs.empty() ? QStringLiteral("直す札はありません")
+                                       : QStringLiteral("直す札はすべて確認待ちの印刷にあります");
+    fixCountLabel_->setText(plan.placed.empty() ? none
                                                 : jobs::printCountText(int(plan.placed.size()), int(plan.sheets.size()),
                                                                        startTagBox_->value()));
 }
