@@ -659,6 +659,11 @@ QStringView XmlScanner::attribute(QLatin1StringView localName)
     return {};
 }
 
+QString XmlScanner::text() const
+{
+    return textDecoded_ ? decodedText_ : QString::fromUtf8(rawText_);
+}
+
 void XmlScanner::appendText(QString& out)
 {
     if (textDecoded_) {

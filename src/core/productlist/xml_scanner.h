@@ -38,6 +38,8 @@ public:
     QStringView attribute(QLatin1StringView localName);
     // Start elements open around the current token (the current one included).
     int depth() const { return depth_; }
+    // On Characters: the text.
+    QString text() const;
 
     // As XmlPart's functions of the same names.
     bool nextStartInside(int level);
