@@ -280,6 +280,32 @@ xdotool key Return
 question=$(window_of '^印刷 [0-9]+ の確認$')
 shoot "$question" catalogue-question.png
 press "$question" Escape
+
+# 棚チェック from the 商品マスタ window: shelf A-1 scanned as a scanner types (digits and Enter) -
+# the oranges right, the apples still at last week's price, the milk of B-1, the biscuits no longer
+# sold - then on to A-2 for a code no product has; 終了 adds A-2's potatoes, not scanned (ない).
+xdotool mousemove --window "$master" 500 550 click 1
+press "$master" alt+k
+checker=$(window_of '^棚チェック$')
+xdotool windowsize --sync "$checker" 1000 600
+xdotool mousemove --window "$checker" 500 300
+sleep 0.5
+scan() {
+  xdotool type --delay 30 "$1"
+  xdotool key Return
+  sleep 0.3
+}
+for code in 4900000123456 4901234567894 49123456 4900000000016; do scan "$code"; done
+xdotool key alt+l Down
+sleep 0.3
+scan 4999999999993
+shoot "$checker" shelf-check.png
+press "$checker" alt+e
+finish=$(window_of '^棚チェックの終了$')
+press "$finish" alt+e
+sleep 1
+xdotool mousemove --window "$checker" 500 300
+shoot "$checker" shelf-check-done.png
 kill "${pids[-1]}"
 
 # The first start: the window of an empty data folder, a list taken up to its summary and cancelled

@@ -12,6 +12,7 @@
 #include "desktop/catalogue/catalogue_import_dialog.h"
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/catalogue/catalogue_print_dialog.h"
+#include "desktop/catalogue/shelf_check_window.h"
 #include "output/print_job.h"
 #include "output/sheet_delivery.h"
 #include "output/tag_sheet_printing.h"
@@ -296,6 +297,10 @@ void CatalogueWindow::buildControls()
     printRow->addWidget(takedownButton);
     printRow->addWidget(takedownDoneButton);
     printRow->addWidget(historyButton);
+    auto* shelfCheckButton = button(QStringLiteral("棚チェック(&K)..."), QStringLiteral("shelfCheckButton"), main);
+    shelfCheckButton->setToolTip(
+        QStringLiteral("棚札をスキャナーで読み取り、違う・ない・取り下げ忘れの棚札を調べます"));
+    printRow->addWidget(shelfCheckButton);
     printRow->addStretch();
     layout->addLayout(printRow);
 
@@ -344,6 +349,7 @@ void CatalogueWindow::buildControls()
     connect(takedownButton, &QPushButton::clicked, this, [this] { takedownList(); });
     connect(takedownDoneButton, &QPushButton::clicked, this, [this] { takedownDone(); });
     connect(historyButton, &QPushButton::clicked, this, [this] { showHistory(); });
+    connect(shelfCheckButton, &QPushButton::clicked, this, [this] { openShelfCheck(); });
     connect(table_, &QTableView::doubleClicked, this, [this] { showHistory(); });
     connect(confirmButton, &QPushButton::clicked, this, [this] { confirmPending(); });
     connect(pendingList_, &QListWidget::itemActivated, this, [this] { confirmPending(); });
@@ -1080,6 +1086,30 @@ void CatalogueWindow::putIntoEditor()
         dialogs_.message(this, QStringLiteral("棚札に入れるには、先に大きい棚札か小さい棚札の画面を開いてください。"),
                          kTitle, MessageIcon::information, MessageButtons::ok);
     }
+}
+
+// The check has a catalogue connection of its own and a window of its own, so that scanning goes on
+// while this window is read again after each change the check makes.
+ShelfCheckWindow* CatalogueWindow::openShelfCheck()
+{
+    if (auto* open = findChild<ShelfCheckWindow*>()) {
+        open->show();
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    if (!catalogue_) {
+        dialogs_.message(this,
+                         QStringLiteral("棚チェックには商品マスタが必要です。先に商品リストを取り込んでください。"),
+                         kTitle, MessageIcon::information, MessageButtons::ok);
+        return nullptr;
+    }
+    auto* check = new ShelfCheckWindow(address_, dialogs_, formatBox_->currentIndex(), startTagBox_->value(), this);
+    check->setAttribute(Qt::WA_DeleteOnClose);
+    connect(check, &ShelfCheckWindow::catalogueChanged, this, [this] { reload(); });
+    check->show();
+    check->activateWindow();
+    return check;
 }
 
 }  // namespace desktop

@@ -40,6 +40,7 @@ class QTimer;
 namespace desktop {
 
 class CatalogueModel;
+class ShelfCheckWindow;
 
 class CatalogueWindow : public QMainWindow {
     Q_OBJECT
@@ -75,6 +76,8 @@ public:
     void takedownDone();
     void showHistory();
     void putIntoEditor();
+    // Opens the 棚チェック window (or brings the open one to the front).
+    ShelfCheckWindow* openShelfCheck();
     // A full JAN code (or product code) and Enter in the search box: the product selected.
     void findCode(const QString& code);
 
@@ -85,7 +88,7 @@ public:
     QTableView* table() const { return table_; }
     // A control by object name: "searchEdit", "statusTabs", "importButton", "printButton",
     // "formatBox", "startTagBox", "fillButton", "takedownButton", "takedownDoneButton",
-    // "historyButton", "pendingList", "confirmButton", "errorLabel", "noteLabel", "emptyPage",
+    // "historyButton", "shelfCheckButton", "pendingList", "confirmButton", "errorLabel", "noteLabel", "emptyPage",
     // "emptyImportButton", "damagedPage", "damagedText", "damagedImportButton".
     template<class T> T* control(const QString& name) const { return findChild<T*>(name); }
     bool hasCatalogue() const { return catalogue_ != nullptr; }
