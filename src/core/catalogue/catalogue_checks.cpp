@@ -91,6 +91,9 @@ Result Catalogue::recordCheck(const ShelfCheckRecord& check, qint64* checkId)
                                  entries, &error)) {
         return fail(error);
     }
+    if (!database::announce(connection, QStringLiteral("check"), &error)) {
+        return fail(error);
+    }
     if (!transaction.commit()) {
         return fail(transaction.error());
     }

@@ -65,6 +65,7 @@ QString announcement(const QString& what)
 
 struct CatalogueWatch::State {
     QString connection;
+    std::function<qint64()> version;  // SQLite's data version, -1 when it cannot be read
     std::function<void(const ChangeNotice&)> onChange;
     std::unique_ptr<QTimer> poll;
     qint64 dataVersion = -1;
@@ -98,16 +99,16 @@ CatalogueWatch::CatalogueWatch(const CatalogueAddress& address, std::function<vo
         return;
     }
     // SQLite: the data version moves when another connection commits.
-    const auto version = [state]() -> qint64 {
+    state->version = [state]() -> qint64 {
         QSqlQuery query(QSqlDatabase::database(state->connection, false));
         return query.exec(QStringLiteral("PRAGMA data_version")) && query.next() ? query.value(0).toLongLong() : -1;
     };
-    state->dataVersion = version();
+    state->dataVersion = state->version();
     state->watching = state->dataVersion >= 0;
     state->poll = std::make_unique<QTimer>();
     state->poll->setInterval(kPollMilliseconds);
-    QObject::connect(state->poll.get(), &QTimer::timeout, [state, version] {
-        const qint64 now = version();
+    QObject::connect(state->poll.get(), &QTimer::timeout, [state] {
+        const qint64 now = state->version();
         if (now >= 0 && now != state->dataVersion) {
             state->dataVersion = now;
             state->onChange({});
@@ -132,6 +133,15 @@ CatalogueWatch::~CatalogueWatch()
 bool CatalogueWatch::watching() const
 {
     return state_->watching;
+}
+
+void CatalogueWatch::catchUp()
+{
+    if (state_->version) {
+        if (const qint64 now = state_->version(); now >= 0) {
+            state_->dataVersion = now;
+        }
+    }
 }
 
 }  // namespace catalogue

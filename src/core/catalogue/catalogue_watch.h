@@ -44,6 +44,10 @@ public:
     // Whether it could start (a catalogue that does not exist yet, or a server that does not
     // answer, is not watched).
     bool watching() const;
+    // The watcher has read the catalogue as it stands now: changes committed so far, its own
+    // among them, are not reported (SQLite cannot tell whose a change was; on PostgreSQL a
+    // program's own announcements are never reported anyway).
+    void catchUp();
 
 private:
     struct State;

@@ -20,6 +20,7 @@
 #include "output/tag_sheet_printing.h"
 #include "output/takedown_checklist.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDate>
 #include <QDateTime>
@@ -44,6 +45,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace desktop {
@@ -117,6 +119,20 @@ const QString kFirstStartText
                      "新しいリストを取り込むたびに、新しく入った商品・売価が変わった商品・扱わなくなった商品が分かり、"
                      "その棚札だけを棚の順に印刷できます。\n\n"
                      "まずレジの商品リスト (CSV や Excel のファイル) を取り込んでください。");
+
+// A print that is no longer waiting for its answer: what another PC or program made of it.
+QString decidedElsewhereText(const catalogue::Catalogue& catalogue, qint64 printId)
+{
+    for (const catalogue::PrintInfo& print : catalogue.prints(false)) {
+        if (print.id == printId && print.state != catalogue::PrintState::pending) {
+            return QStringLiteral("印刷 %1 は、ほかの PC かプログラムですでに「%2」にされています "
+                                  "(%3)。もう一度は決められません。")
+                .arg(printId)
+                .arg(catalogue::printStateTitle(print.state), pricing::shownInstant(print.decidedAt));
+        }
+    }
+    return QStringLiteral("印刷 %1 は、もう確認待ちではありません。").arg(printId);
+}
 
 }  // namespace
 
@@ -319,6 +335,11 @@ void CatalogueWindow::buildControls()
     pages_->addWidget(views);
     pages_->addWidget(buildDamagedPage());
 
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setSingleShot(true);
+    refreshTimer_->setInterval(300);
+    connect(refreshTimer_, &QTimer::timeout, this, &CatalogueWindow::refreshAfterChange);
+
     noteLabel_ = new QLabel(this);
     noteLabel_->setObjectName(QStringLiteral("noteLabel"));
     statusBar()->addWidget(noteLabel_, 1);
@@ -346,6 +367,7 @@ void CatalogueWindow::buildControls()
             [this](const catalogue::Moment& at, const QString& purpose) { printAt(at, purpose); });
     connect(offerView_, &OfferView::failed, this, [this](const QString& message) { showError(message); });
     connect(offerView_, &OfferView::offerEnded, this, [this](qint64 offerId, const QDate& on) {
+        wroteHere();
         reload();
         showNote(QStringLiteral("特売 %1 を %2 から終わりにしました。その日から棚札を戻します")
                      .arg(offerId)
@@ -479,7 +501,70 @@ bool CatalogueWindow::ensureOpen(bool create)
 
 void CatalogueWindow::reload()
 {
+    const QStringList selected = selectedCodes();
+    const int scrolled = table_->verticalScrollBar()->value();
     readCatalogue(false);
+    selectCodes(selected);
+    table_->verticalScrollBar()->setValue(scrolled);
+}
+
+void CatalogueWindow::startWatching()
+{
+    if (watch_ || !catalogue_) {
+        return;
+    }
+    watch_ = std::make_unique<catalogue::CatalogueWatch>(
+        address_, [this](const catalogue::ChangeNotice& notice) { changedElsewhere(notice); });
+    if (!watch_->watching()) {
+        watch_.reset();
+    }
+}
+
+void CatalogueWindow::wroteHere()
+{
+    if (watch_) {
+        watch_->catchUp();
+    }
+}
+
+void CatalogueWindow::changedElsewhere(const catalogue::ChangeNotice& notice)
+{
+    changeNotice_ = notice.text();
+    if (!refreshTimer_->isActive()) {
+        refreshTimer_->start();
+    }
+}
+
+void CatalogueWindow::refreshAfterChange()
+{
+    // A question or a dialog of this window is open: what it shows stays as it was until it closes.
+    if (QApplication::activeModalWidget() != nullptr) {
+        refreshTimer_->start();
+        return;
+    }
+    reload();
+    if (catalogue_) {
+        showNote(QStringLiteral("%1 (%2)").arg(changeNotice_, pricing::shownDateTime(QDateTime::currentDateTime())));
+    }
+}
+
+QStringList CatalogueWindow::selectedCodes() const
+{
+    QStringList selected;
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
+        selected.append(model_->need(index.row()).product.code);
+    }
+    return selected;
+}
+
+void CatalogueWindow::selectCodes(const QStringList& codes)
+{
+    for (const QString& code : codes) {
+        if (const int row = model_->rowOfCode(code); row >= 0) {
+            table_->selectionModel()->select(model_->index(row, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
 }
 
 // A large catalogue takes a while to read whole: on opening, the first locations' products are
@@ -496,6 +581,8 @@ void CatalogueWindow::readCatalogue(bool firstRowsOnly)
         model_->setNeeds({});
         return;
     }
+    startWatching();
+    wroteHere();  // what is read now shows every change made so far
     catalogue::Result outcome;
     bool complete = true;
     catalogue::StatusCounts counts;
@@ -557,19 +644,11 @@ void CatalogueWindow::finishLoading()
         return;
     }
     // The rows shown so far come first in the same order, so the view stays where it is.
-    QStringList selected;
-    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
-        selected.append(model_->need(index.row()).product.code);
-    }
+    const QStringList selected = selectedCodes();
     const int scrolled = table_->verticalScrollBar()->value();
     model_->setNeeds(std::move(loaded->needs));
     updateTabs();
-    for (const QString& code : selected) {
-        if (const int row = model_->rowOfCode(code); row >= 0) {
-            table_->selectionModel()->select(model_->index(row, 0),
-                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
-    }
+    selectCodes(selected);
     table_->verticalScrollBar()->setValue(scrolled);
 }
 
@@ -697,6 +776,7 @@ void CatalogueWindow::importList()
     }
     options.partial = answer == 1;
     const catalogue::MergeResult merged = catalogue_->merge(incoming, options);
+    wroteHere();
     if (!merged.ok()) {
         showError(merged.message);
         return;
@@ -731,6 +811,7 @@ void CatalogueWindow::importOffer()
     }
     const catalogue::OfferList list = dialog.offerList();
     const catalogue::OfferImportResult imported = catalogue_->importOffer(list);
+    wroteHere();
     if (imported.status == catalogue::Status::refused) {
         // Two sale prices for one product at one moment: the offers and products are named, and
         // nothing was written.
@@ -892,6 +973,7 @@ void CatalogueWindow::printAt(const catalogue::Moment& at, const QString& purpos
     };
     const jobs::CataloguePrintResult printed = jobs::printAndRecord(
         *catalogue_, scope->needs, {&format, startTagBox_->value(), jobs::NeedFilter::all, at, scope->again}, deliver);
+    wroteHere();
     switch (printed.status) {
     case jobs::CataloguePrintStatus::nothingToPrint:
         dialogs_.message(this, QStringLiteral("印刷する棚札はありません。"), kTitle, MessageIcon::information,
@@ -925,8 +1007,9 @@ void CatalogueWindow::askAboutPrint(qint64 printId)
     const auto print = std::find_if(pending.begin(), pending.end(),
                                     [printId](const catalogue::PrintInfo& info) { return info.id == printId; });
     if (!outcome.ok() || print == pending.end()) {
-        showError(outcome.ok() ? QStringLiteral("印刷 %1 はもう確認されています").arg(printId) : outcome.message);
-        reload();
+        const QString said = outcome.ok() ? decidedElsewhereText(*catalogue_, printId) : outcome.message;
+        reload();  // shows the print as it is now
+        showError(said);
         return;
     }
     const int answer = dialogs_.choose(
@@ -935,8 +1018,14 @@ void CatalogueWindow::askAboutPrint(qint64 printId)
     if (answer == 0 || answer == 1) {
         const catalogue::Result decided = catalogue_->decidePrint(
             printId, answer == 0 ? catalogue::PrintState::confirmed : catalogue::PrintState::failed);
+        wroteHere();
         if (!decided.ok()) {
-            showError(decided.message);
+            // Decided by another PC while the question was open: what it decided stands.
+            const QString said = decided.status == catalogue::Status::notFound
+                ? decidedElsewhereText(*catalogue_, printId)
+                : decided.message;
+            reload();
+            showError(said);
             return;
         }
         showNote(answer == 0 ? QStringLiteral("印刷 %1 を確認しました").arg(printId)
@@ -1063,6 +1152,7 @@ void CatalogueWindow::takedownDone()
         return;
     }
     const catalogue::Result recorded = jobs::recordTakedowns(*catalogue_, chosen);
+    wroteHere();
     if (!recorded.ok()) {
         showError(recorded.message);
         return;

@@ -19,6 +19,7 @@
 // (offer_view.h), since they are a list of their own that a clerk looks at apart from the shelves.
 
 #include "core/catalogue/catalogue.h"
+#include "core/catalogue/catalogue_watch.h"
 #include "desktop/dialogs/dialogs.h"
 #include "output/settings_file.h"
 
@@ -41,6 +42,7 @@ class QSpinBox;
 class QStackedWidget;
 class QTabBar;
 class QTableView;
+class QTimer;
 
 namespace desktop {
 
@@ -66,6 +68,9 @@ public:
 
     // Reads the catalogue again (after a change from another PC, or after a change made here).
     void reload();
+    // Another program or PC changed the catalogue: it is read again shortly (once any dialog of
+    // this window is closed), keeping the selection and the scroll position.
+    void changedElsewhere(const catalogue::ChangeNotice& notice);
     // Whether the rows past the first ones are still being read (after opening a large catalogue).
     bool isLoading() const { return loader_ != nullptr; }
     // Waits for those rows and shows them.
@@ -129,6 +134,13 @@ private:
     // The offers view and the coming dates, as the catalogue stands at the window's moment.
     void showTimeViews();
     bool ensureOpen(bool create);
+    // Listens for other programs' changes once the catalogue is open.
+    void startWatching();
+    // This window's own change is written: the watch is not to report it as another's.
+    void wroteHere();
+    void refreshAfterChange();
+    QStringList selectedCodes() const;
+    void selectCodes(const QStringList& codes);
     void showNote(const QString& message);
     void updateTabs();
     void readCatalogue(bool firstRowsOnly);
@@ -170,6 +182,11 @@ private:
     std::unique_ptr<QThread> loader_;
     std::shared_ptr<LoadedRows> loaded_;
     std::optional<catalogue::StatusCounts> countsWhileLoading_;
+    // Other programs' and PCs' changes; the read they call for waits a moment so that a burst of
+    // changes is read once.
+    std::unique_ptr<catalogue::CatalogueWatch> watch_;
+    QTimer* refreshTimer_ = nullptr;
+    QString changeNotice_;
     // How the catalogue was found damaged (its file moved aside) until a new one is made.
     std::optional<catalogue::Result> damaged_;
 };
