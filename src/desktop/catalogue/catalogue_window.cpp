@@ -269,10 +269,6 @@ void CatalogueWindow::buildControls()
 
     auto* printRow = new QHBoxLayout;
     auto* importButton = button(QStringLiteral("取り込み(&I)..."), QStringLiteral("importButton"), main);
-    auto* offerImportButton
-        = button(QStringLiteral("特売の取り込み(&O)..."), QStringLiteral("offerImportButton"), main);
-    offerImportButton->setToolTip(
-        QStringLiteral("チラシなどの特売のリスト (コードと特価) を、名前と期間を付けて一つの特売として取り込みます"));
     auto* formatLabel = new QLabel(QStringLiteral("用紙(&Y):"), main);
     formatBox_ = new QComboBox(main);
     formatBox_->setObjectName(QStringLiteral("formatBox"));
@@ -300,7 +296,6 @@ void CatalogueWindow::buildControls()
         QStringLiteral("棚から外した棚札を記録します (取り下げの商品を選んでいるときはその商品、ほかは一覧のすべて)"));
     auto* historyButton = button(QStringLiteral("履歴(&H)"), QStringLiteral("historyButton"), main);
     printRow->addWidget(importButton);
-    printRow->addWidget(offerImportButton);
     printRow->addSpacing(16);
     printRow->addWidget(formatLabel);
     printRow->addWidget(formatBox_);
@@ -362,7 +357,7 @@ void CatalogueWindow::buildControls()
     });
     connect(importButton, &QPushButton::clicked, this, [this] { importList(); });
     connect(printButton, &QPushButton::clicked, this, [this] { printChanges(); });
-    connect(offerImportButton, &QPushButton::clicked, this, [this] { importOffer(); });
+    connect(offerView_, &OfferView::importRequested, this, [this] { importOffer(); });
     connect(comingDates_, &ComingDates::printRequested, this,
             [this](const catalogue::Moment& at, const QString& purpose) { printAt(at, purpose); });
     connect(offerView_, &OfferView::failed, this, [this](const QString& message) { showError(message); });

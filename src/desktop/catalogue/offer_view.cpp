@@ -102,6 +102,13 @@ OfferView::OfferView(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialo
     layout->addWidget(splitter, 1);
 
     auto* buttons = new QHBoxLayout;
+    auto* importButton = new QPushButton(QStringLiteral("特売の取り込み(&O)..."), this);
+    importButton->setObjectName(QStringLiteral("offerImportButton"));
+    importButton->setAutoDefault(false);
+    importButton->setToolTip(
+        QStringLiteral("チラシなどの特売のリスト (コードと特価) を、名前と期間を付けて一つの特売として取り込みます"));
+    buttons->addWidget(importButton);
+    connect(importButton, &QPushButton::clicked, this, &OfferView::importRequested);
     endButton_ = new QPushButton(QStringLiteral("終了(&X)..."), this);
     endButton_->setObjectName(QStringLiteral("endOfferButton"));
     endButton_->setAutoDefault(false);

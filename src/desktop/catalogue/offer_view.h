@@ -33,10 +33,13 @@ public:
     // Ends the selected offer early, after asking from which day (the shop's today by default).
     void endSelected();
 
-    // A control by object name: "offerTable", "itemTable", "itemNote", "endOfferButton".
+    // A control by object name: "offerTable", "itemTable", "itemNote", "offerImportButton",
+    // "endOfferButton".
     template<class T> T* control(const QString& name) const { return findChild<T*>(name); }
 
 signals:
+    // 特売の取り込み...: the window takes a list of sale prices in.
+    void importRequested();
     // An offer was ended from `on`: the catalogue is to be read again.
     void offerEnded(qint64 offerId, const QDate& on);
     void failed(const QString& message);
