@@ -2,6 +2,7 @@
 
 #include "core/sheet/tag_sheet.h"
 #include "desktop/dialogs/dialogs.h"
+#include "desktop/dialogs/tag_text_dialog.h"
 #include "desktop/editor/editor_window.h"
 #include "desktop/launcher/help_window.h"
 #include "desktop/launcher/launcher_window.h"
@@ -48,6 +49,25 @@ HelpWindow* showHelp()
 EditorWindow* showEditor(const sheet::SheetFormat& format)
 {
     return showSingle(editorSlot(format), [&format] { return new EditorWindow(format); });
+}
+
+TagTextDialog* showTagTextDialog(QWidget* parent, Dialogs& dialogs, const output::SettingsFile& settings)
+{
+    // The editors of the registry, and the window the dialog was opened from where that is one.
+    QPointer<EditorWindow> opener = qobject_cast<EditorWindow*>(parent);
+    auto* dialog = new TagTextDialog(
+        dialogs, settings,
+        [opener](const sheet::TagTextChoices& choices) {
+            for (EditorWindow* editor : {largeEditor.data(), smallEditor.data(), opener.data()}) {
+                if (editor) {
+                    editor->applyTagTextChoices(choices);
+                }
+            }
+        },
+        parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+    return dialog;
 }
 
 CatalogueWindow* showCatalogue()

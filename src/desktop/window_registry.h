@@ -1,5 +1,7 @@
 #pragma once
 
+#include "output/settings_file.h"
+
 class QWidget;
 
 namespace sheet {
@@ -12,6 +14,8 @@ class LauncherWindow;
 class HelpWindow;
 class EditorWindow;
 class CatalogueWindow;
+class Dialogs;
+class TagTextDialog;
 
 // Every window of the program exists at most once. Showing an open window brings it to the
 // front with its data intact; showing a closed one builds it afresh. Windows delete themselves
@@ -27,6 +31,12 @@ CatalogueWindow* showCatalogue();
 
 // Brings `window` to the front: shown, no longer minimised, raised and activated.
 void bringToFront(QWidget* window);
+
+// The dialog 棚札の表示... (which extra texts the shop's tags show) over `parent`, its messages
+// through `dialogs`, on the settings file `settings` (the user's by default). Once the choices are
+// saved, every open editor draws with them. From any window:
+//   desktop::showTagTextDialog(this, dialogs_);
+TagTextDialog* showTagTextDialog(QWidget* parent, Dialogs& dialogs, const output::SettingsFile& settings = {});
 
 // The open window of each kind, or nullptr.
 LauncherWindow* openLauncher();

@@ -2,6 +2,8 @@
 
 #include "core/catalogue/catalogue_address.h"
 #include "core/files/careful_write.h"
+#include "core/pricing/tax_exclusive.h"
+#include "core/pricing/unit_price.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +27,7 @@ namespace {
 
 const QString kGroup = QStringLiteral("calibration");
 const QString kLayoutGroup = QStringLiteral("layouts");
+const QString kTagTextGroup = QStringLiteral("tag-texts");
 
 // Printer names may hold characters that QSettings reads as a group separator ("/", "\").
 QString keyOf(const QString& printerName)
@@ -201,6 +204,96 @@ QString SettingsFile::catalogueAddress(QString* problem) const
                                                                                                      : given;
 }
 
+sheet::TagTextChoices SettingsFile::tagTextChoices(QStringList* problems) const
+{
+    sheet::TagTextChoices choices;
+    const auto say = [&](const QString& text) {
+        if (problems) {
+            problems->append(text);
+        }
+    };
+    // Read as the calibrations are: only a regular text file of bounded size, through a copy.
+    const FoundFile file = readSettingsFile(path_);
+    if (file.missing) {
+        return choices;
+    }
+    QTemporaryDir scratch;
+    const QString work = scratch.filePath(QStringLiteral("tanafuda.ini"));
+    const bool copied = file.problem.isEmpty() && scratch.isValid() && copyForSettings(file.bytes, work);
+    std::optional<QSettings> settings;
+    if (copied) {
+        settings.emplace(work, QSettings::IniFormat);
+    }
+    if (!settings || settings->status() != QSettings::NoError) {
+        say(QStringLiteral("設定ファイル %1 が壊れているか読めないため、棚札の表示の設定を使いません。")
+                .arg(QDir::toNativeSeparators(path_)));
+        return choices;
+    }
+    const auto text = [&](const QString& name) -> std::optional<QString> {
+        const QVariant value = settings->value(kTagTextGroup + u'/' + name);
+        if (!value.isValid()) {
+            return std::nullopt;
+        }
+        return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString().trimmed();
+    };
+    const auto unusableValue = [&](const QString& name, const QString& value, const QString& allowed) {
+        say(QStringLiteral("設定ファイル %1 の [%2] %3 の値「%4」は正しくないため使いません（%5）。")
+                .arg(QDir::toNativeSeparators(path_), kTagTextGroup, name, quotedStart(value), allowed));
+    };
+    const auto flag = [&](const QString& name, bool& out) {
+        if (const std::optional<QString> value = text(name)) {
+            if (*value == QLatin1String("true") || *value == QLatin1String("1")) {
+                out = true;
+            } else if (*value == QLatin1String("false") || *value == QLatin1String("0")) {
+                out = false;
+            } else {
+                unusableValue(name, *value, QStringLiteral("true か false"));
+            }
+        }
+    };
+    flag(QStringLiteral("unit-price"), choices.unitPrice);
+    flag(QStringLiteral("tax-exclusive"), choices.taxExclusive);
+    flag(QStringLiteral("reduced-rate-mark"), choices.reducedRateMark);
+    if (const std::optional<QString> mark = text(QStringLiteral("mark"))) {
+        const QString asterisk = pricing::reducedRateMarkText(pricing::ReducedRateMark::asterisk);
+        const QString kei = pricing::reducedRateMarkText(pricing::ReducedRateMark::kei);
+        if (*mark == asterisk || *mark == kei) {
+            choices.markText = *mark;
+        } else {
+            unusableValue(QStringLiteral("mark"), *mark, asterisk + QStringLiteral(" か ") + kei);
+        }
+    }
+    if (const std::optional<QString> base = text(QStringLiteral("unit-base")); base && !base->isEmpty()) {
+        const pricing::UnitBaseReading reading = pricing::readUnitBase(*base);
+        if (reading.outcome == pricing::UnitBaseReading::Outcome::base) {
+            choices.unitBase = *base;
+        } else {
+            unusableValue(QStringLiteral("unit-base"), *base, QStringLiteral("100g、1kg、100ml、1L、1個、10m など"));
+        }
+    }
+    if (const std::optional<QString> rate = text(QStringLiteral("sheet-tax-rate"))) {
+        if (*rate == QLatin1String("10") || *rate == QLatin1String("8")) {
+            choices.sheetTaxRatePercent = rate->toInt();
+        } else {
+            unusableValue(QStringLiteral("sheet-tax-rate"), *rate, QStringLiteral("10 か 8"));
+        }
+    }
+    return choices;
+}
+
+bool SettingsFile::saveTagTextChoices(const sheet::TagTextChoices& choices, QString* problem)
+{
+    const auto flag = [](bool on) { return on ? QStringLiteral("true") : QStringLiteral("false"); };
+    const auto key = [](const char* name) { return kTagTextGroup + u'/' + QLatin1String(name); };
+    return write({{key("unit-price"), flag(choices.unitPrice)},
+                  {key("tax-exclusive"), flag(choices.taxExclusive)},
+                  {key("reduced-rate-mark"), flag(choices.reducedRateMark)},
+                  {key("mark"), choices.markText},
+                  {key("unit-base"), choices.unitBase},
+                  {key("sheet-tax-rate"), QString::number(choices.sheetTaxRatePercent)}},
+                 problem);
+}
+
 bool SettingsFile::save(const QString& printerName, const calibration::Calibration& calibration, QString* problem)
 {
     if (!calibration::withinBounds(calibration)) {
@@ -255,7 +348,7 @@ bool SettingsFile::rememberLayout(const QString& key, const QString& json, QStri
     return write(kLayoutGroup + u'/' + keyOf(key), json, problem);
 }
 
-bool SettingsFile::write(const QString& key, const std::optional<QString>& value, QString* problem)
+bool SettingsFile::write(const std::vector<Entry>& entries, QString* problem)
 {
     const auto fail = [&](const QString& why) {
         if (problem) {
@@ -285,7 +378,7 @@ bool SettingsFile::write(const QString& key, const std::optional<QString>& value
         if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(aside).constData()) != 0) {
             return fail(QStringLiteral("壊れたファイルをよけられません"));
         }
-        return write(key, value, problem);
+        return write(entries, problem);
     }
     // QSettings edits a copy; the result then replaces the file through the careful writer, which
     // keeps the file's owner, mode and links and never leaves it half written.
@@ -294,10 +387,12 @@ bool SettingsFile::write(const QString& key, const std::optional<QString>& value
     }
     {
         QSettings settings(work, QSettings::IniFormat);
-        if (value) {
-            settings.setValue(key, *value);
-        } else {
-            settings.remove(key);
+        for (const auto& [key, value] : entries) {
+            if (value) {
+                settings.setValue(key, *value);
+            } else {
+                settings.remove(key);
+            }
         }
         settings.sync();
         if (settings.status() != QSettings::NoError) {

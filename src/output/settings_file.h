@@ -1,8 +1,9 @@
 #pragma once
 
-// The program's settings file, which keeps three things between runs: each printer's calibration,
+// The program's settings file, which keeps four things between runs: each printer's calibration,
 // the choices made for each layout of product list (section [layouts], a JSON text per header key),
-// and the address of the product catalogue's database.
+// the address of the product catalogue's database, and which extra texts the shop's tags show
+// (section [tag-texts]).
 // It is an INI file (QSettings) in the user's configuration folder, ~/.config/tanafuda/tanafuda.ini
 // unless XDG_CONFIG_HOME says otherwise. A damaged file or a value out of bounds is never used:
 // the caller is told why and prints without a calibration. Only a regular file of at most 1 MiB is
@@ -10,10 +11,14 @@
 
 #include "core/calibration/calibration.h"
 #include "core/productlist/layout_memory.h"
+#include "core/sheet/tag_sheet.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace output {
 
@@ -45,9 +50,24 @@ public:
     // `problem`.
     QString catalogueAddress(QString* problem) const;
 
+    // The extra texts the shop's tags show ([tag-texts]: unit-price, tax-exclusive,
+    // reduced-rate-mark as true or false; mark ※ or 軽; unit-base as the 単位 column takes it;
+    // sheet-tax-rate 10 or 8), all off where the file says nothing. A value that is not one of
+    // those is not used (its default stands) and said in `problems`, one Japanese line each; so is
+    // a damaged file, of which nothing is used.
+    sheet::TagTextChoices tagTextChoices(QStringList* problems) const;
+    // Keeps `choices` for the shop as a whole; false as for save().
+    bool saveTagTextChoices(const sheet::TagTextChoices& choices, QString* problem);
+
 private:
-    // Sets (or with nothing removes) the value at `key` ("group/name"), false as for save().
-    bool write(const QString& key, const std::optional<QString>& value, QString* problem);
+    // Sets (or with nothing removes) the value at each key ("group/name") in one write, false as
+    // for save().
+    using Entry = std::pair<QString, std::optional<QString>>;
+    bool write(const std::vector<Entry>& entries, QString* problem);
+    bool write(const QString& key, const std::optional<QString>& value, QString* problem)
+    {
+        return write(std::vector<Entry> {{key, value}}, problem);
+    }
 
     QString path_;
 };

@@ -2,6 +2,7 @@
 
 #include "core/files/careful_write.h"
 #include "core/files/file_command_texts.h"
+#include "output/settings_file.h"
 #include "output/sheet_document.h"
 #include "output/tag_sheet_printing.h"
 
@@ -11,10 +12,24 @@
 
 namespace output {
 
-jobs::SheetDelivery pdfDelivery(const QString& path)
+namespace {
+
+// Gives every sheet the extra texts chosen (the settings file's without a choice).
+void chooseTexts(std::vector<sheet::TagSheet>& sheets, const std::optional<sheet::TagTextChoices>& texts)
 {
-    return [path](std::vector<sheet::TagSheet>& sheets) {
+    const sheet::TagTextChoices chosen = texts ? *texts : SettingsFile().tagTextChoices(nullptr);
+    for (sheet::TagSheet& s : sheets) {
+        s.textChoices = chosen;
+    }
+}
+
+}  // namespace
+
+jobs::SheetDelivery pdfDelivery(const QString& path, const std::optional<sheet::TagTextChoices>& texts)
+{
+    return [path, texts](std::vector<sheet::TagSheet>& sheets) {
         jobs::DeliveryResult result;
+        chooseTexts(sheets, texts);
         QByteArray pdf;
         const DocumentResult drawn = drawPdfDocument(sheets, 600, pdf);
         const files::FileWriteResult written
@@ -31,10 +46,12 @@ jobs::SheetDelivery pdfDelivery(const QString& path)
     };
 }
 
-jobs::SheetDelivery printerDelivery(QPrinter& printer, const CalibrationOfPrinter& calibrationOf)
+jobs::SheetDelivery printerDelivery(QPrinter& printer, const CalibrationOfPrinter& calibrationOf,
+                                    const std::optional<sheet::TagTextChoices>& texts)
 {
-    return [&printer, calibrationOf](std::vector<sheet::TagSheet>& sheets) {
+    return [&printer, calibrationOf, texts](std::vector<sheet::TagSheet>& sheets) {
         jobs::DeliveryResult result;
+        chooseTexts(sheets, texts);
         const DocumentResult printed = printSheets(sheets, printer, calibrationOf);
         if (!printed.ok) {
             result.error = printed.error;

@@ -1,6 +1,6 @@
 #include "output/sheet_document.h"
 
-#include "core/draw/draw_tag_sheet.h"
+#include "core/jobs/tag_page.h"
 #include "output/page_transform.h"
 #include "output/painter_surface.h"
 #include "output/pdf_print_scaling.h"
@@ -121,7 +121,7 @@ QByteArray drawnSvg(const sheet::TagSheet& sheet, int dpi, const calibration::Ca
     painter.setWorldTransform(calibrationTransform(calibration, dpi, dpi));
     {
         PainterSurface surface(painter, dpi, dpi);
-        draw::drawTagSheet(sheet, surface);
+        jobs::drawTagPage(sheet, surface);
     }
     if (!painter.end()) {
         error = QStringLiteral("cannot finish the SVG page");
@@ -206,7 +206,7 @@ DocumentResult drawPageImages(const std::vector<sheet::TagSheet>& sheets, PageFo
                 }
                 painter.setWorldTransform(calibrationTransform(calibration, dpi, dpi));
                 PainterSurface surface(painter, dpi, dpi);
-                draw::drawTagSheet(drawn, surface);
+                jobs::drawTagPage(drawn, surface);
             }
             bytes = encodedPng(image, error);
         } else {
@@ -229,7 +229,7 @@ void drawSheetPage(const sheet::TagSheet& sheet, QPainter& painter, double dpiX,
     painter.setWorldTransform(calibrationTransform(calibration, dpiX, dpiY), true);
     {
         PainterSurface surface(painter, dpiX, dpiY);
-        draw::drawTagSheet(cutToDrawable(sheet), surface);
+        jobs::drawTagPage(cutToDrawable(sheet), surface);
     }
     painter.restore();
 }

@@ -1,6 +1,6 @@
 #include "output/tag_sheet_printing.h"
 
-#include "core/draw/draw_tag_sheet.h"
+#include "core/jobs/tag_page.h"
 #include "output/calibrated_pages.h"
 #include "output/settings_file.h"
 #include "output/sheet_document.h"
@@ -32,7 +32,7 @@ DocumentResult printSheets(const std::vector<sheet::TagSheet>& sheets, QPrinter&
                                     // Paper gets the printer's drawing, whatever the window was showing.
                                     sheet::TagSheet page = cutToDrawable(sheets[size_t(index)]);
                                     page.outputMode = sheet::OutputMode::printer;
-                                    draw::drawTagSheet(page, surface);
+                                    jobs::drawTagPage(page, surface);
                                 });
 }
 

@@ -3,6 +3,8 @@
 
 #include "output/settings_file.h"
 
+#include "core/sheet/tag_sheet.h"
+
 #include "support/file_bytes.h"
 #include "support/qt_print.h"
 
@@ -152,6 +154,74 @@ TEST(SettingsFile, KeepsTheFilesModeWhenSaving)
     EXPECT_EQ(QFile::permissions(path) & groupAndOthers, QFileDevice::Permissions());
     EXPECT_TRUE(QFile::permissions(path).testFlag(QFileDevice::ReadOwner));
     EXPECT_EQ(SettingsFile(path).load(QStringLiteral("P1")).calibration, (Calibration {1, 1, 100, 100}));
+}
+
+}  // namespace
+
+namespace {
+
+sheet::TagTextChoices choicesOf(bool unit, bool tax, bool mark, const char* markText = "※", const char* base = "",
+                                int rate = 10)
+{
+    sheet::TagTextChoices c;
+    c.unitPrice = unit;
+    c.taxExclusive = tax;
+    c.reducedRateMark = mark;
+    c.markText = QString::fromUtf8(markText);
+    c.unitBase = QString::fromUtf8(base);
+    c.sheetTaxRatePercent = rate;
+    return c;
+}
+
+TEST(SettingsFile, ReadsTheTagTextsAndPassesOverWhatItCannotUse)
+{
+    struct Row {
+        const char* name;
+        QByteArray file;  // empty: no settings file at all
+        sheet::TagTextChoices expected;
+        int problems;
+    };
+    const Row rows[] = {
+        {"no settings file", {}, {}, 0},
+        {"no section", "[calibration]\nP1=\"1,1,100,100\"\n", {}, 0},
+        {"every text on",
+         "[tag-texts]\nunit-price=true\ntax-exclusive=true\nreduced-rate-mark=true\nmark=軽\nunit-base=100g\n"
+         "sheet-tax-rate=8\n",
+         choicesOf(true, true, true, "軽", "100g", 8), 0},
+        {"1 and 0 as true and false", "[tag-texts]\nunit-price=1\ntax-exclusive=0\n", choicesOf(true, false, false), 0},
+        {"a flag that is neither", "[tag-texts]\nunit-price=yes\ntax-exclusive=true\n", choicesOf(false, true, false),
+         1},
+        {"another mark", "[tag-texts]\nreduced-rate-mark=true\nmark=★\n", choicesOf(false, false, true), 1},
+        {"a base that cannot be read", "[tag-texts]\nunit-price=true\nunit-base=150g\n", choicesOf(true, false, false),
+         1},
+        {"a rate that is none of the two", "[tag-texts]\nsheet-tax-rate=5\n", {}, 1},
+        {"binary garbage", kBinary, {}, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
+        if (!row.file.isEmpty()) {
+            ASSERT_TRUE(support::writeFileBytes(path, row.file));
+        }
+        QStringList problems;
+        EXPECT_EQ(SettingsFile(path).tagTextChoices(&problems), row.expected);
+        EXPECT_EQ(problems.size(), row.problems) << problems.join(u'\n').toStdString();
+    }
+}
+
+TEST(SettingsFile, KeepsTheTagTextsBesideTheCalibrations)
+{
+    QTemporaryDir dir;
+    SettingsFile settings(dir.filePath(QStringLiteral("tanafuda.ini")));
+    ASSERT_TRUE(settings.save(QStringLiteral("P1"), Calibration {1, 2, 100, 100}, nullptr));
+    const sheet::TagTextChoices chosen = choicesOf(true, false, true, "軽", "10枚", 8);
+    QString problem;
+    ASSERT_TRUE(settings.saveTagTextChoices(chosen, &problem)) << problem.toStdString();
+    QStringList problems;
+    EXPECT_EQ(settings.tagTextChoices(&problems), chosen);
+    EXPECT_TRUE(problems.isEmpty());
+    EXPECT_EQ(settings.load(QStringLiteral("P1")).calibration, (Calibration {1, 2, 100, 100}));
 }
 
 }  // namespace

@@ -1,14 +1,19 @@
 // The document drawing shared by the renderer and the import: page file names, SVG clean-up,
 // texts cut for drawing, and pages drawn in order.
+#include "core/draw/tag_extras.h"
+#include "core/jobs/tag_page.h"
 #include "output/sheet_document.h"
 #include "output/tag_sheet_printing.h"
+#include "support/barcode_readback.h"
 #include "support/qt_print.h"
+#include "support/tag_text_sheets.h"
 
 #include <QFile>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
@@ -162,5 +167,142 @@ TEST(SheetDocument, PrintingIsOneJobWithAPagePerSheet)
         const QByteArray bytes = pdf.readAll();
         EXPECT_EQ(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), qsizetype(count));
         EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
+    }
+}
+
+namespace {
+
+// A word pdftotext finds on a page, its box in millimetres.
+struct PdfWord {
+    QString text;
+    double left, top, right, bottom;
+};
+
+std::vector<PdfWord> pdfWords(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        return {};
+    }
+    std::vector<PdfWord> words;
+    QXmlStreamReader xml(p.readAllStandardOutput());
+    constexpr double kMmPerPt = 25.4 / 72.0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("word")) {
+            const QXmlStreamAttributes a = xml.attributes();
+            const auto mm = [&a](const char* name) { return a.value(QLatin1String(name)).toDouble() * kMmPerPt; };
+            const double left = mm("xMin"), top = mm("yMin"), right = mm("xMax"), bottom = mm("yMax");
+            words.push_back({xml.readElementText(), left, top, right, bottom});
+        }
+    }
+    return words;
+}
+
+// Whether every blank-separated word of `text` is on the page inside the cell of `tag`.
+bool inCell(const std::vector<PdfWord>& words, const sheet::TagSheet& page, int tag, const QString& text)
+{
+    const sheet::CellOrigin o = page.cellOrigin(tag);
+    const double right = o.xMm + page.format().cellWidthMm;
+    const double bottom = o.yMm + page.format().cellHeightMm;
+    constexpr double kSlackMm = 0.3;  // the PDF's text boxes are the font's, a little past the ink
+    for (const QString& part : text.split(u' ', Qt::SkipEmptyParts)) {
+        const bool found = std::any_of(words.begin(), words.end(), [&](const PdfWord& w) {
+            return w.text == part && w.left >= o.xMm - kSlackMm && w.right <= right + kSlackMm
+                && w.top >= o.yMm - kSlackMm && w.bottom <= bottom + kSlackMm;
+        });
+        if (!found) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+// A printed page with every text on: each tag's code scans, and each text the drawing placed reads
+// back inside its tag, each it left out (as its report says) is not there.
+TEST(SheetDocument, TheTagsTextsReadBackFromThePdf)
+{
+    for (const sheet::SheetFormat* format : {&sheet::SheetFormat::large, &sheet::SheetFormat::small}) {
+        SCOPED_TRACE(format->key().toStdString());
+        const sheet::TagSheet page = tagtexts::sampleSheet(*format, tagtexts::allTextsOn());
+        QByteArray pdf;
+        ASSERT_TRUE(output::drawPdfDocument({page}, 600, pdf).ok);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("page.pdf"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size());
+        file.close();
+
+        QStringList codes;
+        for (const tagtexts::SampleTag& tag : tagtexts::sampleTags()) {
+            codes << QString::fromUtf8(tag.jan);
+        }
+        codes.sort();
+        EXPECT_EQ(support::barcodesOnPage(path, dir.filePath(QStringLiteral("scan"))), codes);
+
+        const std::vector<PdfWord> words = pdfWords(path);
+        const std::vector<draw::LeftOutText> leftOut = jobs::checkTagPage(page).leftOut;
+        int slot = 1;
+        for (const tagtexts::SampleTag& tag : tagtexts::sampleTags()) {
+            SCOPED_TRACE(tag.name);
+            struct Expected {
+                draw::ExtraText text;
+                QString content;
+            };
+            std::vector<Expected> expected {
+                {draw::ExtraText::unitPrice, QString::fromUtf8(tag.unitPrice)},
+                {draw::ExtraText::taxExclusive, QString::fromUtf8(tag.taxExclusive)},
+            };
+            if (tag.ratePercent == 8) {
+                expected.push_back({draw::ExtraText::reducedRateMark, QStringLiteral("※")});
+            }
+            if (tag.period) {
+                expected.push_back({draw::ExtraText::saleMark, QStringLiteral("特価")});
+                expected.push_back({draw::ExtraText::salePeriod, QString::fromUtf8(tag.period)});
+            }
+            if (tag.formerPrice > 0) {
+                expected.push_back({draw::ExtraText::formerPrice, draw::formerPriceText(tag.formerPrice)});
+            }
+            for (const Expected& e : expected) {
+                const bool left
+                    = std::find(leftOut.begin(), leftOut.end(), draw::LeftOutText {slot, e.text}) != leftOut.end();
+                EXPECT_EQ(inCell(words, page, slot, e.content), !left) << e.content.toStdString();
+            }
+            ++slot;
+        }
+        // The large tag has room for every text of these tags; the small one leaves some out.
+        EXPECT_EQ(leftOut.empty(), format->isLarge());
+    }
+}
+
+// With every text off and no sale, what the tags know beyond their records changes no pixel.
+TEST(SheetDocument, APageWithEveryTextOffIsItsRecordsAlone)
+{
+    for (const sheet::SheetFormat* format : {&sheet::SheetFormat::large, &sheet::SheetFormat::small}) {
+        SCOPED_TRACE(format->key().toStdString());
+        sheet::TagSheet page = tagtexts::sampleSheet(*format, {});
+        for (auto& [slot, extras] : page.extras) {
+            extras.sale.reset();
+        }
+        sheet::TagSheet plain(*format);
+        plain.records = page.records;
+        plain.fileName = page.fileName;
+        // The first page a process draws may differ from later ones in a few pixels of its texts
+        // (the fonts being loaded), whatever it shows: one page is drawn first and not compared.
+        std::vector<QByteArray> images;
+        for (const sheet::TagSheet& s : {plain, page, plain}) {
+            QByteArray png;
+            ASSERT_TRUE(output::drawPageImages({s}, output::PageFormat::png, 150,
+                                               [&png](int, const QByteArray& bytes, QString&) {
+                                                   png = bytes;
+                                                   return true;
+                                               })
+                            .ok);
+            images.push_back(png);
+        }
+        EXPECT_FALSE(images[1].isEmpty());
+        EXPECT_EQ(images[1], images[2]);
     }
 }

@@ -4,8 +4,10 @@
 #include "apps/catalogue/catalogue_command.h"
 #include "apps/common/command_line.h"
 #include "apps/common/list_options.h"
+#include "apps/common/tag_text_options.h"
 #include "core/jobs/catalogue_print.h"
 #include "core/jobs/shelf_check.h"
+#include "core/jobs/tag_page.h"
 #include "output/settings_file.h"
 #include "output/sheet_delivery.h"
 #include "output/tag_sheet_printing.h"
@@ -44,6 +46,9 @@ int runPrint(const QStringList& arguments)
          }) {
         options.push_back(std::move(row));
     }
+    for (command_line::OptionRow row : command_line::tagTextRows()) {
+        options.push_back(std::move(row));
+    }
     Command command(
         {QStringLiteral("Lays the tags that need printing onto sheets in shelf order, from a start tag, and "
                         "writes them as sheet files, one PDF or one print job. The print is recorded as "
@@ -65,6 +70,13 @@ int runPrint(const QStringList& arguments)
     const sheet::SheetFormat* format = nullptr;
     int start = 1;
     if (const auto problem = command_line::readSheetLayout(command.parser, format, start)) {
+        return command.usage(*problem);
+    }
+    sheet::TagTextChoices textChoices;
+    const auto problem = command_line::readTagTextOptions(
+        command.parser, output::SettingsFile(),
+        [](const QString& warning) { say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, warning)); }, textChoices);
+    if (problem) {
         return command.usage(*problem);
     }
     jobs::NeedFilter filter = jobs::NeedFilter::all;
@@ -115,10 +127,10 @@ int runPrint(const QStringList& arguments)
             note(QStringLiteral("書き込み: %1\n").arg(QDir::toNativeSeparators(path)));
         });
     } else if (command.isSet("pdf")) {
-        deliver = output::pdfDelivery(command.value("pdf"));
+        deliver = output::pdfDelivery(command.value("pdf"), textChoices);
         deliveredNote = QStringLiteral("PDF: %1 (%2 ページ)\n");
     } else {
-        deliver = [&command](std::vector<sheet::TagSheet>& sheets) {
+        deliver = [&command, &textChoices](std::vector<sheet::TagSheet>& sheets) {
             QPrinter printer(QPrinter::HighResolution);
             jobs::DeliveryResult chosen;
             if (!output::choosePrinterByName(printer, command.value("printer"), chosen.error)) {
@@ -130,12 +142,25 @@ int runPrint(const QStringList& arguments)
                 = output::printerCalibration({}, output::SettingsFile(), [](const QString& warning) {
                       say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, QString(warning).remove(u'\n')));
                   });
-            return output::printerDelivery(printer, calibrationOf)(sheets);
+            return output::printerDelivery(printer, calibrationOf, textChoices)(sheets);
         };
         deliveredNote = QStringLiteral("印刷: %1 (%2 ページ)\n");
     }
+    // A drawn page shows the extra texts chosen; which tags lost which is said once it is out.
+    QStringList textLines;
+    const bool drawn = !command.isSet("output");
+    const jobs::SheetDelivery deliverWithTexts = [&](std::vector<sheet::TagSheet>& sheets) {
+        for (sheet::TagSheet& s : sheets) {
+            s.textChoices = textChoices;
+        }
+        jobs::DeliveryResult result = deliver(sheets);
+        if (result.delivered && drawn) {
+            textLines = jobs::tagPagesLines(sheets);
+        }
+        return result;
+    };
     const jobs::CataloguePrintResult printed
-        = jobs::printAndRecord(*opened, needs, {format, start, filter, *at, command.isSet("again")}, deliver);
+        = jobs::printAndRecord(*opened, needs, {format, start, filter, *at, command.isSet("again")}, deliverWithTexts);
     for (const QString& notice : printed.notices) {
         say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, notice));
     }
@@ -159,6 +184,9 @@ int runPrint(const QStringList& arguments)
     if (!deliveredNote.isEmpty()) {
         note(deliveredNote.arg(printed.destination).arg(printed.plan.sheets.size()));
     }
+    for (const QString& line : textLines) {
+        note(line + u'\n');
+    }
     if (printed.status == jobs::CataloguePrintStatus::notRecorded) {
         return failWith(printed.recordFailure);
     }
@@ -173,7 +201,8 @@ int runPrint(const QStringList& arguments)
         }
         sayJson({{QStringLiteral("print"), printed.printId},
                  {QStringLiteral("sheets"), int(printed.plan.sheets.size())},
-                 {QStringLiteral("tags"), tags}});
+                 {QStringLiteral("tags"), tags},
+                 {QStringLiteral("left_out_texts"), QJsonArray::fromStringList(textLines)}});
     } else {
         say(stdout,
             QStringLiteral("印刷 %1 を記録しました (確認待ち、棚札 %2 枚、シート %3 枚)。\n"

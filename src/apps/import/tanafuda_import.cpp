@@ -9,9 +9,11 @@
 #include "apps/common/command_line.h"
 #include "apps/common/list_options.h"
 #include "apps/common/program_start.h"
+#include "apps/common/tag_text_options.h"
 #include "core/files/careful_write.h"
 #include "core/files/file_command_texts.h"
 #include "core/jobs/import_job.h"
+#include "core/jobs/tag_page.h"
 #include "output/settings_file.h"
 #include "output/sheet_document.h"
 #include "output/tag_sheet_printing.h"
@@ -55,6 +57,8 @@ command_line::ProgramTable programTable()
              {}},
             {{QStringLiteral("printer")}, QStringLiteral("with --print: the printer to use"), QStringLiteral("NAME")},
         });
+    const std::vector<command_line::OptionRow> texts = command_line::tagTextRows();
+    options.insert(options.end(), texts.begin(), texts.end());
     return {QStringLiteral(
                 "Turns a product list (CSV, TSV, .xlsx, .ods) into sheet files of tags, with tax-inclusive prices.\n"
                 "Writes DIR/LIST-1.csv, DIR/LIST-2.csv, ... and prints a line for every changed or left-out row."),
@@ -113,6 +117,13 @@ int main(int argc, char* argv[])
         return *status;
     }
     const auto sayError = [](const QString& text) { say(stderr, QStringLiteral("tanafuda-import: %1\n").arg(text)); };
+    sheet::TagTextChoices textChoices;
+    if (parser.isSet(QStringLiteral("pdf")) || parser.isSet(QStringLiteral("print"))) {
+        if (const auto problem
+            = command_line::readTagTextOptions(parser, output::SettingsFile(), sayError, textChoices)) {
+            return usage(parser, *problem);
+        }
+    }
     const jobs::ImportReport report {[](const QString& text) { say(stdout, text); }, sayError};
     // The choices remembered for each list layout are kept in the settings file.
     output::SettingsFile settings;
@@ -130,10 +141,20 @@ int main(int argc, char* argv[])
     case jobs::ImportStatus::done:
         break;
     }
-    const std::vector<sheet::TagSheet>& sheets = imported.sheets;
-    if (sheets.empty()) {
+    if (imported.sheets.empty()) {
         return kSomeRefused;
     }
+    // The pages drawn (PDF, print) show the extra texts the settings or the options choose, with
+    // each product's tax rate from the list.
+    std::vector<sheet::TagSheet> sheets = imported.sheets;
+    for (sheet::TagSheet& s : sheets) {
+        s.textChoices = textChoices;
+    }
+    const auto sayLeftOutTexts = [&sheets] {
+        for (const QString& line : jobs::tagPagesLines(sheets)) {
+            say(stdout, line + u'\n');
+        }
+    };
     bool unflushed = imported.unflushed;
     if (parser.isSet(QStringLiteral("pdf"))) {
         QByteArray pdf;
@@ -151,6 +172,7 @@ int main(int argc, char* argv[])
         say(stdout,
             QStringLiteral("PDF: %1 (%2 ページ)\n")
                 .arg(QDir::toNativeSeparators(path), QString::number(sheets.size())));
+        sayLeftOutTexts();
     }
     if (parser.isSet(QStringLiteral("print"))) {
         QPrinter printer(QPrinter::HighResolution);
@@ -171,6 +193,9 @@ int main(int argc, char* argv[])
         }
         say(stdout,
             QStringLiteral("印刷: %1 (%2 ページ)\n").arg(printer.printerName(), QString::number(sheets.size())));
+        if (!parser.isSet(QStringLiteral("pdf"))) {
+            sayLeftOutTexts();
+        }
     }
     say(stdout, countsLine(imported.counts) + QStringLiteral("、シート %1 枚\n").arg(sheets.size()));
     return unflushed ? kUnflushed : imported.status == jobs::ImportStatus::someRefused ? kSomeRefused : kDone;

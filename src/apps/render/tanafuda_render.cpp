@@ -9,16 +9,17 @@
 #include "apps/common/command_line.h"
 #include "apps/common/option_table.h"
 #include "apps/common/program_start.h"
+#include "apps/common/tag_text_options.h"
 #include "apps/render/print_module.h"
 #include "build_config.h"
 #include "core/calibration/calibration.h"
-#include "core/draw/draw_tag_sheet.h"
 #include "core/draw/recording_surface.h"
 #include "core/files/file_command_texts.h"
 #include "core/files/output_file.h"
 #include "core/files/sheet_file.h"
 #include "core/jobs/printer_calibration.h"
 #include "core/jobs/sheet_listing.h"
+#include "core/jobs/tag_page.h"
 #include "core/sheet/tag_sheet.h"
 #include "output/fonts.h"
 #include "output/settings_file.h"
@@ -116,6 +117,16 @@ const command_line::ProgramTable kProgram {
          {}},
     }};
 
+// The program's table with the options of the tags' extra texts at its end.
+command_line::ProgramTable programTable()
+{
+    command_line::ProgramTable table = kProgram;
+    for (command_line::OptionRow row : command_line::tagTextRows()) {
+        table.options.push_back(std::move(row));
+    }
+    return table;
+}
+
 // What the options ask for, checked.
 struct Request {
     QStringList sheets;
@@ -135,6 +146,7 @@ struct Request {
     std::optional<qint16> priceSize;
     QString printerName;
     jobs::CalibrationRequest calibration;
+    sheet::TagTextChoices tagTexts;  // the settings' choices with --tag-texts / --no-tag-texts over them
 };
 
 int pixels(double mm, int dpi)
@@ -276,6 +288,15 @@ std::optional<Request> requestOf(const QCommandLineParser& parser)
             return usage(QStringLiteral("--price-size takes a whole number of points from 1 to 500"));
         }
         r.priceSize = qint16(*pt);
+    }
+    if (!r.list) {
+        const auto problem = command_line::readTagTextOptions(
+            parser, output::SettingsFile(),
+            [](const QString& warning) { say(stderr, QStringLiteral("tanafuda-render: %1\n").arg(warning)); },
+            r.tagTexts);
+        if (problem) {
+            return usage(*problem);
+        }
     }
     // An output must never replace one of the sheets it is made from (--ops -o SHEET.csv).
     if (!r.output.isEmpty()) {
@@ -464,7 +485,7 @@ QByteArray operationLines(const std::vector<sheet::TagSheet>& sheets, int dpi)
             lines += kPageSeparator;
         }
         draw::RecordingSurface surface(twipsPerPixel, twipsPerPixel);
-        draw::drawTagSheet(output::cutToDrawable(sheets[i]), surface);
+        jobs::drawTagPage(output::cutToDrawable(sheets[i]), surface);
         lines += surface.toJsonLines();
     }
     return lines;
@@ -484,6 +505,21 @@ void applyDrawingChoices(std::vector<sheet::TagSheet>& sheets, const Request& re
         s.nameFont = request.nameFont.value_or(s.nameFont);
         s.priceFont = request.priceFont.value_or(s.priceFont);
         s.priceFontSize = request.priceSize.value_or(s.priceFontSize);
+        s.textChoices = request.tagTexts;
+    }
+}
+
+// Says which tags lost which extra text (or could not work out their unit price), one line each,
+// naming the sheet file where several are drawn: on standard output, or on standard error where
+// standard output carries the drawing.
+void sayLeftOutTexts(const std::vector<sheet::TagSheet>& sheets, const Request& request)
+{
+    FILE* stream = request.ops && request.output.isEmpty() ? stderr : stdout;
+    for (const sheet::TagSheet& s : sheets) {
+        const QStringList lines = jobs::tagPageLines(jobs::checkTagPage(output::cutToDrawable(s)));
+        for (const QString& line : lines) {
+            say(stream, sheets.size() > 1 ? QStringLiteral("%1: %2\n").arg(s.fileName, line) : line + u'\n');
+        }
     }
 }
 
@@ -502,7 +538,7 @@ int main(int argc, char* argv[])
     const auto app = command_line::startProgram(argc, argv, QStringLiteral("tanafuda-render"), needsPainting);
 
     QCommandLineParser parser;
-    if (const std::optional<int> done = command_line::parseArguments(parser, kProgram, kUsage)) {
+    if (const std::optional<int> done = command_line::parseArguments(parser, programTable(), kUsage)) {
         return *done;
     }
     const std::optional<Request> request = requestOf(parser);
@@ -541,5 +577,8 @@ int main(int argc, char* argv[])
     const int status = request->print ? printSheets(sheets, *request)
         : request->ops ? (deliver(request->output, operationLines(sheets, request->dpi)) ? kDone : kUnwritable)
                        : drawDocument(sheets, positions, *request);
+    if (status == kDone) {
+        sayLeftOutTexts(sheets, *request);
+    }
     return finished(status == kDone ? done : status);
 }

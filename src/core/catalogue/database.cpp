@@ -475,6 +475,15 @@ const std::vector<Migration>& migrations()
              " tags INTEGER NOT NULL, tag_count INTEGER NOT NULL)",
              "CREATE INDEX shelf_check_results_check ON shelf_check_results (check_id, seq)",
          }},
+        // What a unit price needs beyond the size text: the product's own base (empty: the shop's,
+        // なし: none) and its content where the list gives it apart (内容量 and 単位).
+        {6,
+         {
+             "ALTER TABLE products ADD COLUMN unit_base TEXT NOT NULL DEFAULT ''",
+             "ALTER TABLE products ADD COLUMN content TEXT NOT NULL DEFAULT ''",
+             "ALTER TABLE product_versions ADD COLUMN unit_base TEXT NOT NULL DEFAULT ''",
+             "ALTER TABLE product_versions ADD COLUMN content TEXT NOT NULL DEFAULT ''",
+         }},
     };
     return all;
 }

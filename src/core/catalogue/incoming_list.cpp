@@ -1,9 +1,12 @@
 #include "core/catalogue/incoming_list.h"
 
+#include "core/pricing/unit_price.h"
+
 #include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace catalogue {
@@ -42,6 +45,34 @@ bool looksLikeOwnCode(const QString& cell)
     return code.match(cell.normalized(QString::NormalizationForm_KC).trimmed()).hasMatch();
 }
 
+// A unit price's base as a list writes it: 100g, 1kg, 1枚, なし.
+bool looksLikeUnitBase(const QString& cell)
+{
+    using Outcome = pricing::UnitBaseReading::Outcome;
+    const Outcome outcome = pricing::readUnitBase(cell.trimmed()).outcome;
+    return outcome == Outcome::base || outcome == Outcome::leftOut;
+}
+
+// An amount, with or without its unit: 500, 1.5, 500ml.
+bool looksLikeAmount(const QString& cell)
+{
+    static const QRegularExpression amount(QStringLiteral("^\\s*\\d+(\\.\\d+)?\\s*[^\\d\\s]{0,4}\\s*$"));
+    return amount.match(cell.normalized(QString::NormalizationForm_KC)).hasMatch();
+}
+
+bool looksLikeBareAmount(const QString& cell)
+{
+    static const QRegularExpression amount(QStringLiteral("^\\s*\\d+(\\.\\d+)?\\s*$"));
+    return amount.match(cell.normalized(QString::NormalizationForm_KC)).hasMatch();
+}
+
+// A unit word: g, kg, ml, L, 枚, ロール.
+bool looksLikeUnitWord(const QString& cell)
+{
+    const QString text = cell.normalized(QString::NormalizationForm_KC).trimmed();
+    return !text.isEmpty() && text.size() <= 4 && !text.front().isDigit();
+}
+
 const ColumnNames kColumnNames[] = {
     {"code",
      {u"商品コード", u"品番", u"自社コード", u"PLU", u"PLUコード", u"コード", u"ITEMCODE", u"SKU"},
@@ -55,6 +86,12 @@ const ColumnNames kColumnNames[] = {
      {u"フェース数", u"棚札枚数", u"枚数", u"フェース", u"FACES", u"FACING"},
      {u"フェース", u"札枚数", u"FACING"},
      looksLikeCount},
+    {"content", {u"内容量", u"容量", u"正味量", u"内容", u"CONTENT"}, {u"内容量", u"正味量"}, looksLikeAmount},
+    {"contentunit", {u"単位", u"内容量単位", u"容量単位", u"UNIT"}, {u"内容量単位", u"容量単位"}, looksLikeUnitWord},
+    {"unit",
+     {u"単位価格の基準", u"単位基準", u"単価基準", u"単位価格基準"},
+     {u"単位価格の基準", u"単位基準"},
+     looksLikeUnitBase},
 };
 
 // Whether at least nine in ten of the column's filled cells fit (a column with no filled cell fits).
@@ -127,6 +164,24 @@ CatalogueColumns catalogueColumnsOfList(const QStringList& columnTitles, const s
             setCatalogueColumn(out, QString::fromLatin1(names.key), best);
         }
     }
+    // A size column of bare amounts (a 内容量 column the tag took for its size) beside a 単位
+    // column is the content.
+    const int specColumn = mapping.column(productlist::ListField::spec);
+    if (out.content < 0 && out.contentUnit >= 0 && specColumn >= 0 && contentsFit(rows, specColumn, looksLikeBareAmount)
+        && !contentsFit(rows, out.contentUnit, looksLikeUnitBase)) {
+        out.content = specColumn;
+    }
+    // A 単位 column without a 内容量 column is the unit price's base, when it reads as one.
+    if (out.content < 0) {
+        const int unitColumn = std::exchange(out.contentUnit, -1);
+        for (int column = 0; column < columnTitles.size() && out.unitBase < 0; ++column) {
+            if ((!taken[size_t(column)] || column == unitColumn)
+                && foldHeaderName(columnTitles.at(column)) == foldHeaderName(QStringLiteral("単位"))
+                && contentsFit(rows, column, looksLikeUnitBase)) {
+                out.unitBase = column;
+            }
+        }
+    }
     return out;
 }
 
@@ -143,6 +198,12 @@ bool setCatalogueColumn(CatalogueColumns& columns, const QString& key, int colum
         columns.shelf = column;
     } else if (key == QLatin1String("count")) {
         columns.tagCount = column;
+    } else if (key == QLatin1String("unit")) {
+        columns.unitBase = column;
+    } else if (key == QLatin1String("content")) {
+        columns.content = column;
+    } else if (key == QLatin1String("contentunit")) {
+        columns.contentUnit = column;
     } else {
         return false;
     }
@@ -160,6 +221,15 @@ int catalogueColumn(const CatalogueColumns& columns, const QString& key)
     if (key == QLatin1String("count")) {
         return columns.tagCount;
     }
+    if (key == QLatin1String("unit")) {
+        return columns.unitBase;
+    }
+    if (key == QLatin1String("content")) {
+        return columns.content;
+    }
+    if (key == QLatin1String("contentunit")) {
+        return columns.contentUnit;
+    }
     return -1;
 }
 
@@ -173,6 +243,15 @@ QString catalogueColumnTitle(const QString& key)
     }
     if (key == QLatin1String("count")) {
         return QStringLiteral("フェース数");
+    }
+    if (key == QLatin1String("unit")) {
+        return QStringLiteral("単位価格の基準");
+    }
+    if (key == QLatin1String("content")) {
+        return QStringLiteral("内容量");
+    }
+    if (key == QLatin1String("contentunit")) {
+        return QStringLiteral("内容量の単位");
     }
     return key;
 }
@@ -224,6 +303,13 @@ IncomingList incomingProducts(const productlist::ProductList& list, const std::v
         product.taxRatePercent = row.taxRatePercent;
         product.shelf = source.cell(columns.shelf).simplified();
         product.tagCount = readTagCount(source.cell(columns.tagCount));
+        product.unitBase = source.cell(columns.unitBase).normalized(QString::NormalizationForm_KC).simplified();
+        if (columns.content >= 0) {
+            const QString amount = source.cell(columns.content).normalized(QString::NormalizationForm_KC).simplified();
+            product.content = amount.isEmpty()
+                ? QString()
+                : amount + source.cell(columns.contentUnit).normalized(QString::NormalizationForm_KC).simplified();
+        }
         product.listOrder = row.number;
         out.products.push_back(std::move(product));
     }

@@ -27,6 +27,9 @@ struct CatalogueColumns {
     int productCode = -1;  // the list's own product code (商品コード, 品番, 自社コード, PLU)
     int shelf = -1;        // 棚番, 売場, 棚位置, ロケーション
     int tagCount = -1;     // フェース数, 枚数, 棚札枚数
+    int unitBase = -1;     // 単位価格の基準, 単位基準 (or 単位 in a list without 内容量)
+    int content = -1;      // 内容量, 容量, 正味量
+    int contentUnit = -1;  // 単位 beside 内容量, 内容量単位
 };
 
 // The columns of a header row by their titles alone (catalogueColumnsOfList without rows).
@@ -42,11 +45,13 @@ CatalogueColumns catalogueColumnsOf(const QStringList& columnTitles, const produ
 CatalogueColumns catalogueColumnsOfList(const QStringList& columnTitles, const std::vector<productlist::ListRow>& rows,
                                         bool hasHeader, const productlist::ColumnMapping& mapping);
 
-// The command line's names of these columns: code, shelf, count.
+// The command line's names of these columns: code, shelf, count, unit (the unit price's base),
+// content and contentunit.
 bool setCatalogueColumn(CatalogueColumns& columns, const QString& key, int column);
 // The column of `columns` that `key` (code, shelf, count) names; -1 for another key.
 int catalogueColumn(const CatalogueColumns& columns, const QString& key);
-// The Japanese title of the column a key names: 商品コード, 棚番, フェース数.
+// The Japanese title of the column a key names: 商品コード, 棚番, フェース数, 単位価格の基準, 内容量,
+// 内容量の単位.
 QString catalogueColumnTitle(const QString& key);
 
 struct RefusedRow {

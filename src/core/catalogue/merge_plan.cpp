@@ -20,6 +20,10 @@ void keepStored(ProductData& data, const Product& stored, const std::vector<Prod
             data.shelf = stored.shelf;
         } else if (field == ProductField::tagCount) {
             data.tagCount = stored.tagCount;
+        } else if (field == ProductField::unitBase) {
+            data.unitBase = stored.unitBase;
+        } else if (field == ProductField::content) {
+            data.content = stored.content;
         }
     }
 }

@@ -11,6 +11,7 @@ const std::vector<ProductField>& allProductFields()
         ProductField::productName2, ProductField::spec,      ProductField::lot,
         ProductField::price,        ProductField::listPrice, ProductField::priceIncludesTax,
         ProductField::taxRate,      ProductField::shelf,     ProductField::tagCount,
+        ProductField::unitBase,     ProductField::content,
     };
     return all;
 }
@@ -59,6 +60,10 @@ QString productFieldTitle(ProductField field)
         return QStringLiteral("棚番");
     case ProductField::tagCount:
         return QStringLiteral("フェース数");
+    case ProductField::unitBase:
+        return QStringLiteral("単位価格の基準");
+    case ProductField::content:
+        return QStringLiteral("内容量");
     default:
         return {};
     }
@@ -87,6 +92,12 @@ std::vector<ProductField> differingFields(const ProductData& before, const Produ
                 break;
             case ProductField::tagCount:
                 same = before.tagCount == now.tagCount;
+                break;
+            case ProductField::unitBase:
+                same = before.unitBase == now.unitBase;
+                break;
+            case ProductField::content:
+                same = before.content == now.content;
                 break;
             default:
                 break;

@@ -24,6 +24,12 @@ struct ProductData {
     QString shelf;
     int tagCount = 1;
     int listOrder = 0;  // the list's row number
+    // The base of the product's unit price as the list gives it (単位価格の基準: "100g", "1kg",
+    // "1枚"); empty: the shop's; "なし": the product is left out of unit pricing.
+    QString unitBase;
+    // The content as the list gives it apart from the size (内容量 and 単位: "500ml"); empty: the
+    // size text says it.
+    QString content;
 
     friend bool operator==(const ProductData&, const ProductData&) = default;
 };
@@ -55,6 +61,8 @@ enum class ProductField {
     taxRate,
     shelf,
     tagCount,
+    unitBase,
+    content,
 };
 
 // Every field, in the order above.
@@ -72,7 +80,7 @@ bool isPriceField(ProductField field);
 std::vector<ProductField> differingFields(const ProductData& before, const ProductData& now);
 
 // A field as a summary names it: the tag's as tagFieldTitle, then リストの価格, 税込み・税抜き,
-// 税率, 棚番, フェース数.
+// 税率, 棚番, フェース数, 単位価格の基準, 内容量.
 QString productFieldTitle(ProductField field);
 
 // The tag fields a comparison names (sheet::Field), as the messages and the JSON name them.

@@ -3,6 +3,8 @@
 #include "core/barcode/barcode.h"
 #include "core/draw/draw_barcode.h"
 #include "core/draw/surface.h"
+#include "core/draw/tag_extras.h"
+#include "core/draw/text_extent.h"
 #include "core/sheet/tag_sheet.h"
 
 #include <array>
@@ -12,6 +14,7 @@ namespace draw {
 namespace {
 
 using draw::Colour;
+using draw::FontSpec;
 using draw::Surface;
 using sheet::SheetFormat;
 using sheet::TagRecord;
@@ -64,7 +67,24 @@ struct TextStyle {
     Colour colour;
 };
 
-void printAt(Surface& s, const TextStyle& style, double x, double y, const QString& text)
+FontSpec fontOf(const TextStyle& style)
+{
+    return {style.face, style.sizePt, style.bold, style.italic, style.underline};
+}
+
+// The boxes a tag's own marks take, noted while it is drawn when extra texts must keep clear of
+// them (nullptr: nothing is noted).
+using Taken = std::vector<BoxMm>;
+
+void note(Taken* taken, const TextStyle& style, double x, double y, const QString& text)
+{
+    if (taken) {
+        const std::vector<BoxMm> boxes = textInkBoxes(fontOf(style), x, y, text);
+        taken->insert(taken->end(), boxes.begin(), boxes.end());
+    }
+}
+
+void printAt(Surface& s, const TextStyle& style, double x, double y, const QString& text, Taken* taken = nullptr)
 {
     s.setFontName(style.face);
     s.setFontSize(style.sizePt);
@@ -74,6 +94,15 @@ void printAt(Surface& s, const TextStyle& style, double x, double y, const QStri
     s.setForeColor(style.colour);
     s.setCurrentPoint(x, y);
     s.print(text);
+    note(taken, style, x, y, text);
+}
+
+void fillAt(Surface& s, double x, double y, double w, double h, Colour c, Taken* taken)
+{
+    s.filled(x, y, w, h, c);
+    if (taken) {
+        taken->push_back({x, y, x + w, y + h});
+    }
 }
 
 // The tag number as two characters, right-aligned: " 7", "24".
@@ -160,47 +189,66 @@ void drawPlaceholder(Surface& s, const CellLayout& layout, double x0, double y0)
 }
 
 // The code placeholder in the preview, the real symbol on paper, or the slogan without a code.
-void drawCodeArea(const TagSheet& sheet, Surface& s, const TagRecord& r, double x0, double y0, bool preview)
+// The code's rectangle is taken whether the placeholder or the symbol is drawn, so that the
+// preview lays the extra texts out as the paper does.
+void drawCodeArea(const TagSheet& sheet, Surface& s, const TagRecord& r, double x0, double y0, bool preview,
+                  Taken* taken)
 {
     const CellLayout& layout = layoutOf(sheet.format());
     const bool hasCode = r.jan.size() == 13 || r.jan.size() == 8;
+    if (hasCode && taken) {
+        taken->push_back({x0 + layout.barX1, y0 + layout.barY1, x0 + layout.barX2, y0 + layout.barY2});
+    }
     if (hasCode && preview) {
         drawPlaceholder(s, layout, x0, y0);
     } else if (hasCode) {
         draw::drawJanBarcode(s, r.jan, x0 + layout.barX1, y0 + layout.barY1, x0 + layout.barX2, y0 + layout.barY2);
     } else if (sheet.format().isLarge()) {
         printAt(s, {sheet::kMincho, 14, false, false, true, draw::kBlue}, x0 + 25, y0 + 3,
-                QStringLiteral("Happy & Merry"));
+                QStringLiteral("Happy & Merry"), taken);
     } else {
         printAt(s, {sheet::kMincho, 12, false, false, true, draw::kBlue}, x0 + 3, y0 + 3,
-                QStringLiteral("Happy & Merry"));
+                QStringLiteral("Happy & Merry"), taken);
     }
 }
 
-void drawLargeTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag, bool preview)
+// The tag number of the preview: drawn there only, but its place is taken on paper too, so that
+// the preview shows the extra texts where they are printed.
+void drawTagNumber(Surface& s, double x, double y, int tag, bool preview, Taken* taken)
+{
+    const TextStyle style {sheet::kMincho, 10, false, false, false, draw::kButtonFace};
+    if (preview) {
+        printAt(s, style, x, y, tagNumber(tag));
+    }
+    note(taken, style, x, y, tagNumber(tag));
+}
+
+// Draws a large tag; with `drawn`, notes the boxes its marks take and where its 円 is.
+void drawLargeTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag, bool preview, DrawnTag* drawn)
 {
     const sheet::CellOrigin o = sheet.cellOrigin(tag);
     const double x0 = o.xMm;
     const double y0 = o.yMm;
+    Taken* taken = drawn ? &drawn->taken : nullptr;
 
     if (sheet.bordered) {
         const Colour c = sheet.borderColor;
-        s.filled(x0, y0, 60, 1.8, c);
-        s.filled(x0, y0 + 28, 60, 2, c);
-        s.filled(x0, y0 + 2, 25, 1.8, c);
-        s.filled(x0, y0 + 7, 25, 2, c);
-        s.filled(x0, y0 + 15, 60, 0.5, c);
+        fillAt(s, x0, y0, 60, 1.8, c, taken);
+        fillAt(s, x0, y0 + 28, 60, 2, c, taken);
+        fillAt(s, x0, y0 + 2, 25, 1.8, c, taken);
+        fillAt(s, x0, y0 + 7, 25, 2, c, taken);
+        fillAt(s, x0, y0 + 15, 60, 0.5, c, taken);
         s.outline(x0, y0, 60, 30, draw::kBlack);
     } else {
         s.outline(x0, y0, 60, 30, draw::kRed);
     }
 
-    drawCodeArea(sheet, s, r, x0, y0, preview);
+    drawCodeArea(sheet, s, r, x0, y0, preview, taken);
 
     const QString& mincho = sheet::kMincho;
-    printAt(s, {mincho, 9, false, false, false, draw::kBlack}, x0 + 2, y0 + 4, r.jan);
+    printAt(s, {mincho, 9, false, false, false, draw::kBlack}, x0 + 2, y0 + 4, r.jan, taken);
     printAt(s, {sheet.nameFont, 12, sheet.nameBold, sheet.nameItalic, !sheet.bordered, draw::kBlack}, x0 + 2, y0 + 11,
-            r.productName);
+            r.productName, taken);
 
     const qint32 price = r.price;
     const TextStyle priceStyle {sheet.priceFont, double(sheet.priceFontSize), sheet.priceBold, sheet.priceItalic, false,
@@ -210,52 +258,58 @@ void drawLargeTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag
     if (price <= 0) {
         printAt(s, priceStyle, x0 + 22 + offX, y0 + 16 + offY, QString());
     } else if (price <= 999) {
-        printAt(s, priceStyle, x0 + 22 + offX, y0 + 16 + offY, numberForm(price));
+        printAt(s, priceStyle, x0 + 22 + offX, y0 + 16 + offY, numberForm(price), taken);
     } else if (price <= 9999) {
-        printAt(s, priceStyle, x0 + 15 + offX, y0 + 16 + offY, groupedForm(price));
+        printAt(s, priceStyle, x0 + 15 + offX, y0 + 16 + offY, groupedForm(price), taken);
     } else {
-        printAt(s, priceStyle, x0 + 12 + offX, y0 + 16 + offY, groupedForm(price));
+        printAt(s, priceStyle, x0 + 12 + offX, y0 + 16 + offY, groupedForm(price), taken);
     }
 
     const double yenX = price >= 1 && price <= 99 ? 42 : 50;
-    printAt(s, {mincho, 12, false, false, false, draw::kRed}, x0 + yenX, y0 + 23, QStringLiteral("円"));
-    printAt(s, {mincho, 10, false, false, false, draw::kBlack}, x0 + 2, y0 + 17, r.maker);
-    if (preview) {
-        printAt(s, {mincho, 10, false, false, false, draw::kButtonFace}, x0 + 56, y0 + 16, tagNumber(tag));
+    const TextStyle yenStyle {mincho, 12, false, false, false, draw::kRed};
+    printAt(s, yenStyle, x0 + yenX, y0 + 23, QStringLiteral("円"), taken);
+    if (drawn) {
+        drawn->yen = {x0 + yenX, y0 + 23, x0 + yenX + textAdvanceMm(fontOf(yenStyle), QStringLiteral("円")),
+                      y0 + 23 + emMm(yenStyle.sizePt)};
     }
+    printAt(s, {mincho, 10, false, false, false, draw::kBlack}, x0 + 2, y0 + 17, r.maker, taken);
+    drawTagNumber(s, x0 + 56, y0 + 16, tag, preview, taken);
     const double specX = price < 1000 ? 10 : 2;
-    printAt(s, {mincho, 10, false, false, true, draw::kBlue}, x0 + specX, y0 + 21, r.spec);
-    printAt(s, {mincho, 10, false, false, true, draw::kBlue}, x0 + specX, y0 + 25, r.lot);
+    printAt(s, {mincho, 10, false, false, true, draw::kBlue}, x0 + specX, y0 + 21, r.spec, taken);
+    printAt(s, {mincho, 10, false, false, true, draw::kBlue}, x0 + specX, y0 + 25, r.lot, taken);
 }
 
-void drawSmallTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag, bool preview)
+// Draws a small tag; with `drawn`, notes the boxes its marks take and where its 円 is.
+void drawSmallTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag, bool preview, DrawnTag* drawn)
 {
     const sheet::CellOrigin o = sheet.cellOrigin(tag);
     const double x0 = o.xMm;
     const double y0 = o.yMm;
+    Taken* taken = drawn ? &drawn->taken : nullptr;
 
     if (sheet.bordered) {
         const Colour c = sheet.borderColor;
-        s.filled(x0, y0, 32, 0.5, c);
-        s.filled(x0, y0 + 30, 32, 2, c);
+        fillAt(s, x0, y0, 32, 0.5, c, taken);
+        fillAt(s, x0, y0 + 30, 32, 2, c, taken);
         s.outline(x0, y0, 32, 32, draw::kBlack);
-        s.filled(x0, y0 + 20, 32, 0.5, c);
+        fillAt(s, x0, y0 + 20, 32, 0.5, c, taken);
     } else {
         s.outline(x0, y0, 32, 32, draw::kRed);
     }
 
-    drawCodeArea(sheet, s, r, x0, y0, preview);
+    drawCodeArea(sheet, s, r, x0, y0, preview, taken);
     if (!sheet.bordered) {
         // The code area's white quiet zones would otherwise cut the frame.
         s.outline(x0, y0, 32, 32, draw::kRed);
     }
 
     const QString& mincho = sheet::kMincho;
-    printAt(s, {mincho, 9, false, false, false, draw::kBlack}, x0 + 5, y0 + 0.5, r.jan);
-    printAt(s, {mincho, 11, false, false, false, draw::kBlack}, x0 + 5, y0 + 9, fillMaker(r.maker));
-    printAt(s, {sheet.nameFont, 10, false, false, true, draw::kBlack}, x0 + 4, y0 + 13, fillProductName(r.productName));
+    printAt(s, {mincho, 9, false, false, false, draw::kBlack}, x0 + 5, y0 + 0.5, r.jan, taken);
+    printAt(s, {mincho, 11, false, false, false, draw::kBlack}, x0 + 5, y0 + 9, fillMaker(r.maker), taken);
+    printAt(s, {sheet.nameFont, 10, false, false, true, draw::kBlack}, x0 + 4, y0 + 13, fillProductName(r.productName),
+            taken);
     printAt(s, {sheet.nameFont, 9, false, false, !sheet.bordered, draw::kBlack}, x0 + 6, y0 + 17,
-            fillProductName2(r.productName2));
+            fillProductName2(r.productName2), taken);
 
     const qint32 price = r.price;
     const double offX = sheet.printOffsetX;
@@ -265,21 +319,24 @@ void drawSmallTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag
     if (price <= 0) {
         printAt(s, priceStyle(sheet.priceFontSize), x0 + 10 + offX, y0 + 21 + offY, QString());
     } else if (price <= 99) {
-        printAt(s, priceStyle(sheet.priceFontSize), x0 + 10 + offX, y0 + 21 + offY, numberForm(price));
+        printAt(s, priceStyle(sheet.priceFontSize), x0 + 10 + offX, y0 + 21 + offY, numberForm(price), taken);
     } else if (price <= 999) {
-        printAt(s, priceStyle(sheet.priceFontSize), x0 + 4 + offX, y0 + 21 + offY, numberForm(price));
+        printAt(s, priceStyle(sheet.priceFontSize), x0 + 4 + offX, y0 + 21 + offY, numberForm(price), taken);
     } else if (price <= 9999) {
-        printAt(s, priceStyle(20), x0 + 2 + offX, y0 + 22 + offY, numberForm(price));
+        printAt(s, priceStyle(20), x0 + 2 + offX, y0 + 22 + offY, numberForm(price), taken);
     } else {
-        printAt(s, priceStyle(24), x0 + 0 + offX, y0 + 22 + offY, numberForm(price));
+        printAt(s, priceStyle(24), x0 + 0 + offX, y0 + 22 + offY, numberForm(price), taken);
     }
 
-    printAt(s, {mincho, 12, false, false, false, draw::kRed}, x0 + 27, y0 + 27, QStringLiteral("円"));
-    printAt(s, {mincho, 9, false, false, false, draw::kBlue}, x0 + 2, y0 + 21, r.spec);
-    printAt(s, {mincho, 9, false, false, false, draw::kBlue}, x0 + 2, y0 + 25, r.lot);
-    if (preview) {
-        printAt(s, {mincho, 10, false, false, false, draw::kButtonFace}, x0 + 26, y0 + 16, tagNumber(tag));
+    const TextStyle yenStyle {mincho, 12, false, false, false, draw::kRed};
+    printAt(s, yenStyle, x0 + 27, y0 + 27, QStringLiteral("円"), taken);
+    if (drawn) {
+        drawn->yen = {x0 + 27, y0 + 27, x0 + 27 + textAdvanceMm(fontOf(yenStyle), QStringLiteral("円")),
+                      y0 + 27 + emMm(yenStyle.sizePt)};
     }
+    printAt(s, {mincho, 9, false, false, false, draw::kBlue}, x0 + 2, y0 + 21, r.spec, taken);
+    printAt(s, {mincho, 9, false, false, false, draw::kBlue}, x0 + 2, y0 + 25, r.lot, taken);
+    drawTagNumber(s, x0 + 26, y0 + 16, tag, preview, taken);
 }
 
 // A small tag's code area reaches past its cell, so the cell frames (its own and the next tag's)
@@ -302,8 +359,9 @@ void clearSmallQuietZones(const TagSheet& sheet, Surface& s)
 
 }  // namespace
 
-void drawTagSheet(const TagSheet& sheet, Surface& surface)
+std::vector<LeftOutText> drawTagSheet(const TagSheet& sheet, Surface& surface, const sheet::TagTextTable& texts)
 {
+    std::vector<LeftOutText> leftOut;
     surface.setUnit(draw::Unit::millimetres);
     const bool preview = sheet.outputMode == sheet::OutputMode::preview;
     if (preview) {
@@ -319,15 +377,32 @@ void drawTagSheet(const TagSheet& sheet, Surface& surface)
         if (r.productName.isEmpty()) {
             continue;
         }
+        // A tag with nothing beyond its record is drawn as it always was, noting nothing.
+        const auto extras = sheet.extras.find(tag);
+        const std::optional<sheet::SaleMark> sale = extras != sheet.extras.end() ? extras->second.sale : std::nullopt;
+        const auto found = texts.find(tag);
+        const sheet::TagTexts tagTexts = found != texts.end() ? found->second : sheet::TagTexts {};
+        std::optional<DrawnTag> drawn;
+        if (sale || !tagTexts.isEmpty()) {
+            drawn = DrawnTag {&sheet.format(), sheet.cellOrigin(tag), {}, {}};
+        }
         if (sheet.format().isLarge()) {
-            drawLargeTag(sheet, surface, r, tag, preview);
+            drawLargeTag(sheet, surface, r, tag, preview, drawn ? &*drawn : nullptr);
         } else {
-            drawSmallTag(sheet, surface, r, tag, preview);
+            drawSmallTag(sheet, surface, r, tag, preview, drawn ? &*drawn : nullptr);
+        }
+        if (drawn) {
+            const ExtrasLayout layout = layOutExtras(*drawn, tagTexts, sale);
+            drawExtras(surface, layout);
+            for (const ExtraText text : layout.leftOut) {
+                leftOut.push_back({tag, text});
+            }
         }
     }
     if (!preview && sheet.format().isSmall()) {
         clearSmallQuietZones(sheet, surface);
     }
+    return leftOut;
 }
 
 void drawBlankSheet(const TagSheet& sheet, Surface& surface)

@@ -57,7 +57,9 @@ IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::Catal
           std::pair {catalogue::ProductField::spec, prepared.mapping.column(ListField::spec) >= 0},
           std::pair {catalogue::ProductField::lot, prepared.mapping.column(ListField::lot) >= 0},
           std::pair {catalogue::ProductField::shelf, columns.shelf >= 0},
-          std::pair {catalogue::ProductField::tagCount, columns.tagCount >= 0}}) {
+          std::pair {catalogue::ProductField::tagCount, columns.tagCount >= 0},
+          std::pair {catalogue::ProductField::unitBase, columns.unitBase >= 0},
+          std::pair {catalogue::ProductField::content, columns.content >= 0}}) {
         if (!given) {
             out.incoming.missingFields.push_back(field);
         }

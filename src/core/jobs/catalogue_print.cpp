@@ -28,7 +28,7 @@ CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& nee
 {
     CataloguePrintPlan plan;
     std::vector<sheet::TagRecord> records;
-    std::vector<std::optional<sheet::SaleMark>> marks;
+    std::vector<sheet::TagExtras> extras;
     for (const catalogue::TagNeed& need : needs) {
         const bool wanted = need.kind == catalogue::NeedKind::newTag ? filter != NeedFilter::changedOnly
             : need.kind == catalogue::NeedKind::changed              ? filter != NeedFilter::newOnly
@@ -39,13 +39,20 @@ CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& nee
         const sheet::TagRecord tag = tagOf(need.product, format);
         const qint64 offerId = need.sale ? need.sale->offerId : 0;
         const qint64 formerPrice = need.sale ? need.sale->formerPrice : 0;
-        std::optional<sheet::SaleMark> mark;
+        // What the tag's extra texts need: the sale's period and former price, the product's rate and,
+        // for a regular tag of a price given without the tax, that price.
+        sheet::TagExtras extra;
         if (need.sale) {
-            mark = sheet::SaleMark {catalogue::shownOfferPeriod(need.sale->period), qint32(formerPrice)};
+            extra.sale = sheet::SaleMark {catalogue::shownOfferPeriod(need.sale->period), qint32(formerPrice)};
+        } else if (!need.product.priceIncludesTax && need.product.listPrice > 0) {
+            extra.listExclusiveYen = need.product.listPrice;
         }
+        extra.taxRatePercent = need.product.taxRatePercent;
+        extra.unitBase = need.product.unitBase;
+        extra.content = need.product.content;
         for (int copy = 0; copy < need.product.tagCount; ++copy) {
             records.push_back(tag);
-            marks.push_back(mark);
+            extras.push_back(extra);
             plan.placed.push_back({need.product.id, 0, 0, need.product.tag, offerId, formerPrice});
         }
     }
@@ -68,9 +75,7 @@ CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& nee
         }
         placed.sheet = sheetNumber;
         placed.slot = slot++;
-        if (marks[i]) {
-            plan.sheets[size_t(placed.sheet - 1)].extras[placed.slot].sale = marks[i];
-        }
+        plan.sheets[size_t(placed.sheet - 1)].extras[placed.slot] = extras[i];
     }
     return plan;
 }

@@ -37,8 +37,10 @@ sheet::TagRecord tagOf(const catalogue::Product& product, const sheet::SheetForm
 
 // Lays the new and changed products of `needs` (as `filter` chooses; take-downs and up-to-date
 // products are left out, and so are the products whose tag a print not yet confirmed holds,
-// unless `again`) onto sheets of `format`, the first from `startTag` (1-based). A sale tag carries
-// its period and former price to the page (TagSheet::extras). Empty when nothing is to be printed.
+// unless `again`) onto sheets of `format`, the first from `startTag` (1-based). Every tag carries
+// its product's tax rate to the page (TagSheet::extras), a sale tag its period and former price,
+// a regular tag of a price the list gave without the tax that price. Empty when nothing is to be
+// printed.
 CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& needs, const sheet::SheetFormat& format,
                                       int startTag, NeedFilter filter, bool again = false);
 

@@ -243,6 +243,29 @@ QString readingLines(const QString& listPath, const PreparedList& prepared, cons
               .arg(describeMapping(prepared.list, prepared.mapping, format), describeTax(prepared.tax));
 }
 
+void addListExtras(std::vector<sheet::TagSheet>& sheets, int startTag, const std::vector<CleanRow>& rows)
+{
+    size_t sheetIndex = 0;
+    int slot = startTag;
+    for (const CleanRow& row : rows) {
+        if (row.refused()) {
+            continue;
+        }
+        if (slot > sheets.front().tagsPerPage()) {
+            ++sheetIndex;
+            slot = 1;
+        }
+        if (sheetIndex >= sheets.size()) {
+            break;
+        }
+        sheet::TagExtras& extras = sheets[sheetIndex].extras[slot++];
+        extras.taxRatePercent = row.taxRatePercent;
+        if (!row.priceIncludesTax && row.listPrice >= 0) {
+            extras.listExclusiveYen = row.listPrice;
+        }
+    }
+}
+
 ImportResult runImport(const ImportRequest& request, const ImportReport& report)
 {
     ImportResult outcome;
@@ -313,6 +336,7 @@ ImportResult runImport(const ImportRequest& request, const ImportReport& report)
     }
 
     std::vector<sheet::TagSheet> sheets = sheetsForList(format, request.startTag, records);
+    addListExtras(sheets, request.startTag, cleaned);
     if (!QDir().mkpath(request.folder)) {
         report.error(QStringLiteral("フォルダー %1 を作れません").arg(request.folder));
         outcome.status = ImportStatus::unwritable;

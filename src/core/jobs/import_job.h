@@ -137,6 +137,12 @@ bool rememberPrepared(productlist::LayoutMemory& memory, const PreparedList& pre
 // The lines that say what was read and how: "読み込み: NAME (FACTS)" and "列: MAPPING (価格はTAX)".
 QString readingLines(const QString& listPath, const PreparedList& prepared, const sheet::SheetFormat& format);
 
+// Gives each tag the sheets of `rows` fill (from `startTag` on the first sheet, as sheetsForList
+// lays them) what the list knows beyond its record: the product's tax rate and, where the list's
+// price is without the tax, that price (the tax-exclusive text then shows it). Sheet files do not
+// keep it; a page drawn from the sheets shows it.
+void addListExtras(std::vector<sheet::TagSheet>& sheets, int startTag, const std::vector<productlist::CleanRow>& rows);
+
 struct ImportResult {
     ImportStatus status = ImportStatus::unreadable;
     QString problem;                      // with unknownColumn: the message for the usage error

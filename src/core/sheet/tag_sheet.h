@@ -72,11 +72,50 @@ struct SaleMark {
 };
 
 // What a tag shows beyond its record, worked out when its page is laid out and drawn: never kept
-// in a sheet file.
+// in a sheet file. The catalogue's prints fill it; a sheet of an editor or a file has none.
 struct TagExtras {
     std::optional<SaleMark> sale;
+    // The product's consumption-tax rate (10, 8, 0 for 非課税); none: the sheet's
+    // (TagTextChoices::sheetTaxRatePercent).
+    std::optional<int> taxRatePercent;
+    // The list's own tax-exclusive price, where the list gave the price without the tax: the
+    // tax-exclusive text then shows it exactly rather than working it back from the tag's price.
+    std::optional<qint64> listExclusiveYen;
+    // The product's own unit-price base as the list's 単位 column says it ("100g", "1L", "10枚");
+    // empty: the shop's (TagTextChoices::unitBase); "なし" (or "-", "対象外"): no unit price.
+    QString unitBase;
+    // The product's content where the list gives it apart from the size (内容量 and 単位: "500ml");
+    // empty: the size text says it.
+    QString content;
     friend bool operator==(const TagExtras&, const TagExtras&) = default;
 };
+
+// Which extra texts the shop has its tags show beside the price, the same for every tag of the
+// page (the settings file keeps them for the shop as a whole). All are off by default, and with
+// all off a page is drawn as it always was.
+struct TagTextChoices {
+    bool unitPrice = false;                  // 単位価格: "100mlあたり 39.8円", from the size text and the price
+    bool taxExclusive = false;               // the price without the tax: "（税抜 980円）"
+    bool reducedRateMark = false;            // a mark beside the price of goods at the reduced (8 %) rate
+    QString markText = QStringLiteral("※");  // that mark: "※" or "軽"
+    QString unitBase;                        // the shop's unit-price base ("100g"); empty: by content
+    // The rate of a tag whose sheet gives none of its own (the editor's sheets, sheet files).
+    int sheetTaxRatePercent = 10;
+
+    bool anyOn() const { return unitPrice || taxExclusive || reducedRateMark; }
+    friend bool operator==(const TagTextChoices&, const TagTextChoices&) = default;
+};
+
+// The extra texts of one tag as they are drawn, worked out from its record, its extras and the
+// choices (pricing::tagTexts); an empty text is not drawn.
+struct TagTexts {
+    QString unitPrice;        // "100mlあたり 39.8円"
+    QString taxExclusive;     // "（税抜 980円）"
+    QString reducedRateMark;  // "※"
+    bool isEmpty() const { return unitPrice.isEmpty() && taxExclusive.isEmpty() && reducedRateMark.isEmpty(); }
+    friend bool operator==(const TagTexts&, const TagTexts&) = default;
+};
+using TagTextTable = std::map<int, TagTexts>;  // by tag slot
 
 // Top-left corner of a tag's cell on the page, in millimetres from the page's top-left corner.
 struct CellOrigin {
@@ -138,6 +177,8 @@ public:
     // What tags show beyond their records, by tag slot (a sale tag of the catalogue's print); none
     // for a sheet of an editor or a file.
     std::map<int, TagExtras> extras;
+    // The extra texts the shop has chosen to show; set from the settings before the page is drawn.
+    TagTextChoices textChoices;
 
 private:
     const SheetFormat* format_;

@@ -33,6 +33,7 @@ inline const QString kSaveAsMenu = QStringLiteral("N_SAVE");
 inline const QString kPreviewMenu = QStringLiteral("M_プレビュー");
 inline const QString kPrintMenu = QStringLiteral("P_印刷");
 inline const QString kCalibrationMenu = QStringLiteral("C_印刷位置の調整");
+inline const QString kTagTextMenu = QStringLiteral("T_棚札の表示");
 inline const QString kExitMenu = QStringLiteral("MNUEXIT");
 // Filling the sheet from a product list.
 inline const QString kImportMenu = QStringLiteral("I_IMPORT");

@@ -107,6 +107,7 @@ const std::vector<MenuEntrySpec> kFileMenu {
     {"M_プレビュー", "プレピュー(&V)", "Ctrl+V"},
     {"P_印刷", "印刷(&P)", "Ctrl+P"},
     {"C_印刷位置の調整", "印刷位置の調整(&C)...", ""},
+    {"T_棚札の表示", "棚札の表示(&T)...", ""},
     {"MNUEXIT", "終了(&x)", "Ctrl+Q"},
 };
 

@@ -2,12 +2,14 @@
 #include "desktop/editor/editor_window.h"
 
 #include "core/draw/draw_tag_sheet.h"
+#include "core/jobs/tag_page.h"
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/edit_box.h"
 #include "desktop/editor/editor_layout.h"
 #include "desktop/editor/preview_pane.h"
 #include "desktop/modules/module_loading.h"
 #include "desktop/twips.h"
+#include "desktop/window_registry.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -56,6 +58,8 @@ void EditorWindow::wirePreview()
             module->openCalibrationDialog(*this);
         }
     });
+    connect(menuAction(names::kTagTextMenu), &QAction::triggered, this,
+            [this] { showTagTextDialog(this, *dialogs_, settingsFile_); });
 
     const struct {
         const char* name;
@@ -75,7 +79,7 @@ void EditorWindow::wirePreview()
 void EditorWindow::refreshPreview()
 {
     sheet_.outputMode = sheet::OutputMode::preview;
-    previewPage_->draw([this](draw::Surface& surface) { draw::drawTagSheet(sheet_, surface); });
+    previewPage_->draw([this](draw::Surface& surface) { jobs::drawTagPage(sheet_, surface); });
     janBox_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -83,6 +87,18 @@ void EditorWindow::showBlankPage()
 {
     sheet_.restoreStartMargins();
     previewPage_->draw([this](draw::Surface& surface) { draw::drawBlankSheet(sheet_, surface); });
+}
+
+void EditorWindow::applyTagTextChoices(const sheet::TagTextChoices& choices)
+{
+    if (sheet_.textChoices == choices) {
+        return;
+    }
+    sheet_.textChoices = choices;
+    // A page on show is drawn again with the new texts; a blank one stays blank.
+    if (sheet_.outputMode == sheet::OutputMode::preview) {
+        refreshPreview();
+    }
 }
 
 void EditorWindow::shiftPrice(int dxMm, int dyMm)

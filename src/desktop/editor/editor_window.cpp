@@ -63,6 +63,8 @@ EditorWindow::EditorWindow(const sheet::SheetFormat& format, desktop::Dialogs& d
     wireEditCommands();
     wireFileCommands();
     wireImportCommand();
+    // A value of the file that cannot be used is said when the dialog 棚札の表示... is opened.
+    sheet_.textChoices = settingsFile_.tagTextChoices(nullptr);
     startUp();
 }
 

@@ -89,6 +89,10 @@ public:
     QStatusBar* statusLine() const { return statusLine_; }
     // Where the printers' calibrations are kept (the user's settings file unless a test says).
     output::SettingsFile& settingsFile() { return settingsFile_; }
+    // Which extra texts the tags show (棚札の表示...); the preview on show is drawn again with them.
+    // The window starts with those of the settings file. Its sheet gives no tag a rate of its own:
+    // the choices' rate for such sheets stands for all of them.
+    void applyTagTextChoices(const sheet::TagTextChoices& choices);
     // What the window's file dialog remembers while the window lives.
     desktop::FileDialogState& fileDialogState() { return fileDialog_; }
 

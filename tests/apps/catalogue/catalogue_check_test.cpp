@@ -4,7 +4,7 @@
 // hold, two tags not there, a product of two facings and a tag read twice. The verdicts, the kept
 // check, status's last check of each location, and the print of exactly the tags to fix.
 
-#include "catalogue_weeks.h"
+#include "support/catalogue_weeks.h"
 
 #include <QRegularExpression>
 

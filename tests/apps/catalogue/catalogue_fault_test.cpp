@@ -6,9 +6,9 @@
 // empty catalogue; and what the lists bring: repeated codes, a register's tax-basis column, a
 // broken UTF-16 character, the fonts of every PDF.
 
-#include "catalogue_weeks.h"
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/catalogue_copies.h"
+#include "support/catalogue_weeks.h"
 #include "support/small_disk.h"
 
 #include <QDir>

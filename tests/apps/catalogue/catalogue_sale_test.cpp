@@ -3,7 +3,7 @@
 // and whose regular tags go back the day after, the days status names beforehand, an overlapping
 // offer refused with nothing written, and a print not yet confirmed not laid twice.
 
-#include "catalogue_weeks.h"
+#include "support/catalogue_weeks.h"
 
 #include <QDate>
 

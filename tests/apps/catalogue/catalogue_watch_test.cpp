@@ -2,7 +2,7 @@
 // within two seconds, on PostgreSQL (notifications) and on SQLite (the data version), and not of
 // its own.
 
-#include "catalogue_weeks.h"
+#include "support/catalogue_weeks.h"
 
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/catalogue_watch.h"

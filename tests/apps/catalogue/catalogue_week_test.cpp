@@ -2,9 +2,9 @@
 // on PostgreSQL: week 1 imported, printed and confirmed; week 2 imported; its changes printed
 // from a start tag and confirmed, or marked failed.
 
-#include "catalogue_weeks.h"
 #include "core/catalogue/catalogue.h"
 #include "support/barcode_readback.h"
+#include "support/catalogue_weeks.h"
 
 #include <QDir>
 

@@ -860,3 +860,76 @@ TEST_F(RenderCli, AnOutputNeverReplacesASheetItIsMadeFrom)
         EXPECT_EQ(fileBytes(sheetPath), before);
     }
 }
+
+namespace {
+
+// The renderer draws the extra texts the settings file chooses, the options over it, and says on
+// standard error (standard output carrying the drawing) which tag could not show its unit price.
+TEST_F(RenderCli, TagTextsFollowTheSettingsAndTheOptions)
+{
+    sheet::TagSheet s(sheet::SheetFormat::large);
+    s.record(1) = {{}, QStringLiteral("棚札食品"), QStringLiteral("緑茶"), {}, QStringLiteral("500ml"), {}, 199};
+    s.record(2) = {{}, QStringLiteral("棚札食品"), QStringLiteral("詰合せ"), {}, QStringLiteral("大"), {}, 1000};
+    const QString sheetPath = save(s, QStringLiteral("texts.csv"));
+    const QByteArray unit = QStringLiteral("100mlあたり 39.8円").toUtf8();
+    const QByteArray tax = QStringLiteral("（税抜 185円）").toUtf8();  // 199 at 8 %
+    const QByteArray mark = QStringLiteral("\"text\":\"※\"").toUtf8();
+    const QByteArray note = QStringLiteral("棚札 2: 単位価格なし").toUtf8();
+    struct Row {
+        const char* name;
+        QByteArray settings;  // empty: no settings file
+        QStringList options;
+        bool unit, tax, mark;
+        int exitCode;
+    };
+    const QByteArray allOn = "[tag-texts]\nunit-price=true\ntax-exclusive=true\nreduced-rate-mark=true\n"
+                             "sheet-tax-rate=8\n";
+    const Row rows[] = {
+        {"no settings", {}, {}, false, false, false, 0},
+        {"the settings' texts", allOn, {}, true, true, true, 0},
+        {"--no-tag-texts over them", allOn, {QStringLiteral("--no-tag-texts")}, false, false, false, 0},
+        {"--tag-texts over them",
+         allOn,
+         {QStringLiteral("--tag-texts"), QStringLiteral("unit")},
+         true,
+         false,
+         false,
+         0},
+        {"--tag-texts without settings, at 10 %",
+         {},
+         {QStringLiteral("--tag-texts"), QStringLiteral("mark,unit")},
+         true,
+         false,
+         false,
+         0},
+        {"a word it does not know",
+         {},
+         {QStringLiteral("--tag-texts"), QStringLiteral("price")},
+         false,
+         false,
+         false,
+         1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir config;
+        if (!row.settings.isEmpty()) {
+            ASSERT_TRUE(QDir(config.path()).mkpath(QStringLiteral("tanafuda")));
+            QFile ini(config.filePath(QStringLiteral("tanafuda/tanafuda.ini")));
+            ASSERT_TRUE(ini.open(QIODevice::WriteOnly) && ini.write(row.settings) == row.settings.size());
+        }
+        const ProcessResult r = runProgram(kRenderer, QStringList {QStringLiteral("--ops"), sheetPath} + row.options,
+                                           120000, [&config](QProcess& p) {
+                                               QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+                                               env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+                                               p.setProcessEnvironment(env);
+                                           });
+        EXPECT_EQ(r.exitCode, row.exitCode) << r.err.toStdString();
+        EXPECT_EQ(r.out.contains(unit), row.unit);
+        EXPECT_EQ(r.out.contains(tax), row.tax);
+        EXPECT_EQ(r.out.contains(mark), row.mark);
+        EXPECT_EQ(r.err.contains(note), row.unit) << r.err.toStdString();
+    }
+}
+
+}  // namespace

@@ -100,4 +100,45 @@ TEST(IncomingList, FindsTheCatalogueColumnsByTitleAndContents)
     }
 }
 
+// What a unit price needs beyond the size: the product's own base and its content where the list
+// gives it in columns of its own (an amount and a unit), found by title and content.
+TEST(IncomingList, TakesTheUnitPricesBaseAndTheContentApart)
+{
+    const struct {
+        const char* name;
+        const char* titles;
+        const char* cells;  // one row
+        const char* found;  // the columns of the base, the content and its unit
+        const char* taken;  // the product's base and content
+    } rows[] = {
+        {"an amount and a unit beside the size", "JAN,商品名,規格,売価,内容量,単位",
+         "4901234567894,牛乳,1Lパック,198,1000,ml", "-1 4 5", "|1000ml"},
+        {"the amount in the size column the tag took", "JAN,商品名,内容量,単位,売価", "4901234567894,牛乳,500,ml,198",
+         "-1 2 3", "|500ml"},
+        {"an amount with its unit in one cell", "JAN,商品名,規格,売価,内容量", "4901234567894,牛乳,1Lパック,198,1000ml",
+         "-1 4 -1", "|1000ml"},
+        {"a 単位 column of bases without an amount is the base", "JAN,商品名,規格,売価,単位",
+         "4901234567894,ティッシュ,160組×5箱,298,10枚", "4 -1 -1", "10枚|"},
+        {"the base named outright, and なし", "JAN,商品名,規格,売価,単位価格の基準", "4901234567894,花束,1束,498,なし",
+         "4 -1 -1", "なし|"},
+        {"a base column that reads as none is not taken", "JAN,商品名,規格,売価,単位基準",
+         "4901234567894,牛乳,1L,198,ふつう", "-1 -1 -1", "|"},
+        {"none of them", "JAN,商品名,規格,売価", "4901234567894,牛乳,1L,198", "-1 -1 -1", "|"},
+    };
+    for (const auto& row : rows) {
+        const productlist::ProductList list
+            = listOf(QString::fromUtf8(row.titles).split(u','), {QString::fromUtf8(row.cells).split(u',')});
+        const auto mapping = productlist::mapList(list.columnTitles, list.rows, true, sheet::SheetFormat::large);
+        const catalogue::CatalogueColumns found
+            = catalogue::catalogueColumnsOfList(list.columnTitles, list.rows, true, mapping.mapping);
+        EXPECT_EQ(QStringLiteral("%1 %2 %3").arg(found.unitBase).arg(found.content).arg(found.contentUnit),
+                  QString::fromLatin1(row.found))
+            << row.name;
+        const auto cleaned = productlist::cleanRows(list.rows, mapping.mapping, sheet::SheetFormat::large, {});
+        const catalogue::IncomingList in = catalogue::incomingProducts(list, cleaned, nullptr, found);
+        ASSERT_EQ(in.products.size(), 1u) << row.name;
+        EXPECT_EQ(in.products[0].unitBase + u'|' + in.products[0].content, QString::fromUtf8(row.taken)) << row.name;
+    }
+}
+
 }  // namespace

@@ -215,11 +215,14 @@ TEST(PlanMerge, AFieldTheListHasNoColumnForKeepsWhatTheCatalogueHas)
     stocked.tag.maker = QStringLiteral("山田乳業");
     stocked.tag.spec = QStringLiteral("1000ml");
     stocked.tagCount = 2;
+    stocked.unitBase = QStringLiteral("1L");
+    stocked.content = QStringLiteral("1000ml");
     ProductData priceOnly = data("A", "牛乳", 218, "", 2);
     priceOnly.tagCount = 1;
     IncomingList list;
     list.products = {priceOnly};
-    list.missingFields = {ProductField::maker, ProductField::spec, ProductField::shelf, ProductField::tagCount};
+    list.missingFields = {ProductField::maker,    ProductField::spec,     ProductField::shelf,
+                          ProductField::tagCount, ProductField::unitBase, ProductField::content};
     MergeOptions partial;
     partial.partial = true;
     const catalogue::MergePlan plan = catalogue::planMerge({stored(1, stocked)}, list, partial);
@@ -230,6 +233,7 @@ TEST(PlanMerge, AFieldTheListHasNoColumnForKeepsWhatTheCatalogueHas)
     EXPECT_EQ(plan.updated[0].data.tag.spec, QStringLiteral("1000ml"));
     EXPECT_EQ(plan.updated[0].data.shelf, QStringLiteral("A-1"));
     EXPECT_EQ(plan.updated[0].data.tagCount, 2);
+    EXPECT_EQ(plan.updated[0].data.unitBase + u'|' + plan.updated[0].data.content, QStringLiteral("1L|1000ml"));
     // A field the list has a column for is taken as the list has it, empty or not.
     list.missingFields.clear();
     const catalogue::MergePlan wiped = catalogue::planMerge({stored(1, stocked)}, list, partial);

@@ -3,9 +3,9 @@
 // scroll position, and refuses to confirm a print the other program decided in the meantime. On
 // SQLite (one file) and on a PostgreSQL server the test starts.
 
-#include "apps/catalogue/catalogue_weeks.h"
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/catalogue/catalogue_window.h"
+#include "support/catalogue_weeks.h"
 #include "support/fake_dialogs.h"
 
 #include <QElapsedTimer>

@@ -166,6 +166,7 @@ TEST(EditorLayout, FileMenuEntries)
                   QStringLiteral("M_プレビュー=プレピュー(&V)=Ctrl+V"),
                   QStringLiteral("P_印刷=印刷(&P)=Ctrl+P"),
                   QStringLiteral("C_印刷位置の調整=印刷位置の調整(&C)...="),
+                  QStringLiteral("T_棚札の表示=棚札の表示(&T)...="),
                   QStringLiteral("MNUEXIT=終了(&x)=Ctrl+Q"),
               }));
 }

@@ -1,0 +1,60 @@
+#include "core/jobs/tag_page.h"
+
+#include "core/draw/draw_tag_sheet.h"
+#include "core/draw/recording_surface.h"
+#include "core/pricing/tag_texts.h"
+
+#include <set>
+
+namespace jobs {
+
+TagPageResult drawTagPage(const sheet::TagSheet& sheet, draw::Surface& surface)
+{
+    pricing::SheetTextsResult texts = pricing::sheetTexts(sheet);
+    TagPageResult result;
+    result.leftOut = draw::drawTagSheet(sheet, surface, texts.texts);
+    result.unitPriceNotes = std::move(texts.unitPriceNotes);
+    return result;
+}
+
+TagPageResult checkTagPage(const sheet::TagSheet& sheet)
+{
+    draw::RecordingSurface scratch;
+    return drawTagPage(sheet, scratch);
+}
+
+QStringList tagPageLines(const TagPageResult& result, int sheetNumber)
+{
+    const QString sheetPrefix = sheetNumber > 0 ? QStringLiteral("シート %1 の").arg(sheetNumber) : QString();
+    std::set<int> tags;
+    for (const draw::LeftOutText& left : result.leftOut) {
+        tags.insert(left.slot);
+    }
+    for (const auto& [slot, note] : result.unitPriceNotes) {
+        tags.insert(slot);
+    }
+    QStringList lines;
+    for (const int slot : tags) {
+        const QString head = sheetPrefix + QStringLiteral("棚札 %1: ").arg(slot);
+        for (const draw::LeftOutText& left : result.leftOut) {
+            if (left.slot == slot) {
+                lines << head + QStringLiteral("%1は入りきらないため省きました").arg(draw::extraTextName(left.text));
+            }
+        }
+        if (const auto note = result.unitPriceNotes.find(slot); note != result.unitPriceNotes.end()) {
+            lines << head + QStringLiteral("単位価格なし（%1）").arg(note->second);
+        }
+    }
+    return lines;
+}
+
+QStringList tagPagesLines(const std::vector<sheet::TagSheet>& sheets)
+{
+    QStringList lines;
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        lines << tagPageLines(checkTagPage(sheets[i]), sheets.size() > 1 ? int(i + 1) : 0);
+    }
+    return lines;
+}
+
+}  // namespace jobs
