@@ -21,7 +21,10 @@ enum class StatusFilter { all, toPrint, newTag, changed, upToDate, takeDown };
 class CatalogueModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { code, maker, name, size, shelf, price, oldPrice, status, columns };
+    // The price is the tag's price at the moment shown: a product on sale shows its sale price,
+    // and `sale` its offer and period, `former` the former price its tag shows or why none.
+    // `printState` names a product whose tag a print not yet confirmed holds (確認待ち).
+    enum Column { code, maker, name, size, shelf, price, oldPrice, status, sale, former, printState, columns };
 
     explicit CatalogueModel(QObject* parent = nullptr);
 
