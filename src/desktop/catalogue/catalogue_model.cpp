@@ -2,6 +2,7 @@
 
 #include "core/catalogue/catalogue_report.h"
 #include "core/catalogue/shelf_order.h"
+#include "core/pricing/tag_texts.h"
 
 #include <QBrush>
 #include <QColor>
@@ -244,6 +245,13 @@ QVariant CatalogueModel::data(const QModelIndex& index, int role) const
         return need.product.shelf;
     case price:
         return catalogue::report::yen(tag.price);
+    case unitPrice: {
+        sheet::TagExtras extras;
+        extras.unitBase = need.product.unitBase;
+        extras.content = need.product.content;
+        QString note;
+        return pricing::unitPriceTextOf(tag, extras, shopUnitBase_, &note);
+    }
     case oldPrice: {
         const auto old = oldPriceOf(need);
         return old ? catalogue::report::yen(*old) : QString();
@@ -267,9 +275,9 @@ QVariant CatalogueModel::headerData(int section, Qt::Orientation orientation, in
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     static const QString titles[] = {
-        QStringLiteral("コード"), QStringLiteral("メーカー"),     QStringLiteral("商品名"), QStringLiteral("規格"),
-        QStringLiteral("棚番"),   QStringLiteral("売価"),         QStringLiteral("旧売価"), QStringLiteral("状態"),
-        QStringLiteral("特売"),   QStringLiteral("当店通常価格"), QStringLiteral("印刷"),
+        QStringLiteral("コード"), QStringLiteral("メーカー"), QStringLiteral("商品名"),       QStringLiteral("規格"),
+        QStringLiteral("棚番"),   QStringLiteral("売価"),     QStringLiteral("単位価格"),     QStringLiteral("旧売価"),
+        QStringLiteral("状態"),   QStringLiteral("特売"),     QStringLiteral("当店通常価格"), QStringLiteral("印刷"),
     };
     return section >= 0 && section < int(columns) ? titles[section] : QVariant();
 }

@@ -16,6 +16,7 @@
 #include "desktop/catalogue/offer_import_dialog.h"
 #include "desktop/catalogue/offer_view.h"
 #include "desktop/catalogue/shelf_check_window.h"
+#include "desktop/window_registry.h"
 #include "output/print_job.h"
 #include "output/sheet_delivery.h"
 #include "output/tag_sheet_printing.h"
@@ -259,7 +260,7 @@ void CatalogueWindow::buildControls()
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table_->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {120, 110, 220, 70, 60, 70, 70, 70, 190, 150, 110};
+    const int widths[] = {120, 110, 220, 70, 60, 70, 120, 70, 70, 190, 150, 110};
     static_assert(std::size(widths) == CatalogueModel::columns, "a width for every column");
     for (int column = 0; column < CatalogueModel::columns; ++column) {
         table_->setColumnWidth(column, widths[column]);
@@ -325,6 +326,10 @@ void CatalogueWindow::buildControls()
     pendingRow->addWidget(pendingLabel, 0, Qt::AlignTop);
     pendingRow->addWidget(pendingList_, 1);
     pendingRow->addWidget(confirmButton, 0, Qt::AlignTop);
+    // What the tags show beside the price, for the whole shop (the editors' 棚札の表示... too).
+    auto* tagTextsButton = button(QStringLiteral("棚札の表示(&G)..."), QStringLiteral("tagTextsButton"), main);
+    pendingRow->addWidget(tagTextsButton, 0, Qt::AlignTop);
+    connect(tagTextsButton, &QPushButton::clicked, this, [this] { showTagTextDialog(this, dialogs_, settingsFile_); });
     layout->addLayout(pendingRow);
     // The products and the offers, a tab each.
     auto* views = new QTabWidget(pages_);
@@ -583,7 +588,9 @@ void CatalogueWindow::readCatalogue(bool firstRowsOnly)
         return;
     }
     startWatching();
-    wroteHere();  // what is read now shows every change made so far
+    wroteHere();                   // what is read now shows every change made so far
+    QStringList settingsProblems;  // said where the tags are drawn
+    model_->setShopUnitBase(settingsFile_.tagTextChoices(&settingsProblems).unitBase);
     catalogue::Result outcome;
     bool complete = true;
     catalogue::StatusCounts counts;
