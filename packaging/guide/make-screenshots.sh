@@ -220,6 +220,21 @@ export HOME=$samples
 "$catalogue" print --pdf "$samples/先週.pdf" >/dev/null
 "$catalogue" confirm 1 >/dev/null
 "$catalogue" import "$samples/今週.csv" >/dev/null
+# Offers (特売) around today, as the window's clock sees them: a flyer that runs now, a time sale
+# tomorrow evening, and one that ended; the coming dates above the table name their days.
+cat >"$samples/チラシ.csv" <<'LIST'
+JAN,商品名,特価
+4901234567894,ふじりんご,158
+4561234000014,じゃがいも,238
+LIST
+cat >"$samples/夕市.csv" <<'LIST'
+JAN,商品名,特価
+4530000111223,絹ごし豆腐,68
+LIST
+day() { date -d "$1 day" +%F; }
+"$catalogue" offer import "$samples/チラシ.csv" --name 今週のチラシ --from "$(day -2)" --to "$(day +1)" >/dev/null
+"$catalogue" offer import "$samples/夕市.csv" --name 夕市 --from "$(day +1)" --to "$(day +1)" --hours 17:00-19:00 >/dev/null
+"$catalogue" offer import "$samples/夕市.csv" --name 先週の夕市 --from "$(day -6)" --to "$(day -6)" --hours 17:00-19:00 >/dev/null
 
 # Without a window manager the keys go to the window under the pointer.
 press() {  # window-id keys...
@@ -241,6 +256,15 @@ press "$launcher" alt+m
 master=$(window_of '^商品マスタ$')
 xdotool windowsize --sync "$master" 1120 560
 shoot "$master" catalogue.png
+
+# The 特売 tab, its first offer chosen: the offers with their states, the offer's products below.
+press "$master" alt+b
+sleep 1
+xdotool mousemove --window "$master" 200 72 click 1
+sleep 1
+shoot "$master" catalogue-offers.png
+press "$master" alt+l
+sleep 1
 
 # The merge summary: 取り込み..., the list's name typed into the file dialog, the import dialog accepted.
 press "$master" alt+i

@@ -247,6 +247,9 @@ public:
     // but the pending prints.
     std::vector<TagNeed> firstTagNeeds(int atLeast, bool* complete, StatusCounts* statusCounts = nullptr,
                                        Result* outcome = nullptr) const;
+    // The same at `at`.
+    std::vector<TagNeed> firstTagNeedsAt(const Moment& at, int atLeast, bool* complete,
+                                         StatusCounts* statusCounts = nullptr, Result* outcome = nullptr) const;
     StatusCounts status(Result* outcome = nullptr) const;
     StatusCounts statusAt(const Moment& at, Result* outcome = nullptr) const;
     // The days from `from` on, for `days` days, on which tags change by themselves, in time order.

@@ -446,6 +446,12 @@ StatusCounts Catalogue::statusAt(const Moment& now, Result* outcome) const
 std::vector<TagNeed> Catalogue::firstTagNeeds(int atLeast, bool* complete, StatusCounts* statusCounts,
                                               Result* outcome) const
 {
+    return firstTagNeedsAt(Moment::now(), atLeast, complete, statusCounts, outcome);
+}
+
+std::vector<TagNeed> Catalogue::firstTagNeedsAt(const Moment& at, int atLeast, bool* complete,
+                                                StatusCounts* statusCounts, Result* outcome) const
+{
     *complete = false;
     QSqlQuery query(db());
     query.setForwardOnly(true);
@@ -465,7 +471,7 @@ std::vector<TagNeed> Catalogue::firstTagNeeds(int atLeast, bool* complete, Statu
     query.finish();
     if (statusCounts) {
         Result read;
-        *statusCounts = status(&read);
+        *statusCounts = statusAt(at, &read);
         if (!read.ok()) {
             if (outcome) {
                 *outcome = read;
@@ -489,9 +495,9 @@ std::vector<TagNeed> Catalogue::firstTagNeeds(int atLeast, bool* complete, Statu
     }
     if (taken.size() == inOrder.size()) {
         *complete = true;
-        return readNeeds(Moment::now(), true, {}, outcome);
+        return readNeeds(at, true, {}, outcome);
     }
-    return readNeeds(Moment::now(), true, taken, outcome);
+    return readNeeds(at, true, taken, outcome);
 }
 
 std::vector<ComingEvent> Catalogue::comingEvents(const Moment& from, int days, Result* outcome) const

@@ -19,10 +19,12 @@ bool suits(Kind base, Kind content)
     return base == content || (isMassOrVolume(base) && isMassOrVolume(content));
 }
 
+}  // namespace
+
 // The unit-price text of `record`, or why there is none (`note`; empty when the product is left
 // out on purpose).
-QString unitPriceOf(const sheet::TagRecord& record, const sheet::TagExtras& extras, const QString& shopBase,
-                    QString* note)
+QString unitPriceTextOf(const sheet::TagRecord& record, const sheet::TagExtras& extras, const QString& shopBase,
+                        QString* note)
 {
     const QString& productBase = extras.unitBase;
     const QString& amount = extras.content.trimmed().isEmpty() ? record.spec : extras.content;
@@ -64,8 +66,6 @@ QString unitPriceOf(const sheet::TagRecord& record, const sheet::TagExtras& extr
     return unitPriceText(*price.price);
 }
 
-}  // namespace
-
 TagTextsResult tagTexts(const sheet::TagSheet& sheet, int slot)
 {
     TagTextsResult out;
@@ -78,7 +78,7 @@ TagTextsResult tagTexts(const sheet::TagSheet& sheet, int slot)
     const sheet::TagExtras extras = found != sheet.extras.end() ? found->second : sheet::TagExtras {};
     const int rate = extras.taxRatePercent.value_or(choices.sheetTaxRatePercent);
     if (choices.unitPrice) {
-        out.texts.unitPrice = unitPriceOf(record, extras, choices.unitBase, &out.unitPriceNote);
+        out.texts.unitPrice = unitPriceTextOf(record, extras, choices.unitBase, &out.unitPriceNote);
     }
     if (choices.taxExclusive) {
         if (const std::optional<TaxExclusive> exclusive = taxExclusive(record.price, rate, extras.listExclusiveYen)) {

@@ -33,6 +33,12 @@ struct TagTextsResult {
 // - The reduced-rate mark: the shop's mark, at the 8 % rate.
 TagTextsResult tagTexts(const sheet::TagSheet& sheet, int slot);
 
+// The unit-price text of a tag ("100mlあたり 39.8円") from its size (or the extras' content), its
+// price and the product's or else the shop's base; empty with `note` saying why where there is
+// none (`note` empty: the product is left out on purpose).
+QString unitPriceTextOf(const sheet::TagRecord& record, const sheet::TagExtras& extras, const QString& shopBase,
+                        QString* note);
+
 struct SheetTextsResult {
     sheet::TagTextTable texts;              // tags with at least one text
     std::map<int, QString> unitPriceNotes;  // tags whose unit price could not be worked out

@@ -77,7 +77,7 @@ QString plainNumberText(const QString& stored)
     return number == QLatin1String("0") ? number : sign + number;
 }
 
-int columnOfCellReference(const QString& reference)
+int columnOfCellReference(QStringView reference)
 {
     qint64 column = 0;
     int letters = 0;

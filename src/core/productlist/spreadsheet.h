@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 namespace productlist {
 
@@ -33,6 +34,6 @@ SpreadsheetRead readSpreadsheet(const QByteArray& bytes, SpreadsheetKind kind, c
 QString plainNumberText(const QString& stored);
 
 // Column index (0-based) of a cell reference such as "B7" or "AA12"; -1 when it has no letters.
-int columnOfCellReference(const QString& reference);
+int columnOfCellReference(QStringView reference);
 
 }  // namespace productlist

@@ -71,6 +71,11 @@ QXmlStreamReader::TokenType XmlPart::next()
     return token;
 }
 
+QString XmlPart::attribute(QLatin1StringView localName) const
+{
+    return attributeValue(xml_.attributes(), localName);
+}
+
 QString XmlPart::elementText()
 {
     QString text;

@@ -51,6 +51,9 @@ public:
     bool atEnd() const { return xml_.atEnd(); }
     QStringView name() const { return xml_.name(); }
     QXmlStreamAttributes attributes() const { return xml_.attributes(); }
+    // On a start element: the value of its first attribute with this local name, whatever its
+    // prefix, or an empty text.
+    QString attribute(QLatin1StringView localName) const;
     QStringView text() const { return xml_.text(); }
     // Start elements open around the current token (the current one included).
     int depth() const { return depth_; }

@@ -1,6 +1,10 @@
 #include "core/productlist/xlsx_reader.h"
 
+#include "core/productlist/xml_scanner.h"
+
 #include <QHash>
+
+#include <algorithm>
 
 namespace productlist {
 
@@ -77,8 +81,9 @@ QString targetOfType(const QHash<QString, Relationship>& relationships, const QS
 }
 
 // Text of an Excel string item (<si> or <is>): its <t> texts, without phonetic guides (<rPh>).
-// The reader stands on the item's start element and ends on its end element.
-QString excelStringItem(XmlPart& xml)
+// The reader (XmlPart or XmlScanner) stands on the item's start element and ends on its end
+// element.
+template<class Xml> QString excelStringItem(Xml& xml)
 {
     QString text;
     const int level = xml.depth();
@@ -115,10 +120,46 @@ void putCell(QStringList& cells, int column, const QString& text)
     cells[column] = text;
 }
 
-// The text of a cell (<c>); the reader stands on its start element and ends on its end element.
-QString cellText(XmlPart& xml, const QStringList& sharedStrings)
+// What the t attribute of a cell says its value is.
+enum class CellKind { sharedString, inlineString, number, asStored };
+
+CellKind cellKindOf(QStringView type)
 {
-    const QString type = attributeValue(xml.attributes(), QLatin1String("t"));
+    if (type == QLatin1String("s")) {
+        return CellKind::sharedString;
+    }
+    if (type == QLatin1String("inlineStr")) {
+        return CellKind::inlineString;
+    }
+    if (type.isEmpty() || type == QLatin1String("n")) {
+        return CellKind::number;
+    }
+    return CellKind::asStored;
+}
+
+// The shared string a cell's value points to, or an empty text.
+QString sharedString(const QString& value, const QStringList& sharedStrings)
+{
+    qint64 index = -1;
+    // Most values are a few plain digits.
+    if (!value.isEmpty() && value.size() <= 9
+        && std::all_of(value.cbegin(), value.cend(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; })) {
+        index = 0;
+        for (QChar ch : value) {
+            index = index * 10 + (ch.unicode() - u'0');
+        }
+    } else {
+        bool ok = false;
+        index = value.trimmed().toLongLong(&ok);
+        index = ok ? index : -1;
+    }
+    return index >= 0 && index < sharedStrings.size() ? sharedStrings.at(index) : QString();
+}
+
+// The text of a cell (<c>); the reader stands on its start element and ends on its end element.
+template<class Xml> QString cellText(Xml& xml, const QStringList& sharedStrings)
+{
+    const CellKind kind = cellKindOf(xml.attribute(QLatin1String("t")));
     QString value;
     QString inlineText;
     const int level = xml.depth();
@@ -131,44 +172,37 @@ QString cellText(XmlPart& xml, const QStringList& sharedStrings)
             xml.skipElement();
         }
     }
-    if (type == QLatin1String("s")) {
-        bool ok = false;
-        const qint64 index = value.trimmed().toLongLong(&ok);
-        return ok && index >= 0 && index < sharedStrings.size() ? sharedStrings.at(index) : QString();
-    }
-    if (type == QLatin1String("inlineStr")) {
+    switch (kind) {
+    case CellKind::sharedString:
+        return sharedString(value, sharedStrings);
+    case CellKind::inlineString:
         return inlineText;
-    }
-    if (type.isEmpty() || type == QLatin1String("n")) {
+    case CellKind::number:
         return plainNumberText(value.trimmed());
+    case CellKind::asStored:
+        break;
     }
     return value;
 }
 
-}  // namespace
-
-QString readSharedStrings(const QByteArray& data, const QString& partName, QStringList& strings)
+template<class Xml> void readSharedStringsWith(Xml& xml, QStringList& strings)
 {
-    XmlPart xml(data, partName);
     while (!xml.atEnd()) {
         if (xml.next() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si")) {
             strings.append(excelStringItem(xml));
         }
     }
-    return xml.error();
 }
 
-QString readWorksheet(const QByteArray& data, const QString& partName, const QStringList& sharedStrings,
-                      ListTable& table)
+template<class Xml> void readWorksheetWith(Xml& xml, const QStringList& sharedStrings, ListTable& table)
 {
-    XmlPart xml(data, partName);
     qint64 rowNumber = 0;
     while (!xml.atEnd() && !table.truncated) {
         if (xml.next() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("row")) {
             continue;
         }
         bool numbered = false;
-        const qint64 given = attributeValue(xml.attributes(), QLatin1String("r")).toLongLong(&numbered);
+        const qint64 given = xml.attribute(QLatin1String("r")).toLongLong(&numbered);
         rowNumber = numbered && given > rowNumber ? given : rowNumber + 1;
         if (rowNumber > kMaxRowNumber) {
             table.truncated = true;
@@ -181,12 +215,52 @@ QString readWorksheet(const QByteArray& data, const QString& partName, const QSt
             if (xml.name() != QLatin1String("c")) {
                 continue;
             }
-            const int referenced = columnOfCellReference(attributeValue(xml.attributes(), QLatin1String("r")));
+            const int referenced = columnOfCellReference(xml.attribute(QLatin1String("r")));
             column = referenced >= 0 ? referenced : column + 1;
             putCell(cells, column, cellText(xml, sharedStrings));
         }
-        table.append(int(rowNumber), cells);
+        table.append(int(rowNumber), std::move(cells));
     }
+}
+
+}  // namespace
+
+QString readSharedStrings(const QByteArray& data, const QString& partName, QStringList& strings)
+{
+    const qsizetype before = strings.size();
+    XmlScanner quick(data);
+    readSharedStringsWith(quick, strings);
+    if (!quick.declined()) {
+        return {};
+    }
+    strings.resize(before);
+    return readSharedStringsSlowly(data, partName, strings);
+}
+
+QString readSharedStringsSlowly(const QByteArray& data, const QString& partName, QStringList& strings)
+{
+    XmlPart xml(data, partName);
+    readSharedStringsWith(xml, strings);
+    return xml.error();
+}
+
+QString readWorksheet(const QByteArray& data, const QString& partName, const QStringList& sharedStrings,
+                      ListTable& table)
+{
+    XmlScanner quick(data);
+    readWorksheetWith(quick, sharedStrings, table);
+    if (!quick.declined()) {
+        return {};
+    }
+    table = {};
+    return readWorksheetSlowly(data, partName, sharedStrings, table);
+}
+
+QString readWorksheetSlowly(const QByteArray& data, const QString& partName, const QStringList& sharedStrings,
+                            ListTable& table)
+{
+    XmlPart xml(data, partName);
+    readWorksheetWith(xml, sharedStrings, table);
     return xml.error();
 }
 

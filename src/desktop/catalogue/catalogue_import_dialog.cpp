@@ -1,9 +1,12 @@
 #include "desktop/catalogue/catalogue_import_dialog.h"
 
 #include "core/jobs/catalogue_import.h"
+#include "core/pricing/shop_time.h"
 
+#include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHash>
 #include <QLabel>
 #include <QPushButton>
@@ -39,6 +42,22 @@ CatalogueImportDialog::CatalogueImportDialog(const QString& listPath, const QByt
     summaryLabel_->setObjectName(QStringLiteral("summaryLabel"));
     summaryLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(summaryLabel_);
+    auto* dateRow = new QHBoxLayout;
+    auto* dateLabel = new QLabel(QStringLiteral("売価の適用日(&D):"), this);
+    validFromEdit_ = new QDateEdit(this);
+    validFromEdit_->setObjectName(QStringLiteral("validFromEdit"));
+    validFromEdit_->setCalendarPopup(true);
+    validFromEdit_->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    dateLabel->setBuddy(validFromEdit_);
+    validFromNote_ = new QLabel(this);
+    validFromNote_->setObjectName(QStringLiteral("validFromNote"));
+    validFromNote_->setTextFormat(Qt::PlainText);
+    dateRow->addWidget(dateLabel);
+    dateRow->addWidget(validFromEdit_);
+    dateRow->addWidget(validFromNote_, 1);
+    layout->addLayout(dateRow);
+    setValidFrom(QDate::currentDate(), QDate::currentDate());
+    connect(validFromEdit_, &QDateEdit::dateChanged, this, [this] { updateDateNote(); });
     auto* buttons = new QDialogButtonBox(this);
     okButton_ = buttons->addButton(QStringLiteral("取り込む(&A)"), QDialogButtonBox::AcceptRole);
     okButton_->setObjectName(QStringLiteral("okButton"));
@@ -59,6 +78,12 @@ QWidget* CatalogueImportDialog::control(const QString& name) const
     if (name == QLatin1String("okButton")) {
         return okButton_;
     }
+    if (name == QLatin1String("validFromEdit")) {
+        return validFromEdit_;
+    }
+    if (name == QLatin1String("validFromNote")) {
+        return validFromNote_;
+    }
     return preview_->control(name);
 }
 
@@ -69,6 +94,31 @@ catalogue::CatalogueColumns CatalogueImportDialog::columns() const
         catalogue::setCatalogueColumn(columns, key, preview_->extraColumn(key));
     }
     return columns;
+}
+
+void CatalogueImportDialog::setValidFrom(const QDate& day, const QDate& today)
+{
+    today_ = today;
+    validFromEdit_->setDate(day);
+    updateDateNote();
+}
+
+QDate CatalogueImportDialog::validFrom() const
+{
+    return validFromEdit_->date();
+}
+
+// What the date means for the tags, said beside it: a later day changes no tag before it comes.
+void CatalogueImportDialog::updateDateNote()
+{
+    const QDate day = validFromEdit_->date();
+    if (day == today_) {
+        validFromNote_->setText(QStringLiteral("%1 (今日) から。棚札はすぐ変わります").arg(pricing::shownDate(day)));
+    } else if (day > today_) {
+        validFromNote_->setText(QStringLiteral("%1 から。その日まで棚札は変わりません").arg(pricing::shownDate(day)));
+    } else {
+        validFromNote_->setText(QStringLiteral("%1 から (過去の日付)").arg(pricing::shownDate(day)));
+    }
 }
 
 // The rows are counted as the catalogue takes them in, so that what is said here is what the

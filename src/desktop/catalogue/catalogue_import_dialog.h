@@ -1,7 +1,8 @@
 #pragma once
 
 // The catalogue's import of a product list: the list's preview (list_preview.h), the number of
-// rows to be taken in, and the button 取り込む. Nothing here is about sheets: the catalogue keeps
+// rows to be taken in, the day the list's prices hold from (today unless the list is for a later
+// day: next week's list taken in on Friday changes no tag before Monday), and the button 取り込む. Nothing here is about sheets: the catalogue keeps
 // products, and their tags are printed from the 商品マスタ window.
 
 #include "core/catalogue/incoming_list.h"
@@ -10,8 +11,10 @@
 #include "desktop/dialogs/list_preview.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QDialog>
 
+class QDateEdit;
 class QLabel;
 class QPushButton;
 
@@ -31,21 +34,28 @@ public:
     catalogue::IncomingList incoming() const;
     // The catalogue's columns as chosen (first found by their titles and contents).
     catalogue::CatalogueColumns columns() const;
+    // The day the list's prices hold from; `today` is the shop's day, shown beside the date.
+    void setValidFrom(const QDate& day, const QDate& today);
+    QDate validFrom() const;
 
     // A control by object name: the preview's (with "map_code", "map_shelf", "map_count"), and
-    // "summaryLabel", "okButton".
+    // "summaryLabel", "okButton", "validFromEdit", "validFromNote".
     QWidget* control(const QString& name) const;
 
     void accept() override;
 
 private:
     void updateSummary();
+    void updateDateNote();
 
     QString listPath_;
     Dialogs& dialogs_;
     ListPreview* preview_ = nullptr;
     QLabel* summaryLabel_ = nullptr;
     QPushButton* okButton_ = nullptr;
+    QDateEdit* validFromEdit_ = nullptr;
+    QLabel* validFromNote_ = nullptr;
+    QDate today_;
 };
 
 }  // namespace desktop

@@ -2,6 +2,7 @@
 
 #include "core/catalogue/catalogue_report.h"
 #include "core/catalogue/shelf_order.h"
+#include "core/pricing/tag_texts.h"
 
 #include <QBrush>
 #include <QColor>
@@ -45,6 +46,25 @@ std::optional<qint64> oldPriceOf(const catalogue::TagNeed& need)
         return need.shelfTag->price;
     }
     return std::nullopt;
+}
+
+// "特価 12/16〜12/20「12月第3週チラシ」".
+QString saleCellText(const catalogue::TagNeed& need)
+{
+    if (!need.sale) {
+        return {};
+    }
+    return QStringLiteral("特価 %1「%2」").arg(catalogue::shownOfferPeriod(need.sale->period), need.sale->offerName);
+}
+
+// "238円", or "なし: 通常価格の期間が 8 週のうち 3 週".
+QString formerCellText(const catalogue::TagNeed& need)
+{
+    if (!need.sale) {
+        return {};
+    }
+    return need.sale->formerPrice > 0 ? catalogue::report::yen(need.sale->formerPrice)
+                                      : QStringLiteral("なし: %1").arg(need.sale->formerNote);
 }
 
 }  // namespace
@@ -132,6 +152,12 @@ void CatalogueModel::rebuild()
             return qint64(tag.price);
         case oldPrice:
             return oldPriceOf(need).value_or(-1);
+        case sale:
+            return need.sale ? need.sale->period.days.first.toJulianDay() : qint64(-1);
+        case former:
+            return need.sale ? need.sale->formerPrice : qint64(-1);
+        case printState:
+            return need.pendingPrintId;
         default:
             return int(need.kind);
         }
@@ -184,6 +210,13 @@ QVariant CatalogueModel::data(const QModelIndex& index, int role) const
         return index.column() == price || index.column() == oldPrice ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                                                      : QVariant();
     }
+    if (role == Qt::ToolTipRole && need.sale
+        && (index.column() == price || index.column() == sale || index.column() == former)) {
+        return catalogue::report::saleText(*need.sale);
+    }
+    if (role == Qt::ForegroundRole && (index.column() == sale || index.column() == printState)) {
+        return QBrush(QColor(0xc0, 0x1c, 0x28));
+    }
     if (role == Qt::ForegroundRole && index.column() == status) {
         switch (need.kind) {
         case NeedKind::newTag:
@@ -212,12 +245,25 @@ QVariant CatalogueModel::data(const QModelIndex& index, int role) const
         return need.product.shelf;
     case price:
         return catalogue::report::yen(tag.price);
+    case unitPrice: {
+        sheet::TagExtras extras;
+        extras.unitBase = need.product.unitBase;
+        extras.content = need.product.content;
+        QString note;
+        return pricing::unitPriceTextOf(tag, extras, shopUnitBase_, &note);
+    }
     case oldPrice: {
         const auto old = oldPriceOf(need);
         return old ? catalogue::report::yen(*old) : QString();
     }
     case status:
         return catalogue::needKindTitle(need.kind);
+    case sale:
+        return saleCellText(need);
+    case former:
+        return formerCellText(need);
+    case printState:
+        return need.pendingPrintId != 0 ? QStringLiteral("確認待ち (印刷 %1)").arg(need.pendingPrintId) : QString();
     default:
         return {};
     }
@@ -229,8 +275,9 @@ QVariant CatalogueModel::headerData(int section, Qt::Orientation orientation, in
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     static const QString titles[] = {
-        QStringLiteral("コード"), QStringLiteral("メーカー"), QStringLiteral("商品名"), QStringLiteral("規格"),
-        QStringLiteral("棚番"),   QStringLiteral("売価"),     QStringLiteral("旧売価"), QStringLiteral("状態"),
+        QStringLiteral("コード"), QStringLiteral("メーカー"), QStringLiteral("商品名"),       QStringLiteral("規格"),
+        QStringLiteral("棚番"),   QStringLiteral("売価"),     QStringLiteral("単位価格"),     QStringLiteral("旧売価"),
+        QStringLiteral("状態"),   QStringLiteral("特売"),     QStringLiteral("当店通常価格"), QStringLiteral("印刷"),
     };
     return section >= 0 && section < int(columns) ? titles[section] : QVariant();
 }

@@ -21,7 +21,24 @@ enum class StatusFilter { all, toPrint, newTag, changed, upToDate, takeDown };
 class CatalogueModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { code, maker, name, size, shelf, price, oldPrice, status, columns };
+    // The price is the tag's price at the moment shown: a product on sale shows its sale price,
+    // and `sale` its offer and period, `former` the former price its tag shows or why none.
+    // `printState` names a product whose tag a print not yet confirmed holds (確認待ち).
+    enum Column {
+        code,
+        maker,
+        name,
+        size,
+        shelf,
+        price,
+        unitPrice,
+        oldPrice,
+        status,
+        sale,
+        former,
+        printState,
+        columns
+    };
 
     explicit CatalogueModel(QObject* parent = nullptr);
 
@@ -31,6 +48,8 @@ public:
     // Rows whose code, maker or name contains `text` (full-width and half-width, upper and lower
     // case alike).
     void setSearchText(const QString& text);
+    // The shop's unit-price base (the tag settings'), for the 単位価格 column; empty: by content.
+    void setShopUnitBase(const QString& base) { shopUnitBase_ = base; }
     StatusFilter statusFilter() const { return filter_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -55,6 +74,7 @@ private:
 
     std::vector<catalogue::TagNeed> needs_;
     std::vector<int> shown_;
+    QString shopUnitBase_;
     mutable std::vector<QString> haystacks_;  // made on the first search
     StatusFilter filter_ = StatusFilter::all;
     QString search_;

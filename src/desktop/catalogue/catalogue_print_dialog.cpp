@@ -2,6 +2,7 @@
 
 #include "core/jobs/catalogue_print.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
@@ -17,6 +18,12 @@ CataloguePrintDialog::CataloguePrintDialog(const QString& paper, int startTag, c
     setObjectName(QStringLiteral("cataloguePrintDialog"));
     setWindowTitle(QStringLiteral("棚札の印刷"));
     auto* layout = new QVBoxLayout(this);
+    purposeLabel_ = new QLabel(this);
+    purposeLabel_->setObjectName(QStringLiteral("purposeLabel"));
+    purposeLabel_->setTextFormat(Qt::PlainText);
+    purposeLabel_->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    purposeLabel_->hide();
+    layout->addWidget(purposeLabel_);
     auto* paperLabel = new QLabel(QStringLiteral("用紙: %1、%2 枚目から").arg(paper).arg(startTag), this);
     paperLabel->setTextFormat(Qt::PlainText);
     layout->addWidget(paperLabel);
@@ -39,6 +46,10 @@ CataloguePrintDialog::CataloguePrintDialog(const QString& paper, int startTag, c
     (needed.products > 0 || selected.products == 0 ? allScope_ : selectedScope_)->setChecked(true);
     layout->addWidget(allScope_);
     layout->addWidget(selectedScope_);
+    againBox_ = new QCheckBox(this);
+    againBox_->setObjectName(QStringLiteral("againBox"));
+    againBox_->hide();
+    layout->addWidget(againBox_);
 
     countLabel_ = new QLabel(this);
     countLabel_->setObjectName(QStringLiteral("countLabel"));
@@ -57,7 +68,26 @@ CataloguePrintDialog::CataloguePrintDialog(const QString& paper, int startTag, c
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(allScope_, &QRadioButton::toggled, this, [this] { update(); });
+    connect(againBox_, &QCheckBox::toggled, this, [this] { update(); });
     update();
+}
+
+void CataloguePrintDialog::offerAgain(int pendingProducts, const PrintScopeCount& neededAgain,
+                                      const PrintScopeCount& selectedAgain)
+{
+    neededAgain_ = neededAgain;
+    selectedAgain_ = selectedAgain;
+    againBox_->setText(QStringLiteral("確認待ちの札も印刷する(&W)  (確認待ち %1 商品)").arg(pendingProducts));
+    againBox_->setToolTip(QStringLiteral("まだ「正しく印刷できましたか」に答えていない印刷の棚札は、ふつうは"
+                                         "印刷しません。紙詰まりなどで出なかったときはここに印を付けます。"));
+    againBox_->setVisible(pendingProducts > 0);
+    update();
+}
+
+void CataloguePrintDialog::setPurpose(const QString& text)
+{
+    purposeLabel_->setText(text);
+    purposeLabel_->setVisible(!text.isEmpty());
 }
 
 bool CataloguePrintDialog::selectedOnly() const
@@ -65,17 +95,35 @@ bool CataloguePrintDialog::selectedOnly() const
     return selectedScope_->isChecked();
 }
 
+bool CataloguePrintDialog::again() const
+{
+    return !againBox_->isHidden() && againBox_->isChecked();
+}
+
+const PrintScopeCount& CataloguePrintDialog::chosen() const
+{
+    if (again()) {
+        return selectedOnly() ? selectedAgain_ : neededAgain_;
+    }
+    return selectedOnly() ? selected_ : needed_;
+}
+
 QString CataloguePrintDialog::countText() const
 {
-    const PrintScopeCount& count = selectedOnly() ? selected_ : needed_;
-    return count.tags > 0 ? jobs::printCountText(count.tags, count.sheets, startTag_)
-                          : QStringLiteral("印刷する棚札はありません");
+    const PrintScopeCount& count = chosen();
+    if (count.tags > 0) {
+        return jobs::printCountText(count.tags, count.sheets, startTag_);
+    }
+    const PrintScopeCount& withPending = selectedOnly() ? selectedAgain_ : neededAgain_;
+    return !againBox_->isHidden() && withPending.tags > 0
+        ? QStringLiteral("印刷する棚札はありません (確認待ちの札は、上の印を付けると印刷します)")
+        : QStringLiteral("印刷する棚札はありません");
 }
 
 void CataloguePrintDialog::update()
 {
     countLabel_->setText(countText());
-    printButton_->setEnabled((selectedOnly() ? selected_ : needed_).tags > 0);
+    printButton_->setEnabled(chosen().tags > 0);
 }
 
 }  // namespace desktop

@@ -12,7 +12,11 @@
 #include "desktop/catalogue/catalogue_import_dialog.h"
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/catalogue/catalogue_print_dialog.h"
+#include "desktop/catalogue/coming_dates.h"
+#include "desktop/catalogue/offer_import_dialog.h"
+#include "desktop/catalogue/offer_view.h"
 #include "desktop/catalogue/shelf_check_window.h"
+#include "desktop/window_registry.h"
 #include "output/print_job.h"
 #include "output/sheet_delivery.h"
 #include "output/tag_sheet_printing.h"
@@ -41,6 +45,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -71,6 +76,9 @@ QPushButton* button(const QString& text, const QString& name, QWidget* parent)
 
 // The pages of the window, in the order they are added.
 enum Page { kFirstStartPage, kProductsPage, kDamagedPage };
+
+// How many days ahead the coming dates look, as `tanafuda-catalogue status` does.
+constexpr int kComingDays = 14;
 
 // The refused rows listed in the merge summary; the rest are counted.
 constexpr int kRefusedRowsListed = 20;
@@ -228,6 +236,9 @@ void CatalogueWindow::buildControls()
     searchRow->addWidget(searchEdit_, 1);
     layout->addLayout(searchRow);
 
+    comingDates_ = new ComingDates(main);
+    layout->addWidget(comingDates_);
+
     tabs_ = new QTabBar(main);
     tabs_->setObjectName(QStringLiteral("statusTabs"));
     for (const TabDef& tab : kTabs) {
@@ -249,7 +260,8 @@ void CatalogueWindow::buildControls()
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table_->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {120, 110, 260, 70, 70, 80, 80, 80};
+    const int widths[] = {120, 110, 220, 70, 60, 70, 120, 70, 70, 190, 150, 110};
+    static_assert(std::size(widths) == CatalogueModel::columns, "a width for every column");
     for (int column = 0; column < CatalogueModel::columns; ++column) {
         table_->setColumnWidth(column, widths[column]);
     }
@@ -314,8 +326,18 @@ void CatalogueWindow::buildControls()
     pendingRow->addWidget(pendingLabel, 0, Qt::AlignTop);
     pendingRow->addWidget(pendingList_, 1);
     pendingRow->addWidget(confirmButton, 0, Qt::AlignTop);
+    // What the tags show beside the price, for the whole shop (the editors' 棚札の表示... too).
+    auto* tagTextsButton = button(QStringLiteral("棚札の表示(&G)..."), QStringLiteral("tagTextsButton"), main);
+    pendingRow->addWidget(tagTextsButton, 0, Qt::AlignTop);
+    connect(tagTextsButton, &QPushButton::clicked, this, [this] { showTagTextDialog(this, dialogs_, settingsFile_); });
     layout->addLayout(pendingRow);
-    pages_->addWidget(main);
+    // The products and the offers, a tab each.
+    auto* views = new QTabWidget(pages_);
+    views->setObjectName(QStringLiteral("viewTabs"));
+    views->addTab(main, QStringLiteral("商品一覧(&L)"));
+    offerView_ = new OfferView(dialogs_, views);
+    views->addTab(offerView_, QStringLiteral("特売(&B)"));
+    pages_->addWidget(views);
     pages_->addWidget(buildDamagedPage());
 
     refreshTimer_ = new QTimer(this);
@@ -345,6 +367,17 @@ void CatalogueWindow::buildControls()
     });
     connect(importButton, &QPushButton::clicked, this, [this] { importList(); });
     connect(printButton, &QPushButton::clicked, this, [this] { printChanges(); });
+    connect(offerView_, &OfferView::importRequested, this, [this] { importOffer(); });
+    connect(comingDates_, &ComingDates::printRequested, this,
+            [this](const catalogue::Moment& at, const QString& purpose) { printAt(at, purpose); });
+    connect(offerView_, &OfferView::failed, this, [this](const QString& message) { showError(message); });
+    connect(offerView_, &OfferView::offerEnded, this, [this](qint64 offerId, const QDate& on) {
+        wroteHere();
+        reload();
+        showNote(QStringLiteral("特売 %1 を %2 から終わりにしました。その日から棚札を戻します")
+                     .arg(offerId)
+                     .arg(pricing::shownDate(on)));
+    });
     connect(fillButton, &QPushButton::clicked, this, [this] { putIntoEditor(); });
     connect(takedownButton, &QPushButton::clicked, this, [this] { takedownList(); });
     connect(takedownDoneButton, &QPushButton::clicked, this, [this] { takedownDone(); });
@@ -555,13 +588,16 @@ void CatalogueWindow::readCatalogue(bool firstRowsOnly)
         return;
     }
     startWatching();
-    wroteHere();  // what is read now shows every change made so far
+    wroteHere();                   // what is read now shows every change made so far
+    QStringList settingsProblems;  // said where the tags are drawn
+    model_->setShopUnitBase(settingsFile_.tagTextChoices(&settingsProblems).unitBase);
     catalogue::Result outcome;
     bool complete = true;
     catalogue::StatusCounts counts;
+    const catalogue::Moment at = now();
     std::vector<catalogue::TagNeed> needs = firstRowsOnly
-        ? catalogue_->firstTagNeeds(kFirstRows, &complete, &counts, &outcome)
-        : catalogue_->tagNeeds(true, &outcome);
+        ? catalogue_->firstTagNeedsAt(at, kFirstRows, &complete, &counts, &outcome)
+        : catalogue_->tagNeedsAt(at, true, &outcome);
     const std::vector<catalogue::PrintInfo> pending
         = outcome.ok() ? catalogue_->prints(true, &outcome) : std::vector<catalogue::PrintInfo> {};
     if (!outcome.ok()) {
@@ -573,9 +609,9 @@ void CatalogueWindow::readCatalogue(bool firstRowsOnly)
     if (!complete) {
         countsWhileLoading_ = counts;
         loaded_ = std::make_shared<LoadedRows>();
-        loader_.reset(QThread::create([address = address_, loaded = loaded_] {
+        loader_.reset(QThread::create([address = address_, loaded = loaded_, at] {
             if (auto opened = catalogue::Catalogue::open(address, {false, true}, &loaded->outcome)) {
-                loaded->needs = opened->tagNeeds(true, &loaded->outcome);
+                loaded->needs = opened->tagNeedsAt(at, true, &loaded->outcome);
             }
         }));
         connect(loader_.get(), &QThread::finished, this, &CatalogueWindow::finishLoading, Qt::QueuedConnection);
@@ -584,6 +620,21 @@ void CatalogueWindow::readCatalogue(bool firstRowsOnly)
     model_->setNeeds(std::move(needs));
     updateTabs();
     showPendingPrints(pending);
+    showTimeViews();
+}
+
+void CatalogueWindow::showTimeViews()
+{
+    const catalogue::Moment at = now();
+    catalogue::Result outcome;
+    std::vector<catalogue::ComingEvent> events = catalogue_->comingEvents(at, kComingDays, &outcome);
+    if (outcome.ok()) {
+        comingDates_->showEvents(std::move(events));
+        offerView_->showOffers(catalogue_.get(), at, &outcome);
+    }
+    if (!outcome.ok()) {
+        showError(outcome.message);
+    }
 }
 
 void CatalogueWindow::finishLoading()
@@ -615,9 +666,7 @@ void CatalogueWindow::showPendingPrints(const std::vector<catalogue::PrintInfo>&
     for (const catalogue::PrintInfo& print : pending) {
         auto* item = new QListWidgetItem(QStringLiteral("印刷 %1  %2  %3 枚 (シート %4 枚)  %5")
                                              .arg(print.id)
-                                             .arg(QDateTime::fromString(print.createdAt, Qt::ISODate)
-                                                      .toLocalTime()
-                                                      .toString(QStringLiteral("yyyy/MM/dd HH:mm")))
+                                             .arg(pricing::shownInstant(print.createdAt))
                                              .arg(print.tagCount)
                                              .arg(print.sheetCount)
                                              .arg(print.destination),
@@ -680,31 +729,40 @@ void CatalogueWindow::findCode(const QString& code)
     showNote(QStringLiteral("%1: %2").arg(code, model_->need(row).product.tag.productName));
 }
 
-void CatalogueWindow::importList()
+bool CatalogueWindow::readListFile(const QString& path, QByteArray& bytes)
 {
-    const std::optional<QString> path = dialogs_.openFile(this, listDialog_);
-    if (!path) {
-        return;
-    }
-    const QString fileName = QFileInfo(*path).fileName();
-    QFile file(*path);
+    const QString fileName = QFileInfo(path).fileName();
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > productlist::kMaxListBytes) {
         dialogs_.message(this,
                          file.isOpen() ? QStringLiteral("ファイル「%1」が大きすぎます").arg(fileName)
                                        : QStringLiteral("ファイル「%1」を開けません").arg(fileName),
                          files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+        return false;
+    }
+    bytes = file.readAll();
+    return true;
+}
+
+void CatalogueWindow::importList()
+{
+    const std::optional<QString> path = dialogs_.openFile(this, listDialog_);
+    QByteArray bytes;
+    if (!path || !readListFile(*path, bytes)) {
         return;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
-
+    const QString fileName = QFileInfo(*path).fileName();
     CatalogueImportDialog dialog(*path, bytes, &settingsFile_, dialogs_, this);
+    const QDate today = now().day;
+    dialog.setValidFrom(today, today);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
     const catalogue::IncomingList incoming = dialog.incoming();
+    catalogue::MergeOptions options;
+    options.validFrom = dialog.validFrom();
     catalogue::MergePlan preview;
-    if (!planImport(incoming, preview)) {
+    if (!planImport(incoming, options, preview)) {
         return;
     }
     const int answer = dialogs_.choose(
@@ -724,7 +782,6 @@ void CatalogueWindow::importList()
     if (!ensureOpen(true)) {
         return;
     }
-    catalogue::MergeOptions options;
     options.partial = answer == 1;
     const catalogue::MergeResult merged = catalogue_->merge(incoming, options);
     wroteHere();
@@ -733,14 +790,66 @@ void CatalogueWindow::importList()
         return;
     }
     reload();
-    showNote(QStringLiteral("「%1」を取り込みました: 新規 %2 件、変更 %3 件、取り下げ %4 件")
-                 .arg(fileName)
-                 .arg(merged.counts.added)
-                 .arg(merged.counts.changed)
-                 .arg(merged.counts.discontinued));
+    QString note = QStringLiteral("「%1」を取り込みました: 新規 %2 件、変更 %3 件、取り下げ %4 件")
+                       .arg(fileName)
+                       .arg(merged.counts.added)
+                       .arg(merged.counts.changed)
+                       .arg(merged.counts.discontinued);
+    if (options.validFrom > today) {
+        note += QStringLiteral(" (%1 からの売価)").arg(pricing::shownDate(options.validFrom));
+    }
+    showNote(note);
 }
 
-bool CatalogueWindow::planImport(const catalogue::IncomingList& incoming, catalogue::MergePlan& plan)
+void CatalogueWindow::importOffer()
+{
+    if (!catalogue_) {
+        dialogs_.message(this, QStringLiteral("特売を取り込むには、先に商品リストを取り込んでください。"), kTitle,
+                         MessageIcon::information, MessageButtons::ok);
+        return;
+    }
+    const std::optional<QString> path = dialogs_.openFile(this, listDialog_);
+    QByteArray bytes;
+    if (!path || !readListFile(*path, bytes)) {
+        return;
+    }
+    OfferImportDialog dialog(*path, bytes, now().day, &settingsFile_, dialogs_, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const catalogue::OfferList list = dialog.offerList();
+    const catalogue::OfferImportResult imported = catalogue_->importOffer(list);
+    wroteHere();
+    if (imported.status == catalogue::Status::refused) {
+        // Two sale prices for one product at one moment: the offers and products are named, and
+        // nothing was written.
+        dialogs_.message(this, imported.message, QStringLiteral("特売の取り込み"), MessageIcon::stop,
+                         MessageButtons::ok);
+        showNote(QStringLiteral("特売「%1」は取り込んでいません").arg(list.name));
+        return;
+    }
+    if (!imported.ok()) {
+        showError(imported.message);
+        return;
+    }
+    reload();
+    offerView_->selectOffer(imported.offerId);
+    const QString done = QStringLiteral("特売 %1「%2」: %3 品を取り込みました (使わない行 %4)")
+                             .arg(imported.offerId)
+                             .arg(list.name)
+                             .arg(imported.products)
+                             .arg(imported.refused.size());
+    showNote(done);
+    if (!imported.refused.empty()) {
+        std::vector<catalogue::RefusedRow> refused = imported.refused;
+        std::sort(refused.begin(), refused.end(), [](const auto& a, const auto& b) { return a.number < b.number; });
+        dialogs_.message(this, QStringLiteral("%1\n\n使わなかった行:\n%2").arg(done, refusedRowsText(refused)),
+                         QStringLiteral("特売の取り込み"), MessageIcon::warning, MessageButtons::ok);
+    }
+}
+
+bool CatalogueWindow::planImport(const catalogue::IncomingList& incoming, const catalogue::MergeOptions& options,
+                                 catalogue::MergePlan& plan)
 {
     if (!catalogue_) {
         // Opened when it is there (another PC may have made it meanwhile), never made here.
@@ -756,11 +865,11 @@ bool CatalogueWindow::planImport(const catalogue::IncomingList& incoming, catalo
         }
     }
     if (!catalogue_) {
-        plan = catalogue::planMerge({}, incoming, {});
+        plan = catalogue::planMerge({}, incoming, options);
         return true;
     }
     catalogue::Result planned;
-    plan = catalogue_->planMerge(incoming, {}, &planned);
+    plan = catalogue_->planMerge(incoming, options, &planned);
     if (!planned.ok()) {
         showError(planned.message);
         return false;
@@ -784,16 +893,18 @@ const sheet::SheetFormat& CatalogueWindow::chosenFormat() const
     return formatBox_->currentIndex() == 1 ? sheet::SheetFormat::small : sheet::SheetFormat::large;
 }
 
-std::optional<std::vector<catalogue::TagNeed>> CatalogueWindow::choosePrintScope(const sheet::SheetFormat& format)
+std::optional<CatalogueWindow::PrintScope> CatalogueWindow::choosePrintScope(const sheet::SheetFormat& format,
+                                                                             const catalogue::Moment& at,
+                                                                             bool withSelection, const QString& purpose)
 {
     catalogue::Result outcome;
-    std::vector<catalogue::TagNeed> needed = catalogue_->tagNeeds(false, &outcome);
+    std::vector<catalogue::TagNeed> needed = catalogue_->tagNeedsAt(at, false, &outcome);
     if (!outcome.ok()) {
         showError(outcome.message);
         return std::nullopt;
     }
     std::vector<catalogue::TagNeed> selected;
-    for (catalogue::TagNeed need : selectedNeeds()) {
+    for (catalogue::TagNeed need : withSelection ? selectedNeeds() : std::vector<catalogue::TagNeed> {}) {
         // A selected product whose tag is up to date is printed again on request.
         if (need.kind == catalogue::NeedKind::upToDate) {
             need.kind = catalogue::NeedKind::changed;
@@ -802,9 +913,9 @@ std::optional<std::vector<catalogue::TagNeed>> CatalogueWindow::choosePrintScope
             selected.push_back(std::move(need));
         }
     }
-    const auto countOf = [&format, this](const std::vector<catalogue::TagNeed>& needs) {
+    const auto countOf = [&format, this](const std::vector<catalogue::TagNeed>& needs, bool again) {
         const jobs::CataloguePrintPlan plan
-            = jobs::planCataloguePrint(needs, format, startTagBox_->value(), jobs::NeedFilter::all);
+            = jobs::planCataloguePrint(needs, format, startTagBox_->value(), jobs::NeedFilter::all, again);
         PrintScopeCount count;
         count.products = int(std::count_if(needs.begin(), needs.end(), [](const catalogue::TagNeed& need) {
             return need.kind == catalogue::NeedKind::newTag || need.kind == catalogue::NeedKind::changed;
@@ -813,28 +924,44 @@ std::optional<std::vector<catalogue::TagNeed>> CatalogueWindow::choosePrintScope
         count.sheets = int(plan.sheets.size());
         return count;
     };
-    const PrintScopeCount neededCount = countOf(needed);
-    const PrintScopeCount selectedCount = countOf(selected);
-    if (neededCount.tags == 0 && selectedCount.tags == 0) {
+    // The products a print not yet confirmed holds: left out unless the user ticks them in.
+    const auto pendingOf = [](const std::vector<catalogue::TagNeed>& needs) {
+        return int(std::count_if(needs.begin(), needs.end(),
+                                 [](const catalogue::TagNeed& need) { return need.pendingPrintId != 0; }));
+    };
+    const PrintScopeCount neededCount = countOf(needed, false);
+    const PrintScopeCount selectedCount = countOf(selected, false);
+    const PrintScopeCount neededAgain = countOf(needed, true);
+    const PrintScopeCount selectedAgain = countOf(selected, true);
+    if (neededAgain.tags == 0 && selectedAgain.tags == 0) {
         dialogs_.message(this, QStringLiteral("印刷する棚札はありません。"), kTitle, MessageIcon::information,
                          MessageButtons::ok);
         return std::nullopt;
     }
     CataloguePrintDialog dialog(formatBox_->currentText(), startTagBox_->value(), neededCount, selectedCount, this);
+    dialog.setPurpose(purpose);
+    dialog.offerAgain(std::max(pendingOf(needed), pendingOf(selected)), neededAgain, selectedAgain);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return dialog.selectedOnly() ? selected : needed;
+    return PrintScope {dialog.selectedOnly() ? selected : needed, dialog.again()};
 }
 
 void CatalogueWindow::printChanges()
+{
+    printAt(now(), {});
+}
+
+void CatalogueWindow::printAt(const catalogue::Moment& at, const QString& purpose)
 {
     if (!catalogue_) {
         return;
     }
     const sheet::SheetFormat& format = chosenFormat();
-    const std::optional<std::vector<catalogue::TagNeed>> needs = choosePrintScope(format);
-    if (!needs) {
+    // The selection is of the products as the table shows them now: a print for a later moment
+    // holds the tags needed then.
+    const std::optional<PrintScope> scope = choosePrintScope(format, at, purpose.isEmpty(), purpose);
+    if (!scope) {
         return;
     }
     QString warnings;
@@ -852,8 +979,8 @@ void CatalogueWindow::printChanges()
                 warnings += warning;
             }))(sheets);
     };
-    const jobs::CataloguePrintResult printed
-        = jobs::printAndRecord(*catalogue_, *needs, format, startTagBox_->value(), jobs::NeedFilter::all, deliver);
+    const jobs::CataloguePrintResult printed = jobs::printAndRecord(
+        *catalogue_, scope->needs, {&format, startTagBox_->value(), jobs::NeedFilter::all, at, scope->again}, deliver);
     wroteHere();
     switch (printed.status) {
     case jobs::CataloguePrintStatus::nothingToPrint:

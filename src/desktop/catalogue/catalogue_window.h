@@ -12,6 +12,11 @@
 // the other rows are read by a thread with a connection of its own (loader_) and put in place
 // without moving the view (finishLoading). The table's model filters and sorts the rows in memory
 // (catalogue_model.h).
+//
+// Prices live in time: the table shows every product as it is at the window's moment (now), with
+// its sale where an offer holds; the days ahead on which tags change sit above it with a print
+// button each (coming_dates.h); the offers have a view of their own, a tab beside the products
+// (offer_view.h), since they are a list of their own that a clerk looks at apart from the shelves.
 
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/catalogue_watch.h"
@@ -20,6 +25,8 @@
 
 #include <QMainWindow>
 #include <QThread>
+
+#include <QDate>
 
 #include <functional>
 #include <memory>
@@ -40,6 +47,8 @@ class QTimer;
 namespace desktop {
 
 class CatalogueModel;
+class ComingDates;
+class OfferView;
 class ShelfCheckWindow;
 
 class CatalogueWindow : public QMainWindow {
@@ -53,6 +62,10 @@ public:
     ~CatalogueWindow() override;
 
     void setFillEditor(FillEditor fill) { fillEditor_ = std::move(fill); }
+    // The shop's clock, by which the window shows the catalogue (Moment::now unless set).
+    using Clock = std::function<catalogue::Moment()>;
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+    catalogue::Moment now() const { return clock_ ? clock_() : catalogue::Moment::now(); }
 
     // Reads the catalogue again (after a change from another PC, or after a change made here).
     void reload();
@@ -68,7 +81,12 @@ public:
 
     // The commands, as their buttons run them.
     void importList();
+    // A list of sale prices taken in as one offer (特売).
+    void importOffer();
     void printChanges();
+    // Prints the tags needed at `at` (the coming dates' buttons), as printChanges does now;
+    // `purpose` names the moment in the print dialog.
+    void printAt(const catalogue::Moment& at, const QString& purpose);
     void confirmPending();
     void takedownList();
     // Records the take-down of the selected products' tags (those to take down), else of every
@@ -88,8 +106,9 @@ public:
     QTableView* table() const { return table_; }
     // A control by object name: "searchEdit", "statusTabs", "importButton", "printButton",
     // "formatBox", "startTagBox", "fillButton", "takedownButton", "takedownDoneButton",
-    // "historyButton", "shelfCheckButton", "pendingList", "confirmButton", "errorLabel", "noteLabel", "emptyPage",
-    // "emptyImportButton", "damagedPage", "damagedText", "damagedImportButton".
+    // "historyButton", "shelfCheckButton", "pendingList", "confirmButton", "errorLabel", "noteLabel",
+    // "emptyPage", "emptyImportButton", "damagedPage", "damagedText", "damagedImportButton",
+    // "offerImportButton", "viewTabs" (商品一覧 and 特売), "offerView", "comingDates".
     template<class T> T* control(const QString& name) const { return findChild<T*>(name); }
     bool hasCatalogue() const { return catalogue_ != nullptr; }
 
@@ -101,10 +120,22 @@ private:
     void showDamaged(const catalogue::Result& outcome);
     // What taking `incoming` in would do, planned against an empty catalogue while there is none
     // (nothing is made before the user accepts); false when it could not be planned.
-    bool planImport(const catalogue::IncomingList& incoming, catalogue::MergePlan& plan);
+    bool planImport(const catalogue::IncomingList& incoming, const catalogue::MergeOptions& options,
+                    catalogue::MergePlan& plan);
     // The print dialog: which tags, counted on the window's paper. Nothing when cancelled or when
     // nothing is to be printed (said).
-    std::optional<std::vector<catalogue::TagNeed>> choosePrintScope(const sheet::SheetFormat& format);
+    // At `at`, with `again` set when the user ticks 確認待ちの札も印刷する; the selection is offered
+    // only with `withSelection` (the table shows the products now, not at a later moment).
+    struct PrintScope {
+        std::vector<catalogue::TagNeed> needs;
+        bool again = false;
+    };
+    std::optional<PrintScope> choosePrintScope(const sheet::SheetFormat& format, const catalogue::Moment& at,
+                                               bool withSelection, const QString& purpose);
+    // Reads a list file chosen by the user; false (said) when it cannot be read.
+    bool readListFile(const QString& path, QByteArray& bytes);
+    // The offers view and the coming dates, as the catalogue stands at the window's moment.
+    void showTimeViews();
     bool ensureOpen(bool create);
     // Listens for other programs' changes once the catalogue is open.
     void startWatching();
@@ -141,6 +172,9 @@ private:
     QLabel* errorLabel_ = nullptr;
     QLabel* noteLabel_ = nullptr;
     QLabel* damagedText_ = nullptr;
+    OfferView* offerView_ = nullptr;
+    ComingDates* comingDates_ = nullptr;
+    Clock clock_;
 
     // Every row, read by a thread of its own with a connection of its own after the first rows
     // are shown; the counts of the tabs come from the catalogue until they are in.

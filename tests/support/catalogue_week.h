@@ -1,0 +1,158 @@
+#pragma once
+
+// A shop's week in the 商品マスタ window, for the window's tests: the window on a catalogue in a
+// temporary folder, lists taken in through the real import dialog, prints made through the real
+// print dialog (to PDF) and the questions answered by the fake dialogs (or, when asked, by keys in
+// the real message boxes), and the catalogue read back as another program reads it.
+
+#include "desktop/catalogue/catalogue_import_dialog.h"
+#include "desktop/catalogue/catalogue_model.h"
+#include "desktop/catalogue/catalogue_print_dialog.h"
+#include "desktop/catalogue/catalogue_window.h"
+#include "support/fake_dialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace support {
+
+using desktop::CatalogueModel;
+using desktop::CatalogueWindow;
+
+// The fake dialogs, whose questions can be the real message boxes instead (answered by keys).
+struct WeekDialogs : FakeDialogs {
+    bool realQuestions = false;
+    int choose(QWidget* parent, const QString& text, const QString& title, desktop::MessageIcon icon,
+               const QStringList& buttons, int cancelIndex, int defaultIndex) override
+    {
+        if (!realQuestions) {
+            return FakeDialogs::choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
+        }
+        questions.push_back({title, text, buttons, cancelIndex, defaultIndex});
+        return desktop::qtDialogs().choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
+    }
+};
+
+struct Week {
+    QTemporaryDir dir;
+    WeekDialogs dialogs;
+    std::unique_ptr<CatalogueWindow> window;
+    int prints = 0;
+
+    Week()
+    {
+        window = std::make_unique<CatalogueWindow>(
+            *catalogue::parseCatalogueAddress(dir.filePath(QStringLiteral("shop.sqlite")), nullptr), dialogs);
+    }
+
+    QString write(const QString& name, const QString& csv)
+    {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(csv.toUtf8());
+        return file.fileName();
+    }
+    // The list goes through the import dialog as it opens (`inDialog` may change its choices
+    // first); `answer` answers the merge summary.
+    void takeIn(const QString& name, const QString& csv, int answer,
+                const std::function<void(desktop::CatalogueImportDialog&)>& inDialog = {})
+    {
+        dialogs.openAnswer = write(name, csv);
+        dialogs.choices = {answer};
+        QTimer::singleShot(0, window.get(), [this, inDialog] {
+            auto* dialog = window->findChild<desktop::CatalogueImportDialog*>();
+            if (dialog == nullptr) {
+                ADD_FAILURE() << "no import dialog";
+                closeModal();
+                return;
+            }
+            if (inDialog) {
+                inDialog(*dialog);
+            }
+            importSummary = dialog->control(QStringLiteral("summaryLabel"))->property("text").toString();
+            dialog->accept();
+        });
+        window->importList();
+    }
+    // Prints through the print dialog, by keyboard: Alt+O chooses 選んだ商品だけ when `selectedOnly`,
+    // Enter prints. The dialog's count is kept in `printCount`.
+    void print(int format, int start, int answer, bool selectedOnly = false)
+    {
+        window->control<QComboBox>(QStringLiteral("formatBox"))->setCurrentIndex(format);
+        window->control<QSpinBox>(QStringLiteral("startTagBox"))->setValue(start);
+        dialogs.pdfPath = dir.filePath(QStringLiteral("print-%1.pdf").arg(++prints));
+        dialogs.choices = {answer};
+        printCount.clear();
+        QTimer::singleShot(0, window.get(), [this, selectedOnly] {
+            auto* dialog = window->findChild<desktop::CataloguePrintDialog*>();
+            if (dialog == nullptr) {
+                ADD_FAILURE() << "no print dialog";
+                closeModal();
+                return;
+            }
+            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+            if (selectedOnly) {
+                // The access key animates its click before the choice changes.
+                QTest::keyClick(dialog, Qt::Key_O, Qt::AltModifier);
+                auto* selected = dialog->control<QRadioButton>(QStringLiteral("selectedScope"));
+                EXPECT_TRUE(QTest::qWaitFor([selected] { return selected->isChecked(); }, 2000));
+            }
+            printCount = dialog->control<QLabel>(QStringLiteral("countLabel"))->text();
+            QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Return);
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "Enter did not print";
+                dialog->reject();
+            }
+        });
+        window->printChanges();
+    }
+    static void closeModal()
+    {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+        }
+    }
+    // The catalogue as another program reads it.
+    std::unique_ptr<catalogue::Catalogue> readBack()
+    {
+        catalogue::Result outcome;
+        auto opened = catalogue::Catalogue::open(
+            *catalogue::parseCatalogueAddress(dir.filePath(QStringLiteral("shop.sqlite")), nullptr), {}, &outcome);
+        EXPECT_TRUE(opened) << outcome.message.toStdString();
+        return opened;
+    }
+    QString importSummary;
+    QString printCount;
+    // The rows of a status tab: "code status price old-price".
+    QStringList rows(int tab)
+    {
+        window->control<QTabBar>(QStringLiteral("statusTabs"))->setCurrentIndex(tab);
+        QStringList shown;
+        const CatalogueModel& model = window->model();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            QStringList cells;
+            for (int column :
+                 {CatalogueModel::code, CatalogueModel::status, CatalogueModel::price, CatalogueModel::oldPrice}) {
+                cells << model.index(row, column).data().toString();
+            }
+            shown << cells.join(u' ').trimmed();
+        }
+        return shown;
+    }
+    int pending() { return window->control<QListWidget>(QStringLiteral("pendingList"))->count(); }
+};
+
+}  // namespace support
