@@ -43,7 +43,7 @@ CatalogueImportDialog::CatalogueImportDialog(const QString& listPath, const QByt
     summaryLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(summaryLabel_);
     auto* dateRow = new QHBoxLayout;
-    auto* dateLabel = new QLabel(QStringLiteral("売価の適用日(&D):"), this);
+    auto* dateLabel = new QLabel(QStringLiteral("売価の適用日(&W):"), this);
     validFromEdit_ = new QDateEdit(this);
     validFromEdit_->setObjectName(QStringLiteral("validFromEdit"));
     validFromEdit_->setCalendarPopup(true);

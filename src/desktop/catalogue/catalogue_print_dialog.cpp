@@ -46,7 +46,7 @@ CataloguePrintDialog::CataloguePrintDialog(const QString& paper, int startTag, c
     (needed.products > 0 || selected.products == 0 ? allScope_ : selectedScope_)->setChecked(true);
     layout->addWidget(allScope_);
     layout->addWidget(selectedScope_);
-    againBox_ = new QCheckBox(this);
+    againBox_ = new QCheckBox(QStringLiteral("確認待ちの札も印刷する(&W)"), this);
     againBox_->setObjectName(QStringLiteral("againBox"));
     againBox_->hide();
     layout->addWidget(againBox_);

@@ -72,7 +72,8 @@ TEST(Dialogs, EveryControlHasAnAccessKeyOfItsOwn)
         for (const QString& text : texts.filter(QRegularExpression(QStringLiteral("^(?!&&$)")))) {
             const QChar key = text.contains(u'&') ? text.section(u'&', 1).append(u' ').at(0).toUpper() : QChar();
             EXPECT_FALSE(key.isNull() || keys.contains(key))
-                << dialog->objectName().toStdString() << ": " << text.toStdString();
+                << dialog->objectName().toStdString() << ": " << text.toStdString() << " among "
+                << texts.join(u'|').toStdString();
             keys.insert(key);
         }
         // The print dialog has two choices and its two buttons; the others a dozen controls.
