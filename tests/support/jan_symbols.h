@@ -1,8 +1,7 @@
 #pragma once
 
-// The module strings of two symbols as the standard draws them (GS1 General Specifications, the
-// EAN-8 and EAN-13 symbol figures), quiet zones included: what the encoding must give and the
-// drawing must lay out.
+// The module strings of two symbols as GS1's barcode rules draw them (their EAN-8 and EAN-13
+// symbol figures), quiet zones included: what the encoding must give and the drawing must lay out.
 
 #include <QString>
 
