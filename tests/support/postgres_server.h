@@ -53,16 +53,27 @@ public:
     bool createDatabase(QString* url, QString* error)
     {
         const QString name = QStringLiteral("t%1_%2").arg(::getpid()).arg(++databases_);
+        if (!runStatement(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE %1").arg(name), error)) {
+            return false;
+        }
+        *url = urlFor(name, QString::fromLatin1(kPassword));
+        return true;
+    }
+
+    // Runs one statement outside a transaction (CREATE DATABASE, VACUUM) in `database`.
+    bool runStatement(const QString& database, const QString& statement, QString* error)
+    {
+        bool ok = false;
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("test-admin"));
             db.setHostName(socketFolder());
             db.setUserName(QString::fromLatin1(kUser));
             db.setPassword(QString::fromLatin1(kPassword));
-            db.setDatabaseName(QStringLiteral("postgres"));
-            bool ok = db.open();
+            db.setDatabaseName(database);
+            ok = db.open();
             if (ok) {
                 QSqlQuery query(db);
-                ok = query.exec(QStringLiteral("CREATE DATABASE %1").arg(name));
+                ok = query.exec(statement);
                 if (!ok) {
                     *error = query.lastError().text();
                 }
@@ -70,14 +81,9 @@ public:
                 *error = db.lastError().text();
             }
             db.close();
-            if (!ok) {
-                QSqlDatabase::removeDatabase(QStringLiteral("test-admin"));
-                return false;
-            }
         }
         QSqlDatabase::removeDatabase(QStringLiteral("test-admin"));
-        *url = urlFor(name, QString::fromLatin1(kPassword));
-        return true;
+        return ok;
     }
 
     QString urlFor(const QString& database, const QString& password) const

@@ -469,10 +469,12 @@ Result Catalogue::decidePrint(qint64 printId, PrintState state)
         }
         query.finish();
         if (!query.prepare(QStringLiteral(
-                "UPDATE products SET shelf_tag_id = ? WHERE id = ? AND (shelf_tag_id IS NULL OR shelf_tag_id < ?)"))) {
+                "UPDATE products SET shelf_tag_id = ?, shelf_tag_text = (SELECT tag_text FROM print_tags WHERE id = ?)"
+                " WHERE id = ? AND (shelf_tag_id IS NULL OR shelf_tag_id < ?)"))) {
             return fail(query.lastError());
         }
         for (const auto& [product, tag] : shelved) {
+            query.addBindValue(tag);
             query.addBindValue(tag);
             query.addBindValue(product);
             query.addBindValue(tag);
@@ -533,7 +535,9 @@ Result Catalogue::recordTakenDown(const std::vector<qint64>& productIds)
                      "INSERT INTO takedowns (id, product_id, print_tag_id, done_at) SELECT ?, id, shelf_tag_id, ?"
                      " FROM products WHERE id = ? AND active = 0 AND shelf_tag_id IS NOT NULL"),
                  {id++, now, productId})
-            || !run(clear, QStringLiteral("UPDATE products SET shelf_tag_id = NULL WHERE id = ? AND active = 0"),
+            || !run(clear,
+                    QStringLiteral("UPDATE products SET shelf_tag_id = NULL, shelf_tag_text = NULL"
+                                   " WHERE id = ? AND active = 0"),
                     {productId})) {
             return fail(query.lastError().isValid() ? query.lastError() : clear.lastError());
         }

@@ -212,11 +212,9 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
         }
         return std::vector<TagNeed> {};
     };
-    QString shelfFilter;
-    if (!shelves.isEmpty()) {
-        shelfFilter
-            = QStringLiteral(" AND p.shelf IN (%1)").arg(QStringList(shelves.size(), QStringLiteral("?")).join(u','));
-    }
+    // Only the products of these locations (all when none are given).
+    const QString shelfCondition
+        = QStringLiteral("p.shelf IN (%1)").arg(QStringList(shelves.size(), QStringLiteral("?")).join(u','));
     const auto bindShelves = [&](QSqlQuery& query) {
         for (const QString& shelf : shelves) {
             query.addBindValue(database::bindable(shelf));
@@ -224,16 +222,16 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
     };
 
     // The fast query: products in their newest state, without an offer, their shelf tag printed
-    // for an earlier moment; the database compares their tags.
-    const QString listed = withUpToDate ? QStringLiteral("p.active = 1 OR t.id IS NOT NULL")
-                                        : QStringLiteral("(p.active = 1 AND (t.id IS NULL OR t.tag_text <> p.tag_text))"
-                                                         " OR (p.active = 0 AND t.id IS NOT NULL)");
+    // for an earlier moment; the database keeps which of them are due (tag_due, indexed).
+    const QString listed
+        = withUpToDate ? QStringLiteral("p.active = 1 OR t.id IS NOT NULL") : QStringLiteral("p.tag_due = 1");
     const QString careful = kCarefulIds.arg(kItemHolds);
     QSqlQuery query(connection);
     query.setForwardOnly(true);
-    bool ran = query.prepare(QStringLiteral("SELECT %1, %2%3 WHERE p.id NOT IN (%4) AND (%5)%6")
-                                 .arg(compactProductSelectList(), shelfTagColumns(false), kProductsWithShelfTags,
-                                      careful, listed, shelfFilter));
+    bool ran
+        = query.prepare(QStringLiteral("SELECT %1, %2%3 WHERE p.id NOT IN (%4) AND (%5)%6")
+                            .arg(compactProductSelectList(), shelfTagColumns(false), kProductsWithShelfTags, careful,
+                                 listed, shelves.isEmpty() ? QString() : QStringLiteral(" AND ") + shelfCondition));
     if (ran) {
         bindCareful(query, at);
         bindShelves(query);
@@ -253,47 +251,70 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
     }
     query.finish();
 
-    // The careful path: a dated list not yet in force, an offer holding, a print made ahead.
-    const std::vector<OfferItem> holding = itemsHoldingAt(at, &error);
-    if (error.isValid()) {
-        return failed(error);
-    }
-    QHash<qint64, const OfferItem*> itemOf;
-    for (const OfferItem& item : holding) {
-        itemOf.insert(item.productId, &item);
-    }
-    ran = query.prepare(
-        QStringLiteral("SELECT %1, %2%3 WHERE p.id IN (%4)%5")
-            .arg(compactProductSelectList(), shelfTagColumns(true), kProductsWithShelfPrints, careful, shelfFilter));
+    // The careful path: a dated list not yet in force, an offer holding, a print made ahead. Its
+    // products are few (none on most days): found first, then read by their ids.
+    std::vector<qint64> carefulIds;
+    ran = query.prepare(careful);
     if (ran) {
         bindCareful(query, at);
-        bindShelves(query);
         ran = query.exec();
     }
     if (!ran) {
         return failed(query.lastError());
     }
+    while (query.next()) {
+        carefulIds.push_back(query.value(0).toLongLong());
+    }
+    query.finish();
+    std::vector<OfferItem> holding;
+    if (!carefulIds.empty()) {
+        holding = itemsHoldingAt(at, &error);
+        if (error.isValid()) {
+            return failed(error);
+        }
+    }
+    QHash<qint64, const OfferItem*> itemOf;
+    for (const OfferItem& item : holding) {
+        itemOf.insert(item.productId, &item);
+    }
     std::vector<std::pair<Product, std::optional<ShelfTag>>> workedOut;
     std::vector<qint64> notInForce;
     std::vector<qint64> printedAhead;
-    {
-        const ProductReader products(query);
-        const ShelfTagReader shelfTags(query);
-        const int asOfColumn = query.record().indexOf(QStringLiteral("r_as_of"));
-        while (query.next()) {
-            Product product = products.read(query);
-            std::optional<ShelfTag> shelf = shelfTags.read(query);
-            if (product.validFrom > at.dayText()) {
-                notInForce.push_back(product.id);
-            }
-            if (shelf && !query.value(asOfColumn).isNull() && query.value(asOfColumn).toString() > at.text()) {
-                printedAhead.push_back(product.id);
-                shelf.reset();
-            }
-            workedOut.emplace_back(std::move(product), std::move(shelf));
-        }
+    struct CarefulReaders {
+        ProductReader products;
+        ShelfTagReader shelfTags;
+        int asOf;
+    };
+    std::unique_ptr<CarefulReaders> readers;
+    QVariantList shelfValues;
+    for (const QString& shelf : shelves) {
+        shelfValues.append(database::bindable(shelf));
     }
-    query.finish();
+    if (!database::forIdChunks(
+            connection,
+            QStringLiteral("SELECT %1, %2%3 WHERE %4p.id IN (%5)")
+                .arg(compactProductSelectList(), shelfTagColumns(true), kProductsWithShelfPrints,
+                     shelves.isEmpty() ? QString() : shelfCondition + QStringLiteral(" AND "), QStringLiteral("%1")),
+            carefulIds, shelfValues,
+            [&](const QSqlQuery& row) {
+                if (!readers) {
+                    readers.reset(new CarefulReaders {ProductReader(row), ShelfTagReader(row),
+                                                      row.record().indexOf(QStringLiteral("r_as_of"))});
+                }
+                Product product = readers->products.read(row);
+                std::optional<ShelfTag> shelf = readers->shelfTags.read(row);
+                if (product.validFrom > at.dayText()) {
+                    notInForce.push_back(product.id);
+                }
+                if (shelf && !row.value(readers->asOf).isNull() && row.value(readers->asOf).toString() > at.text()) {
+                    printedAhead.push_back(product.id);
+                    shelf.reset();
+                }
+                workedOut.emplace_back(std::move(product), std::move(shelf));
+            },
+            &error)) {
+        return failed(error);
+    }
     QHash<qint64, Product> stateOn;
     if (!notInForce.empty() && !database::versionsOn(connection, at.day, notInForce, stateOn, &error)) {
         return failed(error);
