@@ -75,6 +75,13 @@ TEST(Schema, MigrationKeepsTheHistoryAndACopyOfTheFile)
     QSqlQuery query(copy);
     ASSERT_TRUE(query.exec(QStringLiteral("SELECT version FROM schema_version")) && query.next());
     EXPECT_EQ(query.value(0).toInt(), 1);
+    // The migrated file knows its tag is on the shelf without comparing the two texts.
+    QSqlDatabase migrated = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("migrated"));
+    migrated.setDatabaseName(path);
+    ASSERT_TRUE(migrated.open());
+    QSqlQuery due(migrated);
+    ASSERT_TRUE(due.exec(QStringLiteral("SELECT COUNT(*) FROM products WHERE tag_due = 1")) && due.next());
+    EXPECT_EQ(due.value(0).toInt(), 0);
 }
 
 }  // namespace
