@@ -194,8 +194,9 @@ std::vector<OfferItem> Catalogue::itemsHoldingAt(const Moment& at, QSqlError* er
         *error = query.lastError();
         return items;
     }
+    const database::OfferItemReader reader(query);
     while (query.next()) {
-        items.push_back(database::readOfferItem(query));
+        items.push_back(reader.read(query));
     }
     return items;
 }

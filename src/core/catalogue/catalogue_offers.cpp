@@ -17,6 +17,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <optional>
 
 namespace catalogue {
 
@@ -86,9 +87,12 @@ bool readFacts(QSqlDatabase db, const std::vector<qint64>& ids, QHash<qint64, Pr
                               " WHERE i.product_id IN (%2)")
                    .arg(database::offerItemColumns(), QStringLiteral("%1")),
                ids, {},
-               [&](const QSqlQuery& row) {
-                   facts[row.value(QStringLiteral("i_product_id")).toLongLong()].items.push_back(
-                       database::readOfferItem(row));
+               [&, reader = std::optional<database::OfferItemReader>()](const QSqlQuery& row) mutable {
+                   if (!reader) {
+                       reader.emplace(row);
+                   }
+                   OfferItem item = reader->read(row);
+                   facts[item.productId].items.push_back(std::move(item));
                },
                error);
 }
@@ -297,8 +301,15 @@ OfferImportResult Catalogue::importOffer(const OfferList& list)
                               rows, &error)) {
         return failed(error);
     }
-    // The later offers of these products count this one as time not at the regular price.
-    if (const Result refreshed = refreshFormerPrices(connection, ids, shown.days.first); !refreshed.ok()) {
+    // The later offers of these products (if any: offers mostly come in the order they run) count
+    // this one as time not at the regular price.
+    const bool laterOffers = std::any_of(facts.cbegin(), facts.cend(), [&](const ProductFacts& known) {
+        return std::any_of(known.items.cbegin(), known.items.cend(), [&](const OfferItem& other) {
+            return other.period.days.first > shown.days.first && other.period.days.first <= other.period.days.last;
+        });
+    });
+    if (const Result refreshed = laterOffers ? refreshFormerPrices(connection, ids, shown.days.first) : Result {};
+        !refreshed.ok()) {
         static_cast<Result&>(result) = refreshed;
         return result;
     }
@@ -384,12 +395,13 @@ std::optional<OfferDetail> Catalogue::offer(qint64 offerId, Result* outcome) con
         return std::nullopt;
     }
     const ProductReader products(query);
+    const database::OfferItemReader items(query);
     std::vector<TagNeed> ordered;
     QHash<qint64, OfferItem> itemOf;
     while (query.next()) {
         TagNeed need;
         need.product = products.read(query);
-        itemOf.insert(need.product.id, database::readOfferItem(query));
+        itemOf.insert(need.product.id, items.read(query));
         ordered.push_back(std::move(need));
     }
     sortInShelfOrder(ordered);

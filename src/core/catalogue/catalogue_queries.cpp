@@ -3,6 +3,8 @@
 #include "core/catalogue/database.h"
 #include "core/catalogue/product_columns.h"
 
+#include <QSqlRecord>
+
 #include <memory>
 
 namespace catalogue::database {
@@ -85,23 +87,37 @@ QString offerItemColumns()
                           " i.former_price AS i_former_price, i.former_note AS i_former_note");
 }
 
+OfferItemReader::OfferItemReader(const QSqlQuery& query)
+{
+    const QSqlRecord record = query.record();
+    for (const char* name : {"i_offer_id", "o_name", "i_product_id", "i_sale_price", "i_first_day", "i_last_day",
+                             "i_start_minutes", "i_end_minutes", "i_former_price", "i_former_note"}) {
+        at_.push_back(record.indexOf(QLatin1String(name)));
+    }
+}
+
+OfferItem OfferItemReader::read(const QSqlQuery& query) const
+{
+    const auto value = [&](Column column) { return query.value(at_[size_t(column)]); };
+    OfferItem item;
+    item.offerId = value(offerId).toLongLong();
+    item.offerName = value(offerName).toString();
+    item.productId = value(productId).toLongLong();
+    item.salePrice = value(salePrice).toLongLong();
+    item.period.days = {QDate::fromString(value(firstDay).toString(), Qt::ISODate),
+                        QDate::fromString(value(lastDay).toString(), Qt::ISODate)};
+    const int start = value(startMinutes).toInt();
+    if (start >= 0) {
+        item.period.hours = pricing::DailyHours {start, value(endMinutes).toInt()};
+    }
+    item.formerPrice = value(formerPrice).toLongLong();
+    item.formerNote = value(formerNote).toString();
+    return item;
+}
+
 OfferItem readOfferItem(const QSqlQuery& query)
 {
-    const auto value = [&](const char* name) { return query.value(QLatin1String(name)); };
-    OfferItem item;
-    item.offerId = value("i_offer_id").toLongLong();
-    item.offerName = value("o_name").toString();
-    item.productId = value("i_product_id").toLongLong();
-    item.salePrice = value("i_sale_price").toLongLong();
-    item.period.days = {QDate::fromString(value("i_first_day").toString(), Qt::ISODate),
-                        QDate::fromString(value("i_last_day").toString(), Qt::ISODate)};
-    const int start = value("i_start_minutes").toInt();
-    if (start >= 0) {
-        item.period.hours = pricing::DailyHours {start, value("i_end_minutes").toInt()};
-    }
-    item.formerPrice = value("i_former_price").toLongLong();
-    item.formerNote = value("i_former_note").toString();
-    return item;
+    return OfferItemReader(query).read(query);
 }
 
 }  // namespace catalogue::database

@@ -30,8 +30,29 @@ bool forIdChunks(QSqlDatabase db, const QString& sql, const std::vector<qint64>&
 bool versionsOn(QSqlDatabase db, const QDate& day, const std::vector<qint64>& ids, QHash<qint64, Product>& states,
                 QSqlError* error);
 
-// The columns of an offer item (offer_items i joined with offers o) and the item of such a row.
+// The columns of an offer item (offer_items i joined with offers o) and the item of such a row:
+// the reader finds its columns once, for a query of many rows.
 QString offerItemColumns();
+class OfferItemReader {
+public:
+    explicit OfferItemReader(const QSqlQuery& query);
+    OfferItem read(const QSqlQuery& query) const;
+
+private:
+    enum Column {
+        offerId,
+        offerName,
+        productId,
+        salePrice,
+        firstDay,
+        lastDay,
+        startMinutes,
+        endMinutes,
+        formerPrice,
+        formerNote
+    };
+    std::vector<int> at_;
+};
 OfferItem readOfferItem(const QSqlQuery& query);
 
 // The tags of the prints not yet confirmed: by product, the compared text and the print.

@@ -814,7 +814,9 @@ qint64 nextId(QSqlDatabase& db, const QString& table, bool* ok)
 bool insertRows(QSqlDatabase& db, const QString& table, const QStringList& columns,
                 const std::vector<QVariantList>& rows, QSqlError* error)
 {
-    const size_t perStatement = std::max<size_t>(1, 400 / size_t(columns.size()));
+    // A few thousand values a statement: few round trips to a server, well within what SQLite
+    // (32,766) and PostgreSQL (65,535) take.
+    const size_t perStatement = std::max<size_t>(1, 4000 / size_t(columns.size()));
     QString placeholders = QStringLiteral("(?") + QStringLiteral(",?").repeated(columns.size() - 1) + u')';
     QSqlQuery query(db);
     QString preparedFor;
