@@ -65,53 +65,41 @@ inline Item item(int number)
     return out;
 }
 
-inline const std::vector<int>& priceChanged()
+// The products whose price week 2 changes, one of them renamed too; those week 2 no longer has.
+inline const std::vector<int> kPriceChanged {10, 20, 30, 40, 50, 60, 70, 80, 90, 110, 120, 140};
+inline const std::vector<int> kGone {150, 160, 170};
+inline bool priceChanged(int number)
 {
-    static const std::vector<int> numbers {10, 20, 30, 40, 50, 60, 70, 80, 90, 110, 120, 140};
-    return numbers;
+    return std::count(kPriceChanged.begin(), kPriceChanged.end(), number) > 0;
 }
 inline bool isRenamed(int number)
 {
     return number == 120;
 }
-inline const std::vector<int>& gone()
-{
-    static const std::vector<int> numbers {150, 160, 170};
-    return numbers;
-}
 
-inline std::vector<Item> week(int which, bool partial = false)
-{
-    std::vector<Item> out;
-    if (which == 1) {
-        for (int n = 1; n <= 200; ++n) {
-            out.push_back(item(n));
-        }
-        return out;
-    }
-    for (int n = 1; n <= 205; ++n) {
-        Item it = item(n);
-        const bool changed = std::count(priceChanged().begin(), priceChanged().end(), n) > 0;
-        if (changed) {
-            it.price += 20;
-            if (isRenamed(n)) {
-                it.name += u" 新"_s;
-            }
-        }
-        if ((partial && !changed) || std::count(gone().begin(), gone().end(), n) > 0) {
-            continue;
-        }
-        out.push_back(it);
-    }
-    return out;
-}
-
-// Products `first`, `first` + 1, ... (`count` of them), none of the week lists has.
+// Products `first` .. `first` + `count` - 1; none of the week lists has those from 1001 on.
 inline std::vector<Item> more(int first, int count)
 {
     std::vector<Item> out;
     for (int n = first; n < first + count; ++n) {
         out.push_back(item(n));
+    }
+    return out;
+}
+
+inline std::vector<Item> week(int which, bool partial = false)
+{
+    if (which == 1) {
+        return more(1, 200);
+    }
+    std::vector<Item> out;
+    for (Item it : more(1, 205)) {
+        const bool changed = priceChanged(it.number);
+        it.price += changed ? 20 : 0;
+        it.name += isRenamed(it.number) ? u" 新"_s : QString();
+        if ((changed || !partial) && std::count(kGone.begin(), kGone.end(), it.number) == 0) {
+            out.push_back(it);
+        }
     }
     return out;
 }
@@ -222,9 +210,8 @@ public:
     // The programs' settings file holds `text`.
     void writeSettings(const QByteArray& text) const
     {
-        QDir().mkpath(path(u"config/tanafuda"_s));
-        QFile file(path(u"config/tanafuda/tanafuda.ini"_s));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        ASSERT_TRUE(QDir().mkpath(path(u"config/tanafuda"_s))
+                    && writeBytes(path(u"config/tanafuda/tanafuda.ini"_s), text));
     }
 
     // Starts `program` (tanafuda-catalogue by default) in the shop's folder.
@@ -281,22 +268,16 @@ public:
     // Imports week `which` (a full list unless `partial`) with its date.
     Result import(int which, bool partial = false) const
     {
-        QStringList options {u"--date"_s, u"2026-12-0%1"_s.arg(which)};
-        if (partial) {
-            options << u"--partial"_s;
-        }
-        return importList(u"week%1%2.csv"_s.arg(which).arg(partial ? "p" : ""), week(which, partial), options);
+        const QStringList dated {u"--date"_s, u"2026-12-0%1"_s.arg(which)};
+        return importList(u"week%1%2.csv"_s.arg(which).arg(partial ? "p" : ""), week(which, partial),
+                          partial ? dated + QStringList {u"--partial"_s} : dated);
     }
 
     // Starts an import of `items` as a partial or full list, without waiting for it.
     QProcess* startImport(const QString& name, const std::vector<Item>& items, bool partial) const
     {
         writeList(path(name), items);
-        QStringList args {u"import"_s, path(name)};
-        if (partial) {
-            args << u"--partial"_s;
-        }
-        return start(args);
+        return start(QStringList {u"import"_s, path(name)} + (partial ? QStringList {u"--partial"_s} : QStringList()));
     }
 
     // Writes `items` as the flyer `name`.csv and takes it in as the offer `name` from `from` to `to`.

@@ -17,7 +17,6 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include <sys/mount.h>
 #include <unistd.h>
 
 using namespace catalogue_weeks;
@@ -230,17 +229,16 @@ const FaultRow kFaults[] = {
      }},
     {"full_disk", true, false,
      [](Shop& shop) {
-         const QString disk = shop.path(u"disk"_s);
-         QDir().mkpath(disk);
-         if (::geteuid() != 0 || ::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=1m") != 0) {
-             GTEST_SKIP() << "a small full disk needs a tmpfs mounted, which needs root";
+         SmallDisk disk(shop.path(u"disk"_s), "size=1m");
+         if (!disk.mounted()) {
+             GTEST_SKIP() << disk.skipReason();
          }
-         const QString database = disk + u"/catalogue.sqlite"_s;
+         const QString database = disk.filePath(u"catalogue.sqlite"_s);
          ASSERT_EQ(shop.run({u"import"_s, shop.path(u"none.csv"_s)}, database).exit, 2);
          ASSERT_EQ(shop.importList(u"w1.csv"_s, week(1), {}, database).exit, 0);
          // Fill the disk but for a few pages (more than the few a write needs at least, so that
          // the import fails while it writes).
-         QFile filler(disk + u"/filler"_s);
+         QFile filler(disk.filePath(u"filler"_s));
          ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
          const QByteArray block(4096, 'x');
          while (filler.write(block) == block.size() && filler.flush()) { }
@@ -249,7 +247,6 @@ const FaultRow kFaults[] = {
          expectFailure(shop.importList(u"big.csv"_s, bigWeek(), {}, database), 3, {u"いっぱい"_s});
          filler.remove();
          EXPECT_EQ(shop.status(database), u"200/200/0/0/0"_s);
-         ::umount(QFile::encodeName(disk).constData());
      }},
     {"two_imports_at_once", true, true,
      [](Shop& shop) {
