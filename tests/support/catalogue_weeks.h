@@ -173,6 +173,20 @@ inline QStringList tagCodes(const Result& printed)
     return codes;
 }
 
+// Each object of `array` as its `fields`, numbers and texts alike, joined by spaces.
+inline QStringList rowsOf(const QJsonArray& array, const QStringList& fields)
+{
+    QStringList out;
+    for (const QJsonValue object : array) {
+        QStringList values;
+        for (const QString& field : fields) {
+            values << object[field].toVariant().toString();
+        }
+        out << values.join(u' ');
+    }
+    return out;
+}
+
 // A catalogue of one test: its folder, and its database on the backend asked for.
 class Shop {
 public:

@@ -68,24 +68,14 @@ std::vector<Item> shelfList(bool later)
 {
     std::vector<Item> items;
     for (int n = 1; n <= 23; ++n) {
+        const auto row = std::find_if(shelfRows().begin(), shelfRows().end(),
+                                      [n](const ShelfRow& row) { return row.product == n; });
+        const Happened happened = later && row != shelfRows().end() ? row->happened : Happened::nothing;
         Item it = item(n);
-        it.shelf = n <= 20 ? u"A-1"_s : u"B-1"_s;
-        for (const ShelfRow& row : shelfRows()) {
-            if (row.product != n) {
-                continue;
-            }
-            it.count = row.facings;
-            if (later && row.happened == Happened::priceChanged) {
-                it.price += 20;
-            }
-            if (later && row.happened == Happened::moved) {
-                it.shelf = u"B-1"_s;
-            }
-            if (later && row.happened == Happened::discontinued) {
-                it.count = 0;
-            }
-        }
-        if (it.count > 0) {
+        it.count = row != shelfRows().end() ? row->facings : 1;
+        it.price += happened == Happened::priceChanged ? 20 : 0;
+        it.shelf = n > 20 || happened == Happened::moved ? u"B-1"_s : u"A-1"_s;
+        if (happened != Happened::discontinued) {
             items.push_back(it);
         }
     }
@@ -148,20 +138,15 @@ protected:
     Shop shop {GetParam()};
 };
 
-// Each entry as "verdict code tags detail", sorted.
+// Each entry of a check as "verdict code tags detail", sorted.
 QStringList entriesOf(const QJsonObject& check)
 {
-    QStringList out;
-    for (const QJsonValue entry : check[u"entries"_s].toArray()) {
-        out << u"%1 %2 %3 %4"_s.arg(entry[u"verdict"_s].toString(), entry[u"code"_s].toString())
-                   .arg(entry[u"tags"_s].toInt())
-                   .arg(entry[u"detail"_s].toString());
-    }
+    QStringList out = rowsOf(check[u"entries"_s].toArray(), {u"verdict"_s, u"code"_s, u"tags"_s, u"detail"_s});
     out.sort();
     return out;
 }
 
-// Each location's last check as "location:check/to fix".
+// Each location's last check as "location:check/to fix", 0/0 where none was made.
 QStringList lastChecks(const Shop& shop, const QString& asOf)
 {
     QStringList out;

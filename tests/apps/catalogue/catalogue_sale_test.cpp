@@ -104,12 +104,9 @@ TEST_P(CatalogueSale, SaleTagsTheDayBeforeAndRegularTagsTheDayAfter)
     EXPECT_TRUE(taken.out.contains(u"30 品を取り込みました"_s)) << taken.out.toStdString();
 
     // Beforehand, status names both days.
-    QStringList events;
-    for (const QJsonValue event :
-         shop.jsonList({u"status"_s, u"--as-of"_s, day(kSaleFirst.addDays(-2))}, u"coming"_s)) {
-        events
-            << u"%1 %2 %3"_s.arg(event[u"kind"_s].toString(), event[u"at"_s].toString()).arg(event[u"tags"_s].toInt());
-    }
+    const QStringList events
+        = rowsOf(shop.jsonList({u"status"_s, u"--as-of"_s, day(kSaleFirst.addDays(-2))}, u"coming"_s),
+                 {u"kind"_s, u"at"_s, u"tags"_s});
     const int saleTags = int(tagsInShelfOrder(onSale()).size());
     EXPECT_EQ(events,
               (QStringList {u"offer-starts 2027-03-15T00:00 %1"_s.arg(saleTags),
@@ -172,11 +169,7 @@ TEST_P(CatalogueSale, ADatedListChangesNoTagBeforeItsDate)
     const QDate dated = kFirstMonday.addDays(7 * 11);
     ASSERT_EQ(shop.importList(u"next.csv"_s, next, {u"--date"_s, day(dated)}).exit, 0);
     const auto needs = [&](const QDate& at) {
-        QStringList kinds;
-        for (const QJsonValue p : shop.jsonList({u"changes"_s, u"--as-of"_s, day(at)}, u"products"_s)) {
-            kinds << p[u"kind"_s].toString();
-        }
-        return kinds;
+        return rowsOf(shop.jsonList({u"changes"_s, u"--as-of"_s, day(at)}, u"products"_s), {u"kind"_s});
     };
     EXPECT_TRUE(needs(dated.addDays(-1)).isEmpty());
     const QStringList due = needs(dated);
