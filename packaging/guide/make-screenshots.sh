@@ -244,6 +244,23 @@ press() {  # window-id keys...
   sleep 0.3
   xdotool key "$@"
 }
+# 取り込み... in the 商品マスタ window $1: the list $2 typed into the file dialog (which opens over
+# the middle of the window) and the import dialog accepted; prints the merge summary's window id.
+import_list() {  # window-id file
+  press "$1" alt+i
+  sleep 2
+  xdotool mousemove --window "$1" 500 280
+  sleep 0.3
+  xdotool key ctrl+a
+  xdotool type --delay 50 "$2"
+  xdotool key Return
+  local importer
+  importer=$(window_of '商品マスタに取り込み')
+  sleep 1
+  press "$importer" Return
+  sleep 1.5
+  xdotool search --onlyvisible --name '商品マスタに取り込み' | tail -1
+}
 
 # Started in the sample folder, where the file dialog opens: a short name is typed more surely
 # than a path of kanji.
@@ -266,20 +283,8 @@ shoot "$master" catalogue-offers.png
 press "$master" alt+l
 sleep 1
 
-# The merge summary: 取り込み..., the list's name typed into the file dialog, the import dialog accepted.
-press "$master" alt+i
-sleep 2
-# The file dialog opens over the middle of the window.
-xdotool mousemove --window "$master" 500 280
-sleep 0.3
-xdotool key ctrl+a
-xdotool type --delay 50 next.csv
-xdotool key Return
-importer=$(window_of '商品マスタに取り込み')
-sleep 1
-press "$importer" Return
-sleep 1.5
-summary=$(xdotool search --onlyvisible --name '商品マスタに取り込み' | tail -1)
+# The merge summary of the next list.
+summary=$(import_list "$master" next.csv)
 shoot "$summary" catalogue-summary.png
 
 # Taken in (the default button); a code scanned into the search box selects its product; then
@@ -344,18 +349,7 @@ sleep 2
 press "$launcher" alt+m
 master=$(window_of '^商品マスタ$')
 xdotool windowsize --sync "$master" 1120 560
-press "$master" alt+i
-sleep 2
-xdotool mousemove --window "$master" 500 280
-sleep 0.3
-xdotool key ctrl+a
-xdotool type --delay 50 week.csv
-xdotool key Return
-importer=$(window_of '商品マスタに取り込み')
-sleep 1
-press "$importer" Return
-sleep 1.5
-summary=$(xdotool search --onlyvisible --name '商品マスタに取り込み' | tail -1)
+summary=$(import_list "$master" week.csv)
 press "$summary" Escape
 sleep 1
 shoot "$master" catalogue-first-start.png

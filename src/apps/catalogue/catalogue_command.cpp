@@ -1,7 +1,9 @@
 #include "apps/catalogue/catalogue_command.h"
 
 #include "apps/common/command_line.h"
+#include "apps/common/list_options.h"
 #include "core/catalogue/database.h"
+#include "core/jobs/catalogue_import.h"
 #include "core/pricing/shop_time.h"
 #include "output/settings_file.h"
 
@@ -157,6 +159,39 @@ std::optional<catalogue::Moment> asOfMoment(const Command& command, int* exit)
         return std::nullopt;
     }
     return catalogue::Moment::of(read.moment);
+}
+
+std::optional<CatalogueAt> openAsOf(const Command& command, Command::Use use, int* exit)
+{
+    auto opened = command.open(use, exit);
+    if (!opened) {
+        return std::nullopt;
+    }
+    const std::optional<catalogue::Moment> at = asOfMoment(command, exit);
+    if (!at) {
+        return std::nullopt;
+    }
+    return CatalogueAt {std::move(opened), *at};
+}
+
+std::optional<int> readNamedList(const Command& command, output::SettingsFile& settings, jobs::ImportRequest& request,
+                                 jobs::PreparedList& prepared)
+{
+    request.listPath = command.positional().front();
+    if (const auto problem = command_line::readListOptions(command.parser, jobs::catalogueColumnKeys(), request)) {
+        return command.usage(*problem);
+    }
+    // The choices remembered for each list layout are kept in the settings file.
+    request.memory = &settings;
+    QString problem;
+    switch (jobs::prepareList(request, sheet::SheetFormat::small, prepared, &problem)) {
+    case jobs::ImportStatus::unreadable:
+        return failWith(problem, kUnreadable);
+    case jobs::ImportStatus::unknownColumn:
+        return command.usage(problem);
+    default:
+        return std::nullopt;
+    }
 }
 
 }  // namespace catalogue_command

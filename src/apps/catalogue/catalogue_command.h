@@ -13,6 +13,8 @@
 
 #include "apps/common/option_table.h"
 #include "core/catalogue/catalogue.h"
+#include "core/jobs/import_job.h"
+#include "output/settings_file.h"
 
 #include <QCommandLineParser>
 #include <QJsonObject>
@@ -88,5 +90,18 @@ int runChecks(const QStringList& arguments);
 std::optional<catalogue::Moment> asOfMoment(const Command& command, int* exit);
 // The option row of --as-of.
 command_line::OptionRow asOfRow();
+
+// The catalogue opened for `use` and the moment --as-of gives; nothing, with the exit status in
+// `exit`, when either cannot be had.
+struct CatalogueAt {
+    std::unique_ptr<catalogue::Catalogue> catalogue;
+    catalogue::Moment at;
+};
+std::optional<CatalogueAt> openAsOf(const Command& command, Command::Use use, int* exit);
+
+// Reads the one list the command names, with its list options and the layouts the settings file
+// remembers (`request.memory` is `settings` afterwards); the exit status when it cannot be read.
+std::optional<int> readNamedList(const Command& command, output::SettingsFile& settings, jobs::ImportRequest& request,
+                                 jobs::PreparedList& prepared);
 
 }  // namespace catalogue_command

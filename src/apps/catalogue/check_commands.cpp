@@ -120,16 +120,13 @@ int runCheck(const QStringList& arguments)
     }
 
     int exit = kDone;
-    const auto opened = command.open(Command::Use::write, &exit);
-    if (!opened) {
+    auto openedAt = openAsOf(command, Command::Use::write, &exit);
+    if (!openedAt) {
         return exit;
     }
-    const std::optional<catalogue::Moment> at = asOfMoment(command, &exit);
-    if (!at) {
-        return exit;
-    }
+    const auto& [opened, at] = *openedAt;
     catalogue::Result outcome;
-    const std::unique_ptr<jobs::ShelfCheck> check = jobs::startShelfCheck(*opened, *given, *at, &outcome);
+    const std::unique_ptr<jobs::ShelfCheck> check = jobs::startShelfCheck(*opened, *given, at, &outcome);
     if (!check) {
         return failWith(outcome);
     }

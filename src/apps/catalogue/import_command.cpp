@@ -70,23 +70,10 @@ int runImport(const QStringList& arguments)
         }
     }
     jobs::ImportRequest request;
-    request.listPath = command.positional().front();
-    if (const auto problem = command_line::readListOptions(command.parser, jobs::catalogueColumnKeys(), request)) {
-        return command.usage(*problem);
-    }
-    // The choices remembered for each list layout are kept in the settings file.
     output::SettingsFile settings;
-    request.memory = &settings;
-
     jobs::PreparedList prepared;
-    QString problem;
-    switch (jobs::prepareList(request, sheet::SheetFormat::small, prepared, &problem)) {
-    case jobs::ImportStatus::unreadable:
-        return failWith(problem, kUnreadable);
-    case jobs::ImportStatus::unknownColumn:
-        return command.usage(problem);
-    default:
-        break;
+    if (const std::optional<int> failed = readNamedList(command, settings, request, prepared)) {
+        return *failed;
     }
     catalogue::CatalogueColumns extra;
     jobs::catalogueColumnsFor(prepared, request.otherColumns, extra, nullptr);
@@ -110,7 +97,7 @@ int runImport(const QStringList& arguments)
                 .arg(describeColumns(prepared, extra), jobs::describeTax(prepared.tax)));
     }
     if (request.remember) {
-        if (!jobs::rememberPrepared(settings, prepared, &problem)) {
+        if (QString problem; !jobs::rememberPrepared(settings, prepared, &problem)) {
             return failWith(problem, kUnwritable);
         }
         if (!json) {

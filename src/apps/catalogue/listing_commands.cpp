@@ -59,24 +59,21 @@ int runStatus(const QStringList& arguments)
         return command.usage(QStringLiteral("status takes no arguments"));
     }
     int exit = kDone;
-    const auto opened = command.open(Command::Use::read, &exit);
-    if (!opened) {
+    auto openedAt = openAsOf(command, Command::Use::read, &exit);
+    if (!openedAt) {
         return exit;
     }
-    const std::optional<catalogue::Moment> at = asOfMoment(command, &exit);
-    if (!at) {
-        return exit;
-    }
+    const auto& [opened, at] = *openedAt;
     catalogue::Result outcome;
-    const catalogue::StatusCounts counts = opened->statusAt(*at, &outcome);
+    const catalogue::StatusCounts counts = opened->statusAt(at, &outcome);
     const std::vector<catalogue::PrintInfo> pending
         = outcome.ok() ? opened->prints(true, &outcome) : std::vector<catalogue::PrintInfo> {};
     // What is coming, day by day, for the next two weeks.
     const std::vector<catalogue::ComingEvent> events
-        = outcome.ok() ? opened->comingEvents(*at, kComingDays, &outcome) : std::vector<catalogue::ComingEvent> {};
+        = outcome.ok() ? opened->comingEvents(at, kComingDays, &outcome) : std::vector<catalogue::ComingEvent> {};
     // When each location was last checked with the scanner.
     const std::vector<catalogue::LocationCheck> checked
-        = outcome.ok() ? opened->lastChecks(*at, &outcome) : std::vector<catalogue::LocationCheck> {};
+        = outcome.ok() ? opened->lastChecks(at, &outcome) : std::vector<catalogue::LocationCheck> {};
     if (!outcome.ok()) {
         return failWith(outcome);
     }
@@ -107,16 +104,13 @@ int runChanges(const QStringList& arguments)
         return exit;
     }
     int exit = kDone;
-    const auto opened = command.open(Command::Use::read, &exit);
-    if (!opened) {
+    auto openedAt = openAsOf(command, Command::Use::read, &exit);
+    if (!openedAt) {
         return exit;
     }
-    const std::optional<catalogue::Moment> at = asOfMoment(command, &exit);
-    if (!at) {
-        return exit;
-    }
+    const auto& [opened, at] = *openedAt;
     catalogue::Result outcome;
-    std::vector<catalogue::TagNeed> needs = opened->tagNeedsAt(*at, false, &outcome);
+    std::vector<catalogue::TagNeed> needs = opened->tagNeedsAt(at, false, &outcome);
     if (!outcome.ok()) {
         return failWith(outcome);
     }
@@ -143,16 +137,13 @@ int runTakedown(const QStringList& arguments)
         return exit;
     }
     int exit = kDone;
-    const auto opened = command.open(command.isSet("done") ? Command::Use::write : Command::Use::read, &exit);
-    if (!opened) {
+    auto openedAt = openAsOf(command, command.isSet("done") ? Command::Use::write : Command::Use::read, &exit);
+    if (!openedAt) {
         return exit;
     }
-    const std::optional<catalogue::Moment> at = asOfMoment(command, &exit);
-    if (!at) {
-        return exit;
-    }
+    const auto& [opened, at] = *openedAt;
     catalogue::Result outcome;
-    const std::vector<catalogue::TagNeed> listed = jobs::takedownNeeds(*opened, *at, &outcome);
+    const std::vector<catalogue::TagNeed> listed = jobs::takedownNeeds(*opened, at, &outcome);
     if (!outcome.ok()) {
         return failWith(outcome);
     }

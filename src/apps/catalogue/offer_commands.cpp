@@ -100,21 +100,10 @@ int runOfferImport(const QStringList& arguments)
         period.hours = hours.value;
     }
     jobs::ImportRequest request;
-    request.listPath = command.positional().front();
-    if (const auto problem = command_line::readListOptions(command.parser, jobs::catalogueColumnKeys(), request)) {
-        return command.usage(*problem);
-    }
     output::SettingsFile settings;
-    request.memory = &settings;
     jobs::PreparedList prepared;
-    QString problem;
-    switch (jobs::prepareList(request, sheet::SheetFormat::small, prepared, &problem)) {
-    case jobs::ImportStatus::unreadable:
-        return failWith(problem, kUnreadable);
-    case jobs::ImportStatus::unknownColumn:
-        return command.usage(problem);
-    default:
-        break;
+    if (const std::optional<int> failed = readNamedList(command, settings, request, prepared)) {
+        return *failed;
     }
     if (prepared.mapping.column(productlist::ListField::price) < 0) {
         return failWith(QStringLiteral("特価の列が分かりません。--map price=列 で指定してください (列: %1)")

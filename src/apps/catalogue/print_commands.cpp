@@ -96,17 +96,14 @@ int runPrint(const QStringList& arguments)
         }
     }
     int exit = kDone;
-    const auto opened = command.open(Command::Use::write, &exit);
-    if (!opened) {
+    auto openedAt = openAsOf(command, Command::Use::write, &exit);
+    if (!openedAt) {
         return exit;
     }
-    const std::optional<catalogue::Moment> at = asOfMoment(command, &exit);
-    if (!at) {
-        return exit;
-    }
+    const auto& [opened, at] = *openedAt;
     catalogue::Result outcome;
-    const std::vector<catalogue::TagNeed> needs = fromCheck != 0 ? jobs::needsToFix(*opened, fromCheck, *at, &outcome)
-                                                                 : opened->tagNeedsAt(*at, false, &outcome);
+    const std::vector<catalogue::TagNeed> needs
+        = fromCheck != 0 ? jobs::needsToFix(*opened, fromCheck, at, &outcome) : opened->tagNeedsAt(at, false, &outcome);
     if (!outcome.ok()) {
         return failWith(outcome);
     }
@@ -160,7 +157,7 @@ int runPrint(const QStringList& arguments)
         return result;
     };
     const jobs::CataloguePrintResult printed
-        = jobs::printAndRecord(*opened, needs, {format, start, filter, *at, command.isSet("again")}, deliverWithTexts);
+        = jobs::printAndRecord(*opened, needs, {format, start, filter, at, command.isSet("again")}, deliverWithTexts);
     for (const QString& notice : printed.notices) {
         say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, notice));
     }

@@ -56,6 +56,27 @@ QString saleText(const SaleTag& sale)
     return text;
 }
 
+QStringList tagFieldChanges(const TagNeed& need)
+{
+    QStringList parts;
+    if (saleChangeOf(need) == SaleChange::none && need.sale && need.shelfOfferId == need.sale->offerId
+        && need.shelfFormerPrice != need.sale->formerPrice) {
+        parts << QStringLiteral("当店通常価格 %1 → %2")
+                     .arg(need.shelfFormerPrice > 0 ? yen(need.shelfFormerPrice) : QStringLiteral("なし"),
+                          need.sale->formerPrice > 0 ? yen(need.sale->formerPrice) : QStringLiteral("なし"));
+    }
+    for (sheet::Field field : need.changedFields) {
+        if (field == sheet::Field::price) {
+            parts << QStringLiteral("価格 %1 → %2").arg(yen(need.shelfTag->price), yen(need.product.tag.price));
+        } else {
+            parts << QStringLiteral("%1「%2」→「%3」")
+                         .arg(tagFieldTitle(field), sheet::fieldText(*need.shelfTag, field),
+                              sheet::fieldText(need.product.tag, field));
+        }
+    }
+    return parts;
+}
+
 QString changeText(const TagNeed& need)
 {
     if (need.kind != NeedKind::changed || !need.shelfTag) {
@@ -73,23 +94,9 @@ QString changeText(const TagNeed& need)
         parts << QStringLiteral("特売の変更");
         break;
     case SaleChange::none:
-        if (need.sale && need.shelfOfferId == need.sale->offerId && need.shelfFormerPrice != need.sale->formerPrice) {
-            parts << QStringLiteral("当店通常価格 %1 → %2")
-                         .arg(need.shelfFormerPrice > 0 ? yen(need.shelfFormerPrice) : QStringLiteral("なし"),
-                              need.sale->formerPrice > 0 ? yen(need.sale->formerPrice) : QStringLiteral("なし"));
-        }
         break;
     }
-    for (sheet::Field field : need.changedFields) {
-        if (field == sheet::Field::price) {
-            parts << QStringLiteral("価格 %1 → %2").arg(yen(need.shelfTag->price), yen(need.product.tag.price));
-        } else {
-            parts << QStringLiteral("%1「%2」→「%3」")
-                         .arg(tagFieldTitle(field), sheet::fieldText(*need.shelfTag, field),
-                              sheet::fieldText(need.product.tag, field));
-        }
-    }
-    return parts.join(QStringLiteral("、"));
+    return (parts + tagFieldChanges(need)).join(QStringLiteral("、"));
 }
 
 QString needLine(const TagNeed& need)

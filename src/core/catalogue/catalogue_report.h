@@ -16,6 +16,9 @@ QString yen(qint64 amount);  // "1,280円"
 
 // "価格 198円 → 218円、商品名「...」→「...」" for a changed tag; empty for any other.
 QString changeText(const catalogue::TagNeed& need);
+// What changed on a need's tag beyond its sale starting, ending or changing: the former price
+// shown within the same offer, and each field from the shelf tag's to the product's.
+QStringList tagFieldChanges(const catalogue::TagNeed& need);
 // One line of `changes` or `takedown`: kind, shelf, code, name, what changed.
 QString needLine(const catalogue::TagNeed& need);
 QJsonObject needJson(const catalogue::TagNeed& need);

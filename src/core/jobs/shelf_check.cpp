@@ -41,7 +41,6 @@ QString shownName(const catalogue::Product& product)
 // What differs between the tag a product should have and the one last confirmed for it.
 QString fixText(const TagNeed& need)
 {
-    using catalogue::report::yen;
     QStringList parts;
     if (need.kind == catalogue::NeedKind::newTag || !need.shelfTag) {
         parts << QStringLiteral("確認済みの印刷がない");
@@ -57,23 +56,9 @@ QString fixText(const TagNeed& need)
             parts << QStringLiteral("特売の変更：前の特売の札");
             break;
         case catalogue::SaleChange::none:
-            if (need.sale && need.shelfOfferId == need.sale->offerId
-                && need.shelfFormerPrice != need.sale->formerPrice) {
-                parts << QStringLiteral("当店通常価格 %1 → %2")
-                             .arg(need.shelfFormerPrice > 0 ? yen(need.shelfFormerPrice) : QStringLiteral("なし"),
-                                  need.sale->formerPrice > 0 ? yen(need.sale->formerPrice) : QStringLiteral("なし"));
-            }
             break;
         }
-        for (sheet::Field field : need.changedFields) {
-            if (field == sheet::Field::price) {
-                parts << QStringLiteral("価格 %1 → %2").arg(yen(need.shelfTag->price), yen(need.product.tag.price));
-            } else {
-                parts << QStringLiteral("%1「%2」→「%3」")
-                             .arg(catalogue::tagFieldTitle(field), sheet::fieldText(*need.shelfTag, field),
-                                  sheet::fieldText(need.product.tag, field));
-            }
-        }
+        parts << catalogue::report::tagFieldChanges(need);
     }
     QString text = parts.join(QStringLiteral("、"));
     if (need.pendingPrintId != 0) {

@@ -149,13 +149,7 @@ void CatalogueImportDialog::accept()
     if (!okButton_->isEnabled()) {
         return;
     }
-    QString problem;
-    if (!preview_->rememberChoices(&problem)) {
-        // The list is taken in all the same; only next time's choices are not there.
-        dialogs_.message(
-            this, QStringLiteral("このリストの設定を覚えられませんでした。取り込みは続けます。\n%1").arg(problem),
-            QStringLiteral("注意"), MessageIcon::warning, MessageButtons::ok);
-    }
+    preview_->rememberChoicesOrWarn(dialogs_, QStringLiteral("取り込みは続けます。"));
     QDialog::accept();
 }
 

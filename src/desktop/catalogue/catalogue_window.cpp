@@ -1,5 +1,7 @@
 #include "desktop/catalogue/catalogue_window.h"
 
+#include "desktop/catalogue/catalogue_printing.h"
+
 #include "core/catalogue/catalogue_report.h"
 #include "core/catalogue/incoming_list.h"
 #include "core/files/careful_write.h"
@@ -109,32 +111,12 @@ QString refusedRowsText(const std::vector<catalogue::RefusedRow>& refused)
     return text;
 }
 
-// The paper of a recorded print, as the window's paper box names it.
-QString paperTitle(const QString& formatKey)
-{
-    return formatKey == sheet::SheetFormat::small.key() ? QStringLiteral("小さい棚札") : QStringLiteral("大きい棚札");
-}
-
 const QString kFirstStartText
     = QStringLiteral("商品マスタはまだありません。\n\n"
                      "商品マスタは、レジや本部の商品リストを取り込んで、店の商品と売価を覚えておくものです。"
                      "新しいリストを取り込むたびに、新しく入った商品・売価が変わった商品・扱わなくなった商品が分かり、"
                      "その棚札だけを棚の順に印刷できます。\n\n"
                      "まずレジの商品リスト (CSV や Excel のファイル) を取り込んでください。");
-
-// A print that is no longer waiting for its answer: what another PC or program made of it.
-QString decidedElsewhereText(const catalogue::Catalogue& catalogue, qint64 printId)
-{
-    for (const catalogue::PrintInfo& print : catalogue.prints(false)) {
-        if (print.id == printId && print.state != catalogue::PrintState::pending) {
-            return QStringLiteral("印刷 %1 は、ほかの PC かプログラムですでに「%2」にされています "
-                                  "(%3)。もう一度は決められません。")
-                .arg(printId)
-                .arg(catalogue::printStateTitle(print.state), pricing::shownInstant(print.decidedAt));
-        }
-    }
-    return QStringLiteral("印刷 %1 は、もう確認待ちではありません。").arg(printId);
-}
 
 }  // namespace
 
@@ -165,19 +147,6 @@ QString mergeSummaryText(const catalogue::MergePlan& plan, const QString& fileNa
     text += QStringLiteral("\nこのリストに無い商品は取り下げになります。リストが一部の商品だけのときは"
                            "「一部の商品として取り込む」を選んでください (取り下げはありません)。");
     return text;
-}
-
-QString printQuestionText(const catalogue::PrintInfo& print)
-{
-    return QStringLiteral("印刷 %1: %2 (%3)\n印刷先: %4\n\n"
-                          "棚札は正しく印刷できましたか？\n\n"
-                          "はい: この棚札を棚の棚札として記録します。\n"
-                          "いいえ: 印刷は失敗とし、棚札は印刷が必要なままにします。\n"
-                          "あとで: 確認待ちのまま残します。")
-        .arg(print.id)
-        .arg(jobs::printCountText(print.tagCount, print.sheetCount, print.startTag))
-        .arg(paperTitle(print.format))
-        .arg(print.destination);
 }
 
 CatalogueWindow::CatalogueWindow(const catalogue::CatalogueAddress& address, Dialogs& dialogs, QWidget* parent)
@@ -965,40 +934,13 @@ void CatalogueWindow::printAt(const catalogue::Moment& at, const QString& purpos
         return;
     }
     QString warnings;
-    const auto deliver = [this, &warnings](std::vector<sheet::TagSheet>& sheets) {
-        QPrinter printer(QPrinter::HighResolution);
-        output::prepareActualSizePage(printer);
-        printer.setDocName(kTitle);
-        if (!dialogs_.choosePrinter(this, printer)) {
-            jobs::DeliveryResult cancelled;
-            cancelled.cancelled = true;
-            return cancelled;
-        }
-        return output::printerDelivery(
-            printer, output::printerCalibration({}, settingsFile_, [&warnings](const QString& warning) {
-                warnings += warning;
-            }))(sheets);
-    };
-    const jobs::CataloguePrintResult printed = jobs::printAndRecord(
-        *catalogue_, scope->needs, {&format, startTagBox_->value(), jobs::NeedFilter::all, at, scope->again}, deliver);
+    const jobs::CataloguePrintResult printed
+        = printOnChosenPrinter(this, dialogs_, kTitle, settingsFile_, *catalogue_, scope->needs,
+                               {&format, startTagBox_->value(), jobs::NeedFilter::all, at, scope->again}, &warnings);
     wroteHere();
-    switch (printed.status) {
-    case jobs::CataloguePrintStatus::nothingToPrint:
-        dialogs_.message(this, QStringLiteral("印刷する棚札はありません。"), kTitle, MessageIcon::information,
-                         MessageButtons::ok);
+    if (!printWasRecorded(this, dialogs_, kTitle, printed, QStringLiteral("印刷する棚札はありません。"),
+                          [this](const QString& error) { showError(error); })) {
         return;
-    case jobs::CataloguePrintStatus::cancelled:
-        return;
-    case jobs::CataloguePrintStatus::notDelivered:
-        dialogs_.message(this, QStringLiteral("印刷できませんでした。\n%1").arg(printed.error), files::kErrorTitle,
-                         MessageIcon::stop, MessageButtons::ok);
-        return;
-    case jobs::CataloguePrintStatus::notRecorded:
-        showError(QStringLiteral("印刷はできましたが、商品マスタに記録できませんでした。\n%1")
-                      .arg(printed.recordFailure.message));
-        return;
-    case jobs::CataloguePrintStatus::recorded:
-        break;
     }
     reload();
     if (!warnings.isEmpty()) {
@@ -1007,41 +949,20 @@ void CatalogueWindow::printAt(const catalogue::Moment& at, const QString& purpos
     askAboutPrint(printed.printId);
 }
 
-// The question defaults to あとで: a hurried Enter must not confirm a print that may have jammed.
 void CatalogueWindow::askAboutPrint(qint64 printId)
 {
-    catalogue::Result outcome;
-    const std::vector<catalogue::PrintInfo> pending = catalogue_->prints(true, &outcome);
-    const auto print = std::find_if(pending.begin(), pending.end(),
-                                    [printId](const catalogue::PrintInfo& info) { return info.id == printId; });
-    if (!outcome.ok() || print == pending.end()) {
-        const QString said = outcome.ok() ? decidedElsewhereText(*catalogue_, printId) : outcome.message;
-        reload();  // shows the print as it is now
-        showError(said);
-        return;
-    }
-    const int answer = dialogs_.choose(
-        this, printQuestionText(*print), QStringLiteral("印刷 %1 の確認").arg(printId), MessageIcon::none,
-        {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("あとで(&L)")}, 2, 2);
-    if (answer == 0 || answer == 1) {
-        const catalogue::Result decided = catalogue_->decidePrint(
-            printId, answer == 0 ? catalogue::PrintState::confirmed : catalogue::PrintState::failed);
+    const PrintAnswer answer = desktop::askAboutPrint(this, dialogs_, *catalogue_, printId);
+    if (answer.kind == PrintAnswer::Kind::confirmed || answer.kind == PrintAnswer::Kind::failed) {
         wroteHere();
-        if (!decided.ok()) {
-            // Decided by another PC while the question was open: what it decided stands.
-            const QString said = decided.status == catalogue::Status::notFound
-                ? decidedElsewhereText(*catalogue_, printId)
-                : decided.message;
-            reload();
-            showError(said);
-            return;
-        }
-        showNote(answer == 0 ? QStringLiteral("印刷 %1 を確認しました").arg(printId)
-                             : QStringLiteral("印刷 %1 は失敗にしました。棚札はまだ印刷が必要です").arg(printId));
-    } else {
-        showNote(QStringLiteral("印刷 %1 は確認待ちです。下の一覧からあとで確認できます").arg(printId));
     }
-    reload();
+    reload();  // shows the print as it is now
+    if (answer.kind == PrintAnswer::Kind::refused) {
+        showError(answer.text);
+    } else {
+        showNote(answer.kind == PrintAnswer::Kind::later
+                     ? QStringLiteral("印刷 %1 は確認待ちです。下の一覧からあとで確認できます").arg(printId)
+                     : answer.text);
+    }
 }
 
 void CatalogueWindow::confirmPending()

@@ -199,7 +199,4 @@ private:
 // their numbers and reasons.
 QString mergeSummaryText(const catalogue::MergePlan& plan, const QString& fileName);
 
-// The confirmation question after a print: what it held, and whether it came out right.
-QString printQuestionText(const catalogue::PrintInfo& print);
-
 }  // namespace desktop

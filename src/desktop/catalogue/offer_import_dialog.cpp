@@ -208,12 +208,7 @@ void OfferImportDialog::accept()
     if (!okButton_->isEnabled()) {
         return;
     }
-    QString problem;
-    if (!preview_->rememberChoices(&problem)) {
-        dialogs_.message(
-            this, QStringLiteral("このリストの設定を覚えられませんでした。取り込みは続けます。\n%1").arg(problem),
-            QStringLiteral("注意"), MessageIcon::warning, MessageButtons::ok);
-    }
+    preview_->rememberChoicesOrWarn(dialogs_, QStringLiteral("取り込みは続けます。"));
     QDialog::accept();
 }
 

@@ -5,6 +5,7 @@
 #include "core/files/file_command_texts.h"
 #include "core/jobs/catalogue_print.h"
 #include "core/pricing/shop_time.h"
+#include "desktop/catalogue/catalogue_printing.h"
 #include "desktop/catalogue/catalogue_window.h"
 #include "output/print_job.h"
 #include "output/sheet_delivery.h"
@@ -626,42 +627,14 @@ void ShelfCheckWindow::printFixes()
     }
     const sheet::SheetFormat& format = chosenFormat();
     QString warnings;
-    const auto deliver = [this, &warnings](std::vector<sheet::TagSheet>& sheets) {
-        QPrinter printer(QPrinter::HighResolution);
-        output::prepareActualSizePage(printer);
-        printer.setDocName(kTitle);
-        if (!dialogs_->choosePrinter(this, printer)) {
-            jobs::DeliveryResult cancelled;
-            cancelled.cancelled = true;
-            return cancelled;
-        }
-        return output::printerDelivery(
-            printer, output::printerCalibration({}, settingsFile_, [&warnings](const QString& warning) {
-                warnings += warning;
-            }))(sheets);
-    };
-    const jobs::CataloguePrintResult printed = jobs::printAndRecord(
-        *catalogue_, needs, {&format, startTagBox_->value(), jobs::NeedFilter::all, catalogue::Moment::now(), false},
-        deliver);
-    switch (printed.status) {
-    case jobs::CataloguePrintStatus::nothingToPrint:
-        dialogs_->message(this,
+    const jobs::CataloguePrintResult printed = printOnChosenPrinter(
+        this, *dialogs_, kTitle, settingsFile_, *catalogue_, needs,
+        {&format, startTagBox_->value(), jobs::NeedFilter::all, catalogue::Moment::now(), false}, &warnings);
+    if (!printWasRecorded(this, *dialogs_, kTitle, printed,
                           QStringLiteral("印刷する棚札はありません。直す棚札は、印刷して確認待ちのものか、"
                                          "このチェックのあとに確認された印刷で直っています。"),
-                          kTitle, MessageIcon::information, MessageButtons::ok);
+                          [this](const QString& error) { showError(error); })) {
         return;
-    case jobs::CataloguePrintStatus::cancelled:
-        return;
-    case jobs::CataloguePrintStatus::notDelivered:
-        dialogs_->message(this, QStringLiteral("印刷できませんでした。\n%1").arg(printed.error), files::kErrorTitle,
-                          MessageIcon::stop, MessageButtons::ok);
-        return;
-    case jobs::CataloguePrintStatus::notRecorded:
-        showError(QStringLiteral("印刷はできましたが、商品マスタに記録できませんでした。\n%1")
-                      .arg(printed.recordFailure.message));
-        return;
-    case jobs::CataloguePrintStatus::recorded:
-        break;
     }
     emit catalogueChanged();
     if (!warnings.isEmpty()) {
@@ -670,35 +643,22 @@ void ShelfCheckWindow::printFixes()
     askAboutPrint(printed.printId);
 }
 
-// As the 商品マスタ window asks it: あとで by default, so that a hurried Enter never confirms a
-// print that may have jammed.
 void ShelfCheckWindow::askAboutPrint(qint64 printId)
 {
-    catalogue::Result outcome;
-    const std::vector<catalogue::PrintInfo> pending = catalogue_->prints(true, &outcome);
-    const auto print = std::find_if(pending.begin(), pending.end(),
-                                    [printId](const catalogue::PrintInfo& info) { return info.id == printId; });
-    if (!outcome.ok() || print == pending.end()) {
-        showError(outcome.ok() ? QStringLiteral("印刷 %1 はもう確認されています").arg(printId) : outcome.message);
+    const PrintAnswer answer = desktop::askAboutPrint(this, *dialogs_, *catalogue_, printId);
+    switch (answer.kind) {
+    case PrintAnswer::Kind::refused:
+        showError(answer.text);
         return;
-    }
-    const int answer = dialogs_->choose(
-        this, printQuestionText(*print), QStringLiteral("印刷 %1 の確認").arg(printId), MessageIcon::none,
-        {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("あとで(&L)")}, 2, 2);
-    if (answer == 0 || answer == 1) {
-        const catalogue::Result decided = catalogue_->decidePrint(
-            printId, answer == 0 ? catalogue::PrintState::confirmed : catalogue::PrintState::failed);
-        if (!decided.ok()) {
-            showError(decided.message);
-            return;
-        }
-        summaryLabel_->setText(answer == 0
-                                   ? QStringLiteral("印刷 %1 を確認しました").arg(printId)
-                                   : QStringLiteral("印刷 %1 は失敗にしました。棚札はまだ印刷が必要です").arg(printId));
-        emit catalogueChanged();
-    } else {
+    case PrintAnswer::Kind::later:
         summaryLabel_->setText(
             QStringLiteral("印刷 %1 は確認待ちです。商品マスタの画面の一覧からあとで確認できます").arg(printId));
+        break;
+    case PrintAnswer::Kind::confirmed:
+    case PrintAnswer::Kind::failed:
+        summaryLabel_->setText(answer.text);
+        emit catalogueChanged();
+        break;
     }
     updateFixCount();
 }

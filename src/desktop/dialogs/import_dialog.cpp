@@ -157,13 +157,7 @@ void ImportDialog::accept()
                          QStringLiteral("エラー"), MessageIcon::warning, MessageButtons::ok);
         return;
     }
-    QString problem;
-    if (!preview_->rememberChoices(&problem)) {
-        // The tags are made all the same; only next time's choices are not there.
-        dialogs_.message(this,
-                         QStringLiteral("このリストの設定を覚えられませんでした。棚札は作ります。\n%1").arg(problem),
-                         QStringLiteral("注意"), MessageIcon::warning, MessageButtons::ok);
-    }
+    preview_->rememberChoicesOrWarn(dialogs_, QStringLiteral("棚札は作ります。"));
     QDialog::accept();
 }
 

@@ -660,4 +660,12 @@ bool ListPreview::rememberChoices(QString* problem) const
         || productlist::rememberChoices(*memory_, list_.columnTitles, list_.hasHeader, listChoices(), problem);
 }
 
+void ListPreview::rememberChoicesOrWarn(Dialogs& dialogs, const QString& goingOn)
+{
+    if (QString problem; !rememberChoices(&problem)) {
+        dialogs.message(this, QStringLiteral("このリストの設定を覚えられませんでした。%1\n%2").arg(goingOn, problem),
+                        QStringLiteral("注意"), MessageIcon::warning, MessageButtons::ok);
+    }
+}
+
 }  // namespace desktop

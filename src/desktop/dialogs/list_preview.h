@@ -12,6 +12,7 @@
 #include "core/productlist/layout_memory.h"
 #include "core/productlist/product_list.h"
 #include "core/sheet/tag_sheet.h"
+#include "desktop/dialogs/dialogs.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -61,6 +62,10 @@ public:
     // Remembers the choices for lists with this header, where there is a memory; false with the
     // reason in `problem` when they could not be kept.
     bool rememberChoices(QString* problem) const;
+    // The same, for a dialog about to use the list: choices that could not be kept are said in a
+    // warning that ends with `goingOn` (what is done all the same; only next time's choices are
+    // missing).
+    void rememberChoicesOrWarn(Dialogs& dialogs, const QString& goingOn);
 
     // Columns beside the tag's that a dialog reads (the catalogue's shelf, tag count, product
     // code): a box each under 列の割り当て, named "map_<key>", with the columns of the list and
