@@ -66,10 +66,7 @@ inline bool makeCheckedShelf(const catalogue::CatalogueAddress& address)
         return false;
     }
     const auto delivered = [](std::vector<sheet::TagSheet>&) {
-        jobs::DeliveryResult result;
-        result.delivered = true;
-        result.destination = QStringLiteral("test");
-        return result;
+        return jobs::DeliveryResult {true, false, QStringLiteral("test"), {}, {}};
     };
     const jobs::CataloguePrintResult printed = jobs::printAndRecord(
         *made, made->tagNeeds(false, &outcome), sheet::SheetFormat::large, 1, jobs::NeedFilter::all, delivered);

@@ -10,10 +10,7 @@
 
 #include <string_view>
 
-using catalogue_weeks::backends;
-using catalogue_weeks::ean13;
-using catalogue_weeks::Item;
-using catalogue_weeks::Shop;
+using namespace catalogue_weeks;
 
 namespace {
 
@@ -22,7 +19,7 @@ enum class Happened { nothing, priceChanged, offerStarted, offerEnded, moved, di
 // A product of shelf A-1 (or a code the catalogue does not hold) and what its scan must give.
 struct ShelfRow {
     const char* name;
-    int product;  // its number in the list (0: the unknown code)
+    int product;  // its number in the list (kUnknown: a code the catalogue does not hold)
     Happened happened;
     int facings;
     int scans;  // read in a row (0: not scanned)
@@ -62,33 +59,23 @@ const std::vector<ShelfRow>& shelfRows()
     return rows;
 }
 
-const QString kWeekOne = QStringLiteral("2027-04-05");
-const QString kNewList = QStringLiteral("2027-04-12");
-const QString kCheckedAt = QStringLiteral("2027-04-20T10:00");
+const QString kWeekOne = u"2027-04-05"_s;
+const QString kNewList = u"2027-04-12"_s;
+const QString kCheckedAt = u"2027-04-20T10:00"_s;
 
 // Products 1-20 on A-1 and 21-23 on B-1, as the first list has them; the later list as `later`.
 std::vector<Item> shelfList(bool later)
 {
     std::vector<Item> items;
     for (int n = 1; n <= 23; ++n) {
-        Item it = catalogue_weeks::item(n);
-        it.shelf = n <= 20 ? QStringLiteral("A-1") : QStringLiteral("B-1");
-        for (const ShelfRow& row : shelfRows()) {
-            if (row.product != n) {
-                continue;
-            }
-            it.count = row.facings;
-            if (later && row.happened == Happened::priceChanged) {
-                it.price += 20;
-            }
-            if (later && row.happened == Happened::moved) {
-                it.shelf = QStringLiteral("B-1");
-            }
-            if (later && row.happened == Happened::discontinued) {
-                it.count = 0;
-            }
-        }
-        if (it.count > 0) {
+        const auto row = std::find_if(shelfRows().begin(), shelfRows().end(),
+                                      [n](const ShelfRow& row) { return row.product == n; });
+        const Happened happened = later && row != shelfRows().end() ? row->happened : Happened::nothing;
+        Item it = item(n);
+        it.count = row != shelfRows().end() ? row->facings : 1;
+        it.price += happened == Happened::priceChanged ? 20 : 0;
+        it.shelf = n > 20 || happened == Happened::moved ? u"B-1"_s : u"A-1"_s;
+        if (happened != Happened::discontinued) {
             items.push_back(it);
         }
     }
@@ -101,7 +88,7 @@ std::vector<Item> onSale(Happened happened)
     std::vector<Item> items;
     for (const ShelfRow& row : shelfRows()) {
         if (row.happened == happened) {
-            items.push_back(catalogue_weeks::item(row.product));
+            items.push_back(item(row.product));
             items.back().price -= 20;
         }
     }
@@ -118,114 +105,55 @@ protected:
         ASSERT_NO_FATAL_FAILURE(shelfAsItStands());
     }
 
-    void printAndConfirm(const QString& asOf)
-    {
-        const catalogue_weeks::Result printed
-            = shop.run({QStringLiteral("print"), QStringLiteral("-o"), shop.path(asOf), QStringLiteral("--as-of"), asOf,
-                        QStringLiteral("--json")});
-        ASSERT_EQ(printed.exit, 0) << printed.err.toStdString();
-        ASSERT_EQ(shop.run({QStringLiteral("confirm"),
-                            QString::number(printed.json().value(QStringLiteral("print")).toInt())})
-                      .exit,
-                  0);
-    }
-
-    void takeOfferIn(const QString& name, Happened happened, const QString& from, const QString& to)
-    {
-        const QString flyer = shop.path(name + QStringLiteral(".csv"));
-        ASSERT_TRUE(catalogue_weeks::writeFlyer(flyer, onSale(happened)));
-        const catalogue_weeks::Result taken
-            = shop.run({QStringLiteral("offer"), QStringLiteral("import"), flyer, QStringLiteral("--name"), name,
-                        QStringLiteral("--from"), from, QStringLiteral("--to"), to});
-        ASSERT_EQ(taken.exit, 0) << taken.err.toStdString();
-    }
-
     // The first list printed and confirmed; an offer's sale tags printed and confirmed, the tags
     // it ended with never put back; a later list changing a price, moving a product and dropping
     // one; an offer starting on the check's eve.
     void shelfAsItStands()
     {
-        const QString first = shop.path(QStringLiteral("first.csv"));
-        ASSERT_TRUE(catalogue_weeks::writeList(first, shelfList(false)));
-        ASSERT_EQ(shop.run({QStringLiteral("import"), first, QStringLiteral("--date"), kWeekOne}).exit, 0);
-        ASSERT_NO_FATAL_FAILURE(printAndConfirm(kWeekOne));
-        ASSERT_NO_FATAL_FAILURE(takeOfferIn(QStringLiteral("4月第2週"), Happened::offerEnded,
-                                            QStringLiteral("2027-04-08"), QStringLiteral("2027-04-14")));
-        ASSERT_NO_FATAL_FAILURE(printAndConfirm(QStringLiteral("2027-04-08")));
-        const QString later = shop.path(QStringLiteral("later.csv"));
-        ASSERT_TRUE(catalogue_weeks::writeList(later, shelfList(true)));
-        ASSERT_EQ(shop.run({QStringLiteral("import"), later, QStringLiteral("--date"), kNewList}).exit, 0);
-        ASSERT_NO_FATAL_FAILURE(takeOfferIn(QStringLiteral("4月第4週"), Happened::offerStarted,
-                                            QStringLiteral("2027-04-19"), QStringLiteral("2027-04-25")));
+        ASSERT_EQ(shop.importList(u"first.csv"_s, shelfList(false), {u"--date"_s, kWeekOne}).exit, 0);
+        ASSERT_NO_FATAL_FAILURE(shop.confirm(shop.print(kWeekOne, kWeekOne)));
+        ASSERT_EQ(shop.importOffer(u"4月第2週"_s, onSale(Happened::offerEnded), u"2027-04-08"_s, u"2027-04-14"_s).exit,
+                  0);
+        ASSERT_NO_FATAL_FAILURE(shop.confirm(shop.print(u"2027-04-08"_s, u"2027-04-08"_s)));
+        ASSERT_EQ(shop.importList(u"later.csv"_s, shelfList(true), {u"--date"_s, kNewList}).exit, 0);
+        const Result started
+            = shop.importOffer(u"4月第4週"_s, onSale(Happened::offerStarted), u"2027-04-19"_s, u"2027-04-25"_s);
+        ASSERT_EQ(started.exit, 0) << started.err.toStdString();
     }
 
     // Runs check with `arguments` over `scans` (a file, or standard input).
-    catalogue_weeks::Result check(QStringList arguments, const QString& scans, bool viaStdin = false)
+    Result check(QStringList arguments, const QString& scans, bool viaStdin = false)
     {
-        arguments.prepend(QStringLiteral("check"));
-        arguments << QStringLiteral("--as-of") << kCheckedAt;
-        if (!viaStdin) {
-            const QString file = shop.path(QStringLiteral("scans.txt"));
-            QFile out(file);
-            EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(scans.toUtf8()) >= 0);
-            out.close();
-            arguments << file;
-            return shop.run(arguments);
+        arguments.prepend(u"check"_s);
+        arguments << u"--as-of"_s << kCheckedAt;
+        if (viaStdin) {
+            return shop.run(arguments, {}, QStringLiteral(TANAFUDA_CATALOGUE_PROGRAM), scans.toUtf8());
         }
-        std::unique_ptr<QProcess> process(shop.start(arguments));
-        process->write(scans.toUtf8());
-        process->closeWriteChannel();
-        catalogue_weeks::Result out;
-        if (process->waitForFinished(120000) && process->exitStatus() == QProcess::NormalExit) {
-            out.exit = process->exitCode();
-        }
-        out.out = QString::fromUtf8(process->readAllStandardOutput());
-        out.err = QString::fromUtf8(process->readAllStandardError());
-        return out;
+        EXPECT_TRUE(writeBytes(shop.path(u"scans.txt"_s), scans.toUtf8()));
+        return shop.run(arguments << shop.path(u"scans.txt"_s));
     }
 
-    int keptChecks()
-    {
-        return int(shop.run({QStringLiteral("checks"), QStringLiteral("--json")})
-                       .json()
-                       .value(QStringLiteral("checks"))
-                       .toArray()
-                       .size());
-    }
+    int keptChecks() { return int(shop.jsonList({u"checks"_s}, u"checks"_s).size()); }
 
     Shop shop {GetParam()};
 };
 
-// Each entry as "verdict code tags detail", sorted.
+// Each entry of a check as "verdict code tags detail", sorted.
 QStringList entriesOf(const QJsonObject& check)
 {
-    QStringList out;
-    for (const QJsonValue& value : check.value(QStringLiteral("entries")).toArray()) {
-        const QJsonObject entry = value.toObject();
-        out << QStringLiteral("%1 %2 %3 %4")
-                   .arg(entry.value(QStringLiteral("verdict")).toString(),
-                        entry.value(QStringLiteral("code")).toString())
-                   .arg(entry.value(QStringLiteral("tags")).toInt())
-                   .arg(entry.value(QStringLiteral("detail")).toString());
-    }
+    QStringList out = rowsOf(check[u"entries"_s].toArray(), {u"verdict"_s, u"code"_s, u"tags"_s, u"detail"_s});
     out.sort();
     return out;
 }
 
-// Each location's last check as "location:check".
+// Each location's last check as "location:check/to fix", 0/0 where none was made.
 QStringList lastChecks(const Shop& shop, const QString& asOf)
 {
     QStringList out;
-    for (const QJsonValue& value :
-         shop.run({QStringLiteral("status"), QStringLiteral("--json"), QStringLiteral("--as-of"), asOf})
-             .json()
-             .value(QStringLiteral("shelf_checks"))
-             .toArray()) {
-        const QJsonObject row = value.toObject();
-        out << QStringLiteral("%1:%2/%3")
-                   .arg(row.value(QStringLiteral("location")).toString())
-                   .arg(row.value(QStringLiteral("check")).toInt())
-                   .arg(row.value(QStringLiteral("to_fix")).toInt());
+    for (const QJsonValue row : shop.jsonList({u"status"_s, u"--as-of"_s, asOf}, u"shelf_checks"_s)) {
+        out << u"%1:%2/%3"_s.arg(row[u"location"_s].toString())
+                   .arg(row[u"check"_s].toInt())
+                   .arg(row[u"to_fix"_s].toInt());
     }
     return out;
 }
@@ -240,11 +168,9 @@ TEST_P(CatalogueCheck, TheShelfGivesExactlyTheExpectedVerdictsAndPrintsWhatToFix
     for (const ShelfRow& row : shelfRows()) {
         const QString code = ean13(row.product);
         for (int scan = 0; scan < row.scans; ++scan) {
-            scans += (++line % 2 ? QStringLiteral("A-1,") : QString()) + (row.withoutCheckDigit ? code.left(12) : code)
-                + u'\n';
+            scans += (++line % 2 ? u"A-1,"_s : QString()) + (row.withoutCheckDigit ? code.left(12) : code) + u'\n';
         }
-        expected << QStringLiteral("%1 %2 %3 %4")
-                        .arg(QString::fromUtf8(row.verdict), code)
+        expected << u"%1 %2 %3 %4"_s.arg(QString::fromUtf8(row.verdict), code)
                         .arg(row.tags)
                         .arg(QString::fromUtf8(row.detail));
         if (row.laid) {
@@ -253,35 +179,25 @@ TEST_P(CatalogueCheck, TheShelfGivesExactlyTheExpectedVerdictsAndPrintsWhatToFix
     }
     expected.sort();
 
-    const catalogue_weeks::Result checked
-        = check({QStringLiteral("--location"), QStringLiteral("A-1"), QStringLiteral("--json")}, scans);
+    const Result checked = check({u"--location"_s, u"A-1"_s, u"--json"_s}, scans);
     ASSERT_EQ(checked.exit, 4) << checked.err.toStdString();
     EXPECT_EQ(entriesOf(checked.json()), expected);
-    const int checkId = checked.json().value(QStringLiteral("check")).toInt();
-    EXPECT_EQ(checked.json().value(QStringLiteral("locations")).toArray(), QJsonArray {QStringLiteral("A-1")});
+    const int checkId = checked.json().value(u"check"_s).toInt();
+    EXPECT_EQ(checked.json().value(u"locations"_s).toArray(), QJsonArray {u"A-1"_s});
 
     // Kept as it was said.
-    EXPECT_EQ(
-        entriesOf(shop.run({QStringLiteral("checks"), QString::number(checkId), QStringLiteral("--json")}).json()),
-        expected);
+    EXPECT_EQ(entriesOf(shop.run({u"checks"_s, QString::number(checkId), u"--json"_s}).json()), expected);
     // status says when each location was last checked, and what it found there to fix.
     const int toFix = int(std::count_if(shelfRows().begin(), shelfRows().end(),
                                         [](const ShelfRow& row) { return std::string_view(row.verdict) != "right"; }));
-    EXPECT_EQ(lastChecks(shop, QStringLiteral("2027-04-20T12:00")),
-              (QStringList {QStringLiteral("A-1:%1/%2").arg(checkId).arg(toFix), QStringLiteral("B-1:0/0")}));
-    EXPECT_EQ(lastChecks(shop, QStringLiteral("2027-04-19")),
-              (QStringList {QStringLiteral("A-1:0/0"), QStringLiteral("B-1:0/0")}));
+    EXPECT_EQ(lastChecks(shop, u"2027-04-20T12:00"_s),
+              (QStringList {u"A-1:%1/%2"_s.arg(checkId).arg(toFix), u"B-1:0/0"_s}));
+    EXPECT_EQ(lastChecks(shop, u"2027-04-19"_s), (QStringList {u"A-1:0/0"_s, u"B-1:0/0"_s}));
 
     // Exactly the wrong and missing tags, in shelf order, each once.
-    const catalogue_weeks::Result printed = shop.run(
-        {QStringLiteral("print"), QStringLiteral("--from-check"), QString::number(checkId), QStringLiteral("-o"),
-         shop.path(QStringLiteral("fix")), QStringLiteral("--as-of"), kCheckedAt, QStringLiteral("--json")});
+    const Result printed = shop.print(u"fix"_s, kCheckedAt, {u"--from-check"_s, QString::number(checkId)});
     ASSERT_EQ(printed.exit, 0) << printed.err.toStdString();
-    QStringList printedCodes;
-    for (const QJsonValue& tag : printed.json().value(QStringLiteral("tags")).toArray()) {
-        printedCodes << tag.toObject().value(QStringLiteral("jan")).toString();
-    }
-    EXPECT_EQ(printedCodes, laid);
+    EXPECT_EQ(tagCodes(printed), laid);
 }
 
 struct ExitRow {
@@ -295,31 +211,26 @@ struct ExitRow {
 
 TEST_P(CatalogueCheck, ExitsZeroWhenAllIsRightFourWhenSomethingIsToFixTwoOnUnreadableInput)
 {
-    const QStringList atB1 {QStringLiteral("--location"), QStringLiteral("B-1")};
+    const QStringList atB1 {u"--location"_s, u"B-1"_s};
     const ExitRow rows[] = {
-        {"every tag of B-1 right", atB1, QStringLiteral("21\n22\n23\n5\n"), false, 0, ""},
-        {"the locations in the lines, from standard input",
-         {},
-         QStringLiteral("B-1,21\n\nB-1,22\nB-1,23\nB-1,5\n"),
-         true,
-         0,
-         ""},
-        {"three tags of B-1 not there", atB1, QStringLiteral("21\n"), false, 4, ""},
-        {"a line that is no code", atB1, QStringLiteral("21\nabc\n22\n"), false, 2, "2 行目"},
-        {"a line of three fields", atB1, QStringLiteral("B-1,21,1\n"), false, 2, "1 行目"},
-        {"no location at all", {}, QStringLiteral("B-1,21\n22\n"), false, 2, "2 行目"},
+        {"every tag of B-1 right", atB1, u"21\n22\n23\n5\n"_s, false, 0, ""},
+        {"the locations in the lines, from standard input", {}, u"B-1,21\n\nB-1,22\nB-1,23\nB-1,5\n"_s, true, 0, ""},
+        {"three tags of B-1 not there", atB1, u"21\n"_s, false, 4, ""},
+        {"a line that is no code", atB1, u"21\nabc\n22\n"_s, false, 2, "2 行目"},
+        {"a line of three fields", atB1, u"B-1,21,1\n"_s, false, 2, "1 行目"},
+        {"no location at all", {}, u"B-1,21\n22\n"_s, false, 2, "2 行目"},
     };
     for (const ExitRow& row : rows) {
         QString scans = row.scans;
         for (int n : {21, 22, 23, 5}) {
-            scans.replace(QRegularExpression(QStringLiteral("(^|[,\n])%1(?=\n)").arg(n)),
-                          QStringLiteral("\\1") + ean13(n));
+            scans.replace(QRegularExpression(u"(^|[,\n])%1(?=\n)"_s.arg(n)), u"\\1"_s + ean13(n));
         }
+        SCOPED_TRACE(row.name);
         const int before = keptChecks();
-        const catalogue_weeks::Result ran = check(row.arguments, scans, row.viaStdin);
-        EXPECT_EQ(ran.exit, row.exit) << row.name << ": " << ran.err.toStdString();
-        EXPECT_TRUE(ran.err.contains(QString::fromUtf8(row.said))) << row.name << ": " << ran.err.toStdString();
-        EXPECT_EQ(keptChecks(), before + (row.exit == 2 ? 0 : 1)) << row.name;
+        const Result ran = check(row.arguments, scans, row.viaStdin);
+        EXPECT_EQ(ran.exit, row.exit) << ran.err.toStdString();
+        EXPECT_TRUE(ran.err.contains(QString::fromUtf8(row.said))) << ran.err.toStdString();
+        EXPECT_EQ(keptChecks(), before + (row.exit == 2 ? 0 : 1));
     }
 }
 

@@ -12,7 +12,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-using catalogue_weeks::Shop;
+using namespace catalogue_weeks;
 
 namespace {
 
@@ -53,23 +53,23 @@ TEST_P(CatalogueWatchTest, AnotherProgramsStepsAreNoticed)
         QStringList arguments;
         const char* what;  // as PostgreSQL announces it
     } steps[] = {
-        {"import", {QStringLiteral("import"), shop.path(QStringLiteral("week11.csv"))}, "import"},
-        {"print", {QStringLiteral("print"), QStringLiteral("-o"), shop.path(QStringLiteral("out"))}, "print"},
-        {"confirm", {QStringLiteral("confirm"), QStringLiteral("1")}, "confirm"},
+        {"import", {u"import"_s, shop.path(u"week11.csv"_s)}, "import"},
+        {"print", {u"print"_s, u"-o"_s, shop.path(u"out"_s)}, "print"},
+        {"confirm", {u"confirm"_s, u"1"_s}, "confirm"},
     };
-    ASSERT_TRUE(catalogue_weeks::writeList(shop.path(QStringLiteral("week11.csv")), catalogue_weeks::week(2)));
+    ASSERT_TRUE(catalogue_weeks::writeList(shop.path(u"week11.csv"_s), catalogue_weeks::week(2)));
     for (const auto& step : steps) {
         const size_t before = notices.size();
-        const catalogue_weeks::Result ran = shop.run(step.arguments);
+        const Result ran = shop.run(step.arguments);
         ASSERT_EQ(ran.exit, 0) << step.step << ": " << ran.err.toStdString();
         ASSERT_TRUE(noticedWithinTwoSeconds(notices, before)) << step.step;
         if (GetParam() == "postgresql") {
             EXPECT_EQ(notices.back().what, QString::fromLatin1(step.what)) << step.step;
             EXPECT_EQ(notices.back().text(),
-                      QStringLiteral("ほかのプログラムで%1がありました")
-                          .arg(QString::fromUtf8(step.what == std::string("import")      ? "取り込み"
-                                                     : step.what == std::string("print") ? "印刷"
-                                                                                         : "印刷の確認")));
+                      u"ほかのプログラムで%1がありました"_s.arg(
+                          QString::fromUtf8(step.what == std::string("import")      ? "取り込み"
+                                                : step.what == std::string("print") ? "印刷"
+                                                                                    : "印刷の確認")));
         }
     }
     // This program's own change is not noticed.

@@ -43,89 +43,75 @@ TEST_P(CatalogueWeek, PrintsExactlyWhatChangedInShelfOrder)
     // What week 2 must bring, worked out from the lists, not from the program.
     std::vector<Item> expected;
     for (const Item& it : week(2, row.partial)) {
-        const bool changed = std::count(priceChanged().begin(), priceChanged().end(), it.number) > 0;
-        if (changed || it.number > 200) {
+        if (priceChanged(it.number) || it.number > 200) {
             expected.push_back(it);
         }
     }
     const QStringList order = inShelfOrder(expected);
     ASSERT_EQ(order.size(), row.partial ? 12 : 17);
 
-    const QJsonArray changes = shop.run({QStringLiteral("changes"), QStringLiteral("--json")})
-                                   .json()
-                                   .value(QStringLiteral("products"))
-                                   .toArray();
     QStringList listed;
-    for (const QJsonValue& value : changes) {
+    for (const QJsonValue& value : shop.jsonList({u"changes"_s}, u"products"_s)) {
         const QJsonObject product = value.toObject();
-        listed << product.value(QStringLiteral("code")).toString();
-        const int number = product.value(QStringLiteral("code")).toString().right(6).left(5).toInt();
-        const QString fields = product.value(QStringLiteral("changed_fields")).toVariant().toStringList().join(u',');
+        listed << product.value(u"code"_s).toString();
+        const int number = product.value(u"code"_s).toString().right(6).left(5).toInt();
+        const QString fields = product.value(u"changed_fields"_s).toVariant().toStringList().join(u',');
         if (number > 200) {
-            EXPECT_EQ(product.value(QStringLiteral("kind")).toString(), QStringLiteral("new"));
+            EXPECT_EQ(product.value(u"kind"_s).toString(), u"new"_s);
         } else {
-            EXPECT_EQ(product.value(QStringLiteral("kind")).toString(), QStringLiteral("changed"));
-            EXPECT_EQ(fields, isRenamed(number) ? QStringLiteral("name,price") : QStringLiteral("price")) << number;
-            EXPECT_EQ(product.value(QStringLiteral("shelf_tag")).toObject().value(QStringLiteral("price")).toInt() + 20,
-                      product.value(QStringLiteral("tag")).toObject().value(QStringLiteral("price")).toInt());
+            EXPECT_EQ(product.value(u"kind"_s).toString(), u"changed"_s);
+            EXPECT_EQ(fields, isRenamed(number) ? u"name,price"_s : u"price"_s) << number;
+            EXPECT_EQ(product.value(u"shelf_tag"_s).toObject().value(u"price"_s).toInt() + 20,
+                      product.value(u"tag"_s).toObject().value(u"price"_s).toInt());
         }
     }
     EXPECT_EQ(listed, order);
 
-    const QJsonArray takedown = shop.run({QStringLiteral("takedown"), QStringLiteral("--json")})
-                                    .json()
-                                    .value(QStringLiteral("products"))
-                                    .toArray();
-    EXPECT_EQ(takedown.size(), row.partial ? 0 : 3);
+    EXPECT_EQ(shop.jsonList({u"takedown"_s}, u"products"_s).size(), row.partial ? 0 : 3);
 
-    const QString pdf = shop.path(QStringLiteral("w2.pdf"));
-    const Result printed = shop.run({QStringLiteral("print"), QStringLiteral("--pdf"), pdf, QStringLiteral("--json"),
-                                     QStringLiteral("--format"), QString::fromLatin1(row.format),
-                                     QStringLiteral("--start"), QString::number(row.start)});
+    const QString pdf = shop.path(u"w2.pdf"_s);
+    const Result printed = shop.run({u"print"_s, u"--pdf"_s, pdf, u"--json"_s, u"--format"_s,
+                                     QString::fromLatin1(row.format), u"--start"_s, QString::number(row.start)});
     ASSERT_EQ(printed.exit, 0) << printed.err.toStdString();
-    const QJsonArray tags = printed.json().value(QStringLiteral("tags")).toArray();
+    const QJsonArray tags = printed.json().value(u"tags"_s).toArray();
     ASSERT_EQ(tags.size(), order.size());
     const int perSheet = QLatin1String(row.format) == QLatin1String("large") ? 24 : 40;
     QStringList firstPage;
     for (int i = 0; i < tags.size(); ++i) {
         const QJsonObject tag = tags.at(i).toObject();
         const int place = row.start - 1 + i;
-        EXPECT_EQ(tag.value(QStringLiteral("sheet")).toInt(), place / perSheet + 1);
-        EXPECT_EQ(tag.value(QStringLiteral("slot")).toInt(), place % perSheet + 1);
-        EXPECT_EQ(tag.value(QStringLiteral("jan")).toString(), order.at(i));
+        EXPECT_EQ(tag.value(u"sheet"_s).toInt(), place / perSheet + 1);
+        EXPECT_EQ(tag.value(u"slot"_s).toInt(), place % perSheet + 1);
+        EXPECT_EQ(tag.value(u"jan"_s).toString(), order.at(i));
         if (place < perSheet) {
             firstPage << order.at(i);
         }
     }
-    EXPECT_EQ(printed.json().value(QStringLiteral("sheets")).toInt(), row.sheets);
+    EXPECT_EQ(printed.json().value(u"sheets"_s).toInt(), row.sheets);
     if (row.start == 1) {
         QTemporaryDir pages;
         firstPage.sort();
-        EXPECT_EQ(support::barcodesOnPage(pdf, pages.filePath(QStringLiteral("page")), 1, 200), firstPage);
+        EXPECT_EQ(support::barcodesOnPage(pdf, pages.filePath(u"page"_s), 1, 200), firstPage);
     }
 
-    const int print = printed.json().value(QStringLiteral("print")).toInt();
-    EXPECT_EQ(shop.status(),
-              QStringLiteral("%1/%2/%3/%4/1")
-                  .arg(row.partial ? 200 : 202)
-                  .arg(row.partial ? 0 : 5)
-                  .arg(12)
-                  .arg(row.partial ? 0 : 3));
-    QStringList decide {QStringLiteral("confirm"), QString::number(print)};
+    const int print = printed.json().value(u"print"_s).toInt();
+    EXPECT_EQ(
+        shop.status(),
+        u"%1/%2/%3/%4/1"_s.arg(row.partial ? 200 : 202).arg(row.partial ? 0 : 5).arg(12).arg(row.partial ? 0 : 3));
+    QStringList decide {u"confirm"_s, QString::number(print)};
     if (!row.confirmed) {
-        decide << QStringLiteral("--failed");
+        decide << u"--failed"_s;
     }
     ASSERT_EQ(shop.run(decide).exit, 0);
     const int stillNeeded = row.confirmed ? 0 : int(order.size());
-    EXPECT_EQ(shop.run({QStringLiteral("changes")}).out.count(u'\n'), stillNeeded);
+    EXPECT_EQ(shop.run({u"changes"_s}).out.count(u'\n'), stillNeeded);
     // A print is decided once.
     EXPECT_EQ(shop.run(decide).exit, 1);
 
     // The history of a changed product: both prices, and the prints of its tag.
-    const QJsonObject history
-        = shop.run({QStringLiteral("history"), QStringLiteral("--json"), ean13(priceChanged().front())}).json();
-    EXPECT_EQ(history.value(QStringLiteral("prices")).toArray().size(), 2);
-    EXPECT_EQ(history.value(QStringLiteral("prints")).toArray().size(), 2);
+    const QJsonObject history = shop.run({u"history"_s, u"--json"_s, ean13(kPriceChanged.front())}).json();
+    EXPECT_EQ(history.value(u"prices"_s).toArray().size(), 2);
+    EXPECT_EQ(history.value(u"prints"_s).toArray().size(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Weeks, CatalogueWeek,
