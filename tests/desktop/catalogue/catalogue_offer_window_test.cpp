@@ -102,34 +102,22 @@ struct OfferWeek : Week {
         window->importOffer();
     }
     // Answers the print dialog when it opens: the tick 確認待ちの札も印刷する set as `again`, then
-    // Enter; what the dialog said is kept. When Enter prints nothing (the button is off), Escape.
+    // Enter; what the dialog said is kept. Enter may print nothing (the button is off).
     void answerPrintDialog(bool again, int answer)
     {
-        dialogs.pdfPath = dir.filePath(QStringLiteral("print-%1.pdf").arg(++prints));
-        dialogs.choices = {answer};
-        printCount.clear();
         printPurpose.clear();
         againShown = false;
-        QTimer::singleShot(0, window.get(), [this, again] {
-            auto* dialog = window->findChild<desktop::CataloguePrintDialog*>();
-            if (dialog == nullptr) {
-                ADD_FAILURE() << "no print dialog";
-                closeModal();
-                return;
-            }
-            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
-            auto* tick = dialog->control<QCheckBox>(QStringLiteral("againBox"));
-            againShown = !tick->isHidden();
-            if (again) {
-                QTest::mouseClick(tick, Qt::LeftButton);
-            }
-            printCount = dialog->control<QLabel>(QStringLiteral("countLabel"))->text();
-            printPurpose = dialog->control<QLabel>(QStringLiteral("purposeLabel"))->text();
-            QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Return);
-            if (dialog->isVisible()) {
-                QTest::keyClick(dialog, Qt::Key_Escape);
-            }
-        });
+        Week::answerPrintDialog(
+            answer,
+            [this, again](desktop::CataloguePrintDialog& dialog) {
+                auto* tick = dialog.control<QCheckBox>(QStringLiteral("againBox"));
+                againShown = !tick->isHidden();
+                if (again) {
+                    QTest::mouseClick(tick, Qt::LeftButton);
+                }
+                printPurpose = dialog.control<QLabel>(QStringLiteral("purposeLabel"))->text();
+            },
+            true);
     }
     QString printPurpose;
     bool againShown = false;
