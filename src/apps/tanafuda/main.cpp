@@ -1,11 +1,15 @@
 #include "build_config.h"
+#include "desktop/deferred_icon_style.h"
 #include "desktop/dialogs/dialogs.h"
 #include "desktop/program_start.h"
 #include "desktop/window_registry.h"
 #include "output/fonts.h"
+#include "window_icon_pixels.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QStringList>
 
 #include <cstdio>
@@ -44,6 +48,22 @@ bool haveDisplay()
 #endif
 }
 
+// The program's own icon, the one the icon theme is given at installation, at the sizes the window
+// system is given. Not looked up in the icon theme: the first theme lookup reads the theme's index
+// (some 10 ms before the first window on a two-core machine), for the same picture. Not read from a
+// picture file either: the SVG engine and its library, or the first PNG (which makes Qt load every
+// image-format plugin), cost some more milliseconds before the first window.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const window_icon::Picture& picture : window_icon::kPictures) {
+        const QImage image(reinterpret_cast<const uchar*>(picture.pixels), picture.size, picture.size,
+                           QImage::Format_ARGB32_Premultiplied);
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -70,10 +90,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("tanafuda"));
     QApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(build_config::kDesktopId));
-    // The program's own icon, the one the icon theme is given at installation. Not looked up in
-    // the icon theme: the first theme lookup reads the theme's index (some 10 ms before the first
-    // window on a two-core machine), for the same picture.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tanafuda.svg")));
+    QApplication::setWindowIcon(programIcon());
+    QApplication::setStyle(new desktop::DeferredIconStyle);
     // Qt has now taken the options of the window system out of the arguments.
     const desktop::ProgramArguments args = desktop::parseProgramArguments(QApplication::arguments());
     if (args.action == Action::usageError) {

@@ -4,12 +4,14 @@
 # (quit_after_start preloaded), every library they load listed by the dynamic loader
 # (LD_DEBUG=files). Qt's SQL, QuaZip (and Qt Core5Compat, which it needs), qpdf (and GnuTLS), Qt's
 # print support and the program's own modules must not be among them: they load when a window
-# first asks for them.
+# first asks for them. Nor Qt's SVG library, its SVG icon engine or its image-format plugins: no
+# picture is read to start (the window icon is built in as pixels, the menu bar's extension icon is
+# read when first drawn).
 #   usage: check-start-libraries.sh PROGRAM QUIT_AFTER_START_MODULE
 set -uo pipefail
 
 program=$1 shim=$2
-forbidden='libQt6Sql|libquazip|libQt6Core5Compat|libqpdf|libgnutls|libQt6PrintSupport|libtanafuda-desktop-'
+forbidden='libQt6Sql|libquazip|libQt6Core5Compat|libqpdf|libgnutls|libQt6PrintSupport|libtanafuda-desktop-|libQt6Svg|libqsvgicon|libqgif|libqico|libqjpeg|libqsvg'
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -56,4 +58,4 @@ if [ "$failures" -ne 0 ]; then
   echo "$failures problem(s)"
   exit 1
 fi
-echo "neither the launcher nor the editor loads QtSql, QuaZip, qpdf or Qt's print support to start"
+echo "neither the launcher nor the editor loads QtSql, QuaZip, qpdf, Qt's print support or SVG, or an image plugin to start"
