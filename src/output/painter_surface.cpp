@@ -1,5 +1,7 @@
 #include "output/painter_surface.h"
 
+#include "output/fonts.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -257,7 +259,7 @@ std::shared_ptr<detail::PainterFont> PainterSurface::makeFont(const draw::FontSp
     entry->spec = spec;
     entry->pointSize = devicePointSize(spec);
     entry->deviceDpiY = painter_->device()->logicalDpiY();
-    entry->font = QFont(spec.face);
+    entry->font = faceFont(spec.face);
     entry->font.setPointSizeF(entry->pointSize);
     entry->font.setBold(spec.bold);
     entry->font.setItalic(spec.italic);

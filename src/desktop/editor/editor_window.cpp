@@ -9,6 +9,7 @@
 #include "desktop/editor/preview_pane.h"
 #include "desktop/modules/module_loading.h"
 #include "desktop/twips.h"
+#include "output/fonts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -150,7 +151,7 @@ void EditorWindow::buildControls()
         widget->setGeometry(twipsRect(spec.left, spec.top, spec.width, spec.height));
         widget->setEnabled(spec.enabled);
         if (spec.fontFace != nullptr) {
-            QFont font(QString::fromUtf8(spec.fontFace));
+            QFont font = output::faceFont(QString::fromUtf8(spec.fontFace));
             font.setPointSizeF(spec.fontPt);
             widget->setFont(font);
         }
