@@ -57,14 +57,15 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   mkdir -m 700 "$XDG_RUNTIME_DIR"
 fi
 
-# A sheet file of large tags with a few of them filled, in the sheet files' code page.
+# A sheet file of large tags with a few of them filled (code, maker, name, size, lot, price), in the
+# sheet files' code page.
 sheet=$work/棚札.csv
 {
   printf '"大きい棚札"\r\n'
-  printf '" 1","青森りんご園","ふじりんご","1個","青森県産",198\r\n'
-  printf '" 2","高原牧場","牛乳","1000ml","成分無調整",228\r\n'
-  printf '" 3","山田食品","絹ごし豆腐","300g","国産大豆",88\r\n'
-  for tag in $(seq 4 24); do printf '" %d","","","","",0\r\n' "$tag"; done
+  printf '" 1","4901234567894","青森りんご園","ふじりんご","1個","青森県産",198\r\n'
+  printf '" 2","4501234567896","高原牧場","牛乳","1000ml","成分無調整",228\r\n'
+  printf '" 3","4909876543214","山田食品","絹ごし豆腐","300g","国産大豆",88\r\n'
+  for tag in $(seq 4 24); do printf '" %d","","","","","",0\r\n' "$tag"; done
 } | iconv -f UTF-8 -t CP932 >"$sheet"
 
 # The measured commands: a name, then the command line.
