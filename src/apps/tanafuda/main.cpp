@@ -2,6 +2,7 @@
 #include "desktop/deferred_icon_style.h"
 #include "desktop/dialogs/dialogs.h"
 #include "desktop/program_start.h"
+#include "desktop/start_warm_up.h"
 #include "desktop/window_registry.h"
 #include "output/fonts.h"
 #include "window_icon_pixels.h"
@@ -86,6 +87,8 @@ int main(int argc, char* argv[])
                            "          display:  xvfb-run -a tanafuda\n"));
         return 1;
     }
+    // Fontconfig and the code page's tables are made ready on the other core while Qt connects.
+    const std::jthread warmUp = desktop::startWarmUp();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tanafuda"));
     QApplication::setApplicationVersion(QString::fromLatin1(build_config::kVersion));
