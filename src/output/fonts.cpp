@@ -21,47 +21,27 @@ namespace {
 // fontconfig also knows it by).
 using FontNames = QStringList;
 
-const QList<FontNames>& minchoFonts()
-{
-    static const QList<FontNames> fonts {{QStringLiteral("IPAMincho"), QStringLiteral("IPA明朝")},
-                                         {QStringLiteral("Noto Serif CJK JP")},
-                                         {QStringLiteral("Noto Sans CJK JP")}};
-    return fonts;
-}
-
-const QList<FontNames>& pMinchoFonts()
-{
-    static const QList<FontNames> fonts {{QStringLiteral("IPAPMincho"), QStringLiteral("IPA P明朝")},
-                                         {QStringLiteral("Noto Serif CJK JP")},
-                                         {QStringLiteral("Noto Sans CJK JP")}};
-    return fonts;
-}
-
-const QList<FontNames>& gothicFonts()
-{
-    static const QList<FontNames> fonts {{QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック")},
-                                         {QStringLiteral("Noto Sans CJK JP")}};
-    return fonts;
-}
-
-const QList<FontNames>& pGothicFonts()
-{
-    static const QList<FontNames> fonts {{QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")},
-                                         {QStringLiteral("Noto Sans CJK JP")}};
-    return fonts;
-}
-
-struct FaceFonts {
-    const char16_t* face;
-    const QList<FontNames>& (*fonts)();
-};
-
 // The Windows faces and the fonts that stand in for them here, the best first.
-constexpr FaceFonts kFaceFonts[] = {
-    {u"ＭＳ 明朝", minchoFonts},        {u"MS Mincho", minchoFonts},     {u"ＭＳ Ｐ明朝", pMinchoFonts},
-    {u"MS PMincho", pMinchoFonts},      {u"ＭＳ ゴシック", gothicFonts}, {u"MS Gothic", gothicFonts},
-    {u"ＭＳ Ｐゴシック", pGothicFonts}, {u"MS PGothic", pGothicFonts},   {u"MS UI Gothic", pGothicFonts},
-};
+const QHash<QString, QList<FontNames>>& standIns()
+{
+    static const QHash<QString, QList<FontNames>> table = [] {
+        const FontNames notoSerif {QStringLiteral("Noto Serif CJK JP")};
+        const FontNames notoSans {QStringLiteral("Noto Sans CJK JP")};
+        const QList<FontNames> mincho {{QStringLiteral("IPAMincho"), QStringLiteral("IPA明朝")}, notoSerif, notoSans};
+        const QList<FontNames> pMincho {
+            {QStringLiteral("IPAPMincho"), QStringLiteral("IPA P明朝")}, notoSerif, notoSans};
+        const QList<FontNames> gothic {{QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック")}, notoSans};
+        const QList<FontNames> pGothic {{QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")}, notoSans};
+        return QHash<QString, QList<FontNames>> {
+            {QStringLiteral("ＭＳ 明朝"), mincho},        {QStringLiteral("MS Mincho"), mincho},
+            {QStringLiteral("ＭＳ Ｐ明朝"), pMincho},     {QStringLiteral("MS PMincho"), pMincho},
+            {QStringLiteral("ＭＳ ゴシック"), gothic},    {QStringLiteral("MS Gothic"), gothic},
+            {QStringLiteral("ＭＳ Ｐゴシック"), pGothic}, {QStringLiteral("MS PGothic"), pGothic},
+            {QStringLiteral("MS UI Gothic"), pGothic},
+        };
+    }();
+    return table;
+}
 
 // The installed fonts that stand in for `face`, each under the first of its names installed here;
 // empty when the face is installed itself or is not one of the Windows faces. `installed`: the
@@ -71,37 +51,31 @@ QStringList installedStandIns(const QString& face, const QStringList& installed)
 {
     const auto isInstalled
         = [&installed](const QString& name) { return installed.contains(name, Qt::CaseInsensitive); };
-    for (const FaceFonts& entry : kFaceFonts) {
-        if (face != QStringView(entry.face)) {
-            continue;
-        }
-        if (isInstalled(face)) {
-            return {};
-        }
-        QStringList families;
-        for (const FontNames& names : entry.fonts()) {
-            const auto name = std::find_if(names.begin(), names.end(), isInstalled);
-            if (name != names.end()) {
-                families << *name;
-            }
-        }
-        return families;
+    const auto entry = standIns().constFind(face);
+    if (entry == standIns().constEnd() || isInstalled(face)) {
+        return {};
     }
-    return {};
+    QStringList families;
+    for (const FontNames& names : *entry) {
+        const auto name = std::find_if(names.begin(), names.end(), isInstalled);
+        if (name != names.end()) {
+            families << *name;
+        }
+    }
+    return families;
 }
 
 }  // namespace
 
 void installFontSubstitutions()
 {
-    for (const FaceFonts& entry : kFaceFonts) {
-        const QString face = QString::fromUtf16(entry.face);
+    for (auto entry = standIns().constBegin(); entry != standIns().constEnd(); ++entry) {
         QStringList substitutes;
-        for (const FontNames& names : entry.fonts()) {
+        for (const FontNames& names : entry.value()) {
             substitutes << names;
         }
-        QFont::removeSubstitutions(face);
-        QFont::insertSubstitutions(face, substitutes);
+        QFont::removeSubstitutions(entry.key());
+        QFont::insertSubstitutions(entry.key(), substitutes);
     }
 }
 
