@@ -7,6 +7,10 @@
 # the page drawing draws sheets and barcodes with a calibration; the files read and write sheets;
 # the product lists are files; prices are worked out from what the lists hold; the catalogue keeps
 # products and prices; the jobs are what a dialog and a command do with all of them).
+# The catalogue itself stands in three parts, from the bottom: rules <- store <- the catalogue's own
+# files (catalogue.h, the one door the windows and commands use). The rules are pure functions over
+# plain structs: they include nothing of the store or the door, and no QtSql; the store speaks SQL
+# and includes nothing of the door but catalogue_result.h and catalogue_address.h.
 #   usage: check-includes.sh [REPO_ROOT] [QT_INCLUDE_DIR]
 # A file of src/LAYER (and of tests/LAYER, which proves it) may include project headers only from
 # its own layer and the ones below, and a file of src/core/FOLDER only from its own folder and the
@@ -24,6 +28,17 @@ if [ ! -d "$qt/QtCore" ]; then
 fi
 
 declare -A rank=([core]=0 [output]=1 [desktop]=2 [apps]=3)
+declare -A catalogue_rank=([rules]=0 [store]=1 [door]=2)
+# The part of the catalogue a path (src/core/catalogue/..., or core/catalogue/... as included) is in.
+catalogue_part() {
+  local rest=${1#*core/catalogue/}
+  case $rest in
+    rules/*) echo rules ;;
+    store/*) echo store ;;
+    catalogue_result.h | catalogue_address.h | catalogue_watch.*) echo store ;;
+    *) echo door ;;
+  esac
+}
 declare -A core_rank=([codepage]=0 [barcode]=1 [sheet]=2 [calibration]=3 [draw]=4 [files]=5 [productlist]=6
   [pricing]=7 [catalogue]=8 [jobs]=9)
 qt_modules=("QtCore QtSql" "QtCore QtSql QtGui QtPrintSupport QtSvg" "QtCore QtSql QtGui QtPrintSupport QtSvg QtWidgets" "")
@@ -71,6 +86,10 @@ while IFS= read -r -d '' file; do
             complain "$file" "$lineno" "core folder $sub has no place in the order of core's folders"
           elif [ "${core_rank[$sub]}" -gt "${core_rank[$folder]}" ]; then
             complain "$file" "$lineno" "core/$folder includes from core/$sub, which stands above it"
+          elif [ "$folder" = catalogue ] && [ "$sub" = catalogue ] && [[ $file == src/* ]]; then
+            from=$(catalogue_part "$file") to=$(catalogue_part "$header")
+            [ "${catalogue_rank[$to]}" -le "${catalogue_rank[$from]}" ] \
+              || complain "$file" "$lineno" "the catalogue's $from includes from its $to, which stands above it: $header"
           fi
         fi
       elif [ "$top" = support ] && [[ $file == tests/* ]]; then
@@ -86,6 +105,8 @@ while IFS= read -r -d '' file; do
       [[ $file == tests/* ]] && allowed="$allowed QtTest QtWidgets"
       if [ -n "$module" ] && [[ " $allowed " != *" $module "* ]]; then
         complain "$file" "$lineno" "$layer uses $module: <$header>"
+      elif [ "$module" = QtSql ] && [[ $file == src/core/catalogue/rules/* ]]; then
+        complain "$file" "$lineno" "the catalogue's rules use no database: <$header>"
       fi
     fi
   done <"$file"

@@ -4,7 +4,9 @@
 // listening only on a unix socket in a temporary folder, with password authentication. The server
 // refuses to run as root, so under root (CI) it runs as the postgres user (or nobody). Started at
 // the first use, once per test program, and stopped when the program ends (a benchmark makes its
-// own with PostgresServer::startOwn()).
+// own with PostgresServer::startOwn()). Where CTest runs each case as a program of its own, one
+// server serves them all: postgres_fixture starts it in a folder before the first case and stops it
+// after the last, and TANAFUDA_TEST_POSTGRES names that folder to the cases.
 
 #include <QDir>
 #include <QProcess>
@@ -34,11 +36,42 @@ public:
     static PostgresServer& shared()
     {
         static PostgresServer* server = [] {
+            const QString folder = qEnvironmentVariable("TANAFUDA_TEST_POSTGRES");
+            if (!folder.isEmpty() && QFileInfo::exists(folder + QStringLiteral("/.s.PGSQL.5432"))) {
+                return new PostgresServer(folder);
+            }
             auto* made = new PostgresServer();
             ::testing::AddGlobalTestEnvironment(new Stopper(made));
             return made;
         }();
         return *server;
+    }
+
+    // A server left running in `folder` (the fixture's start), or stopped there (its stop).
+    static bool startIn(const QString& folder, QString* problem)
+    {
+        PostgresServer server(nullptr);
+        server.folder_ = folder;
+        server.start();
+        *problem = server.skipReason_;
+        server.running_ = false;  // it outlives this program
+        return problem->isEmpty();
+    }
+    static void stopIn(const QString& folder)
+    {
+        PostgresServer server(folder);
+        server.pgCtl_ = binFolder() + QStringLiteral("/pg_ctl");
+        server.data_ = folder + QStringLiteral("/data");
+        if (::geteuid() == 0) {
+            struct stat info { };
+            if (::stat(QFile::encodeName(folder).constData(), &info) == 0) {
+                server.uid_ = info.st_uid;
+                server.gid_ = info.st_gid;
+            }
+        }
+        server.running_ = true;
+        server.stop();
+        QDir(folder).removeRecursively();
     }
 
     // A server of the caller's own, stopped when it is destroyed.
@@ -47,7 +80,7 @@ public:
 
     bool running() const { return running_; }
     const QString& skipReason() const { return skipReason_; }
-    QString socketFolder() const { return dir_ ? dir_->path() : QString(); }
+    QString socketFolder() const { return dir_ ? dir_->path() : folder_; }
 
     // A fresh, empty database; its address for --database (with the password) in `url`.
     bool createDatabase(QString* url, QString* error)
@@ -100,6 +133,9 @@ private:
     };
 
     PostgresServer() { start(); }
+    // The server another program started in `folder`: used, never stopped, by this one.
+    explicit PostgresServer(const QString& folder) : folder_(folder), running_(true) { }
+    PostgresServer(std::nullptr_t) { }
 
     static QString binFolder()
     {
@@ -156,13 +192,18 @@ private:
             gid_ = user->pw_gid;
         }
         // Short path: a socket's path is limited to about 100 bytes.
-        dir_ = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/tfpg-XXXXXX"));
-        if (!dir_->isValid()
-            || (::geteuid() == 0 && ::chown(QFile::encodeName(dir_->path()).constData(), uid_, gid_) != 0)) {
+        if (folder_.isEmpty()) {
+            dir_ = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/tfpg-XXXXXX"));
+        } else {
+            QDir(folder_).removeRecursively();
+        }
+        const QString folder = dir_ ? dir_->path() : folder_;
+        if ((dir_ && !dir_->isValid()) || (!dir_ && !QDir().mkpath(folder))
+            || (::geteuid() == 0 && ::chown(QFile::encodeName(folder).constData(), uid_, gid_) != 0)) {
             skipReason_ = QStringLiteral("cannot make the server's temporary folder");
             return;
         }
-        const QString passwordFile = dir_->filePath(QStringLiteral("pw"));
+        const QString passwordFile = folder + QStringLiteral("/pw");
         QFile pw(passwordFile);
         if (!pw.open(QIODevice::WriteOnly) || pw.write(kPassword) < 0) {
             skipReason_ = QStringLiteral("cannot write the password file");
@@ -172,7 +213,7 @@ private:
         if (::geteuid() == 0) {
             ::chown(QFile::encodeName(passwordFile).constData(), uid_, gid_);
         }
-        data_ = dir_->filePath(QStringLiteral("data"));
+        data_ = folder + QStringLiteral("/data");
         QString output;
         if (!runAsServerUser(bin + QStringLiteral("/initdb"),
                              {QStringLiteral("-D"), data_, QStringLiteral("-U"), QString::fromLatin1(kUser),
@@ -186,8 +227,8 @@ private:
         pgCtl_ = bin + QStringLiteral("/pg_ctl");
         if (!runAsServerUser(pgCtl_,
                              {QStringLiteral("-D"), data_, QStringLiteral("-w"), QStringLiteral("-l"),
-                              dir_->filePath(QStringLiteral("log")), QStringLiteral("-o"),
-                              QStringLiteral("-k %1 -c listen_addresses= -F -c max_connections=40").arg(dir_->path()),
+                              folder + QStringLiteral("/log"), QStringLiteral("-o"),
+                              QStringLiteral("-k %1 -c listen_addresses= -F -c max_connections=40").arg(folder),
                               QStringLiteral("start")},
                              &output)) {
             skipReason_ = QStringLiteral("pg_ctl start failed: ") + output;
@@ -209,6 +250,7 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> dir_;
+    QString folder_;  // the server's folder when it is not a temporary one of this program's
     QString data_;
     QString pgCtl_;
     uid_t uid_ = 0;

@@ -2,7 +2,7 @@
 
 #include "apps/common/command_line.h"
 #include "apps/common/list_options.h"
-#include "core/catalogue/database.h"
+#include "core/catalogue/store/database.h"
 #include "core/jobs/catalogue_import.h"
 #include "core/pricing/shop_time.h"
 #include "output/settings_file.h"

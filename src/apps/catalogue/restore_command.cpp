@@ -3,8 +3,8 @@
 
 #include "apps/catalogue/catalogue_command.h"
 #include "apps/common/command_line.h"
-#include "core/catalogue/catalogue_copies.h"
-#include "core/catalogue/catalogue_storage.h"
+#include "core/catalogue/store/catalogue_copies.h"
+#include "core/catalogue/store/catalogue_storage.h"
 #include "core/pricing/shop_time.h"
 
 #include <QDir>

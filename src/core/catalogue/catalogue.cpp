@@ -1,12 +1,12 @@
 #include "core/catalogue/catalogue.h"
 
-#include "core/catalogue/apply_merge.h"
-#include "core/catalogue/catalogue_copies.h"
-#include "core/catalogue/catalogue_queries.h"
-#include "core/catalogue/catalogue_storage.h"
-#include "core/catalogue/database.h"
-#include "core/catalogue/product_columns.h"
-#include "core/catalogue/shelf_order.h"
+#include "core/catalogue/rules/shelf_order.h"
+#include "core/catalogue/store/apply_merge.h"
+#include "core/catalogue/store/catalogue_copies.h"
+#include "core/catalogue/store/catalogue_queries.h"
+#include "core/catalogue/store/catalogue_storage.h"
+#include "core/catalogue/store/database.h"
+#include "core/catalogue/store/product_columns.h"
 
 #include <QAtomicInteger>
 #include <QHash>

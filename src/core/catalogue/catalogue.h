@@ -10,11 +10,14 @@
 // integer yen, flags as 0/1). Every change is one transaction.
 
 #include "core/catalogue/catalogue_address.h"
-#include "core/catalogue/incoming_list.h"
-#include "core/catalogue/merge_plan.h"
-#include "core/catalogue/offer.h"
-#include "core/catalogue/product.h"
-#include "core/catalogue/shelf_check.h"
+#include "core/catalogue/catalogue_result.h"
+#include "core/catalogue/rules/coming_dates.h"
+#include "core/catalogue/rules/incoming_list.h"
+#include "core/catalogue/rules/merge_plan.h"
+#include "core/catalogue/rules/offer.h"
+#include "core/catalogue/rules/product.h"
+#include "core/catalogue/rules/shelf_check.h"
+#include "core/catalogue/rules/tag_needs.h"
 #include "core/sheet/field_entry.h"
 #include "core/sheet/tag_sheet.h"
 
@@ -33,70 +36,8 @@ class QSqlError;
 
 namespace catalogue {
 
-// Why a catalogue could not be opened or changed. Every kind comes with a Japanese message.
-enum class Status {
-    none,
-    missing,        // no catalogue yet (and none is to be made)
-    damaged,        // an SQLite file that is not a sound database (it has been moved aside)
-    networkFolder,  // an SQLite file on NFS/SMB/CIFS
-    notACatalogue,  // a database of some other program, or of a newer tanafuda
-    unreachable,    // the server does not answer, or refuses the user
-    unwritable,     // read-only file or folder, full disk or file system, no permission
-    busy,           // another program or PC held the write lock for longer than the wait
-    notFound,       // no such product, print or offer
-    refused,        // against the catalogue's rules (an offer overlapping another, ended already)
-    failed,         // anything else the database reports
-};
-
-struct Result {
-    Status status = Status::none;
-    QString message;  // Japanese, for the user
-    // For a damaged SQLite file: where it was moved ("NAME.damaged-YYYYMMDD-HHMMSS"); empty when
-    // it could not be moved and stays where it was.
-    QString movedTo = {};
-    bool ok() const { return status == Status::none; }
-};
-
-struct OpenOptions {
-    bool create = false;  // make the catalogue (file, folder, tables) when there is none
-    // Only read: nothing is written, not even to bring an older schema up to date. An SQLite file
-    // is opened read-only (as a file nobody changes where its folder or disk takes no journal and
-    // none is there), so that a user who may only read it, or a read-only disk, can read it; it is
-    // not checked (a damaged one fails its queries, and stays where it is) unless `check` says so.
-    bool readOnly = false;
-    // With readOnly: check the file all the same (quick_check) and move a damaged one aside.
-    bool check = false;
-    // With create: make a new SQLite catalogue even where copies of an earlier one lie beside it.
-    bool afresh = false;
-};
-
-// What a merge did.
-struct MergeResult : Result {
-    MergeCounts counts;
-    qint64 importId = 0;
-    QString copyProblem;  // why the day's copy of an SQLite catalogue could not be taken (Japanese)
-};
-
-enum class NeedKind { newTag, changed, upToDate, takeDown };
 QString needKindTitle(NeedKind kind);  // 新規, 変更あり, 最新, 取り下げ
 QString needKindKey(NeedKind kind);    // new, changed, up-to-date, takedown
-
-// A product's tag at a moment beside the tag on its shelf.
-struct TagNeed {
-    NeedKind kind = NeedKind::newTag;
-    Product product;                           // as it is at the moment; its tag's price is the tag price then
-    std::optional<SaleTag> sale;               // the sale its tag shows at the moment
-    std::vector<sheet::Field> changedFields;   // for changed: the fields of the record that differ
-    std::optional<sheet::TagRecord> shelfTag;  // the tag last confirmed as printed for the moment, if any
-    qint64 shelfPrintId = 0;
-    qint64 shelfOfferId = 0;      // the shelf tag is a sale tag of this offer; 0: a regular tag
-    qint64 shelfFormerPrice = 0;  // the former price the shelf's sale tag shows
-    qint64 pendingPrintId = 0;    // a print not yet confirmed holds the tag it needs (確認待ち)
-};
-
-// What changes between the shelf's tag and the one needed, as to sales.
-enum class SaleChange { none, starts, ends, changes };
-SaleChange saleChangeOf(const TagNeed& need);
 
 struct StatusCounts {
     int products = 0;  // active
@@ -109,19 +50,8 @@ struct StatusCounts {
 };
 
 // A day on which tags change by themselves: an offer starts, an offer ends (its tags go back the
-// next day) or a dated list's prices come into force.
-enum class EventKind { offerStarts, offerEnds, priceList };
+// next day) or a dated list's prices come into force (rules/coming_dates.h).
 QString eventKindTitle(EventKind kind);  // 特売開始, 特売終了・戻し, 価格改定
-
-struct ComingEvent {
-    EventKind kind = EventKind::priceList;
-    Moment at;            // when the tags change: the first moment of the offer, the day after its last
-    qint64 offerId = 0;   // for an offer's events
-    QString name;         // the offer's name, or the list's file
-    int tags = 0;         // the tags that change then
-    int ready = 0;        // of them, those already printed and confirmed for it
-    bool urgent = false;  // within two days and not all ready
-};
 
 enum class PrintState { pending, confirmed, failed };
 QString printStateTitle(PrintState state);  // 確認待ち, 確認済み, 失敗

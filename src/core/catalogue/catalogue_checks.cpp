@@ -4,9 +4,9 @@
 
 #include "core/catalogue/catalogue.h"
 
-#include "core/catalogue/catalogue_queries.h"
-#include "core/catalogue/database.h"
-#include "core/catalogue/shelf_order.h"
+#include "core/catalogue/rules/shelf_order.h"
+#include "core/catalogue/store/catalogue_queries.h"
+#include "core/catalogue/store/database.h"
 
 #include <QHash>
 #include <QSqlQuery>

@@ -9,10 +9,13 @@
 
 #include "core/catalogue/catalogue.h"
 
-#include "core/catalogue/catalogue_queries.h"
-#include "core/catalogue/database.h"
-#include "core/catalogue/product_columns.h"
-#include "core/catalogue/shelf_order.h"
+#include "core/catalogue/rules/coming_dates.h"
+#include "core/catalogue/rules/offer_moments.h"
+#include "core/catalogue/rules/shelf_order.h"
+#include "core/catalogue/rules/tag_needs.h"
+#include "core/catalogue/store/catalogue_queries.h"
+#include "core/catalogue/store/database.h"
+#include "core/catalogue/store/product_columns.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -22,8 +25,6 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
-#include <tuple>
 
 namespace catalogue {
 
@@ -31,16 +32,14 @@ using database::run;
 
 namespace {
 
-// An offer item that holds at the moment bound as day, day, minutes, minutes.
-const QString kItemHolds = QStringLiteral(
-    "i.first_day <= ? AND i.last_day >= ? AND (i.start_minutes < 0 OR (i.start_minutes <= ? AND i.end_minutes > ?))");
+// An offer item whose days include the day bound twice: its hours, where it has any, are the
+// rule's to read (rules::holdsAt).
+const QString kItemOnDay = QStringLiteral("i.first_day <= ? AND i.last_day >= ?");
 
-void bindHolds(QSqlQuery& query, const Moment& at)
+void bindDay(QSqlQuery& query, const Moment& at)
 {
     query.addBindValue(at.dayText());
     query.addBindValue(at.dayText());
-    query.addBindValue(at.minutes);
-    query.addBindValue(at.minutes);
 }
 
 // The products joined with the tag on their shelf (and, for the careful path, the print it came
@@ -50,7 +49,7 @@ const QString kProductsWithShelfTags
 const QString kProductsWithShelfPrints = QStringLiteral(
     " FROM products p LEFT JOIN print_tags t ON t.id = p.shelf_tag_id LEFT JOIN prints r ON r.id = t.print_id");
 
-// The ids of the products the careful path works out, bound as: day, moment, then bindHolds. A
+// The ids of the products the careful path works out, bound as: day, moment, then bindDay. A
 // product with a tag in a print made for a later moment is among them even where that tag is no
 // longer its shelf's: the careful path looks.
 const QString kCarefulIds = QStringLiteral(
@@ -62,7 +61,7 @@ void bindCareful(QSqlQuery& query, const Moment& at)
 {
     query.addBindValue(at.dayText());
     query.addBindValue(at.text());
-    bindHolds(query, at);
+    bindDay(query, at);
 }
 
 // The shelf tag's columns; its texts and price come from its tag text (one value for seven).
@@ -70,19 +69,12 @@ QString shelfTagColumns(bool withPrint)
 {
     return QStringLiteral("t.id AS t_id, t.print_id AS t_print_id, t.offer_id AS t_offer_id,"
                           " t.former_price AS t_former_price, t.tag_text AS t_tag_text%1")
-        .arg(withPrint ? QStringLiteral(", r.as_of AS r_as_of") : QString());
+        .arg(withPrint ? QStringLiteral(", r.as_of AS r_as_of, r.created_at AS r_created_at") : QString());
 }
 
-// The tag on a shelf as a query row gives it.
-struct ShelfTag {
-    qint64 id = 0;
-    qint64 printId = 0;
-    sheet::TagRecord tag;
-    qint64 offerId = 0;
-    qint64 formerPrice = 0;
-    QString text;  // as compared
-};
+using rules::ShelfTag;
 
+// The tag on a shelf as a query row gives it.
 class ShelfTagReader {
 public:
     explicit ShelfTagReader(const QSqlQuery& query) : tag_(query)
@@ -113,58 +105,35 @@ private:
     int text_ = -1;
 };
 
-// The need of `product` (its state at the moment, or none when it is not in the catalogue yet)
-// with `item` holding for it, beside the tag on its shelf; none when it is not listed.
+// Whether the print of a row (its r_as_of and r_created_at) stands on the shelf at `at`.
+class PrintMoments {
+public:
+    explicit PrintMoments(const QSqlQuery& query)
+        : asOf_(query.record().indexOf(QStringLiteral("r_as_of"))),
+          createdAt_(query.record().indexOf(QStringLiteral("r_created_at")))
+    { }
+    bool standsAt(const QSqlQuery& query, const Moment& at) const
+    {
+        const QString asOf = query.value(asOf_).toString();
+        if (asOf.isEmpty()) {
+            return true;  // kept before prints named their moment
+        }
+        const Moment madeAt = Moment::of(QDateTime::fromString(query.value(createdAt_).toString(), Qt::ISODate));
+        return !(at < rules::standsFrom(Moment::fromText(asOf), madeAt));
+    }
+
+private:
+    int asOf_ = -1;
+    int createdAt_ = -1;
+};
+
 std::optional<TagNeed> needOf(const Product& state, const OfferItem* item, const std::optional<ShelfTag>& shelf,
                               bool withUpToDate)
 {
-    TagNeed need;
-    need.product = state;
-    if (item && state.active) {
-        need.sale = saleTagOf(*item, state.tag.price);
-        need.product.tag.price = qint32(item->salePrice);
-    }
-    if (shelf) {
-        need.shelfTag = shelf->tag;
-        need.shelfPrintId = shelf->printId;
-        need.shelfOfferId = shelf->offerId;
-        need.shelfFormerPrice = shelf->formerPrice;
-    }
-    if (!state.active) {
-        if (!shelf) {
-            return std::nullopt;
-        }
-        need.kind = NeedKind::takeDown;
-        return need;
-    }
-    if (!shelf) {
-        need.kind = NeedKind::newTag;
-        return need;
-    }
-    const QString wanted
-        = comparedTagText(need.product.tag, need.sale ? need.sale->offerId : 0, need.sale ? need.sale->formerPrice : 0);
-    if (wanted == shelf->text) {
-        need.kind = NeedKind::upToDate;
-        return withUpToDate ? std::optional<TagNeed>(need) : std::nullopt;
-    }
-    need.kind = NeedKind::changed;
-    need.changedFields = tagDifferences(need.product.tag, shelf->tag);
-    return need;
+    return rules::needOf(rules::wantedTag(state, item), shelf, withUpToDate);
 }
 
 }  // namespace
-
-SaleChange saleChangeOf(const TagNeed& need)
-{
-    const qint64 wanted = need.sale ? need.sale->offerId : 0;
-    if (need.kind != NeedKind::changed || wanted == need.shelfOfferId) {
-        return SaleChange::none;
-    }
-    if (need.shelfOfferId == 0) {
-        return SaleChange::starts;
-    }
-    return wanted == 0 ? SaleChange::ends : SaleChange::changes;
-}
 
 QString eventKindTitle(EventKind kind)
 {
@@ -185,9 +154,9 @@ std::vector<OfferItem> Catalogue::itemsHoldingAt(const Moment& at, QSqlError* er
     QSqlQuery query(db());
     query.setForwardOnly(true);
     bool ran = query.prepare(QStringLiteral("SELECT %1 FROM offer_items i JOIN offers o ON o.id = i.offer_id WHERE %2")
-                                 .arg(database::offerItemColumns(), kItemHolds));
+                                 .arg(database::offerItemColumns(), kItemOnDay));
     if (ran) {
-        bindHolds(query, at);
+        bindDay(query, at);
         ran = query.exec();
     }
     if (!ran) {
@@ -196,7 +165,9 @@ std::vector<OfferItem> Catalogue::itemsHoldingAt(const Moment& at, QSqlError* er
     }
     const database::OfferItemReader reader(query);
     while (query.next()) {
-        items.push_back(reader.read(query));
+        if (OfferItem item = reader.read(query); rules::holdsAt(item.period, at)) {
+            items.push_back(std::move(item));
+        }
     }
     return items;
 }
@@ -226,7 +197,7 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
     // for an earlier moment; the database keeps which of them are due (tag_due, indexed).
     const QString listed
         = withUpToDate ? QStringLiteral("p.active = 1 OR t.id IS NOT NULL") : QStringLiteral("p.tag_due = 1");
-    const QString careful = kCarefulIds.arg(kItemHolds);
+    const QString careful = kCarefulIds.arg(kItemOnDay);
     QSqlQuery query(connection);
     query.setForwardOnly(true);
     bool ran
@@ -284,7 +255,7 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
     struct CarefulReaders {
         ProductReader products;
         ShelfTagReader shelfTags;
-        int asOf;
+        PrintMoments prints;
     };
     std::unique_ptr<CarefulReaders> readers;
     QVariantList shelfValues;
@@ -299,15 +270,14 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
             carefulIds, shelfValues,
             [&](const QSqlQuery& row) {
                 if (!readers) {
-                    readers.reset(new CarefulReaders {ProductReader(row), ShelfTagReader(row),
-                                                      row.record().indexOf(QStringLiteral("r_as_of"))});
+                    readers.reset(new CarefulReaders {ProductReader(row), ShelfTagReader(row), PrintMoments(row)});
                 }
                 Product product = readers->products.read(row);
                 std::optional<ShelfTag> shelf = readers->shelfTags.read(row);
                 if (product.validFrom > at.dayText()) {
                     notInForce.push_back(product.id);
                 }
-                if (shelf && !row.value(readers->asOf).isNull() && row.value(readers->asOf).toString() > at.text()) {
+                if (shelf && !readers->prints.standsAt(row, at)) {
                     printedAhead.push_back(product.id);
                     shelf.reset();
                 }
@@ -320,22 +290,26 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
     if (!notInForce.empty() && !database::versionsOn(connection, at.day, notInForce, stateOn, &error)) {
         return failed(error);
     }
-    // For a print made ahead, the tag last confirmed for a moment up to this one.
+    // For a print made ahead, the tag last confirmed of those that stand at this moment. A print
+    // stands from its moment's day at the earliest (rules::standsFrom): the rest are left out here.
     QHash<qint64, ShelfTag> shelfThen;
     if (!printedAhead.empty()) {
-        std::unique_ptr<ShelfTagReader> reader;
+        std::unique_ptr<std::pair<ShelfTagReader, PrintMoments>> reader;
         if (!database::forIdChunks(
                 connection,
                 QStringLiteral("SELECT t.product_id AS t_product_id, %1 FROM print_tags t JOIN prints r"
-                               " ON r.id = t.print_id WHERE r.state = 'confirmed' AND r.as_of <= ?"
+                               " ON r.id = t.print_id WHERE r.state = 'confirmed' AND substr(r.as_of, 1, 10) <= ?"
                                " AND t.product_id IN (%2) ORDER BY t.id")
                     .arg(shelfTagColumns(true), QStringLiteral("%1")),
-                printedAhead, {at.text()},
+                printedAhead, {at.dayText()},
                 [&](const QSqlQuery& row) {
                     if (!reader) {
-                        reader = std::make_unique<ShelfTagReader>(row);
+                        reader = std::make_unique<std::pair<ShelfTagReader, PrintMoments>>(row, row);
                     }
-                    if (auto tag = reader->read(row)) {
+                    if (!reader->second.standsAt(row, at)) {
+                        return;
+                    }
+                    if (auto tag = reader->first.read(row)) {
                         shelfThen.insert(row.value(QStringLiteral("t_product_id")).toLongLong(), *tag);
                     }
                 },
@@ -368,13 +342,8 @@ std::vector<TagNeed> Catalogue::readNeeds(const Moment& at, bool withUpToDate, c
         return failed(error);
     }
     for (TagNeed& need : out) {
-        if (need.kind == NeedKind::takeDown) {
-            continue;
-        }
-        const auto texts = pending.constFind(need.product.id);
-        if (texts != pending.cend()) {
-            need.pendingPrintId = texts->value(comparedTagText(need.product.tag, need.sale ? need.sale->offerId : 0,
-                                                               need.sale ? need.sale->formerPrice : 0));
+        if (const auto texts = pending.constFind(need.product.id); texts != pending.cend()) {
+            need.pendingPrintId = rules::pendingPrintFor(need, *texts);
         }
     }
     sortInShelfOrder(out);
@@ -524,7 +493,6 @@ std::vector<TagNeed> Catalogue::firstTagNeedsAt(const Moment& at, int atLeast, b
 
 std::vector<ComingEvent> Catalogue::comingEvents(const Moment& from, int days, Result* outcome) const
 {
-    std::vector<ComingEvent> events;
     QSqlDatabase connection = db();
     const auto failed = [&](const QSqlError& failure) {
         if (outcome) {
@@ -533,92 +501,58 @@ std::vector<ComingEvent> Catalogue::comingEvents(const Moment& from, int days, R
         return std::vector<ComingEvent> {};
     };
     const QDate last = from.day.addDays(days);
-    // Each event's products and their tag counts.
-    std::vector<std::vector<std::pair<qint64, int>>> products;
-    std::map<std::tuple<int, QString, qint64, QString>, size_t> byKey;  // kind, moment, offer, name
-    const auto add
-        = [&](EventKind kind, const Moment& at, qint64 offerId, const QString& name, qint64 productId, int tags) {
-              const auto key = std::make_tuple(int(kind), at.text(), offerId, name);
-              auto it = byKey.find(key);
-              if (it == byKey.end()) {
-                  it = byKey.emplace(key, events.size()).first;
-                  events.push_back({kind, at, offerId, name, 0, 0, false});
-                  products.emplace_back();
-              }
-              events[it->second].tags += tags;
-              products[it->second].emplace_back(productId, tags);
-          };
-
     QSqlQuery query(connection);
     query.setForwardOnly(true);
-    // Offers that start, and offers whose tags go back (the day after the last, or the end of a
-    // time sale's hours on its last day).
+    // The offer items that start in the days, or whose tags may go back in them (the day after the
+    // last, or the end of a time sale's hours on its last day).
     if (!run(query,
-             QStringLiteral("SELECT i.offer_id, o.name, i.product_id, p.tag_count, i.first_day, i.last_day,"
-                            " i.start_minutes, i.end_minutes FROM offer_items i JOIN offers o ON o.id = i.offer_id"
+             QStringLiteral("SELECT %1, p.tag_count FROM offer_items i JOIN offers o ON o.id = i.offer_id"
                             " JOIN products p ON p.id = i.product_id WHERE i.last_day >= i.first_day AND"
-                            " ((i.first_day >= ? AND i.first_day <= ?) OR (i.last_day >= ? AND i.last_day <= ?))"),
+                            " ((i.first_day >= ? AND i.first_day <= ?) OR (i.last_day >= ? AND i.last_day <= ?))")
+                 .arg(database::offerItemColumns()),
              {from.dayText(), last.toString(Qt::ISODate), from.day.addDays(-1).toString(Qt::ISODate),
               last.toString(Qt::ISODate)})) {
         return failed(query.lastError());
     }
-    while (query.next()) {
-        const qint64 offerId = query.value(0).toLongLong();
-        const QString name = query.value(1).toString();
-        const qint64 productId = query.value(2).toLongLong();
-        const int tags = query.value(3).toInt();
-        const QDate firstDay = QDate::fromString(query.value(4).toString(), Qt::ISODate);
-        const QDate lastDay = QDate::fromString(query.value(5).toString(), Qt::ISODate);
-        const int startMinutes = query.value(6).toInt();
-        const int endMinutes = query.value(7).toInt();
-        if (firstDay >= from.day && firstDay <= last) {
-            add(EventKind::offerStarts, {firstDay, std::max(startMinutes, 0)}, offerId, name, productId, tags);
-        }
-        const Moment back = startMinutes < 0 ? Moment {lastDay.addDays(1), 0} : Moment {lastDay, endMinutes};
-        if (back.day >= from.day && back.day <= last) {
-            add(EventKind::offerEnds, back, offerId, name, productId, tags);
+    std::vector<rules::OfferedProduct> offered;
+    {
+        const database::OfferItemReader reader(query);
+        const int tagCount = query.record().indexOf(QStringLiteral("tag_count"));
+        while (query.next()) {
+            offered.push_back({reader.read(query), query.value(tagCount).toInt()});
         }
     }
     query.finish();
-    // Dated lists coming into force: the versions from a day ahead whose tag differs from the one
-    // before them.
+    // The states of the products that change by a list dated within the days, each with the one
+    // before it.
     if (!run(query,
-             QStringLiteral("SELECT v.product_id, v.valid_from, v.tag_text, v.active, v.tag_count, v.id,"
+             QStringLiteral("SELECT v.product_id, v.valid_from, v.tag_text, v.active, v.tag_count,"
                             " COALESCE(m.file, '') FROM product_versions v LEFT JOIN imports m ON m.id = v.import_id"
                             " WHERE v.product_id IN (SELECT product_id FROM product_versions WHERE valid_from > ?"
                             " AND valid_from <= ?) ORDER BY v.product_id, v.valid_from, v.id"),
              {from.dayText(), last.toString(Qt::ISODate)})) {
         return failed(query.lastError());
     }
-    qint64 previousProduct = 0;
-    QString previousText;
-    bool previousActive = false;
+    std::vector<rules::ProductState> states;
     while (query.next()) {
-        const qint64 productId = query.value(0).toLongLong();
-        const QDate day = QDate::fromString(query.value(1).toString(), Qt::ISODate);
-        const QString text = query.value(2).toString();
-        const bool active = query.value(3).toInt() != 0;
-        const bool first = productId != previousProduct;
-        if (day > from.day && day <= last && (first || text != previousText || active != previousActive)) {
-            add(EventKind::priceList, {day, 0}, 0, QFileInfo(query.value(6).toString()).fileName(), productId,
-                query.value(4).toInt());
-        }
-        previousProduct = productId;
-        previousText = text;
-        previousActive = active;
+        states.push_back({query.value(0).toLongLong(), QDate::fromString(query.value(1).toString(), Qt::ISODate),
+                          query.value(2).toString(), query.value(3).toInt() != 0, query.value(4).toInt(),
+                          QFileInfo(query.value(5).toString()).fileName()});
     }
     query.finish();
 
     // How many of each event's tags are printed and confirmed for it already.
+    std::vector<rules::EventProducts> found = rules::comingEvents(offered, states, from, days);
     std::map<QString, QSet<qint64>> needingAt;
-    for (size_t e = 0; e < events.size(); ++e) {
-        const Moment at = events[e].at;
-        auto it = needingAt.find(at.text());
-        if (it == needingAt.end()) {
+    std::vector<ComingEvent> events;
+    for (rules::EventProducts& event : found) {
+        const Moment at = event.event.at;
+        auto needing = needingAt.find(at.text());
+        if (needing == needingAt.end()) {
             Result read;
-            QSet<qint64> needing;
+            QSet<qint64> ids;
             for (const TagNeed& need : readNeeds(at, false, {}, &read)) {
-                needing.insert(need.product.id);
+                ids.insert(need.product.id);
             }
             if (!read.ok()) {
                 if (outcome) {
@@ -626,17 +560,12 @@ std::vector<ComingEvent> Catalogue::comingEvents(const Moment& from, int days, R
                 }
                 return {};
             }
-            it = needingAt.emplace(at.text(), std::move(needing)).first;
+            needing = needingAt.emplace(at.text(), std::move(ids)).first;
         }
-        for (const auto& [productId, tags] : products[e]) {
-            events[e].ready += it->second.contains(productId) ? 0 : tags;
-        }
-        events[e].urgent = events[e].ready < events[e].tags && at.day <= from.day.addDays(2);
+        rules::countReady(event, needing->second, from.day);
+        events.push_back(std::move(event.event));
     }
-    std::sort(events.begin(), events.end(), [](const ComingEvent& a, const ComingEvent& b) {
-        return std::make_tuple(a.at.text(), int(a.kind), a.offerId)
-            < std::make_tuple(b.at.text(), int(b.kind), b.offerId);
-    });
+    rules::sortEvents(events);
     if (outcome) {
         *outcome = {};
     }

@@ -5,10 +5,11 @@
 
 #include "core/catalogue/catalogue.h"
 
-#include "core/catalogue/catalogue_queries.h"
-#include "core/catalogue/database.h"
-#include "core/catalogue/product_columns.h"
-#include "core/catalogue/shelf_order.h"
+#include "core/catalogue/rules/offer_moments.h"
+#include "core/catalogue/rules/shelf_order.h"
+#include "core/catalogue/store/catalogue_queries.h"
+#include "core/catalogue/store/database.h"
+#include "core/catalogue/store/product_columns.h"
 #include "core/pricing/former_price.h"
 #include "core/pricing/shop_time.h"
 
@@ -234,7 +235,7 @@ OfferImportResult Catalogue::importOffer(const OfferList& list)
     QHash<qint64, QString> clashingOffer;
     for (const OfferItem& item : items) {
         for (const OfferItem& other : facts.value(item.productId).items) {
-            if (other.period.days.first <= other.period.days.last && periodsOverlap(item.period, other.period)) {
+            if (other.period.days.first <= other.period.days.last && rules::periodsOverlap(item.period, other.period)) {
                 clashes[other.offerId] << nameOf.value(item.productId);
                 clashingOffer.insert(other.offerId,
                                      QStringLiteral("特売 %1「%2」(%3)")

@@ -1,7 +1,7 @@
 #include "core/catalogue/catalogue_watch.h"
 
-#include "core/catalogue/catalogue.h"
-#include "core/catalogue/database.h"
+#include "core/catalogue/catalogue_result.h"
+#include "core/catalogue/store/database.h"
 
 #include <QAtomicInteger>
 #include <QCoreApplication>

@@ -7,7 +7,7 @@
 // Catalogue::merge), and reported row by row.
 
 #include "core/catalogue/catalogue.h"
-#include "core/catalogue/incoming_list.h"
+#include "core/catalogue/rules/incoming_list.h"
 #include "core/jobs/import_job.h"
 #include "core/productlist/cleaning.h"
 

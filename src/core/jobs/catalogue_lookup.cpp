@@ -14,14 +14,14 @@ std::optional<catalogue::Product> CatalogueLookup::find(const QString& code)
         QString error;
         const auto address = catalogue::parseCatalogueAddress(address_ ? address_() : QString(), &error);
         if (!address) {
-            openResult_ = {catalogue::Status::failed, error};
             givenUp_ = true;
             return std::nullopt;
         }
         catalogue::OpenOptions options;
         options.readOnly = true;
-        catalogue_ = catalogue::Catalogue::open(*address, options, &openResult_);
-        givenUp_ = !catalogue_ && openResult_.status != catalogue::Status::missing;
+        catalogue::Result opened;
+        catalogue_ = catalogue::Catalogue::open(*address, options, &opened);
+        givenUp_ = !catalogue_ && opened.status != catalogue::Status::missing;
     }
     if (!catalogue_) {
         return std::nullopt;

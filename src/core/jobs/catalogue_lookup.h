@@ -24,13 +24,9 @@ public:
     ~CatalogueLookup() override;
     std::optional<catalogue::Product> find(const QString& code) override;
 
-    // Why the last attempt to open the catalogue failed; empty while it is open or never tried.
-    const catalogue::Result& openResult() const { return openResult_; }
-
 private:
     std::function<QString()> address_;
     std::unique_ptr<catalogue::Catalogue> catalogue_;
-    catalogue::Result openResult_;
     bool givenUp_ = false;
 };
 

@@ -4,7 +4,7 @@
 // product's texts and price into the boxes the user has left empty. Where the products come from
 // (the catalogue: jobs/catalogue_lookup.h) is the lookup's business.
 
-#include "core/catalogue/product.h"
+#include "core/catalogue/rules/product.h"
 #include "core/sheet/field_entry.h"
 #include "core/sheet/tag_sheet.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/barcode/barcode.h"
 #include "core/catalogue/catalogue_report.h"
-#include "core/catalogue/shelf_order.h"
+#include "core/catalogue/rules/shelf_order.h"
 #include "core/productlist/text_list.h"
 
 #include <QSet>

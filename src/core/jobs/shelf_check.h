@@ -11,7 +11,7 @@
 //    needsToFix gives the tags a check found wrong or missing, to be printed through printAndRecord.
 
 #include "core/catalogue/catalogue.h"
-#include "core/catalogue/shelf_check.h"
+#include "core/catalogue/rules/shelf_check.h"
 
 #include <QByteArray>
 #include <QHash>

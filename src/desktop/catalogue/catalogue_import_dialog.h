@@ -5,7 +5,7 @@
 // day: next week's list taken in on Friday changes no tag before Monday), and the button 取り込む. Nothing here is about sheets: the catalogue keeps
 // products, and their tags are printed from the 商品マスタ window.
 
-#include "core/catalogue/incoming_list.h"
+#include "core/catalogue/rules/incoming_list.h"
 #include "core/productlist/layout_memory.h"
 #include "desktop/dialogs/dialogs.h"
 #include "desktop/dialogs/list_preview.h"

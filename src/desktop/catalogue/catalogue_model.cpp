@@ -1,7 +1,7 @@
 #include "desktop/catalogue/catalogue_model.h"
 
 #include "core/catalogue/catalogue_report.h"
-#include "core/catalogue/shelf_order.h"
+#include "core/catalogue/rules/shelf_order.h"
 #include "core/pricing/tag_texts.h"
 
 #include <QBrush>

@@ -3,7 +3,7 @@
 #include "desktop/catalogue/catalogue_printing.h"
 
 #include "core/catalogue/catalogue_report.h"
-#include "core/catalogue/incoming_list.h"
+#include "core/catalogue/rules/incoming_list.h"
 #include "core/files/careful_write.h"
 #include "core/files/file_command_texts.h"
 #include "core/jobs/catalogue_import.h"

@@ -7,15 +7,20 @@
 // broken UTF-16 character, the fonts of every PDF.
 
 #include "core/catalogue/catalogue.h"
-#include "core/catalogue/catalogue_copies.h"
+#include "core/catalogue/store/catalogue_copies.h"
 #include "support/catalogue_weeks.h"
 #include "support/small_disk.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
+
+#include <functional>
+#include <map>
 
 #include <unistd.h>
 
@@ -90,6 +95,31 @@ bool writeLockHeld(const QString& url)
     }
     QSqlDatabase::removeDatabase(u"lock-watch"_s);
     return held;
+}
+
+// Every file of `folder` with its bytes.
+std::map<QString, QByteArray> folderBytes(const QString& folder)
+{
+    std::map<QString, QByteArray> out;
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden)) {
+        QFile read(file.filePath());
+        out[file.fileName()] = read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray("(unreadable)");
+    }
+    return out;
+}
+
+// Runs `sql` on the SQLite file `file`.
+bool runSql(const QString& file, const QString& sql)
+{
+    bool ran = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"test-sql"_s);
+        db.setDatabaseName(file);
+        QSqlQuery query(db);
+        ran = db.open() && query.exec(sql);
+    }
+    QSqlDatabase::removeDatabase(u"test-sql"_s);
+    return ran;
 }
 
 // The faults that come in pairs, told apart by their second parameter.
@@ -366,6 +396,44 @@ std::vector<std::tuple<std::string, FaultRow>> faultCases()
         EXPECT_EQ(restored.exit, 0) << restored.err.toStdString();
         EXPECT_TRUE(restored.out.contains(u"戻らないもの"_s)) << restored.out.toStdString();
         EXPECT_EQ(shop.status(), kBefore);
+    });
+    add("refused_restore", true, false, [](Shop& shop) {
+        // A copy this program cannot use, or a sound catalogue without --force: refused before any
+        // file is moved or written.
+        ASSERT_NO_FATAL_FAILURE(shop.weekOneOnTheShelf());
+        const QString copy = shop.path(u"copy.sqlite"_s);
+        struct Refusal {
+            const char* what;
+            bool damageCatalogue;
+            std::function<bool()> makeCopy;
+            int exit;
+            QString said;
+        };
+        const std::vector<Refusal> refusals = {
+            {"newer schema", true,
+             [&] {
+                 return QFile::copy(shop.database(), copy) && runSql(copy, u"UPDATE schema_version SET version = 99"_s);
+             },
+             2, u"これより新しい版の tanafuda で作られています (版 99)"_s},
+            {"another program's database", true, [&] { return runSql(copy, u"CREATE TABLE notes (text TEXT)"_s); }, 2,
+             u"商品マスタのファイルではありません"_s},
+            {"damaged copy", true, [&] { return writeBytes(copy, QByteArray(8192, 'y')); }, 2, u"使えません"_s},
+            {"sound catalogue", false, [&] { return QFile::copy(shop.database(), copy); }, 1, u"壊れていません"_s},
+        };
+        const QByteArray sound = [&] {
+            QFile file(shop.database());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        for (const Refusal& refusal : refusals) {
+            SCOPED_TRACE(refusal.what);
+            QFile::remove(copy);
+            ASSERT_TRUE(writeBytes(shop.database(), sound));
+            ASSERT_TRUE(refusal.makeCopy());
+            ASSERT_TRUE(writeBytes(shop.database(), refusal.damageCatalogue ? QByteArray(8192, 'x') : sound));
+            const auto before = folderBytes(shop.path(QString()));
+            expectFailure(shop.run({u"restore"_s, copy}), refusal.exit, {refusal.said});
+            EXPECT_EQ(folderBytes(shop.path(QString())), before);
+        }
     });
     add("repeated_codes", true, false, [](Shop& shop) {
         std::vector<Item> repeated;

@@ -118,6 +118,29 @@ INSTANTIATE_TEST_SUITE_P(Weeks, CatalogueWeek,
                          ::testing::Combine(::testing::ValuesIn(backends()), ::testing::ValuesIn(kWeeks)),
                          [](const auto& info) { return std::get<0>(info.param) + "_" + std::get<1>(info.param).name; });
 
+// This morning's confirmed print stands for the whole of today: asked about today by the day alone,
+// nothing needs a tag and nothing is laid out; a price changed since is.
+class CatalogueToday : public ::testing::TestWithParam<std::string> { };
+
+TEST_P(CatalogueToday, ThisMorningsPrintCountsForTheWholeDay)
+{
+    const Shop shop(GetParam());
+    if (!shop.skipReason().empty()) {
+        GTEST_SKIP() << shop.skipReason();
+    }
+    ASSERT_NO_FATAL_FAILURE(shop.weekOneOnTheShelf());
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    EXPECT_TRUE(shop.jsonList({u"changes"_s, u"--as-of"_s, today}, u"products"_s).isEmpty());
+    const Result printed = shop.run({u"print"_s, u"--as-of"_s, today, u"--pdf"_s, shop.path(u"today.pdf"_s)});
+    EXPECT_EQ(printed.exit, 0) << printed.err.toStdString();
+    EXPECT_TRUE(printed.out.contains(u"印刷する棚札はありません"_s)) << printed.out.toStdString();
+    ASSERT_EQ(shop.import(2, true).exit, 0);
+    EXPECT_EQ(shop.jsonList({u"changes"_s, u"--as-of"_s, today}, u"products"_s).size(), 12);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, CatalogueToday, ::testing::ValuesIn(backends()),
+                         [](const auto& info) { return info.param; });
+
 // The first rows a window shows at once: whole locations from the start of the shelf order, as
 // the whole read orders them.
 class CatalogueFirstRows : public ::testing::TestWithParam<std::string> { };
