@@ -51,7 +51,7 @@ EditorWindow* showEditor(const sheet::SheetFormat& format)
     return showSingle(editorSlot(format), [&format] { return new EditorWindow(format); });
 }
 
-TagTextDialog* showTagTextDialog(QWidget* parent, Dialogs& dialogs, const output::SettingsFile& settings)
+TagTextDialog* showTagTextDialog(QWidget* parent, Dialogs& dialogs, const settings::TagTextSettings& settings)
 {
     // The editors of the registry, and the window the dialog was opened from where that is one.
     QPointer<EditorWindow> opener = qobject_cast<EditorWindow*>(parent);

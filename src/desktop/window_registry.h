@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/settings_file.h"
+#include "core/settings/tag_text_settings.h"
 
 class QWidget;
 
@@ -33,10 +33,10 @@ CatalogueWindow* showCatalogue();
 void bringToFront(QWidget* window);
 
 // The dialog 棚札の表示... (which extra texts the shop's tags show) over `parent`, its messages
-// through `dialogs`, on the settings file `settings` (the user's by default). Once the choices are
+// through `dialogs`, on the settings file of `settings` (the user's by default). Once the choices are
 // saved, every open editor draws with them. From any window:
 //   desktop::showTagTextDialog(this, dialogs_);
-TagTextDialog* showTagTextDialog(QWidget* parent, Dialogs& dialogs, const output::SettingsFile& settings = {});
+TagTextDialog* showTagTextDialog(QWidget* parent, Dialogs& dialogs, const settings::TagTextSettings& settings = {});
 
 // The open window of each kind, or nullptr.
 LauncherWindow* openLauncher();

@@ -2,7 +2,7 @@
 
 #include "core/files/careful_write.h"
 #include "core/files/file_command_texts.h"
-#include "output/settings_file.h"
+#include "core/settings/tag_text_settings.h"
 #include "output/sheet_document.h"
 #include "output/tag_sheet_printing.h"
 
@@ -17,7 +17,7 @@ namespace {
 // Gives every sheet the extra texts chosen (the settings file's without a choice).
 void chooseTexts(std::vector<sheet::TagSheet>& sheets, const std::optional<sheet::TagTextChoices>& texts)
 {
-    const sheet::TagTextChoices chosen = texts ? *texts : SettingsFile().tagTextChoices(nullptr);
+    const sheet::TagTextChoices chosen = texts ? *texts : settings::TagTextSettings().tagTextChoices(nullptr);
     for (sheet::TagSheet& s : sheets) {
         s.textChoices = chosen;
     }

@@ -1,22 +1,23 @@
 #include "output/tag_sheet_printing.h"
 
 #include "core/jobs/tag_page.h"
+#include "core/settings/printer_calibrations.h"
 #include "output/calibrated_pages.h"
-#include "output/settings_file.h"
 #include "output/sheet_document.h"
 
 #include <QPrinter>
 
 namespace output {
 
-CalibrationOfPrinter printerCalibration(const jobs::CalibrationRequest& request, const SettingsFile& settings,
+CalibrationOfPrinter printerCalibration(const jobs::CalibrationRequest& request,
+                                        const settings::PrinterCalibrations& calibrations,
                                         const std::function<void(const QString& warning)>& warn)
 {
-    return [request, settings, warn](const QPrinter& printer) {
+    return [request, calibrations, warn](const QPrinter& printer) {
         const bool printing = printer.outputFormat() == QPrinter::NativeFormat;
-        const jobs::ChosenCalibration chosen
-            = jobs::chooseCalibration(request, printing ? printer.printerName() : QString(),
-                                      [&settings](const QString& name) { return settings.load(name); });
+        const jobs::ChosenCalibration chosen = jobs::chooseCalibration(
+            request, printing ? printer.printerName() : QString(),
+            [&calibrations](const QString& name) { return calibrations.calibrationFor(name); });
         if (!chosen.warning.isEmpty() && warn) {
             warn(chosen.warning);
         }

@@ -12,14 +12,17 @@
 
 class QPrinter;
 
+namespace settings {
+class PrinterCalibrations;
+}
+
 namespace output {
 
-class SettingsFile;
-
-// The calibration `request` chooses for `printer` from `settings`: a printer that writes a PDF
+// The calibration `request` chooses for `printer` from `calibrations`: a printer that writes a PDF
 // file rather than printing has none unless one is given. `warn` is told why a kept one is not used
 // (Japanese, two lines), before anything is printed.
-CalibrationOfPrinter printerCalibration(const jobs::CalibrationRequest& request, const SettingsFile& settings,
+CalibrationOfPrinter printerCalibration(const jobs::CalibrationRequest& request,
+                                        const settings::PrinterCalibrations& calibrations,
                                         const std::function<void(const QString& warning)>& warn);
 
 // Prints each sheet (its texts cut for drawing) on its own page of one job on `printer` (already

@@ -4,10 +4,10 @@
 // cupsd cannot be started.
 #include "core/draw/calibration_sheet.h"
 #include "core/files/sheet_file.h"
+#include "core/settings/printer_calibrations.h"
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/editor/control_names.h"
 #include "output/calibrated_pages.h"
-#include "output/settings_file.h"
 #include "support/editor_test_support.h"
 #include "support/fake_dialogs.h"
 #include "support/printed_page_checks.h"
@@ -241,9 +241,10 @@ TEST_F(CupsPrint, EditorPrintsFromThePaperCornerWithThePrintersCalibration)
         e.sheet() = printed::codedSheet(codes);
         const QString ini = path(QStringLiteral("tanafuda.ini"));
         QFile::remove(ini);
-        e.w().settingsFile() = output::SettingsFile(ini);
+        e.w().settingsStore() = settings::SettingsStore(ini);
         if (row.saved) {
-            ASSERT_TRUE(e.w().settingsFile().save(kQueue, *row.saved, nullptr));
+            ASSERT_TRUE(
+                settings::PrinterCalibrations(e.w().settingsStore()).saveCalibration(kQueue, *row.saved, nullptr));
         }
         if (row.damaged) {
             QFile file(ini);
@@ -282,10 +283,10 @@ TEST_F(CupsPrint, CalibrationSheetMarksLandWhereTheCalibrationSays)
     const Calibration calibrations[] = {{}, {-3.25, 1.5, 100.5, 99.5}};
     for (const Calibration& c : calibrations) {
         SCOPED_TRACE(calibration::formatCalibration(c).toStdString());
-        output::SettingsFile settings(path(QStringLiteral("tanafuda.ini")));
-        settings.clear(kQueue, nullptr);
+        settings::PrinterCalibrations settings {settings::SettingsStore(path(QStringLiteral("tanafuda.ini")))};
+        settings.clearCalibration(kQueue, nullptr);
         if (!c.isIdentity()) {
-            ASSERT_TRUE(settings.save(kQueue, c, nullptr));
+            ASSERT_TRUE(settings.saveCalibration(kQueue, c, nullptr));
         }
         FakeDialogs dialogs;
         dialogs.printerName = kQueue;
@@ -340,8 +341,8 @@ TEST_F(CupsPrint, RendererPrintsWithThePrintersCalibration)
     bool first = true;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        output::SettingsFile settings(ini);
-        ASSERT_TRUE(settings.save(kQueue, saved, nullptr));
+        settings::PrinterCalibrations settings {settings::SettingsStore(ini)};
+        ASSERT_TRUE(settings.saveCalibration(kQueue, saved, nullptr));
         if (row.damaged) {
             QFile file(ini);
             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
@@ -434,7 +435,7 @@ TEST_F(CupsPrint, EveryPrintPathAppliesThePrintersCalibration)
     const QString configHome = path(QStringLiteral("config"));
     const QString ini = configHome + QStringLiteral("/tanafuda/tanafuda.ini");
     const Calibration saved {1.5, -1.25, 100.5, 99.5};
-    ASSERT_TRUE(output::SettingsFile(ini).save(kQueue, saved, nullptr));
+    ASSERT_TRUE(settings::PrinterCalibrations(settings::SettingsStore(ini)).saveCalibration(kQueue, saved, nullptr));
     const auto command = [&](const QString& program, const QStringList& args) {
         const printed::Run r = cups.lp(tools + program, args, configHome);
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -449,7 +450,7 @@ TEST_F(CupsPrint, EveryPrintPathAppliesThePrintersCalibration)
     // `pdf` is given, else to the queue; the window's sheet after it.
     const auto importInEditor = [&](const QString& pdf) {
         editor_test::OpenEditor e(sheet::SheetFormat::large);
-        e.w().settingsFile() = output::SettingsFile(ini);
+        e.w().settingsStore() = settings::SettingsStore(ini);
         if (pdf.isEmpty()) {
             e.dialogs.printerName = kQueue;
         } else {
@@ -472,7 +473,7 @@ TEST_F(CupsPrint, EveryPrintPathAppliesThePrintersCalibration)
         {"editor",
          [&] {
              editor_test::OpenEditor e(sheet::SheetFormat::large);
-             e.w().settingsFile() = output::SettingsFile(ini);
+             e.w().settingsStore() = settings::SettingsStore(ini);
              e.dialogs.printerName = kQueue;
              e.sheet() = *s;
              e.w().menuAction(desktop::names::kPrintMenu)->trigger();

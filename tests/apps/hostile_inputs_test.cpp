@@ -3,8 +3,8 @@
 // child) on an input the test makes, judged by its exit status, what it says, its peak memory and
 // every file under the test's folder afterwards: nothing outside DIR ("out"), nothing left behind.
 #include "core/files/sheet_file.h"
+#include "core/settings/printer_calibrations.h"
 #include "desktop/dialogs/dialogs.h"
-#include "output/settings_file.h"
 #include "support/spreadsheet_files.h"
 
 #include <QApplication>
@@ -138,13 +138,15 @@ QByteArray workbook(const QString& part, const std::function<QByteArray(const QB
     return testfiles::zipOf(parts);
 }
 
-ChildRun settings(const QString& root, const std::function<void(const QString&)>& make)
+ChildRun readSettings(const QString& root, const std::function<void(const QString&)>& make)
 {
     const QString path = root + QStringLiteral("/out/tanafuda.ini");
     QDir(root).mkpath(QStringLiteral("out"));
     make(path);
     return inChild(root, [&] {
-        const QByteArray problem = output::SettingsFile(path).load(QStringLiteral("P")).problem.toUtf8();
+        const QByteArray problem = settings::PrinterCalibrations(settings::SettingsStore(path))
+                                       .calibrationFor(QStringLiteral("P"))
+                                       .problem.toUtf8();
         ::write(1, problem.constData(), size_t(problem.size()));
         ::_exit(0);
     });
@@ -309,7 +311,7 @@ TEST(HostileInputs, RefusedOrReadWhole)
          {QStringLiteral("out/") + kLong + QStringLiteral("1234.pdf")}},
         {"7 a settings value of 60 MiB",
          [](const QString& root) {
-             return settings(
+             return readSettings(
                  root, [](const QString& path) { put(path, "[calibration]\nP=" + QByteArray(60 << 20, '9') + "\n"); });
          },
          0,
@@ -318,7 +320,7 @@ TEST(HostileInputs, RefusedOrReadWhole)
          {QStringLiteral("out/tanafuda.ini")}},
         {"7 a bad value is quoted by its start",
          [](const QString& root) {
-             return settings(
+             return readSettings(
                  root, [](const QString& path) { put(path, "[calibration]\nP=" + QByteArray(100000, 'x') + "\n"); });
          },
          0,
@@ -327,7 +329,7 @@ TEST(HostileInputs, RefusedOrReadWhole)
          {QStringLiteral("out/tanafuda.ini")}},
         {"7 a settings file of 100 MiB",
          [](const QString& root) {
-             return settings(root, [](const QString& path) {
+             return readSettings(root, [](const QString& path) {
                  put(path, QByteArray("[calibration]\n") + QByteArray("a=1\n").repeated(25 << 20));
              });
          },
@@ -337,7 +339,8 @@ TEST(HostileInputs, RefusedOrReadWhole)
          {QStringLiteral("out/tanafuda.ini")}},
         {"7 a FIFO as the settings file",
          [](const QString& root) {
-             return settings(root, [](const QString& path) { ::mkfifo(QFile::encodeName(path).constData(), 0600); });
+             return readSettings(root,
+                                 [](const QString& path) { ::mkfifo(QFile::encodeName(path).constData(), 0600); });
          },
          0,
          QStringLiteral("通常のファイルでない"),

@@ -2,11 +2,13 @@
 # Keeps every layer to the layers below it: core <- output <- desktop <- apps, and inside the core
 # every folder to the folders below it, in this order from the bottom:
 #   codepage <- barcode <- sheet <- calibration <- draw <- files <- productlist <- pricing
-#            <- catalogue <- jobs
+#            <- catalogue <- settings <- jobs
 # (the code page and the barcode's encoding need nothing of the program; the tag sheet uses both;
 # the page drawing draws sheets and barcodes with a calibration; the files read and write sheets;
 # the product lists are files; prices are worked out from what the lists hold; the catalogue keeps
-# products and prices; the jobs are what a dialog and a command do with all of them).
+# products and prices; the settings file keeps the printers' calibrations, the lists' layouts, the
+# tags' extra texts and the catalogue's address, written by the careful writer; the jobs are what a
+# dialog and a command do with all of them).
 # The catalogue itself stands in three parts, from the bottom: rules <- store <- the catalogue's own
 # files (catalogue.h, the one door the windows and commands use). The rules are pure functions over
 # plain structs: they include nothing of the store or the door, and no QtSql; the store speaks SQL
@@ -40,7 +42,7 @@ catalogue_part() {
   esac
 }
 declare -A core_rank=([codepage]=0 [barcode]=1 [sheet]=2 [calibration]=3 [draw]=4 [files]=5 [productlist]=6
-  [pricing]=7 [catalogue]=8 [jobs]=9)
+  [pricing]=7 [catalogue]=8 [settings]=9 [jobs]=10)
 qt_modules=("QtCore QtSql" "QtCore QtSql QtGui QtPrintSupport QtSvg" "QtCore QtSql QtGui QtPrintSupport QtSvg QtWidgets" "")
 
 include_line='^[[:space:]]*#[[:space:]]*include[[:space:]]*(["<])([^">]+)[">]'

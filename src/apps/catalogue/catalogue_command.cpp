@@ -5,7 +5,7 @@
 #include "core/catalogue/store/database.h"
 #include "core/jobs/catalogue_import.h"
 #include "core/pricing/shop_time.h"
-#include "output/settings_file.h"
+#include "core/settings/catalogue_address_setting.h"
 
 #include <QDir>
 #include <QJsonDocument>
@@ -82,9 +82,9 @@ std::optional<catalogue::CatalogueAddress> Command::address(Use use, int* exit) 
         }
         return given;
     }
-    const output::SettingsFile settings;
+    const settings::CatalogueAddressSetting setting;
     QString problem;
-    const QString named = settings.catalogueAddress(&problem);
+    const QString named = setting.catalogueAddress(&problem);
     if (!problem.isEmpty()) {
         if (use != Use::read) {
             // The shop may keep its catalogue elsewhere: writing to the default one instead would
@@ -92,7 +92,7 @@ std::optional<catalogue::CatalogueAddress> Command::address(Use use, int* exit) 
             *exit = failWith(QStringLiteral("設定ファイル %1 が壊れているか読めないため、どの商品マスタに書き込むのか"
                                             "分かりません。何も書き込みません。--database で商品マスタを指定するか、"
                                             "設定ファイルを直してください。")
-                                 .arg(QDir::toNativeSeparators(settings.path())),
+                                 .arg(QDir::toNativeSeparators(setting.store().path())),
                              kUnreadable);
             return std::nullopt;
         }
@@ -102,7 +102,7 @@ std::optional<catalogue::CatalogueAddress> Command::address(Use use, int* exit) 
     if (!given) {
         *exit
             = failWith(QStringLiteral("設定ファイル %1 の [catalogue] database= が使えません。何も読み書きしません: %2")
-                           .arg(QDir::toNativeSeparators(settings.path()), error),
+                           .arg(QDir::toNativeSeparators(setting.store().path()), error),
                        kUnreadable);
     }
     return given;
@@ -174,15 +174,15 @@ std::optional<CatalogueAt> openAsOf(const Command& command, Command::Use use, in
     return CatalogueAt {std::move(opened), *at};
 }
 
-std::optional<int> readNamedList(const Command& command, output::SettingsFile& settings, jobs::ImportRequest& request,
-                                 jobs::PreparedList& prepared)
+std::optional<int> readNamedList(const Command& command, settings::RememberedLayouts& layouts,
+                                 jobs::ImportRequest& request, jobs::PreparedList& prepared)
 {
     request.listPath = command.positional().front();
     if (const auto problem = command_line::readListOptions(command.parser, jobs::catalogueColumnKeys(), request)) {
         return command.usage(*problem);
     }
     // The choices remembered for each list layout are kept in the settings file.
-    request.memory = &settings;
+    request.memory = &layouts;
     QString problem;
     switch (jobs::prepareList(request, sheet::SheetFormat::small, prepared, &problem)) {
     case jobs::ImportStatus::unreadable:

@@ -14,7 +14,7 @@
 #include "apps/common/option_table.h"
 #include "core/catalogue/catalogue.h"
 #include "core/jobs/import_job.h"
-#include "output/settings_file.h"
+#include "core/settings/remembered_layouts.h"
 
 #include <QCommandLineParser>
 #include <QJsonObject>
@@ -100,8 +100,8 @@ struct CatalogueAt {
 std::optional<CatalogueAt> openAsOf(const Command& command, Command::Use use, int* exit);
 
 // Reads the one list the command names, with its list options and the layouts the settings file
-// remembers (`request.memory` is `settings` afterwards); the exit status when it cannot be read.
-std::optional<int> readNamedList(const Command& command, output::SettingsFile& settings, jobs::ImportRequest& request,
-                                 jobs::PreparedList& prepared);
+// remembers (`request.memory` is `layouts` afterwards); the exit status when it cannot be read.
+std::optional<int> readNamedList(const Command& command, settings::RememberedLayouts& layouts,
+                                 jobs::ImportRequest& request, jobs::PreparedList& prepared);
 
 }  // namespace catalogue_command

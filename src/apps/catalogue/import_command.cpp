@@ -5,7 +5,6 @@
 #include "apps/common/list_options.h"
 #include "core/catalogue/catalogue_report.h"
 #include "core/jobs/catalogue_import.h"
-#include "output/settings_file.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -70,9 +69,9 @@ int runImport(const QStringList& arguments)
         }
     }
     jobs::ImportRequest request;
-    output::SettingsFile settings;
+    settings::RememberedLayouts layouts;
     jobs::PreparedList prepared;
-    if (const std::optional<int> failed = readNamedList(command, settings, request, prepared)) {
+    if (const std::optional<int> failed = readNamedList(command, layouts, request, prepared)) {
         return *failed;
     }
     catalogue::CatalogueColumns extra;
@@ -97,7 +96,7 @@ int runImport(const QStringList& arguments)
                 .arg(describeColumns(prepared, extra), jobs::describeTax(prepared.tax)));
     }
     if (request.remember) {
-        if (QString problem; !jobs::rememberPrepared(settings, prepared, &problem)) {
+        if (QString problem; !jobs::rememberPrepared(layouts, prepared, &problem)) {
             return failWith(problem, kUnwritable);
         }
         if (!json) {

@@ -6,7 +6,6 @@
 #include "core/catalogue/catalogue_report.h"
 #include "core/jobs/catalogue_import.h"
 #include "core/pricing/shop_time.h"
-#include "output/settings_file.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -100,9 +99,9 @@ int runOfferImport(const QStringList& arguments)
         period.hours = hours.value;
     }
     jobs::ImportRequest request;
-    output::SettingsFile settings;
+    settings::RememberedLayouts layouts;
     jobs::PreparedList prepared;
-    if (const std::optional<int> failed = readNamedList(command, settings, request, prepared)) {
+    if (const std::optional<int> failed = readNamedList(command, layouts, request, prepared)) {
         return *failed;
     }
     if (prepared.mapping.column(productlist::ListField::price) < 0) {

@@ -8,7 +8,8 @@
 #include "core/jobs/catalogue_print.h"
 #include "core/jobs/shelf_check.h"
 #include "core/jobs/tag_page.h"
-#include "output/settings_file.h"
+#include "core/settings/printer_calibrations.h"
+#include "core/settings/tag_text_settings.h"
 #include "output/sheet_delivery.h"
 #include "output/tag_sheet_printing.h"
 
@@ -74,7 +75,7 @@ int runPrint(const QStringList& arguments)
     }
     sheet::TagTextChoices textChoices;
     const auto problem = command_line::readTagTextOptions(
-        command.parser, output::SettingsFile(),
+        command.parser, settings::TagTextSettings(),
         [](const QString& warning) { say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, warning)); }, textChoices);
     if (problem) {
         return command.usage(*problem);
@@ -136,7 +137,7 @@ int runPrint(const QStringList& arguments)
             printer.setDocName(QStringLiteral("tanafuda-catalogue"));
             // The printer's calibration applies here as to every printed page.
             const auto calibrationOf
-                = output::printerCalibration({}, output::SettingsFile(), [](const QString& warning) {
+                = output::printerCalibration({}, settings::PrinterCalibrations(), [](const QString& warning) {
                       say(stderr, QStringLiteral("%1: %2\n").arg(kProgram, QString(warning).remove(u'\n')));
                   });
             return output::printerDelivery(printer, calibrationOf, textChoices)(sheets);

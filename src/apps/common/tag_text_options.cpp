@@ -1,6 +1,6 @@
 #include "apps/common/tag_text_options.h"
 
-#include "output/settings_file.h"
+#include "core/settings/tag_text_settings.h"
 
 #include <algorithm>
 
@@ -66,7 +66,7 @@ std::optional<QString> parseTagTextList(const QString& list, sheet::TagTextChoic
     return std::nullopt;
 }
 
-std::optional<QString> readTagTextOptions(const QCommandLineParser& parser, const output::SettingsFile& settings,
+std::optional<QString> readTagTextOptions(const QCommandLineParser& parser, const settings::TagTextSettings& settings,
                                           const std::function<void(const QString&)>& warn,
                                           sheet::TagTextChoices& choices)
 {

@@ -15,8 +15,8 @@
 #include <optional>
 #include <vector>
 
-namespace output {
-class SettingsFile;
+namespace settings {
+class TagTextSettings;
 }
 
 namespace command_line {
@@ -32,7 +32,7 @@ std::optional<QString> parseTagTextList(const QString& list, sheet::TagTextChoic
 // shown, --no-tag-texts shows none; the mark, the unit base and the sheets' rate stay the
 // settings'. A settings value that is not used is told to `warn`. The usage problem when the
 // options are wrong.
-std::optional<QString> readTagTextOptions(const QCommandLineParser& parser, const output::SettingsFile& settings,
+std::optional<QString> readTagTextOptions(const QCommandLineParser& parser, const settings::TagTextSettings& settings,
                                           const std::function<void(const QString&)>& warn,
                                           sheet::TagTextChoices& choices);
 

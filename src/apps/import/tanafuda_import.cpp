@@ -14,7 +14,9 @@
 #include "core/files/file_command_texts.h"
 #include "core/jobs/import_job.h"
 #include "core/jobs/tag_page.h"
-#include "output/settings_file.h"
+#include "core/settings/printer_calibrations.h"
+#include "core/settings/remembered_layouts.h"
+#include "core/settings/tag_text_settings.h"
 #include "output/sheet_document.h"
 #include "output/tag_sheet_printing.h"
 
@@ -120,15 +122,15 @@ int main(int argc, char* argv[])
     sheet::TagTextChoices textChoices;
     if (parser.isSet(QStringLiteral("pdf")) || parser.isSet(QStringLiteral("print"))) {
         if (const auto problem
-            = command_line::readTagTextOptions(parser, output::SettingsFile(), sayError, textChoices)) {
+            = command_line::readTagTextOptions(parser, settings::TagTextSettings(), sayError, textChoices)) {
             return usage(parser, *problem);
         }
     }
     const jobs::ImportReport report {[](const QString& text) { say(stdout, text); }, sayError};
     // The choices remembered for each list layout are kept in the settings file.
-    output::SettingsFile settings;
+    settings::RememberedLayouts layouts;
     jobs::ImportRequest job = std::get<jobs::ImportRequest>(request);
-    job.memory = &settings;
+    job.memory = &layouts;
     const jobs::ImportResult imported = jobs::runImport(job, report);
     switch (imported.status) {
     case jobs::ImportStatus::unknownColumn:
@@ -184,9 +186,9 @@ int main(int argc, char* argv[])
         printer.setDocName(
             QStringLiteral("tanafuda-import: %1").arg(QFileInfo(parser.positionalArguments().front()).fileName()));
         const output::DocumentResult printed = output::printSheets(
-            sheets, printer, output::printerCalibration({}, output::SettingsFile(), [&](const QString& warning) {
-                sayError(QString(warning).remove(u'\n'));
-            }));
+            sheets, printer,
+            output::printerCalibration({}, settings::PrinterCalibrations(),
+                                       [&](const QString& warning) { sayError(QString(warning).remove(u'\n')); }));
         if (!printed.ok) {
             sayError(printed.error);
             return kUnwritable;

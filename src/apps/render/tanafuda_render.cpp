@@ -20,9 +20,10 @@
 #include "core/jobs/printer_calibration.h"
 #include "core/jobs/sheet_listing.h"
 #include "core/jobs/tag_page.h"
+#include "core/settings/printer_calibrations.h"
+#include "core/settings/tag_text_settings.h"
 #include "core/sheet/tag_sheet.h"
 #include "output/fonts.h"
-#include "output/settings_file.h"
 #include "output/sheet_document.h"
 
 #include <QDir>
@@ -291,7 +292,7 @@ std::optional<Request> requestOf(const QCommandLineParser& parser)
     }
     if (!r.list) {
         const auto problem = command_line::readTagTextOptions(
-            parser, output::SettingsFile(),
+            parser, settings::TagTextSettings(),
             [](const QString& warning) { say(stderr, QStringLiteral("tanafuda-render: %1\n").arg(warning)); },
             r.tagTexts);
         if (problem) {
@@ -417,12 +418,13 @@ int printSheets(const std::vector<sheet::TagSheet>& sheets, const Request& reque
     if (sheets.size() > 1) {
         docName += QStringLiteral(" ほか%1枚").arg(sheets.size() - 1);
     }
-    const output::SettingsFile settings;
+    const settings::PrinterCalibrations calibrations;
     const bool printed = print(
         request.printerName, docName, int(sheets.size()),
         [&](const QString& printerName) {
-            const jobs::ChosenCalibration chosen = jobs::chooseCalibration(
-                request.calibration, printerName, [&](const QString& name) { return settings.load(name); });
+            const jobs::ChosenCalibration chosen
+                = jobs::chooseCalibration(request.calibration, printerName,
+                                          [&](const QString& name) { return calibrations.calibrationFor(name); });
             if (!chosen.warning.isEmpty()) {
                 say(stderr, QStringLiteral("tanafuda-render: %1\n").arg(QString(chosen.warning).remove(u'\n')));
             }

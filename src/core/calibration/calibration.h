@@ -37,7 +37,7 @@ struct Calibration {
     friend bool operator==(const Calibration&, const Calibration&) = default;
 };
 
-// A printer's calibration as the settings store keeps it (output::SettingsFile).
+// A printer's calibration as the settings file keeps it (settings::PrinterCalibrations).
 struct StoredCalibration {
     std::optional<Calibration> calibration;  // none when the printer has none or it is not usable
     QString problem;                         // Japanese: why a stored calibration is not used

@@ -23,7 +23,7 @@ struct ChosenCalibration {
     QString warning;                       // Japanese, two lines: why the kept one is not used
 };
 
-// What the settings store keeps for a printer (output::SettingsFile::load).
+// What the settings file keeps for a printer (settings::PrinterCalibrations::calibrationFor).
 using StoredCalibrationLookup = std::function<calibration::StoredCalibration(const QString& printerName)>;
 
 // The calibration for a job on `printerName`; an empty name (a PDF file rather than a printer)

@@ -2,8 +2,8 @@
 
 // The choices made for a list, remembered by the layout of its header row: next week's export of
 // the same register opens with the columns, tax, rounding, encoding and delimiter chosen this week.
-// They are kept in the settings file (output::SettingsFile is the LayoutMemory the programs use);
-// the tests keep them in memory.
+// They are kept in the settings file (settings::RememberedLayouts is the LayoutMemory the
+// programs use); the tests keep them in memory.
 
 #include "core/productlist/cleaning.h"
 #include "core/productlist/text_list.h"

@@ -37,7 +37,8 @@ QString decidedElsewhereText(const catalogue::Catalogue& catalogue, qint64 print
 }  // namespace
 
 jobs::CataloguePrintResult printOnChosenPrinter(QWidget* parent, Dialogs& dialogs, const QString& docName,
-                                                const output::SettingsFile& settings, catalogue::Catalogue& catalogue,
+                                                const settings::PrinterCalibrations& calibrations,
+                                                catalogue::Catalogue& catalogue,
                                                 const std::vector<catalogue::TagNeed>& needs,
                                                 const jobs::CataloguePrintRequest& request, QString* warnings)
 {
@@ -51,7 +52,7 @@ jobs::CataloguePrintResult printOnChosenPrinter(QWidget* parent, Dialogs& dialog
             return cancelled;
         }
         return output::printerDelivery(printer,
-                                       output::printerCalibration({}, settings, [warnings](const QString& warning) {
+                                       output::printerCalibration({}, calibrations, [warnings](const QString& warning) {
                                            *warnings += warning;
                                        }))(sheets);
     };

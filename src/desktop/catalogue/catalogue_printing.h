@@ -5,8 +5,8 @@
 
 #include "core/catalogue/catalogue.h"
 #include "core/jobs/catalogue_print.h"
+#include "core/settings/printer_calibrations.h"
 #include "desktop/dialogs/dialogs.h"
-#include "output/settings_file.h"
 
 #include <QString>
 
@@ -20,7 +20,8 @@ namespace desktop {
 // Prints `needs` as `request` asks on a printer chosen in the print dialog (`docName` names the
 // job) and records the print; a calibration's warnings are added to `warnings`.
 jobs::CataloguePrintResult printOnChosenPrinter(QWidget* parent, Dialogs& dialogs, const QString& docName,
-                                                const output::SettingsFile& settings, catalogue::Catalogue& catalogue,
+                                                const settings::PrinterCalibrations& calibrations,
+                                                catalogue::Catalogue& catalogue,
                                                 const std::vector<catalogue::TagNeed>& needs,
                                                 const jobs::CataloguePrintRequest& request, QString* warnings);
 

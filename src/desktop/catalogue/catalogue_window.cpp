@@ -11,6 +11,8 @@
 #include "core/pricing/shop_time.h"
 #include "core/productlist/cleaning.h"
 #include "core/productlist/list_table.h"
+#include "core/settings/remembered_layouts.h"
+#include "core/settings/tag_text_settings.h"
 #include "desktop/catalogue/catalogue_import_dialog.h"
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/catalogue/catalogue_print_dialog.h"
@@ -298,7 +300,8 @@ void CatalogueWindow::buildControls()
     // What the tags show beside the price, for the whole shop (the editors' 棚札の表示... too).
     auto* tagTextsButton = button(QStringLiteral("棚札の表示(&G)..."), QStringLiteral("tagTextsButton"), main);
     pendingRow->addWidget(tagTextsButton, 0, Qt::AlignTop);
-    connect(tagTextsButton, &QPushButton::clicked, this, [this] { showTagTextDialog(this, dialogs_, settingsFile_); });
+    connect(tagTextsButton, &QPushButton::clicked, this,
+            [this] { showTagTextDialog(this, dialogs_, settings::TagTextSettings(settingsStore_)); });
     layout->addLayout(pendingRow);
     // The products and the offers, a tab each.
     auto* views = new QTabWidget(pages_);
@@ -559,7 +562,7 @@ void CatalogueWindow::readCatalogue(bool firstRowsOnly)
     startWatching();
     wroteHere();                   // what is read now shows every change made so far
     QStringList settingsProblems;  // said where the tags are drawn
-    model_->setShopUnitBase(settingsFile_.tagTextChoices(&settingsProblems).unitBase);
+    model_->setShopUnitBase(settings::TagTextSettings(settingsStore_).tagTextChoices(&settingsProblems).unitBase);
     catalogue::Result outcome;
     bool complete = true;
     catalogue::StatusCounts counts;
@@ -721,7 +724,8 @@ void CatalogueWindow::importList()
         return;
     }
     const QString fileName = QFileInfo(*path).fileName();
-    CatalogueImportDialog dialog(*path, bytes, &settingsFile_, dialogs_, this);
+    settings::RememberedLayouts layouts(settingsStore_);
+    CatalogueImportDialog dialog(*path, bytes, &layouts, dialogs_, this);
     const QDate today = now().day;
     dialog.setValidFrom(today, today);
     if (dialog.exec() != QDialog::Accepted) {
@@ -782,7 +786,8 @@ void CatalogueWindow::importOffer()
     if (!path || !readListFile(*path, bytes)) {
         return;
     }
-    OfferImportDialog dialog(*path, bytes, now().day, &settingsFile_, dialogs_, this);
+    settings::RememberedLayouts layouts(settingsStore_);
+    OfferImportDialog dialog(*path, bytes, now().day, &layouts, dialogs_, this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -934,9 +939,9 @@ void CatalogueWindow::printAt(const catalogue::Moment& at, const QString& purpos
         return;
     }
     QString warnings;
-    const jobs::CataloguePrintResult printed
-        = printOnChosenPrinter(this, dialogs_, kTitle, settingsFile_, *catalogue_, scope->needs,
-                               {&format, startTagBox_->value(), jobs::NeedFilter::all, at, scope->again}, &warnings);
+    const jobs::CataloguePrintResult printed = printOnChosenPrinter(
+        this, dialogs_, kTitle, settings::PrinterCalibrations(settingsStore_), *catalogue_, scope->needs,
+        {&format, startTagBox_->value(), jobs::NeedFilter::all, at, scope->again}, &warnings);
     wroteHere();
     if (!printWasRecorded(this, dialogs_, kTitle, printed, QStringLiteral("印刷する棚札はありません。"),
                           [this](const QString& error) { showError(error); })) {

@@ -20,8 +20,8 @@
 
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/catalogue_watch.h"
+#include "core/settings/settings_store.h"
 #include "desktop/dialogs/dialogs.h"
-#include "output/settings_file.h"
 
 #include <QMainWindow>
 #include <QThread>
@@ -157,8 +157,9 @@ private:
     std::unique_ptr<catalogue::Catalogue> catalogue_;
     CatalogueModel* model_ = nullptr;
     FillEditor fillEditor_;
-    // The settings file: each printer's calibration, and the choices remembered for each list layout.
-    output::SettingsFile settingsFile_;
+    // The settings file: each printer's calibration, the choices remembered for each list layout,
+    // the tags' extra texts.
+    settings::SettingsStore settingsStore_;
     FileDialogState listDialog_;
     FileDialogState pdfDialog_;
 

@@ -628,7 +628,7 @@ void ShelfCheckWindow::printFixes()
     const sheet::SheetFormat& format = chosenFormat();
     QString warnings;
     const jobs::CataloguePrintResult printed = printOnChosenPrinter(
-        this, *dialogs_, kTitle, settingsFile_, *catalogue_, needs,
+        this, *dialogs_, kTitle, settings::PrinterCalibrations(settingsStore_), *catalogue_, needs,
         {&format, startTagBox_->value(), jobs::NeedFilter::all, catalogue::Moment::now(), false}, &warnings);
     if (!printWasRecorded(this, *dialogs_, kTitle, printed,
                           QStringLiteral("印刷する棚札はありません。直す棚札は、印刷して確認待ちのものか、"

@@ -18,8 +18,8 @@
 
 #include "core/catalogue/catalogue.h"
 #include "core/jobs/shelf_check.h"
+#include "core/settings/settings_store.h"
 #include "desktop/dialogs/dialogs.h"
-#include "output/settings_file.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -107,7 +107,7 @@ private:
     std::unique_ptr<catalogue::Catalogue> catalogue_;
     std::unique_ptr<jobs::ShelfCheck> check_;
     std::optional<catalogue::ShelfCheckRecord> record_;
-    output::SettingsFile settingsFile_;
+    settings::SettingsStore settingsStore_;
     FileDialogState pdfDialog_;
     std::function<void()> beep_;
 

@@ -5,7 +5,6 @@
 #include "core/sheet/tag_sheet.h"
 #include "desktop/dialogs/dialogs.h"
 #include "output/calibrated_pages.h"
-#include "output/settings_file.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -56,9 +55,9 @@ bool allowedInNumber(QChar ch)
 }  // namespace
 
 CalibrationDialog::CalibrationDialog(const sheet::SheetFormat& format, desktop::Dialogs& dialogs,
-                                     output::SettingsFile& settings, const QStringList& printerNames,
+                                     settings::PrinterCalibrations calibrations, const QStringList& printerNames,
                                      const QString& printerName, QWidget* parent)
-    : QDialog(parent), format_(format), dialogs_(dialogs), settings_(settings)
+    : QDialog(parent), format_(format), dialogs_(dialogs), calibrations_(std::move(calibrations))
 {
     setObjectName(QStringLiteral("frmCalibration"));
     setWindowTitle(kTitle);
@@ -237,7 +236,7 @@ void CalibrationDialog::showPrinter()
         currentLabel_->setText(QStringLiteral("プリンタが見つかりません。プリンタを設定してから開いてください。"));
         return;
     }
-    const output::StoredCalibration stored = settings_.load(name);
+    const calibration::StoredCalibration stored = calibrations_.calibrationFor(name);
     if (!stored.problem.isEmpty()) {
         currentLabel_->setText(stored.problem);
     } else {
@@ -334,7 +333,8 @@ void CalibrationDialog::printSheet()
         choosePrinter(printer.printerName());
     }
     const QString name = printerName();
-    const calibration::Calibration calibration = settings_.load(name).calibration.value_or(calibration::Calibration {});
+    const calibration::Calibration calibration
+        = calibrations_.calibrationFor(name).calibration.value_or(calibration::Calibration {});
     QString error;
     if (!output::printCalibratedPage(
             printer, calibration,
@@ -372,7 +372,7 @@ void CalibrationDialog::computeAndSave()
         return;
     }
     QString problem;
-    if (!settings_.save(name, *result.calibration, &problem)) {
+    if (!calibrations_.saveCalibration(name, *result.calibration, &problem)) {
         report(problem, true);
         return;
     }
@@ -388,13 +388,14 @@ void CalibrationDialog::resetPrinter()
     const QString question
         = QStringLiteral("プリンタ「%1」の印刷位置の調整を消しますか？\n今の調整：%2\n"
                          "消すと、このプリンタでは調整なしで印刷します。")
-              .arg(name, describe(settings_.load(name).calibration.value_or(calibration::Calibration {})));
+              .arg(name,
+                   describe(calibrations_.calibrationFor(name).calibration.value_or(calibration::Calibration {})));
     if (dialogs_.message(this, question, kTitle, desktop::MessageIcon::warning, desktop::MessageButtons::yesNo)
         != desktop::MessageAnswer::yes) {
         return;
     }
     QString problem;
-    if (!settings_.clear(name, &problem)) {
+    if (!calibrations_.clearCalibration(name, &problem)) {
         report(problem, true);
         return;
     }

@@ -7,6 +7,7 @@
 // removes a printer's calibration once the user has agreed.
 
 #include "core/calibration/calibration.h"
+#include "core/settings/printer_calibrations.h"
 
 #include <QDialog>
 #include <QHash>
@@ -21,9 +22,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace output {
-class SettingsFile;
-}
 namespace desktop {
 class Dialogs;
 }
@@ -36,9 +34,11 @@ namespace desktop {
 class CalibrationDialog : public QDialog {
     Q_OBJECT
 public:
-    // `printerNames` are the printers offered, `printerName` the one chosen first.
-    CalibrationDialog(const sheet::SheetFormat& format, desktop::Dialogs& dialogs, output::SettingsFile& settings,
-                      const QStringList& printerNames, const QString& printerName, QWidget* parent = nullptr);
+    // `printerNames` are the printers offered, `printerName` the one chosen first; the printers'
+    // calibrations are read from and kept in `calibrations`.
+    CalibrationDialog(const sheet::SheetFormat& format, desktop::Dialogs& dialogs,
+                      settings::PrinterCalibrations calibrations, const QStringList& printerNames,
+                      const QString& printerName, QWidget* parent = nullptr);
 
     QString printerName() const;
     void choosePrinter(const QString& name);
@@ -76,7 +76,7 @@ private:
 
     const sheet::SheetFormat& format_;
     desktop::Dialogs& dialogs_;
-    output::SettingsFile& settings_;
+    settings::PrinterCalibrations calibrations_;
     // The calibration the last sheet printed from this dialog was printed with, per printer.
     QHash<QString, calibration::Calibration> printedWith_;
 

@@ -3,7 +3,6 @@
 #include "core/pricing/tax_exclusive.h"
 #include "core/pricing/unit_price.h"
 #include "desktop/dialogs/dialogs.h"
-#include "output/settings_file.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,7 +24,7 @@ constexpr int kSheetRates[] = {10, 8};
 
 }  // namespace
 
-TagTextDialog::TagTextDialog(Dialogs& dialogs, output::SettingsFile settings,
+TagTextDialog::TagTextDialog(Dialogs& dialogs, settings::TagTextSettings settings,
                              std::function<void(const sheet::TagTextChoices&)> saved, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), settings_(std::move(settings)), saved_(std::move(saved))
 {

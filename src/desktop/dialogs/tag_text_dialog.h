@@ -6,8 +6,8 @@
 // not say theirs (the editors' sheets and sheet files). The choices are kept in the settings file
 // for the shop as a whole; every program that draws a page follows them.
 
+#include "core/settings/tag_text_settings.h"
 #include "core/sheet/tag_sheet.h"
-#include "output/settings_file.h"
 
 #include <QDialog>
 
@@ -25,9 +25,9 @@ class Dialogs;
 class TagTextDialog : public QDialog {
     Q_OBJECT
 public:
-    // Shows the choices the settings file at `settings` keeps; a value of the file that is not used is said in the
+    // Shows the choices the settings file of `settings` keeps; a value of the file that is not used is said in the
     // dialog. `saved` is called with the choices once they are kept.
-    TagTextDialog(Dialogs& dialogs, output::SettingsFile settings,
+    TagTextDialog(Dialogs& dialogs, settings::TagTextSettings settings,
                   std::function<void(const sheet::TagTextChoices&)> saved = {}, QWidget* parent = nullptr);
 
     // The choices as the controls show them.
@@ -42,7 +42,7 @@ public:
 
 private:
     Dialogs& dialogs_;
-    output::SettingsFile settings_;
+    settings::TagTextSettings settings_;
     std::function<void(const sheet::TagTextChoices&)> saved_;
     QCheckBox* unitBox_ = nullptr;
     QCheckBox* taxBox_ = nullptr;

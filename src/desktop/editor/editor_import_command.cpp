@@ -10,6 +10,7 @@
 #include "core/jobs/import_job.h"
 #include "core/productlist/list_table.h"
 #include "core/productlist/sheet_filling.h"
+#include "core/settings/remembered_layouts.h"
 #include "desktop/dialogs/import_dialog.h"
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/editor_layout.h"
@@ -69,7 +70,8 @@ void EditorWindow::importProductList()
     const QByteArray bytes = file.readAll();
     file.close();
 
-    ImportDialog dialog(*path, bytes, sheet_, sheet_.current, this, &settingsFile_, dialogs_);
+    settings::RememberedLayouts layouts(settingsStore_);
+    ImportDialog dialog(*path, bytes, sheet_, sheet_.current, this, &layouts, dialogs_);
     const int outcome = dialog.exec();
     // Not every window system gives the activation back to the editor when the dialog closes.
     activateWindow();

@@ -59,7 +59,7 @@ void EditorWindow::wirePreview()
         }
     });
     connect(menuAction(names::kTagTextMenu), &QAction::triggered, this,
-            [this] { showTagTextDialog(this, *dialogs_, settingsFile_); });
+            [this] { showTagTextDialog(this, *dialogs_, settings::TagTextSettings(settingsStore_)); });
 
     const struct {
         const char* name;

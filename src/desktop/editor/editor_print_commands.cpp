@@ -3,6 +3,7 @@
 // when the first of them runs.
 #include "desktop/editor/editor_window.h"
 
+#include "core/settings/printer_calibrations.h"
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/editor/edit_box.h"
 #include "output/tag_sheet_printing.h"
@@ -28,16 +29,18 @@ void EditorWindow::printSheet()
 
 output::CalibrationOfPrinter EditorWindow::printerCalibration()
 {
-    return output::printerCalibration({}, settingsFile_, [this](const QString& warning) {
-        dialogs_->message(this, warning, QStringLiteral("印刷位置の調整"), desktop::MessageIcon::warning,
-                          desktop::MessageButtons::ok);
-    });
+    return output::printerCalibration({}, settings::PrinterCalibrations(settingsStore_),
+                                      [this](const QString& warning) {
+                                          dialogs_->message(this, warning, QStringLiteral("印刷位置の調整"),
+                                                            desktop::MessageIcon::warning, desktop::MessageButtons::ok);
+                                      });
 }
 
 void EditorWindow::openCalibrationDialog()
 {
-    auto* dialog = new CalibrationDialog(format(), *dialogs_, settingsFile_, QPrinterInfo::availablePrinterNames(),
-                                         QPrinterInfo::defaultPrinterName(), this);
+    auto* dialog
+        = new CalibrationDialog(format(), *dialogs_, settings::PrinterCalibrations(settingsStore_),
+                                QPrinterInfo::availablePrinterNames(), QPrinterInfo::defaultPrinterName(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }

@@ -2,6 +2,8 @@
 
 #include "core/draw/draw_tag_sheet.h"
 #include "core/jobs/product_lookup.h"
+#include "core/settings/catalogue_address_setting.h"
+#include "core/settings/tag_text_settings.h"
 #include "desktop/button_keys.h"
 #include "desktop/editor/control_names.h"
 #include "desktop/editor/edit_box.h"
@@ -48,7 +50,7 @@ EditorWindow::EditorWindow(const sheet::SheetFormat& format, QWidget* parent)
 {
     productLookup_ = catalogueLookupOnFirstUse([this] {
         QString problem;  // a damaged settings file names no catalogue: the default one is used
-        return settingsFile_.catalogueAddress(&problem);
+        return settings::CatalogueAddressSetting(settingsStore_).catalogueAddress(&problem);
     });
 }
 
@@ -65,7 +67,7 @@ EditorWindow::EditorWindow(const sheet::SheetFormat& format, desktop::Dialogs& d
     wireFileCommands();
     wireImportCommand();
     // A value of the file that cannot be used is said when the dialog 棚札の表示... is opened.
-    sheet_.textChoices = settingsFile_.tagTextChoices(nullptr);
+    sheet_.textChoices = settings::TagTextSettings(settingsStore_).tagTextChoices(nullptr);
     startUp();
 }
 

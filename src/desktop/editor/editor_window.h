@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/settings/settings_store.h"
 #include "core/sheet/field_entry.h"
 #include "core/sheet/navigation.h"
 #include "core/sheet/tag_sheet.h"
 #include "desktop/dialogs/dialogs.h"
 #include "output/print_job.h"
-#include "output/settings_file.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -87,8 +87,9 @@ public:
     // status line says so. None (the default of the constructor with dialogs): nothing is looked up.
     void setProductLookup(std::shared_ptr<jobs::ProductLookup> lookup) { productLookup_ = std::move(lookup); }
     QStatusBar* statusLine() const { return statusLine_; }
-    // Where the printers' calibrations are kept (the user's settings file unless a test says).
-    output::SettingsFile& settingsFile() { return settingsFile_; }
+    // The settings file: the printers' calibrations, the lists' layouts, the tags' extra texts and
+    // the catalogue's address (the user's file unless a test says).
+    settings::SettingsStore& settingsStore() { return settingsStore_; }
     // Which extra texts the tags show (棚札の表示...); the preview on show is drawn again with them.
     // The window starts with those of the settings file. Its sheet gives no tag a rate of its own:
     // the choices' rate for such sheets stands for all of them.
@@ -221,7 +222,7 @@ private:
     desktop::Dialogs* dialogs_;
     desktop::FileDialogState fileDialog_;
     desktop::FileDialogState listDialog_;  // the product lists' file dialog
-    output::SettingsFile settingsFile_;
+    settings::SettingsStore settingsStore_;
 
     QHash<QString, QWidget*> controls_;
     QHash<QString, QAction*> actions_;

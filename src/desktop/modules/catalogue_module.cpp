@@ -7,6 +7,7 @@
 #include "core/jobs/catalogue_lookup.h"
 #include "core/jobs/catalogue_print.h"
 #include "core/productlist/sheet_filling.h"
+#include "core/settings/catalogue_address_setting.h"
 #include "desktop/catalogue/catalogue_window.h"
 #include "desktop/editor/editor_window.h"
 #include "desktop/modules/module_loading.h"
@@ -63,7 +64,7 @@ CatalogueWindow* makeCatalogueWindow()
 {
     QString problem;
     QString error;
-    const QString given = output::SettingsFile().catalogueAddress(&problem);
+    const QString given = settings::CatalogueAddressSetting().catalogueAddress(&problem);
     auto address = catalogue::parseCatalogueAddress(given, &error);
     auto* window
         = new CatalogueWindow(address.value_or(*catalogue::parseCatalogueAddress(QString(), nullptr)), qtDialogs());

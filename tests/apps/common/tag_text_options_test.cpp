@@ -2,7 +2,7 @@
 
 #include "apps/common/tag_text_options.h"
 
-#include "output/settings_file.h"
+#include "core/settings/tag_text_settings.h"
 #include "support/file_bytes.h"
 
 #include <QCommandLineParser>
@@ -24,7 +24,7 @@ TEST(TagTextOptions, OptionsOverTheSettings)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
     ASSERT_TRUE(support::writeFileBytes(path, "[tag-texts]\nunit-price=true\nmark=軽\nunit-base=100g\n"));
-    const output::SettingsFile settings(path);
+    const settings::TagTextSettings settings {settings::SettingsStore(path)};
     const Row rows[] = {
         {"the settings alone", {}, true, false, false, false},
         {"a list", {QStringLiteral("--tag-texts"), QStringLiteral("taxfree,mark")}, false, true, true, false},

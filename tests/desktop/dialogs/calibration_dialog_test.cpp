@@ -1,9 +1,9 @@
 // The calibration dialog of the editors' file menu: printing the calibration sheet, computing the
 // calibration from the measured marks, keeping and clearing it.
 #include "core/draw/calibration_sheet.h"
+#include "core/settings/printer_calibrations.h"
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/editor/control_names.h"
-#include "output/settings_file.h"
 #include "support/editor_test_support.h"
 #include "support/fake_dialogs.h"
 #include "support/printed_page_checks.h"
@@ -31,15 +31,15 @@ const QString kOffice = QStringLiteral("事務所");
 
 struct DialogOnDesk {
     QTemporaryDir dir;
-    output::SettingsFile settings;
+    settings::PrinterCalibrations settings;
     FakeDialogs dialogs;
     std::unique_ptr<CalibrationDialog> dialog;
 
     explicit DialogOnDesk(std::optional<Calibration> officeHas = std::nullopt, QStringList printers = {kShop, kOffice})
-        : settings(dir.filePath(QStringLiteral("tanafuda.ini")))
+        : settings(settings::SettingsStore(dir.filePath(QStringLiteral("tanafuda.ini"))))
     {
         if (officeHas) {
-            settings.save(kOffice, *officeHas, nullptr);
+            settings.saveCalibration(kOffice, *officeHas, nullptr);
         }
         dialog = std::make_unique<CalibrationDialog>(sheet::SheetFormat::large, dialogs, settings, printers, kOffice);
     }
@@ -79,15 +79,15 @@ TEST(CalibrationDialog, ComputesKeepsAndShowsTheCalibration)
         desk.button("cmdSave")->click();
 
         EXPECT_TRUE(desk.dialogs.messages.isEmpty()) << desk.dialogs.messages.join(u'\n').toStdString();
-        EXPECT_EQ(desk.settings.load(kOffice).calibration, row.saved);
-        EXPECT_EQ(desk.settings.load(kShop).calibration, std::nullopt);
+        EXPECT_EQ(desk.settings.calibrationFor(kOffice).calibration, row.saved);
+        EXPECT_EQ(desk.settings.calibrationFor(kShop).calibration, std::nullopt);
         EXPECT_EQ(desk.dialog->currentLabel()->text(),
                   QStringLiteral("今の調整：") + CalibrationDialog::describe(row.saved));
         EXPECT_TRUE(desk.dialog->resultLabel()->text().contains(QStringLiteral("保存しました")));
 
         // A second press (a typing error mended) still reckons with the sheet as it was printed.
         desk.button("cmdSave")->click();
-        EXPECT_EQ(desk.settings.load(kOffice).calibration, row.saved);
+        EXPECT_EQ(desk.settings.calibrationFor(kOffice).calibration, row.saved);
     }
 }
 
@@ -110,7 +110,7 @@ TEST(CalibrationDialog, RefusedMeasurementsKeepTheOldCalibration)
         ASSERT_EQ(desk.dialogs.messages.size(), 1);
         EXPECT_TRUE(desk.dialogs.messages.front().startsWith(QStringLiteral("印刷位置の調整: ")));
         EXPECT_EQ(desk.dialogs.messageKinds.front().first, desktop::MessageIcon::warning);
-        EXPECT_EQ(desk.settings.load(kOffice).calibration, old);
+        EXPECT_EQ(desk.settings.calibrationFor(kOffice).calibration, old);
         EXPECT_EQ(desk.dialog->currentLabel()->text(), QStringLiteral("今の調整：") + CalibrationDialog::describe(old));
     }
 }
@@ -155,10 +155,10 @@ TEST(CalibrationDialog, MeasuringTheSameSheetAgainKeepsTheCalibration)
         dialog.findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
         ASSERT_TRUE(desk.dialogs.messages.isEmpty()) << desk.dialogs.messages.join(u'\n').toStdString();
         if (opening == 0) {
-            first = desk.settings.load(kOffice).calibration;
+            first = desk.settings.calibrationFor(kOffice).calibration;
             EXPECT_EQ(first, (Calibration {-1.65, -2, 100, 100}));
         } else {
-            EXPECT_EQ(desk.settings.load(kOffice).calibration, first);
+            EXPECT_EQ(desk.settings.calibrationFor(kOffice).calibration, first);
         }
     }
 }
@@ -186,7 +186,7 @@ TEST(CalibrationDialog, TypedMeasurementsAreNumbersOrRefused)
             typeInto(*desk.dialog, kBoxes[i], QString::fromUtf8(row.typed[i]));
         }
         desk.button("cmdSave")->click();
-        EXPECT_EQ(desk.settings.load(kOffice).calibration, row.saved);
+        EXPECT_EQ(desk.settings.calibrationFor(kOffice).calibration, row.saved);
         if (row.saved) {
             EXPECT_TRUE(desk.dialogs.messages.isEmpty()) << desk.dialogs.messages.join(u'\n').toStdString();
         } else {
@@ -201,16 +201,16 @@ TEST(CalibrationDialog, TypedMeasurementsAreNumbersOrRefused)
 TEST(CalibrationDialog, ResetRemovesOnlyThatPrintersCalibration)
 {
     DialogOnDesk desk(Calibration {1, 1, 100, 100});
-    desk.settings.save(kShop, {2, 2, 100, 100}, nullptr);
+    desk.settings.saveCalibration(kShop, {2, 2, 100, 100}, nullptr);
     desk.button("cmdReset")->click();
     ASSERT_EQ(desk.dialogs.messages.size(), 1);
     EXPECT_EQ(desk.dialogs.messageKinds.front().second, desktop::MessageButtons::yesNo);
     EXPECT_TRUE(desk.dialogs.messages.front().contains(kOffice)) << desk.dialogs.messages.front().toStdString();
-    EXPECT_EQ(desk.settings.load(kOffice).calibration, (Calibration {1, 1, 100, 100}));
+    EXPECT_EQ(desk.settings.calibrationFor(kOffice).calibration, (Calibration {1, 1, 100, 100}));
     desk.dialogs.messageAnswer = desktop::MessageAnswer::yes;
     desk.button("cmdReset")->click();
-    EXPECT_EQ(desk.settings.load(kOffice).calibration, std::nullopt);
-    EXPECT_EQ(desk.settings.load(kShop).calibration, (Calibration {2, 2, 100, 100}));
+    EXPECT_EQ(desk.settings.calibrationFor(kOffice).calibration, std::nullopt);
+    EXPECT_EQ(desk.settings.calibrationFor(kShop).calibration, (Calibration {2, 2, 100, 100}));
     EXPECT_EQ(desk.dialog->currentLabel()->text(), QStringLiteral("今の調整：調整なし（0,0,100,100）"));
     desk.dialog->choosePrinter(kShop);
     EXPECT_EQ(desk.dialog->currentLabel()->text(),
@@ -228,7 +228,7 @@ TEST(CalibrationDialog, SaysWhenThereIsNoPrinterOrTheKeptOneIsUnusable)
     }
     {
         DialogOnDesk desk(Calibration {0, 0, 100, 100});
-        QFile file(desk.settings.path());
+        QFile file(desk.settings.store().path());
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         QByteArray text = file.readAll();
         ASSERT_TRUE(text.contains("0,0,100,100"));
@@ -269,7 +269,7 @@ TEST(CalibrationDialog, PrintsTheSheetWithTheCalibrationInForce)
     const auto& marks = draw::calibrationMarks();
     desk.dialog->setMeasured(inForce.apply(marks[0].centre), inForce.apply(marks[1].centre));
     desk.button("cmdSave")->click();
-    EXPECT_EQ(desk.settings.load(kOffice).calibration, (Calibration {0, 0, 100, 100}));
+    EXPECT_EQ(desk.settings.calibrationFor(kOffice).calibration, (Calibration {0, 0, 100, 100}));
 
     if (const QByteArray shots = qgetenv("TANAFUDA_SCREENSHOT_DIR"); !shots.isEmpty()) {
         desk.dialog->show();

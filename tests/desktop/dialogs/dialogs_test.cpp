@@ -1,10 +1,10 @@
 #include "desktop/dialogs/dialogs.h"
 
+#include "core/settings/printer_calibrations.h"
 #include "desktop/catalogue/catalogue_import_dialog.h"
 #include "desktop/catalogue/catalogue_print_dialog.h"
 #include "desktop/dialogs/calibration_dialog.h"
 #include "desktop/dialogs/import_dialog.h"
-#include "output/settings_file.h"
 #include "support/fake_dialogs.h"
 
 #include <QAbstractButton>
@@ -49,7 +49,7 @@ TEST(Dialogs, AWindowsFileDialogStartsFromItsInitialSettings)
 TEST(Dialogs, EveryControlHasAnAccessKeyOfItsOwn)
 {
     QTemporaryDir dir;
-    output::SettingsFile settings(dir.filePath(QStringLiteral("tanafuda.ini")));
+    settings::PrinterCalibrations settings {settings::SettingsStore(dir.filePath(QStringLiteral("tanafuda.ini")))};
     FakeDialogs fakes;
     const sheet::TagSheet sheet(sheet::SheetFormat::large);
     desktop::CalibrationDialog calibration(sheet::SheetFormat::large, fakes, settings, {QStringLiteral("店")},

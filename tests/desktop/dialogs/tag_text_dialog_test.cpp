@@ -4,8 +4,8 @@
 #include "desktop/dialogs/tag_text_dialog.h"
 
 #include "core/jobs/tag_page.h"
+#include "core/settings/tag_text_settings.h"
 #include "desktop/editor/control_names.h"
-#include "output/settings_file.h"
 #include "support/editor_test_support.h"
 #include "support/fake_dialogs.h"
 #include "support/file_bytes.h"
@@ -40,7 +40,7 @@ struct DialogOnDesk {
         if (!file.isEmpty()) {
             support::writeFileBytes(path, file);
         }
-        dialog = std::make_unique<TagTextDialog>(dialogs, output::SettingsFile(path),
+        dialog = std::make_unique<TagTextDialog>(dialogs, settings::TagTextSettings(settings::SettingsStore(path)),
                                                  [this](const sheet::TagTextChoices& c) { saved.push_back(c); });
         dialog->show();
         active = QTest::qWaitForWindowActive(dialog.get());
@@ -57,7 +57,7 @@ struct DialogOnDesk {
     sheet::TagTextChoices kept() const
     {
         QStringList problems;
-        return output::SettingsFile(path).tagTextChoices(&problems);
+        return settings::TagTextSettings(settings::SettingsStore(path)).tagTextChoices(&problems);
     }
 };
 
@@ -176,7 +176,7 @@ TEST(TagTextDialog, TheEditorsPreviewShowsTheUnitPriceAsItIsTyped)
         OpenEditor e(*format);
         ASSERT_TRUE(e.activated);
         QTemporaryDir dir;
-        e.w().settingsFile() = output::SettingsFile(dir.filePath(QStringLiteral("tanafuda.ini")));
+        e.w().settingsStore() = settings::SettingsStore(dir.filePath(QStringLiteral("tanafuda.ini")));
         e.w().menuAction(desktop::names::kTagTextMenu)->trigger();
         auto* dialog = e.w().findChild<TagTextDialog*>();
         ASSERT_NE(dialog, nullptr);

@@ -1,8 +1,13 @@
 // The settings file: each printer's calibration read only when whole and within bounds, kept per
-// printer, and a damaged file put aside before a new one is written.
+// printer, and a damaged file put aside before a new one is written; the other subjects of the
+// file (list layouts, the tags' extra texts, the catalogue's address) kept beside them.
 
-#include "output/settings_file.h"
+#include "core/settings/settings_store.h"
 
+#include "core/settings/catalogue_address_setting.h"
+#include "core/settings/printer_calibrations.h"
+#include "core/settings/remembered_layouts.h"
+#include "core/settings/tag_text_settings.h"
 #include "core/sheet/tag_sheet.h"
 
 #include "support/file_bytes.h"
@@ -13,8 +18,14 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 using calibration::Calibration;
-using output::SettingsFile;
+using settings::PrinterCalibrations;
+using settings::RememberedLayouts;
+using settings::SettingsStore;
+using settings::TagTextSettings;
 
 namespace {
 
@@ -42,7 +53,7 @@ const StoredRow kStored[] = {
     {"binary garbage", kBinary, std::nullopt, true},
 };
 
-TEST(SettingsFile, ReadsOnlyWhatIsWholeAndWithinBounds)
+TEST(SettingsStore, ReadsOnlyWhatIsWholeAndWithinBounds)
 {
     for (const StoredRow& row : kStored) {
         SCOPED_TRACE(row.name);
@@ -51,7 +62,8 @@ TEST(SettingsFile, ReadsOnlyWhatIsWholeAndWithinBounds)
         if (!row.file.isEmpty()) {
             ASSERT_TRUE(support::writeFileBytes(path, row.file));
         }
-        const output::StoredCalibration stored = SettingsFile(path).load(QStringLiteral("P1"));
+        const calibration::StoredCalibration stored
+            = PrinterCalibrations(SettingsStore(path)).calibrationFor(QStringLiteral("P1"));
         EXPECT_EQ(stored.calibration, row.expected);
         EXPECT_EQ(!stored.problem.isEmpty(), row.problem) << stored.problem.toStdString();
         if (row.problem) {
@@ -61,35 +73,38 @@ TEST(SettingsFile, ReadsOnlyWhatIsWholeAndWithinBounds)
     }
 }
 
-TEST(SettingsFile, KeepsEachPrinterApartAndClearsOne)
+TEST(SettingsStore, KeepsEachPrinterApartAndClearsOne)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sub/folder/tanafuda.ini"));  // folders made as needed
-    SettingsFile settings(path);
+    PrinterCalibrations settings {SettingsStore(path)};
     const QString office = QStringLiteral("事務所/レーザー 2F");  // a separator and a blank in the name
     const QString shop = QStringLiteral("shop");
     QString problem;
-    ASSERT_TRUE(settings.save(office, {1.234, -2, 99.5, 101.006}, &problem)) << problem.toStdString();
-    ASSERT_TRUE(settings.save(shop, {0, 0.5, 100, 100}, &problem)) << problem.toStdString();
+    ASSERT_TRUE(settings.saveCalibration(office, {1.234, -2, 99.5, 101.006}, &problem)) << problem.toStdString();
+    ASSERT_TRUE(settings.saveCalibration(shop, {0, 0.5, 100, 100}, &problem)) << problem.toStdString();
 
-    const SettingsFile reread(path);
-    EXPECT_EQ(reread.load(office).calibration, (Calibration {1.23, -2, 99.5, 101.01}));
-    EXPECT_EQ(reread.load(shop).calibration, (Calibration {0, 0.5, 100, 100}));
-    EXPECT_EQ(reread.load(QStringLiteral("事務所")).calibration, std::nullopt);
+    const PrinterCalibrations reread {SettingsStore(path)};
+    EXPECT_EQ(reread.calibrationFor(office).calibration, (Calibration {1.23, -2, 99.5, 101.01}));
+    EXPECT_EQ(reread.calibrationFor(shop).calibration, (Calibration {0, 0.5, 100, 100}));
+    EXPECT_EQ(reread.calibrationFor(QStringLiteral("事務所")).calibration, std::nullopt);
 
-    ASSERT_TRUE(settings.clear(office, &problem));
-    EXPECT_EQ(SettingsFile(path).load(office).calibration, std::nullopt);
-    EXPECT_EQ(SettingsFile(path).load(shop).calibration, (Calibration {0, 0.5, 100, 100}));
+    ASSERT_TRUE(settings.clearCalibration(office, &problem));
+    EXPECT_EQ(PrinterCalibrations(SettingsStore(path)).calibrationFor(office).calibration, std::nullopt);
+    EXPECT_EQ(PrinterCalibrations(SettingsStore(path)).calibrationFor(shop).calibration,
+              (Calibration {0, 0.5, 100, 100}));
 
     // The list layouts' choices beside the calibrations, a JSON text with commas and quotes each.
     const QString json = QStringLiteral(R"({"columns":{"jan":0,"name":1},"basis":"excludes-tax"})");
-    ASSERT_TRUE(settings.rememberLayout(QStringLiteral("0f1e"), json, &problem)) << problem.toStdString();
-    EXPECT_EQ(SettingsFile(path).rememberedLayout(QStringLiteral("0f1e")), json);
-    EXPECT_EQ(SettingsFile(path).rememberedLayout(QStringLiteral("0f1f")), std::nullopt);
-    EXPECT_EQ(SettingsFile(path).load(shop).calibration, (Calibration {0, 0.5, 100, 100}));
+    ASSERT_TRUE(RememberedLayouts(SettingsStore(path)).rememberLayout(QStringLiteral("0f1e"), json, &problem))
+        << problem.toStdString();
+    EXPECT_EQ(RememberedLayouts(SettingsStore(path)).rememberedLayout(QStringLiteral("0f1e")), json);
+    EXPECT_EQ(RememberedLayouts(SettingsStore(path)).rememberedLayout(QStringLiteral("0f1f")), std::nullopt);
+    EXPECT_EQ(PrinterCalibrations(SettingsStore(path)).calibrationFor(shop).calibration,
+              (Calibration {0, 0.5, 100, 100}));
 }
 
-TEST(SettingsFile, RefusesWhatItCannotKeep)
+TEST(SettingsStore, RefusesWhatItCannotKeep)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(support::writeFileBytes(dir.filePath(QStringLiteral("plain")), "a file, not a folder"));
@@ -109,13 +124,14 @@ TEST(SettingsFile, RefusesWhatItCannotKeep)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QString problem;
-        EXPECT_FALSE(SettingsFile(row.path).save(row.printer, row.calibration, &problem));
+        EXPECT_FALSE(
+            PrinterCalibrations(SettingsStore(row.path)).saveCalibration(row.printer, row.calibration, &problem));
         EXPECT_FALSE(problem.isEmpty());
         EXPECT_FALSE(QFile::exists(row.path));
     }
 }
 
-TEST(SettingsFile, PutsADamagedFileAsideBeforeWritingANewOne)
+TEST(SettingsStore, PutsADamagedFileAsideBeforeWritingANewOne)
 {
     const struct {
         const char* name;
@@ -131,29 +147,32 @@ TEST(SettingsFile, PutsADamagedFileAsideBeforeWritingANewOne)
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
         ASSERT_TRUE(support::writeFileBytes(path, row.file));
-        SettingsFile settings(path);
+        PrinterCalibrations settings {SettingsStore(path)};
         QString problem;
-        ASSERT_TRUE(settings.save(QStringLiteral("P2"), {1, 2, 100, 100}, &problem)) << problem.toStdString();
-        EXPECT_EQ(settings.load(QStringLiteral("P2")).calibration, (Calibration {1, 2, 100, 100}));
+        ASSERT_TRUE(settings.saveCalibration(QStringLiteral("P2"), {1, 2, 100, 100}, &problem))
+            << problem.toStdString();
+        EXPECT_EQ(settings.calibrationFor(QStringLiteral("P2")).calibration, (Calibration {1, 2, 100, 100}));
         EXPECT_EQ(support::fileBytes(path + QStringLiteral(".damaged")), row.putAside ? row.file : QByteArray());
-        EXPECT_EQ(settings.load(QStringLiteral("P1")).problem.isEmpty(), row.putAside);
+        EXPECT_EQ(settings.calibrationFor(QStringLiteral("P1")).problem.isEmpty(), row.putAside);
     }
 }
 
-TEST(SettingsFile, KeepsTheFilesModeWhenSaving)
+TEST(SettingsStore, KeepsTheFilesModeWhenSaving)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
     ASSERT_TRUE(support::writeFileBytes(path, "[calibration]\nP1=\"1,1,100,100\"\n"));
     const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     ASSERT_TRUE(QFile::setPermissions(path, ownerOnly));
-    ASSERT_TRUE(SettingsFile(path).save(QStringLiteral("P2"), {0, 0, 101, 100}, nullptr));
+    ASSERT_TRUE(
+        PrinterCalibrations(SettingsStore(path)).saveCalibration(QStringLiteral("P2"), {0, 0, 101, 100}, nullptr));
     // A new file would have the umask's mode (readable by all, as a rule).
     const auto groupAndOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
         | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
     EXPECT_EQ(QFile::permissions(path) & groupAndOthers, QFileDevice::Permissions());
     EXPECT_TRUE(QFile::permissions(path).testFlag(QFileDevice::ReadOwner));
-    EXPECT_EQ(SettingsFile(path).load(QStringLiteral("P1")).calibration, (Calibration {1, 1, 100, 100}));
+    EXPECT_EQ(PrinterCalibrations(SettingsStore(path)).calibrationFor(QStringLiteral("P1")).calibration,
+              (Calibration {1, 1, 100, 100}));
 }
 
 }  // namespace
@@ -173,7 +192,7 @@ sheet::TagTextChoices choicesOf(bool unit, bool tax, bool mark, const char* mark
     return c;
 }
 
-TEST(SettingsFile, ReadsTheTagTextsAndPassesOverWhatItCannotUse)
+TEST(SettingsStore, ReadsTheTagTextsAndPassesOverWhatItCannotUse)
 {
     struct Row {
         const char* name;
@@ -205,23 +224,90 @@ TEST(SettingsFile, ReadsTheTagTextsAndPassesOverWhatItCannotUse)
             ASSERT_TRUE(support::writeFileBytes(path, row.file));
         }
         QStringList problems;
-        EXPECT_EQ(SettingsFile(path).tagTextChoices(&problems), row.expected);
+        EXPECT_EQ(TagTextSettings(SettingsStore(path)).tagTextChoices(&problems), row.expected);
         EXPECT_EQ(problems.size(), row.problems) << problems.join(u'\n').toStdString();
     }
 }
 
-TEST(SettingsFile, KeepsTheTagTextsBesideTheCalibrations)
+TEST(SettingsStore, KeepsTheTagTextsBesideTheCalibrations)
 {
     QTemporaryDir dir;
-    SettingsFile settings(dir.filePath(QStringLiteral("tanafuda.ini")));
-    ASSERT_TRUE(settings.save(QStringLiteral("P1"), Calibration {1, 2, 100, 100}, nullptr));
+    const SettingsStore store(dir.filePath(QStringLiteral("tanafuda.ini")));
+    PrinterCalibrations calibrations(store);
+    TagTextSettings tagTexts(store);
+    ASSERT_TRUE(calibrations.saveCalibration(QStringLiteral("P1"), Calibration {1, 2, 100, 100}, nullptr));
     const sheet::TagTextChoices chosen = choicesOf(true, false, true, "軽", "10枚", 8);
     QString problem;
-    ASSERT_TRUE(settings.saveTagTextChoices(chosen, &problem)) << problem.toStdString();
+    ASSERT_TRUE(tagTexts.saveTagTextChoices(chosen, &problem)) << problem.toStdString();
     QStringList problems;
-    EXPECT_EQ(settings.tagTextChoices(&problems), chosen);
+    EXPECT_EQ(tagTexts.tagTextChoices(&problems), chosen);
     EXPECT_TRUE(problems.isEmpty());
-    EXPECT_EQ(settings.load(QStringLiteral("P1")).calibration, (Calibration {1, 2, 100, 100}));
+    EXPECT_EQ(calibrations.calibrationFor(QStringLiteral("P1")).calibration, (Calibration {1, 2, 100, 100}));
+}
+
+}  // namespace
+
+namespace {
+
+// One subject of the settings file: what it writes, and whether a reading still finds it.
+struct Subject {
+    const char* name;
+    std::function<bool(const SettingsStore&, QString*)> write;
+    std::function<bool(const SettingsStore&)> found;
+};
+
+const QString kLayoutJson = QStringLiteral(R"({"columns":{"jan":0},"basis":"includes-tax"})");
+
+const Subject kSubjects[] = {
+    {"a calibration",
+     [](const SettingsStore& store, QString* problem) {
+         return PrinterCalibrations(store).saveCalibration(QStringLiteral("店/1F"), {1, -1, 99, 101}, problem);
+     },
+     [](const SettingsStore& store) {
+         return PrinterCalibrations(store).calibrationFor(QStringLiteral("店/1F")).calibration
+             == Calibration {1, -1, 99, 101};
+     }},
+    {"a layout",
+     [](const SettingsStore& store, QString* problem) {
+         return RememberedLayouts(store).rememberLayout(QStringLiteral("a/b"), kLayoutJson, problem);
+     },
+     [](const SettingsStore& store) {
+         return RememberedLayouts(store).rememberedLayout(QStringLiteral("a/b")) == kLayoutJson;
+     }},
+    {"the tag texts",
+     [](const SettingsStore& store, QString* problem) {
+         return TagTextSettings(store).saveTagTextChoices(choicesOf(false, true, true, "軽", "100g", 8), problem);
+     },
+     [](const SettingsStore& store) {
+         QStringList problems;
+         return TagTextSettings(store).tagTextChoices(&problems) == choicesOf(false, true, true, "軽", "100g", 8)
+             && problems.isEmpty();
+     }},
+};
+
+TEST(SettingsStore, KeepsEverySubjectWhenAnotherIsWritten)
+{
+    for (const Subject& first : kSubjects) {
+        for (const Subject& second : kSubjects) {
+            SCOPED_TRACE(std::string(first.name) + ", then " + second.name);
+            QTemporaryDir dir;
+            const SettingsStore store(dir.filePath(QStringLiteral("tanafuda.ini")));
+            // The catalogue's address is written by hand; every save keeps it.
+            ASSERT_TRUE(support::writeFileBytes(store.path(), "[catalogue]\ndatabase=shop.sqlite\n"));
+            QString problem;
+            ASSERT_TRUE(first.write(store, &problem)) << problem.toStdString();
+            ASSERT_TRUE(second.write(store, &problem)) << problem.toStdString();
+            EXPECT_TRUE(first.found(store));
+            EXPECT_TRUE(second.found(store));
+            for (const Subject& other : kSubjects) {
+                if (&other != &first && &other != &second) {
+                    EXPECT_FALSE(other.found(store)) << other.name;
+                }
+            }
+            EXPECT_EQ(settings::CatalogueAddressSetting(store).catalogueAddress(&problem),
+                      dir.filePath(QStringLiteral("shop.sqlite")));
+        }
+    }
 }
 
 }  // namespace
