@@ -225,7 +225,7 @@ TagTextsFitted keepTextsClear(const TagTextsLaid& laid)
                 append(others, j < i ? inkOf(*fitted.yielding[j]) : yielding[j]);
             }
         }
-        // A text that touched the price as laid keeps the full gap from it wherever it moved to.
+        // A text that touched the price as laid keeps the full gap from it, wherever the price moved.
         if (touches(yielding[i], laidPrice) || touches(yielding[i], others)) {
             fitted.yielding[i] = shrunk(laid.yielding[i], others);
         }
