@@ -196,6 +196,10 @@ TagTextsFitted keepTextsClear(const TagTextsLaid& laid)
 {
     TagTextsFitted fitted;
     fitted.price = laid.price;
+    // Only the ink of the faces measured is known well enough to say that two texts touch; any
+    // other face is taken as wide as it could be, which keeps a text that gives way clear of it
+    // but would make it give way where nothing touches.
+    const auto known = [](const LaidText& text) { return isFixedPitchFace(text.font.face); };
     const Boxes laidPrice = inkOf(laid.price);
     const Boxes yen = inkOf(laid.yen);
     std::vector<Boxes> yielding;
@@ -203,30 +207,42 @@ TagTextsFitted keepTextsClear(const TagTextsLaid& laid)
         yielding.push_back(inkOf(text));
     }
 
-    if (laid.priceRoom == PriceRoom::moves && !laidPrice.empty()) {
+    if (known(laid.price) && laid.priceRoom == PriceRoom::moves && !laidPrice.empty()) {
         fitted.price.xMm += priceMoveMm(laidPrice, yen, laid.cell, yielding);
-    } else if (laid.priceRoom == PriceRoom::narrows && touches(laidPrice, yen)) {
+    } else if (known(laid.price) && laid.priceRoom == PriceRoom::narrows && touches(laidPrice, yen)) {
         while (fitted.price.font.stretchPercent > kMinStretchPercent
                && near(inkOf(fitted.price), yen, kFitClearXMm, kFitClearYMm)) {
             --fitted.price.font.stretchPercent;
         }
     }
 
+    // What the texts that give way keep clear of, and the part of it that they can be said to touch.
     Boxes around = fitted.price == laid.price ? laidPrice : inkOf(fitted.price);
     append(around, yen);
+    Boxes touchable = known(laid.price) ? around : yen;
     for (const LaidText& text : laid.fixed) {
-        append(around, inkOf(text));
+        const Boxes ink = inkOf(text);
+        append(around, ink);
+        if (known(text)) {
+            append(touchable, ink);
+        }
     }
+    const Boxes touchablePrice = known(laid.price) ? laidPrice : Boxes {};
     fitted.yielding.assign(laid.yielding.begin(), laid.yielding.end());
     for (size_t i = 0; i < laid.yielding.size(); ++i) {
         Boxes others = around;
+        Boxes touching = touchable;
         for (size_t j = 0; j < laid.yielding.size(); ++j) {
             if (j != i && fitted.yielding[j]) {
-                append(others, j < i ? inkOf(*fitted.yielding[j]) : yielding[j]);
+                const Boxes ink = j < i ? inkOf(*fitted.yielding[j]) : yielding[j];
+                append(others, ink);
+                if (known(laid.yielding[j])) {
+                    append(touching, ink);
+                }
             }
         }
         // A text that touched the price as laid keeps the full gap from it, wherever the price moved.
-        if (touches(yielding[i], laidPrice) || touches(yielding[i], others)) {
+        if (known(laid.yielding[i]) && (touches(yielding[i], touchablePrice) || touches(yielding[i], touching))) {
             fitted.yielding[i] = shrunk(laid.yielding[i], others);
         }
     }

@@ -10,7 +10,9 @@
 // from it, where the two would touch), so that the texts give way less; on the large tag a price
 // that would touch its 円 is drawn narrower instead. A text that cannot be kept clear even at its
 // smallest is left out, and the page says so. Where nothing touches, nothing changes: the texts
-// keep their fonts and places exactly.
+// keep their fonts and places exactly. Only texts in the faces whose outlines were measured
+// ("ＭＳ 明朝", "ＭＳ ゴシック") can be said to touch: a price in any other face (the large
+// editor lets the shop choose one) leaves its tag as it always was.
 //
 // Where the ink lies is glyphInkBoxes (text_extent.h), from the outlines of the IPA fonts.
 

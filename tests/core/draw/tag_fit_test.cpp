@@ -118,4 +118,21 @@ TEST(TagFit, TextsBesideThePriceKeepClearOfItsInkByJustEnough)
     }
 }
 
+// The ink of a face not measured is not known: a price in it leaves the texts beside it as they are.
+TEST(TagFit, APriceInAFaceNotMeasuredLeavesTheTagAsItWas)
+{
+    for (const SheetFormat* format : {&SheetFormat::large, &SheetFormat::small}) {
+        sheet::TagSheet page(*format);
+        page.priceFont = sheet::kPGothic;
+        page.record(1)
+            = {{}, QStringLiteral("棚札精肉"), QStringLiteral("品名"), {}, QStringLiteral("１．２ｋｇ"), {}, 980};
+        draw::RecordingSurface surface;
+        draw::drawTagSheet(page, surface);
+        for (const DrawOp& op : surface.ops()) {
+            EXPECT_EQ(op.font.stretchPercent, 100) << op.text.toStdString();
+            EXPECT_TRUE(op.text.trimmed() != QStringLiteral("980") || op.x == (format->isLarge() ? 10 + 22 : 28 + 4));
+        }
+    }
+}
+
 }  // namespace
