@@ -331,8 +331,18 @@ void PainterSurface::doText(double x, double y, const QString& text)
     }
     detail::PainterFont& entry = *painterFont_;
     usePen(foreColor(), penWidthPx_ > 0 ? penWidthPx_ : 1);
-    const double left = toPxX(x);
-    const double top = toPxY(y);
+    double left = toPxX(x);
+    double top = toPxY(y);
+    // A text drawn narrower is drawn at its own width about its top-left corner, squeezed across
+    // by the painter: the same on an image, a PDF and a printer.
+    const bool narrower = spec.stretchPercent != 100;
+    if (narrower) {
+        painter_->save();
+        painter_->translate(left, top);
+        painter_->scale(spec.stretchPercent / 100.0, 1.0);
+        left = 0.0;
+        top = 0.0;
+    }
 
     // Laying a text out is most of the cost of drawing it, and the page draws the same texts on
     // every refresh: keep each prepared text with its font. A text with control characters is
@@ -376,6 +386,9 @@ void PainterSurface::doText(double x, double y, const QString& text)
         const double thickness = std::max(1.0, std::round(entry.lineWidthPx));
         const double lineTop = std::round(top + entry.ascentPx + entry.underlinePosPx - thickness / 2);
         painter_->fillRect(QRectF(left, lineTop, advancePx, thickness), painter_->pen().color());
+    }
+    if (narrower) {
+        painter_->restore();
     }
 }
 

@@ -15,7 +15,8 @@ sources=("$root/tests/fuzz/sheet_file_fuzz.cpp" "$root/src/core/files/sheet_file
          "$root/src/core/draw/draw_tag_sheet.cpp" "$root/src/core/draw/draw_barcode.cpp"
          "$root/src/core/barcode/barcode.cpp"
          "$root/src/core/draw/surface.cpp" "$root/src/core/draw/recording_surface.cpp"
-         "$root/src/core/draw/tag_extras.cpp" "$root/src/core/draw/text_extent.cpp")
+         "$root/src/core/draw/tag_extras.cpp" "$root/src/core/draw/text_extent.cpp"
+         "$root/src/core/draw/tag_fit.cpp")
 
 if ! command -v clang++ >/dev/null; then
   echo "clang++ is missing: run 'make deps' first." >&2

@@ -2,6 +2,7 @@
 
 #include "core/barcode/barcode.h"
 #include "core/draw/draw_barcode.h"
+#include "core/draw/text_extent.h"
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -162,6 +163,41 @@ TEST(PainterSurface, FontsHaveTheirPhysicalSizeAndHangFromTheCurrentPoint)
 
     const QRect underlined = letterInk(600, 10, 10, true);
     EXPECT_GT(underlined.bottom(), at600.bottom());
+}
+
+// A text drawn narrower keeps its top-left corner and height and takes that share of its width,
+// its underline too, and inks inside the boxes the page drawing keeps clear for it.
+TEST(PainterSurface, NarrowerTextIsSqueezedAcrossAboutItsCorner)
+{
+    const int dpi = 600;
+    const auto drawn = [](int stretchPercent, bool underline) {
+        QImage image = imageAt(dpi * 2, dpi / 2, dpi);
+        PainterSurface surface(image);
+        surface.setUnit(Unit::millimetres);
+        surface.setFont({QStringLiteral("ＭＳ 明朝"), 9, false, false, underline, stretchPercent});
+        surface.setForeColor(draw::kBlue);
+        surface.setCurrentPoint(2, 3);
+        surface.print(QStringLiteral("1パック"));
+        surface.end();
+        return inkBox(image);
+    };
+    for (const bool underline : {false, true}) {
+        SCOPED_TRACE(underline ? "underlined" : "plain");
+        const QRect full = drawn(100, underline);
+        for (const int stretch : {90, 61}) {
+            const QRect narrow = drawn(stretch, underline);
+            EXPECT_NEAR(narrow.left() - 2 * dpi / 25.4, (full.left() - 2 * dpi / 25.4) * stretch / 100.0, 1.5);
+            EXPECT_NEAR(narrow.width(), full.width() * stretch / 100.0, 2);
+            EXPECT_EQ(narrow.top(), full.top());
+            EXPECT_EQ(narrow.bottom(), full.bottom());
+            const draw::FontSpec spec {QStringLiteral("ＭＳ 明朝"), 9, false, false, underline, stretch};
+            QRectF room;
+            for (const draw::BoxMm& b : draw::glyphInkBoxes(spec, 2, 3, QStringLiteral("1パック"))) {
+                room |= QRectF(QPointF(b.left, b.top) * dpi / 25.4, QPointF(b.right, b.bottom) * dpi / 25.4);
+            }
+            EXPECT_TRUE(room.adjusted(-1, -1, 1, 1).contains(QRectF(narrow))) << stretch;
+        }
+    }
 }
 
 TEST(PainterSurface, TextLooksAsThePainterDrawsItEveryTime)

@@ -26,6 +26,7 @@ void text(draw::Surface& surface, double xMm, double yMm, const QString& line, d
     surface.setFontBold(false);
     surface.setFontItalic(false);
     surface.setFontUnderline(false);
+    surface.setFontStretch(100);
     surface.setForeColor(draw::kBlack);
     surface.setCurrentPoint(xMm, yMm);
     surface.print(line);

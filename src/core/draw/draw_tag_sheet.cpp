@@ -4,7 +4,9 @@
 #include "core/draw/draw_barcode.h"
 #include "core/draw/surface.h"
 #include "core/draw/tag_extras.h"
+#include "core/draw/tag_fit.h"
 #include "core/draw/text_extent.h"
+#include "core/sheet/field_entry.h"
 #include "core/sheet/tag_sheet.h"
 
 #include <array>
@@ -76,25 +78,54 @@ FontSpec fontOf(const TextStyle& style)
 // them (nullptr: nothing is noted).
 using Taken = std::vector<BoxMm>;
 
-void note(Taken* taken, const TextStyle& style, double x, double y, const QString& text)
+void note(Taken* taken, const LaidText& text)
 {
     if (taken) {
-        const std::vector<BoxMm> boxes = textInkBoxes(fontOf(style), x, y, text);
+        const std::vector<BoxMm> boxes = textInkBoxes(text.font, text.xMm, text.yMm, text.text);
         taken->insert(taken->end(), boxes.begin(), boxes.end());
     }
 }
 
+LaidText laidAt(const TextStyle& style, double x, double y, const QString& text)
+{
+    return {fontOf(style), x, y, text};
+}
+
+void print(Surface& s, const LaidText& text, Colour colour, Taken* taken = nullptr)
+{
+    s.setFont(text.font);
+    s.setForeColor(colour);
+    s.setCurrentPoint(text.xMm, text.yMm);
+    s.print(text.text);
+    note(taken, text);
+}
+
 void printAt(Surface& s, const TextStyle& style, double x, double y, const QString& text, Taken* taken = nullptr)
 {
-    s.setFontName(style.face);
-    s.setFontSize(style.sizePt);
-    s.setFontBold(style.bold);
-    s.setFontItalic(style.italic);
-    s.setFontUnderline(style.underline);
-    s.setForeColor(style.colour);
-    s.setCurrentPoint(x, y);
-    s.print(text);
-    note(taken, style, x, y, text);
+    print(s, laidAt(style, x, y, text), style.colour, taken);
+}
+
+// A text that gives way beside the price, as it was kept clear (tag_fit.h): drawn, or noted as left out.
+void printYielding(Surface& s, const std::optional<LaidText>& text, Colour colour, Taken* taken, sheet::Field field,
+                   std::vector<sheet::Field>* leftOut)
+{
+    if (text) {
+        print(s, *text, colour, taken);
+    } else if (leftOut) {
+        leftOut->push_back(field);
+    }
+}
+
+// How the price of a tag may give way to its 円: a price the price box does not take (from a
+// damaged file) is drawn as it always was.
+PriceRoom priceRoomOf(const TagRecord& r, PriceRoom within)
+{
+    return r.price >= 1 && r.price <= sheet::kMaxPrice ? within : PriceRoom::stays;
+}
+
+BoxMm cellBox(const TagSheet& sheet, double x0, double y0)
+{
+    return {x0, y0, x0 + sheet.format().cellWidthMm, y0 + sheet.format().cellHeightMm};
 }
 
 void fillAt(Surface& s, double x, double y, double w, double h, Colour c, Taken* taken)
@@ -220,11 +251,13 @@ void drawTagNumber(Surface& s, double x, double y, int tag, bool preview, Taken*
     if (preview) {
         printAt(s, style, x, y, tagNumber(tag));
     }
-    note(taken, style, x, y, tagNumber(tag));
+    note(taken, laidAt(style, x, y, tagNumber(tag)));
 }
 
-// Draws a large tag; with `drawn`, notes the boxes its marks take and where its 円 is.
-void drawLargeTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag, bool preview, DrawnTag* drawn)
+// Draws a large tag; with `drawn`, notes the boxes its marks take and where its 円 is; with
+// `leftOut`, notes the texts that had no room beside the price.
+void drawLargeTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag, bool preview, DrawnTag* drawn,
+                  std::vector<sheet::Field>* leftOut)
 {
     const sheet::CellOrigin o = sheet.cellOrigin(tag);
     const double x0 = o.xMm;
@@ -246,41 +279,55 @@ void drawLargeTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag
     drawCodeArea(sheet, s, r, x0, y0, preview, taken);
 
     const QString& mincho = sheet::kMincho;
-    printAt(s, {mincho, 9, false, false, false, draw::kBlack}, x0 + 2, y0 + 4, r.jan, taken);
-    printAt(s, {sheet.nameFont, 12, sheet.nameBold, sheet.nameItalic, !sheet.bordered, draw::kBlack}, x0 + 2, y0 + 11,
-            r.productName, taken);
+    const LaidText jan = laidAt({mincho, 9, false, false, false, draw::kBlack}, x0 + 2, y0 + 4, r.jan);
+    const LaidText name = laidAt({sheet.nameFont, 12, sheet.nameBold, sheet.nameItalic, !sheet.bordered, draw::kBlack},
+                                 x0 + 2, y0 + 11, r.productName);
 
     const qint32 price = r.price;
     const TextStyle priceStyle {sheet.priceFont, double(sheet.priceFontSize), sheet.priceBold, sheet.priceItalic, false,
                                 draw::kRed};
     const double offX = sheet.printOffsetX;
     const double offY = sheet.printOffsetY;
-    if (price <= 0) {
-        printAt(s, priceStyle, x0 + 22 + offX, y0 + 16 + offY, QString());
-    } else if (price <= 999) {
-        printAt(s, priceStyle, x0 + 22 + offX, y0 + 16 + offY, numberForm(price), taken);
-    } else if (price <= 9999) {
-        printAt(s, priceStyle, x0 + 15 + offX, y0 + 16 + offY, groupedForm(price), taken);
-    } else {
-        printAt(s, priceStyle, x0 + 12 + offX, y0 + 16 + offY, groupedForm(price), taken);
+    LaidText priceText = laidAt(priceStyle, x0 + 22 + offX, y0 + 16 + offY, QString());
+    if (price >= 1 && price <= 999) {
+        priceText.text = numberForm(price);
+    } else if (price >= 1000 && price <= 9999) {
+        priceText = laidAt(priceStyle, x0 + 15 + offX, y0 + 16 + offY, groupedForm(price));
+    } else if (price > 9999) {
+        priceText = laidAt(priceStyle, x0 + 12 + offX, y0 + 16 + offY, groupedForm(price));
     }
 
     const double yenX = price >= 1 && price <= 99 ? 42 : 50;
     const TextStyle yenStyle {mincho, 12, false, false, false, draw::kRed};
-    printAt(s, yenStyle, x0 + yenX, y0 + 23, QStringLiteral("円"), taken);
-    if (drawn) {
-        drawn->yen = {x0 + yenX, y0 + 23, x0 + yenX + textAdvanceMm(fontOf(yenStyle), QStringLiteral("円")),
-                      y0 + 23 + emMm(yenStyle.sizePt)};
-    }
-    printAt(s, {mincho, 10, false, false, false, draw::kBlack}, x0 + 2, y0 + 17, r.maker, taken);
-    drawTagNumber(s, x0 + 56, y0 + 16, tag, preview, taken);
+    const LaidText yen = laidAt(yenStyle, x0 + yenX, y0 + 23, QStringLiteral("円"));
     const double specX = price < 1000 ? 10 : 2;
-    printAt(s, {mincho, 10, false, false, true, draw::kBlue}, x0 + specX, y0 + 21, r.spec, taken);
-    printAt(s, {mincho, 10, false, false, true, draw::kBlue}, x0 + specX, y0 + 25, r.lot, taken);
+    const TextStyle blueUnderlined {mincho, 10, false, false, true, draw::kBlue};
+    const TagTextsFitted fitted = keepTextsClear(
+        {cellBox(sheet, x0, y0),
+         priceText,
+         priceRoomOf(r, PriceRoom::narrows),
+         yen,
+         {jan, name},
+         {laidAt({mincho, 10, false, false, false, draw::kBlack}, x0 + 2, y0 + 17, r.maker),
+          laidAt(blueUnderlined, x0 + specX, y0 + 21, r.spec), laidAt(blueUnderlined, x0 + specX, y0 + 25, r.lot)}});
+
+    print(s, jan, draw::kBlack, taken);
+    print(s, name, draw::kBlack, taken);
+    print(s, fitted.price, draw::kRed, price > 0 ? taken : nullptr);
+    print(s, yen, draw::kRed, taken);
+    if (drawn) {
+        drawn->yen = {yen.xMm, yen.yMm, yen.xMm + textAdvanceMm(yen.font, yen.text), yen.yMm + emMm(yen.font.sizePt)};
+    }
+    printYielding(s, fitted.yielding[0], draw::kBlack, taken, sheet::Field::maker, leftOut);
+    drawTagNumber(s, x0 + 56, y0 + 16, tag, preview, taken);
+    printYielding(s, fitted.yielding[1], draw::kBlue, taken, sheet::Field::spec, leftOut);
+    printYielding(s, fitted.yielding[2], draw::kBlue, taken, sheet::Field::lot, leftOut);
 }
 
-// Draws a small tag; with `drawn`, notes the boxes its marks take and where its 円 is.
-void drawSmallTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag, bool preview, DrawnTag* drawn)
+// Draws a small tag; with `drawn`, notes the boxes its marks take and where its 円 is; with
+// `leftOut`, notes the texts that had no room beside the price.
+void drawSmallTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag, bool preview, DrawnTag* drawn,
+                  std::vector<sheet::Field>* leftOut)
 {
     const sheet::CellOrigin o = sheet.cellOrigin(tag);
     const double x0 = o.xMm;
@@ -304,38 +351,51 @@ void drawSmallTag(const TagSheet& sheet, Surface& s, const TagRecord& r, int tag
     }
 
     const QString& mincho = sheet::kMincho;
-    printAt(s, {mincho, 9, false, false, false, draw::kBlack}, x0 + 5, y0 + 0.5, r.jan, taken);
-    printAt(s, {mincho, 11, false, false, false, draw::kBlack}, x0 + 5, y0 + 9, fillMaker(r.maker), taken);
-    printAt(s, {sheet.nameFont, 10, false, false, true, draw::kBlack}, x0 + 4, y0 + 13, fillProductName(r.productName),
-            taken);
-    printAt(s, {sheet.nameFont, 9, false, false, !sheet.bordered, draw::kBlack}, x0 + 6, y0 + 17,
-            fillProductName2(r.productName2), taken);
+    const LaidText jan = laidAt({mincho, 9, false, false, false, draw::kBlack}, x0 + 5, y0 + 0.5, r.jan);
+    const LaidText maker = laidAt({mincho, 11, false, false, false, draw::kBlack}, x0 + 5, y0 + 9, fillMaker(r.maker));
+    const LaidText name = laidAt({sheet.nameFont, 10, false, false, true, draw::kBlack}, x0 + 4, y0 + 13,
+                                 fillProductName(r.productName));
+    const LaidText name2 = laidAt({sheet.nameFont, 9, false, false, !sheet.bordered, draw::kBlack}, x0 + 6, y0 + 17,
+                                  fillProductName2(r.productName2));
 
     const qint32 price = r.price;
     const double offX = sheet.printOffsetX;
     const double offY = sheet.printOffsetY;
     auto priceStyle
         = [&sheet](double sizePt) { return TextStyle {sheet.priceFont, sizePt, false, false, false, draw::kRed}; };
-    if (price <= 0) {
-        printAt(s, priceStyle(sheet.priceFontSize), x0 + 10 + offX, y0 + 21 + offY, QString());
-    } else if (price <= 99) {
-        printAt(s, priceStyle(sheet.priceFontSize), x0 + 10 + offX, y0 + 21 + offY, numberForm(price), taken);
-    } else if (price <= 999) {
-        printAt(s, priceStyle(sheet.priceFontSize), x0 + 4 + offX, y0 + 21 + offY, numberForm(price), taken);
-    } else if (price <= 9999) {
-        printAt(s, priceStyle(20), x0 + 2 + offX, y0 + 22 + offY, numberForm(price), taken);
-    } else {
-        printAt(s, priceStyle(24), x0 + 0 + offX, y0 + 22 + offY, numberForm(price), taken);
+    LaidText priceText = laidAt(priceStyle(sheet.priceFontSize), x0 + 10 + offX, y0 + 21 + offY, QString());
+    if (price >= 1 && price <= 99) {
+        priceText.text = numberForm(price);
+    } else if (price >= 100 && price <= 999) {
+        priceText = laidAt(priceStyle(sheet.priceFontSize), x0 + 4 + offX, y0 + 21 + offY, numberForm(price));
+    } else if (price >= 1000 && price <= 9999) {
+        priceText = laidAt(priceStyle(20), x0 + 2 + offX, y0 + 22 + offY, numberForm(price));
+    } else if (price > 9999) {
+        priceText = laidAt(priceStyle(24), x0 + 0 + offX, y0 + 22 + offY, numberForm(price));
     }
 
     const TextStyle yenStyle {mincho, 12, false, false, false, draw::kRed};
-    printAt(s, yenStyle, x0 + 27, y0 + 27, QStringLiteral("円"), taken);
+    const LaidText yen = laidAt(yenStyle, x0 + 27, y0 + 27, QStringLiteral("円"));
+    const TextStyle blue {mincho, 9, false, false, false, draw::kBlue};
+    const TagTextsFitted fitted
+        = keepTextsClear({cellBox(sheet, x0, y0),
+                          priceText,
+                          priceRoomOf(r, PriceRoom::moves),
+                          yen,
+                          {jan, maker, name, name2},
+                          {laidAt(blue, x0 + 2, y0 + 21, r.spec), laidAt(blue, x0 + 2, y0 + 25, r.lot)}});
+
+    print(s, jan, draw::kBlack, taken);
+    print(s, maker, draw::kBlack, taken);
+    print(s, name, draw::kBlack, taken);
+    print(s, name2, draw::kBlack, taken);
+    print(s, fitted.price, draw::kRed, price > 0 ? taken : nullptr);
+    print(s, yen, draw::kRed, taken);
     if (drawn) {
-        drawn->yen = {x0 + 27, y0 + 27, x0 + 27 + textAdvanceMm(fontOf(yenStyle), QStringLiteral("円")),
-                      y0 + 27 + emMm(yenStyle.sizePt)};
+        drawn->yen = {yen.xMm, yen.yMm, yen.xMm + textAdvanceMm(yen.font, yen.text), yen.yMm + emMm(yen.font.sizePt)};
     }
-    printAt(s, {mincho, 9, false, false, false, draw::kBlue}, x0 + 2, y0 + 21, r.spec, taken);
-    printAt(s, {mincho, 9, false, false, false, draw::kBlue}, x0 + 2, y0 + 25, r.lot, taken);
+    printYielding(s, fitted.yielding[0], draw::kBlue, taken, sheet::Field::spec, leftOut);
+    printYielding(s, fitted.yielding[1], draw::kBlue, taken, sheet::Field::lot, leftOut);
     drawTagNumber(s, x0 + 26, y0 + 16, tag, preview, taken);
 }
 
@@ -359,7 +419,8 @@ void clearSmallQuietZones(const TagSheet& sheet, Surface& s)
 
 }  // namespace
 
-std::vector<LeftOutText> drawTagSheet(const TagSheet& sheet, Surface& surface, const sheet::TagTextTable& texts)
+std::vector<LeftOutText> drawTagSheet(const TagSheet& sheet, Surface& surface, const sheet::TagTextTable& texts,
+                                      std::vector<LeftOutField>* leftOutFields)
 {
     std::vector<LeftOutText> leftOut;
     surface.setUnit(draw::Unit::millimetres);
@@ -386,10 +447,16 @@ std::vector<LeftOutText> drawTagSheet(const TagSheet& sheet, Surface& surface, c
         if (sale || !tagTexts.isEmpty()) {
             drawn = DrawnTag {&sheet.format(), sheet.cellOrigin(tag), {}, {}};
         }
+        std::vector<sheet::Field> crowded;
         if (sheet.format().isLarge()) {
-            drawLargeTag(sheet, surface, r, tag, preview, drawn ? &*drawn : nullptr);
+            drawLargeTag(sheet, surface, r, tag, preview, drawn ? &*drawn : nullptr, &crowded);
         } else {
-            drawSmallTag(sheet, surface, r, tag, preview, drawn ? &*drawn : nullptr);
+            drawSmallTag(sheet, surface, r, tag, preview, drawn ? &*drawn : nullptr, &crowded);
+        }
+        if (leftOutFields) {
+            for (const sheet::Field field : crowded) {
+                leftOutFields->push_back({tag, field});
+            }
         }
         if (drawn) {
             const ExtrasLayout layout = layOutExtras(*drawn, tagTexts, sale);

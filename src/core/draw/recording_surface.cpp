@@ -61,6 +61,12 @@ QByteArray boolean(bool b)
     return b ? "true" : "false";
 }
 
+// A text drawn narrower names its width; one at its own width says nothing, as before.
+QByteArray stretch(const FontSpec& font)
+{
+    return font.stretchPercent == 100 ? QByteArray() : ",\"stretch\":" + QByteArray::number(font.stretchPercent);
+}
+
 }  // namespace
 
 DrawOp RecordingSurface::make(DrawOp::Kind kind, double x, double y, double w, double h, Colour colour) const
@@ -116,10 +122,10 @@ QByteArray RecordingSurface::toJson(const DrawOp& op)
     case DrawOp::Kind::cls:
         return "{\"op\":\"cls\"}";
     case DrawOp::Kind::text:
-        return "{\"op\":\"text\"," + unit + at + ",\"text\":" + jsonString(op.text)
-            + ",\"font\":" + jsonString(op.font.face) + ",\"size\":" + number(op.font.sizePt)
-            + ",\"bold\":" + boolean(op.font.bold) + ",\"italic\":" + boolean(op.font.italic)
-            + ",\"underline\":" + boolean(op.font.underline) + ",\"color\":" + colourHex(op.colour) + "}";
+        return "{\"op\":\"text\"," + unit + at + ",\"text\":" + jsonString(op.text) + ",\"font\":"
+            + jsonString(op.font.face) + ",\"size\":" + number(op.font.sizePt) + ",\"bold\":" + boolean(op.font.bold)
+            + ",\"italic\":" + boolean(op.font.italic) + ",\"underline\":" + boolean(op.font.underline)
+            + stretch(op.font) + ",\"color\":" + colourHex(op.colour) + "}";
     case DrawOp::Kind::line:
         return "{\"op\":\"line\"," + unit + at + ",\"dx\":" + number(op.w) + ",\"dy\":" + number(op.h)
             + ",\"width\":" + QByteArray::number(op.width) + ",\"color\":" + colourHex(op.colour) + "}";

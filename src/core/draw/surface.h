@@ -26,6 +26,9 @@ struct FontSpec {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    // The width the text is drawn at, in percent of its own: below 100 it is drawn narrower, its
+    // height kept (a text that would otherwise touch the price, see tag_fit.h).
+    int stretchPercent = 100;
     friend bool operator==(const FontSpec&, const FontSpec&) = default;
 };
 
@@ -63,6 +66,8 @@ public:
     void setFontBold(bool on) { font_.bold = on; }
     void setFontItalic(bool on) { font_.italic = on; }
     void setFontUnderline(bool on) { font_.underline = on; }
+    void setFontStretch(int percent) { font_.stretchPercent = percent; }
+    void setFont(const FontSpec& font) { font_ = font; }
     const FontSpec& font() const { return font_; }
 
     void setForeColor(Colour colour) { foreColor_ = colour; }

@@ -291,11 +291,7 @@ void drawExtras(Surface& surface, const ExtrasLayout& layout)
             const BoxMm& b = *placed.backing;
             surface.filled(b.left, b.top, b.width(), b.bottom - b.top, placed.backingColour);
         }
-        surface.setFontName(placed.font.face);
-        surface.setFontSize(placed.font.sizePt);
-        surface.setFontBold(placed.font.bold);
-        surface.setFontItalic(placed.font.italic);
-        surface.setFontUnderline(placed.font.underline);
+        surface.setFont(placed.font);
         surface.setForeColor(placed.colour);
         surface.setCurrentPoint(placed.xMm, placed.yMm);
         surface.print(placed.content);

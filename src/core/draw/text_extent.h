@@ -15,6 +15,11 @@
 // Any other face (proportional ones such as "ＭＳ Ｐゴシック" advance 0.63 em for a digit, up to
 // 0.95 em for a capital) is taken as the widest it could be: one box from the current point over
 // one em a character (0.63 em a digit, comma, point or blank), 0.04 to 1.05 em down.
+// A text drawn narrower (FontSpec::stretchPercent) takes that share of each width.
+//
+// The boxes above take each character over its whole advance. glyphInkBoxes is tighter, for
+// keeping a tag's texts clear of its price (tag_fit.h): there the ASCII characters and 円 of the
+// fixed-pitch faces ink as their outlines say, from a table of each glyph's own extent.
 
 #include "core/draw/surface.h"
 
@@ -54,5 +59,14 @@ double textAdvanceMm(const FontSpec& font, const QString& text);
 // The boxes that hold the ink of `text` printed in `font` with its line's top-left corner at
 // (`xMm`, `yMm`); none for a text of blanks alone (unless underlined).
 std::vector<BoxMm> textInkBoxes(const FontSpec& font, double xMm, double yMm, const QString& text);
+
+// The same ink as the glyphs lay it: for "ＭＳ 明朝" and "ＭＳ ゴシック" (IPAMincho and
+// IPAGothic) each ASCII character and 円 from the left to the right and the top to the bottom of
+// its own outline; a kana, kanji, full-width form or sign of sizes (×, ※, ①, ㎖) over its whole
+// advance, 0 to 0.99 em down; any other character over its whole advance and line (0 to 1.10 em).
+// Any other face: one box from the current point over the widest advance the text could have, 0 to
+// 1.10 em down. Every glyph of the IPA fonts inks inside its box (tests/output/fonts_test.cpp
+// holds the fonts to it).
+std::vector<BoxMm> glyphInkBoxes(const FontSpec& font, double xMm, double yMm, const QString& text);
 
 }  // namespace draw

@@ -8,11 +8,34 @@
 
 namespace jobs {
 
+namespace {
+
+// How the report names a text of the record that gives way beside the price.
+QString fieldName(sheet::Field field)
+{
+    switch (field) {
+    case sheet::Field::maker:
+        return QStringLiteral("メーカー");
+    case sheet::Field::spec:
+        return QStringLiteral("規格");
+    case sheet::Field::lot:
+        return QStringLiteral("ロット");
+    case sheet::Field::jan:
+    case sheet::Field::productName:
+    case sheet::Field::productName2:
+    case sheet::Field::price:
+        break;
+    }
+    return QStringLiteral("文字");
+}
+
+}  // namespace
+
 TagPageResult drawTagPage(const sheet::TagSheet& sheet, draw::Surface& surface)
 {
     pricing::SheetTextsResult texts = pricing::sheetTexts(sheet);
     TagPageResult result;
-    result.leftOut = draw::drawTagSheet(sheet, surface, texts.texts);
+    result.leftOut = draw::drawTagSheet(sheet, surface, texts.texts, &result.leftOutFields);
     result.unitPriceNotes = std::move(texts.unitPriceNotes);
     return result;
 }
@@ -33,9 +56,17 @@ QStringList tagPageLines(const TagPageResult& result, int sheetNumber)
     for (const auto& [slot, note] : result.unitPriceNotes) {
         tags.insert(slot);
     }
+    for (const draw::LeftOutField& left : result.leftOutFields) {
+        tags.insert(left.slot);
+    }
     QStringList lines;
     for (const int slot : tags) {
         const QString head = sheetPrefix + QStringLiteral("棚札 %1: ").arg(slot);
+        for (const draw::LeftOutField& left : result.leftOutFields) {
+            if (left.slot == slot) {
+                lines << head + QStringLiteral("%1は価格と重なるため省きました").arg(fieldName(left.field));
+            }
+        }
         for (const draw::LeftOutText& left : result.leftOut) {
             if (left.slot == slot) {
                 lines << head + QStringLiteral("%1は入りきらないため省きました").arg(draw::extraTextName(left.text));

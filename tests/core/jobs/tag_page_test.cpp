@@ -102,6 +102,16 @@ TEST(TagPage, ThePagesLinesNameEachTagAndText)
     }
 }
 
+// A text of the record with no room beside its price is named with the tag.
+TEST(TagPage, TheReportNamesARecordTextLeftOutBesideThePrice)
+{
+    TagSheet small(SheetFormat::small);
+    small.record(4) = {{}, {}, QStringLiteral("品名"), {}, {}, QStringLiteral("２４本入り箱売り"), 100000};
+    const jobs::TagPageResult result = jobs::checkTagPage(small);
+    EXPECT_EQ(result.leftOutFields, (std::vector<draw::LeftOutField> {{4, sheet::Field::lot}}));
+    EXPECT_EQ(jobs::tagPageLines(result), QStringList {QStringLiteral("棚札 4: ロットは価格と重なるため省きました")});
+}
+
 // The page's report says what the drawing left out, sheet by sheet.
 TEST(TagPage, TheReportFollowsTheDrawing)
 {
