@@ -2,8 +2,8 @@
 // read along the shelves, its verdicts by kind, kept in the catalogue; and the checks kept.
 
 #include "apps/catalogue/catalogue_command.h"
+#include "apps/catalogue/catalogue_output.h"
 #include "apps/common/command_line.h"
-#include "core/catalogue/catalogue_report.h"
 #include "core/jobs/shelf_check.h"
 
 #include <QDir>
@@ -144,11 +144,11 @@ int runCheck(const QStringList& arguments)
 
     const int withoutCode = check->productsWithoutCode();
     if (command.json()) {
-        QJsonObject json = catalogue::report::checkJson(record);
+        QJsonObject json = catalogue::output::checkJson(record);
         json.insert(QStringLiteral("without_code"), withoutCode);
         sayJson(json);
     } else {
-        QString text = catalogue::report::checkText(record);
+        QString text = catalogue::output::checkText(record);
         if (withoutCode > 0) {
             text += QStringLiteral("JAN コードのない商品 %1 品は読み取れないため、「ない」に数えていません。\n")
                         .arg(withoutCode);
@@ -194,9 +194,9 @@ int runChecks(const QStringList& arguments)
             return failWith(outcome);
         }
         if (command.json()) {
-            sayJson(catalogue::report::checkJson(*check));
+            sayJson(catalogue::output::checkJson(*check));
         } else {
-            say(stdout, catalogue::report::checkText(*check));
+            say(stdout, catalogue::output::checkText(*check));
         }
         return kDone;
     }
@@ -207,7 +207,7 @@ int runChecks(const QStringList& arguments)
     if (command.json()) {
         QJsonArray array;
         for (const catalogue::ShelfCheckRecord& check : checks) {
-            QJsonObject row = catalogue::report::checkJson(check);
+            QJsonObject row = catalogue::output::checkJson(check);
             row.remove(QStringLiteral("entries"));
             row.remove(QStringLiteral("counts"));
             row.remove(QStringLiteral("to_fix"));
@@ -217,7 +217,7 @@ int runChecks(const QStringList& arguments)
     } else {
         QString text;
         for (const catalogue::ShelfCheckRecord& check : checks) {
-            text += catalogue::report::checkListLine(check) + u'\n';
+            text += catalogue::output::checkListLine(check) + u'\n';
         }
         say(stdout, text.isEmpty() ? QStringLiteral("棚チェックはまだありません\n") : text);
     }

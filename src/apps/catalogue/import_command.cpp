@@ -1,9 +1,9 @@
 // tanafuda-catalogue import: a product list into the catalogue.
 
 #include "apps/catalogue/catalogue_command.h"
+#include "apps/catalogue/catalogue_output.h"
 #include "apps/common/command_line.h"
 #include "apps/common/list_options.h"
-#include "core/catalogue/catalogue_report.h"
 #include "core/jobs/catalogue_import.h"
 
 #include <QFileInfo>
@@ -121,7 +121,7 @@ int runImport(const QStringList& arguments)
         return failWith(merged);
     }
     if (json) {
-        QJsonObject out = catalogue::report::mergeJson(merged.counts, merged.importId);
+        QJsonObject out = catalogue::output::mergeJson(merged.counts, merged.importId);
         QJsonArray refused;
         for (const catalogue::RefusedRow& row : rows.incoming.refused) {
             refused.append(QJsonObject {{QStringLiteral("row"), row.number}, {QStringLiteral("reason"), row.reason}});
@@ -129,7 +129,7 @@ int runImport(const QStringList& arguments)
         out.insert(QStringLiteral("refused_rows"), refused);
         sayJson(out);
     } else {
-        say(stdout, jobs::importReportLines(rows) + catalogue::report::mergeText(merged.counts, merged.importId));
+        say(stdout, jobs::importReportLines(rows) + catalogue::output::mergeText(merged.counts, merged.importId));
     }
     return merged.counts.refused > 0 ? kSomeRefused : kDone;
 }

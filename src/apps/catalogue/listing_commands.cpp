@@ -2,8 +2,8 @@
 // JSON.
 
 #include "apps/catalogue/catalogue_command.h"
+#include "apps/catalogue/catalogue_output.h"
 #include "apps/common/command_line.h"
-#include "core/catalogue/catalogue_report.h"
 #include "core/files/careful_write.h"
 #include "core/jobs/catalogue_print.h"
 #include "output/takedown_checklist.h"
@@ -29,13 +29,13 @@ void sayNeeds(const Command& command, const std::vector<catalogue::TagNeed>& nee
     if (command.json()) {
         QJsonArray array;
         for (const catalogue::TagNeed& need : needs) {
-            array.append(catalogue::report::needJson(need));
+            array.append(catalogue::output::needJson(need));
         }
         sayJson({{QStringLiteral("products"), array}});
     } else {
         QString text;
         for (const catalogue::TagNeed& need : needs) {
-            text += catalogue::report::needLine(need) + u'\n';
+            text += catalogue::output::needLine(need) + u'\n';
         }
         say(stdout, text);
     }
@@ -78,13 +78,13 @@ int runStatus(const QStringList& arguments)
         return failWith(outcome);
     }
     if (command.json()) {
-        QJsonObject json = catalogue::report::statusJson(counts, pending, events);
-        json.insert(QStringLiteral("shelf_checks"), catalogue::report::lastChecksJson(checked));
+        QJsonObject json = catalogue::output::statusJson(counts, pending, events);
+        json.insert(QStringLiteral("shelf_checks"), catalogue::output::lastChecksJson(checked));
         sayJson(json);
     } else {
-        QString text = catalogue::report::statusText(counts, pending, events);
+        QString text = catalogue::output::statusText(counts, pending, events);
         if (!checked.empty()) {
-            text += QStringLiteral("棚チェック:\n") + catalogue::report::lastChecksText(checked);
+            text += QStringLiteral("棚チェック:\n") + catalogue::output::lastChecksText(checked);
         }
         say(stdout, text);
     }
@@ -200,7 +200,7 @@ int runHistory(const QStringList& arguments)
         return failWith(outcome);
     }
     if (command.json()) {
-        sayJson(catalogue::report::historyJson(*history));
+        sayJson(catalogue::output::historyJson(*history));
     } else {
         say(stdout, catalogue::report::historyText(*history));
     }

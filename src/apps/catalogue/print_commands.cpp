@@ -2,6 +2,7 @@
 // to sheet files, a PDF or a printer and recorded as pending; then confirmed or marked failed.
 
 #include "apps/catalogue/catalogue_command.h"
+#include "apps/catalogue/catalogue_output.h"
 #include "apps/common/command_line.h"
 #include "apps/common/list_options.h"
 #include "apps/common/tag_text_options.h"

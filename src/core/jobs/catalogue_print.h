@@ -1,17 +1,10 @@
 #pragma once
 
-// Printing the catalogue's tags and keeping track of them, as the 商品マスタ window and
-// `tanafuda-catalogue print / confirm / takedown` both do it:
-// 1. planCataloguePrint lays the tags that need printing onto sheets of one format from a start
-//    tag, one tag per product repeated by its tag count, in shelf order, with every tag's place;
-// 2. printAndRecord hands the sheets to a delivery (a printer, a PDF, sheet files: the caller's,
-//    since drawing and printing belong to the layers above) and, once they are out, records the
-//    print in the catalogue as pending (Catalogue::recordPrint);
-// 3. the user then says whether the sheets came out right: Catalogue::decidePrint confirms the
-//    print (its tags are then the tags on the shelf, which later changes are compared with) or
-//    marks it failed (its tags still need printing);
-// 4. the tags of discontinued products are listed by takedownNeeds and recorded as taken down by
-//    recordTakedowns.
+// Printing the catalogue's tags and keeping track of them, for the 商品マスタ window and
+// `tanafuda-catalogue print / confirm / takedown`: the tags that need printing laid onto sheets in
+// shelf order (planCataloguePrint), delivered and recorded as pending (printAndRecord), confirmed or
+// marked failed once the user has looked (Catalogue::decidePrint), and the tags of discontinued
+// products listed and recorded as taken down (takedownNeeds, recordTakedowns).
 
 #include "core/catalogue/catalogue.h"
 #include "core/sheet/tag_sheet.h"

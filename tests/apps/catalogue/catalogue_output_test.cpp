@@ -1,7 +1,7 @@
 // The catalogue's listings as the command line prints them: a line a product with what changed,
 // the status counts, the merge's counts.
 
-#include "core/catalogue/catalogue_report.h"
+#include "apps/catalogue/catalogue_output.h"
 
 #include "support/time_zone.h"
 
@@ -56,7 +56,7 @@ TEST(CatalogueReport, ALineAProductWithWhatChanged)
         {"take-down", takeDown, "取り下げ\tA-10\t4901234567894\t山田乳業 牛乳 1000ml\t1,258円"},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(catalogue::report::needLine(row.need), QString::fromUtf8(row.line)) << row.name;
+        EXPECT_EQ(catalogue::output::needLine(row.need), QString::fromUtf8(row.line)) << row.name;
     }
 }
 
@@ -65,7 +65,7 @@ TEST(CatalogueReport, StatusAndMergeCounts)
     catalogue::StatusCounts counts;
     counts.products = 200;
     counts.discontinued = 3;
-    EXPECT_EQ(catalogue::report::statusText(counts, {}),
+    EXPECT_EQ(catalogue::output::statusText(counts, {}),
               QStringLiteral("商品 200 (取り扱い終了 3)\n印刷する棚札も取り下げる棚札もありません\n"));
     counts.newTags = 5;
     counts.changed = 12;
@@ -76,11 +76,11 @@ TEST(CatalogueReport, StatusAndMergeCounts)
     pending.createdAt = QStringLiteral("2026-12-09T19:22:43Z");
     pending.tagCount = 17;
     pending.destination = QStringLiteral("/tmp/week.pdf");
-    EXPECT_EQ(catalogue::report::statusText(counts, {pending}),
+    EXPECT_EQ(catalogue::output::statusText(counts, {pending}),
               QStringLiteral("商品 200 (取り扱い終了 3)\n新規 5、変更あり 12、取り下げ 3\n"
                              "確認待ちの印刷 4 (12/10(木) 04:22、棚札 17 枚、/tmp/week.pdf)\n"));
     catalogue::MergeCounts merged {205, 5, 12, 3, 1, 184};
-    EXPECT_EQ(catalogue::report::mergeText(merged, 2),
+    EXPECT_EQ(catalogue::output::mergeText(merged, 2),
               QStringLiteral("取り込み 2: 行 205、新規 5、変更 12、取り扱い終了 3、使わない行 1\n"));
 }
 
