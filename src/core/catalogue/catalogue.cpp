@@ -400,7 +400,8 @@ Result Catalogue::recordPrint(const std::vector<PlacedTag>& tags, const QString&
     rows.reserve(tags.size());
     for (const PlacedTag& placed : tags) {
         QVariantList row {tagId++, id, placed.productId, placed.sheet, placed.slot};
-        row << tagColumnValues(placed.tag) << comparedTagText(placed.tag, placed.offerId, placed.formerPrice)
+        row << tagColumnValues(placed.tag)
+            << comparedTagText(placed.tag, placed.offerId, placed.formerPrice, placed.unitText)
             << (placed.offerId != 0 ? QVariant(placed.offerId) : QVariant(QMetaType::fromType<qint64>()))
             << placed.formerPrice;
         rows.push_back(std::move(row));

@@ -53,7 +53,8 @@ CataloguePrintPlan planCataloguePrint(const std::vector<catalogue::TagNeed>& nee
         for (int copy = 0; copy < need.product.tagCount; ++copy) {
             records.push_back(tag);
             extras.push_back(extra);
-            plan.placed.push_back({need.product.id, 0, 0, need.product.tag, offerId, formerPrice});
+            plan.placed.push_back(
+                {need.product.id, 0, 0, need.product.tag, offerId, formerPrice, catalogue::unitTextOf(need.product)});
         }
     }
     if (records.empty()) {

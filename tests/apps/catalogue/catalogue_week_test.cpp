@@ -141,6 +141,35 @@ TEST_P(CatalogueToday, ThisMorningsPrintCountsForTheWholeDay)
 INSTANTIATE_TEST_SUITE_P(Backends, CatalogueToday, ::testing::ValuesIn(backends()),
                          [](const auto& info) { return info.param; });
 
+// A list that gives the unit price's base and content: a change of them alone makes the tag due, as
+// the unit price on it changes; the same list again changes nothing.
+TEST_P(CatalogueToday, AChangeOfTheUnitPricesBaseOrContentMakesTheTagDue)
+{
+    const Shop shop(GetParam());
+    if (!shop.skipReason().empty()) {
+        GTEST_SKIP() << shop.skipReason();
+    }
+    const auto listWith = [&](const char* file, const QString& content) {
+        const QString path = shop.path(QString::fromLatin1(file));
+        EXPECT_TRUE(writeBytes(path,
+                               (u"JANコード,商品名,規格,売価,単位価格の基準,内容量\n"_s
+                                u"4900000000047,牛乳,1L,198,100ml,"_s
+                                + content + u"\n4900000000016,天然水,2L,98,,\n"_s)
+                                   .toUtf8()));
+        return path;
+    };
+    ASSERT_EQ(shop.run({u"import"_s, listWith("a.csv", u"1000ml"_s)}).exit, 0);
+    const Result printed = shop.run({u"print"_s, u"--pdf"_s, shop.path(u"a.pdf"_s), u"--json"_s});
+    ASSERT_NO_FATAL_FAILURE(shop.confirm(printed));
+    ASSERT_EQ(shop.run({u"import"_s, listWith("b.csv", u"1000ml"_s)}).exit, 0);
+    EXPECT_TRUE(shop.jsonList({u"changes"_s}, u"products"_s).isEmpty());
+    ASSERT_EQ(shop.run({u"import"_s, listWith("c.csv", u"900ml"_s)}).exit, 0);
+    const QJsonArray changed = shop.jsonList({u"changes"_s}, u"products"_s);
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_EQ(changed[0][u"code"_s].toString(), u"4900000000047"_s);
+    EXPECT_EQ(changed[0][u"kind"_s].toString(), u"changed"_s);
+}
+
 // The first rows a window shows at once: whole locations from the start of the shelf order, as
 // the whole read orders them.
 class CatalogueFirstRows : public ::testing::TestWithParam<std::string> { };

@@ -93,7 +93,7 @@ QString shownOfferPeriod(const pricing::OfferPeriod& period)
     return pricing::shownPeriod(period.days) + u' ' + pricing::shownHours(*period.hours);
 }
 
-QString comparedTagText(const sheet::TagRecord& tag, qint64 offerId, qint64 formerPrice)
+QString comparedTagText(const sheet::TagRecord& tag, qint64 offerId, qint64 formerPrice, const QString& unitText)
 {
     QString text = tagText(tag);
     if (offerId != 0) {
@@ -101,7 +101,7 @@ QString comparedTagText(const sheet::TagRecord& tag, qint64 offerId, qint64 form
         text += separator + QStringLiteral("特価") + separator + QString::number(offerId) + separator
             + QString::number(formerPrice);
     }
-    return text;
+    return text + unitText;
 }
 
 }  // namespace catalogue

@@ -87,8 +87,10 @@ SaleTag saleTagOf(const OfferItem& item, qint64 regularPrice);
 // "12/16〜12/20 17:00〜19:00".
 QString shownOfferPeriod(const pricing::OfferPeriod& period);
 
-// The text by which a tag is compared with the one on the shelf: the record's texts and price and,
-// for a sale tag, its offer and former price (a regular tag's text is the record's alone).
-QString comparedTagText(const sheet::TagRecord& tag, qint64 offerId, qint64 formerPrice);
+// The text by which a tag is compared with the one on the shelf: the record's texts and price, for a
+// sale tag its offer and former price, and last the product's unit text (unitTextOf), so that a
+// change of the unit price's base or content alone makes the tag due (a regular tag of a product
+// without them is the record's alone).
+QString comparedTagText(const sheet::TagRecord& tag, qint64 offerId, qint64 formerPrice, const QString& unitText = {});
 
 }  // namespace catalogue

@@ -159,6 +159,20 @@ QString tagText(const sheet::TagRecord& tag)
     return text;
 }
 
+QString unitTextOf(const ProductData& data)
+{
+    if (data.unitBase.isEmpty() && data.content.isEmpty()) {
+        return {};
+    }
+    const QChar separator(0x1F);
+    return separator + QStringLiteral("単位") + separator + data.unitBase + separator + data.content;
+}
+
+QString productTagText(const ProductData& data)
+{
+    return tagText(data.tag) + unitTextOf(data);
+}
+
 sheet::TagRecord tagOfText(const QString& text)
 {
     sheet::TagRecord tag;

@@ -115,5 +115,11 @@ std::vector<sheet::Field> tagDifferences(const sheet::TagRecord& now, const shee
 QString tagText(const sheet::TagRecord& tag);
 // The tag a tag text holds (its first seven fields; a sale tag's compared text has more).
 sheet::TagRecord tagOfText(const QString& text);
+// What a product's unit price is worked out from beyond its tag's texts (its own base and content),
+// as its tag text ends: empty where the list gives neither, so that a tag text is the tag's alone
+// for every product without them.
+QString unitTextOf(const ProductData& data);
+// The product's tag text with it: what the catalogue keeps beside each product and version.
+QString productTagText(const ProductData& data);
 
 }  // namespace catalogue

@@ -16,7 +16,7 @@ SaleChange saleChangeOf(const TagNeed& need)
 
 QString WantedTag::comparedText() const
 {
-    return comparedTagText(product.tag, sale ? sale->offerId : 0, sale ? sale->formerPrice : 0);
+    return comparedTagText(product.tag, sale ? sale->offerId : 0, sale ? sale->formerPrice : 0, unitTextOf(product));
 }
 
 WantedTag wantedTag(const Product& state, const OfferItem* holding)
@@ -73,8 +73,7 @@ qint64 pendingPrintFor(const TagNeed& need, const QHash<QString, qint64>& pendin
     if (need.kind == NeedKind::takeDown) {
         return 0;
     }
-    return pendingTexts.value(
-        comparedTagText(need.product.tag, need.sale ? need.sale->offerId : 0, need.sale ? need.sale->formerPrice : 0));
+    return pendingTexts.value(WantedTag {need.product, need.sale}.comparedText());
 }
 
 }  // namespace catalogue::rules

@@ -63,7 +63,7 @@ MergeResult applyMerge(QSqlDatabase& db, const database::WriteTransaction& trans
     std::vector<QVariantList> versions;
     const auto versionRow = [&](qint64 product, const ProductData& data, bool active) {
         QVariantList row {versionId++, product, importId, date};
-        row << listColumnValues(data) << int(active) << tagText(data.tag);
+        row << listColumnValues(data) << int(active) << productTagText(data);
         versions.push_back(std::move(row));
     };
 
@@ -71,7 +71,7 @@ MergeResult applyMerge(QSqlDatabase& db, const database::WriteTransaction& trans
     added.reserve(plan.added.size());
     for (const ProductData& data : plan.added) {
         QVariantList row {productId, data.code};
-        row << listColumnValues(data) << date << date << 1 << tagText(data.tag) << date;
+        row << listColumnValues(data) << date << date << 1 << productTagText(data) << date;
         added.push_back(std::move(row));
         versionRow(productId, data, true);
         priceRow(productId++, data);
@@ -103,7 +103,7 @@ MergeResult applyMerge(QSqlDatabase& db, const database::WriteTransaction& trans
                 query.addBindValue(database::bindable(value));
             }
             query.addBindValue(date);
-            query.addBindValue(tagText(update.data.tag));
+            query.addBindValue(productTagText(update.data));
             query.addBindValue(date);
             query.addBindValue(update.id);
             query.addBindValue(date);
@@ -213,7 +213,7 @@ MergeResult applyMerge(QSqlDatabase& db, const database::WriteTransaction& trans
                 for (const QVariant& value : listColumnValues(state.state)) {
                     write->addBindValue(database::bindable(value));
                 }
-                write->addBindValue(tagText(state.state.tag));
+                write->addBindValue(productTagText(state.state));
             }
             version.addBindValue(state.versionId);
             newest.addBindValue(state.state.id);

@@ -369,6 +369,12 @@ struct Migration {
     std::vector<const char*> statements;
 };
 
+// The start of a product's unit text in a tag text: U+001F 単位 U+001F (rules::unitTextOf).
+#define UNIT_TEXT_START                                                                                                \
+    "\x1f"                                                                                                             \
+    "単位"                                                                                                           \
+    "\x1f"
+
 // Each step brings the schema from version - 1 to version. Never edit a step once released: add one.
 const std::vector<Migration>& migrations()
 {
@@ -502,9 +508,27 @@ const std::vector<Migration>& migrations()
              " WHEN active = 0 AND shelf_tag_id IS NOT NULL THEN 1 ELSE 0 END) {generated}",
              "CREATE INDEX products_tag_due ON products (id) WHERE tag_due = 1",
          }},
+        // A tag text ends with the product's unit text where its list gives the unit price's base
+        // or content (rules::unitTextOf), so that a change of them alone makes the tag due. The
+        // tags printed before are taken to show the product's present ones: nothing becomes due.
+        {8,
+         {
+             "UPDATE products SET tag_text = tag_text || '" UNIT_TEXT_START "' || unit_base || '\x1f' || content"
+             " WHERE unit_base <> '' OR content <> ''",
+             "UPDATE product_versions SET tag_text = tag_text || '" UNIT_TEXT_START
+             "' || unit_base || '\x1f' || content"
+             " WHERE unit_base <> '' OR content <> ''",
+             "UPDATE print_tags SET tag_text = tag_text || (SELECT '" UNIT_TEXT_START "' || p.unit_base || '\x1f' ||"
+             " p.content FROM products p WHERE p.id = print_tags.product_id) WHERE product_id IN (SELECT id FROM"
+             " products WHERE unit_base <> '' OR content <> '')",
+             "UPDATE products SET shelf_tag_text = (SELECT t.tag_text FROM print_tags t WHERE t.id ="
+             " products.shelf_tag_id) WHERE shelf_tag_id IS NOT NULL AND (unit_base <> '' OR content <> '')",
+         }},
     };
     return all;
 }
+
+#undef UNIT_TEXT_START
 
 int versionInTransaction(QSqlDatabase& db, bool* ok)
 {

@@ -21,7 +21,7 @@
 namespace catalogue::database {
 
 // The schema version this build writes; each step up to it is one migration.
-inline constexpr int kSchemaVersion = 7;
+inline constexpr int kSchemaVersion = 8;
 
 // Opens a connection named `connection` to `address`, checked as Catalogue::open describes.
 Result connect(const CatalogueAddress& address, const QString& connection, const OpenOptions& options);

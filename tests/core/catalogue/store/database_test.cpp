@@ -84,4 +84,64 @@ TEST(Schema, MigrationKeepsTheHistoryAndACopyOfTheFile)
     EXPECT_EQ(due.value(0).toInt(), 0);
 }
 
+// A catalogue of version 7 whose product's list gave the unit price's base and content, its tag on
+// the shelf: after the migration the tag texts end with the unit text, and the tag is still up to
+// date (the tags printed before are taken to show the product's present base and content).
+TEST(Schema, UnitTextsJoinTheTagTextsWithoutMakingATagDue)
+{
+    QTemporaryDir dir;
+    catalogue::CatalogueAddress address;
+    address.path = dir.filePath(QStringLiteral("catalogue.sqlite"));
+    catalogue::Result outcome;
+    catalogue::ProductData milk;
+    milk.code = milk.tag.jan = QStringLiteral("4900000000047");
+    milk.tag.productName = QStringLiteral("牛乳");
+    milk.tag.price = 198;
+    milk.unitBase = QStringLiteral("100ml");
+    milk.content = QStringLiteral("1000ml");
+    const QString unitText = catalogue::unitTextOf(milk);
+    {
+        const auto shop = catalogue::Catalogue::open(address, {true}, &outcome);
+        ASSERT_TRUE(shop) << outcome.message.toStdString();
+        catalogue::IncomingList list;
+        list.products = {milk};
+        ASSERT_TRUE(shop->merge(list, {}).ok());
+        const auto needs = shop->tagNeeds();
+        ASSERT_EQ(needs.size(), 1u);
+        qint64 printId = 0;
+        ASSERT_TRUE(shop->recordPrint({{needs[0].product.id, 1, 1, needs[0].product.tag, 0, 0, unitText}},
+                                      QStringLiteral("large"), 1, 1, QStringLiteral("x.pdf"), catalogue::Moment::now(),
+                                      &printId)
+                        .ok());
+        ASSERT_TRUE(shop->decidePrint(printId, catalogue::PrintState::confirmed).ok());
+    }
+    {
+        // The file as version 7 kept it: the texts without the unit text.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("v7"));
+        db.setDatabaseName(address.path);
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        for (const char* table : {"products", "product_versions", "print_tags"}) {
+            ASSERT_TRUE(query.prepare(
+                QStringLiteral("UPDATE %1 SET tag_text = replace(tag_text, ?, '')").arg(QString::fromLatin1(table))));
+            query.addBindValue(unitText);
+            ASSERT_TRUE(query.exec()) << query.lastError().text().toStdString();
+        }
+        ASSERT_TRUE(query.exec(QStringLiteral("UPDATE products SET shelf_tag_text = tag_text")));
+        ASSERT_TRUE(query.exec(QStringLiteral("UPDATE schema_version SET version = 7")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("v7"));
+    const auto migrated = catalogue::Catalogue::open(address, {}, &outcome);
+    ASSERT_TRUE(migrated) << outcome.message.toStdString();
+    EXPECT_EQ(migrated->schemaVersion(), catalogue::database::kSchemaVersion);
+    EXPECT_TRUE(migrated->tagNeeds(false, &outcome).empty()) << outcome.message.toStdString();
+    catalogue::IncomingList changed;
+    milk.content = QStringLiteral("900ml");
+    changed.products = {milk};
+    ASSERT_TRUE(migrated->merge(changed, {}).ok());
+    ASSERT_EQ(migrated->tagNeeds().size(), 1u);
+    EXPECT_EQ(migrated->tagNeeds()[0].kind, catalogue::NeedKind::changed);
+}
+
 }  // namespace
