@@ -19,17 +19,16 @@ constexpr char kNamespaceSeparator = '\xFF';
 // bytes two, so this many bytes always hold that many units and a character more.
 constexpr size_t kMaxCellBytes = size_t(kMaxCellChars) * 3 + 4;
 
-// The local name of a name as expat gives it (NUL-terminated), found in one pass.
+// The local name of a name as expat gives it (NUL-terminated): a namespace name is long and a
+// local name short, so it is looked for from the end.
 std::string_view localNameOf(const char* name)
 {
-    const char* local = name;
-    const char* at = name;
-    for (; *at; ++at) {
-        if (*at == kNamespaceSeparator) {
-            local = at + 1;
-        }
+    const char* end = name + std::strlen(name);
+    const char* local = end;
+    while (local > name && local[-1] != kNamespaceSeparator) {
+        --local;
     }
-    return std::string_view(local, size_t(at - local));
+    return std::string_view(local, size_t(end - local));
 }
 
 bool hasNamespace(const char* name)
