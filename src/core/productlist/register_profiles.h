@@ -37,25 +37,25 @@ struct RegisterProfile {
     const char16_t* source;  // what the profile is based on: the register's help page by name and title
     // Recognition: every one of these titles stands in one row, which is at most
     // `linesBeforeTitles` rows from the top (a version line, notes above the columns).
-    std::vector<const char16_t*> titles;
+    std::vector<const char16_t*> titles = {};
     int linesBeforeTitles = 0;
-    std::vector<ListFormat> formats;  // the files the register writes, the usual first
+    std::vector<ListFormat> formats = {};  // the files the register writes, the usual first
     // Which column is which.
-    ProfileColumn code;  // the register's own product code (the catalogue's code without a JAN)
-    ProfileColumn jan;   // the barcode
-    ProfileColumn productName;
-    ProfileColumn size;       // 規格
-    ProfileColumn variation;  // the size where the export has no size column
-    ProfileColumn price;
-    ProfileColumn taxBasis;  // whether the price includes the tax
-    ProfileColumn rate;      // the tax rate
-    ProfileColumn category;  // kept from every other field
+    ProfileColumn code = {};  // the register's own product code (the catalogue's code without a JAN)
+    ProfileColumn jan = {};   // the barcode
+    ProfileColumn productName = {};
+    ProfileColumn size = {};       // 規格
+    ProfileColumn variation = {};  // the size where the export has no size column
+    ProfileColumn price = {};
+    ProfileColumn taxBasis = {};  // whether the price includes the tax
+    ProfileColumn rate = {};      // the tax rate
+    ProfileColumn category = {};  // kept from every other field
     // A title that begins so is a Y/N column of one tax ("Tax - 軽減税率 (8%)"); empty: none.
     const char16_t* rateFlagPrefix = nullptr;
-    std::vector<TaxCode> codes;                         // the register's codes in its tax columns
-    std::optional<PriceBasis> basis;                    // where no column says it for a row
-    const char16_t* barcodeMark = nullptr;              // written before a barcode ("#")
-    std::vector<const char16_t*> variationMeaningNone;  // a variation's name that is no size ("Regular")
+    std::vector<TaxCode> codes = {};                         // the register's codes in its tax columns
+    std::optional<PriceBasis> basis = {};                    // where no column says it for a row
+    const char16_t* barcodeMark = nullptr;                   // written before a barcode ("#")
+    std::vector<const char16_t*> variationMeaningNone = {};  // a variation's name that is no size ("Regular")
 };
 
 // Every profile, in the order the README and --register's help list them.
