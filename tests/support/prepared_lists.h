@@ -1,16 +1,13 @@
 #pragma once
 
-// A list written to a folder of the test's own and prepared as an import prepares it.
+// A list written to a folder of the test's own and prepared for large tags as an import prepares
+// it: by default with the register found by its shape, as the command line reads a list.
 
 #include "core/jobs/import_job.h"
 
 #include "support/file_bytes.h"
 
-#include <QDir>
-#include <QString>
 #include <QTemporaryDir>
-
-#include <vector>
 
 namespace support {
 
@@ -20,22 +17,22 @@ struct PreparedFile {
     QString problem;
 };
 
-// `bytes` as the file `fileName`, prepared for large tags with the register found by its shape
-// (unless `request` says otherwise) and the request's choices.
-inline PreparedFile preparedFile(const QString& fileName, const QByteArray& bytes, jobs::ImportRequest request = {},
-                                 bool detectRegister = true)
+inline jobs::ImportRequest detectingRegisters()
+{
+    jobs::ImportRequest request;
+    request.read.registerChoice.mode = productlist::RegisterChoice::Mode::detect;
+    return request;
+}
+
+inline PreparedFile preparedFile(const QString& fileName, const QByteArray& bytes,
+                                 jobs::ImportRequest request = detectingRegisters())
 {
     static QTemporaryDir dir;
+    request.listPath = dir.filePath(fileName);
     PreparedFile out;
-    request.listPath = QDir(dir.path()).filePath(fileName);
-    if (!writeFileBytes(request.listPath, bytes)) {
-        out.problem = QStringLiteral("cannot write ") + request.listPath;
-        return out;
+    if (writeFileBytes(request.listPath, bytes)) {
+        out.status = jobs::prepareList(request, sheet::SheetFormat::large, out.prepared, &out.problem);
     }
-    if (detectRegister && request.read.registerChoice.mode == productlist::RegisterChoice::Mode::none) {
-        request.read.registerChoice.mode = productlist::RegisterChoice::Mode::detect;
-    }
-    out.status = jobs::prepareList(request, sheet::SheetFormat::large, out.prepared, &out.problem);
     return out;
 }
 

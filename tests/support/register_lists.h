@@ -168,83 +168,52 @@ inline std::vector<RegisterList> registerLists()
     return lists;
 }
 
-// A cloud register's product export in the shape its help page documents: the lines its file has
-// above the titles, the titles, the rows, the file it is; written with its columns in the order
-// the register writes them or in any other. What the shop's tags must say is given row by row:
-// the tag (code, name, size, tax-inclusive price by the tests' own arithmetic), the rate the
-// price bears, and the product's code in the catalogue (the JAN, else the register's own code).
+// A cloud register's product export in the shape its help page documents (the lines above its
+// titles, the titles, the rows, the kind of file), and row by row what the shop's tags must say
+// (by the tests' own arithmetic) and the rate each price bears.
 struct RegisterExport {
     enum class File { cp932, utf8Bom, utf16le, xlsx };
     const char* registerKey;
-    QString fileName;
     File file;
-    QStringList before;  // lines above the titles, one cell each
+    QStringList before;  // one cell each
     QStringList titles;
     std::vector<QStringList> rows;
     std::vector<sheet::TagRecord> expected;
-    std::vector<int> rates;      // percent, row by row
-    QStringList catalogueCodes;  // row by row; empty: not taken into a catalogue
-    QString report;              // what the import says of the register
+    std::vector<int> rates;  // percent
+    QString report;          // what the import says of the register
 
-    // The file's bytes with the columns in `order` (indexes into `titles`; empty: as exported).
-    QByteArray bytes(std::vector<int> order = {}) const
+    QString fileName() const { return QLatin1String(registerKey) + (file == File::xlsx ? ".xlsx" : ".csv"); }
+    // The file's bytes, with every row's columns the other way round when `reversed`.
+    QByteArray bytes(bool reversed = false) const
     {
-        if (order.empty()) {
-            for (int column = 0; column < titles.size(); ++column) {
-                order.push_back(column);
-            }
-        }
-        const auto ordered = [&](const QStringList& cells) {
-            QStringList out;
-            for (int column : order) {
-                out << cells.value(column);
-            }
-            return out;
-        };
-        std::vector<QStringList> lines;
-        for (const QString& line : before) {
-            lines.push_back({line});
-        }
-        lines.push_back(ordered(titles));
-        for (const QStringList& row : rows) {
-            lines.push_back(ordered(row));
-        }
-        if (file == File::xlsx) {
-            SheetRows sheet;
-            for (const QStringList& line : lines) {
-                std::vector<Cell> cells;
-                for (const QString& cell : line) {
-                    cells.push_back(str(cell));
-                }
-                sheet.push_back(cells);
-            }
-            return xlsxOf({{QStringLiteral("商品"), sheet}});
-        }
+        std::vector<QStringList> lines {titles};
+        lines.insert(lines.end(), rows.begin(), rows.end());
+        SheetRows sheet;
         QString text;
-        for (const QStringList& line : lines) {
-            QStringList quoted;
-            for (const QString& cell : line) {
-                quoted << (cell.contains(u',') ? u'"' + cell + u'"' : cell);
+        for (size_t i = 0; i < before.size() + lines.size(); ++i) {
+            QStringList cells
+                = i < size_t(before.size()) ? QStringList {before.at(qsizetype(i))} : lines[i - before.size()];
+            if (reversed && i >= size_t(before.size())) {
+                std::reverse(cells.begin(), cells.end());
             }
-            text += quoted.join(u',') + QStringLiteral("\r\n");
+            sheet.emplace_back();
+            for (QString& cell : cells) {
+                sheet.back().push_back(str(cell));
+                cell = cell.contains(u',') ? u'"' + cell + u'"' : cell;
+            }
+            text += cells.join(u',') + QStringLiteral("\r\n");
         }
         switch (file) {
+        case File::xlsx:
+            return xlsxOf({{QStringLiteral("商品"), sheet}});
         case File::cp932:
             return QStringEncoder("windows-31j").encode(text);
         case File::utf16le:
             return QStringEncoder("UTF-16LE", QStringEncoder::Flag::WriteBom).encode(text);
-        default:
-            return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+        case File::utf8Bom:
+            break;
         }
-    }
-    // The columns the other way round: every column stands elsewhere.
-    QByteArray reordered() const
-    {
-        std::vector<int> order;
-        for (int column = int(titles.size()) - 1; column >= 0; --column) {
-            order.push_back(column);
-        }
-        return bytes(order);
+        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
     }
 };
 
@@ -259,24 +228,20 @@ inline std::vector<RegisterExport> registerExports()
     // 税区分 0 税込, 1 税抜 (the list-wide 10 %), 2 非課税; 商品コード may hold a shop's own code.
     exports.push_back(
         {"smaregi",
-         "smaregi.csv",
          File::cp932,
          {},
          {"商品ID", "部門ID", "商品コード", "商品名", "商品カナ", "商品単価", "原価", "規格", "税区分"},
-         {{"101", "1", water, "天然水", "テンネンスイ", "98", "60", "2L", "0"},
-          {"102", "1", soap, "洗剤 詰替", "センザイ", "1722", "900", "450ml", "1"},
+         {{"102", "1", soap, "洗剤 詰替", "センザイ", "1722", "900", "450ml", "1"},
+          {"101", "1", water, "天然水", "テンネンスイ", "98", "60", "2L", "0"},
           {"103", "2", short8, "切手", "キッテ", "84", "84", "", "2"},
           {"104", "3", "A0004", "手作り弁当", "テヅクリベントウ", "500", "300", "", "1"}},
-         {tagOf(water, "天然水", 98, {}, {}, "2L"), tagOf(soap, "洗剤 詰替", withTax(1722, 10), {}, {}, "450ml"),
+         {tagOf(soap, "洗剤 詰替", withTax(1722, 10), {}, {}, "450ml"), tagOf(water, "天然水", 98, {}, {}, "2L"),
           tagOf(short8, "切手", 84), tagOf("A0004", "手作り弁当", withTax(500, 10))},
          {10, 10, 0, 10},
-         {water, soap, short8, "A0004"},
          "スマレジの商品データとして読みました"});
-    // A version line above the titles; 税設定 外税/内税 and 適用税率 in words; the register's own
-    // 商品コード beside the JAN in バーコード, written "#4901…".
+    // A version line; 税設定 and 適用税率 in words; 商品コード beside the JAN in バーコード as "#4901…".
     exports.push_back(
         {"airregi",
-         "airregi.csv",
          File::utf8Bom,
          {"ver.2.0"},
          {"カテゴリーID", "カテゴリー", "商品コード", "商品名", "価格", "税設定", "適用税率", "バーコード"},
@@ -287,10 +252,8 @@ inline std::vector<RegisterExport> registerExports()
          {tagOf(water, "緑茶", withTax(150, 8)), tagOf(soap, "ビール", withTax(250, 10)), tagOf({}, "コロッケ", 108),
           tagOf(short8, "切手", 84)},
          {8, 10, 8, 0},
-         {water, soap, "P003", short8},
          "Airレジの商品データとして読みました (見出しの前の 1 行は読んでいません)"});
-    // UTF-16LE; the size in Variation Name ("Regular" for an item without variations); a Y/N column
-    // per tax; prices include the tax.
+    // UTF-16LE; the size in Variation Name (Regular: none); a Y/N column per tax; prices with the tax.
     const QStringList squareTitles {
         "Token", "Item Name",          "Variation Name",     "SKU", "Description", "Category", "GTIN",
         "Price", "Tax - 消費税 (10%)", "Tax - 軽減税率 (8%)"};
@@ -302,14 +265,12 @@ inline std::vector<RegisterExport> registerExports()
                                                     tagOf(soap, "緑茶", 350, {}, {}, "2L"), tagOf({}, "タオル", 500),
                                                     tagOf(short8, "切手", 84)};
     exports.push_back({"square",
-                       "square.csv",
                        File::utf16le,
                        {},
                        squareTitles,
                        squareRows,
                        squareTags,
                        {8, 8, 10, 0},
-                       {water, soap, "S-3", short8},
                        "Squareの商品データとして読みました"});
     // The import template: notes above the columns, a workbook.
     QStringList templateTitles = squareTitles;
@@ -322,18 +283,15 @@ inline std::vector<RegisterExport> registerExports()
     }
     exports.push_back(
         {"square-template",
-         "catalog.xlsx",
          File::xlsx,
          {"商品ライブラリのテンプレート", "各列の説明を読んでから入力してください"},
          templateTitles,
          templateRows,
          squareTags,
          {8, 8, 10, 0},
-         {water, soap, "S-3", short8},
          "Square (商品インポート用テンプレート)の商品データとして読みました (見出しの前の 2 行は読んでいません)"});
     // 消費税率 10 or 0 beside 内税/外税/非課税; the barcode in 商品コード, the shop's 品番 beside it.
     exports.push_back({"cashier",
-                       "cashier.xlsx",
                        File::xlsx,
                        {},
                        {"商品コード", "商品名", "商品名(カナ)", "品番", "サイズ・カラー・規格", "販売価格",
@@ -344,13 +302,10 @@ inline std::vector<RegisterExport> registerExports()
                        {tagOf(water, "洗剤", withTax(298, 10), {}, {}, "詰替 400ml"),
                         tagOf(soap, "電池", 440, {}, {}, "単3 4本"), tagOf({}, "ギフト券", 1000)},
                        {10, 10, 0},
-                       {water, soap, "G-1"},
                        "CASHIERの商品データとして読みました"});
-    // One code for the rate and the basis together: 1 税抜 8 %, 2 税込 8 %, 3 税抜 10 %, 4 税込 10 %,
-    // 5 非課税.
+    // One code for the rate and the basis: 1 税抜 8 %, 2 税込 8 %, 3 税抜 10 %, 4 税込 10 %, 5 非課税.
     exports.push_back(
         {"justorder",
-         "menu.csv",
          File::utf8Bom,
          {},
          {"商品コード", "商品名", "価格", "税区分", "テイクアウト", "キッチン印刷区分"},
@@ -362,7 +317,6 @@ inline std::vector<RegisterExport> registerExports()
          {tagOf(water, "からあげ弁当", withTax(500, 8)), tagOf(soap, "おにぎり", 150),
           tagOf(short8, "生ビール", withTax(500, 10)), tagOf(cola, "ハイボール", 440), tagOf({}, "切手", 84)},
          {8, 8, 10, 10, 0},
-         {},
          "Just Orderの商品データとして読みました"});
     return exports;
 }

@@ -385,6 +385,11 @@ std::optional<UndecidedTaxCodes> undecidedTaxCodes(const std::vector<ListRow>& r
             }
         }
         if (allCodes && !out.unreadable.isEmpty()) {
+            // Codes in their order: 1, 2, 10; A, B.
+            const auto order
+                = [](const QString& a, const QString& b) { return a.size() != b.size() ? a.size() < b.size() : a < b; };
+            std::sort(out.values.begin(), out.values.end(), order);
+            std::sort(out.unreadable.begin(), out.unreadable.end(), order);
             return out;
         }
     }

@@ -106,8 +106,8 @@ void tidyRegisterCells(const RegisterProfile& profile, const RegisterReading& re
 struct UndecidedTaxCodes {
     ListField field = ListField::taxClass;  // taxClass or taxBasis
     int column = -1;
-    QStringList values;      // every distinct value, in the order met
-    QStringList unreadable;  // those no code or word gives a meaning
+    QStringList values;      // every distinct value, shorter codes first (1, 2, 10)
+    QStringList unreadable;  // those no code or word gives a meaning, in the same order
 };
 
 // The first column of the tax columns of `mapping` (the rate, then the basis) whose values are all

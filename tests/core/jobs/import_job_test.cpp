@@ -21,7 +21,7 @@ TEST(PrepareList, RegisterExportsGiveTheTagsTheShopExpects)
     for (const testfiles::RegisterExport& given : testfiles::registerExports()) {
         for (const bool reordered : {false, true}) {
             SCOPED_TRACE(std::string(given.registerKey) + (reordered ? ", columns reordered" : ""));
-            const auto file = support::preparedFile(given.fileName, reordered ? given.reordered() : given.bytes());
+            const auto file = support::preparedFile(given.fileName(), given.bytes(reordered));
             ASSERT_EQ(file.status, jobs::ImportStatus::done) << file.problem.toStdString();
             const jobs::PreparedList& prepared = file.prepared;
             ASSERT_TRUE(prepared.list.profile);
@@ -48,41 +48,38 @@ TEST(PrepareList, TaxCodesNothingExplainsStopTheImport)
     const testfiles::RegisterExport smaregi = testfiles::registerExports().front();
     testfiles::RegisterExport unknownCode = smaregi;
     unknownCode.rows.front().last() = QStringLiteral("3");
-    jobs::ImportRequest asAnyList;
-    asAnyList.read.registerChoice.mode = RegisterChoice::Mode::none;
-    jobs::ImportRequest codesGiven;
-    codesGiven.tax.codes = *parseTaxCodesArgument(QStringLiteral("0=税込,1=税抜,2=非課税"));
-    jobs::ImportRequest airregi;
-    airregi.read.registerChoice = {RegisterChoice::Mode::forced, registerProfileOfKey(QStringLiteral("airregi"))};
+    const auto request = [](RegisterChoice choice, const QString& taxCodes = {}) {
+        jobs::ImportRequest out;
+        out.read.registerChoice = choice;
+        out.tax.codes = parseTaxCodesArgument(taxCodes).value_or(std::vector<TaxCode> {});
+        return out;
+    };
+    const RegisterChoice detect {RegisterChoice::Mode::detect};
     const struct {
         const char* name;
         QByteArray bytes;
         jobs::ImportRequest request;
-        bool detect;
         QStringList said;  // empty: prepared
     } rows[] {
         {"codes of no register",
          codes,
-         {},
-         true,
+         request(detect),
          {"税区分の列「税区分」の値 0, 1, 2 が", "読めない値: 1, 2", "--tax-codes 0=…,1=…,2=…"}},
         {"a register's export read as any list",
          smaregi.bytes(),
-         asAnyList,
-         false,
+         request({}),
          {"「税区分」の値 0, 1, 2", "--register"}},
-        {"a code the register's page does not name", unknownCode.bytes(), {}, true, {"読めない値: 3)"}},
-        {"the codes given", codes, codesGiven, true, {}},
-        {"a column of words with one odd value", testfiles::registerLists()[3].bytes, {}, true, {}},
+        {"a code the register's page does not name", unknownCode.bytes(), request(detect), {"読めない値: 3)"}},
+        {"the codes given", codes, request(detect, QStringLiteral("0=税込,1=税抜,2=非課税")), {}},
+        {"a column of words with one odd value", testfiles::registerLists()[3].bytes, request(detect), {}},
         {"another register's export",
          smaregi.bytes(),
-         airregi,
-         true,
+         request({RegisterChoice::Mode::forced, registerProfileOfKey(QStringLiteral("airregi"))}),
          {"Airレジの商品データとして読めません", "適用税率"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const auto file = support::preparedFile(QStringLiteral("list.csv"), row.bytes, row.request, row.detect);
+        const auto file = support::preparedFile(QStringLiteral("list.csv"), row.bytes, row.request);
         EXPECT_EQ(file.status, row.said.isEmpty() ? jobs::ImportStatus::done : jobs::ImportStatus::unreadable);
         for (const QString& part : row.said) {
             EXPECT_TRUE(file.problem.contains(part)) << file.problem.toStdString();
