@@ -42,6 +42,7 @@ const std::vector<RegisterProfile>& profileTable()
             .variation = kNone,
             .price = titled({u"商品単価"}),
             .taxBasis = titled({u"税区分"}),
+            .rate = titled({u"税率"}),  // not in the export as documented: read where a list has it
             .category = titled({u"部門ID"}),
             .codes = {code(u"0", std::nullopt, true), code(u"1", std::nullopt, false), code(u"2", 0, true)},
         },
