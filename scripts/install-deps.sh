@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config libxcb1-dev
-  qt6-base-dev qt6-svg-dev qt6-translations-l10n libquazip1-qt6-dev
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libquazip1-qt6-dev libexpat1-dev
   libqt6sql6-sqlite libqt6sql6-psql postgresql
   fonts-ipafont-mincho fonts-ipafont-gothic
   googletest libgtest-dev libbenchmark-dev libzint-dev

@@ -24,8 +24,8 @@ if [ ! -x "$fuzzer" ] || [ -n "$changed" ]; then
   echo "Building $fuzzer"
   # shellcheck disable=SC2046
   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined \
-    -fno-sanitize-recover=undefined -I"$root/src" $(pkg-config --cflags Qt6Core quazip1-qt6) \
-    "${sources[@]}" $(pkg-config --libs Qt6Core quazip1-qt6) -o "$fuzzer"
+    -fno-sanitize-recover=undefined -I"$root/src" $(pkg-config --cflags Qt6Core quazip1-qt6 expat) \
+    "${sources[@]}" $(pkg-config --libs Qt6Core quazip1-qt6 expat) -o "$fuzzer"
 fi
 
 mkdir -p "$out/product-list-corpus"

@@ -89,11 +89,13 @@ int runImport(const QStringList& arguments)
                 QStringLiteral("前回の設定: この見出しのリストで覚えた列と税の設定を使います"
                                " (使わないときは --no-remembered)\n"));
         }
+        const QString profile = jobs::registerLine(list);
         say(stdout,
-            QStringLiteral("読み込み: %1 (%2行)\n列: %3 (価格は%4)\n")
+            QStringLiteral("読み込み: %1 (%2行)\n%3列: %4 (価格は%5)\n")
                 .arg(QFileInfo(request.listPath).fileName())
                 .arg(list.rows.size())
-                .arg(describeColumns(prepared, extra), jobs::describeTax(prepared.tax)));
+                .arg(profile.isEmpty() ? QString() : profile + u'\n', describeColumns(prepared, extra),
+                     jobs::describeTax(prepared.tax)));
     }
     if (request.remember) {
         if (QString problem; !jobs::rememberPrepared(layouts, prepared, &problem)) {

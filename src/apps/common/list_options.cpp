@@ -1,6 +1,7 @@
 #include "apps/common/list_options.h"
 
 #include "core/productlist/column_mapping.h"
+#include "core/productlist/register_profiles.h"
 #include "core/productlist/tax.h"
 
 #include <QFileInfo>
@@ -53,6 +54,15 @@ std::vector<OptionRow> listOptionRows(const QStringList& otherMapKeys, const QSt
         {{QStringLiteral("tax-code")},
          QStringLiteral("the list's own tax CODE means incl10, incl8, excl10, excl8 or exempt (e.g. 1=excl8)"),
          QStringLiteral("CODE=MEANING")},
+        {{QStringLiteral("tax-codes")},
+         QStringLiteral("the list's own tax codes and what each means, in words or as --tax-code's meanings "
+                        "(e.g. 0=税込,1=税抜,2=非課税)"),
+         QStringLiteral("CODE=MEANING,...")},
+        {{QStringLiteral("register")},
+         QStringLiteral("read the list as the export of this register: %1; none: as any list (default: the "
+                        "register whose export the list is, if any)")
+             .arg(registerProfileKeys().join(QStringLiteral(", "))),
+         QStringLiteral("NAME")},
         {{QStringLiteral("no-remembered")},
          QStringLiteral("ignore the choices remembered for lists with this header"),
          {}},
@@ -115,6 +125,30 @@ std::optional<QString> readListOptions(const QCommandLineParser& parser, const Q
                 .arg(taxCodeMeaningKeys().join(QStringLiteral(", ")), given);
         }
         request.tax.codes.push_back(*code);
+    }
+    for (const QString& given : parser.values(QStringLiteral("tax-codes"))) {
+        const auto codes = parseTaxCodesArgument(given);
+        if (!codes) {
+            return QStringLiteral("--tax-codes takes CODE=MEANING,... with MEANING words such as 税込, 税抜, 非課税, "
+                                  "税込10%, 税抜8% or one of %1: \"%2\"")
+                .arg(taxCodeMeaningKeys().join(QStringLiteral(", ")), given);
+        }
+        request.tax.codes.insert(request.tax.codes.end(), codes->begin(), codes->end());
+    }
+    request.read.registerChoice.mode = RegisterChoice::Mode::detect;
+    if (isSet("register")) {
+        const QString name = value("register");
+        if (name == QLatin1String("none")) {
+            request.read.registerChoice.mode = RegisterChoice::Mode::none;
+        } else if (const RegisterProfile* profile = registerProfileOfKey(name)) {
+            request.read.registerChoice = {RegisterChoice::Mode::forced, profile};
+        } else {
+            return QStringLiteral("--register is none or one of %1: \"%2\"")
+                .arg(registerProfileKeys().join(QStringLiteral(", ")), name);
+        }
+        if (request.read.registerChoice.mode == RegisterChoice::Mode::forced && isSet("no-header")) {
+            return QStringLiteral("--register reads a list by its header: leave out --no-header");
+        }
     }
     if (isSet("no-remembered") && isSet("remember")) {
         return QStringLiteral("choose one of --no-remembered and --remember");

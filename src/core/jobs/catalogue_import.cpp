@@ -12,6 +12,20 @@ bool catalogueColumnsFor(const PreparedList& prepared, const std::vector<std::pa
 {
     const ProductList& list = prepared.list;
     columns = catalogue::catalogueColumnsOfList(list.columnTitles, list.rows, list.hasHeader, prepared.mapping);
+    // A register's own product code is the code of a product without a JAN; the register's
+    // category is no column of the catalogue's.
+    if (list.profile) {
+        const productlist::RegisterReading& reading = prepared.registerReading;
+        for (int* column : {&columns.shelf, &columns.tagCount, &columns.unitBase, &columns.content,
+                            &columns.contentUnit, &columns.productCode}) {
+            if (*column >= 0 && (*column == reading.codeColumn || *column == reading.categoryColumn)) {
+                *column = -1;
+            }
+        }
+        if (reading.codeColumn >= 0) {
+            columns.productCode = reading.codeColumn;
+        }
+    }
     for (const auto& [key, column] : choices) {
         const int index = column.isEmpty() ? -1 : columnOfChoice(list, column);
         if (!catalogue::setCatalogueColumn(columns, key, index)) {

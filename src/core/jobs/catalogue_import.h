@@ -18,7 +18,8 @@
 
 namespace jobs {
 
-// The catalogue's columns of a prepared list: found by their titles and contents, then the given choices
+// The catalogue's columns of a prepared list: found by their titles and contents (a register's
+// export: its own product code as the product code), then the given choices
 // (FIELD=COLUMN with FIELD code, shelf or count, as ImportRequest::otherColumns holds them) over
 // them. False, with the FIELD in `unknownKey`, when a choice names no column the catalogue reads.
 bool catalogueColumnsFor(const PreparedList& prepared, const std::vector<std::pair<QString, QString>>& choices,

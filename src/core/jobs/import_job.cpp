@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace jobs {
 
 using namespace productlist;
@@ -107,6 +109,13 @@ QString describeTax(const TaxSettings& tax)
         text += QStringLiteral("、税コード %1 は%2")
                     .arg(code.code, taxCodeMeaningTitle(taxCodeMeaningKey(code.meaning)));
     }
+    if (!tax.rateFlags.empty()) {
+        QStringList titles;
+        for (const RateFlag& flag : tax.rateFlags) {
+            titles << flag.title;
+        }
+        text += QStringLiteral("、税率は %1 の Y/N").arg(titles.join(QStringLiteral("、")));
+    }
     return text;
 }
 
@@ -186,7 +195,12 @@ ImportStatus prepareList(const ImportRequest& request, const sheet::SheetFormat&
             list = std::move(reread);
         }
     }
-    const AutoMapping automatic = automaticMapping(list, format);
+    RegisterReading reading;
+    if (list.profile) {
+        reading = registerReading(*list.profile, list.columnTitles, list.rows, format);
+        tidyRegisterCells(*list.profile, reading, list.rows);
+    }
+    const AutoMapping automatic = list.profile ? reading.automatic : automaticMapping(list, format);
     ColumnMapping mapping = remembered ? remembered->mapping : automatic.mapping;
     QString unknown;
     if (!applyColumnChoices(list, request.columns, mapping, &unknown)) {
@@ -216,7 +230,22 @@ ImportStatus prepareList(const ImportRequest& request, const sheet::SheetFormat&
     }
     tax.basis = request.priceBasis.value_or(remembered ? remembered->tax.basis
                                                        : automatic.priceBasis.value_or(PriceBasis::includesTax));
+    // The register's codes after the user's, which win; its Y/N columns where no column is the rate.
+    for (const TaxCode& code : reading.codes) {
+        if (std::none_of(tax.codes.begin(), tax.codes.end(),
+                         [&](const TaxCode& given) { return given.code == code.code; })) {
+            tax.codes.push_back(code);
+        }
+    }
+    tax.rateFlags = reading.rateFlags;
+    if (mapping.column(ListField::price) >= 0 && !noPrice) {
+        if (const auto undecided = undecidedTaxCodes(list.rows, mapping, tax.codes)) {
+            *problem = QStringLiteral("%1: %2").arg(request.listPath, undecidedTaxCodesMessage(list, *undecided));
+            return ImportStatus::unreadable;
+        }
+    }
     prepared.list = std::move(list);
+    prepared.registerReading = std::move(reading);
     prepared.mapping = mapping;
     prepared.tax = tax;
     prepared.noPrice = noPrice;
@@ -235,10 +264,49 @@ bool rememberPrepared(LayoutMemory& memory, const PreparedList& prepared, QStrin
     return rememberChoices(memory, list.columnTitles, list.hasHeader, choices, problem);
 }
 
+QString registerLine(const ProductList& list)
+{
+    if (!list.profile) {
+        return {};
+    }
+    QString line = QStringLiteral("%1の商品データとして読みました").arg(QString::fromUtf16(list.profile->name));
+    if (list.linesBeforeTitles > 0) {
+        line += QStringLiteral(" (見出しの前の %1 行は読んでいません)").arg(list.linesBeforeTitles);
+    }
+    return line;
+}
+
+QString undecidedTaxCodesMessage(const ProductList& list, const UndecidedTaxCodes& codes)
+{
+    // A column of many codes is named with its first few.
+    constexpr qsizetype kValuesSaid = 12;
+    const QString title = list.columnTitles.value(codes.column);
+    const auto some = [](const QStringList& values) {
+        QString text = values.mid(0, kValuesSaid).join(QStringLiteral(", "));
+        if (values.size() > kValuesSaid) {
+            text += QStringLiteral(" ほか %1 種類").arg(values.size() - kValuesSaid);
+        }
+        return text;
+    };
+    QStringList example;
+    for (const QString& value : codes.values.mid(0, kValuesSaid)) {
+        example << value + QStringLiteral("=…");
+    }
+    return QStringLiteral(
+               "%1の列「%2」の値 %3 が何を表すのか分かりません (読めない値: %4)。"
+               "推し量って読むことはしないため、何も書き込んでいません。"
+               "レジの書き出しなら --register レジ (%5) で読むか、--map %6=%2 --tax-codes %7 "
+               "のように値の意味を指定してください (意味は 税込、税抜、非課税、税込10%、税抜8%、10%、8% など)")
+        .arg(listFieldTitle(codes.field), title, some(codes.values), some(codes.unreadable),
+             registerProfileKeys().join(QStringLiteral(", ")), listFieldKey(codes.field), example.join(u','));
+}
+
 QString readingLines(const QString& listPath, const PreparedList& prepared, const sheet::SheetFormat& format)
 {
+    const QString profile = registerLine(prepared.list);
     return QStringLiteral("読み込み: %1 (%2)\n")
                .arg(QFileInfo(listPath).fileName(), listFacts(prepared.list).join(QStringLiteral(", ")))
+        + (profile.isEmpty() ? QString() : profile + u'\n')
         + QStringLiteral("列: %1 (価格は%2)\n")
               .arg(describeMapping(prepared.list, prepared.mapping, format), describeTax(prepared.tax));
 }

@@ -124,17 +124,31 @@ struct PreparedList {
     productlist::TaxSettings tax;
     bool noPrice = false;  // the price left out on purpose (by the request, or remembered)
     bool remembered = false;
+    // With list.profile: how the register's export is read (its own product code, its codes).
+    productlist::RegisterReading registerReading = {};
 };
 
 // Reads and prepares the list of `request` for tags of `format`. done, unreadable (`problem` says
-// why, naming the file) or unknownColumn (`problem` is the usage error's text).
+// why, naming the file) or unknownColumn (`problem` is the usage error's text). A list read as a
+// register's export takes that register's columns and codes (under the request's choices); a tax
+// column of codes that nothing gives a meaning is unreadable, before anything is written
+// (undecidedTaxCodesMessage).
 ImportStatus prepareList(const ImportRequest& request, const sheet::SheetFormat& format, PreparedList& prepared,
                          QString* problem);
 
 // Keeps the choices of `prepared` for lists with its header; false with the reason in `problem`.
 bool rememberPrepared(productlist::LayoutMemory& memory, const PreparedList& prepared, QString* problem);
 
-// The lines that say what was read and how: "読み込み: NAME (FACTS)" and "列: MAPPING (価格はTAX)".
+// "スマレジの商品データとして読みました (見出しの前の 1 行は読んでいません)" for a list read as a
+// register's export; empty for any other list.
+QString registerLine(const productlist::ProductList& list);
+
+// Why a tax column of codes stops the import: the column, its values, and how to go on (--register,
+// or --map with --tax-codes).
+QString undecidedTaxCodesMessage(const productlist::ProductList& list, const productlist::UndecidedTaxCodes& codes);
+
+// The lines that say what was read and how: "読み込み: NAME (FACTS)", the register's line where
+// there is one, and "列: MAPPING (価格はTAX)".
 QString readingLines(const QString& listPath, const PreparedList& prepared, const sheet::SheetFormat& format);
 
 // Gives each tag the sheets of `rows` fill (from `startTag` on the first sheet, as sheetsForList

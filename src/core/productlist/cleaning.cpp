@@ -245,10 +245,13 @@ private:
         }
         // The rate column, then the column saying whether the price includes the tax; the
         // list-wide choices where they say nothing.
-        const QString classText = cell(ListField::taxClass);
+        QString classText = cell(ListField::taxClass);
         const QString basisText = cell(ListField::taxBasis);
         const TaxClass none;
-        const std::optional<TaxClass> taxClass = classText.isEmpty() ? none : readTaxCell(classText, tax_.codes);
+        std::optional<TaxClass> taxClass = classText.isEmpty() ? none : readTaxCell(classText, tax_.codes);
+        if (mapping_.column(ListField::taxClass) < 0 && !tax_.rateFlags.empty()) {
+            taxClass = flaggedRate(classText);
+        }
         const std::optional<TaxClass> basis = basisText.isEmpty() ? none : readTaxCell(basisText, tax_.codes);
         if (!basisText.isEmpty() && !basis) {
             note(NoteKind::taxBasisUnreadable, ListField::taxBasis, basisText);
@@ -272,6 +275,37 @@ private:
             return;
         }
         out_.record.price = qint32(price);
+    }
+
+    // The rate the Y/N columns give the row; `text` says what they hold when it is unknown.
+    std::optional<TaxClass> flaggedRate(QString& text) const
+    {
+        std::optional<int> rate;
+        bool filled = false;
+        bool known = true;
+        QStringList said;
+        for (const RateFlag& flag : tax_.rateFlags) {
+            const QString value = row_.cell(flag.column).normalized(QString::NormalizationForm_KC).trimmed().toUpper();
+            if (value.isEmpty()) {
+                continue;
+            }
+            filled = true;
+            said << QStringLiteral("%1=%2").arg(flag.title, row_.cell(flag.column).trimmed());
+            if (value == QLatin1String("Y") || value == QLatin1String("YES")) {
+                known = known && (!rate || *rate == flag.ratePercent);
+                rate = flag.ratePercent;
+            } else if (value != QLatin1String("N") && value != QLatin1String("NO")) {
+                known = false;
+            }
+        }
+        text = said.join(QStringLiteral(", "));
+        if (!known) {
+            return std::nullopt;
+        }
+        if (!filled) {
+            return TaxClass {};
+        }
+        return TaxClass {rate.value_or(0), {}};
     }
 
     const ListRow& row_;

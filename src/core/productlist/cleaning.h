@@ -14,11 +14,23 @@
 
 namespace productlist {
 
+// A column of Y and N for one tax (a register's "Tax - 軽減税率 (8%)"): Y says the row's price
+// bears that rate.
+struct RateFlag {
+    int column = -1;
+    int ratePercent = kStandardRate;
+    QString title;
+    friend bool operator==(const RateFlag&, const RateFlag&) = default;
+};
+
 struct TaxSettings {
     PriceBasis basis = PriceBasis::includesTax;
     int ratePercent = kStandardRate;  // the list-wide rate, where no tax class says otherwise
     Rounding rounding = Rounding::floor;
-    std::vector<TaxCode> codes = {};  // the list's own tax codes, given a meaning by the user
+    std::vector<TaxCode> codes = {};  // the list's own tax codes, given a meaning by the user or a register
+    // Where no column holds the rate: a row's rate is the one whose flag says Y, 0 % (no tax) when
+    // every flag says N; Y under two rates, or anything but Y and N, leaves the rate unknown.
+    std::vector<RateFlag> rateFlags = {};
     friend bool operator==(const TaxSettings&, const TaxSettings&) = default;
 };
 

@@ -1,5 +1,7 @@
 #include "core/productlist/ods_reader.h"
 
+#include "core/productlist/xml_part.h"
+
 #include <algorithm>
 
 namespace productlist {
@@ -11,135 +13,172 @@ constexpr qint64 kMaxRowNumber = 1 << 21;
 
 const QString kContentPart = QStringLiteral("content.xml");
 
-// Text of an OpenDocument cell: its paragraphs, one line each. The reader stands on the cell's
-// start element and ends on its end element.
-QString odsCellText(XmlPart& xml)
+qint64 repeatCount(const XmlAttributes& attributes, std::string_view name)
 {
-    QString text;
-    int paragraphs = 0;
-    const int level = xml.depth();
-    while (!xml.atEnd()) {
-        const auto token = xml.next();
-        if (token == QXmlStreamReader::StartElement) {
-            const auto name = xml.name();
-            if (name == QLatin1String("annotation")) {
-                xml.skipElement();
-            } else if (name == QLatin1String("p") || name == QLatin1String("h")) {
-                if (paragraphs++ > 0) {
-                    appendToCell(text, u"\n");
-                }
-            } else if (name == QLatin1String("s")) {
-                bool ok = false;
-                const int count = attributeValue(xml.attributes(), QLatin1String("c")).toInt(&ok);
-                appendToCell(text, QString(ok ? std::clamp(count, 1, 1000) : 1, u' '));
-            } else if (name == QLatin1String("tab")) {
-                appendToCell(text, u"\t");
-            } else if (name == QLatin1String("line-break")) {
-                appendToCell(text, u"\n");
-            }
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (xml.depth() < level) {
-                break;
-            }
-        } else if (token == QXmlStreamReader::Characters && xml.depth() > level) {
-            appendToCell(text, xml.text());
-        }
-    }
-    return text;
-}
-
-qint64 repeatCount(const QXmlStreamAttributes& attributes, QLatin1String name)
-{
+    const std::string_view given = attributes.value(name);
     bool ok = false;
-    const qint64 count = attributeValue(attributes, name).toLongLong(&ok);
+    const qint64 count = textOf(given).trimmed().toLongLong(&ok);
     return ok && count > 0 ? count : 1;
 }
 
-// Reads one table:table-row; the reader stands on its start element and ends on its end element.
-QStringList odsRow(XmlPart& xml)
-{
-    QStringList cells;
-    qint64 pendingEmpty = 0;  // empty cells not yet placed: only placed when a value follows
-    const int level = xml.depth();
-    while (xml.nextStartInside(level)) {
-        if (xml.name() != QLatin1String("table-cell") && xml.name() != QLatin1String("covered-table-cell")) {
-            xml.skipElement();
-            continue;
+// The tables of content.xml (the sheets) and the rows of the one read: its rows are
+// table:table-row elements in the table or in its groups of rows (header rows, row groups); a
+// row's cells are its table:table-cell and table:covered-table-cell children; a cell's text is its
+// paragraphs, one line each, with text:s, text:tab and text:line-break, without its annotation.
+// Other elements of a table, a row or a cell are passed over whole.
+class ContentHandler : public XmlHandler {
+public:
+    ContentHandler(const QString& wantedSheet, SpreadsheetRead& out) : wantedSheet_(wantedSheet), out_(out) { }
+
+    bool found() const { return found_; }
+
+    void startElement(std::string_view name, const XmlAttributes& attributes, int depth) override
+    {
+        if (tableDepth_ == 0) {
+            if (name == "table") {
+                tableDepth_ = depth;
+                const QString sheet = textOf(attributes.value("name"));
+                out_.sheetNames.append(sheet);
+                reading_ = !found_ && (wantedSheet_.isEmpty() || sheet == wantedSheet_);
+                if (reading_) {
+                    found_ = true;
+                    out_.sheetName = sheet;
+                }
+            }
+            return;
         }
-        const QXmlStreamAttributes cellAttributes = xml.attributes();
-        const qint64 repeat = repeatCount(cellAttributes, QLatin1String("number-columns-repeated"));
-        const QString type = attributeValue(cellAttributes, QLatin1String("value-type"));
-        const QString value = attributeValue(cellAttributes, QLatin1String("value"));
-        QString text = odsCellText(xml);
-        if ((type == QLatin1String("float") || type == QLatin1String("currency")) && !value.isEmpty()) {
-            text = plainNumberText(value);
+        if (!reading_ || skipDepth_ > 0) {
+            return;
+        }
+        if (rowDepth_ == 0) {
+            if (name == "table-row") {
+                rowDepth_ = depth;
+                rowRepeat_ = repeatCount(attributes, "number-rows-repeated");
+                cells_.clear();
+                pendingEmpty_ = 0;
+            } else if (name != "table-header-rows" && name != "table-row-group" && name != "table-rows") {
+                skipDepth_ = depth;
+            }
+            return;
+        }
+        if (cellDepth_ == 0) {
+            if (depth == rowDepth_ + 1 && (name == "table-cell" || name == "covered-table-cell")) {
+                cellDepth_ = depth;
+                cellRepeat_ = repeatCount(attributes, "number-columns-repeated");
+                const std::string_view type = attributes.value("value-type");
+                numeric_ = type == "float" || type == "currency";
+                value_ = textOf(attributes.value("value"));
+                text_.clear();
+                paragraphs_ = 0;
+            } else {
+                skipDepth_ = depth;
+            }
+            return;
+        }
+        if (name == "annotation") {
+            skipDepth_ = depth;
+        } else if (name == "p" || name == "h") {
+            if (paragraphs_++ > 0) {
+                text_.append('\n');
+            }
+        } else if (name == "s") {
+            bool ok = false;
+            const int count = textOf(attributes.value("c")).toInt(&ok);
+            text_.append(' ', ok ? std::clamp(count, 1, 1000) : 1);
+        } else if (name == "tab") {
+            text_.append('\t');
+        } else if (name == "line-break") {
+            text_.append('\n');
+        }
+    }
+
+    void endElement(std::string_view, int depth) override
+    {
+        if (depth == skipDepth_) {
+            skipDepth_ = 0;
+        } else if (depth == cellDepth_) {
+            endCell();
+            cellDepth_ = 0;
+        } else if (depth == rowDepth_) {
+            endRow();
+            rowDepth_ = 0;
+        } else if (depth == tableDepth_) {
+            tableDepth_ = 0;
+            reading_ = false;
+        }
+    }
+
+    void text(std::string_view utf8, int depth) override
+    {
+        if (cellDepth_ > 0 && skipDepth_ == 0 && depth > cellDepth_) {
+            text_.append(utf8);
+        }
+    }
+
+private:
+    void endCell()
+    {
+        QString text = text_.toString();
+        if (numeric_ && !value_.isEmpty()) {
+            text = plainNumberText(value_);
         }
         if (text.isEmpty()) {
-            pendingEmpty += repeat;
-            continue;
+            pendingEmpty_ += cellRepeat_;
+            return;
         }
-        const qint64 room = kMaxColumns - cells.size();
-        for (qint64 i = 0; i < std::min(pendingEmpty, room); ++i) {
-            cells.append(QString());
+        // Empty cells are only placed when a value follows them.
+        const qint64 room = kMaxColumns - cells_.size();
+        for (qint64 i = 0; i < std::min(pendingEmpty_, room); ++i) {
+            cells_.append(QString());
         }
-        pendingEmpty = 0;
-        for (qint64 i = 0; i < repeat && cells.size() < kMaxColumns; ++i) {
-            cells.append(text);
+        pendingEmpty_ = 0;
+        for (qint64 i = 0; i < cellRepeat_ && cells_.size() < kMaxColumns; ++i) {
+            cells_.append(text);
         }
     }
-    return cells;
-}
 
-// Reads the rows of the table whose start element the reader stands on into `table`.
-void readTable(XmlPart& xml, ListTable& table)
-{
-    qint64 rowNumber = 0;
-    const int level = xml.depth();
-    while (xml.nextStartInside(level)) {
-        const auto element = xml.name();
-        if (element == QLatin1String("table-row")) {
-            const qint64 repeat = repeatCount(xml.attributes(), QLatin1String("number-rows-repeated"));
-            const QStringList cells = odsRow(xml);
-            if (isBlankRow(cells)) {
-                rowNumber += repeat;
-                continue;
+    void endRow()
+    {
+        ListTable& table = out_.table;
+        if (isBlankRow(cells_)) {
+            rowNumber_ += rowRepeat_;
+            return;
+        }
+        for (qint64 i = 0; i < rowRepeat_ && !table.truncated; ++i) {
+            if (++rowNumber_ > kMaxRowNumber) {
+                table.truncated = true;
+                break;
             }
-            for (qint64 i = 0; i < repeat && !table.truncated; ++i) {
-                if (++rowNumber > kMaxRowNumber) {
-                    table.truncated = true;
-                    break;
-                }
-                table.append(int(rowNumber), cells);
-            }
-        } else if (element != QLatin1String("table-header-rows") && element != QLatin1String("table-row-group")
-                   && element != QLatin1String("table-rows")) {
-            xml.skipElement();
+            table.append(int(rowNumber_), cells_);
         }
     }
-}
+
+    const QString& wantedSheet_;
+    SpreadsheetRead& out_;
+    bool found_ = false;
+    bool reading_ = false;
+    int tableDepth_ = 0;
+    int skipDepth_ = 0;  // an element passed over whole
+    int rowDepth_ = 0;
+    qint64 rowRepeat_ = 1;
+    qint64 rowNumber_ = 0;
+    QStringList cells_;
+    qint64 pendingEmpty_ = 0;  // empty cells not yet placed
+    int cellDepth_ = 0;
+    qint64 cellRepeat_ = 1;
+    bool numeric_ = false;
+    QString value_;
+    CellText text_;
+    int paragraphs_ = 0;
+};
 
 }  // namespace
 
 SpreadsheetRead readOdsContent(const QByteArray& content, const QString& wantedSheet)
 {
     SpreadsheetRead out;
-    XmlPart xml(content, kContentPart);
-    bool found = false;
-    while (!xml.atEnd()) {
-        if (xml.next() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("table")) {
-            continue;
-        }
-        const QString name = attributeValue(xml.attributes(), QLatin1String("name"));
-        out.sheetNames.append(name);
-        if (found || !(wantedSheet.isEmpty() || name == wantedSheet)) {
-            xml.skipElement();
-            continue;
-        }
-        found = true;
-        out.sheetName = name;
-        readTable(xml, out.table);
-    }
-    out.error = xml.error();
+    ContentHandler handler(wantedSheet, out);
+    out.error = readXmlPart(content, kContentPart, handler);
     if (!out.error.isEmpty()) {
         out.table = {};
         return out;
@@ -148,7 +187,7 @@ SpreadsheetRead readOdsContent(const QByteArray& content, const QString& wantedS
         out.error = QStringLiteral("シートがありません");
         return out;
     }
-    if (!found) {
+    if (!handler.found()) {
         out.error = QStringLiteral("シート「%1」がありません").arg(wantedSheet);
         return out;
     }

@@ -45,6 +45,29 @@ bool isNumberCell(const QString& cell)
     return seenDigit;
 }
 
+// The kind of file a list was read from, as a register's profile names it.
+ListFormat formatOf(const ProductList& list)
+{
+    switch (list.kind) {
+    case ListKind::xlsx:
+        return ListFormat::xlsx;
+    case ListKind::ods:
+        return ListFormat::ods;
+    case ListKind::text:
+        break;
+    }
+    switch (list.encoding) {
+    case Encoding::cp932:
+        return ListFormat::cp932;
+    case Encoding::utf16le:
+    case Encoding::utf16be:
+        return ListFormat::utf16le;
+    case Encoding::utf8:
+        break;
+    }
+    return list.bom ? ListFormat::utf8Bom : ListFormat::utf8;
+}
+
 QString columnTitle(int column)
 {
     return QStringLiteral("列%1").arg(column + 1);
@@ -133,7 +156,21 @@ ProductList readProductListData(const QByteArray& bytes, const ReadOptions& opti
             cell = cell.trimmed();
         }
     }
-    switch (options.header) {
+    if (options.header != HeaderMode::absent) {
+        const RegisterMatch match = matchRegister(table.rows, formatOf(out), options.registerChoice);
+        if (options.registerChoice.mode == RegisterChoice::Mode::forced && !match.profile) {
+            out.error = QStringLiteral("%1の商品データとして読めません: 見出しに %2 がありません")
+                            .arg(QString::fromUtf16(options.registerChoice.profile->name),
+                                 match.missing.join(QStringLiteral("、")));
+            return out;
+        }
+        if (match.profile) {
+            out.profile = match.profile;
+            out.linesBeforeTitles = match.titleRow;
+            table.rows.erase(table.rows.begin(), table.rows.begin() + match.titleRow);
+        }
+    }
+    switch (out.profile ? HeaderMode::present : options.header) {
     case HeaderMode::detect:
         out.hasHeader = looksLikeHeader(table.rows);
         break;

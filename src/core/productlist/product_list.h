@@ -3,6 +3,7 @@
 // Reading a shop's product list from a file of any kind the reader knows, with its header row.
 
 #include "core/productlist/list_table.h"
+#include "core/productlist/register_profiles.h"
 #include "core/productlist/text_list.h"
 
 #include <QByteArray>
@@ -23,6 +24,9 @@ struct ReadOptions {
     std::optional<QChar> delimiter;    // text files; nothing: detect
     QString sheetName;                 // spreadsheets; empty: the first sheet
     HeaderMode header = HeaderMode::detect;
+    // Whether the list is read as a register's export (its title row found below the lines above
+    // it); not with HeaderMode::absent.
+    RegisterChoice registerChoice;
 };
 
 struct ProductList {
@@ -38,6 +42,10 @@ struct ProductList {
     // Spreadsheets: the sheets of the workbook and the one read.
     QStringList sheetNames;
     QString sheetName;
+
+    // The register whose export the list is, and the rows above its titles that were not read.
+    const RegisterProfile* profile = nullptr;
+    int linesBeforeTitles = 0;
 
     bool hasHeader = false;
     QStringList columnTitles;   // the header's cells, or "列1", "列2", ... without a header

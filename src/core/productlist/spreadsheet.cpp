@@ -77,16 +77,16 @@ QString plainNumberText(const QString& stored)
     return number == QLatin1String("0") ? number : sign + number;
 }
 
-int columnOfCellReference(QStringView reference)
+int columnOfCellReference(std::string_view reference)
 {
     qint64 column = 0;
     int letters = 0;
-    for (QChar ch : reference) {
-        const char16_t c = ch.toUpper().unicode();
-        if (c < u'A' || c > u'Z') {
+    for (char c : reference) {
+        const char upper = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+        if (upper < 'A' || upper > 'Z') {
             break;
         }
-        column = column * 26 + (c - u'A' + 1);
+        column = column * 26 + (upper - 'A' + 1);
         if (column > 1 << 20) {
             return -1;
         }

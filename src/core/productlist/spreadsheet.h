@@ -8,7 +8,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <QStringView>
+
+#include <string_view>
 
 namespace productlist {
 
@@ -34,6 +35,6 @@ SpreadsheetRead readSpreadsheet(const QByteArray& bytes, SpreadsheetKind kind, c
 QString plainNumberText(const QString& stored);
 
 // Column index (0-based) of a cell reference such as "B7" or "AA12"; -1 when it has no letters.
-int columnOfCellReference(QStringView reference);
+int columnOfCellReference(std::string_view reference);
 
 }  // namespace productlist

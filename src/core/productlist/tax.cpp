@@ -191,16 +191,21 @@ struct CodeMeaning {
     const char* key;
     const char16_t* title;
     TaxClass meaning;
+    bool listed;  // named in --tax-code's help; the others are what a register's code may mean alone
 };
 
 const std::vector<CodeMeaning>& codeMeanings()
 {
     static const std::vector<CodeMeaning> meanings {
-        {"incl10", u"税込 10%", {kStandardRate, true}},
-        {"incl8", u"税込 8%", {kReducedRate, true}},
-        {"excl10", u"税抜 10%", {kStandardRate, false}},
-        {"excl8", u"税抜 8%", {kReducedRate, false}},
-        {"exempt", u"非課税", {0, true}},
+        {"incl10", u"税込 10%", {kStandardRate, true}, true},
+        {"incl8", u"税込 8%", {kReducedRate, true}, true},
+        {"excl10", u"税抜 10%", {kStandardRate, false}, true},
+        {"excl8", u"税抜 8%", {kReducedRate, false}, true},
+        {"exempt", u"非課税", {0, true}, true},
+        {"incl", u"税込", {std::nullopt, true}, false},
+        {"excl", u"税抜", {std::nullopt, false}, false},
+        {"standard", u"標準税率 10%", {kStandardRate, std::nullopt}, false},
+        {"reduced", u"軽減税率 8%", {kReducedRate, std::nullopt}, false},
     };
     return meanings;
 }
@@ -212,7 +217,9 @@ const QStringList& taxCodeMeaningKeys()
     static const QStringList keys = [] {
         QStringList out;
         for (const CodeMeaning& meaning : codeMeanings()) {
-            out.append(QString::fromLatin1(meaning.key));
+            if (meaning.listed) {
+                out.append(QString::fromLatin1(meaning.key));
+            }
         }
         return out;
     }();
@@ -259,6 +266,28 @@ std::optional<TaxCode> parseTaxCodeArgument(const QString& text)
         return std::nullopt;
     }
     return TaxCode {code.normalized(QString::NormalizationForm_KC), *meaning};
+}
+
+std::optional<std::vector<TaxCode>> parseTaxCodesArgument(const QString& text)
+{
+    std::vector<TaxCode> out;
+    for (const QString& item : text.split(u',')) {
+        const qsizetype equals = item.lastIndexOf(u'=');
+        const QString code = item.left(equals).trimmed().normalized(QString::NormalizationForm_KC);
+        const QString given = item.mid(equals + 1).trimmed();
+        std::optional<TaxClass> meaning = equals > 0 ? taxCodeMeaningOfKey(given) : std::nullopt;
+        if (!meaning && equals > 0) {
+            meaning = parseTaxCell(given);
+        }
+        if (code.isEmpty() || !meaning) {
+            return std::nullopt;
+        }
+        if (meaning->ratePercent == 0) {
+            meaning = TaxClass {0, true};  // no tax: the price is the price either way
+        }
+        out.push_back(TaxCode {code, *meaning});
+    }
+    return out;
 }
 
 std::optional<TaxClass> readTaxCell(const QString& text, const std::vector<TaxCode>& codes)

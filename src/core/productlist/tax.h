@@ -51,7 +51,8 @@ struct TaxCode {
     friend bool operator==(const TaxCode&, const TaxCode&) = default;
 };
 // The meanings a code can be given, by the command line's word: incl10, incl8, excl10, excl8,
-// exempt (no tax).
+// exempt (no tax). A code may also mean the basis or the rate alone: incl, excl, standard, reduced
+// (taxCodeMeaningOfKey reads them too).
 const QStringList& taxCodeMeaningKeys();
 std::optional<TaxClass> taxCodeMeaningOfKey(const QString& key);
 // The key of a meaning, or an empty text when it is none of them.
@@ -60,6 +61,10 @@ QString taxCodeMeaningKey(const TaxClass& meaning);
 QString taxCodeMeaningTitle(const QString& key);
 // "1=excl8", as the command line gives it.
 std::optional<TaxCode> parseTaxCodeArgument(const QString& text);
+// "0=税込,1=税抜,2=非課税": codes and their meanings, each a key of taxCodeMeaningOfKey or the
+// words of tax (税込, 税抜, 非課税, 税込10%, 税抜8%, 8%, 標準, 軽減, 外税, 内税 ...); nothing when
+// one of them is neither.
+std::optional<std::vector<TaxCode>> parseTaxCodesArgument(const QString& text);
 // What `text` means by the list's own codes, else by parseTaxCell.
 std::optional<TaxClass> readTaxCell(const QString& text, const std::vector<TaxCode>& codes);
 

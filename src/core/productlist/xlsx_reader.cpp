@@ -1,10 +1,11 @@
 #include "core/productlist/xlsx_reader.h"
 
-#include "core/productlist/xml_scanner.h"
+#include "core/productlist/xml_part.h"
 
 #include <QHash>
 
 #include <algorithm>
+#include <optional>
 
 namespace productlist {
 
@@ -42,6 +43,27 @@ struct Relationship {
     QString target;
 };
 
+// The Relationship elements of a relationships part.
+class RelationshipsHandler : public XmlHandler {
+public:
+    RelationshipsHandler(const QString& folder, QHash<QString, Relationship>& out) : folder_(folder), out_(out) { }
+
+    void startElement(std::string_view name, const XmlAttributes& attributes, int) override
+    {
+        if (name == "Relationship") {
+            out_.insert(
+                textOf(attributes.unprefixed("Id")),
+                {textOf(attributes.unprefixed("Type")), resolvePart(folder_, textOf(attributes.unprefixed("Target")))});
+        }
+    }
+    void endElement(std::string_view, int) override { }
+    void text(std::string_view, int) override { }
+
+private:
+    const QString& folder_;
+    QHash<QString, Relationship>& out_;
+};
+
 // The relationships of a part: id -> (type, resolved target); none when it has no relationships
 // part. A relationships part that cannot be read sets `error`.
 QHash<QString, Relationship> readRelationships(WorkbookArchive& archive, const QString& partName, QString& error)
@@ -56,16 +78,8 @@ QHash<QString, Relationship> readRelationships(WorkbookArchive& archive, const Q
         }
         return out;
     }
-    XmlPart xml(rels.data, relsName);
-    while (!xml.atEnd()) {
-        if (xml.next() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("Relationship")) {
-            const auto attributes = xml.attributes();
-            out.insert(attributes.value(QLatin1String("Id")).toString(),
-                       {attributes.value(QLatin1String("Type")).toString(),
-                        resolvePart(folder, attributes.value(QLatin1String("Target")).toString())});
-        }
-    }
-    error = xml.error();
+    RelationshipsHandler handler(folder, out);
+    error = readXmlPart(rels.data, relsName, handler);
     return out;
 }
 
@@ -80,33 +94,106 @@ QString targetOfType(const QHash<QString, Relationship>& relationships, const QS
     return fallback;
 }
 
-// Text of an Excel string item (<si> or <is>): its <t> texts, without phonetic guides (<rPh>).
-// The reader (XmlPart or XmlScanner) stands on the item's start element and ends on its end
-// element.
-template<class Xml> QString excelStringItem(Xml& xml)
-{
-    QString text;
-    const int level = xml.depth();
-    int phoneticDepth = 0;  // depth of the <rPh> being passed over, 0 outside one
-    while (!xml.atEnd()) {
-        const auto token = xml.next();
-        if (token == QXmlStreamReader::EndElement) {
-            if (xml.depth() < level) {
-                break;
-            }
-            if (xml.depth() < phoneticDepth) {
-                phoneticDepth = 0;
-            }
-        } else if (token == QXmlStreamReader::StartElement && phoneticDepth == 0) {
-            if (xml.name() == QLatin1String("rPh")) {
-                phoneticDepth = xml.depth();
-            } else if (xml.name() == QLatin1String("t")) {
-                appendToCell(text, xml.elementText());
-            }
+// The sheets the workbook part lists: their names and relationship ids.
+class WorkbookHandler : public XmlHandler {
+public:
+    QStringList names;
+    QStringList ids;
+
+    void startElement(std::string_view name, const XmlAttributes& attributes, int) override
+    {
+        if (name == "sheet") {
+            names.append(textOf(attributes.value("name")));
+            ids.append(textOf(attributes.prefixed("id")));
         }
     }
-    return text;
-}
+    void endElement(std::string_view, int) override { }
+    void text(std::string_view, int) override { }
+};
+
+// The text of an Excel string item (<si> or <is>): its <t> texts, without phonetic guides (<rPh>).
+// Fed the events inside the item, below the item's own element at `itemDepth`.
+class StringItem {
+public:
+    void begin(int itemDepth)
+    {
+        itemDepth_ = itemDepth;
+        textDepth_ = 0;
+        phoneticDepth_ = 0;
+        text_.clear();
+    }
+    void start(std::string_view name, int depth)
+    {
+        if (textDepth_ > 0 || phoneticDepth_ > 0) {
+            return;  // a <t> is read whole; an <rPh> is passed over whole
+        }
+        if (name == "rPh") {
+            phoneticDepth_ = depth;
+        } else if (name == "t") {
+            textDepth_ = depth;
+        }
+    }
+    void end(int depth)
+    {
+        if (depth == textDepth_) {
+            textDepth_ = 0;
+        } else if (depth == phoneticDepth_) {
+            phoneticDepth_ = 0;
+        }
+    }
+    void text(std::string_view utf8)
+    {
+        if (textDepth_ > 0) {
+            text_.append(utf8);
+        }
+    }
+    int depth() const { return itemDepth_; }
+    QString result() const { return text_.toString(); }
+
+private:
+    int itemDepth_ = 0;
+    int textDepth_ = 0;
+    int phoneticDepth_ = 0;
+    CellText text_;
+};
+
+class SharedStringsHandler : public XmlHandler {
+public:
+    explicit SharedStringsHandler(QStringList& strings) : strings_(strings) { }
+
+    void startElement(std::string_view name, const XmlAttributes&, int depth) override
+    {
+        if (inItem_) {
+            item_.start(name, depth);
+        } else if (name == "si") {
+            inItem_ = true;
+            item_.begin(depth);
+        }
+    }
+    void endElement(std::string_view, int depth) override
+    {
+        if (!inItem_) {
+            return;
+        }
+        if (depth == item_.depth()) {
+            strings_.append(item_.result());
+            inItem_ = false;
+        } else {
+            item_.end(depth);
+        }
+    }
+    void text(std::string_view utf8, int) override
+    {
+        if (inItem_) {
+            item_.text(utf8);
+        }
+    }
+
+private:
+    QStringList& strings_;
+    bool inItem_ = false;
+    StringItem item_;
+};
 
 // Places `text` at `column` of `cells`, filling the gap with empty cells.
 void putCell(QStringList& cells, int column, const QString& text)
@@ -123,145 +210,222 @@ void putCell(QStringList& cells, int column, const QString& text)
 // What the t attribute of a cell says its value is.
 enum class CellKind { sharedString, inlineString, number, asStored };
 
-CellKind cellKindOf(QStringView type)
+CellKind cellKindOf(std::string_view type)
 {
-    if (type == QLatin1String("s")) {
+    if (type == "s") {
         return CellKind::sharedString;
     }
-    if (type == QLatin1String("inlineStr")) {
+    if (type == "inlineStr") {
         return CellKind::inlineString;
     }
-    if (type.isEmpty() || type == QLatin1String("n")) {
+    if (type.empty() || type == "n") {
         return CellKind::number;
     }
     return CellKind::asStored;
 }
 
+bool isDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // The shared string a cell's value points to, or an empty text.
-QString sharedString(const QString& value, const QStringList& sharedStrings)
+QString sharedString(const CellText& value, const QStringList& sharedStrings)
 {
     qint64 index = -1;
     // Most values are a few plain digits.
-    if (!value.isEmpty() && value.size() <= 9
-        && std::all_of(value.cbegin(), value.cend(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; })) {
+    if (const std::string_view digits = value.bytes(); digits.size() <= 9 && isDigits(digits)) {
         index = 0;
-        for (QChar ch : value) {
-            index = index * 10 + (ch.unicode() - u'0');
+        for (char c : digits) {
+            index = index * 10 + (c - '0');
         }
     } else {
         bool ok = false;
-        index = value.trimmed().toLongLong(&ok);
+        index = value.toString().trimmed().toLongLong(&ok);
         index = ok ? index : -1;
     }
     return index >= 0 && index < sharedStrings.size() ? sharedStrings.at(index) : QString();
 }
 
-// The text of a cell (<c>); the reader stands on its start element and ends on its end element.
-template<class Xml> QString cellText(Xml& xml, const QStringList& sharedStrings)
+// A number cell's value as plainNumberText gives it; plain digits as they stand.
+QString numberText(const CellText& value)
 {
-    const CellKind kind = cellKindOf(xml.attribute(QLatin1String("t")));
-    QString value;
-    QString inlineText;
-    const int level = xml.depth();
-    while (xml.nextStartInside(level)) {
-        if (xml.name() == QLatin1String("v")) {
-            value = xml.elementText();
-        } else if (xml.name() == QLatin1String("is")) {
-            inlineText = excelStringItem(xml);
-        } else {
-            xml.skipElement();
-        }
+    const std::string_view digits = value.bytes();
+    if (digits.size() <= 24 && isDigits(digits) && digits.front() != '0') {
+        return QString::fromLatin1(digits.data(), qsizetype(digits.size()));
     }
-    switch (kind) {
-    case CellKind::sharedString:
-        return sharedString(value, sharedStrings);
-    case CellKind::inlineString:
-        return inlineText;
-    case CellKind::number:
-        return plainNumberText(value.trimmed());
-    case CellKind::asStored:
-        break;
+    return plainNumberText(value.toString().trimmed());
+}
+
+// A whole number of ASCII digits (blanks around it allowed), or nothing.
+std::optional<qint64> numberOf(std::string_view digits)
+{
+    while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) {
+        digits.remove_prefix(1);
+    }
+    while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t')) {
+        digits.remove_suffix(1);
+    }
+    if (digits.empty() || digits.size() > 18) {
+        return std::nullopt;
+    }
+    qint64 value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
     }
     return value;
 }
 
-template<class Xml> void readSharedStringsWith(Xml& xml, QStringList& strings)
-{
-    while (!xml.atEnd()) {
-        if (xml.next() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si")) {
-            strings.append(excelStringItem(xml));
+// The rows of a worksheet: <row> elements anywhere outside another row, <c> cells anywhere inside
+// a row; of a cell's own children its last <v> (the value) and its last <is> (an inline string).
+class WorksheetHandler : public XmlHandler {
+public:
+    WorksheetHandler(const QStringList& sharedStrings, ListTable& table) : sharedStrings_(sharedStrings), table_(table)
+    { }
+
+    void startElement(std::string_view name, const XmlAttributes& attributes, int depth) override
+    {
+        if (rowDepth_ == 0) {
+            if (name == "row") {
+                startRow(attributes, depth);
+            }
+            return;
+        }
+        if (cellDepth_ == 0) {
+            if (name == "c") {
+                const int referenced = columnOfCellReference(attributes.value("r"));
+                column_ = referenced >= 0 ? referenced : column_ + 1;
+                kind_ = cellKindOf(attributes.value("t"));
+                cellDepth_ = depth;
+                value_.clear();
+                inlineText_.clear();
+            }
+            return;
+        }
+        if (childDepth_ > 0) {
+            if (inInline_) {
+                item_.start(name, depth);
+            }
+            return;
+        }
+        // A child of the cell: its value, its inline string, or something passed over (a formula).
+        childDepth_ = depth;
+        if (name == "v") {
+            inValue_ = true;
+            valueText_.clear();
+        } else if (name == "is") {
+            inInline_ = true;
+            item_.begin(depth);
         }
     }
-}
 
-template<class Xml> void readWorksheetWith(Xml& xml, const QStringList& sharedStrings, ListTable& table)
-{
-    qint64 rowNumber = 0;
-    while (!xml.atEnd() && !table.truncated) {
-        if (xml.next() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("row")) {
-            continue;
+    void endElement(std::string_view, int depth) override
+    {
+        if (childDepth_ > 0) {
+            if (depth == childDepth_) {
+                if (inValue_) {
+                    value_ = valueText_;
+                } else if (inInline_) {
+                    inlineText_ = item_.result();
+                }
+                childDepth_ = 0;
+                inValue_ = false;
+                inInline_ = false;
+            } else if (inInline_) {
+                item_.end(depth);
+            }
+            return;
         }
-        bool numbered = false;
-        const qint64 given = xml.attribute(QLatin1String("r")).toLongLong(&numbered);
-        rowNumber = numbered && given > rowNumber ? given : rowNumber + 1;
-        if (rowNumber > kMaxRowNumber) {
-            table.truncated = true;
+        if (depth == cellDepth_) {
+            putCell(cells_, column_, cellText());
+            cellDepth_ = 0;
+        } else if (depth == rowDepth_) {
+            table_.append(int(rowNumber_), std::move(cells_));
+            cells_ = {};
+            rowDepth_ = 0;
+            if (table_.truncated) {
+                stop();
+            }
+        }
+    }
+
+    void text(std::string_view utf8, int) override
+    {
+        if (inValue_) {
+            valueText_.append(utf8);
+        } else if (inInline_) {
+            item_.text(utf8);
+        }
+    }
+
+private:
+    void startRow(const XmlAttributes& attributes, int depth)
+    {
+        const auto given = numberOf(attributes.value("r"));
+        rowNumber_ = given && *given > rowNumber_ ? *given : rowNumber_ + 1;
+        if (rowNumber_ > kMaxRowNumber) {
+            table_.truncated = true;
+            stop();
+            return;
+        }
+        rowDepth_ = depth;
+        column_ = -1;
+        cells_.clear();
+    }
+
+    QString cellText() const
+    {
+        switch (kind_) {
+        case CellKind::sharedString:
+            return sharedString(value_, sharedStrings_);
+        case CellKind::inlineString:
+            return inlineText_;
+        case CellKind::number:
+            return numberText(value_);
+        case CellKind::asStored:
             break;
         }
-        QStringList cells;
-        int column = -1;
-        const int level = xml.depth();
-        while (xml.nextStartInside(level)) {
-            if (xml.name() != QLatin1String("c")) {
-                continue;
-            }
-            const int referenced = columnOfCellReference(xml.attribute(QLatin1String("r")));
-            column = referenced >= 0 ? referenced : column + 1;
-            putCell(cells, column, cellText(xml, sharedStrings));
-        }
-        table.append(int(rowNumber), std::move(cells));
+        return value_.toString();
     }
-}
+
+    const QStringList& sharedStrings_;
+    ListTable& table_;
+    qint64 rowNumber_ = 0;
+    int rowDepth_ = 0;
+    QStringList cells_;
+    int column_ = -1;
+    int cellDepth_ = 0;
+    CellKind kind_ = CellKind::number;
+    CellText value_;
+    QString inlineText_;
+    int childDepth_ = 0;
+    bool inValue_ = false;
+    bool inInline_ = false;
+    CellText valueText_;
+    StringItem item_;
+};
 
 }  // namespace
 
 QString readSharedStrings(const QByteArray& data, const QString& partName, QStringList& strings)
 {
     const qsizetype before = strings.size();
-    XmlScanner quick(data);
-    readSharedStringsWith(quick, strings);
-    if (!quick.declined()) {
-        return {};
+    SharedStringsHandler handler(strings);
+    const QString error = readXmlPart(data, partName, handler);
+    if (!error.isEmpty()) {
+        strings.resize(before);
     }
-    strings.resize(before);
-    return readSharedStringsSlowly(data, partName, strings);
-}
-
-QString readSharedStringsSlowly(const QByteArray& data, const QString& partName, QStringList& strings)
-{
-    XmlPart xml(data, partName);
-    readSharedStringsWith(xml, strings);
-    return xml.error();
+    return error;
 }
 
 QString readWorksheet(const QByteArray& data, const QString& partName, const QStringList& sharedStrings,
                       ListTable& table)
 {
-    XmlScanner quick(data);
-    readWorksheetWith(quick, sharedStrings, table);
-    if (!quick.declined()) {
-        return {};
-    }
-    table = {};
-    return readWorksheetSlowly(data, partName, sharedStrings, table);
-}
-
-QString readWorksheetSlowly(const QByteArray& data, const QString& partName, const QStringList& sharedStrings,
-                            ListTable& table)
-{
-    XmlPart xml(data, partName);
-    readWorksheetWith(xml, sharedStrings, table);
-    return xml.error();
+    WorksheetHandler handler(sharedStrings, table);
+    return readXmlPart(data, partName, handler);
 }
 
 SpreadsheetRead readXlsx(WorkbookArchive& archive, const QString& wantedSheet)
@@ -283,23 +447,15 @@ SpreadsheetRead readXlsx(WorkbookArchive& archive, const QString& wantedSheet)
     if (!out.error.isEmpty()) {
         return out;
     }
-    QStringList sheetParts;
-    XmlPart xml(workbook.data, workbookPart);
-    while (!xml.atEnd()) {
-        if (xml.next() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("sheet")) {
-            QString id;
-            for (const QXmlStreamAttribute& a : xml.attributes()) {
-                if (a.name() == QLatin1String("id") && !a.prefix().isEmpty()) {
-                    id = a.value().toString();
-                }
-            }
-            out.sheetNames.append(attributeValue(xml.attributes(), QLatin1String("name")));
-            sheetParts.append(relationships.value(id).target);
-        }
-    }
-    out.error = xml.error();
+    WorkbookHandler sheets;
+    out.error = readXmlPart(workbook.data, workbookPart, sheets);
+    out.sheetNames = sheets.names;
     if (!out.error.isEmpty()) {
         return out;
+    }
+    QStringList sheetParts;
+    for (const QString& id : sheets.ids) {
+        sheetParts.append(relationships.value(id).target);
     }
     if (out.sheetNames.isEmpty()) {
         out.error = QStringLiteral("シートがありません");

@@ -17,18 +17,13 @@ namespace productlist {
 SpreadsheetRead readXlsx(WorkbookArchive& archive, const QString& sheetName);
 
 // The texts of the shared-strings part `partName`, in order, appended to `strings`; the message
-// why the part could not be read to its end, or an empty text.
+// why the part could not be read to its end, or an empty text (after a fault `strings` is as it
+// was).
 QString readSharedStrings(const QByteArray& xml, const QString& partName, QStringList& strings);
 
 // The rows of the worksheet part `partName` into `table`, which starts empty; the message why the
 // part could not be read to its end, or an empty text.
 QString readWorksheet(const QByteArray& xml, const QString& partName, const QStringList& sharedStrings,
                       ListTable& table);
-
-// Both parts are read with XmlScanner, and again with XmlPart when it declines. These read with
-// XmlPart alone: the same result, slower; the tests and the fuzzer hold the two to each other.
-QString readSharedStringsSlowly(const QByteArray& xml, const QString& partName, QStringList& strings);
-QString readWorksheetSlowly(const QByteArray& xml, const QString& partName, const QStringList& sharedStrings,
-                            ListTable& table);
 
 }  // namespace productlist

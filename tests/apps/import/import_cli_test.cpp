@@ -3,6 +3,8 @@
 #include "core/files/sheet_file.h"
 #include "core/sheet/tag_sheet.h"
 
+#include "support/register_lists.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -249,6 +251,11 @@ TEST(ImportCli, TaxCodesNoPriceAndRememberedChoices)
         QStringLiteral("JANコード,商品名,売価,税込/税抜,税率\r\n,菓子,199,外税,1\r\n,酒,1000,内税,標準\r\n").toUtf8());
     const QString noPrice = dir.filePath(QStringLiteral("noprice.csv"));
     writeFile(noPrice, QStringLiteral("JANコード,商品名,原価\r\n4901234567894,水,60\r\n").toUtf8());
+    // Registers' exports (税区分 1 税抜 on tag 1 of the first; a version line above the second's titles).
+    const QString smaregi = dir.filePath(QStringLiteral("smaregi.csv"));
+    writeFile(smaregi, testfiles::registerExports()[0].bytes());
+    const QString airregi = dir.filePath(QStringLiteral("airregi.csv"));
+    writeFile(airregi, testfiles::registerExports()[1].bytes(true));
     const struct {
         const char* name;
         QStringList args;
@@ -266,6 +273,14 @@ TEST(ImportCli, TaxCodesNoPriceAndRememberedChoices)
         {"bad meaning", {list, "--tax-code", "1=excl5"}, 1, -1},
         {"no price column stops", {noPrice}, 2, -1},
         {"price left out on purpose", {noPrice, "--map", "price="}, 0, 0},
+        {"a register's export found by its titles", {smaregi}, 0, 1722 * 110 / 100},
+        {"read as any list: its codes stop it before anything is written", {smaregi, "--register", "none"}, 2, -1},
+        {"read as any list, the codes given",
+         {smaregi, "--register", "none", "--tax-codes", "0=税込,1=税抜,2=非課税", "--tax-rate", "8"},
+         0,
+         1722 * 108 / 100},
+        {"no such register", {smaregi, "--register", "nosuch"}, 1, -1},
+        {"a version line above the titles, the columns in another order", {airregi}, 0, 150 * 108 / 100},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -278,6 +293,9 @@ TEST(ImportCli, TaxCodesNoPriceAndRememberedChoices)
         ASSERT_EQ(sheet.has_value(), row.sweets >= 0);
         if (sheet) {
             EXPECT_EQ(sheet->record(1).price, row.sweets);
+        }
+        if (row.args == QStringList {smaregi}) {
+            EXPECT_TRUE(run.out.contains(QStringLiteral("スマレジの商品データとして読みました")));
         }
         if (row.args.front() == noPrice && row.exitCode != 0) {
             EXPECT_TRUE(

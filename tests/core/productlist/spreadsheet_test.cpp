@@ -191,7 +191,7 @@ TEST(ColumnOfCellReference, Letters)
         {"A1", 0}, {"B7", 1}, {"Z3", 25}, {"AA12", 26}, {"AZ1", 51}, {"XFD1048576", 16383}, {"12", -1}, {"", -1},
     };
     for (const auto& [reference, expected] : rows) {
-        EXPECT_EQ(columnOfCellReference(QString::fromLatin1(reference)), expected) << reference;
+        EXPECT_EQ(columnOfCellReference(reference), expected) << reference;
     }
 }
 

@@ -25,7 +25,7 @@ struct WorksheetRow {
     bool truncated = false;
 };
 
-TEST(ReadWorksheet, CellsAsBothReadersReadThem)
+TEST(ReadWorksheet, CellsAsExcelKeepsThem)
 {
     const std::vector<WorksheetRow> rows {
         {"shared strings: plain, rich text, references and line ends, empty",
@@ -73,51 +73,49 @@ TEST(ReadWorksheet, CellsAsBothReadersReadThem)
     for (const WorksheetRow& row : rows) {
         SCOPED_TRACE(row.name);
         const QByteArray xml = kSheetStart + row.rowsXml + kSheetEnd;
-        ListTable quick;
-        ListTable slow;
-        EXPECT_EQ(readWorksheet(xml, QStringLiteral("sheet.xml"), shared, quick), QString());
-        EXPECT_EQ(readWorksheetSlowly(xml, QStringLiteral("sheet.xml"), shared, slow), QString());
-        EXPECT_EQ(quick.rows, row.expected);
-        EXPECT_EQ(slow.rows, row.expected);
-        EXPECT_EQ(quick.truncated, row.truncated);
-        EXPECT_EQ(slow.truncated, row.truncated);
+        ListTable table;
+        EXPECT_EQ(readWorksheet(xml, QStringLiteral("sheet.xml"), shared, table), QString());
+        EXPECT_EQ(table.rows, row.expected);
+        EXPECT_EQ(table.truncated, row.truncated);
     }
 }
 
-TEST(ReadWorksheet, FaultsAsQtNamesThem)
+TEST(ReadWorksheet, FaultsNamedWithThePartAndTheLine)
 {
-    // The quick reader leaves a fault to Qt's: the same message and the same rows up to it (the
-    // workbook's reading then drops them).
+    // The rows up to a fault are what the reader saw (the workbook's reading then drops them).
     const struct {
         const char* name;
         QByteArray xml;
+        int line;
+        std::vector<ListRow> before;
     } rows[] {
-        {"cut short", kSheetStart + "<row r=\"1\"><c><v>1</v></c></row><row r=\"2\"><c><v>2"},
-        {"tags that do not match", kSheetStart + "<row r=\"1\"><c><v>1</c></row>" + kSheetEnd},
-        {"unknown entity", kSheetStart + "<row r=\"1\"><c t=\"str\"><v>&nbsp;</v></c></row>" + kSheetEnd},
+        {"cut short", kSheetStart + "<row r=\"1\"><c><v>1</v></c></row>\n<row r=\"2\"><c><v>2", 3, {{1, {"1"}}}},
+        {"tags that do not match", kSheetStart + "<row r=\"1\"><c><v>1</c></row>" + kSheetEnd, 2, {}},
+        {"unknown entity", kSheetStart + "<row r=\"1\"><c t=\"str\"><v>&nbsp;</v></c></row>" + kSheetEnd, 2, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        ListTable quick;
-        ListTable slow;
-        const QString error = readWorksheet(row.xml, QStringLiteral("xl/worksheets/sheet1.xml"), {}, quick);
-        EXPECT_TRUE(error.contains(QStringLiteral("xl/worksheets/sheet1.xml"))) << error.toStdString();
-        EXPECT_EQ(error, readWorksheetSlowly(row.xml, QStringLiteral("xl/worksheets/sheet1.xml"), {}, slow));
-        EXPECT_EQ(quick.rows, slow.rows);
+        ListTable table;
+        const QString error = readWorksheet(row.xml, QStringLiteral("xl/worksheets/sheet1.xml"), {}, table);
+        EXPECT_EQ(error,
+                  QStringLiteral("表計算のファイルの xl/worksheets/sheet1.xml が %1 行目で壊れています。"
+                                 "その先の行は読めません")
+                      .arg(row.line));
+        EXPECT_EQ(table.rows, row.before);
     }
 }
 
 TEST(ReadSharedStrings, AppendsAfterWhatIsThere)
 {
-    // A fault found half-way leaves the list as it was before the part, then Qt's reading of it.
+    // A fault found half-way leaves the list as it was before the part.
     const QByteArray cut = "<sst><si><t>一</t></si><si><t>二";
-    QStringList quick {QStringLiteral("前")};
-    QStringList slow {QStringLiteral("前")};
-    const QString error = readSharedStrings(cut, QStringLiteral("s.xml"), quick);
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(error, readSharedStringsSlowly(cut, QStringLiteral("s.xml"), slow));
-    EXPECT_EQ(quick, slow);
-    EXPECT_EQ(quick.first(), QStringLiteral("前"));
+    QStringList strings {QStringLiteral("前")};
+    const QString error = readSharedStrings(cut, QStringLiteral("s.xml"), strings);
+    EXPECT_TRUE(error.contains(QStringLiteral("s.xml"))) << error.toStdString();
+    EXPECT_EQ(strings, QStringList {QStringLiteral("前")});
+    const QByteArray whole = "<sst><si><t>一</t></si><si><t>二</t></si></sst>";
+    EXPECT_EQ(readSharedStrings(whole, QStringLiteral("s.xml"), strings), QString());
+    EXPECT_EQ(strings, QStringList({QStringLiteral("前"), QStringLiteral("一"), QStringLiteral("二")}));
 }
 
 }  // namespace
