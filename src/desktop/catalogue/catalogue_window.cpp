@@ -339,8 +339,9 @@ void CatalogueWindow::buildControls()
     connect(offerView_, &OfferView::importRequested, this, [this] { importOffer(); });
     connect(comingDates_, &ComingDates::printRequested, this,
             [this](const catalogue::Moment& at, const QString& purpose) { printAt(at, purpose); });
-    connect(offerView_, &OfferView::failed, this, [this](const QString& message) { showError(message); });
+    connect(offerView_, &OfferView::failed, this, [this](const QString& message) { showReadError(message); });
     connect(offerView_, &OfferView::offerEnded, this, [this](qint64 offerId, const QDate& on) {
+        commandStarts();
         wroteHere();
         reload();
         showNote(QStringLiteral("特売 %1 を %2 から終わりにしました。その日から棚札を戻します")
@@ -426,8 +427,33 @@ void CatalogueWindow::showDamaged(const catalogue::Result& outcome)
 
 void CatalogueWindow::showError(const QString& message)
 {
-    errorLabel_->setText(message);
-    errorLabel_->setVisible(!message.isEmpty());
+    commandError_ = message;
+    showErrors();
+}
+
+void CatalogueWindow::showReadError(const QString& message)
+{
+    readError_ = message;
+    showErrors();
+}
+
+void CatalogueWindow::showErrors()
+{
+    QStringList shown;
+    for (const QString& error : {commandError_, readError_}) {
+        if (!error.isEmpty() && !shown.contains(error)) {
+            shown << error;
+        }
+    }
+    errorLabel_->setText(shown.join(u'\n'));
+    errorLabel_->setVisible(!shown.isEmpty());
+}
+
+void CatalogueWindow::commandStarts()
+{
+    if (!commandError_.isEmpty()) {
+        showError({});
+    }
 }
 
 void CatalogueWindow::showNote(const QString& message)
@@ -467,7 +493,7 @@ bool CatalogueWindow::ensureOpen(bool create)
         control<QLabel>(QStringLiteral("firstStartText"))
             ->setText(firstStart ? kFirstStartText
                                  : QStringLiteral("商品マスタを開けませんでした。上に書いた理由を確かめてください。"));
-        showError(firstStart && !damaged_ ? QString() : damaged_ ? damaged_->message : outcome.message);
+        showReadError(firstStart && !damaged_ ? QString() : damaged_ ? damaged_->message : outcome.message);
         return false;
     }
     damaged_.reset();
@@ -504,7 +530,9 @@ void CatalogueWindow::wroteHere()
 
 void CatalogueWindow::changedElsewhere(const catalogue::ChangeNotice& notice)
 {
-    changeNotice_ = notice.text();
+    if (const QString said = notice.text(); !changeNotices_.contains(said)) {
+        changeNotices_ << said;
+    }
     if (!refreshTimer_->isActive()) {
         refreshTimer_->start();
     }
@@ -519,8 +547,10 @@ void CatalogueWindow::refreshAfterChange()
     }
     reload();
     if (catalogue_) {
-        showNote(QStringLiteral("%1 (%2)").arg(changeNotice_, pricing::shownDateTime(QDateTime::currentDateTime())));
+        showNote(QStringLiteral("%1 (%2)").arg(changeNotices_.join(QStringLiteral("、")),
+                                               pricing::shownDateTime(QDateTime::currentDateTime())));
     }
+    changeNotices_.clear();
 }
 
 QStringList CatalogueWindow::selectedCodes() const
@@ -556,8 +586,9 @@ void CatalogueWindow::readCatalogue(bool firstRowsOnly)
         model_->setNeeds({});
         return;
     }
+    // Another program's step read here before the watch saw it is still told: the status line
+    // names it when the watch comes to it (this window's own steps are caught up as written).
     startWatching();
-    wroteHere();                   // what is read now shows every change made so far
     QStringList settingsProblems;  // said where the tags are drawn
     model_->setShopUnitBase(settingsFile_.tagTextChoices(&settingsProblems).unitBase);
     catalogue::Result outcome;
@@ -570,10 +601,10 @@ void CatalogueWindow::readCatalogue(bool firstRowsOnly)
     const std::vector<catalogue::PrintInfo> pending
         = outcome.ok() ? catalogue_->prints(true, &outcome) : std::vector<catalogue::PrintInfo> {};
     if (!outcome.ok()) {
-        showError(outcome.message);
+        showReadError(outcome.message);
         return;
     }
-    showError({});
+    showReadError({});
     pages_->setCurrentIndex(kProductsPage);
     if (!complete) {
         countsWhileLoading_ = counts;
@@ -602,7 +633,7 @@ void CatalogueWindow::showTimeViews()
         offerView_->showOffers(catalogue_.get(), at, &outcome);
     }
     if (!outcome.ok()) {
-        showError(outcome.message);
+        showReadError(outcome.message);
     }
 }
 
@@ -616,7 +647,7 @@ void CatalogueWindow::finishLoading()
     countsWhileLoading_.reset();
     const std::shared_ptr<LoadedRows> loaded = std::move(loaded_);
     if (!loaded->outcome.ok()) {
-        showError(loaded->outcome.message);
+        showReadError(loaded->outcome.message);
         updateTabs();
         return;
     }
@@ -631,6 +662,9 @@ void CatalogueWindow::finishLoading()
 
 void CatalogueWindow::showPendingPrints(const std::vector<catalogue::PrintInfo>& pending)
 {
+    // The print chosen stays chosen while it waits: a read in between never moves 確認 to another.
+    const QListWidgetItem* chosen = pendingList_->currentItem();
+    const qint64 chosenId = chosen ? chosen->data(Qt::UserRole).toLongLong() : 0;
     pendingList_->clear();
     for (const catalogue::PrintInfo& print : pending) {
         auto* item = new QListWidgetItem(QStringLiteral("印刷 %1  %2  %3 枚 (シート %4 枚)  %5")
@@ -642,8 +676,14 @@ void CatalogueWindow::showPendingPrints(const std::vector<catalogue::PrintInfo>&
                                          pendingList_);
         item->setData(Qt::UserRole, print.id);
     }
+    int current = 0;
+    for (int row = 0; row < pendingList_->count(); ++row) {
+        if (pendingList_->item(row)->data(Qt::UserRole).toLongLong() == chosenId) {
+            current = row;
+        }
+    }
     if (pendingList_->count() > 0) {
-        pendingList_->setCurrentRow(0);
+        pendingList_->setCurrentRow(current);
     }
 }
 
@@ -715,6 +755,7 @@ bool CatalogueWindow::readListFile(const QString& path, QByteArray& bytes)
 
 void CatalogueWindow::importList()
 {
+    commandStarts();
     const std::optional<QString> path = dialogs_.openFile(this, listDialog_);
     QByteArray bytes;
     if (!path || !readListFile(*path, bytes)) {
@@ -772,6 +813,7 @@ void CatalogueWindow::importList()
 
 void CatalogueWindow::importOffer()
 {
+    commandStarts();
     if (!catalogue_) {
         dialogs_.message(this, QStringLiteral("特売を取り込むには、先に商品リストを取り込んでください。"), kTitle,
                          MessageIcon::information, MessageButtons::ok);
@@ -923,6 +965,7 @@ void CatalogueWindow::printChanges()
 
 void CatalogueWindow::printAt(const catalogue::Moment& at, const QString& purpose)
 {
+    commandStarts();
     if (!catalogue_) {
         return;
     }
@@ -967,6 +1010,7 @@ void CatalogueWindow::askAboutPrint(qint64 printId)
 
 void CatalogueWindow::confirmPending()
 {
+    commandStarts();
     const QListWidgetItem* item = pendingList_->currentItem();
     if (item == nullptr || !catalogue_) {
         return;
@@ -976,6 +1020,7 @@ void CatalogueWindow::confirmPending()
 
 void CatalogueWindow::takedownList()
 {
+    commandStarts();
     if (!catalogue_) {
         return;
     }
@@ -1036,6 +1081,7 @@ void CatalogueWindow::takedownList()
 
 void CatalogueWindow::takedownDone()
 {
+    commandStarts();
     if (!catalogue_) {
         return;
     }
@@ -1092,6 +1138,7 @@ void CatalogueWindow::takedownDone()
 
 void CatalogueWindow::showHistory()
 {
+    commandStarts();
     const std::vector<catalogue::TagNeed> selected = selectedNeeds();
     if (selected.empty() || !catalogue_) {
         showNote(QStringLiteral("履歴を見る商品を選んでください"));
@@ -1120,6 +1167,7 @@ void CatalogueWindow::showHistory()
 
 void CatalogueWindow::putIntoEditor()
 {
+    commandStarts();
     std::vector<catalogue::Product> products;
     for (const catalogue::TagNeed& need : selectedNeeds()) {
         if (need.kind != catalogue::NeedKind::takeDown) {
@@ -1140,6 +1188,7 @@ void CatalogueWindow::putIntoEditor()
 // while this window is read again after each change the check makes.
 ShelfCheckWindow* CatalogueWindow::openShelfCheck()
 {
+    commandStarts();
     if (auto* open = findChild<ShelfCheckWindow*>()) {
         open->show();
         open->raise();
@@ -1154,7 +1203,10 @@ ShelfCheckWindow* CatalogueWindow::openShelfCheck()
     }
     auto* check = new ShelfCheckWindow(address_, dialogs_, formatBox_->currentIndex(), startTagBox_->value(), this);
     check->setAttribute(Qt::WA_DeleteOnClose);
-    connect(check, &ShelfCheckWindow::catalogueChanged, this, [this] { reload(); });
+    connect(check, &ShelfCheckWindow::catalogueChanged, this, [this] {
+        wroteHere();  // the check window's step is this program's own
+        reload();
+    });
     check->show();
     check->activateWindow();
     return check;

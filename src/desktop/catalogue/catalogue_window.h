@@ -99,7 +99,8 @@ public:
     // A full JAN code (or product code) and Enter in the search box: the product selected.
     void findCode(const QString& code);
 
-    // A problem shown above the table (empty: none).
+    // A problem with a command, shown in red above the table until the user's next command (a read
+    // of the catalogue, after a change here or elsewhere, leaves it standing); empty: none.
     void showError(const QString& message);
 
     CatalogueModel& model() const { return *model_; }
@@ -145,6 +146,11 @@ private:
     QStringList selectedCodes() const;
     void selectCodes(const QStringList& codes);
     void showNote(const QString& message);
+    // A problem reading the catalogue, shown until the next read (empty: none).
+    void showReadError(const QString& message);
+    void showErrors();
+    // A command begins: the problem the last one left standing is cleared.
+    void commandStarts();
     void updateTabs();
     void readCatalogue(bool firstRowsOnly);
     void showPendingPrints(const std::vector<catalogue::PrintInfo>& pending);
@@ -189,7 +195,9 @@ private:
     // changes is read once.
     std::unique_ptr<catalogue::CatalogueWatch> watch_;
     QTimer* refreshTimer_ = nullptr;
-    QString changeNotice_;
+    QStringList changeNotices_;  // what the changes since the last read were, each said once
+    QString commandError_;
+    QString readError_;
     // How the catalogue was found damaged (its file moved aside) until a new one is made.
     std::optional<catalogue::Result> damaged_;
 };

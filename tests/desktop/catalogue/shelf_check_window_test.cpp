@@ -27,37 +27,10 @@ namespace {
 using desktop::ShelfCheckWindow;
 using namespace test_support;
 
-// The fake dialogs, whose questions can be the real message boxes instead; `whileOpen` then runs
-// once the box is up (before the test answers it).
-struct CheckDialogs : FakeDialogs {
-    bool realQuestions = false;
-    std::function<void(QWidget* box)> whileOpen;
-    int choose(QWidget* parent, const QString& text, const QString& title, desktop::MessageIcon icon,
-               const QStringList& buttons, int cancelIndex, int defaultIndex) override
-    {
-        if (!realQuestions) {
-            return FakeDialogs::choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
-        }
-        questions.push_back({title, text, buttons, cancelIndex, defaultIndex});
-        QTimer::singleShot(0, [this] {
-            QWidget* box = QApplication::activeModalWidget();
-            if (box == nullptr) {
-                ADD_FAILURE() << "no question shown";
-                return;
-            }
-            whileOpen(box);
-            if (QApplication::activeModalWidget() == box) {
-                box->close();  // whatever the row did, the test goes on
-            }
-        });
-        return desktop::qtDialogs().choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
-    }
-};
-
 struct Shelf {
     QTemporaryDir dir;
     catalogue::CatalogueAddress address;
-    CheckDialogs dialogs;
+    QuestionBoxDialogs dialogs;
     std::unique_ptr<ShelfCheckWindow> window;
     int beeps = 0;
 
