@@ -202,37 +202,37 @@ CatalogueWatch::CatalogueWatch(const CatalogueAddress& address, std::function<vo
         state->postgresql = true;
         QSqlDriver* driver = db.driver();
         state->watching = driver->subscribeToNotification(kChannel);
-        QObject::connect(
-            driver, &QSqlDriver::notification, driver,
-            [state](const QString& name, QSqlDriver::NotificationSource, const QVariant& payload) {
-                if (name != kChannel) {
-                    return;
-                }
-                const QStringList parts = payload.toString().split(u'|');
-                const bool ours = parts.value(2) == thisProcess() && parts.value(1) == QSysInfo::machineHostName();
-                // The look keeps the marks up to date with this program's own steps too.
-                const std::optional<std::vector<ChangeNotice>> steps = state->look();
-                if (ours) {
-                    return;
-                }
-                ChangeNotice told;
-                told.what = parts.value(0);
-                told.host = parts.value(1);
-                told.otherPc = told.host != QSysInfo::machineHostName();
-                bool toldPrint = false;
-                for (const ChangeNotice& step : steps.value_or(std::vector<ChangeNotice> {})) {
-                    if (told.what == QLatin1String("confirm") && step.what == told.what) {
-                        ChangeNotice decided = told;
-                        decided.printId = step.printId;
-                        decided.printState = step.printState;
-                        state->onChange(decided);
-                        toldPrint = true;
-                    }
-                }
-                if (!toldPrint) {
-                    state->onChange(told);
-                }
-            });
+        QObject::connect(driver, &QSqlDriver::notification, driver,
+                         [state](const QString& name, QSqlDriver::NotificationSource, const QVariant& payload) {
+                             if (name != kChannel) {
+                                 return;
+                             }
+                             const QStringList parts = payload.toString().split(u'|');
+                             const bool ours
+                                 = parts.value(2) == thisProcess() && parts.value(1) == QSysInfo::machineHostName();
+                             // The look keeps the marks up to date with this program's own steps too.
+                             const std::optional<std::vector<ChangeNotice>> steps = state->look();
+                             if (ours) {
+                                 return;
+                             }
+                             ChangeNotice told;
+                             told.what = parts.value(0);
+                             told.host = parts.value(1);
+                             told.otherPc = told.host != QSysInfo::machineHostName();
+                             bool toldPrint = false;
+                             for (const ChangeNotice& step : steps.value_or(std::vector<ChangeNotice> {})) {
+                                 if (told.what == QLatin1String("confirm") && step.what == told.what) {
+                                     ChangeNotice decided = told;
+                                     decided.printId = step.printId;
+                                     decided.printState = step.printState;
+                                     state->onChange(decided);
+                                     toldPrint = true;
+                                 }
+                             }
+                             if (!toldPrint) {
+                                 state->onChange(told);
+                             }
+                         });
         return;
     }
     // SQLite: the data version moves when another connection commits; what it was is read.
