@@ -26,7 +26,8 @@ bool catalogueColumnsFor(const PreparedList& prepared, const std::vector<std::pa
 
 QStringList catalogueColumnKeys()
 {
-    return {QStringLiteral("code"), QStringLiteral("shelf"), QStringLiteral("count")};
+    return {QStringLiteral("code"), QStringLiteral("shelf"),   QStringLiteral("count"),
+            QStringLiteral("unit"), QStringLiteral("content"), QStringLiteral("contentunit")};
 }
 
 IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::CatalogueColumns& columns,

@@ -19,12 +19,13 @@
 namespace jobs {
 
 // The catalogue's columns of a prepared list: found by their titles and contents, then the given choices
-// (FIELD=COLUMN with FIELD code, shelf or count, as ImportRequest::otherColumns holds them) over
+// (FIELD=COLUMN with a FIELD of catalogueColumnKeys, as ImportRequest::otherColumns holds them) over
 // them. False, with the FIELD in `unknownKey`, when a choice names no column the catalogue reads.
 bool catalogueColumnsFor(const PreparedList& prepared, const std::vector<std::pair<QString, QString>>& choices,
                          catalogue::CatalogueColumns& columns, QString* unknownKey);
 
-// The catalogue's keys of --map beyond the tag's: code, shelf, count.
+// The catalogue's keys of --map beyond the tag's: code, shelf, count, and the unit price's unit
+// (its base), content and contentunit; the 商品マスタ window's import view has a box for each.
 QStringList catalogueColumnKeys();
 
 struct IncomingRows {

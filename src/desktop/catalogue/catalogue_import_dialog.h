@@ -38,7 +38,8 @@ public:
     void setValidFrom(const QDate& day, const QDate& today);
     QDate validFrom() const;
 
-    // A control by object name: the preview's (with "map_code", "map_shelf", "map_count"), and
+    // A control by object name: the preview's (with "map_code", "map_shelf", "map_count", "map_unit",
+    // "map_content", "map_contentunit"), and
     // "summaryLabel", "okButton", "validFromEdit", "validFromNote".
     QWidget* control(const QString& name) const;
 

@@ -639,4 +639,50 @@ TEST(CatalogueWindow, TheImportViewOffersTheCataloguesColumns)
     }
 }
 
+struct UnitColumnsRow {
+    const char* what;
+    QString csv;
+    bool chooseBaseByKeys;  // the base's box chosen by keyboard: Alt+Q, then End (the last column)
+    QString boxes;          // the unit, content and content-unit boxes once the view is set
+    QString kept;           // the milk's base and content as the catalogue keeps them
+};
+
+// The unit price's columns are taken in from the import view as `tanafuda-catalogue import` takes
+// them: the content beside the size, or the product's own base.
+TEST(CatalogueWindow, TheImportViewTakesTheUnitPricesColumns)
+{
+    const UnitColumnsRow rows[] = {
+        {"an amount and a unit beside the size, found by their titles",
+         QStringLiteral("JAN,商品名,規格,売価,内容量,単位\n4900000000047,牛乳,1Lパック,198,1000,ml\n"), false,
+         QStringLiteral("(なし)|5: 内容量|6: 単位"), QStringLiteral("|1000ml")},
+        {"a base under a title of the shop's own, chosen by keyboard",
+         QStringLiteral("JAN,商品名,規格,売価,基準\n4900000000047,ティッシュ,160組×5箱,298,10枚\n"), true,
+         QStringLiteral("5: 基準|(なし)|(なし)"), QStringLiteral("10枚|")},
+    };
+    for (const UnitColumnsRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        Week week;
+        QString boxes;
+        week.takeIn(QStringLiteral("list.csv"), row.csv, 0, [&](desktop::CatalogueImportDialog& dialog) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+            if (row.chooseBaseByKeys) {
+                QTest::keyClick(&dialog, Qt::Key_Q, Qt::AltModifier);
+                ASSERT_EQ(QApplication::focusWidget(), dialog.control(QStringLiteral("map_unit")));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+            }
+            QStringList shown;
+            for (const char* key : {"map_unit", "map_content", "map_contentunit"}) {
+                shown << qobject_cast<QComboBox*>(dialog.control(QString::fromLatin1(key)))->currentText();
+            }
+            boxes = shown.join(u'|');
+        });
+        EXPECT_EQ(boxes, row.boxes);
+        const auto opened = week.readBack();
+        ASSERT_TRUE(opened);
+        const auto milk = opened->product(QStringLiteral("4900000000047"));
+        ASSERT_TRUE(milk);
+        EXPECT_EQ(milk->unitBase + u'|' + milk->content, row.kept);
+    }
+}
+
 }  // namespace
