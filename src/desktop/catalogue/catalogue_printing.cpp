@@ -1,6 +1,7 @@
 #include "desktop/catalogue/catalogue_printing.h"
 
 #include "core/files/file_command_texts.h"
+#include "core/jobs/tag_page.h"
 #include "core/pricing/shop_time.h"
 #include "output/print_job.h"
 #include "output/sheet_delivery.h"
@@ -13,6 +14,9 @@
 namespace desktop {
 
 namespace {
+
+// The texts a print's tags could not show that its question lists; the rest are counted.
+constexpr int kLeftOutTextsSaid = 10;
 
 // The paper of a recorded print, as the windows' paper boxes name it.
 QString paperTitle(const QString& formatKey)
@@ -39,7 +43,8 @@ QString decidedElsewhereText(const catalogue::Catalogue& catalogue, qint64 print
 jobs::CataloguePrintResult printOnChosenPrinter(QWidget* parent, Dialogs& dialogs, const QString& docName,
                                                 const output::SettingsFile& settings, catalogue::Catalogue& catalogue,
                                                 const std::vector<catalogue::TagNeed>& needs,
-                                                const jobs::CataloguePrintRequest& request, QString* warnings)
+                                                const jobs::CataloguePrintRequest& request, QString* warnings,
+                                                QStringList* leftOutTexts)
 {
     const auto deliver = [&](std::vector<sheet::TagSheet>& sheets) {
         QPrinter printer(QPrinter::HighResolution);
@@ -50,10 +55,14 @@ jobs::CataloguePrintResult printOnChosenPrinter(QWidget* parent, Dialogs& dialog
             cancelled.cancelled = true;
             return cancelled;
         }
-        return output::printerDelivery(printer,
-                                       output::printerCalibration({}, settings, [warnings](const QString& warning) {
-                                           *warnings += warning;
-                                       }))(sheets);
+        jobs::DeliveryResult delivered = output::printerDelivery(
+            printer, output::printerCalibration({}, settings, [warnings](const QString& warning) {
+                *warnings += warning;
+            }))(sheets);
+        if (delivered.delivered && leftOutTexts) {
+            *leftOutTexts = jobs::tagPagesLines(sheets);  // the sheets as drawn, with the shop's texts
+        }
+        return delivered;
     };
     return jobs::printAndRecord(catalogue, needs, request, deliver);
 }
@@ -82,7 +91,8 @@ bool printWasRecorded(QWidget* parent, Dialogs& dialogs, const QString& title,
     return true;
 }
 
-PrintAnswer askAboutPrint(QWidget* parent, Dialogs& dialogs, catalogue::Catalogue& catalogue, qint64 printId)
+PrintAnswer askAboutPrint(QWidget* parent, Dialogs& dialogs, catalogue::Catalogue& catalogue, qint64 printId,
+                          const QStringList& leftOutTexts)
 {
     using Kind = PrintAnswer::Kind;
     catalogue::Result outcome;
@@ -93,8 +103,9 @@ PrintAnswer askAboutPrint(QWidget* parent, Dialogs& dialogs, catalogue::Catalogu
         return {Kind::refused, outcome.ok() ? decidedElsewhereText(catalogue, printId) : outcome.message};
     }
     const int answer = dialogs.choose(
-        parent, printQuestionText(*print), QStringLiteral("印刷 %1 の確認").arg(printId), MessageIcon::none,
-        {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("あとで(&L)")}, 2, 2);
+        parent, printQuestionText(*print, leftOutTexts), QStringLiteral("印刷 %1 の確認").arg(printId),
+        MessageIcon::none, {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("あとで(&L)")}, 2,
+        2);
     if (answer != 0 && answer != 1) {
         return {Kind::later, {}};
     }
@@ -111,9 +122,19 @@ PrintAnswer askAboutPrint(QWidget* parent, Dialogs& dialogs, catalogue::Catalogu
         : PrintAnswer {Kind::failed, QStringLiteral("印刷 %1 は失敗にしました。棚札はまだ印刷が必要です").arg(printId)};
 }
 
-QString printQuestionText(const catalogue::PrintInfo& print)
+QString printQuestionText(const catalogue::PrintInfo& print, const QStringList& leftOutTexts)
 {
+    QString leftOut;
+    if (!leftOutTexts.isEmpty()) {
+        const QStringList said = leftOutTexts.mid(0, kLeftOutTextsSaid);
+        leftOut = QStringLiteral("棚札に出せなかったもの:\n  %1\n").arg(said.join(QStringLiteral("\n  ")));
+        if (leftOutTexts.size() > said.size()) {
+            leftOut += QStringLiteral("  ほか %1 件\n").arg(leftOutTexts.size() - said.size());
+        }
+        leftOut += u'\n';
+    }
     return QStringLiteral("印刷 %1: %2 (%3)\n印刷先: %4\n\n"
+                          "%5"
                           "棚札は正しく印刷できましたか？\n\n"
                           "はい: この棚札を棚の棚札として記録します。\n"
                           "いいえ: 印刷は失敗とし、棚札は印刷が必要なままにします。\n"
@@ -121,7 +142,7 @@ QString printQuestionText(const catalogue::PrintInfo& print)
         .arg(print.id)
         .arg(jobs::printCountText(print.tagCount, print.sheetCount, print.startTag))
         .arg(paperTitle(print.format))
-        .arg(print.destination);
+        .arg(print.destination, leftOut);
 }
 
 }  // namespace desktop

@@ -9,6 +9,7 @@
 #include "output/settings_file.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -18,11 +19,14 @@ class QWidget;
 namespace desktop {
 
 // Prints `needs` as `request` asks on a printer chosen in the print dialog (`docName` names the
-// job) and records the print; a calibration's warnings are added to `warnings`.
+// job) and records the print; a calibration's warnings are added to `warnings`, and what the
+// printed tags could not show is said in `leftOutTexts` as tanafuda-catalogue print says it
+// (jobs::tagPagesLines: 「棚札 5: 単位価格は入りきらないため省きました」).
 jobs::CataloguePrintResult printOnChosenPrinter(QWidget* parent, Dialogs& dialogs, const QString& docName,
                                                 const output::SettingsFile& settings, catalogue::Catalogue& catalogue,
                                                 const std::vector<catalogue::TagNeed>& needs,
-                                                const jobs::CataloguePrintRequest& request, QString* warnings);
+                                                const jobs::CataloguePrintRequest& request, QString* warnings,
+                                                QStringList* leftOutTexts);
 
 // Says what became of a print that was not recorded: `nothingText` when there was nothing to
 // print, a message box when the printer refused the sheets, `showError` when they came out but
@@ -40,10 +44,13 @@ struct PrintAnswer {
 
 // Asks whether print `printId` came out right and records the answer. The question defaults to
 // あとで: a hurried Enter must not confirm a print that may have jammed. A print another PC or
-// program decided meanwhile is not decided again: the answer says what became of it.
-PrintAnswer askAboutPrint(QWidget* parent, Dialogs& dialogs, catalogue::Catalogue& catalogue, qint64 printId);
+// program decided meanwhile is not decided again: the answer says what became of it. Right after
+// the print, the question names the texts its tags could not show (`leftOutTexts`).
+PrintAnswer askAboutPrint(QWidget* parent, Dialogs& dialogs, catalogue::Catalogue& catalogue, qint64 printId,
+                          const QStringList& leftOutTexts = {});
 
-// The confirmation question after a print: what it held, and whether it came out right.
-QString printQuestionText(const catalogue::PrintInfo& print);
+// The confirmation question after a print: what it held, what its tags could not show, and
+// whether it came out right.
+QString printQuestionText(const catalogue::PrintInfo& print, const QStringList& leftOutTexts = {});
 
 }  // namespace desktop

@@ -977,9 +977,10 @@ void CatalogueWindow::printAt(const catalogue::Moment& at, const QString& purpos
         return;
     }
     QString warnings;
-    const jobs::CataloguePrintResult printed
-        = printOnChosenPrinter(this, dialogs_, kTitle, settingsFile_, *catalogue_, scope->needs,
-                               {&format, startTagBox_->value(), jobs::NeedFilter::all, at, scope->again}, &warnings);
+    QStringList leftOut;
+    const jobs::CataloguePrintResult printed = printOnChosenPrinter(
+        this, dialogs_, kTitle, settingsFile_, *catalogue_, scope->needs,
+        {&format, startTagBox_->value(), jobs::NeedFilter::all, at, scope->again}, &warnings, &leftOut);
     wroteHere();
     if (!printWasRecorded(this, dialogs_, kTitle, printed, QStringLiteral("印刷する棚札はありません。"),
                           [this](const QString& error) { showError(error); })) {
@@ -989,12 +990,12 @@ void CatalogueWindow::printAt(const catalogue::Moment& at, const QString& purpos
     if (!warnings.isEmpty()) {
         showNote(QString(warnings).remove(u'\n'));
     }
-    askAboutPrint(printed.printId);
+    askAboutPrint(printed.printId, leftOut);
 }
 
-void CatalogueWindow::askAboutPrint(qint64 printId)
+void CatalogueWindow::askAboutPrint(qint64 printId, const QStringList& leftOut)
 {
-    const PrintAnswer answer = desktop::askAboutPrint(this, dialogs_, *catalogue_, printId);
+    const PrintAnswer answer = desktop::askAboutPrint(this, dialogs_, *catalogue_, printId, leftOut);
     if (answer.kind == PrintAnswer::Kind::confirmed || answer.kind == PrintAnswer::Kind::failed) {
         wroteHere();
     }

@@ -154,7 +154,8 @@ private:
     void updateTabs();
     void readCatalogue(bool firstRowsOnly);
     void showPendingPrints(const std::vector<catalogue::PrintInfo>& pending);
-    void askAboutPrint(qint64 printId);
+    // `leftOut`: what the tags of a print just made could not show.
+    void askAboutPrint(qint64 printId, const QStringList& leftOut = {});
     const sheet::SheetFormat& chosenFormat() const;
     std::vector<catalogue::TagNeed> selectedNeeds() const;
 

@@ -627,9 +627,10 @@ void ShelfCheckWindow::printFixes()
     }
     const sheet::SheetFormat& format = chosenFormat();
     QString warnings;
+    QStringList leftOut;
     const jobs::CataloguePrintResult printed = printOnChosenPrinter(
         this, *dialogs_, kTitle, settingsFile_, *catalogue_, needs,
-        {&format, startTagBox_->value(), jobs::NeedFilter::all, catalogue::Moment::now(), false}, &warnings);
+        {&format, startTagBox_->value(), jobs::NeedFilter::all, catalogue::Moment::now(), false}, &warnings, &leftOut);
     if (!printWasRecorded(this, *dialogs_, kTitle, printed,
                           QStringLiteral("印刷する棚札はありません。直す棚札は、印刷して確認待ちのものか、"
                                          "このチェックのあとに確認された印刷で直っています。"),
@@ -640,12 +641,12 @@ void ShelfCheckWindow::printFixes()
     if (!warnings.isEmpty()) {
         summaryLabel_->setText(QString(warnings).remove(u'\n'));
     }
-    askAboutPrint(printed.printId);
+    askAboutPrint(printed.printId, leftOut);
 }
 
-void ShelfCheckWindow::askAboutPrint(qint64 printId)
+void ShelfCheckWindow::askAboutPrint(qint64 printId, const QStringList& leftOut)
 {
-    const PrintAnswer answer = desktop::askAboutPrint(this, *dialogs_, *catalogue_, printId);
+    const PrintAnswer answer = desktop::askAboutPrint(this, *dialogs_, *catalogue_, printId, leftOut);
     switch (answer.kind) {
     case PrintAnswer::Kind::refused:
         showError(answer.text);

@@ -94,7 +94,8 @@ private:
     void updateFixCount();
     void updateButtons();
     void showError(const QString& message);
-    void askAboutPrint(qint64 printId);
+    // `leftOut`: what the tags of a print just made could not show.
+    void askAboutPrint(qint64 printId, const QStringList& leftOut = {});
     // The scans held while a dialog was open, now that it has closed.
     void takeHeldScans();
     const sheet::SheetFormat& chosenFormat() const;

@@ -5,6 +5,7 @@
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/catalogue/catalogue_print_dialog.h"
 #include "desktop/catalogue/catalogue_window.h"
+#include "output/settings_file.h"
 #include "support/catalogue_week.h"
 #include "support/fake_dialogs.h"
 
@@ -682,6 +683,44 @@ TEST(CatalogueWindow, TheImportViewTakesTheUnitPricesColumns)
         const auto milk = opened->product(QStringLiteral("4900000000047"));
         ASSERT_TRUE(milk);
         EXPECT_EQ(milk->unitBase + u'|' + milk->content, row.kept);
+    }
+}
+
+struct LeftOutRow {
+    const char* what;
+    bool unitPrice;   // the shop's tags show the unit price
+    QString leftOut;  // the question's part on what the tags could not show; empty: none
+};
+
+// The question after a print names what its tags could not show, in the words of
+// `tanafuda-catalogue print`: here the unit price of a size without an amount.
+TEST(CatalogueWindow, ThePrintsQuestionSaysWhatTheTagsCouldNotShow)
+{
+    const LeftOutRow rows[] = {
+        {"unit prices shown", true, QStringLiteral("棚札に出せなかったもの:\n  棚札 1: 単位価格なし（")},
+        {"no extra texts", false, {}},
+    };
+    // The shop's choices are the test run's settings file's: as they were once the test ends.
+    const struct Restore {
+        ~Restore() { output::SettingsFile().saveTagTextChoices({}, nullptr); }
+    } restore;
+    for (const LeftOutRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        sheet::TagTextChoices choices;
+        choices.unitPrice = row.unitPrice;
+        ASSERT_TRUE(output::SettingsFile().saveTagTextChoices(choices, nullptr));
+        Week week;
+        week.takeIn(QStringLiteral("list.csv"),
+                    QStringLiteral("JAN,商品名,規格,売価,棚番\n4900000000047,牛乳,大,198,A-1\n"
+                                   "4900000000016,天然水,2L,98,A-2\n"),
+                    0);
+        week.print(0, 1, later);
+        ASSERT_FALSE(week.dialogs.questions.empty());
+        const QString asked = week.dialogs.questions.back().text;
+        EXPECT_EQ(asked.contains(QStringLiteral("棚札に出せなかったもの")), !row.leftOut.isEmpty())
+            << asked.toStdString();
+        EXPECT_TRUE(asked.contains(row.leftOut)) << asked.toStdString();
+        EXPECT_FALSE(asked.contains(QStringLiteral("棚札 2:"))) << asked.toStdString();
     }
 }
 
