@@ -129,6 +129,16 @@ OfferColumns offerColumnsOf(const QStringList& columnTitles)
     return out;
 }
 
+ColumnMapping offerCleaningMapping(const ColumnMapping& mapping, const catalogue::CatalogueColumns& columns)
+{
+    ColumnMapping out = mapping;
+    if (out.column(ListField::productName) < 0) {
+        out.set(ListField::productName,
+                out.column(ListField::jan) >= 0 ? out.column(ListField::jan) : columns.productCode);
+    }
+    return out;
+}
+
 catalogue::OfferList offerListOf(const PreparedList& prepared, const catalogue::CatalogueColumns& columns,
                                  const QString& name, const pricing::OfferPeriod& period, const QDate& referenceDate,
                                  const QString& fileName)
@@ -137,14 +147,8 @@ catalogue::OfferList offerListOf(const PreparedList& prepared, const catalogue::
     out.name = name;
     out.fileName = fileName;
     out.period = period;
-    // The rows are cleaned as every list is; a list of sale prices need not name its products, so
-    // without a name column its code stands in for the name the cleaning asks for.
     PreparedList withName = prepared;
-    if (withName.mapping.column(ListField::productName) < 0) {
-        const int code = withName.mapping.column(ListField::jan) >= 0 ? withName.mapping.column(ListField::jan)
-                                                                      : columns.productCode;
-        withName.mapping.set(ListField::productName, code);
-    }
+    withName.mapping = offerCleaningMapping(prepared.mapping, columns);
     const IncomingRows rows = incomingRowsOf(withName, columns, fileName);
     out.refused = rows.incoming.refused;
     const OfferColumns dates = offerColumnsOf(prepared.list.columnTitles);

@@ -56,11 +56,17 @@ struct OfferColumns {
 };
 OfferColumns offerColumnsOf(const QStringList& columnTitles);
 
+// The mapping the rows of a list of sale prices are cleaned with: a list without a name column is
+// fine (the name is not used), so the row's code (its JAN code, else the list's product code of
+// `columns`) stands in for the name the cleaning asks for.
+productlist::ColumnMapping offerCleaningMapping(const productlist::ColumnMapping& mapping,
+                                                const catalogue::CatalogueColumns& columns);
+
 // A prepared list of sale prices as the catalogue takes it in as an offer named `name`: a row's
 // product by its JAN code or the list's product code, its sale price made tax-inclusive as every
 // import does, and its own dates where it gives them (read near `referenceDate`), else `period`.
-// A list without a name column is fine: the name is not used. Rows that cannot be used are in
-// `refused` with their reasons.
+// Its rows are cleaned with offerCleaningMapping. Rows that cannot be used are in `refused` with
+// their reasons.
 catalogue::OfferList offerListOf(const PreparedList& prepared, const catalogue::CatalogueColumns& columns,
                                  const QString& name, const pricing::OfferPeriod& period, const QDate& referenceDate,
                                  const QString& fileName);

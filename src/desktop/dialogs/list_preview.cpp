@@ -419,7 +419,12 @@ void ListPreview::setExtraColumns(const std::vector<ExtraColumn>& columns, Extra
         columnsForm_->addRow(column.label, box);
         fillColumnBox(box);
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
-            if (!updating_) {
+            if (updating_) {
+                return;
+            }
+            if (cleaningMapping_) {
+                reclean();  // the dialog's cleaning may read this column
+            } else {
                 emit changed();
             }
         });
@@ -448,6 +453,12 @@ int ListPreview::extraColumn(const QString& key) const
         }
     }
     return -1;
+}
+
+void ListPreview::setCleaningMapping(CleaningMapping mapping)
+{
+    cleaningMapping_ = std::move(mapping);
+    reclean();
 }
 
 void ListPreview::setRowRefusals(const QHash<int, QString>& reasons)
@@ -517,7 +528,9 @@ void ListPreview::reclean()
         1, taxColumn ? QStringLiteral("税区分の列に従う（ない行は 8%）") : QStringLiteral("8% (軽減)"));
     table_->horizontalHeaderItem(kRowColumn)
         ->setText(list_.kind == ListKind::text ? QStringLiteral("ファイルの行") : QStringLiteral("シートの行"));
-    cleaned_ = cleanRows(list_.rows, mappingFromBoxes(), cleaningFormat_, taxFromBoxes());
+    const ColumnMapping boxes = mappingFromBoxes();
+    cleaned_
+        = cleanRows(list_.rows, cleaningMapping_ ? cleaningMapping_(boxes) : boxes, cleaningFormat_, taxFromBoxes());
     fillTable();
     applyFilter();
     showMappingProblem();

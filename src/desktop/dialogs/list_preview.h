@@ -80,6 +80,11 @@ public:
     void setExtraColumns(const std::vector<ExtraColumn>& columns, ExtraColumnsGuess guess);
     // The column chosen for an extra column's key (0-based), or -1.
     int extraColumn(const QString& key) const;
+    // The mapping the rows are cleaned with, when a dialog cleans them otherwise than the boxes say
+    // (a list of sale prices without a name column takes its code as the name): the rows are then
+    // shown as the dialog uses them, and cleaned again when a box beside the tag's changes too.
+    using CleaningMapping = std::function<productlist::ColumnMapping(const productlist::ColumnMapping& boxes)>;
+    void setCleaningMapping(CleaningMapping mapping);
     // Notes of a dialog's own on rows it will not use (by the row's number in the list, as the
     // cleaning numbers it), shown in the rows' note column as the cleaning's refusals are.
     void setRowRefusals(const QHash<int, QString>& reasons);
@@ -139,6 +144,7 @@ private:
     QFormLayout* columnsForm_ = nullptr;
     std::vector<std::pair<QString, QComboBox*>> extraBoxes_;
     ExtraColumnsGuess guessExtra_;
+    CleaningMapping cleaningMapping_;
     QHash<int, QString> rowRefusals_;
     QComboBox* priceBasisBox_ = nullptr;
     QComboBox* taxRateBox_ = nullptr;

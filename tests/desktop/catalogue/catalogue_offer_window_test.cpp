@@ -474,4 +474,54 @@ TEST(CatalogueOfferWindow, TagsOfAPendingPrintAreLaidAgainOnlyWhenTicked)
     }
 }
 
+// A list of sale prices without a name column: the preview shows its rows usable, as the offer
+// takes them in, and the offer is taken in by keyboard.
+TEST(CatalogueOfferWindow, AListOfSalePricesWithoutNamesIsShownAsItIsTakenIn)
+{
+    OfferWeek week;
+    openShop(week);
+    week.dialogs.openAnswer
+        = week.write(QStringLiteral("codes.csv"), QStringLiteral("JAN,特価\n4900000000047,178\n4900000000016,88\n"));
+    QStringList shown;
+    QString summary;
+    QTimer::singleShot(0, week.window.get(), [&] {
+        auto* dialog = week.window->findChild<desktop::OfferImportDialog*>();
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no offer dialog";
+            Week::closeModal();
+            return;
+        }
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+        const auto* table = qobject_cast<QTableWidget*>(dialog->control(QStringLiteral("rowTable")));
+        for (int row = 0; row < table->rowCount(); ++row) {
+            shown << QStringLiteral("%1 %2")
+                         .arg(table->item(row, 0)->checkState() == Qt::Checked ? QStringLiteral("使う")
+                                                                               : table->item(row, 0)->text())
+                         .arg(table->item(row, table->columnCount() - 1)->text())
+                         .trimmed();
+        }
+        // The name box has the focus; the name typed as an input method commits it.
+        auto* name = qobject_cast<QLineEdit*>(dialog->focusWidget());
+        EXPECT_EQ(name, dialog->control(QStringLiteral("nameEdit")));
+        if (name != nullptr) {
+            name->insert(QStringLiteral("週末"));
+        }
+        summary = dialog->control(QStringLiteral("summaryLabel"))->property("text").toString();
+        QTest::keyClick(dialog, Qt::Key_A, Qt::AltModifier);  // 取り込む(&A)
+        if (!QTest::qWaitFor([dialog] { return !dialog->isVisible(); }, 2000)) {
+            ADD_FAILURE() << "取り込む did not take the offer in";
+            dialog->reject();
+        }
+    });
+    week.window->importOffer();
+    EXPECT_EQ(shown, (QStringList {QStringLiteral("使う"), QStringLiteral("使う")}));
+    EXPECT_TRUE(summary.endsWith(QStringLiteral("特価の商品 2 件 (使えない行 0)"))) << summary.toStdString();
+    const auto opened = week.readBack();
+    ASSERT_TRUE(opened);
+    const std::vector<catalogue::Offer> offers = opened->offers();
+    ASSERT_EQ(offers.size(), 1u);
+    EXPECT_EQ(offers.front().name, QStringLiteral("週末"));
+    EXPECT_EQ(offers.front().products, 2);
+}
+
 }  // namespace
