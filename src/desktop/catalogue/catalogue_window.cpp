@@ -266,6 +266,9 @@ void CatalogueWindow::buildControls()
     takedownDoneButton->setToolTip(
         QStringLiteral("棚から外した棚札を記録します (取り下げの商品を選んでいるときはその商品、ほかは一覧のすべて)"));
     auto* historyButton = button(QStringLiteral("履歴(&H)"), QStringLiteral("historyButton"), main);
+    // The print row holds what is done to the products; the take-downs sit beside the prints
+    // waiting for their answer below, so that every button keeps its whole text at the window's
+    // first width.
     printRow->addWidget(importButton);
     printRow->addSpacing(16);
     printRow->addWidget(formatLabel);
@@ -275,8 +278,6 @@ void CatalogueWindow::buildControls()
     printRow->addWidget(printButton);
     printRow->addSpacing(16);
     printRow->addWidget(fillButton);
-    printRow->addWidget(takedownButton);
-    printRow->addWidget(takedownDoneButton);
     printRow->addWidget(historyButton);
     auto* shelfCheckButton = button(QStringLiteral("棚チェック(&K)..."), QStringLiteral("shelfCheckButton"), main);
     shelfCheckButton->setToolTip(
@@ -295,6 +296,10 @@ void CatalogueWindow::buildControls()
     pendingRow->addWidget(pendingLabel, 0, Qt::AlignTop);
     pendingRow->addWidget(pendingList_, 1);
     pendingRow->addWidget(confirmButton, 0, Qt::AlignTop);
+    pendingRow->addSpacing(16);
+    pendingRow->addWidget(takedownButton, 0, Qt::AlignTop);
+    pendingRow->addWidget(takedownDoneButton, 0, Qt::AlignTop);
+    pendingRow->addSpacing(16);
     // What the tags show beside the price, for the whole shop (the editors' 棚札の表示... too).
     auto* tagTextsButton = button(QStringLiteral("棚札の表示(&G)..."), QStringLiteral("tagTextsButton"), main);
     pendingRow->addWidget(tagTextsButton, 0, Qt::AlignTop);

@@ -724,4 +724,30 @@ TEST(CatalogueWindow, ThePrintsQuestionSaysWhatTheTagsCouldNotShow)
     }
 }
 
+// At the window's first size every control of the products' page has the room it asks for: no
+// button's or box's text is cut.
+TEST(CatalogueWindow, EveryControlHasItsRoomAtTheFirstSize)
+{
+    Week week;
+    week.takeIn(QStringLiteral("monday.csv"), kMonday, 0);
+    const QSize first = week.window->size();
+    week.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(week.window.get()));
+    EXPECT_EQ(week.window->size(), first) << "the controls ask for more than the first size";
+    QStringList cut;
+    const QWidget* page = week.window->table()->parentWidget();
+    for (QWidget* control : page->findChildren<QWidget*>()) {
+        const bool asksForRoom = qobject_cast<QPushButton*>(control) || qobject_cast<QComboBox*>(control)
+            || qobject_cast<QSpinBox*>(control) || qobject_cast<QLabel*>(control);
+        if (asksForRoom && control->isVisible() && control->width() < control->sizeHint().width()) {
+            cut << QStringLiteral("%1 (%2 of %3)")
+                       .arg(control->objectName().isEmpty() ? control->property("text").toString()
+                                                            : control->objectName())
+                       .arg(control->width())
+                       .arg(control->sizeHint().width());
+        }
+    }
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(QStringLiteral(", ")).toStdString();
+}
+
 }  // namespace
