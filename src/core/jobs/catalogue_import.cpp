@@ -68,8 +68,13 @@ IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::Catal
     return out;
 }
 
-QString importReportLines(const IncomingRows& rows)
+namespace {
+
+// The report's rows of `rows`, with `counts`.
+MergeReport reportOf(const IncomingRows& rows, const catalogue::MergeCounts& counts)
 {
+    MergeReport report;
+    report.counts = counts;
     // The rows the catalogue refused (a key an earlier row has, among others) are said once, as
     // refused: what the cleaning changed in them does not matter.
     QSet<int> refused;
@@ -80,32 +85,59 @@ QString importReportLines(const IncomingRows& rows)
     for (const auto& [number, key] : rows.incoming.repeatedKeys) {
         ++repeats[key];
     }
-    QString report;
     for (const CleanRow& row : rows.cleaned) {
         if (!row.refused() && row.changed() && !refused.contains(row.number)) {
-            report += reportLine(row) + u'\n';
+            report.changedRows << reportLine(row);
         }
     }
-    // The first repeats of a key one by one, the rest in one line.
+    // The first repeats of a key one by one, the rest counted on the last of them.
     QHash<QString, int> said;
     for (const catalogue::RefusedRow& row : rows.incoming.refused) {
+        ++report.refusedRows;
+        ReportedRefusal reported {row.number, row.reason, 0};
         if (const auto key = rows.incoming.repeatedKeys.find(row.number); key != rows.incoming.repeatedKeys.end()) {
             const int count = ++said[key->second];
             const int all = repeats.value(key->second);
             if (count > kRepeatsSaid) {
                 continue;
             }
-            if (count == kRepeatsSaid && all > kRepeatsSaid) {
-                report += QStringLiteral("%1行目 使いません: %2 (ほか %3 行も同じコード)\n")
-                              .arg(row.number)
-                              .arg(row.reason)
-                              .arg(all - kRepeatsSaid);
-                continue;
+            if (count == kRepeatsSaid) {
+                reported.alike = all - kRepeatsSaid;
             }
         }
-        report += QStringLiteral("%1行目 使いません: %2\n").arg(row.number).arg(row.reason);
+        report.refused.push_back(reported);
     }
     return report;
+}
+
+}  // namespace
+
+MergeReport mergeReport(const IncomingRows& rows, const catalogue::MergePlan& plan)
+{
+    MergeReport report = reportOf(rows, plan.counts);
+    report.changes = catalogue::summariseChanges(plan);
+    return report;
+}
+
+QString importReportLines(const MergeReport& report)
+{
+    QString lines;
+    for (const QString& changed : report.changedRows) {
+        lines += changed + u'\n';
+    }
+    for (const ReportedRefusal& row : report.refused) {
+        lines += row.alike > 0 ? QStringLiteral("%1行目 使いません: %2 (ほか %3 行も同じコード)\n")
+                                     .arg(row.number)
+                                     .arg(row.reason)
+                                     .arg(row.alike)
+                               : QStringLiteral("%1行目 使いません: %2\n").arg(row.number).arg(row.reason);
+    }
+    return lines;
+}
+
+QString importReportLines(const IncomingRows& rows)
+{
+    return importReportLines(reportOf(rows, {}));
 }
 
 OfferColumns offerColumnsOf(const QStringList& columnTitles)

@@ -8,6 +8,7 @@
 
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/incoming_list.h"
+#include "core/catalogue/merge_plan.h"
 #include "core/jobs/import_job.h"
 #include "core/productlist/cleaning.h"
 
@@ -42,9 +43,29 @@ IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::Catal
 // Rows repeating one key that the report names one by one; the rest are counted on the last.
 inline constexpr int kRepeatsSaid = 1;
 
-// The report of an import, a line a row: what the cleaning changed in a row that is used, and why
-// a row was refused ("N行目 使いません: ..."). Of the rows that repeat a key, the first
-// kRepeatsSaid are said and the rest counted ("... (ほか 98 行も同じコード)").
+// A row the import does not use, as its reports say it.
+struct ReportedRefusal {
+    int number = 0;
+    QString reason;
+    int alike = 0;  // the further rows repeating the same key, counted here and not said
+};
+
+// What taking a list in does: the one summary that the command's report and the 商品マスタ window's
+// question before the merge both word. Of the rows that repeat a key, the first kRepeatsSaid are
+// said and the rest counted on the last of them.
+struct MergeReport {
+    catalogue::MergeCounts counts;
+    catalogue::ChangeSummary changes;      // planned: the changes needing a tag, and the quiet ones
+    QStringList changedRows;               // "8行目 変更あり: ...": the used rows the cleaning changed
+    std::vector<ReportedRefusal> refused;  // in the order the rows were refused
+    int refusedRows = 0;                   // every row refused, the alike ones among them
+};
+// The report of `rows` planned as `plan`.
+MergeReport mergeReport(const IncomingRows& rows, const catalogue::MergePlan& plan);
+
+// The report as tanafuda-catalogue import says it, a line a row: what the cleaning changed in a
+// row that is used, and why a row was refused ("N行目 使いません: ... (ほか 98 行も同じコード)").
+QString importReportLines(const MergeReport& report);
 QString importReportLines(const IncomingRows& rows);
 
 // The columns of a list of sale prices beyond the tag's: the dates a row may give itself.

@@ -141,11 +141,10 @@ void CatalogueImportDialog::updateSummary()
     okButton_->setEnabled(usable > 0 && preview_->mappingProblem().isEmpty());
 }
 
-catalogue::IncomingList CatalogueImportDialog::incoming() const
+jobs::IncomingRows CatalogueImportDialog::incomingRows() const
 {
     return jobs::incomingRowsOf(preview_->prepared(), columns(), QFileInfo(listPath_).absoluteFilePath(),
-                                &preview_->checkedRows())
-        .incoming;
+                                &preview_->checkedRows());
 }
 
 void CatalogueImportDialog::accept()
