@@ -50,6 +50,17 @@ QString verdictColour(CheckVerdict verdict)
 // The list's columns.
 enum Column { kVerdict, kLocation, kCode, kName, kPrice, kTags, kDetail, kColumns };
 
+// A line of the list: the verdict in its colour, then `cells` (棚, コード, 商品名, 売価, 枚数, 直すこと).
+void setResultRow(QTableWidget* table, int row, CheckVerdict verdict, const QStringList& cells)
+{
+    auto* title = new QTableWidgetItem(catalogue::checkVerdictTitle(verdict));
+    title->setForeground(QColor(verdictColour(verdict)));
+    table->setItem(row, kVerdict, title);
+    for (int column = kLocation; column < kColumns; ++column) {
+        table->setItem(row, column, new QTableWidgetItem(cells.value(column - kLocation)));
+    }
+}
+
 // Maker, name and size, as the tag shows them.
 QString shownName(const catalogue::Product& product)
 {
@@ -108,56 +119,8 @@ void ShelfCheckWindow::buildControls()
 
     errorLabel_ = makeErrorLabel(this);
     layout->addWidget(errorLabel_);
-
-    auto* scanRow = new QHBoxLayout;
-    auto* placeLabel = new QLabel(QStringLiteral("棚(&L):"), this);
-    placeBox_ = new QComboBox(this);
-    placeBox_->setObjectName(QStringLiteral("placeBox"));
-    placeBox_->setMinimumContentsLength(24);
-    placeBox_->setToolTip(QStringLiteral("いま読み取っている棚。チェックの途中で次の棚に移るときも、ここで選びます"));
-    placeLabel->setBuddy(placeBox_);
-    auto* scanLabel = new QLabel(QStringLiteral("読み取り(&R):"), this);
-    scanEdit_ = new QLineEdit(this);
-    scanEdit_->setObjectName(QStringLiteral("scanEdit"));
-    scanEdit_->setPlaceholderText(QStringLiteral("棚札のバーコードを読み取るか、JANコードと Enter"));
-    QFont scanFont = scanEdit_->font();
-    scanFont.setPointSize(16);
-    scanEdit_->setFont(scanFont);
-    scanLabel->setBuddy(scanEdit_);
-    finishButton_ = commandButton(QStringLiteral("終了(&E)"), QStringLiteral("finishButton"), this);
-    finishButton_->setToolTip(QStringLiteral("読み取っていない商品を「ない」にして、棚チェックを記録します"));
-    scanRow->addWidget(placeLabel);
-    scanRow->addWidget(placeBox_);
-    scanRow->addSpacing(12);
-    scanRow->addWidget(scanLabel);
-    scanRow->addWidget(scanEdit_, 1);
-    scanRow->addWidget(finishButton_);
-    layout->addLayout(scanRow);
-
-    // The last scan, readable from arm's length.
-    verdictLabel_ = new QLabel(QStringLiteral("棚札を読み取ってください"), this);
-    verdictLabel_->setObjectName(QStringLiteral("verdictLabel"));
-    verdictLabel_->setTextFormat(Qt::PlainText);
-    QFont big = verdictLabel_->font();
-    big.setPointSize(28);
-    big.setBold(true);
-    verdictLabel_->setFont(big);
-    verdictLabel_->setMinimumHeight(QFontMetrics(big).height() + 12);
-    layout->addWidget(verdictLabel_);
-    productLabel_ = new QLabel(this);
-    productLabel_->setObjectName(QStringLiteral("productLabel"));
-    productLabel_->setTextFormat(Qt::PlainText);
-    QFont middle = productLabel_->font();
-    middle.setPointSize(18);
-    productLabel_->setFont(middle);
-    layout->addWidget(productLabel_);
-    detailLabel_ = new QLabel(this);
-    detailLabel_->setObjectName(QStringLiteral("detailLabel"));
-    detailLabel_->setTextFormat(Qt::PlainText);
-    middle.setBold(true);
-    detailLabel_->setFont(middle);
-    detailLabel_->setWordWrap(true);
-    layout->addWidget(detailLabel_);
+    buildScanRow(layout);
+    buildVerdictLabels(layout);
 
     auto* listLabel = new QLabel(QStringLiteral("結果(&K):"), this);
     layout->addWidget(listLabel);
@@ -182,7 +145,80 @@ void ShelfCheckWindow::buildControls()
     summaryLabel_->setTextFormat(Qt::PlainText);
     summaryLabel_->setWordWrap(true);
     layout->addWidget(summaryLabel_);
+    buildPrintRow(layout);
 
+    connect(scanEdit_, &QLineEdit::returnPressed, this, [this] {
+        const QString typed = scanEdit_->text();
+        scanEdit_->clear();
+        scan(typed);
+    });
+    connect(placeBox_, &QComboBox::currentIndexChanged, this, [this] { placeChanged(); });
+    connect(print_, &PrintControl::paperChanged, this, [this] { updateFixCount(); });
+    connect(finishButton_, &QPushButton::clicked, this, [this] { finish(); });
+    connect(printButton_, &QPushButton::clicked, this, [this] { printFixes(); });
+    connect(takedownButton_, &QPushButton::clicked, this, [this] { takedownList(); });
+    connect(newCheckButton_, &QPushButton::clicked, this, [this] { startOver(); });
+    setFocusProxy(scanEdit_);
+}
+
+void ShelfCheckWindow::buildScanRow(QBoxLayout* layout)
+{
+    auto* scanRow = new QHBoxLayout;
+    auto* placeLabel = new QLabel(QStringLiteral("棚(&L):"), this);
+    placeBox_ = new QComboBox(this);
+    placeBox_->setObjectName(QStringLiteral("placeBox"));
+    placeBox_->setMinimumContentsLength(24);
+    placeBox_->setToolTip(QStringLiteral("いま読み取っている棚。チェックの途中で次の棚に移るときも、ここで選びます"));
+    placeLabel->setBuddy(placeBox_);
+    auto* scanLabel = new QLabel(QStringLiteral("読み取り(&R):"), this);
+    scanEdit_ = new QLineEdit(this);
+    scanEdit_->setObjectName(QStringLiteral("scanEdit"));
+    scanEdit_->setPlaceholderText(QStringLiteral("棚札のバーコードを読み取るか、JANコードと Enter"));
+    QFont scanFont = scanEdit_->font();
+    scanFont.setPointSize(16);
+    scanEdit_->setFont(scanFont);
+    scanLabel->setBuddy(scanEdit_);
+    finishButton_ = commandButton(QStringLiteral("終了(&E)"), QStringLiteral("finishButton"), this);
+    finishButton_->setToolTip(QStringLiteral("読み取っていない商品を「ない」にして、棚チェックを記録します"));
+    scanRow->addWidget(placeLabel);
+    scanRow->addWidget(placeBox_);
+    scanRow->addSpacing(12);
+    scanRow->addWidget(scanLabel);
+    scanRow->addWidget(scanEdit_, 1);
+    scanRow->addWidget(finishButton_);
+    layout->addLayout(scanRow);
+}
+
+// The last scan, readable from arm's length.
+void ShelfCheckWindow::buildVerdictLabels(QBoxLayout* layout)
+{
+    verdictLabel_ = new QLabel(QStringLiteral("棚札を読み取ってください"), this);
+    verdictLabel_->setObjectName(QStringLiteral("verdictLabel"));
+    verdictLabel_->setTextFormat(Qt::PlainText);
+    QFont big = verdictLabel_->font();
+    big.setPointSize(28);
+    big.setBold(true);
+    verdictLabel_->setFont(big);
+    verdictLabel_->setMinimumHeight(QFontMetrics(big).height() + 12);
+    layout->addWidget(verdictLabel_);
+    productLabel_ = new QLabel(this);
+    productLabel_->setObjectName(QStringLiteral("productLabel"));
+    productLabel_->setTextFormat(Qt::PlainText);
+    QFont middle = productLabel_->font();
+    middle.setPointSize(18);
+    productLabel_->setFont(middle);
+    layout->addWidget(productLabel_);
+    detailLabel_ = new QLabel(this);
+    detailLabel_->setObjectName(QStringLiteral("detailLabel"));
+    detailLabel_->setTextFormat(Qt::PlainText);
+    middle.setBold(true);
+    detailLabel_->setFont(middle);
+    detailLabel_->setWordWrap(true);
+    layout->addWidget(detailLabel_);
+}
+
+void ShelfCheckWindow::buildPrintRow(QBoxLayout* layout)
+{
     auto* printRow = new QHBoxLayout;
     printButton_ = commandButton(QStringLiteral("直す札を印刷(&P)..."), QStringLiteral("printFixesButton"), this);
     printButton_->setToolTip(QStringLiteral("「違う」と「ない」の棚札だけを棚の順に印刷します"));
@@ -199,19 +235,6 @@ void ShelfCheckWindow::buildControls()
     printRow->addStretch();
     printRow->addWidget(newCheckButton_);
     layout->addLayout(printRow);
-
-    connect(scanEdit_, &QLineEdit::returnPressed, this, [this] {
-        const QString typed = scanEdit_->text();
-        scanEdit_->clear();
-        scan(typed);
-    });
-    connect(placeBox_, &QComboBox::currentIndexChanged, this, [this] { placeChanged(); });
-    connect(print_, &PrintControl::paperChanged, this, [this] { updateFixCount(); });
-    connect(finishButton_, &QPushButton::clicked, this, [this] { finish(); });
-    connect(printButton_, &QPushButton::clicked, this, [this] { printFixes(); });
-    connect(takedownButton_, &QPushButton::clicked, this, [this] { takedownList(); });
-    connect(newCheckButton_, &QPushButton::clicked, this, [this] { startOver(); });
-    setFocusProxy(scanEdit_);
 }
 
 void ShelfCheckWindow::readLocations()
@@ -341,15 +364,7 @@ void ShelfCheckWindow::showVerdict(const jobs::ScanVerdict& verdict)
     }
     if (row == table_->rowCount()) {
         table_->insertRow(row);
-        const QString cells[kColumns] = {
-            catalogue::checkVerdictTitle(verdict.verdict), where, verdict.code, name, price, QString(), verdict.detail};
-        for (int column = 0; column < kColumns; ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            if (column == kVerdict) {
-                item->setForeground(QColor(verdictColour(verdict.verdict)));
-            }
-            table_->setItem(row, column, item);
-        }
+        setResultRow(table_, row, verdict.verdict, {where, verdict.code, name, price, QString(), verdict.detail});
     }
     table_->item(row, kTags)->setText(QString::number(std::max(verdict.tags, 1)));
     table_->scrollToItem(table_->item(row, kVerdict));
@@ -402,20 +417,11 @@ void ShelfCheckWindow::showRecord()
     for (const catalogue::CheckEntry& entry : record.entries) {
         const int row = table_->rowCount();
         table_->insertRow(row);
-        const QString cells[kColumns] = {catalogue::checkVerdictTitle(entry.verdict),
-                                         entry.location,
-                                         entry.code,
-                                         entry.productId == 0 ? QStringLiteral("商品マスタにないコード") : entry.name,
-                                         entry.productId == 0 ? QString() : catalogue::report::yen(entry.price),
-                                         QString::number(entry.tags),
-                                         entry.detail};
-        for (int column = 0; column < kColumns; ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            if (column == kVerdict) {
-                item->setForeground(QColor(verdictColour(entry.verdict)));
-            }
-            table_->setItem(row, column, item);
-        }
+        setResultRow(table_, row, entry.verdict,
+                     {entry.location, entry.code,
+                      entry.productId == 0 ? QStringLiteral("商品マスタにないコード") : entry.name,
+                      entry.productId == 0 ? QString() : catalogue::report::yen(entry.price),
+                      QString::number(entry.tags), entry.detail});
     }
     QStringList counts;
     for (const CheckVerdict verdict : catalogue::allCheckVerdicts()) {

@@ -25,6 +25,7 @@
 #include <memory>
 #include <optional>
 
+class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -81,6 +82,9 @@ protected:
 
 private:
     void buildControls();
+    void buildScanRow(QBoxLayout* layout);
+    void buildVerdictLabels(QBoxLayout* layout);
+    void buildPrintRow(QBoxLayout* layout);
     void readLocations();
     catalogue::CheckPlace chosenPlace() const;
     void placeChanged();

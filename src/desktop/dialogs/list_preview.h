@@ -28,6 +28,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace desktop {
 
@@ -101,7 +102,14 @@ signals:
     void changed();
 
 private:
+    // The columns of the table of rows.
+    enum Column { kUseColumn, kRowColumn, kJanColumn, kNameColumn, kListPriceColumn, kTagPriceColumn, kNoteColumn };
+
     void buildControls();
+    QGroupBox* buildReadingBox();
+    QGroupBox* buildColumnsBox();
+    QGroupBox* buildPricesBox();
+    void buildRows(QVBoxLayout* layout);
     template<class T> T* named(T* widget, const QString& name);
     // Reads the list again with the reading choices and maps its columns anew.
     void reread();
