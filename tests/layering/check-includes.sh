@@ -37,7 +37,7 @@ catalogue_part() {
   case $rest in
     rules/*) echo rules ;;
     store/*) echo store ;;
-    catalogue_result.h | catalogue_address.h | catalogue_watch.*) echo store ;;
+    catalogue_result.h | catalogue_address.h) echo store ;;
     *) echo door ;;
   esac
 }

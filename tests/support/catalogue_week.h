@@ -32,19 +32,7 @@ namespace support {
 using desktop::CatalogueModel;
 using desktop::CatalogueWindow;
 
-// The fake dialogs, whose questions can be the real message boxes instead (answered by keys).
-struct WeekDialogs : FakeDialogs {
-    bool realQuestions = false;
-    int choose(QWidget* parent, const QString& text, const QString& title, desktop::MessageIcon icon,
-               const QStringList& buttons, int cancelIndex, int defaultIndex) override
-    {
-        if (!realQuestions) {
-            return FakeDialogs::choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
-        }
-        questions.push_back({title, text, buttons, cancelIndex, defaultIndex});
-        return desktop::qtDialogs().choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
-    }
-};
+using WeekDialogs = QuestionBoxDialogs;
 
 struct Week {
     QTemporaryDir dir;

@@ -5,10 +5,16 @@
 
 #include "desktop/dialogs/dialogs.h"
 
+#include <QApplication>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QStringList>
+#include <QTimer>
+#include <QWidget>
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -132,5 +138,36 @@ private:
             state.fileName = *answer;
         }
         return answer;
+    }
+};
+
+// The fake dialogs, whose questions can be the real message boxes instead, answered by keys: with
+// `realQuestions` set each question is the real box (still recorded in `questions`), and
+// `whileOpen`, when set, runs once the box is up; a box it leaves open is closed.
+struct QuestionBoxDialogs : FakeDialogs {
+    bool realQuestions = false;
+    std::function<void(QWidget* box)> whileOpen;
+
+    int choose(QWidget* parent, const QString& text, const QString& title, desktop::MessageIcon icon,
+               const QStringList& buttons, int cancelIndex, int defaultIndex) override
+    {
+        if (!realQuestions) {
+            return FakeDialogs::choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
+        }
+        questions.push_back({title, text, buttons, cancelIndex, defaultIndex});
+        if (whileOpen) {
+            QTimer::singleShot(0, [this] {
+                QWidget* box = QApplication::activeModalWidget();
+                if (box == nullptr) {
+                    ADD_FAILURE() << "no question shown";
+                    return;
+                }
+                whileOpen(box);
+                if (QApplication::activeModalWidget() == box) {
+                    box->close();  // whatever the test did, it goes on
+                }
+            });
+        }
+        return desktop::qtDialogs().choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
     }
 };

@@ -65,7 +65,7 @@ struct PlacedTag {
     sheet::TagRecord tag;
     qint64 offerId = 0;      // a sale tag's offer; 0: a regular tag
     qint64 formerPrice = 0;  // the former price a sale tag shows; 0: none
-    QString unitText;        // the product's unit text (rules::unitTextOf) the tag was worked out with
+    QString unitText = {};   // the product's unit text (rules::unitTextOf) the tag was worked out with
 };
 
 struct PrintInfo {

@@ -40,7 +40,8 @@ bool catalogueColumnsFor(const PreparedList& prepared, const std::vector<std::pa
 
 QStringList catalogueColumnKeys()
 {
-    return {QStringLiteral("code"), QStringLiteral("shelf"), QStringLiteral("count")};
+    return {QStringLiteral("code"), QStringLiteral("shelf"),   QStringLiteral("count"),
+            QStringLiteral("unit"), QStringLiteral("content"), QStringLiteral("contentunit")};
 }
 
 IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::CatalogueColumns& columns,
@@ -81,8 +82,13 @@ IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::Catal
     return out;
 }
 
-QString importReportLines(const IncomingRows& rows)
+namespace {
+
+// The report's rows of `rows`, with `counts`.
+MergeReport reportOf(const IncomingRows& rows, const catalogue::MergeCounts& counts)
 {
+    MergeReport report;
+    report.counts = counts;
     // The rows the catalogue refused (a key an earlier row has, among others) are said once, as
     // refused: what the cleaning changed in them does not matter.
     QSet<int> refused;
@@ -93,32 +99,59 @@ QString importReportLines(const IncomingRows& rows)
     for (const auto& [number, key] : rows.incoming.repeatedKeys) {
         ++repeats[key];
     }
-    QString report;
     for (const CleanRow& row : rows.cleaned) {
         if (!row.refused() && row.changed() && !refused.contains(row.number)) {
-            report += reportLine(row) + u'\n';
+            report.changedRows << reportLine(row);
         }
     }
-    // The first repeats of a key one by one, the rest in one line.
+    // The first repeats of a key one by one, the rest counted on the last of them.
     QHash<QString, int> said;
     for (const catalogue::RefusedRow& row : rows.incoming.refused) {
+        ++report.refusedRows;
+        ReportedRefusal reported {row.number, row.reason, 0};
         if (const auto key = rows.incoming.repeatedKeys.find(row.number); key != rows.incoming.repeatedKeys.end()) {
             const int count = ++said[key->second];
             const int all = repeats.value(key->second);
             if (count > kRepeatsSaid) {
                 continue;
             }
-            if (count == kRepeatsSaid && all > kRepeatsSaid) {
-                report += QStringLiteral("%1行目 使いません: %2 (ほか %3 行も同じコード)\n")
-                              .arg(row.number)
-                              .arg(row.reason)
-                              .arg(all - kRepeatsSaid);
-                continue;
+            if (count == kRepeatsSaid) {
+                reported.alike = all - kRepeatsSaid;
             }
         }
-        report += QStringLiteral("%1行目 使いません: %2\n").arg(row.number).arg(row.reason);
+        report.refused.push_back(reported);
     }
     return report;
+}
+
+}  // namespace
+
+MergeReport mergeReport(const IncomingRows& rows, const catalogue::MergePlan& plan)
+{
+    MergeReport report = reportOf(rows, plan.counts);
+    report.changes = catalogue::summariseChanges(plan);
+    return report;
+}
+
+QString importReportLines(const MergeReport& report)
+{
+    QString lines;
+    for (const QString& changed : report.changedRows) {
+        lines += changed + u'\n';
+    }
+    for (const ReportedRefusal& row : report.refused) {
+        lines += row.alike > 0 ? QStringLiteral("%1行目 使いません: %2 (ほか %3 行も同じコード)\n")
+                                     .arg(row.number)
+                                     .arg(row.reason)
+                                     .arg(row.alike)
+                               : QStringLiteral("%1行目 使いません: %2\n").arg(row.number).arg(row.reason);
+    }
+    return lines;
+}
+
+QString importReportLines(const IncomingRows& rows)
+{
+    return importReportLines(reportOf(rows, {}));
 }
 
 OfferColumns offerColumnsOf(const QStringList& columnTitles)
@@ -142,6 +175,16 @@ OfferColumns offerColumnsOf(const QStringList& columnTitles)
     return out;
 }
 
+ColumnMapping offerCleaningMapping(const ColumnMapping& mapping, const catalogue::CatalogueColumns& columns)
+{
+    ColumnMapping out = mapping;
+    if (out.column(ListField::productName) < 0) {
+        out.set(ListField::productName,
+                out.column(ListField::jan) >= 0 ? out.column(ListField::jan) : columns.productCode);
+    }
+    return out;
+}
+
 catalogue::OfferList offerListOf(const PreparedList& prepared, const catalogue::CatalogueColumns& columns,
                                  const QString& name, const pricing::OfferPeriod& period, const QDate& referenceDate,
                                  const QString& fileName)
@@ -150,14 +193,8 @@ catalogue::OfferList offerListOf(const PreparedList& prepared, const catalogue::
     out.name = name;
     out.fileName = fileName;
     out.period = period;
-    // The rows are cleaned as every list is; a list of sale prices need not name its products, so
-    // without a name column its code stands in for the name the cleaning asks for.
     PreparedList withName = prepared;
-    if (withName.mapping.column(ListField::productName) < 0) {
-        const int code = withName.mapping.column(ListField::jan) >= 0 ? withName.mapping.column(ListField::jan)
-                                                                      : columns.productCode;
-        withName.mapping.set(ListField::productName, code);
-    }
+    withName.mapping = offerCleaningMapping(prepared.mapping, columns);
     const IncomingRows rows = incomingRowsOf(withName, columns, fileName);
     out.refused = rows.incoming.refused;
     const OfferColumns dates = offerColumnsOf(prepared.list.columnTitles);

@@ -8,6 +8,7 @@
 
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/rules/incoming_list.h"
+#include "core/catalogue/rules/merge_plan.h"
 #include "core/jobs/import_job.h"
 #include "core/productlist/cleaning.h"
 
@@ -20,12 +21,13 @@ namespace jobs {
 
 // The catalogue's columns of a prepared list: found by their titles and contents (a register's
 // export: its own product code as the product code), then the given choices
-// (FIELD=COLUMN with FIELD code, shelf or count, as ImportRequest::otherColumns holds them) over
+// (FIELD=COLUMN with a FIELD of catalogueColumnKeys, as ImportRequest::otherColumns holds them) over
 // them. False, with the FIELD in `unknownKey`, when a choice names no column the catalogue reads.
 bool catalogueColumnsFor(const PreparedList& prepared, const std::vector<std::pair<QString, QString>>& choices,
                          catalogue::CatalogueColumns& columns, QString* unknownKey);
 
-// The catalogue's keys of --map beyond the tag's: code, shelf, count.
+// The catalogue's keys of --map beyond the tag's: code, shelf, count, and the unit price's unit
+// (its base), content and contentunit; the 商品マスタ window's import view has a box for each.
 QStringList catalogueColumnKeys();
 
 struct IncomingRows {
@@ -42,9 +44,29 @@ IncomingRows incomingRowsOf(const PreparedList& prepared, const catalogue::Catal
 // Rows repeating one key that the report names one by one; the rest are counted on the last.
 inline constexpr int kRepeatsSaid = 1;
 
-// The report of an import, a line a row: what the cleaning changed in a row that is used, and why
-// a row was refused ("N行目 使いません: ..."). Of the rows that repeat a key, the first
-// kRepeatsSaid are said and the rest counted ("... (ほか 98 行も同じコード)").
+// A row the import does not use, as its reports say it.
+struct ReportedRefusal {
+    int number = 0;
+    QString reason;
+    int alike = 0;  // the further rows repeating the same key, counted here and not said
+};
+
+// What taking a list in does: the one summary that the command's report and the 商品マスタ window's
+// question before the merge both word. Of the rows that repeat a key, the first kRepeatsSaid are
+// said and the rest counted on the last of them.
+struct MergeReport {
+    catalogue::MergeCounts counts;
+    catalogue::ChangeSummary changes;      // planned: the changes needing a tag, and the quiet ones
+    QStringList changedRows;               // "8行目 変更あり: ...": the used rows the cleaning changed
+    std::vector<ReportedRefusal> refused;  // in the order the rows were refused
+    int refusedRows = 0;                   // every row refused, the alike ones among them
+};
+// The report of `rows` planned as `plan`.
+MergeReport mergeReport(const IncomingRows& rows, const catalogue::MergePlan& plan);
+
+// The report as tanafuda-catalogue import says it, a line a row: what the cleaning changed in a
+// row that is used, and why a row was refused ("N行目 使いません: ... (ほか 98 行も同じコード)").
+QString importReportLines(const MergeReport& report);
 QString importReportLines(const IncomingRows& rows);
 
 // The columns of a list of sale prices beyond the tag's: the dates a row may give itself.
@@ -56,11 +78,17 @@ struct OfferColumns {
 };
 OfferColumns offerColumnsOf(const QStringList& columnTitles);
 
+// The mapping the rows of a list of sale prices are cleaned with: a list without a name column is
+// fine (the name is not used), so the row's code (its JAN code, else the list's product code of
+// `columns`) stands in for the name the cleaning asks for.
+productlist::ColumnMapping offerCleaningMapping(const productlist::ColumnMapping& mapping,
+                                                const catalogue::CatalogueColumns& columns);
+
 // A prepared list of sale prices as the catalogue takes it in as an offer named `name`: a row's
 // product by its JAN code or the list's product code, its sale price made tax-inclusive as every
 // import does, and its own dates where it gives them (read near `referenceDate`), else `period`.
-// A list without a name column is fine: the name is not used. Rows that cannot be used are in
-// `refused` with their reasons.
+// Its rows are cleaned with offerCleaningMapping. Rows that cannot be used are in `refused` with
+// their reasons.
 catalogue::OfferList offerListOf(const PreparedList& prepared, const catalogue::CatalogueColumns& columns,
                                  const QString& name, const pricing::OfferPeriod& period, const QDate& referenceDate,
                                  const QString& fileName);

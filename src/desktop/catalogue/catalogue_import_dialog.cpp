@@ -25,9 +25,13 @@ CatalogueImportDialog::CatalogueImportDialog(const QString& listPath, const QByt
     // catalogue keeps them, for the large tag's boxes.
     preview_ = new ListPreview(listPath, bytes, sheet::SheetFormat::small, sheet::SheetFormat::large, memory, this);
     // The catalogue's own columns, found by title and content as the tag's are, and chosen beside them.
+    // The unit price's base and the content apart from the size, as the command reads them.
     preview_->setExtraColumns({{QStringLiteral("code"), QStringLiteral("商品コード(&O)")},
                                {QStringLiteral("shelf"), QStringLiteral("棚番(&T)")},
-                               {QStringLiteral("count"), QStringLiteral("フェース数(&B)")}},
+                               {QStringLiteral("count"), QStringLiteral("フェース数(&B)")},
+                               {QStringLiteral("unit"), QStringLiteral("単位価格の基準(&Q)")},
+                               {QStringLiteral("content"), QStringLiteral("内容量(&4)")},
+                               {QStringLiteral("contentunit"), QStringLiteral("内容量の単位(&5)")}},
                               [](const productlist::ProductList& list, const productlist::ColumnMapping& mapping) {
                                   const catalogue::CatalogueColumns found = catalogue::catalogueColumnsOfList(
                                       list.columnTitles, list.rows, list.hasHeader, mapping);
@@ -137,11 +141,10 @@ void CatalogueImportDialog::updateSummary()
     okButton_->setEnabled(usable > 0 && preview_->mappingProblem().isEmpty());
 }
 
-catalogue::IncomingList CatalogueImportDialog::incoming() const
+jobs::IncomingRows CatalogueImportDialog::incomingRows() const
 {
     return jobs::incomingRowsOf(preview_->prepared(), columns(), QFileInfo(listPath_).absoluteFilePath(),
-                                &preview_->checkedRows())
-        .incoming;
+                                &preview_->checkedRows());
 }
 
 void CatalogueImportDialog::accept()

@@ -6,6 +6,7 @@
 // products, and their tags are printed from the 商品マスタ window.
 
 #include "core/catalogue/rules/incoming_list.h"
+#include "core/jobs/catalogue_import.h"
 #include "core/productlist/layout_memory.h"
 #include "desktop/dialogs/dialogs.h"
 #include "desktop/dialogs/list_preview.h"
@@ -30,15 +31,18 @@ public:
                           Dialogs& dialogs, QWidget* parent = nullptr);
 
     ListPreview& preview() const { return *preview_; }
-    // The checked rows as the catalogue takes them in, with the catalogue's columns as chosen.
-    catalogue::IncomingList incoming() const;
+    // The checked rows as the catalogue takes them in, with the catalogue's columns as chosen, and
+    // their cleaning (what the import's report says of them).
+    jobs::IncomingRows incomingRows() const;
+    catalogue::IncomingList incoming() const { return incomingRows().incoming; }
     // The catalogue's columns as chosen (first found by their titles and contents).
     catalogue::CatalogueColumns columns() const;
     // The day the list's prices hold from; `today` is the shop's day, shown beside the date.
     void setValidFrom(const QDate& day, const QDate& today);
     QDate validFrom() const;
 
-    // A control by object name: the preview's (with "map_code", "map_shelf", "map_count"), and
+    // A control by object name: the preview's (with "map_code", "map_shelf", "map_count", "map_unit",
+    // "map_content", "map_contentunit"), and
     // "summaryLabel", "okButton", "validFromEdit", "validFromNote".
     QWidget* control(const QString& name) const;
 

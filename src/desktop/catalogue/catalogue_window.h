@@ -4,8 +4,12 @@
 // taken in (with a summary of the merge before anything is written), the new and changed tags
 // printed in shelf order and the print confirmed, the take-down checklist and a product's history.
 //
-// The flows are the catalogue's jobs, shared with tanafuda-catalogue: core/jobs/catalogue_import.h
-// (a list taken in), core/jobs/catalogue_print.h (printed, recorded, confirmed, taken down).
+// The window is a frame of controls around the controllers it shares with the 棚チェック window
+// (catalogue_desk.h): the import (import_control.h), the print and its confirmation
+// (print_control.h) and the take-down (takedown_control.h). Their flows are the catalogue's jobs,
+// shared with tanafuda-catalogue: core/jobs/catalogue_import.h (a list taken in),
+// core/jobs/catalogue_print.h (printed, recorded, confirmed, taken down). The window itself reads
+// the catalogue (catalogue_window_reading.cpp), shows it and says what happened.
 //
 // A large catalogue opens at once (readCatalogue): the first shelf locations' products and the
 // counts of every tab come from one grouped pass over the products (Catalogue::firstTagNeeds), and
@@ -21,6 +25,7 @@
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/catalogue_watch.h"
 #include "core/settings/settings_store.h"
+#include "desktop/catalogue/catalogue_desk.h"
 #include "desktop/dialogs/dialogs.h"
 
 #include <QMainWindow>
@@ -33,12 +38,10 @@
 #include <optional>
 #include <vector>
 
-class QComboBox;
+class QBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPushButton;
-class QSpinBox;
 class QStackedWidget;
 class QTabBar;
 class QTableView;
@@ -48,8 +51,11 @@ namespace desktop {
 
 class CatalogueModel;
 class ComingDates;
+class ImportControl;
 class OfferView;
+class PrintControl;
 class ShelfCheckWindow;
+class TakedownControl;
 
 class CatalogueWindow : public QMainWindow {
     Q_OBJECT
@@ -99,7 +105,8 @@ public:
     // A full JAN code (or product code) and Enter in the search box: the product selected.
     void findCode(const QString& code);
 
-    // A problem shown above the table (empty: none).
+    // A problem with a command, shown in red above the table until the user's next command (a read
+    // of the catalogue, after a change here or elsewhere, leaves it standing); empty: none.
     void showError(const QString& message);
 
     CatalogueModel& model() const { return *model_; }
@@ -114,29 +121,22 @@ public:
 
 private:
     void buildControls();
+    QWidget* buildProductsPage();
+    void buildTable(QWidget* page);
+    void buildRows(QWidget* page, QBoxLayout* layout);
+    void connectControls();
     QWidget* buildEmptyPage();
     QWidget* buildDamagedPage();
+    // The controllers' view of this window.
+    CatalogueDesk desk();
     // The damaged-file page for the outcome of opening a damaged catalogue.
     void showDamaged(const catalogue::Result& outcome);
-    // What taking `incoming` in would do, planned against an empty catalogue while there is none
-    // (nothing is made before the user accepts); false when it could not be planned.
-    bool planImport(const catalogue::IncomingList& incoming, const catalogue::MergeOptions& options,
-                    catalogue::MergePlan& plan);
-    // The print dialog: which tags, counted on the window's paper. Nothing when cancelled or when
-    // nothing is to be printed (said).
-    // At `at`, with `again` set when the user ticks 確認待ちの札も印刷する; the selection is offered
-    // only with `withSelection` (the table shows the products now, not at a later moment).
-    struct PrintScope {
-        std::vector<catalogue::TagNeed> needs;
-        bool again = false;
-    };
-    std::optional<PrintScope> choosePrintScope(const sheet::SheetFormat& format, const catalogue::Moment& at,
-                                               bool withSelection, const QString& purpose);
-    // Reads a list file chosen by the user; false (said) when it cannot be read.
-    bool readListFile(const QString& path, QByteArray& bytes);
     // The offers view and the coming dates, as the catalogue stands at the window's moment.
     void showTimeViews();
     bool ensureOpen(bool create);
+    // Opens the catalogue for planning an import when there is one (another PC may have made it
+    // meanwhile), never making it; false (said) when one is there but cannot be opened.
+    bool openIfThere();
     // Listens for other programs' changes once the catalogue is open.
     void startWatching();
     // This window's own change is written: the watch is not to report it as another's.
@@ -145,11 +145,14 @@ private:
     QStringList selectedCodes() const;
     void selectCodes(const QStringList& codes);
     void showNote(const QString& message);
+    // A problem reading the catalogue, shown until the next read (empty: none).
+    void showReadError(const QString& message);
+    void showErrors();
+    // A command begins: the problem the last one left standing is cleared.
+    void commandStarts();
     void updateTabs();
     void readCatalogue(bool firstRowsOnly);
     void showPendingPrints(const std::vector<catalogue::PrintInfo>& pending);
-    void askAboutPrint(qint64 printId);
-    const sheet::SheetFormat& chosenFormat() const;
     std::vector<catalogue::TagNeed> selectedNeeds() const;
 
     catalogue::CatalogueAddress address_;
@@ -160,15 +163,14 @@ private:
     // The settings file: each printer's calibration, the choices remembered for each list layout,
     // the tags' extra texts.
     settings::SettingsStore settingsStore_;
-    FileDialogState listDialog_;
-    FileDialogState pdfDialog_;
+    ImportControl* import_ = nullptr;
+    PrintControl* print_ = nullptr;
+    TakedownControl* takedown_ = nullptr;
 
     QStackedWidget* pages_ = nullptr;
     QTableView* table_ = nullptr;
     QLineEdit* searchEdit_ = nullptr;
     QTabBar* tabs_ = nullptr;
-    QComboBox* formatBox_ = nullptr;
-    QSpinBox* startTagBox_ = nullptr;
     QListWidget* pendingList_ = nullptr;
     QLabel* errorLabel_ = nullptr;
     QLabel* noteLabel_ = nullptr;
@@ -190,14 +192,11 @@ private:
     // changes is read once.
     std::unique_ptr<catalogue::CatalogueWatch> watch_;
     QTimer* refreshTimer_ = nullptr;
-    QString changeNotice_;
+    QStringList changeNotices_;  // what the changes since the last read were, each said once
+    QString commandError_;
+    QString readError_;
     // How the catalogue was found damaged (its file moved aside) until a new one is made.
     std::optional<catalogue::Result> damaged_;
 };
-
-// The text of the merge summary the user accepts or cancels: what is new, what changed and needs a
-// new tag apart from what changed without one, what is discontinued, and the refused rows with
-// their numbers and reasons.
-QString mergeSummaryText(const catalogue::MergePlan& plan, const QString& fileName);
 
 }  // namespace desktop

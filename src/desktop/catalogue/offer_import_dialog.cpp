@@ -93,6 +93,9 @@ OfferImportDialog::OfferImportDialog(const QString& listPath, const QByteArray& 
                                       list.columnTitles, list.rows, list.hasHeader, mapping);
                                   return std::vector<int> {catalogue::catalogueColumn(found, QStringLiteral("code"))};
                               });
+    // Shown as the offer takes them in: a list without a name column has its rows all the same.
+    preview_->setCleaningMapping(
+        [this](const productlist::ColumnMapping& boxes) { return jobs::offerCleaningMapping(boxes, columns()); });
     layout->addWidget(preview_, 1);
 
     problemLabel_ = new QLabel(this);
@@ -177,10 +180,15 @@ catalogue::OfferList OfferImportDialog::offerList() const
         }
     }
     prepared.list.rows = std::move(checked);
+    return jobs::offerListOf(prepared, columns(), nameEdit_->text().trimmed(), period(), firstDayEdit_->date(),
+                             QFileInfo(listPath_).absoluteFilePath());
+}
+
+catalogue::CatalogueColumns OfferImportDialog::columns() const
+{
     catalogue::CatalogueColumns columns;
     catalogue::setCatalogueColumn(columns, QStringLiteral("code"), preview_->extraColumn(QStringLiteral("code")));
-    return jobs::offerListOf(prepared, columns, nameEdit_->text().trimmed(), period(), firstDayEdit_->date(),
-                             QFileInfo(listPath_).absoluteFilePath());
+    return columns;
 }
 
 // The rows are counted as the catalogue takes them in: a row without a code or a sale price, or

@@ -50,6 +50,8 @@ public:
 private:
     void update();
     pricing::OfferPeriod period() const;
+    // The catalogue's columns as chosen: the list's product code.
+    catalogue::CatalogueColumns columns() const;
 
     QString listPath_;
     Dialogs& dialogs_;

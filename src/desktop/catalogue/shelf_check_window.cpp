@@ -1,40 +1,23 @@
 #include "desktop/catalogue/shelf_check_window.h"
 
 #include "core/catalogue/catalogue_report.h"
-#include "core/files/careful_write.h"
-#include "core/files/file_command_texts.h"
 #include "core/jobs/catalogue_print.h"
 #include "core/pricing/shop_time.h"
-#include "desktop/catalogue/catalogue_printing.h"
-#include "desktop/catalogue/catalogue_window.h"
-#include "output/print_job.h"
-#include "output/sheet_delivery.h"
-#include "output/tag_sheet_printing.h"
-#include "output/takedown_checklist.h"
+#include "desktop/catalogue/print_control.h"
+#include "desktop/catalogue/scan_holding.h"
+#include "desktop/catalogue/takedown_control.h"
 
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDate>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSet>
-#include <QSpinBox>
 #include <QTableWidget>
-#include <QTextEdit>
-#include <QTimer>
 #include <QVBoxLayout>
-
-#include <type_traits>
-#include <utility>
 
 namespace desktop {
 
@@ -67,12 +50,15 @@ QString verdictColour(CheckVerdict verdict)
 // The list's columns.
 enum Column { kVerdict, kLocation, kCode, kName, kPrice, kTags, kDetail, kColumns };
 
-QPushButton* button(const QString& text, const QString& name, QWidget* parent)
+// A line of the list: the verdict in its colour, then `cells` (棚, コード, 商品名, 売価, 枚数, 直すこと).
+void setResultRow(QTableWidget* table, int row, CheckVerdict verdict, const QStringList& cells)
 {
-    auto* made = new QPushButton(text, parent);
-    made->setObjectName(name);
-    made->setAutoDefault(false);
-    return made;
+    auto* title = new QTableWidgetItem(catalogue::checkVerdictTitle(verdict));
+    title->setForeground(QColor(verdictColour(verdict)));
+    table->setItem(row, kVerdict, title);
+    for (int column = kLocation; column < kColumns; ++column) {
+        table->setItem(row, column, new QTableWidgetItem(cells.value(column - kLocation)));
+    }
 }
 
 // Maker, name and size, as the tag shows them.
@@ -81,96 +67,31 @@ QString shownName(const catalogue::Product& product)
     return QStringLiteral("%1 %2 %3").arg(product.tag.maker, product.tag.productName, product.tag.spec).simplified();
 }
 
-// A digit as a scanner or a keyboard types it (half- or full-width).
-bool isDigitKey(const QKeyEvent& key)
-{
-    const QString text = key.text();
-    return text.size() == 1 && text.front().isDigit() && !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-}
-
-// Whether a widget takes text typed into it: a file name, a number of copies.
-bool takesText(const QObject* object)
-{
-    return qobject_cast<const QLineEdit*>(object) != nullptr || qobject_cast<const QAbstractSpinBox*>(object) != nullptr
-        || qobject_cast<const QTextEdit*>(object) != nullptr || qobject_cast<const QPlainTextEdit*>(object) != nullptr;
-}
-
 }  // namespace
-
-// The window's dialogs, passed on to the real ones, counting how many are open: while one is, the
-// scanner's keys are held back (ShelfCheckWindow::eventFilter), and once the last has closed the
-// scans held are handled.
-class ShelfCheckWindow::HoldingDialogs : public Dialogs {
-public:
-    HoldingDialogs(Dialogs& real, ShelfCheckWindow& window) : real_(real), window_(window) { }
-
-    bool open() const { return depth_ > 0; }
-
-    bool choosePrinter(QWidget* parent, QPrinter& printer) override
-    {
-        return held([&] { return real_.choosePrinter(parent, printer); });
-    }
-    std::optional<QString> openFile(QWidget* parent, FileDialogState& state) override
-    {
-        return held([&] { return real_.openFile(parent, state); });
-    }
-    std::optional<QString> saveFile(QWidget* parent, FileDialogState& state) override
-    {
-        return held([&] { return real_.saveFile(parent, state); });
-    }
-    bool fileExists(const QString& path) override { return real_.fileExists(path); }
-    std::optional<QString> chooseFolder(QWidget* parent, const QString& title, const QString& start) override
-    {
-        return held([&] { return real_.chooseFolder(parent, title, start); });
-    }
-    MessageAnswer message(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
-                          MessageButtons buttons) override
-    {
-        return held([&] { return real_.message(parent, text, title, icon, buttons); });
-    }
-    int choose(QWidget* parent, const QString& text, const QString& title, MessageIcon icon, const QStringList& buttons,
-               int cancelIndex, int defaultIndex) override
-    {
-        return held([&] { return real_.choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex); });
-    }
-    std::optional<FontChoice> chooseFont(QWidget* parent) override
-    {
-        return held([&] { return real_.chooseFont(parent); });
-    }
-    std::optional<draw::Colour> chooseColour(QWidget* parent) override
-    {
-        return held([&] { return real_.chooseColour(parent); });
-    }
-
-private:
-    template<class Show> std::invoke_result_t<const Show&> held(const Show& show)
-    {
-        ++depth_;
-        auto answer = show();
-        if (--depth_ == 0) {
-            // Handled once the command that asked has run to its end.
-            QTimer::singleShot(0, &window_, [window = &window_] { window->takeHeldScans(); });
-        }
-        return answer;
-    }
-
-    Dialogs& real_;
-    ShelfCheckWindow& window_;
-    int depth_ = 0;
-};
 
 ShelfCheckWindow::ShelfCheckWindow(const catalogue::CatalogueAddress& address, Dialogs& dialogs, int formatIndex,
                                    int startTag, QWidget* parent)
-    : QWidget(parent, Qt::Window), address_(address), dialogs_(std::make_unique<HoldingDialogs>(dialogs, *this)),
+    : QWidget(parent, Qt::Window), address_(address),
+      holding_(std::make_unique<ScanHolding>(dialogs, this, [this] { takeHeldScans(); })),
       beep_([] { QApplication::beep(); })
 {
     setObjectName(QStringLiteral("shelfCheckWindow"));
     setWindowTitle(kTitle);
-    pdfDialog_.filter = QStringLiteral("PDF ファイル (*.pdf)|*.pdf|");
-    pdfDialog_.fileName = QStringLiteral("取り下げリスト.pdf");
+    CatalogueDesk desk;
+    desk.window = this;
+    desk.dialogs = holding_.get();
+    desk.title = kTitle;
+    desk.catalogue = [this] { return catalogue_.get(); };
+    desk.showError = [this](const QString& message) { showError(message); };
+    desk.showNote = [this](const QString& message) { summaryLabel_->setText(message); };
+    desk.wrote = [this] { emit catalogueChanged(); };
+    desk.refresh = [this] { updateFixCount(); };
+    print_ = new PrintControl(desk, settingsStore_,
+                              QStringLiteral("印刷 %1 は確認待ちです。商品マスタの画面の一覧からあとで確認できます"),
+                              this);
+    takedown_ = new TakedownControl(desk, this);
     buildControls();
-    formatBox_->setCurrentIndex(formatIndex == 1 ? 1 : 0);
-    startTagBox_->setValue(startTag);
+    print_->setPaper(formatIndex, startTag);
     resize(1000, 700);
 
     catalogue::Result outcome;
@@ -183,75 +104,23 @@ ShelfCheckWindow::ShelfCheckWindow(const catalogue::CatalogueAddress& address, D
     updateButtons();
     // The scanner types into whatever has the focus: the scan box has it from the start.
     scanEdit_->setFocus();
-    qApp->installEventFilter(this);
 }
 
-ShelfCheckWindow::~ShelfCheckWindow()
+ShelfCheckWindow::~ShelfCheckWindow() = default;
+
+const QStringList& ShelfCheckWindow::heldScans() const
 {
-    qApp->removeEventFilter(this);
+    return holding_->held();
 }
 
 void ShelfCheckWindow::buildControls()
 {
     auto* layout = new QVBoxLayout(this);
 
-    errorLabel_ = new QLabel(this);
-    errorLabel_->setObjectName(QStringLiteral("errorLabel"));
-    errorLabel_->setWordWrap(true);
-    errorLabel_->setStyleSheet(QStringLiteral("color: #b00; font-weight: bold;"));
-    errorLabel_->setTextFormat(Qt::PlainText);
-    errorLabel_->hide();
+    errorLabel_ = makeErrorLabel(this);
     layout->addWidget(errorLabel_);
-
-    auto* scanRow = new QHBoxLayout;
-    auto* placeLabel = new QLabel(QStringLiteral("棚(&L):"), this);
-    placeBox_ = new QComboBox(this);
-    placeBox_->setObjectName(QStringLiteral("placeBox"));
-    placeBox_->setMinimumContentsLength(24);
-    placeBox_->setToolTip(QStringLiteral("いま読み取っている棚。チェックの途中で次の棚に移るときも、ここで選びます"));
-    placeLabel->setBuddy(placeBox_);
-    auto* scanLabel = new QLabel(QStringLiteral("読み取り(&R):"), this);
-    scanEdit_ = new QLineEdit(this);
-    scanEdit_->setObjectName(QStringLiteral("scanEdit"));
-    scanEdit_->setPlaceholderText(QStringLiteral("棚札のバーコードを読み取るか、JANコードと Enter"));
-    QFont scanFont = scanEdit_->font();
-    scanFont.setPointSize(16);
-    scanEdit_->setFont(scanFont);
-    scanLabel->setBuddy(scanEdit_);
-    finishButton_ = button(QStringLiteral("終了(&E)"), QStringLiteral("finishButton"), this);
-    finishButton_->setToolTip(QStringLiteral("読み取っていない商品を「ない」にして、棚チェックを記録します"));
-    scanRow->addWidget(placeLabel);
-    scanRow->addWidget(placeBox_);
-    scanRow->addSpacing(12);
-    scanRow->addWidget(scanLabel);
-    scanRow->addWidget(scanEdit_, 1);
-    scanRow->addWidget(finishButton_);
-    layout->addLayout(scanRow);
-
-    // The last scan, readable from arm's length.
-    verdictLabel_ = new QLabel(QStringLiteral("棚札を読み取ってください"), this);
-    verdictLabel_->setObjectName(QStringLiteral("verdictLabel"));
-    verdictLabel_->setTextFormat(Qt::PlainText);
-    QFont big = verdictLabel_->font();
-    big.setPointSize(28);
-    big.setBold(true);
-    verdictLabel_->setFont(big);
-    verdictLabel_->setMinimumHeight(QFontMetrics(big).height() + 12);
-    layout->addWidget(verdictLabel_);
-    productLabel_ = new QLabel(this);
-    productLabel_->setObjectName(QStringLiteral("productLabel"));
-    productLabel_->setTextFormat(Qt::PlainText);
-    QFont middle = productLabel_->font();
-    middle.setPointSize(18);
-    productLabel_->setFont(middle);
-    layout->addWidget(productLabel_);
-    detailLabel_ = new QLabel(this);
-    detailLabel_->setObjectName(QStringLiteral("detailLabel"));
-    detailLabel_->setTextFormat(Qt::PlainText);
-    middle.setBold(true);
-    detailLabel_->setFont(middle);
-    detailLabel_->setWordWrap(true);
-    layout->addWidget(detailLabel_);
+    buildScanRow(layout);
+    buildVerdictLabels(layout);
 
     auto* listLabel = new QLabel(QStringLiteral("結果(&K):"), this);
     layout->addWidget(listLabel);
@@ -276,38 +145,7 @@ void ShelfCheckWindow::buildControls()
     summaryLabel_->setTextFormat(Qt::PlainText);
     summaryLabel_->setWordWrap(true);
     layout->addWidget(summaryLabel_);
-
-    auto* printRow = new QHBoxLayout;
-    auto* formatLabel = new QLabel(QStringLiteral("用紙(&Y):"), this);
-    formatBox_ = new QComboBox(this);
-    formatBox_->setObjectName(QStringLiteral("formatBox"));
-    formatBox_->addItem(QStringLiteral("大きい棚札 (24枚)"));
-    formatBox_->addItem(QStringLiteral("小さい棚札 (40枚)"));
-    formatLabel->setBuddy(formatBox_);
-    auto* startLabel = new QLabel(QStringLiteral("開始位置(&S):"), this);
-    startTagBox_ = new QSpinBox(this);
-    startTagBox_->setObjectName(QStringLiteral("startTagBox"));
-    startTagBox_->setRange(1, sheet::SheetFormat::large.tagsPerPage);
-    startTagBox_->setSuffix(QStringLiteral(" 枚目から"));
-    startLabel->setBuddy(startTagBox_);
-    printButton_ = button(QStringLiteral("直す札を印刷(&P)..."), QStringLiteral("printFixesButton"), this);
-    printButton_->setToolTip(QStringLiteral("「違う」と「ない」の棚札だけを棚の順に印刷します"));
-    fixCountLabel_ = new QLabel(this);
-    fixCountLabel_->setObjectName(QStringLiteral("fixCountLabel"));
-    takedownButton_ = button(QStringLiteral("取り下げリスト(&T)..."), QStringLiteral("takedownButton"), this);
-    takedownButton_->setToolTip(QStringLiteral("「取り下げ忘れ」の棚札のリストを PDF に保存するか印刷します"));
-    newCheckButton_ = button(QStringLiteral("新しいチェック(&N)"), QStringLiteral("newCheckButton"), this);
-    printRow->addWidget(formatLabel);
-    printRow->addWidget(formatBox_);
-    printRow->addWidget(startLabel);
-    printRow->addWidget(startTagBox_);
-    printRow->addWidget(printButton_);
-    printRow->addWidget(fixCountLabel_);
-    printRow->addSpacing(16);
-    printRow->addWidget(takedownButton_);
-    printRow->addStretch();
-    printRow->addWidget(newCheckButton_);
-    layout->addLayout(printRow);
+    buildPrintRow(layout);
 
     connect(scanEdit_, &QLineEdit::returnPressed, this, [this] {
         const QString typed = scanEdit_->text();
@@ -315,17 +153,88 @@ void ShelfCheckWindow::buildControls()
         scan(typed);
     });
     connect(placeBox_, &QComboBox::currentIndexChanged, this, [this] { placeChanged(); });
-    connect(formatBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        startTagBox_->setMaximum(index == 1 ? sheet::SheetFormat::small.tagsPerPage
-                                            : sheet::SheetFormat::large.tagsPerPage);
-        updateFixCount();
-    });
-    connect(startTagBox_, &QSpinBox::valueChanged, this, [this] { updateFixCount(); });
+    connect(print_, &PrintControl::paperChanged, this, [this] { updateFixCount(); });
     connect(finishButton_, &QPushButton::clicked, this, [this] { finish(); });
     connect(printButton_, &QPushButton::clicked, this, [this] { printFixes(); });
     connect(takedownButton_, &QPushButton::clicked, this, [this] { takedownList(); });
     connect(newCheckButton_, &QPushButton::clicked, this, [this] { startOver(); });
     setFocusProxy(scanEdit_);
+}
+
+void ShelfCheckWindow::buildScanRow(QBoxLayout* layout)
+{
+    auto* scanRow = new QHBoxLayout;
+    auto* placeLabel = new QLabel(QStringLiteral("棚(&L):"), this);
+    placeBox_ = new QComboBox(this);
+    placeBox_->setObjectName(QStringLiteral("placeBox"));
+    placeBox_->setMinimumContentsLength(24);
+    placeBox_->setToolTip(QStringLiteral("いま読み取っている棚。チェックの途中で次の棚に移るときも、ここで選びます"));
+    placeLabel->setBuddy(placeBox_);
+    auto* scanLabel = new QLabel(QStringLiteral("読み取り(&R):"), this);
+    scanEdit_ = new QLineEdit(this);
+    scanEdit_->setObjectName(QStringLiteral("scanEdit"));
+    scanEdit_->setPlaceholderText(QStringLiteral("棚札のバーコードを読み取るか、JANコードと Enter"));
+    QFont scanFont = scanEdit_->font();
+    scanFont.setPointSize(16);
+    scanEdit_->setFont(scanFont);
+    scanLabel->setBuddy(scanEdit_);
+    finishButton_ = commandButton(QStringLiteral("終了(&E)"), QStringLiteral("finishButton"), this);
+    finishButton_->setToolTip(QStringLiteral("読み取っていない商品を「ない」にして、棚チェックを記録します"));
+    scanRow->addWidget(placeLabel);
+    scanRow->addWidget(placeBox_);
+    scanRow->addSpacing(12);
+    scanRow->addWidget(scanLabel);
+    scanRow->addWidget(scanEdit_, 1);
+    scanRow->addWidget(finishButton_);
+    layout->addLayout(scanRow);
+}
+
+// The last scan, readable from arm's length.
+void ShelfCheckWindow::buildVerdictLabels(QBoxLayout* layout)
+{
+    verdictLabel_ = new QLabel(QStringLiteral("棚札を読み取ってください"), this);
+    verdictLabel_->setObjectName(QStringLiteral("verdictLabel"));
+    verdictLabel_->setTextFormat(Qt::PlainText);
+    QFont big = verdictLabel_->font();
+    big.setPointSize(28);
+    big.setBold(true);
+    verdictLabel_->setFont(big);
+    verdictLabel_->setMinimumHeight(QFontMetrics(big).height() + 12);
+    layout->addWidget(verdictLabel_);
+    productLabel_ = new QLabel(this);
+    productLabel_->setObjectName(QStringLiteral("productLabel"));
+    productLabel_->setTextFormat(Qt::PlainText);
+    QFont middle = productLabel_->font();
+    middle.setPointSize(18);
+    productLabel_->setFont(middle);
+    layout->addWidget(productLabel_);
+    detailLabel_ = new QLabel(this);
+    detailLabel_->setObjectName(QStringLiteral("detailLabel"));
+    detailLabel_->setTextFormat(Qt::PlainText);
+    middle.setBold(true);
+    detailLabel_->setFont(middle);
+    detailLabel_->setWordWrap(true);
+    layout->addWidget(detailLabel_);
+}
+
+void ShelfCheckWindow::buildPrintRow(QBoxLayout* layout)
+{
+    auto* printRow = new QHBoxLayout;
+    printButton_ = commandButton(QStringLiteral("直す札を印刷(&P)..."), QStringLiteral("printFixesButton"), this);
+    printButton_->setToolTip(QStringLiteral("「違う」と「ない」の棚札だけを棚の順に印刷します"));
+    fixCountLabel_ = new QLabel(this);
+    fixCountLabel_->setObjectName(QStringLiteral("fixCountLabel"));
+    takedownButton_ = commandButton(QStringLiteral("取り下げリスト(&T)..."), QStringLiteral("takedownButton"), this);
+    takedownButton_->setToolTip(QStringLiteral("「取り下げ忘れ」の棚札のリストを PDF に保存するか印刷します"));
+    newCheckButton_ = commandButton(QStringLiteral("新しいチェック(&N)"), QStringLiteral("newCheckButton"), this);
+    print_->addPaperTo(printRow);
+    printRow->addWidget(printButton_);
+    printRow->addWidget(fixCountLabel_);
+    printRow->addSpacing(16);
+    printRow->addWidget(takedownButton_);
+    printRow->addStretch();
+    printRow->addWidget(newCheckButton_);
+    layout->addLayout(printRow);
 }
 
 void ShelfCheckWindow::readLocations()
@@ -365,11 +274,6 @@ void ShelfCheckWindow::placeChanged()
     scanEdit_->setFocus();
 }
 
-const sheet::SheetFormat& ShelfCheckWindow::chosenFormat() const
-{
-    return formatBox_->currentIndex() == 1 ? sheet::SheetFormat::small : sheet::SheetFormat::large;
-}
-
 void ShelfCheckWindow::beep()
 {
     if (beep_) {
@@ -379,8 +283,7 @@ void ShelfCheckWindow::beep()
 
 void ShelfCheckWindow::showError(const QString& message)
 {
-    errorLabel_->setText(message);
-    errorLabel_->setVisible(!message.isEmpty());
+    setErrorText(errorLabel_, message);
 }
 
 void ShelfCheckWindow::showRefusal(const QString& code, const QString& why)
@@ -461,15 +364,7 @@ void ShelfCheckWindow::showVerdict(const jobs::ScanVerdict& verdict)
     }
     if (row == table_->rowCount()) {
         table_->insertRow(row);
-        const QString cells[kColumns] = {
-            catalogue::checkVerdictTitle(verdict.verdict), where, verdict.code, name, price, QString(), verdict.detail};
-        for (int column = 0; column < kColumns; ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            if (column == kVerdict) {
-                item->setForeground(QColor(verdictColour(verdict.verdict)));
-            }
-            table_->setItem(row, column, item);
-        }
+        setResultRow(table_, row, verdict.verdict, {where, verdict.code, name, price, QString(), verdict.detail});
     }
     table_->item(row, kTags)->setText(QString::number(std::max(verdict.tags, 1)));
     table_->scrollToItem(table_->item(row, kVerdict));
@@ -488,7 +383,7 @@ bool ShelfCheckWindow::finish()
     const int missing = record.count(CheckVerdict::missing);
     // A finish pressed too early would record the rest of the shelf as missing: asked, the
     // harmless answer by default (the scanner's Enter never reaches the question).
-    const int answer = dialogs_->choose(
+    const int answer = holding_->choose(
         this,
         QStringLiteral("棚 %1 の棚チェックを終了しますか？\n\n読み取っていない商品 %2 品は「ない」になり、"
                        "このチェックを商品マスタに記録します。")
@@ -522,20 +417,11 @@ void ShelfCheckWindow::showRecord()
     for (const catalogue::CheckEntry& entry : record.entries) {
         const int row = table_->rowCount();
         table_->insertRow(row);
-        const QString cells[kColumns] = {catalogue::checkVerdictTitle(entry.verdict),
-                                         entry.location,
-                                         entry.code,
-                                         entry.productId == 0 ? QStringLiteral("商品マスタにないコード") : entry.name,
-                                         entry.productId == 0 ? QString() : catalogue::report::yen(entry.price),
-                                         QString::number(entry.tags),
-                                         entry.detail};
-        for (int column = 0; column < kColumns; ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            if (column == kVerdict) {
-                item->setForeground(QColor(verdictColour(entry.verdict)));
-            }
-            table_->setItem(row, column, item);
-        }
+        setResultRow(table_, row, entry.verdict,
+                     {entry.location, entry.code,
+                      entry.productId == 0 ? QStringLiteral("商品マスタにないコード") : entry.name,
+                      entry.productId == 0 ? QString() : catalogue::report::yen(entry.price),
+                      QString::number(entry.tags), entry.detail});
     }
     QStringList counts;
     for (const CheckVerdict verdict : catalogue::allCheckVerdicts()) {
@@ -582,12 +468,12 @@ void ShelfCheckWindow::updateFixCount()
         return;
     }
     const jobs::CataloguePrintPlan plan
-        = jobs::planCataloguePrint(needs, chosenFormat(), startTagBox_->value(), jobs::NeedFilter::all);
+        = jobs::planCataloguePrint(needs, print_->format(), print_->startTag(), jobs::NeedFilter::all);
     const QString none = needs.empty() ? QStringLiteral("直す札はありません")
                                        : QStringLiteral("直す札はすべて確認待ちの印刷にあります");
     fixCountLabel_->setText(plan.placed.empty() ? none
                                                 : jobs::printCountText(int(plan.placed.size()), int(plan.sheets.size()),
-                                                                       startTagBox_->value()));
+                                                                       print_->startTag()));
 }
 
 void ShelfCheckWindow::updateButtons()
@@ -625,42 +511,9 @@ void ShelfCheckWindow::printFixes()
         showError(outcome.message);
         return;
     }
-    const sheet::SheetFormat& format = chosenFormat();
-    QString warnings;
-    const jobs::CataloguePrintResult printed = printOnChosenPrinter(
-        this, *dialogs_, kTitle, settings::PrinterCalibrations(settingsStore_), *catalogue_, needs,
-        {&format, startTagBox_->value(), jobs::NeedFilter::all, catalogue::Moment::now(), false}, &warnings);
-    if (!printWasRecorded(this, *dialogs_, kTitle, printed,
-                          QStringLiteral("印刷する棚札はありません。直す棚札は、印刷して確認待ちのものか、"
-                                         "このチェックのあとに確認された印刷で直っています。"),
-                          [this](const QString& error) { showError(error); })) {
-        return;
-    }
-    emit catalogueChanged();
-    if (!warnings.isEmpty()) {
-        summaryLabel_->setText(QString(warnings).remove(u'\n'));
-    }
-    askAboutPrint(printed.printId);
-}
-
-void ShelfCheckWindow::askAboutPrint(qint64 printId)
-{
-    const PrintAnswer answer = desktop::askAboutPrint(this, *dialogs_, *catalogue_, printId);
-    switch (answer.kind) {
-    case PrintAnswer::Kind::refused:
-        showError(answer.text);
-        return;
-    case PrintAnswer::Kind::later:
-        summaryLabel_->setText(
-            QStringLiteral("印刷 %1 は確認待ちです。商品マスタの画面の一覧からあとで確認できます").arg(printId));
-        break;
-    case PrintAnswer::Kind::confirmed:
-    case PrintAnswer::Kind::failed:
-        summaryLabel_->setText(answer.text);
-        emit catalogueChanged();
-        break;
-    }
-    updateFixCount();
+    print_->printTags(needs, catalogue::Moment::now(),
+                      QStringLiteral("印刷する棚札はありません。直す棚札は、印刷して確認待ちのものか、"
+                                     "このチェックのあとに確認された印刷で直っています。"));
 }
 
 // The left-up tags of the check, each at the place it was found (which may not be the product's
@@ -699,100 +552,30 @@ void ShelfCheckWindow::takedownList()
         showError(outcome.message);
         return;
     }
-    if (listed.empty()) {
-        dialogs_->message(this, QStringLiteral("取り下げる棚札はありません。"), kTitle, MessageIcon::information,
-                          MessageButtons::ok);
-        return;
-    }
-    const QString title = QStringLiteral("取り下げリスト 棚チェック %1 %2")
-                              .arg(record_->id)
-                              .arg(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-    const int answer = dialogs_->choose(
-        this,
-        QStringLiteral("取り下げ忘れの棚札は %1 枚です。リストを PDF に保存しますか、印刷しますか？")
-            .arg(listed.size()),
-        kTitle, MessageIcon::none,
-        {QStringLiteral("PDF に保存(&S)..."), QStringLiteral("印刷(&P)..."), QStringLiteral("キャンセル")}, 2, 0);
-    QString error;
-    if (answer == 0) {
-        const std::optional<QString> path = dialogs_->saveFile(this, pdfDialog_);
-        if (!path) {
-            return;
-        }
-        QByteArray pdf;
-        if (!output::drawTakedownChecklist(listed, title, pdf, &error)) {
-            dialogs_->message(this, error, files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
-            return;
-        }
-        const files::FileWriteResult written = files::writeFileCarefully(*path, pdf);
-        if (!written.ok && !written.replacedUnflushed) {
-            dialogs_->message(
-                this,
-                QStringLiteral("%1 を保存できませんでした。\n%2").arg(QDir::toNativeSeparators(*path), written.error),
-                files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
-            return;
-        }
-        summaryLabel_->setText(
-            written.replacedUnflushed
-                ? files::unflushedNotice(QDir::toNativeSeparators(*path), written.error)
-                : QStringLiteral("取り下げリストを保存しました: %1").arg(QDir::toNativeSeparators(*path)));
-    } else if (answer == 1) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setDocName(title);
-        if (!dialogs_->choosePrinter(this, printer)) {
-            return;
-        }
-        if (!output::drawTakedownChecklist(listed, title, printer, &error)) {
-            dialogs_->message(this, QStringLiteral("印刷できませんでした。\n%1").arg(error), files::kErrorTitle,
-                              MessageIcon::stop, MessageButtons::ok);
-            return;
-        }
-        summaryLabel_->setText(QStringLiteral("取り下げリストを印刷しました"));
-    }
+    takedown_->offerChecklist(
+        listed, QStringLiteral("取り下げリスト 棚チェック %1 %2").arg(record_->id).arg(checklistDay()),
+        QStringLiteral("取り下げ忘れの棚札は %1 枚です。リストを PDF に保存しますか、印刷しますか？"));
 }
 
 void ShelfCheckWindow::takeHeldScans()
 {
-    if (dialogs_->open()) {
+    if (holding_->open()) {
         return;  // another dialog opened meanwhile: its closing takes them
     }
-    const QStringList scans = std::exchange(held_, {});
-    for (const QString& code : scans) {
+    for (const QString& code : holding_->takeHeld()) {
         scan(code);
     }
-    if (!typing_.isEmpty()) {
-        // Digits without their Enter yet: left in the box for the scanner's (or the user's) Enter.
-        scanEdit_->setText(scanEdit_->text() + std::exchange(typing_, {}));
+    // Digits without their Enter yet: left in the box for the scanner's (or the user's) Enter.
+    if (const QString typing = holding_->takeTyping(); !typing.isEmpty()) {
+        scanEdit_->setText(scanEdit_->text() + typing);
     }
     scanEdit_->setFocus();
-}
-
-bool ShelfCheckWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress || !dialogs_->open()) {
-        return QWidget::eventFilter(watched, event);
-    }
-    const auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget != nullptr && takesText(widget) && widget->window() != this) {
-        return false;  // a file name or a number typed into the dialog
-    }
-    const auto& key = static_cast<const QKeyEvent&>(*event);
-    if (isDigitKey(key)) {
-        typing_ += key.text();
-        return true;
-    }
-    if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && !typing_.isEmpty()) {
-        // The scan's Enter: held with its digits, never pressing the dialog's button.
-        held_ << std::exchange(typing_, {});
-        return true;
-    }
-    return false;
 }
 
 void ShelfCheckWindow::closeEvent(QCloseEvent* event)
 {
     if (isChecking() && check_->scans() > 0) {
-        const int answer = dialogs_->choose(
+        const int answer = holding_->choose(
             this,
             QStringLiteral("棚チェックを終了せずに閉じますか？\n\n読み取った %1 回分は記録されません。"
                            "記録するには「続ける」を選んで「終了」を押してください。")

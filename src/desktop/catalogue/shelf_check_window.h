@@ -8,13 +8,10 @@
 // lists the tags left up after their product was discontinued.
 //
 // The check itself is core/jobs/shelf_check.h, the print core/jobs/catalogue_print.h: the same
-// jobs as `tanafuda-catalogue check` and `print --from-check`.
-//
-// A scanner is a keyboard: it types the digits and Enter into whatever has the focus. While one of
-// this window's dialogs is open, the digits and the Enter that follows them are held back from the
-// dialog (so a scan never answers a question) and the scan waits; it is handled, with its verdict
-// and sound, as soon as the dialog closes. Digits typed into a text box of a dialog (a file name)
-// are the user's own typing and reach it as usual.
+// jobs as `tanafuda-catalogue check` and `print --from-check`. The print and its question and the
+// checklist of the tags left up are the controllers the 商品マスタ window uses too
+// (print_control.h, takedown_control.h); a scan typed while one of this window's dialogs is open
+// waits for it to close (scan_holding.h).
 
 #include "core/catalogue/catalogue.h"
 #include "core/jobs/shelf_check.h"
@@ -28,14 +25,18 @@
 #include <memory>
 #include <optional>
 
+class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
 class QTableWidget;
 
 namespace desktop {
+
+class PrintControl;
+class ScanHolding;
+class TakedownControl;
 
 class ShelfCheckWindow : public QWidget {
     Q_OBJECT
@@ -64,7 +65,7 @@ public:
     bool isChecking() const { return check_ != nullptr && !record_; }
     qint64 checkId() const { return record_ ? record_->id : 0; }
     // The scans waiting for a dialog to close.
-    const QStringList& heldScans() const { return held_; }
+    const QStringList& heldScans() const;
 
     // A control by object name: "placeBox", "scanEdit", "verdictLabel", "productLabel",
     // "detailLabel", "resultTable", "summaryLabel", "finishButton", "formatBox", "startTagBox",
@@ -78,12 +79,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class HoldingDialogs;
-
     void buildControls();
+    void buildScanRow(QBoxLayout* layout);
+    void buildVerdictLabels(QBoxLayout* layout);
+    void buildPrintRow(QBoxLayout* layout);
     void readLocations();
     catalogue::CheckPlace chosenPlace() const;
     void placeChanged();
@@ -94,7 +95,8 @@ private:
     void updateFixCount();
     void updateButtons();
     void showError(const QString& message);
-    void askAboutPrint(qint64 printId);
+    // `leftOut`: what the tags of a print just made could not show.
+    void askAboutPrint(qint64 printId, const QStringList& leftOut = {});
     // The scans held while a dialog was open, now that it has closed.
     void takeHeldScans();
     const sheet::SheetFormat& chosenFormat() const;
@@ -103,18 +105,14 @@ private:
     void beep();
 
     catalogue::CatalogueAddress address_;
-    std::unique_ptr<HoldingDialogs> dialogs_;
+    std::unique_ptr<ScanHolding> holding_;
     std::unique_ptr<catalogue::Catalogue> catalogue_;
     std::unique_ptr<jobs::ShelfCheck> check_;
     std::optional<catalogue::ShelfCheckRecord> record_;
     settings::SettingsStore settingsStore_;
-    FileDialogState pdfDialog_;
+    PrintControl* print_ = nullptr;
+    TakedownControl* takedown_ = nullptr;
     std::function<void()> beep_;
-
-    // The scanner's keys held back while a dialog is open: the digits of the scan being typed,
-    // then each scan complete with its Enter.
-    QString typing_;
-    QStringList held_;
 
     QComboBox* placeBox_ = nullptr;
     QLineEdit* scanEdit_ = nullptr;
@@ -125,8 +123,6 @@ private:
     QLabel* summaryLabel_ = nullptr;
     QLabel* errorLabel_ = nullptr;
     QPushButton* finishButton_ = nullptr;
-    QComboBox* formatBox_ = nullptr;
-    QSpinBox* startTagBox_ = nullptr;
     QLabel* fixCountLabel_ = nullptr;
     QPushButton* printButton_ = nullptr;
     QPushButton* takedownButton_ = nullptr;

@@ -73,54 +73,7 @@ CalibrationDialog::CalibrationDialog(const sheet::SheetFormat& format, desktop::
     explanation->setWordWrap(true);
     layout->addWidget(explanation);
 
-    auto* grid = new QGridLayout;
-    auto* printerLabel = new QLabel(QStringLiteral("プリンタ(&P)"), this);
-    grid->addWidget(printerLabel, 0, 0);
-    printerBox_ = new QComboBox(this);
-    printerBox_->setObjectName(QStringLiteral("cboPrinter"));
-    printerBox_->addItems(printerNames);
-    printerLabel->setBuddy(printerBox_);
-    grid->addWidget(printerBox_, 0, 1, 1, 3);
-    printButton_ = new QPushButton(QStringLiteral("調整用紙を印刷(&I)..."), this);
-    printButton_->setObjectName(QStringLiteral("cmdPrintSheet"));
-    grid->addWidget(printButton_, 0, 4);
-    currentLabel_ = new QLabel(this);
-    currentLabel_->setObjectName(QStringLiteral("lblCurrent"));
-    currentLabel_->setWordWrap(true);
-    currentLabel_->setTextFormat(Qt::PlainText);  // quotes the settings file and a printer's name
-    grid->addWidget(currentLabel_, 1, 0, 1, 5);
-
-    auto* printedWithLabel = new QLabel(QStringLiteral("測る用紙を印刷した調整(&W)"), this);
-    grid->addWidget(printedWithLabel, 2, 0);
-    printedWithBox_ = new QComboBox(this);
-    printedWithBox_->setObjectName(QStringLiteral("cboPrintedWith"));
-    printedWithBox_->setToolTip(QStringLiteral("調整用紙の印の横に「この用紙を印刷した調整」として印刷されています"));
-    printedWithLabel->setBuddy(printedWithBox_);
-    grid->addWidget(printedWithBox_, 2, 1, 1, 4);
-
-    const auto& marks = draw::calibrationMarks();
-    const char* const keys[2][2] = {{"1", "2"}, {"3", "4"}};
-    for (int i = 0; i < 2; ++i) {
-        const draw::CalibrationMark& mark = marks[size_t(i)];
-        grid->addWidget(new QLabel(QStringLiteral("印 %1（%2 mm・%3 mm に印刷）")
-                                       .arg(mark.name, calibration::formatNumber(mark.centre.x),
-                                            calibration::formatNumber(mark.centre.y)),
-                                   this),
-                        3 + i, 0);
-        for (int axis = 0; axis < 2; ++axis) {
-            const QString edge = axis == 0 ? QStringLiteral("左端から") : QStringLiteral("上端から");
-            auto* label = new QLabel(QStringLiteral("%1(&%2)").arg(edge, QString::fromLatin1(keys[i][axis])), this);
-            auto* edit = new QLineEdit(this);
-            edit->setObjectName(QStringLiteral("txtMark") + mark.name + (axis == 0 ? u'X' : u'Y'));
-            const double drawn = axis == 0 ? mark.centre.x : mark.centre.y;
-            edit->setPlaceholderText(QStringLiteral("%1 前後 (mm)").arg(calibration::formatNumber(drawn)));
-            label->setBuddy(edit);
-            grid->addWidget(label, 3 + i, 1 + 2 * axis, Qt::AlignRight);
-            grid->addWidget(edit, 3 + i, 2 + 2 * axis);
-            boxes_.push_back({edit, QStringLiteral("印 %1・%2").arg(mark.name, edge)});
-        }
-    }
-    layout->addLayout(grid);
+    layout->addLayout(buildGrid(printerNames));
 
     measuredLabel_ = new QLabel(this);
     measuredLabel_->setObjectName(QStringLiteral("lblMeasured"));
@@ -171,6 +124,60 @@ CalibrationDialog::CalibrationDialog(const sheet::SheetFormat& format, desktop::
     printerBox_->setCurrentIndex(chosen >= 0 ? int(chosen) : 0);
     showPrinter();
     resize(640, sizeHint().height());
+}
+
+// The printer, the calibration the measured sheet was printed with, and the boxes of the marks'
+// measured places.
+QGridLayout* CalibrationDialog::buildGrid(const QStringList& printerNames)
+{
+    auto* grid = new QGridLayout;
+    auto* printerLabel = new QLabel(QStringLiteral("プリンタ(&P)"), this);
+    grid->addWidget(printerLabel, 0, 0);
+    printerBox_ = new QComboBox(this);
+    printerBox_->setObjectName(QStringLiteral("cboPrinter"));
+    printerBox_->addItems(printerNames);
+    printerLabel->setBuddy(printerBox_);
+    grid->addWidget(printerBox_, 0, 1, 1, 3);
+    printButton_ = new QPushButton(QStringLiteral("調整用紙を印刷(&I)..."), this);
+    printButton_->setObjectName(QStringLiteral("cmdPrintSheet"));
+    grid->addWidget(printButton_, 0, 4);
+    currentLabel_ = new QLabel(this);
+    currentLabel_->setObjectName(QStringLiteral("lblCurrent"));
+    currentLabel_->setWordWrap(true);
+    currentLabel_->setTextFormat(Qt::PlainText);  // quotes the settings file and a printer's name
+    grid->addWidget(currentLabel_, 1, 0, 1, 5);
+
+    auto* printedWithLabel = new QLabel(QStringLiteral("測る用紙を印刷した調整(&W)"), this);
+    grid->addWidget(printedWithLabel, 2, 0);
+    printedWithBox_ = new QComboBox(this);
+    printedWithBox_->setObjectName(QStringLiteral("cboPrintedWith"));
+    printedWithBox_->setToolTip(QStringLiteral("調整用紙の印の横に「この用紙を印刷した調整」として印刷されています"));
+    printedWithLabel->setBuddy(printedWithBox_);
+    grid->addWidget(printedWithBox_, 2, 1, 1, 4);
+
+    const auto& marks = draw::calibrationMarks();
+    const char* const keys[2][2] = {{"1", "2"}, {"3", "4"}};
+    for (int i = 0; i < 2; ++i) {
+        const draw::CalibrationMark& mark = marks[size_t(i)];
+        grid->addWidget(new QLabel(QStringLiteral("印 %1（%2 mm・%3 mm に印刷）")
+                                       .arg(mark.name, calibration::formatNumber(mark.centre.x),
+                                            calibration::formatNumber(mark.centre.y)),
+                                   this),
+                        3 + i, 0);
+        for (int axis = 0; axis < 2; ++axis) {
+            const QString edge = axis == 0 ? QStringLiteral("左端から") : QStringLiteral("上端から");
+            auto* label = new QLabel(QStringLiteral("%1(&%2)").arg(edge, QString::fromLatin1(keys[i][axis])), this);
+            auto* edit = new QLineEdit(this);
+            edit->setObjectName(QStringLiteral("txtMark") + mark.name + (axis == 0 ? u'X' : u'Y'));
+            const double drawn = axis == 0 ? mark.centre.x : mark.centre.y;
+            edit->setPlaceholderText(QStringLiteral("%1 前後 (mm)").arg(calibration::formatNumber(drawn)));
+            label->setBuddy(edit);
+            grid->addWidget(label, 3 + i, 1 + 2 * axis, Qt::AlignRight);
+            grid->addWidget(edit, 3 + i, 2 + 2 * axis);
+            boxes_.push_back({edit, QStringLiteral("印 %1・%2").arg(mark.name, edge)});
+        }
+    }
+    return grid;
 }
 
 QString CalibrationDialog::printerName() const

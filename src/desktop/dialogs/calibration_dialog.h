@@ -18,6 +18,7 @@
 #include <vector>
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -58,6 +59,7 @@ public:
     static QString describe(const calibration::Calibration& calibration);
 
 private:
+    QGridLayout* buildGrid(const QStringList& printerNames);
     struct Box {
         QLineEdit* edit;
         QString name;  // how messages call it: "印 A・左端から"

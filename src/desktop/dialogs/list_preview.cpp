@@ -24,10 +24,6 @@ using namespace productlist;
 
 namespace {
 
-enum Column { kUseColumn, kRowColumn, kJanColumn, kNameColumn, kListPriceColumn, kTagPriceColumn, kNoteColumn };
-
-const QColor kRefusedText(0xB0, 0x00, 0x00);
-
 // The access key of each column box: none shared with another control of the dialog.
 QString withAccessKey(ListField field)
 {
@@ -40,7 +36,6 @@ QString withAccessKey(ListField field)
     return it == keys.end() ? listFieldTitle(field)
                             : QStringLiteral("%1(&%2)").arg(listFieldTitle(field), QChar::fromLatin1(it->second));
 }
-const QColor kChangedText(0x80, 0x50, 0x00);
 
 }  // namespace
 
@@ -85,8 +80,25 @@ void ListPreview::buildControls()
 
     auto* settings = new QHBoxLayout;
     layout->addLayout(settings);
+    settings->addWidget(buildReadingBox());
+    settings->addWidget(buildColumnsBox());
+    settings->addWidget(buildPricesBox());
+    // The list's own tax codes.
+    taxCodesGroup_ = new QGroupBox(QStringLiteral("税コードの意味"), this);
+    taxCodesForm_ = new QFormLayout(taxCodesGroup_);
+    taxCodesGroup_->hide();
+    settings->addWidget(taxCodesGroup_);
 
-    // Reading.
+    mappingProblemLabel_ = named(new QLabel(this), QStringLiteral("mappingProblemLabel"));
+    mappingProblemLabel_->setStyleSheet(QStringLiteral("color: #b00000"));
+    mappingProblemLabel_->setWordWrap(true);
+    mappingProblemLabel_->hide();
+    layout->addWidget(mappingProblemLabel_);
+    buildRows(layout);
+}
+
+QGroupBox* ListPreview::buildReadingBox()
+{
     auto* reading = new QGroupBox(QStringLiteral("読み込み"), this);
     auto* readingForm = new QFormLayout(reading);
     encodingBox_ = named(new QComboBox(reading), QStringLiteral("encodingBox"));
@@ -105,9 +117,15 @@ void ListPreview::buildControls()
     readingForm->addRow(QStringLiteral("シート(&S)"), sheetBox_);
     headerBox_ = named(new QCheckBox(QStringLiteral("1行目は見出し(&H)"), reading), QStringLiteral("headerBox"));
     readingForm->addRow(headerBox_);
-    settings->addWidget(reading);
+    connect(encodingBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
+    connect(delimiterBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
+    connect(sheetBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
+    connect(headerBox_, &QCheckBox::toggled, this, [this] { reread(); });
+    return reading;
+}
 
-    // Columns.
+QGroupBox* ListPreview::buildColumnsBox()
+{
     auto* columns = new QGroupBox(QStringLiteral("列の割り当て"), this);
     auto* columnsForm = new QFormLayout(columns);
     columnsForm_ = columnsForm;
@@ -124,9 +142,11 @@ void ListPreview::buildControls()
         showMappingProblem();
         emit changed();
     });
-    settings->addWidget(columns);
+    return columns;
+}
 
-    // Prices.
+QGroupBox* ListPreview::buildPricesBox()
+{
     auto* prices = new QGroupBox(QStringLiteral("価格と税"), this);
     auto* pricesForm = new QFormLayout(prices);
     priceBasisBox_ = named(new QComboBox(prices), QStringLiteral("priceBasisBox"));
@@ -146,21 +166,14 @@ void ListPreview::buildControls()
         = new QLabel(QStringLiteral("税区分・内税外税の列があれば、その行の税率と税込み・税抜きを使います"), prices);
     taxNote->setWordWrap(true);
     pricesForm->addRow(taxNote);
-    settings->addWidget(prices);
+    connect(priceBasisBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
+    connect(taxRateBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
+    connect(roundingBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
+    return prices;
+}
 
-    // The list's own tax codes.
-    taxCodesGroup_ = new QGroupBox(QStringLiteral("税コードの意味"), this);
-    taxCodesForm_ = new QFormLayout(taxCodesGroup_);
-    taxCodesGroup_->hide();
-    settings->addWidget(taxCodesGroup_);
-
-    mappingProblemLabel_ = named(new QLabel(this), QStringLiteral("mappingProblemLabel"));
-    mappingProblemLabel_->setStyleSheet(QStringLiteral("color: #b00000"));
-    mappingProblemLabel_->setWordWrap(true);
-    mappingProblemLabel_->hide();
-    layout->addWidget(mappingProblemLabel_);
-
-    // Rows.
+void ListPreview::buildRows(QVBoxLayout* layout)
+{
     auto* filterRow = new QHBoxLayout;
     filterEdit_ = named(new QLineEdit(this), QStringLiteral("filterEdit"));
     filterEdit_->setPlaceholderText(QStringLiteral("商品名・コードで絞り込み"));
@@ -194,13 +207,6 @@ void ListPreview::buildControls()
     layout->addWidget(tableLabel);
     layout->addWidget(table_, 1);
 
-    connect(encodingBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
-    connect(delimiterBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
-    connect(sheetBox_, &QComboBox::currentIndexChanged, this, [this] { reread(); });
-    connect(headerBox_, &QCheckBox::toggled, this, [this] { reread(); });
-    connect(priceBasisBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
-    connect(taxRateBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
-    connect(roundingBox_, &QComboBox::currentIndexChanged, this, [this] { reclean(); });
     connect(filterEdit_, &QLineEdit::textChanged, this, [this] { applyFilter(); });
     connect(checkAll, &QPushButton::clicked, this, [this] { checkVisibleRows(true); });
     connect(uncheckAll, &QPushButton::clicked, this, [this] { checkVisibleRows(false); });
@@ -419,7 +425,12 @@ void ListPreview::setExtraColumns(const std::vector<ExtraColumn>& columns, Extra
         columnsForm_->addRow(column.label, box);
         fillColumnBox(box);
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
-            if (!updating_) {
+            if (updating_) {
+                return;
+            }
+            if (cleaningMapping_) {
+                reclean();  // the dialog's cleaning may read this column
+            } else {
                 emit changed();
             }
         });
@@ -450,14 +461,10 @@ int ListPreview::extraColumn(const QString& key) const
     return -1;
 }
 
-void ListPreview::setRowRefusals(const QHash<int, QString>& reasons)
+void ListPreview::setCleaningMapping(CleaningMapping mapping)
 {
-    if (reasons == rowRefusals_) {
-        return;
-    }
-    rowRefusals_ = reasons;
-    fillTable();
-    applyFilter();
+    cleaningMapping_ = std::move(mapping);
+    reclean();
 }
 
 ColumnMapping ListPreview::mappingFromBoxes() const
@@ -503,141 +510,6 @@ QString ListPreview::mappingProblem() const
     }
     return noPriceColumnMessage(list_.columnTitles)
         + QStringLiteral("。「売価」で価格の列を選ぶか、価格のない棚札を作るときは「価格なしで作る」を選んでください");
-}
-
-void ListPreview::reclean()
-{
-    if (updating_) {
-        return;
-    }
-    const bool taxColumn = mappingFromBoxes().column(ListField::taxClass) >= 0;
-    taxRateBox_->setItemText(
-        0, taxColumn ? QStringLiteral("税区分の列に従う（ない行は 10%）") : QStringLiteral("10% (標準)"));
-    taxRateBox_->setItemText(
-        1, taxColumn ? QStringLiteral("税区分の列に従う（ない行は 8%）") : QStringLiteral("8% (軽減)"));
-    table_->horizontalHeaderItem(kRowColumn)
-        ->setText(list_.kind == ListKind::text ? QStringLiteral("ファイルの行") : QStringLiteral("シートの行"));
-    cleaned_ = cleanRows(list_.rows, mappingFromBoxes(), cleaningFormat_, taxFromBoxes());
-    fillTable();
-    applyFilter();
-    showMappingProblem();
-    emit changed();
-}
-
-void ListPreview::fillTable()
-{
-    updating_ = true;
-    table_->setUpdatesEnabled(false);
-    table_->clearContents();
-    table_->setRowCount(int(cleaned_.size()));
-    for (int i = 0; i < int(cleaned_.size()); ++i) {
-        const CleanRow& row = cleaned_[size_t(i)];
-        const bool refused = row.refused();
-        // A row the dialog will not use, though the cleaning took it: still checkable (unchecking
-        // a duplicate lets the other row through), its reason shown as a refusal's.
-        const auto dialogRefusal = refused ? rowRefusals_.constEnd() : rowRefusals_.constFind(row.number);
-        const bool notUsed = refused || dialogRefusal != rowRefusals_.constEnd();
-        auto* use = new QTableWidgetItem;
-        use->setData(Qt::UserRole, i);
-        if (refused) {
-            use->setFlags(Qt::ItemIsEnabled);
-            use->setText(QStringLiteral("×"));
-        } else {
-            use->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-            use->setCheckState(checked_[size_t(i)] ? Qt::Checked : Qt::Unchecked);
-        }
-        table_->setItem(i, kUseColumn, use);
-        const auto text = [&](int column, const QString& value) {
-            auto* item = new QTableWidgetItem(value);
-            if (notUsed) {
-                item->setForeground(kRefusedText);
-            } else if (row.changed() && column == kNoteColumn) {
-                item->setForeground(kChangedText);
-            }
-            table_->setItem(i, column, item);
-        };
-        text(kRowColumn, QString::number(row.number));
-        text(kJanColumn, row.record.jan);
-        // A name run on into the small tag's second line is shown with its break.
-        text(kNameColumn,
-             row.record.productName2.isEmpty()
-                 ? row.record.productName
-                 : row.record.productName + QStringLiteral(" ／ ") + row.record.productName2);
-        text(kListPriceColumn, row.listPrice >= 0 ? QString::number(row.listPrice) : QString());
-        text(kTagPriceColumn, refused ? QString() : QString::number(row.record.price));
-        QString note = row.summary();
-        if (!encodingProblem_.isEmpty()) {
-            note = QStringLiteral("文字コード (%1) が合っていないため、正しく読めていません")
-                       .arg(encodingName(list_.encoding));
-        } else if (dialogRefusal != rowRefusals_.constEnd()) {
-            note = *dialogRefusal;
-        }
-        text(kNoteColumn, note);
-    }
-    table_->resizeColumnsToContents();
-    table_->setColumnWidth(kNameColumn, std::min(table_->columnWidth(kNameColumn), 240));
-    table_->setUpdatesEnabled(true);
-    updating_ = false;
-}
-
-void ListPreview::applyFilter()
-{
-    const QString needle = filterEdit_->text().trimmed().normalized(QString::NormalizationForm_KC);
-    for (int i = 0; i < int(cleaned_.size()); ++i) {
-        const sheet::TagRecord& record = cleaned_[size_t(i)].record;
-        const bool shown = needle.isEmpty()
-            || record.productName.normalized(QString::NormalizationForm_KC).contains(needle, Qt::CaseInsensitive)
-            || record.productName2.normalized(QString::NormalizationForm_KC).contains(needle, Qt::CaseInsensitive)
-            || record.jan.contains(needle);
-        table_->setRowHidden(i, !shown);
-    }
-}
-
-void ListPreview::setChecked(int index, bool checked)
-{
-    if (index < 0 || index >= int(checked_.size()) || cleaned_[size_t(index)].refused()) {
-        return;
-    }
-    checked_[size_t(index)] = checked;
-    if (QTableWidgetItem* item = table_->item(index, kUseColumn)) {
-        updating_ = true;
-        item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-        updating_ = false;
-    }
-    emit changed();
-}
-
-void ListPreview::checkVisibleRows(bool checked)
-{
-    updating_ = true;
-    for (int i = 0; i < int(cleaned_.size()); ++i) {
-        if (!table_->isRowHidden(i) && !cleaned_[size_t(i)].refused()) {
-            checked_[size_t(i)] = checked;
-            table_->item(i, kUseColumn)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-        }
-    }
-    updating_ = false;
-    emit changed();
-}
-
-int ListPreview::checkedUsedCount() const
-{
-    int count = 0;
-    for (size_t i = 0; i < cleaned_.size(); ++i) {
-        count += checked_[i] && !cleaned_[i].refused() ? 1 : 0;
-    }
-    return count;
-}
-
-std::vector<sheet::TagRecord> ListPreview::checkedRecords() const
-{
-    std::vector<sheet::TagRecord> records;
-    for (size_t i = 0; i < cleaned_.size(); ++i) {
-        if (checked_[i] && !cleaned_[i].refused()) {
-            records.push_back(cleaned_[i].record);
-        }
-    }
-    return records;
 }
 
 void ListPreview::showMappingProblem()

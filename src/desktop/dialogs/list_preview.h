@@ -28,6 +28,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace desktop {
 
@@ -80,6 +81,11 @@ public:
     void setExtraColumns(const std::vector<ExtraColumn>& columns, ExtraColumnsGuess guess);
     // The column chosen for an extra column's key (0-based), or -1.
     int extraColumn(const QString& key) const;
+    // The mapping the rows are cleaned with, when a dialog cleans them otherwise than the boxes say
+    // (a list of sale prices without a name column takes its code as the name): the rows are then
+    // shown as the dialog uses them, and cleaned again when a box beside the tag's changes too.
+    using CleaningMapping = std::function<productlist::ColumnMapping(const productlist::ColumnMapping& boxes)>;
+    void setCleaningMapping(CleaningMapping mapping);
     // Notes of a dialog's own on rows it will not use (by the row's number in the list, as the
     // cleaning numbers it), shown in the rows' note column as the cleaning's refusals are.
     void setRowRefusals(const QHash<int, QString>& reasons);
@@ -96,7 +102,14 @@ signals:
     void changed();
 
 private:
+    // The columns of the table of rows.
+    enum Column { kUseColumn, kRowColumn, kJanColumn, kNameColumn, kListPriceColumn, kTagPriceColumn, kNoteColumn };
+
     void buildControls();
+    QGroupBox* buildReadingBox();
+    QGroupBox* buildColumnsBox();
+    QGroupBox* buildPricesBox();
+    void buildRows(QVBoxLayout* layout);
     template<class T> T* named(T* widget, const QString& name);
     // Reads the list again with the reading choices and maps its columns anew.
     void reread();
@@ -139,6 +152,7 @@ private:
     QFormLayout* columnsForm_ = nullptr;
     std::vector<std::pair<QString, QComboBox*>> extraBoxes_;
     ExtraColumnsGuess guessExtra_;
+    CleaningMapping cleaningMapping_;
     QHash<int, QString> rowRefusals_;
     QComboBox* priceBasisBox_ = nullptr;
     QComboBox* taxRateBox_ = nullptr;

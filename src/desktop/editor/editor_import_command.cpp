@@ -46,6 +46,44 @@ QString tagList(const std::vector<int>& tags)
     return numbers.join(QStringLiteral(", "));
 }
 
+// Saves the tags that did not fit as further sheet files, where the user asked for them, after
+// asking about the files that exist; the names written go to `written`, the files that may not
+// survive a power loss are said in `unflushed`. False, said, when the import stops here: the
+// window's sheet then stays as it was, so that the command can be run again.
+bool saveRestSheets(QWidget* window, Dialogs& dialogs, const ImportDialog::Choice& choice,
+                    std::vector<sheet::TagSheet>& rest, QStringList& written, QString& unflushed)
+{
+    const QStringList paths = jobs::sheetFilePaths(choice.restFolder, choice.restBaseName, 2, int(rest.size()));
+    QStringList existing;
+    for (const QString& path :
+         jobs::existingPaths(paths, [&dialogs](const QString& p) { return dialogs.fileExists(p); })) {
+        existing << QFileInfo(path).fileName();
+    }
+    if (!existing.isEmpty()) {
+        const MessageAnswer answer = dialogs.message(
+            window, QStringLiteral("%1 はすでにあります。置き換えますか？").arg(existing.join(QStringLiteral(", "))),
+            kImportTitle, MessageIcon::warning, MessageButtons::yesNo);
+        if (answer != MessageAnswer::yes) {
+            return false;
+        }
+    }
+    // Names nobody agreed to replace are created afresh, never through a link, and a failure
+    // part-way removes the files this import made.
+    const jobs::SheetFilesResult result = jobs::writeSheetFiles(
+        rest, paths, !existing.isEmpty(), [&written](const QString& path) { written << QFileInfo(path).fileName(); });
+    if (!result.ok) {
+        dialogs.message(window,
+                        QStringLiteral("%1 を保存できませんでした。\n%2")
+                            .arg(QDir::toNativeSeparators(result.failedPath), result.error),
+                        files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
+        return false;
+    }
+    for (const auto& [path, reason] : result.unflushed) {
+        unflushed += u'\n' + files::unflushedNotice(QDir::toNativeSeparators(path), reason);
+    }
+    return true;
+}
+
 }  // namespace
 
 void EditorWindow::importProductList()
@@ -100,39 +138,9 @@ void EditorWindow::importProductList()
     QStringList written;
     QString unflushed;
     std::vector<sheet::TagSheet> rest = productlist::overflowSheets(sheet_, choice.startTag, choice.records);
-    if (choice.saveRest) {
-        const QStringList paths = jobs::sheetFilePaths(choice.restFolder, choice.restBaseName, 2, int(rest.size()));
-        QStringList existing;
-        for (const QString& path :
-             jobs::existingPaths(paths, [this](const QString& p) { return dialogs_->fileExists(p); })) {
-            existing << QFileInfo(path).fileName();
-        }
-        if (!existing.isEmpty()) {
-            const MessageAnswer answer = dialogs_->message(
-                this, QStringLiteral("%1 はすでにあります。置き換えますか？").arg(existing.join(QStringLiteral(", "))),
-                kImportTitle, MessageIcon::warning, MessageButtons::yesNo);
-            if (answer != MessageAnswer::yes) {
-                focusJanBox();
-                return;
-            }
-        }
-        // Names nobody agreed to replace are created afresh, never through a link, and a failure
-        // part-way removes the files this import made.
-        const jobs::SheetFilesResult result
-            = jobs::writeSheetFiles(rest, paths, !existing.isEmpty(),
-                                    [&written](const QString& path) { written << QFileInfo(path).fileName(); });
-        if (!result.ok) {
-            // The window's sheet stays as it was, so the command can be run again.
-            dialogs_->message(this,
-                              QStringLiteral("%1 を保存できませんでした。\n%2")
-                                  .arg(QDir::toNativeSeparators(result.failedPath), result.error),
-                              files::kErrorTitle, MessageIcon::stop, MessageButtons::ok);
-            focusJanBox();
-            return;
-        }
-        for (const auto& [path, reason] : result.unflushed) {
-            unflushed += u'\n' + files::unflushedNotice(QDir::toNativeSeparators(path), reason);
-        }
+    if (choice.saveRest && !saveRestSheets(this, *dialogs_, choice, rest, written, unflushed)) {
+        focusJanBox();
+        return;
     }
 
     const int put = productlist::fillSheet(sheet_, choice.startTag, choice.records);

@@ -90,6 +90,55 @@ EditBox* EditorWindow::box(sheet::Field field) const
     return it == boxes_.end() ? nullptr : *it;
 }
 
+// A control of the layout on `parent`, as its kind makes it (the frame and the preview's parts are
+// kept as they are made).
+QWidget* EditorWindow::makeControl(const ControlSpec& spec, QWidget* parent)
+{
+    const QString caption = QString::fromUtf8(spec.caption);
+    QWidget* widget = nullptr;
+    switch (spec.kind) {
+    case ControlKind::frame: {
+        auto* frame = new QFrame(parent);
+        frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+        fieldFrame_ = frame;
+        widget = frame;
+        break;
+    }
+    case ControlKind::editBox: {
+        const auto& entries = sheet::entryBoxes(format());
+        const auto entry = std::find_if(entries.begin(), entries.end(),
+                                        [&spec](const sheet::EntryBox& e) { return qstrcmp(e.name, spec.name) == 0; });
+        Q_ASSERT(entry != entries.end());
+        widget = new EditBox(*entry, parent);
+        break;
+    }
+    case ControlKind::label:
+        widget = new QLabel(caption, parent);
+        // Labels show a sheet file's font names and the like: plain text, never markup.
+        static_cast<QLabel*>(widget)->setTextFormat(Qt::PlainText);
+        break;
+    case ControlKind::button: {
+        auto* button = new QPushButton(caption, parent);
+        button->setAutoDefault(false);
+        widget = button;
+        break;
+    }
+    case ControlKind::pane:
+        previewPane_ = new PreviewFrame(parent);
+        widget = previewPane_;
+        break;
+    case ControlKind::page:
+        previewPage_ = new PreviewPage(parent);
+        widget = previewPage_;
+        break;
+    case ControlKind::scrollBar:
+        previewScrollBar_ = new QScrollBar(Qt::Vertical, parent);
+        widget = previewScrollBar_;
+        break;
+    }
+    return widget;
+}
+
 void EditorWindow::buildControls()
 {
     client_ = new QWidget(this);
@@ -107,48 +156,7 @@ void EditorWindow::buildControls()
             parent = previewPane_->inside();
         }
         const QString caption = QString::fromUtf8(spec.caption);
-        QWidget* widget = nullptr;
-        switch (spec.kind) {
-        case ControlKind::frame: {
-            auto* frame = new QFrame(parent);
-            frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-            fieldFrame_ = frame;
-            widget = frame;
-            break;
-        }
-        case ControlKind::editBox: {
-            const auto& entries = sheet::entryBoxes(format());
-            const auto entry = std::find_if(entries.begin(), entries.end(), [&spec](const sheet::EntryBox& e) {
-                return qstrcmp(e.name, spec.name) == 0;
-            });
-            Q_ASSERT(entry != entries.end());
-            widget = new EditBox(*entry, parent);
-            break;
-        }
-        case ControlKind::label:
-            widget = new QLabel(caption, parent);
-            // Labels show a sheet file's font names and the like: plain text, never markup.
-            static_cast<QLabel*>(widget)->setTextFormat(Qt::PlainText);
-            break;
-        case ControlKind::button: {
-            auto* button = new QPushButton(caption, parent);
-            button->setAutoDefault(false);
-            widget = button;
-            break;
-        }
-        case ControlKind::pane:
-            previewPane_ = new PreviewFrame(parent);
-            widget = previewPane_;
-            break;
-        case ControlKind::page:
-            previewPage_ = new PreviewPage(parent);
-            widget = previewPage_;
-            break;
-        case ControlKind::scrollBar:
-            previewScrollBar_ = new QScrollBar(Qt::Vertical, parent);
-            widget = previewScrollBar_;
-            break;
-        }
+        QWidget* widget = makeControl(spec, parent);
         widget->setObjectName(QString::fromUtf8(spec.name));
         widget->setGeometry(twipsRect(spec.left, spec.top, spec.width, spec.height));
         widget->setEnabled(spec.enabled);

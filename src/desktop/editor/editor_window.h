@@ -27,6 +27,7 @@ class ProductLookup;
 
 namespace desktop {
 
+struct ControlSpec;
 class EditBox;
 class PreviewFrame;
 class PreviewPage;
@@ -154,6 +155,7 @@ protected:
 
 private:
     void buildControls();
+    QWidget* makeControl(const ControlSpec& spec, QWidget* parent);
     void buildMenu();
     void startUp();
     void wireEntry();

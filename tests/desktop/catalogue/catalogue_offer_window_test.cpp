@@ -7,6 +7,7 @@
 #include "desktop/catalogue/offer_import_dialog.h"
 #include "desktop/catalogue/offer_view.h"
 #include "support/catalogue_week.h"
+#include "support/laid_tags.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -52,6 +53,7 @@ struct OfferHours {
 struct OfferWeek : Week {
     catalogue::Moment at {kMonday, 10 * 60};
     QString offerSummary;
+    QStringList offerRows;
 
     OfferWeek()
     {
@@ -70,7 +72,8 @@ struct OfferWeek : Week {
         });
     }
     // A list of sale prices through 特売の取り込み: the name typed, the days (and hours) set, then
-    // 取り込む clicked; the dialog's summary is kept in `offerSummary`.
+    // 取り込む by its key (Alt+A); the dialog's summary is kept in `offerSummary`, and its rows as the
+    // preview shows them in `offerRows` ("使う", or the refusal's "×", and the note).
     void takeOfferIn(const QString& file, const QString& csv, const QString& name, const QDate& first,
                      const QDate& last, std::optional<OfferHours> hours = std::nullopt)
     {
@@ -93,8 +96,18 @@ struct OfferWeek : Week {
                 qobject_cast<QTimeEdit*>(dialog->control(QStringLiteral("endTimeEdit")))->setTime(hours->end);
             }
             offerSummary = dialog->control(QStringLiteral("summaryLabel"))->property("text").toString();
-            QTest::mouseClick(dialog->control(QStringLiteral("okButton")), Qt::LeftButton);
-            if (dialog->isVisible()) {
+            offerRows.clear();
+            const auto* table = qobject_cast<QTableWidget*>(dialog->control(QStringLiteral("rowTable")));
+            for (int row = 0; row < table->rowCount(); ++row) {
+                const QTableWidgetItem* use = table->item(row, 0);
+                offerRows << QStringLiteral("%1 %2")
+                                 .arg(use->checkState() == Qt::Checked ? QStringLiteral("使う") : use->text(),
+                                      table->item(row, table->columnCount() - 1)->text())
+                                 .trimmed();
+            }
+            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+            QTest::keyClick(dialog, Qt::Key_A, Qt::AltModifier);
+            if (!QTest::qWaitFor([dialog] { return !dialog->isVisible(); }, 2000)) {
                 ADD_FAILURE() << "取り込む did not take the offer in";
                 dialog->reject();
             }
@@ -201,14 +214,16 @@ struct OfferStep {
     QDate first;
     QDate last;
     std::optional<OfferHours> hours;
-    int offersAfter;   // offers the catalogue holds afterwards
-    QString said;      // in the last message box; empty: none shown
-    QString itemDays;  // for a taken-in offer: its items' periods in code order, "CODE PERIOD; ..."
+    int offersAfter;         // offers the catalogue holds afterwards
+    QString said;            // in the last message box; empty: none shown
+    QString itemDays;        // for a taken-in offer: its items' periods in code order, "CODE PERIOD; ..."
+    QStringList shown = {};  // the preview's rows as offerRows has them; empty: not looked at
 };
 
 // Offers taken in through the window, one after another on the same catalogue: an overlapping one
 // is refused with the offers and products named and nothing written; rows the catalogue cannot use
-// are said; a row's own dates win over the ones asked.
+// are said; a row's own dates win over the ones asked; a list without a name column is shown in
+// the preview as it is taken in, every row usable.
 TEST(CatalogueOfferWindow, OffersAreTakenInAndAnOverlappingOneIsRefused)
 {
     const QString unknownAndDated = QStringLiteral("JAN,商品名,特価,期間\n4900000000047,牛乳 1L,168,\n"
@@ -249,6 +264,17 @@ TEST(CatalogueOfferWindow, OffersAreTakenInAndAnOverlappingOneIsRefused)
          QStringLiteral("年末セール"), QDate(2025, 12, 22), QDate(2025, 12, 23), std::nullopt, 2,
          QStringLiteral("3行目: コード 4900000000999 の商品は商品マスタにありません"),
          kSoap + QStringLiteral(" 12/24〜12/25; ") + kMilk + QStringLiteral(" 12/22〜12/23")},
+        {"a list of codes and sale prices alone",
+         QStringLiteral("codes.csv"),
+         QStringLiteral("JAN,特価\n4900000000047,178\n4900000000016,88\n"),
+         QStringLiteral("週末"),
+         QDate(2025, 12, 27),
+         QDate(2025, 12, 28),
+         std::nullopt,
+         3,
+         {},
+         kWater + QStringLiteral(" 12/27〜12/28; ") + kMilk + QStringLiteral(" 12/27〜12/28"),
+         {QStringLiteral("使う"), QStringLiteral("使う")}},
     };
     OfferWeek week;
     openShop(week);
@@ -261,6 +287,12 @@ TEST(CatalogueOfferWindow, OffersAreTakenInAndAnOverlappingOneIsRefused)
         } else {
             ASSERT_GT(week.dialogs.messages.size(), messagesBefore);
             EXPECT_TRUE(week.dialogs.messages.back().contains(step.said)) << week.dialogs.messages.back().toStdString();
+        }
+        if (!step.shown.isEmpty()) {
+            EXPECT_EQ(week.offerRows, step.shown);
+            EXPECT_TRUE(
+                week.offerSummary.endsWith(QStringLiteral("特価の商品 %1 件 (使えない行 0)").arg(step.shown.size())))
+                << week.offerSummary.toStdString();
         }
         const auto opened = week.readBack();
         ASSERT_TRUE(opened);
@@ -375,17 +407,7 @@ TEST(CatalogueOfferWindow, AComingDatesButtonPrintsThatMomentsTagsAndAsks)
     EXPECT_EQ(prints.back().state, catalogue::PrintState::confirmed);
     EXPECT_EQ(prints.back().format, QStringLiteral("small"));
     // Exactly the sale tags, in shelf order (A-1 before A-10), from tag 5.
-    QStringList laid;
-    for (const QString& code : {kMilk, kWater, kSoap}) {
-        const auto history = opened->history(code);
-        ASSERT_TRUE(history);
-        for (const catalogue::PrintedTag& printed : history->prints) {
-            if (printed.print.id == prints.back().id) {
-                laid << QStringLiteral("%1 %2 %3").arg(printed.slot).arg(code).arg(printed.tag.price);
-            }
-        }
-    }
-    EXPECT_EQ(laid,
+    EXPECT_EQ(test_support::laidTags(*opened, prints.back().id, {kMilk, kWater, kSoap}),
               QStringList({QStringLiteral("5 ") + kMilk + QStringLiteral(" 178"),
                            QStringLiteral("6 ") + kWater + QStringLiteral(" 88")}));
     // The start is printed and confirmed: no longer marked; now the sale tags are to go back.

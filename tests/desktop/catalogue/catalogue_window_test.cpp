@@ -1,6 +1,7 @@
 // The 商品マスタ window through a shop's week: lists taken in through the import dialog, the changed
 // tags printed (to PDF) and the prints answered as the staff would answer them.
 
+#include "core/settings/tag_text_settings.h"
 #include "desktop/catalogue/catalogue_import_dialog.h"
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/catalogue/catalogue_print_dialog.h"
@@ -323,32 +324,74 @@ QStringList codesOf(Week& week, int tab)
     return codes;
 }
 
-struct ScopeRow {
+// Monday's list with the sizes of its products; the milk's gives no amount for a unit price.
+const QString kMondaySized
+    = QStringLiteral("JAN,商品名,規格,売価,棚番\n4900000000016,天然水,2L,98,A-10\n"
+                     "4900000000023,洗濯洗剤,1kg,328,B-1\n4900000000030,ポテトチップス,60g,158,A-2\n"
+                     "4900000000047,牛乳,大,198,A-1\n");
+
+struct PrintRow {
     const char* what;
+    bool unitPrice;  // the shop's tags show the unit price
     int format;
     int start;
     const char* scanned;  // a code scanned into the search box first, or empty
     bool selectedOnly;
-    QString count;  // what the print dialog says
-    int tags;       // what the print recorded
+    QString count;    // what the print dialog says
+    int tags;         // what the print recorded
+    QString leftOut;  // the question's part on what the tags could not show; empty: none
 };
 
 // A selection never narrows a print by itself: a code scanned into the search box selects its
 // product, and the print still holds every tag that needs printing unless the dialog says otherwise.
-TEST(CatalogueWindow, APrintCoversEveryTagUnlessTheDialogSaysSelectedOnly)
+// The question after it names the print, repeats what it held and says what its tags could not
+// show, in the words of `tanafuda-catalogue print`.
+TEST(CatalogueWindow, APrintCoversEveryTagUnlessTheDialogSaysSelectedOnlyAndItsQuestionSaysWhatItHeld)
 {
-    const ScopeRow rows[] = {
-        {"nothing selected", 0, 1, "", false, QStringLiteral("棚札 4 枚、シート 1 枚、タグ 1 から"), 4},
-        {"a scanned product selected", 0, 1, "4900000000023", false,
-         QStringLiteral("棚札 4 枚、シート 1 枚、タグ 1 から"), 4},
-        {"選んだ商品だけ chosen", 0, 1, "4900000000023", true, QStringLiteral("棚札 1 枚、シート 1 枚、タグ 1 から"),
-         1},
-        {"a small sheet from tag 39", 1, 39, "", false, QStringLiteral("棚札 4 枚、シート 2 枚、タグ 39 から"), 4},
+    const PrintRow rows[] = {
+        {"nothing selected", false, 0, 1, "", false, QStringLiteral("棚札 4 枚、シート 1 枚、タグ 1 から"), 4, {}},
+        {"a scanned product selected",
+         false,
+         0,
+         1,
+         "4900000000023",
+         false,
+         QStringLiteral("棚札 4 枚、シート 1 枚、タグ 1 から"),
+         4,
+         {}},
+        {"選んだ商品だけ chosen",
+         false,
+         0,
+         1,
+         "4900000000023",
+         true,
+         QStringLiteral("棚札 1 枚、シート 1 枚、タグ 1 から"),
+         1,
+         {}},
+        {"a small sheet from tag 39",
+         false,
+         1,
+         39,
+         "",
+         false,
+         QStringLiteral("棚札 4 枚、シート 2 枚、タグ 39 から"),
+         4,
+         {}},
+        {"unit prices shown: the milk's size gives no amount", true, 0, 1, "", false,
+         QStringLiteral("棚札 4 枚、シート 1 枚、タグ 1 から"), 4,
+         QStringLiteral("棚札に出せなかったもの:\n  棚札 1: 単位価格なし（")},
     };
-    for (const ScopeRow& row : rows) {
+    // The shop's choices are the test run's settings file's: as they were once the test ends.
+    const struct Restore {
+        ~Restore() { settings::TagTextSettings(settings::SettingsStore()).saveTagTextChoices({}, nullptr); }
+    } restore;
+    for (const PrintRow& row : rows) {
         SCOPED_TRACE(row.what);
+        sheet::TagTextChoices choices;
+        choices.unitPrice = row.unitPrice;
+        ASSERT_TRUE(settings::TagTextSettings(settings::SettingsStore()).saveTagTextChoices(choices, nullptr));
         Week week;
-        week.takeIn(QStringLiteral("monday.csv"), kMonday, 0);
+        week.takeIn(QStringLiteral("monday.csv"), kMondaySized, 0);
         auto* search = week.window->control<QLineEdit>(QStringLiteral("searchEdit"));
         if (*row.scanned != 0) {
             search->setFocus();
@@ -363,11 +406,14 @@ TEST(CatalogueWindow, APrintCoversEveryTagUnlessTheDialogSaysSelectedOnly)
         const std::vector<catalogue::PrintInfo> pending = opened->prints(true);
         ASSERT_EQ(pending.size(), 1u);
         EXPECT_EQ(pending.front().tagCount, row.tags);
-        // The question names the print and repeats what it held.
         ASSERT_FALSE(week.dialogs.questions.empty());
         const FakeDialogs::Question& asked = week.dialogs.questions.back();
         EXPECT_EQ(asked.title, QStringLiteral("印刷 %1 の確認").arg(pending.front().id));
         EXPECT_TRUE(asked.text.contains(row.count)) << asked.text.toStdString();
+        EXPECT_EQ(asked.text.contains(QStringLiteral("棚札に出せなかったもの")), !row.leftOut.isEmpty())
+            << asked.text.toStdString();
+        EXPECT_TRUE(asked.text.contains(row.leftOut)) << asked.text.toStdString();
+        EXPECT_FALSE(asked.text.contains(QStringLiteral("棚札 2:"))) << asked.text.toStdString();
     }
 }
 
@@ -531,17 +577,10 @@ TEST(CatalogueWindow, TheDamagedFilePageSaysWhereTheFileWentAndWhatComesNext)
     EXPECT_FALSE(said().contains(QStringLiteral("まだありません")));
 
     // A cancelled import changes nothing; an accepted one makes the new catalogue.
-    week.dialogs.openAnswer = week.write(QStringLiteral("monday.csv"), kMonday);
-    week.dialogs.choices = {2};
-    QTimer::singleShot(0, week.window.get(),
-                       [&week] { week.window->findChild<desktop::CatalogueImportDialog*>()->accept(); });
-    week.window->importList();
+    week.takeIn(QStringLiteral("monday.csv"), kMonday, 2);
     EXPECT_TRUE(onDamagedPage());
     EXPECT_FALSE(QFileInfo::exists(file));
-    week.dialogs.choices = {0};
-    QTimer::singleShot(0, week.window.get(),
-                       [&week] { week.window->findChild<desktop::CatalogueImportDialog*>()->accept(); });
-    week.window->importList();
+    week.takeIn(QStringLiteral("monday.csv"), kMonday, 0);
     EXPECT_FALSE(onDamagedPage());
     EXPECT_TRUE(QFileInfo::exists(file));
     EXPECT_EQ(week.window->model().rowCount(), 4);
@@ -590,53 +629,100 @@ TEST(CatalogueWindow, RecordsTakeDownsAfterAsking)
 struct ColumnChoiceRow {
     const char* what;
     QString csv;
-    int shelfColumn;  // chosen in the box (0-based), or -1: as found
-    int countColumn;
-    QString shelfBox;  // the boxes as the view opens
-    QString countBox;
-    QString shelf;  // the milk as the catalogue keeps it
-    int tagCount;
+    std::vector<std::pair<const char*, int>> chosen;  // boxes set by hand: the box, its column (0-based)
+    bool baseByKeys;  // the unit price's base chosen by keyboard: Alt+Q, then End (the last column)
+    QString boxes;    // map_shelf|map_count|map_unit|map_content|map_contentunit as the view opens
+    QString kept;     // the milk as the catalogue keeps it: shelf|tag count|unit base|content
 };
 
-// The catalogue's own columns are chosen in the import view beside the tag's, found by title and
-// contents as those are.
+// The catalogue's own columns (the shelf, the tag count, the unit price's base, the content beside
+// the size) are chosen in the import view beside the tag's, found by title and contents as those
+// are, and taken in as `tanafuda-catalogue import` takes them.
 TEST(CatalogueWindow, TheImportViewOffersTheCataloguesColumns)
 {
     const ColumnChoiceRow rows[] = {
         {"found by their titles",
-         QStringLiteral("JAN,商品名,売価,売場ロケーション,フェース数\n4900000000047,牛乳 1L,198,冷蔵 2,3\n"), -1, -1,
-         QStringLiteral("4: 売場ロケーション"), QStringLiteral("5: フェース数"), QStringLiteral("冷蔵 2"), 3},
+         QStringLiteral("JAN,商品名,売価,売場ロケーション,フェース数\n4900000000047,牛乳 1L,198,冷蔵 2,3\n"),
+         {},
+         false,
+         QStringLiteral("4: 売場ロケーション|5: フェース数|(なし)|(なし)|(なし)"),
+         QStringLiteral("冷蔵 2|3||")},
         {"unusual titles chosen by hand",
-         QStringLiteral("JAN,商品名,売価,置き場所,面\n4900000000047,牛乳 1L,198,冷蔵 2,2\n"), 3, 4,
-         QStringLiteral("(なし)"), QStringLiteral("(なし)"), QStringLiteral("冷蔵 2"), 2},
+         QStringLiteral("JAN,商品名,売価,置き場所,面\n4900000000047,牛乳 1L,198,冷蔵 2,2\n"),
+         {{"map_shelf", 3}, {"map_count", 4}},
+         false,
+         QStringLiteral("(なし)|(なし)|(なし)|(なし)|(なし)"),
+         QStringLiteral("冷蔵 2|2||")},
+        {"an amount and a unit beside the size, found by their titles",
+         QStringLiteral("JAN,商品名,規格,売価,内容量,単位\n4900000000047,牛乳,1Lパック,198,1000,ml\n"),
+         {},
+         false,
+         QStringLiteral("(なし)|(なし)|(なし)|5: 内容量|6: 単位"),
+         QStringLiteral("|1||1000ml")},
+        {"a base under a title of the shop's own, chosen by keyboard",
+         QStringLiteral("JAN,商品名,規格,売価,基準\n4900000000047,ティッシュ,160組×5箱,298,10枚\n"),
+         {},
+         true,
+         QStringLiteral("(なし)|(なし)|(なし)|(なし)|(なし)"),
+         QStringLiteral("|1|10枚|")},
     };
     for (const ColumnChoiceRow& row : rows) {
         SCOPED_TRACE(row.what);
         Week week;
-        QString shelfBox;
-        QString countBox;
+        QString boxes;
         week.takeIn(QStringLiteral("list.csv"), row.csv, 0, [&](desktop::CatalogueImportDialog& dialog) {
-            auto* shelf = qobject_cast<QComboBox*>(dialog.control(QStringLiteral("map_shelf")));
-            auto* count = qobject_cast<QComboBox*>(dialog.control(QStringLiteral("map_count")));
-            ASSERT_TRUE(shelf && count && dialog.control(QStringLiteral("map_code")));
-            shelfBox = shelf->currentText();
-            countBox = count->currentText();
-            if (row.shelfColumn >= 0) {
-                shelf->setCurrentIndex(row.shelfColumn + 1);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+            ASSERT_NE(dialog.control(QStringLiteral("map_code")), nullptr);
+            QStringList shown;
+            for (const char* key : {"map_shelf", "map_count", "map_unit", "map_content", "map_contentunit"}) {
+                auto* box = qobject_cast<QComboBox*>(dialog.control(QString::fromLatin1(key)));
+                ASSERT_NE(box, nullptr) << key;
+                shown << box->currentText();
             }
-            if (row.countColumn >= 0) {
-                count->setCurrentIndex(row.countColumn + 1);
+            boxes = shown.join(u'|');
+            for (const auto& [key, column] : row.chosen) {
+                qobject_cast<QComboBox*>(dialog.control(QString::fromLatin1(key)))->setCurrentIndex(column + 1);
+            }
+            if (row.baseByKeys) {
+                QTest::keyClick(&dialog, Qt::Key_Q, Qt::AltModifier);
+                ASSERT_EQ(QApplication::focusWidget(), dialog.control(QStringLiteral("map_unit")));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
             }
         });
-        EXPECT_EQ(shelfBox, row.shelfBox);
-        EXPECT_EQ(countBox, row.countBox);
+        EXPECT_EQ(boxes, row.boxes);
         const auto opened = week.readBack();
         ASSERT_TRUE(opened);
         const auto milk = opened->product(QStringLiteral("4900000000047"));
         ASSERT_TRUE(milk);
-        EXPECT_EQ(milk->shelf, row.shelf);
-        EXPECT_EQ(milk->tagCount, row.tagCount);
+        EXPECT_EQ(QStringLiteral("%1|%2|%3|%4").arg(milk->shelf).arg(milk->tagCount).arg(milk->unitBase, milk->content),
+                  row.kept);
     }
+}
+
+// At the window's first size every control of the products' page has the room it asks for: no
+// button's or box's text is cut.
+TEST(CatalogueWindow, EveryControlHasItsRoomAtTheFirstSize)
+{
+    Week week;
+    week.takeIn(QStringLiteral("monday.csv"), kMonday, 0);
+    const QSize first = week.window->size();
+    week.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(week.window.get()));
+    EXPECT_EQ(week.window->size(), first) << "the controls ask for more than the first size";
+    QStringList cut;
+    const QWidget* page = week.window->table()->parentWidget();
+    for (QWidget* control : page->findChildren<QWidget*>()) {
+        const bool asksForRoom = qobject_cast<QPushButton*>(control) || qobject_cast<QComboBox*>(control)
+            || qobject_cast<QSpinBox*>(control) || qobject_cast<QLabel*>(control);
+        if (asksForRoom && control->isVisible() && control->width() < control->sizeHint().width()) {
+            cut << QStringLiteral("%1 (%2 of %3)")
+                       .arg(control->objectName().isEmpty() ? control->property("text").toString()
+                                                            : control->objectName())
+                       .arg(control->width())
+                       .arg(control->sizeHint().width());
+        }
+    }
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(QStringLiteral(", ")).toStdString();
 }
 
 }  // namespace

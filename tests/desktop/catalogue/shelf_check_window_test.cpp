@@ -6,6 +6,7 @@
 #include "desktop/catalogue/shelf_check_window.h"
 #include "support/checked_shelf.h"
 #include "support/fake_dialogs.h"
+#include "support/laid_tags.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -27,37 +28,10 @@ namespace {
 using desktop::ShelfCheckWindow;
 using namespace test_support;
 
-// The fake dialogs, whose questions can be the real message boxes instead; `whileOpen` then runs
-// once the box is up (before the test answers it).
-struct CheckDialogs : FakeDialogs {
-    bool realQuestions = false;
-    std::function<void(QWidget* box)> whileOpen;
-    int choose(QWidget* parent, const QString& text, const QString& title, desktop::MessageIcon icon,
-               const QStringList& buttons, int cancelIndex, int defaultIndex) override
-    {
-        if (!realQuestions) {
-            return FakeDialogs::choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
-        }
-        questions.push_back({title, text, buttons, cancelIndex, defaultIndex});
-        QTimer::singleShot(0, [this] {
-            QWidget* box = QApplication::activeModalWidget();
-            if (box == nullptr) {
-                ADD_FAILURE() << "no question shown";
-                return;
-            }
-            whileOpen(box);
-            if (QApplication::activeModalWidget() == box) {
-                box->close();  // whatever the row did, the test goes on
-            }
-        });
-        return desktop::qtDialogs().choose(parent, text, title, icon, buttons, cancelIndex, defaultIndex);
-    }
-};
-
 struct Shelf {
     QTemporaryDir dir;
     catalogue::CatalogueAddress address;
-    CheckDialogs dialogs;
+    QuestionBoxDialogs dialogs;
     std::unique_ptr<ShelfCheckWindow> window;
     int beeps = 0;
 
@@ -149,42 +123,61 @@ TEST(ShelfCheckWindow, ShowsEachScansVerdictAtOnceWithASoundForAnythingButRight)
                             QStringLiteral("取り下げ忘れ %1 1 取り扱い終了").arg(kDetergent)}));
 }
 
-TEST(ShelfCheckWindow, FinishAddsTheMissingAndKeepsTheCheck)
-{
-    Shelf shelf;
-    shelf.scanAndFinish({kWater, kMilk, kTea, kUnknownCode, kDetergent});
-    ASSERT_EQ(shelf.dialogs.questions.size(), 1u);
-    EXPECT_TRUE(shelf.dialogs.questions[0].text.contains(QStringLiteral("読み取っていない商品 1 品は「ない」")));
-    // By verdict, the ones to fix first.
-    EXPECT_EQ(shelf.rows(),
-              (QStringList {QStringLiteral("違う %1 1 価格 198円 → 218円").arg(kMilk),
-                            QStringLiteral("ない %1 0").arg(kCrisps),
-                            QStringLiteral("場所違い %1 1 商品マスタの棚 B-1").arg(kTea),
-                            QStringLiteral("不明 %1 1").arg(kUnknownCode),
-                            QStringLiteral("取り下げ忘れ %1 1 取り扱い終了").arg(kDetergent),
-                            QStringLiteral("正しい %1 1").arg(kWater)}));
-    const auto kept = shelf.readBack();
-    const auto check = kept->shelfCheck(shelf.window->checkId());
-    ASSERT_TRUE(check);
-    EXPECT_EQ(check->place, QStringLiteral("A-1"));
-    EXPECT_EQ(check->scans, 5);
-    EXPECT_EQ(check->count(catalogue::CheckVerdict::missing), 1);
-    EXPECT_TRUE(shelf.label("summaryLabel").contains(QStringLiteral("棚チェック %1 を記録しました").arg(check->id)));
-    // Now the check is over: a further scan is refused with a sound and waits in the box.
-    const int beeps = shelf.beeps;
-    shelf.scan(kWater);
-    EXPECT_EQ(shelf.beeps, beeps + 1);
-    EXPECT_EQ(shelf.scanEdit()->text(), kWater);
-}
+// Every tag of shelf A-1 scanned once, the crisps' (missing) aside.
+const QStringList kEveryTag {kWater, kMilk, kTea, kUnknownCode, kDetergent};
 
-TEST(ShelfCheckWindow, AFinishAnsweredContinueKeepsNothingAndGoesOn)
+struct FinishRow {
+    const char* name;
+    int answer;        // to the question: 0 終了する, 1 続ける
+    QStringList rows;  // the list afterwards
+};
+
+// 終了 asks first; 終了する adds the missing and keeps the check, 続ける keeps nothing and goes on.
+TEST(ShelfCheckWindow, FinishAsksThenAddsTheMissingAndKeepsTheCheck)
 {
-    Shelf shelf;
-    shelf.scan(kWater);
-    shelf.dialogs.choices = {1};
-    EXPECT_FALSE(shelf.window->finish());
-    EXPECT_TRUE(shelf.window->isChecking());
-    EXPECT_TRUE(shelf.readBack()->shelfChecks().empty());
+    const FinishRow rows[] = {
+        {"終了する: by verdict, the ones to fix first",
+         0,
+         {QStringLiteral("違う %1 1 価格 198円 → 218円").arg(kMilk), QStringLiteral("ない %1 0").arg(kCrisps),
+          QStringLiteral("場所違い %1 1 商品マスタの棚 B-1").arg(kTea), QStringLiteral("不明 %1 1").arg(kUnknownCode),
+          QStringLiteral("取り下げ忘れ %1 1 取り扱い終了").arg(kDetergent), QStringLiteral("正しい %1 1").arg(kWater)}},
+        {"続ける: the scans as they were",
+         1,
+         {QStringLiteral("正しい %1 1").arg(kWater), QStringLiteral("違う %1 1 価格 198円 → 218円").arg(kMilk),
+          QStringLiteral("場所違い %1 1 商品マスタの棚 B-1").arg(kTea), QStringLiteral("不明 %1 1").arg(kUnknownCode),
+          QStringLiteral("取り下げ忘れ %1 1 取り扱い終了").arg(kDetergent)}},
+    };
+    for (const FinishRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        Shelf shelf;
+        for (const QString& code : kEveryTag) {
+            shelf.scan(code);
+        }
+        shelf.dialogs.choices = {row.answer};
+        const bool finished = shelf.window->finish();
+        EXPECT_EQ(finished, row.answer == 0);
+        ASSERT_EQ(shelf.dialogs.questions.size(), 1u);
+        EXPECT_TRUE(shelf.dialogs.questions[0].text.contains(QStringLiteral("読み取っていない商品 1 品は「ない」")));
+        EXPECT_EQ(shelf.rows(), row.rows);
+        const auto kept = shelf.readBack();
+        EXPECT_EQ(shelf.window->isChecking(), !finished);
+        if (!finished) {
+            EXPECT_TRUE(kept->shelfChecks().empty());
+            continue;
+        }
+        const auto check = kept->shelfCheck(shelf.window->checkId());
+        ASSERT_TRUE(check);
+        EXPECT_EQ(check->place, QStringLiteral("A-1"));
+        EXPECT_EQ(check->scans, 5);
+        EXPECT_EQ(check->count(catalogue::CheckVerdict::missing), 1);
+        EXPECT_TRUE(
+            shelf.label("summaryLabel").contains(QStringLiteral("棚チェック %1 を記録しました").arg(check->id)));
+        // Now the check is over: a further scan is refused with a sound and waits in the box.
+        const int beeps = shelf.beeps;
+        shelf.scan(kWater);
+        EXPECT_EQ(shelf.beeps, beeps + 1);
+        EXPECT_EQ(shelf.scanEdit()->text(), kWater);
+    }
 }
 
 struct PrintRow {
@@ -204,7 +197,7 @@ TEST(ShelfCheckWindow, PrintsExactlyTheWrongAndMissingTagsAndAsksAboutThePrint)
     for (const PrintRow& row : rows) {
         Shelf shelf;
         shelf.window->control<QSpinBox>(QStringLiteral("startTagBox"))->setValue(5);
-        shelf.scanAndFinish({kWater, kMilk, kTea, kUnknownCode, kDetergent});
+        shelf.scanAndFinish(kEveryTag);
         EXPECT_EQ(shelf.label("fixCountLabel"), jobs::printCountText(2, 1, 5)) << row.name;
         shelf.dialogs.pdfPath = shelf.dir.filePath(QStringLiteral("fix.pdf"));
         shelf.dialogs.choices = {row.answer};
@@ -224,17 +217,13 @@ TEST(ShelfCheckWindow, PrintsExactlyTheWrongAndMissingTagsAndAsksAboutThePrint)
         EXPECT_EQ(fix.tagCount, 2) << row.name;
         EXPECT_EQ(fix.startTag, 5) << row.name;
         EXPECT_EQ(fix.state, row.state) << row.name;
-        QStringList inFix;
+        QStringList everyCode;
         for (const ShelfProduct& product : kShelf) {
-            const auto history = kept->history(QString::fromLatin1(product.code));
-            ASSERT_TRUE(history) << row.name;
-            for (const catalogue::PrintedTag& printed : history->prints) {
-                if (printed.print.id == fix.id) {
-                    inFix << QStringLiteral("%1:%2").arg(printed.slot).arg(QString::fromLatin1(product.code));
-                }
-            }
+            everyCode << QString::fromLatin1(product.code);
         }
-        EXPECT_EQ(inFix, (QStringList {QStringLiteral("5:") + kMilk, QStringLiteral("6:") + kCrisps})) << row.name;
+        EXPECT_EQ(laidTags(*kept, fix.id, everyCode),
+                  (QStringList {QStringLiteral("5 %1 218").arg(kMilk), QStringLiteral("6 %1 158").arg(kCrisps)}))
+            << row.name;
         for (const catalogue::TagNeed& need : kept->tagNeeds(true)) {
             if (need.product.code == kMilk) {
                 EXPECT_EQ(need.kind, row.milkAfter) << row.name;

@@ -1,11 +1,11 @@
 #include "core/catalogue/store/database.h"
 
-#include "core/catalogue/catalogue_watch.h"
 #include "core/catalogue/store/catalogue_copies.h"
 #include "core/catalogue/store/catalogue_storage.h"
 #include "core/files/careful_write.h"
 #include "core/pricing/shop_time.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -815,13 +815,24 @@ bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> v
     return query.exec();
 }
 
+QString thisProcess()
+{
+    return QString::number(QCoreApplication::applicationPid());
+}
+
+QString announcement(const QString& what)
+{
+    return QStringList {what, QSysInfo::machineHostName(), thisProcess()}.join(u'|');
+}
+
 bool announce(QSqlDatabase& db, const QString& what, QSqlError* error)
 {
     if (isSqlite(db)) {
         return true;
     }
     QSqlQuery query(db);
-    if (!run(query, QStringLiteral("SELECT pg_notify('tanafuda_catalogue', ?)"), {announcement(what)})) {
+    if (!run(query, QStringLiteral("SELECT pg_notify(?, ?)"),
+             {QString::fromLatin1(kNotificationChannel), announcement(what)})) {
         *error = query.lastError();
         return false;
     }

@@ -75,6 +75,11 @@ bool run(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> v
 // notification sent when the transaction commits; on SQLite nothing is needed (a watch sees the
 // data version move). False, with the error, when it could not be said.
 bool announce(QSqlDatabase& db, const QString& what, QSqlError* error);
+// The channel of those notifications, and what each says: "what|host|process" (this process:
+// thisProcess() on this PC's host name), so that a watch knows its own program's.
+inline constexpr char kNotificationChannel[] = "tanafuda_catalogue";
+QString announcement(const QString& what);
+QString thisProcess();
 
 // The next free id of `table` (ids are handed out under the write lock).
 qint64 nextId(QSqlDatabase& db, const QString& table, bool* ok);
