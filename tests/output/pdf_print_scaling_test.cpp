@@ -24,7 +24,7 @@ QByteArray qtPdf(const QString& path)
         QPainter painter(&writer);
         painter.drawText(100, 100, QStringLiteral("棚札"));
     }
-    return support::fileBytes(path);
+    return test_support::fileBytes(path);
 }
 
 TEST(PdfPrintScaling, MarksAFileInPlace)
@@ -57,11 +57,11 @@ TEST(PdfPrintScaling, LeavesWhatIsNotAPdfAsItWas)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const QString path = dir.filePath(QStringLiteral("bad.pdf"));
-        ASSERT_TRUE(support::writeFileBytes(path, row.bytes));
+        ASSERT_TRUE(test_support::writeFileBytes(path, row.bytes));
         QString error;
         EXPECT_FALSE(output::setPrintScalingNone(path, error));
         EXPECT_FALSE(error.isEmpty());
-        EXPECT_EQ(support::fileBytes(path), row.bytes);
+        EXPECT_EQ(test_support::fileBytes(path), row.bytes);
     }
     QString error;
     EXPECT_FALSE(output::setPrintScalingNone(dir.filePath(QStringLiteral("missing.pdf")), error));

@@ -40,7 +40,7 @@ TEST(SheetDelivery, ThePdfShowsTheTextsChosenOrTheSettings)
         SCOPED_TRACE(row.name);
         QTemporaryDir dir;
         ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("tanafuda")));
-        ASSERT_TRUE(support::writeFileBytes(dir.filePath(QStringLiteral("tanafuda/tanafuda.ini")), row.settings));
+        ASSERT_TRUE(test_support::writeFileBytes(dir.filePath(QStringLiteral("tanafuda/tanafuda.ini")), row.settings));
         qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
         // The sample's first tag: a sale of 天然水 2L at 98 yen, 8 %.
         std::vector<sheet::TagSheet> sheets {tagtexts::sampleSheet(sheet::SheetFormat::large, {})};

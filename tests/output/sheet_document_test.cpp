@@ -240,7 +240,7 @@ TEST(SheetDocument, TheTagsTextsReadBackFromThePdf)
             codes << QString::fromUtf8(tag.jan);
         }
         codes.sort();
-        EXPECT_EQ(support::barcodesOnPage(path, dir.filePath(QStringLiteral("scan"))), codes);
+        EXPECT_EQ(test_support::barcodesOnPage(path, dir.filePath(QStringLiteral("scan"))), codes);
 
         const std::vector<PdfWord> words = pdfWords(path);
         const std::vector<draw::LeftOutText> leftOut = jobs::checkTagPage(page).leftOut;

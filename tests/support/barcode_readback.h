@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace support {
+namespace test_support {
 
 // The numbers zbarimg reads on page `page` of `pdf` rasterised in grey at `dpi`, sorted; the image
 // is written as `stem`.png. Empty when the page could not be rasterised or nothing was read.
@@ -32,4 +32,4 @@ inline QStringList barcodesOnPage(const QString& pdf, const QString& stem, int p
     return codes;
 }
 
-}  // namespace support
+}  // namespace test_support

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringEncoder>
 
-namespace support {
+namespace test_support {
 
 inline QByteArray fileBytes(const QString& path)
 {
@@ -29,4 +29,4 @@ inline QByteArray cp932(const QString& text)
     return encoder.encode(text);
 }
 
-}  // namespace support
+}  // namespace test_support

@@ -9,7 +9,7 @@
 
 #include <QTemporaryDir>
 
-namespace support {
+namespace test_support {
 
 struct PreparedFile {
     jobs::ImportStatus status = jobs::ImportStatus::unreadable;
@@ -36,4 +36,4 @@ inline PreparedFile preparedFile(const QString& fileName, const QByteArray& byte
     return out;
 }
 
-}  // namespace support
+}  // namespace test_support

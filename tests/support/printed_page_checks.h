@@ -224,7 +224,7 @@ inline std::optional<Mm> barsCentre(const QImage& page, int dpi, const sheet::Ta
 // The numbers read back from the first page of `pdf` at 600 dpi (the image written as `base`.png).
 inline QStringList scanned(const QString& pdf, const QString& base)
 {
-    return support::barcodesOnPage(pdf, base);
+    return test_support::barcodesOnPage(pdf, base);
 }
 
 }  // namespace printed

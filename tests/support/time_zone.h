@@ -8,7 +8,7 @@
 
 #include <ctime>
 
-namespace support {
+namespace test_support {
 
 class ScopedTimeZone {
 public:
@@ -34,4 +34,4 @@ private:
     QByteArray previous_;
 };
 
-}  // namespace support
+}  // namespace test_support

@@ -4,13 +4,13 @@
 // hold, two tags not there, a product of two facings and a tag read twice. The verdicts, the kept
 // check, status's last check of each location, and the print of exactly the tags to fix.
 
-#include "support/catalogue_weeks.h"
+#include "support/command_week.h"
 
 #include <QRegularExpression>
 
 #include <string_view>
 
-using namespace catalogue_weeks;
+using namespace test_support;
 
 namespace {
 

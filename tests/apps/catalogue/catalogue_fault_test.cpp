@@ -8,7 +8,7 @@
 
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/store/catalogue_copies.h"
-#include "support/catalogue_weeks.h"
+#include "support/command_week.h"
 #include "support/small_disk.h"
 
 #include <QDir>
@@ -24,7 +24,7 @@
 
 #include <unistd.h>
 
-using namespace catalogue_weeks;
+using namespace test_support;
 using test_support::SmallDisk;
 
 namespace {

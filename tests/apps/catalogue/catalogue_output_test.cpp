@@ -70,7 +70,7 @@ TEST(CatalogueReport, StatusAndMergeCounts)
     counts.newTags = 5;
     counts.changed = 12;
     counts.takeDown = 3;
-    const support::ScopedTimeZone japan("Asia/Tokyo");
+    const test_support::ScopedTimeZone japan("Asia/Tokyo");
     catalogue::PrintInfo pending;
     pending.id = 4;
     pending.createdAt = QStringLiteral("2026-12-09T19:22:43Z");

@@ -3,11 +3,11 @@
 // and whose regular tags go back the day after, the days status names beforehand, an overlapping
 // offer refused with nothing written, and a print not yet confirmed not laid twice.
 
-#include "support/catalogue_weeks.h"
+#include "support/command_week.h"
 
 #include <QDate>
 
-using namespace catalogue_weeks;
+using namespace test_support;
 
 namespace {
 

@@ -3,7 +3,7 @@
 // (notifications) and on SQLite (the data version, and what is newer in the catalogue), and not
 // of its own.
 
-#include "support/catalogue_weeks.h"
+#include "support/command_week.h"
 
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/catalogue_watch.h"
@@ -13,7 +13,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-using namespace catalogue_weeks;
+using namespace test_support;
 
 namespace {
 
@@ -67,7 +67,7 @@ TEST_P(CatalogueWatchTest, AnotherProgramsStepsAreNoticed)
          "confirm",
          "ほかのプログラムで印刷 2 が失敗にされました"},
     };
-    ASSERT_TRUE(catalogue_weeks::writeList(shop.path(u"week11.csv"_s), catalogue_weeks::week(2)));
+    ASSERT_TRUE(test_support::writeList(shop.path(u"week11.csv"_s), test_support::week(2)));
     for (const auto& step : steps) {
         const size_t before = notices.size();
         const Result ran = shop.run(step.arguments);
@@ -88,7 +88,7 @@ TEST_P(CatalogueWatchTest, AnotherProgramsStepsAreNoticed)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, CatalogueWatchTest, testing::ValuesIn(catalogue_weeks::backends()),
+INSTANTIATE_TEST_SUITE_P(Backends, CatalogueWatchTest, testing::ValuesIn(test_support::backends()),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
 }  // namespace

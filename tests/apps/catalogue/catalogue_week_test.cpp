@@ -4,11 +4,11 @@
 
 #include "core/catalogue/catalogue.h"
 #include "support/barcode_readback.h"
-#include "support/catalogue_weeks.h"
+#include "support/command_week.h"
 
 #include <QDir>
 
-using namespace catalogue_weeks;
+using namespace test_support;
 
 namespace {
 
@@ -91,7 +91,7 @@ TEST_P(CatalogueWeek, PrintsExactlyWhatChangedInShelfOrder)
     if (row.start == 1) {
         QTemporaryDir pages;
         firstPage.sort();
-        EXPECT_EQ(support::barcodesOnPage(pdf, pages.filePath(u"page"_s), 1, 200), firstPage);
+        EXPECT_EQ(test_support::barcodesOnPage(pdf, pages.filePath(u"page"_s), 1, 200), firstPage);
     }
 
     const int print = printed.json().value(u"print"_s).toInt();

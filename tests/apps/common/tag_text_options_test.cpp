@@ -23,7 +23,7 @@ TEST(TagTextOptions, OptionsOverTheSettings)
     // The settings turn the unit price on with the mark 軽 and a base of their own.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
-    ASSERT_TRUE(support::writeFileBytes(path, "[tag-texts]\nunit-price=true\nmark=軽\nunit-base=100g\n"));
+    ASSERT_TRUE(test_support::writeFileBytes(path, "[tag-texts]\nunit-price=true\nmark=軽\nunit-base=100g\n"));
     const settings::TagTextSettings settings {settings::SettingsStore(path)};
     const Row rows[] = {
         {"the settings alone", {}, true, false, false, false},

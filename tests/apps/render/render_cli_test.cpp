@@ -288,7 +288,7 @@ TEST_F(RenderCli, ExitStatusTellsWhatWentWrong)
 
 namespace {
 
-using support::fileBytes;
+using test_support::fileBytes;
 
 int pdfPages(const QString& pdf)
 {

@@ -20,7 +20,7 @@ TEST(IncomingRows, ARegistersOwnCodeKeysAProductWithoutJan)
     };
     for (const auto& [index, expected] : rows) {
         SCOPED_TRACE(exports[index].registerKey);
-        const auto file = support::preparedFile(exports[index].fileName(), exports[index].bytes(true));
+        const auto file = test_support::preparedFile(exports[index].fileName(), exports[index].bytes(true));
         ASSERT_EQ(file.status, jobs::ImportStatus::done) << file.problem.toStdString();
         catalogue::CatalogueColumns columns;
         ASSERT_TRUE(jobs::catalogueColumnsFor(file.prepared, {}, columns, nullptr));

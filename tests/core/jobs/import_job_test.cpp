@@ -21,7 +21,7 @@ TEST(PrepareList, RegisterExportsGiveTheTagsTheShopExpects)
     for (const testfiles::RegisterExport& given : testfiles::registerExports()) {
         for (const bool reordered : {false, true}) {
             SCOPED_TRACE(std::string(given.registerKey) + (reordered ? ", columns reordered" : ""));
-            const auto file = support::preparedFile(given.fileName(), given.bytes(reordered));
+            const auto file = test_support::preparedFile(given.fileName(), given.bytes(reordered));
             ASSERT_EQ(file.status, jobs::ImportStatus::done) << file.problem.toStdString();
             const jobs::PreparedList& prepared = file.prepared;
             ASSERT_TRUE(prepared.list.profile);
@@ -79,7 +79,7 @@ TEST(PrepareList, TaxCodesNothingExplainsStopTheImport)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const auto file = support::preparedFile(QStringLiteral("list.csv"), row.bytes, row.request);
+        const auto file = test_support::preparedFile(QStringLiteral("list.csv"), row.bytes, row.request);
         EXPECT_EQ(file.status, row.said.isEmpty() ? jobs::ImportStatus::done : jobs::ImportStatus::unreadable);
         for (const QString& part : row.said) {
             EXPECT_TRUE(file.problem.contains(part)) << file.problem.toStdString();

@@ -75,7 +75,7 @@ TEST(ShopTime, InstantsAreShownInLocalTime)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.zone << " " << row.isoUtc);
-        const support::ScopedTimeZone zone(row.zone);
+        const test_support::ScopedTimeZone zone(row.zone);
         EXPECT_EQ(shownInstant(QString::fromLatin1(row.isoUtc)), QString::fromUtf8(row.instant));
         EXPECT_EQ(shownDateTime(utc(row.isoUtc)), QString::fromUtf8(row.dateTime));
     }
@@ -83,7 +83,7 @@ TEST(ShopTime, InstantsAreShownInLocalTime)
 
 TEST(ShopTime, OnlyAUtcTextIsShownAsAnInstant)
 {
-    const support::ScopedTimeZone zone(kTokyo);
+    const test_support::ScopedTimeZone zone(kTokyo);
     const char* const texts[]
         = {"2026-12-09T19:22:43", "2026-12-09T19:22:43+09:00", "2026-12-09", "2026-13-09T19:22:43Z", "", "昨日"};
     for (const char* text : texts) {
@@ -119,7 +119,7 @@ TEST(ShopTime, ACommandLineMomentIsLocalTime)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.zone << " " << row.text);
-        const support::ScopedTimeZone zone(row.zone);
+        const test_support::ScopedTimeZone zone(row.zone);
         const MomentReading reading = readMoment(QString::fromUtf8(row.text));
         EXPECT_EQ(reading.refusal, QString::fromUtf8(row.refusal));
         if (*row.instant != '\0') {

@@ -17,7 +17,7 @@ QByteArray encoded(const QString& text, QStringConverter::Encoding encoding, boo
     return encoder.encode(text);
 }
 
-using support::cp932;
+using test_support::cp932;
 
 struct DecodeRow {
     const char* name;

@@ -60,7 +60,7 @@ TEST(SettingsStore, ReadsOnlyWhatIsWholeAndWithinBounds)
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
         if (!row.file.isEmpty()) {
-            ASSERT_TRUE(support::writeFileBytes(path, row.file));
+            ASSERT_TRUE(test_support::writeFileBytes(path, row.file));
         }
         const calibration::StoredCalibration stored
             = PrinterCalibrations(SettingsStore(path)).calibrationFor(QStringLiteral("P1"));
@@ -107,7 +107,7 @@ TEST(SettingsStore, KeepsEachPrinterApartAndClearsOne)
 TEST(SettingsStore, RefusesWhatItCannotKeep)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(support::writeFileBytes(dir.filePath(QStringLiteral("plain")), "a file, not a folder"));
+    ASSERT_TRUE(test_support::writeFileBytes(dir.filePath(QStringLiteral("plain")), "a file, not a folder"));
     const struct {
         const char* name;
         QString path;
@@ -146,13 +146,13 @@ TEST(SettingsStore, PutsADamagedFileAsideBeforeWritingANewOne)
         SCOPED_TRACE(row.name);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
-        ASSERT_TRUE(support::writeFileBytes(path, row.file));
+        ASSERT_TRUE(test_support::writeFileBytes(path, row.file));
         PrinterCalibrations settings {SettingsStore(path)};
         QString problem;
         ASSERT_TRUE(settings.saveCalibration(QStringLiteral("P2"), {1, 2, 100, 100}, &problem))
             << problem.toStdString();
         EXPECT_EQ(settings.calibrationFor(QStringLiteral("P2")).calibration, (Calibration {1, 2, 100, 100}));
-        EXPECT_EQ(support::fileBytes(path + QStringLiteral(".damaged")), row.putAside ? row.file : QByteArray());
+        EXPECT_EQ(test_support::fileBytes(path + QStringLiteral(".damaged")), row.putAside ? row.file : QByteArray());
         EXPECT_EQ(settings.calibrationFor(QStringLiteral("P1")).problem.isEmpty(), row.putAside);
     }
 }
@@ -161,7 +161,7 @@ TEST(SettingsStore, KeepsTheFilesModeWhenSaving)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
-    ASSERT_TRUE(support::writeFileBytes(path, "[calibration]\nP1=\"1,1,100,100\"\n"));
+    ASSERT_TRUE(test_support::writeFileBytes(path, "[calibration]\nP1=\"1,1,100,100\"\n"));
     const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     ASSERT_TRUE(QFile::setPermissions(path, ownerOnly));
     ASSERT_TRUE(
@@ -221,7 +221,7 @@ TEST(SettingsStore, ReadsTheTagTextsAndPassesOverWhatItCannotUse)
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("tanafuda.ini"));
         if (!row.file.isEmpty()) {
-            ASSERT_TRUE(support::writeFileBytes(path, row.file));
+            ASSERT_TRUE(test_support::writeFileBytes(path, row.file));
         }
         QStringList problems;
         EXPECT_EQ(TagTextSettings(SettingsStore(path)).tagTextChoices(&problems), row.expected);
@@ -293,7 +293,7 @@ TEST(SettingsStore, KeepsEverySubjectWhenAnotherIsWritten)
             QTemporaryDir dir;
             const SettingsStore store(dir.filePath(QStringLiteral("tanafuda.ini")));
             // The catalogue's address is written by hand; every save keeps it.
-            ASSERT_TRUE(support::writeFileBytes(store.path(), "[catalogue]\ndatabase=shop.sqlite\n"));
+            ASSERT_TRUE(test_support::writeFileBytes(store.path(), "[catalogue]\ndatabase=shop.sqlite\n"));
             QString problem;
             ASSERT_TRUE(first.write(store, &problem)) << problem.toStdString();
             ASSERT_TRUE(second.write(store, &problem)) << problem.toStdString();

@@ -6,8 +6,8 @@
 #include "desktop/catalogue/coming_dates.h"
 #include "desktop/catalogue/offer_import_dialog.h"
 #include "desktop/catalogue/offer_view.h"
-#include "support/catalogue_week.h"
 #include "support/laid_tags.h"
+#include "support/window_week.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -22,7 +22,8 @@
 namespace {
 
 using desktop::CatalogueModel;
-using support::Week;
+using test_support::Week;
+using enum test_support::Answer;
 
 const QString kMilk = QStringLiteral("4900000000047");
 const QString kWater = QStringLiteral("4900000000016");
@@ -38,7 +39,6 @@ const QString kNextRegular = QStringLiteral("JAN,商品名,売価,棚番\n"
                                             "4900000000047,牛乳 1L,218,A-1\n4900000000054,緑茶 500ml,128,A-3\n");
 const QString kFlyer = QStringLiteral("JAN,商品名,特価\n4900000000047,牛乳 1L,178\n4900000000016,天然水 2L,88\n");
 
-enum Answer { yes = 0, no = 1, later = 2 };
 enum Tab { toPrint = 1 };
 
 const QDate kMonday(2025, 12, 15);

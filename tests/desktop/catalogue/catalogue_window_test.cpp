@@ -6,8 +6,8 @@
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/catalogue/catalogue_print_dialog.h"
 #include "desktop/catalogue/catalogue_window.h"
-#include "support/catalogue_week.h"
 #include "support/fake_dialogs.h"
+#include "support/window_week.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -36,8 +36,9 @@ namespace {
 
 using desktop::CatalogueModel;
 using desktop::CatalogueWindow;
-using support::Week;
-using support::WeekDialogs;
+using test_support::Week;
+using test_support::WeekDialogs;
+using enum test_support::Answer;
 
 const QString kHeader = QStringLiteral("JAN,商品名,売価,棚番\n");
 const QString kMonday = kHeader
@@ -49,7 +50,6 @@ const QString kNextMonday = kHeader
                      "4900000000047,牛乳 1L,218,A-1\n4900000000054,緑茶 500ml,128,A-3\n");
 
 enum Tab { all = 0, toPrint = 1, takeDown = 5 };
-enum Answer { yes = 0, no = 1, later = 2 };
 
 struct Step {
     const char* what;

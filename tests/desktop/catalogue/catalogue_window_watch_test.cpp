@@ -6,7 +6,7 @@
 
 #include "desktop/catalogue/catalogue_model.h"
 #include "desktop/catalogue/catalogue_window.h"
-#include "support/catalogue_weeks.h"
+#include "support/command_week.h"
 #include "support/fake_dialogs.h"
 
 #include <QElapsedTimer>
@@ -24,8 +24,8 @@
 
 namespace {
 
-using catalogue_weeks::Shop;
 using desktop::CatalogueWindow;
+using test_support::Shop;
 
 // Lets the window's event loop run until `shown` holds, at most two seconds.
 bool shownWithinTwoSeconds(const std::function<bool()>& shown)
@@ -88,9 +88,9 @@ TEST_P(CatalogueWindowWatch, AnotherProgramsImportPrintAndConfirmationShowWithin
     ASSERT_GT(scrolled, 0);
     const QString toPrintBefore = tabText(1);
 
-    ASSERT_TRUE(catalogue_weeks::writeFlyer(shop.path(QStringLiteral("flyer.csv")), catalogue_weeks::more(1, 3)));
-    ASSERT_TRUE(catalogue_weeks::writeBytes(shop.path(QStringLiteral("scans.txt")),
-                                            catalogue_weeks::ean13(12).toLatin1() + '\n'));
+    ASSERT_TRUE(test_support::writeFlyer(shop.path(QStringLiteral("flyer.csv")), test_support::more(1, 3)));
+    ASSERT_TRUE(
+        test_support::writeBytes(shop.path(QStringLiteral("scans.txt")), test_support::ean13(12).toLatin1() + '\n'));
     const struct {
         const char* step;
         std::function<QStringList()> arguments;
@@ -99,7 +99,7 @@ TEST_P(CatalogueWindowWatch, AnotherProgramsImportPrintAndConfirmationShowWithin
     } steps[] = {
         {"import",
          [this] {
-             catalogue_weeks::writeList(shop.path(QStringLiteral("week2.csv")), catalogue_weeks::week(2));
+             test_support::writeList(shop.path(QStringLiteral("week2.csv")), test_support::week(2));
              return QStringList {QStringLiteral("import"), shop.path(QStringLiteral("week2.csv")),
                                  QStringLiteral("--date"), QStringLiteral("2026-12-02")};
          },
@@ -150,7 +150,7 @@ TEST_P(CatalogueWindowWatch, AnotherProgramsImportPrintAndConfirmationShowWithin
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.step);
-        const catalogue_weeks::Result done = shop.run(step.arguments());
+        const test_support::Result done = shop.run(step.arguments());
         ASSERT_EQ(done.exit, step.exit) << done.err.toStdString();
         EXPECT_TRUE(shownWithinTwoSeconds(step.shown))
             << "note: " << note().toStdString() << "\npending: " << pendingText().toStdString();
@@ -176,7 +176,7 @@ struct StaleRow {
 // print and the decision.
 TEST_P(CatalogueWindowWatch, AStaleConfirmationIsRefusedSayingWhatHappenedUntilTheNextCommand)
 {
-    catalogue_weeks::writeList(shop.path(QStringLiteral("week2.csv")), catalogue_weeks::week(2));
+    test_support::writeList(shop.path(QStringLiteral("week2.csv")), test_support::week(2));
     ASSERT_EQ(shop.run({QStringLiteral("import"), shop.path(QStringLiteral("week2.csv")), QStringLiteral("--date"),
                         QStringLiteral("2026-12-02")})
                   .exit,

@@ -17,7 +17,7 @@ using desktop::ImportDialog;
 
 namespace {
 
-using support::cp932;
+using test_support::cp932;
 
 const QString kList = QStringLiteral("JANコード,品名,メーカー,本体価格,税区分\r\n"
                                      "4901234567894,天然水,棚札食品,98,8%\r\n"

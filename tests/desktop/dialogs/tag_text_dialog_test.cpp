@@ -38,7 +38,7 @@ struct DialogOnDesk {
     explicit DialogOnDesk(const QByteArray& file = {})
     {
         if (!file.isEmpty()) {
-            support::writeFileBytes(path, file);
+            test_support::writeFileBytes(path, file);
         }
         dialog = std::make_unique<TagTextDialog>(dialogs, settings::TagTextSettings(settings::SettingsStore(path)),
                                                  [this](const sheet::TagTextChoices& c) { saved.push_back(c); });

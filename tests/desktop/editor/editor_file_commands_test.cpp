@@ -40,7 +40,7 @@ QString firstPosition(const SheetFormat& format)
     return QStringLiteral(" 1/") + QString::number(format.tagsPerPage);
 }
 
-using support::fileBytes;
+using test_support::fileBytes;
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {

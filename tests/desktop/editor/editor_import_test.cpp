@@ -54,7 +54,7 @@ QString writeList(const QString& path)
     if (!file.open(QIODevice::WriteOnly)) {
         return {};
     }
-    file.write(support::cp932(text));
+    file.write(test_support::cp932(text));
     return path;
 }
 

@@ -27,7 +27,10 @@
 #include <functional>
 #include <memory>
 
-namespace support {
+namespace test_support {
+
+// The buttons of the question after a print, as the fake dialogs answer it: はい, いいえ, あとで.
+enum Answer { yes = 0, no = 1, later = 2 };
 
 using desktop::CatalogueModel;
 using desktop::CatalogueWindow;
@@ -157,4 +160,4 @@ struct Week {
     int pending() { return window->control<QListWidget>(QStringLiteral("pendingList"))->count(); }
 };
 
-}  // namespace support
+}  // namespace test_support

@@ -24,7 +24,7 @@
 #include <tuple>
 #include <vector>
 
-namespace catalogue_weeks {
+namespace test_support {
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -357,4 +357,4 @@ inline const std::vector<std::string>& backends()
     return all;
 }
 
-}  // namespace catalogue_weeks
+}  // namespace test_support
