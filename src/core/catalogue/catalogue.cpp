@@ -160,10 +160,11 @@ std::vector<Product> Catalogue::productsOn(const QDate& day, QSqlError* error) c
         return out;
     }
     const ProductReader reader(query);
+    const QString dayText = database::dateText(day);
     std::vector<qint64> later;
     while (query.next()) {
         out.push_back(reader.read(query));
-        if (out.back().validFrom > day.toString(Qt::ISODate)) {
+        if (out.back().validFrom > dayText) {
             later.push_back(out.back().id);
         }
     }

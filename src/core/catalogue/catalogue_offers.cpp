@@ -118,9 +118,22 @@ Result Catalogue::refreshFormerPrices(QSqlDatabase& db, const std::vector<qint64
     const auto failed = [&](const QSqlError& error) {
         return database::failureOf(error, address_, QStringLiteral("通常価格の確認"));
     };
-    QHash<qint64, ProductFacts> facts;
+    // Only the products with such an offer are read: mostly none, as a list comes before its offers.
+    std::vector<qint64> withLater;
     QSqlError error;
-    if (!readFacts(db, productIds, facts, &error)) {
+    if (!database::forIdChunks(
+            db,
+            QStringLiteral("SELECT DISTINCT product_id FROM offer_items WHERE first_day > ?"
+                           " AND first_day <= last_day AND product_id IN (%1)"),
+            productIds, {database::dateText(after)},
+            [&](const QSqlQuery& row) { withLater.push_back(row.value(0).toLongLong()); }, &error)) {
+        return failed(error);
+    }
+    if (withLater.empty()) {
+        return {};
+    }
+    QHash<qint64, ProductFacts> facts;
+    if (!readFacts(db, withLater, facts, &error)) {
         return failed(error);
     }
     QSqlQuery update(db);

@@ -146,6 +146,25 @@ TEST_P(CatalogueSale, TheFormerPriceOnlyWhereItHeldLongEnough)
     EXPECT_TRUE(saleOf.value(regular[4].code).value(u"former_price"_s).isNull());
 }
 
+// A list dated a few days before the sale, taken in after it, decides again the former price of the
+// sale's products whose price it changes.
+TEST_P(CatalogueSale, APriceChangedJustBeforeTheSaleTakesItsFormerPriceAway)
+{
+    ASSERT_EQ(takeTheSaleIn().exit, 0);
+    std::vector<Item> dated = regularWeek(9);
+    dated[0].price += 40;   // on sale
+    dated[39].price += 40;  // not on sale: no offer to decide again
+    ASSERT_EQ(shop.importList(u"dated.csv"_s, dated, {u"--date"_s, day(kSaleFirst.addDays(-3))}).exit, 0);
+    QHash<QString, QJsonObject> saleOf;
+    for (const QJsonValue product : shop.jsonList({u"changes"_s, u"--as-of"_s, day(kSaleFirst)}, u"products"_s)) {
+        saleOf.insert(product[u"code"_s].toString(), product[u"sale"_s].toObject());
+    }
+    // Product 1's new price held 3 days of the 8 weeks; product 2 keeps the price of ten weeks.
+    EXPECT_TRUE(saleOf.value(dated[0].code).value(u"former_price"_s).isNull());
+    EXPECT_FALSE(saleOf.value(dated[0].code).value(u"former_price_note"_s).toString().isEmpty());
+    EXPECT_EQ(saleOf.value(dated[1].code).value(u"former_price"_s).toInt(), dated[1].price);
+}
+
 TEST_P(CatalogueSale, AnOverlappingOfferIsRefusedWithNothingWritten)
 {
     ASSERT_EQ(takeTheSaleIn().exit, 0);

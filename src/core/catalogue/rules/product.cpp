@@ -2,20 +2,30 @@
 
 #include "core/sheet/field_entry.h"
 
-#include <type_traits>
-
 namespace catalogue {
 
 namespace {
 
-// A field of the tag: its text as the record gives it.
+// A text field of the tag as the record holds it.
+const QString& heldText(const sheet::TagRecord& tag, sheet::Field field)
+{
+    return *sheet::textMember(const_cast<sheet::TagRecord&>(tag), field);
+}
+
+// A field of the tag, compared and copied as the record holds it.
 template<sheet::Field tagField> ProductFieldAccess tagAccess(ProductField field, bool isPrice)
 {
     return {field,
             tagField,
             isPrice,
             "",
-            [](const ProductData& data) { return sheet::fieldText(data.tag, tagField); },
+            [](const ProductData& a, const ProductData& b) {
+                if constexpr (tagField == sheet::Field::price) {
+                    return a.tag.price == b.tag.price;
+                } else {
+                    return heldText(a.tag, tagField) == heldText(b.tag, tagField);
+                }
+            },
             [](ProductData& to, const ProductData& from) {
                 if constexpr (tagField == sheet::Field::price) {
                     to.tag.price = from.tag.price;
@@ -32,14 +42,7 @@ template<auto member> ProductFieldAccess ownAccess(ProductField field, bool isPr
             std::nullopt,
             isPrice,
             title,
-            [](const ProductData& data) {
-                const auto& value = data.*member;
-                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, QString>) {
-                    return value;
-                } else {
-                    return QString::number(qint64(value));
-                }
-            },
+            [](const ProductData& a, const ProductData& b) { return a.*member == b.*member; },
             [](ProductData& to, const ProductData& from) { to.*member = from.*member; }};
 }
 
@@ -93,7 +96,7 @@ std::vector<ProductField> differingFields(const ProductData& before, const Produ
 {
     std::vector<ProductField> out;
     for (const ProductFieldAccess& access : productFieldTable()) {
-        if (access.text(before) != access.text(now)) {
+        if (!access.same(before, now)) {
             out.push_back(access.field);
         }
     }

@@ -68,11 +68,11 @@ enum class ProductField {
 // How a field is read and set: one row per field, so that a new field is one row.
 struct ProductFieldAccess {
     ProductField field;
-    std::optional<sheet::Field> tagField;      // the tag field it is, for the tag's fields
-    bool isPrice;                              // a change of it is a change of price (kept in the price history)
-    const char* title;                         // as a summary names it, for the fields beyond the tag's
-    QString (*text)(const ProductData& data);  // its value as text, to compare
-    void (*copy)(ProductData& to, const ProductData& from);  // sets it in `to` as `from` has it
+    std::optional<sheet::Field> tagField;  // the tag field it is, for the tag's fields
+    bool isPrice;                          // a change of it is a change of price (kept in the price history)
+    const char* title;                     // as a summary names it, for the fields beyond the tag's
+    bool (*same)(const ProductData& a, const ProductData& b);  // whether the two hold the same value
+    void (*copy)(ProductData& to, const ProductData& from);    // sets it in `to` as `from` has it
 };
 // Every field, in the order of ProductField.
 const std::vector<ProductFieldAccess>& productFieldTable();

@@ -201,7 +201,7 @@ MergeResult applyMerge(QSqlDatabase& db, const database::WriteTransaction& trans
             bool patched = false;
             for (const ProductField field : update.changedFields) {
                 const ProductFieldAccess& access = accessOf(field);
-                if (old && access.text(state.state) == access.text(*old)) {
+                if (old && access.same(state.state, *old)) {
                     access.copy(state.state, update.data);
                     patched = true;
                 }
@@ -226,7 +226,10 @@ MergeResult applyMerge(QSqlDatabase& db, const database::WriteTransaction& trans
 
     if (!record.partial) {
         // Every product of a full list is active now, and only those: they were all seen today.
-        if (!run(query, QStringLiteral("UPDATE products SET last_seen = ? WHERE active = 1"), {date})) {
+        // A row that says so already is left alone (a list taken in again the same day): on
+        // PostgreSQL every row written is a new copy of it in the table and in each index.
+        if (!run(query, QStringLiteral("UPDATE products SET last_seen = ? WHERE active = 1 AND last_seen <> ?"),
+                 {date, date})) {
             return failed(query.lastError());
         }
     } else if (!plan.seen.empty()) {

@@ -1,5 +1,6 @@
 // Writing a merge: a list dated before one already taken in carries what it changes into the later
-// states, in every field the later list left as it was, the unit-price fields among them.
+// states, in every field the later list left as it was, the unit-price fields among them; each
+// product keeps the day it was last in a list.
 
 #include "core/catalogue/catalogue.h"
 
@@ -20,14 +21,22 @@ catalogue::IncomingList listOf(const catalogue::ProductData& product, const char
     return list;
 }
 
-TEST(ApplyMerge, AnEarlierDatedListCarriesEveryFieldIntoTheLaterStates)
+std::unique_ptr<catalogue::Catalogue> openIn(const QTemporaryDir& dir)
 {
-    QTemporaryDir dir;
     catalogue::CatalogueAddress address;
     address.path = dir.filePath(QStringLiteral("catalogue.sqlite"));
     catalogue::Result outcome;
-    const auto shop = catalogue::Catalogue::open(address, {true}, &outcome);
-    ASSERT_TRUE(shop) << outcome.message.toStdString();
+    auto shop = catalogue::Catalogue::open(address, {true}, &outcome);
+    EXPECT_TRUE(shop) << outcome.message.toStdString();
+    return shop;
+}
+
+TEST(ApplyMerge, AnEarlierDatedListCarriesEveryFieldIntoTheLaterStates)
+{
+    QTemporaryDir dir;
+    const auto shop = openIn(dir);
+    ASSERT_TRUE(shop);
+    catalogue::Result outcome;
     const QDate today = QDate::currentDate();
     catalogue::ProductData milk = test_support::shopProduct(test_support::ShopItem::milk);
     milk.tag.spec = QStringLiteral("1000ml");
@@ -59,6 +68,47 @@ TEST(ApplyMerge, AnEarlierDatedListCarriesEveryFieldIntoTheLaterStates)
     ASSERT_TRUE(between);
     EXPECT_EQ(between->tag.price, 198);
     EXPECT_EQ(between->unitBase, tomorrow.unitBase);
+}
+
+struct SeenStep {
+    const char* name;
+    std::vector<test_support::ShopItem> list;
+    bool partial;
+    int day;                    // the list's date, in days after the first
+    std::vector<int> lastSeen;  // the day each of water, milk and bread was last in a list
+};
+
+TEST(ApplyMerge, EachProductKeepsTheDayItWasLastInAList)
+{
+    using test_support::ShopItem;
+    QTemporaryDir dir;
+    const auto shop = openIn(dir);
+    ASSERT_TRUE(shop);
+    const ShopItem kept[] = {ShopItem::water, ShopItem::milk, ShopItem::bread};
+    const QDate first = QDate::currentDate().addDays(-28);
+    const SeenStep steps[] = {
+        {"the first list", {ShopItem::water, ShopItem::milk, ShopItem::bread}, false, 0, {0, 0, 0}},
+        {"the same day again, without the bread", {ShopItem::water, ShopItem::milk}, false, 0, {0, 0, 0}},
+        {"a week later: the bread keeps its day", {ShopItem::water, ShopItem::milk}, false, 7, {7, 7, 0}},
+        {"a partial list names the milk only", {ShopItem::milk}, true, 14, {7, 14, 0}},
+        {"the bread back with the others", {ShopItem::water, ShopItem::milk, ShopItem::bread}, false, 21, {21, 21, 21}},
+    };
+    for (const SeenStep& step : steps) {
+        catalogue::IncomingList list;
+        list.fileName = QString::fromLatin1(step.name);
+        for (const ShopItem item : step.list) {
+            list.products.push_back(test_support::shopProduct(item));
+        }
+        list.rowCount = int(list.products.size());
+        ASSERT_TRUE(shop->merge(list, {step.partial, first.addDays(step.day)}).ok()) << step.name;
+        for (size_t i = 0; i < std::size(kept); ++i) {
+            catalogue::Result outcome;
+            const auto product = shop->product(test_support::shopProduct(kept[i]).code, &outcome);
+            ASSERT_TRUE(product) << step.name << ": " << outcome.message.toStdString();
+            EXPECT_EQ(product->lastSeen, first.addDays(step.lastSeen[i]).toString(Qt::ISODate))
+                << step.name << ": " << product->tag.productName.toStdString();
+        }
+    }
 }
 
 }  // namespace
