@@ -23,6 +23,8 @@ namespace catalogue::database {
 // The schema version this build writes; each step up to it is one migration.
 inline constexpr int kSchemaVersion = 8;
 
+// Whether `db` is an SQLite connection (else PostgreSQL).
+bool isSqlite(const QSqlDatabase& db);
 // Opens a connection named `connection` to `address`, checked as Catalogue::open describes.
 Result connect(const CatalogueAddress& address, const QString& connection, const OpenOptions& options);
 
