@@ -155,7 +155,7 @@ std::vector<Product> Catalogue::productsOn(const QDate& day, QSqlError* error) c
     std::vector<Product> out;
     QSqlQuery query(db());
     query.setForwardOnly(true);
-    if (!run(query, QStringLiteral("SELECT %1 FROM products p").arg(productSelectList()))) {
+    if (!run(query, QStringLiteral("SELECT %1 FROM products p").arg(mergedProductSelectList()))) {
         *error = query.lastError();
         return out;
     }

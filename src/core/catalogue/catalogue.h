@@ -227,9 +227,10 @@ public:
 private:
     Catalogue(const CatalogueAddress& address, const QString& connection);
     QSqlDatabase db() const;
-    // Every product the catalogue holds, discontinued ones too, as it is on `day`: a product
-    // changed by a list dated later is as it was before; one that came with a later list is as
-    // that list has it.
+    // Every product the catalogue holds, discontinued ones too, as it is on `day`, for a merge:
+    // a product changed by a list dated later is as it was before; one that came with a later
+    // list is as that list has it. A merge needs neither day it was first or last in a list: the
+    // read of every product leaves them out.
     std::vector<Product> productsOn(const QDate& day, QSqlError* error) const;
     // Decides again the former price of the offers of `productIds` that begin after `after`.
     Result refreshFormerPrices(QSqlDatabase& db, const std::vector<qint64>& productIds, const QDate& after) const;

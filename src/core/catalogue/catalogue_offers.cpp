@@ -119,14 +119,27 @@ Result Catalogue::refreshFormerPrices(QSqlDatabase& db, const std::vector<qint64
         return database::failureOf(error, address_, QStringLiteral("通常価格の確認"));
     };
     // Only the products with such an offer are read: mostly none, as a list comes before its offers.
+    // Whether any offer begins after `after` at all is one look at the offers' days.
+    if (productIds.empty()) {
+        return {};
+    }
+    const QString day = database::dateText(after);
+    QSqlQuery any(db);
+    if (!run(any, QStringLiteral("SELECT 1 FROM offer_items WHERE last_day > ? AND first_day > ? LIMIT 1"),
+             {day, day})) {
+        return failed(any.lastError());
+    }
+    if (!any.next()) {
+        return {};
+    }
+    any.finish();
     std::vector<qint64> withLater;
     QSqlError error;
     if (!database::forIdChunks(
             db,
             QStringLiteral("SELECT DISTINCT product_id FROM offer_items WHERE first_day > ?"
                            " AND first_day <= last_day AND product_id IN (%1)"),
-            productIds, {database::dateText(after)},
-            [&](const QSqlQuery& row) { withLater.push_back(row.value(0).toLongLong()); }, &error)) {
+            productIds, {day}, [&](const QSqlQuery& row) { withLater.push_back(row.value(0).toLongLong()); }, &error)) {
         return failed(error);
     }
     if (withLater.empty()) {

@@ -4,6 +4,7 @@
 #include "core/catalogue/store/product_columns.h"
 
 #include <QHash>
+#include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -85,38 +86,13 @@ MergeResult applyMerge(QSqlDatabase& db, const database::WriteTransaction& trans
         return failed(error);
     }
 
-    // The products row keeps the newest state: one a later list changed already keeps that list's.
-    QStringList assignments;
-    for (const QString& column : listColumnNames()) {
-        assignments << column + QStringLiteral(" = ?");
-    }
-    const QString updateNewest = QStringLiteral("UPDATE products SET %1, last_seen = ?, active = 1, tag_text = ?,"
-                                                " valid_from = ? WHERE id = ? AND valid_from <= ?")
-                                     .arg(assignments.join(QStringLiteral(", ")));
-    std::vector<const PlannedUpdate*> patchLater;
-    if (!plan.updated.empty()) {
-        if (!query.prepare(updateNewest)) {
-            return failed(query.lastError());
-        }
-        for (const PlannedUpdate& update : plan.updated) {
-            for (const QVariant& value : listColumnValues(update.data)) {
-                query.addBindValue(database::bindable(value));
-            }
-            query.addBindValue(date);
-            query.addBindValue(productTagText(update.data));
-            query.addBindValue(date);
-            query.addBindValue(update.id);
-            query.addBindValue(date);
-            if (!query.exec()) {
-                return failed(query.lastError());
-            }
-            if (query.numRowsAffected() == 0 && !update.changedFields.empty()) {
-                patchLater.push_back(&update);
-            }
-            versionRow(update.id, update.data, true);
-            if (std::any_of(update.changedFields.begin(), update.changedFields.end(), isPriceField)) {
-                priceRow(update.id, update.data);
-            }
+    // The new state of every product the list changes; the products row takes it below.
+    std::vector<qint64> updatedIds;
+    for (const PlannedUpdate& update : plan.updated) {
+        updatedIds.push_back(update.id);
+        versionRow(update.id, update.data, true);
+        if (std::any_of(update.changedFields.begin(), update.changedFields.end(), isPriceField)) {
+            priceRow(update.id, update.data);
         }
     }
 
@@ -148,6 +124,34 @@ MergeResult applyMerge(QSqlDatabase& db, const database::WriteTransaction& trans
                               history, &error)
         || !database::insertRows(db, QStringLiteral("product_versions"), versionColumns(), versions, &error)) {
         return failed(error);
+    }
+
+    // The products row keeps the newest state, as the version just written has it (the last, should
+    // a product be named twice); one a later list changed already keeps that list's.
+    QSet<qint64> newer;
+    const QStringList columns = listColumnNames();
+    QStringList fromVersion;
+    for (const QString& column : columns) {
+        fromVersion << QStringLiteral("v.") + column;
+    }
+    if (!database::forIdChunks(
+            db, QStringLiteral("SELECT id FROM products WHERE valid_from > ? AND id IN (%1)"), updatedIds, {date},
+            [&](const QSqlQuery& row) { newer.insert(row.value(0).toLongLong()); }, &error)
+        || !database::forIdChunks(
+            db,
+            QStringLiteral("UPDATE products SET (%1, tag_text) = (SELECT %2, v.tag_text FROM product_versions v"
+                           " WHERE v.product_id = products.id AND v.valid_from = ? AND v.import_id = ?"
+                           " ORDER BY v.id DESC LIMIT 1), last_seen = ?, active = 1, valid_from = ?"
+                           " WHERE valid_from <= ? AND id IN (%3)")
+                .arg(columns.join(QStringLiteral(", ")), fromVersion.join(QStringLiteral(", ")), QStringLiteral("%1")),
+            updatedIds, {date, importId, date, date, date}, [](const QSqlQuery&) {}, &error)) {
+        return failed(error);
+    }
+    std::vector<const PlannedUpdate*> patchLater;
+    for (const PlannedUpdate& update : plan.updated) {
+        if (newer.contains(update.id) && !update.changedFields.empty()) {
+            patchLater.push_back(&update);
+        }
     }
 
     // A list dated before one taken in already: what it changes holds on in the later states, in
@@ -186,6 +190,10 @@ MergeResult applyMerge(QSqlDatabase& db, const database::WriteTransaction& trans
                 },
                 &error)) {
             return failed(error);
+        }
+        QStringList assignments;
+        for (const QString& column : columns) {
+            assignments << column + QStringLiteral(" = ?");
         }
         QSqlQuery version(db);
         QSqlQuery newest(db);

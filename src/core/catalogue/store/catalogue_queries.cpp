@@ -9,20 +9,23 @@
 
 namespace catalogue::database {
 
-// Runs `sql` for the ids in chunks small enough for every database ("%1" stands for the
-// placeholders), binding `before` first; `onRow` gets every row.
+// Runs `sql` for the ids in chunks ("%1" stands for the placeholders) of 500, or of a hundred on
+// SQLite (see valuesPerStatement), binding `before` first; `onRow` gets every row.
 bool forIdChunks(QSqlDatabase db, const QString& sql, const std::vector<qint64>& ids, const QVariantList& before,
                  const std::function<void(const QSqlQuery&)>& onRow, QSqlError* error)
 {
-    constexpr size_t kChunk = 500;
+    const size_t chunk = std::min<size_t>(500, size_t(valuesPerStatement(db)) / 2);
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    for (size_t first = 0; first < ids.size(); first += kChunk) {
-        const size_t count = std::min(kChunk, ids.size() - first);
-        if (!query.prepare(sql.arg(QStringList(qsizetype(count), QStringLiteral("?")).join(u',')))) {
+    size_t preparedFor = 0;
+    for (size_t first = 0; first < ids.size(); first += chunk) {
+        const size_t count = std::min(chunk, ids.size() - first);
+        if (count != preparedFor
+            && !query.prepare(sql.arg(QStringList(qsizetype(count), QStringLiteral("?")).join(u',')))) {
             *error = query.lastError();
             return false;
         }
+        preparedFor = count;
         for (const QVariant& value : before) {
             query.addBindValue(value);
         }

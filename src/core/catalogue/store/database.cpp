@@ -585,16 +585,16 @@ qint64 nextId(QSqlDatabase& db, const QString& table, bool* ok)
     return *ok ? query.value(0).toLongLong() + 1 : 0;
 }
 
+int valuesPerStatement(const QSqlDatabase& db)
+{
+    // Well within what each takes (SQLite 32,766, PostgreSQL 65,535).
+    return isSqlite(db) ? 200 : 4000;
+}
+
 bool insertRows(QSqlDatabase& db, const QString& table, const QStringList& columns,
                 const std::vector<QVariantList>& rows, QSqlError* error)
 {
-    // On PostgreSQL a few thousand values a statement: few round trips to the server, well within
-    // the 65,535 it takes. SQLite has no round trips to spare, and Qt hands it every `?` as a
-    // named parameter, which SQLite finds by name in a list when it compiles the statement (and
-    // again when it codes each one): the work grows with the square of a statement's values, so
-    // there a few hundred.
-    const size_t values = isSqlite(db) ? 400 : 4000;
-    const size_t perStatement = std::max<size_t>(1, values / size_t(columns.size()));
+    const size_t perStatement = std::max<size_t>(1, size_t(valuesPerStatement(db)) / size_t(columns.size()));
     QString placeholders = QStringLiteral("(?") + QStringLiteral(",?").repeated(columns.size() - 1) + u')';
     QSqlQuery query(db);
     QString preparedFor;

@@ -86,6 +86,11 @@ QString thisProcess();
 // The next free id of `table` (ids are handed out under the write lock).
 qint64 nextId(QSqlDatabase& db, const QString& table, bool* ok);
 
+// How many values one statement should bind at most. On PostgreSQL a few thousand: few round
+// trips to the server. On SQLite a couple of hundred: Qt names every placeholder, and SQLite finds
+// each name in a list when it compiles the statement, work that grows with the square of the values.
+int valuesPerStatement(const QSqlDatabase& db);
+
 // Inserts `rows` (each with one value per column) as multi-row INSERT statements.
 bool insertRows(QSqlDatabase& db, const QString& table, const QStringList& columns,
                 const std::vector<QVariantList>& rows, QSqlError* error);

@@ -101,6 +101,18 @@ QString productSelectList(const QString& alias)
     return parts.join(QStringLiteral(", "));
 }
 
+QString mergedProductSelectList(const QString& alias)
+{
+    QStringList parts;
+    for (const ProductColumn& column : productColumns()) {
+        const QLatin1String name(column.name);
+        if (name != QLatin1String("first_seen") && name != QLatin1String("last_seen")) {
+            parts << QStringLiteral("%1.%2 AS %1_%2").arg(alias, name);
+        }
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
 QString compactProductSelectList(const QString& alias)
 {
     QStringList parts;

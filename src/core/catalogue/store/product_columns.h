@@ -35,6 +35,9 @@ QString productSelectList(const QString& alias = QStringLiteral("p"));
 // The same with the tag's texts and price as one column (tag_text) in place of seven: fewer values
 // to fetch where many rows are read. ProductReader reads either.
 QString compactProductSelectList(const QString& alias = QStringLiteral("p"));
+// The same without the days a product was first and last in a list, which a merge neither compares
+// nor writes from what it read: every text a merge reads of every product counts.
+QString mergedProductSelectList(const QString& alias = QStringLiteral("p"));
 
 // The same names for a product's version (product_versions v joined with its products row p): the
 // state from v, the product's id, code and first and last days from p.

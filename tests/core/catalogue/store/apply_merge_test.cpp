@@ -70,6 +70,28 @@ TEST(ApplyMerge, AnEarlierDatedListCarriesEveryFieldIntoTheLaterStates)
     EXPECT_EQ(between->unitBase, tomorrow.unitBase);
 }
 
+// A list that names a product twice (a caller's list; a read one refuses the second row) leaves it
+// as the later row has it, as one row after the other would.
+TEST(ApplyMerge, AProductNamedTwiceTakesTheLaterRow)
+{
+    QTemporaryDir dir;
+    const auto shop = openIn(dir);
+    ASSERT_TRUE(shop);
+    const catalogue::ProductData milk = test_support::shopProduct(test_support::ShopItem::milk);
+    ASSERT_TRUE(shop->merge(listOf(milk, "first.csv"), {}).ok());
+    catalogue::IncomingList twice = listOf(milk, "twice.csv");
+    twice.products[0].tag.price = 208;
+    twice.products.push_back(milk);
+    twice.products[1].tag.price = 218;
+    twice.products[1].shelf = QStringLiteral("A-4");
+    ASSERT_TRUE(shop->merge(twice, {}).ok());
+    catalogue::Result outcome;
+    const auto product = shop->product(milk.code, &outcome);
+    ASSERT_TRUE(product) << outcome.message.toStdString();
+    EXPECT_EQ(product->tag.price, 218);
+    EXPECT_EQ(product->shelf, QStringLiteral("A-4"));
+}
+
 struct SeenStep {
     const char* name;
     std::vector<test_support::ShopItem> list;
