@@ -195,6 +195,14 @@ private:
         if (folder_.isEmpty()) {
             dir_ = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/tfpg-XXXXXX"));
         } else {
+            // A server an interrupted run left in the folder is stopped before the folder is made anew.
+            if (QFileInfo::exists(folder_ + QStringLiteral("/data/postmaster.pid"))) {
+                QString output;
+                runAsServerUser(bin + QStringLiteral("/pg_ctl"),
+                                {QStringLiteral("-D"), folder_ + QStringLiteral("/data"), QStringLiteral("-m"),
+                                 QStringLiteral("immediate"), QStringLiteral("stop")},
+                                &output);
+            }
             QDir(folder_).removeRecursively();
         }
         const QString folder = dir_ ? dir_->path() : folder_;
